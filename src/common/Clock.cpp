@@ -1,0 +1,54 @@
+#include "common/Clock.h"
+
+namespace Clock {
+namespace {
+
+QDate &fixedStartDate()
+{
+    static QDate date;
+    return date;
+}
+
+QDateTime &fixedNow()
+{
+    static QDateTime moment;
+    return moment;
+}
+
+} // namespace
+
+QDate startDate()
+{
+    QDate &date = fixedStartDate();
+    if (!date.isValid())
+        date = today();
+    return date;
+}
+
+QDate today()
+{
+    return now().date();
+}
+
+QTime time()
+{
+    return now().time();
+}
+
+QDateTime now()
+{
+    const QDateTime &fixed = fixedNow();
+    return fixed.isValid() ? fixed : QDateTime::currentDateTime();
+}
+
+void setStartDate(const QDate &date)
+{
+    fixedStartDate() = date;
+}
+
+void setNow(const QDateTime &moment)
+{
+    fixedNow() = moment;
+}
+
+} // namespace Clock

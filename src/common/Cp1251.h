@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+// Every file the program reads or writes is CP1251. One converter pair serves a whole load or
+// save; creating converters per string would dominate the cost of a large tree.
+class Cp1251Codec
+{
+public:
+    Cp1251Codec();
+
+    bool isValid() const;
+    QString decode(QByteArrayView bytes);
+    // A character that CP1251 lacks becomes 0x1A.
+    QByteArray encode(QStringView text);
+
+private:
+    QStringDecoder m_decoder;
+    QStringEncoder m_encoder;
+};
+
+// False when this Qt build cannot convert CP1251; the program then refuses to start.
+bool cp1251Available();
+QString cp1251UnavailableMessage();

@@ -1,0 +1,127 @@
+#include "common/Messages.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace Messages {
+namespace {
+
+Responder &installedResponder()
+{
+    static Responder responder;
+    return responder;
+}
+
+QMessageBox::StandardButtons standardButtons(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon standardIcon(Icon icon)
+{
+    switch (icon) {
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        break;
+    }
+    return QMessageBox::Warning;
+}
+
+Answer runRealBox(const Box &box)
+{
+    QMessageBox dialog(standardIcon(box.icon), box.caption, box.text, standardButtons(box.buttons),
+                       box.parent);
+    if (box.buttons == Buttons::Ok)
+        dialog.setDefaultButton(QMessageBox::Ok);
+    else
+        dialog.setDefaultButton(QMessageBox::Yes);
+    if (box.buttons == Buttons::YesNoCancel)
+        dialog.setEscapeButton(QMessageBox::Cancel);
+    switch (dialog.exec()) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        return Answer::Closed;
+    }
+}
+
+} // namespace
+
+Answer show(const Box &box)
+{
+    if (const Responder &responder = installedResponder())
+        return responder(box);
+    return runRealBox(box);
+}
+
+Answer warning(QWidget *parent, const QString &caption, const QString &text, Buttons buttons)
+{
+    return show({parent, caption, text, buttons, Icon::Warning});
+}
+
+Answer critical(QWidget *parent, const QString &caption, const QString &text, Buttons buttons)
+{
+    return show({parent, caption, text, buttons, Icon::Critical});
+}
+
+void setResponder(Responder responder)
+{
+    installedResponder() = std::move(responder);
+}
+
+bool hasResponder()
+{
+    return bool(installedResponder());
+}
+
+Answer defaultAnswer(Buttons buttons)
+{
+    return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
+}
+
+QString logForm(const QString &caption, const QString &text)
+{
+    return QStringLiteral("!!!") + caption + QStringLiteral("!!!\n") + text + QLatin1Char('\n');
+}
+
+void report(QString *log, QWidget *parent, const QString &caption, const QString &text)
+{
+    if (log)
+        log->append(logForm(caption, text));
+    else
+        warning(parent, caption, text);
+}
+
+QString warningCaption()
+{
+    return QCoreApplication::translate("Messages", "Warning (Предупреждение)");
+}
+
+QString errorCaption()
+{
+    return QCoreApplication::translate("Messages", "Error (Ошибка)");
+}
+
+QString messageCaption()
+{
+    return QCoreApplication::translate("Messages", "Message (Сообщение)");
+}
+
+} // namespace Messages

@@ -1,0 +1,86 @@
+#include "common/Assertions.h"
+#include "common/Clock.h"
+#include "common/Cp1251.h"
+#include "common/Messages.h"
+#include "support/ScriptedMessages.h"
+
+#include <QObject>
+#include <QTest>
+
+class TestCommon : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void assertionsReportAndReturn()
+    {
+        ScriptedMessages boxes;
+        QVERIFY(MY_ASSERT(true, QStringLiteral("1003")));
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(!MY_ASSERT(false, QStringLiteral("1003")));
+        QVERIFY(!checkPointer(nullptr, QStringLiteral("2002")));
+        int x = 0;
+        QVERIFY(checkPointer(&x, QStringLiteral("2002")));
+        QObject object;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such signal.*"));
+        QVERIFY(!CONNECT_ASSERT(
+                QObject::connect(&object, SIGNAL(nothing()), &object, SLOT(deleteLater()))));
+        QCOMPARE(boxes.captions(), (QStringList{"MY_ASSERT", "error 2002", "CONNECT_ASSERT"}));
+        QCOMPARE(boxes.texts(),
+                 (QStringList{"MY_ASSERT in 1003", "pointer is NULL", "Connect failed!"}));
+    }
+
+    void logFormAndReport()
+    {
+        QCOMPARE(Messages::logForm("Warning (Предупреждение)", "a\nb"),
+                 QString("!!!Warning (Предупреждение)!!!\na\nb\n"));
+        ScriptedMessages boxes;
+        QString log;
+        Messages::report(&log, nullptr, "C", "T");
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(log, QString("!!!C!!!\nT\n"));
+        Messages::report(nullptr, nullptr, "C", "T");
+        QVERIFY(boxes.wasShown("C", "T"));
+    }
+
+    void scriptedAnswers()
+    {
+        ScriptedMessages boxes;
+        boxes.answerNext(Messages::Answer::Cancel);
+        QCOMPARE(Messages::warning(nullptr, "c", "t", Messages::Buttons::YesNoCancel),
+                 Messages::Answer::Cancel);
+        QCOMPARE(Messages::warning(nullptr, "c", "t", Messages::Buttons::YesNoCancel),
+                 Messages::Answer::Yes);
+        QCOMPARE(Messages::warning(nullptr, "c", "t"), Messages::Answer::Ok);
+    }
+
+    void clockCanBeFixed()
+    {
+        const QDateTime moment(QDate(2005, 3, 7), QTime(13, 45, 10));
+        Clock::setNow(moment);
+        QCOMPARE(Clock::today(), QDate(2005, 3, 7));
+        QCOMPARE(Clock::time(), QTime(13, 45, 10));
+        Clock::setStartDate(QDate(2004, 1, 1));
+        QCOMPARE(Clock::startDate(), QDate(2004, 1, 1));
+        Clock::setNow({});
+        QVERIFY(qAbs(Clock::now().secsTo(QDateTime::currentDateTime())) < 5);
+    }
+
+    void cp1251RoundTripsEveryByte()
+    {
+        Cp1251Codec codec;
+        QVERIFY(codec.isValid());
+        QByteArray all;
+        for (int i = 0; i < 256; ++i)
+            all.append(char(i));
+        const QString text = codec.decode(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(codec.encode(text), all);
+        QCOMPARE(codec.decode("\xcf\xf0\xe8\xe2\xe5\xf2"), QString("Привет"));
+        QCOMPARE(codec.encode(QString("a\u4e2db")), QByteArray("a\x1a"
+                                                               "b"));
+        QVERIFY(!codec.decode(QByteArray()).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"

@@ -1,0 +1,126 @@
+#include "common/Clock.h"
+#include "support/ScriptedMessages.h"
+#include "tree/ColorListViewItem.h"
+
+#include <QTest>
+#include <QTreeWidget>
+
+class TestColorListViewItem : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { Clock::setStartDate(QDate(2005, 3, 7)); }
+    void cleanup() { Clock::setStartDate({}); }
+
+    void slotIndexRules()
+    {
+        ScriptedMessages boxes;
+        ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
+        item.setColumnValue(-2, 5);
+        QCOMPARE(item.columnValue(2), 5);
+        QCOMPARE(item.columnValue(-2), 5);
+        QCOMPARE(boxes.count(), 0);
+        item.setColumnValue(9, 7);
+        QCOMPARE(item.columnValue(9), 7);
+
+        QCOMPARE(item.columnValue(10), 0);
+        item.setColumnValue(10, 3);
+        item.setColumnValue(-10, 3);
+        QCOMPARE(boxes.texts(), (QStringList{" too big colomn number", "too big colomn number",
+                                             "too big colomn number"}));
+        QCOMPARE(boxes.captions(), (QStringList{"error", "error", "error"}));
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(item.columnValue(i), i == 2 ? 5 : i == 9 ? 7 : 0);
+    }
+
+    void dateIsDaysBeforeStart_data()
+    {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("three days back") << QDate(2005, 3, 7) << QDate(2005, 3, 4) << 3;
+        QTest::newRow("over a leap day") << QDate(2004, 3, 1) << QDate(2004, 2, 28) << 2;
+        QTest::newRow("no leap day") << QDate(2005, 3, 1) << QDate(2005, 2, 28) << 1;
+        QTest::newRow("over a year end") << QDate(2006, 1, 2) << QDate(2005, 12, 31) << 2;
+        QTest::newRow("future") << QDate(2005, 12, 31) << QDate(2006, 1, 1) << -1;
+        QTest::newRow("month of 30 days") << QDate(2005, 5, 1) << QDate(2005, 4, 30) << 1;
+    }
+    void dateIsDaysBeforeStart()
+    {
+        QFETCH(QDate, start);
+        QFETCH(QDate, date);
+        QFETCH(int, stored);
+        Clock::setStartDate(start);
+        ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
+        QCOMPARE(item.date(), start); // never stamped: the start date
+        item.setDate(date);
+        QCOMPARE(item.columnValue(ColorListViewItem::DateSlot), stored);
+        QCOMPARE(item.date(), date);
+    }
+
+    void dateText()
+    {
+        QCOMPARE(themeDateText(QDate(2005, 3, 7)), QString("[07.03.2005]"));
+        QCOMPARE(themeDateText(QDate(12, 11, 10)), QString("[10.11.12]"));
+        QCOMPARE(plainDateText(QDate(1999, 12, 31)), QString("31.12.1999"));
+    }
+
+    void unstorableDateIsRefused()
+    {
+        ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
+        item.setDate(QDate(2000, 1, 1));
+        item.setDate(QDate(99999999, 1, 1));
+        QCOMPARE(item.date(), QDate(2000, 1, 1));
+        QVERIFY(!isStorableThemeDate(QDate(99999999, 1, 1)));
+        QVERIFY(!isStorableThemeDate(QDate()));
+    }
+
+    void kindIconFollowsLinkId()
+    {
+        ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
+        QVERIFY(item.icon(0).isNull());
+        item.setLinkId(-3);
+        QCOMPARE(item.icon(0).cacheKey(), ColorListViewItem::linkIcon().cacheKey());
+        item.setLinkId(3);
+        QCOMPARE(item.icon(0).cacheKey(), ColorListViewItem::markIcon().cacheKey());
+        item.setLinkId(0);
+        QVERIFY(item.icon(0).isNull());
+    }
+
+    void iconsAreDrawnAsSpecified()
+    {
+        const QImage mark = ColorListViewItem::markIcon().pixmap(8, 12).toImage();
+        const QImage link = ColorListViewItem::linkIcon().pixmap(8, 12).toImage();
+        QCOMPARE(mark.size(), QSize(8, 12));
+        const QRgb blue = QColor("#0082ff").rgba();
+        auto row = [&](const QImage &image, int y) {
+            QString text;
+            for (int x = 0; x < 8; ++x)
+                text += image.pixel(x, y) == blue        ? '#'
+                        : qAlpha(image.pixel(x, y)) == 0 ? '.'
+                                                         : '?';
+            return text;
+        };
+        QCOMPARE(row(mark, 3), QString(".##..##."));
+        QCOMPARE(row(mark, 5), QString(".#.##.#."));
+        QCOMPARE(row(mark, 0), QString("........"));
+        QCOMPARE(row(link, 2), QString(".#......"));
+        QCOMPARE(row(link, 9), QString(".######."));
+        QCOMPARE(row(link, 11), QString("........"));
+    }
+
+    void nonEmptyBranchWarningOnce()
+    {
+        ScriptedMessages boxes;
+        ColorListViewItem::resetNonEmptyDeleteWarning();
+        for (int i = 0; i < 2; ++i) {
+            auto *parent = new ColorListViewItem(static_cast<QTreeWidget *>(nullptr));
+            new ColorListViewItem(parent, "child", "", "");
+            delete parent;
+        }
+        QCOMPARE(boxes.texts(), QStringList{"Will be deleted not empty branch(s)"});
+    }
+};
+
+QTEST_MAIN(TestColorListViewItem)
+#include "tst_colorlistviewitem.moc"
