@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include <map>
+#include <vector>
 
 class ColorListViewItem;
 
@@ -51,6 +52,7 @@ public:
     void transfer(MLStorage &target);
     void reset();
 
+    // Records in use (a mark theme or links); empty array records do not count.
     int count() const;
     int arrayCount() const { return m_arrayCount; }
     // The ids of the records in chain order (empty array records included).
@@ -64,12 +66,17 @@ Q_SIGNALS:
     void linkInserted(ColorListViewItem *theme);
 
 private:
-    Record *recordOf(int id);
-    Record &recordCreated(int id);
-    void deleteRecord(Record &record, ColorListViewItem *theme);
-    void renumber(std::map<int, Record> &&chain, QList<Record> &&appended);
+    using Records = std::map<int, Record>; // keyed by id: the chain in ascending id order
 
-    std::map<int, Record> m_records; // keyed and ordered by id
+    Record *recordFound(int id); // reports "2002" when missing
+    Record &recordCreated(int id);
+    int freeId() const;
+    static ColorListViewItem *holder(const Record &record);
+    void removeLink(Record &record, ColorListViewItem *theme);
+    void removeMark(Record &record, ColorListViewItem *theme);
+    void deleteRecord(Record &record, ColorListViewItem *theme);
+    void renumber(std::vector<Record> chain);
+
+    Records m_records;
     int m_arrayCount = 0;
-    bool m_destroying = false;
 };

@@ -1,0 +1,345 @@
+#include "tree/LinkListView.h"
+
+#include "common/Assertions.h"
+#include "common/Clock.h"
+#include "tree/NameEditor.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include <vector>
+
+LinkListView::LinkListView(QWidget *parent, const char *name)
+    : QTreeWidget(parent)
+{
+    Busy busy(this);
+    setObjectName(QString::fromLatin1(name));
+    setColumnCount(1);
+    setHeaderLabels({tr("Theme (Тема)")});
+    setIndentation(10);
+    setSortingEnabled(false);
+    setUniformRowHeights(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setMouseTracking(true);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+
+    m_nameEditor = new NameEditor(QString(), viewport(), "nameEditor");
+    CONNECT_ASSERT(
+            connect(m_nameEditor, &NameEditor::accept, this, &LinkListView::nameEditorAccepted));
+    CONNECT_ASSERT(
+            connect(m_nameEditor, &NameEditor::reject, this, &LinkListView::nameEditorClosed));
+    m_nameEditor->hide();
+
+    connectStorage(m_storage);
+    CONNECT_ASSERT(
+            connect(this, &QTreeWidget::itemDoubleClicked, this, &LinkListView::_doubleClicked));
+    CONNECT_ASSERT(connect(this, &QTreeWidget::itemEntered, this, &LinkListView::_onItem));
+    CONNECT_ASSERT(connect(this, &QTreeWidget::itemExpanded, this, &LinkListView::_expanded));
+    CONNECT_ASSERT(connect(this, &QTreeWidget::currentItemChanged, this,
+                           [this](QTreeWidgetItem *current) { whenCurrentChanged(current); }));
+    CONNECT_ASSERT(connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+                           &LinkListView::closeItemNameEditBox));
+    CONNECT_ASSERT(connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+                           &LinkListView::closeItemNameEditBox));
+    reset();
+}
+
+LinkListView::~LinkListView()
+{
+    m_history.clear();
+    // Delete bottom-up so that no theme is destroyed with children still under it.
+    if (m_rootTheme) {
+        const QList<QTreeWidgetItem *> tops = invisibleRootItem()->takeChildren();
+        for (QTreeWidgetItem *top : tops) {
+            std::vector<QTreeWidgetItem *> pending{top};
+            std::vector<QTreeWidgetItem *> order;
+            while (!pending.empty()) {
+                QTreeWidgetItem *item = pending.back();
+                pending.pop_back();
+                order.push_back(item);
+                for (QTreeWidgetItem *child : item->takeChildren())
+                    pending.push_back(child);
+            }
+            for (QTreeWidgetItem *item : order)
+                delete item;
+        }
+    }
+}
+
+void LinkListView::connectStorage(MLStorage &storage)
+{
+    CONNECT_ASSERT(
+            connect(&storage, &MLStorage::ownerChanged, this, &LinkListView::storageChangeOwner));
+    CONNECT_ASSERT(connect(&storage, &MLStorage::idChanged, this, &LinkListView::storageChangeId));
+    CONNECT_ASSERT(
+            connect(&storage, &MLStorage::linkInserted, this, &LinkListView::insertNullItem));
+}
+
+void LinkListView::reset()
+{
+    Busy busy(this);
+    m_navigating = false;
+    m_clickToRenameArmed = false;
+    m_renaming = false;
+    m_currentTheme = m_previousTheme = m_rootTheme = nullptr;
+    m_cutSource = m_copySource = nullptr;
+    m_rootTheme = new ColorListViewItem(this, QStringLiteral("/"), QString(), QString());
+    m_themeCount = 1;
+    if (!MY_ASSERT(m_rootTheme != nullptr, QStringLiteral("1002")))
+        return;
+    m_currentTheme = m_rootTheme;
+    m_rootTheme->setExpanded(true);
+    // A fresh tree starts with an empty history.
+    m_navigating = true;
+    setCurrentItem(m_rootTheme);
+    m_navigating = false;
+}
+
+void LinkListView::clear()
+{
+    Busy busy(this);
+    if (m_rootTheme) {
+        setCurrentItem(m_rootTheme);
+        deleteBranch(m_rootTheme);
+    }
+    MY_ASSERT(m_themeCount == 0, QStringLiteral("1003"));
+    m_storage.reset();
+    m_history.clear();
+    dropReminderTheme();
+    m_rootTheme = nullptr;
+    reset();
+}
+
+void LinkListView::release()
+{
+    clear();
+}
+
+ColorListViewItem *LinkListView::currentTheme() const
+{
+    return ColorListViewItem::themeOf(currentItem());
+}
+
+void LinkListView::renameTheme(ColorListViewItem *theme, const QString &name)
+{
+    QString newName = name;
+    const QString reminderName = reminderThemeName();
+    if (!m_reminderTheme) {
+        if (newName == reminderName)
+            m_reminderTheme = theme;
+    } else if (m_reminderTheme != theme) {
+        if (newName == reminderName)
+            newName = QLatin1Char('~') + newName;
+    } else if (newName != reminderName) {
+        dropReminderTheme();
+    }
+    Busy busy(this);
+    theme->setName(newName);
+}
+
+void LinkListView::dropReminderTheme()
+{
+    m_reminderTheme = nullptr;
+}
+
+QString LinkListView::description(ColorListViewItem *theme, bool useEditor)
+{
+    if (useEditor && theme == currentTheme()) {
+        Q_EMIT needEditedDescription();
+        if (!m_editedDescription.isNull())
+            return m_editedDescription;
+    }
+    return resolve(theme)->description();
+}
+
+QString LinkListView::plainDescription(ColorListViewItem *theme, bool useEditor)
+{
+    if (useEditor && theme->linkId() >= 0 && theme == resolve(currentTheme())) {
+        Q_EMIT needEditedDescription();
+        if (!m_editedDescription.isNull())
+            return m_editedDescription;
+    }
+    return theme->description();
+}
+
+void LinkListView::setDescription(ColorListViewItem *theme, const QString &text, bool stamp)
+{
+    Busy busy(this);
+    ColorListViewItem *target = resolve(theme);
+    target->setDescription(text);
+    if (stamp)
+        stampDate(target);
+}
+
+QPair<int, int> LinkListView::savedCursor(ColorListViewItem *theme) const
+{
+    const ColorListViewItem *target = const_cast<LinkListView *>(this)->resolve(theme);
+    return {target->columnValue(ColorListViewItem::CursorLineSlot),
+            target->columnValue(ColorListViewItem::CursorColumnSlot)};
+}
+
+void LinkListView::setSavedCursor(ColorListViewItem *theme, int line, int column)
+{
+    Busy busy(this);
+    ColorListViewItem *target = resolve(theme);
+    target->setColumnValue(ColorListViewItem::CursorLineSlot, line);
+    target->setColumnValue(ColorListViewItem::CursorColumnSlot, column);
+}
+
+void LinkListView::setThemeDate(ColorListViewItem *theme, const QDate &date)
+{
+    Busy busy(this);
+    theme->setDate(date);
+}
+
+void LinkListView::stampDate(ColorListViewItem *theme)
+{
+    if (!checkPointer(theme, QStringLiteral("1008")))
+        return;
+    setThemeDate(theme, Clock::today());
+}
+
+void LinkListView::setSlotValue(ColorListViewItem *theme, int slot, int value)
+{
+    Busy busy(this);
+    theme->setColumnValue(slot, value);
+}
+
+int LinkListView::themeKind(const ColorListViewItem *theme)
+{
+    if (!theme)
+        return -1;
+    const int id = theme->linkId();
+    return id == 0 ? 0 : id > 0 ? 1 : 2;
+}
+
+ColorListViewItem *LinkListView::createChild(ColorListViewItem *parent, const QString &name,
+                                             const QString &description, const QString &nullText)
+{
+    if (!parent)
+        return createTopLevelTheme(name, description, nullText);
+    auto *theme = new ColorListViewItem(static_cast<ColorListViewItem *>(nullptr), name,
+                                        description, nullText);
+    parent->insertChild(0, theme);
+    ++m_themeCount;
+    return theme;
+}
+
+ColorListViewItem *LinkListView::createTopLevelTheme(const QString &name,
+                                                     const QString &description,
+                                                     const QString &nullText)
+{
+    auto *theme = new ColorListViewItem(this, name, description, nullText);
+    ++m_themeCount;
+    return theme;
+}
+
+ColorListViewItem *LinkListView::appendChild(ColorListViewItem *parent, const QString &name)
+{
+    ++m_themeCount;
+    return new ColorListViewItem(parent, name, QString(), QString());
+}
+
+void LinkListView::deleteBranch(ColorListViewItem *theme)
+{
+    if (!theme)
+        return;
+    // Depth-first without recursion. A theme leaves its link group before its children are taken
+    // out, so that the group's children come back under it first.
+    struct Frame
+    {
+        ColorListViewItem *theme;
+        QList<QTreeWidgetItem *> children;
+        qsizetype next = 0;
+    };
+    QSet<ColorListViewItem *> deleted;
+    std::vector<Frame> frames;
+    auto enter = [&](ColorListViewItem *entered) {
+        ++m_busyDepth;
+        m_storage.remove(entered->linkId(), entered);
+        frames.push_back({entered, entered->takeChildren()});
+    };
+    enter(theme);
+    while (!frames.empty()) {
+        Frame &frame = frames.back();
+        if (frame.next < frame.children.size()) {
+            QTreeWidgetItem *child = frame.children.at(frame.next++);
+            if (ColorListViewItem *childTheme = ColorListViewItem::themeOf(child))
+                enter(childTheme);
+            else
+                delete child;
+            continue;
+        }
+        ColorListViewItem *done = frame.theme;
+        frames.pop_back();
+        forgetDeletedTheme(done);
+        Q_EMIT itemWillRemoved(done);
+        if (!m_history.isEmpty())
+            deleted.insert(done);
+        delete done;
+        --m_themeCount;
+        --m_busyDepth;
+    }
+    m_history.removeAll(deleted);
+}
+
+void LinkListView::forgetDeletedTheme(ColorListViewItem *theme)
+{
+    if (theme == m_cutSource)
+        m_cutSource = nullptr;
+    if (theme == m_copySource)
+        m_copySource = nullptr;
+    if (theme == m_pendingExpansion)
+        m_pendingExpansion = nullptr;
+    if (theme == m_reminderTheme)
+        dropReminderTheme();
+    if (theme == m_currentTheme)
+        m_currentTheme = nullptr;
+    if (theme == m_previousTheme)
+        m_previousTheme = nullptr;
+    if (theme == m_renameTarget)
+        m_renameTarget = nullptr;
+    if (theme == m_rootTheme)
+        m_rootTheme = nullptr;
+}
+
+void LinkListView::whenCurrentChanged(QTreeWidgetItem *item)
+{
+    ColorListViewItem *theme = ColorListViewItem::themeOf(item);
+    if (!theme)
+        return;
+    m_previousTheme = m_currentTheme;
+    m_currentTheme = theme;
+    if (!m_navigating)
+        m_history.record(theme);
+    Q_EMIT themeChanged(theme);
+}
+
+void LinkListView::navigateTo(ColorListViewItem *theme)
+{
+    if (!theme)
+        return;
+    m_navigating = true;
+    setCurrentItem(theme);
+    m_navigating = false;
+}
+
+void LinkListView::prevThemeInTime()
+{
+    navigateTo(m_history.back());
+}
+
+void LinkListView::nextThemeInTime()
+{
+    ColorListViewItem *theme = m_history.forward();
+    if (theme && checkPointer(theme, QStringLiteral("1007")))
+        navigateTo(theme);
+}
+
+void LinkListView::putEditedDescription(const QString &text)
+{
+    m_editedDescription = text;
+}

@@ -1,0 +1,173 @@
+#pragma once
+
+#include "tree/ColorListViewItem.h"
+#include "tree/MLStorage.h"
+#include "tree/ThemeHistory.h"
+
+#include <QEvent>
+#include <QPair>
+#include <QTreeWidget>
+
+class NameEditor;
+
+// The widget that shows and owns one tree of themes, its link groups and its name editor. The
+// rest of the program reads and writes themes through its accessors, which resolve a link theme
+// to its mark theme. A multi-step change raises the busy depth; the tree is stable at 0.
+class LinkListView : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int DeferredScrollEvent = QEvent::User + 1000;
+
+    explicit LinkListView(QWidget *parent = nullptr, const char *name = "mainTree");
+    ~LinkListView() override;
+
+    // Raises the busy depth for its lifetime.
+    class Busy
+    {
+    public:
+        explicit Busy(LinkListView *view)
+            : m_view(view)
+        {
+            ++m_view->m_busyDepth;
+        }
+        ~Busy() { --m_view->m_busyDepth; }
+        Busy(const Busy &) = delete;
+        Busy &operator=(const Busy &) = delete;
+
+    private:
+        LinkListView *m_view;
+    };
+
+    ColorListViewItem *currentTheme() const;
+    ColorListViewItem *previousTheme() const { return m_previousTheme; }
+    ColorListViewItem *rootTheme() const { return m_rootTheme; }
+    int themeCount() const { return m_themeCount; }
+    bool isStable() const { return m_busyDepth == 0; }
+    int busyDepth() const { return m_busyDepth; }
+    MLStorage &storage() { return m_storage; }
+    ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
+    static QString reminderThemeName() { return QStringLiteral("__reminder"); }
+    bool isRenaming() const { return m_renaming; }
+    NameEditor *nameEditor() const { return m_nameEditor; }
+    ColorListViewItem *cutSource() const { return m_cutSource; }
+    ColorListViewItem *copySource() const { return m_copySource; }
+    const ThemeHistory &history() const { return m_history; }
+
+    QString themeName(const ColorListViewItem *theme) const { return theme->name(); }
+    void renameTheme(ColorListViewItem *theme, const QString &name);
+
+    // With useEditor on the current theme, the text being edited in the main editor, if any.
+    QString description(ColorListViewItem *theme, bool useEditor);
+    QString plainDescription(ColorListViewItem *theme, bool useEditor);
+    void setDescription(ColorListViewItem *theme, const QString &text, bool stamp);
+    QPair<int, int> savedCursor(ColorListViewItem *theme) const; // (line, column)
+    void setSavedCursor(ColorListViewItem *theme, int line, int column);
+    QDate themeDate(const ColorListViewItem *theme) const { return theme->date(); }
+    void setThemeDate(ColorListViewItem *theme, const QDate &date);
+    void stampDate(ColorListViewItem *theme);
+    // Slots 5 to 7 (numbering and the null-item flag).
+    void setSlotValue(ColorListViewItem *theme, int slot, int value);
+    int linkId(const ColorListViewItem *theme) const { return theme->linkId(); }
+    void setLinkId(ColorListViewItem *theme, int id) { theme->setLinkId(id); }
+    // -1 no theme, 0 ordinary, 1 mark theme, 2 link theme.
+    static int themeKind(const ColorListViewItem *theme);
+
+    // New first child of the parent (or, with a null parent, a theme outside the root).
+    ColorListViewItem *createChild(ColorListViewItem *parent, const QString &name,
+                                   const QString &description, const QString &nullText);
+    ColorListViewItem *createTopLevelTheme(const QString &name, const QString &description,
+                                           const QString &nullText);
+    // New last child; the reader builds whole branches this way, also under detached themes.
+    ColorListViewItem *appendChild(ColorListViewItem *parent, const QString &name);
+    void deleteBranch(ColorListViewItem *theme);
+
+    QString themePath(const ColorListViewItem *theme, bool forward) const;
+    int themeDepth(const ColorListViewItem *theme) const;
+    ColorListViewItem *newestTheme(ColorListViewItem *theme);
+    QString statusText() const;
+    void numberThemes();
+    QPair<int, int> themeStatistics(QPair<int, int> *output = nullptr,
+                                    ColorListViewItem *top = nullptr);
+    QPair<int, int> lastStatistics() const { return m_lastStatistics; }
+    QString subtreeText(ColorListViewItem *theme);
+    void startRenaming(ColorListViewItem *theme, int cursorPosition = -1, int selectionLength = -1);
+    void release();
+
+    // Link groups as the view sees them.
+    ColorListViewItem *resolve(ColorListViewItem *theme);
+    ColorListViewItem *holderOrSelf(ColorListViewItem *theme);
+    ColorListViewItem *makeHolder(ColorListViewItem *theme);
+    bool resolvedAncestry(ColorListViewItem *theme, ColorListViewItem *candidate);
+    // Connects a storage's signals to this view, as the view's own storage is connected.
+    void connectStorage(MLStorage &storage);
+
+    // Empties the tree down to the root theme "/".
+    void clear();
+
+public Q_SLOTS:
+    void gotoMark(int id);
+    void gotoMark();
+    void whenCurrentChanged(QTreeWidgetItem *item);
+    void menuScroll_Left();
+    void menuScroll_Right();
+    void menuScroll_Up();
+    void menuScroll_Down();
+    void menuEditThemeName();
+    void closeItemNameEditBox();
+    void prevThemeInTime();
+    void nextThemeInTime();
+    void putEditedDescription(const QString &text);
+    void nameEditorAccepted(const QString &name);
+    void nameEditorClosed();
+    void storageChangeOwner(ColorListViewItem *oldHolder, ColorListViewItem *newHolder);
+    void storageChangeId(ColorListViewItem *theme, int id);
+    void insertNullItem(ColorListViewItem *theme);
+    void _doubleClicked(QTreeWidgetItem *item);
+    void _mouseButtonClicked(Qt::MouseButton button, QTreeWidgetItem *item);
+    void _onItem(QTreeWidgetItem *item);
+    void _expanded(QTreeWidgetItem *item);
+
+Q_SIGNALS:
+    void changeThemeNameEditState(bool editing);
+    void themeChanged(ColorListViewItem *theme);
+    void itemWillRemoved(ColorListViewItem *theme);
+    void stateChanged();
+    void dataChanged();
+    void needEditedDescription();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void customEvent(QEvent *event) override;
+
+private:
+    void reset();
+    void dropReminderTheme();
+    void forgetDeletedTheme(ColorListViewItem *theme);
+    void navigateTo(ColorListViewItem *theme);
+    void scrollThemeIntoView(ColorListViewItem *theme);
+    void deferredScroll();
+    bool isAncestorOrSelf(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *item) const;
+
+    MLStorage m_storage;
+    ThemeHistory m_history;
+    bool m_navigating = false;
+    ColorListViewItem *m_currentTheme = nullptr;
+    ColorListViewItem *m_previousTheme = nullptr;
+    ColorListViewItem *m_cutSource = nullptr;
+    ColorListViewItem *m_copySource = nullptr;
+    ColorListViewItem *m_renameTarget = nullptr;
+    ColorListViewItem *m_rootTheme = nullptr;
+    ColorListViewItem *m_pendingExpansion = nullptr;
+    QString m_editedDescription;
+    ColorListViewItem *m_reminderTheme = nullptr;
+    bool m_clickToRenameArmed = false;
+    NameEditor *m_nameEditor = nullptr;
+    bool m_renaming = false;
+    int m_themeCount = 0;
+    QPair<int, int> m_lastStatistics{0, 0};
+    int m_busyDepth = 0;
+};

@@ -1,0 +1,219 @@
+// Keys, mouse, scrolling and in-place renaming of the theme tree view.
+#include "tree/LinkListView.h"
+
+#include "tree/NameEditor.h"
+#include "tree/ScrollMath.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+
+void LinkListView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (key == Qt::Key_Space && modifiers != Qt::ControlModifier) {
+        menuEditThemeName();
+        return;
+    }
+    if (modifiers == Qt::NoModifier && key == Qt::Key_Right) {
+        ColorListViewItem *theme = currentTheme();
+        if (theme && !theme->isExpanded()) {
+            theme->setExpanded(true);
+            return;
+        }
+    }
+    if (modifiers == Qt::AltModifier) {
+        switch (key) {
+        case Qt::Key_Left:
+            menuScroll_Left();
+            return;
+        case Qt::Key_Up:
+            menuScroll_Up();
+            return;
+        case Qt::Key_Right:
+            menuScroll_Right();
+            return;
+        case Qt::Key_Down:
+            menuScroll_Down();
+            return;
+        default:
+            break;
+        }
+    }
+    if (modifiers == Qt::ControlModifier) {
+        // Ctrl keys belong to the window's commands, not to the toolkit's cursor movement.
+        event->ignore();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void LinkListView::focusInEvent(QFocusEvent *event)
+{
+    m_clickToRenameArmed = false;
+    QTreeWidget::focusInEvent(event);
+}
+
+void LinkListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const Qt::MouseButton button = event->button();
+    QTreeWidgetItem *item = itemAt(event->position().toPoint());
+    QTreeWidget::mouseReleaseEvent(event);
+    _mouseButtonClicked(button, item);
+}
+
+void LinkListView::resizeEvent(QResizeEvent *event)
+{
+    closeItemNameEditBox();
+    QTreeWidget::resizeEvent(event);
+}
+
+void LinkListView::_onItem(QTreeWidgetItem *item)
+{
+    m_clickToRenameArmed = item && item->isSelected();
+}
+
+void LinkListView::_mouseButtonClicked(Qt::MouseButton button, QTreeWidgetItem *item)
+{
+    if (ColorListViewItem *theme = ColorListViewItem::themeOf(item)) {
+        if (m_clickToRenameArmed && button == Qt::LeftButton)
+            startRenaming(theme);
+        m_clickToRenameArmed = true;
+    }
+    Q_EMIT stateChanged();
+}
+
+void LinkListView::_doubleClicked(QTreeWidgetItem *item)
+{
+    if (item && item == m_rootTheme)
+        m_rootTheme->setExpanded(!m_rootTheme->isExpanded());
+}
+
+void LinkListView::menuScroll_Left()
+{
+    QScrollBar *bar = horizontalScrollBar();
+    bar->setValue(ScrollMath::left(bar->value(), viewport()->width()));
+}
+
+void LinkListView::menuScroll_Right()
+{
+    QScrollBar *bar = horizontalScrollBar();
+    const int width = viewport()->width();
+    bar->setValue(ScrollMath::right(bar->value(), width, bar->maximum() + width));
+}
+
+void LinkListView::menuScroll_Up()
+{
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(ScrollMath::up(bar->value(), viewport()->height()));
+}
+
+void LinkListView::menuScroll_Down()
+{
+    QScrollBar *bar = verticalScrollBar();
+    const int height = viewport()->height();
+    bar->setValue(ScrollMath::down(bar->value(), height, bar->maximum() + height));
+}
+
+void LinkListView::scrollThemeIntoView(ColorListViewItem *theme)
+{
+    scrollToItem(theme);
+    const int depth = themeDepth(theme);
+    const int step = indentation();
+    const int indent = depth * step;
+    const QRect rect = visualItemRect(theme);
+    const int edge = rect.left() - indent + (step - 1) * depth;
+    QScrollBar *bar = horizontalScrollBar();
+    if (edge < 0) {
+        bar->setValue(bar->value() + edge);
+        return;
+    }
+    const int margin = 1;
+    if (columnWidth(0) - indent + margin < 30)
+        setColumnWidth(0, indent - margin + 30);
+    const int room = viewport()->width() + bar->value() - indent - margin;
+    if (room < 30)
+        bar->setValue(bar->value() - room + 30);
+}
+
+void LinkListView::startRenaming(ColorListViewItem *theme, int cursorPosition, int selectionLength)
+{
+    if (!theme || theme == m_rootTheme)
+        return;
+    m_renameTarget = theme;
+    m_nameEditor->setText(theme->name());
+    m_nameEditor->setContextMenuPending(false);
+
+    QRect rect = visualItemRect(theme);
+    QElapsedTimer waited;
+    waited.start();
+    // The toolkit lays out new items lazily: give it a moment, but never wait for ever.
+    while (rect.isEmpty() && waited.elapsed() < 500) {
+        scrollToItem(theme);
+        QCoreApplication::processEvents();
+        rect = visualItemRect(theme);
+        if (m_renameTarget != theme)
+            return; // the theme went away while events ran
+    }
+    const int margin = 1;
+    int left = rect.left() + margin;
+    if (left < 0 || rect.right() - left < 30) {
+        scrollThemeIntoView(theme);
+        rect = visualItemRect(theme);
+        left = rect.left() + margin;
+    }
+    if (!theme->icon(0).isNull())
+        left += iconSize().isValid() ? iconSize().width() + 2 : 8 + 2;
+    const int right = viewport()->width() + 1;
+    m_nameEditor->setGeometry(QRect(QPoint(left, rect.top()), QPoint(right, rect.bottom() + 4)));
+
+    m_nameEditor->deselect();
+    if (cursorPosition != -1) {
+        m_nameEditor->setCursorPosition(cursorPosition);
+        if (selectionLength != -1)
+            m_nameEditor->setSelection(cursorPosition, selectionLength);
+    }
+    m_nameEditor->show();
+    m_nameEditor->setFocus();
+    Q_EMIT changeThemeNameEditState(true);
+    m_renaming = true;
+}
+
+void LinkListView::menuEditThemeName()
+{
+    startRenaming(currentTheme());
+    Q_EMIT stateChanged();
+}
+
+void LinkListView::nameEditorAccepted(const QString &name)
+{
+    if (ColorListViewItem *target = m_renameTarget) {
+        if (target != m_rootTheme)
+            Q_EMIT dataChanged();
+        renameTheme(target, name);
+        stampDate(target);
+    }
+    nameEditorClosed();
+}
+
+void LinkListView::nameEditorClosed()
+{
+    if (ColorListViewItem *theme = currentTheme())
+        theme->setSelected(true);
+    setFocus();
+    if (m_renaming) {
+        Q_EMIT changeThemeNameEditState(false);
+        m_renaming = false;
+    }
+}
+
+void LinkListView::closeItemNameEditBox()
+{
+    if (m_renaming) {
+        m_nameEditor->finishEditing(true);
+        Q_EMIT changeThemeNameEditState(false);
+    }
+}

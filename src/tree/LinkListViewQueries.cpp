@@ -1,0 +1,129 @@
+// Read-only questions about the tree: paths, depth, statistics, numbering and texts.
+#include "tree/LinkListView.h"
+
+#include "tree/TreeWalk.h"
+
+#include <vector>
+
+QString LinkListView::themePath(const ColorListViewItem *theme, bool forward) const
+{
+    QStringList names;
+    for (const QTreeWidgetItem *step = theme; step && step != m_rootTheme; step = step->parent())
+        names.append(step->text(0));
+    QString path = forward ? QStringLiteral("|-") : QString();
+    if (forward) {
+        for (qsizetype i = names.size() - 1; i >= 0; --i)
+            path += QLatin1Char('/') + names.at(i);
+    } else {
+        for (const QString &name : names)
+            path += name + QLatin1Char('/');
+        path += QStringLiteral("-|");
+    }
+    return path;
+}
+
+int LinkListView::themeDepth(const ColorListViewItem *theme) const
+{
+    int depth = 0;
+    for (const QTreeWidgetItem *step = theme; step && step != m_rootTheme; step = step->parent())
+        ++depth;
+    return depth;
+}
+
+QString LinkListView::statusText() const
+{
+    const ColorListViewItem *theme = currentTheme();
+    QString text = theme ? theme->name() : QString();
+    if (m_cutSource)
+        text += QStringLiteral("[for cut - ") + m_cutSource->name() + QLatin1Char(']');
+    else if (m_copySource)
+        text += QStringLiteral("[for copy - ") + m_copySource->name() + QLatin1Char(']');
+    return text;
+}
+
+ColorListViewItem *LinkListView::newestTheme(ColorListViewItem *theme)
+{
+    if (!theme)
+        return nullptr;
+    ColorListViewItem *newest = theme;
+    int newestDays = theme->columnValue(ColorListViewItem::DateSlot);
+    auto heldChildren = [this](ColorListViewItem *t) -> QTreeWidgetItem * {
+        return t->linkId() < 0 ? nullptr : holderOrSelf(t);
+    };
+    walkBranch(theme, heldChildren, [&](ColorListViewItem *t, int, int) {
+        // Fewer days before the start date is newer; ties go to the later theme.
+        const int days = t->columnValue(ColorListViewItem::DateSlot);
+        if (!t->isNullItem() && days <= newestDays) {
+            newest = t;
+            newestDays = days;
+        }
+    });
+    return newest;
+}
+
+void LinkListView::numberThemes()
+{
+    if (!m_rootTheme)
+        return;
+    int ordinal = 1;
+    std::vector<int> siblingCounters;
+    auto heldChildren = [this](ColorListViewItem *t) -> QTreeWidgetItem * {
+        return t->linkId() < 0 ? nullptr : holderOrSelf(t);
+    };
+    walkBranch(m_rootTheme, heldChildren, [&](ColorListViewItem *t, int depth, int index) {
+        const bool link = t->linkId() < 0;
+        if (siblingCounters.size() < size_t(depth))
+            siblingCounters.resize(depth);
+        if (index == 0)
+            siblingCounters[depth - 1] = 0;
+        setSlotValue(t, ColorListViewItem::OutlineOrdinalSlot, link ? 0 : ordinal);
+        setSlotValue(t, ColorListViewItem::SiblingOrdinalSlot,
+                     link ? 0 : ++siblingCounters[depth - 1]);
+        if (!link)
+            ++ordinal;
+    });
+}
+
+QPair<int, int> LinkListView::themeStatistics(QPair<int, int> *output, ColorListViewItem *top)
+{
+    if (!top)
+        top = m_rootTheme;
+    QPair<int, int> result{0, 0};
+    if (top) {
+        qint64 characters = plainDescription(top, true).size();
+        int themes = 0;
+        auto asTheyStand = [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; };
+        walkBranch(top, asTheyStand, [&](ColorListViewItem *t, int, int) {
+            characters += plainDescription(t, true).size() + t->name().size();
+            if (!t->isNullItem())
+                ++themes;
+        });
+        result = {int(qMin<qint64>(characters, std::numeric_limits<int>::max())), themes};
+    }
+    if (output)
+        *output = result;
+    else
+        m_lastStatistics = result;
+    return result;
+}
+
+QString LinkListView::subtreeText(ColorListViewItem *theme)
+{
+    if (!theme || theme->linkId() < 0)
+        return QString();
+    ColorListViewItem *holder = holderOrSelf(theme);
+    QString text = plainDescription(holder, true);
+    auto heldChildren = [this](ColorListViewItem *t) -> QTreeWidgetItem * {
+        return t->linkId() < 0 ? nullptr : holderOrSelf(t);
+    };
+    walkBranch(
+            holder,
+            [&](ColorListViewItem *t) -> QTreeWidgetItem * {
+                return t == holder ? t : heldChildren(t);
+            },
+            [&](ColorListViewItem *t, int, int) {
+                if (t->linkId() >= 0)
+                    text += plainDescription(holderOrSelf(t), true);
+            });
+    return text;
+}
