@@ -50,22 +50,22 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
 LinkListView::~LinkListView()
 {
     m_history.clear();
-    // Delete bottom-up so that no theme is destroyed with children still under it.
-    if (m_rootTheme) {
-        const QList<QTreeWidgetItem *> tops = invisibleRootItem()->takeChildren();
-        for (QTreeWidgetItem *top : tops) {
-            std::vector<QTreeWidgetItem *> pending{top};
-            std::vector<QTreeWidgetItem *> order;
-            while (!pending.empty()) {
-                QTreeWidgetItem *item = pending.back();
-                pending.pop_back();
-                order.push_back(item);
-                for (QTreeWidgetItem *child : item->takeChildren())
-                    pending.push_back(child);
+    // Bottom-up, so that no theme is destroyed with children still under it, and without
+    // recursion, so that a very deep tree cannot exhaust the stack.
+    const QList<QTreeWidgetItem *> tops = invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem *top : tops) {
+        std::vector<std::pair<QTreeWidgetItem *, int>> frames{{top, 0}};
+        while (!frames.empty()) {
+            auto &[item, next] = frames.back();
+            if (next < item->childCount()) {
+                QTreeWidgetItem *child = item->child(next++);
+                frames.push_back({child, 0});
+                continue;
             }
-            for (QTreeWidgetItem *item : order)
-                delete item;
+            qDeleteAll(item->takeChildren());
+            frames.pop_back();
         }
+        delete top;
     }
 }
 
@@ -243,46 +243,54 @@ ColorListViewItem *LinkListView::appendChild(ColorListViewItem *parent, const QS
     return new ColorListViewItem(parent, name, QString(), QString());
 }
 
+void LinkListView::detach(QTreeWidgetItem *item)
+{
+    if (QTreeWidgetItem *parent = item->parent())
+        parent->takeChild(parent->indexOfChild(item));
+    else if (item->treeWidget() == this)
+        takeTopLevelItem(indexOfTopLevelItem(item));
+}
+
 void LinkListView::deleteBranch(ColorListViewItem *theme)
 {
     if (!theme)
         return;
-    // Depth-first without recursion. A theme leaves its link group before its children are taken
-    // out, so that the group's children come back under it first.
+    // The branch leaves the toolkit's model in one step. Then, depth-first and without recursion,
+    // each theme leaves its link group before its children are visited (so that the group's
+    // children come back under it first), and is destroyed after them. Taking a theme's children
+    // only once they are all leaves keeps the whole deletion linear in the size of the branch.
+    detach(theme);
     struct Frame
     {
         ColorListViewItem *theme;
-        QList<QTreeWidgetItem *> children;
-        qsizetype next = 0;
+        int next = 0;
     };
     QSet<ColorListViewItem *> deleted;
     std::vector<Frame> frames;
     auto enter = [&](ColorListViewItem *entered) {
         ++m_busyDepth;
         m_storage.remove(entered->linkId(), entered);
-        frames.push_back({entered, entered->takeChildren()});
+        frames.push_back({entered});
     };
     enter(theme);
     while (!frames.empty()) {
         Frame &frame = frames.back();
-        if (frame.next < frame.children.size()) {
-            QTreeWidgetItem *child = frame.children.at(frame.next++);
-            if (ColorListViewItem *childTheme = ColorListViewItem::themeOf(child))
-                enter(childTheme);
-            else
-                delete child;
+        if (frame.next < frame.theme->childCount()) {
+            if (ColorListViewItem *child = frame.theme->childTheme(frame.next++))
+                enter(child);
             continue;
         }
         ColorListViewItem *done = frame.theme;
         frames.pop_back();
+        qDeleteAll(done->takeChildren());
         forgetDeletedTheme(done);
         Q_EMIT itemWillRemoved(done);
         if (!m_history.isEmpty())
             deleted.insert(done);
-        delete done;
         --m_themeCount;
         --m_busyDepth;
     }
+    delete theme;
     m_history.removeAll(deleted);
 }
 

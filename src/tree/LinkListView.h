@@ -147,6 +147,7 @@ private:
     void reset();
     void dropReminderTheme();
     void forgetDeletedTheme(ColorListViewItem *theme);
+    void detach(QTreeWidgetItem *item);
     void navigateTo(ColorListViewItem *theme);
     void scrollThemeIntoView(ColorListViewItem *theme);
     void deferredScroll();

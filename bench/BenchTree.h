@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+
+struct BenchTreeStats
+{
+    int themes = 0;
+    int marks = 0;
+    int links = 0;
+    int maxDepth = 0;
+    int topLevel = 0;    // themes at depth 1
+    int widest = 0;      // most subthemes of one theme
+    int longestText = 0; // bytes of the longest description
+};
+
+// A tree file in the ordinary format, as CP1251 bytes with CR LF line ends: the root description,
+// then one record per theme in preorder. Names mix Cyrillic and Latin words, descriptions range
+// from empty to a few kilobytes of prose, depths reach 10, and a link group (one mark theme and
+// 1 to 3 childless link themes outside its branch) comes with about every 300 themes. The same
+// arguments always give the same bytes; 100,000 themes make about 30 MB.
+QByteArray generateBenchTree(int themes = 100000, quint32 seed = 1,
+                             BenchTreeStats *stats = nullptr);

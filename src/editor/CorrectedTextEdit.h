@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <optional>
+
+class QKeyEvent;
+
+// A (line, column) position; a line is a text block, so word wrapping never makes lines.
+struct ColumnLine
+{
+    int column = 0;
+    int line = 0;
+    bool operator==(const ColumnLine &) const = default;
+};
+
+// The multi-line plain-text editor used for every text of the program: descriptions, detached
+// windows, the find dialog's fields. It adds key bindings that also work on the Russian layout,
+// three reformatting commands, and a change signal that ignores text loaded by the program.
+class CorrectedTextEdit : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit CorrectedTextEdit(QWidget *parent = nullptr, const QString &name = QString());
+
+    // The text exactly as stored: lines joined by line feeds, no-break spaces kept (the
+    // base editor's toPlainText() turns them into spaces).
+    QString text() const;
+
+    // The edited flag: set by every user change, cleared by setText().
+    bool isEdited() const;
+    void setEdited(bool edited);
+
+    // Selects from (line, col) to (line2, col2) and leaves the cursor at the start position.
+    void setSelection(int line, int col, int line2, int col2);
+
+    // Characters in front of (line, col) with the lines put end to end without line breaks;
+    // -1 for a negative argument. The line and column are not checked against the text.
+    int lineColToIndex(int line, int col) const;
+    // The inverse of lineColToIndex. An index at the end of a line that has a successor maps to
+    // column 0 of the successor (empty lines in between are passed over); an index past the
+    // text maps to the end of the last line.
+    ColumnLine indexToLineCol(int index) const;
+
+    // The reformatting commands on the selection; nothing happens without one.
+    void reflowParagraphs();
+    void oneParagraph();
+    void normaliseLines();
+
+public Q_SLOTS:
+    // Replaces the whole text without signalling a user change and clears the edited flag.
+    void setText(const QString &text);
+
+Q_SIGNALS:
+    // Every change of the text except one made through setText().
+    void textChangedTRUE();
+
+protected:
+    bool event(QEvent *e) override;
+
+protected Q_SLOTS:
+    void textChangedSlot();
+
+private:
+    // Handles a key binding; returns nothing when the event goes on to the base editor.
+    std::optional<bool> handleKey(QKeyEvent *e);
+    // Delivers the Ctrl shortcut's press and release to this editor before returning.
+    void sendCtrlKey(const QKeyEvent *incoming, int key, Qt::KeyboardModifiers modifiers);
+    void replaceSelection(QString (*reformat)(const QString &));
+    // Sum of the lengths (without line breaks) of the lines in front of the given one.
+    int lengthBefore(int line) const;
+
+    bool m_settingText = false;
+};

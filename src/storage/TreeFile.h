@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class LinkListView;
+class QFileDevice;
+class QProgressBar;
+
+// Writer flags; bits combine.
+enum SaveFlags {
+    SAVE_BRANCH = 1,       // the branch of the current theme
+    SAVE_STRUCTURE = 2,    // header lines only
+    SAVE_HTML = 4,         // HTML page
+    SAVE_PALM = 8,         // MIME text for a handheld organiser
+    SAVE_STRIP_HIDDEN = 16 // without the <hidden>...</hidden> parts of descriptions
+};
+
+// Reader flags.
+enum LoadFlags {
+    LOAD_INSERT = 1 // insert the file under the current theme as a new theme named after it
+};
+
+// Writes the tree (or the current branch) into an open file. Returns 1 when all was written, 0
+// when the tree never became stable within 10 s (nothing written), and minus the error count
+// (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
+int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress,
+             QString *log);
+
+// Reads a tree file into the view, in place of the tree or (LOAD_INSERT) under the current
+// theme. False when the file cannot be read; an empty name does nothing and gives true.
+bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress);
+
+// The reader's work on bytes already read; `name` names the theme that LOAD_INSERT creates.
+void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &name,
+                   const QDateTime &modified, int flags, QProgressBar *progress);
+
+// Files above this size are refused rather than read into memory.
+constexpr qint64 maxTreeFileSize = qint64(1) << 30;

@@ -1,0 +1,201 @@
+#include "storage/TreeFile.h"
+
+#include "common/Cp1251.h"
+#include "common/Messages.h"
+#include "storage/HiddenParts.h"
+#include "storage/TreeHeader.h"
+#include "tree/LinkListView.h"
+#include "tree/TreeWalk.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileDevice>
+#include <QProgressBar>
+
+#include <vector>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("LinkListView", text);
+}
+
+// True when the theme stands inside the branch whose top is `top`, counting the children that a
+// link holds for its mark theme as the mark theme's.
+bool insideBranch(LinkListView &view, ColorListViewItem *theme, ColorListViewItem *top)
+{
+    for (ColorListViewItem *step = theme; step; step = view.resolve(step->parentTheme()))
+        if (step == top)
+            return true;
+    return false;
+}
+
+class TreeWriter
+{
+public:
+    TreeWriter(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress,
+               QString *log)
+        : m_view(view)
+        , m_file(file)
+        , m_flags(flags)
+        , m_progress(progress)
+        , m_log(log)
+    {}
+
+    int run();
+
+private:
+    bool waitForStableTree();
+    QString descriptionOf(ColorListViewItem *theme);
+    int linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top);
+    bool write(const QString &text);
+    void reportWriteError();
+
+    LinkListView &m_view;
+    QFileDevice *m_file;
+    int m_flags;
+    QProgressBar *m_progress;
+    QString *m_log;
+    Cp1251Codec m_codec;
+    int m_errors = 0;
+    qint64 m_written = 0;
+    int m_progressValue = 0;
+};
+
+bool TreeWriter::waitForStableTree()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_view.isStable()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
+        if (waited.elapsed() >= 10000) {
+            Messages::report(m_log, &m_view, Messages::warningCaption(),
+                             tr("Tree isn't stable and cannot be saved (Дерево изменяется и не "
+                                "может быть сохранено)"));
+            return false;
+        }
+    }
+    return true;
+}
+
+QString TreeWriter::descriptionOf(ColorListViewItem *theme)
+{
+    QString text = m_view.description(theme, true);
+    if (m_flags & SAVE_STRIP_HIDDEN)
+        text = stripHiddenParts(text);
+    if (m_flags == 0)
+        m_written += text.size();
+    return text;
+}
+
+int TreeWriter::linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top)
+{
+    const int id = theme->linkId();
+    if (id == 0 || !(m_flags & SAVE_BRANCH))
+        return id;
+    MLStorage &storage = m_view.storage();
+    if (id < 0) {
+        ColorListViewItem *mark = storage.markThemeOf(id);
+        return insideBranch(m_view, mark ? mark : theme, top) ? id : 0;
+    }
+    for (ColorListViewItem *link : storage.linksOf(id))
+        if (insideBranch(m_view, link, top))
+            return id;
+    return 0;
+}
+
+void TreeWriter::reportWriteError()
+{
+    Messages::report(m_log, &m_view, Messages::errorCaption(),
+                     tr("Error writing file\nОшибка записи в файл\n") + m_file->fileName());
+    m_errors += 1000;
+}
+
+bool TreeWriter::write(const QString &text)
+{
+    QByteArray bytes = m_codec.encode(text);
+    bytes.replace("\n", "\r\n");
+    if (m_progress)
+        m_progress->setValue(m_progressValue);
+    ++m_progressValue;
+    if (m_file->write(bytes) < bytes.size()) {
+        reportWriteError();
+        return false;
+    }
+    return true;
+}
+
+int TreeWriter::run()
+{
+    if (!waitForStableTree())
+        return 0;
+    ColorListViewItem *top =
+            (m_flags & SAVE_BRANCH)
+                    ? (m_view.currentTheme() ? m_view.makeHolder(m_view.currentTheme()) : nullptr)
+                    : m_view.rootTheme();
+    if (!top)
+        return 1;
+    const bool structureOnly = m_flags & SAVE_STRUCTURE;
+    QString pending;
+    if (!structureOnly)
+        pending = descriptionOf(top) + QLatin1Char('\n');
+
+    const QPair<int, int> counted = m_view.themeStatistics(nullptr, top);
+    if (m_progress) {
+        m_progress->reset();
+        m_progress->setMaximum(counted.second);
+        m_progress->setValue(0);
+    }
+    m_progressValue = 1;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
+
+    bool failed = !write(pending);
+    // The subthemes of a link group are written once, under its mark theme; links are never
+    // entered, so `parents[d]` is the theme whose children are being written at depth d + 1.
+    std::vector<ColorListViewItem *> parents{top};
+    auto heldChildren = [this](ColorListViewItem *theme) -> QTreeWidgetItem * {
+        return theme->linkId() < 0 ? nullptr : m_view.holderOrSelf(theme);
+    };
+    walkBranch(top, heldChildren, [&](ColorListViewItem *theme, int depth, int) {
+        if (failed || theme->isNullItem())
+            return;
+        parents.resize(depth);
+        ColorListViewItem *parent = parents[depth - 1];
+        parents.push_back(theme);
+        const QString name = theme->name();
+        if (m_flags == 0)
+            m_written += name.size();
+        std::optional<QDate> date = theme->date();
+        if ((m_flags & SAVE_BRANCH) && depth > 1 && parent->date() == *date)
+            date.reset();
+        QString record;
+        appendThemeHeader(record, depth, linkIdWritten(theme, top), date);
+        record += name;
+        record += QLatin1Char('\n');
+        if (!structureOnly) {
+            if (theme->linkId() >= 0)
+                record += descriptionOf(theme);
+            record += QLatin1Char('\n');
+        }
+        failed = !write(record);
+    });
+    if (!failed && !m_file->flush()) {
+        reportWriteError();
+        failed = true;
+    }
+    if (!failed && m_flags == 0 && m_written != counted.first) {
+        Messages::report(m_log, &m_view, Messages::warningCaption(),
+                         tr("Save %1 symbols, but has %2 symbols\nСохранено %1 символов из %2")
+                                 .arg(m_written)
+                                 .arg(counted.first));
+    }
+    return m_errors ? -m_errors : 1;
+}
+
+} // namespace
+
+int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress, QString *log)
+{
+    return TreeWriter(view, file, flags, progress, log).run();
+}

@@ -1,0 +1,323 @@
+#include "common/Assertions.h"
+#include "support/ScriptedMessages.h"
+#include "tree/ColorListViewItem.h"
+#include "tree/MLStorage.h"
+
+#include <QHash>
+#include <QTest>
+
+// Themes under one root, a storage, and a recorder standing in for the view: it logs every signal
+// of the storages it watches, in order, and applies each id change to its theme.
+struct Fixture
+{
+    ColorListViewItem root{static_cast<QTreeWidget *>(nullptr)};
+    MLStorage storage;
+    QStringList log;
+    QHash<QString, ColorListViewItem *> themes;
+    QStringList order;
+
+    Fixture() { watch(storage); }
+    ~Fixture() { qDeleteAll(root.takeChildren()); }
+
+    void watch(MLStorage &s)
+    {
+        CONNECT_ASSERT(
+                QObject::connect(&s, &MLStorage::ownerChanged, &s, [this](auto *from, auto *to) {
+                    log << "owner " + from->name() + "->" + to->name();
+                }));
+        CONNECT_ASSERT(QObject::connect(&s, &MLStorage::idChanged, &s, [this](auto *theme, int id) {
+            log << QString("id %1 %2").arg(theme->name()).arg(id);
+            theme->setLinkId(id);
+        }));
+        CONNECT_ASSERT(QObject::connect(&s, &MLStorage::linkInserted, &s,
+                                        [this](auto *theme) { log << "link " + theme->name(); }));
+    }
+    ColorListViewItem *theme(const QString &name, ColorListViewItem *parent = nullptr)
+    {
+        order << name;
+        return themes[name] = new ColorListViewItem(parent ? parent : &root, name, {}, {});
+    }
+    int join(MLStorage &s, ColorListViewItem *t, int id)
+    {
+        const int given = s.insert(t, id);
+        if (given != 0)
+            t->setLinkId(given);
+        return given;
+    }
+    // "A:1 a:-1": a new theme per token, inserted with that id; the log starts afterwards.
+    void fill(MLStorage &s, const QString &setup)
+    {
+        for (const QString &token : setup.split(' ', Qt::SkipEmptyParts))
+            join(s, theme(token.section(':', 0, 0)), token.section(':', 1).toInt());
+        log.clear();
+    }
+    QString state() const
+    {
+        QStringList list;
+        for (const QString &name : order)
+            list << name + "=" + QString::number(themes[name]->linkId());
+        return list.join(' ');
+    }
+};
+
+class TestMLStorage : public QObject
+{
+    Q_OBJECT
+    ScriptedMessages m_boxes;
+
+private Q_SLOTS:
+    void init() { m_boxes.clear(); }
+
+    void allocation_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("allocated");
+        QTest::newRow("empty") << "" << 1;
+        QTest::newRow("dense") << "A:1 B:2" << 3;
+        QTest::newRow("gap") << "A:1 C:3" << 2;
+        QTest::newRow("record without mark before a gap") << "A:1 c:-3" << 3;
+    }
+    void allocation()
+    {
+        QFETCH(QString, setup);
+        QFETCH(int, allocated);
+        Fixture f;
+        f.fill(f.storage, setup);
+        QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated);
+        QCOMPARE(f.storage.markThemeOf(allocated), f.themes["N"]);
+        QVERIFY(m_boxes.shown().isEmpty());
+    }
+
+    void arrayRecordsStayForReuse()
+    {
+        Fixture f;
+        QCOMPARE(f.join(f.storage, f.theme("A"), 0), 1);
+        QCOMPARE(f.join(f.storage, f.theme("B"), 0), 2);
+        f.fill(f.storage, "a:-1 b:-2");
+        f.storage.validate();
+        QCOMPARE(f.storage.arrayCount(), 2);
+        f.log.clear();
+        f.storage.remove(1, f.themes["A"]);
+        QCOMPARE(f.log, (QStringList{"id a 0", "id A 0"}));
+        QCOMPARE(f.storage.ids(), (QList<int>{1, 2}));
+        QCOMPARE(f.storage.count(), 1);
+        QCOMPARE(f.join(f.storage, f.theme("C"), 0), 1);
+        QCOMPARE(f.storage.count(), 2);
+
+        // The mark theme without links leaves an empty array record: dropped without a report.
+        f.storage.remove(1, f.themes["C"]);
+        f.log.clear();
+        f.storage.validate();
+        QVERIFY(m_boxes.shown().isEmpty());
+        QCOMPARE(f.log, (QStringList{"id B 1", "id b -1"}));
+        QCOMPARE(f.storage.ids(), QList<int>{1});
+        QCOMPARE(f.storage.arrayCount(), 1);
+        QCOMPARE(f.storage.markThemeOf(1), f.themes["B"]);
+    }
+
+    void refusedInsertsAndMissingRecords()
+    {
+        Fixture f;
+        f.fill(f.storage, "A:1 a:-1");
+        ColorListViewItem *other = f.theme("X");
+        QCOMPARE(f.join(f.storage, other, 1), 0);
+        QCOMPARE(f.storage.markThemeOf(1), f.themes["A"]);
+        QCOMPARE(f.storage.insert(nullptr, 0), 0);
+        QCOMPARE(f.storage.ids(), QList<int>{1});
+        QVERIFY(!f.storage.find(0));
+        QVERIFY(!f.storage.holderOf(4));
+        QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f.themes["a"]});
+        QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
+        QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
+        f.storage.remove(-4, other); // unknown id: nothing, not even a report
+        QCOMPARE(m_boxes.count(), 2);
+        QVERIFY(f.log.isEmpty());
+    }
+
+    void makeHolder()
+    {
+        Fixture f;
+        ColorListViewItem *m = f.theme("M");
+        ColorListViewItem *inside = f.theme("I", m);
+        f.join(f.storage, m, 1);
+        f.fill(f.storage, "K:-1");
+        f.join(f.storage, inside, -1);
+        ColorListViewItem *k = f.themes["K"];
+
+        QCOMPARE(f.storage.makeHolder(1, k), k);
+        QCOMPARE(f.storage.makeHolder(1, k), k);
+        QCOMPARE(f.storage.holderOf(1), k);
+        QCOMPARE(f.storage.makeHolder(1, m), m);
+        QCOMPARE(f.log, (QStringList{"link I", "owner M->K", "owner K->M"}));
+        // The mark theme holds the children and is I's ancestor: they cannot move into I.
+        QCOMPARE(f.storage.makeHolder(1, inside), m);
+        QCOMPARE(f.storage.holderOf(1), m);
+        QCOMPARE(f.storage.makeHolder(0, inside), inside);
+        ColorListViewItem *outsider = f.theme("O");
+        QCOMPARE(f.storage.makeHolder(1, outsider), outsider);
+        QCOMPARE(f.log.size(), 3);
+        QCOMPARE(m_boxes.captions(), QStringList{"error 1011"});
+    }
+
+    void removeSignalOrder_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QString>("state");
+        const QString two = "M:1 a:-1 b:-1";
+        QTest::newRow("link, others remain") << two << ""
+                                             << "a" << QStringList{"id a 0"} << "M=1 a=0 b=-1";
+        QTest::newRow("holding link")
+                << two << "b"
+                << "b" << QStringList{"owner b->M", "id b 0"} << "M=1 a=-1 b=0";
+        QTest::newRow("last link") << "M:1 a:-1"
+                                   << ""
+                                   << "a" << QStringList{"id a 0", "id M 0", "id a 0"} << "M=0 a=0";
+        QTest::newRow("mark with links")
+                << two << "a"
+                << "M" << QStringList{"owner a->M", "id a 0", "id b 0", "id M 0"} << "M=0 a=0 b=0";
+    }
+    void removeSignalOrder()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, holder);
+        QFETCH(QString, removed);
+        QFETCH(QStringList, log);
+        QFETCH(QString, state);
+        Fixture f;
+        f.fill(f.storage, setup);
+        if (!holder.isEmpty())
+            f.storage.makeHolder(1, f.themes[holder]);
+        f.log.clear();
+        f.storage.remove(f.themes[removed]->linkId(), f.themes[removed]);
+        QCOMPARE(f.log, log);
+        QCOMPARE(f.state(), state);
+        if (state.startsWith("M=1"))
+            QCOMPARE(f.storage.holderOf(1), f.themes["M"]);
+        else
+            QVERIFY(f.storage.ids().isEmpty()); // records above the array part go
+        QVERIFY(m_boxes.shown().isEmpty());
+    }
+
+    void holderThatCannotGiveBack()
+    {
+        Fixture f;
+        ColorListViewItem *l = f.theme("L");
+        f.join(f.storage, f.theme("M", l), 1);
+        f.join(f.storage, l, -1);
+        f.fill(f.storage, "K:-1 P:2 q:-2");
+        f.storage.makeHolder(2, f.themes["q"]);
+        f.storage.makeHolder(1, l);
+        f.log.clear();
+        // L holds the children and contains the mark theme: they cannot come back to it.
+        QVERIFY(!f.storage.returnChildrenToMarks());
+        QCOMPARE(f.log, QStringList{"owner q->P"});
+
+        f.log.clear();
+        f.storage.remove(-1, l);
+        QCOMPARE(m_boxes.captions(), QStringList{"error"});
+        QCOMPARE(m_boxes.texts(), QStringList{"cannot change contents before delete"});
+        QCOMPARE(f.log, QStringList{"id L 0"});
+        QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f.themes["K"]});
+        QCOMPARE(f.storage.holderOf(1), f.themes["M"]); // never a link that left the group
+    }
+
+    void validateReports_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("groups");
+        QTest::newRow("renumbered in id order") << "C:7 c:-7 A:3 a:-3 a2:-3"
+                                                << ""
+                                                << "C=2 c=-2 A=1 a=-1 a2=-1" << 2;
+        QTest::newRow("links without marks") << "A:1 a:-1 b:-2 c:-2"
+                                             << "Link(s) Without Mark(s)\n"
+                                             << "A=1 a=-1 b=0 c=0" << 1;
+        QTest::newRow("marks without links") << "A:1 B:2 b:-2"
+                                             << "Mark(s) Without Link(s)\n"
+                                             << "A=0 B=1 b=-1" << 1;
+        QTest::newRow("both") << "B:2 A:1 a:-3 D:4 d:-4"
+                              << "Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"
+                              << "B=0 A=0 a=0 D=1 d=-1" << 1;
+        QTest::newRow("nothing valid") << "a:-2 B:1"
+                                       << "Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"
+                                       << "a=0 B=0" << 0;
+    }
+    void validateReports()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, report);
+        QFETCH(QString, state);
+        QFETCH(int, groups);
+        Fixture f;
+        f.fill(f.storage, setup);
+        f.storage.validate();
+        QCOMPARE(m_boxes.texts(), report.isEmpty() ? QStringList() : QStringList{report});
+        QCOMPARE(m_boxes.captions(), report.isEmpty() ? QStringList() : QStringList{"error"});
+        QCOMPARE(f.state(), state);
+        QCOMPARE(f.storage.arrayCount(), groups);
+        QCOMPARE(f.storage.count(), groups);
+    }
+
+    void merge()
+    {
+        Fixture f;
+        f.fill(f.storage, "A:1 a:-1 B:2 b:-2 C:3 c:-3");
+        f.storage.validate();
+        MLStorage other;
+        f.watch(other);
+        f.fill(other, "E:2 e:-2 D:1 d:-1 d2:-1");
+        other.makeHolder(1, f.themes["d2"]);
+        f.storage.merge(other);
+        QCOMPARE(f.state(), "A=1 a=-1 B=2 b=-2 C=3 c=-3 E=5 e=-5 D=4 d=-4 d2=-4");
+        QCOMPARE(f.storage.arrayCount(), 5);
+        QCOMPARE(f.storage.holderOf(4), f.themes["d2"]);
+        QVERIFY(other.ids().isEmpty());
+        QCOMPARE(other.count(), 0);
+
+        // A storage with an array part is refused; an empty one changes nothing.
+        f.fill(other, "X:1 x:-1");
+        other.validate();
+        f.log.clear();
+        f.storage.merge(other);
+        QCOMPARE(m_boxes.captions(), QStringList{"error"});
+        QCOMPARE(m_boxes.texts(), QStringList{" when insert Storage Of Marks"});
+        MLStorage empty;
+        f.storage.merge(empty);
+        QVERIFY(f.log.isEmpty());
+        QCOMPARE(other.ids(), QList<int>{1});
+        QCOMPARE(f.storage.ids(), (QList<int>{1, 2, 3, 4, 5}));
+    }
+
+    void transferResetAndDestroy()
+    {
+        Fixture f;
+        f.fill(f.storage, "A:1 a:-1 B:2 b:-2");
+        f.storage.validate();
+        {
+            MLStorage target;
+            f.watch(target);
+            f.fill(target, "X:1 x:-1 Y:3 y:-3");
+            f.storage.transfer(target);
+            QCOMPARE(target.ids(), (QList<int>{1, 2}));
+            QCOMPARE(target.arrayCount(), 2);
+            QCOMPARE(target.markThemeOf(2), f.themes["B"]);
+            QVERIFY(f.storage.ids().isEmpty());
+            QCOMPARE(f.storage.arrayCount(), 0);
+            QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
+            target.reset();
+            QCOMPARE(target.count(), 0);
+            QCOMPARE(f.join(target, f.theme("P"), 0), 1);
+            QVERIFY(f.log.isEmpty()); // neither transfer nor reset told any theme
+            f.fill(target, "p:-1");
+        }
+        QVERIFY(f.log.isEmpty()); // nor did the destruction
+        QVERIFY(m_boxes.shown().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMLStorage)
+#include "tst_mlstorage.moc"
