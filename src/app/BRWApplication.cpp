@@ -1,0 +1,52 @@
+#include "app/BRWApplication.h"
+
+#include "app/Brambleweb.h"
+#include "app/FatalSignals.h"
+#include "common/Messages.h"
+
+namespace {
+BRWApplication *theApplication = nullptr;
+}
+
+BRWApplication::BRWApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    theApplication = this;
+}
+
+BRWApplication::~BRWApplication()
+{
+    for (Brambleweb *window : m_windows)
+        delete window;
+    m_windows.clear();
+    theApplication = nullptr;
+}
+
+BRWApplication *BRWApplication::instance()
+{
+    return theApplication;
+}
+
+Brambleweb *BRWApplication::createMainWindow(const QString &fileName, const char *name)
+{
+    auto *window = new Brambleweb(fileName, nullptr, name);
+    m_windows.push_back(window);
+    return window;
+}
+
+QString BRWApplication::saveLog()
+{
+    if (m_journalBusy)
+        return QString();
+    m_journalBusy = true;
+    QString journal;
+    for (Brambleweb *window : m_windows) {
+        journal += window->windowTitle() + QStringLiteral("\n-------------\n");
+        window->emergencySave(journal);
+        journal += QLatin1Char('\n');
+    }
+    extendWatchdogForJournal();
+    Messages::warning(nullptr, QStringLiteral("Save log - Журнал аварийного сохранения"), journal);
+    m_journalBusy = false;
+    return journal;
+}

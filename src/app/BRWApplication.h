@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QApplication>
+
+#include <vector>
+
+class Brambleweb;
+
+// The application object: keeps every main window the process ever created (closing one only
+// hides it) and builds the emergency journal when the process receives a fatal signal.
+class BRWApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    BRWApplication(int &argc, char **argv);
+    ~BRWApplication() override;
+
+    // The process-wide application object, or null before it exists.
+    static BRWApplication *instance();
+
+    // Creates (but does not show) a main window for the file; an empty name gives an empty window.
+    Brambleweb *createMainWindow(const QString &fileName, const char *name);
+    const std::vector<Brambleweb *> &windows() const { return m_windows; }
+
+    // The emergency journal: every window writes its tree into its error-save file, then the
+    // collected report is shown. A second call while one runs does nothing; returns the report.
+    QString saveLog();
+
+private:
+    std::vector<Brambleweb *> m_windows; // in order of creation
+    bool m_journalBusy = false;
+};

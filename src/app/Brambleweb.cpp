@@ -1,0 +1,298 @@
+#include "app/Brambleweb.h"
+
+#include "app/BRWApplication.h"
+#include "common/Assertions.h"
+#include "common/Clock.h"
+#include "editor/CorrectedTextEdit.h"
+#include "storage/TreeFile.h"
+#include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextBlock>
+
+Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *name)
+    : QMainWindow(parent, Qt::Window)
+    , m_pendingFile(fileName)
+    , m_openDir(QDir::current())
+    , m_saveDir(QDir::current())
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/brw.png")));
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    setCentralWidget(m_splitter);
+    m_mainTree = new LinkListView(m_splitter, "mainTree");
+    m_mainEditBox = new CorrectedTextEdit(m_splitter, QStringLiteral("mainEditBox"));
+    m_mainEditBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_splitter->setStretchFactor(1, 1);
+    m_mainEditBox->installEventFilter(this);
+    m_mainTree->installEventFilter(this);
+    m_mainTree->nameEditor()->installEventFilter(this);
+
+    buildActions();
+    buildStatusBar();
+
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::needEditedDescription, this,
+                           &Brambleweb::returnDescriptionToTree));
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::themeChanged, this,
+                           &Brambleweb::changeMainEditBoxText));
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::changeThemeNameEditState, this,
+                           &Brambleweb::themeNameEditStateChanged));
+    CONNECT_ASSERT(connect(m_mainEditBox, &CorrectedTextEdit::textChangedTRUE, this,
+                           &Brambleweb::mainEditBoxDataChanged));
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::dataChanged, this,
+                           &Brambleweb::treeDataChanged));
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::stateChanged, this,
+                           &Brambleweb::treeStateChanged));
+    CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
+
+    m_secondTimer.start(1000);
+    resize(480, 300);
+    m_mainTree->setFocus();
+    m_focusInTree = true;
+    m_statusRefresh = true;
+}
+
+Brambleweb::~Brambleweb()
+{
+    m_secondTimer.stop();
+    if (m_errorSaveFile.isOpen())
+        m_errorSaveFile.close();
+}
+
+void Brambleweb::buildActions()
+{
+    auto add = [this](QMenu *menu, const QString &text, const QKeySequence &key, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(key);
+        menu->addAction(action);
+        CONNECT_ASSERT(connect(action, &QAction::triggered, this, slot));
+        return action;
+    };
+    auto addTreeAction = [this](QMenu *menu, const QString &text, const QKeySequence &key,
+                                void (LinkListView::*slot)()) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(key);
+        menu->addAction(action);
+        CONNECT_ASSERT(connect(action, &QAction::triggered, m_mainTree, slot));
+        m_treeActions.append(action);
+        return action;
+    };
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    add(file, tr("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), &Brambleweb::menuNewFile);
+    add(file, tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &Brambleweb::menuSaveFile);
+    QMenu *view = menuBar()->addMenu(tr("&View"));
+    add(view, tr("&Location"), QKeySequence(Qt::Key_F5), &Brambleweb::menuLocation);
+    QMenu *tree = menuBar()->addMenu(tr("&Tree"));
+    addTreeAction(tree, tr("&Edit Name"), QKeySequence(Qt::Key_F2),
+                  &LinkListView::menuEditThemeName);
+    add(tree, tr("&Newest"), QKeySequence(), &Brambleweb::menuNewest);
+    add(tree, tr("Go to &mark"), QKeySequence(Qt::CTRL | Qt::Key_M), &Brambleweb::menuGoToMark);
+    tree->addSeparator();
+    addTreeAction(tree, tr("Scroll Left"), QKeySequence(Qt::ALT | Qt::Key_Left),
+                  &LinkListView::menuScroll_Left);
+    addTreeAction(tree, tr("Scroll Right"), QKeySequence(Qt::ALT | Qt::Key_Right),
+                  &LinkListView::menuScroll_Right);
+    addTreeAction(tree, tr("Scroll Up"), QKeySequence(Qt::ALT | Qt::Key_Up),
+                  &LinkListView::menuScroll_Up);
+    addTreeAction(tree, tr("Scroll Dn"), QKeySequence(Qt::ALT | Qt::Key_Down),
+                  &LinkListView::menuScroll_Down);
+    for (QAction *action : std::as_const(m_treeActions))
+        action->setEnabled(false);
+}
+
+void Brambleweb::buildStatusBar()
+{
+    m_statusTextLabel = new QLabel(this);
+    m_statusTextLabel->setMinimumWidth(10);
+    statusBar()->addWidget(m_statusTextLabel, 1);
+    m_progressFrame = new QFrame(this);
+    m_progressBar = new QProgressBar(m_progressFrame);
+    m_progressBar->setFixedSize(100, 14);
+    m_progressFrame->setFixedWidth(0);
+    statusBar()->addWidget(m_progressFrame);
+    m_levelLabel = new QLabel(this);
+    m_levelLabel->setFixedWidth(16);
+    statusBar()->addWidget(m_levelLabel);
+    m_dateLabel = new QLabel(this);
+    m_dateLabel->setFixedWidth(60);
+    statusBar()->addWidget(m_dateLabel);
+    m_clockLabel = new QLabel(this);
+    m_clockLabel->setFixedWidth(32);
+    statusBar()->addPermanentWidget(m_clockLabel);
+}
+
+void Brambleweb::setVisible(bool visible)
+{
+    const bool showing = visible && !isVisible();
+    QMainWindow::setVisible(visible);
+    if (showing)
+        loadPendingFile();
+}
+
+void Brambleweb::loadPendingFile()
+{
+    if (!m_pendingFile.isEmpty()) {
+        m_fileName.clear();
+        m_progressFrame->setFixedWidth(m_progressBar->width());
+        m_inputBlocked = true;
+        if (loadTree(*m_mainTree, m_pendingFile, 0, m_progressBar)) {
+            const QDir directory = QFileInfo(m_pendingFile).absoluteDir();
+            m_openDir = directory;
+            m_saveDir = directory;
+            m_fileName = m_pendingFile;
+        }
+        m_progressFrame->setFixedWidth(0);
+        m_inputBlocked = false;
+        m_pendingFile.clear();
+    }
+    prepareSaveFiles();
+    m_modified = false;
+    updateCaption(false);
+    updateStatus();
+    m_autosaveTicks = 0;
+}
+
+void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
+{
+    if (!theme)
+        return;
+    const QTextCursor cursor = m_mainEditBox->textCursor();
+    m_mainTree->setSavedCursor(theme, cursor.blockNumber(), cursor.positionInBlock());
+    if (!m_mainEditBox->isEdited())
+        return;
+    m_modified = true;
+    updateCaption(true);
+    m_mainTree->setDescription(theme, m_mainEditBox->text(), true);
+    if (clearEdited)
+        m_mainEditBox->setEdited(false);
+}
+
+void Brambleweb::loadDescription(ColorListViewItem *theme)
+{
+    if (!theme)
+        return;
+    if (theme != m_mainTree->currentTheme()) {
+        m_mainTree->setCurrentItem(theme);
+        return;
+    }
+    m_mainEditBox->setText(m_mainTree->description(theme, false));
+    const QPair<int, int> saved = m_mainTree->savedCursor(theme);
+    const QTextBlock block = m_mainEditBox->document()->findBlockByNumber(saved.first);
+    if (block.isValid()) {
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + qBound(0, saved.second, block.length() - 1));
+        m_mainEditBox->setTextCursor(cursor);
+    }
+    updateStatus();
+}
+
+void Brambleweb::updateCaption(bool starred)
+{
+    QString caption = QStringLiteral("BRW") + QStringLiteral(" - ");
+    if (starred)
+        caption += QStringLiteral("* ");
+    if (!m_fileName.isEmpty())
+        caption += QFileInfo(m_fileName).fileName();
+    setWindowTitle(caption);
+}
+
+void Brambleweb::updateStatus()
+{
+    m_statusTextLabel->setText(m_mainTree->statusText());
+    const QTime now = Clock::time();
+    m_clockLabel->setText(QString::asprintf(" %2.2i:%2.2i", now.hour(), now.minute()));
+    if (ColorListViewItem *theme = m_mainTree->currentTheme()) {
+        m_dateLabel->setText(QLatin1Char(' ') + plainDateText(theme->date()));
+        m_levelLabel->setText(QString::asprintf(" %2.2i", m_mainTree->themeDepth(theme)));
+    }
+}
+
+int Brambleweb::writeTree(QFileDevice *file, int flags)
+{
+    m_progressFrame->setFixedWidth(m_progressBar->width());
+    const int result = saveTree(*m_mainTree, file, flags, m_progressBar, nullptr);
+    m_progressFrame->setFixedWidth(0);
+    return result;
+}
+
+void Brambleweb::menuNewFile()
+{
+    if (BRWApplication *application = BRWApplication::instance())
+        application->createMainWindow(QString(), "Main")->show();
+}
+
+void Brambleweb::menuGoToMark()
+{
+    m_mainTree->gotoMark();
+}
+
+void Brambleweb::menuNewest()
+{
+    if (ColorListViewItem *newest = m_mainTree->newestTheme(m_mainTree->currentTheme()))
+        m_mainTree->setCurrentItem(newest);
+}
+
+void Brambleweb::menuMainWidgetsTab()
+{
+    if (m_focusInTree) {
+        m_mainEditBox->setFocus();
+        m_focusInTree = false;
+    } else {
+        m_mainTree->setFocus();
+        m_focusInTree = true;
+    }
+}
+
+void Brambleweb::changeMainEditBoxText(ColorListViewItem *theme)
+{
+    storeDescription(m_mainTree->previousTheme(), true);
+    loadDescription(theme);
+    m_mainTree->scrollToItem(theme);
+    updateStatus();
+}
+
+void Brambleweb::mainEditBoxDataChanged()
+{
+    if (m_mainEditBox->isEdited())
+        treeDataChanged();
+}
+
+void Brambleweb::treeDataChanged()
+{
+    m_modified = true;
+    updateCaption(true);
+}
+
+void Brambleweb::treeStateChanged()
+{
+    updateStatus();
+}
+
+void Brambleweb::themeNameEditStateChanged(bool editing)
+{
+    setActionState(editing ? (m_actionState | RenamingTheme) : (m_actionState & ~RenamingTheme));
+}
+
+void Brambleweb::returnDescriptionToTree()
+{
+    m_mainTree->putEditedDescription(m_mainEditBox->isEdited() ? m_mainEditBox->text()
+                                                               : QString());
+}
+
+void Brambleweb::setActionState(int state)
+{
+    if (state == m_actionState)
+        return;
+    m_actionState = state;
+    const bool enabled = (state & TreeHasFocus) && !(state & (RenamingTheme | LocationMode));
+    for (QAction *action : std::as_const(m_treeActions))
+        action->setEnabled(enabled);
+}

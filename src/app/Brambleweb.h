@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QMutex>
+#include <QPointer>
+#include <QTimer>
+
+class ColorListViewItem;
+class CorrectedTextEdit;
+class LinkListView;
+class QAction;
+class QFileDevice;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QSplitter;
+
+// The main window: one per open document, with the theme tree on the left and the current
+// theme's description on the right. It moves descriptions between the two, keeps the modified
+// state and the caption, switches focus, and protects the document with its save files.
+class Brambleweb : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Bits of the action state.
+    enum ActionState { TreeHasFocus = 1, RenamingTheme = 2, LocationMode = 4 };
+
+    Brambleweb(const QString &fileName, QWidget *parent, const char *name);
+    ~Brambleweb() override;
+
+    void setVisible(bool visible) override;
+
+    LinkListView *tree() const { return m_mainTree; }
+    CorrectedTextEdit *editor() const { return m_mainEditBox; }
+    const QString &fileName() const { return m_fileName; }
+    bool isModified() const { return m_modified; }
+    int actionState() const { return m_actionState; }
+    bool isLocationMode() const { return m_locationMode; }
+    bool isCtrlKPending() const { return m_ctrlKPending; }
+    Brambleweb *previousWindow() const { return m_previousWindow; }
+    QList<QAction *> treeActions() const { return m_treeActions; }
+    QLabel *statusTextLabel() const { return m_statusTextLabel; }
+    QLabel *levelLabel() const { return m_levelLabel; }
+    QLabel *dateLabel() const { return m_dateLabel; }
+    QLabel *clockLabel() const { return m_clockLabel; }
+    const QFile &errorSaveFile() const { return m_errorSaveFile; }
+    const QFile &autosaveFile() const { return m_autosaveFile; }
+    int autosaveTicks() const { return m_autosaveTicks; }
+
+    void storeDescription(ColorListViewItem *theme, bool clearEdited);
+    void loadDescription(ColorListViewItem *theme);
+    void updateCaption(bool starred);
+    void updateStatus();
+    // Writes the tree with the status bar's progress bar; the writer's result.
+    int writeTree(QFileDevice *file, int flags);
+
+    // Chooses and creates the error-save and autosave files for the current document path.
+    void prepareSaveFiles();
+    // Writes the tree into the error-save file after a fatal signal and reports into the log.
+    void emergencySave(QString &log);
+
+public Q_SLOTS:
+    void menuNewFile();
+    void menuSaveFile();
+    void menuGoToMark();
+    void menuNewest();
+    void menuLocation();
+    void menuMainWidgetsTab();
+    void changeMainEditBoxText(ColorListViewItem *theme);
+    void mainEditBoxDataChanged();
+    void treeDataChanged();
+    void treeStateChanged();
+    void themeNameEditStateChanged(bool editing);
+    void returnDescriptionToTree();
+    void nextSecund();
+    void autosave();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildActions();
+    void buildStatusBar();
+    void loadPendingFile();
+    void setActionState(int state);
+    void activateWindowOf(QWidget *window);
+    bool handleLocationKey(QKeyEvent *key);
+    bool handleCtrlKSequence(QKeyEvent *key);
+    void crashTest();
+    bool chooseNumberedName(QFile &file, const QString &base);
+    bool openTemporaryAutosaveFile(QFile &file);
+
+    QSplitter *m_splitter = nullptr;
+    LinkListView *m_mainTree = nullptr;
+    CorrectedTextEdit *m_mainEditBox = nullptr;
+    QLabel *m_statusTextLabel = nullptr;
+    QFrame *m_progressFrame = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QLabel *m_levelLabel = nullptr;
+    QLabel *m_dateLabel = nullptr;
+    QLabel *m_clockLabel = nullptr;
+    QList<QAction *> m_treeActions;
+
+    QTimer m_secondTimer;
+    QString m_fileName;
+    QString m_pendingFile;
+    bool m_modified = false;
+    bool m_inputBlocked = false;
+    bool m_statusRefresh = false;
+    QDir m_openDir;
+    QDir m_saveDir;
+    QFile m_errorSaveFile;
+    QFile m_autosaveFile;
+    int m_autosaveTicks = -1;
+    QMutex m_saveGuard;
+    bool m_autosaveRunning = false;
+    bool m_closing = false;
+    int m_actionState = 0;
+    QPointer<QWidget> m_lastFocus;
+    bool m_focusInTree = true;
+    Brambleweb *m_previousWindow = nullptr;
+    bool m_locationMode = false;
+    QPointer<QWidget> m_locationTarget;
+    bool m_ctrlKPending = false;
+};

@@ -1,0 +1,218 @@
+// Saving the document, the autosave copy and the error-save file of the emergency journal.
+#include "app/Brambleweb.h"
+
+#include "app/SafeFile.h"
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "editor/CorrectedTextEdit.h"
+#include "storage/TreeFile.h"
+#include "tree/LinkListView.h"
+
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSaveFile>
+
+namespace {
+
+// Eight-digit numbers for temporary names, from one process-wide generator seeded with the time
+// of day in milliseconds.
+QString nextTemporaryName()
+{
+    static bool seeded = false;
+    static quint32 state = 0;
+    if (!seeded) {
+        state = quint32(Clock::time().msecsSinceStartOfDay());
+        seeded = true;
+    }
+    state = state * 1103515245u + 12345u;
+    return QString::asprintf("%8.8i.txt", int(state % 100000000u));
+}
+
+} // namespace
+
+bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
+{
+    for (int number = 1; number <= 99; ++number) {
+        file.setFileName(base + QString::number(number));
+        // Never open an existing file for writing: it may be someone's data.
+        if (file.exists())
+            continue;
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return true;
+    }
+    return false;
+}
+
+void Brambleweb::prepareSaveFiles()
+{
+    const QString errorBase =
+            m_fileName.isEmpty() ? QStringLiteral("errorsave.!!!") : m_fileName;
+    if (m_errorSaveFile.isOpen())
+        m_errorSaveFile.close();
+    const QString oldErrorName = m_errorSaveFile.fileName();
+    if (chooseNumberedName(m_errorSaveFile, errorBase)) {
+        if (!oldErrorName.isEmpty())
+            QFile::remove(oldErrorName);
+    } else {
+        Messages::warning(this, Messages::errorCaption(),
+                          tr("Cannot open ErrorSaveDataFile for write\nНевозможно открыть для "
+                             "записи файл сохранения данных при ошибке\n") +
+                                  errorBase + QStringLiteral("99"));
+    }
+
+    QString autosaveBase = QStringLiteral("autosave.");
+    if (!m_fileName.isEmpty())
+        autosaveBase = QFileInfo(m_fileName).absoluteDir().filePath(autosaveBase);
+    if (m_autosaveFile.isOpen())
+        m_autosaveFile.close();
+    const QString oldAutosaveName = m_autosaveFile.fileName();
+    if (chooseNumberedName(m_autosaveFile, autosaveBase)) {
+        m_autosaveFile.close();
+        if (!oldAutosaveName.isEmpty())
+            QFile::remove(oldAutosaveName);
+    } else {
+        Messages::warning(this, Messages::errorCaption(),
+                          tr("Cannot open file\nНевозможно открыть файл\n") + autosaveBase +
+                                  QStringLiteral("99"));
+        m_autosaveFile.setFileName(oldAutosaveName);
+    }
+}
+
+void Brambleweb::nextSecund()
+{
+    if (m_statusRefresh && m_mainTree->isStable())
+        updateStatus();
+    if (m_autosaveTicks < 0)
+        return;
+    if (m_autosaveTicks >= 120) {
+        m_autosaveTicks = 0;
+        autosave();
+        return;
+    }
+    if (m_modified || m_mainEditBox->isEdited()) {
+        m_modified = true;
+        updateCaption(true);
+        ++m_autosaveTicks;
+    } else {
+        m_autosaveTicks = 0;
+    }
+}
+
+bool Brambleweb::openTemporaryAutosaveFile(QFile &file)
+{
+    const QDir directory = QFileInfo(m_autosaveFile.fileName()).absoluteDir();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        file.setFileName(directory.filePath(nextTemporaryName()));
+        if (file.exists())
+            continue;
+        return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    }
+    return false;
+}
+
+void Brambleweb::autosave()
+{
+    {
+        QMutexLocker locker(&m_saveGuard);
+        if (m_closing)
+            return;
+        m_autosaveRunning = true;
+    }
+    storeDescription(m_mainTree->currentTheme(), false);
+    if (m_errorSaveFile.isOpen()) {
+        QFile temporary;
+        if (!openTemporaryAutosaveFile(temporary)) {
+            Messages::warning(this, Messages::errorCaption(),
+                              tr("Cannot create autosave file\nНевозможно создать файл для "
+                                 "автосохранения"));
+        } else {
+            int result = writeTree(&temporary, 0);
+            if (result > 0 && (!temporary.flush() || !SafeFile::syncDescriptor(temporary.handle())))
+                result = -1000;
+            temporary.close();
+            const QString autosaveName = QFileInfo(m_autosaveFile.fileName()).absoluteFilePath();
+            if (result < 0) {
+                temporary.remove();
+                Messages::warning(this, Messages::warningCaption(),
+                                  tr("Tree data invalid\nДанные в дереве испорчены"));
+            } else if (result > 0) {
+                // The rename replaces the previous copy in one step, so a crash in between
+                // never leaves the autosave name without a complete copy.
+                if (!SafeFile::replaceFile(QFileInfo(temporary).absoluteFilePath(),
+                                           autosaveName)) {
+                    Messages::warning(this, Messages::warningCaption(),
+                                      tr("Error saving in temporary file\nОшибка при сохранении "
+                                         "во временный файл") +
+                                              QStringLiteral("\n") + m_autosaveFile.fileName());
+                } else {
+                    SafeFile::syncDirectoryOf(autosaveName);
+                }
+            } else {
+                Messages::warning(this, Messages::warningCaption(),
+                                  tr("Error saving in temporary file\nОшибка при сохранении во "
+                                     "временный файл"));
+                temporary.remove();
+            }
+        }
+    }
+    QMutexLocker locker(&m_saveGuard);
+    m_autosaveRunning = false;
+}
+
+void Brambleweb::menuSaveFile()
+{
+    storeDescription(m_mainTree->currentTheme(), true);
+    if (m_fileName.isEmpty())
+        return; // Save as joins with the file commands
+    // The whole tree goes into a temporary file beside the document, which replaces the
+    // document only once it is complete and on the disk.
+    const QString target = SafeFile::saveTargetOf(m_fileName);
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Messages::warning(this, Messages::errorCaption(),
+                          tr("Cannot open file for write\nНевозможно открыть для записи файл\n") +
+                                  m_fileName);
+    } else {
+        storeDescription(m_mainTree->currentTheme(), true);
+        const int result = writeTree(&file, 0);
+        if (result > 0 && file.flush() && SafeFile::syncDescriptor(file.handle()) &&
+            file.commit()) {
+            SafeFile::syncDirectoryOf(target);
+            m_modified = false;
+            updateCaption(false);
+        } else {
+            file.cancelWriting();
+            Messages::warning(
+                    this, Messages::warningCaption(),
+                    tr("(File save with error.\nAutosave file contain last valid copy of "
+                       "data.\nProgram will delete autosave file when terminate.\nФайл сохранен "
+                       "с ошибками.\nФайл автосохранения содержит последнюю верную копию "
+                       "данных.\nФайл автосохранения будет удален при завершении работы "
+                       "программы.)"));
+        }
+    }
+    updateStatus();
+}
+
+void Brambleweb::emergencySave(QString &log)
+{
+    if (!m_errorSaveFile.isOpen()) {
+        log += Messages::logForm(Messages::errorCaption(),
+                                 tr("Cannot save file\nНет возможности сохранить файл"));
+        return;
+    }
+    log += Messages::logForm(Messages::errorCaption(),
+                             tr("Unknown exception. It save data to file\nНеизвестное "
+                                "исключение. Данные будут сохранены в файле\n") +
+                                     m_errorSaveFile.fileName());
+    storeDescription(m_mainTree->currentTheme(), true);
+    int result = saveTree(*m_mainTree, &m_errorSaveFile, 0, nullptr, &log);
+    m_errorSaveFile.flush();
+    SafeFile::syncDescriptor(m_errorSaveFile.handle());
+    m_errorSaveFile.close();
+    const QString text = result > 0 ? tr("Correct saving\nДанные сохранены успешно")
+                                    : tr("It save data with errors\nДанные сохранены с "
+                                         "ошибками\n (%1)")
+                                              .arg(-result);
+    log += Messages::logForm(Messages::messageCaption(), text);
+}

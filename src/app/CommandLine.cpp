@@ -1,0 +1,133 @@
+#include "app/CommandLine.h"
+
+#include "common/Clock.h"
+#include "common/Cp1251.h"
+#include "common/Messages.h"
+#include "storage/TreeFile.h"
+#include "tree/LinkListView.h"
+
+#include <QApplication>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+const char *const usage =
+        "Usage: brw [FILE...]\n"
+        "       brw --export FORMAT INPUT OUTPUT\n"
+        "       brw --help | --version\n"
+        "\n"
+        "Opens one window per tree file (.brw), the last one first, or one empty window.\n"
+        "\n"
+        "  --export FORMAT INPUT OUTPUT  read INPUT and write it to OUTPUT without a window;\n"
+        "                                FORMAT is brw (the ordinary tree file) or structure\n"
+        "                                (header lines only). Messages go to standard error;\n"
+        "                                the exit status is 0 only when none was reported.\n"
+        "  --help                        show this text\n"
+        "  --version                     show the version\n"
+        "  --                            end of options: what follows are file names\n";
+
+void printError(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    CommandLine command;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (optionsEnded || !argument.startsWith(QLatin1String("--"))) {
+            command.files.append(argument);
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("--help")) {
+            command.action = CommandLine::Action::Help;
+            return command;
+        } else if (argument == QLatin1String("--version")) {
+            command.action = CommandLine::Action::Version;
+            return command;
+        } else if (argument == QLatin1String("--export")) {
+            if (i + 3 >= argc) {
+                command.action = CommandLine::Action::Error;
+                command.error = QStringLiteral("--export needs FORMAT INPUT OUTPUT");
+                return command;
+            }
+            command.action = CommandLine::Action::Export;
+            command.format = QString::fromLocal8Bit(argv[++i]);
+            command.input = QString::fromLocal8Bit(argv[++i]);
+            command.output = QString::fromLocal8Bit(argv[++i]);
+            if (command.format != QLatin1String("brw") &&
+                command.format != QLatin1String("structure")) {
+                command.action = CommandLine::Action::Error;
+                command.error = QStringLiteral("unknown export format: ") + command.format;
+                return command;
+            }
+        } else {
+            command.action = CommandLine::Action::Error;
+            command.error = QStringLiteral("unknown option: ") + argument;
+            return command;
+        }
+    }
+    if (command.action == CommandLine::Action::Export && !command.files.isEmpty()) {
+        command.action = CommandLine::Action::Error;
+        command.error = QStringLiteral("--export takes no further files");
+    }
+    return command;
+}
+
+int printCommandLineAnswer(const CommandLine &command)
+{
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usage, stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::fputs("brw " BRW_VERSION "\n", stdout);
+        return 0;
+    default:
+        printError(QStringLiteral("brw: ") + command.error + QStringLiteral("\n\n"));
+        std::fputs(usage, stderr);
+        return 2;
+    }
+}
+
+int runExport(int &argc, char **argv, const CommandLine &command)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Clock::startDate();
+    if (!cp1251Available()) {
+        printError(cp1251UnavailableMessage() + QLatin1Char('\n'));
+        return 1;
+    }
+    int reported = 0;
+    Messages::setResponder([&reported](const Messages::Box &box) {
+        ++reported;
+        printError(Messages::logForm(box.caption, box.text));
+        return Messages::defaultAnswer(box.buttons);
+    });
+    LinkListView view;
+    if (!loadTree(view, command.input, 0, nullptr))
+        return 1;
+    const int flags = command.format == QLatin1String("structure") ? SAVE_STRUCTURE : 0;
+    QSaveFile output(command.output);
+    if (!output.open(QIODevice::WriteOnly)) {
+        printError(QStringLiteral("brw: cannot open for writing: ") + command.output +
+                   QLatin1Char('\n'));
+        return 1;
+    }
+    const int result = saveTree(view, &output, flags, nullptr, nullptr);
+    if (result <= 0 || !output.commit()) {
+        output.cancelWriting();
+        printError(QStringLiteral("brw: the output was not written: ") + command.output +
+                   QLatin1Char('\n'));
+        return 1;
+    }
+    return reported == 0 ? 0 : 1;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Everything that is not an option is a tree file to open;
+// "--" ends the options.
+struct CommandLine
+{
+    enum class Action { Open, Export, Help, Version, Error };
+    Action action = Action::Open;
+    QStringList files;
+    QString format;
+    QString input;
+    QString output;
+    QString error;
+};
+
+CommandLine parseCommandLine(int argc, char **argv);
+// Prints help, version or a usage error; returns the exit status.
+int printCommandLineAnswer(const CommandLine &command);
+// Reads the input tree and writes it again in the format, without a window. Every message that
+// would be a box goes to standard error; the status is 0 only when nothing was reported.
+int runExport(int &argc, char **argv, const CommandLine &command);

@@ -1,0 +1,38 @@
+#include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
+#include "app/CommandLine.h"
+#include "app/FatalSignals.h"
+#include "common/Clock.h"
+#include "common/Cp1251.h"
+#include "common/Messages.h"
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    const CommandLine command = parseCommandLine(argc, argv);
+    if (command.action == CommandLine::Action::Help || command.action == CommandLine::Action::Version ||
+        command.action == CommandLine::Action::Error)
+        return printCommandLineAnswer(command);
+    if (command.action == CommandLine::Action::Export)
+        return runExport(argc, argv, command);
+
+    BRWApplication application(argc, argv);
+    Clock::startDate();
+    if (!cp1251Available()) {
+        std::fputs(qPrintable(cp1251UnavailableMessage() + QLatin1Char('\n')), stderr);
+        Messages::critical(nullptr, Messages::errorCaption(), cp1251UnavailableMessage());
+        return 1;
+    }
+    if (command.files.isEmpty()) {
+        application.createMainWindow(QString(), "Main")->show();
+    } else {
+        for (qsizetype i = command.files.size() - 1; i >= 0; --i)
+            application.createMainWindow(command.files.at(i), "Main")->show();
+    }
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
+                     &QCoreApplication::quit);
+    installFatalSignalHandlers();
+    application.exec();
+    return 0;
+}
