@@ -34,6 +34,16 @@ Brambleweb *BRWApplication::createMainWindow(const QString &fileName, const char
     return window;
 }
 
+void BRWApplication::openWindows(const QStringList &files)
+{
+    if (files.isEmpty()) {
+        createMainWindow(QString(), "Main")->show();
+        return;
+    }
+    for (qsizetype i = files.size() - 1; i >= 0; --i)
+        createMainWindow(files.at(i), "Main")->show();
+}
+
 QString BRWApplication::saveLog()
 {
     if (m_journalBusy)

@@ -21,6 +21,8 @@ public:
     // Creates (but does not show) a main window for the file; an empty name gives an empty window.
     Brambleweb *createMainWindow(const QString &fileName, const char *name);
     const std::vector<Brambleweb *> &windows() const { return m_windows; }
+    // One shown window per file, from the last file to the first; one empty window for none.
+    void openWindows(const QStringList &files);
 
     // The emergency journal: every window writes its tree into its error-save file, then the
     // collected report is shown. A second call while one runs does nothing; returns the report.

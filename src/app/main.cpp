@@ -24,12 +24,7 @@ int main(int argc, char **argv)
         Messages::critical(nullptr, Messages::errorCaption(), cp1251UnavailableMessage());
         return 1;
     }
-    if (command.files.isEmpty()) {
-        application.createMainWindow(QString(), "Main")->show();
-    } else {
-        for (qsizetype i = command.files.size() - 1; i >= 0; --i)
-            application.createMainWindow(command.files.at(i), "Main")->show();
-    }
+    application.openWindows(command.files);
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                      &QCoreApplication::quit);
     installFatalSignalHandlers();

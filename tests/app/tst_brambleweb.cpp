@@ -1,0 +1,269 @@
+#include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
+#include "common/Clock.h"
+#include "editor/CorrectedTextEdit.h"
+#include "support/ScriptedMessages.h"
+#include "tree/LinkListView.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTest>
+
+static ColorListViewItem *find(LinkListView *view, const QString &name)
+{
+    const QList<QTreeWidgetItem *> items =
+            view->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    return items.isEmpty() ? nullptr : ColorListViewItem::themeOf(items.first());
+}
+
+class TestBrambleweb : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_sample;
+
+    Brambleweb *openSample()
+    {
+        Brambleweb *window = BRWApplication::instance()->createMainWindow(m_sample, "Main");
+        window->show();
+        return window;
+    }
+
+    static void typeInto(Brambleweb *window, const QString &text)
+    {
+        window->editor()->setFocus();
+        QTest::keyClicks(window->editor(), text);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDir::setCurrent(m_dir.path());
+        m_sample = m_dir.filePath("sample.brw");
+        QVERIFY(QFile::copy(BRW_SAMPLE, m_sample));
+        Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+    }
+
+    void windowsOpenFromTheLastFileToTheFirst()
+    {
+        ScriptedMessages boxes;
+        BRWApplication *application = BRWApplication::instance();
+        const size_t before = application->windows().size();
+        QFile::copy(m_sample, m_dir.filePath("a.brw"));
+        QFile::copy(m_sample, m_dir.filePath("b.brw"));
+        application->openWindows({m_dir.filePath("a.brw"), m_dir.filePath("b.brw")});
+        QCOMPARE(application->windows().size(), before + 2);
+        QCOMPARE(application->windows().at(before)->windowTitle(), QString("BRW - b.brw"));
+        QCOMPARE(application->windows().at(before + 1)->windowTitle(), QString("BRW - a.brw"));
+        application->openWindows({});
+        Brambleweb *empty = application->windows().back();
+        QCOMPARE(empty->windowTitle(), QString("BRW - "));
+        QCOMPARE(empty->objectName(), QString("Main"));
+        QVERIFY(empty->isVisible());
+        for (size_t i = before; i < application->windows().size(); ++i)
+            application->windows().at(i)->close();
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    void descriptionsTravelBetweenEditorAndTree()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = openSample();
+        LinkListView *tree = window->tree();
+        QCOMPARE(window->windowTitle(), QString("BRW - sample.brw"));
+        QVERIFY(!window->isModified());
+        QVERIFY(window->editor()->text().startsWith("Welcome to BRW"));
+
+        ColorListViewItem *renaming = find(tree, "Renaming");
+        ColorListViewItem *ideas = find(tree, "Ideas");
+        const QDate renamingDate = renaming->date();
+        tree->setCurrentItem(renaming);
+        QCOMPARE(window->editor()->text(), renaming->description());
+        // Moving the cursor alone stores the cursor, not the text or a date.
+        QTextCursor cursor = window->editor()->textCursor();
+        cursor.setPosition(window->editor()->document()->findBlockByNumber(1).position() + 3);
+        window->editor()->setTextCursor(cursor);
+        tree->setCurrentItem(ideas);
+        QCOMPARE(renaming->date(), renamingDate);
+        QVERIFY(!window->isModified());
+        QCOMPARE(tree->savedCursor(renaming), qMakePair(1, 3));
+
+        typeInto(window, "typed ");
+        QCOMPARE(window->windowTitle(), QString("BRW - * sample.brw"));
+        tree->setCurrentItem(renaming);
+        QVERIFY(ideas->description().contains("typed "));
+        QCOMPARE(ideas->date(), QDate(2026, 12, 6));
+        QCOMPARE(window->editor()->textCursor().blockNumber(), 1);
+        QCOMPARE(window->editor()->textCursor().positionInBlock(), 3);
+        QVERIFY(!window->editor()->isEdited());
+
+        // A link shows and stores its mark theme's description.
+        ColorListViewItem *link = nullptr;
+        for (QTreeWidgetItem *item :
+             tree->findItems("Project notes", Qt::MatchExactly | Qt::MatchRecursive))
+            if (ColorListViewItem::themeOf(item)->linkId() < 0)
+                link = ColorListViewItem::themeOf(item);
+        QVERIFY(link);
+        tree->setCurrentItem(link);
+        QVERIFY(window->editor()->text().startsWith("Shared text"));
+        typeInto(window, "via link ");
+        tree->setCurrentItem(renaming);
+        QVERIFY(tree->resolve(link)->description().contains("via link "));
+        QCOMPARE(link->description(), QString());
+        QCOMPARE(boxes.count(), 0);
+
+        boxes.answerNext(Messages::Answer::No);
+        window->close();
+        QVERIFY(!window->isVisible());
+    }
+
+    void statusLabels()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = openSample();
+        LinkListView *tree = window->tree();
+        tree->setCurrentItem(find(tree, "Планы"));
+        window->updateStatus();
+        QCOMPARE(window->statusTextLabel()->text(), QString("Планы"));
+        QCOMPARE(window->levelLabel()->text(), QString(" 02"));
+        QCOMPARE(window->dateLabel()->text(), QString(" 04.12.2026"));
+        QCOMPARE(window->clockLabel()->text(), QString(" 09:05"));
+        window->close();
+    }
+
+    void focusAndActionState()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = openSample();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        LinkListView *tree = window->tree();
+        tree->setFocus();
+        QTRY_VERIFY(window->actionState() & Brambleweb::TreeHasFocus);
+        for (QAction *action : window->treeActions())
+            QVERIFY(action->isEnabled());
+
+        QTest::keyClick(tree, Qt::Key_Return);
+        QTRY_VERIFY(window->editor()->hasFocus());
+        QVERIFY(!(window->actionState() & Brambleweb::TreeHasFocus));
+        for (QAction *action : window->treeActions())
+            QVERIFY(!action->isEnabled());
+        QTest::keyClick(window->editor(), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_VERIFY(tree->hasFocus());
+        window->menuMainWidgetsTab();
+        QTRY_VERIFY(window->editor()->hasFocus());
+        window->menuMainWidgetsTab();
+        QTRY_VERIFY(tree->hasFocus());
+
+        // Renaming in place disables the tree actions until the editor closes.
+        tree->setCurrentItem(find(tree, "Saving"));
+        QTest::keyClick(tree, Qt::Key_F2);
+        QVERIFY(tree->isRenaming());
+        QVERIFY(window->actionState() & Brambleweb::RenamingTheme);
+        QVERIFY(!window->treeActions().first()->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!(window->actionState() & Brambleweb::RenamingTheme));
+
+        // Location mode: the arrows move the window, Escape ends the mode.
+        window->menuLocation();
+        QVERIFY(window->isLocationMode());
+        QVERIFY(!window->treeActions().first()->isEnabled());
+        const QPoint position = window->pos();
+        const QSize size = window->size();
+        QTest::keyClick(tree, Qt::Key_Right);
+        QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier); // a modified arrow moves too
+        QTest::keyClick(tree, Qt::Key_Right, Qt::AltModifier);
+        QTest::keyClick(tree, Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(window->pos(), position + QPoint(16, 12));
+        QCOMPARE(window->size(), size + QSize(32, 12));
+        QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(boxes.texts(), QStringList{"This function is disabled\nФункция отключена"});
+        QCOMPARE(window->pos(), position + QPoint(16, 12));
+        QTest::keyClick(tree, Qt::Key_Escape);
+        QVERIFY(!window->isLocationMode());
+        QVERIFY(window->treeActions().first()->isEnabled());
+        window->close();
+    }
+
+    void ctrlKPrefixAndHistoryKeys()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = openSample();
+        LinkListView *tree = window->tree();
+        tree->setCurrentItem(find(tree, "Renaming"));
+        tree->setCurrentItem(find(tree, "Links"));
+        QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tree->currentTheme()->name(), QString("Renaming"));
+        QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
+
+        QTest::keyClick(tree, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(window->isCtrlKPending());
+        QTest::keyClick(tree, Qt::Key_Control, Qt::ControlModifier); // modifiers alone wait
+        QVERIFY(window->isCtrlKPending());
+        QTest::keyClick(tree, Qt::Key_X);
+        QVERIFY(!window->isCtrlKPending());
+        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
+
+        // Ctrl+K then 6 asks first; No changes nothing.
+        boxes.answerNext(Messages::Answer::No);
+        QTest::keyClick(window->editor(), Qt::Key_K, Qt::ControlModifier);
+        QTest::keyClick(window->editor(), Qt::Key_6);
+        QCOMPARE(boxes.texts(),
+                 QStringList{"It crash this program (BRW)\nПрограмма будет аварийно завершена"});
+        QCOMPARE(boxes.shown().first().buttons, Messages::Buttons::YesNo);
+        QVERIFY(!window->isCtrlKPending());
+        QVERIFY(window->editor()->text().indexOf('6') < 0);
+        window->close();
+    }
+
+    void closeQuestionAnswers()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = openSample();
+        const QByteArray before = [&] {
+            QFile file(m_sample);
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }();
+        typeInto(window, "changed ");
+        const QString question = "Current file (Текущий файл)\n" + m_sample +
+                                 "\nwas changed.Save?(изменен. Сохранить?)";
+
+        boxes.answerNext(Messages::Answer::Cancel);
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        QVERIFY(window->errorSaveFile().isOpen());
+        QCOMPARE(boxes.texts(), QStringList{question});
+        QCOMPARE(boxes.shown().first().buttons, Messages::Buttons::YesNoCancel);
+
+        boxes.answerNext(Messages::Answer::Closed);
+        QVERIFY(!window->close());
+
+        const QString errorSave = window->errorSaveFile().fileName();
+        const QString autosave = window->autosaveFile().fileName();
+        QVERIFY(QFile::exists(errorSave) && QFile::exists(autosave));
+        boxes.answerNext(Messages::Answer::Yes);
+        QVERIFY(window->close());
+        QFile saved(m_sample);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray after = saved.readAll();
+        QVERIFY(after != before);
+        QVERIFY(after.contains("changed "));
+        QVERIFY(!QFile::exists(errorSave));
+        QVERIFY(!QFile::exists(autosave));
+        QCOMPARE(window->tree()->themeCount(), 1);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    BRWApplication application(argc, argv);
+    TestBrambleweb test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_brambleweb.moc"

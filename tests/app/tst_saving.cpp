@@ -1,0 +1,279 @@
+#include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
+#include "editor/CorrectedTextEdit.h"
+#include "storage/TreeFile.h"
+#include "support/ScriptedMessages.h"
+#include "tree/LinkListView.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+
+static QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+static QByteArray treeBytes(Brambleweb *window)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("tree.brw"));
+    file.open(QIODevice::WriteOnly);
+    saveTree(*window->tree(), &file, 0, nullptr, nullptr);
+    file.close();
+    return readAll(file.fileName());
+}
+
+class TestSaving : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString copyOfSample(const QString &name)
+    {
+        const QString path = QDir(m_dir.path()).filePath(name);
+        QFile::remove(path);
+        QFile::copy(BRW_SAMPLE, path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        return path;
+    }
+
+    static Brambleweb *open(const QString &path)
+    {
+        Brambleweb *window = BRWApplication::instance()->createMainWindow(path, "Main");
+        window->show();
+        return window;
+    }
+
+    static void edit(Brambleweb *window, const QString &text)
+    {
+        window->editor()->setFocus();
+        QTest::keyClicks(window->editor(), text);
+    }
+
+    static void closeWithoutSaving(Brambleweb *window)
+    {
+        ScriptedMessages boxes;
+        boxes.answerNext(Messages::Answer::No);
+        window->close();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QDir::setCurrent(m_dir.path()); }
+
+    void numberedSaveFileNames()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *first = open(QString());
+        Brambleweb *second = open(QString());
+        QCOMPARE(first->errorSaveFile().fileName(), QString("errorsave.!!!1"));
+        QVERIFY(first->errorSaveFile().isOpen());
+        QCOMPARE(first->autosaveFile().fileName(), QString("autosave.1"));
+        QVERIFY(QFile::exists("autosave.1"));
+        QCOMPARE(second->errorSaveFile().fileName(), QString("errorsave.!!!2"));
+        QCOMPARE(second->autosaveFile().fileName(), QString("autosave.2"));
+        first->close();
+        second->close();
+        QVERIFY(!QFile::exists("errorsave.!!!1") && !QFile::exists("autosave.2"));
+
+        const QString notes = copyOfSample("notes.brw");
+        QFile taken(notes + "1");
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        taken.write("someone's data");
+        taken.close();
+        Brambleweb *window = open(notes);
+        QCOMPARE(window->errorSaveFile().fileName(), notes + "2");
+        QCOMPARE(readAll(notes + "1"), QByteArray("someone's data"));
+        QFile::remove(notes + "1");
+        window->prepareSaveFiles();
+        QCOMPARE(window->errorSaveFile().fileName(), notes + "1");
+        QVERIFY(!QFile::exists(notes + "2"));
+        window->prepareSaveFiles();
+        QCOMPARE(window->errorSaveFile().fileName(), notes + "2");
+        QVERIFY(!QFile::exists(notes + "1"));
+        QCOMPARE(QFileInfo(window->autosaveFile().fileName()).absolutePath(),
+                 QFileInfo(notes).absolutePath());
+        QCOMPARE(boxes.count(), 0);
+        window->close();
+    }
+
+    void autosaveOnThe121stTick()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = open(copyOfSample("auto.brw"));
+        const QString autosave = window->autosaveFile().fileName();
+        for (int i = 0; i < 10; ++i)
+            window->nextSecund();
+        QCOMPARE(window->autosaveTicks(), 0); // nothing to save
+        edit(window, "first edit ");
+        for (int i = 0; i < 120; ++i)
+            window->nextSecund();
+        QCOMPARE(window->autosaveTicks(), 120);
+        QCOMPARE(readAll(autosave), QByteArray());
+        window->nextSecund();
+        QCOMPARE(window->autosaveTicks(), 0);
+        const QByteArray copy = readAll(autosave);
+        QVERIFY(copy.contains("first edit "));
+        QCOMPARE(copy, treeBytes(window));
+        QVERIFY(window->isModified()); // an autosave is no save
+        QVERIFY(window->windowTitle().contains("* "));
+        QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
+
+        // A save restarts the count.
+        for (int i = 0; i < 50; ++i)
+            window->nextSecund();
+        window->menuSaveFile();
+        QVERIFY(!window->isModified());
+        window->nextSecund();
+        QCOMPARE(window->autosaveTicks(), 0);
+        QCOMPARE(boxes.count(), 0);
+        window->close();
+    }
+
+    void closeAndAutosaveExcludeEachOther()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *window = open(copyOfSample("guard.brw"));
+        edit(window, "guarded ");
+        // A close that arrives while the autosave waits for a busy tree is refused.
+        auto *busy = new LinkListView::Busy(window->tree());
+        bool closed = true;
+        QTimer::singleShot(50, [&] { closed = window->close(); });
+        QTimer::singleShot(300, [&] { delete busy; });
+        window->autosave();
+        QVERIFY(!closed);
+        QVERIFY(window->isVisible());
+        QVERIFY(readAll(window->autosaveFile().fileName()).contains("guarded "));
+
+        // An autosave reached while the close asks its question does nothing.
+        const QString autosave = window->autosaveFile().fileName();
+        QFile::resize(autosave, 0);
+        Messages::setResponder([&](const Messages::Box &) {
+            window->autosave();
+            return Messages::Answer::No;
+        });
+        QVERIFY(window->close());
+        Messages::setResponder({});
+        QVERIFY(!QFile::exists(autosave));
+        window->autosave(); // after the close, too
+        QVERIFY(!QFile::exists(autosave));
+    }
+
+    void saveReplacesTheDocumentAtomically()
+    {
+        ScriptedMessages boxes;
+        const QString path = copyOfSample("atomic.brw");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        const QString link = QDir(m_dir.path()).filePath("link.brw");
+        QVERIFY(QFile::link(path, link));
+        Brambleweb *window = open(link);
+        edit(window, "saved edit ");
+        window->menuSaveFile();
+        QVERIFY(!window->isModified());
+        QCOMPARE(window->windowTitle(), QString("BRW - link.brw"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(readAll(path).contains("saved edit "));
+        QCOMPARE(readAll(path), treeBytes(window));
+        QCOMPARE(QFile::permissions(path) & 0x0fff,
+                 QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+        QCOMPARE(QDir(m_dir.path()).entryList({"atomic.brw.*"}), QStringList());
+        QCOMPARE(boxes.count(), 0);
+        window->close();
+    }
+
+    void failedSavesKeepTheOldDocument()
+    {
+        ScriptedMessages boxes;
+        QDir(m_dir.path()).mkdir("locked");
+        const QString path = copyOfSample("locked/doc.brw");
+        const QByteArray before = readAll(path);
+        Brambleweb *window = open(path);
+        edit(window, "lost? ");
+
+        // A file-size limit makes the write fail part-way.
+        struct rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        struct rlimit limit = old;
+        limit.rlim_cur = 512;
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        window->menuSaveFile();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+        QCOMPARE(boxes.count(), 2);
+        QCOMPARE(boxes.texts().first(), "Error writing file\nОшибка записи в файл\n" + path);
+        QVERIFY(boxes.texts().last().startsWith("(File save with error."));
+        QCOMPARE(readAll(path), before);
+        QVERIFY(window->isModified());
+        QVERIFY(window->windowTitle().contains("* "));
+        QCOMPARE(QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}), QStringList());
+
+        // A directory that cannot be written to: the document cannot even be opened.
+        boxes.clear();
+        QFile::setPermissions(m_dir.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        if (QFileInfo(m_dir.filePath("locked")).isWritable())
+            QSKIP("running with rights that ignore permissions");
+        window->menuSaveFile();
+        QFile::setPermissions(m_dir.filePath("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(boxes.texts(),
+                 QStringList{"Cannot open file for write\nНевозможно открыть для записи файл\n" +
+                             path});
+        QCOMPARE(readAll(path), before);
+        QVERIFY(window->isModified());
+        closeWithoutSaving(window);
+    }
+
+    void emergencySaveAndJournal()
+    {
+        ScriptedMessages boxes;
+        const QString path = copyOfSample("crash.brw");
+        Brambleweb *window = open(path);
+        Brambleweb *closed = open(QString());
+        closed->close();
+        edit(window, "unsaved ");
+        const QString errorSave = window->errorSaveFile().fileName();
+
+        BRWApplication *application = BRWApplication::instance();
+        const size_t windows = application->windows().size();
+        const QString journal = application->saveLog();
+        QCOMPARE(boxes.captions(), QStringList{"Save log - Журнал аварийного сохранения"});
+        QCOMPARE(boxes.texts().first(), journal);
+        const QString section =
+                "BRW - * crash.brw\n-------------\n"
+                "!!!Error (Ошибка)!!!\nUnknown exception. It save data to file\nНеизвестное "
+                "исключение. Данные будут сохранены в файле\n" +
+                errorSave +
+                "\n!!!Message (Сообщение)!!!\nCorrect saving\nДанные сохранены успешно\n\n";
+        QVERIFY2(journal.contains(section), qPrintable(journal));
+        QVERIFY(journal.contains("BRW - \n-------------\n!!!Error (Ошибка)!!!\nCannot save "
+                                 "file\nНет возможности сохранить файл\n\n"));
+        QCOMPARE(journal.count("-------------\n"), int(windows));
+        QVERIFY(!window->errorSaveFile().isOpen());
+        const QByteArray saved = readAll(errorSave);
+        QVERIFY(saved.contains("unsaved "));
+        QCOMPARE(saved, treeBytes(window));
+
+        // The file is closed now: a second emergency save can only say so.
+        QString again;
+        window->emergencySave(again);
+        QCOMPARE(again, QString("!!!Error (Ошибка)!!!\nCannot save file\nНет возможности "
+                                "сохранить файл\n"));
+        QCOMPARE(readAll(errorSave), saved);
+        closeWithoutSaving(window);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    BRWApplication application(argc, argv);
+    TestSaving test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_saving.moc"
