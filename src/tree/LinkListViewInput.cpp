@@ -10,6 +10,21 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+namespace {
+
+// Delete, Shift+Insert, Shift+Delete and Shift with Up, Right or Down.
+bool isEditingCommandKey(Qt::KeyboardModifiers modifiers, int key)
+{
+    if (modifiers == Qt::NoModifier)
+        return key == Qt::Key_Delete;
+    if (modifiers == Qt::ShiftModifier)
+        return key == Qt::Key_Insert || key == Qt::Key_Delete || key == Qt::Key_Up ||
+               key == Qt::Key_Right || key == Qt::Key_Down;
+    return false;
+}
+
+} // namespace
+
 void LinkListView::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -48,6 +63,8 @@ void LinkListView::keyPressEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
+    if (isEditingCommandKey(modifiers, key))
+        return; // the tree editing commands own these keys; until they exist, nothing happens
     QTreeWidget::keyPressEvent(event);
 }
 

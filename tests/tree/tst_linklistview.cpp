@@ -442,6 +442,14 @@ private Q_SLOTS:
         QTest::keyClick(&view, Qt::Key_Space, Qt::ShiftModifier | Qt::AltModifier);
         QVERIFY(view.isRenaming());
         QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
+        // The keys of the editing commands leave the tree as it is.
+        for (auto [key, modifiers] : {std::pair{Qt::Key_Delete, Qt::NoModifier},
+                                      {Qt::Key_Down, Qt::ShiftModifier},
+                                      {Qt::Key_Delete, Qt::ShiftModifier}}) {
+            QTest::keyClick(&view, key, modifiers);
+            QCOMPARE(view.currentTheme(), a);
+            QCOMPARE(view.themeCount(), 3);
+        }
         QTest::keyClick(&view, Qt::Key_Down);
         QCOMPARE(view.currentTheme()->name(), QString("b"));
     }
