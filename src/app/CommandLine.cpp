@@ -100,6 +100,12 @@ int runExport(int &argc, char **argv, const CommandLine &command)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries the program's reports; the toolkit's own chatter about the
+    // headless platform would only hide them.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printError(text + QLatin1Char('\n'));
+    });
     QApplication application(argc, argv);
     Clock::startDate();
     if (!cp1251Available()) {
