@@ -110,6 +110,12 @@ void Brambleweb::buildActions()
 
 void Brambleweb::buildStatusBar()
 {
+    // Fixed widths that fit their texts in the font in use.
+    auto fixedLabel = [this](const QString &widest) {
+        auto *label = new QLabel(this);
+        label->setFixedWidth(label->fontMetrics().horizontalAdvance(widest) + 6);
+        return label;
+    };
     m_statusTextLabel = new QLabel(this);
     m_statusTextLabel->setMinimumWidth(10);
     statusBar()->addWidget(m_statusTextLabel, 1);
@@ -118,14 +124,11 @@ void Brambleweb::buildStatusBar()
     m_progressBar->setFixedSize(100, 14);
     m_progressFrame->setFixedWidth(0);
     statusBar()->addWidget(m_progressFrame);
-    m_levelLabel = new QLabel(this);
-    m_levelLabel->setFixedWidth(16);
+    m_levelLabel = fixedLabel(QStringLiteral(" 00"));
     statusBar()->addWidget(m_levelLabel);
-    m_dateLabel = new QLabel(this);
-    m_dateLabel->setFixedWidth(60);
+    m_dateLabel = fixedLabel(QStringLiteral(" 00.00.0000"));
     statusBar()->addWidget(m_dateLabel);
-    m_clockLabel = new QLabel(this);
-    m_clockLabel->setFixedWidth(32);
+    m_clockLabel = fixedLabel(QStringLiteral(" 00:00"));
     statusBar()->addPermanentWidget(m_clockLabel);
 }
 
