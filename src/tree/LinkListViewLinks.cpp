@@ -31,9 +31,25 @@ ColorListViewItem *LinkListView::makeHolder(ColorListViewItem *theme)
 
 bool LinkListView::resolvedAncestry(ColorListViewItem *theme, ColorListViewItem *candidate)
 {
-    for (ColorListViewItem *step = resolve(theme); step; step = resolve(step->parentTheme()))
+    // A file can put a mark theme below one of its own links; the climb then meets that mark a
+    // second time and goes on from the link itself, so it always ends.
+    QList<ColorListViewItem *> marksReached;
+    ColorListViewItem *step = resolve(theme);
+    if (step != theme)
+        marksReached.append(step);
+    while (step) {
         if (step == candidate)
             return true;
+        ColorListViewItem *parent = step->parentTheme();
+        ColorListViewItem *resolved = resolve(parent);
+        if (resolved != parent) {
+            if (marksReached.contains(resolved))
+                resolved = parent;
+            else
+                marksReached.append(resolved);
+        }
+        step = resolved;
+    }
     return false;
 }
 

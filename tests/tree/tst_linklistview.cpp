@@ -465,6 +465,27 @@ private Q_SLOTS:
         QCOMPARE(ScrollMath::down(0, 100, 120), 21);
     }
 
+    void resolvedAncestryClimbsThroughMarks()
+    {
+        LinkListView view;
+        build(view, view.rootTheme(), "m(x) p(l(y))");
+        ColorListViewItem *m = find(view, "m");
+        ColorListViewItem *l = find(view, "l");
+        linkUp(view, m, l);
+        QVERIFY(view.resolvedAncestry(find(view, "x"), m));
+        QVERIFY(view.resolvedAncestry(l, m)); // a link starts at its mark
+        QVERIFY(!view.resolvedAncestry(find(view, "x"), find(view, "p")));
+        QVERIFY(view.resolvedAncestry(find(view, "y"), m)); // l's children count as m's
+
+        // A mark theme below its own link: the climb ends.
+        LinkListView loop;
+        build(loop, loop.rootTheme(), "q(k(n))");
+        ColorListViewItem *n = find(loop, "n");
+        linkUp(loop, n, find(loop, "k"));
+        QVERIFY(loop.resolvedAncestry(n, find(loop, "q")));
+        QVERIFY(!loop.resolvedAncestry(n, find(loop, "zzz")));
+    }
+
     void gotoMarkJumpsFromALink()
     {
         LinkListView view;
