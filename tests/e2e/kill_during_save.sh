@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The process is killed (SIGKILL, nothing runs afterwards) at moments spread over a save of a
+# large document: the document must then be, byte for byte, either the complete old or the
+# complete new version, and no temporary file may be left beside it.
+# Usage: kill_during_save.sh BRW
+# BRW_E2E_KILL_TRIALS sets the number of trials (30 by default), BRW_E2E_KILL_THEMES the size of
+# the document (8000 themes, 3 MB, by default).
+source "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+TRIALS=${BRW_E2E_KILL_TRIALS:-30}
+THEMES=${BRW_E2E_KILL_THEMES:-8000}
+WORD=e2ekillword
+OLD="$WORK/old.brw"
+NEW="$WORK/new.brw"
+[ "$TRIALS" -ge 2 ] || fail "BRW_E2E_KILL_TRIALS must be at least 2"
+
+now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
+
+# Opens a fresh copy of the old version, types WORD into the root description: `window`.
+open_and_edit()
+{
+    local start
+    start=$(now_ms)
+    rm -f ./*
+    cp "$OLD" big.brw
+    brw_start big.brw
+    window=$(wait_window "BRW - big.brw" 60) || exit 1
+    keys "$window" Return
+    type_text "$window" "$WORD"
+    wait_title "$window" "BRW - * big.brw"
+    open_ms=$(($(now_ms) - start))
+}
+
+step "generating $THEMES themes"
+awk -v themes="$THEMES" 'BEGIN {
+    printf "Generated tree for the kill test\r\n"
+    for (i = 1; i <= themes; ++i) {
+        printf "<!--%d[01.01.2020]-->Theme %d\r\n", (i % 7 == 1) ? 1 : 2, i
+        for (j = 1; j <= 5; ++j)
+            printf "Line %d of theme %d: the quick brown fox jumps over the lazy dog.\r\n", j, i
+    }
+}' >"$OLD"
+note "$(stat -c %s "$OLD") bytes"
+
+# time_save: presses Ctrl+S in the window; prints the milliseconds until the save has written
+# the document: until the new file takes its name (or, should a save write in place, until the
+# caption loses its mark). The poll uses shell builtins and short pauses, so it takes little of
+# the processor the save needs.
+time_save()
+{
+    local start polls=0 pause
+    ln -f big.brw "$WORK/before-save"
+    exec {pause}<> <(:)
+    focus "$window"
+    start=$(now_ms)
+    xdotool key --delay 0 ctrl+s
+    while [ $(($(now_ms) - start)) -lt 30000 ]; do
+        [ big.brw -ef "$WORK/before-save" ] || break
+        if ((++polls % 25 == 0)); then
+            [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "BRW - big.brw" ] && break
+        fi
+        read -r -t 0.002 -u "$pause"
+    done
+    echo $(($(now_ms) - start))
+    exec {pause}<&-
+    rm -f "$WORK/before-save"
+}
+
+step "uninterrupted saves give the new version and the save's duration"
+open_and_edit
+note "opened and edited in $open_ms ms"
+durations=()
+for round in 1 2 3; do
+    if [ "$round" -gt 1 ]; then
+        # Marks the document changed without changing it, so the caption shows the save's end.
+        type_text "$window" x
+        keys "$window" BackSpace
+        wait_title "$window" "BRW - * big.brw"
+    fi
+    durations+=("$(time_save)")
+    wait_title "$window" "BRW - big.brw" 30
+    if [ "$round" = 1 ]; then
+        cp big.brw "$NEW"
+        cmp -s "$OLD" "$NEW" && fail "the save did not change the document"
+        cmp -s "$OLD" <(without_word "$NEW" "$WORD") || fail "the new version is more than the edit"
+    else
+        cmp -s big.brw "$NEW" || fail "saving the same tree again gave other bytes"
+    fi
+done
+duration=$(printf '%s\n' "${durations[@]}" | sort -n | sed -n 2p)
+note "the saves wrote the document after ${durations[*]} ms; the median is $duration ms"
+brw_kill
+
+step "$TRIALS trials, killed 0 to $((duration * 11 / 10)) ms after Ctrl+S"
+old_count=0
+new_count=0
+span=$((duration * 11 / 10 + 1))
+for ((trial = 0; trial < TRIALS; ++trial)); do
+    # Evenly spread slots, each with a random point inside it.
+    delay=$(((trial * 1000 + RANDOM % 1000) * span / (TRIALS * 1000)))
+    open_and_edit
+    focus "$window"
+    xdotool key --delay 0 ctrl+s
+    sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
+    brw_kill
+    if cmp -s big.brw "$OLD"; then
+        outcome=old
+        old_count=$((old_count + 1))
+    elif cmp -s big.brw "$NEW"; then
+        outcome=new
+        new_count=$((new_count + 1))
+    else
+        cp big.brw "$WORK/broken.brw"
+        fail "trial $trial (killed after $delay ms): the document is neither version" \
+            "($(stat -c %s big.brw) bytes; kept as broken.brw)"
+    fi
+    note "trial $trial: opened in $open_ms ms, killed $delay ms after Ctrl+S: $outcome"
+    # What a killed window leaves: its (empty) error-save and autosave files, nothing else.
+    [ "$(listing)" = "autosave.1 big.brw big.brw1 " ] ||
+        fail "trial $trial: files beside the document: $(listing)"
+done
+echo "RESULT: $TRIALS trials: $old_count old, $new_count new (save $duration ms)"
+echo PASS

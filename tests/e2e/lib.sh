@@ -1,0 +1,279 @@
+# Shared helpers of the end-to-end tests: a private X server, the real program, its windows and
+# keys, all with bounded waits. A test sources this file and calls e2e_init with the program's
+# path first. Every test runs in a temporary directory of its own (documents in its docs/
+# folder, which is the current directory), removed when the test passes and kept (with a
+# screenshot) when it fails.
+
+set -u -o pipefail
+
+E2E_SKIP=77
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+XVFB_PID=""
+WORK=""
+BRW=""
+BRW_PID=""
+BRW_WAITER=""
+BRW_REAPED=1
+
+step() { echo "== $*"; }
+note() { echo "   $*"; }
+
+fail()
+{
+    echo "FAIL: $*" >&2
+    E2E_FAILED=1
+    exit 1
+}
+
+# e2e_init BRW: checks the tools, makes the work directory, starts the X server.
+e2e_init()
+{
+    [ -x "$1" ] || { echo "not a program: $1" >&2; exit 2; }
+    local tool
+    for tool in Xvfb xdotool; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $E2E_SKIP; }
+    done
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/brw-e2e.XXXXXX") || exit 2
+    E2E_FAILED=0
+    trap e2e_cleanup EXIT
+    trap 'fail "interrupted"' INT TERM
+    # The documents live apart from the logs, so a listing shows only what the program made.
+    DOCS="$WORK/docs"
+    mkdir "$DOCS" && cd "$DOCS" || exit 2
+    mkdir -m 700 "$WORK/runtime"
+    # A private copy: a rebuild while the test runs must not pull the program away.
+    BRW="$WORK/brw"
+    cp "$1" "$BRW" || exit 2
+    export XDG_RUNTIME_DIR="$WORK/runtime"
+    export QT_QPA_PLATFORM=xcb
+    export LC_ALL=C.UTF-8
+    # Sanitizer builds: the program's own fatal-signal handler must see the signals.
+    export ASAN_OPTIONS=detect_leaks=0:handle_segv=0:handle_abort=0:handle_sigill=0:handle_sigfpe=0
+    unset SESSION_MANAGER QT_SCALE_FACTOR
+    start_xvfb
+}
+
+# Starts a private X server on a free display: the numbers are tried from a random point far
+# above the usual :0 and :99, so other tests and desktops on the machine stay out of the way.
+start_xvfb()
+{
+    local attempt display waited
+    for ((attempt = 0; attempt < 20; ++attempt)); do
+        display=$((200 + (RANDOM + attempt * 97) % 700))
+        [ -e "/tmp/.X$display-lock" ] && continue
+        # -noreset: without it the server resets whenever its last client goes (a killed
+        # program), and a program starting during the reset cannot connect.
+        Xvfb ":$display" -nolisten tcp -noreset -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        for ((waited = 0; waited < 100; ++waited)); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break # the display was taken after all
+            if DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
+                export DISPLAY=":$display"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=""
+    done
+    fail "no X server could be started: $(cat "$WORK/xvfb.log")"
+}
+
+# Names the X server's state in a failure message.
+xvfb_state()
+{
+    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+        echo "X server $DISPLAY running"
+    else
+        echo "X server $DISPLAY GONE: $(tail -n 3 "$WORK/xvfb.log" 2>/dev/null)"
+    fi
+}
+
+e2e_cleanup()
+{
+    local status=$?
+    if [ "$E2E_FAILED" != 0 ] || [ "$status" != 0 ]; then
+        if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
+            timeout 10 import -window root "$WORK/failure.png" 2>/dev/null &&
+                echo "screenshot: $WORK/failure.png" >&2
+        fi
+        [ -s "$WORK/brw.log" ] && { echo "--- program output:" >&2; cat "$WORK/brw.log" >&2; }
+        echo "work directory kept: $WORK" >&2
+    fi
+    # Only the program's current run can still be going; earlier runs were waited for.
+    if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
+        kill -KILL "$BRW_PID" 2>/dev/null
+    fi
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    if [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ]; then
+        cd / && rm -rf "$WORK"
+    fi
+    exit "$status"
+}
+
+# brw_start [ARG...]: starts the program in the work directory; its pid is BRW_PID. A caller that
+# needs limits sets BRW_LIMITS to shell commands run before the program starts. A small shell
+# waits for the program and ends with its status, so a program killed by a signal is reported
+# in the program's log, not in the test's output.
+brw_start()
+{
+    local waited
+    rm -f "$WORK/brw.pid"
+    (
+        ulimit -c 0
+        eval "${BRW_LIMITS:-}"
+        "$BRW" "$@" &
+        echo $! >"$WORK/brw.pid"
+        wait $!
+    ) >>"$WORK/brw.log" 2>&1 </dev/null &
+    BRW_WAITER=$!
+    BRW_REAPED=0
+    for ((waited = 0; waited < 100; ++waited)); do
+        [ -s "$WORK/brw.pid" ] && break
+        sleep 0.05
+    done
+    BRW_PID=$(cat "$WORK/brw.pid" 2>/dev/null)
+    [ -n "$BRW_PID" ] || fail "the program did not start"
+}
+
+# brw_wait_exit [SECONDS]: waits for the program to end; its exit status is BRW_STATUS (128 +
+# the signal's number when a signal ended it).
+brw_wait_exit()
+{
+    local limit=${1:-20} waited
+    for ((waited = 0; waited < limit * 10; ++waited)); do
+        kill -0 "$BRW_WAITER" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$BRW_WAITER" 2>/dev/null && fail "the program did not end within $limit s"
+    wait "$BRW_WAITER"
+    BRW_STATUS=$?
+    BRW_REAPED=1
+}
+
+brw_kill()
+{
+    [ "$BRW_REAPED" = 1 ] && return
+    kill -KILL "$BRW_PID" 2>/dev/null
+    wait "$BRW_WAITER"
+    BRW_REAPED=1
+}
+
+brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
+
+# The visible windows whose title is exactly TITLE, one id a line.
+windows_titled()
+{
+    local title=$1 id
+    for id in $(xdotool search --onlyvisible --name "$(regex_quote "$title")" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ] && echo "$id"
+    done
+}
+
+regex_quote() { printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/'; }
+
+# wait_window TITLE [SECONDS]: prints the id of the one visible window with that exact title.
+wait_window()
+{
+    local title=$1 limit=${2:-20} waited ids
+    for ((waited = 0; waited < limit * 10; ++waited)); do
+        ids=$(windows_titled "$title")
+        if [ -n "$ids" ]; then
+            [ "$(wc -l <<<"$ids")" = 1 ] || fail "more than one window titled '$title'"
+            echo "$ids"
+            return 0
+        fi
+        [ -n "$BRW_PID" ] && ! brw_alive && fail "the program ended while waiting for '$title'"
+        sleep 0.1
+    done
+    fail "no window titled '$title' within $limit s (visible: $(visible_titles); $(xvfb_state))"
+}
+
+# wait_no_window TITLE [SECONDS]
+wait_no_window()
+{
+    local title=$1 limit=${2:-10} waited
+    for ((waited = 0; waited < limit * 10; ++waited)); do
+        [ -z "$(windows_titled "$title")" ] && return 0
+        sleep 0.1
+    done
+    fail "the window '$title' is still there after $limit s"
+}
+
+# wait_title WINDOW TITLE [SECONDS]: waits until the window's title is exactly TITLE.
+wait_title()
+{
+    local window=$1 title=$2 limit=${3:-10} waited
+    for ((waited = 0; waited < limit * 10; ++waited)); do
+        [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$title" ] && return 0
+        sleep 0.1
+    done
+    fail "title is '$(xdotool getwindowname "$window" 2>/dev/null)', expected '$title'"
+}
+
+visible_titles()
+{
+    local id
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        printf "'%s' " "$(xdotool getwindowname "$id" 2>/dev/null)"
+    done
+}
+
+# There is no window manager: the keyboard focus is given to a window explicitly.
+focus()
+{
+    timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"
+}
+
+# keys WINDOW KEY...: presses the keys in that window.
+keys()
+{
+    local window=$1
+    shift
+    focus "$window"
+    xdotool key --delay 40 "$@" || fail "xdotool key $*"
+}
+
+# type_text WINDOW TEXT
+type_text()
+{
+    focus "$1"
+    xdotool type --delay 30 "$2" || fail "xdotool type"
+}
+
+# answer_box TITLE KEY [SECONDS]: waits for the message box with that title and presses KEY in
+# it (Return: the default button, Yes or OK; Escape: Cancel; n: No).
+answer_box()
+{
+    local box
+    box=$(wait_window "$1" "${3:-10}") || exit 1
+    keys "$box" "$2"
+    wait_no_window "$1" 10
+}
+
+# The window manager's close request (WM_DELETE_WINDOW), as the title bar's close button sends.
+close_request()
+{
+    "$CLOSE_REQUEST" "$1" || fail "cannot send the close request to window $1"
+}
+
+# CP1251 text of a tree file without the first occurrence of WORD (the test's own edit).
+without_word()
+{
+    LC_ALL=C sed "0,/$2/s///" "$1"
+}
+
+# The current directory's entries, sorted, on one line.
+listing() { LC_ALL=C ls -A | tr '\n' ' '; }
+
+# readback FILE: reads a tree file with the program's command-line export and fails when the
+# program reports anything; the rewritten tree is FILE.readback.
+readback()
+{
+    local file=$1 messages
+    if ! messages=$(QT_QPA_PLATFORM=offscreen timeout 60 "$BRW" --export brw "$file" \
+        "$file.readback" 2>&1) || [ -n "$messages" ]; then
+        fail "$file does not read back cleanly: $messages"
+    fi
+}
