@@ -2,6 +2,8 @@
 
 #include "app/Brambleweb.h"
 #include "app/FatalSignals.h"
+#include "app/JournalDisplay.h"
+#include "common/Emergency.h"
 #include "common/Messages.h"
 
 namespace {
@@ -56,7 +58,9 @@ QString BRWApplication::saveLog()
         journal += QLatin1Char('\n');
     }
     extendWatchdogForJournal();
-    Messages::warning(nullptr, QStringLiteral("Save log - Журнал аварийного сохранения"), journal);
+    if (!Emergency::inProgress() || Messages::hasResponder() || !showJournalInFreshProcess(journal))
+        Messages::warning(nullptr, QStringLiteral("Save log - Журнал аварийного сохранения"),
+                          journal);
     m_journalBusy = false;
     return journal;
 }

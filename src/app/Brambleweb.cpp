@@ -47,10 +47,10 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                            &Brambleweb::themeNameEditStateChanged));
     CONNECT_ASSERT(connect(m_mainEditBox, &CorrectedTextEdit::textChangedTRUE, this,
                            &Brambleweb::mainEditBoxDataChanged));
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::dataChanged, this,
-                           &Brambleweb::treeDataChanged));
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::stateChanged, this,
-                           &Brambleweb::treeStateChanged));
+    CONNECT_ASSERT(
+            connect(m_mainTree, &LinkListView::dataChanged, this, &Brambleweb::treeDataChanged));
+    CONNECT_ASSERT(
+            connect(m_mainTree, &LinkListView::stateChanged, this, &Brambleweb::treeStateChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
 
     m_secondTimer.start(1000);
@@ -286,8 +286,7 @@ void Brambleweb::themeNameEditStateChanged(bool editing)
 
 void Brambleweb::returnDescriptionToTree()
 {
-    m_mainTree->putEditedDescription(m_mainEditBox->isEdited() ? m_mainEditBox->text()
-                                                               : QString());
+    m_mainTree->putEditedDescription(m_mainEditBox->isEdited() ? m_mainEditBox->text() : QString());
 }
 
 void Brambleweb::setActionState(int state)

@@ -45,8 +45,7 @@ bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
 
 void Brambleweb::prepareSaveFiles()
 {
-    const QString errorBase =
-            m_fileName.isEmpty() ? QStringLiteral("errorsave.!!!") : m_fileName;
+    const QString errorBase = m_fileName.isEmpty() ? QStringLiteral("errorsave.!!!") : m_fileName;
     if (m_errorSaveFile.isOpen())
         m_errorSaveFile.close();
     const QString oldErrorName = m_errorSaveFile.fileName();
@@ -138,8 +137,7 @@ void Brambleweb::autosave()
             } else if (result > 0) {
                 // The rename replaces the previous copy in one step, so a crash in between
                 // never leaves the autosave name without a complete copy.
-                if (!SafeFile::replaceFile(QFileInfo(temporary).absoluteFilePath(),
-                                           autosaveName)) {
+                if (!SafeFile::replaceFile(QFileInfo(temporary).absoluteFilePath(), autosaveName)) {
                     Messages::warning(this, Messages::warningCaption(),
                                       tr("Error saving in temporary file\nОшибка при сохранении "
                                          "во временный файл") +

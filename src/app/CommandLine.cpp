@@ -51,6 +51,11 @@ CommandLine parseCommandLine(int argc, char **argv)
         } else if (argument == QLatin1String("--version")) {
             command.action = CommandLine::Action::Version;
             return command;
+        } else if (argument == QLatin1String("--show-journal") && i + 1 < argc) {
+            // The emergency journal of a crashed copy of the program (never typed by hand).
+            command.action = CommandLine::Action::ShowJournal;
+            command.input = QString::fromLocal8Bit(argv[++i]);
+            return command;
         } else if (argument == QLatin1String("--export")) {
             if (i + 3 >= argc) {
                 command.action = CommandLine::Action::Error;

@@ -1,6 +1,8 @@
 #include "app/FatalSignals.h"
 
 #include "app/BRWApplication.h"
+#include "app/JournalDisplay.h"
+#include "common/Emergency.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -35,6 +37,7 @@ void onFatalSignal(int signalNumber)
     if (handlingFatalSignal)
         endWithDefaultAction(signalNumber); // a crash inside the journal: no second journal
     handlingFatalSignal = 1;
+    Emergency::begin();
     alarm(savingWatchdogSeconds);
     if (BRWApplication *application = BRWApplication::instance())
         application->saveLog();
@@ -46,6 +49,7 @@ void onFatalSignal(int signalNumber)
 
 void installFatalSignalHandlers()
 {
+    prepareJournalDisplay();
     void *stack = mmap(nullptr, alternateStackSize, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (stack != MAP_FAILED) {
@@ -54,7 +58,8 @@ void installFatalSignalHandlers()
         alternate.ss_size = alternateStackSize;
         sigaltstack(&alternate, nullptr);
     }
-    struct sigaction action{};
+    struct sigaction action
+    {};
     action.sa_handler = onFatalSignal;
     sigemptyset(&action.sa_mask);
     // SA_NODEFER lets a crash inside the journal reach the handler, which then ends the process.

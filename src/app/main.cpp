@@ -2,6 +2,7 @@
 #include "app/Brambleweb.h"
 #include "app/CommandLine.h"
 #include "app/FatalSignals.h"
+#include "app/JournalDisplay.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
@@ -11,13 +12,16 @@
 int main(int argc, char **argv)
 {
     const CommandLine command = parseCommandLine(argc, argv);
-    if (command.action == CommandLine::Action::Help || command.action == CommandLine::Action::Version ||
+    if (command.action == CommandLine::Action::Help ||
+        command.action == CommandLine::Action::Version ||
         command.action == CommandLine::Action::Error)
         return printCommandLineAnswer(command);
     if (command.action == CommandLine::Action::Export)
         return runExport(argc, argv, command);
 
     BRWApplication application(argc, argv);
+    if (command.action == CommandLine::Action::ShowJournal)
+        return showJournalFile(command.input);
     Clock::startDate();
     if (!cp1251Available()) {
         std::fputs(qPrintable(cp1251UnavailableMessage() + QLatin1Char('\n')), stderr);

@@ -1,6 +1,7 @@
 #include "storage/TreeFile.h"
 
 #include "common/Cp1251.h"
+#include "common/Emergency.h"
 #include "common/Messages.h"
 #include "storage/HiddenParts.h"
 #include "storage/TreeHeader.h"
@@ -12,6 +13,7 @@
 #include <QFileDevice>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -22,12 +24,25 @@ QString tr(const char *text)
 }
 
 // True when the theme stands inside the branch whose top is `top`, counting the children that a
-// link holds for its mark theme as the mark theme's.
+// link holds for its mark theme as the mark theme's. A file can put a mark theme below one of its
+// own links; the walk then passes that link a second time and goes on from the link itself, so
+// it always ends.
 bool insideBranch(LinkListView &view, ColorListViewItem *theme, ColorListViewItem *top)
 {
-    for (ColorListViewItem *step = theme; step; step = view.resolve(step->parentTheme()))
+    std::vector<ColorListViewItem *> marksReached;
+    for (ColorListViewItem *step = theme; step;) {
         if (step == top)
             return true;
+        ColorListViewItem *parent = step->parentTheme();
+        ColorListViewItem *resolved = view.resolve(parent);
+        if (resolved != parent) {
+            if (std::find(marksReached.begin(), marksReached.end(), resolved) != marksReached.end())
+                resolved = parent;
+            else
+                marksReached.push_back(resolved);
+        }
+        step = resolved;
+    }
     return false;
 }
 
@@ -128,8 +143,14 @@ bool TreeWriter::write(const QString &text)
 
 int TreeWriter::run()
 {
-    if (!waitForStableTree())
+    if (Emergency::inProgress()) {
+        // After a fatal signal there is no waiting: a tree caught in the middle of a change is
+        // written as it stands, and the result says it may be inconsistent.
+        if (!m_view.isStable())
+            ++m_errors;
+    } else if (!waitForStableTree()) {
         return 0;
+    }
     ColorListViewItem *top =
             (m_flags & SAVE_BRANCH)
                     ? (m_view.currentTheme() ? m_view.makeHolder(m_view.currentTheme()) : nullptr)
@@ -148,7 +169,8 @@ int TreeWriter::run()
         m_progress->setValue(0);
     }
     m_progressValue = 1;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
+    if (!Emergency::inProgress())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
 
     bool failed = !write(pending);
     // The subthemes of a link group are written once, under its mark theme; links are never
