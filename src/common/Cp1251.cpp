@@ -2,14 +2,65 @@
 
 #include <QCoreApplication>
 
+#include <array>
+#include <vector>
+
 namespace {
+
 constexpr const char *codecName = "windows-1251";
+
+// Both directions of the code page as tables, taken once from the toolkit's converter. Every
+// byte is one character, so a lookup gives what the converter gives at a fraction of its cost
+// (a large tree spends most of its load and save time converting). Text with a character
+// outside the code page goes to the converter itself, which decides what becomes of it.
+struct Tables
+{
+    bool complete = false;
+    std::array<char16_t, 256> toUnicode{};
+    std::vector<qint16> fromUnicode; // by UTF-16 unit; -1: no CP1251 character
+};
+
+Tables buildTables()
+{
+    Tables tables;
+    QStringDecoder decoder(codecName, QStringConverter::Flag::Stateless);
+    QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid() || !encoder.isValid())
+        return {};
+    tables.fromUnicode.assign(0x10000, -1);
+    QByteArray all(256, Qt::Uninitialized);
+    QString decoded;
+    for (int byte = 0; byte < 256; ++byte) {
+        all[byte] = char(byte);
+        const QString one = decoder.decode(QByteArrayView(all).sliced(byte, 1));
+        if (one.size() != 1 || one[0].isSurrogate() || tables.fromUnicode[one[0].unicode()] >= 0)
+            return {};
+        tables.toUnicode[byte] = one[0].unicode();
+        tables.fromUnicode[one[0].unicode()] = qint16(byte);
+        decoded += one;
+    }
+    // The tables stand in for the converter only when it agrees with them in both directions.
+    if (QByteArray(encoder.encode(decoded)) != all || QString(decoder.decode(all)) != decoded)
+        return {};
+    tables.complete = true;
+    return tables;
 }
+
+const Tables &tables()
+{
+    static const Tables built = buildTables();
+    return built;
+}
+
+} // namespace
 
 Cp1251Codec::Cp1251Codec()
     : m_decoder(codecName, QStringConverter::Flag::Stateless)
     , m_encoder(codecName, QStringConverter::Flag::Stateless)
-{}
+{
+    // The start-up check builds the tables, long before an emergency save could need them.
+    tables();
+}
 
 bool Cp1251Codec::isValid() const
 {
@@ -20,14 +71,34 @@ QString Cp1251Codec::decode(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return QString(QLatin1String(""));
-    return m_decoder.decode(bytes);
+    const Tables &table = tables();
+    if (!table.complete)
+        return m_decoder.decode(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    const char16_t *const toUnicode = table.toUnicode.data();
+    char16_t *to = reinterpret_cast<char16_t *>(text.data());
+    for (const char byte : bytes)
+        *to++ = toUnicode[uchar(byte)];
+    return text;
 }
 
 QByteArray Cp1251Codec::encode(QStringView text)
 {
     if (text.isEmpty())
         return QByteArray();
-    return m_encoder.encode(text);
+    const Tables &table = tables();
+    if (!table.complete)
+        return m_encoder.encode(text);
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    const qint16 *const fromUnicode = table.fromUnicode.data();
+    char *to = bytes.data();
+    for (const QChar c : text) {
+        const qint16 byte = fromUnicode[c.unicode()];
+        if (byte < 0)
+            return m_encoder.encode(text);
+        *to++ = char(byte);
+    }
+    return bytes;
 }
 
 bool cp1251Available()

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -31,8 +32,20 @@ QString decodePiece(Cp1251Codec &codec, QByteArrayView piece, bool dropFinalLine
             piece.chop(1);
         return codec.decode(piece);
     }
-    QByteArray copy = piece.toByteArray();
-    copy.replace("\r", "");
+    // Copied run by run between the CRs: replace() searches with a general matcher and cost a
+    // third of a whole load.
+    QByteArray copy(piece.size(), Qt::Uninitialized);
+    char *to = copy.data();
+    const char *from = piece.data();
+    const char *const end = from + piece.size();
+    while (from < end) {
+        const auto *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
+        const char *const stop = cr ? cr : end;
+        std::memcpy(to, from, size_t(stop - from));
+        to += stop - from;
+        from = stop + 1;
+    }
+    copy.truncate(to - copy.constData());
     if (dropFinalLineFeed && copy.endsWith('\n'))
         copy.chop(1);
     return codec.decode(copy);

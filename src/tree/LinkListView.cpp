@@ -44,7 +44,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
                            &LinkListView::closeItemNameEditBox));
     CONNECT_ASSERT(connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
                            &LinkListView::closeItemNameEditBox));
-    reset();
+    resetTree();
 }
 
 LinkListView::~LinkListView()
@@ -78,7 +78,7 @@ void LinkListView::connectStorage(MLStorage &storage)
             connect(&storage, &MLStorage::linkInserted, this, &LinkListView::insertNullItem));
 }
 
-void LinkListView::reset()
+void LinkListView::resetTree()
 {
     Busy busy(this);
     m_navigating = false;
@@ -110,7 +110,7 @@ void LinkListView::clear()
     m_history.clear();
     dropReminderTheme();
     m_rootTheme = nullptr;
-    reset();
+    resetTree();
 }
 
 void LinkListView::release()

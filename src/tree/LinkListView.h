@@ -144,7 +144,7 @@ protected:
     void customEvent(QEvent *event) override;
 
 private:
-    void reset();
+    void resetTree();
     void dropReminderTheme();
     void forgetDeletedTheme(ColorListViewItem *theme);
     void detach(QTreeWidgetItem *item);

@@ -234,6 +234,20 @@ private Q_SLOTS:
         QVERIFY(whole.contains("<!--3[02.01.2001]-->Other date"));
     }
 
+    void branchOfATreeWithAMarkBelowItsOwnLink()
+    {
+        // The climb from the mark through its link back to the mark must end.
+        ScriptedMessages shown;
+        LinkListView view;
+        QVERIFY(loadBytes(view, "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
+                                "<!--2mark1[01.01.2001]-->M\r\n\r\n"));
+        view.setCurrentItem(view.rootTheme());
+        int result = 0;
+        const QByteArray branch = saveToBytes(view, SAVE_BRANCH, nullptr, &result);
+        QCOMPARE(result, 1);
+        QVERIFY(branch.startsWith("\r\n<!--1link1[01.01.2001]-->L\r\n"));
+    }
+
     void linkHolderChildrenAreWrittenUnderTheMark()
     {
         ScriptedMessages shown;

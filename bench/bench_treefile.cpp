@@ -1,0 +1,167 @@
+// Reading and writing a large tree file against the floor of reading and decoding its bytes:
+// loadTree into the view and saveTree with flags 0, best of 3. Checks that what was saved reads
+// back into as many themes and writes the same bytes again. Usage: bench_treefile [themes] [seed]
+#include "BenchTree.h"
+
+#include "common/Cp1251.h"
+#include "common/Messages.h"
+#include "storage/TreeFile.h"
+#include "tree/LinkListView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+
+namespace {
+
+constexpr int runs = 3;
+constexpr double loadTarget = 10.0;
+constexpr double saveTarget = 5.0;
+
+// Runs prepare() untimed and work() timed, `runs` times; returns the best time of work().
+template<typename Prepare, typename Work>
+double bestMilliseconds(Prepare prepare, Work work)
+{
+    double best = std::numeric_limits<double>::max();
+    for (int run = 0; run < runs; ++run) {
+        prepare();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Saves into a fresh file at path; returns saveTree's result.
+int saveTo(LinkListView &view, const QString &path, QProgressBar *progress, QString *log)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return -1;
+    return saveTree(view, &file, 0, progress, log);
+}
+
+// Themes below the root, null items left out.
+int themesIn(LinkListView &view)
+{
+    QPair<int, int> statistics;
+    return view.themeStatistics(&statistics).second;
+}
+
+void printRatio(const char *what, double ms, double reference, double target)
+{
+    const double ratio = ms / reference;
+    std::printf("%-28s %8.1f ms  %5.1f x reference  (target <= %.0f x: %s)\n", what, ms, ratio,
+                target, ratio <= target ? "met" : "MISSED");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int themes = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const quint32 seed = argc > 2 ? quint32(std::strtoul(argv[2], nullptr, 10)) : 1;
+
+    Cp1251Codec codec;
+    if (!codec.isValid()) {
+        std::fprintf(stderr, "%s\n", qPrintable(cp1251UnavailableMessage()));
+        return 1;
+    }
+    int boxes = 0;
+    Messages::setResponder([&boxes](const Messages::Box &box) {
+        if (++boxes <= 5)
+            std::fprintf(stderr, "box: %s: %s\n", qPrintable(box.caption), qPrintable(box.text));
+        return Messages::defaultAnswer(box.buttons);
+    });
+
+    BenchTreeStats stats;
+    const QByteArray tree = generateBenchTree(themes, seed, &stats);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("bench.brw"));
+    const QString output = dir.filePath(QStringLiteral("saved.brw"));
+    const QString again = dir.filePath(QStringLiteral("again.brw"));
+    {
+        QFile file(input);
+        if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(tree) != tree.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(input));
+            return 1;
+        }
+    }
+    std::printf("tree: %d themes (seed %u), %.1f MB, %d marks, %d links, depth up to %d\n",
+                stats.themes, seed, double(tree.size()) / 1e6, stats.marks, stats.links,
+                stats.maxDepth);
+
+    qsizetype decoded = 0;
+    const double referenceMs =
+            bestMilliseconds([] {}, [&] { decoded = codec.decode(readAll(input)).size(); });
+    std::printf("%-28s %8.1f ms  %lld characters\n", "reference (read + decode)", referenceMs,
+                qlonglong(decoded));
+
+    // A fresh view per run: the time to clear the former tree is bench_tree's subject.
+    std::unique_ptr<LinkListView> view;
+    bool loaded = true;
+    const double loadMs =
+            bestMilliseconds([&] { view = std::make_unique<LinkListView>(); },
+                             [&] { loaded = loadTree(*view, input, 0, nullptr) && loaded; });
+    const int loadedThemes = themesIn(*view);
+
+    QString log;
+    int saved = 1;
+    auto saveOnce = [&] {
+        const int result = saveTo(*view, output, nullptr, &log);
+        saved = result != 1 ? result : saved;
+    };
+    const double saveMs = bestMilliseconds([] {}, saveOnce);
+    printRatio("loadTree", loadMs, referenceMs, loadTarget);
+    printRatio("saveTree (flags 0)", saveMs, referenceMs, saveTarget);
+
+    // The application passes a progress bar; it is advanced per line and per record.
+    QProgressBar bar;
+    const double loadBarMs = bestMilliseconds([&] { view = std::make_unique<LinkListView>(); },
+                                              [&] { loadTree(*view, input, 0, &bar); });
+    const double saveBarMs = bestMilliseconds([] {}, [&] { saveTo(*view, output, &bar, &log); });
+    std::printf("%-28s %8.1f ms  %5.1f x reference\n", "loadTree with progress bar", loadBarMs,
+                loadBarMs / referenceMs);
+    std::printf("%-28s %8.1f ms  %5.1f x reference\n", "saveTree with progress bar", saveBarMs,
+                saveBarMs / referenceMs);
+
+    const QByteArray written = readAll(output);
+    LinkListView reread;
+    const bool rereadOk = loadTree(reread, output, 0, nullptr);
+    const int rereadThemes = themesIn(reread);
+    const int againResult = saveTo(reread, again, nullptr, &log);
+    const bool same = readAll(again) == written;
+
+    std::printf("themes: %d generated, %d loaded, %d after saving and reading back\n", stats.themes,
+                loadedThemes, rereadThemes);
+    // The generator writes "[|]" where the whole-tree writer spells the parent's date out.
+    std::printf("saved file: %.1f MB, %s the generated file; saved again: %s\n",
+                double(written.size()) / 1e6, written == tree ? "identical to" : "differs from",
+                same ? "identical" : "DIFFERENT");
+    bool sound = loaded && saved == 1 && rereadOk && againResult == 1 && same &&
+                 loadedThemes == stats.themes && loadedThemes == rereadThemes && boxes == 0 &&
+                 log.isEmpty();
+    if (!log.isEmpty())
+        std::fprintf(stderr, "save reports: %s\n", qPrintable(log));
+    if (boxes)
+        std::fprintf(stderr, "%d boxes shown\n", boxes);
+    if (!sound)
+        std::fprintf(stderr, "MISMATCH: the saved tree does not read back into the same tree\n");
+    return sound ? 0 : 1;
+}
