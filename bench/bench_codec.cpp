@@ -1,5 +1,6 @@
 // The floor for loading a tree file: reading its bytes and decoding them as CP1251, and the cost
 // of looking for a theme header at every line. Usage: bench_codec [themes] [seed]
+#include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "common/Cp1251.h"
@@ -18,19 +19,6 @@
 namespace {
 
 constexpr int runs = 5;
-
-template<typename Work>
-double bestMilliseconds(Work work)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 struct HeaderCount
 {
@@ -115,12 +103,12 @@ int main(int argc, char **argv)
 
     qsizetype readBytes = 0;
     qsizetype decodedChars = 0;
-    const double readMs = bestMilliseconds([&] {
+    const double readMs = bestMilliseconds(runs, [&] {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly))
             readBytes = file.readAll().size();
     });
-    const double readDecodeMs = bestMilliseconds([&] {
+    const double readDecodeMs = bestMilliseconds(runs, [&] {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly))
             decodedChars = codec.decode(file.readAll()).size();
@@ -131,12 +119,12 @@ int main(int argc, char **argv)
                 megabytes(readBytes), qlonglong(decodedChars));
 
     qsizetype lines = 0;
-    const double scanMs = bestMilliseconds([&] {
+    const double scanMs = bestMilliseconds(runs, [&] {
         lines = 0;
         forEachLine(tree, [&](qsizetype) { ++lines; });
     });
     HeaderCount count;
-    const double headerMs = bestMilliseconds([&] { count = countHeaders(tree); });
+    const double headerMs = bestMilliseconds(runs, [&] { count = countHeaders(tree); });
     std::printf("line scan only:              %8.1f ms  %lld lines\n", scanMs, qlonglong(lines));
     std::printf("line scan + readThemeHeader: %8.1f ms  %d headers found, %d themes generated\n",
                 headerMs, count.headers, stats.themes);

@@ -2,6 +2,8 @@
 // reformatting all of it and converting positions. Usage: bench_editor [kilobytes] [keys]
 #include "editor/CorrectedTextEdit.h"
 
+#include "BenchTimer.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -15,19 +17,6 @@
 namespace {
 
 constexpr int runs = 5;
-
-template<typename Work>
-double bestMilliseconds(Work work)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 // Prose of mixed Cyrillic and Latin words in lines of up to 70 characters, with an empty line
 // between paragraphs; with oneLine the whole text is a single paragraph without line breaks.
@@ -69,7 +58,7 @@ void measure(const char *title, const QString &text, int keys)
     editor.show();
     QCoreApplication::processEvents();
 
-    const double load = bestMilliseconds([&] { editor.setText(text); });
+    const double load = bestMilliseconds(runs, [&] { editor.setText(text); });
     QCoreApplication::processEvents();
     std::printf("%s: %lld characters, %d lines\n", title, qlonglong(text.size()),
                 editor.document()->blockCount());
@@ -93,13 +82,13 @@ void measure(const char *title, const QString &text, int keys)
                 typing / keys, keys, slowest);
 
     QString back;
-    const double read = bestMilliseconds([&] { back = editor.text(); });
+    const double read = bestMilliseconds(runs, [&] { back = editor.text(); });
     std::printf("  text()                         %9.2f ms\n", read);
 
     const int total = editor.lineColToIndex(editor.document()->blockCount() - 1, 0);
     volatile int sink = 0;
     constexpr int conversions = 10000;
-    const double convert = bestMilliseconds([&] {
+    const double convert = bestMilliseconds(runs, [&] {
         for (int i = 0; i < conversions; ++i) {
             const ColumnLine at = editor.indexToLineCol(total - i);
             sink = sink + editor.lineColToIndex(at.line, at.column);

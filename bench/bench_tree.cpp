@@ -1,6 +1,7 @@
 // Taking a large tree apart: clear() of a loaded tree, deleteBranch of its biggest top-level
 // theme and destroying the view, best of 3 with a fresh load before each run.
 // Usage: bench_tree [themes] [seed]
+#include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "common/Messages.h"
@@ -21,20 +22,6 @@
 namespace {
 
 constexpr int runs = 3;
-
-template<typename Prepare, typename Work>
-double bestMilliseconds(Prepare prepare, Work work)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int run = 0; run < runs; ++run) {
-        prepare();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 // The top-level theme with the most themes below it, and that number (itself included).
 QPair<ColorListViewItem *, int> biggestTopLevelTheme(LinkListView &view)
@@ -87,7 +74,7 @@ int main(int argc, char **argv)
     };
     bool sound = true;
 
-    const double clearMs = bestMilliseconds(reload, [&] { view->clear(); });
+    const double clearMs = bestMilliseconds(runs, reload, [&] { view->clear(); });
     sound = sound && view->themeCount() == 1 && view->rootTheme();
     std::printf("tree: %d themes (%d in the view with the root and null items), %.1f MB\n", themes,
                 loadedCount, double(tree.size()) / 1e6);
@@ -95,6 +82,7 @@ int main(int argc, char **argv)
 
     QPair<ColorListViewItem *, int> branch;
     const double deleteMs = bestMilliseconds(
+            runs,
             [&] {
                 reload();
                 branch = biggestTopLevelTheme(*view);
@@ -106,7 +94,7 @@ int main(int argc, char **argv)
     std::printf("deleteBranch (biggest top)     %8.1f ms  %d themes in the branch, %d left\n",
                 deleteMs, branchSize, view->themeCount());
 
-    const double destroyMs = bestMilliseconds(reload, [&] { view.reset(); });
+    const double destroyMs = bestMilliseconds(runs, reload, [&] { view.reset(); });
     std::printf("destroying the view            %8.1f ms\n", destroyMs);
 
     if (boxes)

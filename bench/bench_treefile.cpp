@@ -1,6 +1,7 @@
 // Reading and writing a large tree file against the floor of reading and decoding its bytes:
 // loadTree into the view and saveTree with flags 0, best of 3. Checks that what was saved reads
 // back into as many themes and writes the same bytes again. Usage: bench_treefile [themes] [seed]
+#include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "common/Cp1251.h"
@@ -24,21 +25,6 @@ namespace {
 constexpr int runs = 3;
 constexpr double loadTarget = 10.0;
 constexpr double saveTarget = 5.0;
-
-// Runs prepare() untimed and work() timed, `runs` times; returns the best time of work().
-template<typename Prepare, typename Work>
-double bestMilliseconds(Prepare prepare, Work work)
-{
-    double best = std::numeric_limits<double>::max();
-    for (int run = 0; run < runs; ++run) {
-        prepare();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -108,17 +94,17 @@ int main(int argc, char **argv)
                 stats.maxDepth);
 
     qsizetype decoded = 0;
-    const double referenceMs =
-            bestMilliseconds([] {}, [&] { decoded = codec.decode(readAll(input)).size(); });
+    const double referenceMs = bestMilliseconds(
+            runs, [] {}, [&] { decoded = codec.decode(readAll(input)).size(); });
     std::printf("%-28s %8.1f ms  %lld characters\n", "reference (read + decode)", referenceMs,
                 qlonglong(decoded));
 
     // A fresh view per run: the time to clear the former tree is bench_tree's subject.
     std::unique_ptr<LinkListView> view;
     bool loaded = true;
-    const double loadMs =
-            bestMilliseconds([&] { view = std::make_unique<LinkListView>(); },
-                             [&] { loaded = loadTree(*view, input, 0, nullptr) && loaded; });
+    const double loadMs = bestMilliseconds(
+            runs, [&] { view = std::make_unique<LinkListView>(); },
+            [&] { loaded = loadTree(*view, input, 0, nullptr) && loaded; });
     const int loadedThemes = themesIn(*view);
 
     QString log;
@@ -127,15 +113,18 @@ int main(int argc, char **argv)
         const int result = saveTo(*view, output, nullptr, &log);
         saved = result != 1 ? result : saved;
     };
-    const double saveMs = bestMilliseconds([] {}, saveOnce);
+    const double saveMs = bestMilliseconds(
+            runs, [] {}, saveOnce);
     printRatio("loadTree", loadMs, referenceMs, loadTarget);
     printRatio("saveTree (flags 0)", saveMs, referenceMs, saveTarget);
 
     // The application passes a progress bar; it is advanced per line and per record.
     QProgressBar bar;
-    const double loadBarMs = bestMilliseconds([&] { view = std::make_unique<LinkListView>(); },
-                                              [&] { loadTree(*view, input, 0, &bar); });
-    const double saveBarMs = bestMilliseconds([] {}, [&] { saveTo(*view, output, &bar, &log); });
+    const double loadBarMs = bestMilliseconds(
+            runs, [&] { view = std::make_unique<LinkListView>(); },
+            [&] { loadTree(*view, input, 0, &bar); });
+    const double saveBarMs = bestMilliseconds(
+            runs, [] {}, [&] { saveTo(*view, output, &bar, &log); });
     std::printf("%-28s %8.1f ms  %5.1f x reference\n", "loadTree with progress bar", loadBarMs,
                 loadBarMs / referenceMs);
     std::printf("%-28s %8.1f ms  %5.1f x reference\n", "saveTree with progress bar", saveBarMs,
