@@ -34,6 +34,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     m_nameEditor->hide();
 
     connectStorage(m_storage);
+    buildMenus();
     CONNECT_ASSERT(
             connect(this, &QTreeWidget::itemDoubleClicked, this, &LinkListView::_doubleClicked));
     CONNECT_ASSERT(connect(this, &QTreeWidget::itemEntered, this, &LinkListView::_onItem));

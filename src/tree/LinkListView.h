@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 class NameEditor;
+class QMenu;
 
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
 // rest of the program reads and writes themes through its accessors, which resolve a link theme
@@ -106,6 +107,9 @@ public:
     void clear();
 
 public Q_SLOTS:
+    void menuTreeInsert_Up();
+    void menuTreeInsert_Dn();
+    void menuTreeInsert_Into();
     void gotoMark(int id);
     void gotoMark();
     void whenCurrentChanged(QTreeWidgetItem *item);
@@ -142,9 +146,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void customEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void resetTree();
+    void buildMenus();
+    void refuse();
+    void moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor);
     void dropReminderTheme();
     void forgetDeletedTheme(ColorListViewItem *theme);
     void detach(QTreeWidgetItem *item);
@@ -167,6 +175,7 @@ private:
     ColorListViewItem *m_reminderTheme = nullptr;
     bool m_clickToRenameArmed = false;
     NameEditor *m_nameEditor = nullptr;
+    QMenu *m_contextMenu = nullptr;
     bool m_renaming = false;
     int m_themeCount = 0;
     QPair<int, int> m_lastStatistics{0, 0};

@@ -12,14 +12,13 @@
 
 namespace {
 
-// Delete, Shift+Insert, Shift+Delete and Shift with Up, Right or Down.
+// Delete, Shift+Insert and Shift+Delete.
 bool isEditingCommandKey(Qt::KeyboardModifiers modifiers, int key)
 {
     if (modifiers == Qt::NoModifier)
         return key == Qt::Key_Delete;
     if (modifiers == Qt::ShiftModifier)
-        return key == Qt::Key_Insert || key == Qt::Key_Delete || key == Qt::Key_Up ||
-               key == Qt::Key_Right || key == Qt::Key_Down;
+        return key == Qt::Key_Insert || key == Qt::Key_Delete;
     return false;
 }
 
@@ -38,6 +37,21 @@ void LinkListView::keyPressEvent(QKeyEvent *event)
         if (theme && !theme->isExpanded()) {
             theme->setExpanded(true);
             return;
+        }
+    }
+    if (modifiers == Qt::ShiftModifier) {
+        switch (key) {
+        case Qt::Key_Up:
+            menuTreeInsert_Up();
+            return;
+        case Qt::Key_Right:
+            menuTreeInsert_Into();
+            return;
+        case Qt::Key_Down:
+            menuTreeInsert_Dn();
+            return;
+        default:
+            break;
         }
     }
     if (modifiers == Qt::AltModifier) {

@@ -443,9 +443,8 @@ private Q_SLOTS:
         QVERIFY(view.isRenaming());
         QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
         // The keys of the editing commands leave the tree as it is.
-        for (auto [key, modifiers] : {std::pair{Qt::Key_Delete, Qt::NoModifier},
-                                      {Qt::Key_Down, Qt::ShiftModifier},
-                                      {Qt::Key_Delete, Qt::ShiftModifier}}) {
+        for (auto [key, modifiers] :
+             {std::pair{Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_Delete, Qt::ShiftModifier}}) {
             QTest::keyClick(&view, key, modifiers);
             QCOMPARE(view.currentTheme(), a);
             QCOMPARE(view.themeCount(), 3);
@@ -463,6 +462,68 @@ private Q_SLOTS:
         QCOMPARE(ScrollMath::right(0, 100, 1000), 50);
         QCOMPARE(ScrollMath::right(890, 100, 1000), 901);
         QCOMPARE(ScrollMath::down(0, 100, 120), 21);
+    }
+
+    void insertingThemes()
+    {
+        ScriptedMessages boxes;
+        LinkListView view;
+        view.resize(300, 200);
+        view.show();
+        build(view, view.rootTheme(), "a(b c)");
+        QSignalSpy changed(&view, &LinkListView::dataChanged);
+        ColorListViewItem *a = find(view, "a");
+        view.setCurrentItem(find(view, "b"));
+        QTest::keyClick(&view, Qt::Key_Up, Qt::ShiftModifier);
+        QVERIFY(view.isRenaming());
+        QTest::keyClicks(view.nameEditor(), "above");
+        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
+        QCOMPARE(childNames(a), QString("above b c"));
+        QCOMPARE(view.currentTheme()->name(), QString("above"));
+        QCOMPARE(view.currentTheme()->date(), QDate(2005, 3, 7));
+
+        view.setCurrentItem(find(view, "c"));
+        view.menuTreeInsert_Dn();
+        QTest::keyClick(view.nameEditor(), Qt::Key_Escape); // an unnamed theme stays
+        QCOMPARE(childNames(a), QString("above b c "));
+        view.setCurrentItem(find(view, "b"));
+        view.menuTreeInsert_Dn();
+        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
+        QCOMPARE(childNames(a), QString("above b  c "));
+
+        view.setCurrentItem(a);
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
+        QCOMPARE(a->childCount(), 6);
+        QCOMPARE(a->childTheme(0)->name(), QString());
+        QCOMPARE(view.themeCount(), 8);
+        QVERIFY(changed.count() >= 4);
+        QVERIFY(view.isStable());
+        QCOMPARE(boxes.count(), 0);
+
+        // Nothing goes above or below the root; into it is fine.
+        view.setCurrentItem(view.rootTheme());
+        view.menuTreeInsert_Up();
+        view.menuTreeInsert_Dn();
+        QCOMPARE(boxes.texts(), (QStringList{"Cannot do it\nНе могу выполнить операцию",
+                                             "Cannot do it\nНе могу выполнить операцию"}));
+        QCOMPARE(boxes.captions().first(), QString("Message (Сообщение)"));
+        view.menuTreeInsert_Into();
+        QCOMPARE(view.rootTheme()->childCount(), 2);
+    }
+
+    void insertingIntoALinkFillsItsGroup()
+    {
+        LinkListView view;
+        build(view, view.rootTheme(), "m(x) l");
+        ColorListViewItem *m = find(view, "m");
+        ColorListViewItem *l = find(view, "l");
+        linkUp(view, m, l);
+        view.setCurrentItem(l);
+        view.menuTreeInsert_Into();
+        view.closeItemNameEditBox();
+        QCOMPARE(childNames(l), QString(" x")); // the link holds the group's children now
+        QCOMPARE(childNames(m), QString("NULL"));
     }
 
     void resolvedAncestryClimbsThroughMarks()
