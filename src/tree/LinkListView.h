@@ -152,6 +152,8 @@ private:
     void resetTree();
     void buildMenus();
     void refuse();
+    // The current theme when it is not the root; otherwise the refusal box and null.
+    ColorListViewItem *currentBelowRoot();
     void moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor);
     void dropReminderTheme();
     void forgetDeletedTheme(ColorListViewItem *theme);

@@ -43,13 +43,21 @@ void LinkListView::moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor
     parent->insertChild(parent->indexOfChild(anchor) + 1, theme);
 }
 
-void LinkListView::menuTreeInsert_Up()
+ColorListViewItem *LinkListView::currentBelowRoot()
 {
     ColorListViewItem *current = currentTheme();
     if (!current || current == m_rootTheme || !current->parentTheme()) {
         refuse();
-        return;
+        return nullptr;
     }
+    return current;
+}
+
+void LinkListView::menuTreeInsert_Up()
+{
+    ColorListViewItem *current = currentBelowRoot();
+    if (!current)
+        return;
     ColorListViewItem *created;
     {
         Busy busy(this);
@@ -70,11 +78,9 @@ void LinkListView::menuTreeInsert_Up()
 
 void LinkListView::menuTreeInsert_Dn()
 {
-    ColorListViewItem *current = currentTheme();
-    if (!current || current == m_rootTheme || !current->parentTheme()) {
-        refuse();
+    ColorListViewItem *current = currentBelowRoot();
+    if (!current)
         return;
-    }
     ColorListViewItem *created;
     {
         Busy busy(this);

@@ -3,20 +3,19 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/ScriptedMessages.h"
+#include "support/ThemeLookup.h"
 #include "tree/LinkListView.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 
 static ColorListViewItem *find(LinkListView *view, const QString &name)
 {
-    const QList<QTreeWidgetItem *> items =
-            view->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-    return items.isEmpty() ? nullptr : ColorListViewItem::themeOf(items.first());
+    return findTheme(*view, name);
 }
 
 class TestBrambleweb : public QObject

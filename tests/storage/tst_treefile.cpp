@@ -1,6 +1,7 @@
 #include "common/Clock.h"
 #include "storage/TreeFile.h"
 #include "support/ScriptedMessages.h"
+#include "support/ThemeLookup.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -42,9 +43,7 @@ static bool loadBytes(LinkListView &view, const QByteArray &bytes, int flags = 0
 
 static ColorListViewItem *find(LinkListView &view, const QString &name)
 {
-    const QList<QTreeWidgetItem *> items =
-            view.findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-    return items.isEmpty() ? nullptr : ColorListViewItem::themeOf(items.first());
+    return findTheme(view, name);
 }
 
 class TestTreeFile : public QObject

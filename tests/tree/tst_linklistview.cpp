@@ -1,5 +1,6 @@
 #include "common/Clock.h"
 #include "support/ScriptedMessages.h"
+#include "support/ThemeLookup.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 #include "tree/ScrollMath.h"
@@ -33,8 +34,7 @@ static void build(LinkListView &view, ColorListViewItem *parent, const QString &
 
 static ColorListViewItem *find(LinkListView &view, const QString &name)
 {
-    QList<QTreeWidgetItem *> items = view.findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-    return items.isEmpty() ? nullptr : ColorListViewItem::themeOf(items.first());
+    return findTheme(view, name);
 }
 
 static QString childNames(const QTreeWidgetItem *item)
