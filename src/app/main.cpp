@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/FatalSignals.h"
 #include "app/JournalDisplay.h"
+#include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
@@ -29,8 +30,8 @@ int main(int argc, char **argv)
         return 1;
     }
     application.openWindows(command.files);
-    QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
-                     &QCoreApplication::quit);
+    CONNECT_ASSERT(QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
+                                    &QCoreApplication::quit));
     installFatalSignalHandlers();
     application.exec();
     return 0;
