@@ -43,7 +43,9 @@ QString decodePiece(Cp1251Codec &codec, QByteArrayView piece, bool dropFinalLine
         const char *const stop = cr ? cr : end;
         std::memcpy(to, from, size_t(stop - from));
         to += stop - from;
-        from = stop + 1;
+        if (!cr)
+            break;
+        from = cr + 1;
     }
     copy.truncate(to - copy.constData());
     if (dropFinalLineFeed && copy.endsWith('\n'))
