@@ -1,7 +1,11 @@
 #include "BenchTree.h"
 
 #include "common/Cp1251.h"
+#include "common/Messages.h"
 #include "storage/TreeHeader.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <QDate>
 #include <QList>
@@ -334,4 +338,23 @@ QByteArray generateBenchTree(int themes, quint32 seed, BenchTreeStats *stats)
 {
     BenchTreeStats local;
     return Generator(seed).generate(themes, stats ? *stats : local);
+}
+
+BenchArguments benchArguments(int argc, char **argv)
+{
+    BenchArguments arguments;
+    if (argc > 1)
+        arguments.themes = std::atoi(argv[1]);
+    if (argc > 2)
+        arguments.seed = quint32(std::strtoul(argv[2], nullptr, 10));
+    return arguments;
+}
+
+void answerBoxesOnStandardError(int &boxes)
+{
+    Messages::setResponder([&boxes](const Messages::Box &box) {
+        if (++boxes <= 5)
+            std::fprintf(stderr, "box: %s: %s\n", qPrintable(box.caption), qPrintable(box.text));
+        return Messages::defaultAnswer(box.buttons);
+    });
 }

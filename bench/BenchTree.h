@@ -20,3 +20,15 @@ struct BenchTreeStats
 // arguments always give the same bytes; 100,000 themes make about 30 MB.
 QByteArray generateBenchTree(int themes = 100000, quint32 seed = 1,
                              BenchTreeStats *stats = nullptr);
+
+// The size and seed of the generated tree from the command line: [themes] [seed].
+struct BenchArguments
+{
+    int themes = 100000;
+    quint32 seed = 1;
+};
+BenchArguments benchArguments(int argc, char **argv);
+
+// Answers every message box with its default button, printing the first few to stderr; the
+// counter tells how many there were.
+void answerBoxesOnStandardError(int &boxes);

@@ -71,8 +71,7 @@ double megabytes(qsizetype bytes)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int themes = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const quint32 seed = argc > 2 ? quint32(std::strtoul(argv[2], nullptr, 10)) : 1;
+    const auto [themes, seed] = benchArguments(argc, argv);
 
     Cp1251Codec codec;
     if (!codec.isValid()) {

@@ -46,14 +46,9 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int themes = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const quint32 seed = argc > 2 ? quint32(std::strtoul(argv[2], nullptr, 10)) : 1;
+    const auto [themes, seed] = benchArguments(argc, argv);
     int boxes = 0;
-    Messages::setResponder([&boxes](const Messages::Box &box) {
-        if (++boxes <= 5)
-            std::fprintf(stderr, "box: %s: %s\n", qPrintable(box.caption), qPrintable(box.text));
-        return Messages::defaultAnswer(box.buttons);
-    });
+    answerBoxesOnStandardError(boxes);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.brw"));
