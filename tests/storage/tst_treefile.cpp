@@ -1,7 +1,7 @@
-#include "common/Clock.h"
 #include "storage/TreeFile.h"
+#include "support/FixedClock.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -16,50 +16,17 @@
 // references after a deliberate change (tests/storage/regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
-static QByteArray saveToBytes(LinkListView &view, int flags, QString *log = nullptr,
-                              int *result = nullptr)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("out.brw"));
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot open";
-    const int r = saveTree(view, &file, flags, nullptr, log);
-    if (result)
-        *result = r;
-    file.close();
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-static bool loadBytes(LinkListView &view, const QByteArray &bytes, int flags = 0)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("in.brw"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return loadTree(view, file.fileName(), flags, nullptr);
-}
-
 static ColorListViewItem *find(LinkListView &view, const QString &name)
 {
-    return findTheme(view, name);
+    return themeNamed(view, name);
 }
 
 class TestTreeFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        Clock::setStartDate(QDate(2005, 3, 15));
-        Clock::setNow(QDateTime(QDate(2005, 3, 15), QTime(10, 0)));
-    }
-    void cleanup()
-    {
-        Clock::setNow({});
-        Clock::setStartDate({});
-    }
+    void init() { fixClock(QDate(2005, 3, 15)); }
+    void cleanup() { resetClock(); }
 
     void referenceFiles_data()
     {
@@ -90,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(shown.texts(), boxes);
         QVERIFY(view.isStable());
         int result = 0;
-        const QByteArray written = saveToBytes(view, flags, nullptr, &result);
+        const QByteArray written = savedBytes(view, flags, nullptr, &result);
         QCOMPARE(result, 1);
 
         QFile reference(sourceDir + "/reference/" + name);
@@ -105,7 +72,7 @@ private Q_SLOTS:
         // What the writer wrote reads back into a tree that writes the same bytes again.
         LinkListView again;
         QVERIFY(loadBytes(again, written));
-        QCOMPARE(saveToBytes(again, flags), written);
+        QCOMPARE(savedBytes(again, flags), written);
         QCOMPARE(again.themeCount(), view.themeCount());
     }
 
@@ -214,7 +181,7 @@ private Q_SLOTS:
                                 "<!--2[01.01.2001]-->Same date\n\n"
                                 "<!--3[02.01.2001]-->Other date\n\n"));
         view.setCurrentItem(find(view, "Branch"));
-        const QByteArray branch = saveToBytes(view, SAVE_BRANCH | SAVE_STRIP_HIDDEN);
+        const QByteArray branch = savedBytes(view, SAVE_BRANCH | SAVE_STRIP_HIDDEN);
         QCOMPARE(branch, QByteArray("branch text\r\n"
                                     "<!--1[01.01.2001]-->Link\r\n\r\n"
                                     "<!--1[01.01.2001]-->Same date\r\n\r\n"
@@ -227,7 +194,7 @@ private Q_SLOTS:
         // With the mark inside the branch both tokens stay, and "[|]" marks equal dates.
         view.setCurrentItem(view.rootTheme());
         view.rootTheme()->setDescription("");
-        const QByteArray whole = saveToBytes(view, SAVE_BRANCH);
+        const QByteArray whole = savedBytes(view, SAVE_BRANCH);
         QVERIFY(whole.contains("<!--1mark1[01.01.2001]-->Mark"));
         QVERIFY(whole.contains("<!--2link1[|]-->Link"));
         QVERIFY(whole.contains("<!--3[02.01.2001]-->Other date"));
@@ -238,13 +205,16 @@ private Q_SLOTS:
         // The climb from the mark through its link back to the mark must end.
         ScriptedMessages shown;
         LinkListView view;
-        QVERIFY(loadBytes(view, "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
-                                "<!--2mark1[01.01.2001]-->M\r\n\r\n"));
+        const QByteArray file = "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
+                                "<!--2mark1[01.01.2001]-->M\r\n\r\n";
+        QVERIFY(loadBytes(view, file));
         view.setCurrentItem(view.rootTheme());
         int result = 0;
-        const QByteArray branch = saveToBytes(view, SAVE_BRANCH, nullptr, &result);
+        const QByteArray branch = savedBytes(view, SAVE_BRANCH, nullptr, &result);
         QCOMPARE(result, 1);
         QVERIFY(branch.startsWith("\r\n<!--1link1[01.01.2001]-->L\r\n"));
+        // A theme that a hand-made file put under a link stays there.
+        QCOMPARE(savedBytes(view), file);
     }
 
     void linkHolderChildrenAreWrittenUnderTheMark()
@@ -257,7 +227,12 @@ private Q_SLOTS:
         QVERIFY(loadBytes(view, file));
         find(view, "L")->setExpanded(true); // the link now holds "child"
         QCOMPARE(find(view, "child")->parentTheme(), find(view, "L"));
-        QCOMPARE(saveToBytes(view, 0), file);
+        QCOMPARE(savedBytes(view, 0), file);
+
+        // The branch of that link is the mark theme's branch.
+        view.setCurrentItem(find(view, "L"));
+        QCOMPARE(savedBytes(view, SAVE_BRANCH),
+                 QByteArray("m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"));
     }
 
     void failedWriteIsReported()
@@ -282,7 +257,7 @@ private Q_SLOTS:
         auto *busy = new LinkListView::Busy(&view);
         QTimer::singleShot(200, [&] { delete busy; });
         int result = 0;
-        const QByteArray bytes = saveToBytes(view, 0, nullptr, &result);
+        const QByteArray bytes = savedBytes(view, 0, nullptr, &result);
         QCOMPARE(result, 1);
         QCOMPARE(bytes, QByteArray("\r\n"));
     }
@@ -324,10 +299,10 @@ private Q_SLOTS:
         LinkListView view;
         loadTreeBytes(view, bytes, "x", QDateTime::currentDateTime(), 0, nullptr);
         QVERIFY(view.isStable());
-        const QByteArray written = saveToBytes(view, 0);
+        const QByteArray written = savedBytes(view, 0);
         LinkListView again;
         loadTreeBytes(again, written, "x", QDateTime::currentDateTime(), 0, nullptr);
-        QCOMPARE(saveToBytes(again, 0), written);
+        QCOMPARE(savedBytes(again, 0), written);
         view.clear();
         QCOMPARE(view.themeCount(), 1);
     }
