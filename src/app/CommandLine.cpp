@@ -4,11 +4,11 @@
 #include "common/Cp1251.h"
 #include "common/Messages.h"
 #include "storage/HtmlTable.h"
+#include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -149,18 +149,16 @@ int runExport(int &argc, char **argv, const CommandLine &command)
     if (!loadTree(view, command.input, 0, nullptr))
         return 1;
     const int flags = exportFormat(command.format)->flags;
-    QSaveFile output(command.output);
-    if (!output.open(QIODevice::WriteOnly)) {
-        printError(QStringLiteral("brw: cannot open for writing: ") + command.output +
-                   QLatin1Char('\n'));
-        return 1;
-    }
-    const int result = flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr)
-                                 : saveTree(view, &output, flags, nullptr, nullptr);
-    if (result <= 0 || !output.commit()) {
-        output.cancelWriting();
-        printError(QStringLiteral("brw: the output was not written: ") + command.output +
-                   QLatin1Char('\n'));
+    const SafeFile::Result result =
+            SafeFile::save(command.output, [&view, flags](QFileDevice &output) {
+                return (flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr)
+                                  : saveTree(view, &output, flags, nullptr, nullptr)) > 0;
+            });
+    if (result != SafeFile::Result::Saved) {
+        printError((result == SafeFile::Result::CannotOpen
+                            ? QStringLiteral("brw: cannot open for writing: ")
+                            : QStringLiteral("brw: the output was not written: ")) +
+                   command.output + QLatin1Char('\n'));
         return 1;
     }
     return reported == 0 ? 0 : 1;
