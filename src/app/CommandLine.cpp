@@ -9,6 +9,7 @@
 #include "tree/LinkListView.h"
 
 #include <QApplication>
+#include <QFileDevice>
 
 #include <cstdio>
 
