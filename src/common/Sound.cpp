@@ -1,5 +1,7 @@
 #include "common/Sound.h"
 
+#include "common/DataFiles.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
@@ -15,14 +17,9 @@ Player &installedPlayer()
     return player;
 }
 
-QString locate(const QString &file)
-{
-    return file;
-}
-
 void playThroughToolkit(const QString &file)
 {
-    const QFileInfo info(locate(file));
+    const QFileInfo info(DataFiles::locate(file));
     if (!info.isFile() || !QCoreApplication::instance())
         return;
     // One effect for the whole program, owned by the application; the file is decoded in the
