@@ -1,6 +1,7 @@
 #include "storage/TreeFile.h"
 #include "support/FixedClock.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
@@ -57,7 +58,7 @@ private Q_SLOTS:
         QCOMPARE(shown.texts(), boxes);
         QVERIFY(view.isStable());
         int result = 0;
-        const QByteArray written = savedBytes(view, flags, nullptr, &result);
+        const QByteArray written = saveToBytes(view, flags, nullptr, &result);
         QCOMPARE(result, 1);
 
         QFile reference(sourceDir + "/reference/" + name);
@@ -72,7 +73,7 @@ private Q_SLOTS:
         // What the writer wrote reads back into a tree that writes the same bytes again.
         LinkListView again;
         QVERIFY(loadBytes(again, written));
-        QCOMPARE(savedBytes(again, flags), written);
+        QCOMPARE(saveToBytes(again, flags), written);
         QCOMPARE(again.themeCount(), view.themeCount());
     }
 
@@ -181,7 +182,7 @@ private Q_SLOTS:
                                 "<!--2[01.01.2001]-->Same date\n\n"
                                 "<!--3[02.01.2001]-->Other date\n\n"));
         view.setCurrentItem(find(view, "Branch"));
-        const QByteArray branch = savedBytes(view, SAVE_BRANCH | SAVE_STRIP_HIDDEN);
+        const QByteArray branch = saveToBytes(view, SAVE_BRANCH | SAVE_STRIP_HIDDEN);
         QCOMPARE(branch, QByteArray("branch text\r\n"
                                     "<!--1[01.01.2001]-->Link\r\n\r\n"
                                     "<!--1[01.01.2001]-->Same date\r\n\r\n"
@@ -194,7 +195,7 @@ private Q_SLOTS:
         // With the mark inside the branch both tokens stay, and "[|]" marks equal dates.
         view.setCurrentItem(view.rootTheme());
         view.rootTheme()->setDescription("");
-        const QByteArray whole = savedBytes(view, SAVE_BRANCH);
+        const QByteArray whole = saveToBytes(view, SAVE_BRANCH);
         QVERIFY(whole.contains("<!--1mark1[01.01.2001]-->Mark"));
         QVERIFY(whole.contains("<!--2link1[|]-->Link"));
         QVERIFY(whole.contains("<!--3[02.01.2001]-->Other date"));
@@ -210,11 +211,11 @@ private Q_SLOTS:
         QVERIFY(loadBytes(view, file));
         view.setCurrentItem(view.rootTheme());
         int result = 0;
-        const QByteArray branch = savedBytes(view, SAVE_BRANCH, nullptr, &result);
+        const QByteArray branch = saveToBytes(view, SAVE_BRANCH, nullptr, &result);
         QCOMPARE(result, 1);
         QVERIFY(branch.startsWith("\r\n<!--1link1[01.01.2001]-->L\r\n"));
         // A theme that a hand-made file put under a link stays there.
-        QCOMPARE(savedBytes(view), file);
+        QCOMPARE(saveToBytes(view, 0), file);
     }
 
     void linkHolderChildrenAreWrittenUnderTheMark()
@@ -227,11 +228,11 @@ private Q_SLOTS:
         QVERIFY(loadBytes(view, file));
         find(view, "L")->setExpanded(true); // the link now holds "child"
         QCOMPARE(find(view, "child")->parentTheme(), find(view, "L"));
-        QCOMPARE(savedBytes(view, 0), file);
+        QCOMPARE(saveToBytes(view, 0), file);
 
         // The branch of that link is the mark theme's branch.
         view.setCurrentItem(find(view, "L"));
-        QCOMPARE(savedBytes(view, SAVE_BRANCH),
+        QCOMPARE(saveToBytes(view, SAVE_BRANCH),
                  QByteArray("m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"));
     }
 
@@ -257,7 +258,7 @@ private Q_SLOTS:
         auto *busy = new LinkListView::Busy(&view);
         QTimer::singleShot(200, [&] { delete busy; });
         int result = 0;
-        const QByteArray bytes = savedBytes(view, 0, nullptr, &result);
+        const QByteArray bytes = saveToBytes(view, 0, nullptr, &result);
         QCOMPARE(result, 1);
         QCOMPARE(bytes, QByteArray("\r\n"));
     }
@@ -299,10 +300,10 @@ private Q_SLOTS:
         LinkListView view;
         loadTreeBytes(view, bytes, "x", QDateTime::currentDateTime(), 0, nullptr);
         QVERIFY(view.isStable());
-        const QByteArray written = savedBytes(view, 0);
+        const QByteArray written = saveToBytes(view, 0);
         LinkListView again;
         loadTreeBytes(again, written, "x", QDateTime::currentDateTime(), 0, nullptr);
-        QCOMPARE(savedBytes(again, 0), written);
+        QCOMPARE(saveToBytes(again, 0), written);
         view.clear();
         QCOMPARE(view.themeCount(), 1);
     }

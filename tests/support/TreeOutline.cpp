@@ -1,12 +1,9 @@
 #include "TreeOutline.h"
 
-#include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
 
-#include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 void buildOutline(LinkListView &view, const QString &outline)
 {
@@ -98,28 +95,4 @@ ColorListViewItem *themeNamed(LinkListView &view, const QString &name)
                     found = theme;
             });
     return found;
-}
-
-QByteArray savedBytes(LinkListView &view, int flags, QString *log, int *result)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("out.brw"));
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot open";
-    const int written = saveTree(view, &file, flags, nullptr, log);
-    if (result)
-        *result = written;
-    file.close();
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-bool loadBytes(LinkListView &view, const QByteArray &bytes, int flags)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("in.brw"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return loadTree(view, file.fileName(), flags, nullptr);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 class ColorListViewItem;
@@ -16,9 +15,3 @@ void buildOutline(LinkListView &view, const QString &outline);
 QString outlineOf(LinkListView &view);
 // The first theme of that name; "_" finds the first null item, "/" the root.
 ColorListViewItem *themeNamed(LinkListView &view, const QString &name);
-
-// The bytes the writer gives with these flags (the writer's result and reports through the
-// optional arguments), and a tree read from bytes.
-QByteArray savedBytes(LinkListView &view, int flags = 0, QString *log = nullptr,
-                      int *result = nullptr);
-bool loadBytes(LinkListView &view, const QByteArray &bytes, int flags = 0);

@@ -1,5 +1,6 @@
 #include "common/Messages.h"
 #include "support/FixedClock.h"
+#include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -172,10 +173,10 @@ private Q_SLOTS:
                     QCOMPARE(t->icon(0).isNull(), t->linkId() == 0);
                 });
         QCOMPARE(view.themeCount(), items);
-        const QByteArray bytes = savedBytes(view);
+        const QByteArray bytes = saveToBytes(view, 0);
         LinkListView again;
         QVERIFY(loadBytes(again, bytes));
-        QCOMPARE(savedBytes(again), bytes);
+        QCOMPARE(saveToBytes(again, 0), bytes);
         QCOMPARE(log.count('?'), 0);
         Messages::setResponder({});
     }
