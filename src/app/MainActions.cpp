@@ -4,8 +4,8 @@
 // text is a separator; "A/B" is the sub-menu B of menu A) and give the target a public slot
 // with exactly the signature named in the row. A tool button is a row of toolButtons() with an
 // icon from resources/icons (listed in icons.qrc). Keys outside the menus live in the key
-// tables of the widgets (BramblewebKeys.cpp, CorrectedTextEdit.cpp); the README's key list is
-// checked against all of them by tst_mainactions, which prints the expected list on failure.
+// tables of the widgets (WindowKeys.cpp, CorrectedTextEdit.cpp, NameEditor.cpp); the README's
+// key list is checked against all of them by tst_mainactions, which prints the expected list.
 #include "app/MainActions.h"
 
 namespace MainActions {
