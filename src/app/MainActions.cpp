@@ -2,7 +2,8 @@
 //
 // To add a command: put its row into actions() where it stands in its menu (a row with a null
 // text is a separator; "A/B" is the sub-menu B of menu A) and give the target a public slot
-// with exactly the signature named in the row. A tool button is a row of toolButtons() with an
+// with exactly the signature named in the row; tests/app/tst_mainactions.cpp expects the same
+// entry, written from the command's description rather than copied. A tool button is a row of toolButtons() with an
 // icon from resources/icons (listed in icons.qrc). Keys outside the menus live in the key
 // tables of the widgets (WindowKeys.cpp, CorrectedTextEdit.cpp, NameEditor.cpp); the README's
 // key list is checked against all of them by tst_mainactions, which prints the expected list.
