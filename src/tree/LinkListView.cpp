@@ -2,6 +2,7 @@
 
 #include "common/Assertions.h"
 #include "common/Clock.h"
+#include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeWalk.h"
 
@@ -25,7 +26,8 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMouseTracking(true);
     header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // Measuring every row on each layout would make a large tree crawl.
+    m_columnWidths = new ColumnWidthTracker(this);
 
     m_nameEditor = new NameEditor(QString(), viewport(), "nameEditor");
     CONNECT_ASSERT(
@@ -62,6 +64,8 @@ LinkListView::~LinkListView()
 {
     // The toolkit resets its model while the base class goes away: no longer our business.
     disconnect(model(), nullptr, this, nullptr);
+    delete m_columnWidths; // the rows leave all at once: nothing to follow
+    m_columnWidths = nullptr;
     m_history.clear();
     const QList<QTreeWidgetItem *> tops = invisibleRootItem()->takeChildren();
     for (QTreeWidgetItem *top : tops)
@@ -138,6 +142,13 @@ void LinkListView::forgetWholeTree()
 void LinkListView::release()
 {
     clear();
+}
+
+void LinkListView::themeRowChanging(ColorListViewItem *theme, const QString &name,
+                                    const QIcon &icon)
+{
+    if (m_columnWidths)
+        m_columnWidths->rowChanging(indexFromItem(theme), name, icon);
 }
 
 ColorListViewItem *LinkListView::currentTheme() const
