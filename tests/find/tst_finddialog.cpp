@@ -21,49 +21,44 @@ class TestFindDialog : public QObject
 private Q_SLOTS:
     void keysAndValidation_data()
     {
-        QTest::addColumn<bool>("replaceMode");
+        // setup: r replace mode, n "&Name" checked
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("find");
-        QTest::addColumn<bool>("where");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
-        const int ctrl = Qt::ControlModifier;
-        QTest::newRow("nothing to find") << false << "" << false << int(Qt::Key_F3) << 0
-                                         << "Не задана строка поиска (Nothing to find)";
-        QTest::newRow("nowhere to find") << false << "x" << false << int(Qt::Key_F3) << 0
-                                         << "Не указано, где искать (Nowhere to find)";
-        QTest::newRow("find next") << false << "x" << true << int(Qt::Key_F3) << 0 << "find 1";
-        QTest::newRow("keypad flag ignored")
-                << false << "x" << true << int(Qt::Key_F3) << int(Qt::KeypadModifier) << "find 1";
-        QTest::newRow("next theme") << false << "x" << true << int(Qt::Key_F3) << ctrl << "find 2";
-        QTest::newRow("F4 in find mode") << false << "x" << true << int(Qt::Key_F4) << 0 << "";
-        QTest::newRow("replace") << true << "x" << true << int(Qt::Key_F4) << 0 << "replace 3";
-        QTest::newRow("replace all")
-                << true << "x" << true << int(Qt::Key_F4) << ctrl << "replace 4";
-        QTest::newRow("Shift+F3") << false << "x" << true << int(Qt::Key_F3)
-                                  << int(Qt::ShiftModifier) << "";
-        QTest::newRow("escape") << true << "x" << true << int(Qt::Key_Escape)
-                                << int(Qt::ShiftModifier) << "hided";
+        const QList<QStringList> rows{
+                {"nothing to find", "", "", "F3", "Не задана строка поиска (Nothing to find)"},
+                {"nowhere to find", "", "x", "F3", "Не указано, где искать (Nowhere to find)"},
+                {"find next", "n", "x", "F3", "find 1"},
+                {"keypad flag ignored", "n", "x", "Num+F3", "find 1"},
+                {"next theme", "n", "x", "Ctrl+F3", "find 2"},
+                {"F4 in find mode", "n", "x", "F4", ""},
+                {"replace", "rn", "x", "F4", "replace 3"},
+                {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
+                {"Shift+F3", "n", "x", "Shift+F3", ""},
+                {"escape", "rn", "x", "Shift+Esc", "hided"},
+        };
+        for (const QStringList &row : rows)
+            QTest::newRow(row[0].toLatin1()) << row[1] << row[2] << row[3] << row[4];
     }
 
     void keysAndValidation()
     {
-        QFETCH(bool, replaceMode);
+        QFETCH(QString, setup);
         QFETCH(QString, expected);
         ScriptedMessages boxes;
-        FindDialog dialog(replaceMode);
+        FindDialog dialog(setup.contains('r'));
         dialog.show();
         QSignalSpy finds(&dialog, &FindDialog::findAction);
         QSignalSpy replaces(&dialog, &FindDialog::replaceAction);
         QSignalSpy hided(&dialog, &FindDialog::hided);
         QFETCH(QString, find);
         dialog.findField()->setText(find);
-        QFETCH(bool, where);
-        child<QCheckBox>(dialog, "inName")->setChecked(where);
+        child<QCheckBox>(dialog, "inName")->setChecked(setup.contains('n'));
         child<QCheckBox>(dialog, "inDescription")->setChecked(false);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QTest::keyClick(dialog.findField(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QFETCH(QString, key);
+        const QKeyCombination combination = QKeySequence::fromString(key)[0];
+        QTest::keyClick(dialog.findField(), combination.key(), combination.keyboardModifiers());
 
         QString seen = boxes.count() == 1 ? boxes.texts().first() : QString();
         if (finds.count() + replaces.count() == 1)

@@ -1,7 +1,8 @@
 #include "app/Brambleweb.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
-#include "find/FindDialog.h"
+#include "find/FindText.h"
+#include "find/SearchedText.h"
 #include "storage/TreeFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/ThemeLookup.h"
@@ -9,13 +10,10 @@
 #include "tree/NameEditor.h"
 
 #include <QApplication>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-// Trees are written as tree files with "|" for line feeds.
-static const char *linked = "|<!--1-->Notes|nothing|<!--2mark1-->Plan|see plan|<!--3-->Sub|plan B"
-                            "|<!--1link1-->Plan link|<!--1-->Last|x";
 
 class TestFindEngine : public QObject
 {
@@ -33,7 +31,7 @@ class TestFindEngine : public QObject
 
     void startAt(const QString &theme, int line, int column, bool treeFocus)
     {
-        m_tree->setCurrentItem(theme == "/" ? m_tree->rootTheme() : findTheme(*m_tree, theme));
+        m_tree->setCurrentItem(findTheme(*m_tree, theme));
         m_editor->setSelection(line, column, line, column);
         (treeFocus ? static_cast<QWidget *>(m_tree) : m_editor)->setFocus();
     }
@@ -108,128 +106,44 @@ private Q_SLOTS:
 
     void steps_data()
     {
-        QTest::addColumn<QString>("tree");
-        QTest::addColumn<QString>("start"); // theme, line, column, "t" for the tree focused
-        QTest::addColumn<QString>("flags"); // n name, d description, c case, b backwards, scope
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<QString>("replace");
-        QTest::addColumn<QString>("actions"); // one digit a step; "@l.c" moves the cursor first
-        QTest::addColumn<QString>("outcomes");
-        QTest::addColumn<QString>("result"); // the whole tree afterwards, when it changes
-
+        // tree ("|" a line feed); start: theme line column, "t" with the tree focused; flags: n
+        // names, d descriptions, c case, b backwards, scope; actions: a digit a step, "@l.c"
+        // moves the cursor; outcomes; the whole tree afterwards when it changes.
         const QString one = "|<!--1-->A|abc abc|<!--1-->B|abc";
-        QTest::newRow("wrap in one theme") << one << "A 0 4"
-                                           << "d1"
-                                           << "abc"
-                                           << ""
-                                           << "111"
-                                           << "A:d4 A:d0 R"
-                                           << "";
-        QTest::newRow("moved cursor starts anew") << one << "A 0 4"
-                                                  << "d1"
-                                                  << "abc"
-                                                  << ""
-                                                  << "1@0.1 1 1"
-                                                  << "A:d4 A:d4 A:d0"
-                                                  << "";
-        QTest::newRow("case") << "|<!--1-->A|Abc abc"
-                              << "A 0 0"
-                              << "dc1"
-                              << "abc"
-                              << ""
-                              << "11"
-                              << "A:d4 R"
-                              << "";
-        QTest::newRow("replace in two presses") << "|<!--1-->A|aXa"
-                                                << "A 0 0"
-                                                << "d1"
-                                                << "a"
-                                                << "aa"
-                                                << "33"
-                                                << "A:d0 A:d3"
-                                                << "/=;A=aaXa";
-        QTest::newRow("replace all to the start") << "|<!--1-->A|aXa"
-                                                  << "A 0 0"
-                                                  << "d1"
-                                                  << "a"
-                                                  << "aa"
-                                                  << "4"
-                                                  << "R"
-                                                  << "/=;A=aaXaa";
-        QTest::newRow("next theme, match before start") << one << "A 0 4"
-                                                        << "d1"
-                                                        << "abc"
-                                                        << ""
-                                                        << "22"
-                                                        << "A:d0 R"
-                                                        << "";
-        QTest::newRow("next theme, match at start") << one << "A 0 0"
-                                                    << "d1"
-                                                    << "abc"
-                                                    << ""
-                                                    << "2"
-                                                    << "R"
-                                                    << "";
-        QTest::newRow("only match before start") << "|<!--1-->A|y|<!--1-->B|axbbb"
-                                                 << "B 0 3"
-                                                 << "d3"
-                                                 << "x"
-                                                 << ""
-                                                 << "11"
-                                                 << "B:d1 R"
-                                                 << "";
-        QTest::newRow("backwards through the root") << "rx|<!--1-->A|a|<!--1-->Z|zx"
-                                                    << "A 0 0"
-                                                    << "db3"
-                                                    << "x"
-                                                    << ""
-                                                    << "111"
-                                                    << "/:d1 Z:d1 R"
-                                                    << "";
-        QTest::newRow("names, links, null items") << linked << "Notes 0 0 t"
-                                                  << "nd3"
-                                                  << "plan"
-                                                  << ""
-                                                  << "11111"
-                                                  << "Plan:n0 Plan:d4 Sub:d0 Plan link:n0 R"
-                                                  << "";
-        QTest::newRow("subthemes once") << linked << "Plan 0 0"
-                                        << "d2"
-                                        << "plan"
-                                        << ""
-                                        << "111"
-                                        << "Plan:d4 Sub:d0 R"
-                                        << "";
-        QTest::newRow("backwards subthemes") << linked << "Sub 0 6"
-                                             << "bd2"
-                                             << "plan"
-                                             << ""
-                                             << "11"
-                                             << "Sub:d0 R"
-                                             << "";
-        QTest::newRow("leaf keeps its scope") << linked << "Sub 0 1"
-                                              << "d2"
-                                              << "plan"
-                                              << ""
-                                              << "11"
-                                              << "Sub:d0 R"
-                                              << "";
-        QTest::newRow("line feeds selected exactly") << "|<!--1-->A|ab|cd"
-                                                     << "A 0 0"
-                                                     << "d1"
-                                                     << "b|c"
-                                                     << ""
-                                                     << "1"
-                                                     << "A:d1"
-                                                     << "";
-        QTest::newRow("replace all names and texts")
-                << linked << "Last 0 0"
-                << "nd3"
-                << "plan"
-                << "Idea"
-                << "4"
-                << "R"
-                << "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x";
+        const QString linked = "|<!--1-->Notes|nothing|<!--2mark1-->Plan|see plan|<!--3-->Sub|"
+                               "plan B|<!--1link1-->Plan link|<!--1-->Last|x";
+        static const char *const columns[] = {"tree",    "start",   "flags",    "find",
+                                              "replace", "actions", "outcomes", "result"};
+        for (const char *column : columns)
+            QTest::addColumn<QString>(column);
+        const QList<QStringList> rows{
+                {"wrap in one theme", one, "A 0 4", "d1", "abc", "", "111", "A:d4 A:d0 R"},
+                {"moved cursor", one, "A 0 4", "d1", "abc", "", "1@0.1 1 1", "A:d4 A:d4 A:d0"},
+                {"case", "|<!--1-->A|Abc abc", "A 0 0", "dc1", "abc", "", "11", "A:d4 R"},
+                {"replace in two presses", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "33",
+                 "A:d0 A:d3", "/=;A=aaXa"},
+                {"replace all", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "4", "R", "/=;A=aaXaa"},
+                {"next theme, match before start", one, "A 0 4", "d1", "abc", "", "22", "A:d0 R"},
+                {"next theme, match at start", one, "A 0 0", "d1", "abc", "", "2", "R"},
+                {"only match before start", "|<!--1-->A|y|<!--1-->B|axbbb", "B 0 3", "d3", "x", "",
+                 "11", "B:d1 R"},
+                {"backwards through the root", "rx|<!--1-->A|a|<!--1-->Z|zx", "A 0 0", "db3", "x",
+                 "", "111", "/:d1 Z:d1 R"},
+                {"names, links, null items", linked, "Notes 0 0 t", "nd3", "plan", "", "11111",
+                 "Plan:n0 Plan:d4 Sub:d0 Plan link:n0 R"},
+                {"subthemes", linked, "Plan 0 0", "d2", "plan", "", "111", "Plan:d4 Sub:d0 R"},
+                {"backwards subthemes", linked, "Sub 0 6", "bd2", "plan", "", "11", "Sub:d0 R"},
+                {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11", "Sub:d0 R"},
+                {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c", "", "1",
+                 "A:d1"},
+                {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea", "4", "R",
+                 "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
+        };
+        for (const QStringList &row : rows) {
+            QTestData &data = QTest::newRow(row[0].toLatin1());
+            for (int i = 1; i <= int(std::size(columns)); ++i)
+                data << (i < row.size() ? row[i] : QString());
+        }
     }
 
     void steps()
@@ -321,6 +235,51 @@ private Q_SLOTS:
         load("|<!--1-->A|abc");
         QCoreApplication::processEvents();
         QVERIFY(!m_tree->isRenaming());
+    }
+    void positions()
+    {
+        const QString text = "ab\ncd\n";
+        QCOMPARE(FindText::indexAt(text, 1, 0), 3);
+        QCOMPARE(FindText::indexAt(text, 1, 9), 5);
+        QCOMPARE(FindText::indexAt(text, 2, 0), 6);
+        QCOMPARE(FindText::indexAt(text, 7, 1), 6);
+        for (int index = 0; index <= text.size(); ++index) {
+            const ColumnLine at = FindText::positionAt(text, index);
+            QCOMPARE(FindText::indexAt(text, at.line, at.column), index);
+        }
+        QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
+    }
+
+    // Replace all runs as the engine does it, on a plain string and on the searched text.
+    void replaceAllMatchesPlainStrings()
+    {
+        const QStringList finds{"a", "ab", "aa", "ba", "Ab"};
+        const QStringList replacements{"", "b", "ab", "aab", "B"};
+        QRandomGenerator random(7);
+        for (int round = 0; round < 3000; ++round) {
+            QString plain;
+            for (int i = random.bounded(12); i > 0; --i)
+                plain += QChar(u"abAB"[random.bounded(4)]);
+            const QString find = finds[random.bounded(finds.size())];
+            const QString replacement = replacements[random.bounded(replacements.size())];
+            const bool backwards = random.bounded(2);
+            const bool cs = random.bounded(2);
+            SearchedText searched;
+            searched.reset(plain, backwards);
+            int from = backwards ? int(plain.size()) : 0;
+            for (;;) {
+                const int found = FindText::occurrence(plain, find, from, backwards, cs);
+                QCOMPARE(searched.occurrence(find, from, cs), found);
+                if (found < 0)
+                    break;
+                QCOMPARE(searched.slice(found, int(find.size())), plain.mid(found, find.size()));
+                plain.replace(found, find.size(), replacement);
+                searched.replace(found, int(find.size()), replacement);
+                QCOMPARE(searched.size(), int(plain.size()));
+                from = backwards ? found - 1 : found + int(replacement.size());
+            }
+            QCOMPARE(searched.text(), plain);
+        }
     }
 };
 
