@@ -1,16 +1,15 @@
 // Saving the document, the autosave copy and the error-save file of the emergency journal.
 #include "app/Brambleweb.h"
 
-#include "app/SafeFile.h"
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
+#include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 namespace {
 
@@ -162,32 +161,27 @@ void Brambleweb::menuSaveFile()
     storeDescription(m_mainTree->currentTheme(), true);
     if (m_fileName.isEmpty())
         return; // Save as joins with the file commands
-    // The whole tree goes into a temporary file beside the document, which replaces the
-    // document only once it is complete and on the disk.
-    const QString target = SafeFile::saveTargetOf(m_fileName);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Messages::warning(this, Messages::errorCaption(),
-                          tr("Cannot open file for write\nНевозможно открыть для записи файл\n") +
-                                  m_fileName);
+    // The autosave copy serves as the safe copy where the document must be rewritten in place.
+    const SafeFile::Result result = SafeFile::save(
+            m_fileName,
+            [this](QFileDevice &file) {
+                storeDescription(m_mainTree->currentTheme(), true);
+                return writeTree(&file, 0) > 0;
+            },
+            m_autosaveFile.fileName());
+    if (result == SafeFile::Result::CannotOpen) {
+        Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(m_fileName));
+    } else if (result == SafeFile::Result::Saved) {
+        m_modified = false;
+        updateCaption(false);
     } else {
-        storeDescription(m_mainTree->currentTheme(), true);
-        const int result = writeTree(&file, 0);
-        if (result > 0 && file.flush() && SafeFile::syncDescriptor(file.handle()) &&
-            file.commit()) {
-            SafeFile::syncDirectoryOf(target);
-            m_modified = false;
-            updateCaption(false);
-        } else {
-            file.cancelWriting();
-            Messages::warning(
-                    this, Messages::warningCaption(),
-                    tr("(File save with error.\nAutosave file contain last valid copy of "
-                       "data.\nProgram will delete autosave file when terminate.\nФайл сохранен "
-                       "с ошибками.\nФайл автосохранения содержит последнюю верную копию "
-                       "данных.\nФайл автосохранения будет удален при завершении работы "
-                       "программы.)"));
-        }
+        Messages::warning(
+                this, Messages::warningCaption(),
+                tr("(File save with error.\nAutosave file contain last valid copy of "
+                   "data.\nProgram will delete autosave file when terminate.\nФайл сохранен "
+                   "с ошибками.\nФайл автосохранения содержит последнюю верную копию "
+                   "данных.\nФайл автосохранения будет удален при завершении работы "
+                   "программы.)"));
     }
     updateStatus();
 }
@@ -205,8 +199,10 @@ void Brambleweb::emergencySave(QString &log)
                                      m_errorSaveFile.fileName());
     storeDescription(m_mainTree->currentTheme(), true);
     int result = saveTree(*m_mainTree, &m_errorSaveFile, 0, nullptr, &log);
-    m_errorSaveFile.flush();
-    SafeFile::syncDescriptor(m_errorSaveFile.handle());
+    // Bytes that never reach the disk are not saved: a failed flush or sync is a failed write.
+    if (result > 0 &&
+        (!m_errorSaveFile.flush() || !SafeFile::syncDescriptor(m_errorSaveFile.handle())))
+        result = -1000;
     m_errorSaveFile.close();
     const QString text = result > 0 ? tr("Correct saving\nДанные сохранены успешно")
                                     : tr("It save data with errors\nДанные сохранены с "

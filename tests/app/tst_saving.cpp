@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 static QByteArray readAll(const QString &path)
 {
@@ -164,13 +165,16 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(autosave));
     }
 
-    void saveReplacesTheDocumentAtomically()
+    void saveKeepsLinksAndPermissions()
     {
         ScriptedMessages boxes;
         const QString path = copyOfSample("atomic.brw");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         const QString link = QDir(m_dir.path()).filePath("link.brw");
         QVERIFY(QFile::link(path, link));
+        // A second name makes the save rewrite the file in place, after a copy into autosave.
+        const QString hardLink = QDir(m_dir.path()).filePath("hard.brw");
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(hardLink)) == 0);
         Brambleweb *window = open(link);
         edit(window, "saved edit ");
         window->menuSaveFile();
@@ -179,6 +183,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(link).isSymLink());
         QVERIFY(readAll(path).contains("saved edit "));
         QCOMPARE(readAll(path), treeBytes(window));
+        QCOMPARE(readAll(hardLink), readAll(path));
+        QCOMPARE(readAll(window->autosaveFile().fileName()), readAll(path));
         QCOMPARE(QFile::permissions(path) & 0x0fff,
                  QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
         QCOMPARE(QDir(m_dir.path()).entryList({"atomic.brw.*"}), QStringList());
@@ -262,6 +268,21 @@ private Q_SLOTS:
         QCOMPARE(again, QString("!!!Error (Ошибка)!!!\nCannot save file\nНет возможности "
                                 "сохранить файл\n"));
         QCOMPARE(readAll(errorSave), saved);
+        closeWithoutSaving(window);
+
+        // A file that cannot be synced (a pipe in its place) has not saved the data.
+        window = open(copyOfSample("unsynced.brw"));
+        edit(window, "unsaved ");
+        int pipe[2];
+        QVERIFY(::pipe(pipe) == 0);
+        QVERIFY(::dup2(pipe[1], window->errorSaveFile().handle()) >= 0);
+        QString log;
+        window->emergencySave(log);
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+        QVERIFY2(log.endsWith("!!!Message (Сообщение)!!!\nIt save data with errors\nДанные "
+                              "сохранены с ошибками\n (1000)\n"),
+                 qPrintable(log));
         closeWithoutSaving(window);
     }
 };

@@ -1,10 +1,14 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
+#include "common/DataFiles.h"
 #include "common/Messages.h"
 #include "support/ScriptedMessages.h"
 
+#include <QDir>
+#include <QFile>
 #include <QObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestCommon : public QObject
@@ -51,6 +55,47 @@ private Q_SLOTS:
         QCOMPARE(Messages::warning(nullptr, "c", "t", Messages::Buttons::YesNoCancel),
                  Messages::Answer::Yes);
         QCOMPARE(Messages::warning(nullptr, "c", "t"), Messages::Answer::Ok);
+    }
+
+    // Where a copy of a data file lies: "." the working directory, "a" and "b" the data folders
+    // in order; a "/" marks a folder of that name instead of a file.
+    void dataFileLookup_data()
+    {
+        QTest::addColumn<QStringList>("copies");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("working directory wins") << QStringList{".", "a", "b"} << "keyhelp.txt";
+        QTest::newRow("first folder") << QStringList{"a", "b"} << "a/keyhelp.txt";
+        QTest::newRow("last folder") << QStringList{"b"} << "b/keyhelp.txt";
+        QTest::newRow("folders of that name skipped")
+                << QStringList{"./", "a/", "b"} << "b/keyhelp.txt";
+        QTest::newRow("nowhere") << QStringList{} << "keyhelp.txt";
+    }
+
+    void dataFileLookup()
+    {
+        QFETCH(QStringList, copies);
+        QFETCH(QString, expected);
+        QTemporaryDir work;
+        const QString oldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        QDir().mkpath("a");
+        QDir().mkpath("b");
+        for (const QString &copy : copies) {
+            const QString path = QString(copy).remove('/') + "/keyhelp.txt";
+            QVERIFY(copy.endsWith('/') ? QDir().mkdir(path)
+                                       : QFile(path).open(QIODevice::WriteOnly));
+        }
+        const QString found =
+                DataFiles::locate("keyhelp.txt", {work.filePath("a"), work.filePath("b")});
+        QDir::setCurrent(oldDir);
+        QCOMPARE(found, expected == "keyhelp.txt" ? expected : work.filePath(expected));
+    }
+
+    void builtProgramFallsBackToSourceData()
+    {
+        const QStringList folders = DataFiles::folders();
+        QCOMPARE(folders.size(), 2);
+        QVERIFY(QFileInfo::exists(folders.last() + "/app/brw.svg"));
     }
 
     void clockCanBeFixed()

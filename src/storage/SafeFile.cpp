@@ -1,0 +1,207 @@
+#include "storage/SafeFile.h"
+
+#include "common/Messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace SafeFile {
+
+namespace {
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("SafeFile", text);
+}
+
+bool mayWrite(const QString &path)
+{
+    return ::euidaccess(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// A new file beside the target would break the target's other names or its owner, or the
+// directory takes no new file.
+bool mustRewriteInPlace(const QString &target)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(target).constData(), &status) != 0)
+        return false; // a new file: there is nothing to keep
+    return status.st_nlink > 1 || status.st_uid != ::geteuid() ||
+           !mayWrite(QFileInfo(target).absolutePath());
+}
+
+Result replaceAtomically(const QString &target, const Writer &write)
+{
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return Result::CannotOpen;
+    if (write(file) && file.flush() && syncDescriptor(file.handle()) && file.commit()) {
+        syncDirectoryOf(target);
+        return Result::Saved;
+    }
+    file.cancelWriting();
+    return Result::Failed;
+}
+
+QString dataFolderCopyOf(const QString &target)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return QString();
+    return QDir(folder).filePath(QFileInfo(target).fileName());
+}
+
+// Refuses before the first byte changes when the content will not fit: a file size limit, or
+// (where the file system can tell) a full disk.
+bool roomFor(int descriptor, qint64 size)
+{
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        rlim_t(size) > limit.rlim_cur)
+        return false;
+    if (size == 0 || ::fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, size) == 0)
+        return true;
+    return errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL;
+}
+
+bool writeAll(int descriptor, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+enum class Copied { Done, CannotOpen, NoRoom, Damaged };
+
+// Copies the complete content of `copy` over the target's bytes, synced.
+Copied copyInto(const QString &target, const QString &copy)
+{
+    QFile source(copy);
+    const int descriptor = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0 || !source.open(QIODevice::ReadOnly)) {
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return Copied::CannotOpen;
+    }
+    if (!roomFor(descriptor, source.size())) {
+        ::close(descriptor);
+        return Copied::NoRoom;
+    }
+    bool written = true;
+    while (written && !source.atEnd()) {
+        const QByteArray block = source.read(1 << 20);
+        written = !block.isEmpty() && writeAll(descriptor, block.constData(), block.size());
+    }
+    written = written && ::ftruncate(descriptor, source.size()) == 0 && syncDescriptor(descriptor);
+    written = ::close(descriptor) == 0 && written;
+    return written ? Copied::Done : Copied::Damaged;
+}
+
+QString writeErrorText(const QString &path)
+{
+    return translated("Error writing file\nОшибка записи в файл\n") + path;
+}
+
+Result rewriteInPlace(const QString &target, const Writer &write, QString copy)
+{
+    if (!mayWrite(target))
+        return Result::CannotOpen;
+    Result copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write);
+    const bool ownCopy = copied == Result::CannotOpen;
+    if (ownCopy) {
+        copy = dataFolderCopyOf(target);
+        copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write);
+    }
+    if (copied == Result::CannotOpen)
+        Messages::report(nullptr, nullptr, Messages::errorCaption(), cannotOpenText(copy));
+    if (copied != Result::Saved)
+        return Result::Failed;
+    const Copied result = copyInto(target, copy);
+    if (result == Copied::Damaged) {
+        // The copy stays: it is now the only complete version.
+        Messages::report(nullptr, nullptr, Messages::errorCaption(),
+                         writeErrorText(target) +
+                                 translated("\nThe complete text is in\nПолный текст находится "
+                                            "в файле\n") +
+                                 copy);
+        return Result::Failed;
+    }
+    if (ownCopy)
+        QFile::remove(copy);
+    if (result == Copied::NoRoom)
+        Messages::report(nullptr, nullptr, Messages::errorCaption(), writeErrorText(target));
+    return result == Copied::Done     ? Result::Saved
+           : result == Copied::NoRoom ? Result::Failed
+                                      : Result::CannotOpen;
+}
+
+} // namespace
+
+Result save(const QString &path, const Writer &write, const QString &safeCopy)
+{
+    const QString target = saveTargetOf(path);
+    if (!mustRewriteInPlace(target)) {
+        const Result result = replaceAtomically(target, write);
+        // No temporary file beside the target: an existing file is still written in place.
+        if (result != Result::CannotOpen || !QFileInfo::exists(target))
+            return result;
+    }
+    return rewriteInPlace(target, write, safeCopy);
+}
+
+QString cannotOpenText(const QString &path)
+{
+    return translated("Cannot open file for write\nНевозможно открыть для записи файл\n") + path;
+}
+
+QString saveTargetOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString canonical = info.canonicalFilePath();
+        // A dangling link: write where it points.
+        return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+    }
+    return path;
+}
+
+bool syncDirectoryOf(const QString &path)
+{
+    const QByteArray directory = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int descriptor = ::open(directory.constData(), O_RDONLY | O_DIRECTORY);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+bool syncDescriptor(int descriptor)
+{
+    return descriptor >= 0 && ::fsync(descriptor) == 0;
+}
+
+bool replaceFile(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+} // namespace SafeFile

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QFileDevice;
+
+// Saving a file so that a crash, a kill or a failed write never leaves the user without a
+// complete copy of the old or the new content.
+namespace SafeFile {
+
+// Writes the whole new content into the open file; false when something failed (the writer
+// reports its own failures).
+using Writer = std::function<bool(QFileDevice &file)>;
+
+enum class Result { Saved, CannotOpen, Failed };
+
+// Saves `path` with what `write` produces; a symbolic link is followed, so it stays a link.
+// Usually a complete, synced temporary file beside the target replaces it in one step. Where
+// that cannot be done or would break something (the directory is not writable, the file has
+// more than one hard link or belongs to someone else), the file is rewritten in place: the new
+// content first goes complete into `safeCopy` (itself replaced in one step), then into the file,
+// synced. With an empty `safeCopy`, or one that cannot be written, the copy is a file of the
+// target's name in the user's data folder, removed again once the target is written. When a
+// failed write may have damaged the target, a report names the copy that holds the content.
+[[nodiscard]] Result save(const QString &path, const Writer &write,
+                          const QString &safeCopy = QString());
+
+// "Cannot open file for write", bilingual, followed by the path.
+QString cannotOpenText(const QString &path);
+
+// The path a save must replace: a symbolic link is followed, so the link stays a link.
+QString saveTargetOf(const QString &path);
+// Flushes the directory entry of a file that was just renamed into place.
+bool syncDirectoryOf(const QString &path);
+// Flushes an open file descriptor's data to the disk.
+bool syncDescriptor(int descriptor);
+// Replaces `to` by `from` in one step (the old `to`, if any, is gone only once `from` is there).
+bool replaceFile(const QString &from, const QString &to);
+
+} // namespace SafeFile
