@@ -14,6 +14,7 @@ class CorrectedTextEdit;
 class FindDialog;
 class FindEngine;
 class LinkListView;
+class QAbstractScrollArea;
 class QAction;
 class QFileDevice;
 class QFrame;
@@ -105,8 +106,10 @@ private:
     void loadPendingFile();
     void setActionState(int state);
     void activateWindowOf(QWidget *window);
-    bool handleLocationKey(QKeyEvent *key);
-    bool handleCtrlKSequence(QKeyEvent *key);
+    void watchInput(QAbstractScrollArea *widget);
+    // The keys of the window's own tables; true when the key was handled and is swallowed.
+    bool handleKey(QObject *watched, QKeyEvent *key, bool document);
+    void handleLocationKey(QKeyEvent *key);
     void crashTest();
     bool chooseNumberedName(QFile &file, const QString &base);
     bool openTemporaryAutosaveFile(QFile &file);
@@ -142,7 +145,7 @@ private:
     int m_actionState = 0;
     QPointer<QWidget> m_lastFocus;
     bool m_focusInTree = true;
-    Brambleweb *m_previousWindow = nullptr;
+    QPointer<Brambleweb> m_previousWindow;
     bool m_locationMode = false;
     QPointer<QWidget> m_locationTarget;
     bool m_ctrlKPending = false;
