@@ -1,5 +1,7 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/KeyHelp.h"
+#include "app/KeyList.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/ScriptedFileDialogs.h"
@@ -125,9 +127,6 @@ private Q_SLOTS:
         QFETCH(QStringList, choices);
         QFETCH(QList<Answer>, answers);
         QFETCH(QStringList, files);
-        QFETCH(QString, document);
-        QFETCH(QString, tree);
-        QFETCH(QStringList, boxes);
         QTemporaryDir dir;
         QDir::setCurrent(dir.path());
         for (const auto &[name, bytes] : fixture) {
@@ -152,18 +151,22 @@ private Q_SLOTS:
         for (Answer answer : answers)
             shown.answerNext(answer);
 
-        if (standard)
+        if (standard) {
             window->menuFileOperationGUI(operation);
-        else
+        } else if (operation == 8) { // the hidden command Ctrl+K, H
+            QTest::keyClick(view, Qt::Key_K, Qt::ControlModifier);
+            QTest::keyClick(view, Qt::Key_H);
+        } else {
             window->menuFileOperation(operation);
+        }
 
         QStringList seen;
         for (const Messages::Box &box : shown.shown())
             seen.append(box.caption.section(' ', 0, 0) + ": " + box.text.section('\n', 0, 0));
-        QCOMPARE(seen, boxes);
-        QCOMPARE(QFileInfo(window->fileName()).fileName() + (window->isModified() ? "*" : ""),
-                 document);
-        QCOMPARE(outline(view->rootTheme()), tree);
+        QTEST(seen, "boxes");
+        QTEST(QFileInfo(window->fileName()).fileName() + (window->isModified() ? "*" : ""),
+              "document");
+        QTEST(outline(view->rootTheme()), "tree");
         QCOMPARE(windows.size(), windowCount + (operation == 5));
         if (operation == 5) {
             QCOMPARE(windows.back()->objectName(), QString("Main"));
@@ -194,6 +197,40 @@ private Q_SLOTS:
                                                            : current == "/" ? "doc.brw"
                                                                             : current);
         window->setVisible(false);
+    }
+
+    void keyHelpFromTheWorkingDirectoryOrTheProgramsOwn()
+    {
+        QTemporaryDir dir;
+        QDir::setCurrent(dir.path());
+        ScriptedMessages shown;
+        ScriptedFileDialogs dialogs;
+        Brambleweb *window = BRWApplication::instance()->createMainWindow("", "Main");
+        const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
+        // The key help in resources/ is made from the key tables; BRW_REGENERATE=1 remakes it.
+        QFile shipped(BRW_SOURCE_DIR "/resources/keyhelp.txt");
+        if (qEnvironmentVariableIsSet("BRW_REGENERATE"))
+            QVERIFY(shipped.open(QIODevice::WriteOnly) && shipped.write(keyHelpFile()));
+        shipped.close();
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QCOMPARE(shipped.readAll(), keyHelpFile());
+        window->menuKeyHelp();
+        QCOMPARE(windows.back()->objectName(), QString("KeyHelp"));
+        QVERIFY(windows.back()->fileName().endsWith("/keyhelp.txt"));
+        QStringList groups;
+        for (const KeyListEntry &entry : keyList())
+            if (!groups.contains(entry.group))
+                groups.append(entry.group);
+        QCOMPARE(outline(windows.back()->tree()->rootTheme()), groups.join(' '));
+        QFile local("keyhelp.txt");
+        QVERIFY(local.open(QIODevice::WriteOnly) && local.write("\r\n<!--1-->Local\r\n\r\n"));
+        local.close();
+        window->menuKeyHelp();
+        QCOMPARE(windows.back()->fileName(), QString("keyhelp.txt"));
+        QCOMPARE(outline(windows.back()->tree()->rootTheme()), QString("Local"));
+        QCOMPARE(dialogs.requests().size(), 0);
+        QCOMPARE(shown.count(), 0);
+        QCOMPARE(windows.back()->errorSaveFile().fileName(), QString()); // nothing beside it
     }
 
     void charactersOutsideTheCodePageAreReportedOnce()

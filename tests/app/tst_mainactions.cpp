@@ -97,10 +97,30 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList()); // every slot of the table exists
 
         // A sub-menu stands as "menu|title" after its entries.
+        const QString os = "&File/&File(OS API)|";
+        const QString open = "Открыть ...|", reopen = "Открыть в текущем окне...|",
+                      insert = "Вставить файл внутрь текущей темы...|",
+                      saveAs = "Сохранить как...|", branch = "Сохранить ветвь...|",
+                      table = "Сохранить ветвь как таблицу...|";
         const QStringList expectedMenus = {
+                os + "&Open...|" + open + "Alt+O|open|" + window + "menuOpenFileGUI()",
+                os + "&Reopen...|" + reopen + "Alt+R|reopen|" + window + "menuReopenFileGUI()",
+                os + "&Insert In...|" + insert + "Alt+I|insertin|" + window + "menuAppendFileGUI()",
+                os + "-",
+                os + "S&ave as...|" + saveAs + "Alt+S|saveas|" + window + "menuSaveAsFileGUI()",
+                os + "Save &branch...|" + branch + "Alt+B|savebrunch|" + window +
+                        "menuSaveBranchGUI()",
+                os + "Save &table...|" + table + "|savetable|" + window + "menuSaveTableGUI()",
+                "&File|&File(OS API)",
                 "&File|&New|Новый файл|Ctrl+N|new|" + window + "menuNewFile()",
+                "&File|&Open...|" + open + "Ctrl+O|open|" + window + "menuOpenFile()",
+                "&File|&Reopen|" + reopen + "Ctrl+R|reopen|" + window + "menuReopenFile()",
+                "&File|&Insert In|" + insert + "Ctrl+I|insertin|" + window + "menuAppendFile()",
                 "&File|-",
                 "&File|&Save|Сохранить|Ctrl+S|save|" + window + "menuSaveFile()",
+                "&File|S&ave as|" + saveAs + "Ctrl+Alt+S|saveas|" + window + "menuSaveAsFile()",
+                "&File|Save &branch|" + branch + "Ctrl+B|savebrunch|" + window + "menuSaveBranch()",
+                "&File|Save &table|" + table + "Ctrl+Alt+T|savetable|" + window + "menuSaveTable()",
                 "&File|-",
                 "&File|&Exit|Выход|Alt+F4|exit|" + window + "close()",
                 "&View|&Location|Изменение положения окон|F5|location|" + window + "menuLocation()",
@@ -128,6 +148,7 @@ private Q_SLOTS:
                 "tab|" + window +
                         "menuMainWidgetsTab()",
                 "&Windows|&Main Widgets",
+                "&Help|&Keys|Помощь по клавишам|F1|keys|" + window + "menuKeyHelp()",
         };
         QStringList menus;
         for (QAction *top : main->menuBar()->actions())
@@ -143,7 +164,12 @@ private Q_SLOTS:
 
         const QStringList expectedBars = {
                 "File|File (Файл)|new|New (Новый файл) - Ctrl+N|" + window + "menuNewFile()",
+                "File|File (Файл)|open|Open (Открыть ...) - Ctrl+O|" + window + "menuOpenFile()",
+                "File|File (Файл)|reopen|Reopen (Открыть в текущем окне...) - Ctrl+R|" + window +
+                        "menuReopenFile()",
                 "File|File (Файл)|save|Save (Сохранить) - Ctrl+S|" + window + "menuSaveFile()",
+                "File|File (Файл)|saveas|Save as (Сохранить как...) - Ctrl+Alt+S|" + window +
+                        "menuSaveAsFile()",
                 "View|View (Вид)|prev|Previous (Предыдущая тема) - Ctrl+Alt+Left|" + tree +
                         "prevThemeInTime()",
                 "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|" + tree +
