@@ -213,7 +213,9 @@ private Q_SLOTS:
             QVERIFY(shipped.open(QIODevice::WriteOnly) && shipped.write(keyHelpFile()));
         shipped.close();
         QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QCOMPARE(shipped.readAll(), keyHelpFile());
+        QVERIFY2(shipped.readAll() == keyHelpFile(),
+                 "resources/keyhelp.txt lags behind the key tables: run this test once with "
+                 "BRW_REGENERATE=1");
         window->menuKeyHelp();
         QCOMPARE(windows.back()->objectName(), QString("KeyHelp"));
         QVERIFY(windows.back()->fileName().endsWith("/keyhelp.txt"));
