@@ -6,7 +6,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -22,18 +22,6 @@ static const QList<QPair<QString, QByteArray>> fixture{
                     "text\r\n<!--2[01.01.2001]-->Leaf\r\nleaf\r\n"},
         {"other.brw", "\r\n<!--1[01.01.2001]-->Other\r\n\r\n"},
         {"exists.brw", "old\r\n"}};
-
-// The themes below a theme as "name(children) name", null items left out.
-static QString outline(QTreeWidgetItem *theme)
-{
-    QStringList names;
-    for (int i = 0; i < theme->childCount(); ++i) {
-        ColorListViewItem *child = ColorListViewItem::themeOf(theme->child(i));
-        if (child && !child->isNullItem())
-            names.append(child->name() + (child->childCount() ? "(" + outline(child) + ")" : ""));
-    }
-    return names.join(' ');
-}
 
 class TestFileOperations : public QObject
 {
@@ -116,7 +104,7 @@ private Q_SLOTS:
         row("standard reopen", 4, true, "Branch", {"other.brw"}, {}, {}, "other.brw", "Other",
             none);
         row("standard insert", 1, true, "/", {"other.brw"}, {}, {}, "doc.brw*",
-            "other.brw(Other) Branch(Leaf)", {"Warning: It insert new file in theme"});
+            "other.brw(Other),Branch(Leaf)", {"Warning: It insert new file in theme"});
         row("standard save cancelled", 2, true, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
     }
     void operations()
@@ -138,7 +126,7 @@ private Q_SLOTS:
         Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
         window->show();
         LinkListView *view = window->tree();
-        view->setCurrentItem(findTheme(*view, current.mid(current[0] == '*')));
+        view->setCurrentItem(themeNamed(*view, current.mid(current[0] == '*')));
         if (current.startsWith('*')) {
             view->setDescription(view->rootTheme(), "changed", false);
             window->treeDataChanged();
@@ -166,7 +154,7 @@ private Q_SLOTS:
         QTEST(seen, "boxes");
         QTEST(QFileInfo(window->fileName()).fileName() + (window->isModified() ? "*" : ""),
               "document");
-        QTEST(outline(view->rootTheme()), "tree");
+        QTEST(outlineOf(*view), "tree");
         QCOMPARE(windows.size(), windowCount + (operation == 5));
         if (operation == 5) {
             QCOMPARE(windows.back()->objectName(), QString("Main"));
@@ -223,13 +211,13 @@ private Q_SLOTS:
         for (const KeyListEntry &entry : keyList())
             if (!groups.contains(entry.group))
                 groups.append(entry.group);
-        QCOMPARE(outline(windows.back()->tree()->rootTheme()), groups.join(' '));
+        QCOMPARE(outlineOf(*windows.back()->tree()), groups.join(','));
         QFile local("keyhelp.txt");
         QVERIFY(local.open(QIODevice::WriteOnly) && local.write("\r\n<!--1-->Local\r\n\r\n"));
         local.close();
         window->menuKeyHelp();
         QCOMPARE(windows.back()->fileName(), QString("keyhelp.txt"));
-        QCOMPARE(outline(windows.back()->tree()->rootTheme()), QString("Local"));
+        QCOMPARE(outlineOf(*windows.back()->tree()), QString("Local"));
         QCOMPARE(dialogs.requests().size(), 0);
         QCOMPARE(shown.count(), 0);
         QCOMPARE(windows.back()->errorSaveFile().fileName(), QString()); // nothing beside it
@@ -245,7 +233,7 @@ private Q_SLOTS:
         ScriptedMessages shown;
         Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
         window->show();
-        window->tree()->setCurrentItem(findTheme(*window->tree(), "Leaf"));
+        window->tree()->setCurrentItem(themeNamed(*window->tree(), "Leaf"));
         auto typeAndSave = [&](const QString &text) {
             window->editor()->insertPlainText(text); // as pasted
             window->menuSaveFile();
