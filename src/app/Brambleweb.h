@@ -92,6 +92,8 @@ private:
     bool handleCtrlKSequence(QKeyEvent *key);
     void crashTest();
     bool chooseNumberedName(QFile &file, const QString &base);
+    // Names the error-save files an emergency save left after the document's last save.
+    void noticeErrorSaveFiles();
     bool openTemporaryAutosaveFile(QFile &file);
 
     QSplitter *m_splitter = nullptr;
