@@ -1,17 +1,20 @@
 // Reading and writing a large tree file against the floor of reading and decoding its bytes:
-// loadTree into the view and saveTree with flags 0, best of 3. Checks that what was saved reads
-// back into as many themes and writes the same bytes again. Usage: bench_treefile [themes] [seed]
+// loadTree into the view, saveTree with flags 0 and the exports, best of 3. Checks that what was
+// saved reads back into as many themes and writes the same bytes again. Usage: bench_treefile
+// [themes] [seed]
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "storage/HtmlTable.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QTemporaryDir>
 
@@ -33,12 +36,13 @@ QByteArray readAll(const QString &path)
 }
 
 // Saves into a fresh file at path; returns saveTree's result.
-int saveTo(LinkListView &view, const QString &path, QProgressBar *progress, QString *log)
+int saveTo(LinkListView &view, const QString &path, QProgressBar *progress, QString *log,
+           int flags = 0)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return -1;
-    return saveTree(view, &file, 0, progress, log);
+    return saveTree(view, &file, flags, progress, log);
 }
 
 // Themes below the root, null items left out.
@@ -124,6 +128,25 @@ int main(int argc, char **argv)
                 loadBarMs / referenceMs);
     std::printf("%-28s %8.1f ms  %5.1f x reference\n", "saveTree with progress bar", saveBarMs,
                 saveBarMs / referenceMs);
+
+    // The exports walk the same tree; the page adds link lists, escaping and reformatting.
+    for (const auto &[flags, what] : {std::pair{int(SAVE_HTML), "saveTree HTML page"},
+                                      std::pair{int(SAVE_PALM), "saveTree MIME text"}}) {
+        const double ms = bestMilliseconds(
+                runs, [] {},
+                [&] { saved = std::min(saved, saveTo(*view, again, nullptr, &log, flags)); });
+        std::printf("%-28s %8.1f ms  %5.1f x reference\n", what, ms, ms / referenceMs);
+    }
+    const double tableMs = bestMilliseconds(
+            runs, [] {},
+            [&] {
+                QFile file(again);
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                    HtmlTable::write(*view, view->rootTheme(), &file, nullptr) != 1)
+                    saved = -1;
+            });
+    std::printf("%-28s %8.1f ms  %5.1f x reference, %.1f MB\n", "HTML table of the tree", tableMs,
+                tableMs / referenceMs, double(QFileInfo(again).size()) / 1e6);
 
     const QByteArray written = readAll(output);
     LinkListView reread;

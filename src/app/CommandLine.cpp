@@ -3,11 +3,13 @@
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "storage/HtmlTable.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
+#include <QFileDevice>
 
 #include <cstdio>
 
@@ -21,8 +23,10 @@ const char *const usage =
         "Opens one window per tree file (.brw), the last one first, or one empty window.\n"
         "\n"
         "  --export FORMAT INPUT OUTPUT  read INPUT and write it to OUTPUT without a window;\n"
-        "                                FORMAT is brw (the ordinary tree file) or structure\n"
-        "                                (header lines only). Messages go to standard error;\n"
+        "                                FORMAT is brw (the ordinary tree file), structure\n"
+        "                                (header lines only), html (one page), mime (a MIME\n"
+        "                                text, one part per theme) or table (an HTML table of\n"
+        "                                the whole tree). Messages go to standard error;\n"
         "                                the exit status is 0 only when none was reported.\n"
         "  --help                        show this text\n"
         "  --version                     show the version\n"
@@ -31,6 +35,26 @@ const char *const usage =
 void printError(const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stderr);
+}
+
+// The writer flags of each format; the table has a writer of its own.
+struct ExportFormat
+{
+    const char *name;
+    int flags;
+};
+constexpr ExportFormat exportFormats[] = {{"brw", 0},
+                                          {"structure", SAVE_STRUCTURE},
+                                          {"html", SAVE_HTML},
+                                          {"mime", SAVE_PALM},
+                                          {"table", -1}};
+
+const ExportFormat *exportFormat(const QString &name)
+{
+    for (const ExportFormat &format : exportFormats)
+        if (name == QLatin1String(format.name))
+            return &format;
+    return nullptr;
 }
 
 } // namespace
@@ -66,8 +90,7 @@ CommandLine parseCommandLine(int argc, char **argv)
             command.format = QString::fromLocal8Bit(argv[++i]);
             command.input = QString::fromLocal8Bit(argv[++i]);
             command.output = QString::fromLocal8Bit(argv[++i]);
-            if (command.format != QLatin1String("brw") &&
-                command.format != QLatin1String("structure")) {
+            if (!exportFormat(command.format)) {
                 command.action = CommandLine::Action::Error;
                 command.error = QStringLiteral("unknown export format: ") + command.format;
                 return command;
@@ -126,10 +149,11 @@ int runExport(int &argc, char **argv, const CommandLine &command)
     LinkListView view;
     if (!loadTree(view, command.input, 0, nullptr))
         return 1;
-    const int flags = command.format == QLatin1String("structure") ? SAVE_STRUCTURE : 0;
+    const int flags = exportFormat(command.format)->flags;
     const SafeFile::Result result =
             SafeFile::save(command.output, [&view, flags](QFileDevice &output) {
-                return saveTree(view, &output, flags, nullptr, nullptr) > 0;
+                return (flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr)
+                                  : saveTree(view, &output, flags, nullptr, nullptr)) > 0;
             });
     if (result != SafeFile::Result::Saved) {
         printError((result == SafeFile::Result::CannotOpen

@@ -94,8 +94,13 @@ QByteArray Cp1251Codec::encode(QStringView text)
     char *to = bytes.data();
     for (const QChar c : text) {
         const qint16 byte = fromUnicode[c.unicode()];
-        if (byte < 0)
+        if (byte < 0) {
+            // A pair of surrogates is one character and one replacement.
+            for (const QChar d : text)
+                if (fromUnicode[d.unicode()] < 0 && !d.isLowSurrogate())
+                    ++m_replaced;
             return m_encoder.encode(text);
+        }
         *to++ = char(byte);
     }
     return bytes;

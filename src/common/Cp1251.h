@@ -16,10 +16,13 @@ public:
     QString decode(QByteArrayView bytes);
     // A character that CP1251 lacks becomes 0x1A.
     QByteArray encode(QStringView text);
+    // How many characters encode() has replaced so far.
+    qint64 replaced() const { return m_replaced; }
 
 private:
     QStringDecoder m_decoder;
     QStringEncoder m_encoder;
+    qint64 m_replaced = 0;
 };
 
 // False when this Qt build cannot convert CP1251; the program then refuses to start.

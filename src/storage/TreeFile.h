@@ -22,11 +22,18 @@ enum LoadFlags {
     LOAD_INSERT = 1 // insert the file under the current theme as a new theme named after it
 };
 
+// What a save had to change: characters CP1251 lacks are written as 0x1A.
+struct SaveReport
+{
+    qint64 replaced = 0;
+    QString firstThemeReplaced; // the name of the first theme that had such a character
+};
+
 // Writes the tree (or the current branch) into an open file. Returns 1 when all was written, 0
 // when the tree never became stable within 10 s (nothing written), and minus the error count
 // (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
-int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress,
-             QString *log);
+int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress, QString *log,
+             SaveReport *report = nullptr);
 
 // Reads a tree file into the view, in place of the tree or (LOAD_INSERT) under the current
 // theme. False when the file cannot be read; an empty name does nothing and gives true.

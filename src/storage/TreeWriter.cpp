@@ -3,7 +3,9 @@
 #include "common/Cp1251.h"
 #include "common/Emergency.h"
 #include "common/Messages.h"
+#include "storage/ExportParts.h"
 #include "storage/HiddenParts.h"
+#include "storage/HtmlText.h"
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
@@ -80,12 +82,13 @@ class TreeWriter
 {
 public:
     TreeWriter(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress,
-               QString *log)
+               QString *log, SaveReport *report)
         : m_view(view)
         , m_file(file)
         , m_flags(flags)
         , m_progress(progress)
         , m_log(log)
+        , m_report(report)
     {}
 
     int run();
@@ -94,7 +97,9 @@ private:
     bool waitForStableTree();
     QString descriptionOf(ColorListViewItem *theme);
     int linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top);
-    bool write(const QString &text);
+    void appendRecord(QString &record, ColorListViewItem *theme, int depth, int linkId,
+                      std::optional<QDate> date, const QString &outline);
+    bool write(const QString &text, ColorListViewItem *theme);
     void reportWriteError();
 
     LinkListView &m_view;
@@ -102,7 +107,9 @@ private:
     int m_flags;
     QProgressBar *m_progress;
     QString *m_log;
+    SaveReport *m_report;
     Cp1251Codec m_codec;
+    ColorListViewItem *m_top = nullptr; // the root of what is written
     int m_errors = 0;
     qint64 m_written = 0;
     int m_progressValue = 0;
@@ -131,7 +138,7 @@ QString TreeWriter::descriptionOf(ColorListViewItem *theme)
         text = stripHiddenParts(text);
     if (m_flags == 0)
         m_written += text.size();
-    return text;
+    return (m_flags & SAVE_HTML) ? escapeHtml(text) : text;
 }
 
 int TreeWriter::linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top)
@@ -157,9 +164,15 @@ void TreeWriter::reportWriteError()
     m_errors += 1000;
 }
 
-bool TreeWriter::write(const QString &text)
+bool TreeWriter::write(const QString &text, ColorListViewItem *theme)
 {
+    const qint64 replacedBefore = m_codec.replaced();
     const QByteArray bytes = withCrLf(m_codec.encode(text));
+    if (m_report && m_codec.replaced() != replacedBefore) {
+        if (m_report->replaced == 0)
+            m_report->firstThemeReplaced = theme->name();
+        m_report->replaced += m_codec.replaced() - replacedBefore;
+    }
     if (m_progress)
         m_progress->setValue(m_progressValue);
     ++m_progressValue;
@@ -168,6 +181,35 @@ bool TreeWriter::write(const QString &text)
         return false;
     }
     return true;
+}
+
+// One theme's record: in the ordinary format the header line and the description; the HTML page
+// adds the anchor and the link list and escapes and reformats the whole; the MIME text makes it
+// a part of its own, the name first.
+void TreeWriter::appendRecord(QString &record, ColorListViewItem *theme, int depth, int linkId,
+                              std::optional<QDate> date, const QString &outline)
+{
+    const bool html = m_flags & SAVE_HTML;
+    const bool palm = !html && (m_flags & SAVE_PALM);
+    const QString name = theme->name();
+    if (m_flags == 0)
+        m_written += name.size();
+    if (palm)
+        record += ExportParts::mimePartHeader() + name + QLatin1Char('\n');
+    if (!html || theme->linkId() >= 0) { // a link has no anchor in the page, so no header line
+        appendThemeHeader(record, depth, linkId, date);
+        record += html ? ExportParts::htmlAnchor(theme, outline) : palm ? QString() : name;
+        record += QLatin1Char('\n');
+    }
+    if (html)
+        record += ExportParts::htmlLinkList(m_view, theme, outline, m_top);
+    if (!(m_flags & SAVE_STRUCTURE)) {
+        if (theme->linkId() >= 0)
+            record += descriptionOf(theme);
+        record += QLatin1Char('\n');
+    }
+    if (html)
+        record = reformatHtml(record);
 }
 
 int TreeWriter::run()
@@ -180,7 +222,10 @@ int TreeWriter::run()
     } else if (!waitForStableTree()) {
         return 0;
     }
-    ColorListViewItem *top =
+    const bool html = m_flags & SAVE_HTML;
+    if (html)
+        m_view.numberThemes();
+    ColorListViewItem *top = m_top =
             (m_flags & SAVE_BRANCH)
                     ? (m_view.currentTheme() ? m_view.makeHolder(m_view.currentTheme()) : nullptr)
                     : m_view.rootTheme();
@@ -188,8 +233,13 @@ int TreeWriter::run()
         return 1;
     const bool structureOnly = m_flags & SAVE_STRUCTURE;
     QString pending;
+    if (!html && (m_flags & SAVE_PALM))
+        pending = ExportParts::mimeHeader() + ExportParts::mimePartHeader();
     if (!structureOnly)
-        pending = descriptionOf(top) + QLatin1Char('\n');
+        pending += descriptionOf(top) + QLatin1Char('\n');
+    if (html)
+        pending = ExportParts::htmlPageStart() +
+                  reformatHtml(pending + ExportParts::htmlLinkList(m_view, top, QString(), top));
 
     const QPair<int, int> counted = m_view.themeStatistics(nullptr, top);
     if (m_progress) {
@@ -201,10 +251,11 @@ int TreeWriter::run()
     if (!Emergency::inProgress())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
 
-    bool failed = !write(pending);
+    bool failed = !write(pending, top);
     // The subthemes of a link group are written once, under its mark theme; links are never
     // entered, so `parents[d]` is the theme whose children are being written at depth d + 1.
     std::vector<ColorListViewItem *> parents{top};
+    std::vector<QString> outlines{QString()}; // the HTML outline numbers along `parents`
     auto heldChildren = [this](ColorListViewItem *theme) -> QTreeWidgetItem * {
         return theme->linkId() < 0 ? nullptr : m_view.holderOrSelf(theme);
     };
@@ -215,22 +266,17 @@ int TreeWriter::run()
         parents.resize(depth);
         ColorListViewItem *parent = parents[depth - 1];
         parents.push_back(theme);
-        const QString name = theme->name();
-        if (m_flags == 0)
-            m_written += name.size();
+        if (html) {
+            outlines.resize(depth);
+            outlines.push_back(ExportParts::outlineNumber(outlines[depth - 1], theme));
+        }
         std::optional<QDate> date = theme->date();
         if ((m_flags & SAVE_BRANCH) && depth > 1 && parent->date() == *date)
             date.reset();
         record.truncate(0);
-        appendThemeHeader(record, depth, linkIdWritten(theme, top), date);
-        record += name;
-        record += QLatin1Char('\n');
-        if (!structureOnly) {
-            if (theme->linkId() >= 0)
-                record += descriptionOf(theme);
-            record += QLatin1Char('\n');
-        }
-        failed = !write(record);
+        appendRecord(record, theme, depth, linkIdWritten(theme, top), date,
+                     html ? outlines.back() : QString());
+        failed = !write(record, theme);
     });
     if (!failed && !m_file->flush()) {
         reportWriteError();
@@ -247,7 +293,8 @@ int TreeWriter::run()
 
 } // namespace
 
-int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress, QString *log)
+int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress, QString *log,
+             SaveReport *report)
 {
-    return TreeWriter(view, file, flags, progress, log).run();
+    return TreeWriter(view, file, flags, progress, log, report).run();
 }

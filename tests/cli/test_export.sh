@@ -43,7 +43,49 @@ check "nothing is written for a missing input" test ! -e "$work/out.brw"
 "$brw" --export brw "$data/reference/basic.brw" "$work/no/such/dir/out.brw" 2>/dev/null
 check "an unwritable output gives status 1" test $? -eq 1
 
-"$brw" --export html in out 2>/dev/null
+# The exports, read by real clients: an HTML parser and a MIME parser.
+exports=$(dirname "$0")/exports.brw
+for format in html mime table; do
+    "$brw" --export $format "$exports" "$work/out.$format" 2>"$work/err"
+    check "export $format exits 0 and says nothing" test $? -eq 0 -a ! -s "$work/err"
+done
+read_page='
+import sys, html.parser
+raw = open(sys.argv[1], "rb").read()
+assert b"charset=windows-1251" in raw
+class Page(html.parser.HTMLParser):
+    tags, names, hrefs, text, rows = set(), [], [], "", []
+    def handle_starttag(self, tag, attrs):
+        self.tags.add(tag)
+        a = dict(attrs)
+        self.names += [a["name"]] if "name" in a else []
+        self.hrefs += [a["href"]] if "href" in a else []
+        self.rows += [0] if tag == "tr" else []
+        if tag == "td": self.rows[-1] += 1
+    def handle_data(self, data): self.text += data
+page = Page()
+page.feed(raw.decode("cp1251"))
+for text in sys.argv[3:]: assert text in page.text, text
+'
+check "every href of the page names an anchor; texts survive escaping" python3 -c "$read_page
+assert page.tags <= {'html', 'head', 'meta', 'body', 'a', 'b', 'i', 'br', 'p', 'dd'}, page.tags
+assert len(page.names) == len(set(page.names)) == 5 and len(page.hrefs) == 6
+assert all(h[0] == '#' and h[1:] in page.names for h in page.hrefs)
+assert '2.1.1. Глубже' in page.text" "$work/out.html" - 'Корень <&>' "Ёж & \"ёлка\"" 'описание <script>' 'a<b>'
+check "the table's grid holds its names as text" python3 -c "$read_page
+assert page.tags <= {'html', 'head', 'meta', 'body', 'table', 'tr', 'td', 'pre'}, page.tags
+assert page.rows == [4, 4, 4], page.rows" "$work/out.table" - 'a<b>' "Ёж & \"ёлка\""
+check "the MIME text has a part per theme and decodes its Cyrillic" python3 -c '
+import email, sys
+message = email.message_from_bytes(open(sys.argv[1], "rb").read())
+parts = [part.get_payload(decode=True).decode(part.get_content_charset())
+         for part in message.get_payload()]
+assert message.is_multipart() and len(parts) == 7, len(parts)
+# The line end before a boundary belongs to the boundary.
+assert parts[0] == "Корень <&>\r\n\tс табуляцией\r\n", parts[0]
+assert parts[1] == "Ёж & \"ёлка\"\r\n<!--1[01.01.2001]-->\r\nописание <script>", parts[1]' "$work/out.mime"
+
+"$brw" --export pdf in out 2>/dev/null
 check "an unknown format gives status 2" test $? -eq 2
 "$brw" --bogus 2>/dev/null
 check "an unknown option gives status 2" test $? -eq 2

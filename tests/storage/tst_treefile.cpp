@@ -2,6 +2,7 @@
 #include "storage/TreeFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/ThemeLookup.h"
+#include "support/TreeBytes.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -15,31 +16,6 @@
 // row's flags); the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
 // references after a deliberate change (tests/storage/regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
-
-static QByteArray saveToBytes(LinkListView &view, int flags, QString *log = nullptr,
-                              int *result = nullptr)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("out.brw"));
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot open";
-    const int r = saveTree(view, &file, flags, nullptr, log);
-    if (result)
-        *result = r;
-    file.close();
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-static bool loadBytes(LinkListView &view, const QByteArray &bytes, int flags = 0)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("in.brw"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return loadTree(view, file.fileName(), flags, nullptr);
-}
 
 static ColorListViewItem *find(LinkListView &view, const QString &name)
 {

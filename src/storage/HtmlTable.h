@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class ColorListViewItem;
+class LinkListView;
+class QIODevice;
+class QWidget;
+
+// The HTML table of a branch: one column per level below the branch root, one row per leaf;
+// every theme stands in the column of its level, in the first row of its block of leaves.
+namespace HtmlTable {
+
+struct Entry
+{
+    int depth; // 1 for a subtheme of the branch root
+    QString name;
+};
+
+// The table text for the themes of a branch in preorder; empty when there is nothing to lay
+// out (or the grid would be too large to hold). Cells left and right of the themes are empty;
+// names are escaped.
+QString layout(const std::vector<Entry> &preorder);
+
+// The themes below `root` in preorder. Each theme is first made the holder of its link group;
+// one whose group is held by an ancestor counts as having no subthemes.
+std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root);
+
+// Writes the table of `root` into the open file in one piece, CP1251 with the line ends as they
+// stand. 1 when the file took it all; 0 after the "Unexpected error" box (nothing to lay out)
+// or a short write. `replaced` counts the characters written as 0x1A.
+int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
+          qint64 *replaced = nullptr);
+
+} // namespace HtmlTable
