@@ -1,5 +1,6 @@
 #include "app/Brambleweb.h"
 
+#include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
@@ -8,10 +9,8 @@
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 
-#include <QAction>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -32,8 +31,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     m_mainEditBox = new CorrectedTextEdit(m_splitter, QStringLiteral("mainEditBox"));
     m_mainEditBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_splitter->setStretchFactor(1, 1);
-    m_mainEditBox->installEventFilter(this);
-    m_mainTree->installEventFilter(this);
+    watchInput(m_mainEditBox);
+    watchInput(m_mainTree);
     m_mainTree->nameEditor()->installEventFilter(this);
 
     buildActions();
@@ -69,43 +68,8 @@ Brambleweb::~Brambleweb()
 
 void Brambleweb::buildActions()
 {
-    auto add = [this](QMenu *menu, const QString &text, const QKeySequence &key, auto slot) {
-        auto *action = new QAction(text, this);
-        action->setShortcut(key);
-        menu->addAction(action);
-        CONNECT_ASSERT(connect(action, &QAction::triggered, this, slot));
-        return action;
-    };
-    auto addTreeAction = [this](QMenu *menu, const QString &text, const QKeySequence &key,
-                                void (LinkListView::*slot)()) {
-        auto *action = new QAction(text, this);
-        action->setShortcut(key);
-        menu->addAction(action);
-        CONNECT_ASSERT(connect(action, &QAction::triggered, m_mainTree, slot));
-        m_treeActions.append(action);
-        return action;
-    };
-    QMenu *file = menuBar()->addMenu(tr("&File"));
-    add(file, tr("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), &Brambleweb::menuNewFile);
-    add(file, tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &Brambleweb::menuSaveFile);
-    QMenu *view = menuBar()->addMenu(tr("&View"));
-    add(view, tr("&Location"), QKeySequence(Qt::Key_F5), &Brambleweb::menuLocation);
-    QMenu *tree = menuBar()->addMenu(tr("&Tree"));
-    addTreeAction(tree, tr("&Edit Name"), QKeySequence(Qt::Key_F2),
-                  &LinkListView::menuEditThemeName);
-    add(tree, tr("&Newest"), QKeySequence(), &Brambleweb::menuNewest);
-    add(tree, tr("Go to &mark"), QKeySequence(Qt::CTRL | Qt::Key_M), &Brambleweb::menuGoToMark);
-    tree->addSeparator();
-    addTreeAction(tree, tr("Scroll Left"), QKeySequence(Qt::ALT | Qt::Key_Left),
-                  &LinkListView::menuScroll_Left);
-    addTreeAction(tree, tr("Scroll Right"), QKeySequence(Qt::ALT | Qt::Key_Right),
-                  &LinkListView::menuScroll_Right);
-    addTreeAction(tree, tr("Scroll Up"), QKeySequence(Qt::ALT | Qt::Key_Up),
-                  &LinkListView::menuScroll_Up);
-    addTreeAction(tree, tr("Scroll Dn"), QKeySequence(Qt::ALT | Qt::Key_Down),
-                  &LinkListView::menuScroll_Down);
-    for (QAction *action : std::as_const(m_treeActions))
-        action->setEnabled(false);
+    Q_INIT_RESOURCE(icons);
+    m_treeActions = buildMainActions(this, m_mainTree);
 }
 
 void Brambleweb::buildStatusBar()

@@ -10,6 +10,7 @@
 class ColorListViewItem;
 class CorrectedTextEdit;
 class LinkListView;
+class QAbstractScrollArea;
 class QAction;
 class QFileDevice;
 class QFrame;
@@ -88,8 +89,10 @@ private:
     void loadPendingFile();
     void setActionState(int state);
     void activateWindowOf(QWidget *window);
-    bool handleLocationKey(QKeyEvent *key);
-    bool handleCtrlKSequence(QKeyEvent *key);
+    void watchInput(QAbstractScrollArea *widget);
+    // The keys of the window's own tables; true when the key was handled and is swallowed.
+    bool handleKey(QObject *watched, QKeyEvent *key, bool document);
+    void handleLocationKey(QKeyEvent *key);
     void crashTest();
     bool chooseNumberedName(QFile &file, const QString &base);
     // Names the error-save files an emergency save left after the document's last save.
@@ -124,7 +127,7 @@ private:
     int m_actionState = 0;
     QPointer<QWidget> m_lastFocus;
     bool m_focusInTree = true;
-    Brambleweb *m_previousWindow = nullptr;
+    QPointer<Brambleweb> m_previousWindow;
     bool m_locationMode = false;
     QPointer<QWidget> m_locationTarget;
     bool m_ctrlKPending = false;

@@ -3,9 +3,9 @@
 #include "app/Brambleweb.h"
 
 #include "app/FatalSignals.h"
+#include "app/WindowKeys.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
-#include "editor/KeyboardLayout.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
@@ -13,11 +13,15 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMutexLocker>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace {
 
-// The main window that was deactivated last, whichever it is.
-Brambleweb *lastDeactivated = nullptr;
+// The main window that was activated last. The toolkit activates the new window before it
+// deactivates the old one, so the previous window is the last one activated before this one.
+QPointer<Brambleweb> lastActivated;
 
 bool isInputEvent(QEvent::Type type)
 {
@@ -53,10 +57,9 @@ bool Brambleweb::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate) {
         if (m_lastFocus)
             m_lastFocus->setFocus();
-        if (lastDeactivated != this)
-            m_previousWindow = lastDeactivated;
-    } else if (event->type() == QEvent::WindowDeactivate) {
-        lastDeactivated = this;
+        if (lastActivated && lastActivated != this)
+            m_previousWindow = lastActivated;
+        lastActivated = this;
     }
     return QMainWindow::event(event);
 }
@@ -71,6 +74,13 @@ void Brambleweb::activateWindowOf(QWidget *window)
     window->activateWindow();
 }
 
+void Brambleweb::watchInput(QAbstractScrollArea *widget)
+{
+    widget->installEventFilter(this);
+    // Mouse clicks arrive at the viewport, not at the scroll area.
+    widget->viewport()->installEventFilter(this);
+}
+
 bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
@@ -78,10 +88,13 @@ bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
         return true;
 
     if (type == QEvent::FocusIn) {
-        if (watched == m_mainTree)
+        if (watched == m_mainTree) {
             setActionState(m_actionState | TreeHasFocus);
-        else if (watched == m_mainEditBox)
+            m_focusInTree = true;
+        } else if (watched == m_mainEditBox) {
             setActionState(m_actionState & ~TreeHasFocus);
+            m_focusInTree = false;
+        }
         if (watched == m_mainTree || watched == m_mainEditBox)
             m_lastFocus = static_cast<QWidget *>(watched);
     }
@@ -96,74 +109,49 @@ bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
     }
 
     if (type == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const Qt::KeyboardModifiers modifiers = key->modifiers();
-        if (modifiers == Qt::AltModifier && key->key() == Qt::Key_0) {
-            activateWindowOf(this);
+        const bool document = watched == m_mainTree || watched == m_mainEditBox || watched == this;
+        if (handleKey(watched, static_cast<QKeyEvent *>(event), document))
             return true;
-        }
-        if (modifiers == Qt::ControlModifier && key->key() == Qt::Key_Tab) {
-            activateWindowOf(m_previousWindow);
-            return true;
-        }
-        if (watched == m_mainTree || watched == m_mainEditBox || watched == this) {
-            if (handleCtrlKSequence(key))
-                return true;
-            if (modifiers == (Qt::ControlModifier | Qt::AltModifier)) {
-                if (key->key() == Qt::Key_Left) {
-                    m_mainTree->prevThemeInTime();
-                    return true;
-                }
-                if (key->key() == Qt::Key_Right) {
-                    m_mainTree->nextThemeInTime();
-                    return true;
-                }
-            }
-        }
-    }
-
-    if (watched == m_mainEditBox) {
-        if (type == QEvent::FocusIn)
-            m_focusInTree = false;
-        if (type == QEvent::KeyPress) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_Return && key->modifiers() == Qt::ControlModifier) {
-                m_mainTree->setFocus();
-                m_focusInTree = true;
-                updateStatus();
-                return true;
-            }
-        }
-    } else if (watched == m_mainTree) {
-        if (type == QEvent::FocusIn)
-            m_focusInTree = true;
-        if (type == QEvent::KeyPress) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-            if (key->key() == Qt::Key_Return &&
-                (modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier)) {
-                m_mainEditBox->setFocus();
-                m_focusInTree = false;
-                return true;
-            }
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool Brambleweb::handleCtrlKSequence(QKeyEvent *key)
+bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
 {
-    const int code = KeyboardLayout::effectiveKeyCode(key);
+    using namespace WindowKeys;
+    if (const KeyBinding *binding = KeyTable::find(everywhere(), key)) {
+        if (binding->command == RaiseThisWindow)
+            activateWindowOf(this);
+        else if (binding->command == PreviousWindow)
+            activateWindowOf(m_previousWindow);
+        // DetachedWindow: there are no detached windows yet; the key is swallowed.
+        return true;
+    }
+    if (!document)
+        return false;
     if (m_ctrlKPending) {
         if (isModifierKey(key->key()))
             return false;
         m_ctrlKPending = false;
-        if (code == Qt::Key_6)
-            crashTest();
+        if (const KeyBinding *binding = KeyTable::find(afterCtrlK(), key)) {
+            if (binding->command == CrashTest)
+                crashTest();
+        }
         return true;
     }
-    if (key->modifiers() == Qt::ControlModifier && code == Qt::Key_K) {
+    if (KeyTable::find(WindowKeys::document(), key)) {
         m_ctrlKPending = true;
+        return true;
+    }
+    if (watched == m_mainTree && KeyTable::find(WindowKeys::tree(), key)) {
+        m_mainEditBox->setFocus();
+        m_focusInTree = false;
+        return true;
+    }
+    if (watched == m_mainEditBox && KeyTable::find(WindowKeys::editor(), key)) {
+        m_mainTree->setFocus();
+        m_focusInTree = true;
+        updateStatus();
         return true;
     }
     return false;
@@ -195,60 +183,50 @@ void Brambleweb::menuLocation()
     setActionState(m_actionState | LocationMode);
 }
 
-bool Brambleweb::handleLocationKey(QKeyEvent *key)
+void Brambleweb::handleLocationKey(QKeyEvent *key)
 {
-    QWidget *target = m_locationTarget;
-    if (key->key() == Qt::Key_Escape) {
+    using namespace WindowKeys;
+    const KeyBinding *binding = KeyTable::find(location(), key);
+    int command = binding ? binding->command : LocationIgnored;
+    if (command == LocationEnd) {
         menuLocation();
-        return true;
+        return;
     }
+    QWidget *target = m_locationTarget;
     if (!target)
-        return true;
-    const Qt::KeyboardModifiers modifiers = key->modifiers();
-    const bool keypad = modifiers & Qt::KeypadModifier;
-    const Qt::KeyboardModifiers plain = modifiers & ~Qt::KeypadModifier;
-    QSize size = target->size();
-    QPoint position = target->pos();
-    switch (key->key()) {
-    case Qt::Key_Plus:
-        if (keypad)
-            size += QSize(16, 12);
-        break;
-    case Qt::Key_Minus:
-        if (keypad)
-            size -= QSize(16, 12);
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right: {
-        const int sign = key->key() == Qt::Key_Left ? -1 : 1;
-        if (plain == Qt::AltModifier) {
-            size.rwidth() += sign * 16;
-        } else if (plain == Qt::ControlModifier && QApplication::activeWindow() == this) {
+        return;
+    if (command == LocationDisabled) {
+        if (QApplication::activeWindow() == this) {
             Messages::warning(this, Messages::warningCaption(),
                               tr("This function is disabled\nФункция отключена"));
-            return true;
-        } else {
-            position.rx() += sign * 16;
+            return;
         }
-        break;
+        command = key->key() == Qt::Key_Left ? LocationLeft : LocationRight;
     }
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        const int sign = key->key() == Qt::Key_Up ? -1 : 1;
-        if (plain == Qt::AltModifier)
-            size.rheight() += sign * 12;
-        else
-            position.ry() += sign * 12;
-        break;
-    }
-    default:
-        return true;
-    }
+    // What each key does to the window's size and place.
+    struct Step
+    {
+        int command;
+        QSize size;
+        QPoint move;
+    };
+    static constexpr Step steps[] = {
+            {LocationGrow, {16, 12}, {}},     {LocationShrink, {-16, -12}, {}},
+            {LocationNarrower, {-16, 0}, {}}, {LocationWider, {16, 0}, {}},
+            {LocationShorter, {0, -12}, {}},  {LocationTaller, {0, 12}, {}},
+            {LocationLeft, {}, {-16, 0}},     {LocationRight, {}, {16, 0}},
+            {LocationUp, {}, {0, -12}},       {LocationDown, {}, {0, 12}},
+    };
+    const auto step = std::find_if(std::begin(steps), std::end(steps),
+                                   [command](const Step &s) { return s.command == command; });
+    if (step == std::end(steps))
+        return;
+    const QSize size = target->size() + step->size;
+    const QPoint position = target->pos() + step->move;
     if (size != target->size())
         target->resize(size);
     if (position != target->pos())
         target->move(position);
-    return true;
 }
 
 void Brambleweb::closeEvent(QCloseEvent *event)

@@ -1,7 +1,7 @@
 #include "editor/CorrectedTextEdit.h"
 
 #include "common/Assertions.h"
-#include "editor/KeyboardLayout.h"
+#include "editor/KeyTable.h"
 #include "editor/Reformat.h"
 
 #include <QClipboard>
@@ -20,11 +20,16 @@ CorrectedTextEdit::CorrectedTextEdit(QWidget *parent, const QString &name)
             connect(this, &QPlainTextEdit::textChanged, this, &CorrectedTextEdit::textChangedSlot));
 }
 
+QString CorrectedTextEdit::withLineFeeds(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
 QString CorrectedTextEdit::text() const
 {
-    QString raw = document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, u'\n');
-    return raw;
+    return withLineFeeds(document()->toRawText());
 }
 
 bool CorrectedTextEdit::isEdited() const
@@ -127,8 +132,7 @@ void CorrectedTextEdit::replaceSelection(QString (*reformat)(const QString &))
         return;
     const int start = cursor.selectionStart();
     const int column = start - document()->findBlock(start).position();
-    QString taken = cursor.selectedText();
-    taken.replace(QChar::ParagraphSeparator, u'\n');
+    const QString taken = withLineFeeds(cursor.selectedText());
     const QString replacement = Reformat::placedAt(reformat(taken), column);
     // One edit block: one undo step and one change signal.
     cursor.beginEditBlock();
@@ -148,61 +152,104 @@ bool CorrectedTextEdit::event(QEvent *e)
     return QPlainTextEdit::event(e);
 }
 
+namespace {
+
+enum EditorCommand {
+    ReflowParagraphs,
+    NormaliseLines,
+    SwallowCtrlAlt,
+    SelectAll,
+    OneParagraph,
+    Undo,
+    Copy,
+    Paste,
+    Cut,
+    TabsToLines,
+    LineBreak,
+};
+
+using Qt::AltModifier;
+using Qt::ControlModifier;
+using Qt::ShiftModifier;
+
+const KeyBinding editorKeys[] = {
+        // Ctrl+Alt is compared unmasked; its keys that are no command are swallowed: the base
+        // editor would type a character for some of them.
+        {ControlModifier | AltModifier, Qt::Key_BracketLeft, 0, ReflowParagraphs,
+         "Reflow the selected paragraphs (Форматировать абзацы)", KeyBinding::Unmasked},
+        {ControlModifier | AltModifier, Qt::Key_P, 0, NormaliseLines,
+         "Tidy the selected lines (Выровнять строки)", KeyBinding::Unmasked},
+        {ControlModifier | AltModifier, 0, 0, SwallowCtrlAlt, nullptr, KeyBinding::Unmasked},
+        {ControlModifier, Qt::Key_A, 0, SelectAll, "Select all (Выделить всё)"},
+        {ControlModifier, Qt::Key_P, 0, OneParagraph,
+         "Make the selection one paragraph (Один абзац)"},
+        {AltModifier, Qt::Key_Backspace, 0, Undo, "Undo (Отменить)"},
+        {ControlModifier, Qt::Key_Insert, 0, Copy, "Copy (Копировать)"},
+        {ShiftModifier, Qt::Key_Insert, 0, Paste, "Paste (Вставить)"},
+        {ShiftModifier, Qt::Key_Delete, 0, Cut, "Cut (Вырезать)"},
+        {ShiftModifier | AltModifier, Qt::Key_Insert, 0, TabsToLines,
+         "Paste table cells one a line (Вставить ячейки таблицы по строкам)"},
+        // A line break is a new line, as Return makes, not the toolkit's line separator.
+        {ShiftModifier, Qt::Key_Return, 0, LineBreak, nullptr},
+        {ShiftModifier, Qt::Key_Enter, 0, LineBreak, nullptr},
+};
+
+} // namespace
+
+std::span<const KeyBinding> CorrectedTextEdit::keyBindings()
+{
+    return editorKeys;
+}
+
 std::optional<bool> CorrectedTextEdit::handleKey(QKeyEvent *e)
 {
-    const bool press = e->type() == QEvent::KeyPress;
-    const int key = KeyboardLayout::effectiveKeyCode(e);
-    // Ctrl+Alt is compared unmasked; its keys that are no command are swallowed: the base
-    // editor would type a character for some of them.
-    if (press && e->modifiers() == (Qt::ControlModifier | Qt::AltModifier)) {
-        if (key == Qt::Key_BracketLeft) {
-            reflowParagraphs();
-            return true;
-        }
-        if (key == Qt::Key_P) {
-            normaliseLines();
-            return true;
-        }
-        return false;
-    }
-    if (!press)
+    if (e->type() != QEvent::KeyPress)
         return std::nullopt;
-
-    const Qt::KeyboardModifiers modifiers = e->modifiers() & ~Qt::KeypadModifier;
-    const auto is = [&](Qt::KeyboardModifiers wanted, int wantedKey) {
-        return modifiers == wanted && key == wantedKey;
-    };
-    if (is(Qt::ControlModifier, Qt::Key_A)) {
+    const KeyBinding *binding = KeyTable::find(editorKeys, e);
+    if (!binding)
+        return std::nullopt;
+    switch (binding->command) {
+    case ReflowParagraphs:
+        reflowParagraphs();
+        return true;
+    case NormaliseLines:
+        normaliseLines();
+        return true;
+    case SwallowCtrlAlt:
+        return false;
+    case SelectAll:
         selectAll();
         return true;
-    }
-    if (is(Qt::ControlModifier, Qt::Key_P)) {
+    case OneParagraph:
         oneParagraph();
         return true;
-    }
-    if (is(Qt::AltModifier, Qt::Key_Backspace)) {
+    case Undo:
         sendCtrlKey(e, Qt::Key_Z, Qt::ControlModifier);
         return true;
-    }
-    if (is(Qt::ControlModifier, Qt::Key_Insert)) {
+    case Copy:
         sendCtrlKey(e, Qt::Key_C, e->modifiers());
         return true;
-    }
-    if (is(Qt::ShiftModifier, Qt::Key_Insert)) {
+    case Paste:
         sendCtrlKey(e, Qt::Key_V, Qt::ControlModifier);
         return true;
-    }
-    if (is(Qt::ShiftModifier, Qt::Key_Delete)) {
+    case Cut:
         sendCtrlKey(e, Qt::Key_X, Qt::ControlModifier);
         return true;
-    }
-    if (is(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Insert)) {
+    case TabsToLines: {
         // Tab-separated cells copied elsewhere paste as one cell a line; the key goes on.
         QClipboard *clipboard = QGuiApplication::clipboard();
         QString text = clipboard->text();
         // An unchanged text is not put back, so other formats on the clipboard survive.
         if (text.contains(u'\t'))
             clipboard->setText(text.replace(u'\t', u'\n'));
+        return std::nullopt;
+    }
+    case LineBreak:
+        if (isReadOnly())
+            return std::nullopt;
+        textCursor().insertBlock();
+        ensureCursorVisible();
+        return true;
     }
     return std::nullopt;
 }

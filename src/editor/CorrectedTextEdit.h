@@ -3,6 +3,9 @@
 #include <QPlainTextEdit>
 
 #include <optional>
+#include <span>
+
+struct KeyBinding;
 
 class QKeyEvent;
 
@@ -24,8 +27,13 @@ public:
     explicit CorrectedTextEdit(QWidget *parent = nullptr, const QString &name = QString());
 
     // The text exactly as stored: lines joined by line feeds, no-break spaces kept (the
-    // base editor's toPlainText() turns them into spaces).
+    // base editor's toPlainText() turns them into spaces). Both the paragraph and the line
+    // separator end a line.
     QString text() const;
+    static QString withLineFeeds(QString text);
+
+    // The editor's own keys, for the key list.
+    static std::span<const KeyBinding> keyBindings();
 
     // The edited flag: set by every user change, cleared by setText().
     bool isEdited() const;

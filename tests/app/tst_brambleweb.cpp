@@ -170,21 +170,56 @@ private Q_SLOTS:
         window->menuLocation();
         QVERIFY(window->isLocationMode());
         QVERIFY(!window->treeActions().first()->isEnabled());
-        const QPoint position = window->pos();
         const QSize size = window->size();
-        QTest::keyClick(tree, Qt::Key_Right);
-        QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier); // a modified arrow moves too
         QTest::keyClick(tree, Qt::Key_Right, Qt::AltModifier);
         QTest::keyClick(tree, Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(window->pos(), position + QPoint(16, 12));
         QCOMPARE(window->size(), size + QSize(32, 12));
+        const QPoint position = window->pos();
+        QTest::keyClick(tree, Qt::Key_Right);
+        QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier); // a modified arrow moves too
+        QCOMPARE(window->pos(), position + QPoint(16, 12));
         QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
         QCOMPARE(boxes.texts(), QStringList{"This function is disabled\nФункция отключена"});
         QCOMPARE(window->pos(), position + QPoint(16, 12));
         QTest::keyClick(tree, Qt::Key_Escape);
         QVERIFY(!window->isLocationMode());
         QVERIFY(window->treeActions().first()->isEnabled());
+
+        // A click anywhere in the tree or the description ends the mode.
+        for (QAbstractScrollArea *area : {static_cast<QAbstractScrollArea *>(tree),
+                                          static_cast<QAbstractScrollArea *>(window->editor())}) {
+            window->menuLocation();
+            QVERIFY(window->isLocationMode());
+            QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            QVERIFY(!window->isLocationMode());
+        }
         window->close();
+    }
+
+    void ctrlTabAndAltDigits()
+    {
+        ScriptedMessages boxes;
+        Brambleweb *first = openSample();
+        Brambleweb *second = openSample();
+        for (Brambleweb *window : {first, second}) {
+            QApplication::setActiveWindow(window);
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+        }
+        QCOMPARE(second->previousWindow(), first);
+        QTest::keyClick(second->tree(), Qt::Key_Tab, Qt::ControlModifier);
+        QTRY_COMPARE(QApplication::activeWindow(), first);
+        QCOMPARE(first->previousWindow(), second);
+
+        // Alt+digits are window keys: never typed, never a change.
+        first->editor()->setFocus();
+        const QString text = first->editor()->text();
+        for (int key = Qt::Key_1; key <= Qt::Key_9; ++key)
+            QTest::keyClick(first->editor(), Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(first->editor()->text(), text);
+        QVERIFY(!first->isModified());
+        QCOMPARE(first->windowTitle(), QString("BRW - sample.brw"));
+        first->close();
+        second->close();
     }
 
     void ctrlKPrefixAndHistoryKeys()

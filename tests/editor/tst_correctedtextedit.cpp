@@ -187,6 +187,16 @@ private Q_SLOTS:
                                            << Qt::KeyboardModifiers(Shift) << "\x7f" << true << "ho"
                                            << ""
                                            << "ell" << 1;
+        QTest::newRow("Shift+Return breaks the line")
+                << "ab" << 1 << 1 << "" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Shift)
+                << "\r" << true << "a\nb"
+                << ""
+                << "" << 1;
+        QTest::newRow("line separators end lines for the reformatting")
+                << "alpha\u2028 beta" << 0 << 11 << "" << int(Qt::Key_P) << ctrlAlt << "" << true
+                << "\talpha\n\tbeta\n"
+                << ""
+                << "" << 1;
         QTest::newRow("Shift+Alt+Insert turns tabs into line feeds")
                 << "ab" << 1 << 1 << "a\tb\tc" << int(Qt::Key_Insert) << (Shift | Alt) << "" << true
                 << "ab"
@@ -285,12 +295,11 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 2);
     }
 
-    void textKeepsNoBreakSpaces()
+    void textKeepsNoBreakSpacesAndEndsLinesAtSeparators()
     {
         CorrectedTextEdit editor;
-        const QString text = QStringLiteral("a\u00a0b\n\nc\u2028d\n");
-        editor.setText(text);
-        QCOMPARE(editor.text(), text);
+        editor.setText(QStringLiteral("a\u00a0b\n\nc\u2028d\u2029e\n"));
+        QCOMPARE(editor.text(), QStringLiteral("a\u00a0b\n\nc\nd\ne\n"));
     }
 
     void setSelectionLeavesCursorAtStart()

@@ -1,0 +1,90 @@
+// The main window's menu entries and tool buttons, one row each.
+//
+// To add a command: put its row into actions() where it stands in its menu (a row with a null
+// text is a separator; "A/B" is the sub-menu B of menu A) and give the target a public slot
+// with exactly the signature named in the row. A tool button is a row of toolButtons() with an
+// icon from resources/icons (listed in icons.qrc). Keys outside the menus live in the key
+// tables of the widgets (BramblewebKeys.cpp, CorrectedTextEdit.cpp); the README's key list is
+// checked against all of them by tst_mainactions, which prints the expected list on failure.
+#include "app/MainActions.h"
+
+namespace MainActions {
+
+namespace {
+
+using enum Target;
+using Qt::ALT;
+using Qt::CTRL;
+using Qt::SHIFT;
+
+constexpr Action separator(const char *menu)
+{
+    return {menu, nullptr, nullptr, NoKey, nullptr, Window, nullptr, 0};
+}
+
+const Action actionTable[] = {
+        // clang-format off
+    {"&File", "&New", "Новый файл", CTRL | Qt::Key_N, "new", Window, "menuNewFile()", 0},
+    separator("&File"),
+    {"&File", "&Save", "Сохранить", CTRL | Qt::Key_S, "save", Window, "menuSaveFile()", 0},
+    separator("&File"),
+    {"&File", "&Exit", "Выход", ALT | Qt::Key_F4, "exit", Window, "close()", 0},
+
+    {"&View", "&Location", "Изменение положения окон", QKeyCombination(Qt::Key_F5), "location", Window, "menuLocation()", 0},
+    {"&View", "&Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, "next", Tree, "nextThemeInTime()", 0},
+    {"&View", "&Prev", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, "prev", Tree, "prevThemeInTime()", 0},
+
+    {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
+    {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
+    {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
+    separator("&Tree"),
+    separator("&Tree"),
+    separator("&Tree"),
+    {"&Tree", "Scroll Left", "Скроллинг влево", ALT | Qt::Key_Left, "scrollleft", Tree, "menuScroll_Left()", TreeEditing},
+    {"&Tree", "Scroll Right", "Скроллинг вправо", ALT | Qt::Key_Right, "scrollright", Tree, "menuScroll_Right()", TreeEditing},
+    {"&Tree", "Scroll Up", "Скроллинг вверх", ALT | Qt::Key_Up, "scrollup", Tree, "menuScroll_Up()", TreeEditing},
+    {"&Tree", "Scroll Dn", "Скроллинг вниз", ALT | Qt::Key_Down, "scrolldown", Tree, "menuScroll_Down()", TreeEditing},
+    separator("&Tree"),
+    {"&Tree", "Insert Into", "Вставить новую тему вовнутрь текущей", SHIFT | Qt::Key_Right, "insertinto", Tree, "menuTreeInsert_Into()", TreeEditing},
+    {"&Tree", "Insert Up", "Вставить новую тему выше текущей", SHIFT | Qt::Key_Up, "insertup", Tree, "menuTreeInsert_Up()", TreeEditing},
+    {"&Tree", "Insert Dn", "Вставить новую тему ниже текущей", SHIFT | Qt::Key_Down, "insertdown", Tree, "menuTreeInsert_Dn()", TreeEditing},
+
+    separator("&Windows"),
+    {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},
+        // clang-format on
+};
+
+const ToolBar toolBarTable[] = {
+        {"File", "File (Файл)"},
+        {"View", "View (Вид)"},
+        {"Edit", "Edit (Правка)"},
+        {"Reminder", "Reminder (Напоминатель)"},
+};
+
+const ToolButton toolButtonTable[] = {
+        // clang-format off
+    {"File", "new", "New", "Новый файл", CTRL | Qt::Key_N, ":/icons/new.png", Window, "menuNewFile()"},
+    {"File", "save", "Save", "Сохранить", CTRL | Qt::Key_S, ":/icons/save.png", Window, "menuSaveFile()"},
+    {"View", "prev", "Previous", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, ":/icons/prev.png", Tree, "prevThemeInTime()"},
+    {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
+        // clang-format on
+};
+
+} // namespace
+
+std::span<const Action> actions()
+{
+    return actionTable;
+}
+
+std::span<const ToolBar> toolBars()
+{
+    return toolBarTable;
+}
+
+std::span<const ToolButton> toolButtons()
+{
+    return toolButtonTable;
+}
+
+} // namespace MainActions
