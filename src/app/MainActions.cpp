@@ -1,11 +1,13 @@
 // The main window's menu entries and tool buttons, one row each.
 //
 // To add a command: put its row into actions() where it stands in its menu (a row with a null
-// text is a separator; "A/B" is the sub-menu B of menu A) and give the target a public slot
-// with exactly the signature named in the row. A tool button is a row of toolButtons() with an
-// icon from resources/icons (listed in icons.qrc). Keys outside the menus live in the key
-// tables of the widgets (BramblewebKeys.cpp, CorrectedTextEdit.cpp); the README's key list is
-// checked against all of them by tst_mainactions, which prints the expected list on failure.
+// text is a separator; "A/B" is the sub-menu B of menu A), give the target a public slot with
+// exactly the signature named in the row, and add the entry to the expected table of
+// tests/app/tst_mainactions.cpp, written from the command's description rather than copied. A
+// tool button is a row of toolButtons() with an icon from resources/icons (in icons.qrc). Keys
+// outside the menus live in the key tables of the widgets (WindowKeys.cpp, CorrectedTextEdit.cpp,
+// NameEditor.cpp); tst_mainactions checks the README's key list against all of them and prints
+// the list it expects.
 #include "app/MainActions.h"
 
 namespace MainActions {
