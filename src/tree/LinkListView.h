@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QTreeWidget>
 
+class ColumnWidthTracker;
 class NameEditor;
 class QMenu;
 
@@ -94,6 +95,9 @@ public:
     QString subtreeText(ColorListViewItem *theme);
     void startRenaming(ColorListViewItem *theme, int cursorPosition = -1, int selectionLength = -1);
     void release();
+    // Before a shown theme gets another name or icon (ColorListViewItem calls it).
+    void themeRowChanging(ColorListViewItem *theme, const QString &name, const QIcon &icon);
+    ColumnWidthTracker *columnWidths() const { return m_columnWidths; }
 
     // Link groups as the view sees them.
     ColorListViewItem *resolve(ColorListViewItem *theme);
@@ -177,6 +181,7 @@ private:
     ColorListViewItem *m_reminderTheme = nullptr;
     bool m_clickToRenameArmed = false;
     NameEditor *m_nameEditor = nullptr;
+    ColumnWidthTracker *m_columnWidths = nullptr;
     QMenu *m_contextMenu = nullptr;
     bool m_renaming = false;
     int m_themeCount = 0;
