@@ -24,6 +24,7 @@ open_and_edit()
     keys "$window" Return
     type_text "$window" "$1"
     wait_title "$window" "BRW - * $document"
+    sleep 0.5 # the title changes with the first letter; the last key may still be on its way
 }
 
 # expect_saved_edit SIGNAL WORD [ORIGINAL DOCUMENT]: the process ended with status 128 + SIGNAL
