@@ -36,6 +36,13 @@ const Action actionTable[] = {
     {"&View", "&Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, "next", Tree, "nextThemeInTime()", 0},
     {"&View", "&Prev", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, "prev", Tree, "prevThemeInTime()", 0},
 
+    {"&Edit", "&Find", "Найти", CTRL | Qt::Key_F, "find", Window, "menuFind()", 0},
+    {"&Edit", "Find &next", "Найти следующее", QKeyCombination(Qt::Key_F3), "findnext", Window, "menuFindNext()", 0},
+    {"&Edit", "Next &theme", "Искать начиная со следующей темы", CTRL | Qt::Key_F3, "nexttheme", Window, "menuNextTheme()", 0},
+    {"&Edit", "&Replace", "Заменить", CTRL | Qt::Key_H, "replace", Window, "menuReplace()", 0},
+    {"&Edit", "Replace next", "Заменить и найти следующее", QKeyCombination(Qt::Key_F4), "replacenext", Window, "menuReplaceNext()", 0},
+    {"&Edit", "Replace &all", "Заменить все", CTRL | Qt::Key_F4, "replaceall", Window, "menuReplaceAll()", 0},
+
     {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
     {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
@@ -69,6 +76,8 @@ const ToolButton toolButtonTable[] = {
     {"File", "save", "Save", "Сохранить", CTRL | Qt::Key_S, ":/icons/save.png", Window, "menuSaveFile()"},
     {"View", "prev", "Previous", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, ":/icons/prev.png", Tree, "prevThemeInTime()"},
     {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
+    {"Edit", "find", "Find", "Найти", CTRL | Qt::Key_F, ":/icons/find.png", Window, "menuFind()"},
+    {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
         // clang-format on
 };
 

@@ -95,6 +95,12 @@ private Q_SLOTS:
             "&View|&Location|Изменение положения окон|F5|location|window menuLocation()",
             "&View|&Next|Следующая тема|Ctrl+Alt+Right|next|tree nextThemeInTime()",
             "&View|&Prev|Предыдущая тема|Ctrl+Alt+Left|prev|tree prevThemeInTime()",
+            "&Edit|&Find|Найти|Ctrl+F|find|window menuFind()",
+            "&Edit|Find &next|Найти следующее|F3|findnext|window menuFindNext()",
+            "&Edit|Next &theme|Искать начиная со следующей темы|Ctrl+F3|nexttheme|window menuNextTheme()",
+            "&Edit|&Replace|Заменить|Ctrl+H|replace|window menuReplace()",
+            "&Edit|Replace next|Заменить и найти следующее|F4|replacenext|window menuReplaceNext()",
+            "&Edit|Replace &all|Заменить все|Ctrl+F4|replaceall|window menuReplaceAll()",
             "&Tree|&Edit Name|Редактировать имя темы|F2|editname|tree menuEditThemeName()",
             "&Tree|&Newest|Самая новая тема|Ctrl+Alt+N|newest|window menuNewest()",
             "&Tree|Go to &mark|Перейти к метке|Ctrl+M|gotomark|window menuGoToMark()",
@@ -117,6 +123,8 @@ private Q_SLOTS:
             "File|File (Файл)|save|Save (Сохранить) - Ctrl+S|window menuSaveFile()",
             "View|View (Вид)|prev|Previous (Предыдущая тема) - Ctrl+Alt+Left|tree prevThemeInTime()",
             "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|tree nextThemeInTime()",
+            "Edit|Edit (Правка)|find|Find (Найти) - Ctrl+F|window menuFind()",
+            "Edit|Edit (Правка)|replace|Replace (Заменить) - Ctrl+H|window menuReplace()",
         };
         // clang-format on
         QStringList menus;
