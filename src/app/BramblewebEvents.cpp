@@ -234,7 +234,9 @@ void Brambleweb::closeEvent(QCloseEvent *event)
 {
     {
         QMutexLocker locker(&m_saveGuard);
-        if (m_autosaveRunning) {
+        // A loading tree lets the window repaint: a close then would pull the tree away
+        // under the reader.
+        if (m_autosaveRunning || !m_mainTree->isStable()) {
             event->ignore();
             return;
         }

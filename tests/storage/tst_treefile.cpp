@@ -1,8 +1,8 @@
-#include "common/Clock.h"
 #include "storage/TreeFile.h"
+#include "support/FixedClock.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
 #include "support/TreeBytes.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -19,23 +19,15 @@ static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
 static ColorListViewItem *find(LinkListView &view, const QString &name)
 {
-    return findTheme(view, name);
+    return themeNamed(view, name);
 }
 
 class TestTreeFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        Clock::setStartDate(QDate(2005, 3, 15));
-        Clock::setNow(QDateTime(QDate(2005, 3, 15), QTime(10, 0)));
-    }
-    void cleanup()
-    {
-        Clock::setNow({});
-        Clock::setStartDate({});
-    }
+    void init() { fixClock(QDate(2005, 3, 15)); }
+    void cleanup() { resetClock(); }
 
     void referenceFiles_data()
     {
@@ -214,13 +206,16 @@ private Q_SLOTS:
         // The climb from the mark through its link back to the mark must end.
         ScriptedMessages shown;
         LinkListView view;
-        QVERIFY(loadBytes(view, "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
-                                "<!--2mark1[01.01.2001]-->M\r\n\r\n"));
+        const QByteArray file = "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
+                                "<!--2mark1[01.01.2001]-->M\r\n\r\n";
+        QVERIFY(loadBytes(view, file));
         view.setCurrentItem(view.rootTheme());
         int result = 0;
         const QByteArray branch = saveToBytes(view, SAVE_BRANCH, nullptr, &result);
         QCOMPARE(result, 1);
         QVERIFY(branch.startsWith("\r\n<!--1link1[01.01.2001]-->L\r\n"));
+        // A theme that a hand-made file put under a link stays there.
+        QCOMPARE(saveToBytes(view, 0), file);
     }
 
     void linkHolderChildrenAreWrittenUnderTheMark()
@@ -234,6 +229,11 @@ private Q_SLOTS:
         find(view, "L")->setExpanded(true); // the link now holds "child"
         QCOMPARE(find(view, "child")->parentTheme(), find(view, "L"));
         QCOMPARE(saveToBytes(view, 0), file);
+
+        // The branch of that link is the mark theme's branch.
+        view.setCurrentItem(find(view, "L"));
+        QCOMPARE(saveToBytes(view, SAVE_BRANCH),
+                 QByteArray("m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"));
     }
 
     void failedWriteIsReported()
@@ -292,6 +292,18 @@ private Q_SLOTS:
         for (int i = 1; i <= 200000; ++i)
             chain += "<!--" + QByteArray::number(i) + "-->n\n";
         QTest::newRow("200000 levels deep") << chain;
+        // A file is read in pieces of 1 MiB: lines that cross from one piece to the next.
+        const int piece = 1 << 20;
+        auto across = [piece](int before, const QByteArray &line) {
+            const QByteArray start("<!--1-->first\r\n");
+            return start + QByteArray(piece - before - start.size() - 2, 'd') + "\r\n" + line +
+                   "\r\ntext\r\n<!--2-->last\r\n";
+        };
+        QTest::newRow("header across pieces") << across(2, "<!--1[01.02.2003]-->h");
+        QTest::newRow("name across pieces") << across(12, "<!--1-->a name");
+        QTest::newRow("CR LF across pieces") << across(1, "");
+        QTest::newRow("line longer than a piece")
+                << "<!--1-->a\n" + QByteArray(piece * 5 / 2, 'y') + "\n<!--1-->b\nend";
     }
     void hostileBytesLoadSafely()
     {
@@ -301,6 +313,9 @@ private Q_SLOTS:
         loadTreeBytes(view, bytes, "x", QDateTime::currentDateTime(), 0, nullptr);
         QVERIFY(view.isStable());
         const QByteArray written = saveToBytes(view, 0);
+        LinkListView fromFile; // read piece by piece
+        QVERIFY(loadBytes(fromFile, bytes));
+        QCOMPARE(saveToBytes(fromFile, 0), written);
         LinkListView again;
         loadTreeBytes(again, written, "x", QDateTime::currentDateTime(), 0, nullptr);
         QCOMPARE(saveToBytes(again, 0), written);
