@@ -46,6 +46,10 @@ bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
 
 void Brambleweb::prepareSaveFiles()
 {
+    // The key help is the program's reference text, often in a folder the user cannot write:
+    // it gets no save files beside it.
+    if (objectName() == QLatin1String("KeyHelp"))
+        return;
     const QString errorBase = m_fileName.isEmpty() ? QStringLiteral("errorsave.!!!") : m_fileName;
     if (m_errorSaveFile.isOpen())
         m_errorSaveFile.close();
