@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "storage/FileOperations.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
@@ -137,6 +138,8 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         if (const KeyBinding *binding = KeyTable::find(afterCtrlK(), key)) {
             if (binding->command == CrashTest)
                 crashTest();
+            else if (binding->command == SaveBranchWithoutHidden)
+                menuFileOperation(FileOperations::SaveBranchStripped);
         }
         return true;
     }

@@ -11,6 +11,7 @@ enum Command {
     PreviousWindow,
     CtrlKPrefix,
     CrashTest,
+    SaveBranchWithoutHidden,
     FocusDescription,
     FocusTree,
     LocationGrow,
