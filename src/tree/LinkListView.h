@@ -8,8 +8,11 @@
 #include <QPair>
 #include <QTreeWidget>
 
+#include <span>
+
 class ColumnWidthTracker;
 class NameEditor;
+struct KeyBinding;
 class QMenu;
 
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
@@ -23,6 +26,9 @@ public:
 
     explicit LinkListView(QWidget *parent = nullptr, const char *name = "mainTree");
     ~LinkListView() override;
+
+    // The view's own keys, for the key list.
+    static std::span<const KeyBinding> keyBindings();
 
     // Raises the busy depth for its lifetime.
     class Busy
