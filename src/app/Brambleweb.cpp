@@ -38,6 +38,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     m_mainTree->nameEditor()->installEventFilter(this);
 
     buildActions();
+    watchUndoHistory();
     buildStatusBar();
     watchForUnencodableInput();
 
@@ -267,4 +268,5 @@ void Brambleweb::setActionState(int state)
     const bool enabled = (state & TreeHasFocus) && !(state & (RenamingTheme | LocationMode));
     for (QAction *action : std::as_const(m_treeActions))
         action->setEnabled(enabled);
+    updateUndoActions();
 }

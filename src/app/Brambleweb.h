@@ -127,6 +127,9 @@ protected:
 
 private:
     void buildActions();
+    // The undo and redo entries follow the tree's undo history (BramblewebUndo.cpp).
+    void watchUndoHistory();
+    void updateUndoActions();
     void buildStatusBar();
     void loadPendingFile();
     void setActionState(int state);

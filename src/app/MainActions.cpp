@@ -56,6 +56,9 @@ const Action actionTable[] = {
     {"&Edit", "Replace next", "Заменить и найти следующее", QKeyCombination(Qt::Key_F4), "replacenext", Window, "menuReplaceNext()", 0},
     {"&Edit", "Replace &all", "Заменить все", CTRL | Qt::Key_F4, "replaceall", Window, "menuReplaceAll()", 0},
 
+    {"&Tree", "&Undo", "Отменить изменение дерева", CTRL | Qt::Key_Z, "undo", Tree, "menuUndo()", TreeEditing},
+    {"&Tree", "&Redo", "Повторить изменение дерева", CTRL | SHIFT | Qt::Key_Z, "redo", Tree, "menuRedo()", TreeEditing},
+    separator("&Tree"),
     {"&Tree", "&Delete", "Удалить тему", QKeyCombination(Qt::Key_Delete), "delete", Tree, "menuDelete()", TreeEditing},
     {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
     {"&Tree", "&All child up", "Перенести все подтемы наружу", CTRL | ALT | Qt::Key_U, "allchildout", Tree, "menuAllChildOut()", 0},
@@ -105,6 +108,8 @@ const ToolButton toolButtonTable[] = {
     {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
     {"Edit", "find", "Find", "Найти", CTRL | Qt::Key_F, ":/icons/find.png", Window, "menuFind()"},
     {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
+    {"Edit", "undo", "Undo", "Отменить изменение дерева", CTRL | Qt::Key_Z, ":/icons/undo.png", Tree, "menuUndo()"},
+    {"Edit", "redo", "Redo", "Повторить изменение дерева", CTRL | SHIFT | Qt::Key_Z, ":/icons/redo.png", Tree, "menuRedo()"},
         // clang-format on
 };
 

@@ -11,6 +11,8 @@
 #include <QScopeGuard>
 #include <QTextCursor>
 
+#include <optional>
+
 namespace {
 
 // How long a step searches before it lets the toolkit paint and run its timers.
@@ -72,6 +74,12 @@ void FindEngine::findReplace(const FindParas &paras)
     m_running = true;
     m_aborted = false;
     const auto done = qScopeGuard([this] { m_running = false; });
+    // A replace, a whole replace-all included, is one step of the tree's undo history.
+    std::optional<LinkListView::UndoStep> undoStep;
+    if (paras.action == FindParas::ReplaceAll)
+        undoStep.emplace(m_tree, QT_TRANSLATE_NOOP("LinkListView", "Replace All"));
+    else if (paras.action == FindParas::Replace)
+        undoStep.emplace(m_tree, QT_TRANSLATE_NOOP("LinkListView", "Replace"));
     m_nameMatch = {};
 
     Step step;

@@ -7,6 +7,7 @@
 #include "storage/ProgressSteps.h"
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
+#include "tree/TreeUndo.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -191,8 +193,15 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     // The window repaints while a large file loads.
     ProgressSteps steps(progress, ProgressSteps::Repaint::Yes);
     steps.start(size);
-    if (!(flags & LOAD_INSERT))
+    // An inserted file is one step of the tree's undo history; a whole tree starts a fresh one.
+    std::optional<LinkListView::UndoStep> undoStep;
+    std::optional<TreeUndo::Pause> unrecorded;
+    if (flags & LOAD_INSERT) {
+        undoStep.emplace(&view, QT_TRANSLATE_NOOP("LinkListView", "Insert File"));
+    } else {
         view.clear();
+        unrecorded.emplace(view.undoHistory());
+    }
 
     MLStorage previous;
     view.connectStorage(previous);

@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
+#include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
 #include <QHeaderView>
@@ -28,6 +29,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     header()->setStretchLastSection(false);
     // Measuring every row on each layout would make a large tree crawl.
     m_columnWidths = new ColumnWidthTracker(this);
+    m_undo = new TreeUndo(this);
 
     m_nameEditor = new NameEditor(QString(), viewport(), "nameEditor");
     CONNECT_ASSERT(
@@ -67,6 +69,9 @@ LinkListView::~LinkListView()
     delete m_columnWidths; // the rows leave all at once: nothing to follow
     m_columnWidths = nullptr;
     m_history.clear();
+    m_undo->blockSignals(true); // whoever listened may be half gone
+    m_undo->clear();
+    TreeUndo::Pause pause(*m_undo);
     const QList<QTreeWidgetItem *> tops = invisibleRootItem()->takeChildren();
     for (QTreeWidgetItem *top : tops)
         destroyBranch(ColorListViewItem::themeOf(top));
@@ -104,6 +109,8 @@ void LinkListView::resetTree()
 void LinkListView::clear()
 {
     Busy busy(this);
+    m_undo->clear();
+    TreeUndo::Pause pause(*m_undo);
     if (m_rootTheme) {
         setCurrentItem(m_rootTheme);
         deleteBranch(m_rootTheme);
@@ -118,6 +125,7 @@ void LinkListView::clear()
 
 void LinkListView::forgetWholeTree()
 {
+    m_undo->clear();
     std::vector<ColorListViewItem *> themes;
     for (int i = 0; i < topLevelItemCount(); ++i) {
         ColorListViewItem *top = ColorListViewItem::themeOf(topLevelItem(i));
@@ -213,7 +221,8 @@ int LinkListView::themeKind(const ColorListViewItem *theme)
 void LinkListView::whenCurrentChanged(QTreeWidgetItem *item)
 {
     ColorListViewItem *theme = ColorListViewItem::themeOf(item);
-    if (!theme)
+    // A replay moves the current item about: only where it ends counts.
+    if (!theme || m_replaying)
         return;
     m_previousTheme = m_currentTheme;
     m_currentTheme = theme;

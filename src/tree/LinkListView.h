@@ -3,6 +3,7 @@
 #include "tree/ColorListViewItem.h"
 #include "tree/MLStorage.h"
 #include "tree/ThemeHistory.h"
+#include "tree/UndoStep.h"
 
 #include <QEvent>
 #include <QPair>
@@ -12,6 +13,7 @@
 
 class ColumnWidthTracker;
 class NameEditor;
+class TreeUndo;
 struct KeyBinding;
 class QMenu;
 
@@ -82,7 +84,7 @@ public:
     void stampDate(ColorListViewItem *theme);
     // Slots 5 to 7 (numbering and the null-item flag).
     void setSlotValue(ColorListViewItem *theme, int slot, int value);
-    void setLinkId(ColorListViewItem *theme, int id) { theme->setLinkId(id); }
+    void setLinkId(ColorListViewItem *theme, int id);
     // New first child of the parent.
     ColorListViewItem *createChild(ColorListViewItem *parent, const QString &name,
                                    const QString &description, const QString &nullText);
@@ -135,6 +137,23 @@ public:
     // Connects a storage's signals to this view, as the view's own storage is connected.
     void connectStorage(MLStorage &storage);
 
+    // The tree's undo history (LinkListViewUndo.cpp). Every change made while an UndoStep lives
+    // is one step, undone and redone as a whole; steps nest, the outermost one counts.
+    TreeUndo &undoHistory() const { return *m_undo; }
+    class UndoStep
+    {
+    public:
+        // `text` names the command (translated when shown); `renamed` continues the step that
+        // opened that theme's name editor, if it is still the last one.
+        UndoStep(LinkListView *view, const char *text, ColorListViewItem *renamed = nullptr);
+        ~UndoStep();
+        UndoStep(const UndoStep &) = delete;
+        UndoStep &operator=(const UndoStep &) = delete;
+
+    private:
+        LinkListView *m_view;
+    };
+
     QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
     bool moveLeftPlacement() const { return m_moveLeftPlacement; }
 
@@ -158,6 +177,8 @@ public Q_SLOTS:
     void pmTreeInsert_Ordinar();
     void pmTreeInsert_Link();
     void menuDelete();
+    void menuUndo();
+    void menuRedo();
     void gotoMark(int id);
     void gotoMark();
     void whenCurrentChanged(QTreeWidgetItem *item);
@@ -187,6 +208,9 @@ Q_SIGNALS:
     void stateChanged();
     void dataChanged();
     void needEditedDescription();
+    // Before a step of the undo history is made, undone or redone: the description being edited
+    // goes into the tree first, so that the step neither records nor takes it back.
+    void aboutToChangeTree();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -198,6 +222,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    friend class TreeUndo;
+    Undo::ViewState undoState() const;
+    void replayStep(Undo::Step &step, bool forward, bool restoreView = true);
+    void restoreViewState(const Undo::ViewState &state);
+    // Themes a replay took out of their lists, whose branches may now be out of the tree.
+    void forgetRemovedBranches(const std::vector<ColorListViewItem *> &taken);
     void resetTree();
     // Closes every open theme of the branch, top-down (before the branch leaves the view).
     void closeBranch(ColorListViewItem *theme);
@@ -240,4 +270,6 @@ private:
     int m_themeCount = 0;
     QPair<int, int> m_lastStatistics{0, 0};
     int m_busyDepth = 0;
+    TreeUndo *m_undo = nullptr;
+    bool m_replaying = false;
 };

@@ -4,6 +4,7 @@
 #include "editor/KeyTable.h"
 #include "tree/NameEditor.h"
 #include "tree/ScrollMath.h"
+#include "tree/TreeUndo.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,6 +31,7 @@ enum ViewCommand {
     ScrollUp,
     ScrollRight,
     ScrollDown,
+    Redo,
     OpenTheme,  // the toolkit's own Right when the theme is open already
     NotHandled, // left to the window's commands, not to the toolkit's cursor movement
 };
@@ -46,6 +48,7 @@ const Command commandSlots[] = {
         &LinkListView::menuMove_Right,    &LinkListView::menuMove_Down,
         &LinkListView::menuScroll_Left,   &LinkListView::menuScroll_Up,
         &LinkListView::menuScroll_Right,  &LinkListView::menuScroll_Down,
+        &LinkListView::menuRedo,
 };
 static_assert(std::size(commandSlots) == OpenTheme);
 
@@ -76,6 +79,8 @@ const KeyBinding viewKeys[] = {
         {AltModifier, Qt::Key_Up, 0, ScrollUp},
         {AltModifier, Qt::Key_Right, 0, ScrollRight},
         {AltModifier, Qt::Key_Down, 0, ScrollDown},
+        // Besides Ctrl+Shift+Z of the window's menu.
+        {ControlModifier, Qt::Key_Y, 0, Redo, "Redo (Повторить изменение дерева)"},
         {ControlModifier, 0, 0, NotHandled},
 };
 
@@ -217,6 +222,7 @@ void LinkListView::startRenaming(ColorListViewItem *theme, int cursorPosition, i
     if (!theme || theme == m_rootTheme)
         return;
     m_renameTarget = theme;
+    m_undo->renamingStarted(theme);
     m_nameEditor->setText(theme->name());
     m_nameEditor->setContextMenuPending(false);
 
@@ -264,6 +270,7 @@ void LinkListView::menuEditThemeName()
 void LinkListView::nameEditorAccepted(const QString &name)
 {
     if (ColorListViewItem *target = m_renameTarget) {
+        UndoStep step(this, QT_TR_NOOP("Rename"), target);
         if (target != m_rootTheme)
             Q_EMIT dataChanged();
         renameTheme(target, name);

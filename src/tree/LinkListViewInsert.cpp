@@ -61,6 +61,7 @@ ColorListViewItem *LinkListView::insertedTheme(ColorListViewItem *parent)
 
 void LinkListView::menuTreeInsert_Up()
 {
+    UndoStep step(this, QT_TR_NOOP("Insert Up"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
@@ -83,6 +84,7 @@ void LinkListView::menuTreeInsert_Up()
 
 void LinkListView::menuTreeInsert_Dn()
 {
+    UndoStep step(this, QT_TR_NOOP("Insert Down"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
@@ -100,6 +102,7 @@ void LinkListView::menuTreeInsert_Dn()
 
 void LinkListView::menuTreeInsert_Into()
 {
+    UndoStep step(this, QT_TR_NOOP("Insert Into"));
     ColorListViewItem *current = editableCurrent(false);
     if (!current)
         return;

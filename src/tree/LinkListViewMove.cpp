@@ -4,6 +4,7 @@
 
 void LinkListView::menuMove_Left()
 {
+    UndoStep step(this, QT_TR_NOOP("Move Left"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
@@ -45,6 +46,7 @@ void LinkListView::menuMove_Left()
 
 void LinkListView::menuMove_Right()
 {
+    UndoStep step(this, QT_TR_NOOP("Move Right"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
@@ -66,6 +68,7 @@ void LinkListView::menuMove_Right()
 
 void LinkListView::menuMove_Up()
 {
+    UndoStep step(this, QT_TR_NOOP("Move Up"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
@@ -82,6 +85,7 @@ void LinkListView::menuMove_Up()
 
 void LinkListView::menuMove_Down()
 {
+    UndoStep step(this, QT_TR_NOOP("Move Down"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
@@ -95,6 +99,7 @@ void LinkListView::menuMove_Down()
 
 void LinkListView::menuAllChildOut()
 {
+    UndoStep step(this, QT_TR_NOOP("All Children Out"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;

@@ -30,6 +30,7 @@ void LinkListView::menuCopy()
 
 void LinkListView::menuPaste()
 {
+    UndoStep step(this, QT_TR_NOOP("Paste"));
     ColorListViewItem *current = editableCurrent(false);
     if (!current)
         return;
@@ -72,6 +73,7 @@ ColorListViewItem *LinkListView::copyPasteTarget()
 
 void LinkListView::pmTreeInsert_Link()
 {
+    UndoStep step(this, QT_TR_NOOP("Paste Link"));
     ColorListViewItem *source = m_copySource;
     ColorListViewItem *current = copyPasteTarget();
     if (!current)
@@ -98,6 +100,7 @@ void LinkListView::pmTreeInsert_Link()
 
 void LinkListView::pmTreeInsert_Ordinar()
 {
+    UndoStep step(this, QT_TR_NOOP("Paste Copy"));
     ColorListViewItem *source = m_copySource;
     ColorListViewItem *current = copyPasteTarget();
     if (!current)
@@ -167,6 +170,7 @@ ColorListViewItem *LinkListView::deepCopy(ColorListViewItem *source)
 
 void LinkListView::menuDelete()
 {
+    UndoStep step(this, QT_TR_NOOP("Delete"));
     ColorListViewItem *current = editableCurrent();
     if (!current)
         return;

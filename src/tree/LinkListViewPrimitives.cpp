@@ -6,6 +6,7 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Messages.h"
+#include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
 #include <vector>
@@ -35,6 +36,7 @@ void LinkListView::renameTheme(ColorListViewItem *theme, const QString &name)
         dropReminderTheme();
     }
     Busy busy(this);
+    m_undo->textChanging(theme, true, theme->name(), newName);
     theme->setName(newName);
 }
 
@@ -42,6 +44,7 @@ void LinkListView::setDescription(ColorListViewItem *theme, const QString &text,
 {
     Busy busy(this);
     ColorListViewItem *target = resolve(theme);
+    m_undo->textChanging(target, false, target->description(), text);
     target->setDescription(text);
     if (stamp)
         stampDate(target);
@@ -58,7 +61,10 @@ void LinkListView::setSavedCursor(ColorListViewItem *theme, int line, int column
 void LinkListView::setThemeDate(ColorListViewItem *theme, const QDate &date)
 {
     Busy busy(this);
+    const int before = theme->columnValue(ColorListViewItem::DateSlot);
     theme->setDate(date);
+    m_undo->slotChanged(theme, ColorListViewItem::DateSlot, before,
+                        theme->columnValue(ColorListViewItem::DateSlot));
 }
 
 void LinkListView::stampDate(ColorListViewItem *theme)
@@ -71,7 +77,16 @@ void LinkListView::stampDate(ColorListViewItem *theme)
 void LinkListView::setSlotValue(ColorListViewItem *theme, int slot, int value)
 {
     Busy busy(this);
+    const int before = theme->columnValue(slot);
     theme->setColumnValue(slot, value);
+    m_undo->slotChanged(theme, slot, before, theme->columnValue(slot));
+}
+
+void LinkListView::setLinkId(ColorListViewItem *theme, int id)
+{
+    const int before = theme->linkId();
+    theme->setLinkId(id);
+    m_undo->slotChanged(theme, ColorListViewItem::LinkIdSlot, before, theme->linkId());
 }
 
 ColorListViewItem *LinkListView::createChild(ColorListViewItem *parent, const QString &name,
@@ -79,6 +94,8 @@ ColorListViewItem *LinkListView::createChild(ColorListViewItem *parent, const QS
 {
     ColorListViewItem *theme = newTheme(name, description, nullText);
     ++m_themeCount;
+    m_undo->themeCreated(theme);
+    m_undo->placing(theme, parent, 0, true);
     parent->insertChild(0, theme);
     return theme;
 }
@@ -87,6 +104,8 @@ ColorListViewItem *LinkListView::appendChild(ColorListViewItem *parent, const QS
 {
     ColorListViewItem *theme = newTheme(name, QString(), QString());
     ++m_themeCount;
+    m_undo->themeCreated(theme);
+    m_undo->placing(theme, parent, parent->childCount(), true);
     parent->addChild(theme);
     return theme;
 }
@@ -94,7 +113,9 @@ ColorListViewItem *LinkListView::appendChild(ColorListViewItem *parent, const QS
 ColorListViewItem *LinkListView::createDetachedTheme()
 {
     ++m_themeCount;
-    return newTheme(QString(), QString(), QString());
+    ColorListViewItem *theme = newTheme(QString(), QString(), QString());
+    m_undo->themeCreated(theme);
+    return theme;
 }
 
 void LinkListView::takeTheme(ColorListViewItem *theme)
@@ -104,14 +125,18 @@ void LinkListView::takeTheme(ColorListViewItem *theme)
         return;
     if (isAncestorOrSelf(theme, currentItem()))
         setCurrentItem(parent);
-    parent->takeChild(parent->indexOfChild(theme));
+    const int index = parent->indexOfChild(theme);
+    m_undo->placing(theme, parent, index, false);
+    parent->takeChild(index);
 }
 
 void LinkListView::insertTheme(ColorListViewItem *parent, int index, ColorListViewItem *theme)
 {
-    if (MY_ASSERT(!theme->parent() && index >= 0 && index <= parent->childCount(),
-                  QStringLiteral("insertTheme")))
-        parent->insertChild(index, theme);
+    if (!MY_ASSERT(!theme->parent() && index >= 0 && index <= parent->childCount(),
+                   QStringLiteral("insertTheme")))
+        return;
+    m_undo->placing(theme, parent, index, true);
+    parent->insertChild(index, theme);
 }
 
 void LinkListView::moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor,
@@ -121,7 +146,9 @@ void LinkListView::moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor
     if (!theme->parent() || !list || theme == anchor)
         return;
     takeTheme(theme);
-    list->insertChild(anchor ? list->indexOfChild(anchor) + 1 : 0, theme);
+    const int index = anchor ? list->indexOfChild(anchor) + 1 : 0;
+    m_undo->placing(theme, list, index, true);
+    list->insertChild(index, theme);
 }
 
 void LinkListView::moveChildrenAfter(ColorListViewItem *from, ColorListViewItem *anchor)
@@ -132,13 +159,16 @@ void LinkListView::moveChildrenAfter(ColorListViewItem *from, ColorListViewItem 
     QTreeWidgetItem *current = currentItem();
     if (current != from && isAncestorOrSelf(from, current))
         setCurrentItem(from);
+    const int index = list->indexOfChild(anchor) + 1;
+    m_undo->childrenMoving(from, list, index, from->childCount());
     const QList<QTreeWidgetItem *> children = from->takeChildren();
-    list->insertChildren(list->indexOfChild(anchor) + 1, children);
+    list->insertChildren(index, children);
 }
 
 void LinkListView::exchangeChildren(ColorListViewItem *first, ColorListViewItem *second)
 {
     Busy busy(this);
+    m_undo->exchanging(first, second);
     const QList<QTreeWidgetItem *> firstChildren = first->takeChildren();
     const QList<QTreeWidgetItem *> secondChildren = second->takeChildren();
     second->addChildren(firstChildren);
@@ -153,9 +183,11 @@ void LinkListView::detachBranch(ColorListViewItem *theme)
     // each theme leaves its link group before its children are visited (so that the group's
     // children come back under it first), and is forgotten after them.
     closeBranch(theme);
-    if (QTreeWidgetItem *parent = theme->parent())
-        parent->takeChild(parent->indexOfChild(theme));
-    else if (theme->treeWidget() == this)
+    if (QTreeWidgetItem *parent = theme->parent()) {
+        const int index = parent->indexOfChild(theme);
+        m_undo->placing(theme, parent, index, false);
+        parent->takeChild(index);
+    } else if (theme->treeWidget() == this)
         takeTopLevelItem(indexOfTopLevelItem(theme));
     struct Frame
     {
@@ -192,23 +224,25 @@ void LinkListView::destroyBranch(ColorListViewItem *theme)
 {
     if (!theme || !MY_ASSERT(!theme->parent() && !theme->treeWidget(), QStringLiteral("destroy")))
         return;
-    // Bottom-up, so that no theme is destroyed with children still under it, and without
-    // recursion, so that a very deep branch cannot exhaust the stack. Taking a theme's children
-    // only once they are all leaves keeps it linear in the size of the branch.
-    std::vector<std::pair<QTreeWidgetItem *, int>> frames{{theme, 0}};
-    while (!frames.empty()) {
-        auto &[item, next] = frames.back();
-        if (next < item->childCount()) {
-            QTreeWidgetItem *child = item->child(next++);
-            frames.push_back({child, 0});
-            continue;
-        }
-        m_themeCount -= item->childCount();
-        qDeleteAll(item->takeChildren());
-        frames.pop_back();
+    if (!m_undo->keepsRemoved()) {
+        m_themeCount -= destroyDetachedBranch(theme);
+        return;
     }
-    --m_themeCount;
-    delete theme;
+    // The undo history keeps the branch, and counts what it holds.
+    int themes = 1;
+    qint64 bytes = 0;
+    auto cost = [&](const ColorListViewItem *item) {
+        bytes += 320 + 2 * (item->name().size() + item->description().size());
+    };
+    cost(theme);
+    walkBranch(
+            theme, [](ColorListViewItem *item) -> QTreeWidgetItem * { return item; },
+            [&](ColorListViewItem *item, int, int) {
+                ++themes;
+                cost(item);
+            });
+    m_themeCount -= themes;
+    m_undo->keep(theme, bytes);
 }
 
 void LinkListView::deleteBranch(ColorListViewItem *theme)

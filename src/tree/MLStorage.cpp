@@ -85,6 +85,7 @@ ColorListViewItem *MLStorage::makeHolder(int id, ColorListViewItem *theme)
         Q_EMIT ownerChanged(current, theme);
         return current;
     }
+    changing(record->id);
     record->holderIndex = position;
     Q_EMIT ownerChanged(current, theme);
     return theme;
@@ -109,12 +110,15 @@ int MLStorage::insert(ColorListViewItem *theme, int id)
 {
     if (!MY_ASSERT(theme != nullptr, QStringLiteral("MLS001")))
         return 0;
+    if (id == 0)
+        id = freeId();
+    changing(std::abs(id));
     if (id < 0) {
         recordCreated(-id).links.append(theme);
         Q_EMIT linkInserted(theme);
         return id;
     }
-    Record &record = recordCreated(id == 0 ? freeId() : id);
+    Record &record = recordCreated(id);
     if (record.mark)
         return 0;
     record.mark = theme;
@@ -128,6 +132,7 @@ void MLStorage::remove(int id, ColorListViewItem *theme)
     const auto it = m_records.find(std::abs(id));
     if (it == m_records.end())
         return;
+    changing(it->first);
     if (id < 0)
         removeLink(it->second, theme);
     else
@@ -210,6 +215,7 @@ bool MLStorage::returnChildrenToMarks()
 
 void MLStorage::validate()
 {
+    changing(0);
     std::vector<Record> chain;
     chain.reserve(m_records.size());
     for (auto &entry : m_records)
@@ -265,6 +271,8 @@ void MLStorage::merge(MLStorage &other)
     }
     if (other.m_records.empty())
         return;
+    changing(0);
+    other.changing(0);
     std::vector<Record> chain;
     chain.reserve(m_records.size() + other.m_records.size());
     for (auto &entry : m_records)
@@ -279,12 +287,15 @@ void MLStorage::transfer(MLStorage &target)
 {
     if (&target == this)
         return;
+    changing(0);
+    target.changing(0);
     target.m_records = std::exchange(m_records, {});
     target.m_arrayCount = std::exchange(m_arrayCount, 0);
 }
 
 void MLStorage::reset()
 {
+    changing(0);
     m_records.clear();
     m_arrayCount = 0;
 }
@@ -311,4 +322,24 @@ QList<ColorListViewItem *> MLStorage::linksOf(int id) const
 {
     const auto it = m_records.find(std::abs(id));
     return it == m_records.end() ? QList<ColorListViewItem *>() : it->second.links;
+}
+
+std::optional<MLStorage::Record> MLStorage::recordState(int id) const
+{
+    const auto it = m_records.find(id);
+    return it == m_records.end() ? std::nullopt : std::optional<Record>(it->second);
+}
+
+void MLStorage::restoreRecord(int id, const std::optional<Record> &record)
+{
+    if (record)
+        m_records[id] = *record;
+    else
+        m_records.erase(id);
+}
+
+void MLStorage::restoreState(const State &state)
+{
+    m_records = state.records;
+    m_arrayCount = state.arrayCount;
 }

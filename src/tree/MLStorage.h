@@ -3,7 +3,9 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class ColorListViewItem;
@@ -60,6 +62,19 @@ public:
     // The link themes of a group, in insertion order (empty for an unknown id).
     QList<ColorListViewItem *> linksOf(int id) const;
 
+    // For undo: the hook runs before a record changes (id 0: before all of them may change), and
+    // the states put back do so without a signal (the tree's side is put back by its own).
+    struct State
+    {
+        std::map<int, Record> records;
+        int arrayCount = 0;
+    };
+    void setChangeHook(std::function<void(int id)> hook) { m_changeHook = std::move(hook); }
+    std::optional<Record> recordState(int id) const;
+    void restoreRecord(int id, const std::optional<Record> &record);
+    State state() const { return {m_records, m_arrayCount}; }
+    void restoreState(const State &state);
+
 Q_SIGNALS:
     void ownerChanged(ColorListViewItem *oldHolder, ColorListViewItem *newHolder);
     void idChanged(ColorListViewItem *theme, int id);
@@ -76,7 +91,13 @@ private:
     void removeMark(Record &record, ColorListViewItem *theme);
     void deleteRecord(Record &record, ColorListViewItem *theme);
     void renumber(std::vector<Record> chain);
+    void changing(int id)
+    {
+        if (m_changeHook)
+            m_changeHook(id);
+    }
 
     Records m_records;
     int m_arrayCount = 0;
+    std::function<void(int)> m_changeHook;
 };

@@ -32,3 +32,24 @@ bool resolvedClimbMeets(LinkListView &view, ColorListViewItem *start,
     }
     return false;
 }
+
+int destroyDetachedBranch(QTreeWidgetItem *top)
+{
+    // Taking a theme's children only once they are all leaves keeps it linear in the size of
+    // the branch.
+    int destroyed = 1;
+    std::vector<std::pair<QTreeWidgetItem *, int>> frames{{top, 0}};
+    while (!frames.empty()) {
+        auto &[item, next] = frames.back();
+        if (next < item->childCount()) {
+            QTreeWidgetItem *child = item->child(next++);
+            frames.push_back({child, 0});
+            continue;
+        }
+        destroyed += item->childCount();
+        qDeleteAll(item->takeChildren());
+        frames.pop_back();
+    }
+    delete top;
+    return destroyed;
+}

@@ -29,6 +29,11 @@ QTreeWidgetItem *heldChildren(LinkListView &view, ColorListViewItem *theme);
 bool resolvedClimbMeets(LinkListView &view, ColorListViewItem *start,
                         const ColorListViewItem *target);
 
+// Destroys a branch that is in no tree any more, bottom-up and without recursion, so that no
+// theme is destroyed with children still under it and a very deep branch cannot exhaust the
+// stack; the number of items destroyed.
+int destroyDetachedBranch(QTreeWidgetItem *top);
+
 // Walks below `top` in preorder without recursion, so that a tree millions of levels deep cannot
 // exhaust the stack. `childrenOf(theme)` names the item whose children stand for the theme's
 // subthemes (the holder of its link group), or null when the walk must not enter the theme.

@@ -142,8 +142,40 @@ private Q_SLOTS:
         LinkListView *tree = window->tree();
         tree->setFocus();
         QTRY_VERIFY(window->actionState() & Brambleweb::TreeHasFocus);
+        auto action = [window](const char *name) {
+            for (QAction *action : window->treeActions())
+                if (action->objectName() == QLatin1String(name))
+                    return action;
+            return static_cast<QAction *>(nullptr);
+        };
+        // Undo and redo only when there is a step to take back or make again.
         for (QAction *action : window->treeActions())
-            QVERIFY(action->isEnabled());
+            QCOMPARE(action->isEnabled(), !action->objectName().endsWith("do"));
+
+        // Ctrl+Z in the tree takes back its last change, and not the description typed before
+        // it; in the description it is the editor's own.
+        ColorListViewItem *renamed = find(tree, "Renaming");
+        tree->setCurrentItem(renamed);
+        typeInto(window, "typed ");
+        tree->setFocus();
+        QTRY_VERIFY(action("undo")->text() == "&Undo"); // the tree has the focus again
+        QTest::keyClick(tree, Qt::Key_Delete);
+        QVERIFY(!find(tree, "Renaming"));
+        QCOMPARE(action("undo")->text(), QString("&Undo Delete"));
+        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(find(tree, "Renaming"), renamed);
+        QCOMPARE(tree->currentTheme(), renamed);
+        QVERIFY(window->editor()->text().startsWith("typed "));
+        QVERIFY(!action("undo")->isEnabled());
+        QCOMPARE(action("redo")->text(), QString("&Redo Delete"));
+        const QString text = window->editor()->text();
+        typeInto(window, "x");
+        QTRY_VERIFY(!action("redo")->isEnabled());
+        QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window->editor()->text(), text);
+        QCOMPARE(find(tree, "Renaming"), renamed);
+        tree->setFocus();
+        QTRY_VERIFY(action("redo")->isEnabled());
 
         tree->setCurrentItem(find(tree, "Renaming"));
         QTest::keyClick(tree, Qt::Key_Return);
@@ -169,14 +201,14 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(tree->isRenaming());
         QVERIFY(window->actionState() & Brambleweb::RenamingTheme);
-        QVERIFY(!window->treeActions().first()->isEnabled());
+        QVERIFY(!action("delete")->isEnabled());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!(window->actionState() & Brambleweb::RenamingTheme));
 
         // Location mode: the arrows move the window, Escape ends the mode.
         window->menuLocation();
         QVERIFY(window->isLocationMode());
-        QVERIFY(!window->treeActions().first()->isEnabled());
+        QVERIFY(!action("delete")->isEnabled());
         const QSize size = window->size();
         QTest::keyClick(tree, Qt::Key_Right, Qt::AltModifier);
         QTest::keyClick(tree, Qt::Key_Plus, Qt::KeypadModifier);
@@ -190,7 +222,7 @@ private Q_SLOTS:
         QCOMPARE(window->pos(), position + QPoint(16, 12));
         QTest::keyClick(tree, Qt::Key_Escape);
         QVERIFY(!window->isLocationMode());
-        QVERIFY(window->treeActions().first()->isEnabled());
+        QVERIFY(action("delete")->isEnabled());
 
         // A click anywhere in the tree or the description ends the mode.
         for (QAbstractScrollArea *area : {static_cast<QAbstractScrollArea *>(tree),

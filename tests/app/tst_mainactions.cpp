@@ -115,6 +115,9 @@ private Q_SLOTS:
             "&Edit|&Replace|Заменить|Ctrl+H|replace|window menuReplace()",
             "&Edit|Replace next|Заменить и найти следующее|F4|replacenext|window menuReplaceNext()",
             "&Edit|Replace &all|Заменить все|Ctrl+F4|replaceall|window menuReplaceAll()",
+            "&Tree|&Undo|Отменить изменение дерева|Ctrl+Z|undo|tree menuUndo()",
+            "&Tree|&Redo|Повторить изменение дерева|Ctrl+Shift+Z|redo|tree menuRedo()",
+            "&Tree|-",
             "&Tree|&Delete|Удалить тему|Del|delete|tree menuDelete()",
             "&Tree|&Edit Name|Редактировать имя темы|F2|editname|tree menuEditThemeName()",
             "&Tree|&All child up|Перенести все подтемы наружу|Ctrl+Alt+U|allchildout|tree menuAllChildOut()",
@@ -143,7 +146,7 @@ private Q_SLOTS:
             "&Help|&Keys|Помощь по клавишам|F1|keys|window menuKeyHelp()",
         };
         const QStringList treeEditing = {
-            "delete", "editname", "cut", "copy", "paste", "moveleft", "moveright", "moveup",
+            "undo", "redo", "delete", "editname", "cut", "copy", "paste", "moveleft", "moveright", "moveup",
             "movedown", "scrollleft", "scrollright", "scrollup", "scrolldown", "insertinto",
             "insertup", "insertdown"};
         const QStringList expectedBars = {
@@ -156,6 +159,8 @@ private Q_SLOTS:
             "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|tree nextThemeInTime()",
             "Edit|Edit (Правка)|find|Find (Найти) - Ctrl+F|window menuFind()",
             "Edit|Edit (Правка)|replace|Replace (Заменить) - Ctrl+H|window menuReplace()",
+            "Edit|Edit (Правка)|undo|Undo (Отменить изменение дерева) - Ctrl+Z|tree menuUndo()",
+            "Edit|Edit (Правка)|redo|Redo (Повторить изменение дерева) - Ctrl+Shift+Z|tree menuRedo()",
         };
         // clang-format on
         QStringList menus;

@@ -9,6 +9,7 @@
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
+#include "tree/TreeUndo.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -157,6 +158,7 @@ private Q_SLOTS:
         QFETCH(QString, actions);
         ScriptedMessages boxes;
         load(tree);
+        const QString read = treeText();
         const QStringList at = start.split(' ');
         startAt(at[0], at[1].toInt(), at[2].toInt(), at.size() > 3);
         QStringList seen;
@@ -177,8 +179,19 @@ private Q_SLOTS:
         QFETCH(QString, outcomes);
         QCOMPARE(seen.join(' '), outcomes);
         QFETCH(QString, result);
-        if (!result.isEmpty())
-            QCOMPARE(treeText(), result);
+        if (result.isEmpty())
+            return;
+        QCOMPARE(treeText(), result);
+        // Undone, every replace (a replace-all as one step) gives back the tree as read.
+        m_tree->setFocus();
+        const int replaces = actions.count('3') > 1 ? 1 : 0;
+        QCOMPARE(m_tree->undoHistory().count(), replaces + int(actions.count('4')));
+        while (m_tree->undoHistory().canUndo())
+            m_tree->menuUndo();
+        QCOMPARE(treeText(), read);
+        while (m_tree->undoHistory().canRedo())
+            m_tree->menuRedo();
+        QCOMPARE(treeText(), result);
     }
 
     void windowCommands()

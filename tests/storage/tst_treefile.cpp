@@ -4,6 +4,7 @@
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
+#include "tree/TreeUndo.h"
 
 #include <QDir>
 #include <QFile>
@@ -154,12 +155,26 @@ private Q_SLOTS:
         LinkListView view;
         QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", 0, nullptr));
         view.setCurrentItem(find(view, "Plans"));
+        const QByteArray before = saveToBytes(view, 0);
+        QVERIFY(!view.undoHistory().canUndo()); // a tree read starts a fresh history
         QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", LOAD_INSERT, nullptr));
         QCOMPARE(view.storage().ids(), (QList<int>{1, 2}));
         const QList<QTreeWidgetItem *> marks =
                 view.findItems("Mark", Qt::MatchExactly | Qt::MatchRecursive);
         QCOMPARE(marks.size(), 2);
         QCOMPARE(shown.count(), 0);
+
+        // The insert is one step of the undo history, groups renumbered included.
+        const QByteArray after = saveToBytes(view, 0);
+        QCOMPARE(view.undoHistory().undoText(), QString("Insert File"));
+        view.menuUndo();
+        QCOMPARE(saveToBytes(view, 0), before);
+        QCOMPARE(view.currentTheme(), find(view, "Plans"));
+        view.menuRedo();
+        QCOMPARE(saveToBytes(view, 0), after);
+        QVERIFY(view.undoHistory().canUndo());
+        QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", 0, nullptr));
+        QVERIFY(!view.undoHistory().canUndo());
     }
 
     void fileWithoutHeadersBecomesTheTargetsDescription()

@@ -1,12 +1,14 @@
 #include "TreeOutline.h"
 
 #include "tree/LinkListView.h"
+#include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
 #include <QRegularExpression>
 
 void buildOutline(LinkListView &view, const QString &outline)
 {
+    TreeUndo::Pause built(view.undoHistory()); // as a tree read from a file, no step to undo
     QList<ColorListViewItem *> parents{view.rootTheme()};
     ColorListViewItem *last = nullptr;
     QList<ColorListViewItem *> members; // marks first, then links, each in outline order

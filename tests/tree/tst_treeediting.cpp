@@ -4,10 +4,14 @@
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
+#include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
 #include <QMenu>
+#include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTreeWidgetItemIterator>
 
 // Every editing command on trees with link groups, through the view's keys where it has one.
 // A row's script is a list of steps: a key ("Ctrl+Up") or a slot without a key, optionally
@@ -129,6 +133,15 @@ private Q_SLOTS:
         row("delete a mark whose link has themes of its own", "M+1,L-1(_,y)", "Del@M", "L(y)", "L",
             "txsd");
         row("delete a mark below its link", "L-1(_,M+1(x))", "Right@L Del@M", "L", "L", "ctxxsd");
+        row("rename", "P(A,B)", "menuEditThemeName@B =Z", "P(A,BZ)", "BZ", "esde");
+        row("rename a mark", "M+1(x),L-1(_)", "menuEditThemeName@M =Z", "MZ+1(x),L-1(_)", "MZ",
+            "esde");
+        row("left, a mark held by its link", "P(M+1(_)),L-1(x)", "Ctrl+Left@M", "P,M+1(_),L-1(x)",
+            "P", "tsd");
+        row("left, a holder", "P(L-1(x),y),M+1(_)", "Ctrl+Left@L", "L-1(x),P(y),M+1(_)", "y",
+            "tsd");
+        row("paste a link, delete it, undo twice", "A(x),B",
+            "Ctrl+Ins@A pmTreeInsert_Link@B Right Down Del", "A(x),B", "B[for copy - A]", "dttxsd");
         row("delete the cut theme", "A(x),B", "Shift+Del@x Del@A", "B", "B", "stxxsd");
     }
     void commands()
@@ -159,14 +172,29 @@ private Q_SLOTS:
         connect(&view, &LinkListView::itemWillRemoved, [&] { record('x'); });
         connect(&view, &LinkListView::changeThemeNameEditState, [&] { record('e'); });
         connect(view.pasteKindMenu(), &QMenu::aboutToShow, [&] { record('m'); });
+        // The tree as saved, shown and current before and after each step of the undo history.
+        auto snapshot = [&] {
+            return QStringList{saveToBytes(view, 0), outlineOf(view), view.statusText()};
+        };
+        QList<QPair<QStringList, QStringList>> steps;
+        QStringList before;
+        bool opened = false;
         for (const QString &step : script.split(' ')) {
             const QString command = step.section('@', 0, 0);
             if (step.contains('@'))
                 view.setCurrentItem(themeNamed(view, step.section('@', 1)));
+            const int done = view.undoHistory().index();
+            if (!view.isRenaming()) // a name given in the editor belongs to the step that opened it
+                before = snapshot();
             recording = true;
             run(view, command);
             recording = false;
             view.pasteKindMenu()->hide();
+            if (view.undoHistory().index() != done || (!view.isRenaming() && opened)) {
+                opened = view.isRenaming();
+                if (!opened)
+                    steps.append({before, snapshot()});
+            }
         }
         QTEST(outlineOf(view), "result");
         QTEST(view.statusText(), "status");
@@ -175,23 +203,114 @@ private Q_SLOTS:
 
         // The theme count, icons as the ids say, and a tree that saves and reads back to the
         // same bytes.
-        int items = 1;
-        walkBranch(
-                view.rootTheme(), [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; },
-                [&](ColorListViewItem *t, int, int) {
-                    ++items;
-                    QCOMPARE(t->icon(0).isNull(), t->linkId() == 0);
-                });
-        QCOMPARE(view.themeCount(), items);
+        QCOMPARE(view.themeCount(), countThemes(view));
         const QByteArray bytes = saveToBytes(view, 0);
         LinkListView again;
         QVERIFY(loadBytes(again, bytes));
         QCOMPARE(saveToBytes(again, 0), bytes);
         QCOMPARE(log.count('?'), 0);
+
+        // Each step undone gives back the tree before it, and redone the tree after it.
+        QCOMPARE(view.undoHistory().index(), steps.size());
+        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+            view.menuUndo();
+            QCOMPARE(snapshot(), it->first);
+        }
+        QVERIFY(!view.undoHistory().canUndo());
+        for (const auto &step : std::as_const(steps)) {
+            view.menuRedo();
+            QCOMPARE(snapshot(), step.second);
+        }
+        QVERIFY(view.isStable());
+        Messages::setResponder({});
+    }
+
+    // Random commands on random themes with undo and redo between them: after each, the tree
+    // saves to the bytes it had at that point of its history, also once a small memory cap has
+    // dropped the oldest steps.
+    void randomHistory()
+    {
+        Messages::setResponder([](const Messages::Box &) { return Messages::Answer::Ok; });
+        LinkListView view;
+        view.resize(300, 300);
+        view.show();
+        buildOutline(view, "A(x,M+1(y,z),B(L-1(_),C)),D(K-1(_),E(F,G)),H,N+2(_),O-2(q)");
+        const QStringList commands{"Shift+Up =n",
+                                   "Shift+Down =",
+                                   "Shift+Right =i",
+                                   "Ctrl+Left",
+                                   "Ctrl+Right =r",
+                                   "Ctrl+Up",
+                                   "Ctrl+Down",
+                                   "menuAllChildOut",
+                                   "Shift+Del",
+                                   "Ctrl+Ins",
+                                   "Shift+Ins",
+                                   "pmTreeInsert_Link",
+                                   "pmTreeInsert_Ordinar",
+                                   "Del",
+                                   "Right",
+                                   "menuEditThemeName =e"};
+        QRandomGenerator random(20);
+        QList<QByteArray> history{saveToBytes(view, 0)};
+        qsizetype dropped = 0;
+        TreeUndo &undo = view.undoHistory();
+        for (int round = 0; round < 3000; ++round) {
+            if (round == 1500)
+                undo.setByteLimit(20000);
+            int choice = random.bounded(int(commands.size()) + 6);
+            if (view.themeCount() > 80 && choice < commands.size()) // copies grow the tree
+                choice = int(commands.indexOf("Del"));
+            const int done = undo.index();
+            if (choice >= commands.size()) {
+                if (choice % 2)
+                    view.menuUndo();
+                else
+                    view.menuRedo();
+            } else {
+                QSignalSpy recorded(&undo, &TreeUndo::changed);
+                QList<QTreeWidgetItem *> items;
+                for (QTreeWidgetItemIterator it(&view); *it; ++it)
+                    items.append(*it);
+                view.setCurrentItem(items[random.bounded(int(items.size()))]);
+                for (const QString &command : commands[choice].split(' '))
+                    if (!command.startsWith('=') || view.isRenaming())
+                        run(view, command);
+                view.pasteKindMenu()->hide();
+                if (recorded.count() > 0) {
+                    history.resize(dropped + done + 1);
+                    history.append(saveToBytes(view, 0));
+                    dropped = history.size() - 1 - undo.index();
+                }
+            }
+            QVERIFY(!view.isRenaming());
+            QVERIFY2(saveToBytes(view, 0) == history[dropped + undo.index()],
+                     qPrintable(QString("round %1: %2").arg(round).arg(commands.value(choice))));
+            if (round % 100 == 0) {
+                QVERIFY(view.isStable());
+                QCOMPARE(view.themeCount(), countThemes(view));
+            }
+        }
+        QVERIFY(dropped > 0);
+        QVERIFY(undo.heldBytes() <= 20000 || undo.count() == 1);
         Messages::setResponder({});
     }
 
 private:
+    // The themes of the tree, the root included; each shows the icon its link id asks for.
+    static int countThemes(LinkListView &view)
+    {
+        int items = 1;
+        walkBranch(
+                view.rootTheme(), [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; },
+                [&](ColorListViewItem *t, int, int) {
+                    ++items;
+                    if (t->icon(0).isNull() != (t->linkId() == 0))
+                        items = -1000000;
+                });
+        return items;
+    }
+
     static void run(LinkListView &view, const QString &command)
     {
         if (command == ".") {
