@@ -2,11 +2,13 @@
 // 100,000 siblings, cut and paste of one of them into another, and Delete and paste as an ordinary
 // copy of branches of 10,000, 20,000 and 40,000 themes with links and marks (so that the growth
 // shows), beside the toolkit's own layout of the shown rows, which every change of rows under
-// an open theme costs. Usage: bench_treeediting [siblings [branch sizes...]]
+// an open theme costs; and the undo and redo of those, with the memory a step holds.
+// Usage: bench_treeediting [siblings [branch sizes...]]
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "tree/LinkListView.h"
+#include "tree/TreeUndo.h"
 
 #include <QApplication>
 
@@ -78,6 +80,8 @@ int main(int argc, char **argv)
 
     std::unique_ptr<LinkListView> view = shownView();
     addSiblings(*view, view->rootTheme(), siblings);
+    TreeUndo &history = view->undoHistory();
+    history.clear(); // as a tree read from a file
     ColorListViewItem *root = view->rootTheme();
     ColorListViewItem *moved = root->childTheme(siblings / 2);
     view->setCurrentItem(moved);
@@ -91,6 +95,12 @@ int main(int argc, char **argv)
     std::printf("the toolkit's layout of the shown rows, alone %8.3f ms\n", layoutMs);
     std::printf("Move Up                     %8.3f ms\n", upMs);
     std::printf("Move Down                   %8.3f ms\n", downMs);
+    const qint64 moveBytes = history.heldBytes() / history.count();
+    const double undoMoveMs = bestMilliseconds(runs, [&] { view->menuUndo(); });
+    const double redoMoveMs = bestMilliseconds(runs, [&] { view->menuRedo(); });
+    sound = sound && root->indexOfChild(moved) == siblings / 2 && history.index() == 2 * runs;
+    std::printf("Undo of a move %8.3f ms, redo %8.3f ms, %lld bytes held per step\n", undoMoveMs,
+                redoMoveMs, static_cast<long long>(moveBytes));
 
     int pasted = 0;
     const double cutPasteMs = bestMilliseconds(
@@ -116,12 +126,24 @@ int main(int argc, char **argv)
         auto branchCurrent = [&] {
             branchView = shownView();
             ColorListViewItem *top = addBranch(*branchView, size);
+            branchView->undoHistory().clear();
             before = branchView->themeCount();
             branchView->setCurrentItem(top);
         };
         const double deleteMs =
                 bestMilliseconds(runs, branchCurrent, [&] { branchView->menuDelete(); });
         sound = sound && branchView->themeCount() < before - size + 100;
+        const double undoDeleteMs = bestMilliseconds(
+                runs,
+                [&] {
+                    if (!branchView->undoHistory().canUndo())
+                        branchView->menuDelete();
+                },
+                [&] { branchView->menuUndo(); });
+        const qint64 deleteBytes = branchView->undoHistory().heldBytes();
+        sound = sound && branchView->themeCount() == before;
+        const double redoDeleteMs = bestMilliseconds(
+                runs, [&] { branchView->menuUndo(); }, [&] { branchView->menuRedo(); });
         const double copyMs = bestMilliseconds(
                 runs,
                 [&] {
@@ -133,6 +155,8 @@ int main(int argc, char **argv)
         sound = sound && branchView->themeCount() > before + size - 100 && branchView->isStable();
         std::printf("branch of %5d themes: Delete %8.1f ms, paste as a copy %8.1f ms\n", size,
                     deleteMs, copyMs);
+        std::printf("                       undo of Delete %8.1f ms, redo %8.1f ms, %lld KB held\n",
+                    undoDeleteMs, redoDeleteMs, static_cast<long long>(deleteBytes >> 10));
     }
 
     if (boxes)
