@@ -8,8 +8,11 @@
 #include <QPair>
 #include <QTreeWidget>
 
+#include <span>
+
 class ColumnWidthTracker;
 class NameEditor;
+struct KeyBinding;
 class QMenu;
 
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
@@ -23,6 +26,9 @@ public:
 
     explicit LinkListView(QWidget *parent = nullptr, const char *name = "mainTree");
     ~LinkListView() override;
+
+    // The view's own keys, for the key list.
+    static std::span<const KeyBinding> keyBindings();
 
     // Raises the busy depth for its lifetime.
     class Busy
@@ -193,6 +199,8 @@ protected:
 
 private:
     void resetTree();
+    // Closes every open theme of the branch, top-down (before the branch leaves the view).
+    void closeBranch(ColorListViewItem *theme);
     void buildMenus();
     void refuse();
     // The current theme when a command may act on it (not a null item, and with `belowRoot` not
