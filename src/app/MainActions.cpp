@@ -57,6 +57,7 @@ const Action actionTable[] = {
     {"&Edit", "Replace &all", "Заменить все", CTRL | Qt::Key_F4, "replaceall", Window, "menuReplaceAll()", 0},
 
     {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
+    {"&Tree", "&Generate tree", "Создать ветвь из описания темы", CTRL | ALT | Qt::Key_G, "generatetree", Window, "menuGenerateTree()", 0},
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
     {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
     separator("&Tree"),
@@ -71,6 +72,7 @@ const Action actionTable[] = {
     {"&Tree", "Insert Up", "Вставить новую тему выше текущей", SHIFT | Qt::Key_Up, "insertup", Tree, "menuTreeInsert_Up()", TreeEditing},
     {"&Tree", "Insert Dn", "Вставить новую тему ниже текущей", SHIFT | Qt::Key_Down, "insertdown", Tree, "menuTreeInsert_Dn()", TreeEditing},
 
+    {"&Windows", "&Removal", "Выноска", QKeyCombination(Qt::Key_F9), "removal", Window, "menuRemoval()", 0},
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},
 

@@ -30,7 +30,8 @@ open_and_edit()
 # expect_saved_edit SIGNAL WORD [ORIGINAL DOCUMENT]: the process ended with status 128 + SIGNAL
 # (1 for SIGNAL 0: the lost display); the document is unchanged, its error-save and autosave
 # files are all that came beside it (besides an unfinished autosave's temporary file), and the
-# error-save file is a canonical tree holding exactly the original plus WORD.
+# error-save file is a canonical tree holding exactly the original plus WORD (and, after it,
+# the records of the detached windows).
 expect_saved_edit()
 {
     local signal=$1 word=$2 original=${3:-$SAMPLE} document=${4:-sample.brw}
@@ -43,7 +44,8 @@ expect_saved_edit()
     readback "${document}1"
     cmp -s "${document}1" "${document}1.readback" || fail "the error-save file is not canonical"
     grep -q "$word" "${document}1" || fail "the error-save file lacks the unsaved edit"
-    cmp -s "$original" <(without_word "${document}1" "$word") ||
+    LC_ALL=C sed '/^<!--1\[[0-9.]*\]-->Removal\r$/,$d' "${document}1" >"$WORK/tree"
+    cmp -s "$original" <(without_word "$WORK/tree" "$word") ||
         fail "apart from the edit, the error-save file differs from the document"
 }
 
@@ -71,6 +73,12 @@ cd "$DOCS" || exit 2
 for signal in SEGV ABRT BUS TERM HUP INT; do
     word="e2e${signal,,}word"
     open_and_edit "$word"
+    if [ "$signal" = SEGV ]; then # a detached window, its text changed too
+        keys "$window" F9
+        detached=$(wait_window "1  -|") || exit 1
+        type_text "$detached" e2edetachedword
+        wait_title "$detached" "1  * -|"
+    fi
     kill -s "$signal" "$BRW_PID"
     case $signal in
     TERM | HUP | INT)
@@ -80,6 +88,8 @@ for signal in SEGV ABRT BUS TERM HUP INT; do
     *)
         step "SIG$signal with an unsaved edit: the journal"
         expect_journal "$(kill -l "$signal")" "$word"
+        [ "$signal" != SEGV ] || LC_ALL=C sed -n '/-->Removal\r$/,$p' sample.brw1 |
+            grep -q "e2edetachedword$word" || fail "the error-save file lacks the detached text"
         ;;
     esac
 done
