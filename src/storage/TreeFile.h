@@ -29,9 +29,9 @@ struct SaveReport
     QString firstThemeReplaced; // the name of the first theme that had such a character
 };
 
-// Writes the tree (or the current branch) into an open file (or a buffer). Returns 1 when all was written, 0
-// when the tree never became stable within 10 s (nothing written), and minus the error count
-// (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
+// Writes the tree (or the current branch) into an open file or buffer. Returns 1 when all was
+// written, 0 when the tree never became stable within 10 s (nothing written), and minus the
+// error count (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
 int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
              SaveReport *report = nullptr);
 
