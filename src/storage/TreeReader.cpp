@@ -220,7 +220,7 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     TreeReader reader(view, std::move(source), steps);
     reader.read(target, holder ? holder.get() : target);
     if (holder)
-        target->addChildren(holder->takeChildren());
+        view.exchangeChildren(target, holder.get());
 
     if (reader.renamedReminder())
         Messages::warning(&view, Messages::warningCaption(),
