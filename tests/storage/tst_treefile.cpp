@@ -51,13 +51,20 @@ private Q_SLOTS:
             QTest::newRow(name) << QString(name) << flags << outline << boxes;
         };
         row("empty_root.brw", 0, "", none);
-        row("basic.brw", 0, "?", none);
-        row("lf_only.brw", 0, "?", none);
-        row("grammar.brw", 0, "?", none);
-        row("broken_links.brw", 0, "?", {"Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"});
-        row("two_reminders.brw", 0, "?", {reminders});
+        row("basic.brw", 0,
+            "Plans(Сегодня,Empty description),Ends with a line feed,Mark+1(Under the mark),"
+            "Link to mark-1(_)",
+            none);
+        row("lf_only.brw", 0, "a(b)", none);
+        row("grammar.brw", 0,
+            "one(jumped to two(three beside),four under one,dots and slashes),zero reads as one,"
+            "date before mark+1,link without number,impossible date,no date part-1(_)",
+            none);
+        row("broken_links.brw", 0, "orphan link,lonely mark",
+            {"Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"});
+        row("two_reminders.brw", 0, "__reminder,~__reminder", {reminders});
         row("no_headers.brw", 0, "", none);
-        row("structure.brw", SAVE_STRUCTURE, "?", none);
+        row("structure.brw", SAVE_STRUCTURE, "a(b),c", none);
     }
     void referenceFiles()
     {
@@ -98,18 +105,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("inserted");
         QTest::addColumn<QString>("outline");
         QTest::addColumn<int>("boxes");
-        QTest::newRow("renamed reminders") << "two_reminders.brw"
-                                           << "/"
-                                           << "two_reminders.brw"
-                                           << "?" << 2;
-        QTest::newRow("groups kept and renumbered") << "basic.brw"
-                                                    << "Plans"
-                                                    << "basic.brw"
-                                                    << "?" << 0;
+        QTest::newRow("renamed reminders")
+                << "two_reminders.brw"
+                << "/"
+                << "two_reminders.brw"
+                << "two_reminders.brw(~__reminder,~__reminder),__reminder,~__reminder" << 2;
+        QTest::newRow("groups kept and renumbered")
+                << "basic.brw"
+                << "Plans"
+                << "basic.brw"
+                << "Plans(basic.brw(Plans(Сегодня,Empty description),Ends with a line feed,"
+                   "Mark+2(Under the mark),Link to mark-2(_)),Сегодня,Empty description),"
+                   "Ends with a line feed,Mark+1(Under the mark),Link to mark-1(_)"
+                << 0;
         QTest::newRow("no headers: the description") << "empty_root.brw"
                                                      << "/"
                                                      << "no_headers.brw"
-                                                     << "?" << 0;
+                                                     << "no_headers.brw" << 0;
     }
     void insert()
     {
@@ -153,9 +165,13 @@ private Q_SLOTS:
                  branch | SAVE_STRIP_HIDDEN,
                  "branch text\r\n<!--1[01.01.2001]-->Link\r\n\r\n<!--1[01.01.2001]-->Same "
                  "date\r\n\r\n<!--2[02.01.2001]-->Other date\r\n\r\n"},
-                {"mark inside the branch", outside, "/", branch, "?"},
+                {"mark inside the branch", outside, "/", branch,
+                 "\r\n<!--1mark1[01.01.2001]-->Mark\r\nmark text\r\n<!--1[01.01.2001]-->Branch\r\n"
+                 "branch <hidden>secret</hidden>text\r\n<!--2link1[|]-->Link\r\n\r\n"
+                 "<!--2[|]-->Same date\r\n\r\n<!--3[02.01.2001]-->Other date\r\n\r\n"},
                 // The climb from the mark through its link back to the mark must end.
-                {"mark below its own link", below, "/", branch, "?"},
+                {"mark below its own link", below, "/", branch,
+                 "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n<!--2mark1[|]-->M\r\n\r\n"},
                 // A theme that a hand-made file put under a link stays there.
                 {"theme under a link stays", below, "/", 0, below},
                 {"a link's held children are written under the mark", holder, "L", 0, holder},
