@@ -2,10 +2,13 @@
 
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
+#include "app/OutsideThemeDialog.h"
+#include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "storage/BranchGeneration.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -46,6 +49,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                            &Brambleweb::returnDescriptionToTree));
     CONNECT_ASSERT(connect(m_mainTree, &LinkListView::themeChanged, this,
                            &Brambleweb::changeMainEditBoxText));
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::itemWillRemoved, this,
+                           &Brambleweb::beforeDeletingTheme));
     CONNECT_ASSERT(connect(m_mainTree, &LinkListView::changeThemeNameEditState, this,
                            &Brambleweb::themeNameEditStateChanged));
     CONNECT_ASSERT(connect(m_mainEditBox, &CorrectedTextEdit::textChangedTRUE, this,
@@ -54,6 +59,11 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
             connect(m_mainTree, &LinkListView::dataChanged, this, &Brambleweb::treeDataChanged));
     CONNECT_ASSERT(
             connect(m_mainTree, &LinkListView::stateChanged, this, &Brambleweb::treeStateChanged));
+    if (Play_RecordEvents *recorder = Play_RecordEvents::instance()) {
+        CONNECT_ASSERT(connect(recorder, &Play_RecordEvents::changeState, this,
+                               &Brambleweb::recorderStateChanged));
+        recorderStateChanged(recorder->state());
+    }
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
 
     m_secondTimer.start(1000);
@@ -69,6 +79,8 @@ Brambleweb::~Brambleweb()
     if (m_errorSaveFile.isOpen())
         m_errorSaveFile.close();
     delete m_findDialog;
+    for (const RemovalWindow &node : m_removalWindows)
+        delete node.window;
 }
 
 void Brambleweb::buildActions()
@@ -141,11 +153,16 @@ void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
     m_mainTree->setSavedCursor(theme, cursor.blockNumber(), cursor.positionInBlock());
     if (!m_mainEditBox->isEdited())
         return;
-    m_modified = true;
-    updateCaption(true);
-    m_mainTree->setDescription(theme, m_mainEditBox->text(), true);
+    storeThemeText(theme, m_mainEditBox->text());
     if (clearEdited)
         m_mainEditBox->setEdited(false);
+}
+
+void Brambleweb::storeThemeText(ColorListViewItem *theme, const QString &text)
+{
+    m_modified = true;
+    updateCaption(true);
+    m_mainTree->setDescription(theme, text, true);
 }
 
 void Brambleweb::loadDescription(ColorListViewItem *theme)
@@ -212,6 +229,22 @@ void Brambleweb::menuNewest()
 {
     if (ColorListViewItem *newest = m_mainTree->newestTheme(m_mainTree->currentTheme()))
         m_mainTree->setCurrentItem(newest);
+}
+
+void Brambleweb::menuGenerateTree()
+{
+    ColorListViewItem *theme = m_mainTree->currentTheme();
+    if (!theme)
+        return;
+    storeDescription(theme, true);
+    // The writer and the reader let the window repaint: no key may delete the theme meanwhile.
+    m_inputBlocked = true;
+    BranchGenerator(*m_mainTree).generateBranch(theme);
+    m_inputBlocked = false;
+    loadDescription(theme);
+    updateStatus();
+    m_modified = true;
+    updateCaption(true);
 }
 
 void Brambleweb::menuMainWidgetsTab()

@@ -62,6 +62,7 @@ const Action actionTable[] = {
     {"&Tree", "&Delete", "Удалить тему", QKeyCombination(Qt::Key_Delete), "delete", Tree, "menuDelete()", TreeEditing},
     {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
     {"&Tree", "&All child up", "Перенести все подтемы наружу", CTRL | ALT | Qt::Key_U, "allchildout", Tree, "menuAllChildOut()", 0},
+    {"&Tree", "&Generate tree", "Создать ветвь из описания темы", CTRL | ALT | Qt::Key_G, "generatetree", Window, "menuGenerateTree()", 0},
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
     {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
     separator("&Tree"),
@@ -83,10 +84,19 @@ const Action actionTable[] = {
     {"&Tree", "Insert Up", "Вставить новую тему выше текущей", SHIFT | Qt::Key_Up, "insertup", Tree, "menuTreeInsert_Up()", TreeEditing},
     {"&Tree", "Insert Dn", "Вставить новую тему ниже текущей", SHIFT | Qt::Key_Down, "insertdown", Tree, "menuTreeInsert_Dn()", TreeEditing},
 
+    separator("T&ools"),
+    {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Window, "startRecordEvents()", 0},
+    {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Window, "startPlayEvents()", 0},
+
+    {"&Windows", "&Removal", "Выноска", QKeyCombination(Qt::Key_F9), "removal", Window, "menuRemoval()", 0},
+    {"&Windows", "&Symbols", "Таблица символов", NoKey, "symbols", Window, "menuSymbols()", 0},
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},
 
+    {"&Help", "Readme.&ru", "Прочти меня", NoKey, "Readme_ru", Window, "menuReadme_ru()", 0},
+    {"&Help", "Readme.&en", "Readme", NoKey, "Readme_en", Window, "menuReadme_en()", 0},
     {"&Help", "&Keys", "Помощь по клавишам", QKeyCombination(Qt::Key_F1), "keys", Window, "menuKeyHelp()", 0},
+    {"&Help", "&About", "О программе", NoKey, "about", Window, "menuAbout()", 0},
         // clang-format on
 };
 
@@ -95,6 +105,7 @@ const ToolBar toolBarTable[] = {
         {"View", "View (Вид)"},
         {"Edit", "Edit (Правка)"},
         {"Reminder", "Reminder (Напоминатель)"},
+        {"Recorder", "Recorder (Запись клавиш)"},
 };
 
 const ToolButton toolButtonTable[] = {
@@ -110,6 +121,10 @@ const ToolButton toolButtonTable[] = {
     {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
     {"Edit", "undo", "Undo", "Отменить изменение дерева", CTRL | Qt::Key_Z, ":/icons/undo.png", Tree, "menuUndo()"},
     {"Edit", "redo", "Redo", "Повторить изменение дерева", CTRL | SHIFT | Qt::Key_Z, ":/icons/redo.png", Tree, "menuRedo()"},
+    {"Edit", "symbols", "Symbols", "Таблица символов", NoKey, ":/icons/symbols.png", Window, "menuSymbols()"},
+    // Their icons change while the recorder runs (Brambleweb::recorderStateChanged).
+    {"Recorder", "recordkeys", "Record keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), ":/icons/recordkeys.png", Window, "startRecordEvents()"},
+    {"Recorder", "playkeys", "Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), ":/icons/playkeys.png", Window, "startPlayEvents()"},
         // clang-format on
 };
 
@@ -128,6 +143,16 @@ std::span<const ToolBar> toolBars()
 std::span<const ToolButton> toolButtons()
 {
     return toolButtonTable;
+}
+
+QList<QKeyCombination> recorderKeys()
+{
+    QList<QKeyCombination> keys;
+    for (const Action &row : actionTable)
+        if (row.slot && (qstrcmp(row.slot, "startRecordEvents()") == 0 ||
+                         qstrcmp(row.slot, "startPlayEvents()") == 0))
+            keys.append(row.shortcut);
+    return keys;
 }
 
 } // namespace MainActions

@@ -1,13 +1,21 @@
-// The main window's menus, tool bars and actions against the table of commands, and the README's
-// key list against the program's key tables.
+// The main window's menus, tool bars and actions against the table of commands, the windows of
+// the Windows and Help menus, the key recorder's commands, and the README's key list against the
+// program's key tables.
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/KeyList.h"
+#include "app/Play_RecordEvents.h"
+#include "app/SymbolsDialog.h"
+#include "editor/CorrectedTextEdit.h"
+#include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -76,9 +84,15 @@ class TestMainActions : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir; // the save files of the windows
+    Brambleweb *m_main = nullptr;
 
 private Q_SLOTS:
-    void initTestCase() { QDir::setCurrent(m_dir.path()); }
+    void initTestCase()
+    {
+        QDir::setCurrent(m_dir.path());
+        m_main = BRWApplication::instance()->createMainWindow(QString(), "Main");
+        m_main->show();
+    }
 
     void menusToolBarsAndActionsFollowTheTable()
     {
@@ -121,6 +135,7 @@ private Q_SLOTS:
             "&Tree|&Delete|Удалить тему|Del|delete|tree menuDelete()",
             "&Tree|&Edit Name|Редактировать имя темы|F2|editname|tree menuEditThemeName()",
             "&Tree|&All child up|Перенести все подтемы наружу|Ctrl+Alt+U|allchildout|tree menuAllChildOut()",
+            "&Tree|&Generate tree|Создать ветвь из описания темы|Ctrl+Alt+G|generatetree|window menuGenerateTree()",
             "&Tree|&Newest|Самая новая тема|Ctrl+Alt+N|newest|window menuNewest()",
             "&Tree|Go to &mark|Перейти к метке|Ctrl+M|gotomark|window menuGoToMark()",
             "&Tree|-",
@@ -141,9 +156,17 @@ private Q_SLOTS:
             "&Tree|Insert Into|Вставить новую тему вовнутрь текущей|Shift+Right|insertinto|tree menuTreeInsert_Into()",
             "&Tree|Insert Up|Вставить новую тему выше текущей|Shift+Up|insertup|tree menuTreeInsert_Up()",
             "&Tree|Insert Dn|Вставить новую тему ниже текущей|Shift+Down|insertdown|tree menuTreeInsert_Dn()",
+            "T&ools|Record &keys|Записать нажатия клавиш|F6|recordkeys|window startRecordEvents()",
+            "T&ools|&Play keys|Воспроизвести нажатия клавиш|F7|playkeys|window startPlayEvents()",
+            "&Windows|&Removal|Выноска|F9|removal|window menuRemoval()",
+            "&Windows|&Symbols|Таблица символов||symbols|window menuSymbols()",
+            "&Windows|-",
             "&Windows/&Main Widgets|&Tab|Переключение между деревом и описанием|Ctrl+Enter|tab|window menuMainWidgetsTab()",
             "&Windows|&Main Widgets",
+            "&Help|Readme.&ru|Прочти меня||Readme_ru|window menuReadme_ru()",
+            "&Help|Readme.&en|Readme||Readme_en|window menuReadme_en()",
             "&Help|&Keys|Помощь по клавишам|F1|keys|window menuKeyHelp()",
+            "&Help|&About|О программе||about|window menuAbout()",
         };
         const QStringList treeEditing = {
             "undo", "redo", "delete", "editname", "cut", "copy", "paste", "moveleft", "moveright", "moveup",
@@ -161,6 +184,9 @@ private Q_SLOTS:
             "Edit|Edit (Правка)|replace|Replace (Заменить) - Ctrl+H|window menuReplace()",
             "Edit|Edit (Правка)|undo|Undo (Отменить изменение дерева) - Ctrl+Z|tree menuUndo()",
             "Edit|Edit (Правка)|redo|Redo (Повторить изменение дерева) - Ctrl+Shift+Z|tree menuRedo()",
+            "Edit|Edit (Правка)|symbols|Symbols (Таблица символов)|window menuSymbols()",
+            "Recorder|Recorder (Запись клавиш)|recordkeys|Record keys (Записать нажатия клавиш) - F6|window startRecordEvents()",
+            "Recorder|Recorder (Запись клавиш)|playkeys|Play keys (Воспроизвести нажатия клавиш) - F7|window startPlayEvents()",
         };
         // clang-format on
         QStringList menus;
@@ -197,6 +223,95 @@ private Q_SLOTS:
         main->close();
     }
 
+    // Each command opens one more read-only window, which closing deletes.
+    void textWindows()
+    {
+        // clang-format off
+        for (const auto &[command, caption, part] : {
+                 std::tuple{"menuSymbols", "Symbols", // 0x70 to 0xA3, 0x90 as always
+                            "\npqrstuvwxyz{|}~\x7f\nЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏ\nђ‘’“”•–™IIљ›њќћџ\n\u00a0ЎўЈ"},
+                 {"menuReadme_ru", "Readme.ru", "\tЭто первая бета-версия"},
+                 {"menuReadme_en", "Readme.en", "!!!!Computer translation from Russian!!!!\n\t"}}) {
+            // clang-format on
+            for (int open = 1; open <= 2; ++open) {
+                QVERIFY(QMetaObject::invokeMethod(m_main, command));
+                QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
+            }
+            QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
+            QVERIFY(first->isWindow() && first->isVisible() && first->editor()->isReadOnly());
+            QCOMPARE(first->windowTitle() + '|' + first->editor()->objectName(),
+                     QString(caption) + "|editBox");
+            const QString text = first->editor()->text();
+            QVERIFY(text.contains(part) &&
+                    (caption != QString("Symbols") || text.count('\n') == 14));
+            first->close();
+            QTRY_VERIFY(first.isNull());
+            QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
+            delete m_main->findChild<SymbolsDialog *>();
+        }
+    }
+
+    // The count is every character of the names and descriptions: none in an empty document;
+    // A, Bc, d and their descriptions "A-text", "Bc-text", "d-text" make 23.
+    void aboutBox()
+    {
+        for (const auto &[outline, count] : {std::pair{"", "0"}, {"A,Bc(d)", "23"}}) {
+            m_main->tree()->clear();
+            buildOutline(*m_main->tree(), outline);
+            QStringList shown;
+            QTimer::singleShot(0, this, [&] {
+                QWidget *box = QApplication::activeModalWidget();
+                QLabel *symbols = box->findChildren<QLabel *>().last();
+                shown << box->windowTitle() << symbols->text() << symbols->toolTip();
+                box->close();
+            });
+            m_main->menuAbout();
+            QCOMPARE(shown, (QStringList{"About ", QString("User symbols: ") + count,
+                                         QString("Пользовательских символов: ") + count}));
+        }
+    }
+
+    // Idle: a file dialog, then recording or playing; the same command again stops; the other
+    // command does nothing meanwhile; a file that does not open is told. The buttons show it.
+    void recorderCommands()
+    {
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        const auto icon = [this](const char *button) {
+            const QImage shown =
+                    m_main->findChild<QToolButton *>(button)->icon().pixmap(24).toImage();
+            for (const char *name : {"recordkeys", "recording", "playkeys", "playing"})
+                if (shown == QIcon(QString(":/icons/%1.png").arg(name)).pixmap(24).toImage())
+                    return QString(name);
+            return QString();
+        };
+        const QString keys = m_dir.filePath("keys.txt"), none = m_dir.filePath("none.txt");
+        const auto record = &Brambleweb::startRecordEvents, play = &Brambleweb::startPlayEvents;
+        // the command, the file chosen in its dialog, then the state and the two buttons
+        const std::tuple<void (Brambleweb::*)(), QString, QString> steps[] = {
+                {record, keys, "1 recording playkeys"}, {play, "", "1 recording playkeys"},
+                {record, "", "0 recordkeys playkeys"},  {play, none, "0 recordkeys playkeys"},
+                {play, keys, "2 recordkeys playing"},   {record, "", "2 recordkeys playing"},
+                {play, "", "0 recordkeys playkeys"}};
+        for (const auto &[command, file, after] : steps) {
+            if (!file.isEmpty())
+                dialogs.chooseNext(file);
+            (m_main->*command)();
+            const int state = Play_RecordEvents::instance()->state();
+            if (state == Play_RecordEvents::Recording)
+                QTest::keyClick(m_main->editor(), Qt::Key_Q);
+            QCOMPARE(QString::number(state) + ' ' + icon("recordkeys") + ' ' + icon("playkeys"),
+                     after);
+        }
+        QCOMPARE(boxes.texts(), QStringList("Cannot open file\nНевозможно открыть файл\n" + none));
+        const FileDialogs::Request &first = dialogs.requests().first();
+        QCOMPARE((QStringList{first.caption, first.types.join(';'), first.startName,
+                              first.directory, QString::number(dialogs.requests().size())}),
+                 (QStringList{"Open file(english names) - Открыть файл(ЛАТИНСКИЕ имена)",
+                              "Ordinar format - Обычный формат (*.brw)", "./events.txt",
+                              m_dir.path(), "3"}));
+    }
+
     void readmeListsEveryKey()
     {
         QFile readme(BRW_SOURCE_DIR "/README.md");
@@ -219,6 +334,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     BRWApplication application(argc, argv);
+    Play_RecordEvents recorder(&application);
+    application.installEventFilter(&recorder);
     TestMainActions test;
     return QTest::qExec(&test, argc, argv);
 }
