@@ -5,6 +5,7 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "reminder/Reminder.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -51,6 +52,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     CONNECT_ASSERT(
             connect(m_mainTree, &LinkListView::stateChanged, this, &Brambleweb::treeStateChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
+    CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
+    m_mainTree->reminder()->installEventFilters(this);
 
     m_secondTimer.start(1000);
     resize(480, 300);

@@ -69,6 +69,9 @@ public Q_SLOTS:
     void menuNewest();
     void menuLocation();
     void menuMainWidgetsTab();
+    void menuGoToReminder();
+    void menuUpdateReminder();
+    void menuApply();
     void changeMainEditBoxText(ColorListViewItem *theme);
     void mainEditBoxDataChanged();
     void treeDataChanged();

@@ -6,6 +6,7 @@
 #include "app/WindowKeys.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
+#include "reminder/ReminderDialog.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
@@ -139,8 +140,11 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         }
         return true;
     }
-    if (KeyTable::find(WindowKeys::document(), key)) {
-        m_ctrlKPending = true;
+    if (const KeyBinding *binding = KeyTable::find(WindowKeys::document(), key)) {
+        if (binding->command == ApplyDescription)
+            menuApply();
+        else
+            m_ctrlKPending = true;
         return true;
     }
     if (watched == m_mainTree && KeyTable::find(WindowKeys::tree(), key)) {
@@ -176,7 +180,8 @@ void Brambleweb::menuLocation()
         return;
     }
     QWidget *active = QApplication::activeWindow();
-    if (!active || !(qobject_cast<Brambleweb *>(active) || qobject_cast<QDialog *>(active)))
+    if (!active || !(qobject_cast<Brambleweb *>(active) || qobject_cast<QDialog *>(active) ||
+                     qobject_cast<ReminderDialog *>(active)))
         return;
     m_locationTarget = active;
     m_locationMode = true;

@@ -49,6 +49,11 @@ const Action actionTable[] = {
     {"&Tree", "Insert Up", "Вставить новую тему выше текущей", SHIFT | Qt::Key_Up, "insertup", Tree, "menuTreeInsert_Up()", TreeEditing},
     {"&Tree", "Insert Dn", "Вставить новую тему ниже текущей", SHIFT | Qt::Key_Down, "insertdown", Tree, "menuTreeInsert_Dn()", TreeEditing},
 
+    {"T&ools/&Reminder", "&Show", "Перейти к заданиям напоминателя", CTRL | ALT | Qt::Key_R, "show", Window, "menuGoToReminder()", 0},
+    {"T&ools/&Reminder", "&Update", "Обновить задания", NoKey, "update", Window, "menuUpdateReminder()", 0},
+    {"T&ools/&Reminder", "&Sound Off", "Отключить звук", NoKey, "SoundOff", Tree, "menuReminderSoundOperation(bool)", Toggle},
+    {"T&ools", "&Apply", "Применить описание", ALT | Qt::Key_Enter, "apply", Window, "menuApply()", 0},
+
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},
         // clang-format on
@@ -67,6 +72,8 @@ const ToolButton toolButtonTable[] = {
     {"File", "save", "Save", "Сохранить", CTRL | Qt::Key_S, ":/icons/save.png", Window, "menuSaveFile()"},
     {"View", "prev", "Previous", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, ":/icons/prev.png", Tree, "prevThemeInTime()"},
     {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
+    {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Tree, "menuGoToReminder()"},
+    {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Tree, "menuUpdateReminder()"},
         // clang-format on
 };
 

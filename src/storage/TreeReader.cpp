@@ -168,6 +168,7 @@ void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &n
     LinkListView::Busy busy(&view);
     view.storage().transfer(previous);
 
+    ColorListViewItem *const reminderBefore = view.reminderTheme();
     ColorListViewItem *target = view.rootTheme();
     if (flags & LOAD_INSERT) {
         ColorListViewItem *current = view.currentTheme() ? view.currentTheme() : view.rootTheme();
@@ -189,6 +190,8 @@ void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &n
     target->addChildren(holder->takeChildren());
     target->setExpanded(true);
 
+    if (view.reminderTheme() && view.reminderTheme() != reminderBefore)
+        view.handOverReminder(modified);
     if (reader.renamedReminder())
         Messages::warning(&view, Messages::warningCaption(),
                           tr("It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ "

@@ -2,6 +2,7 @@
 
 #include "common/Assertions.h"
 #include "common/Clock.h"
+#include "reminder/Reminder.h"
 #include "tree/NameEditor.h"
 
 #include <QHeaderView>
@@ -32,6 +33,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     CONNECT_ASSERT(
             connect(m_nameEditor, &NameEditor::reject, this, &LinkListView::nameEditorClosed));
     m_nameEditor->hide();
+    createReminder();
 
     connectStorage(m_storage);
     buildMenus();
@@ -117,6 +119,7 @@ void LinkListView::clear()
 void LinkListView::release()
 {
     clear();
+    m_reminder.reset();
 }
 
 ColorListViewItem *LinkListView::currentTheme() const
@@ -139,11 +142,6 @@ void LinkListView::renameTheme(ColorListViewItem *theme, const QString &name)
     }
     Busy busy(this);
     theme->setName(newName);
-}
-
-void LinkListView::dropReminderTheme()
-{
-    m_reminderTheme = nullptr;
 }
 
 QString LinkListView::description(ColorListViewItem *theme, bool useEditor)

@@ -8,8 +8,11 @@
 #include <QPair>
 #include <QTreeWidget>
 
+#include <memory>
+
 class NameEditor;
 class QMenu;
+class Reminder;
 
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
 // rest of the program reads and writes themes through its accessors, which resolve a link theme
@@ -49,6 +52,13 @@ public:
     MLStorage &storage() { return m_storage; }
     ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
     static QString reminderThemeName() { return QStringLiteral("__reminder"); }
+    Reminder *reminder() const { return m_reminder.get(); }
+    // True for the reminder theme and the themes below it.
+    bool inReminderBranch(ColorListViewItem *theme) const;
+    // After a file is read: the reminder text as of the file's last change; today's tasks.
+    void handOverReminder(const QDateTime &fileModified);
+    // Off in the command-line mode: the reminder then parses and reports, but never rings.
+    void setReminderRinging(bool ringing) { m_reminderRinging = ringing; }
     bool isRenaming() const { return m_renaming; }
     NameEditor *nameEditor() const { return m_nameEditor; }
     ColorListViewItem *cutSource() const { return m_cutSource; }
@@ -107,6 +117,10 @@ public:
     void clear();
 
 public Q_SLOTS:
+    void menuGoToReminder();
+    ColorListViewItem *menuUpdateReminder();
+    void menuReminderSoundOperation(bool off);
+    void timer1000();
     void menuTreeInsert_Up();
     void menuTreeInsert_Dn();
     void menuTreeInsert_Into();
@@ -155,7 +169,10 @@ private:
     // The current theme when it is not the root; otherwise the refusal box and null.
     ColorListViewItem *currentBelowRoot();
     void moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor);
+    void createReminder();
     void dropReminderTheme();
+    // Parses the reminder theme's text as of the moment; the "Reminder errors" box on errors.
+    int updateReminder(const QDateTime &moment);
     void forgetDeletedTheme(ColorListViewItem *theme);
     void detach(QTreeWidgetItem *item);
     void navigateTo(ColorListViewItem *theme);
@@ -175,6 +192,8 @@ private:
     ColorListViewItem *m_pendingExpansion = nullptr;
     QString m_editedDescription;
     ColorListViewItem *m_reminderTheme = nullptr;
+    std::unique_ptr<Reminder> m_reminder;
+    bool m_reminderRinging = true;
     bool m_clickToRenameArmed = false;
     NameEditor *m_nameEditor = nullptr;
     QMenu *m_contextMenu = nullptr;

@@ -124,6 +124,14 @@ private Q_SLOTS:
                         "menuTreeInsert_Up()",
                 "&Tree|Insert Dn|Вставить новую тему ниже текущей|Shift+Down|insertdown|" + tree +
                         "menuTreeInsert_Dn()",
+                "T&ools/&Reminder|&Show|Перейти к заданиям напоминателя|Ctrl+Alt+R|show|" + window +
+                        "menuGoToReminder()",
+                "T&ools/&Reminder|&Update|Обновить задания||update|" + window +
+                        "menuUpdateReminder()",
+                "T&ools/&Reminder|&Sound Off|Отключить звук||SoundOff|" + tree +
+                        "menuReminderSoundOperation(bool)",
+                "T&ools|&Reminder",
+                "T&ools|&Apply|Применить описание|Alt+Enter|apply|" + window + "menuApply()",
                 "&Windows/&Main Widgets|&Tab|Переключение между деревом и описанием|Ctrl+Enter|"
                 "tab|" + window +
                         "menuMainWidgetsTab()",
@@ -148,6 +156,12 @@ private Q_SLOTS:
                         "prevThemeInTime()",
                 "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|" + tree +
                         "nextThemeInTime()",
+                "Reminder|Reminder (Напоминатель)|gotoReminder|Go to shedule (Перейти к тексту "
+                "заданий) - Ctrl+Alt+R|" +
+                        tree + "menuGoToReminder()",
+                "Reminder|Reminder (Напоминатель)|refreshReminder|Refresh shedule (Обновить "
+                "задания)|" +
+                        tree + "menuUpdateReminder()",
         };
         QStringList bars;
         for (QToolBar *bar : main->findChildren<QToolBar *>()) {
