@@ -6,11 +6,11 @@ set(CPACK_PACKAGE_NAME brw)
 set(CPACK_PACKAGE_VENDOR "BRW developers")
 set(CPACK_PACKAGE_CONTACT "BRW developers <brw@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard-driven outliner for notes")
-set(CPACK_PACKAGE_DESCRIPTION
-    "BRW keeps a tree of named themes, each with a free-text description and a date, in one "
-    "plain text file (.brw), and lets you edit, move, link and search them from the keyboard. "
-    "An autosave copy and an emergency save keep every word; a reminder rings the tasks written "
-    "in the tree.")
+set(CPACK_PACKAGE_DESCRIPTION "\
+BRW keeps a tree of named themes, each with a free-text description and a date,\n\
+in one plain text file (.brw), and lets you edit, move, link and search them\n\
+from the keyboard. An autosave copy and an emergency save keep every word;\n\
+a reminder rings the tasks written in the tree.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -22,6 +22,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     , m_pendingFile(fileName)
     , m_openDir(QDir::current())
     , m_saveDir(QDir::current())
+    , m_keyHelpUrl(QStringLiteral("keyhelp.txt"))
 {
     setObjectName(QString::fromLatin1(name));
     setWindowIcon(QIcon(QStringLiteral(":/icons/brw.png")));
@@ -38,6 +39,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 
     buildActions();
     buildStatusBar();
+    watchForUnencodableInput();
 
     CONNECT_ASSERT(connect(m_mainTree, &LinkListView::needEditedDescription, this,
                            &Brambleweb::returnDescriptionToTree));
@@ -188,7 +190,8 @@ void Brambleweb::updateStatus()
 int Brambleweb::writeTree(QFileDevice *file, int flags)
 {
     m_progressFrame->setFixedWidth(m_progressBar->width());
-    const int result = saveTree(*m_mainTree, file, flags, m_progressBar, nullptr);
+    m_saveReport = SaveReport();
+    const int result = saveTree(*m_mainTree, file, flags, m_progressBar, nullptr, &m_saveReport);
     m_progressFrame->setFixedWidth(0);
     return result;
 }

@@ -6,6 +6,10 @@
 #include <QMutex>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
+
+#include "common/Messages.h"
+#include "storage/TreeFile.h"
 
 class ColorListViewItem;
 class CorrectedTextEdit;
@@ -56,6 +60,11 @@ public:
     void updateStatus();
     // Writes the tree with the status bar's progress bar; the writer's result.
     int writeTree(QFileDevice *file, int flags);
+    // Writes the HTML table of the current theme's branch; 1 when complete, else 0.
+    int writeTable(QIODevice *file);
+    const QDir &openDir() const { return m_openDir; }
+    const QDir &saveDir() const { return m_saveDir; }
+    const QUrl &keyHelpUrl() const { return m_keyHelpUrl; }
 
     // Chooses and creates the error-save and autosave files for the current document path.
     void prepareSaveFiles();
@@ -65,6 +74,22 @@ public:
 public Q_SLOTS:
     void menuNewFile();
     void menuSaveFile();
+    // The file commands (BramblewebFiles.cpp); the codes are FileOperations::Operation.
+    void menuFileOperation(int operation);
+    void menuFileOperationGUI(int operation);
+    void menuAppendFile();
+    void menuSaveAsFile();
+    void menuSaveBranch();
+    void menuReopenFile();
+    void menuOpenFile();
+    void menuKeyHelp();
+    void menuSaveTable();
+    void menuAppendFileGUI();
+    void menuSaveAsFileGUI();
+    void menuSaveBranchGUI();
+    void menuReopenFileGUI();
+    void menuOpenFileGUI();
+    void menuSaveTableGUI();
     void menuGoToMark();
     void menuNewest();
     void menuLocation();
@@ -99,6 +124,18 @@ private:
     void crashTest();
     bool chooseNumberedName(QFile &file, const QString &base);
     bool openTemporaryAutosaveFile(QFile &file);
+    // Parts of the file commands (BramblewebFiles.cpp).
+    Messages::Answer askSaveChanges();
+    bool askBeforeFileOperation(int operation);
+    QString currentThemeName() const;
+    QString keyHelpPath() const;
+    void watchForUnencodableInput();
+    bool openKeyHelp(const QString &path);
+    void loadChosenFile(int operation, const QString &name);
+    bool saveChosenFile(int operation, const QString &name, int flags, bool standardDialog);
+    void warnAboutReplacedCharacters();
+    template<typename Work>
+    auto withInputBlocked(Work work);
 
     QSplitter *m_splitter = nullptr;
     LinkListView *m_mainTree = nullptr;
@@ -119,6 +156,10 @@ private:
     bool m_statusRefresh = false;
     QDir m_openDir;
     QDir m_saveDir;
+    QUrl m_keyHelpUrl;
+    SaveReport m_saveReport;         // of the last writeTree
+    bool m_replacedWarned = false;   // the user was told of characters written as 0x1A
+    bool m_unencodableTyped = false; // the last change of the editor brought such a character
     QFile m_errorSaveFile;
     QFile m_autosaveFile;
     int m_autosaveTicks = -1;

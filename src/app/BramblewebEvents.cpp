@@ -247,13 +247,8 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     m_mainTree->closeItemNameEditBox();
     storeDescription(m_mainTree->currentTheme(), true);
     if (m_modified) {
-        const Messages::Answer answer =
-                Messages::warning(this, Messages::warningCaption(),
-                                  tr("Current file (Текущий файл)\n") + m_fileName +
-                                          tr("\nwas changed.Save?(изменен. Сохранить?)"),
-                                  Messages::Buttons::YesNoCancel);
+        const Messages::Answer answer = askSaveChanges();
         if (answer == Messages::Answer::Yes) {
-            menuSaveFile();
             if (m_modified) {
                 m_closing = false;
                 event->ignore();

@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
+#include "storage/FileOperations.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -159,8 +160,10 @@ void Brambleweb::autosave()
 void Brambleweb::menuSaveFile()
 {
     storeDescription(m_mainTree->currentTheme(), true);
-    if (m_fileName.isEmpty())
-        return; // Save as joins with the file commands
+    if (m_fileName.isEmpty()) {
+        menuFileOperation(FileOperations::SaveAs);
+        return;
+    }
     // The autosave copy serves as the safe copy where the document must be rewritten in place.
     const SafeFile::Result result = SafeFile::save(
             m_fileName,
@@ -175,14 +178,10 @@ void Brambleweb::menuSaveFile()
         m_modified = false;
         updateCaption(false);
     } else {
-        Messages::warning(
-                this, Messages::warningCaption(),
-                tr("(File save with error.\nAutosave file contain last valid copy of "
-                   "data.\nProgram will delete autosave file when terminate.\nФайл сохранен "
-                   "с ошибками.\nФайл автосохранения содержит последнюю верную копию "
-                   "данных.\nФайл автосохранения будет удален при завершении работы "
-                   "программы.)"));
+        Messages::warning(this, Messages::warningCaption(), FileOperations::saveWithErrorText());
     }
+    if (result != SafeFile::Result::CannotOpen)
+        warnAboutReplacedCharacters();
     updateStatus();
 }
 

@@ -106,6 +106,20 @@ QByteArray Cp1251Codec::encode(QStringView text)
     return bytes;
 }
 
+bool cp1251CanEncode(QStringView text)
+{
+    const Tables &table = tables();
+    if (!table.complete) {
+        QStringEncoder encoder(codecName, QStringConverter::Flag::Stateless);
+        QStringDecoder decoder(codecName, QStringConverter::Flag::Stateless);
+        return QString(decoder.decode(QByteArray(encoder.encode(text)))) == text;
+    }
+    for (const QChar c : text)
+        if (table.fromUnicode[c.unicode()] < 0)
+            return false;
+    return true;
+}
+
 bool cp1251Available()
 {
     return Cp1251Codec().isValid();

@@ -25,6 +25,9 @@ private:
     qint64 m_replaced = 0;
 };
 
+// True when every character of the text has a CP1251 byte.
+bool cp1251CanEncode(QStringView text);
+
 // False when this Qt build cannot convert CP1251; the program then refuses to start.
 bool cp1251Available();
 QString cp1251UnavailableMessage();

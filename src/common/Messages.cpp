@@ -15,6 +15,8 @@ Responder &installedResponder()
 QMessageBox::StandardButtons standardButtons(Buttons buttons)
 {
     switch (buttons) {
+    case Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
     case Buttons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
     case Buttons::YesNoCancel:
@@ -42,11 +44,9 @@ Answer runRealBox(const Box &box)
 {
     QMessageBox dialog(standardIcon(box.icon), box.caption, box.text, standardButtons(box.buttons),
                        box.parent);
-    if (box.buttons == Buttons::Ok)
-        dialog.setDefaultButton(QMessageBox::Ok);
-    else
-        dialog.setDefaultButton(QMessageBox::Yes);
-    if (box.buttons == Buttons::YesNoCancel)
+    const bool ok = box.buttons == Buttons::Ok || box.buttons == Buttons::OkCancel;
+    dialog.setDefaultButton(ok ? QMessageBox::Ok : QMessageBox::Yes);
+    if (box.buttons == Buttons::YesNoCancel || box.buttons == Buttons::OkCancel)
         dialog.setEscapeButton(QMessageBox::Cancel);
     switch (dialog.exec()) {
     case QMessageBox::Ok:
@@ -93,7 +93,7 @@ bool hasResponder()
 
 Answer defaultAnswer(Buttons buttons)
 {
-    return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
+    return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
 }
 
 QString logForm(const QString &caption, const QString &text)

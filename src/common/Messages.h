@@ -11,7 +11,7 @@ class QWidget;
 namespace Messages {
 
 enum class Answer { Ok, Cancel, Yes, No, Closed };
-enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Icon { Warning, Critical, Information };
 
 struct Box

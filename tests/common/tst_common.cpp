@@ -3,6 +3,7 @@
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
 #include "common/Messages.h"
+#include "common/Preview.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 class TestCommon : public QObject
 {
@@ -125,7 +127,34 @@ private Q_SLOTS:
                                                                "b"));
         QVERIFY(!codec.decode(QByteArray()).isNull());
     }
+
+    void previewShowsTheFirstTenLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown"); // "old": the preview before stays
+        const QByteArray ten = QByteArray("\xc5\xe6\r\n").repeated(10);
+        QTest::newRow("12 lines") << ten + "11\n12\n" << QString("Еж\n").repeated(10) + ". . .";
+        QTest::newRow("10 lines") << ten << QString("Еж\n").repeated(10);
+        QTest::newRow("a long line in pieces of 250")
+                << QByteArray(2600, 'a') << QString(2500, 'a') + ". . .";
+        QTest::newRow("no file") << QByteArray() << "old";
+    }
+    void previewShowsTheFirstTenLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        QFile file(dir.filePath("f.brw"));
+        QVERIFY(bytes.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(bytes)));
+        file.close();
+        Preview preview;
+        preview.setPlainText("old");
+        preview.previewUrl(QUrl::fromLocalFile(file.fileName()));
+        preview.previewUrl(QUrl::fromLocalFile(dir.path())); // a folder is no file to show
+        QCOMPARE(preview.toPlainText(), shown);
+        QCOMPARE(preview.isReadOnly(), !bytes.isEmpty());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestCommon)
+QTEST_MAIN(TestCommon)
 #include "tst_common.moc"

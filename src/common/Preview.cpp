@@ -1,0 +1,32 @@
+#include "common/Preview.h"
+
+#include "common/Cp1251.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+Preview::Preview(QWidget *parent)
+    : QPlainTextEdit(parent)
+{}
+
+void Preview::previewUrl(const QUrl &url)
+{
+    const QString path = url.toLocalFile();
+    // A pipe or a device could block the dialog or never end.
+    if (!QFileInfo(path).isFile())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    setReadOnly(true);
+    QByteArray head;
+    for (int line = 0; line < 10 && !file.atEnd(); ++line)
+        head += file.readLine(251);
+    Cp1251Codec codec;
+    QString text = codec.decode(head);
+    if (!file.atEnd())
+        text += QStringLiteral(". . .");
+    setPlainText(text);
+    show();
+}

@@ -1,0 +1,236 @@
+#include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
+#include "common/Clock.h"
+#include "editor/CorrectedTextEdit.h"
+#include "support/ScriptedFileDialogs.h"
+#include "support/ScriptedMessages.h"
+#include "support/ThemeLookup.h"
+#include "tree/LinkListView.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Answer = Messages::Answer;
+
+// The files every row starts with, in the working directory.
+static const QList<QPair<QString, QByteArray>> fixture{
+        {"doc.brw", "root text\r\n<!--1[01.01.2001]-->Branch\r\nbranch <hidden>secret</hidden>"
+                    "text\r\n<!--2[01.01.2001]-->Leaf\r\nleaf\r\n"},
+        {"other.brw", "\r\n<!--1[01.01.2001]-->Other\r\n\r\n"},
+        {"exists.brw", "old\r\n"}};
+
+// The themes below a theme as "name(children) name", null items left out.
+static QString outline(QTreeWidgetItem *theme)
+{
+    QStringList names;
+    for (int i = 0; i < theme->childCount(); ++i) {
+        ColorListViewItem *child = ColorListViewItem::themeOf(theme->child(i));
+        if (child && !child->isNullItem())
+            names.append(child->name() + (child->childCount() ? "(" + outline(child) + ")" : ""));
+    }
+    return names.join(' ');
+}
+
+class TestFileOperations : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5))); }
+
+    void operations_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<bool>("standard");         // the platform's dialogs
+        QTest::addColumn<QString>("current");       // theme; "*" in front: the root text is changed
+        QTest::addColumn<QStringList>("choices");   // "file|type index"; none: cancel
+        QTest::addColumn<QList<Answer>>("answers"); // to the boxes, in order
+        QTest::addColumn<QStringList>("files");     // new or changed: "name:start of content"
+        QTest::addColumn<QString>("document");      // the window's file and "*" when modified
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QStringList>("boxes"); // "first word of caption: first line of text"
+        const QString tree = "Branch(Leaf)";
+        const QStringList none;
+        const QString replace = "Warning: Replase existing file?";
+        const QStringList tableErrors{"Error: Unexpected error", "Error: Error saving file"};
+        auto row = [&](const char *name, int operation, bool standard, const QString &current,
+                       const QStringList &choices, const QList<Answer> &answers,
+                       const QStringList &files, const QString &document, const QString &after,
+                       const QStringList &boxes) {
+            QTest::newRow(name) << operation << standard << current << choices << answers << files
+                                << document << after << boxes;
+        };
+        row("save as HTML: .htm appended, the document keeps its name", 2, false, "*Branch",
+            {"page|2"}, {}, {"page.htm:<HTML>\r\n<HEAD><META"}, "doc.brw*", tree, none);
+        row("save as HTML: any case of .html stays", 2, false, "Branch", {"page.HtMl|2"}, {},
+            {"page.HtMl:<HTML>"}, "doc.brw", tree, none);
+        row("save as ordinary: .brw appended, the name taken", 2, false, "*Branch", {"copy|0"}, {},
+            {"copy.brw:changed\r\n<!--1[01.01.2001]-->Branch"}, "copy.brw", tree, none);
+        row("save as ordinary (*): nothing appended", 2, false, "Branch", {"copy|4"}, {},
+            {"copy:root text"}, "copy", tree, none);
+        row("save as structure: headers only, not the document", 2, false, "*Branch", {"tree|1"},
+            {}, {"tree:<!--1[01.01.2001]-->Branch\r\n<!--2"}, "doc.brw*", tree, none);
+        row("save as MIME: .txt appended", 2, false, "Branch", {"notes|3"}, {},
+            {"notes.txt:MIME-Version: 1.0"}, "doc.brw", tree, none);
+        row("refused replace asks again", 2, false, "Branch", {"exists.brw|0", "fresh|0"},
+            {Answer::Cancel}, {"fresh.brw:root"}, "fresh.brw", tree, {replace});
+        row("accepted replace", 2, false, "Branch", {"exists.brw|0"}, {}, {"exists.brw:root"},
+            "exists.brw", tree, {replace});
+        row("cannot open for writing asks again", 2, false, "Branch", {"no/such/x|0"}, {}, {},
+            "doc.brw", tree, {"Error: Cannot open file for write"});
+        row("save as cancelled", 2, false, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
+        row("branch", 3, false, "Branch", {"Branch|0"}, {},
+            {"Branch.brw:branch <hidden>secret</hidden>text\r\n<!--1[01.01.2001]-->Leaf"},
+            "doc.brw", tree, none);
+        row("branch of the root", 3, false, "/", {"whole|4"}, {}, {"whole:root text"}, "doc.brw",
+            tree, none);
+        row("branch without hidden parts", 8, false, "Branch", {"Branch|0"}, {},
+            {"Branch.brw:branch text\r\n"}, "doc.brw", tree, none);
+        row("table", 7, false, "Branch", {"table|0"}, {}, {"table.htm:<html><head>"}, "doc.brw",
+            tree, none);
+        row("table of a leaf", 7, false, "Leaf", {"leaf|0"}, {}, {}, "doc.brw", tree, tableErrors);
+        const QString question = "Warning: Current file (Текущий файл)";
+        row("reopen of a changed document cancelled", 4, false, "*Branch", {"other.brw|0"},
+            {Answer::Cancel}, {}, "doc.brw*", tree, {question});
+        row("reopen without saving", 4, false, "*Branch", {"other.brw|0"}, {Answer::No}, {},
+            "other.brw", "Other", {question});
+        row("reopen after saving", 4, false, "*Leaf", {"other.brw|0"}, {Answer::Yes},
+            {"doc.brw:changed"}, "other.brw", "Other", {question});
+        row("reopen of a file that cannot be read", 4, false, "*Branch", {"gone.brw|0"},
+            {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
+        row("insert cancelled", 1, false, "Leaf", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw",
+            tree, {"Warning: It insert new file in theme"});
+        row("insert", 1, false, "Leaf", {"other.brw|0"}, {}, {}, "doc.brw*",
+            "Branch(Leaf(other.brw(Other)))", {"Warning: It insert new file in theme"});
+        row("open", 5, false, "Branch", {"other.brw|0"}, {}, {}, "doc.brw", tree, none);
+        row("standard open", 5, true, "Branch", {"other.brw"}, {}, {}, "doc.brw", tree, none);
+        row("standard save as: nothing appended", 2, true, "*Branch", {"plain"}, {},
+            {"plain:changed"}, "plain", tree, none);
+        row("standard branch", 3, true, "Leaf", {"exists.brw", "b"}, {Answer::Cancel},
+            {"b:leaf\r\n"}, "doc.brw", tree, {replace});
+        row("standard table of a leaf", 7, true, "Leaf", {"leaf.htm"}, {}, {}, "doc.brw", tree,
+            {"Error: Unexpected error", "Warning: Error saving file"});
+        row("standard reopen", 4, true, "Branch", {"other.brw"}, {}, {}, "other.brw", "Other",
+            none);
+        row("standard insert", 1, true, "/", {"other.brw"}, {}, {}, "doc.brw*",
+            "other.brw(Other) Branch(Leaf)", {"Warning: It insert new file in theme"});
+        row("standard save cancelled", 2, true, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
+    }
+    void operations()
+    {
+        QFETCH(int, operation);
+        QFETCH(bool, standard);
+        QFETCH(QString, current);
+        QFETCH(QStringList, choices);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, files);
+        QFETCH(QString, document);
+        QFETCH(QString, tree);
+        QFETCH(QStringList, boxes);
+        QTemporaryDir dir;
+        QDir::setCurrent(dir.path());
+        for (const auto &[name, bytes] : fixture) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        ScriptedMessages shown;
+        ScriptedFileDialogs dialogs;
+        Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
+        window->show();
+        LinkListView *view = window->tree();
+        view->setCurrentItem(findTheme(*view, current.mid(current[0] == '*')));
+        if (current.startsWith('*')) {
+            view->setDescription(view->rootTheme(), "changed", false);
+            window->treeDataChanged();
+        }
+        const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
+        const size_t windowCount = windows.size();
+        for (const QString &choice : choices)
+            dialogs.chooseNext(dir.filePath(choice.section('|', 0, 0)),
+                               choice.section('|', 1).toInt());
+        for (Answer answer : answers)
+            shown.answerNext(answer);
+
+        if (standard)
+            window->menuFileOperationGUI(operation);
+        else
+            window->menuFileOperation(operation);
+
+        QStringList seen;
+        for (const Messages::Box &box : shown.shown())
+            seen.append(box.caption.section(' ', 0, 0) + ": " + box.text.section('\n', 0, 0));
+        QCOMPARE(seen, boxes);
+        QCOMPARE(QFileInfo(window->fileName()).fileName() + (window->isModified() ? "*" : ""),
+                 document);
+        QCOMPARE(outline(view->rootTheme()), tree);
+        QCOMPARE(windows.size(), windowCount + (operation == 5));
+        if (operation == 5) {
+            QCOMPARE(windows.back()->objectName(), QString("Main"));
+            QCOMPARE(windows.back()->fileName(), dir.filePath("other.brw"));
+            windows.back()->setVisible(false);
+        }
+        // Every file is a fixture with its bytes, a save file of a window, or an expected one.
+        QStringList unexpected = QDir().entryList(QDir::Files);
+        unexpected.removeIf([](const QString &name) {
+            return name.contains(QRegularExpression("^autosave\\.\\d+$|\\.brw\\d+$"));
+        });
+        for (const QString &expected : files) {
+            const QString name = expected.section(':', 0, 0);
+            QFile file(name);
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
+            QVERIFY2(file.readAll().startsWith(expected.section(':', 1).toUtf8()),
+                     qPrintable(name));
+            unexpected.removeOne(name);
+        }
+        for (const auto &[name, bytes] : fixture) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(!unexpected.removeOne(name) || file.readAll() == bytes);
+        }
+        QCOMPARE(unexpected, QStringList());
+        if (operation == 3 || operation == 7 || operation == 8)
+            QCOMPARE(dialogs.requests().first().startName, standard         ? dir.filePath(current)
+                                                           : current == "/" ? "doc.brw"
+                                                                            : current);
+        window->setVisible(false);
+    }
+
+    void charactersOutsideTheCodePageAreReportedOnce()
+    {
+        QTemporaryDir dir;
+        QDir::setCurrent(dir.path());
+        QFile file("doc.brw");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fixture.first().second));
+        file.close();
+        ScriptedMessages shown;
+        Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
+        window->show();
+        window->tree()->setCurrentItem(findTheme(*window->tree(), "Leaf"));
+        auto typeAndSave = [&](const QString &text) {
+            window->editor()->insertPlainText(text); // as pasted
+            window->menuSaveFile();
+        };
+        const QString once = "1 character(s) cannot be written in the code page CP1251";
+        typeAndSave("中");
+        QCOMPARE(shown.count(), 1);
+        QVERIFY(shown.texts().first().startsWith(once));
+        QVERIFY(shown.texts().first().contains("theme\nLeaf\n"));
+        typeAndSave("€ x"); // characters of the code page say nothing more
+        window->autosave();
+        QCOMPARE(shown.count(), 1);
+        typeAndSave("ł");
+        QCOMPARE(shown.count(), 2);
+        QVERIFY(shown.texts().last().startsWith("2 character(s)"));
+        window->setVisible(false);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    BRWApplication application(argc, argv);
+    TestFileOperations test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_fileoperations.moc"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "common/FileDialogs.h"
+
+#include <QList>
+#include <QPair>
+
+// Stands in for the user at every file dialog while it lives: records each request and answers
+// with the next scripted file and file type (an index into the request's types), or cancels
+// once the script is used up.
+class ScriptedFileDialogs
+{
+public:
+    ScriptedFileDialogs();
+    ~ScriptedFileDialogs();
+    ScriptedFileDialogs(const ScriptedFileDialogs &) = delete;
+    ScriptedFileDialogs &operator=(const ScriptedFileDialogs &) = delete;
+
+    void chooseNext(const QString &file, int typeIndex = 0) { m_script.append({file, typeIndex}); }
+    const QList<FileDialogs::Request> &requests() const { return m_requests; }
+
+private:
+    QList<QPair<QString, int>> m_script;
+    QList<FileDialogs::Request> m_requests;
+};
