@@ -71,6 +71,7 @@ private Q_SLOTS:
         tree->renameTheme(theme, "plain");
         QVERIFY(!tree->reminderTheme());
         QVERIFY(tree->reminder()->tasks().empty());
+        boxes.answerNext(Messages::Answer::No); // leave the changed document unsaved
         main->close();
         Clock::setNow(m_morning);
     }
