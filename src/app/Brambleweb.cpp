@@ -5,6 +5,7 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "find/FindDialog.h"
 #include "reminder/Reminder.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -69,6 +70,7 @@ Brambleweb::~Brambleweb()
     m_secondTimer.stop();
     if (m_errorSaveFile.isOpen())
         m_errorSaveFile.close();
+    delete m_findDialog;
 }
 
 void Brambleweb::buildActions()

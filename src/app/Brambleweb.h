@@ -11,8 +11,12 @@
 #include "common/Messages.h"
 #include "storage/TreeFile.h"
 
+#include "find/FindParas.h"
+
 class ColorListViewItem;
 class CorrectedTextEdit;
+class FindDialog;
+class FindEngine;
 class LinkListView;
 class QAbstractScrollArea;
 class QAction;
@@ -53,6 +57,7 @@ public:
     const QFile &errorSaveFile() const { return m_errorSaveFile; }
     const QFile &autosaveFile() const { return m_autosaveFile; }
     int autosaveTicks() const { return m_autosaveTicks; }
+    FindDialog *findDialog() const { return m_findDialog; }
 
     void storeDescription(ColorListViewItem *theme, bool clearEdited);
     void loadDescription(ColorListViewItem *theme);
@@ -105,11 +110,23 @@ public Q_SLOTS:
     void returnDescriptionToTree();
     void nextSecund();
     void autosave();
+    // Find and replace (BramblewebFind.cpp).
+    void menuFind();
+    void menuReplace();
+    void menuFindNext();
+    void menuNextTheme();
+    void menuReplaceNext();
+    void menuReplaceAll();
+    void findAction();
+    void replaceAction();
+    void findReplace(const FindParas &paras);
+    void hideFindDialog();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void customEvent(QEvent *event) override;
 
 private:
     void buildActions();
@@ -124,6 +141,9 @@ private:
     void crashTest();
     bool chooseNumberedName(QFile &file, const QString &base);
     bool openTemporaryAutosaveFile(QFile &file);
+    void showFindDialog(bool replaceMode);
+    void runFindCommand(bool replaceMode, int action);
+    FindEngine *findEngine();
     // Parts of the file commands (BramblewebFiles.cpp).
     Messages::Answer askSaveChanges();
     bool askBeforeFileOperation(int operation);
@@ -173,4 +193,6 @@ private:
     bool m_locationMode = false;
     QPointer<QWidget> m_locationTarget;
     bool m_ctrlKPending = false;
+    FindDialog *m_findDialog = nullptr;
+    FindEngine *m_findEngine = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "app/WindowKeys.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
+#include "find/FindDialog.h"
 #include "reminder/ReminderDialog.h"
 #include "tree/LinkListView.h"
 
@@ -268,5 +269,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     if (!m_autosaveFile.fileName().isEmpty())
         QFile::remove(m_autosaveFile.fileName());
     m_mainTree->release();
+    if (m_findDialog)
+        m_findDialog->hide();
     event->accept();
 }

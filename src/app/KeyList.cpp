@@ -3,6 +3,7 @@
 #include "app/MainActions.h"
 #include "app/WindowKeys.h"
 #include "editor/CorrectedTextEdit.h"
+#include "tree/NameEditor.h"
 
 #include <QKeySequence>
 
@@ -34,6 +35,7 @@ QList<KeyListEntry> keyList()
     }
     addBindings(list, QStringLiteral("In every window"), WindowKeys::everywhere());
     addBindings(list, QStringLiteral("In the tree"), WindowKeys::tree());
+    addBindings(list, QStringLiteral("While renaming a theme"), NameEditor::keyBindings());
     addBindings(list, QStringLiteral("In the description"), WindowKeys::editor());
     addBindings(list, QStringLiteral("In the description"), CorrectedTextEdit::keyBindings());
     addBindings(list, QStringLiteral("Location mode (F5)"), WindowKeys::location());

@@ -1,11 +1,13 @@
 // The main window's menu entries and tool buttons, one row each.
 //
 // To add a command: put its row into actions() where it stands in its menu (a row with a null
-// text is a separator; "A/B" is the sub-menu B of menu A) and give the target a public slot
-// with exactly the signature named in the row. A tool button is a row of toolButtons() with an
-// icon from resources/icons (listed in icons.qrc). Keys outside the menus live in the key
-// tables of the widgets (BramblewebKeys.cpp, CorrectedTextEdit.cpp); the README's key list is
-// checked against all of them by tst_mainactions, which prints the expected list on failure.
+// text is a separator; "A/B" is the sub-menu B of menu A), give the target a public slot with
+// exactly the signature named in the row, and add the entry to the expected table of
+// tests/app/tst_mainactions.cpp, written from the command's description rather than copied. A
+// tool button is a row of toolButtons() with an icon from resources/icons (in icons.qrc). Keys
+// outside the menus live in the key tables of the widgets (WindowKeys.cpp, CorrectedTextEdit.cpp,
+// NameEditor.cpp); tst_mainactions checks the README's key list against all of them and prints
+// the list it expects.
 #include "app/MainActions.h"
 
 namespace MainActions {
@@ -33,6 +35,13 @@ const Action actionTable[] = {
     {"&View", "&Location", "Изменение положения окон", QKeyCombination(Qt::Key_F5), "location", Window, "menuLocation()", 0},
     {"&View", "&Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, "next", Tree, "nextThemeInTime()", 0},
     {"&View", "&Prev", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, "prev", Tree, "prevThemeInTime()", 0},
+
+    {"&Edit", "&Find", "Найти", CTRL | Qt::Key_F, "find", Window, "menuFind()", 0},
+    {"&Edit", "Find &next", "Найти следующее", QKeyCombination(Qt::Key_F3), "findnext", Window, "menuFindNext()", 0},
+    {"&Edit", "Next &theme", "Искать начиная со следующей темы", CTRL | Qt::Key_F3, "nexttheme", Window, "menuNextTheme()", 0},
+    {"&Edit", "&Replace", "Заменить", CTRL | Qt::Key_H, "replace", Window, "menuReplace()", 0},
+    {"&Edit", "Replace next", "Заменить и найти следующее", QKeyCombination(Qt::Key_F4), "replacenext", Window, "menuReplaceNext()", 0},
+    {"&Edit", "Replace &all", "Заменить все", CTRL | Qt::Key_F4, "replaceall", Window, "menuReplaceAll()", 0},
 
     {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
@@ -72,6 +81,8 @@ const ToolButton toolButtonTable[] = {
     {"File", "save", "Save", "Сохранить", CTRL | Qt::Key_S, ":/icons/save.png", Window, "menuSaveFile()"},
     {"View", "prev", "Previous", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, ":/icons/prev.png", Tree, "prevThemeInTime()"},
     {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
+    {"Edit", "find", "Find", "Найти", CTRL | Qt::Key_F, ":/icons/find.png", Window, "menuFind()"},
+    {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
     {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Tree, "menuGoToReminder()"},
     {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Tree, "menuUpdateReminder()"},
         // clang-format on

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/Messages.h"
+#include "tree/LinkListView.h"
 
 #include <QIcon>
 #include <QImage>
@@ -90,6 +91,17 @@ ColorListViewItem::~ColorListViewItem()
         Messages::warning(nullptr, QStringLiteral("error"),
                           QStringLiteral("Will be deleted not empty branch(s)"));
     }
+}
+
+void ColorListViewItem::setData(int column, int role, const QVariant &value)
+{
+    const bool name = role == Qt::DisplayRole || role == Qt::EditRole;
+    if (column == 0 && (name || role == Qt::DecorationRole)) {
+        if (auto *view = qobject_cast<LinkListView *>(treeWidget()))
+            view->themeRowChanging(this, name ? value.toString() : text(0),
+                                   name ? icon(0) : value.value<QIcon>());
+    }
+    QTreeWidgetItem::setData(column, role, value);
 }
 
 void ColorListViewItem::initialise()

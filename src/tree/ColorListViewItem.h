@@ -32,6 +32,10 @@ public:
                       const QString &nullText);
     ~ColorListViewItem() override;
 
+    // Tells the view before the name or the icon of a shown theme changes: the width of
+    // column 0 follows them.
+    void setData(int column, int role, const QVariant &value) override;
+
     // The index counts by its absolute value; above 9 nothing is stored and a warning is shown.
     void setColumnValue(int index, int value);
     int columnValue(int index) const;

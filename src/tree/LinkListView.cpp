@@ -3,6 +3,7 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "reminder/Reminder.h"
+#include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
 
 #include <QHeaderView>
@@ -25,7 +26,8 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMouseTracking(true);
     header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // Measuring every row on each layout would make a large tree crawl.
+    m_columnWidths = new ColumnWidthTracker(this);
 
     m_nameEditor = new NameEditor(QString(), viewport(), "nameEditor");
     CONNECT_ASSERT(
@@ -52,6 +54,8 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
 
 LinkListView::~LinkListView()
 {
+    delete m_columnWidths; // the rows leave all at once: nothing to follow
+    m_columnWidths = nullptr;
     m_history.clear();
     // Bottom-up, so that no theme is destroyed with children still under it, and without
     // recursion, so that a very deep tree cannot exhaust the stack.
@@ -120,6 +124,13 @@ void LinkListView::release()
 {
     clear();
     m_reminder.reset();
+}
+
+void LinkListView::themeRowChanging(ColorListViewItem *theme, const QString &name,
+                                    const QIcon &icon)
+{
+    if (m_columnWidths)
+        m_columnWidths->rowChanging(indexFromItem(theme), name, icon);
 }
 
 ColorListViewItem *LinkListView::currentTheme() const

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class ColumnWidthTracker;
 class NameEditor;
 class QMenu;
 class Reminder;
@@ -104,6 +105,9 @@ public:
     QString subtreeText(ColorListViewItem *theme);
     void startRenaming(ColorListViewItem *theme, int cursorPosition = -1, int selectionLength = -1);
     void release();
+    // Before a shown theme gets another name or icon (ColorListViewItem calls it).
+    void themeRowChanging(ColorListViewItem *theme, const QString &name, const QIcon &icon);
+    ColumnWidthTracker *columnWidths() const { return m_columnWidths; }
 
     // Link groups as the view sees them.
     ColorListViewItem *resolve(ColorListViewItem *theme);
@@ -196,6 +200,7 @@ private:
     bool m_reminderRinging = true;
     bool m_clickToRenameArmed = false;
     NameEditor *m_nameEditor = nullptr;
+    ColumnWidthTracker *m_columnWidths = nullptr;
     QMenu *m_contextMenu = nullptr;
     bool m_renaming = false;
     int m_themeCount = 0;

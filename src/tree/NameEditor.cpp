@@ -1,5 +1,7 @@
 #include "tree/NameEditor.h"
 
+#include "editor/KeyTable.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -35,36 +37,65 @@ void NameEditor::sendKeyToSelf(int key, Qt::KeyboardModifiers modifiers)
     QCoreApplication::sendEvent(this, &release);
 }
 
+namespace {
+
+enum NameCommand { Swallow, Accept, Reject, Undo, Copy };
+
+// Up and Down would leave the line: swallowed, pressed or released. Return's release is
+// swallowed with its press, so that it does not reach the tree.
+const KeyBinding releaseKeys[] = {
+        {Qt::NoModifier, Qt::Key_Up, 0, Swallow, nullptr, KeyBinding::AnyModifiers},
+        {Qt::NoModifier, Qt::Key_Down, 0, Swallow, nullptr, KeyBinding::AnyModifiers},
+        {Qt::NoModifier, Qt::Key_Return, 0, Swallow, nullptr, KeyBinding::AnyModifiers},
+};
+
+const KeyBinding pressKeys[] = {
+        {Qt::NoModifier, Qt::Key_Up, 0, Swallow, nullptr, KeyBinding::AnyModifiers},
+        {Qt::NoModifier, Qt::Key_Down, 0, Swallow, nullptr, KeyBinding::AnyModifiers},
+        {Qt::NoModifier, Qt::Key_Return, 0, Accept, "Keep the new name (Сохранить имя)",
+         KeyBinding::AnyModifiers},
+        {Qt::NoModifier, Qt::Key_Escape, 0, Reject, "Keep the old name (Оставить старое имя)",
+         KeyBinding::AnyModifiers},
+        {Qt::AltModifier, Qt::Key_Backspace, 0, Undo, "Undo (Отменить)"},
+        {Qt::ControlModifier, Qt::Key_Insert, 0, Copy, "Copy (Копировать)"},
+};
+
+} // namespace
+
+std::span<const KeyBinding> NameEditor::keyBindings()
+{
+    return pressKeys;
+}
+
 bool NameEditor::event(QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        const bool press = event->type() == QEvent::KeyPress;
-        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)
+    case QEvent::KeyRelease:
+        if (KeyTable::find(releaseKeys, static_cast<QKeyEvent *>(event)))
             return true;
-        if (key->key() == Qt::Key_Return) {
-            if (press)
-                finishEditing(true);
-            return true;
-        }
-        if (!press)
-            break;
-        if (key->key() == Qt::Key_Escape) {
-            finishEditing(false);
-            return true;
-        }
-        if (key->key() == Qt::Key_Backspace && modifiers == Qt::AltModifier) {
-            sendKeyToSelf(Qt::Key_Z, Qt::ControlModifier);
-            return true;
-        }
-        if (key->key() == Qt::Key_Insert && modifiers == Qt::ControlModifier) {
-            sendKeyToSelf(Qt::Key_C, key->modifiers());
-            return true;
-        }
         break;
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const KeyBinding *binding = KeyTable::find(pressKeys, key);
+        if (!binding)
+            break;
+        switch (binding->command) {
+        case Accept:
+            finishEditing(true);
+            break;
+        case Reject:
+            finishEditing(false);
+            break;
+        case Undo:
+            sendKeyToSelf(Qt::Key_Z, Qt::ControlModifier);
+            break;
+        case Copy:
+            sendKeyToSelf(Qt::Key_C, key->modifiers());
+            break;
+        default:
+            break;
+        }
+        return true;
     }
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)

@@ -2,6 +2,10 @@
 
 #include <QLineEdit>
 
+#include <span>
+
+struct KeyBinding;
+
 // The one-line editor that renames a theme in place. It closes on Return (accept), Escape
 // (reject) or when it loses the focus (accept), and reports a rename only when the user changed
 // the text.
@@ -14,6 +18,9 @@ public:
     // Hides the editor; emits accept() with the text stripped of line breaks, or reject().
     void finishEditing(bool accept);
     void setContextMenuPending(bool pending) { m_contextMenuPending = pending; }
+
+    // The editor's own keys, for the key list.
+    static std::span<const KeyBinding> keyBindings();
 
 Q_SIGNALS:
     void accept(const QString &text);

@@ -1,0 +1,129 @@
+// Search steps over a large tree: a step that finds nothing walks every theme and comes back to
+// its start point; replace all of a frequent word at several tree sizes, to show how it grows.
+// While a step runs a 5 ms timer counts how often the event loop got a turn.
+// Usage: bench_find [themes] [seed]
+#include "BenchTimer.h"
+#include "BenchTree.h"
+
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindEngine.h"
+#include "storage/TreeFile.h"
+#include "tree/LinkListView.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+struct Window
+{
+    LinkListView tree;
+    CorrectedTextEdit editor;
+    FindEngine engine{&tree, &editor, host(), nullptr};
+
+    FindEngine::Host host()
+    {
+        FindEngine::Host h;
+        h.storeDescription = [](ColorListViewItem *) {};
+        h.loadDescription = [](ColorListViewItem *) {};
+        h.markModified = [] {};
+        h.postNameSelection = [] {};
+        return h;
+    }
+};
+
+FindParas parameters(const QString &find, const QString &replace, int action, bool cs)
+{
+    FindParas p;
+    p.inName = p.inDescription = true;
+    p.caseSensitive = cs;
+    p.scope = FindParas::AllThemes;
+    p.action = action;
+    p.findText = find;
+    p.replaceText = replace;
+    return p;
+}
+
+// Runs one step; prints its time, the boxes and the event loop's turns.
+void timeStep(Window &window, const char *label, const FindParas &p, int &boxes)
+{
+    int turns = 0;
+    qint64 longestGap = 0;
+    QElapsedTimer sinceTurn;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        ++turns;
+        longestGap = qMax(longestGap, sinceTurn.restart());
+    });
+    ticker.start();
+    sinceTurn.start();
+    const int before = boxes;
+    QElapsedTimer timer;
+    timer.start();
+    window.engine.findReplace(p);
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    longestGap = qMax(longestGap, sinceTurn.elapsed());
+    std::printf("%-44s %9.1f ms  boxes %d  event-loop turns %d, longest gap %lld ms\n", label, ms,
+                boxes - before, turns, longestGap);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const BenchArguments arguments = benchArguments(argc, argv);
+    int boxes = 0;
+    answerBoxesOnStandardError(boxes);
+
+    {
+        Window window;
+        BenchTreeStats stats;
+        const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed, &stats);
+        loadTreeBytes(window.tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
+        std::printf("%d themes, %.1f MB\n", stats.themes, bytes.size() / 1e6);
+        const QString nothing = QStringLiteral("qqqzzzxx");
+        window.tree.setCurrentItem(window.tree.rootTheme());
+        timeStep(window, "nothing found, ignoring case", parameters(nothing, {}, 1, false), boxes);
+        timeStep(window, "nothing found, case-sensitive", parameters(nothing, {}, 1, true), boxes);
+        window.tree.setCurrentItem(window.tree.rootTheme()->child(0));
+        timeStep(
+                window, "nothing found, backwards from the first theme",
+                [&] {
+                    FindParas p = parameters(nothing, {}, 1, false);
+                    p.backwards = true;
+                    return p;
+                }(),
+                boxes);
+    }
+    for (int themes : {arguments.themes / 4, arguments.themes / 2, arguments.themes}) {
+        Window window;
+        loadTreeBytes(window.tree, generateBenchTree(themes, arguments.seed), {},
+                      QDateTime::currentDateTime(), 0, nullptr);
+        window.tree.setCurrentItem(window.tree.rootTheme());
+        const QByteArray label = QByteArray::number(themes) + " themes: replace all the -> these";
+        timeStep(window, label.constData(), parameters("the", "these", 4, true), boxes);
+    }
+    // Replacements inside one description move its tail each time.
+    for (int words : {25000, 50000, 100000}) {
+        Window window;
+        window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words), false);
+        window.tree.setCurrentItem(window.tree.rootTheme());
+        for (bool backwards : {false, true}) {
+            const QByteArray label = "one text of " + QByteArray::number(words) +
+                                     (backwards ? " x \"the \", backwards" : " x \"the \"");
+            FindParas p = parameters("the", "these", 4, true);
+            p.backwards = backwards;
+            window.editor.setText(window.tree.rootTheme()->description());
+            window.editor.moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
+            timeStep(window, label.constData(), p, boxes);
+            window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
+                                       false);
+        }
+    }
+    return 0;
+}

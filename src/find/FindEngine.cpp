@@ -1,0 +1,330 @@
+#include "find/FindEngine.h"
+
+#include "common/Assertions.h"
+#include "common/Messages.h"
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindText.h"
+#include "find/SearchedText.h"
+#include "tree/LinkListView.h"
+
+#include <QCoreApplication>
+#include <QScopeGuard>
+#include <QTextCursor>
+
+namespace {
+
+// How long a step searches before it lets the toolkit paint and run its timers.
+constexpr int eventInterval = 16;
+
+bool isLinkTheme(const ColorListViewItem *theme)
+{
+    return LinkListView::themeKind(theme) == 2;
+}
+
+// A link theme's description belongs to its mark theme and is searched there.
+QString searchedDescription(const ColorListViewItem *theme)
+{
+    return isLinkTheme(theme) ? QString() : theme->description();
+}
+
+bool strictlyBelow(const QTreeWidgetItem *theme, const QTreeWidgetItem *top)
+{
+    for (const QTreeWidgetItem *item = theme->parent(); item; item = item->parent())
+        if (item == top)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// What one step carries from pass to pass: the searched string of the theme it stands on.
+struct FindEngine::Step
+{
+    FindParas paras;
+    Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+    bool continuing = false;
+    bool skip = false;
+    SearchedText text;
+    ColorListViewItem *loadedTheme = nullptr;
+    bool loadedName = false;
+    bool loaded = false;
+    bool dirty = false; // replacements in `text` not yet written to the tree
+    qint64 moves = 0;
+    qint64 moveLimit = 0;
+
+    bool backwards() const { return paras.backwards; }
+    int action() const { return paras.action; }
+};
+
+FindEngine::FindEngine(LinkListView *tree, CorrectedTextEdit *editor, Host host, QObject *parent)
+    : QObject(parent)
+    , m_tree(tree)
+    , m_editor(editor)
+    , m_host(std::move(host))
+{
+    CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &FindEngine::themeRemoved));
+}
+
+void FindEngine::findReplace(const FindParas &paras)
+{
+    if (m_running || paras.validate() != 0 || !m_tree->isStable() || !m_tree->currentTheme())
+        return;
+    m_running = true;
+    m_aborted = false;
+    const auto done = qScopeGuard([this] { m_running = false; });
+    m_nameMatch = {};
+
+    Step step;
+    step.paras = paras;
+    step.cs = paras.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    // Two rounds through every theme and null item are the most a sound walk needs.
+    step.moveLimit = 4 * (qint64(m_tree->themeCount()) + 2);
+    prepare(paras, step);
+    m_sinceEvents.invalidate();
+    while (!m_aborted && runPass(step)) {
+    }
+    if (m_aborted && paras.action == FindParas::ReplaceAll)
+        m_host.loadDescription(m_tree->currentTheme());
+}
+
+void FindEngine::prepare(const FindParas &paras, Step &step)
+{
+    ColorListViewItem *current = m_tree->currentTheme();
+    const QTextCursor cursor = m_editor->textCursor();
+    const int line = cursor.blockNumber();
+    const int column = cursor.positionInBlock();
+    if (!paras.sameSearch(m_last)) {
+        m_last = paras;
+        m_scopeRoot = paras.scope == FindParas::AllThemes ? m_tree->rootTheme() : current;
+    } else if (line == m_curLine && column == m_curCol && current == m_currentTheme &&
+               !m_editor->isEdited()) {
+        // Typing in the editor makes the remembered match stale: that starts a new search.
+        step.continuing = true;
+        if (paras.action >= FindParas::Replace)
+            m_matchPending = true;
+        m_walk.standOn(m_tree, m_currentTheme);
+        return;
+    } else if (current != m_currentTheme) {
+        if (paras.scope == FindParas::ThemeOnly ||
+            (paras.scope == FindParas::ThemeWithSubthemes && !strictlyBelow(current, m_scopeRoot)))
+            m_scopeRoot = current;
+    }
+    m_startLine = m_curLine = line;
+    m_startCol = m_curCol = column;
+    m_matchPending = false;
+    m_startIndex = FindText::indexAt(m_editor->text(), line, column);
+    m_wrapped = false;
+    m_currentTheme = m_startTheme = current;
+    m_host.storeDescription(current);
+    m_startedInName = m_inNamePart = paras.inName && (m_tree->hasFocus() || !paras.inDescription);
+    m_walk.standOn(m_tree, current);
+}
+
+bool FindEngine::runPass(Step &step)
+{
+    if (m_tree->isRenaming())
+        m_tree->closeItemNameEditBox();
+    if (!step.loaded || step.loadedTheme != m_currentTheme || step.loadedName != m_inNamePart)
+        load(step);
+    if (step.continuing && m_matchPending)
+        replacePending(step);
+    int from;
+    if (step.continuing)
+        from = step.backwards() ? m_position - 1 : m_position + 1;
+    else if (!m_inNamePart)
+        from = m_position = FindText::indexAt(step.text.text(), m_curLine, m_curCol);
+    else
+        from = step.backwards() ? step.text.size() : 0;
+    step.skip = step.action() == FindParas::NextTheme;
+    return search(step, from);
+}
+
+void FindEngine::load(Step &step)
+{
+    flush(step);
+    step.loadedTheme = m_currentTheme;
+    step.loadedName = m_inNamePart;
+    step.loaded = true;
+    step.text.reset(m_inNamePart ? m_tree->themeName(m_currentTheme)
+                                 : searchedDescription(m_currentTheme),
+                    step.backwards());
+}
+
+void FindEngine::replacePending(Step &step)
+{
+    const QString &find = step.paras.findText;
+    const QString &replacement = step.paras.replaceText;
+    // Only while the match is still there: the text may have changed since it was shown.
+    if (step.text.slice(m_position, int(find.size())).compare(find, step.cs) == 0) {
+        step.text.replace(m_position, find.size(), replacement);
+        step.dirty = true;
+        if (!step.backwards())
+            m_position += int(replacement.size()) - 1;
+        if (step.action() != FindParas::ReplaceAll) {
+            flush(step);
+            if (!m_inNamePart)
+                m_editor->setText(step.text.text());
+        }
+    }
+    m_matchPending = step.action() == FindParas::ReplaceAll;
+}
+
+void FindEngine::flush(Step &step)
+{
+    if (!step.dirty)
+        return;
+    step.dirty = false;
+    applyText(step.loadedTheme, step.loadedName, step.text.text());
+}
+
+// Every change the engine makes to the tree passes here, so that a whole replace-all can be
+// recorded as one change.
+void FindEngine::applyText(ColorListViewItem *theme, bool name, const QString &text)
+{
+    if (name)
+        m_tree->renameTheme(theme, text);
+    else
+        m_tree->setDescription(theme, text, true);
+    m_host.markModified();
+}
+
+bool FindEngine::search(Step &step, int from)
+{
+    const FindParas &paras = step.paras;
+    for (;;) {
+        const int found =
+                step.skip ? -1 : step.text.occurrence(paras.findText, from, paras.caseSensitive);
+        if (m_wrapped && m_currentTheme == m_startTheme) {
+            const bool pastStart = found == -1 || (paras.backwards ? found <= m_startIndex
+                                                                   : found >= m_startIndex);
+            if (m_startedInName || (!m_inNamePart && pastStart)) {
+                flush(step);
+                returnToStartPoint(paras.action);
+                return false;
+            }
+        }
+        if (found != -1)
+            return showMatch(step, found);
+        if (m_inNamePart && !step.skip && paras.inDescription && !isLinkTheme(m_currentTheme)) {
+            m_inNamePart = false;
+        } else if (!moveOn(step)) {
+            return false;
+        }
+        load(step);
+        from = paras.backwards ? step.text.size() : 0;
+    }
+}
+
+bool FindEngine::moveOn(Step &step)
+{
+    flush(step);
+    // Back on the start theme after a wrap with nothing left to search in it (a link theme's
+    // name, say): the walk is over rather than going round again.
+    if ((m_wrapped && m_currentTheme == m_startTheme) || ++step.moves > step.moveLimit ||
+        !m_walk.advance(m_scopeRoot, step.paras.scope, step.backwards(), m_wrapped) ||
+        !m_walk.theme()) {
+        returnToStartPoint(step.action());
+        return false;
+    }
+    step.skip = false;
+    m_currentTheme = m_walk.theme();
+    m_inNamePart = step.paras.inName;
+    // A null item may go away without notice: the toolkit runs only on real themes.
+    if (!m_currentTheme->isNullItem())
+        letToolkitRun();
+    return !m_aborted;
+}
+
+void FindEngine::letToolkitRun()
+{
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < eventInterval)
+        return;
+    // The user's keys, clicks and close requests wait until the step is over.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 1);
+    m_sinceEvents.start();
+    if (!m_aborted)
+        m_walk.standOn(m_tree, m_currentTheme);
+}
+
+bool FindEngine::showMatch(Step &step, int found)
+{
+    m_position = found;
+    if (step.action() == FindParas::ReplaceAll) {
+        m_matchPending = true;
+        step.continuing = true;
+        return true;
+    }
+    if (m_tree->currentTheme() != m_currentTheme)
+        m_tree->setCurrentItem(m_currentTheme);
+    QWidget *window = m_tree->window();
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+    if (m_inNamePart) {
+        m_tree->setFocus();
+        QTextCursor cursor = m_editor->textCursor();
+        cursor.setPosition(0);
+        m_editor->setTextCursor(cursor);
+        m_curLine = m_curCol = 0;
+        m_nameMatch = {m_currentTheme, found, int(step.paras.findText.size()), 0};
+        m_host.postNameSelection();
+    } else {
+        m_editor->setFocus();
+        const QString text = step.text.text();
+        const ColumnLine start = FindText::positionAt(text, found);
+        const ColumnLine end = FindText::positionAt(text, found + int(step.paras.findText.size()));
+        m_curLine = start.line;
+        m_curCol = start.column;
+        m_editor->setSelection(start.line, start.column, end.line, end.column);
+    }
+    return false;
+}
+
+void FindEngine::returnToStartPoint(int action)
+{
+    m_curLine = m_startLine;
+    m_curCol = m_startCol;
+    m_wrapped = false;
+    m_currentTheme = m_startTheme;
+    if (m_startTheme && m_tree->currentTheme() != m_startTheme)
+        m_tree->setCurrentItem(m_startTheme);
+    Messages::warning(m_tree->window(), tr("Search (Поиск)"),
+                      tr("Return to start point\nДостигнута начальная точка поиска"));
+    m_last.scope = 0;
+    if (action == FindParas::ReplaceAll && m_startTheme)
+        m_host.loadDescription(m_startTheme);
+}
+
+bool FindEngine::selectNameMatch()
+{
+    if (m_running || !m_nameMatch.theme)
+        return false;
+    if (m_nameMatch.retries > 0) {
+        --m_nameMatch.retries;
+        return true;
+    }
+    ColorListViewItem *theme = std::exchange(m_nameMatch.theme, nullptr);
+    if (theme == m_tree->currentTheme())
+        m_tree->startRenaming(theme, m_nameMatch.position, m_nameMatch.length);
+    return false;
+}
+
+void FindEngine::themeRemoved(ColorListViewItem *theme)
+{
+    if (theme == m_nameMatch.theme)
+        m_nameMatch = {};
+    if (theme == m_currentTheme || theme == m_startTheme || theme == m_scopeRoot)
+        forgetSearch();
+}
+
+// The themes the search stood on are gone: the next step is a new search, and a running one
+// ends without touching them.
+void FindEngine::forgetSearch()
+{
+    m_currentTheme = m_startTheme = m_scopeRoot = nullptr;
+    m_last.scope = 0;
+    m_wrapped = m_matchPending = false;
+    if (m_running)
+        m_aborted = true;
+}

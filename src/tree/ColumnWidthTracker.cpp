@@ -1,0 +1,252 @@
+#include "tree/ColumnWidthTracker.h"
+
+#include "common/Assertions.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QHeaderView>
+#include <QIcon>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTreeView>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Characters measured one by one: Latin, Greek and Cyrillic without the combining marks; any
+// other character sends the whole name to the full text layout.
+constexpr char16_t cachedCharacters = 0x0500;
+
+bool isCached(char16_t c)
+{
+    return c >= 0x20 && c < cachedCharacters && !(c >= 0x0300 && c < 0x0370);
+}
+
+} // namespace
+
+ColumnWidthTracker::ColumnWidthTracker(QTreeView *view)
+    : QObject(view)
+    , m_view(view)
+{
+    QAbstractItemModel *model = view->model();
+    CONNECT_ASSERT(connect(model, &QAbstractItemModel::rowsInserted, this,
+                           &ColumnWidthTracker::rowsInserted));
+    CONNECT_ASSERT(connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                           &ColumnWidthTracker::rowsAboutToBeRemoved));
+    CONNECT_ASSERT(connect(model, &QAbstractItemModel::modelReset, this,
+                           &ColumnWidthTracker::measureAgainLater));
+    CONNECT_ASSERT(connect(model, &QAbstractItemModel::layoutChanged, this,
+                           &ColumnWidthTracker::measureAgainLater));
+    CONNECT_ASSERT(connect(view, &QTreeView::expanded, this, &ColumnWidthTracker::expanded));
+    CONNECT_ASSERT(connect(view, &QTreeView::collapsed, this, &ColumnWidthTracker::collapsed));
+    view->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    view->installEventFilter(this);
+}
+
+bool ColumnWidthTracker::eventFilter(QObject *watched, QEvent *event)
+{
+    // Another font or style changes every width.
+    if (watched == m_view &&
+        (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) {
+        m_advances.clear();
+        m_plainExtra = m_iconExtra = -1;
+        measureAgainLater();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+int ColumnWidthTracker::nameWidth(const QString &name)
+{
+    const QFontMetricsF metrics(m_view->font());
+    if (m_advances.empty())
+        m_advances.assign(cachedCharacters, std::numeric_limits<float>::quiet_NaN());
+    double sum = 0;
+    for (const QChar c : name) {
+        const char16_t code = c.unicode();
+        if (!isCached(code))
+            return QFontMetrics(m_view->font()).horizontalAdvance(name) + 1;
+        float &advance = m_advances[code];
+        if (std::isnan(advance))
+            advance = float(metrics.horizontalAdvance(c));
+        sum += advance;
+    }
+    return int(std::ceil(sum)) + 1;
+}
+
+int ColumnWidthTracker::delegateExtra(const QIcon &icon) const
+{
+    // What the item delegate adds to a text: its margins, and an icon with its spacing.
+    QStyleOptionViewItem option;
+    option.initFrom(m_view);
+    option.font = m_view->font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("x");
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    QStyle *style = m_view->style();
+    if (!icon.isNull()) {
+        const int small = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_view);
+        option.features |= QStyleOptionViewItem::HasDecoration;
+        option.icon = icon;
+        option.decorationSize = icon.actualSize(m_view->iconSize().isValid() ? m_view->iconSize()
+                                                                             : QSize(small, small));
+    }
+    return style->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), m_view).width() -
+           option.fontMetrics.horizontalAdvance(option.text);
+}
+
+int ColumnWidthTracker::rowWidth(const QModelIndex &index, int depth)
+{
+    return rowWidth(index.data().toString(), index.data(Qt::DecorationRole).value<QIcon>(), depth);
+}
+
+int ColumnWidthTracker::rowWidth(const QString &name, const QIcon &icon, int depth)
+{
+    // The themes' icons are all of one size: the first one shown stands for all.
+    int &extra = icon.isNull() ? m_plainExtra : m_iconExtra;
+    if (extra < 0)
+        extra = delegateExtra(icon);
+    const int indentation = (depth + (m_view->rootIsDecorated() ? 1 : 0)) * m_view->indentation();
+    return indentation + nameWidth(name) + extra;
+}
+
+bool ColumnWidthTracker::isShown(const QModelIndex &index, int *depth) const
+{
+    *depth = 0;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+        if (!m_view->isExpanded(parent))
+            return false;
+        ++*depth;
+    }
+    return index.isValid();
+}
+
+template<typename Visit>
+void ColumnWidthTracker::forShownRows(const QModelIndex &parent, int first, int last, int depth,
+                                      Visit visit)
+{
+    // Without recursion: a branch may be many thousands of levels deep.
+    struct Level
+    {
+        QModelIndex parent;
+        int next;
+        int last;
+    };
+    QAbstractItemModel *model = m_view->model();
+    std::vector<Level> levels{{parent, first, last}};
+    while (!levels.empty()) {
+        Level &level = levels.back();
+        if (level.next > level.last) {
+            levels.pop_back();
+            continue;
+        }
+        const QModelIndex index = model->index(level.next++, 0, level.parent);
+        const int rowDepth = depth + int(levels.size()) - 1;
+        visit(index, rowDepth);
+        if (m_view->isExpanded(index)) {
+            const int children = model->rowCount(index);
+            if (children > 0)
+                levels.push_back({index, 0, children - 1});
+        }
+    }
+}
+
+void ColumnWidthTracker::add(int width)
+{
+    if (width > m_widest) {
+        m_widest = width;
+        m_widestRows = 1;
+    } else if (width == m_widest) {
+        ++m_widestRows;
+    }
+}
+
+void ColumnWidthTracker::remove(int width)
+{
+    if (width == m_widest && --m_widestRows == 0)
+        measureAgainLater();
+}
+
+void ColumnWidthTracker::count(const QModelIndex &parent, int first, int last, bool shown,
+                               bool parentMustBeOpen)
+{
+    int depth = -1; // of the parent; the top level is depth 0
+    if (last < first || (parent.isValid() && !isShown(parent, &depth)) ||
+        (parent.isValid() && parentMustBeOpen && !m_view->isExpanded(parent)))
+        return;
+    forShownRows(parent, first, last, depth + 1, [&](const QModelIndex &row, int rowDepth) {
+        const int width = rowWidth(row, rowDepth);
+        shown ? add(width) : remove(width);
+    });
+    if (shown)
+        apply();
+}
+
+void ColumnWidthTracker::rowsInserted(const QModelIndex &parent, int first, int last)
+{
+    count(parent, first, last, true, true);
+}
+
+void ColumnWidthTracker::rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
+{
+    count(parent, first, last, false, true);
+}
+
+void ColumnWidthTracker::expanded(const QModelIndex &index)
+{
+    count(index, 0, m_view->model()->rowCount(index) - 1, true, false);
+}
+
+void ColumnWidthTracker::collapsed(const QModelIndex &index)
+{
+    // The rows below keep their own open state, so they can be walked as they were shown.
+    count(index, 0, m_view->model()->rowCount(index) - 1, false, false);
+}
+
+void ColumnWidthTracker::rowChanging(const QModelIndex &index, const QString &newName,
+                                     const QIcon &newIcon)
+{
+    int depth = 0;
+    if (!isShown(index, &depth))
+        return;
+    const int before = rowWidth(index, depth);
+    const int after = rowWidth(newName, newIcon, depth);
+    if (before == after)
+        return;
+    add(after);
+    remove(before);
+    apply();
+}
+
+void ColumnWidthTracker::measureAgainLater()
+{
+    if (m_measurePending)
+        return;
+    m_measurePending = true;
+    QMetaObject::invokeMethod(this, &ColumnWidthTracker::measureAgain, Qt::QueuedConnection);
+}
+
+void ColumnWidthTracker::measureAgain()
+{
+    m_measurePending = false;
+    m_widest = 0;
+    m_widestRows = 0;
+    const int top = m_view->model()->rowCount();
+    if (top > 0)
+        forShownRows(QModelIndex(), 0, top - 1, 0,
+                     [this](const QModelIndex &index, int depth) { add(rowWidth(index, depth)); });
+    apply();
+}
+
+void ColumnWidthTracker::apply()
+{
+    // Never narrower than the header's own title.
+    const int width = qMax(m_widest, m_view->header()->sectionSizeHint(0));
+    if (width == m_applied && width == m_view->columnWidth(0))
+        return;
+    m_applied = width;
+    m_view->setColumnWidth(0, width);
+}

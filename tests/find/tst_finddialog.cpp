@@ -1,0 +1,117 @@
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindDialog.h"
+#include "support/ScriptedMessages.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestFindDialog : public QObject
+{
+    Q_OBJECT
+
+    template<typename T>
+    static T *child(FindDialog &dialog, const char *name)
+    {
+        return dialog.findChild<T *>(QString::fromLatin1(name));
+    }
+
+private Q_SLOTS:
+    void keysAndValidation_data()
+    {
+        // setup: r replace mode, n "&Name" checked
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        const QList<QStringList> rows{
+                {"nothing to find", "", "", "F3", "Не задана строка поиска (Nothing to find)"},
+                {"nowhere to find", "", "x", "F3", "Не указано, где искать (Nowhere to find)"},
+                {"find next", "n", "x", "F3", "find 1"},
+                {"keypad flag ignored", "n", "x", "Num+F3", "find 1"},
+                {"next theme", "n", "x", "Ctrl+F3", "find 2"},
+                {"F4 in find mode", "n", "x", "F4", ""},
+                {"replace", "rn", "x", "F4", "replace 3"},
+                {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
+                {"Shift+F3", "n", "x", "Shift+F3", ""},
+                {"escape", "rn", "x", "Shift+Esc", "hided"},
+        };
+        for (const QStringList &row : rows)
+            QTest::newRow(row[0].toLatin1()) << row[1] << row[2] << row[3] << row[4];
+    }
+
+    void keysAndValidation()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, expected);
+        ScriptedMessages boxes;
+        FindDialog dialog(setup.contains('r'));
+        dialog.show();
+        QSignalSpy finds(&dialog, &FindDialog::findAction);
+        QSignalSpy replaces(&dialog, &FindDialog::replaceAction);
+        QSignalSpy hided(&dialog, &FindDialog::hided);
+        QFETCH(QString, find);
+        dialog.findField()->setText(find);
+        child<QCheckBox>(dialog, "inName")->setChecked(setup.contains('n'));
+        child<QCheckBox>(dialog, "inDescription")->setChecked(false);
+        QFETCH(QString, key);
+        const QKeyCombination combination = QKeySequence::fromString(key)[0];
+        QTest::keyClick(dialog.findField(), combination.key(), combination.keyboardModifiers());
+
+        QString seen = boxes.count() == 1 ? boxes.texts().first() : QString();
+        if (finds.count() + replaces.count() == 1)
+            seen = QString(finds.count() ? "find " : "replace ") +
+                   QString::number(dialog.paras().action);
+        if (hided.count() == 1 && !dialog.isShown() && dialog.isHidden())
+            seen = "hided";
+        QCOMPARE(seen, expected);
+        QCOMPARE(boxes.count() + finds.count() + replaces.count() + hided.count(),
+                 expected.isEmpty() ? 0 : 1);
+    }
+
+    void modesGatheringAndFocus()
+    {
+        FindDialog dialog(false);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const QList<QWidget *> replacing = {dialog.replaceField(),
+                                            child<QWidget>(dialog, "replaceLabel"),
+                                            child<QWidget>(dialog, "replaceButton"),
+                                            child<QWidget>(dialog, "replaceAllButton")};
+        for (QWidget *widget : replacing)
+            QVERIFY(!widget->isEnabled());
+        QTest::keyClick(dialog.findField(), Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(dialog.findField()->hasFocus());
+
+        dialog.setReplaceMode(true);
+        for (QWidget *widget : replacing)
+            QVERIFY(widget->isEnabled());
+        for (QPushButton *button : dialog.findChildren<QPushButton *>())
+            QCOMPARE(button->isEnabled(), !QString("<>Log ... <F11>").contains(button->text()));
+        QTest::keyClick(dialog.findField(), Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(dialog.replaceField()->hasFocus());
+        QTest::keyClick(dialog.replaceField(), Qt::Key_Backtab,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(dialog.findField()->hasFocus());
+        QTest::keyClick(dialog.findField(), Qt::Key_Tab);
+        QCOMPARE(dialog.findField()->text(), QString("\t"));
+
+        dialog.findField()->setText("two\nlines");
+        dialog.replaceField()->setText("by");
+        child<QCheckBox>(dialog, "caseSensitiveOpt")->setChecked(true);
+        child<QCheckBox>(dialog, "inName")->setChecked(false);
+        child<QRadioButton>(dialog, "ofThemeWithSubthemes")->setChecked(true);
+        dialog.close();
+        const FindParas &p = dialog.paras();
+        QVERIFY(p.caseSensitive && !p.backwards && !p.inName && p.inDescription);
+        QCOMPARE(p.scope, 2);
+        QCOMPARE(p.findText, QString("two\nlines"));
+        QCOMPARE(p.replaceText, QString("by"));
+        QVERIFY(dialog.findField()->textCursor().hasSelection());
+    }
+};
+
+QTEST_MAIN(TestFindDialog)
+#include "tst_finddialog.moc"

@@ -1,0 +1,287 @@
+#include "app/Brambleweb.h"
+#include "common/Clock.h"
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindText.h"
+#include "find/SearchedText.h"
+#include "storage/TreeFile.h"
+#include "support/ScriptedMessages.h"
+#include "support/ThemeLookup.h"
+#include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
+
+#include <QApplication>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestFindEngine : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    Brambleweb *m_window = nullptr;
+    LinkListView *m_tree = nullptr;
+    CorrectedTextEdit *m_editor = nullptr;
+
+    void load(const QString &file)
+    {
+        QString text = file;
+        loadTreeBytes(*m_tree, text.replace('|', '\n').toLatin1(), {}, {}, 0, nullptr);
+    }
+
+    void startAt(const QString &theme, int line, int column, bool treeFocus)
+    {
+        m_tree->setCurrentItem(findTheme(*m_tree, theme));
+        m_editor->setSelection(line, column, line, column);
+        (treeFocus ? static_cast<QWidget *>(m_tree) : m_editor)->setFocus();
+    }
+
+    // "R" for the return to the start point; else the current theme, the part and the index of
+    // the selected match, checked to be the find text.
+    QString outcome(ScriptedMessages &boxes, const QString &find)
+    {
+        QCoreApplication::processEvents();
+        if (boxes.count() > 0) {
+            const bool right =
+                    boxes.wasShown("Search (Поиск)", "Return to start point\n"
+                                                     "Достигнута начальная точка поиска");
+            boxes.clear();
+            return right ? "R" : "wrong box";
+        }
+        QString selected;
+        QString where = m_tree->currentTheme()->name() + ":";
+        if (m_tree->isRenaming()) {
+            NameEditor *names = m_tree->nameEditor();
+            selected = names->selectedText();
+            where += "n" + QString::number(names->selectionStart());
+            if (m_editor->textCursor().position() != 0 || m_editor->textCursor().hasSelection())
+                return "editor cursor not at the start";
+        } else {
+            selected =
+                    m_editor->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n');
+            where += "d" + QString::number(m_editor->textCursor().selectionStart());
+        }
+        return selected.compare(find, Qt::CaseInsensitive) == 0 ? where : where + " " + selected;
+    }
+
+    QString treeText()
+    {
+        QStringList parts;
+        std::function<void(QTreeWidgetItem *)> walk = [&](QTreeWidgetItem *item) {
+            auto *theme = ColorListViewItem::themeOf(item);
+            if (!theme->isNullItem())
+                parts << theme->name() + "=" + theme->description();
+            for (int i = 0; i < item->childCount(); ++i)
+                walk(item->child(i));
+        };
+        walk(m_tree->rootTheme());
+        return parts.join(';');
+    }
+
+    static FindParas paras(const QString &flags, const QString &find, const QString &replace)
+    {
+        FindParas p;
+        p.inName = flags.contains('n');
+        p.inDescription = flags.contains('d');
+        p.caseSensitive = flags.contains('c');
+        p.backwards = flags.contains('b');
+        p.scope = flags.back().digitValue();
+        p.findText = QString(find).replace('|', '\n');
+        p.replaceText = replace;
+        return p;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDir::setCurrent(m_dir.path());
+        Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+        m_window = new Brambleweb(QString(), nullptr, "Main");
+        m_window->show();
+        QApplication::setActiveWindow(m_window);
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        m_tree = m_window->tree();
+        m_editor = m_window->editor();
+    }
+
+    void steps_data()
+    {
+        // tree ("|" a line feed); start: theme line column, "t" with the tree focused; flags: n
+        // names, d descriptions, c case, b backwards, scope; actions: a digit a step, "@l.c"
+        // moves the cursor; outcomes; the whole tree afterwards when it changes.
+        const QString one = "|<!--1-->A|abc abc|<!--1-->B|abc";
+        const QString linked = "|<!--1-->Notes|nothing|<!--2mark1-->Plan|see plan|<!--3-->Sub|"
+                               "plan B|<!--1link1-->Plan link|<!--1-->Last|x";
+        static const char *const columns[] = {"tree",    "start",   "flags",    "find",
+                                              "replace", "actions", "outcomes", "result"};
+        for (const char *column : columns)
+            QTest::addColumn<QString>(column);
+        const QList<QStringList> rows{
+                {"wrap in one theme", one, "A 0 4", "d1", "abc", "", "111", "A:d4 A:d0 R"},
+                {"moved cursor", one, "A 0 4", "d1", "abc", "", "1@0.1 1 1", "A:d4 A:d4 A:d0"},
+                {"case", "|<!--1-->A|Abc abc", "A 0 0", "dc1", "abc", "", "11", "A:d4 R"},
+                {"replace in two presses", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "33",
+                 "A:d0 A:d3", "/=;A=aaXa"},
+                {"replace all", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "4", "R", "/=;A=aaXaa"},
+                {"next theme, match before start", one, "A 0 4", "d1", "abc", "", "22", "A:d0 R"},
+                {"next theme, match at start", one, "A 0 0", "d1", "abc", "", "2", "R"},
+                {"only match before start", "|<!--1-->A|y|<!--1-->B|axbbb", "B 0 3", "d3", "x", "",
+                 "11", "B:d1 R"},
+                {"backwards through the root", "rx|<!--1-->A|a|<!--1-->Z|zx", "A 0 0", "db3", "x",
+                 "", "111", "/:d1 Z:d1 R"},
+                {"names, links, null items", linked, "Notes 0 0 t", "nd3", "plan", "", "11111",
+                 "Plan:n0 Plan:d4 Sub:d0 Plan link:n0 R"},
+                {"subthemes", linked, "Plan 0 0", "d2", "plan", "", "111", "Plan:d4 Sub:d0 R"},
+                {"backwards subthemes", linked, "Sub 0 6", "bd2", "plan", "", "11", "Sub:d0 R"},
+                {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11", "Sub:d0 R"},
+                {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c", "", "1",
+                 "A:d1"},
+                {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea", "4", "R",
+                 "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
+        };
+        for (const QStringList &row : rows) {
+            QTestData &data = QTest::newRow(row[0].toLatin1());
+            for (int i = 1; i <= int(std::size(columns)); ++i)
+                data << (i < row.size() ? row[i] : QString());
+        }
+    }
+
+    void steps()
+    {
+        QFETCH(QString, tree);
+        QFETCH(QString, start);
+        QFETCH(QString, flags);
+        QFETCH(QString, find);
+        QFETCH(QString, replace);
+        QFETCH(QString, actions);
+        ScriptedMessages boxes;
+        load(tree);
+        const QStringList at = start.split(' ');
+        startAt(at[0], at[1].toInt(), at[2].toInt(), at.size() > 3);
+        QStringList seen;
+        for (const QString &action : actions.split(' ')) {
+            for (int i = 0; i < action.size(); ++i) {
+                if (action[i] == '@') {
+                    const QStringList lc = action.mid(i + 1).split('.');
+                    m_editor->setSelection(lc[0].toInt(), lc[1].toInt(), lc[0].toInt(),
+                                           lc[1].toInt());
+                    break;
+                }
+                FindParas p = paras(flags, find, replace);
+                p.action = action[i].digitValue();
+                m_window->findReplace(p);
+                seen << outcome(boxes, p.findText);
+            }
+        }
+        QFETCH(QString, outcomes);
+        QCOMPARE(seen.join(' '), outcomes);
+        QFETCH(QString, result);
+        if (!result.isEmpty())
+            QCOMPARE(treeText(), result);
+    }
+
+    // Commands that arrive while a step lets the toolkit run between themes.
+    void commandsDuringAStep_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("result");
+        const QStringList back{"Return to start point\nДостигнута начальная точка поиска"};
+        QTest::newRow("another step") << "step" << back << "/=;A=abc;B=abc";
+        QTest::newRow("tree edit") << "insert" << back << "/=;A=abc;=;B=abc";
+        QTest::newRow("file load") << "load" << QStringList() << "/=;C=abc";
+        QTest::newRow("close, not saving") << "close"
+                                           << QStringList{"Current file (Текущий файл)\n\nwas "
+                                                          "changed.Save?(изменен. Сохранить?)"}
+                                           << "/=";
+    }
+
+    void commandsDuringAStep()
+    {
+        QFETCH(QString, command);
+        ScriptedMessages shown;
+        load("|<!--1-->A|abc|<!--1-->B|abc");
+        startAt("A", 0, 0, false);
+        FindParas p = paras("nd3", "zzz", "");
+        p.action = FindParas::ReplaceAll;
+        bool fired = false;
+        QTimer::singleShot(0, this, [&] {
+            fired = true;
+            if (command == "step")
+                m_window->findReplace(p);
+            else if (command == "insert")
+                m_tree->menuTreeInsert_Into();
+            else if (command == "load")
+                load("|<!--1-->C|abc");
+            else
+                m_window->close();
+        });
+        m_window->treeDataChanged();
+        shown.answerNext(Messages::Answer::No);
+        m_window->findReplace(p);
+        QVERIFY(fired);
+        QFETCH(QStringList, boxes);
+        QCOMPARE(shown.texts(), boxes);
+        QFETCH(QString, result);
+        QCOMPARE(treeText(), result);
+
+        // The next search starts afresh; a name match whose theme went away opens nothing.
+        m_window->show();
+        load("|<!--1-->A|abc");
+        startAt("A", 0, 0, true);
+        p = paras("nd3", "a", "");
+        p.action = FindParas::FindNext;
+        m_window->findReplace(p);
+        load("|<!--1-->A|abc");
+        QCoreApplication::processEvents();
+        QVERIFY(!m_tree->isRenaming());
+    }
+    void positions()
+    {
+        const QString text = "ab\ncd\n";
+        QCOMPARE(FindText::indexAt(text, 1, 0), 3);
+        QCOMPARE(FindText::indexAt(text, 1, 9), 5);
+        QCOMPARE(FindText::indexAt(text, 2, 0), 6);
+        QCOMPARE(FindText::indexAt(text, 7, 1), 6);
+        for (int index = 0; index <= text.size(); ++index) {
+            const ColumnLine at = FindText::positionAt(text, index);
+            QCOMPARE(FindText::indexAt(text, at.line, at.column), index);
+        }
+        QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
+    }
+
+    // Replace all runs as the engine does it, on a plain string and on the searched text.
+    void replaceAllMatchesPlainStrings()
+    {
+        const QStringList finds{"a", "ab", "aa", "ba", "Ab"};
+        const QStringList replacements{"", "b", "ab", "aab", "B"};
+        QRandomGenerator random(7);
+        for (int round = 0; round < 3000; ++round) {
+            QString plain;
+            for (int i = random.bounded(12); i > 0; --i)
+                plain += QChar(u"abAB"[random.bounded(4)]);
+            const QString find = finds[random.bounded(finds.size())];
+            const QString replacement = replacements[random.bounded(replacements.size())];
+            const bool backwards = random.bounded(2);
+            const bool cs = random.bounded(2);
+            SearchedText searched;
+            searched.reset(plain, backwards);
+            int from = backwards ? int(plain.size()) : 0;
+            for (;;) {
+                const int found = FindText::occurrence(plain, find, from, backwards, cs);
+                QCOMPARE(searched.occurrence(find, from, cs), found);
+                if (found < 0)
+                    break;
+                QCOMPARE(searched.slice(found, int(find.size())), plain.mid(found, find.size()));
+                plain.replace(found, find.size(), replacement);
+                searched.replace(found, int(find.size()), replacement);
+                QCOMPARE(searched.size(), int(plain.size()));
+                from = backwards ? found - 1 : found + int(replacement.size());
+            }
+            QCOMPARE(searched.text(), plain);
+        }
+    }
+};
+
+QTEST_MAIN(TestFindEngine)
+#include "tst_findengine.moc"
