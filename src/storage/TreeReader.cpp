@@ -116,7 +116,7 @@ void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
         break;
     }
     if (header.linkId != 0)
-        m_view.setLinkId(theme, m_view.storage().insert(theme, header.linkId));
+        m_view.joinGroup(theme, header.linkId);
 
     const QString name =
             decodePiece(m_codec, m_text.sliced(header.end, lineEnd - header.end), true);

@@ -15,7 +15,6 @@
 #include <QFileDevice>
 #include <QProgressBar>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -24,29 +23,6 @@ namespace {
 QString tr(const char *text)
 {
     return QCoreApplication::translate("LinkListView", text);
-}
-
-// True when the theme stands inside the branch whose top is `top`, counting the children that a
-// link holds for its mark theme as the mark theme's. A file can put a mark theme below one of its
-// own links; the walk then passes that link a second time and goes on from the link itself, so
-// it always ends.
-bool insideBranch(LinkListView &view, ColorListViewItem *theme, ColorListViewItem *top)
-{
-    std::vector<ColorListViewItem *> marksReached;
-    for (ColorListViewItem *step = theme; step;) {
-        if (step == top)
-            return true;
-        ColorListViewItem *parent = step->parentTheme();
-        ColorListViewItem *resolved = view.resolve(parent);
-        if (resolved != parent) {
-            if (std::find(marksReached.begin(), marksReached.end(), resolved) != marksReached.end())
-                resolved = parent;
-            else
-                marksReached.push_back(resolved);
-        }
-        step = resolved;
-    }
-    return false;
 }
 
 // Every line feed becomes CR LF. Copied line by line into an output of the final size:
@@ -146,13 +122,16 @@ int TreeWriter::linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top)
     const int id = theme->linkId();
     if (id == 0 || !(m_flags & SAVE_BRANCH))
         return id;
+    // The children that a link holds for its mark theme count as the mark theme's, so a branch
+    // whose top is such a link is the mark theme's branch.
     MLStorage &storage = m_view.storage();
+    const ColorListViewItem *branch = m_view.resolve(top);
     if (id < 0) {
         ColorListViewItem *mark = storage.markThemeOf(id);
-        return insideBranch(m_view, mark ? mark : theme, top) ? id : 0;
+        return resolvedClimbMeets(m_view, mark ? mark : theme, branch) ? id : 0;
     }
     for (ColorListViewItem *link : storage.linksOf(id))
-        if (insideBranch(m_view, link, top))
+        if (resolvedClimbMeets(m_view, link, branch))
             return id;
     return 0;
 }
@@ -256,11 +235,8 @@ int TreeWriter::run()
     // entered, so `parents[d]` is the theme whose children are being written at depth d + 1.
     std::vector<ColorListViewItem *> parents{top};
     std::vector<QString> outlines{QString()}; // the HTML outline numbers along `parents`
-    auto heldChildren = [this](ColorListViewItem *theme) -> QTreeWidgetItem * {
-        return theme->linkId() < 0 ? nullptr : m_view.holderOrSelf(theme);
-    };
     QString record; // reused: a fresh string per record grows and is freed for every theme
-    walkBranch(top, heldChildren, [&](ColorListViewItem *theme, int depth, int) {
+    walkHeldBranch(m_view, top, [&](ColorListViewItem *theme, int depth, int) {
         if (failed || theme->isNullItem())
             return;
         parents.resize(depth);

@@ -109,10 +109,19 @@ void ColorListViewItem::initialise()
     ensureSharedIcons();
 }
 
+// The slot an index names, counting by absolute value; -1 when there is none (checked before
+// negating, so that INT_MIN cannot overflow).
+static int slotOf(int index)
+{
+    if (index <= -ColorListViewItem::SlotCount || index >= ColorListViewItem::SlotCount)
+        return -1;
+    return index < 0 ? -index : index;
+}
+
 void ColorListViewItem::setColumnValue(int index, int value)
 {
-    const int slot = index < 0 ? -index : index;
-    if (slot >= SlotCount) {
+    const int slot = slotOf(index);
+    if (slot < 0) {
         Messages::warning(nullptr, QStringLiteral("error"),
                           QStringLiteral("too big colomn number"));
         return;
@@ -122,8 +131,8 @@ void ColorListViewItem::setColumnValue(int index, int value)
 
 int ColorListViewItem::columnValue(int index) const
 {
-    const int slot = index < 0 ? -index : index;
-    if (slot >= SlotCount) {
+    const int slot = slotOf(index);
+    if (slot < 0) {
         Messages::warning(nullptr, QStringLiteral("error"),
                           QStringLiteral(" too big colomn number"));
         return 0;

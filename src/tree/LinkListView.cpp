@@ -5,6 +5,7 @@
 #include "reminder/Reminder.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
+#include "tree/TreeWalk.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -49,31 +50,28 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
                            &LinkListView::closeItemNameEditBox));
     CONNECT_ASSERT(connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
                            &LinkListView::closeItemNameEditBox));
+    // The toolkit's own clear() (not virtual, so a call through the base class bypasses ours)
+    // resets the model: everything that refers to a theme lets go first, and a fresh root
+    // follows.
+    CONNECT_ASSERT(connect(model(), &QAbstractItemModel::modelAboutToBeReset, this,
+                           &LinkListView::forgetWholeTree));
+    CONNECT_ASSERT(connect(model(), &QAbstractItemModel::modelReset, this, [this] {
+        if (!m_rootTheme)
+            resetTree();
+    }));
     resetTree();
 }
 
 LinkListView::~LinkListView()
 {
+    // The toolkit resets its model while the base class goes away: no longer our business.
+    disconnect(model(), nullptr, this, nullptr);
     delete m_columnWidths; // the rows leave all at once: nothing to follow
     m_columnWidths = nullptr;
     m_history.clear();
-    // Bottom-up, so that no theme is destroyed with children still under it, and without
-    // recursion, so that a very deep tree cannot exhaust the stack.
     const QList<QTreeWidgetItem *> tops = invisibleRootItem()->takeChildren();
-    for (QTreeWidgetItem *top : tops) {
-        std::vector<std::pair<QTreeWidgetItem *, int>> frames{{top, 0}};
-        while (!frames.empty()) {
-            auto &[item, next] = frames.back();
-            if (next < item->childCount()) {
-                QTreeWidgetItem *child = item->child(next++);
-                frames.push_back({child, 0});
-                continue;
-            }
-            qDeleteAll(item->takeChildren());
-            frames.pop_back();
-        }
-        delete top;
-    }
+    for (QTreeWidgetItem *top : tops)
+        destroyBranch(ColorListViewItem::themeOf(top));
 }
 
 void LinkListView::connectStorage(MLStorage &storage)
@@ -120,6 +118,29 @@ void LinkListView::clear()
     resetTree();
 }
 
+void LinkListView::forgetWholeTree()
+{
+    std::vector<ColorListViewItem *> themes;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        ColorListViewItem *top = ColorListViewItem::themeOf(topLevelItem(i));
+        if (!top)
+            continue;
+        themes.push_back(top);
+        walkBranch(
+                top, [](ColorListViewItem *theme) -> QTreeWidgetItem * { return theme; },
+                [&](ColorListViewItem *theme, int, int) { themes.push_back(theme); });
+    }
+    // Reversed preorder: children before their parents.
+    for (auto it = themes.rbegin(); it != themes.rend(); ++it) {
+        forgetDeletedTheme(*it);
+        if (!(*it)->isNullItem())
+            Q_EMIT itemWillRemoved(*it);
+    }
+    m_storage.reset();
+    m_history.clear();
+    m_themeCount = 0;
+}
+
 void LinkListView::release()
 {
     clear();
@@ -136,23 +157,6 @@ void LinkListView::themeRowChanging(ColorListViewItem *theme, const QString &nam
 ColorListViewItem *LinkListView::currentTheme() const
 {
     return ColorListViewItem::themeOf(currentItem());
-}
-
-void LinkListView::renameTheme(ColorListViewItem *theme, const QString &name)
-{
-    QString newName = name;
-    const QString reminderName = reminderThemeName();
-    if (!m_reminderTheme) {
-        if (newName == reminderName)
-            m_reminderTheme = theme;
-    } else if (m_reminderTheme != theme) {
-        if (newName == reminderName)
-            newName = QLatin1Char('~') + newName;
-    } else if (newName != reminderName) {
-        dropReminderTheme();
-    }
-    Busy busy(this);
-    theme->setName(newName);
 }
 
 QString LinkListView::description(ColorListViewItem *theme, bool useEditor)
@@ -175,47 +179,11 @@ QString LinkListView::plainDescription(ColorListViewItem *theme, bool useEditor)
     return theme->description();
 }
 
-void LinkListView::setDescription(ColorListViewItem *theme, const QString &text, bool stamp)
-{
-    Busy busy(this);
-    ColorListViewItem *target = resolve(theme);
-    target->setDescription(text);
-    if (stamp)
-        stampDate(target);
-}
-
 QPair<int, int> LinkListView::savedCursor(ColorListViewItem *theme) const
 {
     const ColorListViewItem *target = const_cast<LinkListView *>(this)->resolve(theme);
     return {target->columnValue(ColorListViewItem::CursorLineSlot),
             target->columnValue(ColorListViewItem::CursorColumnSlot)};
-}
-
-void LinkListView::setSavedCursor(ColorListViewItem *theme, int line, int column)
-{
-    Busy busy(this);
-    ColorListViewItem *target = resolve(theme);
-    target->setColumnValue(ColorListViewItem::CursorLineSlot, line);
-    target->setColumnValue(ColorListViewItem::CursorColumnSlot, column);
-}
-
-void LinkListView::setThemeDate(ColorListViewItem *theme, const QDate &date)
-{
-    Busy busy(this);
-    theme->setDate(date);
-}
-
-void LinkListView::stampDate(ColorListViewItem *theme)
-{
-    if (!checkPointer(theme, QStringLiteral("1008")))
-        return;
-    setThemeDate(theme, Clock::today());
-}
-
-void LinkListView::setSlotValue(ColorListViewItem *theme, int slot, int value)
-{
-    Busy busy(this);
-    theme->setColumnValue(slot, value);
 }
 
 int LinkListView::themeKind(const ColorListViewItem *theme)
@@ -224,104 +192,6 @@ int LinkListView::themeKind(const ColorListViewItem *theme)
         return -1;
     const int id = theme->linkId();
     return id == 0 ? 0 : id > 0 ? 1 : 2;
-}
-
-ColorListViewItem *LinkListView::createChild(ColorListViewItem *parent, const QString &name,
-                                             const QString &description, const QString &nullText)
-{
-    if (!parent)
-        return createTopLevelTheme(name, description, nullText);
-    auto *theme = new ColorListViewItem(static_cast<ColorListViewItem *>(nullptr), name,
-                                        description, nullText);
-    parent->insertChild(0, theme);
-    ++m_themeCount;
-    return theme;
-}
-
-ColorListViewItem *LinkListView::createTopLevelTheme(const QString &name,
-                                                     const QString &description,
-                                                     const QString &nullText)
-{
-    auto *theme = new ColorListViewItem(this, name, description, nullText);
-    ++m_themeCount;
-    return theme;
-}
-
-ColorListViewItem *LinkListView::appendChild(ColorListViewItem *parent, const QString &name)
-{
-    ++m_themeCount;
-    return new ColorListViewItem(parent, name, QString(), QString());
-}
-
-void LinkListView::detach(QTreeWidgetItem *item)
-{
-    if (QTreeWidgetItem *parent = item->parent())
-        parent->takeChild(parent->indexOfChild(item));
-    else if (item->treeWidget() == this)
-        takeTopLevelItem(indexOfTopLevelItem(item));
-}
-
-void LinkListView::deleteBranch(ColorListViewItem *theme)
-{
-    if (!theme)
-        return;
-    // The branch leaves the toolkit's model in one step. Then, depth-first and without recursion,
-    // each theme leaves its link group before its children are visited (so that the group's
-    // children come back under it first), and is destroyed after them. Taking a theme's children
-    // only once they are all leaves keeps the whole deletion linear in the size of the branch.
-    detach(theme);
-    struct Frame
-    {
-        ColorListViewItem *theme;
-        int next = 0;
-    };
-    QSet<ColorListViewItem *> deleted;
-    std::vector<Frame> frames;
-    auto enter = [&](ColorListViewItem *entered) {
-        ++m_busyDepth;
-        m_storage.remove(entered->linkId(), entered);
-        frames.push_back({entered});
-    };
-    enter(theme);
-    while (!frames.empty()) {
-        Frame &frame = frames.back();
-        if (frame.next < frame.theme->childCount()) {
-            if (ColorListViewItem *child = frame.theme->childTheme(frame.next++))
-                enter(child);
-            continue;
-        }
-        ColorListViewItem *done = frame.theme;
-        frames.pop_back();
-        qDeleteAll(done->takeChildren());
-        forgetDeletedTheme(done);
-        Q_EMIT itemWillRemoved(done);
-        if (!m_history.isEmpty())
-            deleted.insert(done);
-        --m_themeCount;
-        --m_busyDepth;
-    }
-    delete theme;
-    m_history.removeAll(deleted);
-}
-
-void LinkListView::forgetDeletedTheme(ColorListViewItem *theme)
-{
-    if (theme == m_cutSource)
-        m_cutSource = nullptr;
-    if (theme == m_copySource)
-        m_copySource = nullptr;
-    if (theme == m_pendingExpansion)
-        m_pendingExpansion = nullptr;
-    if (theme == m_reminderTheme)
-        dropReminderTheme();
-    if (theme == m_currentTheme)
-        m_currentTheme = nullptr;
-    if (theme == m_previousTheme)
-        m_previousTheme = nullptr;
-    if (theme == m_renameTarget)
-        m_renameTarget = nullptr;
-    if (theme == m_rootTheme)
-        m_rootTheme = nullptr;
 }
 
 void LinkListView::whenCurrentChanged(QTreeWidgetItem *item)

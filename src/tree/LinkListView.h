@@ -67,24 +67,26 @@ public:
     const ThemeHistory &history() const { return m_history; }
 
     QString themeName(const ColorListViewItem *theme) const { return theme->name(); }
-    void renameTheme(ColorListViewItem *theme, const QString &name);
-
     // With useEditor on the current theme, the text being edited in the main editor, if any.
     QString description(ColorListViewItem *theme, bool useEditor);
     QString plainDescription(ColorListViewItem *theme, bool useEditor);
-    void setDescription(ColorListViewItem *theme, const QString &text, bool stamp);
     QPair<int, int> savedCursor(ColorListViewItem *theme) const; // (line, column)
-    void setSavedCursor(ColorListViewItem *theme, int line, int column);
     QDate themeDate(const ColorListViewItem *theme) const { return theme->date(); }
+    int linkId(const ColorListViewItem *theme) const { return theme->linkId(); }
+    // -1 no theme, 0 ordinary, 1 mark theme, 2 link theme.
+    static int themeKind(const ColorListViewItem *theme);
+
+    // The primitives: every change of the tree's content, and of its link groups, goes through
+    // these (LinkListViewPrimitives.cpp), so that each change can be recorded and reversed.
+    // Themes keep their identity: a taken or detached theme is the same object when it returns.
+    void renameTheme(ColorListViewItem *theme, const QString &name);
+    void setDescription(ColorListViewItem *theme, const QString &text, bool stamp);
+    void setSavedCursor(ColorListViewItem *theme, int line, int column);
     void setThemeDate(ColorListViewItem *theme, const QDate &date);
     void stampDate(ColorListViewItem *theme);
     // Slots 5 to 7 (numbering and the null-item flag).
     void setSlotValue(ColorListViewItem *theme, int slot, int value);
-    int linkId(const ColorListViewItem *theme) const { return theme->linkId(); }
     void setLinkId(ColorListViewItem *theme, int id) { theme->setLinkId(id); }
-    // -1 no theme, 0 ordinary, 1 mark theme, 2 link theme.
-    static int themeKind(const ColorListViewItem *theme);
-
     // New first child of the parent (or, with a null parent, a theme outside the root).
     ColorListViewItem *createChild(ColorListViewItem *parent, const QString &name,
                                    const QString &description, const QString &nullText);
@@ -92,7 +94,29 @@ public:
                                            const QString &nullText);
     // New last child; the reader builds whole branches this way, also under detached themes.
     ColorListViewItem *appendChild(ColorListViewItem *parent, const QString &name);
+    // A theme in no list yet, where a branch is built before it joins the tree in one step.
+    ColorListViewItem *createDetachedTheme();
+    // Take: the theme leaves its list of siblings, its branch intact (the root stays). When it is
+    // the current theme or an ancestor of it, its parent becomes the current item first.
+    void takeTheme(ColorListViewItem *theme);
+    void insertTheme(ColorListViewItem *parent, int index, ColorListViewItem *theme);
+    // Move after: the theme directly follows the anchor in the anchor's list (take, then insert);
+    // without an anchor it comes first in the list of `parent`.
+    void moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor,
+                   ColorListViewItem *parent = nullptr);
+    // All children of `from`, in order, directly follow the anchor in the anchor's list.
+    void moveChildrenAfter(ColorListViewItem *from, ColorListViewItem *anchor);
+    // The two themes swap their lists of children.
+    void exchangeChildren(ColorListViewItem *first, ColorListViewItem *second);
+    // Deleting is detaching then destroying. Detached, the branch is out of the tree and out of
+    // its link groups, and nothing refers to it any more (itemWillRemoved was emitted for each
+    // theme), but it stays alive until destroyed.
+    void detachBranch(ColorListViewItem *theme);
+    void destroyBranch(ColorListViewItem *theme);
     void deleteBranch(ColorListViewItem *theme);
+    // Joins the theme to the link group of the id (0: as the mark theme of a new group) and gives
+    // it the id the storage returns, which is also the result.
+    int joinGroup(ColorListViewItem *theme, int id);
 
     QString themePath(const ColorListViewItem *theme, bool forward) const;
     int themeDepth(const ColorListViewItem *theme) const;
@@ -117,17 +141,33 @@ public:
     // Connects a storage's signals to this view, as the view's own storage is connected.
     void connectStorage(MLStorage &storage);
 
-    // Empties the tree down to the root theme "/".
-    void clear();
+    QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
+    bool moveLeftPlacement() const { return m_moveLeftPlacement; }
 
 public Q_SLOTS:
     void menuGoToReminder();
     ColorListViewItem *menuUpdateReminder();
     void menuReminderSoundOperation(bool off);
     void timer1000();
+    // Empties the tree down to the root theme "/". A slot, so that no call by name reaches the
+    // toolkit's own clear().
+    void clear();
+
+    // The editing commands; each acts on the current theme and is one step of the tree's history.
     void menuTreeInsert_Up();
     void menuTreeInsert_Dn();
     void menuTreeInsert_Into();
+    void menuMove_Left();
+    void menuMove_Right();
+    void menuMove_Up();
+    void menuMove_Down();
+    void menuAllChildOut();
+    void menuCut();
+    void menuCopy();
+    void menuPaste();
+    void pmTreeInsert_Ordinar();
+    void pmTreeInsert_Link();
+    void menuDelete();
     void gotoMark(int id);
     void gotoMark();
     void whenCurrentChanged(QTreeWidgetItem *item);
@@ -160,6 +200,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -170,19 +211,23 @@ private:
     void resetTree();
     void buildMenus();
     void refuse();
-    // The current theme when it is not the root; otherwise the refusal box and null.
-    ColorListViewItem *currentBelowRoot();
-    void moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor);
+    // The current theme when a command may act on it (not a null item, and with `belowRoot` not
+    // the root); otherwise the refusal box and null.
+    ColorListViewItem *editableCurrent(bool belowRoot = true);
+    // The current theme to paste the copy source into; null (after the refusal box) without.
+    ColorListViewItem *copyPasteTarget();
+    ColorListViewItem *insertedTheme(ColorListViewItem *parent);
+    ColorListViewItem *deepCopy(ColorListViewItem *source);
     void createReminder();
     void dropReminderTheme();
     // Parses the reminder theme's text as of the moment; the "Reminder errors" box on errors.
     int updateReminder(const QDateTime &moment);
     void forgetDeletedTheme(ColorListViewItem *theme);
-    void detach(QTreeWidgetItem *item);
+    void forgetWholeTree();
+    void dropNullItem(ColorListViewItem *nullItem);
     void navigateTo(ColorListViewItem *theme);
     void scrollThemeIntoView(ColorListViewItem *theme);
     void deferredScroll();
-    bool isAncestorOrSelf(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *item) const;
 
     MLStorage m_storage;
     ThemeHistory m_history;
@@ -202,6 +247,8 @@ private:
     NameEditor *m_nameEditor = nullptr;
     ColumnWidthTracker *m_columnWidths = nullptr;
     QMenu *m_contextMenu = nullptr;
+    QMenu *m_pasteKindMenu = nullptr;
+    bool m_moveLeftPlacement = false;
     bool m_renaming = false;
     int m_themeCount = 0;
     QPair<int, int> m_lastStatistics{0, 0};

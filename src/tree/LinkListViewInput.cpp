@@ -12,15 +12,31 @@
 
 namespace {
 
-// Delete, Shift+Insert and Shift+Delete.
-bool isEditingCommandKey(Qt::KeyboardModifiers modifiers, int key)
+struct KeyCommand
 {
-    if (modifiers == Qt::NoModifier)
-        return key == Qt::Key_Delete;
-    if (modifiers == Qt::ShiftModifier)
-        return key == Qt::Key_Insert || key == Qt::Key_Delete;
-    return false;
-}
+    Qt::KeyboardModifiers modifiers;
+    int key;
+    void (LinkListView::*command)();
+};
+
+// The view's own keys (the keypad flag does not count).
+const KeyCommand keyCommands[] = {
+        {Qt::NoModifier, Qt::Key_Delete, &LinkListView::menuDelete},
+        {Qt::ShiftModifier, Qt::Key_Insert, &LinkListView::menuPaste},
+        {Qt::ShiftModifier, Qt::Key_Delete, &LinkListView::menuCut},
+        {Qt::ShiftModifier, Qt::Key_Up, &LinkListView::menuTreeInsert_Up},
+        {Qt::ShiftModifier, Qt::Key_Right, &LinkListView::menuTreeInsert_Into},
+        {Qt::ShiftModifier, Qt::Key_Down, &LinkListView::menuTreeInsert_Dn},
+        {Qt::ControlModifier, Qt::Key_Insert, &LinkListView::menuCopy},
+        {Qt::ControlModifier, Qt::Key_Left, &LinkListView::menuMove_Left},
+        {Qt::ControlModifier, Qt::Key_Up, &LinkListView::menuMove_Up},
+        {Qt::ControlModifier, Qt::Key_Right, &LinkListView::menuMove_Right},
+        {Qt::ControlModifier, Qt::Key_Down, &LinkListView::menuMove_Down},
+        {Qt::AltModifier, Qt::Key_Left, &LinkListView::menuScroll_Left},
+        {Qt::AltModifier, Qt::Key_Up, &LinkListView::menuScroll_Up},
+        {Qt::AltModifier, Qt::Key_Right, &LinkListView::menuScroll_Right},
+        {Qt::AltModifier, Qt::Key_Down, &LinkListView::menuScroll_Down},
+};
 
 } // namespace
 
@@ -39,37 +55,10 @@ void LinkListView::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    if (modifiers == Qt::ShiftModifier) {
-        switch (key) {
-        case Qt::Key_Up:
-            menuTreeInsert_Up();
+    for (const KeyCommand &entry : keyCommands) {
+        if (entry.modifiers == modifiers && entry.key == key) {
+            (this->*entry.command)();
             return;
-        case Qt::Key_Right:
-            menuTreeInsert_Into();
-            return;
-        case Qt::Key_Down:
-            menuTreeInsert_Dn();
-            return;
-        default:
-            break;
-        }
-    }
-    if (modifiers == Qt::AltModifier) {
-        switch (key) {
-        case Qt::Key_Left:
-            menuScroll_Left();
-            return;
-        case Qt::Key_Up:
-            menuScroll_Up();
-            return;
-        case Qt::Key_Right:
-            menuScroll_Right();
-            return;
-        case Qt::Key_Down:
-            menuScroll_Down();
-            return;
-        default:
-            break;
         }
     }
     if (modifiers == Qt::ControlModifier) {
@@ -77,8 +66,6 @@ void LinkListView::keyPressEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    if (isEditingCommandKey(modifiers, key))
-        return; // the tree editing commands own these keys; until they exist, nothing happens
     QTreeWidget::keyPressEvent(event);
 }
 
@@ -91,14 +78,32 @@ void LinkListView::focusInEvent(QFocusEvent *event)
 void LinkListView::mouseReleaseEvent(QMouseEvent *event)
 {
     const Qt::MouseButton button = event->button();
-    QTreeWidgetItem *item = itemAt(event->position().toPoint());
+    const QPoint position = event->position().toPoint();
+    QTreeWidgetItem *item = itemAt(position);
+    // The expand arrow left of a theme is not the theme: a click there does not rename it.
+    const bool onTheme = item && visualItemRect(item).contains(position);
     QTreeWidget::mouseReleaseEvent(event);
-    _mouseButtonClicked(button, item);
+    _mouseButtonClicked(button, onTheme ? item : nullptr);
+}
+
+void LinkListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The root theme opens and closes by our handler alone; the toolkit's own toggle on a double
+    // click would undo it.
+    const bool onRoot = m_rootTheme && itemAt(event->position().toPoint()) == m_rootTheme;
+    if (onRoot)
+        setExpandsOnDoubleClick(false);
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (onRoot)
+        setExpandsOnDoubleClick(true);
 }
 
 void LinkListView::resizeEvent(QResizeEvent *event)
 {
-    closeItemNameEditBox();
+    // The viewport's resizes arrive here too: a scroll bar that appears because a list opened
+    // leaves the name editor where it is.
+    if (event->size() == size())
+        closeItemNameEditBox();
     QTreeWidget::resizeEvent(event);
 }
 

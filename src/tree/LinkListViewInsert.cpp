@@ -1,5 +1,5 @@
-// Inserting new themes above, below and into the current one, and the context menu that offers
-// them. Each new theme is dated today and opened for renaming at once.
+// Inserting new themes above, below and into the current one, the context menus, and the checks
+// every editing command starts with. Each new theme is dated today and opened for renaming.
 #include "tree/LinkListView.h"
 
 #include "common/Assertions.h"
@@ -18,6 +18,13 @@ void LinkListView::buildMenus()
     newMenu->addAction(tr("Up (Выше)"), this, &LinkListView::menuTreeInsert_Up);
     newMenu->addAction(tr("Into (Внутрь)"), this, &LinkListView::menuTreeInsert_Into);
     newMenu->addAction(tr("Down (Ниже)"), this, &LinkListView::menuTreeInsert_Dn);
+
+    m_pasteKindMenu = new QMenu(this);
+    checkPointer(m_pasteKindMenu, QStringLiteral("1006"));
+    m_pasteKindMenu->addAction(tr("Ordinar (Обычная)"), this, &LinkListView::pmTreeInsert_Ordinar)
+            ->setData(1);
+    m_pasteKindMenu->addAction(tr("Link (Ссылка)"), this, &LinkListView::pmTreeInsert_Link)
+            ->setData(2);
 }
 
 void LinkListView::contextMenuEvent(QContextMenuEvent *event)
@@ -32,30 +39,29 @@ void LinkListView::refuse()
                       tr("Cannot do it\nНе могу выполнить операцию"));
 }
 
-void LinkListView::moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor)
+ColorListViewItem *LinkListView::editableCurrent(bool belowRoot)
 {
-    QTreeWidgetItem *parent = theme->parent();
-    if (!parent || anchor->parent() != parent)
-        return;
-    if (isAncestorOrSelf(theme, currentItem()))
-        setCurrentItem(parent);
-    parent->takeChild(parent->indexOfChild(theme));
-    parent->insertChild(parent->indexOfChild(anchor) + 1, theme);
-}
-
-ColorListViewItem *LinkListView::currentBelowRoot()
-{
+    // A null item only stands for the children of its link group: a theme put beside or below it
+    // would never be saved.
     ColorListViewItem *current = currentTheme();
-    if (!current || current == m_rootTheme || !current->parentTheme()) {
+    if (!current || current->isNullItem() ||
+        (belowRoot && (current == m_rootTheme || !current->parentTheme()))) {
         refuse();
         return nullptr;
     }
     return current;
 }
 
+ColorListViewItem *LinkListView::insertedTheme(ColorListViewItem *parent)
+{
+    ColorListViewItem *created = createChild(parent, QString(), QString(), QString());
+    stampDate(created);
+    return created;
+}
+
 void LinkListView::menuTreeInsert_Up()
 {
-    ColorListViewItem *current = currentBelowRoot();
+    ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
     ColorListViewItem *created;
@@ -65,8 +71,7 @@ void LinkListView::menuTreeInsert_Up()
         const int index = parent->indexOfChild(current);
         ColorListViewItem *before =
                 index > 0 ? ColorListViewItem::themeOf(parent->child(index - 1)) : nullptr;
-        created = createChild(current->parentTheme(), QString(), QString(), QString());
-        stampDate(created);
+        created = insertedTheme(current->parentTheme());
         if (before)
             moveAfter(created, before);
         setCurrentItem(created);
@@ -78,14 +83,13 @@ void LinkListView::menuTreeInsert_Up()
 
 void LinkListView::menuTreeInsert_Dn()
 {
-    ColorListViewItem *current = currentBelowRoot();
+    ColorListViewItem *current = editableCurrent();
     if (!current)
         return;
     ColorListViewItem *created;
     {
         Busy busy(this);
-        created = createChild(current->parentTheme(), QString(), QString(), QString());
-        stampDate(created);
+        created = insertedTheme(current->parentTheme());
         moveAfter(created, current);
     }
     scrollToItem(created);
@@ -96,18 +100,16 @@ void LinkListView::menuTreeInsert_Dn()
 
 void LinkListView::menuTreeInsert_Into()
 {
-    ColorListViewItem *current = currentTheme();
-    if (!current) {
-        refuse();
+    ColorListViewItem *current = editableCurrent(false);
+    if (!current)
         return;
-    }
-    // A member of a link group first takes the group's children.
+    // A member of a link group first takes the group's children; where it cannot (the holder is
+    // its ancestor), the new theme goes to the holder, since a link's own children are not saved.
     _expanded(current);
     ColorListViewItem *created;
     {
         Busy busy(this);
-        created = createChild(current, QString(), QString(), QString());
-        stampDate(created);
+        created = insertedTheme(holderOrSelf(current));
     }
     scrollToItem(created);
     setCurrentItem(created);

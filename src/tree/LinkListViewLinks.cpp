@@ -1,9 +1,8 @@
-// The view's side of link groups: resolving links, moving a group's children to its holder,
-// null items, and expansion making the expanded member the holder.
+// The view's side of link groups: resolving links, and expansion making the expanded member the
+// holder.
 #include "tree/LinkListView.h"
 
-#include "common/Assertions.h"
-#include "common/Messages.h"
+#include "tree/TreeWalk.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
@@ -24,86 +23,9 @@ ColorListViewItem *LinkListView::holderOrSelf(ColorListViewItem *theme)
     return holder ? holder : theme;
 }
 
-ColorListViewItem *LinkListView::makeHolder(ColorListViewItem *theme)
-{
-    return m_storage.makeHolder(theme->linkId(), theme);
-}
-
 bool LinkListView::resolvedAncestry(ColorListViewItem *theme, ColorListViewItem *candidate)
 {
-    // A file can put a mark theme below one of its own links; the climb then meets that mark a
-    // second time and goes on from the link itself, so it always ends.
-    QList<ColorListViewItem *> marksReached;
-    ColorListViewItem *step = resolve(theme);
-    if (step != theme)
-        marksReached.append(step);
-    while (step) {
-        if (step == candidate)
-            return true;
-        ColorListViewItem *parent = step->parentTheme();
-        ColorListViewItem *resolved = resolve(parent);
-        if (resolved != parent) {
-            if (marksReached.contains(resolved))
-                resolved = parent;
-            else
-                marksReached.append(resolved);
-        }
-        step = resolved;
-    }
-    return false;
-}
-
-bool LinkListView::isAncestorOrSelf(const QTreeWidgetItem *ancestor,
-                                    const QTreeWidgetItem *item) const
-{
-    for (; item; item = item->parent())
-        if (item == ancestor)
-            return true;
-    return false;
-}
-
-void LinkListView::storageChangeOwner(ColorListViewItem *oldHolder, ColorListViewItem *newHolder)
-{
-    if (isAncestorOrSelf(oldHolder, newHolder) || isAncestorOrSelf(newHolder, oldHolder)) {
-        Messages::warning(this, QStringLiteral("error"),
-                          QStringLiteral("Cannot exchange contents"));
-        return;
-    }
-    const bool oldWasOpen = oldHolder->isExpanded();
-    const bool newWasOpen = newHolder->isExpanded();
-    oldHolder->setExpanded(false);
-    newHolder->setExpanded(false);
-    {
-        Busy busy(this);
-        const QList<QTreeWidgetItem *> heldChildren = oldHolder->takeChildren();
-        const QList<QTreeWidgetItem *> formerChildren = newHolder->takeChildren();
-        newHolder->addChildren(heldChildren);
-        oldHolder->addChildren(formerChildren);
-    }
-    if (oldWasOpen && holderOrSelf(oldHolder) == oldHolder)
-        oldHolder->setExpanded(true);
-    if (newWasOpen && holderOrSelf(newHolder) == newHolder)
-        newHolder->setExpanded(true);
-}
-
-void LinkListView::storageChangeId(ColorListViewItem *theme, int id)
-{
-    Busy busy(this);
-    if (id == 0 && theme->linkId() < 0 && theme->childCount() > 0) {
-        ColorListViewItem *nullItem = theme->childTheme(0);
-        delete theme->takeChild(0);
-        if (nullItem)
-            --m_themeCount;
-    }
-    theme->setLinkId(id);
-}
-
-void LinkListView::insertNullItem(ColorListViewItem *theme)
-{
-    Busy busy(this);
-    auto *nullItem = new ColorListViewItem(theme, QString(), QString(), QStringLiteral("NULL"));
-    nullItem->setColumnValue(ColorListViewItem::NullItemSlot, 1);
-    ++m_themeCount;
+    return resolvedClimbMeets(*this, resolve(theme), candidate);
 }
 
 void LinkListView::_expanded(QTreeWidgetItem *item)
@@ -116,12 +38,14 @@ void LinkListView::_expanded(QTreeWidgetItem *item)
         ColorListViewItem *holder = makeHolder(theme);
         if (holder == theme) {
             theme->setExpanded(true);
-        } else {
+        } else if (!isAncestorOrSelf(theme, holder)) {
             // The group's children live in an ancestor: they cannot move into its own branch.
             theme->setExpanded(false);
             setCurrentItem(holder);
             shown = holder;
         }
+        // A holder inside the theme's own branch (a hand-made file) stays where it is; the
+        // theme stays open, since showing the holder needs it open.
     }
     m_pendingExpansion = shown;
     QCoreApplication::postEvent(this, new QEvent(QEvent::Type(DeferredScrollEvent)));
@@ -140,7 +64,9 @@ void LinkListView::deferredScroll()
     ColorListViewItem *theme = m_pendingExpansion;
     m_pendingExpansion = nullptr;
     Busy busy(this);
-    if (!theme || !theme->isExpanded() || theme->childCount() == 0)
+    // Scrolling would close a name editor opened since the expansion (inserting into a closed
+    // theme opens it and the editor at once).
+    if (!theme || !theme->isExpanded() || theme->childCount() == 0 || m_renaming)
         return;
     const QRect themeRect = visualItemRect(theme);
     const QRect lastRect = visualItemRect(theme->child(theme->childCount() - 1));

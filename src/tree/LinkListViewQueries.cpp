@@ -47,10 +47,9 @@ ColorListViewItem *LinkListView::newestTheme(ColorListViewItem *theme)
         return nullptr;
     ColorListViewItem *newest = theme;
     int newestDays = theme->columnValue(ColorListViewItem::DateSlot);
-    auto heldChildren = [this](ColorListViewItem *t) -> QTreeWidgetItem * {
-        return t->linkId() < 0 ? nullptr : holderOrSelf(t);
-    };
-    walkBranch(theme, heldChildren, [&](ColorListViewItem *t, int, int) {
+    if (theme->linkId() < 0)
+        return newest;
+    walkHeldBranch(*this, holderOrSelf(theme), [&](ColorListViewItem *t, int, int) {
         // Fewer days before the start date is newer; ties go to the later theme.
         const int days = t->columnValue(ColorListViewItem::DateSlot);
         if (!t->isNullItem() && days <= newestDays) {
@@ -66,16 +65,17 @@ void LinkListView::numberThemes()
     if (!m_rootTheme)
         return;
     int ordinal = 1;
+    int lastDepth = 0;
     std::vector<int> siblingCounters;
-    auto heldChildren = [this](ColorListViewItem *t) -> QTreeWidgetItem * {
-        return t->linkId() < 0 ? nullptr : holderOrSelf(t);
-    };
-    walkBranch(m_rootTheme, heldChildren, [&](ColorListViewItem *t, int depth, int index) {
+    walkHeldBranch(*this, m_rootTheme, [&](ColorListViewItem *t, int depth, int) {
+        if (t->isNullItem())
+            return;
         const bool link = t->linkId() < 0;
         if (siblingCounters.size() < size_t(depth))
             siblingCounters.resize(depth);
-        if (index == 0)
+        if (depth > lastDepth) // the walk entered a new list
             siblingCounters[depth - 1] = 0;
+        lastDepth = depth;
         setSlotValue(t, ColorListViewItem::OutlineOrdinalSlot, link ? 0 : ordinal);
         setSlotValue(t, ColorListViewItem::SiblingOrdinalSlot,
                      link ? 0 : ++siblingCounters[depth - 1]);
@@ -113,17 +113,9 @@ QString LinkListView::subtreeText(ColorListViewItem *theme)
         return QString();
     ColorListViewItem *holder = holderOrSelf(theme);
     QString text = plainDescription(holder, true);
-    auto heldChildren = [this](ColorListViewItem *t) -> QTreeWidgetItem * {
-        return t->linkId() < 0 ? nullptr : holderOrSelf(t);
-    };
-    walkBranch(
-            holder,
-            [&](ColorListViewItem *t) -> QTreeWidgetItem * {
-                return t == holder ? t : heldChildren(t);
-            },
-            [&](ColorListViewItem *t, int, int) {
-                if (t->linkId() >= 0)
-                    text += plainDescription(holderOrSelf(t), true);
-            });
+    walkHeldBranch(*this, holder, [&](ColorListViewItem *t, int, int) {
+        if (t->linkId() >= 0)
+            text += plainDescription(holderOrSelf(t), true);
+    });
     return text;
 }

@@ -6,6 +6,7 @@
 #include "common/Messages.h"
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
+#include "tree/TreeWalk.h"
 
 void LinkListView::createReminder()
 {

@@ -3,22 +3,10 @@
 #include "common/Assertions.h"
 #include "common/Messages.h"
 #include "tree/ColorListViewItem.h"
+#include "tree/TreeWalk.h"
 
 #include <cstdlib>
 #include <utility>
-
-namespace {
-
-// True when the candidate is the theme itself or lies on the theme's path to the root.
-bool isSelfOrAncestor(const QTreeWidgetItem *candidate, const QTreeWidgetItem *theme)
-{
-    for (const QTreeWidgetItem *item = theme; item; item = item->parent())
-        if (item == candidate)
-            return true;
-    return false;
-}
-
-} // namespace
 
 MLStorage::MLStorage(QObject *parent)
     : QObject(parent)
@@ -89,8 +77,14 @@ ColorListViewItem *MLStorage::makeHolder(int id, ColorListViewItem *theme)
     if (!current)
         return theme;
     // The children cannot move into their own branch.
-    if (isSelfOrAncestor(current, theme))
+    if (isAncestorOrSelf(current, theme))
         return current;
+    // Nor can the holder move into its own children: the view refuses that exchange and says so,
+    // and the group keeps its holder, so that storage and tree agree.
+    if (isAncestorOrSelf(theme, current)) {
+        Q_EMIT ownerChanged(current, theme);
+        return current;
+    }
     record->holderIndex = position;
     Q_EMIT ownerChanged(current, theme);
     return theme;

@@ -4,6 +4,31 @@
 
 #include <vector>
 
+class LinkListView;
+
+// The tree-walking rules, each written once: the walk itself, the held-children rule of link
+// groups, the ancestor test and the climb that resolves links on its way up.
+
+// True when `ancestor` is the item itself or lies on the item's path to the top.
+inline bool isAncestorOrSelf(const QTreeWidgetItem *ancestor, const QTreeWidgetItem *item)
+{
+    for (; item; item = item->parent())
+        if (item == ancestor)
+            return true;
+    return false;
+}
+
+// The item whose children stand for the theme's subthemes: the holder of its link group. A link
+// theme holding its group's children gives null: they belong to the mark theme and are met
+// there. Any other link gives itself (its null item, to be skipped, and any themes of its own).
+QTreeWidgetItem *heldChildren(LinkListView &view, ColorListViewItem *theme);
+
+// True when `target` is met on the path that starts at `start` and climbs through the parents,
+// each parent resolved to its mark theme. A file can put a mark theme below one of its own links;
+// the climb then meets that mark a second time and goes on from the link itself, so it ends.
+bool resolvedClimbMeets(LinkListView &view, ColorListViewItem *start,
+                        const ColorListViewItem *target);
+
 // Walks below `top` in preorder without recursion, so that a tree millions of levels deep cannot
 // exhaust the stack. `childrenOf(theme)` names the item whose children stand for the theme's
 // subthemes (the holder of its link group), or null when the walk must not enter the theme.
@@ -35,4 +60,17 @@ void walkBranch(ColorListViewItem *top, ChildrenOf childrenOf, Visit visit)
         if (QTreeWidgetItem *owner = childrenOf(theme); owner && owner->childCount() > 0)
             levels.push_back({owner, 0});
     }
+}
+
+// The subthemes of `top` as a file holds them: top's own children, and below each of them the
+// children its group's holder carries; link themes are not entered.
+template<typename Visit>
+void walkHeldBranch(LinkListView &view, ColorListViewItem *top, Visit visit)
+{
+    walkBranch(
+            top,
+            [&](ColorListViewItem *theme) -> QTreeWidgetItem * {
+                return theme == top ? theme : heldChildren(view, theme);
+            },
+            visit);
 }

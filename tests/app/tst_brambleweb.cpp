@@ -3,7 +3,7 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QAction>
@@ -15,7 +15,7 @@
 
 static ColorListViewItem *find(LinkListView *view, const QString &name)
 {
-    return findTheme(*view, name);
+    return themeNamed(*view, name);
 }
 
 class TestBrambleweb : public QObject

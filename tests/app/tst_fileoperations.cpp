@@ -4,7 +4,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -139,7 +139,7 @@ private Q_SLOTS:
         Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
         window->show();
         LinkListView *view = window->tree();
-        view->setCurrentItem(findTheme(*view, current.mid(current[0] == '*')));
+        view->setCurrentItem(themeNamed(*view, current.mid(current[0] == '*')));
         if (current.startsWith('*')) {
             view->setDescription(view->rootTheme(), "changed", false);
             window->treeDataChanged();
@@ -206,7 +206,7 @@ private Q_SLOTS:
         ScriptedMessages shown;
         Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
         window->show();
-        window->tree()->setCurrentItem(findTheme(*window->tree(), "Leaf"));
+        window->tree()->setCurrentItem(themeNamed(*window->tree(), "Leaf"));
         auto typeAndSave = [&](const QString &text) {
             window->editor()->insertPlainText(text); // as pasted
             window->menuSaveFile();

@@ -5,7 +5,7 @@
 #include "find/SearchedText.h"
 #include "storage/TreeFile.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 
@@ -31,7 +31,7 @@ class TestFindEngine : public QObject
 
     void startAt(const QString &theme, int line, int column, bool treeFocus)
     {
-        m_tree->setCurrentItem(findTheme(*m_tree, theme));
+        m_tree->setCurrentItem(themeNamed(*m_tree, theme));
         m_editor->setSelection(line, column, line, column);
         (treeFocus ? static_cast<QWidget *>(m_tree) : m_editor)->setFocus();
     }

@@ -1,8 +1,8 @@
 #include "storage/HtmlTable.h"
 #include "storage/HtmlText.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
 #include "support/TreeBytes.h"
+#include "support/TreeOutline.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -94,12 +94,12 @@ private Q_SLOTS:
         auto table = [&](const char *root) {
             QBuffer buffer;
             buffer.open(QIODevice::WriteOnly);
-            const int result = HtmlTable::write(view, findTheme(view, root), &buffer, &view);
+            const int result = HtmlTable::write(view, themeNamed(view, root), &buffer, &view);
             return QString::number(result) + compactGrid(QString::fromLatin1(buffer.data()));
         };
         // The link takes the group's subthemes while its table is made.
         QCOMPARE(table("A"), QString("1B &quot;q&quot;,|L,C"));
-        QCOMPARE(findTheme(view, "C")->parentTheme(), findTheme(view, "L"));
+        QCOMPARE(themeNamed(view, "C")->parentTheme(), themeNamed(view, "L"));
         // Each member of the group shows the subthemes when its turn comes.
         QCOMPARE(table("/"), QString("1A,B &quot;q&quot;,|,L,C|M,C,"));
         QCOMPARE(shown.count(), 0);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadBytes(view, exportTree));
-        view.setCurrentItem(findTheme(view, current));
+        view.setCurrentItem(themeNamed(view, current));
         QCOMPARE(saveToBytes(view, flags).replace("\r\n", "\n"), expected);
         QCOMPARE(shown.count(), 0);
     }
@@ -161,7 +161,7 @@ private Q_SLOTS:
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadBytes(view, "\n<!--1[01.01.2001]-->plain €\n<!--1[01.01.2001]-->X\n"));
-        view.setDescription(findTheme(view, "X"), QString("ł 中 \U0001F600"), false);
+        view.setDescription(themeNamed(view, "X"), QString("ł 中 \U0001F600"), false);
         SaveReport report;
         const QByteArray bytes = saveToBytes(view, 0, nullptr, nullptr, &report);
         QCOMPARE(report.replaced, 3);

@@ -1,8 +1,8 @@
-#include "common/Clock.h"
 #include "storage/TreeFile.h"
+#include "support/FixedClock.h"
 #include "support/ScriptedMessages.h"
-#include "support/ThemeLookup.h"
 #include "support/TreeBytes.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -19,23 +19,15 @@ static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
 static ColorListViewItem *find(LinkListView &view, const QString &name)
 {
-    return findTheme(view, name);
+    return themeNamed(view, name);
 }
 
 class TestTreeFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        Clock::setStartDate(QDate(2005, 3, 15));
-        Clock::setNow(QDateTime(QDate(2005, 3, 15), QTime(10, 0)));
-    }
-    void cleanup()
-    {
-        Clock::setNow({});
-        Clock::setStartDate({});
-    }
+    void init() { fixClock(QDate(2005, 3, 15)); }
+    void cleanup() { resetClock(); }
 
     void referenceFiles_data()
     {
@@ -216,13 +208,16 @@ private Q_SLOTS:
         // The climb from the mark through its link back to the mark must end.
         ScriptedMessages shown;
         LinkListView view;
-        QVERIFY(loadBytes(view, "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
-                                "<!--2mark1[01.01.2001]-->M\r\n\r\n"));
+        const QByteArray file = "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
+                                "<!--2mark1[01.01.2001]-->M\r\n\r\n";
+        QVERIFY(loadBytes(view, file));
         view.setCurrentItem(view.rootTheme());
         int result = 0;
         const QByteArray branch = saveToBytes(view, SAVE_BRANCH, nullptr, &result);
         QCOMPARE(result, 1);
         QVERIFY(branch.startsWith("\r\n<!--1link1[01.01.2001]-->L\r\n"));
+        // A theme that a hand-made file put under a link stays there.
+        QCOMPARE(saveToBytes(view, 0), file);
     }
 
     void linkHolderChildrenAreWrittenUnderTheMark()
@@ -236,6 +231,11 @@ private Q_SLOTS:
         find(view, "L")->setExpanded(true); // the link now holds "child"
         QCOMPARE(find(view, "child")->parentTheme(), find(view, "L"));
         QCOMPARE(saveToBytes(view, 0), file);
+
+        // The branch of that link is the mark theme's branch.
+        view.setCurrentItem(find(view, "L"));
+        QCOMPARE(saveToBytes(view, SAVE_BRANCH),
+                 QByteArray("m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"));
     }
 
     void failedWriteIsReported()

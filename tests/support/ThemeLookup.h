@@ -1,13 +1,10 @@
 #pragma once
 
-#include "tree/ColorListViewItem.h"
+#include "support/TreeOutline.h"
 
-#include <QTreeWidget>
-
-// The first theme of the tree with exactly this name, or null.
-inline ColorListViewItem *findTheme(QTreeWidget &view, const QString &name)
+// The first theme of the tree with exactly this name, or null: themeNamed() under the name that
+// tests written before TreeOutline use.
+inline ColorListViewItem *findTheme(LinkListView &view, const QString &name)
 {
-    const QList<QTreeWidgetItem *> items =
-            view.findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-    return items.isEmpty() ? nullptr : ColorListViewItem::themeOf(items.first());
+    return themeNamed(view, name);
 }

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <climits>
+
 class TestColorListViewItem : public QObject
 {
     Q_OBJECT
@@ -26,9 +28,12 @@ private Q_SLOTS:
         QCOMPARE(item.columnValue(10), 0);
         item.setColumnValue(10, 3);
         item.setColumnValue(-10, 3);
+        item.setColumnValue(INT_MIN, 3); // no overflow when the index is negated
+        QCOMPARE(item.columnValue(INT_MIN), 0);
         QCOMPARE(boxes.texts(), (QStringList{" too big colomn number", "too big colomn number",
-                                             "too big colomn number"}));
-        QCOMPARE(boxes.captions(), (QStringList{"error", "error", "error"}));
+                                             "too big colomn number", "too big colomn number",
+                                             " too big colomn number"}));
+        QCOMPARE(boxes.captions(), (QStringList(5, "error")));
         for (int i = 0; i < 10; ++i)
             QCOMPARE(item.columnValue(i), i == 2 ? 5 : i == 9 ? 7 : 0);
     }

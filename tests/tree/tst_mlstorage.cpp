@@ -205,11 +205,13 @@ private Q_SLOTS:
     {
         Fixture f;
         ColorListViewItem *l = f.theme("L");
-        f.join(f.storage, f.theme("M", l), 1);
+        ColorListViewItem *m = f.theme("M");
+        f.join(f.storage, m, 1);
         f.join(f.storage, l, -1);
         f.fill(f.storage, "K:-1 P:2 q:-2");
         f.storage.makeHolder(2, f.themes["q"]);
         f.storage.makeHolder(1, l);
+        l->addChild(f.root.takeChild(f.root.indexOfChild(m)));
         f.log.clear();
         // L holds the children and contains the mark theme: they cannot come back to it.
         QVERIFY(!f.storage.returnChildrenToMarks());
@@ -222,6 +224,17 @@ private Q_SLOTS:
         QCOMPARE(f.log, QStringList{"id L 0"});
         QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f.themes["K"]});
         QCOMPARE(f.storage.holderOf(1), f.themes["M"]); // never a link that left the group
+
+        // Nor can a holder be made inside its own children: the view refuses that exchange, and
+        // the group keeps its holder.
+        Fixture g;
+        ColorListViewItem *l2 = g.theme("L");
+        g.join(g.storage, g.theme("M", l2), 1);
+        g.join(g.storage, l2, -1);
+        g.log.clear();
+        QCOMPARE(g.storage.makeHolder(1, l2), g.themes["M"]);
+        QCOMPARE(g.log, QStringList{"owner M->L"});
+        QCOMPARE(g.storage.holderOf(1), g.themes["M"]);
     }
 
     void validateReports_data()

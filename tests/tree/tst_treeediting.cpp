@@ -1,0 +1,220 @@
+#include "common/Messages.h"
+#include "support/FixedClock.h"
+#include "support/TreeBytes.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
+#include "tree/TreeWalk.h"
+
+#include <QMenu>
+#include <QTest>
+
+// Every editing command on trees with link groups, through the view's keys where it has one.
+// A row's script is a list of steps: a key ("^Up" is Ctrl+Up, "+Del" Shift+Delete, "Del"), or a
+// command without a key ("out", "ordinar", "link"), optionally "@theme" to make that theme
+// current first; "=name" types a name into the open name editor and accepts it, "=" escapes;
+// "." lets pending events run.
+// The log has a letter per signal while the steps run: t themeChanged, s stateChanged,
+// d dataChanged, x itemWillRemoved, e name editor opened or closed, m paste kind menu shown, and
+// ! for the refusal box, c for "Cannot exchange contents".
+class TestTreeEditing : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { fixClock(QDate(2005, 3, 7)); }
+    void cleanup() { resetClock(); }
+
+    void commands_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("status"); // current theme, cut and copy source
+        QTest::addColumn<QString>("log");
+        auto row = [](const char *name, const char *tree, const char *script, const char *result,
+                      const char *status, const char *log) {
+            QTest::newRow(name) << tree << script << result << status << log;
+        };
+        row("insert up first", "P(A,B,C)", "+Up@A =N", "P(N,A,B,C)", "N", "tedde");
+        row("insert up last", "P(A,B,C)", "+Up@C =N", "P(A,B,N,C)", "N", "tedde");
+        row("insert down middle", "P(A,B,C)", "+Down@B =", "P(A,B,,C)", "", "tede");
+        row("insert down last", "P(A,B,C)", "+Down@C =N", "P(A,B,C,N)", "N", "tedde");
+        row("insert into", "P(A,B)", "+Right@P =N", "P(N,A,B)", "N", "tedde");
+        row("insert into a link takes the children", "M+1(x),L-1(_)", "+Right@L =N",
+            "M+1(_),L-1(N,x)", "N", "tedde");
+        row("insert into a link inside its mark", "M+1(x,L-1(_))", "+Right@L =N", "M+1(N,x,L-1(_))",
+            "N", "ttedde");
+        // Opening a theme's long list scrolls (once laid out), and may add a scroll bar.
+        const auto names = [](char letter, int count) {
+            QStringList list;
+            for (int i = 0; i < count; ++i)
+                list << letter + QString::number(i);
+            return list.join(',');
+        };
+        for (int before : {6, 20})
+            QTest::addRow("insert into a long closed list, %d before", before)
+                    << names('a', before) + ",P(" + names('x', 30) + ")"
+                    << "+Right@P . =N" << names('a', before) + ",P(N," + names('x', 30) + ")"
+                    << "N"
+                    << "tedde";
+        row("expand a link", "M+1(x,y),L-1(_)", "Right@L", "M+1(_),L-1(x,y)", "L", "");
+        row("expand the mark again", "M+1(_),L-1(x,y)", "Right@M", "M+1(x,y),L-1(_)", "M", "");
+        row("expand a link inside its mark", "M+1(x,L-1(_))", "Right@L", "M+1(x,L-1(_))", "M", "t");
+        row("nothing beside the root", "A", "+Up@/ +Down@/ ^Up ^Down ^Left ^Right out Del", "A",
+            "/", "!!!!!!!!");
+        row("a link above its mark opens", "L-1(_,M+1(x))", "Right@L", "L-1(_,M+1(x))", "L", "c");
+        row("nothing at a null item", "L-1(_,M+1(x))", "+Right@_ +Up +Down ^Left ^Right ^Up out",
+            "L-1(_,M+1(x))", "", "c!!!!!!!");
+        row("no cut, copy or delete of a null item", "L-1(_,M+1(x))", "+Del@_ ^Ins Del",
+            "L-1(_,M+1(x))", "", "c!!!");
+
+        row("left from the first", "P(A,B,C)", "^Left@A", "A,P(B,C)", "B", "tsd");
+        row("left from the last", "P(A,B,C)", "^Left@C", "P(A,B),C", "B", "tsd");
+        row("left from the first one by one", "P(A,B,C)", "^Left@A ^Left ^Left", "A,B,C,P", "P",
+            "tsdtsdtsd");
+        row("left from the last one by one", "P(A,B,C)", "^Left@C ^Left ^Left", "P,A,B,C", "P",
+            "tsdtsdtsd");
+        row("left out of a holder", "M+1(_),L-1(x)", "^Left@x", "M+1(_),L-1(x)", "x", "!");
+        row("right", "P(A,B)", "^Right@A =N", "P(N(A),B)", "N", "tesdde");
+        row("right on the last", "P(A,B)", "^Right@B =N", "P(A,N(B))", "N", "tesdde");
+        row("up middle", "P(A,B,C)", "^Up@B", "P(B,A,C)", "B", "ttd");
+        row("up last", "P(A,B,C)", "^Up@C", "P(A,C,B)", "C", "ttd");
+        row("up first", "P(A,B,C)", "^Up@A", "P(A,B,C)", "A", "d");
+        row("down first", "P(A,B,C)", "^Down@A", "P(B,A,C)", "A", "ttd");
+        row("down last", "P(A,B,C)", "^Down@C", "P(A,B,C)", "C", "d");
+        row("all children out", "P(A(x,y),B)", "out@A", "P(A,x,y,B)", "A", "sd");
+        row("all children out of a mark", "M+1(_),L-1(x,y)", "out@M", "M+1,x,y,L-1(_)", "M", "sd");
+        row("no children out of a link", "M+1(x),L-1(_)", "out@L", "M+1(x),L-1(_)", "L", "!");
+
+        row("cut and paste", "A(x),B", "+Del@x +Ins@B", "A,B(x)", "B[for copy - x]", "ssd");
+        row("cut shows", "A(x),B", "+Del@x", "A(x),B", "x[for cut - x]", "s");
+        row("paste into its own branch", "A(x)", "+Del@A +Ins@x", "A(x)", "x[for cut - A]", "s!");
+        row("paste into a link of a mark in the branch", "A(M+1),L-1(_)", "+Del@A +Ins@L",
+            "A(M+1),L-1(_)", "L[for cut - A]", "s!");
+        row("paste into a link", "M+1(y),L-1(_),x", "+Del@x +Ins@L", "M+1(_),L-1(x,y)",
+            "L[for copy - x]", "ssd");
+        row("nothing to paste", "A", "+Ins@A", "A", "A", "!");
+        row("copy offers the paste kind menu", "A,B", "^Ins@A +Ins@B", "A,B", "B[for copy - A]",
+            "m");
+        row("a pasted theme is copied", "A(x),B", "+Del@x +Ins@B +Ins", "A,B(x)", "B[for copy - x]",
+            "ssdm");
+        row("paste a link", "A(x),B", "^Ins@A link@B", "A+1(x),B(A-1(_))", "B[for copy - A]", "d");
+        row("paste a link into a link", "A,M+1(y),L-1(_)", "^Ins@A link@L",
+            "A+2,M+1(_),L-1(y,A-2(_))", "L[for copy - A]", "d");
+        row("paste a link, then delete its mark", "A(x),B", "^Ins@A link@B Del@A", "B(A)", "B",
+            "dtxxsd");
+        row("copy of a branch", "A(x(y)),B", "^Ins@A ordinar@B", "A(x(y)),B(A(x(y)))",
+            "B[for copy - A]", "dddd");
+        row("copy of a link", "M+1(x),L-1(_),B", "^Ins@L ordinar@B", "M+1(x),L-1(_),B(L(x))",
+            "B[for copy - L]", "ddd");
+        row("copy with links and marks", "P(M+1(x),L-1(_)),Q", "^Ins@P ordinar@Q",
+            "P(M+1(x),L-1(_)),Q(P(M(x),L-1(_)))", "Q[for copy - P]", "ddddd");
+        row("copy of a mark held elsewhere", "P(M+1(_)),L-1(x)", "^Ins@P ordinar@P",
+            "P(P(M(x)),M+1(x)),L-1(_)", "P[for copy - P]", "dddd");
+
+        row("delete middle", "A,B,C", "Del@B", "A,C", "C", "txsd");
+        row("delete last", "A,B(x),C", "Del@C", "A,B(x)", "B", "txsd");
+        row("delete the only child", "P(A(x))", "Del@A", "P", "P", "txxsd");
+        row("delete a mark", "M+1(x),L-1(_),K-1(_)", "Del@M", "L,K", "L", "txxsd");
+        row("delete the last link of a holder", "M+1(_),L-1(x)", "Del@L", "M(x)", "M", "txsd");
+        row("delete a mark whose link has themes of its own", "M+1,L-1(_,y)", "Del@M", "L(y)", "L",
+            "txsd");
+        row("delete a mark below its link", "L-1(_,M+1(x))", "Right@L Del@M", "L", "L", "ctxxsd");
+        row("delete the cut theme", "A(x),B", "+Del@x Del@A", "B", "B", "stxxsd");
+    }
+    void commands()
+    {
+        QFETCH(QString, tree);
+        QFETCH(QString, script);
+        QString log;
+        bool recording = false;
+        Messages::setResponder([&](const Messages::Box &box) {
+            log += box.text == "Cannot do it\nНе могу выполнить операцию" ? '!'
+                   : box.text == "Cannot exchange contents"               ? 'c'
+                                                                          : '?';
+            return Messages::Answer::Ok;
+        });
+        LinkListView view;
+        view.resize(300, 300);
+        view.show();
+        buildOutline(view, tree);
+        QCOMPARE(outlineOf(view), tree);
+
+        auto record = [&](char letter) {
+            if (recording)
+                log += letter;
+        };
+        connect(&view, &LinkListView::themeChanged, [&] { record('t'); });
+        connect(&view, &LinkListView::stateChanged, [&] { record('s'); });
+        connect(&view, &LinkListView::dataChanged, [&] { record('d'); });
+        connect(&view, &LinkListView::itemWillRemoved, [&] { record('x'); });
+        connect(&view, &LinkListView::changeThemeNameEditState, [&] { record('e'); });
+        connect(view.pasteKindMenu(), &QMenu::aboutToShow, [&] { record('m'); });
+        for (const QString &step : script.split(' ')) {
+            const QString command = step.section('@', 0, 0);
+            if (step.contains('@'))
+                view.setCurrentItem(themeNamed(view, step.section('@', 1)));
+            recording = true;
+            run(view, command);
+            recording = false;
+        }
+        QTEST(outlineOf(view), "result");
+        QTEST(view.statusText(), "status");
+        QTEST(log, "log");
+        QVERIFY(view.isStable());
+
+        // The theme count, icons as the ids say, and a tree that saves and reads back to the
+        // same bytes.
+        int items = 1;
+        walkBranch(
+                view.rootTheme(), [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; },
+                [&](ColorListViewItem *t, int, int) {
+                    ++items;
+                    QCOMPARE(t->icon(0).isNull(), t->linkId() == 0);
+                });
+        QCOMPARE(view.themeCount(), items);
+        const QByteArray bytes = saveToBytes(view, 0);
+        LinkListView again;
+        QVERIFY(loadBytes(again, bytes));
+        QCOMPARE(saveToBytes(again, 0), bytes);
+        QCOMPARE(log.count('?'), 0);
+        Messages::setResponder({});
+    }
+
+private:
+    static void run(LinkListView &view, const QString &command)
+    {
+        static const QHash<QString, QPair<Qt::Key, Qt::KeyboardModifiers>> keys{
+                {"Del", {Qt::Key_Delete, Qt::NoModifier}},
+                {"Right", {Qt::Key_Right, Qt::NoModifier}},
+                {"+Del", {Qt::Key_Delete, Qt::ShiftModifier}},
+                {"+Ins", {Qt::Key_Insert, Qt::ShiftModifier}},
+                {"^Ins", {Qt::Key_Insert, Qt::ControlModifier}},
+                {"+Up", {Qt::Key_Up, Qt::ShiftModifier}},
+                {"+Down", {Qt::Key_Down, Qt::ShiftModifier}},
+                {"+Right", {Qt::Key_Right, Qt::ShiftModifier}},
+                {"^Up", {Qt::Key_Up, Qt::ControlModifier}},
+                {"^Down", {Qt::Key_Down, Qt::ControlModifier}},
+                {"^Left", {Qt::Key_Left, Qt::ControlModifier}},
+                {"^Right", {Qt::Key_Right, Qt::ControlModifier}}};
+        if (command == ".") {
+            QCoreApplication::processEvents();
+        } else if (command.startsWith('=')) {
+            QTest::keyClicks(view.nameEditor(), command.mid(1));
+            QTest::keyClick(view.nameEditor(), command == "=" ? Qt::Key_Escape : Qt::Key_Return);
+        } else if (keys.contains(command)) {
+            QTest::keyClick(&view, keys[command].first, keys[command].second);
+        } else if (command == "out") {
+            view.menuAllChildOut();
+        } else if (command == "ordinar") {
+            view.pmTreeInsert_Ordinar();
+        } else if (command == "link") {
+            view.pmTreeInsert_Link();
+        } else {
+            QFAIL(qPrintable("unknown step " + command));
+        }
+    }
+};
+
+QTEST_MAIN(TestTreeEditing)
+#include "tst_treeediting.moc"
