@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -230,7 +231,15 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
     LinkListView *tree = window->tree();
     PaintCounter painted;
     tree->viewport()->installEventFilter(&painted);
+    // While the file loads: the bar's values and its repaints, and the repaints of the tree.
+    auto *bar = window->findChild<QProgressBar *>();
+    PaintCounter barPainted;
+    bar->installEventFilter(&barPainted);
+    int barValues = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&barValues] { ++barValues; });
     window->show();
+    const int loadPaints = painted.paints;
+    bar->removeEventFilter(&barPainted);
     QApplication::setActiveWindow(window);
     tree->setFocus();
     // A key posted after the load reaches the tree once the window is idle again.
@@ -245,6 +254,9 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
     const double openMs = double(sinceStart.nsecsElapsed()) / 1e6;
     std::printf("opened %.1f %.1f\n", openMs, cpuMs());
     std::printf("peak %ld\n", peakKilobytes());
+    std::printf("while loading: %d values and %d repaints of the progress bar, %d repaints of "
+                "the tree\n",
+                barValues, barPainted.paints, loadPaints);
     if (!window->windowTitle().endsWith(caption))
         std::printf("caption wrong: %s\n", qPrintable(window->windowTitle()));
     std::fflush(stdout);
@@ -278,7 +290,7 @@ KeyTime runChild(const QStringList &arguments, long *peak, bool echo)
                 opened = {line.split(' ').value(2).toDouble(), double(timer.nsecsElapsed()) / 1e6};
             else if (line.startsWith("peak "))
                 *peak = line.mid(5).toLong();
-            else if (echo || line.startsWith("caption"))
+            else if (echo || line.startsWith("caption") || line.startsWith("while"))
                 std::printf("%s\n", line.constData());
         }
         if (child.state() == QProcess::NotRunning && !child.bytesAvailable())

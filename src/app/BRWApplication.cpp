@@ -48,6 +48,16 @@ void BRWApplication::openWindows(const QStringList &files)
 
 QString BRWApplication::saveLog()
 {
+    return saveAllWindows(true);
+}
+
+QString BRWApplication::saveQuietly()
+{
+    return saveAllWindows(false);
+}
+
+QString BRWApplication::saveAllWindows(bool showJournal)
+{
     if (m_journalBusy)
         return QString();
     m_journalBusy = true;
@@ -57,10 +67,15 @@ QString BRWApplication::saveLog()
         window->emergencySave(journal);
         journal += QLatin1Char('\n');
     }
-    extendWatchdogForJournal();
-    if (!Emergency::inProgress() || Messages::hasResponder() || !showJournalInFreshProcess(journal))
-        Messages::warning(nullptr, QStringLiteral("Save log - Журнал аварийного сохранения"),
-                          journal);
+    if (!showJournal) {
+        writeJournalToStandardError(journal);
+    } else {
+        extendWatchdogForJournal();
+        if (!Emergency::inProgress() || Messages::hasResponder() ||
+            !showJournalInFreshProcess(journal))
+            Messages::warning(nullptr, QStringLiteral("Save log - Журнал аварийного сохранения"),
+                              journal);
+    }
     m_journalBusy = false;
     return journal;
 }

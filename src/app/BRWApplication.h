@@ -27,8 +27,13 @@ public:
     // The emergency journal: every window writes its tree into its error-save file, then the
     // collected report is shown. A second call while one runs does nothing; returns the report.
     QString saveLog();
+    // The same emergency save for an end that nobody watches (a termination signal, a lost
+    // display): no box; the report goes to standard error.
+    QString saveQuietly();
 
 private:
+    QString saveAllWindows(bool showJournal);
+
     std::vector<Brambleweb *> m_windows; // in order of creation
     bool m_journalBusy = false;
 };

@@ -126,6 +126,7 @@ void Brambleweb::loadPendingFile()
         m_progressFrame->setFixedWidth(0);
         m_inputBlocked = false;
         m_pendingFile.clear();
+        noticeErrorSaveFiles();
     }
     prepareSaveFiles();
     m_modified = false;

@@ -140,6 +140,8 @@ private:
     void handleLocationKey(QKeyEvent *key);
     void crashTest();
     bool chooseNumberedName(QFile &file, const QString &base);
+    // Names the error-save files an emergency save left after the document's last save.
+    void noticeErrorSaveFiles();
     bool openTemporaryAutosaveFile(QFile &file);
     void showFindDialog(bool replaceMode);
     void runFindCommand(bool replaceMode, int action);

@@ -8,6 +8,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
 #include "reminder/ReminderDialog.h"
+#include "storage/FileOperations.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
@@ -138,6 +139,8 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         if (const KeyBinding *binding = KeyTable::find(afterCtrlK(), key)) {
             if (binding->command == CrashTest)
                 crashTest();
+            else if (binding->command == SaveBranchWithoutHidden)
+                menuFileOperation(FileOperations::SaveBranchStripped);
         }
         return true;
     }
@@ -239,7 +242,9 @@ void Brambleweb::closeEvent(QCloseEvent *event)
 {
     {
         QMutexLocker locker(&m_saveGuard);
-        if (m_autosaveRunning) {
+        // A loading tree lets the window repaint: a close then would pull the tree away
+        // under the reader.
+        if (m_autosaveRunning || !m_mainTree->isStable()) {
             event->ignore();
             return;
         }

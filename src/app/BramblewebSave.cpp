@@ -9,6 +9,7 @@
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMutexLocker>
 
@@ -45,6 +46,10 @@ bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
 
 void Brambleweb::prepareSaveFiles()
 {
+    // The key help is the program's reference text, often in a folder the user cannot write:
+    // it gets no save files beside it.
+    if (objectName() == QLatin1String("KeyHelp"))
+        return;
     const QString errorBase = m_fileName.isEmpty() ? QStringLiteral("errorsave.!!!") : m_fileName;
     if (m_errorSaveFile.isOpen())
         m_errorSaveFile.close();
@@ -75,6 +80,27 @@ void Brambleweb::prepareSaveFiles()
                                   QStringLiteral("99"));
         m_autosaveFile.setFileName(oldAutosaveName);
     }
+}
+
+void Brambleweb::noticeErrorSaveFiles()
+{
+    if (m_fileName.isEmpty())
+        return;
+    // An emergency save after the document's last save leaves the newest words there. The
+    // user decides what becomes of the file: it is neither opened nor deleted here.
+    const QDateTime saved = QFileInfo(m_fileName).lastModified();
+    QStringList newer;
+    for (int number = 1; number <= 99; ++number) {
+        const QFileInfo file(m_fileName + QString::number(number));
+        if (file.size() > 0 && file.lastModified() > saved)
+            newer.append(file.filePath());
+    }
+    if (!newer.isEmpty())
+        Messages::warning(this, Messages::warningCaption(),
+                          tr("ErrorSaveDataFile is newer than this file and may hold the last "
+                             "changes\nФайл сохранения данных при ошибке новее этого файла и "
+                             "может содержать последние изменения\n") +
+                                  newer.join(QLatin1Char('\n')));
 }
 
 void Brambleweb::nextSecund()

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int fatalSignals[] = {SIGABRT, SIGFPE, SIGILL, SIGSEGV};
+constexpr int fatalSignals[] = {SIGABRT, SIGFPE, SIGILL, SIGSEGV, SIGBUS};
 // The journal writes whole trees and runs a message box: it needs a real stack.
 constexpr size_t alternateStackSize = 16 * 1024 * 1024;
 // Saving gets this long before a deadlocked handler is ended; the journal box then gets longer.
@@ -20,16 +20,14 @@ constexpr unsigned journalWatchdogSeconds = 3600;
 
 volatile sig_atomic_t handlingFatalSignal = 0;
 
-[[noreturn]] void endWithDefaultAction(int signalNumber)
+// The watchdog's SIGALRM has its default action: it ends the process.
+void armWatchdog(unsigned seconds)
 {
-    std::signal(signalNumber, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, signalNumber);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    raise(signalNumber);
-    // A signal whose default action does not end the process (should not happen here).
-    _exit(128 + signalNumber);
+    struct sigaction action
+    {};
+    action.sa_handler = SIG_DFL;
+    sigaction(SIGALRM, &action, nullptr);
+    alarm(seconds);
 }
 
 void onFatalSignal(int signalNumber)
@@ -38,7 +36,7 @@ void onFatalSignal(int signalNumber)
         endWithDefaultAction(signalNumber); // a crash inside the journal: no second journal
     handlingFatalSignal = 1;
     Emergency::begin();
-    alarm(savingWatchdogSeconds);
+    armWatchdog(savingWatchdogSeconds);
     if (BRWApplication *application = BRWApplication::instance())
         application->saveLog();
     alarm(0);
@@ -66,8 +64,23 @@ void installFatalSignalHandlers()
     action.sa_flags = SA_ONSTACK | SA_NODEFER;
     for (int signalNumber : fatalSignals)
         sigaction(signalNumber, &action, nullptr);
-    // The watchdog's SIGALRM keeps its default action: it ends the process.
-    std::signal(SIGALRM, SIG_DFL);
+}
+
+void endWithDefaultAction(int signalNumber)
+{
+    std::signal(signalNumber, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signalNumber);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signalNumber);
+    // A signal whose default action does not end the process (should not happen here).
+    _exit(128 + signalNumber);
+}
+
+void armSavingWatchdog()
+{
+    armWatchdog(savingWatchdogSeconds);
 }
 
 void crashThroughFatalSignal()
@@ -79,5 +92,5 @@ void crashThroughFatalSignal()
 void extendWatchdogForJournal()
 {
     if (handlingFatalSignal)
-        alarm(journalWatchdogSeconds);
+        armWatchdog(journalWatchdogSeconds);
 }

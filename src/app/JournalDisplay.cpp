@@ -28,10 +28,16 @@ void prepareJournalDisplay()
     programPath[length > 0 ? length : 0] = '\0';
 }
 
-bool showJournalInFreshProcess(const QString &journal)
+void writeJournalToStandardError(const QString &journal)
 {
     const QByteArray text = journal.toUtf8();
     (void)!write(STDERR_FILENO, text.constData(), size_t(text.size()));
+}
+
+bool showJournalInFreshProcess(const QString &journal)
+{
+    writeJournalToStandardError(journal);
+    const QByteArray text = journal.toUtf8();
     if (programPath[0] == '\0')
         return false;
     char path[] = "/tmp/brw-journal-XXXXXX";

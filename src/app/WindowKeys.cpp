@@ -26,6 +26,9 @@ const KeyBinding documentTable[] = {
 const KeyBinding afterCtrlKTable[] = {
         {NoModifier, Qt::Key_6, 0, CrashTest, "Crash test (Аварийное завершение)",
          KeyBinding::AnyModifiers},
+        {NoModifier, Qt::Key_H, 0, SaveBranchWithoutHidden,
+         "Save the branch without its hidden parts (Сохранить ветвь без скрытых частей)",
+         KeyBinding::AnyModifiers},
 };
 
 const KeyBinding treeTable[] = {

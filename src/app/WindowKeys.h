@@ -12,6 +12,7 @@ enum Command {
     CtrlKPrefix,
     ApplyDescription,
     CrashTest,
+    SaveBranchWithoutHidden,
     FocusDescription,
     FocusTree,
     LocationGrow,

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/FatalSignals.h"
 #include "app/JournalDisplay.h"
+#include "app/SessionEnd.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
@@ -33,6 +34,7 @@ int main(int argc, char **argv)
     CONNECT_ASSERT(QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                                     &QCoreApplication::quit));
     installFatalSignalHandlers();
+    installSessionEndHandlers(&application);
     application.exec();
     return 0;
 }

@@ -3,8 +3,11 @@
 #include "common/Assertions.h"
 #include "common/Preview.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLabel>
 #include <QUrl>
 
 namespace FileDialogs {
@@ -60,6 +63,13 @@ Choice OwnDialog::run()
             dialog.selectNameFilter(m_request.types.first());
         dialog.selectFile(m_request.startName);
         dialog.setWindowTitle(m_request.caption);
+        // The file types are a key away, as the file name is with Alt+N.
+        dialog.setLabelText(QFileDialog::FileType,
+                            QCoreApplication::translate("FileDialogs", "Files of &type:"));
+        auto *typeLabel = dialog.findChild<QLabel *>(QStringLiteral("fileTypeLabel"));
+        if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
+            if (typeLabel)
+                typeLabel->setBuddy(types);
         // The contents preview stands right of the file list, over all rows of the dialog.
         auto *preview = new Preview(&dialog);
         if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))

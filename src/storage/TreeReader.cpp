@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "storage/ProgressSteps.h"
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
 
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -53,12 +55,17 @@ QString decodePiece(Cp1251Codec &codec, QByteArrayView piece, bool dropFinalLine
     return codec.decode(copy);
 }
 
+// Appends the next piece of the file to the buffer; false once nothing is left.
+using ChunkSource = std::function<bool(QByteArray &buffer)>;
+
+// Reads the file piece by piece, keeping only the pending description and the current line:
+// the whole file beside the tree built from it would double the memory a load needs.
 class TreeReader
 {
 public:
-    TreeReader(LinkListView &view, const QByteArray &bytes, QProgressBar *progress)
+    TreeReader(LinkListView &view, ChunkSource source, ProgressSteps &progress)
         : m_view(view)
-        , m_text(bytes)
+        , m_source(std::move(source))
         , m_progress(progress)
     {}
 
@@ -69,10 +76,16 @@ public:
 private:
     void finishDescription(qsizetype end);
     void addTheme(const ThemeHeader &header, qsizetype lineEnd);
+    // Drops what lies before the pending description and appends the next piece; the
+    // positions given move with the bytes.
+    bool readMore(qsizetype &lineStart, qsizetype &searched);
 
     LinkListView &m_view;
-    QByteArrayView m_text;
-    QProgressBar *m_progress;
+    ChunkSource m_source;
+    QByteArray m_buffer;
+    qint64 m_dropped = 0;  // bytes of the file before the buffer
+    QByteArrayView m_text; // the buffer
+    ProgressSteps &m_progress;
     Cp1251Codec m_codec;
     ColorListViewItem *m_target = nullptr;
     ColorListViewItem *m_current = nullptr;
@@ -126,17 +139,35 @@ void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
     m_current = theme;
 }
 
+bool TreeReader::readMore(qsizetype &lineStart, qsizetype &searched)
+{
+    m_buffer.remove(0, m_descriptionStart);
+    m_dropped += m_descriptionStart;
+    lineStart -= m_descriptionStart;
+    searched -= m_descriptionStart;
+    m_descriptionStart = 0;
+    const bool more = m_source(m_buffer);
+    m_text = m_buffer;
+    return more;
+}
+
 void TreeReader::read(ColorListViewItem *target, ColorListViewItem *holder)
 {
     m_target = target;
     m_current = target;
     m_parents = {holder};
-    const qsizetype size = m_text.size();
     qsizetype lineStart = 0;
-    while (lineStart < size) {
-        if (m_progress)
-            m_progress->setValue(int(m_descriptionStart));
-        qsizetype lineEnd = m_text.indexOf('\n', lineStart);
+    qsizetype searched = 0; // a long line is searched for its end only once
+    bool more = readMore(lineStart, searched);
+    while (lineStart < m_text.size() || more) {
+        m_progress.setValue(m_dropped + m_descriptionStart);
+        qsizetype lineEnd = m_text.indexOf('\n', qMax(lineStart, searched));
+        if (lineEnd < 0 && more) {
+            searched = m_text.size();
+            more = readMore(lineStart, searched);
+            continue;
+        }
+        const qsizetype size = m_text.size();
         lineEnd = lineEnd < 0 ? size : lineEnd + 1;
         if (m_text[lineStart] == '<') {
             if (const std::optional<ThemeHeader> header = readThemeHeader(m_text, lineStart)) {
@@ -147,19 +178,19 @@ void TreeReader::read(ColorListViewItem *target, ColorListViewItem *holder)
         }
         lineStart = lineEnd;
     }
-    finishDescription(size);
+    finishDescription(m_text.size());
 }
 
 } // namespace
 
-void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &name,
-                   const QDateTime &modified, int flags, QProgressBar *progress)
+namespace {
+
+void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString &name,
+              const QDateTime &modified, int flags, QProgressBar *progress)
 {
-    if (progress) {
-        progress->reset();
-        progress->setMaximum(int(bytes.size()));
-        progress->setValue(0);
-    }
+    // The window repaints while a large file loads.
+    ProgressSteps steps(progress, ProgressSteps::Repaint::Yes);
+    steps.start(size);
     if (!(flags & LOAD_INSERT))
         view.clear();
 
@@ -185,7 +216,7 @@ void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &n
     // The themes are built detached and joined to the tree in one step: one notification of
     // the toolkit's model instead of one per theme.
     auto holder = std::make_unique<ColorListViewItem>(static_cast<QTreeWidget *>(nullptr));
-    TreeReader reader(view, bytes, progress);
+    TreeReader reader(view, std::move(source), steps);
     reader.read(target, holder.get());
     target->addChildren(holder->takeChildren());
     target->setExpanded(true);
@@ -198,10 +229,24 @@ void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &n
                              "переименованы"));
     previous.merge(view.storage());
     previous.transfer(view.storage());
-    if (progress)
-        progress->setValue(progress->maximum());
+    steps.finish();
     view.whenCurrentChanged(target);
     Q_EMIT view.stateChanged();
+}
+
+} // namespace
+
+void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &name,
+                   const QDateTime &modified, int flags, QProgressBar *progress)
+{
+    bool given = false;
+    auto whole = [&bytes, &given](QByteArray &buffer) {
+        if (!given)
+            buffer += bytes;
+        given = true;
+        return false;
+    };
+    loadFrom(view, whole, bytes.size(), name, modified, flags, progress);
 }
 
 bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress)
@@ -210,21 +255,32 @@ bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressB
         return true;
     QFile file(fileName);
     const QFileInfo info(fileName);
-    QByteArray bytes;
-    bool readable = info.size() <= maxTreeFileSize && file.open(QIODevice::ReadOnly);
-    if (readable) {
-        bytes = file.readAll();
-        readable = file.error() == QFileDevice::NoError && bytes.size() == info.size();
-    }
-    if (!readable) {
-        const QString text = info.size() > maxTreeFileSize
-                                     ? tr("File is too large to open (more than 1 GB)\nФайл "
-                                          "слишком велик (больше 1 ГБ)\n")
-                                     : tr("Cannot open file\nНевозможно открыть файл\n");
+    const qint64 size = info.size();
+    auto refuse = [&](const QString &text) {
         Messages::warning(&view, Messages::errorCaption(), text + fileName);
         return false;
-    }
-    file.close();
-    loadTreeBytes(view, bytes, info.fileName(), info.lastModified(), flags, progress);
+    };
+    if (size > maxTreeFileSize)
+        return refuse(tr("File is too large to open (more than 1 GB)\nФайл слишком велик (больше "
+                         "1 ГБ)\n"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return refuse(tr("Cannot open file\nНевозможно открыть файл\n"));
+    qint64 read = 0;
+    bool failed = false;
+    auto nextPiece = [&](QByteArray &buffer) {
+        constexpr qint64 piece = 1 << 20;
+        const qsizetype kept = buffer.size();
+        buffer.resize(kept + piece);
+        const qint64 got = file.read(buffer.data() + kept, piece);
+        buffer.truncate(kept + qMax<qint64>(got, 0));
+        failed = failed || got < 0 || read + qMax<qint64>(got, 0) > maxTreeFileSize;
+        read += qMax<qint64>(got, 0);
+        return got > 0 && !failed;
+    };
+    loadFrom(view, nextPiece, size, info.fileName(), info.lastModified(), flags, progress);
+    // A file that could not be read to its end (or changed size meanwhile) leaves the window
+    // without a file name, so that the part read cannot be saved over it.
+    if (failed || file.error() != QFileDevice::NoError || read != size)
+        return refuse(tr("Cannot open file\nНевозможно открыть файл\n"));
     return true;
 }

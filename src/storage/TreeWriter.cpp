@@ -6,6 +6,7 @@
 #include "storage/ExportParts.h"
 #include "storage/HiddenParts.h"
 #include "storage/HtmlText.h"
+#include "storage/ProgressSteps.h"
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
@@ -62,7 +63,7 @@ public:
         : m_view(view)
         , m_file(file)
         , m_flags(flags)
-        , m_progress(progress)
+        , m_progress(progress, ProgressSteps::Repaint::No)
         , m_log(log)
         , m_report(report)
     {}
@@ -81,7 +82,7 @@ private:
     LinkListView &m_view;
     QFileDevice *m_file;
     int m_flags;
-    QProgressBar *m_progress;
+    ProgressSteps m_progress;
     QString *m_log;
     SaveReport *m_report;
     Cp1251Codec m_codec;
@@ -152,8 +153,7 @@ bool TreeWriter::write(const QString &text, ColorListViewItem *theme)
             m_report->firstThemeReplaced = theme->name();
         m_report->replaced += m_codec.replaced() - replacedBefore;
     }
-    if (m_progress)
-        m_progress->setValue(m_progressValue);
+    m_progress.setValue(m_progressValue);
     ++m_progressValue;
     if (m_file->write(bytes) < bytes.size()) {
         reportWriteError();
@@ -221,11 +221,7 @@ int TreeWriter::run()
                   reformatHtml(pending + ExportParts::htmlLinkList(m_view, top, QString(), top));
 
     const QPair<int, int> counted = m_view.themeStatistics(nullptr, top);
-    if (m_progress) {
-        m_progress->reset();
-        m_progress->setMaximum(counted.second);
-        m_progress->setValue(0);
-    }
+    m_progress.start(counted.second);
     m_progressValue = 1;
     if (!Emergency::inProgress())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
@@ -254,6 +250,8 @@ int TreeWriter::run()
                      html ? outlines.back() : QString());
         failed = !write(record, theme);
     });
+    if (!failed)
+        m_progress.finish();
     if (!failed && !m_file->flush()) {
         reportWriteError();
         failed = true;

@@ -87,9 +87,23 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList()); // every slot of the table exists
         // clang-format off
         const QStringList expectedMenus = {
+            "&File/&File(OS API)|&Open...|Открыть ...|Alt+O|open|window menuOpenFileGUI()",
+            "&File/&File(OS API)|&Reopen...|Открыть в текущем окне...|Alt+R|reopen|window menuReopenFileGUI()",
+            "&File/&File(OS API)|&Insert In...|Вставить файл внутрь текущей темы...|Alt+I|insertin|window menuAppendFileGUI()",
+            "&File/&File(OS API)|-",
+            "&File/&File(OS API)|S&ave as...|Сохранить как...|Alt+S|saveas|window menuSaveAsFileGUI()",
+            "&File/&File(OS API)|Save &branch...|Сохранить ветвь...|Alt+B|savebrunch|window menuSaveBranchGUI()",
+            "&File/&File(OS API)|Save &table...|Сохранить ветвь как таблицу...||savetable|window menuSaveTableGUI()",
+            "&File|&File(OS API)",
             "&File|&New|Новый файл|Ctrl+N|new|window menuNewFile()",
+            "&File|&Open...|Открыть ...|Ctrl+O|open|window menuOpenFile()",
+            "&File|&Reopen|Открыть в текущем окне...|Ctrl+R|reopen|window menuReopenFile()",
+            "&File|&Insert In|Вставить файл внутрь текущей темы...|Ctrl+I|insertin|window menuAppendFile()",
             "&File|-",
             "&File|&Save|Сохранить|Ctrl+S|save|window menuSaveFile()",
+            "&File|S&ave as|Сохранить как...|Ctrl+Alt+S|saveas|window menuSaveAsFile()",
+            "&File|Save &branch|Сохранить ветвь...|Ctrl+B|savebrunch|window menuSaveBranch()",
+            "&File|Save &table|Сохранить ветвь как таблицу...|Ctrl+Alt+T|savetable|window menuSaveTable()",
             "&File|-",
             "&File|&Exit|Выход|Alt+F4|exit|window close()",
             "&View|&Location|Изменение положения окон|F5|location|window menuLocation()",
@@ -120,12 +134,16 @@ private Q_SLOTS:
             "T&ools|&Apply|Применить описание|Alt+Enter|apply|window menuApply()",
             "&Windows/&Main Widgets|&Tab|Переключение между деревом и описанием|Ctrl+Enter|tab|window menuMainWidgetsTab()",
             "&Windows|&Main Widgets",
+            "&Help|&Keys|Помощь по клавишам|F1|keys|window menuKeyHelp()",
         };
         const QStringList treeEditing = {"editname", "scrollleft", "scrollright", "scrollup",
                                          "scrolldown", "insertinto", "insertup", "insertdown"};
         const QStringList expectedBars = {
             "File|File (Файл)|new|New (Новый файл) - Ctrl+N|window menuNewFile()",
+            "File|File (Файл)|open|Open (Открыть ...) - Ctrl+O|window menuOpenFile()",
+            "File|File (Файл)|reopen|Reopen (Открыть в текущем окне...) - Ctrl+R|window menuReopenFile()",
             "File|File (Файл)|save|Save (Сохранить) - Ctrl+S|window menuSaveFile()",
+            "File|File (Файл)|saveas|Save as (Сохранить как...) - Ctrl+Alt+S|window menuSaveAsFile()",
             "View|View (Вид)|prev|Previous (Предыдущая тема) - Ctrl+Alt+Left|tree prevThemeInTime()",
             "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|tree nextThemeInTime()",
             "Edit|Edit (Правка)|find|Find (Найти) - Ctrl+F|window menuFind()",

@@ -86,6 +86,8 @@ private Q_SLOTS:
         QFile taken(notes + "1");
         QVERIFY(taken.open(QIODevice::WriteOnly));
         taken.write("someone's data");
+        taken.flush(); // older than the document: no notice
+        taken.setFileTime(QDateTime(QDate(2001, 1, 1), QTime()), QFileDevice::FileModificationTime);
         taken.close();
         Brambleweb *window = open(notes);
         QCOMPARE(window->errorSaveFile().fileName(), notes + "2");
@@ -261,6 +263,25 @@ private Q_SLOTS:
         const QByteArray saved = readAll(errorSave);
         QVERIFY(saved.contains("unsaved "));
         QCOMPARE(saved, treeBytes(window));
+
+        // The next start on the document names the file; once the document is saved later,
+        // it does not. The file itself stays untouched.
+        for (const bool savedLater : {false, true}) {
+            boxes.clear();
+            QFile document(path);
+            if (savedLater)
+                QVERIFY(document.open(QIODevice::Append) &&
+                        document.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                             QFileDevice::FileModificationTime));
+            document.close();
+            open(path)->close();
+            const QString notice = "ErrorSaveDataFile is newer than this file and may hold the "
+                                   "last changes\nФайл сохранения данных при ошибке новее этого "
+                                   "файла и может содержать последние изменения\n" +
+                                   errorSave;
+            QCOMPARE(boxes.texts(), savedLater ? QStringList() : QStringList{notice});
+            QCOMPARE(readAll(errorSave), saved);
+        }
 
         // The file is closed now: a second emergency save can only say so.
         QString again;

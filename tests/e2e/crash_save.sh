@@ -1,51 +1,87 @@
 #!/usr/bin/env bash
-# A fatal signal (or the hidden crash command Ctrl+K 6) with unsaved changes: the emergency
-# journal is shown while the process still lives, the process then ends by the signal, and the
-# error-save file beside the document holds the whole tree with the unsaved edit.
+# The ends of a session with unsaved changes. A fatal signal (or the hidden crash command
+# Ctrl+K 6, or a crash in the middle of an autosave): the emergency journal is shown while the
+# process still lives, then the process ends by the signal. SIGTERM, SIGHUP, SIGINT and the
+# loss of the display: the same save without any box. Each time the error-save file beside the
+# document holds the whole tree with the unsaved edit, and the next start names that file.
 # Usage: crash_save.sh BRW
 source "$(dirname "$0")/lib.sh"
+shopt -s extglob
 e2e_init "$1"
 SAMPLE="$E2E_DIR/../../examples/sample.brw"
 JOURNAL="Save log - Журнал аварийного сохранения"
+now_s() { echo "${EPOCHREALTIME%.*}"; }
 
-# Opens a fresh sample.brw and types WORD into the root description; the window is `window`.
+# open_and_edit WORD [DOCUMENT]: opens a fresh copy of the document (the sample by default),
+# types WORD into the root description; the window is `window`.
 open_and_edit()
 {
+    local document=${2:-sample.brw}
     rm -f ./*
-    cp "$SAMPLE" sample.brw
-    brw_start sample.brw
-    window=$(wait_window "BRW - sample.brw") || exit 1
+    cp "${ORIGINAL:-$SAMPLE}" "$document"
+    brw_start "$document"
+    window=$(wait_window "BRW - $document" 60) || exit 1
     keys "$window" Return
     type_text "$window" "$1"
-    wait_title "$window" "BRW - * sample.brw"
+    wait_title "$window" "BRW - * $document"
+    sleep 0.5 # the title changes with the first letter; the last key may still be on its way
 }
 
-# Answers the journal and checks what the crash left: SIGNAL is the number that must end the
-# process, WORD the edit that only the error-save file holds.
-expect_emergency_save()
+# expect_saved_edit SIGNAL WORD [ORIGINAL DOCUMENT]: the process ended with status 128 + SIGNAL
+# (1 for SIGNAL 0: the lost display); the document is unchanged, its error-save and autosave
+# files are all that came beside it (besides an unfinished autosave's temporary file), and the
+# error-save file is a canonical tree holding exactly the original plus WORD.
+expect_saved_edit()
 {
-    local signal=$1 word=$2
-    wait_window "$JOURNAL" 20 >/dev/null || exit 1
-    brw_alive || fail "the process ended before the journal was answered"
-    answer_box "$JOURNAL" Return
+    local signal=$1 word=$2 original=${3:-$SAMPLE} document=${4:-sample.brw}
+    local expected=$((signal ? 128 + signal : 1))
     brw_wait_exit 20
-    [ "$BRW_STATUS" = $((128 + signal)) ] ||
-        fail "exit status $BRW_STATUS, expected $((128 + signal)) (ended by signal $signal)"
-    cmp -s "$SAMPLE" sample.brw || fail "the crash changed the document"
-    [ "$(listing)" = "autosave.1 sample.brw sample.brw1 " ] || fail "files: $(listing)"
-    readback sample.brw1
-    cmp -s sample.brw1 sample.brw1.readback || fail "the error-save file is not a canonical tree"
-    grep -q "$word" sample.brw1 || fail "the error-save file lacks the unsaved edit"
-    cmp -s "$SAMPLE" <(without_word sample.brw1 "$word") ||
+    [ "$BRW_STATUS" = "$expected" ] || fail "exit status $BRW_STATUS, expected $expected"
+    cmp -s "$original" "$document" || fail "the end changed the document"
+    [[ "$(listing)" == ?([0-9]*.txt )"autosave.1 $document ${document}1 " ]] ||
+        fail "files: $(listing)"
+    readback "${document}1"
+    cmp -s "${document}1" "${document}1.readback" || fail "the error-save file is not canonical"
+    grep -q "$word" "${document}1" || fail "the error-save file lacks the unsaved edit"
+    cmp -s "$original" <(without_word "${document}1" "$word") ||
         fail "apart from the edit, the error-save file differs from the document"
 }
 
-for signal in SEGV ABRT; do
-    step "SIG$signal with an unsaved edit"
+# expect_journal SIGNAL WORD [...]: the journal is shown while the process lives; after it the
+# same as expect_saved_edit.
+expect_journal()
+{
+    wait_window "$JOURNAL" 20 >/dev/null || exit 1
+    brw_alive || fail "the process ended before the journal was answered"
+    answer_box "$JOURNAL" Return
+    expect_saved_edit "$@"
+}
+
+# A big tree waits for its autosave (121 s after the edit) while the other ends are tried.
+step "a big tree with an unsaved edit, in the background until its autosave"
+mkdir "$WORK/auto" && cd "$WORK/auto" || exit 2
+big_tree 8000 >"$WORK/big.brw"
+ORIGINAL="$WORK/big.brw" open_and_edit e2eautosaveword big.brw
+edited_at=$(now_s)
+auto_pid=$BRW_PID auto_waiter=$BRW_WAITER
+E2E_OTHER_PIDS=$auto_pid
+BRW_REAPED=1
+cd "$DOCS" || exit 2
+
+for signal in SEGV ABRT BUS TERM HUP INT; do
     word="e2e${signal,,}word"
     open_and_edit "$word"
     kill -s "$signal" "$BRW_PID"
-    expect_emergency_save "$(kill -l "$signal")" "$word"
+    case $signal in
+    TERM | HUP | INT)
+        step "SIG$signal with an unsaved edit: saved without a box"
+        expect_saved_edit "$(kill -l "$signal")" "$word"
+        ;;
+    *)
+        step "SIG$signal with an unsaved edit: the journal"
+        expect_journal "$(kill -l "$signal")" "$word"
+        ;;
+    esac
 done
 
 step "Ctrl+K 6 answered No changes nothing"
@@ -61,6 +97,37 @@ brw_alive || fail "the program ended after No"
 step "Ctrl+K 6 answered Yes goes the SIGSEGV way"
 keys "$window" ctrl+k 6
 answer_box "Warning (Предупреждение)" Return
-expect_emergency_save "$(kill -l SEGV)" e2ectrlkword
+expect_journal "$(kill -l SEGV)" e2ectrlkword
+
+step "the next start names the error-save file and leaves it alone"
+cp sample.brw1 "$WORK/saved"
+brw_start sample.brw
+answer_box "Warning (Предупреждение)" Return
+wait_window "BRW - sample.brw" >/dev/null || exit 1
+cmp -s sample.brw1 "$WORK/saved" || fail "the start changed the error-save file"
+brw_kill
+
+step "a crash in the middle of the autosave ($((edited_at + 121 - $(now_s))) s from now)"
+cd "$WORK/auto" || exit 2
+BRW_PID=$auto_pid BRW_WAITER=$auto_waiter BRW_REAPED=0
+exec {pause}<> <(:)
+until compgen -G "[0-9]*.txt" >/dev/null; do
+    [ $(($(now_s) - edited_at)) -lt 180 ] || fail "no autosave within 180 s: $(listing)"
+    read -r -t 0.003 -u "$pause"
+done
+kill -s SEGV "$BRW_PID"
+expect_journal "$(kill -l SEGV)" e2eautosaveword "$WORK/big.brw" big.brw
+note "files after the crash: $(listing)"
+# The crash may come just after the autosave; an unfinished one never takes the name.
+[ ! -s autosave.1 ] || cmp -s autosave.1 big.brw1 || fail "the autosave file is damaged"
+E2E_OTHER_PIDS=""
+cd "$DOCS" || exit 2
+
+step "the display goes away: saved without a box"
+open_and_edit e2edisplayword
+kill "$XVFB_PID"
+wait "$XVFB_PID"
+XVFB_PID=""
+expect_saved_edit 0 e2edisplayword
 
 echo PASS

@@ -32,14 +32,7 @@ open_and_edit()
 }
 
 step "generating $THEMES themes"
-awk -v themes="$THEMES" 'BEGIN {
-    printf "Generated tree for the kill test\r\n"
-    for (i = 1; i <= themes; ++i) {
-        printf "<!--%d[01.01.2020]-->Theme %d\r\n", (i % 7 == 1) ? 1 : 2, i
-        for (j = 1; j <= 5; ++j)
-            printf "Line %d of theme %d: the quick brown fox jumps over the lazy dog.\r\n", j, i
-    }
-}' >"$OLD"
+big_tree "$THEMES" >"$OLD"
 note "$(stat -c %s "$OLD") bytes"
 
 # time_save: presses Ctrl+S in the window; prints the milliseconds until the save has written

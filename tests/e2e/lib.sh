@@ -48,7 +48,7 @@ e2e_init()
     export QT_QPA_PLATFORM=xcb
     export LC_ALL=C.UTF-8
     # Sanitizer builds: the program's own fatal-signal handler must see the signals.
-    export ASAN_OPTIONS=detect_leaks=0:handle_segv=0:handle_abort=0:handle_sigill=0:handle_sigfpe=0
+    export ASAN_OPTIONS=detect_leaks=0:handle_segv=0:handle_abort=0:handle_sigill=0:handle_sigfpe=0:handle_sigbus=0
     unset SESSION_MANAGER QT_SCALE_FACTOR
     start_xvfb
 }
@@ -101,10 +101,12 @@ e2e_cleanup()
         [ -s "$WORK/brw.log" ] && { echo "--- program output:" >&2; cat "$WORK/brw.log" >&2; }
         echo "work directory kept: $WORK" >&2
     fi
-    # Only the program's current run can still be going; earlier runs were waited for.
+    # Only the program's current run (and runs a test set aside in E2E_OTHER_PIDS) can still
+    # be going; earlier runs were waited for.
     if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
         kill -KILL "$BRW_PID" 2>/dev/null
     fi
+    [ -n "${E2E_OTHER_PIDS:-}" ] && kill -KILL $E2E_OTHER_PIDS 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     if [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ]; then
         cd / && rm -rf "$WORK"
@@ -123,7 +125,8 @@ brw_start()
     (
         ulimit -c 0
         eval "${BRW_LIMITS:-}"
-        "$BRW" "$@" &
+        # As from a terminal: a job started with & would otherwise ignore SIGINT.
+        env --default-signal=INT "$BRW" "$@" &
         echo $! >"$WORK/brw.pid"
         wait $!
     ) >>"$WORK/brw.log" 2>&1 </dev/null &
@@ -276,4 +279,18 @@ readback()
         "$file.readback" 2>&1) || [ -n "$messages" ]; then
         fail "$file does not read back cleanly: $messages"
     fi
+}
+
+# big_tree THEMES: a generated tree file of THEMES themes with five lines each (about 400 bytes
+# a theme), on standard output.
+big_tree()
+{
+    awk -v themes="$1" 'BEGIN {
+        printf "Generated tree for the test\r\n"
+        for (i = 1; i <= themes; ++i) {
+            printf "<!--%d[01.01.2020]-->Theme %d\r\n", (i % 7 == 1) ? 1 : 2, i
+            for (j = 1; j <= 5; ++j)
+                printf "Line %d of theme %d: the quick brown fox jumps over the lazy dog.\r\n", j, i
+        }
+    }'
 }

@@ -118,19 +118,6 @@ private Q_SLOTS:
                 "charset=windows-1251\"></HEAD>\n<BODY>\n";
         const QByteArray part =
                 "--simple boundary\nContent-Type: Text/plain; charset=windows-1251\n\n";
-        QTest::newRow("whole tree page")
-                << "/" << int(SAVE_HTML)
-                << page + "root<br>\n<a href=\"#1\"><b>1. A</b></a><br>\n"
-                          "<a href=\"#3\"><b>2. M</b></a><br>\n<p>\n"
-                          "<!--1[01.01.2001]--><a name=\"1\"><b>1. A</b></a><br>\n"
-                          "<a href=\"#2\"><b>1.1. B &quot;q&quot;</b></a><br>\n"
-                          "<a href=\"#3\"><b><i>1.L. L</i></b></a><br>\n<p>\n<p>\n"
-                          "<!--2[01.01.2001]--><a name=\"2\"><b>1.1. B &quot;q&quot;</b></a><br>\n"
-                          "<dd>\tb<br>\n<p>\nx<br>\n"
-                          "<p>\n" // the link
-                          "<!--1mark1[01.01.2001]--><a name=\"3\"><b>2. M</b></a><br>\n"
-                          "<a href=\"#4\"><b>2.1. C</b></a><br>\n<p>\n<p>\n"
-                          "<!--2[01.01.2001]--><a name=\"4\"><b>2.1. C</b></a><br>\n<p>\n";
         QTest::newRow("branch page: numbers of the whole tree, outlines of the branch")
                 << "A" << int(SAVE_HTML | SAVE_BRANCH)
                 << page + "<p>\n<a href=\"#2\"><b>1. B &quot;q&quot;</b></a><br>\n"

@@ -294,6 +294,18 @@ private Q_SLOTS:
         for (int i = 1; i <= 200000; ++i)
             chain += "<!--" + QByteArray::number(i) + "-->n\n";
         QTest::newRow("200000 levels deep") << chain;
+        // A file is read in pieces of 1 MiB: lines that cross from one piece to the next.
+        const int piece = 1 << 20;
+        auto across = [piece](int before, const QByteArray &line) {
+            const QByteArray start("<!--1-->first\r\n");
+            return start + QByteArray(piece - before - start.size() - 2, 'd') + "\r\n" + line +
+                   "\r\ntext\r\n<!--2-->last\r\n";
+        };
+        QTest::newRow("header across pieces") << across(2, "<!--1[01.02.2003]-->h");
+        QTest::newRow("name across pieces") << across(12, "<!--1-->a name");
+        QTest::newRow("CR LF across pieces") << across(1, "");
+        QTest::newRow("line longer than a piece")
+                << "<!--1-->a\n" + QByteArray(piece * 5 / 2, 'y') + "\n<!--1-->b\nend";
     }
     void hostileBytesLoadSafely()
     {
@@ -303,6 +315,9 @@ private Q_SLOTS:
         loadTreeBytes(view, bytes, "x", QDateTime::currentDateTime(), 0, nullptr);
         QVERIFY(view.isStable());
         const QByteArray written = saveToBytes(view, 0);
+        LinkListView fromFile; // read piece by piece
+        QVERIFY(loadBytes(fromFile, bytes));
+        QCOMPARE(saveToBytes(fromFile, 0), written);
         LinkListView again;
         loadTreeBytes(again, written, "x", QDateTime::currentDateTime(), 0, nullptr);
         QCOMPARE(saveToBytes(again, 0), written);

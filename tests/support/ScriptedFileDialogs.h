@@ -2,6 +2,7 @@
 
 #include "common/FileDialogs.h"
 
+#include <QFileInfo>
 #include <QList>
 #include <QPair>
 
@@ -11,10 +12,18 @@
 class ScriptedFileDialogs
 {
 public:
-    ScriptedFileDialogs();
-    ~ScriptedFileDialogs();
-    ScriptedFileDialogs(const ScriptedFileDialogs &) = delete;
-    ScriptedFileDialogs &operator=(const ScriptedFileDialogs &) = delete;
+    ScriptedFileDialogs()
+    {
+        FileDialogs::setResponder([this](const FileDialogs::Request &request) {
+            m_requests.append(request);
+            if (m_script.isEmpty())
+                return FileDialogs::Choice();
+            const auto [file, type] = m_script.takeFirst();
+            return FileDialogs::Choice{file, request.types.value(type),
+                                       QFileInfo(file).absolutePath()};
+        });
+    }
+    ~ScriptedFileDialogs() { FileDialogs::setResponder({}); }
 
     void chooseNext(const QString &file, int typeIndex = 0) { m_script.append({file, typeIndex}); }
     const QList<FileDialogs::Request> &requests() const { return m_requests; }
