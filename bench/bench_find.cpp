@@ -102,10 +102,12 @@ int main(int argc, char **argv)
     }
     for (int themes : {arguments.themes / 4, arguments.themes / 2, arguments.themes}) {
         Window window;
-        loadTreeBytes(window.tree, generateBenchTree(themes, arguments.seed), {},
-                      QDateTime::currentDateTime(), 0, nullptr);
+        const QByteArray bytes = generateBenchTree(themes, arguments.seed);
+        loadTreeBytes(window.tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
         window.tree.setCurrentItem(window.tree.rootTheme());
-        const QByteArray label = QByteArray::number(themes) + " themes: replace all the -> these";
+        const QByteArray label = QByteArray::number(themes) +
+                                 " themes: " + QByteArray::number(bytes.count("the")) +
+                                 " x the -> these";
         timeStep(window, label.constData(), parameters("the", "these", 4, true), boxes);
     }
     // Replacements inside one description move its tail each time.

@@ -54,6 +54,11 @@ int SearchedText::occurrence(const QString &what, int from, bool caseSensitive)
     if (from >= m_backStart)
         collapse();
     const QStringView untouched = QStringView(m_original).left(m_backStart);
+    // Searching forwards is faster, and most strings hold no occurrence at all: one look over
+    // a string nothing has been replaced in yet settles that.
+    if (m_back.empty() &&
+        untouched.indexOf(what, 0, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) < 0)
+        return -1;
     if (!m_back.empty() && from >= 0) {
         // A match may start before the rebuilt back and run into it.
         const int windowStart = qMax(0, m_backStart - int(what.size()) + 1);

@@ -87,11 +87,9 @@ public:
     // Slots 5 to 7 (numbering and the null-item flag).
     void setSlotValue(ColorListViewItem *theme, int slot, int value);
     void setLinkId(ColorListViewItem *theme, int id) { theme->setLinkId(id); }
-    // New first child of the parent (or, with a null parent, a theme outside the root).
+    // New first child of the parent.
     ColorListViewItem *createChild(ColorListViewItem *parent, const QString &name,
                                    const QString &description, const QString &nullText);
-    ColorListViewItem *createTopLevelTheme(const QString &name, const QString &description,
-                                           const QString &nullText);
     // New last child; the reader builds whole branches this way, also under detached themes.
     ColorListViewItem *appendChild(ColorListViewItem *parent, const QString &name);
     // A theme in no list yet, where a branch is built before it joins the tree in one step.

@@ -1,6 +1,7 @@
 // Cut, copy, the three kinds of paste, and delete.
 #include "tree/LinkListView.h"
 
+#include "common/Clock.h"
 #include "tree/TreeWalk.h"
 
 #include <QMenu>
@@ -124,6 +125,7 @@ ColorListViewItem *LinkListView::deepCopy(ColorListViewItem *source)
         int next;
     };
     std::vector<Level> levels;
+    const QDate today = Clock::today(); // asked once: the clock is slow to ask per theme
     auto begin = [&](ColorListViewItem *from, ColorListViewItem *to) {
         ++m_busyDepth;
         renameTheme(to, from->name());
@@ -131,7 +133,8 @@ ColorListViewItem *LinkListView::deepCopy(ColorListViewItem *source)
             joinGroup(to, from->linkId());
             return false;
         }
-        setDescription(to, description(from, false), true);
+        setDescription(to, description(from, false), false);
+        setThemeDate(to, today);
         if (from->linkId() > 0)
             makeHolder(from);
         levels.push_back({from, to, 0});
@@ -155,7 +158,7 @@ ColorListViewItem *LinkListView::deepCopy(ColorListViewItem *source)
         if (!child || child->isNullItem())
             continue;
         ColorListViewItem *copy = appendChild(level.copy, QString());
-        stampDate(copy);
+        setThemeDate(copy, today);
         if (!begin(child, copy))
             end();
     }

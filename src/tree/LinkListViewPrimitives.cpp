@@ -77,21 +77,9 @@ void LinkListView::setSlotValue(ColorListViewItem *theme, int slot, int value)
 ColorListViewItem *LinkListView::createChild(ColorListViewItem *parent, const QString &name,
                                              const QString &description, const QString &nullText)
 {
-    if (!parent)
-        return createTopLevelTheme(name, description, nullText);
     ColorListViewItem *theme = newTheme(name, description, nullText);
     ++m_themeCount;
     parent->insertChild(0, theme);
-    return theme;
-}
-
-ColorListViewItem *LinkListView::createTopLevelTheme(const QString &name,
-                                                     const QString &description,
-                                                     const QString &nullText)
-{
-    ColorListViewItem *theme = newTheme(name, description, nullText);
-    ++m_themeCount;
-    addTopLevelItem(theme);
     return theme;
 }
 

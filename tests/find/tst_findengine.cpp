@@ -1,6 +1,7 @@
 #include "app/Brambleweb.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "find/FindDialog.h"
 #include "find/FindText.h"
 #include "find/SearchedText.h"
 #include "storage/TreeFile.h"
@@ -178,6 +179,22 @@ private Q_SLOTS:
         QFETCH(QString, result);
         if (!result.isEmpty())
             QCOMPARE(treeText(), result);
+    }
+
+    void windowCommands()
+    {
+        ScriptedMessages boxes;
+        m_window->menuFindNext(); // without a dialog: opens it in find mode, runs nothing
+        FindDialog *dialog = m_window->findDialog();
+        QVERIFY(dialog && dialog->isShown() && !dialog->replaceField()->isEnabled());
+        m_window->menuReplaceAll(); // the dialog gathered nothing yet
+        QCOMPARE(boxes.texts(), QStringList{"Не задана строка поиска (Nothing to find)"});
+        m_window->menuReplace();
+        QVERIFY(dialog->replaceField()->isEnabled());
+        m_editor->setPlainText("text");
+        m_editor->selectAll();
+        dialog->close();
+        QVERIFY(!dialog->isShown() && !m_editor->textCursor().hasSelection());
     }
 
     // Commands that arrive while a step lets the toolkit run between themes.

@@ -67,22 +67,6 @@ private Q_SLOTS:
         QVERIFY(!boxes.texts().contains("MY_ASSERT in 1003"));
     }
 
-    void createChildComesFirst()
-    {
-        LinkListView view;
-        view.createChild(view.rootTheme(), "one", "", "");
-        ColorListViewItem *two = view.createChild(view.rootTheme(), "two", "text", "");
-        QCOMPARE(outlineOf(view), QString("two,one"));
-        QCOMPARE(two->description(), QString("text"));
-        ColorListViewItem *outside = view.createTopLevelTheme("tmp", "", "");
-        QCOMPARE(view.topLevelItemCount(), 2);
-        QCOMPARE(view.themeCount(), 4);
-        view.deleteBranch(outside);
-        QCOMPARE(view.themeCount(), 3);
-        QCOMPARE(LinkListView::themeKind(nullptr), -1);
-        QCOMPARE(LinkListView::themeKind(two), 0);
-    }
-
     void deleteBranchOrderAndBookkeeping()
     {
         ScriptedMessages boxes;

@@ -10,9 +10,9 @@
 #include <QTest>
 
 // Every editing command on trees with link groups, through the view's keys where it has one.
-// A row's script is a list of steps: a key ("^Up" is Ctrl+Up, "+Del" Shift+Delete, "Del"), or a
-// command without a key ("out", "ordinar", "link"), optionally "@theme" to make that theme
-// current first; "=name" types a name into the open name editor and accepts it, "=" escapes;
+// A row's script is a list of steps: a key ("Ctrl+Up") or a slot without a key, optionally
+// "@theme" to make that theme current first; "=name" types a name into the open name editor and
+// accepts it, "=" escapes;
 // "." lets pending events run.
 // The log has a letter per signal while the steps run: t themeChanged, s stateChanged,
 // d dataChanged, x itemWillRemoved, e name editor opened or closed, m paste kind menu shown, and
@@ -35,15 +35,15 @@ private Q_SLOTS:
                       const char *status, const char *log) {
             QTest::newRow(name) << tree << script << result << status << log;
         };
-        row("insert up first", "P(A,B,C)", "+Up@A =N", "P(N,A,B,C)", "N", "tedde");
-        row("insert up last", "P(A,B,C)", "+Up@C =N", "P(A,B,N,C)", "N", "tedde");
-        row("insert down middle", "P(A,B,C)", "+Down@B =", "P(A,B,,C)", "", "tede");
-        row("insert down last", "P(A,B,C)", "+Down@C =N", "P(A,B,C,N)", "N", "tedde");
-        row("insert into", "P(A,B)", "+Right@P =N", "P(N,A,B)", "N", "tedde");
-        row("insert into a link takes the children", "M+1(x),L-1(_)", "+Right@L =N",
+        row("insert up first", "P(A,B,C)", "Shift+Up@A =N", "P(N,A,B,C)", "N", "tedde");
+        row("insert up last", "P(A,B,C)", "Shift+Up@C =N", "P(A,B,N,C)", "N", "tedde");
+        row("insert down middle", "P(A,B,C)", "Shift+Down@B =", "P(A,B,,C)", "", "tede");
+        row("insert down last", "P(A,B,C)", "Shift+Down@C =N", "P(A,B,C,N)", "N", "tedde");
+        row("insert into", "P(A,B)", "Shift+Right@P =N", "P(N,A,B)", "N", "tedde");
+        row("insert into a link takes the children", "M+1(x),L-1(_)", "Shift+Right@L =N",
             "M+1(_),L-1(N,x)", "N", "tedde");
-        row("insert into a link inside its mark", "M+1(x,L-1(_))", "+Right@L =N", "M+1(N,x,L-1(_))",
-            "N", "ttedde");
+        row("insert into a link inside its mark", "M+1(x,L-1(_))", "Shift+Right@L =N",
+            "M+1(N,x,L-1(_))", "N", "ttedde");
         // Opening a theme's long list scrolls (once laid out), and may add a scroll bar.
         const auto names = [](char letter, int count) {
             QStringList list;
@@ -54,63 +54,71 @@ private Q_SLOTS:
         for (int before : {6, 20})
             QTest::addRow("insert into a long closed list, %d before", before)
                     << names('a', before) + ",P(" + names('x', 30) + ")"
-                    << "+Right@P . =N" << names('a', before) + ",P(N," + names('x', 30) + ")"
+                    << "Shift+Right@P . =N" << names('a', before) + ",P(N," + names('x', 30) + ")"
                     << "N"
                     << "tedde";
         row("expand a link", "M+1(x,y),L-1(_)", "Right@L", "M+1(_),L-1(x,y)", "L", "");
         row("expand the mark again", "M+1(_),L-1(x,y)", "Right@M", "M+1(x,y),L-1(_)", "M", "");
         row("expand a link inside its mark", "M+1(x,L-1(_))", "Right@L", "M+1(x,L-1(_))", "M", "t");
-        row("nothing beside the root", "A", "+Up@/ +Down@/ ^Up ^Down ^Left ^Right out Del", "A",
-            "/", "!!!!!!!!");
+        row("nothing beside the root", "A",
+            "Shift+Up@/ Shift+Down@/ Ctrl+Up Ctrl+Down Ctrl+Left Ctrl+Right menuAllChildOut Del",
+            "A", "/", "!!!!!!!!");
         row("a link above its mark opens", "L-1(_,M+1(x))", "Right@L", "L-1(_,M+1(x))", "L", "c");
-        row("nothing at a null item", "L-1(_,M+1(x))", "+Right@_ +Up +Down ^Left ^Right ^Up out",
+        row("nothing at a null item", "L-1(_,M+1(x))",
+            "Shift+Right@_ Shift+Up Shift+Down Ctrl+Left Ctrl+Right Ctrl+Up menuAllChildOut",
             "L-1(_,M+1(x))", "", "c!!!!!!!");
-        row("no cut, copy or delete of a null item", "L-1(_,M+1(x))", "+Del@_ ^Ins Del",
+        row("no cut, copy or delete of a null item", "L-1(_,M+1(x))", "Shift+Del@_ Ctrl+Ins Del",
             "L-1(_,M+1(x))", "", "c!!!");
 
-        row("left from the first", "P(A,B,C)", "^Left@A", "A,P(B,C)", "B", "tsd");
-        row("left from the last", "P(A,B,C)", "^Left@C", "P(A,B),C", "B", "tsd");
-        row("left from the first one by one", "P(A,B,C)", "^Left@A ^Left ^Left", "A,B,C,P", "P",
-            "tsdtsdtsd");
-        row("left from the last one by one", "P(A,B,C)", "^Left@C ^Left ^Left", "P,A,B,C", "P",
-            "tsdtsdtsd");
-        row("left out of a holder", "M+1(_),L-1(x)", "^Left@x", "M+1(_),L-1(x)", "x", "!");
-        row("right", "P(A,B)", "^Right@A =N", "P(N(A),B)", "N", "tesdde");
-        row("right on the last", "P(A,B)", "^Right@B =N", "P(A,N(B))", "N", "tesdde");
-        row("up middle", "P(A,B,C)", "^Up@B", "P(B,A,C)", "B", "ttd");
-        row("up last", "P(A,B,C)", "^Up@C", "P(A,C,B)", "C", "ttd");
-        row("up first", "P(A,B,C)", "^Up@A", "P(A,B,C)", "A", "d");
-        row("down first", "P(A,B,C)", "^Down@A", "P(B,A,C)", "A", "ttd");
-        row("down last", "P(A,B,C)", "^Down@C", "P(A,B,C)", "C", "d");
-        row("all children out", "P(A(x,y),B)", "out@A", "P(A,x,y,B)", "A", "sd");
-        row("all children out of a mark", "M+1(_),L-1(x,y)", "out@M", "M+1,x,y,L-1(_)", "M", "sd");
-        row("no children out of a link", "M+1(x),L-1(_)", "out@L", "M+1(x),L-1(_)", "L", "!");
+        row("left from the first", "P(A,B,C)", "Ctrl+Left@A", "A,P(B,C)", "B", "tsd");
+        row("left from the last", "P(A,B,C)", "Ctrl+Left@C", "P(A,B),C", "B", "tsd");
+        row("left from the first one by one", "P(A,B,C)", "Ctrl+Left@A Ctrl+Left Ctrl+Left",
+            "A,B,C,P", "P", "tsdtsdtsd");
+        row("left from the last one by one", "P(A,B,C)", "Ctrl+Left@C Ctrl+Left Ctrl+Left",
+            "P,A,B,C", "P", "tsdtsdtsd");
+        row("left out of a holder", "M+1(_),L-1(x)", "Ctrl+Left@x", "M+1(_),L-1(x)", "x", "!");
+        row("right", "P(A,B)", "Ctrl+Right@A =N", "P(N(A),B)", "N", "tesdde");
+        row("right on the last", "P(A,B)", "Ctrl+Right@B =N", "P(A,N(B))", "N", "tesdde");
+        row("up middle", "P(A,B,C)", "Ctrl+Up@B", "P(B,A,C)", "B", "ttd");
+        row("up last", "P(A,B,C)", "Ctrl+Up@C", "P(A,C,B)", "C", "ttd");
+        row("up first", "P(A,B,C)", "Ctrl+Up@A", "P(A,B,C)", "A", "d");
+        row("down first", "P(A,B,C)", "Ctrl+Down@A", "P(B,A,C)", "A", "ttd");
+        row("down last", "P(A,B,C)", "Ctrl+Down@C", "P(A,B,C)", "C", "d");
+        row("all children out", "P(A(x,y),B)", "menuAllChildOut@A", "P(A,x,y,B)", "A", "sd");
+        row("all children out of a mark", "M+1(_),L-1(x,y)", "menuAllChildOut@M", "M+1,x,y,L-1(_)",
+            "M", "sd");
+        row("no children out of a link", "M+1(x),L-1(_)", "menuAllChildOut@L", "M+1(x),L-1(_)", "L",
+            "!");
 
-        row("cut and paste", "A(x),B", "+Del@x +Ins@B", "A,B(x)", "B[for copy - x]", "ssd");
-        row("cut shows", "A(x),B", "+Del@x", "A(x),B", "x[for cut - x]", "s");
-        row("paste into its own branch", "A(x)", "+Del@A +Ins@x", "A(x)", "x[for cut - A]", "s!");
-        row("paste into a link of a mark in the branch", "A(M+1),L-1(_)", "+Del@A +Ins@L",
+        row("cut and paste", "A(x),B", "Shift+Del@x Shift+Ins@B", "A,B(x)", "B[for copy - x]",
+            "ssd");
+        row("cut shows", "A(x),B", "Shift+Del@x", "A(x),B", "x[for cut - x]", "s");
+        row("paste into its own branch", "A(x)", "Shift+Del@A Shift+Ins@x", "A(x)",
+            "x[for cut - A]", "s!");
+        row("paste into a link of a mark in the branch", "A(M+1),L-1(_)", "Shift+Del@A Shift+Ins@L",
             "A(M+1),L-1(_)", "L[for cut - A]", "s!");
-        row("paste into a link", "M+1(y),L-1(_),x", "+Del@x +Ins@L", "M+1(_),L-1(x,y)",
+        row("paste into a link", "M+1(y),L-1(_),x", "Shift+Del@x Shift+Ins@L", "M+1(_),L-1(x,y)",
             "L[for copy - x]", "ssd");
-        row("nothing to paste", "A", "+Ins@A", "A", "A", "!");
-        row("copy offers the paste kind menu", "A,B", "^Ins@A +Ins@B", "A,B", "B[for copy - A]",
-            "m");
-        row("a pasted theme is copied", "A(x),B", "+Del@x +Ins@B +Ins", "A,B(x)", "B[for copy - x]",
-            "ssdm");
-        row("paste a link", "A(x),B", "^Ins@A link@B", "A+1(x),B(A-1(_))", "B[for copy - A]", "d");
-        row("paste a link into a link", "A,M+1(y),L-1(_)", "^Ins@A link@L",
+        row("nothing to paste", "A", "Shift+Ins@A", "A", "A", "!");
+        row("copy offers the paste kind menu", "A,B", "Ctrl+Ins@A Shift+Ins@B", "A,B",
+            "B[for copy - A]", "m");
+        row("a pasted theme is copied", "A(x),B", "Shift+Del@x Shift+Ins@B Shift+Ins", "A,B(x)",
+            "B[for copy - x]", "ssdm");
+        row("paste a link", "A(x),B", "Ctrl+Ins@A pmTreeInsert_Link@B", "A+1(x),B(A-1(_))",
+            "B[for copy - A]", "d");
+        row("paste a link into a link", "A,M+1(y),L-1(_)", "Ctrl+Ins@A pmTreeInsert_Link@L",
             "A+2,M+1(_),L-1(y,A-2(_))", "L[for copy - A]", "d");
-        row("paste a link, then delete its mark", "A(x),B", "^Ins@A link@B Del@A", "B(A)", "B",
-            "dtxxsd");
-        row("copy of a branch", "A(x(y)),B", "^Ins@A ordinar@B", "A(x(y)),B(A(x(y)))",
-            "B[for copy - A]", "dddd");
-        row("copy of a link", "M+1(x),L-1(_),B", "^Ins@L ordinar@B", "M+1(x),L-1(_),B(L(x))",
-            "B[for copy - L]", "ddd");
-        row("copy with links and marks", "P(M+1(x),L-1(_)),Q", "^Ins@P ordinar@Q",
+        row("paste a link, then delete its mark", "A(x),B", "Ctrl+Ins@A pmTreeInsert_Link@B Del@A",
+            "B(A)", "B", "dtxxsd");
+        row("copy of a branch", "A(x(y)),B", "Ctrl+Ins@A pmTreeInsert_Ordinar@B",
+            "A(x(y)),B(A(x(y)))", "B[for copy - A]", "dddd");
+        row("copy of a link", "M+1(x),L-1(_),B", "Ctrl+Ins@L pmTreeInsert_Ordinar@B",
+            "M+1(x),L-1(_),B(L(x))", "B[for copy - L]", "ddd");
+        row("copy with links and marks", "P(M+1(x),L-1(_)),Q", "Ctrl+Ins@P pmTreeInsert_Ordinar@Q",
             "P(M+1(x),L-1(_)),Q(P(M(x),L-1(_)))", "Q[for copy - P]", "ddddd");
-        row("copy of a mark held elsewhere", "P(M+1(_)),L-1(x)", "^Ins@P ordinar@P",
-            "P(P(M(x)),M+1(x)),L-1(_)", "P[for copy - P]", "dddd");
+        row("copy of a mark held elsewhere", "P(M+1(_)),L-1(x)",
+            "Ctrl+Ins@P pmTreeInsert_Ordinar@P", "P(P(M(x)),M+1(x)),L-1(_)", "P[for copy - P]",
+            "dddd");
 
         row("delete middle", "A,B,C", "Del@B", "A,C", "C", "txsd");
         row("delete last", "A,B(x),C", "Del@C", "A,B(x)", "B", "txsd");
@@ -120,7 +128,7 @@ private Q_SLOTS:
         row("delete a mark whose link has themes of its own", "M+1,L-1(_,y)", "Del@M", "L(y)", "L",
             "txsd");
         row("delete a mark below its link", "L-1(_,M+1(x))", "Right@L Del@M", "L", "L", "ctxxsd");
-        row("delete the cut theme", "A(x),B", "+Del@x Del@A", "B", "B", "stxxsd");
+        row("delete the cut theme", "A(x),B", "Shift+Del@x Del@A", "B", "B", "stxxsd");
     }
     void commands()
     {
@@ -157,6 +165,7 @@ private Q_SLOTS:
             recording = true;
             run(view, command);
             recording = false;
+            view.pasteKindMenu()->hide();
         }
         QTEST(outlineOf(view), "result");
         QTEST(view.statusText(), "status");
@@ -184,34 +193,17 @@ private Q_SLOTS:
 private:
     static void run(LinkListView &view, const QString &command)
     {
-        static const QHash<QString, QPair<Qt::Key, Qt::KeyboardModifiers>> keys{
-                {"Del", {Qt::Key_Delete, Qt::NoModifier}},
-                {"Right", {Qt::Key_Right, Qt::NoModifier}},
-                {"+Del", {Qt::Key_Delete, Qt::ShiftModifier}},
-                {"+Ins", {Qt::Key_Insert, Qt::ShiftModifier}},
-                {"^Ins", {Qt::Key_Insert, Qt::ControlModifier}},
-                {"+Up", {Qt::Key_Up, Qt::ShiftModifier}},
-                {"+Down", {Qt::Key_Down, Qt::ShiftModifier}},
-                {"+Right", {Qt::Key_Right, Qt::ShiftModifier}},
-                {"^Up", {Qt::Key_Up, Qt::ControlModifier}},
-                {"^Down", {Qt::Key_Down, Qt::ControlModifier}},
-                {"^Left", {Qt::Key_Left, Qt::ControlModifier}},
-                {"^Right", {Qt::Key_Right, Qt::ControlModifier}}};
         if (command == ".") {
             QCoreApplication::processEvents();
         } else if (command.startsWith('=')) {
             QTest::keyClicks(view.nameEditor(), command.mid(1));
             QTest::keyClick(view.nameEditor(), command == "=" ? Qt::Key_Escape : Qt::Key_Return);
-        } else if (keys.contains(command)) {
-            QTest::keyClick(&view, keys[command].first, keys[command].second);
-        } else if (command == "out") {
-            view.menuAllChildOut();
-        } else if (command == "ordinar") {
-            view.pmTreeInsert_Ordinar();
-        } else if (command == "link") {
-            view.pmTreeInsert_Link();
+        } else if (view.metaObject()->indexOfSlot(qPrintable(command + "()")) >= 0) {
+            QMetaObject::invokeMethod(&view, qPrintable(command));
         } else {
-            QFAIL(qPrintable("unknown step " + command));
+            const QKeyCombination key = QKeySequence::fromString(command)[0];
+            QVERIFY2(key.key() != Qt::Key_unknown, qPrintable(command));
+            QTest::keyClick(&view, key.key(), key.keyboardModifiers());
         }
     }
 };
