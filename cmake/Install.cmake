@@ -11,10 +11,8 @@ target_sources(brw PRIVATE ${BRW_APP_RESOURCES}/app.qrc)
 
 install(TARGETS brw RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The key help and the reminder sound go in when they are there; the program works without them.
 install(FILES ${CMAKE_SOURCE_DIR}/resources/keyhelp.txt ${CMAKE_SOURCE_DIR}/resources/reminder.wav
-        DESTINATION ${BRW_INSTALL_DATADIR} OPTIONAL)
-install(FILES ${CMAKE_SOURCE_DIR}/examples/sample.brw DESTINATION ${BRW_INSTALL_DATADIR})
+              ${CMAKE_SOURCE_DIR}/examples/sample.brw DESTINATION ${BRW_INSTALL_DATADIR})
 
 set(BRW_ICON_DIR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${BRW_APP_RESOURCES}/brw.svg DESTINATION ${BRW_ICON_DIR}/scalable/apps)

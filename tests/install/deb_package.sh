@@ -2,11 +2,12 @@
 # The Debian package: it depends on the shared libraries dpkg-shlibdeps finds for the program
 # plus the Qt platform plugins (nothing from the build side) and holds the installation's files.
 # In CI (or with BRW_TEST_CHROOT=1, as root) it is installed into a fresh Debian 12 chroot, else
-# it is unpacked. The installed program tells its version.
-# Usage: deb_package.sh BRW BUILD_DIR SOURCE_DIR
+# it is unpacked. The installed program tells its version and, started where no key help lies,
+# opens the key help of its data folder with F1, writing nothing there.
+# Usage: deb_package.sh BRW BUILD_DIR
 source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/lib.sh"
-build=$2 source=$3
+build=$2
 require cpack dpkg-deb dpkg-shlibdeps
 e2e_init "$1"
 # The chroot goes even when the test fails: it is large, and the logs tell what happened.
@@ -31,7 +32,7 @@ note "Depends: $(dpkg-deb -f "$deb" Depends)"
 
 step "it holds the installation's files under /usr"
 contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub("^\\./", "", $6); print $6 }' | LC_ALL=C sort)
-diff <(expected_files "$source" | sed 's|^|usr/|') <(echo "$contents") ||
+diff <(expected_files | sed 's|^|usr/|') <(echo "$contents") ||
     fail "the package's files differ from the list (< expected, > packaged)"
 note "${contents//$'\n'/ }"
 
@@ -73,3 +74,12 @@ step "the installed program tells its version"
 version=$("$WORK/installed" --version) || fail "the installed program does not run"
 [ "$version" = "$("$BRW" --version)" ] || fail "the installed program says '$version'"
 
+
+step "started where no key help lies, F1 opens the one in the data folder"
+data=$root/usr/share/brw
+before=$(ls -l "$data")
+BRW=$WORK/installed
+brw_start
+keys "$(wait_window "BRW - ")" F1
+wait_window "BRW - keyhelp.txt" >/dev/null
+[ "$(ls -l "$data")" = "$before" ] || fail "the data folder changed: $(ls "$data")"

@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
 # Shared by the installation tests.
 
-# The files an installation holds, relative to its prefix, sorted. SOURCE is the source tree.
+# The files an installation holds, relative to its prefix, sorted.
 expected_files()
 {
-    local source=$1 file
-    {
-        printf '%s\n' bin/brw share/applications/net.brambleweb.brw.desktop share/brw/sample.brw \
-            share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/brw.png \
-            share/icons/hicolor/scalable/apps/brw.svg share/man/man1/brw.1.gz \
-            share/metainfo/net.brambleweb.brw.metainfo.xml share/mime/packages/brw.xml
-        for file in keyhelp.txt reminder.wav; do
-            [ ! -f "$source/resources/$file" ] || echo "share/brw/$file"
-        done
-    } | LC_ALL=C sort
+    printf '%s\n' bin/brw share/applications/net.brambleweb.brw.desktop \
+        share/brw/{keyhelp.txt,reminder.wav,sample.brw} \
+        share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/brw.png \
+        share/icons/hicolor/scalable/apps/brw.svg share/man/man1/brw.1.gz \
+        share/metainfo/net.brambleweb.brw.metainfo.xml share/mime/packages/brw.xml | LC_ALL=C sort
 }
 
 # require TOOL...: skips the test when a tool that scripts/setup.sh installs is missing.
