@@ -9,9 +9,11 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <span>
 
 class ColumnWidthTracker;
 class NameEditor;
+struct KeyBinding;
 class QMenu;
 class Reminder;
 
@@ -26,6 +28,9 @@ public:
 
     explicit LinkListView(QWidget *parent = nullptr, const char *name = "mainTree");
     ~LinkListView() override;
+
+    // The view's own keys, for the key list.
+    static std::span<const KeyBinding> keyBindings();
 
     // Raises the busy depth for its lifetime.
     class Busy

@@ -1,6 +1,7 @@
 // Keys, mouse, scrolling and in-place renaming of the theme tree view.
 #include "tree/LinkListView.h"
 
+#include "editor/KeyTable.h"
 #include "tree/NameEditor.h"
 #include "tree/ScrollMath.h"
 
@@ -12,61 +13,97 @@
 
 namespace {
 
-struct KeyCommand
-{
-    Qt::KeyboardModifiers modifiers;
-    int key;
-    void (LinkListView::*command)();
+enum ViewCommand {
+    Rename,
+    Delete,
+    Paste,
+    Cut,
+    InsertUp,
+    InsertInto,
+    InsertDown,
+    Copy,
+    MoveLeft,
+    MoveUp,
+    MoveRight,
+    MoveDown,
+    ScrollLeft,
+    ScrollUp,
+    ScrollRight,
+    ScrollDown,
+    OpenTheme,  // the toolkit's own Right when the theme is open already
+    NotHandled, // left to the window's commands, not to the toolkit's cursor movement
 };
 
-// The view's own keys (the keypad flag does not count).
-const KeyCommand keyCommands[] = {
-        {Qt::NoModifier, Qt::Key_Delete, &LinkListView::menuDelete},
-        {Qt::ShiftModifier, Qt::Key_Insert, &LinkListView::menuPaste},
-        {Qt::ShiftModifier, Qt::Key_Delete, &LinkListView::menuCut},
-        {Qt::ShiftModifier, Qt::Key_Up, &LinkListView::menuTreeInsert_Up},
-        {Qt::ShiftModifier, Qt::Key_Right, &LinkListView::menuTreeInsert_Into},
-        {Qt::ShiftModifier, Qt::Key_Down, &LinkListView::menuTreeInsert_Dn},
-        {Qt::ControlModifier, Qt::Key_Insert, &LinkListView::menuCopy},
-        {Qt::ControlModifier, Qt::Key_Left, &LinkListView::menuMove_Left},
-        {Qt::ControlModifier, Qt::Key_Up, &LinkListView::menuMove_Up},
-        {Qt::ControlModifier, Qt::Key_Right, &LinkListView::menuMove_Right},
-        {Qt::ControlModifier, Qt::Key_Down, &LinkListView::menuMove_Down},
-        {Qt::AltModifier, Qt::Key_Left, &LinkListView::menuScroll_Left},
-        {Qt::AltModifier, Qt::Key_Up, &LinkListView::menuScroll_Up},
-        {Qt::AltModifier, Qt::Key_Right, &LinkListView::menuScroll_Right},
-        {Qt::AltModifier, Qt::Key_Down, &LinkListView::menuScroll_Down},
+using Command = void (LinkListView::*)();
+
+// The slot of each command up to OpenTheme, in the order of ViewCommand.
+const Command commandSlots[] = {
+        &LinkListView::menuEditThemeName, &LinkListView::menuDelete,
+        &LinkListView::menuPaste,         &LinkListView::menuCut,
+        &LinkListView::menuTreeInsert_Up, &LinkListView::menuTreeInsert_Into,
+        &LinkListView::menuTreeInsert_Dn, &LinkListView::menuCopy,
+        &LinkListView::menuMove_Left,     &LinkListView::menuMove_Up,
+        &LinkListView::menuMove_Right,    &LinkListView::menuMove_Down,
+        &LinkListView::menuScroll_Left,   &LinkListView::menuScroll_Up,
+        &LinkListView::menuScroll_Right,  &LinkListView::menuScroll_Down,
+};
+static_assert(std::size(commandSlots) == OpenTheme);
+
+using Qt::AltModifier;
+using Qt::ControlModifier;
+using Qt::NoModifier;
+using Qt::ShiftModifier;
+
+// The view's own keys (the keypad flag does not count). The editing commands' keys are the
+// window's menu shortcuts as well, and are listed there.
+const KeyBinding viewKeys[] = {
+        {ControlModifier, Qt::Key_Space, 0, NotHandled},
+        {NoModifier, Qt::Key_Space, 0, Rename, "Rename the theme (Переименовать тему)",
+         KeyBinding::AnyModifiers},
+        {NoModifier, Qt::Key_Right, 0, OpenTheme, "Open a closed theme (Открыть тему)"},
+        {NoModifier, Qt::Key_Delete, 0, Delete},
+        {ShiftModifier, Qt::Key_Insert, 0, Paste},
+        {ShiftModifier, Qt::Key_Delete, 0, Cut},
+        {ShiftModifier, Qt::Key_Up, 0, InsertUp},
+        {ShiftModifier, Qt::Key_Right, 0, InsertInto},
+        {ShiftModifier, Qt::Key_Down, 0, InsertDown},
+        {ControlModifier, Qt::Key_Insert, 0, Copy},
+        {ControlModifier, Qt::Key_Left, 0, MoveLeft},
+        {ControlModifier, Qt::Key_Up, 0, MoveUp},
+        {ControlModifier, Qt::Key_Right, 0, MoveRight},
+        {ControlModifier, Qt::Key_Down, 0, MoveDown},
+        {AltModifier, Qt::Key_Left, 0, ScrollLeft},
+        {AltModifier, Qt::Key_Up, 0, ScrollUp},
+        {AltModifier, Qt::Key_Right, 0, ScrollRight},
+        {AltModifier, Qt::Key_Down, 0, ScrollDown},
+        {ControlModifier, 0, 0, NotHandled},
 };
 
 } // namespace
 
+std::span<const KeyBinding> LinkListView::keyBindings()
+{
+    return viewKeys;
+}
+
 void LinkListView::keyPressEvent(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (key == Qt::Key_Space && modifiers != Qt::ControlModifier) {
-        menuEditThemeName();
+    const KeyBinding *binding = KeyTable::find(viewKeys, event);
+    if (!binding) {
+        QTreeWidget::keyPressEvent(event);
         return;
     }
-    if (modifiers == Qt::NoModifier && key == Qt::Key_Right) {
-        ColorListViewItem *theme = currentTheme();
-        if (theme && !theme->isExpanded()) {
-            theme->setExpanded(true);
-            return;
-        }
-    }
-    for (const KeyCommand &entry : keyCommands) {
-        if (entry.modifiers == modifiers && entry.key == key) {
-            (this->*entry.command)();
-            return;
-        }
-    }
-    if (modifiers == Qt::ControlModifier) {
-        // Ctrl keys belong to the window's commands, not to the toolkit's cursor movement.
+    if (binding->command == NotHandled) {
         event->ignore();
-        return;
+    } else if (binding->command == OpenTheme) {
+        ColorListViewItem *theme = currentTheme();
+        if (theme && !theme->isExpanded())
+            theme->setExpanded(true);
+        else
+            QTreeWidget::keyPressEvent(event);
+    } else {
+        (this->*commandSlots[binding->command])();
     }
-    QTreeWidget::keyPressEvent(event);
 }
 
 void LinkListView::focusInEvent(QFocusEvent *event)

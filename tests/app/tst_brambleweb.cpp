@@ -145,11 +145,18 @@ private Q_SLOTS:
         for (QAction *action : window->treeActions())
             QVERIFY(action->isEnabled());
 
+        tree->setCurrentItem(find(tree, "Renaming"));
         QTest::keyClick(tree, Qt::Key_Return);
         QTRY_VERIFY(window->editor()->hasFocus());
         QVERIFY(!(window->actionState() & Brambleweb::TreeHasFocus));
         for (QAction *action : window->treeActions())
             QVERIFY(!action->isEnabled());
+        // The tree's keys are the description's now.
+        const QString outline = outlineOf(*tree);
+        for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Delete})
+            QTest::keyClick(window->editor(), Qt::Key(key), Qt::ControlModifier);
+        QTest::keyClick(window->editor(), Qt::Key_Delete);
+        QCOMPARE(outlineOf(*tree), outline);
         QTest::keyClick(window->editor(), Qt::Key_Return, Qt::ControlModifier);
         QTRY_VERIFY(tree->hasFocus());
         window->menuMainWidgetsTab();

@@ -115,9 +115,20 @@ private Q_SLOTS:
             "&Edit|&Replace|Заменить|Ctrl+H|replace|window menuReplace()",
             "&Edit|Replace next|Заменить и найти следующее|F4|replacenext|window menuReplaceNext()",
             "&Edit|Replace &all|Заменить все|Ctrl+F4|replaceall|window menuReplaceAll()",
+            "&Tree|&Delete|Удалить тему|Del|delete|tree menuDelete()",
             "&Tree|&Edit Name|Редактировать имя темы|F2|editname|tree menuEditThemeName()",
+            "&Tree|&All child up|Перенести все подтемы наружу|Ctrl+Alt+U|allchildout|tree menuAllChildOut()",
             "&Tree|&Newest|Самая новая тема|Ctrl+Alt+N|newest|window menuNewest()",
             "&Tree|Go to &mark|Перейти к метке|Ctrl+M|gotomark|window menuGoToMark()",
+            "&Tree|-",
+            "&Tree|Cu&t|Вырезать тему|Shift+Del|cut|tree menuCut()",
+            "&Tree|&Copy|Скопировать тему|Ctrl+Ins|copy|tree menuCopy()",
+            "&Tree|&Paste|Вставить тему|Shift+Ins|paste|tree menuPaste()",
+            "&Tree|-",
+            "&Tree|Move Left|Переместить тему на 1 уровень влево|Ctrl+Left|moveleft|tree menuMove_Left()",
+            "&Tree|Move Right|Переместить тему на 1 уровень вправо|Ctrl+Right|moveright|tree menuMove_Right()",
+            "&Tree|Move Up|Переместить тему вверх|Ctrl+Up|moveup|tree menuMove_Up()",
+            "&Tree|Move Dn|Переместить тему вниз|Ctrl+Down|movedown|tree menuMove_Down()",
             "&Tree|-",
             "&Tree|Scroll Left|Скроллинг влево|Alt+Left|scrollleft|tree menuScroll_Left()",
             "&Tree|Scroll Right|Скроллинг вправо|Alt+Right|scrollright|tree menuScroll_Right()",
@@ -136,8 +147,10 @@ private Q_SLOTS:
             "&Windows|&Main Widgets",
             "&Help|&Keys|Помощь по клавишам|F1|keys|window menuKeyHelp()",
         };
-        const QStringList treeEditing = {"editname", "scrollleft", "scrollright", "scrollup",
-                                         "scrolldown", "insertinto", "insertup", "insertdown"};
+        const QStringList treeEditing = {
+            "delete", "editname", "cut", "copy", "paste", "moveleft", "moveright", "moveup",
+            "movedown", "scrollleft", "scrollright", "scrollup", "scrolldown", "insertinto",
+            "insertup", "insertdown"};
         const QStringList expectedBars = {
             "File|File (Файл)|new|New (Новый файл) - Ctrl+N|window menuNewFile()",
             "File|File (Файл)|open|Open (Открыть ...) - Ctrl+O|window menuOpenFile()",
