@@ -31,13 +31,13 @@ bool mayWrite(const QString &path)
 }
 
 // A new file beside the target would break the target's other names or its owner, or the
-// directory takes no new file.
+// directory takes no new file, or the target is no plain file (a device, a pipe).
 bool mustRewriteInPlace(const QString &target)
 {
     struct stat status;
     if (::stat(QFile::encodeName(target).constData(), &status) != 0)
         return false; // a new file: there is nothing to keep
-    return status.st_nlink > 1 || status.st_uid != ::geteuid() ||
+    return !S_ISREG(status.st_mode) || status.st_nlink > 1 || status.st_uid != ::geteuid() ||
            !mayWrite(QFileInfo(target).absolutePath());
 }
 
@@ -101,7 +101,9 @@ Copied copyInto(const QString &target, const QString &copy)
             ::close(descriptor);
         return Copied::CannotOpen;
     }
-    if (!roomFor(descriptor, source.size())) {
+    struct stat status;
+    const bool plain = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    if (plain && !roomFor(descriptor, source.size())) {
         ::close(descriptor);
         return Copied::NoRoom;
     }
@@ -110,7 +112,9 @@ Copied copyInto(const QString &target, const QString &copy)
         const QByteArray block = source.read(1 << 20);
         written = !block.isEmpty() && writeAll(descriptor, block.constData(), block.size());
     }
-    written = written && ::ftruncate(descriptor, source.size()) == 0 && syncDescriptor(descriptor);
+    written =
+            written &&
+            (!plain || (::ftruncate(descriptor, source.size()) == 0 && syncDescriptor(descriptor)));
     written = ::close(descriptor) == 0 && written;
     return written ? Copied::Done : Copied::Damaged;
 }

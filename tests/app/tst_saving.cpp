@@ -167,14 +167,14 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(autosave));
     }
 
-    void saveKeepsLinksAndPermissions()
+    void saveFollowsLinks()
     {
         ScriptedMessages boxes;
         const QString path = copyOfSample("atomic.brw");
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         const QString link = QDir(m_dir.path()).filePath("link.brw");
         QVERIFY(QFile::link(path, link));
-        // A second name makes the save rewrite the file in place, after a copy into autosave.
+        // A second name makes the save rewrite the file in place, after a copy into autosave
+        // (the safe-write test covers permissions, owners and leftovers).
         const QString hardLink = QDir(m_dir.path()).filePath("hard.brw");
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(hardLink)) == 0);
         Brambleweb *window = open(link);
@@ -183,13 +183,9 @@ private Q_SLOTS:
         QVERIFY(!window->isModified());
         QCOMPARE(window->windowTitle(), QString("BRW - link.brw"));
         QVERIFY(QFileInfo(link).isSymLink());
-        QVERIFY(readAll(path).contains("saved edit "));
         QCOMPARE(readAll(path), treeBytes(window));
         QCOMPARE(readAll(hardLink), readAll(path));
         QCOMPARE(readAll(window->autosaveFile().fileName()), readAll(path));
-        QCOMPARE(QFile::permissions(path) & 0x0fff,
-                 QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
-        QCOMPARE(QDir(m_dir.path()).entryList({"atomic.brw.*"}), QStringList());
         QCOMPARE(boxes.count(), 0);
         window->close();
     }
@@ -231,7 +227,10 @@ private Q_SLOTS:
         QCOMPARE(readAll(m_dir.filePath("moved/doc.brw")), before);
         QVERIFY(window->isModified());
         QVERIFY(QDir(m_dir.path()).rename("moved", "locked"));
-        closeWithoutSaving(window);
+        // Once writes work again, the same edit saves.
+        window->menuSaveFile();
+        QVERIFY(!window->isModified() && readAll(path).contains("lost? "));
+        window->close();
     }
 
     void emergencySaveAndJournal()

@@ -47,41 +47,28 @@ expect_saved_edit()
         fail "apart from the edit, the error-save file differs from the document"
 }
 
-# expect_journal SIGNAL WORD [...]: the journal is shown while the process lives; after it the
-# same as expect_saved_edit.
-expect_journal()
+# The journal is shown while the process still lives.
+answer_journal()
 {
     wait_window "$JOURNAL" 20 >/dev/null || exit 1
     brw_alive || fail "the process ended before the journal was answered"
     answer_box "$JOURNAL" Return
-    expect_saved_edit "$@"
 }
 
-# A big tree waits for its autosave (121 s after the edit) while the other ends are tried.
-step "a big tree with an unsaved edit, in the background until its autosave"
+step "a big tree with an unsaved edit waits for its autosave (121 s) while the rest runs"
 mkdir "$WORK/auto" && cd "$WORK/auto" || exit 2
 big_tree 8000 >"$WORK/big.brw"
 ORIGINAL="$WORK/big.brw" open_and_edit e2eautosaveword big.brw
 edited_at=$(now_s)
-auto_pid=$BRW_PID auto_waiter=$BRW_WAITER
-E2E_OTHER_PIDS=$auto_pid
-BRW_REAPED=1
+auto_pid=$BRW_PID auto_waiter=$BRW_WAITER E2E_OTHER_PIDS=$BRW_PID BRW_REAPED=1
 cd "$DOCS" || exit 2
 
 for signal in SEGV ABRT BUS TERM HUP INT; do
-    word="e2e${signal,,}word"
-    open_and_edit "$word"
+    step "SIG$signal with an unsaved edit"
+    open_and_edit "e2e${signal,,}word"
     kill -s "$signal" "$BRW_PID"
-    case $signal in
-    TERM | HUP | INT)
-        step "SIG$signal with an unsaved edit: saved without a box"
-        expect_saved_edit "$(kill -l "$signal")" "$word"
-        ;;
-    *)
-        step "SIG$signal with an unsaved edit: the journal"
-        expect_journal "$(kill -l "$signal")" "$word"
-        ;;
-    esac
+    [[ $signal == @(TERM|HUP|INT) ]] || answer_journal # the ends of a session show no box
+    expect_saved_edit "$(kill -l "$signal")" "e2e${signal,,}word"
 done
 
 step "Ctrl+K 6 answered No changes nothing"
@@ -97,7 +84,8 @@ brw_alive || fail "the program ended after No"
 step "Ctrl+K 6 answered Yes goes the SIGSEGV way"
 keys "$window" ctrl+k 6
 answer_box "Warning (Предупреждение)" Return
-expect_journal "$(kill -l SEGV)" e2ectrlkword
+answer_journal
+expect_saved_edit "$(kill -l SEGV)" e2ectrlkword
 
 step "the next start names the error-save file and leaves it alone"
 cp sample.brw1 "$WORK/saved"
@@ -116,7 +104,8 @@ until compgen -G "[0-9]*.txt" >/dev/null; do
     read -r -t 0.003 -u "$pause"
 done
 kill -s SEGV "$BRW_PID"
-expect_journal "$(kill -l SEGV)" e2eautosaveword "$WORK/big.brw" big.brw
+answer_journal
+expect_saved_edit "$(kill -l SEGV)" e2eautosaveword "$WORK/big.brw" big.brw
 note "files after the crash: $(listing)"
 # The crash may come just after the autosave; an unfinished one never takes the name.
 [ ! -s autosave.1 ] || cmp -s autosave.1 big.brw1 || fail "the autosave file is damaged"
@@ -125,8 +114,7 @@ cd "$DOCS" || exit 2
 
 step "the display goes away: saved without a box"
 open_and_edit e2edisplayword
-kill "$XVFB_PID"
-wait "$XVFB_PID"
+kill "$XVFB_PID" && wait "$XVFB_PID"
 XVFB_PID=""
 expect_saved_edit 0 e2edisplayword
 

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The process is killed (SIGKILL, nothing runs afterwards) at moments spread over a save of a
 # large document: the document must then be, byte for byte, either the complete old or the
-# complete new version, and no temporary file may be left beside it.
+# complete new version; the one other file that may be left beside it is a complete new version.
 # Usage: kill_during_save.sh BRW
 # BRW_E2E_KILL_TRIALS sets the number of trials (30 by default), BRW_E2E_KILL_THEMES the size of
-# the document (8000 themes, 3 MB, by default).
+# the document (8000 themes, 3 MB, by default). BRW_E2E_KILL_IN_PLACE=1 gives the document a
+# second hard link, so the save rewrites it in place: there the document may also be cut short
+# when the autosave file already holds the complete new version.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 TRIALS=${BRW_E2E_KILL_TRIALS:-30}
 THEMES=${BRW_E2E_KILL_THEMES:-8000}
+IN_PLACE=${BRW_E2E_KILL_IN_PLACE:-0}
 WORD=e2ekillword
 OLD="$WORK/old.brw"
 NEW="$WORK/new.brw"
@@ -23,6 +26,7 @@ open_and_edit()
     start=$(now_ms)
     rm -f ./*
     cp "$OLD" big.brw
+    [ "$IN_PLACE" = 1 ] && ln -f big.brw "$WORK/second-name"
     brw_start big.brw
     window=$(wait_window "BRW - big.brw" 60) || exit 1
     keys "$window" Return
@@ -41,22 +45,20 @@ note "$(stat -c %s "$OLD") bytes"
 # the processor the save needs.
 time_save()
 {
-    local start polls=0 pause
-    ln -f big.brw "$WORK/before-save"
-    exec {pause}<> <(:)
+    local start polls=0 pause before
+    exec {pause}<> <(:) {before}<big.brw
     focus "$window"
     start=$(now_ms)
     xdotool key --delay 0 ctrl+s
     while [ $(($(now_ms) - start)) -lt 30000 ]; do
-        [ big.brw -ef "$WORK/before-save" ] || break
+        [ big.brw -ef "/proc/self/fd/$before" ] || break
         if ((++polls % 25 == 0)); then
             [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "BRW - big.brw" ] && break
         fi
         read -r -t 0.002 -u "$pause"
     done
     echo $(($(now_ms) - start))
-    exec {pause}<&-
-    rm -f "$WORK/before-save"
+    exec {pause}<&- {before}<&-
 }
 
 step "uninterrupted saves give the new version and the save's duration"
@@ -87,6 +89,8 @@ brw_kill
 step "$TRIALS trials, killed 0 to $((duration * 11 / 10)) ms after Ctrl+S"
 old_count=0
 new_count=0
+copy_count=0
+spare_count=0
 span=$((duration * 11 / 10 + 1))
 for ((trial = 0; trial < TRIALS; ++trial)); do
     # Evenly spread slots, each with a random point inside it.
@@ -102,15 +106,29 @@ for ((trial = 0; trial < TRIALS; ++trial)); do
     elif cmp -s big.brw "$NEW"; then
         outcome=new
         new_count=$((new_count + 1))
+    elif [ "$IN_PLACE" = 1 ] && cmp -s autosave.1 "$NEW"; then
+        outcome="cut short, complete in autosave.1"
+        copy_count=$((copy_count + 1))
     else
         cp big.brw "$WORK/broken.brw"
         fail "trial $trial (killed after $delay ms): the document is neither version" \
             "($(stat -c %s big.brw) bytes; kept as broken.brw)"
     fi
+    [ "$IN_PLACE" = 0 ] || [ big.brw -ef "$WORK/second-name" ] || fail "the hard link broke"
     note "trial $trial: opened in $open_ms ms, killed $delay ms after Ctrl+S: $outcome"
+    # The new file gets its temporary name just before the rename: a kill in between leaves
+    # it, complete, beside the old document.
+    for spare in big.brw.??????; do
+        [ -e "$spare" ] || continue
+        [ "$outcome" = old ] && cmp -s "$spare" "$NEW" || fail "trial $trial: a damaged $spare"
+        rm "$spare"
+        spare_count=$((spare_count + 1))
+        note "trial $trial: the complete new version was left as $spare"
+    done
     # What a killed window leaves: its (empty) error-save and autosave files, nothing else.
     [ "$(listing)" = "autosave.1 big.brw big.brw1 " ] ||
         fail "trial $trial: files beside the document: $(listing)"
 done
-echo "RESULT: $TRIALS trials: $old_count old, $new_count new (save $duration ms)"
+echo "RESULT: $TRIALS trials: $old_count old ($spare_count with the new one beside it)," \
+    "$new_count new, $copy_count cut short with a complete copy (save $duration ms)"
 echo PASS
