@@ -117,6 +117,11 @@ bool ColumnWidthTracker::isShown(const QModelIndex &index, int *depth) const
 {
     *depth = 0;
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+        // Opening a branch level by level asks about the child of the theme opened last.
+        if (parent == m_lastOpened) {
+            *depth += m_lastOpenedDepth + 1;
+            return true;
+        }
         if (!m_view->isExpanded(parent))
             return false;
         ++*depth;
@@ -173,6 +178,8 @@ void ColumnWidthTracker::remove(int width)
 void ColumnWidthTracker::count(const QModelIndex &parent, int first, int last, bool shown,
                                bool parentMustBeOpen)
 {
+    if (!shown) // closing or removing rows may hide the theme opened last
+        m_lastOpened = QModelIndex();
     int depth = -1; // of the parent; the top level is depth 0
     if (last < first || (parent.isValid() && !isShown(parent, &depth)) ||
         (parent.isValid() && parentMustBeOpen && !m_view->isExpanded(parent)))
@@ -198,6 +205,11 @@ void ColumnWidthTracker::rowsAboutToBeRemoved(const QModelIndex &parent, int fir
 void ColumnWidthTracker::expanded(const QModelIndex &index)
 {
     count(index, 0, m_view->model()->rowCount(index) - 1, true, false);
+    int depth = 0;
+    if (isShown(index, &depth)) {
+        m_lastOpened = index;
+        m_lastOpenedDepth = depth;
+    }
 }
 
 void ColumnWidthTracker::collapsed(const QModelIndex &index)
@@ -223,6 +235,7 @@ void ColumnWidthTracker::rowChanging(const QModelIndex &index, const QString &ne
 
 void ColumnWidthTracker::measureAgainLater()
 {
+    m_lastOpened = QModelIndex();
     if (m_measurePending)
         return;
     m_measurePending = true;

@@ -59,6 +59,9 @@ private:
     int m_widestRows = 0; // shown rows of width m_widest
     bool m_measurePending = false;
     int m_applied = -1;
+    // The theme opened last while it was shown, as long as nothing else changed.
+    QModelIndex m_lastOpened;
+    int m_lastOpenedDepth = 0;
     // Pixels a row takes beside its indentation and name, without and with an icon; -1 unknown.
     int m_plainExtra = -1;
     int m_iconExtra = -1;

@@ -147,6 +147,20 @@ void LinkListView::release()
     m_reminder.reset();
 }
 
+void LinkListView::closeBranch(ColorListViewItem *theme)
+{
+    // The toolkit keeps a persistent index per open theme and, when rows leave its model, tests
+    // each of them for lying inside by climbing to the top: a deep open chain then takes seconds
+    // to remove. Closed from the top down (each close of a hidden theme is cheap), nothing is
+    // left to test.
+    if (theme->treeWidget() != this)
+        return;
+    theme->setExpanded(false);
+    walkBranch(
+            theme, [](ColorListViewItem *item) -> QTreeWidgetItem * { return item; },
+            [](ColorListViewItem *item, int, int) { item->setExpanded(false); });
+}
+
 void LinkListView::themeRowChanging(ColorListViewItem *theme, const QString &name,
                                     const QIcon &icon)
 {

@@ -212,6 +212,8 @@ protected:
 
 private:
     void resetTree();
+    // Closes every open theme of the branch, top-down (before the branch leaves the view).
+    void closeBranch(ColorListViewItem *theme);
     void buildMenus();
     void refuse();
     // The current theme when a command may act on it (not a null item, and with `belowRoot` not

@@ -152,6 +152,7 @@ void LinkListView::detachBranch(ColorListViewItem *theme)
     // The branch leaves the toolkit's model in one step. Then, depth-first and without recursion,
     // each theme leaves its link group before its children are visited (so that the group's
     // children come back under it first), and is forgotten after them.
+    closeBranch(theme);
     if (QTreeWidgetItem *parent = theme->parent())
         parent->takeChild(parent->indexOfChild(theme));
     else if (theme->treeWidget() == this)
