@@ -213,12 +213,12 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     target->setExpanded(false);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
 
-    // The themes are built detached and joined to the tree in one step: one notification of
-    // the toolkit's model instead of one per theme.
+    // The themes are built detached and joined to the tree in one step (the target has no
+    // children yet): one notification of the toolkit's model instead of one per theme.
     auto holder = std::make_unique<ColorListViewItem>(static_cast<QTreeWidget *>(nullptr));
     TreeReader reader(view, std::move(source), steps);
     reader.read(target, holder.get());
-    target->addChildren(holder->takeChildren());
+    view.exchangeChildren(target, holder.get());
     target->setExpanded(true);
 
     if (view.reminderTheme() && view.reminderTheme() != reminderBefore)

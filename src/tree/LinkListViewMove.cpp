@@ -71,7 +71,9 @@ void LinkListView::menuMove_Up()
         return;
     ColorListViewItem *parent = current->parentTheme();
     const int index = parent->indexOfChild(current);
-    if (index > 0)
+    // A null item stays first: a link that leaves its group drops its first child if it is one.
+    ColorListViewItem *previous = parent->childTheme(index - 1);
+    if (previous && !previous->isNullItem())
         moveAfter(current, index > 1 ? parent->childTheme(index - 2) : nullptr, parent);
     setCurrentItem(current);
     scrollToItem(current);

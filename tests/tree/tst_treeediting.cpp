@@ -82,6 +82,7 @@ private Q_SLOTS:
         row("up middle", "P(A,B,C)", "Ctrl+Up@B", "P(B,A,C)", "B", "ttd");
         row("up last", "P(A,B,C)", "Ctrl+Up@C", "P(A,C,B)", "C", "ttd");
         row("up first", "P(A,B,C)", "Ctrl+Up@A", "P(A,B,C)", "A", "d");
+        row("up never above a null item", "L-1(_,M+1)", "Ctrl+Up@M", "L-1(_,M+1)", "M", "cd");
         row("down first", "P(A,B,C)", "Ctrl+Down@A", "P(B,A,C)", "A", "ttd");
         row("down last", "P(A,B,C)", "Ctrl+Down@C", "P(A,B,C)", "C", "d");
         row("all children out", "P(A(x,y),B)", "menuAllChildOut@A", "P(A,x,y,B)", "A", "sd");
