@@ -2,6 +2,7 @@
 
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
+#include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
@@ -54,6 +55,11 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
             connect(m_mainTree, &LinkListView::dataChanged, this, &Brambleweb::treeDataChanged));
     CONNECT_ASSERT(
             connect(m_mainTree, &LinkListView::stateChanged, this, &Brambleweb::treeStateChanged));
+    if (Play_RecordEvents *recorder = Play_RecordEvents::instance()) {
+        CONNECT_ASSERT(connect(recorder, &Play_RecordEvents::changeState, this,
+                               &Brambleweb::recorderStateChanged));
+        recorderStateChanged(recorder->state());
+    }
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
     m_mainTree->reminder()->installEventFilters(this);

@@ -121,6 +121,14 @@ public Q_SLOTS:
     void replaceAction();
     void findReplace(const FindParas &paras);
     void hideFindDialog();
+    // Auxiliary windows and the key recorder (BramblewebAux.cpp).
+    void menuSymbols();
+    void menuReadme_ru();
+    void menuReadme_en();
+    void menuAbout();
+    void startPlayEvents();
+    void startRecordEvents();
+    void recorderStateChanged(int state);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -158,6 +166,8 @@ private:
     void warnAboutReplacedCharacters();
     template<typename Work>
     auto withInputBlocked(Work work);
+    void showTextWindow(const QString &text, const QString &caption);
+    void runRecorder(int wanted);
 
     QSplitter *m_splitter = nullptr;
     LinkListView *m_mainTree = nullptr;

@@ -84,11 +84,18 @@ const Action actionTable[] = {
     {"T&ools/&Reminder", "&Update", "Обновить задания", NoKey, "update", Window, "menuUpdateReminder()", 0},
     {"T&ools/&Reminder", "&Sound Off", "Отключить звук", NoKey, "SoundOff", Tree, "menuReminderSoundOperation(bool)", Toggle},
     {"T&ools", "&Apply", "Применить описание", ALT | Qt::Key_Enter, "apply", Window, "menuApply()", 0},
+    separator("T&ools"),
+    {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Window, "startRecordEvents()", 0},
+    {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Window, "startPlayEvents()", 0},
 
+    {"&Windows", "&Symbols", "Таблица символов", NoKey, "symbols", Window, "menuSymbols()", 0},
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},
 
+    {"&Help", "Readme.&ru", "Прочти меня", NoKey, "Readme_ru", Window, "menuReadme_ru()", 0},
+    {"&Help", "Readme.&en", "Readme", NoKey, "Readme_en", Window, "menuReadme_en()", 0},
     {"&Help", "&Keys", "Помощь по клавишам", QKeyCombination(Qt::Key_F1), "keys", Window, "menuKeyHelp()", 0},
+    {"&Help", "&About", "О программе", NoKey, "about", Window, "menuAbout()", 0},
         // clang-format on
 };
 
@@ -97,6 +104,7 @@ const ToolBar toolBarTable[] = {
         {"View", "View (Вид)"},
         {"Edit", "Edit (Правка)"},
         {"Reminder", "Reminder (Напоминатель)"},
+        {"Recorder", "Recorder (Запись клавиш)"},
 };
 
 const ToolButton toolButtonTable[] = {
@@ -110,8 +118,12 @@ const ToolButton toolButtonTable[] = {
     {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
     {"Edit", "find", "Find", "Найти", CTRL | Qt::Key_F, ":/icons/find.png", Window, "menuFind()"},
     {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
+    {"Edit", "symbols", "Symbols", "Таблица символов", NoKey, ":/icons/symbols.png", Window, "menuSymbols()"},
     {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Tree, "menuGoToReminder()"},
     {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Tree, "menuUpdateReminder()"},
+    // Their icons change while the recorder runs (Brambleweb::recorderStateChanged).
+    {"Recorder", "recordkeys", "Record keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), ":/icons/recordkeys.png", Window, "startRecordEvents()"},
+    {"Recorder", "playkeys", "Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), ":/icons/playkeys.png", Window, "startPlayEvents()"},
         // clang-format on
 };
 
@@ -130,6 +142,16 @@ std::span<const ToolBar> toolBars()
 std::span<const ToolButton> toolButtons()
 {
     return toolButtonTable;
+}
+
+QList<QKeyCombination> recorderKeys()
+{
+    QList<QKeyCombination> keys;
+    for (const Action &row : actionTable)
+        if (row.slot && (qstrcmp(row.slot, "startRecordEvents()") == 0 ||
+                         qstrcmp(row.slot, "startPlayEvents()") == 0))
+            keys.append(row.shortcut);
+    return keys;
 }
 
 } // namespace MainActions

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeyCombination>
+#include <QList>
 
 #include <span>
 
@@ -53,5 +54,7 @@ std::span<const Action> actions();
 // In the order the window creates them; a tool bar without buttons is left out.
 std::span<const ToolBar> toolBars();
 std::span<const ToolButton> toolButtons();
+// The keys of the key recorder's own commands, which it neither records nor holds back.
+QList<QKeyCombination> recorderKeys();
 
 } // namespace MainActions

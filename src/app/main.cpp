@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "app/FatalSignals.h"
 #include "app/JournalDisplay.h"
+#include "app/MainActions.h"
+#include "app/Play_RecordEvents.h"
 #include "app/SessionEnd.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
@@ -30,6 +32,10 @@ int main(int argc, char **argv)
         Messages::critical(nullptr, Messages::errorCaption(), cp1251UnavailableMessage());
         return 1;
     }
+    // The recorder sees every widget the windows create, so it comes before them.
+    Play_RecordEvents recorder(&application);
+    application.installEventFilter(&recorder);
+    recorder.setControlKeys(MainActions::recorderKeys());
     application.openWindows(command.files);
     CONNECT_ASSERT(QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                                     &QCoreApplication::quit));

@@ -1,13 +1,21 @@
-// The main window's menus, tool bars and actions against the table of commands, and the README's
-// key list against the program's key tables.
+// The main window's menus, tool bars and actions against the table of commands, the windows of
+// the Windows and Help menus, the key recorder's commands, and the README's key list against the
+// program's key tables.
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/KeyList.h"
+#include "app/Play_RecordEvents.h"
+#include "app/SymbolsDialog.h"
+#include "editor/CorrectedTextEdit.h"
+#include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -76,9 +84,15 @@ class TestMainActions : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir; // the save files of the windows
+    Brambleweb *m_main = nullptr;
 
 private Q_SLOTS:
-    void initTestCase() { QDir::setCurrent(m_dir.path()); }
+    void initTestCase()
+    {
+        QDir::setCurrent(m_dir.path());
+        m_main = BRWApplication::instance()->createMainWindow(QString(), "Main");
+        m_main->show();
+    }
 
     void menusToolBarsAndActionsFollowTheTable()
     {
@@ -143,9 +157,17 @@ private Q_SLOTS:
             "T&ools/&Reminder|&Sound Off|Отключить звук||SoundOff|tree menuReminderSoundOperation(bool)",
             "T&ools|&Reminder",
             "T&ools|&Apply|Применить описание|Alt+Enter|apply|window menuApply()",
+            "T&ools|-",
+            "T&ools|Record &keys|Записать нажатия клавиш|F6|recordkeys|window startRecordEvents()",
+            "T&ools|&Play keys|Воспроизвести нажатия клавиш|F7|playkeys|window startPlayEvents()",
+            "&Windows|&Symbols|Таблица символов||symbols|window menuSymbols()",
+            "&Windows|-",
             "&Windows/&Main Widgets|&Tab|Переключение между деревом и описанием|Ctrl+Enter|tab|window menuMainWidgetsTab()",
             "&Windows|&Main Widgets",
+            "&Help|Readme.&ru|Прочти меня||Readme_ru|window menuReadme_ru()",
+            "&Help|Readme.&en|Readme||Readme_en|window menuReadme_en()",
             "&Help|&Keys|Помощь по клавишам|F1|keys|window menuKeyHelp()",
+            "&Help|&About|О программе||about|window menuAbout()",
         };
         const QStringList treeEditing = {
             "delete", "editname", "cut", "copy", "paste", "moveleft", "moveright", "moveup",
@@ -161,8 +183,11 @@ private Q_SLOTS:
             "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|tree nextThemeInTime()",
             "Edit|Edit (Правка)|find|Find (Найти) - Ctrl+F|window menuFind()",
             "Edit|Edit (Правка)|replace|Replace (Заменить) - Ctrl+H|window menuReplace()",
+            "Edit|Edit (Правка)|symbols|Symbols (Таблица символов)|window menuSymbols()",
             "Reminder|Reminder (Напоминатель)|gotoReminder|Go to shedule (Перейти к тексту заданий) - Ctrl+Alt+R|tree menuGoToReminder()",
             "Reminder|Reminder (Напоминатель)|refreshReminder|Refresh shedule (Обновить задания)|tree menuUpdateReminder()",
+            "Recorder|Recorder (Запись клавиш)|recordkeys|Record keys (Записать нажатия клавиш) - F6|window startRecordEvents()",
+            "Recorder|Recorder (Запись клавиш)|playkeys|Play keys (Воспроизвести нажатия клавиш) - F7|window startPlayEvents()",
         };
         // clang-format on
         QStringList menus;
@@ -199,6 +224,114 @@ private Q_SLOTS:
         main->close();
     }
 
+    // Each command opens one more read-only window, which closing deletes.
+    void textWindows_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("part");
+        // clang-format off
+        QTest::newRow("symbols") << "menuSymbols" << "Symbols" // 0x70 to 0xA3, 0x90 as always
+            << "\npqrstuvwxyz{|}~\x7f\nЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏ\nђ‘’“”•–™IIљ›њќћџ\n\u00a0ЎўЈ";
+        QTest::newRow("ru") << "menuReadme_ru" << "Readme.ru" << "\tЭто первая бета-версия";
+        QTest::newRow("en") << "menuReadme_en" << "Readme.en" << "!!!!Computer translation from Russian!!!!\n\t";
+        // clang-format on
+    }
+
+    void textWindows()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, caption);
+        QFETCH(QString, part);
+        for (int open = 1; open <= 2; ++open) {
+            QVERIFY(QMetaObject::invokeMethod(m_main, command.toLatin1()));
+            QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
+        }
+        QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
+        QVERIFY(first->isWindow() && first->isVisible() && first->editor()->isReadOnly());
+        QCOMPARE(first->windowTitle() + '|' + first->editor()->objectName(), caption + "|editBox");
+        const QString text = first->editor()->text();
+        QVERIFY(text.contains(part));
+        if (command == "menuSymbols")
+            QCOMPARE(text.count('\n'), 14);
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
+        m_main->findChild<SymbolsDialog *>()->close();
+    }
+
+    // The count is every character of the names and descriptions.
+    void aboutBox_data()
+    {
+        QTest::addColumn<QString>("outline");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("empty document") << ""
+                                        << "0";
+        QTest::newRow("three themes") << "A,Bc(d)"
+                                      << "23"; // A Bc d A-text Bc-text d-text
+    }
+
+    void aboutBox()
+    {
+        QFETCH(QString, outline);
+        QFETCH(QString, count);
+        m_main->tree()->clear();
+        buildOutline(*m_main->tree(), outline);
+        QStringList shown;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            shown << box->windowTitle() << QVariant(box->size()).toString()
+                  << QVariant(box->findChild<QFrame *>("Line1")->geometry()).toString();
+            QLabel *symbols = box->findChildren<QLabel *>().last();
+            shown << symbols->text() + '|' + symbols->toolTip();
+            box->close();
+        });
+        m_main->menuAbout();
+        QCOMPARE(shown,
+                 (QStringList{"About ", QVariant(QSize(192, 98)).toString(),
+                              QVariant(QRect(7, 65, 177, 2)).toString(),
+                              "User symbols: " + count + "|Пользовательских символов: " + count}));
+    }
+
+    // Idle: a file dialog, then recording or playing; the same command again stops; the other
+    // command does nothing meanwhile. The buttons show the state.
+    void recorderCommands()
+    {
+        Play_RecordEvents *recorder = Play_RecordEvents::instance();
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        const auto shows = [this](const char *button, const QString &icon) {
+            return m_main->findChild<QToolButton *>(button)->icon().pixmap(24).toImage() ==
+                   QIcon(":/icons/" + icon).pixmap(24).toImage();
+        };
+        dialogs.chooseNext(m_dir.filePath("keys.txt"));
+        m_main->startRecordEvents();
+        QTest::keyClick(m_main->editor(), Qt::Key_Q);
+        m_main->startPlayEvents();
+        QVERIFY(recorder->state() == Play_RecordEvents::Recording);
+        QVERIFY(shows("recordkeys", "recording.png") && shows("playkeys", "playkeys.png"));
+        m_main->startRecordEvents();
+        QVERIFY(recorder->state() == Play_RecordEvents::Idle &&
+                shows("recordkeys", "recordkeys.png"));
+        dialogs.chooseNext(m_dir.filePath("none.txt"));
+        m_main->startPlayEvents();
+        QCOMPARE(boxes.texts(), QStringList("Cannot open file\nНевозможно открыть файл\n" +
+                                            m_dir.filePath("none.txt")));
+        dialogs.chooseNext(m_dir.filePath("keys.txt"));
+        m_main->startPlayEvents();
+        m_main->startRecordEvents();
+        QVERIFY(recorder->state() == Play_RecordEvents::Playing &&
+                shows("playkeys", "playing.png"));
+        m_main->startPlayEvents();
+        QVERIFY(recorder->state() == Play_RecordEvents::Idle && shows("playkeys", "playkeys.png"));
+        const FileDialogs::Request &first = dialogs.requests().first();
+        QCOMPARE((QStringList{first.caption, first.types.join(';'), first.startName,
+                              first.directory, QString::number(dialogs.requests().size())}),
+                 (QStringList{"Open file(english names) - Открыть файл(ЛАТИНСКИЕ имена)",
+                              "Ordinar format - Обычный формат (*.brw)", "./events.txt",
+                              m_dir.path(), "3"}));
+    }
+
     void readmeListsEveryKey()
     {
         QFile readme(BRW_SOURCE_DIR "/README.md");
@@ -221,6 +354,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     BRWApplication application(argc, argv);
+    Play_RecordEvents recorder(&application);
+    application.installEventFilter(&recorder);
     TestMainActions test;
     return QTest::qExec(&test, argc, argv);
 }

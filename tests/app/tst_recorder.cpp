@@ -1,0 +1,188 @@
+// The key recorder: the events file it writes, the timing and the held-back keys of playback,
+// and damaged files. No main window here: played garbage reaches only a plain editor.
+#include "app/Play_RecordEvents.h"
+#include "common/Clock.h"
+#include "editor/CorrectedTextEdit.h"
+#include "support/ScriptedMessages.h"
+
+#include <QApplication>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestRecorder : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    Play_RecordEvents *m_recorder = nullptr;
+    QWidget *m_window = nullptr;
+    CorrectedTextEdit *m_editor = nullptr;
+    QString m_file;
+
+    // "6 <editor> 65 97 0 \n..." for the press and release of each letter at that time.
+    QByteArray keysAt(const QString &letters, const char *time)
+    {
+        QByteArray bytes;
+        const int id = m_recorder->registry().id(m_editor);
+        for (QChar c : letters)
+            for (int type : {6, 7})
+                bytes += QString::asprintf("%i %i %i %i 0 \n\"%c\"\n0 1\n%s\n", type, id,
+                                           c.toUpper().unicode(), c.unicode(), c.toLatin1(), time)
+                                 .toLatin1();
+        return bytes;
+    }
+
+    void startPlaying(const QByteArray &bytes)
+    {
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
+        file.close();
+        m_editor->setText(QString());
+        m_recorder->setPlayFileName(m_file);
+        QCOMPARE(m_recorder->startPlay(), 0);
+    }
+
+    // Plays the records one after the other without waiting for their time.
+    void playToTheEnd()
+    {
+        for (int sent = 0; m_recorder->state() == Play_RecordEvents::Playing && sent < 1000; ++sent)
+            m_recorder->needSendNextEvent();
+        QCoreApplication::processEvents(); // the box about a bad record
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_recorder = new Play_RecordEvents(qApp);
+        qApp->installEventFilter(m_recorder);
+        m_recorder->setControlKeys({Qt::Key_F6});
+        m_window = new QWidget;
+        m_editor = new CorrectedTextEdit(m_window);
+        m_file = m_dir.filePath("events.txt");
+        QVERIFY(m_recorder->registry().id(m_editor) > 0);
+        QCOMPARE(m_recorder->registry().id(m_window), 0); // a window without a parent
+    }
+
+    // Two recordings into one file, the second after midnight: the file holds both, and the
+    // playback waits 1 ms for the first record, the recorded gap after it, and the gap across
+    // midnight before the second recording.
+    void recordingsAppendAndReplayTheirGaps()
+    {
+        QSignalSpy states(m_recorder, &Play_RecordEvents::changeState);
+        m_recorder->setRecordFileName(m_file);
+        for (const auto &[letter, time] : {std::pair{Qt::Key_A, QTime(23, 59, 59, 500)},
+                                           std::pair{Qt::Key_B, QTime(0, 0, 0, 250)}}) {
+            QCOMPARE(m_recorder->startRecord(), 0);
+            QCOMPARE(m_recorder->startRecord(), -1);
+            Clock::setNow(QDateTime(QDate(2026, 3, 1), time));
+            QTest::keyClick(m_editor, letter);
+            QTest::keyClick(m_editor, Qt::Key_F6); // the recorder's own key
+            QCOMPARE(m_recorder->stopRecord(), 0);
+        }
+        Clock::setNow({});
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray recorded = keysAt("a", "23 59 59 500") + keysAt("b", "0 0 0 250");
+        QCOMPARE(file.readAll(), recorded);
+        startPlaying(recorded);
+        QList<int> delays{m_recorder->nextDelay()};
+        for (int i = 0; i < 3; ++i) {
+            m_recorder->needSendNextEvent();
+            delays.append(m_recorder->nextDelay());
+        }
+        QCOMPARE(delays, (QList<int>{1, 1, 749, 1}));
+        QTRY_COMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QCOMPARE(m_editor->text(), QString("ab"));
+        QCOMPARE(states.size(), 6);
+    }
+
+    // While playing, a key of the user's goes through only when it is the record expected
+    // next, which then counts as played.
+    void userKeysAreHeldBack_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("atOnce");
+        QTest::newRow("the next record") << int(Qt::Key_X) << "x";
+        QTest::newRow("another key") << int(Qt::Key_Z) << "";
+        QTest::newRow("the record after it") << int(Qt::Key_Y) << "";
+    }
+
+    void userKeysAreHeldBack()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, atOnce);
+        startPlaying(keysAt("xy", "10 0 0 0"));
+        QTest::keyClick(m_editor, Qt::Key(key));
+        QCOMPARE(m_editor->text(), atOnce);
+        playToTheEnd();
+        QCOMPARE(m_editor->text(), QString("xy"));
+    }
+
+    // A damaged or foreign file stops the playback at its first bad record, which the box names.
+    void damagedFilesStopAtTheirFirstBadRecord_data()
+    {
+        QTest::addColumn<QByteArray>("bad");
+        QTest::newRow("truncated") << QByteArray("6 1 65 97 0 \n\"a\"\n");
+        QTest::newRow("no such widget") << QByteArray("6 99999 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n");
+        QTest::newRow("bad time") << QByteArray("6 1 65 97 0 \n\"a\"\n0 1\n25 0 0 0\n");
+        QTest::newRow("words for time") << QByteArray("6 1 65 97 0 \n\"a\"\n0 1\nten\n");
+        QTest::newRow("no quote") << QByteArray("6 1 65 97 0 \na\n0 1\n1 2 3 4\n");
+        QTest::newRow("open quote") << QByteArray("6 1 65 97 0 \n\"a\n0 1\n1 2 3 4\n");
+        QTest::newRow("mouse event") << QByteArray("2 1 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n");
+        QTest::newRow("binary") << QByteArray("\x00\xff\x7f\"\n\x01", 6);
+        QTest::newRow("long line") << QByteArray(1000001, '7');
+    }
+
+    void damagedFilesStopAtTheirFirstBadRecord()
+    {
+        QFETCH(QByteArray, bad);
+        ScriptedMessages boxes;
+        startPlaying(keysAt("x", "10 0 0 0") + bad + keysAt("y", "10 0 0 0"));
+        playToTheEnd();
+        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QCOMPARE(m_editor->text(), QString("x"));
+        QCOMPARE(boxes.texts(),
+                 QStringList("Playback stopped at a bad record, line 9 of the events "
+                             "file\nВоспроизведение остановлено на ошибочной "
+                             "записи, строка 9 файла событий\n" +
+                             m_file));
+    }
+
+    // Random damage to a good recording: every file ends the playback, none crashes it.
+    void randomDamageNeverCrashes()
+    {
+        ScriptedMessages boxes;
+        const QByteArray good = keysAt("abcdef", "10 0 0 0");
+        QRandomGenerator random(17);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes = good;
+            for (int hits = random.bounded(1, 4); hits > 0; --hits)
+                bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+            startPlaying(bytes.left(random.bounded(int(bytes.size())) + 1));
+            playToTheEnd();
+            QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        }
+        QVERIFY(boxes.count() > 100);
+    }
+
+    // A full disk stops the recording with one box instead of one box a key.
+    void failedWriteStopsTheRecording()
+    {
+        ScriptedMessages boxes;
+        m_recorder->setRecordFileName("/dev/full");
+        QCOMPARE(m_recorder->startRecord(), 0);
+        QTest::keyClick(m_editor, Qt::Key_A);
+        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QCOMPARE(boxes.texts(), QStringList("Error writing file\nОшибка записи в файл\n/dev/full"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    TestRecorder test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_recorder.moc"
