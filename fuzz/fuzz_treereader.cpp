@@ -3,7 +3,7 @@
 // flags of one more save (bits 0 to 2: branch, structure, hidden parts stripped); the whole input
 // is the file. Besides the sanitizers, the checks are: every save returns 1, the view is stable
 // after each load, no assertion point fires, the character count warning appears exactly when
-// themes below link themes carry text, a cleared view holds only its root, and the writer's
+// themes the writer cannot reach carry text, a cleared view holds only its root, and the writer's
 // output reads back into a tree that writes the same bytes.
 #include "common/Clock.h"
 #include "common/Messages.h"
@@ -13,6 +13,7 @@
 #include "tree/TreeWalk.h"
 
 #include <QApplication>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -53,8 +54,8 @@ bool isAssertionPoint(const QString &caption)
            caption.startsWith(QLatin1String("error "));
 }
 
-// What the writer leaves out of a tree: it never enters a link theme, so whatever the reader put
-// below one (other than its null item) is not written.
+// What the writer leaves out of a tree: the themes its held walk never meets, such as those below
+// a link theme that holds its group's children while its mark theme lies in its own branch.
 struct Dropped
 {
     bool groupMember = false; // a mark or link theme: its group breaks when read back
@@ -63,17 +64,14 @@ struct Dropped
 
 Dropped droppedByWriter(LinkListView &view)
 {
+    QSet<const ColorListViewItem *> written;
+    walkHeldBranch(view, view.rootTheme(),
+                   [&](ColorListViewItem *theme, int, int) { written.insert(theme); });
     Dropped dropped;
-    int linkDepth = 0; // depth of the link theme whose branch the walk is in, 0 outside
     auto asTheyStand = [](ColorListViewItem *theme) -> QTreeWidgetItem * { return theme; };
-    walkBranch(view.rootTheme(), asTheyStand, [&](ColorListViewItem *theme, int depth, int) {
-        if (linkDepth && depth <= linkDepth)
-            linkDepth = 0;
-        if (!linkDepth) {
-            if (theme->linkId() < 0)
-                linkDepth = depth;
+    walkBranch(view.rootTheme(), asTheyStand, [&](ColorListViewItem *theme, int, int) {
+        if (theme->isNullItem() || written.contains(theme))
             return;
-        }
         dropped.groupMember = dropped.groupMember || theme->linkId() != 0;
         dropped.text = dropped.text || !theme->name().isEmpty() || !theme->description().isEmpty();
     });

@@ -2,12 +2,14 @@
 
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
+#include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
 #include "reminder/Reminder.h"
+#include "storage/BranchGeneration.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -47,6 +49,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                            &Brambleweb::returnDescriptionToTree));
     CONNECT_ASSERT(connect(m_mainTree, &LinkListView::themeChanged, this,
                            &Brambleweb::changeMainEditBoxText));
+    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::itemWillRemoved, this,
+                           &Brambleweb::beforeDeletingTheme));
     CONNECT_ASSERT(connect(m_mainTree, &LinkListView::changeThemeNameEditState, this,
                            &Brambleweb::themeNameEditStateChanged));
     CONNECT_ASSERT(connect(m_mainEditBox, &CorrectedTextEdit::textChangedTRUE, this,
@@ -77,6 +81,8 @@ Brambleweb::~Brambleweb()
     if (m_errorSaveFile.isOpen())
         m_errorSaveFile.close();
     delete m_findDialog;
+    for (const RemovalWindow &node : m_removalWindows)
+        delete node.window;
 }
 
 void Brambleweb::buildActions()
@@ -149,11 +155,16 @@ void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
     m_mainTree->setSavedCursor(theme, cursor.blockNumber(), cursor.positionInBlock());
     if (!m_mainEditBox->isEdited())
         return;
-    m_modified = true;
-    updateCaption(true);
-    m_mainTree->setDescription(theme, m_mainEditBox->text(), true);
+    storeThemeText(theme, m_mainEditBox->text());
     if (clearEdited)
         m_mainEditBox->setEdited(false);
+}
+
+void Brambleweb::storeThemeText(ColorListViewItem *theme, const QString &text)
+{
+    m_modified = true;
+    updateCaption(true);
+    m_mainTree->setDescription(theme, text, true);
 }
 
 void Brambleweb::loadDescription(ColorListViewItem *theme)
@@ -220,6 +231,22 @@ void Brambleweb::menuNewest()
 {
     if (ColorListViewItem *newest = m_mainTree->newestTheme(m_mainTree->currentTheme()))
         m_mainTree->setCurrentItem(newest);
+}
+
+void Brambleweb::menuGenerateTree()
+{
+    ColorListViewItem *theme = m_mainTree->currentTheme();
+    if (!theme)
+        return;
+    storeDescription(theme, true);
+    // The writer and the reader let the window repaint: no key may delete the theme meanwhile.
+    m_inputBlocked = true;
+    BranchGenerator(*m_mainTree).generateBranch(theme);
+    m_inputBlocked = false;
+    loadDescription(theme);
+    updateStatus();
+    m_modified = true;
+    updateCaption(true);
 }
 
 void Brambleweb::menuMainWidgetsTab()

@@ -13,11 +13,14 @@
 
 #include "find/FindParas.h"
 
+#include <vector>
+
 class ColorListViewItem;
 class CorrectedTextEdit;
 class FindDialog;
 class FindEngine;
 class LinkListView;
+class OutsideThemeDialog;
 class QAbstractScrollArea;
 class QAction;
 class QFileDevice;
@@ -58,6 +61,8 @@ public:
     const QFile &autosaveFile() const { return m_autosaveFile; }
     int autosaveTicks() const { return m_autosaveTicks; }
     FindDialog *findDialog() const { return m_findDialog; }
+    // The detached description windows, in opening order.
+    QList<OutsideThemeDialog *> removalWindows() const;
 
     void storeDescription(ColorListViewItem *theme, bool clearEdited);
     void loadDescription(ColorListViewItem *theme);
@@ -97,6 +102,13 @@ public Q_SLOTS:
     void menuSaveTableGUI();
     void menuGoToMark();
     void menuNewest();
+    void menuGenerateTree();
+    // Detached description windows (BramblewebDetached.cpp).
+    void menuRemoval();
+    void saveRemovalDialogData(OutsideThemeDialog *window, const QString &text);
+    void closeRemovalDialog(OutsideThemeDialog *window);
+    void removalDialogFindSourceTheme(OutsideThemeDialog *window);
+    void beforeDeletingTheme(ColorListViewItem *theme);
     void menuLocation();
     void menuMainWidgetsTab();
     void menuGoToReminder();
@@ -147,6 +159,14 @@ private:
     bool handleKey(QObject *watched, QKeyEvent *key, bool document);
     void handleLocationKey(QKeyEvent *key);
     void crashTest();
+    // Stores the text as the theme's description, dated today, and marks the document changed.
+    void storeThemeText(ColorListViewItem *theme, const QString &text);
+    // Closes the detached windows from the first; false when one of them refuses.
+    bool closeRemovalWindows();
+    // Activates the detached window at that place of the list (from 1), if there is one.
+    void activateRemovalWindow(int position);
+    // Writes every detached window's text into the error-save file after the tree; the penalty.
+    int writeRemovalRecords(QString &log);
     bool chooseNumberedName(QFile &file, const QString &base);
     // Names the error-save files an emergency save left after the document's last save.
     void noticeErrorSaveFiles();
@@ -207,4 +227,11 @@ private:
     bool m_ctrlKPending = false;
     FindDialog *m_findDialog = nullptr;
     FindEngine *m_findEngine = nullptr;
+    // A detached window and the theme it was opened for; null once that theme left the tree.
+    struct RemovalWindow
+    {
+        QPointer<OutsideThemeDialog> window;
+        ColorListViewItem *theme;
+    };
+    std::vector<RemovalWindow> m_removalWindows;
 };

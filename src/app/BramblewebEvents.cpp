@@ -127,7 +127,8 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
             activateWindowOf(this);
         else if (binding->command == PreviousWindow)
             activateWindowOf(m_previousWindow);
-        // DetachedWindow: there are no detached windows yet; the key is swallowed.
+        else if (binding->command == DetachedWindow)
+            activateRemovalWindow(key->key() - Qt::Key_0);
         return true;
     }
     if (!document)
@@ -252,6 +253,11 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     }
     m_mainTree->closeItemNameEditBox();
     storeDescription(m_mainTree->currentTheme(), true);
+    if (!closeRemovalWindows()) {
+        m_closing = false;
+        event->ignore();
+        return;
+    }
     if (m_modified) {
         const Messages::Answer answer = askSaveChanges();
         if (answer == Messages::Answer::Yes) {

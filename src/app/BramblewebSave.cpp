@@ -224,6 +224,7 @@ void Brambleweb::emergencySave(QString &log)
                                      m_errorSaveFile.fileName());
     storeDescription(m_mainTree->currentTheme(), true);
     int result = saveTree(*m_mainTree, &m_errorSaveFile, 0, nullptr, &log);
+    result -= writeRemovalRecords(log);
     // Bytes that never reach the disk are not saved: a failed flush or sync is a failed write.
     if (result > 0 &&
         (!m_errorSaveFile.flush() || !SafeFile::syncDescriptor(m_errorSaveFile.handle())))

@@ -1,6 +1,7 @@
 #include "app/KeyList.h"
 
 #include "app/MainActions.h"
+#include "app/OutsideThemeDialog.h"
 #include "app/WindowKeys.h"
 #include "editor/CorrectedTextEdit.h"
 #include "tree/LinkListView.h"
@@ -40,6 +41,8 @@ QList<KeyListEntry> keyList()
     addBindings(list, QStringLiteral("While renaming a theme"), NameEditor::keyBindings());
     addBindings(list, QStringLiteral("In the description"), WindowKeys::editor());
     addBindings(list, QStringLiteral("In the description"), CorrectedTextEdit::keyBindings());
+    addBindings(list, QStringLiteral("In a detached window (F9)"),
+                OutsideThemeDialog::keyBindings());
     addBindings(list, QStringLiteral("Location mode (F5)"), WindowKeys::location());
     addBindings(list, QStringLiteral("Hidden commands"), WindowKeys::afterCtrlK(),
                 QStringLiteral("Ctrl+K, "));

@@ -59,6 +59,7 @@ const Action actionTable[] = {
     {"&Tree", "&Delete", "Удалить тему", QKeyCombination(Qt::Key_Delete), "delete", Tree, "menuDelete()", TreeEditing},
     {"&Tree", "&Edit Name", "Редактировать имя темы", QKeyCombination(Qt::Key_F2), "editname", Tree, "menuEditThemeName()", TreeEditing},
     {"&Tree", "&All child up", "Перенести все подтемы наружу", CTRL | ALT | Qt::Key_U, "allchildout", Tree, "menuAllChildOut()", 0},
+    {"&Tree", "&Generate tree", "Создать ветвь из описания темы", CTRL | ALT | Qt::Key_G, "generatetree", Window, "menuGenerateTree()", 0},
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
     {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
     separator("&Tree"),
@@ -88,6 +89,7 @@ const Action actionTable[] = {
     {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Window, "startRecordEvents()", 0},
     {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Window, "startPlayEvents()", 0},
 
+    {"&Windows", "&Removal", "Выноска", QKeyCombination(Qt::Key_F9), "removal", Window, "menuRemoval()", 0},
     {"&Windows", "&Symbols", "Таблица символов", NoKey, "symbols", Window, "menuSymbols()", 0},
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},

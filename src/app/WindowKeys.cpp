@@ -11,7 +11,7 @@ using Qt::NoModifier;
 const KeyBinding everywhereTable[] = {
         {AltModifier, Qt::Key_0, 0, RaiseThisWindow,
          "Raise this main window (Поднять главное окно)"},
-        // Nothing happens without a detached window at that place, but the key is never typed.
+        // Without a detached window at that place nothing happens, and the key is not typed.
         {AltModifier, Qt::Key_1, Qt::Key_9, DetachedWindow,
          "Go to the detached window of that number (Перейти к выноске с этим номером)"},
         {ControlModifier, Qt::Key_Tab, 0, PreviousWindow,

@@ -5,7 +5,7 @@
 #include <QString>
 
 class LinkListView;
-class QFileDevice;
+class QIODevice;
 class QProgressBar;
 
 // Writer flags; bits combine.
@@ -29,10 +29,10 @@ struct SaveReport
     QString firstThemeReplaced; // the name of the first theme that had such a character
 };
 
-// Writes the tree (or the current branch) into an open file. Returns 1 when all was written, 0
-// when the tree never became stable within 10 s (nothing written), and minus the error count
-// (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
-int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress, QString *log,
+// Writes the tree (or the current branch) into an open file or buffer. Returns 1 when all was
+// written, 0 when the tree never became stable within 10 s (nothing written), and minus the
+// error count (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
+int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
              SaveReport *report = nullptr);
 
 // Reads a tree file into the view, in place of the tree or (LOAD_INSERT) under the current

@@ -200,35 +200,45 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     view.storage().transfer(previous);
 
     ColorListViewItem *const reminderBefore = view.reminderTheme();
+    // An inserted file is built as a branch outside the tree, which joins the tree in one
+    // step at the end; a whole tree is built under a detached holder and joins its root in one
+    // step: one notification of the toolkit's model instead of one per theme.
+    const bool insert = flags & LOAD_INSERT;
     ColorListViewItem *target = view.rootTheme();
-    if (flags & LOAD_INSERT) {
-        ColorListViewItem *current = view.currentTheme() ? view.currentTheme() : view.rootTheme();
-        target = view.createChild(current, QString(), QString(), QString());
+    std::unique_ptr<ColorListViewItem> holder;
+    if (insert) {
+        target = view.createDetachedTheme();
         view.renameTheme(target, name);
         view.setThemeDate(target, modified.date());
     } else {
         target->setExpanded(true);
+        view.setCurrentItem(target);
+        target->setExpanded(false);
+        holder = std::make_unique<ColorListViewItem>(static_cast<QTreeWidget *>(nullptr));
     }
-    view.setCurrentItem(target);
-    target->setExpanded(false);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
 
-    // The themes are built detached and joined to the tree in one step (the target has no
-    // children yet): one notification of the toolkit's model instead of one per theme.
-    auto holder = std::make_unique<ColorListViewItem>(static_cast<QTreeWidget *>(nullptr));
     TreeReader reader(view, std::move(source), steps);
-    reader.read(target, holder.get());
-    view.exchangeChildren(target, holder.get());
-    target->setExpanded(true);
+    reader.read(target, holder ? holder.get() : target);
+    if (holder)
+        view.exchangeChildren(target, holder.get());
 
+    previous.merge(view.storage());
+    previous.transfer(view.storage());
+    if (insert) {
+        // Under the theme current now: the one current at the start may have gone meanwhile.
+        ColorListViewItem *parent = view.currentTheme() ? view.currentTheme() : view.rootTheme();
+        view.insertTheme(parent, 0, target);
+        view.setCurrentItem(target);
+    }
+    // The reminder reads its text once the whole file is in the tree and its links resolve.
     if (view.reminderTheme() && view.reminderTheme() != reminderBefore)
         view.handOverReminder(modified);
     if (reader.renamedReminder())
         Messages::warning(&view, Messages::warningCaption(),
                           tr("It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ "
                              "переименованы"));
-    previous.merge(view.storage());
-    previous.transfer(view.storage());
+    target->setExpanded(true);
     steps.finish();
     view.whenCurrentChanged(target);
     Q_EMIT view.stateChanged();

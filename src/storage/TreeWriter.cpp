@@ -58,8 +58,8 @@ QByteArray withCrLf(const QByteArray &bytes)
 class TreeWriter
 {
 public:
-    TreeWriter(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress,
-               QString *log, SaveReport *report)
+    TreeWriter(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
+               SaveReport *report)
         : m_view(view)
         , m_file(file)
         , m_flags(flags)
@@ -78,9 +78,11 @@ private:
                       std::optional<QDate> date, const QString &outline);
     bool write(const QString &text, ColorListViewItem *theme);
     void reportWriteError();
+    // Null when the tree goes into a buffer.
+    QFileDevice *fileDevice() const { return qobject_cast<QFileDevice *>(m_file); }
 
     LinkListView &m_view;
-    QFileDevice *m_file;
+    QIODevice *m_file;
     int m_flags;
     ProgressSteps m_progress;
     QString *m_log;
@@ -140,7 +142,8 @@ int TreeWriter::linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top)
 void TreeWriter::reportWriteError()
 {
     Messages::report(m_log, &m_view, Messages::errorCaption(),
-                     tr("Error writing file\nОшибка записи в файл\n") + m_file->fileName());
+                     tr("Error writing file\nОшибка записи в файл\n") +
+                             (fileDevice() ? fileDevice()->fileName() : QString()));
     m_errors += 1000;
 }
 
@@ -252,7 +255,7 @@ int TreeWriter::run()
     });
     if (!failed)
         m_progress.finish();
-    if (!failed && !m_file->flush()) {
+    if (!failed && fileDevice() && !fileDevice()->flush()) {
         reportWriteError();
         failed = true;
     }
@@ -267,7 +270,7 @@ int TreeWriter::run()
 
 } // namespace
 
-int saveTree(LinkListView &view, QFileDevice *file, int flags, QProgressBar *progress, QString *log,
+int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
              SaveReport *report)
 {
     return TreeWriter(view, file, flags, progress, log, report).run();

@@ -1,5 +1,8 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/OutsideThemeDialog.h"
+#include "common/Clock.h"
+#include "common/Cp1251.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/TreeFile.h"
 #include "support/ScriptedMessages.h"
@@ -60,6 +63,7 @@ class TestSaving : public QObject
     static void closeWithoutSaving(Brambleweb *window)
     {
         ScriptedMessages boxes;
+        boxes.answerNext(Messages::Answer::No); // a detached window's question first
         boxes.answerNext(Messages::Answer::No);
         window->close();
     }
@@ -241,6 +245,10 @@ private Q_SLOTS:
         Brambleweb *closed = open(QString());
         closed->close();
         edit(window, "unsaved ");
+        window->menuRemoval(); // its text as it stands follows the tree
+        QTest::keyClicks(window->removalWindows().first()->editor(), "detached ");
+        const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
+                                window->removalWindows().first()->editor()->text() + '\n';
         const QString errorSave = window->errorSaveFile().fileName();
 
         BRWApplication *application = BRWApplication::instance();
@@ -261,7 +269,7 @@ private Q_SLOTS:
         QVERIFY(!window->errorSaveFile().isOpen());
         const QByteArray saved = readAll(errorSave);
         QVERIFY(saved.contains("unsaved "));
-        QCOMPARE(saved, treeBytes(window));
+        QCOMPARE(saved, treeBytes(window) + Cp1251Codec().encode(removal).replace("\n", "\r\n"));
 
         // The next start on the document names the file; once the document is saved later,
         // it does not. The file itself stays untouched.

@@ -30,7 +30,8 @@ open_and_edit()
 # expect_saved_edit SIGNAL WORD [ORIGINAL DOCUMENT]: the process ended with status 128 + SIGNAL
 # (1 for SIGNAL 0: the lost display); the document is unchanged, its error-save and autosave
 # files are all that came beside it (besides an unfinished autosave's temporary file), and the
-# error-save file is a canonical tree holding exactly the original plus WORD.
+# error-save file is a canonical tree holding exactly the original plus WORD (and, after it,
+# the records of the detached windows).
 expect_saved_edit()
 {
     local signal=$1 word=$2 original=${3:-$SAMPLE} document=${4:-sample.brw}
@@ -43,7 +44,8 @@ expect_saved_edit()
     readback "${document}1"
     cmp -s "${document}1" "${document}1.readback" || fail "the error-save file is not canonical"
     grep -q "$word" "${document}1" || fail "the error-save file lacks the unsaved edit"
-    cmp -s "$original" <(without_word "${document}1" "$word") ||
+    LC_ALL=C sed '/^<!--1\[[0-9.]*\]-->Removal\r$/,$d' "${document}1" >"$WORK/tree"
+    cmp -s "$original" <(without_word "$WORK/tree" "$word") ||
         fail "apart from the edit, the error-save file differs from the document"
 }
 
@@ -66,9 +68,17 @@ cd "$DOCS" || exit 2
 for signal in SEGV ABRT BUS TERM HUP INT; do
     step "SIG$signal with an unsaved edit"
     open_and_edit "e2e${signal,,}word"
+    if [ "$signal" = SEGV ]; then # with a detached window whose text changed too
+        keys "$window" F9
+        detached=$(wait_window "1  -|") || exit 1
+        type_text "$detached" e2edetachedword
+        wait_title "$detached" "1  * -|"
+    fi
     kill -s "$signal" "$BRW_PID"
     [[ $signal == @(TERM|HUP|INT) ]] || answer_journal # the ends of a session show no box
     expect_saved_edit "$(kill -l "$signal")" "e2e${signal,,}word"
+    [ "$signal" != SEGV ] || LC_ALL=C sed -n '/-->Removal\r$/,$p' sample.brw1 |
+        grep -q e2edetachedworde2esegvword || fail "the error-save file lacks the detached text"
 done
 
 step "Ctrl+K 6 answered No changes nothing"

@@ -63,6 +63,24 @@ answer_box "Warning (Предупреждение)" n
 expect_clean_exit
 cmp -s "$SAMPLE" sample.brw || fail "No changed the document"
 
+step "F9: text saved with Ctrl+S in a detached window reaches the document with Ctrl+S"
+fresh_sample
+brw_start sample.brw
+window=$(wait_window "BRW - sample.brw") || exit 1
+keys "$window" F9
+detached=$(wait_window "1  -|") || exit 1
+type_text "$detached" "$WORD"
+wait_title "$detached" "1  * -|"
+keys "$detached" ctrl+s
+answer_box "Warning (Предупреждение)" Return
+wait_title "$detached" "1  -|"
+keys "$window" ctrl+s
+wait_title "$window" "BRW - sample.brw"
+cmp -s "$SAMPLE" <(without_word sample.brw "$WORD") && grep -q "$WORD" sample.brw ||
+    fail "the document lacks the detached window's text, or holds more"
+close_request "$window" # the unchanged detached window closes with it
+expect_clean_exit
+
 step "two files give two windows; the program ends with the last one"
 cp "$SAMPLE" a.brw
 cp "$SAMPLE" b.brw

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package: it depends on the shared libraries dpkg-shlibdeps finds for the program
 # plus the Qt platform plugins (nothing from the build side) and holds the installation's files.
-# In CI (or with BRW_TEST_CHROOT=1, as root) it is installed into a fresh Debian 12 chroot, else
+# As root in CI (or with BRW_TEST_CHROOT=1) it is installed into a fresh Debian 12 chroot, else
 # it is unpacked. The installed program tells its version and, started where no key help lies,
 # opens the key help of its data folder with F1, writing nothing there.
 # Usage: deb_package.sh BRW BUILD_DIR
@@ -37,9 +37,10 @@ diff <(expected_files | sed 's|^|usr/|') <(echo "$contents") ||
 note "${contents//$'\n'/ }"
 
 root=$WORK/root
-if [ "${CI:-}" = true ] || [ "${BRW_TEST_CHROOT:-}" = 1 ]; then
+can_chroot() { [ "$(id -u)" = 0 ] && command -v debootstrap >/dev/null; }
+if [ "${BRW_TEST_CHROOT:-}" = 1 ] || { [ "${CI:-}" = true ] && can_chroot; }; then
     step "it installs into a fresh Debian 12 chroot with its dependencies alone"
-    [ "$(id -u)" = 0 ] && command -v debootstrap >/dev/null || fail "the chroot needs root and debootstrap"
+    can_chroot || fail "the chroot needs root and debootstrap"
     root=$WORK/chroot
     # A fresh minimal system each time, unpacked from a copy that debootstrap makes once a week;
     # the packages apt downloads are kept too.
@@ -64,7 +65,7 @@ if [ "${CI:-}" = true ] || [ "${BRW_TEST_CHROOT:-}" = 1 ]; then
     note "installed after $SECONDS s"
     printf '#!/bin/sh\nexec chroot "%s" env -C /docs /usr/bin/brw "$@"\n' "$root" >"$WORK/installed"
 else
-    note "(unpacked; CI=true or BRW_TEST_CHROOT=1 installs it into a fresh chroot)"
+    note "(unpacked; as root, CI=true or BRW_TEST_CHROOT=1 installs it into a fresh chroot)"
     printf '#!/bin/sh\nexec "%s/usr/bin/brw" "$@"\n' "$root" >"$WORK/installed"
 fi
 chmod +x "$WORK/installed"

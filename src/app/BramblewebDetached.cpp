@@ -1,0 +1,140 @@
+// The main window's detached description windows: opening, saving back, switching, closing, and
+// their records in the error-save file.
+#include "app/Brambleweb.h"
+
+#include "app/OutsideThemeDialog.h"
+#include "common/Assertions.h"
+#include "common/Clock.h"
+#include "common/Cp1251.h"
+#include "editor/CorrectedTextEdit.h"
+#include "storage/TreeHeader.h"
+#include "tree/LinkListView.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+QList<OutsideThemeDialog *> Brambleweb::removalWindows() const
+{
+    QList<OutsideThemeDialog *> windows;
+    for (const RemovalWindow &node : m_removalWindows)
+        windows.append(node.window);
+    return windows;
+}
+
+void Brambleweb::menuRemoval()
+{
+    ColorListViewItem *theme = m_mainTree->currentTheme();
+    if (!theme)
+        return;
+    // The editor's text as it stands, unsaved edits included.
+    const int position = int(m_removalWindows.size()) + 1;
+    OutsideThemeDialog::Opening opening;
+    opening.number = position <= 9 ? position : 0;
+    opening.themePath = m_mainTree->themePath(theme, false);
+    opening.text = m_mainEditBox->text();
+    opening.size = m_mainEditBox->size();
+    auto *window = new OutsideThemeDialog(opening);
+    m_removalWindows.push_back({window, theme});
+    CONNECT_ASSERT(connect(window, &OutsideThemeDialog::needSaveData, this,
+                           &Brambleweb::saveRemovalDialogData));
+    CONNECT_ASSERT(
+            connect(window, &OutsideThemeDialog::closed, this, &Brambleweb::closeRemovalDialog));
+    CONNECT_ASSERT(connect(window, &OutsideThemeDialog::goHome, this,
+                           &Brambleweb::removalDialogFindSourceTheme));
+    // Alt+digits, Ctrl+Tab and the location mode work there too.
+    window->installEventFilter(this);
+    watchInput(window->editor());
+    window->show();
+}
+
+void Brambleweb::saveRemovalDialogData(OutsideThemeDialog *window, const QString &text)
+{
+    const auto node = std::find_if(m_removalWindows.begin(), m_removalWindows.end(),
+                                   [window](const RemovalWindow &n) { return n.window == window; });
+    if (node == m_removalWindows.end())
+        return;
+    ColorListViewItem *theme = node->theme;
+    if (!theme) {
+        // The theme left the tree while the window stayed open: the text stays in the window.
+        window->refuseSave();
+        Messages::warning(window, Messages::messageCaption(),
+                          tr("Cannot do it\nНе могу выполнить операцию"));
+        return;
+    }
+    storeThemeText(theme, text);
+    ColorListViewItem *current = m_mainTree->currentTheme();
+    // A link and its mark theme share one description: either shows the saved text.
+    if (current && m_mainTree->resolve(current) == m_mainTree->resolve(theme))
+        loadDescription(current);
+}
+
+void Brambleweb::closeRemovalDialog(OutsideThemeDialog *window)
+{
+    std::erase_if(m_removalWindows,
+                  [window](const RemovalWindow &n) { return n.window == window; });
+}
+
+// Ctrl+Alt+Home in a detached window: its theme becomes the current theme of this window, which
+// comes to the front.
+void Brambleweb::removalDialogFindSourceTheme(OutsideThemeDialog *window)
+{
+    for (const RemovalWindow &node : m_removalWindows) {
+        if (node.window == window && node.theme) {
+            m_mainTree->setCurrentItem(node.theme);
+            activateWindowOf(this);
+        }
+    }
+}
+
+void Brambleweb::beforeDeletingTheme(ColorListViewItem *theme)
+{
+    // Every window of the theme closes (a moved theme never comes here). The theme is forgotten
+    // at once, so that a window that stays open (its question answered Cancel) can never write
+    // into it; the windows close once the tree's change is over, so that their questions never
+    // wait in the middle of it.
+    for (RemovalWindow &node : m_removalWindows) {
+        if (node.theme == theme) {
+            node.theme = nullptr;
+            QTimer::singleShot(0, node.window, &QWidget::close);
+        }
+    }
+}
+
+bool Brambleweb::closeRemovalWindows()
+{
+    while (!m_removalWindows.empty()) {
+        OutsideThemeDialog *first = m_removalWindows.front().window;
+        if (first && !first->close())
+            return false;
+        closeRemovalDialog(first); // its closed() has normally taken it off the list already
+    }
+    return true;
+}
+
+void Brambleweb::activateRemovalWindow(int position)
+{
+    if (position >= 1 && position <= int(m_removalWindows.size()))
+        activateWindowOf(m_removalWindows[size_t(position - 1)].window);
+}
+
+int Brambleweb::writeRemovalRecords(QString &log)
+{
+    Cp1251Codec codec;
+    for (const RemovalWindow &node : m_removalWindows) {
+        if (!node.window)
+            continue;
+        QString text = themeHeader(1, 0, Clock::today()) + QStringLiteral("Removal\n") +
+                       node.window->editor()->text() + QLatin1Char('\n');
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        const QByteArray bytes = codec.encode(text);
+        if (m_errorSaveFile.write(bytes) < bytes.size()) {
+            log += Messages::logForm(Messages::errorCaption(),
+                                     tr("Error saving in temporary file\nОшибка при сохранении "
+                                        "во временный файл") +
+                                             m_errorSaveFile.fileName());
+            return 1000;
+        }
+    }
+    return 0;
+}
