@@ -261,6 +261,14 @@ void LinkListView::storageChangeOwner(ColorListViewItem *oldHolder, ColorListVie
     oldHolder->setExpanded(false);
     newHolder->setExpanded(false);
     exchangeChildren(oldHolder, newHolder);
+    // Themes that a hand-made file put under a link beside its null item join the group's
+    // children: left with the null item under a theme that holds nothing, they would not be saved.
+    std::vector<ColorListViewItem *> ownThemes;
+    for (int i = 0; i < oldHolder->childCount(); ++i)
+        if (ColorListViewItem *child = oldHolder->childTheme(i); child && !child->isNullItem())
+            ownThemes.push_back(child);
+    for (ColorListViewItem *theme : ownThemes)
+        moveAfter(theme, newHolder->childTheme(newHolder->childCount() - 1), newHolder);
     if (oldWasOpen && holderOrSelf(oldHolder) == oldHolder)
         oldHolder->setExpanded(true);
     if (newWasOpen && holderOrSelf(newHolder) == newHolder)

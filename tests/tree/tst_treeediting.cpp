@@ -58,6 +58,8 @@ private Q_SLOTS:
                     << "N"
                     << "tedde";
         row("expand a link", "M+1(x,y),L-1(_)", "Right@L", "M+1(_),L-1(x,y)", "L", "");
+        row("a link's own themes join the group's", "M+1(x),L-1(_,y)", "Right@L", "M+1(_),L-1(x,y)",
+            "L", "");
         row("expand the mark again", "M+1(_),L-1(x,y)", "Right@M", "M+1(x,y),L-1(_)", "M", "");
         row("expand a link inside its mark", "M+1(x,L-1(_))", "Right@L", "M+1(x,L-1(_))", "M", "t");
         row("nothing beside the root", "A",
