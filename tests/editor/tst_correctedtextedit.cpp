@@ -1,4 +1,5 @@
 #include "editor/CorrectedTextEdit.h"
+#include "support/Rows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -66,6 +67,20 @@ constexpr auto Alt = Qt::AltModifier;
 constexpr auto Shift = Qt::ShiftModifier;
 constexpr auto Keypad = Qt::KeypadModifier;
 
+// A key pressed on a text with a selection from anchor to position: the text, selection and
+// clipboard afterwards, and the number of user changes.
+struct KeyRow
+{
+    const char *name;
+    QString text;
+    int anchor, position, key;
+    Qt::KeyboardModifiers modifiers;
+    QString keyText, expectedText;
+    int changes;
+    QString expectedSelection = {}, expectedClipboard = {}, clipboard = {};
+    bool handled = true, readOnly = false;
+};
+
 } // namespace
 
 char *toString(const ColumnLine &position)
@@ -80,153 +95,75 @@ class TestCorrectedTextEdit : public QObject
 private Q_SLOTS:
     void keyBindings_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("anchor");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<QString>("keyText");
-        QTest::addColumn<bool>("handled");
-        QTest::addColumn<QString>("expectedText");
-        QTest::addColumn<QString>("expectedSelection");
-        QTest::addColumn<QString>("expectedClipboard");
-        QTest::addColumn<int>("changes");
-
-        const QString two = QStringLiteral("one\ntwo");
-        const Qt::KeyboardModifiers ctrl(Ctrl), ctrlAlt(Ctrl | Alt), none;
-        QTest::newRow("Ctrl+A") << two << 1 << 1 << "" << int(Qt::Key_A) << ctrl << "\x01" << true
-                                << two << two << "" << 0;
-        QTest::newRow("Ctrl+ф code 0")
-                << two << 1 << 1 << "" << 0 << ctrl << "ф" << true << two << two << "" << 0;
-        QTest::newRow("Ctrl+ф letter code")
-                << two << 1 << 1 << "" << 0x0424 << ctrl << "ф" << true << two << two << "" << 0;
-        QTest::newRow("Ctrl+Shift+A is not Ctrl+A") << two << 1 << 1 << "" << int(Qt::Key_A)
-                                                    << (Ctrl | Shift) << "\x01" << true << two << ""
-                                                    << "" << 0;
-        QTest::newRow("code 0 without text matches nothing")
-                << two << 1 << 1 << "" << 0 << ctrl << "" << true << two << ""
-                << "" << 0;
-
-        const QString words = QStringLiteral("  alpha\n beta\n\n\ngamma  ");
+        const QString two = QStringLiteral("one\ntwo"),
+                      words = QStringLiteral("  alpha\n beta\n\n\ngamma  ");
         const int end = int(words.size());
         const QString reflowed = QStringLiteral("\talpha beta\n\tgamma\n");
         const QString lines = QStringLiteral("\talpha\n\tbeta\n\n\n\tgamma\n");
         const QString joined = QStringLiteral("\talpha beta gamma\n");
-        QTest::newRow("Ctrl+Alt+[") << words << 0 << end << "" << int(Qt::Key_BracketLeft)
-                                    << ctrlAlt << "\x1b" << true << reflowed << ""
-                                    << "" << 1;
-        QTest::newRow("Ctrl+Alt+х code 0")
-                << words << end << 0 << "" << 0 << ctrlAlt << "х" << true << reflowed << ""
-                << "" << 1;
-        QTest::newRow("Ctrl+Alt+х letter code")
-                << words << 0 << end << "" << 0x0425 << ctrlAlt << "х" << true << reflowed << ""
-                << "" << 1;
-        QTest::newRow("Ctrl+Alt+P") << words << 0 << end << "" << int(Qt::Key_P) << ctrlAlt
-                                    << "\x10" << true << lines << ""
-                                    << "" << 1;
-        QTest::newRow("Ctrl+Alt+з code 0")
-                << words << 0 << end << "" << 0 << ctrlAlt << "з" << true << lines << ""
-                << "" << 1;
-        QTest::newRow("Ctrl+P") << words << 0 << end << "" << int(Qt::Key_P) << ctrl << "\x10"
-                                << true << joined << ""
-                                << "" << 1;
-        QTest::newRow("Ctrl+з letter code")
-                << words << 0 << end << "" << 0x0417 << ctrl << "з" << true << joined << ""
-                << "" << 1;
-        QTest::newRow("Ctrl+Shift+P is not Ctrl+P")
-                << words << 0 << end << "" << int(Qt::Key_P) << (Ctrl | Shift) << "\x10" << true
-                << words << words << "" << 0;
-        QTest::newRow("reflow past column 0")
-                << "abc  alpha\n beta" << 3 << 16 << "" << int(Qt::Key_BracketLeft) << ctrlAlt << ""
-                << true << "abc\n\talpha beta\n"
-                << ""
-                << "" << 1;
-        QTest::newRow("reflow at column 0 of a later line")
-                << "x\n  y" << 2 << 5 << "" << int(Qt::Key_BracketLeft) << ctrlAlt << "" << true
-                << "x\n\ty\n"
-                << ""
-                << "" << 1;
-        QTest::newRow("Ctrl+P on spaces at column 0")
-                << "   \nz" << 0 << 3 << "" << int(Qt::Key_P) << ctrl << "" << true << "\n\nz"
-                << ""
-                << "" << 1;
-        QTest::newRow("reflow without selection") << two << 2 << 2 << "" << int(Qt::Key_BracketLeft)
-                                                  << ctrlAlt << "" << true << two << ""
-                                                  << "" << 0;
-
-        QTest::newRow("Ctrl+Alt+A swallowed")
-                << two << 1 << 1 << "" << int(Qt::Key_A) << ctrlAlt << "a" << false << two << ""
-                << "" << 0;
-        QTest::newRow("Ctrl+Alt+Backspace swallowed")
-                << two << 3 << 3 << "" << int(Qt::Key_Backspace) << ctrlAlt << "\b" << false << two
-                << ""
-                << "" << 0;
-        QTest::newRow("Ctrl+Alt+ю swallowed")
-                << two << 1 << 1 << "" << 0 << ctrlAlt << "ю" << false << two << ""
-                << "" << 0;
-        QTest::newRow("Ctrl+Alt+Keypad+[ is no command")
-                << two << 0 << 3 << "" << int(Qt::Key_BracketLeft) << (Ctrl | Alt | Keypad) << ""
-                << true << two << "one"
-                << "" << 0;
-
-        QTest::newRow("Ctrl+Insert copies") << "hello" << 1 << 4 << "old" << int(Qt::Key_Insert)
-                                            << ctrl << "" << true << "hello"
-                                            << "ell"
-                                            << "ell" << 0;
-        QTest::newRow("Ctrl+keypad Insert copies")
-                << "hello" << 4 << 1 << "old" << int(Qt::Key_Insert) << (Ctrl | Keypad) << ""
-                << true << "hello"
-                << "ell"
-                << "ell" << 0;
-        QTest::newRow("Shift+Insert pastes") << "ab" << 1 << 1 << "XY" << int(Qt::Key_Insert)
-                                             << Qt::KeyboardModifiers(Shift) << "" << true << "aXYb"
-                                             << ""
-                                             << "XY" << 1;
-        QTest::newRow("Shift+Delete cuts") << "hello" << 1 << 4 << "old" << int(Qt::Key_Delete)
-                                           << Qt::KeyboardModifiers(Shift) << "\x7f" << true << "ho"
-                                           << ""
-                                           << "ell" << 1;
-        QTest::newRow("Shift+Return breaks the line")
-                << "ab" << 1 << 1 << "" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Shift)
-                << "\r" << true << "a\nb"
-                << ""
-                << "" << 1;
-        QTest::newRow("line separators end lines for the reformatting")
-                << "alpha\u2028 beta" << 0 << 11 << "" << int(Qt::Key_P) << ctrlAlt << "" << true
-                << "\talpha\n\tbeta\n"
-                << ""
-                << "" << 1;
-        QTest::newRow("Shift+Alt+Insert turns tabs into line feeds")
-                << "ab" << 1 << 1 << "a\tb\tc" << int(Qt::Key_Insert) << (Shift | Alt) << "" << true
-                << "ab"
-                << ""
-                << "a\nb\nc" << 0;
+        const Qt::KeyboardModifiers ctrl(Ctrl), ctrlAlt(Ctrl | Alt), shift(Shift);
+        using P = Qt::Key;
+        addRows<KeyRow>({
+                {"Ctrl+A", two, 1, 1, P::Key_A, ctrl, "\x01", two, 0, two},
+                {"Ctrl+ф code 0", two, 1, 1, 0, ctrl, "ф", two, 0, two},
+                {"Ctrl+ф letter code", two, 1, 1, 0x0424, ctrl, "ф", two, 0, two},
+                {"Ctrl+Shift+A is not Ctrl+A", two, 1, 1, P::Key_A, Ctrl | Shift, "\x01", two, 0},
+                {"code 0 without text matches nothing", two, 1, 1, 0, ctrl, "", two, 0},
+                {"Ctrl+Alt+[", words, 0, end, P::Key_BracketLeft, ctrlAlt, "\x1b", reflowed, 1},
+                {"Ctrl+Alt+х code 0", words, end, 0, 0, ctrlAlt, "х", reflowed, 1},
+                {"Ctrl+Alt+х letter code", words, 0, end, 0x0425, ctrlAlt, "х", reflowed, 1},
+                {"Ctrl+Alt+P", words, 0, end, P::Key_P, ctrlAlt, "\x10", lines, 1},
+                {"Ctrl+Alt+з code 0", words, 0, end, 0, ctrlAlt, "з", lines, 1},
+                {"Ctrl+P", words, 0, end, P::Key_P, ctrl, "\x10", joined, 1},
+                {"Ctrl+з letter code", words, 0, end, 0x0417, ctrl, "з", joined, 1},
+                {"Ctrl+Shift+P is not Ctrl+P", words, 0, end, P::Key_P, Ctrl | Shift, "\x10", words,
+                 0, words},
+                {"read-only text is not reformatted", words, 0, end, P::Key_P, ctrl, "", words, 0,
+                 words, "", "", true, true},
+                {"reflow past column 0", "abc  alpha\n beta", 3, 16, P::Key_BracketLeft, ctrlAlt,
+                 "", "abc\n\talpha beta\n", 1},
+                {"reflow at column 0 of a later line", "x\n  y", 2, 5, P::Key_BracketLeft, ctrlAlt,
+                 "", "x\n\ty\n", 1},
+                {"Ctrl+P on spaces at column 0", "   \nz", 0, 3, P::Key_P, ctrl, "", "\n\nz", 1},
+                {"reflow without selection", two, 2, 2, P::Key_BracketLeft, ctrlAlt, "", two, 0},
+                {"Ctrl+Alt+A swallowed", two, 1, 1, P::Key_A, ctrlAlt, "a", two, 0, "", "", "",
+                 false},
+                {"Ctrl+Alt+Backspace swallowed", two, 3, 3, P::Key_Backspace, ctrlAlt, "\b", two, 0,
+                 "", "", "", false},
+                {"Ctrl+Alt+ю swallowed", two, 1, 1, 0, ctrlAlt, "ю", two, 0, "", "", "", false},
+                {"Ctrl+Alt+Keypad+[ is no command", two, 0, 3, P::Key_BracketLeft,
+                 Ctrl | Alt | Keypad, "", two, 0, "one"},
+                {"Ctrl+Insert copies", "hello", 1, 4, P::Key_Insert, ctrl, "", "hello", 0, "ell",
+                 "ell", "old"},
+                {"Ctrl+keypad Insert copies", "hello", 4, 1, P::Key_Insert, Ctrl | Keypad, "",
+                 "hello", 0, "ell", "ell", "old"},
+                {"Shift+Insert pastes", "ab", 1, 1, P::Key_Insert, shift, "", "aXYb", 1, "", "XY",
+                 "XY"},
+                {"Shift+Delete cuts", "hello", 1, 4, P::Key_Delete, shift, "\x7f", "ho", 1, "",
+                 "ell", "old"},
+                {"Shift+Return breaks the line", "ab", 1, 1, P::Key_Return, shift, "\r", "a\nb", 1},
+                {"line separators end lines for the reformatting", "alpha\u2028 beta", 0, 11,
+                 P::Key_P, ctrlAlt, "", "\talpha\n\tbeta\n", 1},
+                {"Shift+Alt+Insert turns tabs into line feeds", "ab", 1, 1, P::Key_Insert,
+                 Shift | Alt, "", "ab", 0, "", "a\nb\nc", "a\tb\tc"},
+        });
     }
 
     void keyBindings()
     {
-        QFETCH(QString, text);
-        QFETCH(int, anchor);
-        QFETCH(int, position);
-        QFETCH(QString, clipboard);
-        QFETCH(int, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(QString, keyText);
-        QFETCH(bool, handled);
-
+        QFETCH(KeyRow, row);
         CorrectedTextEdit editor(nullptr, "editBox");
-        editor.setText(text);
-        select(editor, anchor, position);
-        QGuiApplication::clipboard()->setText(clipboard);
+        editor.setReadOnly(row.readOnly);
+        editor.setText(row.text);
+        select(editor, row.anchor, row.position);
+        QGuiApplication::clipboard()->setText(row.clipboard);
         QSignalSpy changes(&editor, &CorrectedTextEdit::textChangedTRUE);
 
-        const bool result = sendKey(&editor, key, modifiers, keyText);
-        QTEST(editor.text(), "expectedText");
-        QTEST(selectedText(editor), "expectedSelection");
-        QTEST(QGuiApplication::clipboard()->text(), "expectedClipboard");
-        QTEST(int(changes.count()), "changes");
-        QCOMPARE(result, handled);
+        QCOMPARE(sendKey(&editor, row.key, row.modifiers, row.keyText), row.handled);
+        QCOMPARE(editor.text(), row.expectedText);
+        QCOMPARE(selectedText(editor), row.expectedSelection);
+        QCOMPARE(QGuiApplication::clipboard()->text(), row.expectedClipboard);
+        QCOMPARE(int(changes.count()), row.changes);
     }
 
     void reformatLeavesCursorAfterReplacementAndUndoesInOneStep()
@@ -243,56 +180,33 @@ private Q_SLOTS:
         QCOMPARE(editor.text(), QString("abc  alpha\n beta\nrest"));
     }
 
-    void readOnlyTextIsNotReformatted()
-    {
-        CorrectedTextEdit editor;
-        editor.setReadOnly(true);
-        editor.setText("a  b");
-        select(editor, 0, 4);
-        sendKey(&editor, Qt::Key_P, Ctrl);
-        sendKey(&editor, Qt::Key_BracketLeft, Ctrl | Alt);
-        QCOMPARE(editor.text(), QString("a  b"));
-    }
-
-    void altBackspaceUndoesTypingButNotLoading()
-    {
-        CorrectedTextEdit editor;
-        editor.setText("first");
-        editor.moveCursor(QTextCursor::End);
-        type(&editor, "x");
-        QCOMPARE(editor.text(), QString("firstx"));
-        QSignalSpy changes(&editor, &CorrectedTextEdit::textChangedTRUE);
-        QVERIFY(sendKey(&editor, Qt::Key_Backspace, Alt, "\b"));
-        QCOMPARE(editor.text(), QString("first"));
-        QCOMPARE(changes.count(), 1);
-
-        type(&editor, "y");
-        editor.setText("second");
-        sendKey(&editor, Qt::Key_Backspace, Alt, "\b");
-        QCOMPARE(editor.text(), QString("second"));
-    }
-
-    void setTextIsNoUserChange()
+    // Loading is no user change and cannot be undone; typing is, and Alt+Backspace undoes it.
+    void loadingIsNoUserChange()
     {
         CorrectedTextEdit editor;
         QSignalSpy changes(&editor, &CorrectedTextEdit::textChangedTRUE);
         QSignalSpy baseChanges(&editor, &QPlainTextEdit::textChanged);
         editor.setText("loaded\ntext");
         editor.setText("");
-        editor.setText("");
+        editor.setText("first");
         QVERIFY(baseChanges.count() > 0);
         QCOMPARE(changes.count(), 0);
         QVERIFY(!editor.isEdited());
-
-        type(&editor, "z");
+        editor.moveCursor(QTextCursor::End);
+        type(&editor, "x");
         QCOMPARE(changes.count(), 1);
         QVERIFY(editor.isEdited());
+        QVERIFY(sendKey(&editor, Qt::Key_Backspace, Alt, "\b"));
+        QCOMPARE(editor.text(), QString("first"));
+        QCOMPARE(changes.count(), 2);
+        type(&editor, "y");
         editor.setText("other");
-        QCOMPARE(changes.count(), 1);
         QVERIFY(!editor.isEdited());
+        sendKey(&editor, Qt::Key_Backspace, Alt, "\b");
+        QCOMPARE(editor.text(), QString("other"));
         // Nothing is left over from loading to swallow the next user change.
         type(&editor, "q");
-        QCOMPARE(changes.count(), 2);
+        QCOMPARE(changes.count(), 4);
     }
 
     void textKeepsNoBreakSpacesAndEndsLinesAtSeparators()
@@ -317,23 +231,12 @@ private Q_SLOTS:
         QCOMPARE(editor.textCursor().anchor(), 8);
     }
 
-    void positionConversions()
-    {
-        CorrectedTextEdit editor;
-        editor.setText("ab\ncd");
-        QCOMPARE(editor.indexToLineCol(0), (ColumnLine{0, 0}));
-        QCOMPARE(editor.indexToLineCol(2), (ColumnLine{0, 1}));
-        QCOMPARE(editor.indexToLineCol(4), (ColumnLine{2, 1}));
-        QCOMPARE(editor.lineColToIndex(1, 1), 3);
-        QCOMPARE(editor.lineColToIndex(-1, 0), -1);
-        QCOMPARE(editor.lineColToIndex(0, -1), -1);
-    }
-
     void positionConversionsFollowTheLines_data()
     {
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << "";
         QTest::newRow("one line") << "abc";
+        QTest::newRow("two lines") << "ab\ncd";
         QTest::newRow("only line feeds") << "\n\n";
         QTest::newRow("empty lines inside") << "ab\n\n\ncd\n";
         QTest::newRow("empty first line") << "\nx\n\nyz";
@@ -357,7 +260,9 @@ private Q_SLOTS:
                 before += lengths[i];
             for (int col = 0; col < 4; ++col)
                 QCOMPARE(editor.lineColToIndex(line, col), before + col);
+            QCOMPARE(editor.lineColToIndex(line, -1), -1);
         }
+        QCOMPARE(editor.lineColToIndex(-1, 0), -1);
     }
 };
 

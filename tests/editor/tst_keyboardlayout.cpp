@@ -1,73 +1,67 @@
 #include "editor/KeyboardLayout.h"
+#include "support/Rows.h"
 
 #include <QKeyEvent>
-#include <QTest>
+
+// The key a Ctrl+key press stands for, whatever the keyboard layout: a key event with a key code
+// (0: none) and a text.
+struct LayoutRow
+{
+    const char *name;
+    int key;
+    QString text;
+    int code;
+};
 
 class TestKeyboardLayout : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void layoutKeyCode_data()
-    {
-        QTest::addColumn<QChar>("character");
-        QTest::addColumn<int>("code");
-        QTest::newRow("ф") << QChar(u'ф') << int(Qt::Key_A);
-        QTest::newRow("Ф") << QChar(u'Ф') << int(Qt::Key_A);
-        QTest::newRow("й") << QChar(u'й') << int(Qt::Key_Q);
-        QTest::newRow("х") << QChar(u'х') << int(Qt::Key_BracketLeft);
-        QTest::newRow("Ъ") << QChar(u'Ъ') << int(Qt::Key_BracketRight);
-        QTest::newRow("ж") << QChar(u'ж') << int(Qt::Key_Semicolon);
-        QTest::newRow("э") << QChar(u'э') << int(Qt::Key_Apostrophe);
-        QTest::newRow("б") << QChar(u'б') << int(Qt::Key_Comma);
-        QTest::newRow("Ю") << QChar(u'Ю') << int(Qt::Key_Period);
-        // The Russian layout's "." and "," lie on the "/" key, and its string is searched first.
-        QTest::newRow(".") << QChar(u'.') << int(Qt::Key_Slash);
-        QTest::newRow(",") << QChar(u',') << int(Qt::Key_Slash);
-        QTest::newRow("z") << QChar(u'z') << int(Qt::Key_Z);
-        // The Latin string holds lowercase letters only, and the lookup is case-sensitive.
-        QTest::newRow("M") << QChar(u'M') << 0;
-        QTest::newRow("[") << QChar(u'[') << int(Qt::Key_BracketLeft);
-        QTest::newRow("/") << QChar(u'/') << int(Qt::Key_Slash);
-        QTest::newRow("ё") << QChar(u'ё') << 0;
-        QTest::newRow("{") << QChar(u'{') << 0;
-        QTest::newRow("1") << QChar(u'1') << 0;
-        QTest::newRow("space") << QChar(u' ') << 0;
-    }
-
-    void layoutKeyCode()
-    {
-        QFETCH(QChar, character);
-        QFETCH(int, code);
-        QCOMPARE(KeyboardLayout::layoutKeyCode(character), code);
-    }
-
     void effectiveKeyCode_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("code");
-        QTest::newRow("Latin letter with control text")
-                << int(Qt::Key_A) << "\x01" << int(Qt::Key_A);
-        QTest::newRow("code 0 Cyrillic") << 0 << "ф" << int(Qt::Key_A);
-        QTest::newRow("letter code Cyrillic") << 0x0424 << "ф" << int(Qt::Key_A);
-        QTest::newRow("letter code without text") << 0x0425 << "" << int(Qt::Key_BracketLeft);
-        QTest::newRow("code 0 no text") << 0 << "" << 0;
-        QTest::newRow("code 0 unmapped") << 0 << "ё" << 0;
-        QTest::newRow("unmapped letter code") << 0x0401 << "ё" << 0x0401;
-        QTest::newRow("period keeps its key") << int(Qt::Key_Period) << "." << int(Qt::Key_Period);
-        QTest::newRow("Insert") << int(Qt::Key_Insert) << "" << int(Qt::Key_Insert);
-        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b" << int(Qt::Key_Backspace);
-        QTest::newRow("digit") << int(Qt::Key_1) << "1" << int(Qt::Key_1);
-        QTest::newRow("space") << int(Qt::Key_Space) << " " << int(Qt::Key_Space);
+        using K = Qt::Key;
+        addRows<LayoutRow>({
+                {"ф", 0, "ф", K::Key_A},
+                {"Ф", 0, "Ф", K::Key_A},
+                {"й", 0, "й", K::Key_Q},
+                {"х", 0, "х", K::Key_BracketLeft},
+                {"Ъ", 0, "Ъ", K::Key_BracketRight},
+                {"ж", 0, "ж", K::Key_Semicolon},
+                {"э", 0, "э", K::Key_Apostrophe},
+                {"б", 0, "б", K::Key_Comma},
+                {"Ю", 0, "Ю", K::Key_Period},
+                // The Russian layout's "." and "," lie on the "/" key, and its string is searched
+                // first.
+                {".", 0, ".", K::Key_Slash},
+                {",", 0, ",", K::Key_Slash},
+                {"z", 0, "z", K::Key_Z},
+                // The Latin string holds lowercase letters only, and the lookup is case-sensitive.
+                {"M", 0, "M", 0},
+                {"[", 0, "[", K::Key_BracketLeft},
+                {"/", 0, "/", K::Key_Slash},
+                {"ё", 0, "ё", 0},
+                {"{", 0, "{", 0},
+                {"1", 0, "1", 0},
+                {"code 0, no text", 0, "", 0},
+                {"Latin letter with control text", K::Key_A, "\x01", K::Key_A},
+                {"letter code Cyrillic", 0x0424, "ф", K::Key_A},
+                {"letter code without text", 0x0425, "", K::Key_BracketLeft},
+                {"unmapped letter code", 0x0401, "ё", 0x0401},
+                {"period keeps its key", K::Key_Period, ".", K::Key_Period},
+                {"Insert", K::Key_Insert, "", K::Key_Insert},
+                {"Backspace", K::Key_Backspace, "\b", K::Key_Backspace},
+                {"digit", K::Key_1, "1", K::Key_1},
+                {"space", K::Key_Space, " ", K::Key_Space},
+        });
     }
 
     void effectiveKeyCode()
     {
-        QFETCH(int, key);
-        QFETCH(QString, text);
-        QFETCH(int, code);
-        const QKeyEvent event(QEvent::KeyPress, key, Qt::ControlModifier, text);
-        QCOMPARE(KeyboardLayout::effectiveKeyCode(&event), code);
+        QFETCH(LayoutRow, row);
+        const QKeyEvent event(QEvent::KeyPress, row.key, Qt::ControlModifier, row.text);
+        QCOMPARE(KeyboardLayout::effectiveKeyCode(&event), row.code);
+        if (row.key == 0 && !row.text.isEmpty())
+            QCOMPARE(KeyboardLayout::layoutKeyCode(row.text[0]), row.code);
     }
 };
 

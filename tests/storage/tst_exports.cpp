@@ -1,5 +1,5 @@
 #include "storage/HtmlTable.h"
-#include "storage/HtmlText.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
@@ -34,56 +34,23 @@ class TestExports : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void escapingAndReformatting_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("escaped");
-        QTest::addColumn<QString>("reformatted");
-        QTest::newRow("markup") << "a<b>&\"c\""
-                                << "a&lt;b&gt;&amp;&quot;c&quot;"
-                                << "a<b>&\"c\"";
-        QTest::newRow("lines") << "x\n\n\tt\n"
-                               << "x\n\n\tt\n"
-                               << "x<br>\n<p>\n<dd>\tt<br>\n";
-        QTest::newRow("tabs") << "\t\ta\tb\n\t"
-                              << "\t\ta\tb\n\t"
-                              << "<dd>\t<dd>\ta\tb<br>\n<dd>\t";
-        QTest::newRow("Cyrillic stays") << "Ёж &"
-                                        << "Ёж &amp;"
-                                        << "Ёж &";
-    }
-    void escapingAndReformatting()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, escaped);
-        QFETCH(QString, reformatted);
-        QCOMPARE(escapeHtml(text), escaped);
-        QCOMPARE(reformatHtml(text), reformatted);
-    }
-
+    // The table of entries given in preorder as depth digit and name, comma-separated.
     void tableGrid_data()
     {
-        QTest::addColumn<QString>("preorder"); // depth digit and name, comma-separated
-        QTest::addColumn<QString>("grid");
-        QTest::newRow("two leaves") << "1a,1b"
-                                    << "a|b";
-        QTest::newRow("one subtheme, two leaves") << "1A,2x,2y"
-                                                  << "A,x|,y";
-        QTest::newRow("mixed depths") << "1A,2B,3c,2d,1e"
-                                      << "A,B,c|,d,|e,,";
-        QTest::newRow("markup and empty names") << "1a<b>,2,2\"&\""
-                                                << "a&lt;b&gt;,|,&quot;&amp;&quot;";
-        QTest::newRow("nothing") << ""
-                                 << "";
+        addTextRows({"preorder", "grid"},
+                    {{"two leaves", "1a,1b", "a|b"},
+                     {"one subtheme, two leaves", "1A,2x,2y", "A,x|,y"},
+                     {"mixed depths", "1A,2B,3c,2d,1e", "A,B,c|,d,|e,,"},
+                     {"markup and empty names", "1a<b>,2,2\"&\"", "a&lt;b&gt;,|,&quot;&amp;&quot;"},
+                     {"nothing"}});
     }
     void tableGrid()
     {
         QFETCH(QString, preorder);
-        QFETCH(QString, grid);
         std::vector<HtmlTable::Entry> entries;
         for (const QString &entry : preorder.split(',', Qt::SkipEmptyParts))
             entries.push_back({entry.left(1).toInt(), entry.mid(1)});
-        QCOMPARE(compactGrid(HtmlTable::layout(entries)), grid);
+        QTEST(compactGrid(HtmlTable::layout(entries)), "grid");
     }
 
     void tableOfABranch()

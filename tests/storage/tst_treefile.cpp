@@ -1,5 +1,7 @@
+#include "common/Emergency.h"
 #include "storage/TreeFile.h"
 #include "support/FixedClock.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
@@ -17,10 +19,16 @@
 // references after a deliberate change (tests/storage/regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
-static ColorListViewItem *find(LinkListView &view, const QString &name)
+// A tree read from bytes, saved with flags from a current theme (one that a link holds children
+// for is expanded first).
+struct SaveRow
 {
-    return themeNamed(view, name);
-}
+    const char *name;
+    QByteArray file;
+    const char *current;
+    int flags;
+    QByteArray expected;
+};
 
 class TestTreeFile : public QObject
 {
@@ -33,32 +41,43 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("outline");
         QTest::addColumn<QStringList>("boxes");
         const QString reminders =
                 "It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ переименованы";
-        QTest::newRow("empty root") << "empty_root.brw" << 0 << QStringList();
-        QTest::newRow("basic") << "basic.brw" << 0 << QStringList();
-        QTest::newRow("LF line ends") << "lf_only.brw" << 0 << QStringList();
-        QTest::newRow("header grammar") << "grammar.brw" << 0 << QStringList();
-        QTest::newRow("broken links")
-                << "broken_links.brw" << 0
-                << QStringList{"Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"};
+        const QStringList none;
+        auto row = [](const char *name, int flags, const QString &outline,
+                      const QStringList &boxes) {
+            QTest::newRow(name) << QString(name) << flags << outline << boxes;
+        };
+        row("empty_root.brw", 0, "", none);
+        row("basic.brw", 0,
+            "Plans(Сегодня,Empty description),Ends with a line feed,Mark+1(Under the mark),"
+            "Link to mark-1(_)",
+            none);
+        row("lf_only.brw", 0, "a(b)", none);
+        row("grammar.brw", 0,
+            "one(jumped to two(three beside),four under one,dots and slashes),zero reads as one,"
+            "date before mark+1,link without number,impossible date,no date part-1(_)",
+            none);
+        row("broken_links.brw", 0, "orphan link,lonely mark",
+            {"Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"});
         // The reminder reads its text once the file is in, before the rename warning.
-        QTest::newRow("two reminders")
-                << "two_reminders.brw" << 0 << QStringList{"Unknown task[0, 0]\n", reminders};
-        QTest::newRow("no headers") << "no_headers.brw" << 0 << QStringList();
-        QTest::newRow("structure only") << "structure.brw" << int(SAVE_STRUCTURE) << QStringList();
+        row("two_reminders.brw", 0, "__reminder,~__reminder", {"Unknown task[0, 0]\n", reminders});
+        row("no_headers.brw", 0, "", none);
+        row("structure.brw", SAVE_STRUCTURE, "a(b),c", none);
     }
     void referenceFiles()
     {
         QFETCH(QString, name);
         QFETCH(int, flags);
-        QFETCH(QStringList, boxes);
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadTree(view, sourceDir + "/input/" + name, 0, nullptr));
-        QCOMPARE(shown.texts(), boxes);
+        QTEST(shown.texts(), "boxes");
+        QTEST(outlineOf(view), "outline");
         QVERIFY(view.isStable());
+        QCOMPARE(view.currentTheme(), view.rootTheme());
         int result = 0;
         const QByteArray written = saveToBytes(view, flags, nullptr, &result);
         QCOMPARE(result, 1);
@@ -76,166 +95,104 @@ private Q_SLOTS:
         LinkListView again;
         QVERIFY(loadBytes(again, written));
         QCOMPARE(saveToBytes(again, flags), written);
-        QCOMPARE(again.themeCount(), view.themeCount());
+        QCOMPARE(outlineOf(again), outlineOf(view));
     }
 
-    void loadedTreeHasThemesDatesIdsAndDescriptions()
+    // A file inserted below a theme: the tree afterwards, the boxes shown, the new current theme.
+    void insert_data()
     {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("inserted");
+        QTest::addColumn<QString>("outline");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("renamed reminders")
+                << "two_reminders.brw"
+                << "/"
+                << "two_reminders.brw"
+                << "two_reminders.brw(~__reminder,~__reminder),__reminder,~__reminder" << 3;
+        QTest::newRow("groups kept and renumbered")
+                << "basic.brw"
+                << "Plans"
+                << "basic.brw"
+                << "Plans(basic.brw(Plans(Сегодня,Empty description),Ends with a line feed,"
+                   "Mark+2(Under the mark),Link to mark-2(_)),Сегодня,Empty description),"
+                   "Ends with a line feed,Mark+1(Under the mark),Link to mark-1(_)"
+                << 0;
+        QTest::newRow("no headers: the description") << "empty_root.brw"
+                                                     << "/"
+                                                     << "no_headers.brw"
+                                                     << "no_headers.brw" << 0;
+    }
+    void insert()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, target);
+        QFETCH(QString, inserted);
         ScriptedMessages shown;
         LinkListView view;
-        QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", 0, nullptr));
-        QCOMPARE(view.rootTheme()->description(),
-                 QString("Корень: описание дерева\nвторая строка"));
-        ColorListViewItem *plans = find(view, "Plans");
-        QCOMPARE(plans->description(), QString("First line\nsecond line\n"));
-        QCOMPARE(plans->date(), QDate(2005, 3, 7));
-        QCOMPARE(find(view, "Сегодня")->date(), QDate(2005, 3, 7)); // [|]
-        ColorListViewItem *mark = find(view, "Mark");
-        ColorListViewItem *link = find(view, "Link to mark");
-        QCOMPARE(mark->linkId(), 1);
-        QCOMPARE(link->linkId(), -1);
-        QCOMPARE(link->childCount(), 1); // its null item
-        QVERIFY(link->childTheme(0)->isNullItem());
-        QCOMPARE(view.description(link, false), QString("shared text"));
-        QCOMPARE(find(view, "Ends with a line feed")->description(), QString("text\n\n"));
-        QVERIFY(view.isStable());
-        QCOMPARE(view.currentTheme(), view.rootTheme());
+        QVERIFY(loadTree(view, sourceDir + "/input/" + base, 0, nullptr));
+        view.setCurrentItem(themeNamed(view, target));
+        QVERIFY(loadTree(view, sourceDir + "/input/" + inserted, LOAD_INSERT, nullptr));
+        QTEST(outlineOf(view), "outline");
+        QTEST(shown.count(), "boxes");
+        ColorListViewItem *theme = view.currentTheme();
+        QCOMPARE(theme->name(), inserted);
+        QCOMPARE(theme->parentTheme(), themeNamed(view, target));
+        QCOMPARE(theme->date(), QFileInfo(sourceDir + "/input/" + inserted).lastModified().date());
+        if (inserted == "no_headers.brw")
+            QCOMPARE(theme->description(), QString("just some text\nwithout any header"));
+        if (inserted == "basic.brw") // a link shows its mark theme's description
+            QCOMPARE(view.description(themeNamed(view, "Link to mark"), false), "shared text");
     }
 
-    void depthJumpsAndGrammar()
+    void branchesAndLinks_data()
     {
-        ScriptedMessages shown;
-        LinkListView view;
-        QVERIFY(loadTree(view, sourceDir + "/input/grammar.brw", 0, nullptr));
-        ColorListViewItem *one = find(view, "one");
-        QCOMPARE(find(view, "jumped to two")->parentTheme(), one);
-        QCOMPARE(find(view, "three beside")->parentTheme(), find(view, "jumped to two"));
-        QCOMPARE(find(view, "four under one")->parentTheme(), one);
-        QCOMPARE(view.themeDepth(find(view, "dots and slashes")), 2);
-        QCOMPARE(find(view, "dots and slashes")->date(), QDate(2005, 3, 11));
-        QCOMPARE(view.themeDepth(find(view, "zero reads as one")), 1);
-        QVERIFY(find(view, "zero reads as one")
-                        ->description()
-                        .contains(" <!--1[12.03.2005]-->blank before is text"));
-        QCOMPARE(find(view, "impossible date")->date(), QDate(2005, 3, 15));
-        QCOMPARE(find(view, "link without number")->linkId(), 0);
-        // "date before mark" has mark 2 and "no date part" links to it: after the merge they
-        // are group 1.
-        QCOMPARE(find(view, "date before mark")->linkId(), 1);
-        QCOMPARE(find(view, "no date part")->linkId(), -1);
-        QCOMPARE(find(view, "no date part")->date(), QDate(2005, 3, 15));
+        const QByteArray outside =
+                "\n<!--1mark1[01.01.2001]-->Mark\nmark text\n"
+                "<!--1[01.01.2001]-->Branch\nbranch <hidden>secret</hidden>text\n"
+                "<!--2link1[01.01.2001]-->Link\n\n<!--2[01.01.2001]-->Same date\n\n"
+                "<!--3[02.01.2001]-->Other date\n\n";
+        const QByteArray below = "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
+                                 "<!--2mark1[01.01.2001]-->M\r\n\r\n";
+        const QByteArray holder = "\r\n<!--1mark1[01.01.2001]-->M\r\nm\r\n"
+                                  "<!--2[01.01.2001]-->child\r\nc\r\n"
+                                  "<!--1link1[01.01.2001]-->L\r\n\r\n";
+        const int branch = SAVE_BRANCH;
+        addRows<SaveRow>({
+                // The link's mark lies outside the branch: the link is written as an ordinary
+                // theme, and "[|]" marks a date equal to the parent's.
+                {"link outside the branch, hidden parts stripped", outside, "Branch",
+                 branch | SAVE_STRIP_HIDDEN,
+                 "branch text\r\n<!--1[01.01.2001]-->Link\r\n\r\n<!--1[01.01.2001]-->Same "
+                 "date\r\n\r\n<!--2[02.01.2001]-->Other date\r\n\r\n"},
+                {"mark inside the branch", outside, "/", branch,
+                 "\r\n<!--1mark1[01.01.2001]-->Mark\r\nmark text\r\n<!--1[01.01.2001]-->Branch\r\n"
+                 "branch <hidden>secret</hidden>text\r\n<!--2link1[|]-->Link\r\n\r\n"
+                 "<!--2[|]-->Same date\r\n\r\n<!--3[02.01.2001]-->Other date\r\n\r\n"},
+                // The climb from the mark through its link back to the mark must end.
+                {"mark below its own link", below, "/", branch,
+                 "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n<!--2mark1[|]-->M\r\n\r\n"},
+                // A theme that a hand-made file put under a link stays there.
+                {"theme under a link stays", below, "/", 0, below},
+                {"a link's held children are written under the mark", holder, "L", 0, holder},
+                {"the branch of a holding link is the mark's", holder, "L", branch,
+                 "m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"},
+        });
     }
-
-    void reminderThemesAndInsert()
+    void branchesAndLinks()
     {
+        QFETCH(SaveRow, row);
         ScriptedMessages shown;
         LinkListView view;
-        QVERIFY(loadTree(view, sourceDir + "/input/two_reminders.brw", 0, nullptr));
-        QCOMPARE(view.reminderTheme()->name(), QString("__reminder"));
-        QVERIFY(find(view, "~__reminder") != nullptr);
-
-        // Inserting the same file under a tree that has a reminder renames both of its own.
-        shown.clear();
-        view.setCurrentItem(view.rootTheme());
-        QVERIFY(loadTree(view, sourceDir + "/input/two_reminders.brw", LOAD_INSERT, nullptr));
-        QCOMPARE(shown.count(), 1);
-        ColorListViewItem *inserted = find(view, "two_reminders.brw");
-        QVERIFY(inserted);
-        QCOMPARE(inserted->parentTheme(), view.rootTheme());
-        QCOMPARE(view.rootTheme()->child(0), inserted);
-        QCOMPARE(inserted->childCount(), 2);
-        QCOMPARE(inserted->childTheme(0)->name(), QString("~__reminder"));
-        QCOMPARE(view.currentTheme(), inserted);
-        QCOMPARE(inserted->date(),
-                 QFileInfo(sourceDir + "/input/two_reminders.brw").lastModified().date());
-    }
-
-    void insertingKeepsAndRenumbersExistingGroups()
-    {
-        ScriptedMessages shown;
-        LinkListView view;
-        QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", 0, nullptr));
-        view.setCurrentItem(find(view, "Plans"));
-        QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", LOAD_INSERT, nullptr));
-        QCOMPARE(view.storage().ids(), (QList<int>{1, 2}));
-        const QList<QTreeWidgetItem *> marks =
-                view.findItems("Mark", Qt::MatchExactly | Qt::MatchRecursive);
-        QCOMPARE(marks.size(), 2);
-        QCOMPARE(shown.count(), 0);
-    }
-
-    void fileWithoutHeadersBecomesTheTargetsDescription()
-    {
-        ScriptedMessages shown;
-        LinkListView view;
-        QVERIFY(loadBytes(view, "line one\r\nline two\r\n", LOAD_INSERT));
-        ColorListViewItem *inserted = view.rootTheme()->childTheme(0);
-        QCOMPARE(inserted->description(), QString("line one\nline two"));
-        QCOMPARE(inserted->childCount(), 0);
-    }
-
-    void branchWithLinkOutside()
-    {
-        ScriptedMessages shown;
-        LinkListView view;
-        QVERIFY(loadBytes(view, "\n<!--1mark1[01.01.2001]-->Mark\nmark text\n"
-                                "<!--1[01.01.2001]-->Branch\nbranch <hidden>secret</hidden>text\n"
-                                "<!--2link1[01.01.2001]-->Link\n\n"
-                                "<!--2[01.01.2001]-->Same date\n\n"
-                                "<!--3[02.01.2001]-->Other date\n\n"));
-        view.setCurrentItem(find(view, "Branch"));
-        const QByteArray branch = saveToBytes(view, SAVE_BRANCH | SAVE_STRIP_HIDDEN);
-        QCOMPARE(branch, QByteArray("branch text\r\n"
-                                    "<!--1[01.01.2001]-->Link\r\n\r\n"
-                                    "<!--1[01.01.2001]-->Same date\r\n\r\n"
-                                    "<!--2[02.01.2001]-->Other date\r\n\r\n"));
-        LinkListView readBack;
-        QVERIFY(loadBytes(readBack, branch));
-        QCOMPARE(find(readBack, "Link")->linkId(), 0);
-        QCOMPARE(find(readBack, "Link")->description(), QString());
-
-        // With the mark inside the branch both tokens stay, and "[|]" marks equal dates.
-        view.setCurrentItem(view.rootTheme());
-        view.rootTheme()->setDescription("");
-        const QByteArray whole = saveToBytes(view, SAVE_BRANCH);
-        QVERIFY(whole.contains("<!--1mark1[01.01.2001]-->Mark"));
-        QVERIFY(whole.contains("<!--2link1[|]-->Link"));
-        QVERIFY(whole.contains("<!--3[02.01.2001]-->Other date"));
-    }
-
-    void branchOfATreeWithAMarkBelowItsOwnLink()
-    {
-        // The climb from the mark through its link back to the mark must end.
-        ScriptedMessages shown;
-        LinkListView view;
-        const QByteArray file = "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
-                                "<!--2mark1[01.01.2001]-->M\r\n\r\n";
-        QVERIFY(loadBytes(view, file));
-        view.setCurrentItem(view.rootTheme());
+        QVERIFY(loadBytes(view, row.file));
+        ColorListViewItem *current = themeNamed(view, row.current);
+        current->setExpanded(true); // a link then holds its group's children
+        view.setCurrentItem(current);
         int result = 0;
-        const QByteArray branch = saveToBytes(view, SAVE_BRANCH, nullptr, &result);
+        QCOMPARE(saveToBytes(view, row.flags, nullptr, &result), row.expected);
         QCOMPARE(result, 1);
-        QVERIFY(branch.startsWith("\r\n<!--1link1[01.01.2001]-->L\r\n"));
-        // A theme that a hand-made file put under a link stays there.
-        QCOMPARE(saveToBytes(view, 0), file);
-    }
-
-    void linkHolderChildrenAreWrittenUnderTheMark()
-    {
-        ScriptedMessages shown;
-        LinkListView view;
-        const QByteArray file = "\r\n<!--1mark1[01.01.2001]-->M\r\nm\r\n"
-                                "<!--2[01.01.2001]-->child\r\nc\r\n"
-                                "<!--1link1[01.01.2001]-->L\r\n\r\n";
-        QVERIFY(loadBytes(view, file));
-        find(view, "L")->setExpanded(true); // the link now holds "child"
-        QCOMPARE(find(view, "child")->parentTheme(), find(view, "L"));
-        QCOMPARE(saveToBytes(view, 0), file);
-
-        // The branch of that link is the mark theme's branch.
-        view.setCurrentItem(find(view, "L"));
-        QCOMPARE(saveToBytes(view, SAVE_BRANCH),
-                 QByteArray("m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"));
+        QCOMPARE(shown.count(), 0);
     }
 
     void failedWriteIsReported()
@@ -251,18 +208,6 @@ private Q_SLOTS:
         QCOMPARE(log, QString("!!!Error (Ошибка)!!!\nError writing file\nОшибка записи в "
                               "файл\n/dev/full\n"));
         QCOMPARE(shown.count(), 0);
-    }
-
-    void writerWaitsForAStableTree()
-    {
-        ScriptedMessages shown;
-        LinkListView view;
-        auto *busy = new LinkListView::Busy(&view);
-        QTimer::singleShot(200, [&] { delete busy; });
-        int result = 0;
-        const QByteArray bytes = saveToBytes(view, 0, nullptr, &result);
-        QCOMPARE(result, 1);
-        QCOMPARE(bytes, QByteArray("\r\n"));
     }
 
     void unreadableFiles()
@@ -323,6 +268,38 @@ private Q_SLOTS:
         QCOMPARE(saveToBytes(again, 0), written);
         view.clear();
         QCOMPARE(view.themeCount(), 1);
+    }
+
+    // The writer waits for a tree in the middle of a change; after a fatal signal it must neither
+    // wait nor run the event loop (the interrupted code may hold locks the toolkit waits on), and
+    // writes the tree as it stands. Last: the emergency never ends.
+    void busyTree_data()
+    {
+        QTest::addColumn<bool>("emergency");
+        QTest::newRow("waits") << false;
+        QTest::newRow("emergency") << true;
+    }
+    void busyTree()
+    {
+        QFETCH(bool, emergency);
+        ScriptedMessages shown;
+        LinkListView view;
+        view.appendChild(view.rootTheme(), "theme")->setDescription("text");
+        if (emergency)
+            Emergency::begin();
+        auto *busy = new LinkListView::Busy(&view);
+        bool eventLoopRan = false;
+        QTimer::singleShot(0, &view, [&] { eventLoopRan = true; });
+        QTimer::singleShot(200, &view, [&] { delete std::exchange(busy, nullptr); });
+        QString log;
+        int result = 0;
+        const QByteArray bytes = saveToBytes(view, 0, &log, &result);
+        QCOMPARE(result, emergency ? -1 : 1);
+        QCOMPARE(eventLoopRan, !emergency);
+        QCOMPARE(bytes, QByteArray("\r\n<!--1[15.03.2005]-->theme\r\ntext\r\n"));
+        QCOMPARE(log, QString());
+        QCOMPARE(shown.count(), 0);
+        delete busy;
     }
 };
 
