@@ -90,6 +90,11 @@ private Q_SLOTS:
         // The history kept only e: going back finds nothing deleted.
         view.prevThemeInTime();
         QVERIFY(view.currentTheme() != nullptr);
+
+        // A link that leaves its group drops its null item only, never a theme it holds.
+        buildOutline(view, "m+1,l-1(x)");
+        view.storageChangeId(find(view, "l"), 0);
+        QCOMPARE(outlineOf(view), QString("e,m+1(_),l(x)"));
     }
 
     void historyWalks()
