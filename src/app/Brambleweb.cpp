@@ -8,6 +8,7 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "reminder/Reminder.h"
 #include "storage/BranchGeneration.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -64,6 +65,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
         recorderStateChanged(recorder->state());
     }
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
+    CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
+    m_mainTree->reminder()->installEventFilters(this);
 
     m_secondTimer.start(1000);
     resize(480, 300);

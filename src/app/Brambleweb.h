@@ -111,6 +111,9 @@ public Q_SLOTS:
     void beforeDeletingTheme(ColorListViewItem *theme);
     void menuLocation();
     void menuMainWidgetsTab();
+    void menuGoToReminder();
+    void menuUpdateReminder();
+    void menuApply();
     void changeMainEditBoxText(ColorListViewItem *theme);
     void mainEditBoxDataChanged();
     void treeDataChanged();

@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "reminder/ReminderDialog.h"
 #include "storage/FileOperations.h"
 #include "tree/LinkListView.h"
 
@@ -144,8 +145,11 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         }
         return true;
     }
-    if (KeyTable::find(WindowKeys::document(), key)) {
-        m_ctrlKPending = true;
+    if (const KeyBinding *binding = KeyTable::find(WindowKeys::document(), key)) {
+        if (binding->command == ApplyDescription)
+            menuApply();
+        else
+            m_ctrlKPending = true;
         return true;
     }
     if (watched == m_mainTree && KeyTable::find(WindowKeys::tree(), key)) {
@@ -181,7 +185,8 @@ void Brambleweb::menuLocation()
         return;
     }
     QWidget *active = QApplication::activeWindow();
-    if (!active || !(qobject_cast<Brambleweb *>(active) || qobject_cast<QDialog *>(active)))
+    if (!active || !(qobject_cast<Brambleweb *>(active) || qobject_cast<QDialog *>(active) ||
+                     qobject_cast<ReminderDialog *>(active)))
         return;
     m_locationTarget = active;
     m_locationMode = true;

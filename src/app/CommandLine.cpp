@@ -147,6 +147,7 @@ int runExport(int &argc, char **argv, const CommandLine &command)
         return Messages::defaultAnswer(box.buttons);
     });
     LinkListView view;
+    view.setReminderRinging(false);
     if (!loadTree(view, command.input, 0, nullptr))
         return 1;
     const int flags = exportFormat(command.format)->flags;

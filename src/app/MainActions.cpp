@@ -81,6 +81,10 @@ const Action actionTable[] = {
     {"&Tree", "Insert Up", "Вставить новую тему выше текущей", SHIFT | Qt::Key_Up, "insertup", Tree, "menuTreeInsert_Up()", TreeEditing},
     {"&Tree", "Insert Dn", "Вставить новую тему ниже текущей", SHIFT | Qt::Key_Down, "insertdown", Tree, "menuTreeInsert_Dn()", TreeEditing},
 
+    {"T&ools/&Reminder", "&Show", "Перейти к заданиям напоминателя", CTRL | ALT | Qt::Key_R, "show", Window, "menuGoToReminder()", 0},
+    {"T&ools/&Reminder", "&Update", "Обновить задания", NoKey, "update", Window, "menuUpdateReminder()", 0},
+    {"T&ools/&Reminder", "&Sound Off", "Отключить звук", NoKey, "SoundOff", Tree, "menuReminderSoundOperation(bool)", Toggle},
+    {"T&ools", "&Apply", "Применить описание", ALT | Qt::Key_Enter, "apply", Window, "menuApply()", 0},
     separator("T&ools"),
     {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Window, "startRecordEvents()", 0},
     {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Window, "startPlayEvents()", 0},
@@ -117,6 +121,8 @@ const ToolButton toolButtonTable[] = {
     {"Edit", "find", "Find", "Найти", CTRL | Qt::Key_F, ":/icons/find.png", Window, "menuFind()"},
     {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
     {"Edit", "symbols", "Symbols", "Таблица символов", NoKey, ":/icons/symbols.png", Window, "menuSymbols()"},
+    {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Tree, "menuGoToReminder()"},
+    {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Tree, "menuUpdateReminder()"},
     // Their icons change while the recorder runs (Brambleweb::recorderStateChanged).
     {"Recorder", "recordkeys", "Record keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), ":/icons/recordkeys.png", Window, "startRecordEvents()"},
     {"Recorder", "playkeys", "Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), ":/icons/playkeys.png", Window, "startPlayEvents()"},

@@ -20,6 +20,7 @@ const KeyBinding everywhereTable[] = {
 
 const KeyBinding documentTable[] = {
         {ControlModifier, Qt::Key_K, 0, CtrlKPrefix, nullptr},
+        {AltModifier, Qt::Key_Return, 0, ApplyDescription, nullptr},
 };
 
 const KeyBinding afterCtrlKTable[] = {

@@ -10,6 +10,7 @@ enum Command {
     DetachedWindow,
     PreviousWindow,
     CtrlKPrefix,
+    ApplyDescription,
     CrashTest,
     SaveBranchWithoutHidden,
     FocusDescription,

@@ -199,6 +199,7 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     LinkListView::Busy busy(&view);
     view.storage().transfer(previous);
 
+    ColorListViewItem *const reminderBefore = view.reminderTheme();
     // An inserted file is built as a branch outside the tree, which joins the tree in one
     // step at the end; a whole tree is built under a detached holder and joins its root in one
     // step: one notification of the toolkit's model instead of one per theme.
@@ -222,10 +223,6 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     if (holder)
         view.exchangeChildren(target, holder.get());
 
-    if (reader.renamedReminder())
-        Messages::warning(&view, Messages::warningCaption(),
-                          tr("It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ "
-                             "переименованы"));
     previous.merge(view.storage());
     previous.transfer(view.storage());
     if (insert) {
@@ -234,6 +231,13 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
         view.insertTheme(parent, 0, target);
         view.setCurrentItem(target);
     }
+    // The reminder reads its text once the whole file is in the tree and its links resolve.
+    if (view.reminderTheme() && view.reminderTheme() != reminderBefore)
+        view.handOverReminder(modified);
+    if (reader.renamedReminder())
+        Messages::warning(&view, Messages::warningCaption(),
+                          tr("It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ "
+                             "переименованы"));
     target->setExpanded(true);
     steps.finish();
     view.whenCurrentChanged(target);

@@ -2,6 +2,7 @@
 
 #include "common/Assertions.h"
 #include "common/Clock.h"
+#include "reminder/Reminder.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeWalk.h"
@@ -35,6 +36,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     CONNECT_ASSERT(
             connect(m_nameEditor, &NameEditor::reject, this, &LinkListView::nameEditorClosed));
     m_nameEditor->hide();
+    createReminder();
 
     connectStorage(m_storage);
     buildMenus();
@@ -142,6 +144,7 @@ void LinkListView::forgetWholeTree()
 void LinkListView::release()
 {
     clear();
+    m_reminder.reset();
 }
 
 void LinkListView::closeBranch(ColorListViewItem *theme)
@@ -168,11 +171,6 @@ void LinkListView::themeRowChanging(ColorListViewItem *theme, const QString &nam
 ColorListViewItem *LinkListView::currentTheme() const
 {
     return ColorListViewItem::themeOf(currentItem());
-}
-
-void LinkListView::dropReminderTheme()
-{
-    m_reminderTheme = nullptr;
 }
 
 QString LinkListView::description(ColorListViewItem *theme, bool useEditor)

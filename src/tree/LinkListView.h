@@ -8,12 +8,14 @@
 #include <QPair>
 #include <QTreeWidget>
 
+#include <memory>
 #include <span>
 
 class ColumnWidthTracker;
 class NameEditor;
 struct KeyBinding;
 class QMenu;
+class Reminder;
 
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
 // rest of the program reads and writes themes through its accessors, which resolve a link theme
@@ -56,6 +58,13 @@ public:
     MLStorage &storage() { return m_storage; }
     ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
     static QString reminderThemeName() { return QStringLiteral("__reminder"); }
+    Reminder *reminder() const { return m_reminder.get(); }
+    // True for the reminder theme and the themes below it.
+    bool inReminderBranch(ColorListViewItem *theme) const;
+    // After a file is read: the reminder text as of the file's last change; today's tasks.
+    void handOverReminder(const QDateTime &fileModified);
+    // Off in the command-line mode: the reminder then parses and reports, but never rings.
+    void setReminderRinging(bool ringing) { m_reminderRinging = ringing; }
     bool isRenaming() const { return m_renaming; }
     NameEditor *nameEditor() const { return m_nameEditor; }
     ColorListViewItem *cutSource() const { return m_cutSource; }
@@ -139,6 +148,10 @@ public:
     bool moveLeftPlacement() const { return m_moveLeftPlacement; }
 
 public Q_SLOTS:
+    void menuGoToReminder();
+    ColorListViewItem *menuUpdateReminder();
+    void menuReminderSoundOperation(bool off);
+    void timer1000();
     // Empties the tree down to the root theme "/". A slot, so that no call by name reaches the
     // toolkit's own clear().
     void clear();
@@ -210,7 +223,10 @@ private:
     ColorListViewItem *copyPasteTarget();
     ColorListViewItem *insertedTheme(ColorListViewItem *parent);
     ColorListViewItem *deepCopy(ColorListViewItem *source);
+    void createReminder();
     void dropReminderTheme();
+    // Parses the reminder theme's text as of the moment; the "Reminder errors" box on errors.
+    int updateReminder(const QDateTime &moment);
     void forgetDeletedTheme(ColorListViewItem *theme);
     void forgetWholeTree();
     void dropNullItem(ColorListViewItem *nullItem);
@@ -230,6 +246,8 @@ private:
     ColorListViewItem *m_pendingExpansion = nullptr;
     QString m_editedDescription;
     ColorListViewItem *m_reminderTheme = nullptr;
+    std::unique_ptr<Reminder> m_reminder;
+    bool m_reminderRinging = true;
     bool m_clickToRenameArmed = false;
     NameEditor *m_nameEditor = nullptr;
     ColumnWidthTracker *m_columnWidths = nullptr;

@@ -153,6 +153,12 @@ private Q_SLOTS:
             "&Tree|Insert Into|Вставить новую тему вовнутрь текущей|Shift+Right|insertinto|tree menuTreeInsert_Into()",
             "&Tree|Insert Up|Вставить новую тему выше текущей|Shift+Up|insertup|tree menuTreeInsert_Up()",
             "&Tree|Insert Dn|Вставить новую тему ниже текущей|Shift+Down|insertdown|tree menuTreeInsert_Dn()",
+            "T&ools/&Reminder|&Show|Перейти к заданиям напоминателя|Ctrl+Alt+R|show|window menuGoToReminder()",
+            "T&ools/&Reminder|&Update|Обновить задания||update|window menuUpdateReminder()",
+            "T&ools/&Reminder|&Sound Off|Отключить звук||SoundOff|tree menuReminderSoundOperation(bool)",
+            "T&ools|&Reminder",
+            "T&ools|&Apply|Применить описание|Alt+Enter|apply|window menuApply()",
+            "T&ools|-",
             "T&ools|Record &keys|Записать нажатия клавиш|F6|recordkeys|window startRecordEvents()",
             "T&ools|&Play keys|Воспроизвести нажатия клавиш|F7|playkeys|window startPlayEvents()",
             "&Windows|&Removal|Выноска|F9|removal|window menuRemoval()",
@@ -180,6 +186,8 @@ private Q_SLOTS:
             "Edit|Edit (Правка)|find|Find (Найти) - Ctrl+F|window menuFind()",
             "Edit|Edit (Правка)|replace|Replace (Заменить) - Ctrl+H|window menuReplace()",
             "Edit|Edit (Правка)|symbols|Symbols (Таблица символов)|window menuSymbols()",
+            "Reminder|Reminder (Напоминатель)|gotoReminder|Go to shedule (Перейти к тексту заданий) - Ctrl+Alt+R|tree menuGoToReminder()",
+            "Reminder|Reminder (Напоминатель)|refreshReminder|Refresh shedule (Обновить задания)|tree menuUpdateReminder()",
             "Recorder|Recorder (Запись клавиш)|recordkeys|Record keys (Записать нажатия клавиш) - F6|window startRecordEvents()",
             "Recorder|Recorder (Запись клавиш)|playkeys|Play keys (Воспроизвести нажатия клавиш) - F7|window startPlayEvents()",
         };
@@ -219,105 +227,86 @@ private Q_SLOTS:
     }
 
     // Each command opens one more read-only window, which closing deletes.
-    void textWindows_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("part");
-        // clang-format off
-        QTest::newRow("symbols") << "menuSymbols" << "Symbols" // 0x70 to 0xA3, 0x90 as always
-            << "\npqrstuvwxyz{|}~\x7f\nЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏ\nђ‘’“”•–™IIљ›њќћџ\n\u00a0ЎўЈ";
-        QTest::newRow("ru") << "menuReadme_ru" << "Readme.ru" << "\tЭто первая бета-версия";
-        QTest::newRow("en") << "menuReadme_en" << "Readme.en" << "!!!!Computer translation from Russian!!!!\n\t";
-        // clang-format on
-    }
-
     void textWindows()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, caption);
-        QFETCH(QString, part);
-        for (int open = 1; open <= 2; ++open) {
-            QVERIFY(QMetaObject::invokeMethod(m_main, command.toLatin1()));
-            QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
+        // clang-format off
+        for (const auto &[command, caption, part] : {
+                 std::tuple{"menuSymbols", "Symbols", // 0x70 to 0xA3, 0x90 as always
+                            "\npqrstuvwxyz{|}~\x7f\nЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏ\nђ‘’“”•–™IIљ›њќћџ\n\u00a0ЎўЈ"},
+                 {"menuReadme_ru", "Readme.ru", "\tЭто первая бета-версия"},
+                 {"menuReadme_en", "Readme.en", "!!!!Computer translation from Russian!!!!\n\t"}}) {
+            // clang-format on
+            for (int open = 1; open <= 2; ++open) {
+                QVERIFY(QMetaObject::invokeMethod(m_main, command));
+                QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
+            }
+            QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
+            QVERIFY(first->isWindow() && first->isVisible() && first->editor()->isReadOnly());
+            QCOMPARE(first->windowTitle() + '|' + first->editor()->objectName(),
+                     QString(caption) + "|editBox");
+            const QString text = first->editor()->text();
+            QVERIFY(text.contains(part) &&
+                    (caption != QString("Symbols") || text.count('\n') == 14));
+            first->close();
+            QTRY_VERIFY(first.isNull());
+            QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
+            delete m_main->findChild<SymbolsDialog *>();
         }
-        QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
-        QVERIFY(first->isWindow() && first->isVisible() && first->editor()->isReadOnly());
-        QCOMPARE(first->windowTitle() + '|' + first->editor()->objectName(), caption + "|editBox");
-        const QString text = first->editor()->text();
-        QVERIFY(text.contains(part));
-        if (command == "menuSymbols")
-            QCOMPARE(text.count('\n'), 14);
-        first->close();
-        QTRY_VERIFY(first.isNull());
-        QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
-        m_main->findChild<SymbolsDialog *>()->close();
     }
 
-    // The count is every character of the names and descriptions.
-    void aboutBox_data()
-    {
-        QTest::addColumn<QString>("outline");
-        QTest::addColumn<QString>("count");
-        QTest::newRow("empty document") << ""
-                                        << "0";
-        QTest::newRow("three themes") << "A,Bc(d)"
-                                      << "23"; // A Bc d A-text Bc-text d-text
-    }
-
+    // The count is every character of the names and descriptions: none in an empty document;
+    // A, Bc, d and their descriptions "A-text", "Bc-text", "d-text" make 23.
     void aboutBox()
     {
-        QFETCH(QString, outline);
-        QFETCH(QString, count);
-        m_main->tree()->clear();
-        buildOutline(*m_main->tree(), outline);
-        QStringList shown;
-        QTimer::singleShot(0, this, [&] {
-            QWidget *box = QApplication::activeModalWidget();
-            shown << box->windowTitle() << QVariant(box->size()).toString()
-                  << QVariant(box->findChild<QFrame *>("Line1")->geometry()).toString();
-            QLabel *symbols = box->findChildren<QLabel *>().last();
-            shown << symbols->text() + '|' + symbols->toolTip();
-            box->close();
-        });
-        m_main->menuAbout();
-        QCOMPARE(shown,
-                 (QStringList{"About ", QVariant(QSize(192, 98)).toString(),
-                              QVariant(QRect(7, 65, 177, 2)).toString(),
-                              "User symbols: " + count + "|Пользовательских символов: " + count}));
+        for (const auto &[outline, count] : {std::pair{"", "0"}, {"A,Bc(d)", "23"}}) {
+            m_main->tree()->clear();
+            buildOutline(*m_main->tree(), outline);
+            QStringList shown;
+            QTimer::singleShot(0, this, [&] {
+                QWidget *box = QApplication::activeModalWidget();
+                QLabel *symbols = box->findChildren<QLabel *>().last();
+                shown << box->windowTitle() << symbols->text() << symbols->toolTip();
+                box->close();
+            });
+            m_main->menuAbout();
+            QCOMPARE(shown, (QStringList{"About ", QString("User symbols: ") + count,
+                                         QString("Пользовательских символов: ") + count}));
+        }
     }
 
     // Idle: a file dialog, then recording or playing; the same command again stops; the other
-    // command does nothing meanwhile. The buttons show the state.
+    // command does nothing meanwhile; a file that does not open is told. The buttons show it.
     void recorderCommands()
     {
-        Play_RecordEvents *recorder = Play_RecordEvents::instance();
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
-        const auto shows = [this](const char *button, const QString &icon) {
-            return m_main->findChild<QToolButton *>(button)->icon().pixmap(24).toImage() ==
-                   QIcon(":/icons/" + icon).pixmap(24).toImage();
+        const auto icon = [this](const char *button) {
+            const QImage shown =
+                    m_main->findChild<QToolButton *>(button)->icon().pixmap(24).toImage();
+            for (const char *name : {"recordkeys", "recording", "playkeys", "playing"})
+                if (shown == QIcon(QString(":/icons/%1.png").arg(name)).pixmap(24).toImage())
+                    return QString(name);
+            return QString();
         };
-        dialogs.chooseNext(m_dir.filePath("keys.txt"));
-        m_main->startRecordEvents();
-        QTest::keyClick(m_main->editor(), Qt::Key_Q);
-        m_main->startPlayEvents();
-        QVERIFY(recorder->state() == Play_RecordEvents::Recording);
-        QVERIFY(shows("recordkeys", "recording.png") && shows("playkeys", "playkeys.png"));
-        m_main->startRecordEvents();
-        QVERIFY(recorder->state() == Play_RecordEvents::Idle &&
-                shows("recordkeys", "recordkeys.png"));
-        dialogs.chooseNext(m_dir.filePath("none.txt"));
-        m_main->startPlayEvents();
-        QCOMPARE(boxes.texts(), QStringList("Cannot open file\nНевозможно открыть файл\n" +
-                                            m_dir.filePath("none.txt")));
-        dialogs.chooseNext(m_dir.filePath("keys.txt"));
-        m_main->startPlayEvents();
-        m_main->startRecordEvents();
-        QVERIFY(recorder->state() == Play_RecordEvents::Playing &&
-                shows("playkeys", "playing.png"));
-        m_main->startPlayEvents();
-        QVERIFY(recorder->state() == Play_RecordEvents::Idle && shows("playkeys", "playkeys.png"));
+        const QString keys = m_dir.filePath("keys.txt"), none = m_dir.filePath("none.txt");
+        const auto record = &Brambleweb::startRecordEvents, play = &Brambleweb::startPlayEvents;
+        // the command, the file chosen in its dialog, then the state and the two buttons
+        const std::tuple<void (Brambleweb::*)(), QString, QString> steps[] = {
+                {record, keys, "1 recording playkeys"}, {play, "", "1 recording playkeys"},
+                {record, "", "0 recordkeys playkeys"},  {play, none, "0 recordkeys playkeys"},
+                {play, keys, "2 recordkeys playing"},   {record, "", "2 recordkeys playing"},
+                {play, "", "0 recordkeys playkeys"}};
+        for (const auto &[command, file, after] : steps) {
+            if (!file.isEmpty())
+                dialogs.chooseNext(file);
+            (m_main->*command)();
+            const int state = Play_RecordEvents::instance()->state();
+            if (state == Play_RecordEvents::Recording)
+                QTest::keyClick(m_main->editor(), Qt::Key_Q);
+            QCOMPARE(QString::number(state) + ' ' + icon("recordkeys") + ' ' + icon("playkeys"),
+                     after);
+        }
+        QCOMPARE(boxes.texts(), QStringList("Cannot open file\nНевозможно открыть файл\n" + none));
         const FileDialogs::Request &first = dialogs.requests().first();
         QCOMPARE((QStringList{first.caption, first.types.join(';'), first.startName,
                               first.directory, QString::number(dialogs.requests().size())}),

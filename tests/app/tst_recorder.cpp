@@ -16,7 +16,6 @@ class TestRecorder : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
     Play_RecordEvents *m_recorder = nullptr;
-    QWidget *m_window = nullptr;
     CorrectedTextEdit *m_editor = nullptr;
     QString m_file;
 
@@ -57,11 +56,11 @@ private Q_SLOTS:
         m_recorder = new Play_RecordEvents(qApp);
         qApp->installEventFilter(m_recorder);
         m_recorder->setControlKeys({Qt::Key_F6});
-        m_window = new QWidget;
-        m_editor = new CorrectedTextEdit(m_window);
+        auto *window = new QWidget;
+        m_editor = new CorrectedTextEdit(window);
         m_file = m_dir.filePath("events.txt");
         QVERIFY(m_recorder->registry().id(m_editor) > 0);
-        QCOMPARE(m_recorder->registry().id(m_window), 0); // a window without a parent
+        QCOMPARE(m_recorder->registry().id(window), 0); // a window without a parent
     }
 
     // Two recordings into one file, the second after midnight: the file holds both, and the
@@ -97,56 +96,61 @@ private Q_SLOTS:
         QCOMPARE(states.size(), 6);
     }
 
-    // While playing, a key of the user's goes through only when it is the record expected
-    // next, which then counts as played.
-    void userKeysAreHeldBack_data()
+    // While playing, a key of the user's goes through only when it is the record expected next,
+    // which then counts as played. A damaged or foreign file stops the playback at its first bad
+    // record (line 9, after the good "x"), which a box names.
+    void playback_data()
     {
-        QTest::addColumn<int>("key");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("userKey");
         QTest::addColumn<QString>("atOnce");
-        QTest::newRow("the next record") << int(Qt::Key_X) << "x";
-        QTest::newRow("another key") << int(Qt::Key_Z) << "";
-        QTest::newRow("the record after it") << int(Qt::Key_Y) << "";
+        QTest::addColumn<QString>("played");
+        // clang-format off
+        for (const auto &[name, letters, key, atOnce] : {
+                 std::tuple{"user: the next record", "xy", int(Qt::Key_X), "x"},
+                 {"user: another key", "xy", int(Qt::Key_Z), ""},
+                 {"user: the record after it", "xy", int(Qt::Key_Y), ""},
+                 {"a double quote", "x\"y", 0, ""}}) // the text between quotes is a quote
+            QTest::newRow(name) << keysAt(letters, "10 0 0 0") << key << QString(atOnce)
+                                << QString(letters);
+        // clang-format on
+        const QList<std::pair<const char *, QByteArray>> damaged = {
+                {"truncated", "6 1 65 97 0 \n\"a\"\n"},
+                {"no such widget", "6 99999 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n"},
+                {"bad time", "6 1 65 97 0 \n\"a\"\n0 1\n25 0 0 0\n"},
+                {"words for time", "6 1 65 97 0 \n\"a\"\n0 1\nten\n"},
+                {"no quote", "6 1 65 97 0 \na\n0 1\n1 2 3 4\n"},
+                {"open quote", "6 1 65 97 0 \n\"a\n0 1\n1 2 3 4\n"},
+                {"mouse event", "2 1 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n"},
+                {"binary", QByteArray("\x00\xff\x7f\"\n\x01", 6)},
+                {"long line", QByteArray(1000001, '7')},
+        };
+        for (const auto &[name, bad] : damaged)
+            QTest::newRow(name) << keysAt("x", "10 0 0 0") + bad + keysAt("y", "10 0 0 0") << 0
+                                << QString() << QString("x");
     }
 
-    void userKeysAreHeldBack()
+    void playback()
     {
-        QFETCH(int, key);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, userKey);
         QFETCH(QString, atOnce);
-        startPlaying(keysAt("xy", "10 0 0 0"));
-        QTest::keyClick(m_editor, Qt::Key(key));
+        QFETCH(QString, played);
+        ScriptedMessages boxes;
+        startPlaying(bytes);
+        if (userKey)
+            QTest::keyClick(m_editor, Qt::Key(userKey));
         QCOMPARE(m_editor->text(), atOnce);
         playToTheEnd();
-        QCOMPARE(m_editor->text(), QString("xy"));
-    }
-
-    // A damaged or foreign file stops the playback at its first bad record, which the box names.
-    void damagedFilesStopAtTheirFirstBadRecord_data()
-    {
-        QTest::addColumn<QByteArray>("bad");
-        QTest::newRow("truncated") << QByteArray("6 1 65 97 0 \n\"a\"\n");
-        QTest::newRow("no such widget") << QByteArray("6 99999 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n");
-        QTest::newRow("bad time") << QByteArray("6 1 65 97 0 \n\"a\"\n0 1\n25 0 0 0\n");
-        QTest::newRow("words for time") << QByteArray("6 1 65 97 0 \n\"a\"\n0 1\nten\n");
-        QTest::newRow("no quote") << QByteArray("6 1 65 97 0 \na\n0 1\n1 2 3 4\n");
-        QTest::newRow("open quote") << QByteArray("6 1 65 97 0 \n\"a\n0 1\n1 2 3 4\n");
-        QTest::newRow("mouse event") << QByteArray("2 1 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n");
-        QTest::newRow("binary") << QByteArray("\x00\xff\x7f\"\n\x01", 6);
-        QTest::newRow("long line") << QByteArray(1000001, '7');
-    }
-
-    void damagedFilesStopAtTheirFirstBadRecord()
-    {
-        QFETCH(QByteArray, bad);
-        ScriptedMessages boxes;
-        startPlaying(keysAt("x", "10 0 0 0") + bad + keysAt("y", "10 0 0 0"));
-        playToTheEnd();
         QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
-        QCOMPARE(m_editor->text(), QString("x"));
-        QCOMPARE(boxes.texts(),
-                 QStringList("Playback stopped at a bad record, line 9 of the events "
-                             "file\nВоспроизведение остановлено на ошибочной "
-                             "записи, строка 9 файла событий\n" +
-                             m_file));
+        QCOMPARE(m_editor->text(), played);
+        QCOMPARE(boxes.texts(), played.endsWith('y')
+                                        ? QStringList()
+                                        : QStringList("Playback stopped at a bad record, line 9 "
+                                                      "of the events file\nВоспроизведение "
+                                                      "остановлено на ошибочной записи, строка 9 "
+                                                      "файла событий\n" +
+                                                      m_file));
     }
 
     // Random damage to a good recording: every file ends the playback, none crashes it.

@@ -19,8 +19,13 @@ for reference in "$data"/reference/*.brw; do
     [ "$name" = structure.brw ] && continue
     "$brw" --export brw "$reference" "$work/$name" 2>"$work/err"
     status=$?
-    check "export $name exits 0" test "$status" -eq 0
     check "export $name is byte for byte" cmp -s "$reference" "$work/$name"
+    if [ "$name" = two_reminders.brw ]; then # its reminder text holds no task
+        check "export $name reports the reminder's errors" test "$status" -eq 1 -a \
+            "$(cat "$work/err")" = $'!!!Reminder errors!!!\nUnknown task[0, 0]'
+        continue
+    fi
+    check "export $name exits 0" test "$status" -eq 0
     check "export $name says nothing" test ! -s "$work/err"
 done
 

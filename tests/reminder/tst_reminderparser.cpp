@@ -4,28 +4,23 @@
 
 namespace {
 
-// One line per task: due moment, the options that differ from the defaults, message, source.
+// One line per task: due moment, period window, sound, popup, weekday, day, month, year,
+// message and source.
 QString describe(const std::vector<ReminderNode> &tasks)
 {
     QStringList lines;
     for (const ReminderNode &t : tasks) {
-        QString line = t.date.toString("yyyy-MM-dd ") + t.time.toString("HH:mm");
-        if (t.period)
-            line += QString(" every %1 from %2%3%4 to %5")
-                            .arg(t.period->minutes)
-                            .arg(t.period->start.toString("HH:mm"))
-                            .arg(t.period->startWritten ? "!" : "")
-                            .arg(QString::asprintf("%+d", t.period->offset))
-                            .arg(t.period->end.toString("HH:mm"));
-        line += QString(" s%1p%2 w%3 d%4 m%5 y%6 <%7> [%8]")
-                        .arg(t.sound)
-                        .arg(t.popup)
-                        .arg(t.weekday)
-                        .arg(t.day)
-                        .arg(t.month)
-                        .arg(t.year)
-                        .arg(t.message, t.source);
-        lines.append(line);
+        const PeriodInfo p = t.period.value_or(PeriodInfo{});
+        lines.append(QString::asprintf("%s %s ", qPrintable(t.date.toString("yyyy-MM-dd")),
+                                       qPrintable(t.time.toString("HH:mm"))) +
+                     (t.period ? QString::asprintf("every %d from %s%s%+d to %s ", p.minutes,
+                                                   qPrintable(p.start.toString("HH:mm")),
+                                                   p.startWritten ? "!" : "", p.offset,
+                                                   qPrintable(p.end.toString("HH:mm")))
+                               : QString()) +
+                     QString::asprintf("s%dp%d w%d d%d m%d y%d <", t.sound, t.popup, t.weekday,
+                                       t.day, t.month, t.year) +
+                     t.message + "> [" + t.source + "]");
     }
     return lines.join('\n');
 }

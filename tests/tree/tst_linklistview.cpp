@@ -87,6 +87,11 @@ private Q_SLOTS:
         QCOMPARE(view.themeCount(), 2);
         QCOMPARE(outlineOf(view), QString("e"));
         QCOMPARE(boxes.count(), 0);
+
+        // A link that leaves its group drops its null item only, never a theme it holds.
+        buildOutline(view, "m+1,l-1(x)");
+        view.storageChangeId(find(view, "l"), 0);
+        QCOMPARE(outlineOf(view), QString("e,m+1(_),l(x)"));
     }
 
     void historyWalks()

@@ -1,0 +1,75 @@
+// The view's side of the reminder: it owns the reminder, hands it the text of the reminder
+// theme ("__reminder" and its subthemes), relays the menu commands and drives its clock.
+#include "tree/LinkListView.h"
+
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "reminder/Reminder.h"
+#include "reminder/ReminderParser.h"
+#include "tree/TreeWalk.h"
+
+void LinkListView::createReminder()
+{
+    m_reminder = std::make_unique<Reminder>();
+    m_reminder->setSoundFile(QStringLiteral("reminder.wav"));
+}
+
+void LinkListView::dropReminderTheme()
+{
+    m_reminderTheme = nullptr;
+    if (m_reminder)
+        m_reminder->clear();
+}
+
+bool LinkListView::inReminderBranch(ColorListViewItem *theme) const
+{
+    return m_reminderTheme && theme && isAncestorOrSelf(m_reminderTheme, theme);
+}
+
+int LinkListView::updateReminder(const QDateTime &moment)
+{
+    if (!m_reminderTheme || !m_reminder)
+        return 0;
+    const int result =
+            m_reminder->update(subtreeText(m_reminderTheme), moment.date(), moment.time());
+    if (result < 0)
+        Messages::warning(this, tr("Reminder errors"), m_reminder->errorLog());
+    return result;
+}
+
+void LinkListView::handOverReminder(const QDateTime &fileModified)
+{
+    if (updateReminder(fileModified) >= 0 && m_reminderRinging && m_reminder)
+        m_reminder->todayTasks();
+}
+
+ColorListViewItem *LinkListView::menuUpdateReminder()
+{
+    updateReminder(Clock::now());
+    return m_reminderTheme;
+}
+
+void LinkListView::menuGoToReminder()
+{
+    if (!m_reminderTheme) {
+        Busy busy(this);
+        ColorListViewItem *theme = createChild(m_rootTheme, QString(), QString(), QString());
+        renameTheme(theme, reminderThemeName());
+        setDescription(theme, ReminderParser::exampleText(), true);
+        Q_EMIT dataChanged();
+    }
+    setCurrentItem(m_reminderTheme);
+    scrollToItem(m_reminderTheme);
+}
+
+void LinkListView::menuReminderSoundOperation(bool off)
+{
+    if (m_reminder)
+        m_reminder->setSoundOff(off);
+}
+
+void LinkListView::timer1000()
+{
+    if (m_reminder && m_reminderRinging)
+        m_reminder->iterate();
+}
