@@ -2,7 +2,11 @@
 #include "app/Brambleweb.h"
 #include "app/OutsideThemeDialog.h"
 #include "common/Clock.h"
+#include "common/Sound.h"
 #include "editor/CorrectedTextEdit.h"
+#include "reminder/Reminder.h"
+#include "reminder/ReminderParser.h"
+#include "storage/TreeFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -11,7 +15,9 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -28,6 +34,7 @@ class TestBrambleweb : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_sample;
+    QStringList m_sounds;
 
     Brambleweb *openSample()
     {
@@ -74,6 +81,7 @@ private Q_SLOTS:
         m_sample = m_dir.filePath("sample.brw");
         QVERIFY(QFile::copy(BRW_SAMPLE, m_sample));
         Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+        Sound::setPlayer([this](const QString &file) { m_sounds.append(file); });
     }
 
     void windowsOpenFromTheLastFileToTheFirst()
@@ -500,6 +508,82 @@ private Q_SLOTS:
         for (Answer answer : {Answer::No, Answer::No})
             boxes.answerNext(answer);
         QVERIFY(main->close());
+    }
+
+    // The reminder's commands in a window: Apply, Show, Sound Off, the tick, a rename.
+    void reminderCommands()
+    {
+        const QDateTime before = Clock::now();
+        m_sounds.clear();
+        const QDateTime morning(QDate(2005, 4, 10), QTime(10, 0));
+        Clock::setNow(morning);
+        ScriptedMessages boxes;
+        Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
+        main->show();
+        LinkListView *tree = main->tree();
+        main->menuApply();
+        QCOMPARE(boxes.texts(), QStringList("Nothing to do\nНечего делать"));
+
+        QSignalSpy changed(tree, &LinkListView::dataChanged);
+        main->menuGoToReminder();
+        main->menuGoToReminder();
+        ColorListViewItem *theme = tree->reminderTheme();
+        QVERIFY(theme && theme->parentTheme() == tree->rootTheme());
+        QCOMPARE(tree->themeCount(), 2);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(tree->currentTheme(), theme);
+        QCOMPARE(main->editor()->toPlainText(), ReminderParser::exampleText());
+
+        // Alt+Return in the editor applies the text being typed, subthemes joined to it.
+        tree->setDescription(tree->createChild(theme, "sub", QString(), QString()), "x", false);
+        main->editor()->setFocus();
+        QTest::keyClicks(main->editor(), "10:30 \"tea\"");
+        QTest::keyClick(main->editor(), Qt::Key_Return);
+        QTest::keyClick(main->editor(), Qt::Key_Return, Qt::AltModifier);
+        QCOMPARE(boxes.captions().last(), QString("Reminder errors"));
+        QCOMPARE(boxes.texts().last(), QString("Unknown task[9, 2]\n"));
+        QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
+
+        main->findChild<QAction *>("SoundOff")->trigger();
+        QVERIFY(tree->reminder()->isSoundOff());
+        Clock::setNow(morning.addSecs(1805));
+        tree->timer1000();
+        QVERIFY(m_sounds.isEmpty());
+        QVERIFY(tree->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
+
+        tree->renameTheme(theme, "plain");
+        QVERIFY(!tree->reminderTheme());
+        QVERIFY(tree->reminder()->tasks().empty());
+        boxes.answerNext(Messages::Answer::No); // leave the changed document unsaved
+        main->close();
+        Clock::setNow(before);
+    }
+
+    // A file saved at 9:00 and opened at 10:00: 9:30 is listed under today's header and rings
+    // in the first tick; 8:30 is not scheduled.
+    void reminderTodayAfterLoad()
+    {
+        const QDateTime before = Clock::now();
+        m_sounds.clear();
+        ScriptedMessages boxes;
+        const QDateTime morning(QDate(2005, 4, 3), QTime(10, 0));
+        Clock::setNow(morning);
+        QFile file(m_dir.filePath("r.brw"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<!--1-->__reminder\r\n9:30 \"missed\"\r\n8:30 \"early\"\r\n");
+        file.flush();
+        QVERIFY(file.setFileTime(morning.addSecs(-3600), QFileDevice::FileModificationTime));
+        LinkListView tree;
+        QVERIFY(loadTree(tree, file.fileName(), 0, nullptr));
+        const QString line = " 3.04.2005     9:30    missed\n";
+        QPlainTextEdit *text = tree.reminder()->window()->textBox();
+        QCOMPARE(text->toPlainText(),
+                 "--------------Today tasks--Задания на сегодня----------\n" + line);
+        tree.timer1000();
+        QCOMPARE(text->toPlainText().count(line), 2);
+        QCOMPARE(m_sounds, QStringList({"reminder.wav", "reminder.wav"}));
+        QVERIFY(tree.reminder()->tasks().size() == 1 && boxes.count() == 0);
+        Clock::setNow(before);
     }
 };
 

@@ -48,17 +48,6 @@ private Q_SLOTS:
         QVERIFY(boxes.wasShown("C", "T"));
     }
 
-    void scriptedAnswers()
-    {
-        ScriptedMessages boxes;
-        boxes.answerNext(Messages::Answer::Cancel);
-        QCOMPARE(Messages::warning(nullptr, "c", "t", Messages::Buttons::YesNoCancel),
-                 Messages::Answer::Cancel);
-        QCOMPARE(Messages::warning(nullptr, "c", "t", Messages::Buttons::YesNoCancel),
-                 Messages::Answer::Yes);
-        QCOMPARE(Messages::warning(nullptr, "c", "t"), Messages::Answer::Ok);
-    }
-
     // Where a copy of a data file lies: "." the working directory, "a" and "b" the data folders
     // in order; a "/" marks a folder of that name instead of a file.
     void dataFileLookup_data()

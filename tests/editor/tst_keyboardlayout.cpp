@@ -44,6 +44,7 @@ private Q_SLOTS:
                 {"1", 0, "1", 0},
                 {"code 0, no text", 0, "", 0},
                 {"Latin letter with control text", K::Key_A, "\x01", K::Key_A},
+                {"a letter's code wins over its text", K::Key_A, "q", K::Key_A},
                 {"letter code Cyrillic", 0x0424, "ф", K::Key_A},
                 {"letter code without text", 0x0425, "", K::Key_BracketLeft},
                 {"unmapped letter code", 0x0401, "ё", 0x0401},

@@ -64,7 +64,7 @@ private Q_SLOTS:
                 {"reflow gap before break", "reflow", "a  \nb", "\ta b\n"},
                 {"lines leading empty line", "lines", "\nx", "\n\tx\n"},
                 {"placed at column 0", "column0", "\tx\n", "\tx\n"},
-                {"placed past column 0 starts a line", "column3", "\tx\n", "\n\tx\n"},
+                {"placed at column 1 starts a line", "column1", "\tx\n", "\n\tx\n"},
 
                 {"nothing hidden", "hidden", "plain </hidden> text", "plain </hidden> text"},
                 {"hidden: empty", "hidden", "", ""},

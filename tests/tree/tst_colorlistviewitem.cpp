@@ -63,15 +63,11 @@ private Q_SLOTS:
         QCOMPARE(item.date(), date);
     }
 
-    void dateText()
+    void dateTextAndUnstorableDates()
     {
         QCOMPARE(themeDateText(QDate(2005, 3, 7)), QString("[07.03.2005]"));
         QCOMPARE(themeDateText(QDate(12, 11, 10)), QString("[10.11.12]"));
         QCOMPARE(plainDateText(QDate(1999, 12, 31)), QString("31.12.1999"));
-    }
-
-    void unstorableDateIsRefused()
-    {
         ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
         item.setDate(QDate(2000, 1, 1));
         item.setDate(QDate(99999999, 1, 1));
@@ -80,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(!isStorableThemeDate(QDate()));
     }
 
-    void kindIconFollowsLinkId()
+    void kindIconFollowsLinkIdAndIsDrawn()
     {
         ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
         QVERIFY(item.icon(0).isNull());
@@ -90,10 +86,7 @@ private Q_SLOTS:
         QCOMPARE(item.icon(0).cacheKey(), ColorListViewItem::markIcon().cacheKey());
         item.setLinkId(0);
         QVERIFY(item.icon(0).isNull());
-    }
 
-    void iconsAreDrawnAsSpecified()
-    {
         const QImage mark = ColorListViewItem::markIcon().pixmap(8, 12).toImage();
         const QImage link = ColorListViewItem::linkIcon().pixmap(8, 12).toImage();
         QCOMPARE(mark.size(), QSize(8, 12));

@@ -87,9 +87,6 @@ private Q_SLOTS:
         QCOMPARE(view.themeCount(), 2);
         QCOMPARE(outlineOf(view), QString("e"));
         QCOMPARE(boxes.count(), 0);
-        // The history kept only e: going back finds nothing deleted.
-        view.prevThemeInTime();
-        QVERIFY(view.currentTheme() != nullptr);
 
         // A link that leaves its group drops its null item only, never a theme it holds.
         buildOutline(view, "m+1,l-1(x)");
@@ -122,10 +119,10 @@ private Q_SLOTS:
         QVERIFY(view.currentTheme()->name() != "a");
     }
 
-    void pathsDepthStatus()
+    void pathsDepthStatusAndNewest()
     {
         LinkListView view;
-        buildOutline(view, "a(b)");
+        buildOutline(view, "a(b(c),d)");
         ColorListViewItem *b = find(view, "b");
         QCOMPARE(view.themePath(b, true), QString("|-/a/b"));
         QCOMPARE(view.themePath(b, false), QString("b/a/-|"));
@@ -135,6 +132,13 @@ private Q_SLOTS:
         QCOMPARE(view.themeDepth(view.rootTheme()), 0);
         view.setCurrentItem(b);
         QCOMPARE(view.statusText(), QString("b"));
+        // The newest theme: the latest date, the last in preorder among equals.
+        find(view, "a")->setDate(QDate(2005, 1, 1));
+        b->setDate(QDate(2005, 2, 1));
+        find(view, "c")->setDate(QDate(2004, 2, 1));
+        find(view, "d")->setDate(QDate(2005, 2, 1));
+        QCOMPARE(view.newestTheme(find(view, "a"))->name(), QString("d"));
+        QCOMPARE(view.newestTheme(find(view, "c"))->name(), QString("c"));
     }
 
     void descriptionsResolveAndAskTheEditor()
@@ -209,18 +213,6 @@ private Q_SLOTS:
         QCOMPARE(view.subtreeText(l), QString());
         QCOMPARE(view.subtreeText(find(view, "p")), QString("p-text"));
         QCOMPARE(boxes.count(), 0);
-    }
-
-    void newestThemeLatestDateLastInPreorder()
-    {
-        LinkListView view;
-        buildOutline(view, "a(b(c),d)");
-        find(view, "a")->setDate(QDate(2005, 1, 1));
-        find(view, "b")->setDate(QDate(2005, 2, 1));
-        find(view, "c")->setDate(QDate(2004, 2, 1));
-        find(view, "d")->setDate(QDate(2005, 2, 1));
-        QCOMPARE(view.newestTheme(find(view, "a"))->name(), QString("d"));
-        QCOMPARE(view.newestTheme(find(view, "c"))->name(), QString("c"));
     }
 
     void renamingRuleKeepsOneReminder()
@@ -349,6 +341,13 @@ private Q_SLOTS:
         QVERIFY(view.resolvedAncestry(l, m)); // a link starts at its mark
         QVERIFY(!view.resolvedAncestry(find(view, "x"), find(view, "p")));
         QVERIFY(view.resolvedAncestry(find(view, "y"), m)); // l's children count as m's
+        // Going to the mark: from a link to its mark theme, from any other theme nowhere.
+        view.setCurrentItem(find(view, "p"));
+        view.gotoMark();
+        QCOMPARE(view.currentTheme()->name(), QString("p"));
+        view.setCurrentItem(l);
+        view.gotoMark();
+        QCOMPARE(view.currentTheme(), m);
 
         // A mark theme below its own link: the climb ends.
         LinkListView loop;
@@ -356,19 +355,6 @@ private Q_SLOTS:
         ColorListViewItem *n = find(loop, "n");
         QVERIFY(loop.resolvedAncestry(n, find(loop, "q")));
         QVERIFY(!loop.resolvedAncestry(n, find(loop, "zzz")));
-    }
-
-    void gotoMarkJumpsFromALink()
-    {
-        LinkListView view;
-        buildOutline(view, "m+1,o,l-1(_)");
-        ColorListViewItem *m = find(view, "m");
-        view.setCurrentItem(find(view, "o"));
-        view.gotoMark();
-        QCOMPARE(view.currentTheme()->name(), QString("o"));
-        view.setCurrentItem(find(view, "l"));
-        view.gotoMark();
-        QCOMPARE(view.currentTheme(), m);
     }
 
 private:
