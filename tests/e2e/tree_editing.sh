@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A small tree built with the tree's keys alone (insert, rename, move, cut and paste, delete),
-# saved with Ctrl+S and compared with the expected file byte for byte.
+# saved with Ctrl+S and compared with the expected file byte for byte; then a branch deleted and
+# the delete undone saves the same bytes.
 # Usage: tree_editing.sh BRW CLOSE_REQUEST
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
@@ -24,6 +25,12 @@ today=$(date +%d.%m.%Y)
 printf '\r\n<!--1[%s]-->delta\r\n\r\n<!--2[%s]-->gamma\r\n\r\n<!--3[%s]-->beta\r\n\r\n' \
     "$today" "$today" "$today" >expected.brw
 cmp -s expected.brw tree.brw || fail "saved tree: $(od -c tree.brw | head -20)"
+step "delta's branch deleted, Ctrl+Z, saved again: the same file"
+keys "$window" Delete
+wait_title "$window" "BRW - * tree.brw"
+keys "$window" ctrl+z ctrl+s
+wait_title "$window" "BRW - tree.brw"
+cmp -s expected.brw tree.brw || fail "saved after undo: $(od -c tree.brw | head -20)"
 
 close_request "$window"
 brw_wait_exit 20
