@@ -1,12 +1,10 @@
-#include "app/BRWApplication.h"
-#include "app/Brambleweb.h"
 #include "app/OutsideThemeDialog.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
-#include "editor/CorrectedTextEdit.h"
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
 #include "storage/TreeFile.h"
+#include "support/MainWindows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -22,12 +20,9 @@
 #include <QTest>
 #include <QTextBlock>
 
-using Answer = Messages::Answer;
+#include <optional>
 
-static ColorListViewItem *find(LinkListView *view, const QString &name)
-{
-    return themeNamed(*view, name);
-}
+using Answer = Messages::Answer;
 
 class TestBrambleweb : public QObject
 {
@@ -36,24 +31,14 @@ class TestBrambleweb : public QObject
     QString m_sample;
     QStringList m_sounds;
 
-    Brambleweb *openSample()
-    {
-        Brambleweb *window = BRWApplication::instance()->createMainWindow(m_sample, "Main");
-        window->show();
-        return window;
-    }
+    std::optional<ScriptedMessages> m_boxes;
 
-    static void typeInto(Brambleweb *window, const QString &text)
-    {
-        window->editor()->setFocus();
-        QTest::keyClicks(window->editor(), text);
-    }
+    Brambleweb *openSample() { return openWindow(m_sample); }
 
     // A window on the outline, themes dated today; "now" is the next day from here on.
     static Brambleweb *outlineWindow(const QString &outline, const QString &current)
     {
-        Brambleweb *window = BRWApplication::instance()->createMainWindow(QString(), "Main");
-        window->show();
+        Brambleweb *window = openWindow(QString());
         buildOutline(*window->tree(), outline);
         window->tree()->setCurrentItem(themeNamed(*window->tree(), current));
         Clock::setNow(Clock::now().addDays(1));
@@ -68,9 +53,9 @@ class TestBrambleweb : public QObject
         QTest::keyClick(window->editor(), Qt::Key_S, Qt::ControlModifier);
     }
 
-    static void saveWith(OutsideThemeDialog *window, ScriptedMessages &boxes, Answer answer)
+    void saveWith(OutsideThemeDialog *window, Answer answer)
     {
-        boxes.answerNext(answer);
+        m_boxes->answerNext(answer);
         ctrlS(window);
     }
 
@@ -80,13 +65,18 @@ private Q_SLOTS:
         QDir::setCurrent(m_dir.path());
         m_sample = m_dir.filePath("sample.brw");
         QVERIFY(QFile::copy(BRW_SAMPLE, m_sample));
-        Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
         Sound::setPlayer([this](const QString &file) { m_sounds.append(file); });
     }
 
+    void init()
+    {
+        Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
+        m_boxes.emplace();
+    }
+    void cleanup() { m_boxes.reset(); }
+
     void windowsOpenFromTheLastFileToTheFirst()
     {
-        ScriptedMessages boxes;
         BRWApplication *application = BRWApplication::instance();
         const size_t before = application->windows().size();
         QFile::copy(m_sample, m_dir.filePath("a.brw"));
@@ -102,20 +92,19 @@ private Q_SLOTS:
         QVERIFY(empty->isVisible());
         for (size_t i = before; i < application->windows().size(); ++i)
             application->windows().at(i)->close();
-        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(m_boxes->count(), 0);
     }
 
     void descriptionsTravelBetweenEditorAndTree()
     {
-        ScriptedMessages boxes;
         Brambleweb *window = openSample();
         LinkListView *tree = window->tree();
         QCOMPARE(window->windowTitle(), QString("BRW - sample.brw"));
         QVERIFY(!window->isModified());
         QVERIFY(window->editor()->text().startsWith("Welcome to BRW"));
 
-        ColorListViewItem *renaming = find(tree, "Renaming");
-        ColorListViewItem *ideas = find(tree, "Ideas");
+        ColorListViewItem *renaming = themeNamed(*tree, "Renaming");
+        ColorListViewItem *ideas = themeNamed(*tree, "Ideas");
         const QDate renamingDate = renaming->date();
         tree->setCurrentItem(renaming);
         QCOMPARE(window->editor()->text(), renaming->description());
@@ -150,30 +139,20 @@ private Q_SLOTS:
         tree->setCurrentItem(renaming);
         QVERIFY(tree->resolve(link)->description().contains("via link "));
         QCOMPARE(link->description(), QString());
-        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(m_boxes->count(), 0);
+        tree->setCurrentItem(themeNamed(*tree, "Планы"));
+        window->updateStatus();
+        QCOMPARE(QStringList({window->statusTextLabel()->text(), window->levelLabel()->text(),
+                              window->dateLabel()->text(), window->clockLabel()->text()}),
+                 QStringList({"Планы", " 02", " 04.12.2026", " 09:05"}));
 
-        boxes.answerNext(Messages::Answer::No);
+        m_boxes->answerNext(Messages::Answer::No);
         window->close();
         QVERIFY(!window->isVisible());
     }
 
-    void statusLabels()
-    {
-        ScriptedMessages boxes;
-        Brambleweb *window = openSample();
-        LinkListView *tree = window->tree();
-        tree->setCurrentItem(find(tree, "Планы"));
-        window->updateStatus();
-        QCOMPARE(window->statusTextLabel()->text(), QString("Планы"));
-        QCOMPARE(window->levelLabel()->text(), QString(" 02"));
-        QCOMPARE(window->dateLabel()->text(), QString(" 04.12.2026"));
-        QCOMPARE(window->clockLabel()->text(), QString(" 09:05"));
-        window->close();
-    }
-
     void focusAndActionState()
     {
-        ScriptedMessages boxes;
         Brambleweb *window = openSample();
         QApplication::setActiveWindow(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
@@ -192,16 +171,16 @@ private Q_SLOTS:
 
         // Ctrl+Z in the tree takes back its last change, and not the description typed before
         // it; in the description it is the editor's own.
-        ColorListViewItem *renamed = find(tree, "Renaming");
+        ColorListViewItem *renamed = themeNamed(*tree, "Renaming");
         tree->setCurrentItem(renamed);
         typeInto(window, "typed ");
         tree->setFocus();
         QTRY_VERIFY(action("undo")->text() == "&Undo"); // the tree has the focus again
         QTest::keyClick(tree, Qt::Key_Delete);
-        QVERIFY(!find(tree, "Renaming"));
+        QVERIFY(!themeNamed(*tree, "Renaming"));
         QCOMPARE(action("undo")->text(), QString("&Undo Delete"));
         QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(find(tree, "Renaming"), renamed);
+        QCOMPARE(themeNamed(*tree, "Renaming"), renamed);
         QCOMPARE(tree->currentTheme(), renamed);
         QVERIFY(window->editor()->text().startsWith("typed "));
         QVERIFY(!action("undo")->isEnabled());
@@ -211,11 +190,11 @@ private Q_SLOTS:
         QTRY_VERIFY(!action("redo")->isEnabled());
         QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window->editor()->text(), text);
-        QCOMPARE(find(tree, "Renaming"), renamed);
+        QCOMPARE(themeNamed(*tree, "Renaming"), renamed);
         tree->setFocus();
         QTRY_VERIFY(action("redo")->isEnabled());
 
-        tree->setCurrentItem(find(tree, "Renaming"));
+        tree->setCurrentItem(themeNamed(*tree, "Renaming"));
         QTest::keyClick(tree, Qt::Key_Return);
         QTRY_VERIFY(window->editor()->hasFocus());
         QVERIFY(!(window->actionState() & Brambleweb::TreeHasFocus));
@@ -235,7 +214,7 @@ private Q_SLOTS:
         QTRY_VERIFY(tree->hasFocus());
 
         // Renaming in place disables the tree actions until the editor closes.
-        tree->setCurrentItem(find(tree, "Saving"));
+        tree->setCurrentItem(themeNamed(*tree, "Saving"));
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(tree->isRenaming());
         QVERIFY(window->actionState() & Brambleweb::RenamingTheme);
@@ -256,7 +235,7 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier); // a modified arrow moves too
         QCOMPARE(window->pos(), position + QPoint(16, 12));
         QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
-        QCOMPARE(boxes.texts(), QStringList{"This function is disabled\nФункция отключена"});
+        QCOMPARE(m_boxes->texts(), QStringList{"This function is disabled\nФункция отключена"});
         QCOMPARE(window->pos(), position + QPoint(16, 12));
         QTest::keyClick(tree, Qt::Key_Escape);
         QVERIFY(!window->isLocationMode());
@@ -275,7 +254,6 @@ private Q_SLOTS:
 
     void ctrlTab()
     {
-        ScriptedMessages boxes;
         Brambleweb *first = openSample();
         Brambleweb *second = openSample();
         for (Brambleweb *window : {first, second}) {
@@ -292,11 +270,10 @@ private Q_SLOTS:
 
     void ctrlKPrefixAndHistoryKeys()
     {
-        ScriptedMessages boxes;
         Brambleweb *window = openSample();
         LinkListView *tree = window->tree();
-        tree->setCurrentItem(find(tree, "Renaming"));
-        tree->setCurrentItem(find(tree, "Links"));
+        tree->setCurrentItem(themeNamed(*tree, "Renaming"));
+        tree->setCurrentItem(themeNamed(*tree, "Links"));
         QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(tree->currentTheme()->name(), QString("Renaming"));
         QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
@@ -311,12 +288,12 @@ private Q_SLOTS:
         QCOMPARE(tree->currentTheme()->name(), QString("Links"));
 
         // Ctrl+K then 6 asks first; No changes nothing.
-        boxes.answerNext(Messages::Answer::No);
+        m_boxes->answerNext(Messages::Answer::No);
         QTest::keyClick(window->editor(), Qt::Key_K, Qt::ControlModifier);
         QTest::keyClick(window->editor(), Qt::Key_6);
-        QCOMPARE(boxes.texts(),
+        QCOMPARE(m_boxes->texts(),
                  QStringList{"It crash this program (BRW)\nПрограмма будет аварийно завершена"});
-        QCOMPARE(boxes.shown().first().buttons, Messages::Buttons::YesNo);
+        QCOMPARE(m_boxes->shown().first().buttons, Messages::Buttons::YesNo);
         QVERIFY(!window->isCtrlKPending());
         QVERIFY(window->editor()->text().indexOf('6') < 0);
         window->close();
@@ -324,35 +301,28 @@ private Q_SLOTS:
 
     void closeQuestionAnswers()
     {
-        ScriptedMessages boxes;
         Brambleweb *window = openSample();
-        const QByteArray before = [&] {
-            QFile file(m_sample);
-            file.open(QIODevice::ReadOnly);
-            return file.readAll();
-        }();
+        const QByteArray before = fileBytes(m_sample);
         typeInto(window, "changed ");
         const QString question = "Current file (Текущий файл)\n" + m_sample +
                                  "\nwas changed.Save?(изменен. Сохранить?)";
 
-        boxes.answerNext(Messages::Answer::Cancel);
+        m_boxes->answerNext(Messages::Answer::Cancel);
         QVERIFY(!window->close());
         QVERIFY(window->isVisible());
         QVERIFY(window->errorSaveFile().isOpen());
-        QCOMPARE(boxes.texts(), QStringList{question});
-        QCOMPARE(boxes.shown().first().buttons, Messages::Buttons::YesNoCancel);
+        QCOMPARE(m_boxes->texts(), QStringList{question});
+        QCOMPARE(m_boxes->shown().first().buttons, Messages::Buttons::YesNoCancel);
 
-        boxes.answerNext(Messages::Answer::Closed);
+        m_boxes->answerNext(Messages::Answer::Closed);
         QVERIFY(!window->close());
 
         const QString errorSave = window->errorSaveFile().fileName();
         const QString autosave = window->autosaveFile().fileName();
         QVERIFY(QFile::exists(errorSave) && QFile::exists(autosave));
-        boxes.answerNext(Messages::Answer::Yes);
+        m_boxes->answerNext(Messages::Answer::Yes);
         QVERIFY(window->close());
-        QFile saved(m_sample);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        const QByteArray after = saved.readAll();
+        const QByteArray after = fileBytes(m_sample);
         QVERIFY(after != before);
         QVERIFY(after.contains("changed "));
         QVERIFY(!QFile::exists(errorSave));
@@ -379,7 +349,6 @@ private Q_SLOTS:
     void generation()
     {
         QFETCH(QString, description);
-        ScriptedMessages boxes;
         QFile own("autogenerated");
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("mine") == 4);
         own.close();
@@ -396,7 +365,7 @@ private Q_SLOTS:
         QCOMPARE(generated->date(), Clock::today());
         QCOMPARE(tree.currentTheme(), themeNamed(tree, "T"));
         QCOMPARE(main->editor()->text(), description); // as the theme keeps it
-        QCOMPARE(boxes.captions().join('|') + boxes.texts().join('|'),
+        QCOMPARE(m_boxes->captions().join('|') + m_boxes->texts().join('|'),
                  "Error (Ошибка)Cannot do it - Не могу выполнить операцию\nTheme has subthemes - "
                  "У темы есть подтемы");
         QCOMPARE(main->windowTitle(), QString("BRW - * "));
@@ -408,13 +377,12 @@ private Q_SLOTS:
         QTEST(outlineOf(tree), "outline");
         QVERIFY(own.open(QIODevice::ReadOnly) && own.readAll() == "mine");
         QCOMPARE(QDir().entryList(QDir::Files), files);
-        boxes.answerNext(Answer::No);
+        m_boxes->answerNext(Answer::No);
         QVERIFY(main->close());
     }
 
     void detachedWindows()
     {
-        ScriptedMessages boxes;
         Brambleweb *main = outlineWindow("A(B),C", "B");
         LinkListView &tree = *main->tree();
         QTest::keyClicks(main->editor(), "unsaved "); // a window opens with the text as it stands
@@ -436,13 +404,13 @@ private Q_SLOTS:
         QTest::keyClicks(first->editor(), "one ");
         QTest::keyClicks(second->editor(), "two ");
         QCOMPARE(first->windowTitle(), QString("1  * B/A/-|"));
-        saveWith(first, boxes, Answer::No);
+        saveWith(first, Answer::No);
         QCOMPARE(themeNamed(tree, "B")->description(), "unsaved B-text");
-        saveWith(first, boxes, Answer::Yes);
-        saveWith(second, boxes, Answer::Yes);
+        saveWith(first, Answer::Yes);
+        saveWith(second, Answer::Yes);
         const QString question = "Save theme (Сохранить тему)\n%1 ?";
-        QCOMPARE(boxes.texts(), QStringList({question.arg("B/A/-|"), question.arg("B/A/-|"),
-                                             question.arg("C/-|")}));
+        QCOMPARE(m_boxes->texts(), QStringList({question.arg("B/A/-|"), question.arg("B/A/-|"),
+                                                question.arg("C/-|")}));
         QCOMPARE(first->windowTitle(), QString("1  B/A/-|"));
         QCOMPARE(themeNamed(tree, "B")->description() + '|' + themeNamed(tree, "C")->description(),
                  "one unsaved B-text|two C-text");
@@ -465,18 +433,17 @@ private Q_SLOTS:
 
         // The main window closes its windows from the first; Cancel stops at that window.
         QTest::keyClicks(windows[5]->editor(), "six ");
-        boxes.clear();
+        m_boxes->clear();
         for (Answer answer : {Answer::Cancel, Answer::No, Answer::No})
-            boxes.answerNext(answer);
+            m_boxes->answerNext(answer);
         QVERIFY(!main->close());
         QCOMPARE(main->removalWindows(), windows.mid(5));
         QVERIFY(main->close());
-        QCOMPARE(main->removalWindows().size() + boxes.count(), 3);
+        QCOMPARE(main->removalWindows().size() + m_boxes->count(), 3);
     }
 
     void windowsOfRemovedThemesClose()
     {
-        ScriptedMessages boxes;
         Brambleweb *main = outlineWindow("A,B(x),C", "B");
         LinkListView &tree = *main->tree();
         for (const char *theme : {"B", "B", "x", "C"}) {
@@ -491,38 +458,34 @@ private Q_SLOTS:
         tree.setCurrentItem(themeNamed(tree, "A"));
         tree.menuPaste();
         tree.setCurrentItem(themeNamed(tree, "B"));
-        boxes.answerNext(Answer::Cancel);
+        m_boxes->answerNext(Answer::Cancel);
         tree.menuDelete();
         QTRY_COMPARE(main->removalWindows(), (QList<OutsideThemeDialog *>{windows[1], windows[3]}));
         QVERIFY(!windows[0] && !windows[2]);
         // The window kept open cannot write into the theme that is gone.
-        saveWith(windows[1], boxes, Answer::Yes);
-        QCOMPARE(boxes.texts().last(), QString("Cannot do it\nНе могу выполнить операцию"));
+        saveWith(windows[1], Answer::Yes);
+        QCOMPARE(m_boxes->texts().last(), QString("Cannot do it\nНе могу выполнить операцию"));
         QVERIFY(windows[1]->isModified());
         QTest::keyClicks(windows[3]->editor(), "moved ");
-        saveWith(windows[3], boxes, Answer::Yes);
+        saveWith(windows[3], Answer::Yes);
         QCOMPARE(outlineOf(tree) + themeNamed(tree, "C")->description(), "A(C)moved C-text");
 
         tree.clear(); // as a reopen does: every theme's window closes
         QTRY_COMPARE(main->removalWindows(), QList<OutsideThemeDialog *>{windows[1]});
         for (Answer answer : {Answer::No, Answer::No})
-            boxes.answerNext(answer);
+            m_boxes->answerNext(answer);
         QVERIFY(main->close());
     }
 
     // The reminder's commands in a window: Apply, Show, Sound Off, the tick, a rename.
     void reminderCommands()
     {
-        const QDateTime before = Clock::now();
-        m_sounds.clear();
         const QDateTime morning(QDate(2005, 4, 10), QTime(10, 0));
         Clock::setNow(morning);
-        ScriptedMessages boxes;
-        Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
-        main->show();
+        Brambleweb *main = openWindow(QString());
         LinkListView *tree = main->tree();
         main->menuApply();
-        QCOMPARE(boxes.texts(), QStringList("Nothing to do\nНечего делать"));
+        QCOMPARE(m_boxes->texts(), QStringList("Nothing to do\nНечего делать"));
 
         QSignalSpy changed(tree, &LinkListView::dataChanged);
         main->menuGoToReminder();
@@ -540,8 +503,8 @@ private Q_SLOTS:
         QTest::keyClicks(main->editor(), "10:30 \"tea\"");
         QTest::keyClick(main->editor(), Qt::Key_Return);
         QTest::keyClick(main->editor(), Qt::Key_Return, Qt::AltModifier);
-        QCOMPARE(boxes.captions().last(), QString("Reminder errors"));
-        QCOMPARE(boxes.texts().last(), QString("Unknown task[9, 2]\n"));
+        QCOMPARE(m_boxes->captions().last(), QString("Reminder errors"));
+        QCOMPARE(m_boxes->texts().last(), QString("Unknown task[9, 2]\n"));
         QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
 
         // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.
@@ -565,18 +528,14 @@ private Q_SLOTS:
         tree->renameTheme(theme, "plain");
         QVERIFY(!tree->reminderTheme());
         QVERIFY(tree->reminder()->tasks().empty());
-        boxes.answerNext(Messages::Answer::No); // leave the changed document unsaved
+        m_boxes->answerNext(Messages::Answer::No); // leave the changed document unsaved
         main->close();
-        Clock::setNow(before);
     }
 
     // A file saved at 9:00 and opened at 10:00: 9:30 is listed under today's header and rings
     // in the first tick; 8:30 is not scheduled.
     void reminderTodayAfterLoad()
     {
-        const QDateTime before = Clock::now();
-        m_sounds.clear();
-        ScriptedMessages boxes;
         const QDateTime morning(QDate(2005, 4, 3), QTime(10, 0));
         Clock::setNow(morning);
         QFile file(m_dir.filePath("r.brw"));
@@ -593,8 +552,7 @@ private Q_SLOTS:
         tree.timer1000();
         QCOMPARE(text->toPlainText().count(line), 2);
         QCOMPARE(m_sounds, QStringList({"reminder.wav", "reminder.wav"}));
-        QVERIFY(tree.reminder()->tasks().size() == 1 && boxes.count() == 0);
-        Clock::setNow(before);
+        QVERIFY(tree.reminder()->tasks().size() == 1 && m_boxes->count() == 0);
     }
 };
 

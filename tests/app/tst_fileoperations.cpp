@@ -4,6 +4,7 @@
 #include "app/KeyList.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -22,6 +23,16 @@ static const QList<QPair<QString, QByteArray>> fixture{
                     "text\r\n<!--2[01.01.2001]-->Leaf\r\nleaf\r\n"},
         {"other.brw", "\r\n<!--1[01.01.2001]-->Other\r\n\r\n"},
         {"exists.brw", "old\r\n"}};
+
+// A fresh working directory holding the fixture's files.
+static void enterFixture(const QTemporaryDir &dir)
+{
+    QDir::setCurrent(dir.path());
+    for (const auto &[name, bytes] : fixture) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+}
 
 class TestFileOperations : public QObject
 {
@@ -116,15 +127,10 @@ private Q_SLOTS:
         QFETCH(QList<Answer>, answers);
         QFETCH(QStringList, files);
         QTemporaryDir dir;
-        QDir::setCurrent(dir.path());
-        for (const auto &[name, bytes] : fixture) {
-            QFile file(name);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        }
+        enterFixture(dir);
         ScriptedMessages shown;
         ScriptedFileDialogs dialogs;
-        Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
-        window->show();
+        Brambleweb *window = openWindow("doc.brw");
         LinkListView *view = window->tree();
         view->setCurrentItem(themeNamed(*view, current.mid(current[0] == '*')));
         if (current.startsWith('*')) {
@@ -226,13 +232,9 @@ private Q_SLOTS:
     void charactersOutsideTheCodePageAreReportedOnce()
     {
         QTemporaryDir dir;
-        QDir::setCurrent(dir.path());
-        QFile file("doc.brw");
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fixture.first().second));
-        file.close();
+        enterFixture(dir);
         ScriptedMessages shown;
-        Brambleweb *window = BRWApplication::instance()->createMainWindow("doc.brw", "Main");
-        window->show();
+        Brambleweb *window = openWindow("doc.brw");
         window->tree()->setCurrentItem(themeNamed(*window->tree(), "Leaf"));
         auto typeAndSave = [&](const QString &text) {
             window->editor()->insertPlainText(text); // as pasted

@@ -5,7 +5,9 @@
 #include "common/Cp1251.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/TreeFile.h"
+#include "support/MainWindows.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
 #include "tree/LinkListView.h"
 
 #include <QDir>
@@ -16,22 +18,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
-
-static QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-static QByteArray treeBytes(Brambleweb *window)
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("tree.brw"));
-    file.open(QIODevice::WriteOnly);
-    saveTree(*window->tree(), &file, 0, nullptr, nullptr);
-    file.close();
-    return readAll(file.fileName());
-}
 
 class TestSaving : public QObject
 {
@@ -45,19 +31,6 @@ class TestSaving : public QObject
         QFile::copy(BRW_SAMPLE, path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         return path;
-    }
-
-    static Brambleweb *open(const QString &path)
-    {
-        Brambleweb *window = BRWApplication::instance()->createMainWindow(path, "Main");
-        window->show();
-        return window;
-    }
-
-    static void edit(Brambleweb *window, const QString &text)
-    {
-        window->editor()->setFocus();
-        QTest::keyClicks(window->editor(), text);
     }
 
     static void closeWithoutSaving(Brambleweb *window)
@@ -74,8 +47,8 @@ private Q_SLOTS:
     void numberedSaveFileNames()
     {
         ScriptedMessages boxes;
-        Brambleweb *first = open(QString());
-        Brambleweb *second = open(QString());
+        Brambleweb *first = openWindow(QString());
+        Brambleweb *second = openWindow(QString());
         QCOMPARE(first->errorSaveFile().fileName(), QString("errorsave.!!!1"));
         QVERIFY(first->errorSaveFile().isOpen());
         QCOMPARE(first->autosaveFile().fileName(), QString("autosave.1"));
@@ -93,9 +66,9 @@ private Q_SLOTS:
         taken.flush(); // older than the document: no notice
         taken.setFileTime(QDateTime(QDate(2001, 1, 1), QTime()), QFileDevice::FileModificationTime);
         taken.close();
-        Brambleweb *window = open(notes);
+        Brambleweb *window = openWindow(notes);
         QCOMPARE(window->errorSaveFile().fileName(), notes + "2");
-        QCOMPARE(readAll(notes + "1"), QByteArray("someone's data"));
+        QCOMPARE(fileBytes(notes + "1"), QByteArray("someone's data"));
         QFile::remove(notes + "1");
         window->prepareSaveFiles();
         QCOMPARE(window->errorSaveFile().fileName(), notes + "1");
@@ -112,21 +85,21 @@ private Q_SLOTS:
     void autosaveOnThe121stTick()
     {
         ScriptedMessages boxes;
-        Brambleweb *window = open(copyOfSample("auto.brw"));
+        Brambleweb *window = openWindow(copyOfSample("auto.brw"));
         const QString autosave = window->autosaveFile().fileName();
         for (int i = 0; i < 10; ++i)
             window->nextSecund();
         QCOMPARE(window->autosaveTicks(), 0); // nothing to save
-        edit(window, "first edit ");
+        typeInto(window, "first edit ");
         for (int i = 0; i < 120; ++i)
             window->nextSecund();
         QCOMPARE(window->autosaveTicks(), 120);
-        QCOMPARE(readAll(autosave), QByteArray());
+        QCOMPARE(fileBytes(autosave), QByteArray());
         window->nextSecund();
         QCOMPARE(window->autosaveTicks(), 0);
-        const QByteArray copy = readAll(autosave);
+        const QByteArray copy = fileBytes(autosave);
         QVERIFY(copy.contains("first edit "));
-        QCOMPARE(copy, treeBytes(window));
+        QCOMPARE(copy, saveToBytes(*window->tree(), 0));
         QVERIFY(window->isModified()); // an autosave is no save
         QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
@@ -145,8 +118,8 @@ private Q_SLOTS:
     void closeAndAutosaveExcludeEachOther()
     {
         ScriptedMessages boxes;
-        Brambleweb *window = open(copyOfSample("guard.brw"));
-        edit(window, "guarded ");
+        Brambleweb *window = openWindow(copyOfSample("guard.brw"));
+        typeInto(window, "guarded ");
         // A close that arrives while the autosave waits for a busy tree is refused.
         auto *busy = new LinkListView::Busy(window->tree());
         bool closed = true;
@@ -155,7 +128,7 @@ private Q_SLOTS:
         window->autosave();
         QVERIFY(!closed);
         QVERIFY(window->isVisible());
-        QVERIFY(readAll(window->autosaveFile().fileName()).contains("guarded "));
+        QVERIFY(fileBytes(window->autosaveFile().fileName()).contains("guarded "));
 
         // An autosave reached while the close asks its question does nothing.
         const QString autosave = window->autosaveFile().fileName();
@@ -181,15 +154,15 @@ private Q_SLOTS:
         // (the safe-write test covers permissions, owners and leftovers).
         const QString hardLink = QDir(m_dir.path()).filePath("hard.brw");
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(hardLink)) == 0);
-        Brambleweb *window = open(link);
-        edit(window, "saved edit ");
+        Brambleweb *window = openWindow(link);
+        typeInto(window, "saved edit ");
         window->menuSaveFile();
         QVERIFY(!window->isModified());
         QCOMPARE(window->windowTitle(), QString("BRW - link.brw"));
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(readAll(path), treeBytes(window));
-        QCOMPARE(readAll(hardLink), readAll(path));
-        QCOMPARE(readAll(window->autosaveFile().fileName()), readAll(path));
+        QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
+        QCOMPARE(fileBytes(hardLink), fileBytes(path));
+        QCOMPARE(fileBytes(window->autosaveFile().fileName()), fileBytes(path));
         QCOMPARE(boxes.count(), 0);
         window->close();
     }
@@ -199,9 +172,9 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         QDir(m_dir.path()).mkdir("locked");
         const QString path = copyOfSample("locked/doc.brw");
-        const QByteArray before = readAll(path);
-        Brambleweb *window = open(path);
-        edit(window, "lost? ");
+        const QByteArray before = fileBytes(path);
+        Brambleweb *window = openWindow(path);
+        typeInto(window, "lost? ");
 
         // A file-size limit makes the write fail part-way.
         struct rlimit old;
@@ -216,7 +189,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.count(), 2);
         QCOMPARE(boxes.texts().first(), "Error writing file\nОшибка записи в файл\n" + path);
         QVERIFY(boxes.texts().last().startsWith("(File save with error."));
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(fileBytes(path), before);
         QVERIFY(window->isModified());
         QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}), QStringList());
@@ -228,12 +201,12 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(),
                  QStringList{"Cannot open file for write\nНевозможно открыть для записи файл\n" +
                              path});
-        QCOMPARE(readAll(m_dir.filePath("moved/doc.brw")), before);
+        QCOMPARE(fileBytes(m_dir.filePath("moved/doc.brw")), before);
         QVERIFY(window->isModified());
         QVERIFY(QDir(m_dir.path()).rename("moved", "locked"));
         // Once writes work again, the same edit saves.
         window->menuSaveFile();
-        QVERIFY(!window->isModified() && readAll(path).contains("lost? "));
+        QVERIFY(!window->isModified() && fileBytes(path).contains("lost? "));
         window->close();
     }
 
@@ -241,10 +214,10 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         const QString path = copyOfSample("crash.brw");
-        Brambleweb *window = open(path);
-        Brambleweb *closed = open(QString());
+        Brambleweb *window = openWindow(path);
+        Brambleweb *closed = openWindow(QString());
         closed->close();
-        edit(window, "unsaved ");
+        typeInto(window, "unsaved ");
         window->menuRemoval(); // its text as it stands follows the tree
         QTest::keyClicks(window->removalWindows().first()->editor(), "detached ");
         const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
@@ -267,9 +240,10 @@ private Q_SLOTS:
                                  "file\nНет возможности сохранить файл\n\n"));
         QCOMPARE(journal.count("-------------\n"), int(windows));
         QVERIFY(!window->errorSaveFile().isOpen());
-        const QByteArray saved = readAll(errorSave);
+        const QByteArray saved = fileBytes(errorSave);
         QVERIFY(saved.contains("unsaved "));
-        QCOMPARE(saved, treeBytes(window) + Cp1251Codec().encode(removal).replace("\n", "\r\n"));
+        QCOMPARE(saved, saveToBytes(*window->tree(), 0) +
+                                Cp1251Codec().encode(removal).replace("\n", "\r\n"));
 
         // The next start on the document names the file; once the document is saved later,
         // it does not. The file itself stays untouched.
@@ -281,13 +255,13 @@ private Q_SLOTS:
                         document.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                              QFileDevice::FileModificationTime));
             document.close();
-            open(path)->close();
+            openWindow(path)->close();
             const QString notice = "ErrorSaveDataFile is newer than this file and may hold the "
                                    "last changes\nФайл сохранения данных при ошибке новее этого "
                                    "файла и может содержать последние изменения\n" +
                                    errorSave;
             QCOMPARE(boxes.texts(), savedLater ? QStringList() : QStringList{notice});
-            QCOMPARE(readAll(errorSave), saved);
+            QCOMPARE(fileBytes(errorSave), saved);
         }
 
         // The file is closed now: a second emergency save can only say so.
@@ -295,12 +269,12 @@ private Q_SLOTS:
         window->emergencySave(again);
         QCOMPARE(again, QString("!!!Error (Ошибка)!!!\nCannot save file\nНет возможности "
                                 "сохранить файл\n"));
-        QCOMPARE(readAll(errorSave), saved);
+        QCOMPARE(fileBytes(errorSave), saved);
         closeWithoutSaving(window);
 
         // A file that cannot be synced (a pipe in its place) has not saved the data.
-        window = open(copyOfSample("unsynced.brw"));
-        edit(window, "unsaved ");
+        window = openWindow(copyOfSample("unsynced.brw"));
+        typeInto(window, "unsaved ");
         int pipe[2];
         QVERIFY(::pipe(pipe) == 0);
         QVERIFY(::dup2(pipe[1], window->errorSaveFile().handle()) >= 0);

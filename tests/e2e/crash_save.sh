@@ -8,22 +8,17 @@
 source "$(dirname "$0")/lib.sh"
 shopt -s extglob
 e2e_init "$1"
-SAMPLE="$E2E_DIR/../../examples/sample.brw"
 JOURNAL="Save log - Журнал аварийного сохранения"
 now_s() { echo "${EPOCHREALTIME%.*}"; }
 
-# open_and_edit WORD [DOCUMENT]: opens a fresh copy of the document (the sample by default),
-# types WORD into the root description; the window is `window`.
-open_and_edit()
+# fresh_edit WORD [DOCUMENT]: open_and_edit on a fresh copy of the document (the sample by
+# default) in an emptied directory.
+fresh_edit()
 {
     local document=${2:-sample.brw}
     rm -f ./*
     cp "${ORIGINAL:-$SAMPLE}" "$document"
-    brw_start "$document"
-    window=$(wait_window "BRW - $document" 60) || exit 1
-    keys "$window" Return
-    type_text "$window" "$1"
-    wait_title "$window" "BRW - * $document"
+    open_and_edit "$1" "$document"
     sleep 0.5 # the title changes with the first letter; the last key may still be on its way
 }
 
@@ -36,8 +31,7 @@ expect_saved_edit()
 {
     local signal=$1 word=$2 original=${3:-$SAMPLE} document=${4:-sample.brw}
     local expected=$((signal ? 128 + signal : 1))
-    brw_wait_exit 20
-    [ "$BRW_STATUS" = "$expected" ] || fail "exit status $BRW_STATUS, expected $expected"
+    expect_exit "$expected"
     cmp -s "$original" "$document" || fail "the end changed the document"
     [[ "$(listing)" == ?([0-9]*.txt )"autosave.1 $document ${document}1 " ]] ||
         fail "files: $(listing)"
@@ -60,14 +54,14 @@ answer_journal()
 step "a big tree with an unsaved edit waits for its autosave (121 s) while the rest runs"
 mkdir "$WORK/auto" && cd "$WORK/auto" || exit 2
 big_tree 8000 >"$WORK/big.brw"
-ORIGINAL="$WORK/big.brw" open_and_edit e2eautosaveword big.brw
+ORIGINAL="$WORK/big.brw" fresh_edit e2eautosaveword big.brw
 edited_at=$(now_s)
 auto_pid=$BRW_PID auto_waiter=$BRW_WAITER E2E_OTHER_PIDS=$BRW_PID BRW_REAPED=1
 cd "$DOCS" || exit 2
 
 for signal in SEGV ABRT BUS TERM HUP INT; do
     step "SIG$signal with an unsaved edit"
-    open_and_edit "e2e${signal,,}word"
+    fresh_edit "e2e${signal,,}word"
     if [ "$signal" = SEGV ]; then # with a detached window whose text changed too
         keys "$window" F9
         detached=$(wait_window "1  -|") || exit 1
@@ -82,7 +76,7 @@ for signal in SEGV ABRT BUS TERM HUP INT; do
 done
 
 step "Ctrl+K 6 answered No changes nothing"
-open_and_edit e2ectrlkword
+fresh_edit e2ectrlkword
 keys "$window" ctrl+k 6
 answer_box "Warning (Предупреждение)" n
 sleep 0.5
@@ -123,7 +117,7 @@ E2E_OTHER_PIDS=""
 cd "$DOCS" || exit 2
 
 step "the display goes away: saved without a box"
-open_and_edit e2edisplayword
+fresh_edit e2edisplayword
 kill "$XVFB_PID" && wait "$XVFB_PID"
 XVFB_PID=""
 expect_saved_edit 0 e2edisplayword

@@ -4,7 +4,6 @@
 # Usage: file_dialogs.sh BRW
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-SAMPLE="$E2E_DIR/../../examples/sample.brw"
 
 cp "$SAMPLE" first.brw
 cp "$SAMPLE" second.brw
@@ -29,8 +28,7 @@ dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Save theme' | h
 keys "$dialog" alt+t S alt+n ctrl+a
 type_text "$dialog" "branch"
 keys "$dialog" Return
-for ((waited = 0; waited < 100; ++waited)); do [ -s branch.htm ] && break; sleep 0.1; done
-[ -s branch.htm ] || fail "no branch.htm: $(listing)"
+wait_for test -s branch.htm || fail "no branch.htm: $(listing)"
 head -c 6 branch.htm | grep -q '^<HTML>' || fail "branch.htm is no HTML page: $(head -c 80 branch.htm)"
 grep -q '<b>1. Renaming</b>' branch.htm && ! grep -q 'Project notes' branch.htm ||
     fail "branch.htm does not hold the branch: $(head -c 400 branch.htm)"

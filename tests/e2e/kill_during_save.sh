@@ -19,19 +19,15 @@ NEW="$WORK/new.brw"
 
 now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
 
-# Opens a fresh copy of the old version, types WORD into the root description: `window`.
-open_and_edit()
+# open_and_edit on a fresh copy of the old version, timed.
+fresh_edit()
 {
     local start
     start=$(now_ms)
     rm -f ./*
     cp "$OLD" big.brw
     [ "$IN_PLACE" = 1 ] && ln -f big.brw "$WORK/second-name"
-    brw_start big.brw
-    window=$(wait_window "BRW - big.brw" 60) || exit 1
-    keys "$window" Return
-    type_text "$window" "$WORD"
-    wait_title "$window" "BRW - * big.brw"
+    open_and_edit "$WORD" big.brw
     open_ms=$(($(now_ms) - start))
 }
 
@@ -62,7 +58,7 @@ time_save()
 }
 
 step "uninterrupted saves give the new version and the save's duration"
-open_and_edit
+fresh_edit
 note "opened and edited in $open_ms ms"
 durations=()
 for round in 1 2 3; do
@@ -95,7 +91,7 @@ span=$((duration * 11 / 10 + 1))
 for ((trial = 0; trial < TRIALS; ++trial)); do
     # Evenly spread slots, each with a random point inside it.
     delay=$(((trial * 1000 + RANDOM % 1000) * span / (TRIALS * 1000)))
-    open_and_edit
+    fresh_edit
     focus "$window"
     xdotool key --delay 0 ctrl+s
     sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"

@@ -8,6 +8,7 @@ set -u -o pipefail
 
 E2E_SKIP=77
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SAMPLE="$E2E_DIR/../../examples/sample.brw"
 XVFB_PID=""
 WORK=""
 BRW=""
@@ -155,6 +156,20 @@ brw_wait_exit()
     BRW_REAPED=1
 }
 
+# expect_exit STATUS: waits for the program to end with that status.
+expect_exit()
+{
+    brw_wait_exit 20
+    [ "$BRW_STATUS" = "$1" ] || fail "exit status $BRW_STATUS, expected $1"
+}
+
+# close_last WINDOW: the close request to the program's last window, which ends it cleanly.
+close_last()
+{
+    close_request "$1"
+    expect_exit 0
+}
+
 brw_kill()
 {
     [ "$BRW_REAPED" = 1 ] && return
@@ -162,6 +177,9 @@ brw_kill()
     wait "$BRW_WAITER"
     BRW_REAPED=1
 }
+
+# wait_for COMMAND...: runs the command until it succeeds, for up to 20 s.
+wait_for() { for ((waited = 0; waited < 200; ++waited)); do "$@" && return; sleep 0.1; done; false; }
 
 brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
 
@@ -259,6 +277,17 @@ answer_box()
 close_request()
 {
     "$CLOSE_REQUEST" "$1" || fail "cannot send the close request to window $1"
+}
+
+# open_and_edit WORD DOCUMENT: starts the program on DOCUMENT and types WORD at the start of the
+# root description; the window is `window`.
+open_and_edit()
+{
+    brw_start "$2"
+    window=$(wait_window "BRW - $2" 60) || exit 1
+    keys "$window" Return # the tree hands the focus to the description
+    type_text "$window" "$1"
+    wait_title "$window" "BRW - * $2"
 }
 
 # CP1251 text of a tree file without the first occurrence of WORD (the test's own edit).

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
+#include "editor/CorrectedTextEdit.h"
+
+#include <QFile>
+#include <QTest>
+
+// A shown main window on the document at path (none for an empty one).
+inline Brambleweb *openWindow(const QString &path)
+{
+    Brambleweb *window = BRWApplication::instance()->createMainWindow(path, "Main");
+    window->show();
+    return window;
+}
+
+// Keys typed into the window's description, as the user does.
+inline void typeInto(Brambleweb *window, const QString &text)
+{
+    window->editor()->setFocus();
+    QTest::keyClicks(window->editor(), text);
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
