@@ -52,6 +52,7 @@ ColorListViewItem *LinkListView::menuUpdateReminder()
 void LinkListView::menuGoToReminder()
 {
     if (!m_reminderTheme) {
+        UndoStep step(this, QT_TR_NOOP("Create Reminder"));
         Busy busy(this);
         ColorListViewItem *theme = createChild(m_rootTheme, QString(), QString(), QString());
         renameTheme(theme, reminderThemeName());

@@ -3,6 +3,8 @@
 #include "tree/LinkListView.h"
 
 #include "common/Assertions.h"
+#include "common/Clock.h"
+#include "reminder/Reminder.h"
 #include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
@@ -164,7 +166,15 @@ void LinkListView::restoreViewState(const Undo::ViewState &state)
 {
     auto inTree = [this](ColorListViewItem *theme) { return theme && theme->treeWidget() == this; };
     m_themeCount = state.themeCount;
+    ColorListViewItem *reminderBefore = m_reminderTheme;
     m_reminderTheme = inTree(state.reminderTheme) ? state.reminderTheme : nullptr;
+    // The reminder's tasks come and go with its theme, as they do on a load or a delete.
+    if (m_reminderTheme != reminderBefore) {
+        if (m_reminderTheme)
+            updateReminder(Clock::now());
+        else if (m_reminder)
+            m_reminder->clear();
+    }
     m_cutSource = inTree(state.cutSource) ? state.cutSource : nullptr;
     m_copySource = inTree(state.copySource) ? state.copySource : nullptr;
     m_moveLeftPlacement = state.moveLeftPlacement;

@@ -501,6 +501,17 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->texts().last(), QString("Unknown task[9, 2]\n"));
         QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
 
+        // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.
+        tree->setCurrentItem(theme);
+        tree->menuDelete();
+        QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
+        tree->menuUndo();
+        QCOMPARE(tree->reminderTheme(), theme);
+        QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
+        tree->menuRedo();
+        QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
+        tree->menuUndo();
+
         main->findChild<QAction *>("SoundOff")->trigger();
         QVERIFY(tree->reminder()->isSoundOff());
         Clock::setNow(morning.addSecs(1805));
