@@ -62,61 +62,38 @@ private Q_SLOTS:
             QTest::newRow(name) << operation << standard << current << choices << answers << files
                                 << document << after << boxes;
         };
-        row("save as HTML: .htm appended, the document keeps its name", 2, false, "*Branch",
-            {"page|2"}, {}, {"page.htm:<HTML>\r\n<HEAD><META"}, "doc.brw*", tree, none);
-        row("save as HTML: any case of .html stays", 2, false, "Branch", {"page.HtMl|2"}, {},
-            {"page.HtMl:<HTML>"}, "doc.brw", tree, none);
-        row("save as ordinary: .brw appended, the name taken", 2, false, "*Branch", {"copy|0"}, {},
-            {"copy.brw:changed\r\n<!--1[01.01.2001]-->Branch"}, "copy.brw", tree, none);
-        row("save as ordinary (*): nothing appended", 2, false, "Branch", {"copy|4"}, {},
-            {"copy:root text"}, "copy", tree, none);
-        row("save as structure: headers only, not the document", 2, false, "*Branch", {"tree|1"},
-            {}, {"tree:<!--1[01.01.2001]-->Branch\r\n<!--2"}, "doc.brw*", tree, none);
-        row("save as MIME: .txt appended", 2, false, "Branch", {"notes|3"}, {},
-            {"notes.txt:MIME-Version: 1.0"}, "doc.brw", tree, none);
-        row("refused replace asks again", 2, false, "Branch", {"exists.brw|0", "fresh|0"},
-            {Answer::Cancel}, {"fresh.brw:root"}, "fresh.brw", tree, {replace});
-        row("accepted replace", 2, false, "Branch", {"exists.brw|0"}, {}, {"exists.brw:root"},
-            "exists.brw", tree, {replace});
-        row("cannot open for writing asks again", 2, false, "Branch", {"no/such/x|0"}, {}, {},
-            "doc.brw", tree, {"Error: Cannot open file for write"});
+        // clang-format off
+        row("save as HTML: .htm appended, the document keeps its name", 2, false, "*Branch", {"page|2"}, {}, {"page.htm:<HTML>\r\n<HEAD><META"}, "doc.brw*", tree, none);
+        row("save as HTML: any case of .html stays", 2, false, "Branch", {"page.HtMl|2"}, {}, {"page.HtMl:<HTML>"}, "doc.brw", tree, none);
+        row("save as ordinary: .brw appended, the name taken", 2, false, "*Branch", {"copy|0"}, {}, {"copy.brw:changed\r\n<!--1[01.01.2001]-->Branch"}, "copy.brw", tree, none);
+        row("save as ordinary (*): nothing appended", 2, false, "Branch", {"copy|4"}, {}, {"copy:root text"}, "copy", tree, none);
+        row("save as structure: headers only, not the document", 2, false, "*Branch", {"tree|1"}, {}, {"tree:<!--1[01.01.2001]-->Branch\r\n<!--2"}, "doc.brw*", tree, none);
+        row("save as MIME: .txt appended", 2, false, "Branch", {"notes|3"}, {}, {"notes.txt:MIME-Version: 1.0"}, "doc.brw", tree, none);
+        row("refused replace asks again", 2, false, "Branch", {"exists.brw|0", "fresh|0"}, {Answer::Cancel}, {"fresh.brw:root"}, "fresh.brw", tree, {replace});
+        row("accepted replace", 2, false, "Branch", {"exists.brw|0"}, {}, {"exists.brw:root"}, "exists.brw", tree, {replace});
+        row("cannot open for writing asks again", 2, false, "Branch", {"no/such/x|0"}, {}, {}, "doc.brw", tree, {"Error: Cannot open file for write"});
         row("save as cancelled", 2, false, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
-        row("branch", 3, false, "Branch", {"Branch|0"}, {},
-            {"Branch.brw:branch <hidden>secret</hidden>text\r\n<!--1[01.01.2001]-->Leaf"},
-            "doc.brw", tree, none);
-        row("branch of the root", 3, false, "/", {"whole|4"}, {}, {"whole:root text"}, "doc.brw",
-            tree, none);
-        row("branch without hidden parts", 8, false, "Branch", {"Branch|0"}, {},
-            {"Branch.brw:branch text\r\n"}, "doc.brw", tree, none);
-        row("table", 7, false, "Branch", {"table|0"}, {}, {"table.htm:<html><head>"}, "doc.brw",
-            tree, none);
+        row("branch", 3, false, "Branch", {"Branch|0"}, {}, {"Branch.brw:branch <hidden>secret</hidden>text\r\n<!--1[01.01.2001]-->Leaf"}, "doc.brw", tree, none);
+        row("branch of the root", 3, false, "/", {"whole|4"}, {}, {"whole:root text"}, "doc.brw", tree, none);
+        row("branch without hidden parts", 8, false, "Branch", {"Branch|0"}, {}, {"Branch.brw:branch text\r\n"}, "doc.brw", tree, none);
+        row("table", 7, false, "Branch", {"table|0"}, {}, {"table.htm:<html><head>"}, "doc.brw", tree, none);
         row("table of a leaf", 7, false, "Leaf", {"leaf|0"}, {}, {}, "doc.brw", tree, tableErrors);
         const QString question = "Warning: Current file (Текущий файл)";
-        row("reopen of a changed document cancelled", 4, false, "*Branch", {"other.brw|0"},
-            {Answer::Cancel}, {}, "doc.brw*", tree, {question});
-        row("reopen without saving", 4, false, "*Branch", {"other.brw|0"}, {Answer::No}, {},
-            "other.brw", "Other", {question});
-        row("reopen after saving", 4, false, "*Leaf", {"other.brw|0"}, {Answer::Yes},
-            {"doc.brw:changed"}, "other.brw", "Other", {question});
-        row("reopen of a file that cannot be read", 4, false, "*Branch", {"gone.brw|0"},
-            {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
-        row("insert cancelled", 1, false, "Leaf", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw",
-            tree, {"Warning: It insert new file in theme"});
-        row("insert", 1, false, "Leaf", {"other.brw|0"}, {}, {}, "doc.brw*",
-            "Branch(Leaf(other.brw(Other)))", {"Warning: It insert new file in theme"});
+        row("reopen of a changed document cancelled", 4, false, "*Branch", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw*", tree, {question});
+        row("reopen without saving", 4, false, "*Branch", {"other.brw|0"}, {Answer::No}, {}, "other.brw", "Other", {question});
+        row("reopen after saving", 4, false, "*Leaf", {"other.brw|0"}, {Answer::Yes}, {"doc.brw:changed"}, "other.brw", "Other", {question});
+        row("reopen of a file that cannot be read", 4, false, "*Branch", {"gone.brw|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
+        row("insert cancelled", 1, false, "Leaf", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw", tree, {"Warning: It insert new file in theme"});
+        row("insert", 1, false, "Leaf", {"other.brw|0"}, {}, {}, "doc.brw*", "Branch(Leaf(other.brw(Other)))", {"Warning: It insert new file in theme"});
         row("open", 5, false, "Branch", {"other.brw|0"}, {}, {}, "doc.brw", tree, none);
         row("standard open", 5, true, "Branch", {"other.brw"}, {}, {}, "doc.brw", tree, none);
-        row("standard save as: nothing appended", 2, true, "*Branch", {"plain"}, {},
-            {"plain:changed"}, "plain", tree, none);
-        row("standard branch", 3, true, "Leaf", {"exists.brw", "b"}, {Answer::Cancel},
-            {"b:leaf\r\n"}, "doc.brw", tree, {replace});
-        row("standard table of a leaf", 7, true, "Leaf", {"leaf.htm"}, {}, {}, "doc.brw", tree,
-            {"Error: Unexpected error", "Warning: Error saving file"});
-        row("standard reopen", 4, true, "Branch", {"other.brw"}, {}, {}, "other.brw", "Other",
-            none);
-        row("standard insert", 1, true, "/", {"other.brw"}, {}, {}, "doc.brw*",
-            "other.brw(Other),Branch(Leaf)", {"Warning: It insert new file in theme"});
+        row("standard save as: nothing appended", 2, true, "*Branch", {"plain"}, {}, {"plain:changed"}, "plain", tree, none);
+        row("standard branch", 3, true, "Leaf", {"exists.brw", "b"}, {Answer::Cancel}, {"b:leaf\r\n"}, "doc.brw", tree, {replace});
+        row("standard table of a leaf", 7, true, "Leaf", {"leaf.htm"}, {}, {}, "doc.brw", tree, {"Error: Unexpected error", "Warning: Error saving file"});
+        row("standard reopen", 4, true, "Branch", {"other.brw"}, {}, {}, "other.brw", "Other", none);
+        row("standard insert", 1, true, "/", {"other.brw"}, {}, {}, "doc.brw*", "other.brw(Other),Branch(Leaf)", {"Warning: It insert new file in theme"});
         row("standard save cancelled", 2, true, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
+        // clang-format on
     }
     void operations()
     {

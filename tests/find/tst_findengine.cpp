@@ -115,37 +115,25 @@ private Q_SLOTS:
         const QString one = "|<!--1-->A|abc abc|<!--1-->B|abc";
         const QString linked = "|<!--1-->Notes|nothing|<!--2mark1-->Plan|see plan|<!--3-->Sub|"
                                "plan B|<!--1link1-->Plan link|<!--1-->Last|x";
-        addTextRows(
-                {"tree", "start", "flags", "find", "replace", "actions", "outcomes", "result"},
-                {
-                        {"wrap in one theme", one, "A 0 4", "d1", "abc", "", "111", "A:d4 A:d0 R"},
-                        {"moved cursor", one, "A 0 4", "d1", "abc", "", "1@0.1 1 1",
-                         "A:d4 A:d4 A:d0"},
-                        {"case", "|<!--1-->A|Abc abc", "A 0 0", "dc1", "abc", "", "11", "A:d4 R"},
-                        {"replace in two presses", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "33",
-                         "A:d0 A:d3", "/=;A=aaXa"},
-                        {"replace all", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "4", "R",
-                         "/=;A=aaXaa"},
-                        {"next theme, match before start", one, "A 0 4", "d1", "abc", "", "22",
-                         "A:d0 R"},
-                        {"next theme, match at start", one, "A 0 0", "d1", "abc", "", "2", "R"},
-                        {"only match before start", "|<!--1-->A|y|<!--1-->B|axbbb", "B 0 3", "d3",
-                         "x", "", "11", "B:d1 R"},
-                        {"backwards through the root", "rx|<!--1-->A|a|<!--1-->Z|zx", "A 0 0",
-                         "db3", "x", "", "111", "/:d1 Z:d1 R"},
-                        {"names, links, null items", linked, "Notes 0 0 t", "nd3", "plan", "",
-                         "11111", "Plan:n0 Plan:d4 Sub:d0 Plan link:n0 R"},
-                        {"subthemes", linked, "Plan 0 0", "d2", "plan", "", "111",
-                         "Plan:d4 Sub:d0 R"},
-                        {"backwards subthemes", linked, "Sub 0 6", "bd2", "plan", "", "11",
-                         "Sub:d0 R"},
-                        {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11",
-                         "Sub:d0 R"},
-                        {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c",
-                         "", "1", "A:d1"},
-                        {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea",
-                         "4", "R", "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
-                });
+        // clang-format off
+        addTextRows({"tree", "start", "flags", "find", "replace", "actions", "outcomes", "result"}, {
+            {"wrap in one theme", one, "A 0 4", "d1", "abc", "", "111", "A:d4 A:d0 R"},
+            {"moved cursor", one, "A 0 4", "d1", "abc", "", "1@0.1 1 1", "A:d4 A:d4 A:d0"},
+            {"case", "|<!--1-->A|Abc abc", "A 0 0", "dc1", "abc", "", "11", "A:d4 R"},
+            {"replace in two presses", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "33", "A:d0 A:d3", "/=;A=aaXa"},
+            {"replace all", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "4", "R", "/=;A=aaXaa"},
+            {"next theme, match before start", one, "A 0 4", "d1", "abc", "", "22", "A:d0 R"},
+            {"next theme, match at start", one, "A 0 0", "d1", "abc", "", "2", "R"},
+            {"only match before start", "|<!--1-->A|y|<!--1-->B|axbbb", "B 0 3", "d3", "x", "", "11", "B:d1 R"},
+            {"backwards through the root", "rx|<!--1-->A|a|<!--1-->Z|zx", "A 0 0", "db3", "x", "", "111", "/:d1 Z:d1 R"},
+            {"names, links, null items", linked, "Notes 0 0 t", "nd3", "plan", "", "11111", "Plan:n0 Plan:d4 Sub:d0 Plan link:n0 R"},
+            {"subthemes", linked, "Plan 0 0", "d2", "plan", "", "111", "Plan:d4 Sub:d0 R"},
+            {"backwards subthemes", linked, "Sub 0 6", "bd2", "plan", "", "11", "Sub:d0 R"},
+            {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11", "Sub:d0 R"},
+            {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c", "", "1", "A:d1"},
+            {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea", "4", "R", "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
+        });
+        // clang-format on
     }
 
     void steps()
