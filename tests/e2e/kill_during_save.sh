@@ -83,10 +83,7 @@ note "the saves wrote the document after ${durations[*]} ms; the median is $dura
 brw_kill
 
 step "$TRIALS trials, killed 0 to $((duration * 11 / 10)) ms after Ctrl+S"
-old_count=0
-new_count=0
-copy_count=0
-spare_count=0
+old_count=0 new_count=0 copy_count=0 spare_count=0
 span=$((duration * 11 / 10 + 1))
 for ((trial = 0; trial < TRIALS; ++trial)); do
     # Evenly spread slots, each with a random point inside it.
@@ -97,14 +94,11 @@ for ((trial = 0; trial < TRIALS; ++trial)); do
     sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
     brw_kill
     if cmp -s big.brw "$OLD"; then
-        outcome=old
-        old_count=$((old_count + 1))
+        outcome=old && ((++old_count))
     elif cmp -s big.brw "$NEW"; then
-        outcome=new
-        new_count=$((new_count + 1))
+        outcome=new && ((++new_count))
     elif [ "$IN_PLACE" = 1 ] && cmp -s autosave.1 "$NEW"; then
-        outcome="cut short, complete in autosave.1"
-        copy_count=$((copy_count + 1))
+        outcome="cut short, complete in autosave.1" && ((++copy_count))
     else
         cp big.brw "$WORK/broken.brw"
         fail "trial $trial (killed after $delay ms): the document is neither version" \
@@ -117,8 +111,7 @@ for ((trial = 0; trial < TRIALS; ++trial)); do
     for spare in big.brw.??????; do
         [ -e "$spare" ] || continue
         [ "$outcome" = old ] && cmp -s "$spare" "$NEW" || fail "trial $trial: a damaged $spare"
-        rm "$spare"
-        spare_count=$((spare_count + 1))
+        rm "$spare" && ((++spare_count))
         note "trial $trial: the complete new version was left as $spare"
     done
     # What a killed window leaves: its (empty) error-save and autosave files, nothing else.

@@ -1,8 +1,6 @@
-# Shared helpers of the end-to-end tests: a private X server, the real program, its windows and
-# keys, all with bounded waits. A test sources this file and calls e2e_init with the program's
-# path first. Every test runs in a temporary directory of its own (documents in its docs/
-# folder, which is the current directory), removed when the test passes and kept (with a
-# screenshot) when it fails.
+# Shared steps of the end-to-end tests, all with bounded waits. A test sources this file and calls
+# e2e_init with the program's path; it runs in a work directory of its own (documents in its
+# docs/ folder, the current directory), kept with a screenshot when the test fails.
 
 set -u -o pipefail
 
@@ -26,7 +24,6 @@ fail()
     exit 1
 }
 
-# e2e_init BRW: checks the tools, makes the work directory, starts the X server.
 e2e_init()
 {
     [ -x "$1" ] || { echo "not a program: $1" >&2; exit 2; }
@@ -102,8 +99,7 @@ e2e_cleanup()
         [ -s "$WORK/brw.log" ] && { echo "--- program output:" >&2; cat "$WORK/brw.log" >&2; }
         echo "work directory kept: $WORK" >&2
     fi
-    # Only the program's current run (and runs a test set aside in E2E_OTHER_PIDS) can still
-    # be going; earlier runs were waited for.
+    # Earlier runs were waited for; only the current one and E2E_OTHER_PIDS can still be going.
     if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
         kill -KILL "$BRW_PID" 2>/dev/null
     fi
@@ -115,17 +111,14 @@ e2e_cleanup()
     exit "$status"
 }
 
-# brw_start [ARG...]: starts the program in the work directory; its pid is BRW_PID. A caller that
-# needs limits sets BRW_LIMITS to shell commands run before the program starts. A small shell
-# waits for the program and ends with its status, so a program killed by a signal is reported
-# in the program's log, not in the test's output.
+# brw_start [ARG...]: starts the program (pid BRW_PID) under a small shell that waits for it, so
+# a signal's report goes to the program's log.
 brw_start()
 {
     local waited
     rm -f "$WORK/brw.pid"
     (
         ulimit -c 0
-        eval "${BRW_LIMITS:-}"
         # As from a terminal: a job started with & would otherwise ignore SIGINT.
         env --default-signal=INT "$BRW" "$@" &
         echo $! >"$WORK/brw.pid"
@@ -211,7 +204,6 @@ wait_window()
     fail "no window titled '$title' within $limit s (visible: $(visible_titles); $(xvfb_state))"
 }
 
-# wait_no_window TITLE [SECONDS]
 wait_no_window()
 {
     local title=$1 limit=${2:-10} waited
@@ -256,7 +248,6 @@ keys()
     xdotool key --delay 40 "$@" || fail "xdotool key $*"
 }
 
-# type_text WINDOW TEXT
 type_text()
 {
     focus "$1"
