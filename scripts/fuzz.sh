@@ -20,7 +20,11 @@ fi
 
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DBRW_BUILD_FUZZ=ON -DBRW_BUILD_TESTS=OFF -DBRW_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build_dir" --target "$target" --parallel "$(nproc)" >/dev/null
+if ! cmake --build "$build_dir" --target "$target" --parallel "$(nproc)" >"$build_dir/build.log" 2>&1; then
+    grep -E -A5 'error|FAILED' "$build_dir/build.log" | head -n 40 >&2
+    echo "fuzz: $target does not build; log: $build_dir/build.log"
+    exit 1
+fi
 
 # The seeds stay untouched: the fuzzer adds what it finds to a scratch copy.
 work="$build_dir/fuzz-run"

@@ -219,7 +219,16 @@ Q_SIGNALS:
     void themeChanged(ColorListViewItem *theme);
     void itemWillRemoved(ColorListViewItem *theme);
     void stateChanged();
+    // The document changed. The name hides the toolkit's protected dataChanged(index, index,
+    // roles) slot, which nobody calls on this view by that name.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Woverloaded-virtual"
+#endif
     void dataChanged();
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
     void needEditedDescription();
     // Before a step of the undo history is made, undone or redone: the description being edited
     // goes into the tree first, so that the step neither records nor takes it back.

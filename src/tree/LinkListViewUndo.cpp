@@ -15,6 +15,9 @@ struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
+// Spelled out for compilers without deduction for aggregates.
+template<typename... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 
