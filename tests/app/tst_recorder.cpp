@@ -59,6 +59,10 @@ private Q_SLOTS:
         auto *window = new QWidget;
         m_editor = new CorrectedTextEdit(window);
         m_file = m_dir.filePath("events.txt");
+        window->show();
+        QApplication::setActiveWindow(window);
+        m_editor->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(window) && m_editor->hasFocus());
         QVERIFY(m_recorder->registry().id(m_editor) > 0);
         QCOMPARE(m_recorder->registry().id(window), 0); // a window without a parent
     }
@@ -114,6 +118,11 @@ private Q_SLOTS:
             QTest::newRow(name) << keysAt(letters, "10 0 0 0") << key << QString(atOnce)
                                 << QString(letters);
         // clang-format on
+        // Records without a widget number go to the widget with the keyboard focus.
+        const QByteArray id = ' ' + QByteArray::number(m_recorder->registry().id(m_editor)) + ' ';
+        QTest::newRow("no widget: the focus")
+                << keysAt("xy", "10 0 0 0").replace("6" + id, "6 0 ").replace("7" + id, "7 0 ") << 0
+                << QString() << QString("xy");
         const QList<std::pair<const char *, QByteArray>> damaged = {
                 {"truncated", "6 1 65 97 0 \n\"a\"\n"},
                 {"no such widget", "6 99999 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n"},
