@@ -31,7 +31,7 @@ struct SaveReport
 
 // Writes the tree (or the current branch) into an open file or buffer. Returns 1 when all was
 // written, 0 when the tree never became stable within 10 s (nothing written), and minus the
-// error count (1000 for a failed write) otherwise. Reports go to the log when one is given, else to boxes.
+// error count (1000 for a failed write) otherwise. Reports go to the log if given, else to boxes.
 int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
              SaveReport *report = nullptr);
 
