@@ -78,7 +78,6 @@ public:
     QString description(ColorListViewItem *theme, bool useEditor);
     QString plainDescription(ColorListViewItem *theme, bool useEditor);
     QPair<int, int> savedCursor(ColorListViewItem *theme) const; // (line, column)
-    QDate themeDate(const ColorListViewItem *theme) const { return theme->date(); }
     int linkId(const ColorListViewItem *theme) const { return theme->linkId(); }
     // -1 no theme, 0 ordinary, 1 mark theme, 2 link theme.
     static int themeKind(const ColorListViewItem *theme);
@@ -136,7 +135,6 @@ public:
     void release();
     // Before a shown theme gets another name or icon (ColorListViewItem calls it).
     void themeRowChanging(ColorListViewItem *theme, const QString &name, const QIcon &icon);
-    ColumnWidthTracker *columnWidths() const { return m_columnWidths; }
 
     // Link groups as the view sees them.
     ColorListViewItem *resolve(ColorListViewItem *theme);
