@@ -112,3 +112,15 @@ QList<QAction *> buildMainActions(QMainWindow *window, QObject *tree)
     }
     return treeActions;
 }
+
+QList<QAction *> mnemonicClashes(QMainWindow *window)
+{
+    QList<QKeySequence> mnemonics;
+    for (const QAction *title : window->menuBar()->actions())
+        mnemonics.append(QKeySequence::mnemonic(title->text()));
+    QList<QAction *> clashes;
+    for (QAction *action : window->findChildren<QAction *>())
+        if (!action->shortcut().isEmpty() && mnemonics.contains(action->shortcut()))
+            clashes.append(action);
+    return clashes;
+}

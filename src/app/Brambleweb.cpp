@@ -90,6 +90,7 @@ void Brambleweb::buildActions()
 {
     Q_INIT_RESOURCE(icons);
     m_treeActions = buildMainActions(this, m_mainTree);
+    m_mnemonicClashes = mnemonicClashes(this);
 }
 
 void Brambleweb::buildStatusBar()

@@ -161,6 +161,8 @@ private:
     // The keys of the window's own tables; true when the key was handled and is swallowed.
     bool handleKey(QObject *watched, QKeyEvent *key, bool document);
     void handleLocationKey(QKeyEvent *key);
+    // Runs an action whose key a menu title's mnemonic claims too; true when the key was its.
+    bool runClashingShortcut(QObject *watched, QEvent *event);
     void crashTest();
     // Stores the text as the theme's description, dated today, and marks the document changed.
     void storeThemeText(ColorListViewItem *theme, const QString &text);
@@ -202,6 +204,7 @@ private:
     QLabel *m_dateLabel = nullptr;
     QLabel *m_clockLabel = nullptr;
     QList<QAction *> m_treeActions;
+    QList<QAction *> m_mnemonicClashes;
 
     QTimer m_secondTimer;
     QString m_fileName;
@@ -227,6 +230,7 @@ private:
     QPointer<Brambleweb> m_previousWindow;
     bool m_locationMode = false;
     QPointer<QWidget> m_locationTarget;
+    QObject *m_pressWatcher = nullptr; // ends the location mode at a mouse press
     bool m_ctrlKPending = false;
     FindDialog *m_findDialog = nullptr;
     FindEngine *m_findEngine = nullptr;

@@ -10,7 +10,9 @@
 #include "reminder/ReminderDialog.h"
 #include "storage/FileOperations.h"
 #include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -19,6 +21,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -53,18 +56,65 @@ bool isModifierKey(int key)
            key == Qt::Key_Meta || key == Qt::Key_AltGr;
 }
 
+// Tells of every mouse press of the program, wherever it lands (a header, a tool bar, the menu
+// bar, another window).
+class PressWatcher : public QObject
+{
+public:
+    PressWatcher(std::function<void()> pressed, QObject *parent)
+        : QObject(parent)
+        , m_pressed(std::move(pressed))
+    {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_pressed();
+        return false;
+    }
+
+private:
+    std::function<void()> m_pressed;
+};
+
 } // namespace
 
 bool Brambleweb::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {
-        if (m_lastFocus)
+        // A name editor opened while another window was active still waits for the keys.
+        if (m_mainTree->isRenaming())
+            m_mainTree->nameEditor()->setFocus();
+        else if (m_lastFocus)
             m_lastFocus->setFocus();
         if (lastActivated && lastActivated != this)
             m_previousWindow = lastActivated;
         lastActivated = this;
     }
+    if (runClashingShortcut(this, event))
+        return true;
     return QMainWindow::event(event);
+}
+
+bool Brambleweb::runClashingShortcut(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress) || !widget ||
+        widget->window() != this)
+        return false;
+    const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
+    for (QAction *action : std::as_const(m_mnemonicClashes)) {
+        if (action->isEnabled() && action->shortcut() == pressed) {
+            // Taken as an ordinary key, it comes back as a key press, which runs the action.
+            event->accept();
+            if (type == QEvent::KeyPress)
+                action->trigger();
+            return true;
+        }
+    }
+    return false;
 }
 
 void Brambleweb::activateWindowOf(QWidget *window)
@@ -111,6 +161,8 @@ bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
         }
     }
 
+    if (runClashingShortcut(watched, event))
+        return true;
     if (type == QEvent::KeyPress) {
         const bool document = watched == m_mainTree || watched == m_mainEditBox || watched == this;
         if (handleKey(watched, static_cast<QKeyEvent *>(event), document))
@@ -181,6 +233,7 @@ void Brambleweb::menuLocation()
     if (m_locationMode) {
         m_locationMode = false;
         m_locationTarget = nullptr;
+        qApp->removeEventFilter(m_pressWatcher);
         setActionState(m_actionState & ~LocationMode);
         return;
     }
@@ -190,6 +243,15 @@ void Brambleweb::menuLocation()
         return;
     m_locationTarget = active;
     m_locationMode = true;
+    // A mouse press anywhere ends the mode.
+    if (!m_pressWatcher)
+        m_pressWatcher = new PressWatcher(
+                [this] {
+                    if (m_locationMode)
+                        menuLocation();
+                },
+                this);
+    qApp->installEventFilter(m_pressWatcher);
     setActionState(m_actionState | LocationMode);
 }
 

@@ -165,7 +165,8 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
 
 int Brambleweb::writeTable(QIODevice *file)
 {
-    return HtmlTable::write(*m_mainTree, m_mainTree->currentTheme(), file, this);
+    m_saveReport = SaveReport();
+    return HtmlTable::write(*m_mainTree, m_mainTree->currentTheme(), file, this, &m_saveReport);
 }
 
 // Writes a save-type target as safely as the document itself. False when the name must be asked
@@ -200,8 +201,7 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         m_modified = false;
         updateCaption(false);
     }
-    if (operation != SaveTable)
-        warnAboutReplacedCharacters();
+    warnAboutReplacedCharacters();
     return true;
 }
 

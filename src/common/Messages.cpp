@@ -71,6 +71,27 @@ Answer show(const Box &box)
     return runRealBox(box);
 }
 
+std::vector<Box> holdBoxes(const std::function<void()> &work)
+{
+    std::vector<Box> held;
+    const Responder previous = installedResponder();
+    installedResponder() = [&held, &previous](const Box &box) {
+        if (box.buttons != Buttons::Ok)
+            return previous ? previous(box) : runRealBox(box);
+        held.push_back(box);
+        return Answer::Ok;
+    };
+    work();
+    installedResponder() = previous;
+    return held;
+}
+
+void showAll(const std::vector<Box> &boxes)
+{
+    for (const Box &box : boxes)
+        show(box);
+}
+
 Answer warning(QWidget *parent, const QString &caption, const QString &text, Buttons buttons)
 {
     return show({parent, caption, text, buttons, Icon::Warning});

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -35,6 +36,10 @@ Answer critical(QWidget *parent, const QString &caption, const QString &text,
 // Installs a responder in place of real boxes; an empty one restores the real boxes.
 void setResponder(Responder responder);
 bool hasResponder();
+
+// Runs `work` with its OK boxes held back and returns them, to be shown later in their order.
+std::vector<Box> holdBoxes(const std::function<void()> &work);
+void showAll(const std::vector<Box> &boxes);
 
 // The answer a box gives when the user just presses Enter: its default button.
 Answer defaultAnswer(Buttons buttons);

@@ -74,6 +74,8 @@ void FindEngine::findReplace(const FindParas &paras)
     m_running = true;
     m_aborted = false;
     const auto done = qScopeGuard([this] { m_running = false; });
+    // Opening the undo step stores the editor's text and clears its edited flag: read it first.
+    const bool edited = m_editor->isEdited();
     // A replace, a whole replace-all included, is one step of the tree's undo history.
     std::optional<LinkListView::UndoStep> undoStep;
     if (paras.action == FindParas::ReplaceAll)
@@ -87,7 +89,7 @@ void FindEngine::findReplace(const FindParas &paras)
     step.cs = paras.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     // Two rounds through every theme and null item are the most a sound walk needs.
     step.moveLimit = 4 * (qint64(m_tree->themeCount()) + 2);
-    prepare(paras, step);
+    prepare(paras, step, edited);
     m_sinceEvents.invalidate();
     while (!m_aborted && runPass(step)) {
     }
@@ -95,7 +97,7 @@ void FindEngine::findReplace(const FindParas &paras)
         m_host.loadDescription(m_tree->currentTheme());
 }
 
-void FindEngine::prepare(const FindParas &paras, Step &step)
+void FindEngine::prepare(const FindParas &paras, Step &step, bool edited)
 {
     ColorListViewItem *current = m_tree->currentTheme();
     const QTextCursor cursor = m_editor->textCursor();
@@ -104,8 +106,7 @@ void FindEngine::prepare(const FindParas &paras, Step &step)
     if (!paras.sameSearch(m_last)) {
         m_last = paras;
         m_scopeRoot = paras.scope == FindParas::AllThemes ? m_tree->rootTheme() : current;
-    } else if (line == m_curLine && column == m_curCol && current == m_currentTheme &&
-               !m_editor->isEdited()) {
+    } else if (line == m_curLine && column == m_curCol && current == m_currentTheme && !edited) {
         // Typing in the editor makes the remembered match stale: that starts a new search.
         step.continuing = true;
         if (paras.action >= FindParas::Replace)
@@ -166,8 +167,9 @@ void FindEngine::replacePending(Step &step)
     if (step.text.slice(m_position, int(find.size())).compare(find, step.cs) == 0) {
         step.text.replace(m_position, find.size(), replacement);
         step.dirty = true;
-        if (!step.backwards())
-            m_position += int(replacement.size()) - 1;
+        moveStartIndex(step, m_position);
+        // The next look starts beside the inserted text, never inside it.
+        m_position += step.backwards() ? 1 - int(find.size()) : int(replacement.size()) - 1;
         if (step.action() != FindParas::ReplaceAll) {
             flush(step);
             if (!m_inNamePart)
@@ -175,6 +177,21 @@ void FindEngine::replacePending(Step &step)
         }
     }
     m_matchPending = step.action() == FindParas::ReplaceAll;
+}
+
+// The start index follows the text it stands in: a replacement before it (or, backwards, one
+// the first round made at it) moves it by the change of length, so that the round that comes
+// back to the start theme stops exactly where the first one began.
+void FindEngine::moveStartIndex(const Step &step, int position)
+{
+    if (m_currentTheme != m_startTheme || m_inNamePart || m_startedInName)
+        return;
+    const int length = int(step.paras.findText.size());
+    const int change = int(step.paras.replaceText.size()) - length;
+    if (!step.backwards() && position < m_startIndex)
+        m_startIndex += change;
+    else if (step.backwards() && position <= m_startIndex)
+        m_startIndex = qMax(m_startIndex, position + length - 1) + change;
 }
 
 void FindEngine::flush(Step &step)

@@ -51,12 +51,13 @@ public:
 
 private:
     struct Step;
-    void prepare(const FindParas &paras, Step &step);
+    void prepare(const FindParas &paras, Step &step, bool edited);
     bool runPass(Step &step);
     bool search(Step &step, int from);
     bool moveOn(Step &step);
     void load(Step &step);
     void replacePending(Step &step);
+    void moveStartIndex(const Step &step, int position);
     void flush(Step &step);
     void applyText(ColorListViewItem *theme, bool name, const QString &text);
     bool showMatch(Step &step, int found);

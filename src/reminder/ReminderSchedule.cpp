@@ -1,5 +1,7 @@
 #include "reminder/ReminderSchedule.h"
 
+#include <optional>
+
 namespace ReminderSchedule {
 namespace {
 
@@ -20,6 +22,18 @@ QTime timeOfMinute(qint64 minute)
 qint64 windowStart(const PeriodInfo &period)
 {
     return period.startWritten ? minuteOfDay(period.start) + period.offset : 0;
+}
+
+// The last minute of the day a periodic task may ring at: its end= when written; else the
+// day's last minute for a task whose line names its days, so that it leaves the day by its date
+// step; else none, and a daily task's grid runs on across midnight.
+std::optional<qint64> lastMinute(const ReminderNode &task)
+{
+    if (task.period->end.isValid())
+        return minuteOfDay(task.period->end);
+    if (task.weekday != 0 || task.hasDateForm())
+        return minutesPerDay - 1;
+    return std::nullopt;
 }
 
 // Sets the due time to `minute` counted from the start of the due date, whole days rolled over.
@@ -53,7 +67,7 @@ bool placeNewTask(ReminderNode &task, const QDate &today, const QDate &parseDate
             if (due * 60 < second)
                 due += (second - due * 60 + step - 1) / step * period.minutes;
         }
-        if (period.end.isValid() && due > minuteOfDay(period.end)) {
+        if (const auto last = lastMinute(task); last && due > *last) {
             task.time = timeOfMinute(windowStart(period));
             if (!nextDate(task))
                 return false;
@@ -61,7 +75,13 @@ bool placeNewTask(ReminderNode &task, const QDate &today, const QDate &parseDate
             setDueMinute(task, due);
         }
     }
-    return task.date > parseDate || (task.date == parseDate && task.time >= parseTime);
+    // A repeating task whose time has passed rings at its next occurrence; a one-time task in
+    // the past never rings.
+    while (task.date < parseDate || (task.date == parseDate && task.time < parseTime)) {
+        if (!nextDate(task))
+            return false;
+    }
+    return true;
 }
 
 bool moveOn(ReminderNode &task, const QTime &now)
@@ -72,7 +92,7 @@ bool moveOn(ReminderNode &task, const QTime &now)
         qint64 due = minuteOfDay(task.time) + period.minutes;
         if (due <= current)
             due += ((current - due) / period.minutes + 1) * period.minutes;
-        if (!period.end.isValid() || due <= minuteOfDay(period.end)) {
+        if (const auto last = lastMinute(task); !last || due <= *last) {
             setDueMinute(task, due);
             return true;
         }

@@ -14,7 +14,9 @@ qint64 momentKey(const QDate &date, const QTime &time);
 
 // Gives a freshly parsed task its first due moment, no earlier than the parse moment (seconds
 // included). Daily tasks start on `today`, weekly ones in the week of the parse date, periodic
-// ones on their grid start + offset + k * period. False when the task never rings.
+// ones on their grid start + offset + k * period; a repeating task whose moment has passed
+// moves on to its next occurrence. False when the task never rings (a one-time task in the
+// past).
 bool placeNewTask(ReminderNode &task, const QDate &today, const QDate &parseDate,
                   const QTime &parseTime);
 

@@ -3,6 +3,7 @@
 #include "common/Cp1251.h"
 #include "common/Messages.h"
 #include "storage/HtmlText.h"
+#include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
 
@@ -81,9 +82,10 @@ std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root)
 }
 
 int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
-          qint64 *replaced)
+          SaveReport *report)
 {
-    const QString text = root ? layout(branchOf(view, root)) : QString();
+    const std::vector<Entry> entries = root ? branchOf(view, root) : std::vector<Entry>();
+    const QString text = layout(entries);
     if (text.isEmpty()) {
         Messages::warning(parent, Messages::errorCaption(),
                           QCoreApplication::translate("Brambleweb",
@@ -93,8 +95,12 @@ int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget 
     }
     Cp1251Codec codec;
     const QByteArray bytes = codec.encode(text);
-    if (replaced)
-        *replaced = codec.replaced();
+    if (report && (report->replaced = codec.replaced()) > 0) {
+        const auto first = std::find_if(entries.begin(), entries.end(), [](const Entry &entry) {
+            return !cp1251CanEncode(entry.name);
+        });
+        report->firstThemeReplaced = first != entries.end() ? first->name : QString();
+    }
     return file->write(bytes) == bytes.size() ? 1 : 0;
 }
 

@@ -8,6 +8,7 @@ class ColorListViewItem;
 class LinkListView;
 class QIODevice;
 class QWidget;
+struct SaveReport;
 
 // The HTML table of a branch: one column per level below the branch root, one row per leaf;
 // every theme stands in the column of its level, in the first row of its block of leaves.
@@ -30,8 +31,9 @@ std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root);
 
 // Writes the table of `root` into the open file in one piece, CP1251 with the line ends as they
 // stand. 1 when the file took it all; 0 after the "Unexpected error" box (nothing to lay out)
-// or a short write. `replaced` counts the characters written as 0x1A.
+// or a short write. `report` counts the characters written as 0x1A and names the first theme
+// that had one.
 int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
-          qint64 *replaced = nullptr);
+          SaveReport *report = nullptr);
 
 } // namespace HtmlTable

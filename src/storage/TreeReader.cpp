@@ -232,8 +232,11 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
     if (holder)
         view.exchangeChildren(target, holder.get());
 
-    previous.merge(view.storage());
-    previous.transfer(view.storage());
+    // The merge's report of broken groups follows the reader's own reports.
+    const std::vector<Messages::Box> mergeReport = Messages::holdBoxes([&] {
+        previous.merge(view.storage());
+        previous.transfer(view.storage());
+    });
     if (insert) {
         // Under the theme current now: the one current at the start may have gone meanwhile.
         ColorListViewItem *parent = view.currentTheme() ? view.currentTheme() : view.rootTheme();
@@ -247,6 +250,7 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
         Messages::warning(&view, Messages::warningCaption(),
                           tr("It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ "
                              "переименованы"));
+    Messages::showAll(mergeReport);
     target->setExpanded(true);
     steps.finish();
     view.whenCurrentChanged(target);

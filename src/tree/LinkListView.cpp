@@ -155,18 +155,35 @@ void LinkListView::release()
     m_reminder.reset();
 }
 
-void LinkListView::closeBranch(ColorListViewItem *theme)
+std::vector<ColorListViewItem *> LinkListView::closeBranch(ColorListViewItem *theme)
 {
     // The toolkit keeps a persistent index per open theme and, when rows leave its model, tests
     // each of them for lying inside by climbing to the top: a deep open chain then takes seconds
     // to remove. Closed from the top down (each close of a hidden theme is cheap), nothing is
     // left to test.
+    std::vector<ColorListViewItem *> closed;
     if (theme->treeWidget() != this)
-        return;
-    theme->setExpanded(false);
+        return closed;
+    auto close = [&closed](ColorListViewItem *item) {
+        if (item->isExpanded()) {
+            closed.push_back(item);
+            item->setExpanded(false);
+        }
+    };
+    close(theme);
     walkBranch(
             theme, [](ColorListViewItem *item) -> QTreeWidgetItem * { return item; },
-            [](ColorListViewItem *item, int, int) { item->setExpanded(false); });
+            [&close](ColorListViewItem *item, int, int) { close(item); });
+    return closed;
+}
+
+void LinkListView::reopenThemes(const std::vector<ColorListViewItem *> &themes)
+{
+    // Opening runs the expansion handler; the scroll it asks for is the command's to choose.
+    ColorListViewItem *const pending = m_pendingExpansion;
+    for (ColorListViewItem *theme : themes)
+        theme->setExpanded(true);
+    m_pendingExpansion = pending;
 }
 
 void LinkListView::themeRowChanging(ColorListViewItem *theme, const QString &name,

@@ -6,11 +6,13 @@
 #include "tree/UndoStep.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QPair>
 #include <QTreeWidget>
 
 #include <memory>
 #include <span>
+#include <vector>
 
 class ColumnWidthTracker;
 class NameEditor;
@@ -130,7 +132,8 @@ public:
     QPair<int, int> themeStatistics(QPair<int, int> *output = nullptr,
                                     ColorListViewItem *top = nullptr);
     QPair<int, int> lastStatistics() const { return m_lastStatistics; }
-    QString subtreeText(ColorListViewItem *theme);
+    // The descriptions of the theme's branch joined; with ownLines each text starts a line.
+    QString subtreeText(ColorListViewItem *theme, bool ownLines = false);
     void startRenaming(ColorListViewItem *theme, int cursorPosition = -1, int selectionLength = -1);
     void release();
     // Before a shown theme gets another name or icon (ColorListViewItem calls it).
@@ -249,8 +252,11 @@ private:
     // Themes a replay took out of their lists, whose branches may now be out of the tree.
     void forgetRemovedBranches(const std::vector<ColorListViewItem *> &taken);
     void resetTree();
-    // Closes every open theme of the branch, top-down (before the branch leaves the view).
-    void closeBranch(ColorListViewItem *theme);
+    // Closes every open theme of the branch, top-down (before the branch leaves the view), and
+    // returns those it closed.
+    std::vector<ColorListViewItem *> closeBranch(ColorListViewItem *theme);
+    // Opens again the themes a move closed, as the toolkit's own move of an item keeps them.
+    void reopenThemes(const std::vector<ColorListViewItem *> &themes);
     void buildMenus();
     void refuse();
     // The current theme when a command may act on it (not a null item, and with `belowRoot` not
@@ -281,6 +287,8 @@ private:
     ColorListViewItem *m_renameTarget = nullptr;
     ColorListViewItem *m_rootTheme = nullptr;
     ColorListViewItem *m_pendingExpansion = nullptr;
+    // The open themes of each branch taken out of its list, until it is inserted again.
+    QHash<ColorListViewItem *, std::vector<ColorListViewItem *>> m_openWhenTaken;
     QString m_editedDescription;
     ColorListViewItem *m_reminderTheme = nullptr;
     std::unique_ptr<Reminder> m_reminder;

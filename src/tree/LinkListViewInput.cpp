@@ -281,6 +281,7 @@ void LinkListView::nameEditorAccepted(const QString &name)
 
 void LinkListView::nameEditorClosed()
 {
+    m_undo->renamingEnded();
     if (ColorListViewItem *theme = currentTheme())
         theme->setSelected(true);
     setFocus();

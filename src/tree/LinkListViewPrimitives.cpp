@@ -125,6 +125,8 @@ void LinkListView::takeTheme(ColorListViewItem *theme)
         return;
     if (isAncestorOrSelf(theme, currentItem()))
         setCurrentItem(parent);
+    if (std::vector<ColorListViewItem *> open = closeBranch(theme); !open.empty())
+        m_openWhenTaken.insert(theme, std::move(open));
     const int index = parent->indexOfChild(theme);
     m_undo->placing(theme, parent, index, false);
     parent->takeChild(index);
@@ -137,6 +139,7 @@ void LinkListView::insertTheme(ColorListViewItem *parent, int index, ColorListVi
         return;
     m_undo->placing(theme, parent, index, true);
     parent->insertChild(index, theme);
+    reopenThemes(m_openWhenTaken.take(theme));
 }
 
 void LinkListView::moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor,
@@ -149,6 +152,7 @@ void LinkListView::moveAfter(ColorListViewItem *theme, ColorListViewItem *anchor
     const int index = anchor ? list->indexOfChild(anchor) + 1 : 0;
     m_undo->placing(theme, list, index, true);
     list->insertChild(index, theme);
+    reopenThemes(m_openWhenTaken.take(theme));
 }
 
 void LinkListView::moveChildrenAfter(ColorListViewItem *from, ColorListViewItem *anchor)
@@ -161,8 +165,16 @@ void LinkListView::moveChildrenAfter(ColorListViewItem *from, ColorListViewItem 
         setCurrentItem(from);
     const int index = list->indexOfChild(anchor) + 1;
     m_undo->childrenMoving(from, list, index, from->childCount());
+    std::vector<ColorListViewItem *> open;
+    for (int i = 0; i < from->childCount(); ++i) {
+        if (ColorListViewItem *child = from->childTheme(i)) {
+            const std::vector<ColorListViewItem *> closed = closeBranch(child);
+            open.insert(open.end(), closed.begin(), closed.end());
+        }
+    }
     const QList<QTreeWidgetItem *> children = from->takeChildren();
     list->insertChildren(index, children);
+    reopenThemes(open);
 }
 
 void LinkListView::exchangeChildren(ColorListViewItem *first, ColorListViewItem *second)
@@ -259,6 +271,7 @@ void LinkListView::forgetDeletedTheme(ColorListViewItem *theme)
         m_copySource = nullptr;
     if (theme == m_pendingExpansion)
         m_pendingExpansion = nullptr;
+    m_openWhenTaken.remove(theme);
     if (theme == m_reminderTheme)
         dropReminderTheme();
     if (theme == m_currentTheme)

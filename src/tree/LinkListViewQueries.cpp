@@ -107,15 +107,19 @@ QPair<int, int> LinkListView::themeStatistics(QPair<int, int> *output, ColorList
     return result;
 }
 
-QString LinkListView::subtreeText(ColorListViewItem *theme)
+QString LinkListView::subtreeText(ColorListViewItem *theme, bool ownLines)
 {
     if (!theme || theme->linkId() < 0)
         return QString();
     ColorListViewItem *holder = holderOrSelf(theme);
     QString text = plainDescription(holder, true);
     walkHeldBranch(*this, holder, [&](ColorListViewItem *t, int, int) {
-        if (t->linkId() >= 0)
-            text += plainDescription(holderOrSelf(t), true);
+        if (t->linkId() < 0)
+            return;
+        const QString next = plainDescription(holderOrSelf(t), true);
+        if (ownLines && !next.isEmpty() && !text.isEmpty() && !text.endsWith(u'\n'))
+            text += u'\n';
+        text += next;
     });
     return text;
 }

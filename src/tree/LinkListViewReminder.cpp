@@ -31,7 +31,7 @@ int LinkListView::updateReminder(const QDateTime &moment)
     if (!m_reminderTheme || !m_reminder)
         return 0;
     const int result =
-            m_reminder->update(subtreeText(m_reminderTheme), moment.date(), moment.time());
+            m_reminder->update(subtreeText(m_reminderTheme, true), moment.date(), moment.time());
     if (result < 0)
         Messages::warning(this, tr("Reminder errors"), m_reminder->errorLog());
     return result;
@@ -39,7 +39,8 @@ int LinkListView::updateReminder(const QDateTime &moment)
 
 void LinkListView::handOverReminder(const QDateTime &fileModified)
 {
-    if (updateReminder(fileModified) >= 0 && m_reminderRinging && m_reminder)
+    // Nothing rings without a window (the command line): the task lines stay unread.
+    if (m_reminderRinging && updateReminder(fileModified) >= 0 && m_reminder)
         m_reminder->todayTasks();
 }
 

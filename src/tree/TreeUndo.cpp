@@ -131,6 +131,15 @@ void TreeUndo::renamingStarted(ColorListViewItem *theme)
         m_open->renamed = theme;
 }
 
+// Once the name editor closes, a later rename is a step of its own.
+void TreeUndo::renamingEnded()
+{
+    if (m_open)
+        m_open->renamed = nullptr;
+    else if (!m_steps.empty())
+        m_steps.back()->renamed = nullptr;
+}
+
 Undo::Step *TreeUndo::target()
 {
     if (m_paused)

@@ -58,6 +58,7 @@ public:
     void end();
     bool isOpen() const { return m_depth > 0; }
     void renamingStarted(ColorListViewItem *theme);
+    void renamingEnded();
     void themeCreated(ColorListViewItem *theme);
     void textChanging(ColorListViewItem *theme, bool name, const QString &before,
                       const QString &after);

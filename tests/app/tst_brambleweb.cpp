@@ -12,13 +12,16 @@
 
 #include <QAction>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolBar>
 
 #include <optional>
 
@@ -241,13 +244,19 @@ private Q_SLOTS:
         QVERIFY(!window->isLocationMode());
         QVERIFY(action("delete")->isEnabled());
 
-        // A click anywhere in the tree or the description ends the mode.
-        for (QAbstractScrollArea *area : {static_cast<QAbstractScrollArea *>(tree),
-                                          static_cast<QAbstractScrollArea *>(window->editor())}) {
+        // A mouse press anywhere ends the mode: the tree, the description, the tree's header,
+        // a tool bar, the menu bar (at its empty end).
+        for (QWidget *widget : {tree->viewport(), window->editor()->viewport(),
+                                static_cast<QWidget *>(tree->header()),
+                                static_cast<QWidget *>(window->findChild<QToolBar *>()),
+                                static_cast<QWidget *>(window->menuBar())}) {
             window->menuLocation();
             QVERIFY(window->isLocationMode());
-            QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-            QVERIFY(!window->isLocationMode());
+            // A tool bar is pressed on its handle, where no button is.
+            const QPoint at(qobject_cast<QToolBar *>(widget) ? 3 : widget->width() - 3, 3);
+            QTest::mousePress(widget, Qt::LeftButton, {}, at);
+            QVERIFY2(!window->isLocationMode(), widget->metaObject()->className());
+            QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
         }
         window->close();
     }
@@ -491,14 +500,14 @@ private Q_SLOTS:
         QCOMPARE(tree->currentTheme(), theme);
         QCOMPARE(main->editor()->toPlainText(), ReminderParser::exampleText());
 
-        // Alt+Return in the editor applies the text being typed, subthemes joined to it.
+        // Alt+Return in the editor applies the text being typed; a subtheme's text starts a line.
         tree->setDescription(tree->createChild(theme, "sub", QString(), QString()), "x", false);
         main->editor()->setFocus();
         QTest::keyClicks(main->editor(), "10:30 \"tea\"");
         QTest::keyClick(main->editor(), Qt::Key_Return);
         QTest::keyClick(main->editor(), Qt::Key_Return, Qt::AltModifier);
         QCOMPARE(m_boxes->captions().last(), QString("Reminder errors"));
-        QCOMPARE(m_boxes->texts().last(), QString("Unknown task[9, 2]\n"));
+        QCOMPARE(m_boxes->texts().last(), QString("Unknown task[10, 0]\n")); // its own line
         QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
 
         // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.

@@ -9,6 +9,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -228,6 +229,17 @@ private Q_SLOTS:
         typeAndSave("ł");
         QCOMPARE(shown.count(), 2);
         QVERIFY(shown.texts().last().startsWith("2 character(s)"));
+        // A table holds the names: a name typed with such a character is reported by it too.
+        window->tree()->menuEditThemeName();
+        QTest::keyClicks(window->tree()->nameEditor(), "中");
+        QTest::keyClick(window->tree()->nameEditor(), Qt::Key_Return);
+        window->tree()->setCurrentItem(window->tree()->rootTheme());
+        ScriptedFileDialogs dialogs;
+        dialogs.chooseNext(dir.filePath("table.html"));
+        window->menuSaveTable();
+        QCOMPARE(shown.count(), 3);
+        QVERIFY(shown.texts().last().startsWith(once));
+        QVERIFY(shown.texts().last().contains("theme\nLeaf中\n"));
         window->setVisible(false);
     }
 };

@@ -13,6 +13,7 @@
 #include "tree/LinkListView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -318,6 +319,26 @@ private Q_SLOTS:
                  (QStringList{"Open file(english names) - Открыть файл(ЛАТИНСКИЕ имена)",
                               "Ordinar format - Обычный формат (*.brw)", "./events.txt",
                               m_dir.path(), "3"}));
+    }
+
+    // Alt+O, which the "T&ools" title's mnemonic claims as well, runs Open and opens no menu.
+    void altOOpensAFile_data()
+    {
+        QTest::addColumn<bool>("inTree");
+        QTest::newRow("tree") << true;
+        QTest::newRow("description") << false;
+    }
+    void altOOpensAFile()
+    {
+        QFETCH(bool, inTree);
+        ScriptedFileDialogs dialogs;
+        QApplication::setActiveWindow(m_main);
+        QVERIFY(QTest::qWaitForWindowActive(m_main));
+        QWidget *focus = inTree ? static_cast<QWidget *>(m_main->tree()) : m_main->editor();
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_O, Qt::AltModifier);
+        QCOMPARE(dialogs.requests().size(), 1);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
     }
 
     void readmeListsEveryKey()

@@ -132,6 +132,16 @@ private Q_SLOTS:
             {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11", "Sub:d0 R"},
             {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c", "", "1", "A:d1"},
             {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea", "4", "R", "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
+            {"replace all from the end, longer", "|<!--1-->A|cat cat cat", "A 0 11", "d1", "cat", "kitty", "4", "R", "/=;A=kitty kitty kitty"},
+            {"replace all mid-text, longer", "|<!--1-->A|abab", "A 0 3", "d1", "a", "xyz", "4", "R", "/=;A=xyzbxyzb"},
+            {"replace all mid-text, empty", "|<!--1-->A|aXaa", "A 0 2", "d1", "a", "", "4", "R", "/=;A=X"},
+            {"replace all adjacent matches", "|<!--1-->A|aa", "A 0 1", "d1", "a", "b", "4", "R", "/=;A=bb"},
+            {"replace all backwards, longer", "|<!--1-->A|aaaa", "A 0 2", "db1", "a", "aa", "4", "R", "/=;A=aaaaaaaa"},
+            {"replace all backwards, shorter", "|<!--1-->A|aa aa", "A 0 2", "db1", "aa", "b", "4", "R", "/=;A=b b"},
+            {"replace all backwards, match at the start point", "|<!--1-->A|a", "A 0 0", "db1", "a", "aa", "4", "R", "/=;A=aa"},
+            {"replace all backwards, not into the inserted text", "|<!--1-->A|aaa", "A 0 3", "db1", "aa", "a", "4", "R", "/=;A=aa"},
+            {"replace all through two themes", "|<!--1-->A|cat cat|<!--1-->B|cat", "A 0 4", "d3", "cat", "kitty", "4", "R", "/=;A=kitty kitty;B=kitty"},
+            {"typing between two replaces starts anew", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "3 e@0.0 3", "A:d0 A:d0"},
         });
         // clang-format on
     }
@@ -152,6 +162,11 @@ private Q_SLOTS:
         QStringList seen;
         for (const QString &action : actions.split(' ')) {
             for (int i = 0; i < action.size(); ++i) {
+                if (action[i] == 'e') { // the user types at the end of the text
+                    m_editor->moveCursor(QTextCursor::End);
+                    QTest::keyClicks(m_editor, "e");
+                    continue;
+                }
                 if (action[i] == '@') {
                     const QStringList lc = action.mid(i + 1).split('.');
                     m_editor->setSelection(lc[0].toInt(), lc[1].toInt(), lc[0].toInt(),
@@ -180,6 +195,33 @@ private Q_SLOTS:
         while (m_tree->undoHistory().canRedo())
             m_tree->menuRedo();
         QCOMPARE(treeText(), result);
+    }
+
+    // A name match takes the keys with the found characters selected, also when the window
+    // that started the step was another one and the activation comes after the selection.
+    void nameMatchTakesTheKeys_data()
+    {
+        QTest::addColumn<bool>("fromOtherWindow");
+        QTest::newRow("from the main window") << false;
+        QTest::newRow("from another window") << true;
+    }
+    void nameMatchTakesTheKeys()
+    {
+        QFETCH(bool, fromOtherWindow);
+        load("|<!--1-->Abc|x");
+        startAt("Abc", 0, 0, true);
+        QWidget other;
+        if (fromOtherWindow) {
+            other.show();
+            QApplication::setActiveWindow(&other);
+        }
+        FindParas p = paras("n1", "b", "");
+        p.action = FindParas::FindNext;
+        m_window->findReplace(p);
+        NameEditor *names = m_tree->nameEditor();
+        QTRY_COMPARE(QApplication::focusWidget(), names);
+        QCOMPARE(names->selectedText(), QString("b"));
+        QTest::keyClick(names, Qt::Key_Escape);
     }
 
     void windowCommands()

@@ -63,8 +63,10 @@ private Q_SLOTS:
             none);
         row("broken_links.brw", 0, "orphan link,lonely mark",
             {"Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"});
-        // The reminder reads its text once the file is in, before the rename warning.
-        row("two_reminders.brw", 0, "__reminder,~__reminder", {"Unknown task[0, 0]\n", reminders});
+        // The reports in the reader's order: the reminder reads its text once the file is in,
+        // then the rename warning, then the broken groups the merge of the links finds.
+        row("two_reminders.brw", 0, "__reminder,~__reminder,orphan link",
+            {"Unknown task[0, 0]\n", reminders, "Link(s) Without Mark(s)\n"});
         row("no_headers.brw", 0, "", none);
         row("structure.brw", SAVE_STRUCTURE, "a(b),c", none);
     }
@@ -111,7 +113,9 @@ private Q_SLOTS:
                 << "two_reminders.brw"
                 << "/"
                 << "two_reminders.brw"
-                << "two_reminders.brw(~__reminder,~__reminder),__reminder,~__reminder" << 3;
+                << "two_reminders.brw(~__reminder,~__reminder,orphan link),__reminder,"
+                   "~__reminder,orphan link"
+                << 5;
         QTest::newRow("groups kept and renumbered")
                 << "basic.brw"
                 << "Plans"
