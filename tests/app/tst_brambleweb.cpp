@@ -536,7 +536,7 @@ private Q_SLOTS:
     }
 
     // A file saved at 9:00 and opened at 10:00: 9:30 is listed under today's header and rings
-    // in the first tick; 8:30 is not scheduled.
+    // in the first tick; 8:30 waits for tomorrow.
     void reminderTodayAfterLoad()
     {
         const QDateTime morning(QDate(2005, 4, 3), QTime(10, 0));
@@ -555,7 +555,9 @@ private Q_SLOTS:
         tree.timer1000();
         QCOMPARE(text->toPlainText().count(line), 2);
         QCOMPARE(m_sounds, QStringList({"reminder.wav", "reminder.wav"}));
-        QVERIFY(tree.reminder()->tasks().size() == 1 && m_boxes->count() == 0);
+        QVERIFY(tree.reminder()->tasks().size() == 2 && m_boxes->count() == 0);
+        const ReminderNode *next = tree.reminder()->tasks().front();
+        QCOMPARE(QDateTime(next->date, next->time), morning.addSecs(86400 - 5400));
     }
 };
 

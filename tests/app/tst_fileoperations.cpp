@@ -12,6 +12,7 @@
 #include "tree/NameEditor.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -231,7 +232,8 @@ private Q_SLOTS:
         QVERIFY(shown.texts().last().startsWith("2 character(s)"));
         // A table holds the names: a name typed with such a character is reported by it too.
         window->tree()->menuEditThemeName();
-        QTest::keyClicks(window->tree()->nameEditor(), "中");
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, "中");
+        QApplication::sendEvent(window->tree()->nameEditor(), &typed);
         QTest::keyClick(window->tree()->nameEditor(), Qt::Key_Return);
         window->tree()->setCurrentItem(window->tree()->rootTheme());
         ScriptedFileDialogs dialogs;

@@ -63,9 +63,11 @@ private Q_SLOTS:
                 << tuesday.addDays(9) << "11.04.05 08:00 once";
         QTest::newRow("daily written after its time")
                 << "9:00 \"d\"" << sunday << tuesday << "11.04.05 09:00 d; 12.04.05 09:00 d";
-        QTest::newRow("weekly and yearly written after their time")
-                << "9:59 weekly=7 \"w\"\n8:00 date=1.4 \"y\"" << sunday << sunday.addYears(1)
-                << "17.04.05 09:59 w; 24.04.05 09:59 w; 01.04.06 08:00 y";
+        QTest::newRow("weekly written after its time")
+                << "9:59 weekly=7 \"w\"" << sunday << sunday.addDays(14)
+                << "17.04.05 09:59 w; 24.04.05 09:59 w";
+        QTest::newRow("yearly written after its day")
+                << "8:00 date=1.4 \"y\"" << sunday << sunday.addYears(1) << "01.04.06 08:00 y";
         QTest::newRow("equal moments: latest first, repeated lines once, bare lines apart")
                 << "11:00 \"a\"\n11:00 \"a\"\n11:00\n11:00 sound=0\n11:00 \"b\"" << sunday
                 << tuesday << "10.04.05 11:00 b,,,a; 11.04.05 11:00 b,,,a";
