@@ -240,8 +240,8 @@ private Q_SLOTS:
         dialogs.chooseNext(dir.filePath("table.html"));
         window->menuSaveTable();
         QCOMPARE(shown.count(), 3);
-        QVERIFY(shown.texts().last().startsWith(once));
-        QVERIFY(shown.texts().last().contains("theme\nLeaf中\n"));
+        QVERIFY(shown.texts().last().startsWith(once) &&
+                shown.texts().last().contains("theme\nLeaf中\n"));
         window->setVisible(false);
     }
 };

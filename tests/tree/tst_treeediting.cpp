@@ -145,20 +145,13 @@ private Q_SLOTS:
         row("paste a link, delete it, undo twice", "A(x),B",
             "Ctrl+Ins@A pmTreeInsert_Link@B Right Down Del", "A(x),B", "B[for copy - A]", "dttxsd");
         row("delete the cut theme", "A(x),B", "Shift+Del@x Del@A", "B", "B", "stxxsd");
-        row("insert, Escape, then a rename of its own", "P(A)",
-            "Shift+Down@A = menuEditThemeName =x", "P(A,x)", "x", "tedeesde");
-        // A moved branch stays open: the next Down enters it.
-        row("down keeps it open", "A(x(y)),B", "Right@A Right@x Ctrl+Down@A Down Down", "B,A(x(y))",
-            "y", "ttdtt");
-        row("up keeps it open", "A,B(x)", "Right@B Ctrl+Up Down", "B(x),A", "x", "ttdt");
-        row("left keeps it open", "P(A(x)),B", "Right@A Ctrl+Left Down Down", "P,A(x),B", "x",
-            "tsdtt");
-        row("right keeps it open", "A,B(x)", "Right@B Ctrl+Right =N Down Down", "A,N(B(x))", "x",
-            "tesddett");
-        row("paste keeps it open", "A(x),B", "Right@A Shift+Del Shift+Ins@B Down Down", "B(A(x))",
-            "x[for copy - A]", "ssdtt");
-        row("children out keep theirs open", "P(A(x))", "Right@A menuAllChildOut@P Down Down",
-            "P,A(x)", "x", "sdtt");
+        // clang-format off
+        row("insert, Escape, then a rename of its own", "P(A)", "Shift+Down@A = menuEditThemeName =x", "P(A,x)", "x", "tedeesde");
+        // A moved branch keeps its open themes: the next Down enters it.
+        row("moved down, still open", "A(x(y)),B", "Right@A Right@x Ctrl+Down@A Down Down", "B,A(x(y))", "y", "ttdtt");
+        row("pasted, still open", "A(x),B", "Right@A Shift+Del Shift+Ins@B Down Down", "B(A(x))", "x[for copy - A]", "ssdtt");
+        row("children out, still open", "P(A(x))", "Right@A menuAllChildOut@P Down Down", "P,A(x)", "x", "sdtt");
+        // clang-format on
     }
     void commands()
     {
