@@ -21,7 +21,6 @@
 #include <QPointer>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -56,26 +55,21 @@ bool isModifierKey(int key)
            key == Qt::Key_Meta || key == Qt::Key_AltGr;
 }
 
-// Tells of every mouse press of the program, wherever it lands (a header, a tool bar, the menu
-// bar, another window).
+// Ends the window's location mode at a mouse press anywhere in the program (a header, a tool
+// bar, the menu bar, another window).
 class PressWatcher : public QObject
 {
 public:
-    PressWatcher(std::function<void()> pressed, QObject *parent)
-        : QObject(parent)
-        , m_pressed(std::move(pressed))
-    {}
+    using QObject::QObject;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::MouseButtonPress)
-            m_pressed();
+        auto *window = static_cast<Brambleweb *>(parent());
+        if (event->type() == QEvent::MouseButtonPress && window->isLocationMode())
+            window->menuLocation();
         return false;
     }
-
-private:
-    std::function<void()> m_pressed;
 };
 
 } // namespace
@@ -243,14 +237,8 @@ void Brambleweb::menuLocation()
         return;
     m_locationTarget = active;
     m_locationMode = true;
-    // A mouse press anywhere ends the mode.
     if (!m_pressWatcher)
-        m_pressWatcher = new PressWatcher(
-                [this] {
-                    if (m_locationMode)
-                        menuLocation();
-                },
-                this);
+        m_pressWatcher = new PressWatcher(this);
     qApp->installEventFilter(m_pressWatcher);
     setActionState(m_actionState | LocationMode);
 }

@@ -92,8 +92,6 @@ private Q_SLOTS:
                 << sunday.addSecs(22 * 3600) << "10.04.05 19:00 e; 10.04.05 20:00 e; 11.04.05 08:00 e";
         QTest::newRow("no end, one date: deleted when its day ends") << "period=300 start=8:0 date=10.4.2005 \"o\"" << sunday
                 << tuesday << "10.04.05 13:00 o; 10.04.05 18:00 o; 10.04.05 23:00 o";
-        QTest::newRow("no end, weekly: on to its next day") << "period=600 start=8:0 weekly=7 \"w\"" << sunday
-                << sunday.addDays(8) << "10.04.05 18:00 w; 17.04.05 08:00 w; 17.04.05 18:00 w";
         // clang-format on
         QTest::newRow("no end: on across midnight")
                 << "period=20 start=23:50 \"n\"" << sunday
