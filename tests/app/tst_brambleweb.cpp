@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -244,10 +243,9 @@ private Q_SLOTS:
         QVERIFY(!window->isLocationMode());
         QVERIFY(action("delete")->isEnabled());
 
-        // A mouse press anywhere ends the mode: the tree, the description, the tree's header,
-        // a tool bar, the menu bar (at its empty end).
+        // A mouse press anywhere ends the mode: the tree, the description, a tool bar, the menu
+        // bar (at its empty end).
         for (QWidget *widget : {tree->viewport(), window->editor()->viewport(),
-                                static_cast<QWidget *>(tree->header()),
                                 static_cast<QWidget *>(window->findChild<QToolBar *>()),
                                 static_cast<QWidget *>(window->menuBar())}) {
             window->menuLocation();

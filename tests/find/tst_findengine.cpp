@@ -138,7 +138,6 @@ private Q_SLOTS:
             {"replace all adjacent matches", "|<!--1-->A|aa", "A 0 1", "d1", "a", "b", "4", "R", "/=;A=bb"},
             {"replace all backwards, longer", "|<!--1-->A|aaaa", "A 0 2", "db1", "a", "aa", "4", "R", "/=;A=aaaaaaaa"},
             {"replace all backwards, shorter", "|<!--1-->A|aa aa", "A 0 2", "db1", "aa", "b", "4", "R", "/=;A=b b"},
-            {"replace all backwards, match at the start point", "|<!--1-->A|a", "A 0 0", "db1", "a", "aa", "4", "R", "/=;A=aa"},
             {"replace all backwards, not into the inserted text", "|<!--1-->A|aaa", "A 0 3", "db1", "aa", "a", "4", "R", "/=;A=aa"},
             {"typing between two replaces starts anew", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "3 e@0.0 3", "A:d0 A:d0"},
         });
