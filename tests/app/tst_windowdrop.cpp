@@ -115,6 +115,16 @@ private Q_SLOTS:
         resetClock();
     }
 
+    // Text still goes into the description as the editor drops it.
+    void textOntoTheDescription()
+    {
+        Brambleweb *window = openWindow(QString());
+        QMimeData data;
+        data.setText("dropped words");
+        QVERIFY(drop(window->editor()->viewport(), QPoint(5, 5), &data, Qt::NoModifier));
+        QCOMPARE(window->editor()->toPlainText(), "dropped words");
+    }
+
     // A theme dragged into another window is copied there, with that document's link ids.
     void betweenWindows()
     {
