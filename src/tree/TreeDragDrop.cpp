@@ -130,11 +130,11 @@ bool TreeDragDrop::eventFilter(QObject *, QEvent *event)
 
 void TreeDragDrop::startDrag(ColorListViewItem *theme)
 {
-    m_dragged = true;
     // Cut and copy refuse the root and null items: they do not leave their places.
     if (!m_view->canDropTheme(theme, theme, LinkListView::DropPlace::Into,
                               LinkListView::DropKind::Copy))
         return;
+    m_dragged = true;
     auto *drag = new QDrag(m_view);
     drag->setMimeData(new ThemeMimeData(m_view, theme));
     drag->exec(Qt::MoveAction | Qt::CopyAction | Qt::LinkAction, Qt::MoveAction);
