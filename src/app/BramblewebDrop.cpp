@@ -56,7 +56,8 @@ void copyForeignTheme(LinkListView &view, LinkListView &source, ColorListViewIte
 {
     if (!dragged || !view.canDropTheme(dragged, target, place, LinkListView::DropKind::Copy))
         return;
-    source.setCurrentItem(dragged);
+    if (source.currentTheme() != dragged) // the branch writer writes the current theme's
+        source.setCurrentItem(dragged);
     QBuffer branch;
     if (!branch.open(QIODevice::WriteOnly) ||
         saveTree(source, &branch, SAVE_BRANCH, nullptr, nullptr) <= 0)
