@@ -85,7 +85,9 @@ bool TreeDragDrop::eventFilter(QObject *, QEvent *event)
         m_dragged = false;
         m_pressPosition = mouse->position().toPoint();
         ColorListViewItem *theme = ColorListViewItem::themeOf(m_view->itemAt(m_pressPosition));
-        const bool onRow = theme && m_view->visualItemRect(theme).contains(m_pressPosition);
+        // A null item is never dragged, and may go without notice.
+        const bool onRow = theme && !theme->isNullItem() &&
+                           m_view->visualItemRect(theme).contains(m_pressPosition);
         m_pressed = mouse->button() == Qt::LeftButton && onRow ? theme : nullptr;
         return false;
     }
