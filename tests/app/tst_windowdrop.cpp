@@ -5,6 +5,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/TreeDragDrop.h"
+#include "tree/TreeUndo.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +96,7 @@ private Q_SLOTS:
         QCOMPARE(tree->currentTheme()->name(), "P");
         QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
         QVERIFY(to->isModified() && !from->isModified());
+        QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");
         tree->menuUndo();
         QCOMPARE(outlineOf(*tree), "K+1(_),J-1(y)");
         tree->menuRedo();
