@@ -8,6 +8,7 @@
 
 #include <QFrame>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 // Themes dragged inside one tree, through the drag events its viewport gets.
@@ -82,6 +83,7 @@ private Q_SLOTS:
         int boxes = 0;
         Messages::setResponder(
                 [&](const Messages::Box &) { return ++boxes, Messages::Answer::Ok; });
+        QSignalSpy changed(&view, qOverload<>(&LinkListView::dataChanged));
         const Qt::KeyboardModifiers modifiers =
                 keys.isEmpty() ? Qt::NoModifier : QKeySequence(keys + "+A")[0].keyboardModifiers();
         QCOMPARE(dragOnto(view, themeNamed(view, dragged), themeNamed(view, target),
@@ -90,7 +92,8 @@ private Q_SLOTS:
         QVERIFY(!view.dragDrop()->indicator()->isVisible());
         QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
         QCOMPARE(boxes, 0);
-        QVERIFY(!view.statusText().contains('[')); // what the keys cut or copied stays
+        QCOMPARE(changed.isEmpty(), result.isEmpty()); // the document changed
+        QVERIFY(!view.statusText().contains('['));     // what the keys cut or copied stays
         // The dropped theme is current; one step undoes the drop, and redoes it.
         QCOMPARE(view.currentTheme()->name(), result.isEmpty() ? "/" : dragged);
         QCOMPARE(view.undoHistory().undoText(), result.isEmpty() ? "" : "Drag and Drop");
