@@ -45,6 +45,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     watchUndoHistory();
     buildStatusBar();
     watchForUnencodableInput();
+    watchDrops();
 
     CONNECT_ASSERT(connect(m_mainTree, &LinkListView::needEditedDescription, this,
                            &Brambleweb::returnDescriptionToTree));

@@ -191,6 +191,10 @@ private:
     void warnAboutReplacedCharacters();
     template<typename Work>
     auto withInputBlocked(Work work);
+    // Drops on the window (BramblewebDrop.cpp): files onto a theme are inserted there with the
+    // question, elsewhere (null) they open in new windows; themes of other windows are copied in.
+    void watchDrops();
+    void dropFiles(const QStringList &files, ColorListViewItem *theme);
     void showTextWindow(const QString &text, const QString &caption);
     void runRecorder(int wanted);
 

@@ -37,6 +37,10 @@ bool isInputEvent(QEvent::Type type)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
+    // A drop changes the tree as a key does: not while it is being read or written.
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
         return true;
     default:
         return false;

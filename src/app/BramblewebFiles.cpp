@@ -30,12 +30,6 @@ void showNewWindow(const QString &fileName, const char *name)
         application->createMainWindow(fileName, name)->show();
 }
 
-bool readable(const QString &path)
-{
-    QFile file(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
-}
-
 } // namespace
 
 void Brambleweb::menuAppendFile()
@@ -139,7 +133,7 @@ QString Brambleweb::keyHelpPath() const
 
 bool Brambleweb::openKeyHelp(const QString &path)
 {
-    if (!readable(path))
+    if (!isReadableFile(path))
         return false;
     showNewWindow(path, "KeyHelp");
     return true;
@@ -173,8 +167,9 @@ int Brambleweb::writeTable(QIODevice *file)
 // for again: the user kept an existing file, or it cannot be written.
 bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, bool standardDialog)
 {
-    if (readable(name) && Messages::warning(this, Messages::warningCaption(), replaceQuestion(name),
-                                            Messages::Buttons::OkCancel) != Messages::Answer::Ok)
+    if (isReadableFile(name) &&
+        Messages::warning(this, Messages::warningCaption(), replaceQuestion(name),
+                          Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return false;
     int result = 0;
     const SafeFile::Result saved = SafeFile::save(name, [&](QFileDevice &file) {

@@ -3,6 +3,8 @@
 #include "storage/TreeFile.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 namespace FileOperations {
 namespace {
@@ -47,6 +49,12 @@ QString themeCaption(const QString &themeName, const char *tail)
 }
 
 } // namespace
+
+bool isReadableFile(const QString &path)
+{
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+}
 
 bool isSaveType(int operation)
 {

@@ -20,6 +20,9 @@ enum Operation {
 
 bool isSaveType(int operation); // 2, 3, 7 and 8
 
+// A regular file that opens for reading; the kind is checked first, as a FIFO blocks the open.
+bool isReadableFile(const QString &path);
+
 QString keyHelpName(); // "keyhelp.txt"
 
 // The file types of the own dialog, the first one selected.

@@ -5,6 +5,7 @@
 #include "reminder/Reminder.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
+#include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
@@ -31,6 +32,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     // Measuring every row on each layout would make a large tree crawl.
     m_columnWidths = new ColumnWidthTracker(this);
     m_undo = new TreeUndo(this);
+    m_dragDrop = new TreeDragDrop(this);
 
     m_nameEditor = new NameEditor(QString(), viewport(), "nameEditor");
     CONNECT_ASSERT(

@@ -16,6 +16,7 @@
 
 class ColumnWidthTracker;
 class NameEditor;
+class TreeDragDrop;
 class TreeUndo;
 struct KeyBinding;
 class QMenu;
@@ -164,6 +165,21 @@ public:
         LinkListView *m_view;
     };
 
+    // Drops of a dragged theme (LinkListViewDrop.cpp): each is one of the paste commands, with
+    // its checks, and one step of the history. Before and After paste into the target's parent
+    // and then place the pasted theme beside the target.
+    enum class DropPlace { Before, Into, After };
+    enum class DropKind { Move, Copy, Link };
+    TreeDragDrop *dragDrop() const { return m_dragDrop; }
+    // The theme a drop at that place pastes into; null where nothing may be dropped.
+    ColorListViewItem *dropParent(ColorListViewItem *target, DropPlace place);
+    bool canDropTheme(ColorListViewItem *dragged, ColorListViewItem *target, DropPlace place,
+                      DropKind kind);
+    void dropTheme(ColorListViewItem *dragged, ColorListViewItem *target, DropPlace place,
+                   DropKind kind);
+    // Moves a theme just pasted into the drop's parent before or after the target.
+    void placeDropped(ColorListViewItem *pasted, ColorListViewItem *target, DropPlace place);
+
     QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
     bool moveLeftPlacement() const { return m_moveLeftPlacement; }
 
@@ -259,6 +275,10 @@ private:
     void reopenThemes(const std::vector<ColorListViewItem *> &themes);
     void buildMenus();
     void refuse();
+    // Whether a command may act on the theme: not a null item, and with `belowRoot` not the root.
+    bool editableTheme(const ColorListViewItem *theme, bool belowRoot) const;
+    // A cut theme may not go into its own branch, nor into a link whose mark lies in it.
+    bool pasteRefused(ColorListViewItem *moved, ColorListViewItem *target);
     // The current theme when a command may act on it (not a null item, and with `belowRoot` not
     // the root); otherwise the refusal box and null.
     ColorListViewItem *editableCurrent(bool belowRoot = true);
@@ -304,5 +324,6 @@ private:
     QPair<int, int> m_lastStatistics{0, 0};
     int m_busyDepth = 0;
     TreeUndo *m_undo = nullptr;
+    TreeDragDrop *m_dragDrop = nullptr;
     bool m_replaying = false;
 };

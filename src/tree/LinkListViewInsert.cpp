@@ -44,12 +44,17 @@ ColorListViewItem *LinkListView::editableCurrent(bool belowRoot)
     // A null item only stands for the children of its link group: a theme put beside or below it
     // would never be saved.
     ColorListViewItem *current = currentTheme();
-    if (!current || current->isNullItem() ||
-        (belowRoot && (current == m_rootTheme || !current->parentTheme()))) {
+    if (!editableTheme(current, belowRoot)) {
         refuse();
         return nullptr;
     }
     return current;
+}
+
+bool LinkListView::editableTheme(const ColorListViewItem *theme, bool belowRoot) const
+{
+    return theme && !theme->isNullItem() &&
+           !(belowRoot && (theme == m_rootTheme || !theme->parentTheme()));
 }
 
 ColorListViewItem *LinkListView::insertedTheme(ColorListViewItem *parent)

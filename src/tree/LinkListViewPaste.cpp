@@ -44,8 +44,7 @@ void LinkListView::menuPaste()
         m_pasteKindMenu->popup(viewport()->mapToGlobal(rect.bottomLeft()));
         return;
     }
-    // Not into its own branch, nor into a link whose mark theme lies in that branch.
-    if (isAncestorOrSelf(moved, current) || resolvedAncestry(current, moved)) {
+    if (pasteRefused(moved, current)) {
         refuse();
         return;
     }
@@ -59,6 +58,12 @@ void LinkListView::menuPaste()
     m_cutSource = nullptr;
     Q_EMIT stateChanged();
     Q_EMIT dataChanged();
+}
+
+bool LinkListView::pasteRefused(ColorListViewItem *moved, ColorListViewItem *target)
+{
+    // Not into its own branch, nor into a link whose mark theme lies in that branch.
+    return isAncestorOrSelf(moved, target) || resolvedAncestry(target, moved);
 }
 
 ColorListViewItem *LinkListView::copyPasteTarget()

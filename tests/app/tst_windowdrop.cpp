@@ -1,0 +1,114 @@
+#include "support/Drops.h"
+#include "support/FixedClock.h"
+#include "support/MainWindows.h"
+#include "support/Rows.h"
+#include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
+#include "tree/TreeDragDrop.h"
+#include "tree/TreeUndo.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+// What is dropped on a main window: files onto a theme (inserted after the question), below the
+// rows or onto the description (opened in new windows); a theme of another window.
+class TestWindowDrop : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QFile file(m_dir.filePath("in.brw"));
+        QVERIFY(file.open(QIODevice::WriteOnly) &&
+                file.write("\r\n<!--1[01.02.2003]-->Q\r\n<!--2[01.02.2003]-->r\r\n") > 0);
+        QVERIFY(::mkfifo(qPrintable(m_dir.filePath("fifo.brw")), 0600) == 0);
+        QVERIFY(QDir(m_dir.path()).mkdir("folder.brw"));
+    }
+
+    void files_data()
+    {
+        // Onto a theme, "" below the rows, "editor" the description. The answer to the insert
+        // question; the boxes shown: i that question, c "Cannot open file".
+        const QString all = "in.brw fifo.brw folder.brw gone.brw in.brw";
+        addTextRows({"files", "onto", "answer", "result", "windows", "boxes"},
+                    {
+                            {"onto a theme", "in.brw", "B", "ok", "A,B(in.brw(Q(r)))", "0", "i"},
+                            {"onto a theme, cancelled", "in.brw", "B", "", "A,B", "0", "i"},
+                            {"below the rows", "in.brw", "", "ok", "A,B", "1", ""},
+                            {"onto the description", "in.brw", "editor", "ok", "A,B", "1", ""},
+                            {"each one, bad ones said", all, "", "ok", "A,B", "2", "ccc"},
+                            {"each one into a theme", all, "A", "ok",
+                             "A(in.brw(Q(r)),in.brw(Q(r))),B", "0", "iccci"},
+                            {"not a tree file", "in.txt", "A", "ok", "A,B", "0", ""},
+                    });
+    }
+    void files()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, onto);
+        QFETCH(QString, answer);
+        QFETCH(QString, result);
+        fixClock(QDate(2005, 3, 7));
+        Brambleweb *window = openWindow(QString());
+        LinkListView *tree = window->tree();
+        buildOutline(*tree, "A,B");
+        ScriptedMessages shown;
+        shown.answerNext(answer.isEmpty() ? Messages::Answer::Cancel : Messages::Answer::Ok);
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &file : files.split(' '))
+            urls << QUrl::fromLocalFile(m_dir.filePath(file));
+        data.setUrls(urls);
+        const size_t before = BRWApplication::instance()->windows().size();
+        QWidget *widget = onto == "editor" ? window->editor()->viewport() : tree->viewport();
+        const QPoint at = onto.isEmpty() || onto == "editor"
+                                  ? QPoint(5, widget->height() - 5)
+                                  : tree->visualItemRect(themeNamed(*tree, onto)).center();
+        QCOMPARE(dragTo(widget, at, &data), !files.endsWith(".txt"));
+        QCOMPARE(outlineOf(*tree), result);
+        QTEST(QString::number(BRWApplication::instance()->windows().size() - before), "windows");
+        QString boxes;
+        for (const QString &text : shown.texts())
+            boxes += text.startsWith("Cannot open file\nНевозможно открыть файл\n") ? 'c' : 'i';
+        QTEST(boxes, "boxes");
+        QCOMPARE(window->isModified(), result != "A,B");
+        resetClock();
+    }
+
+    // A theme dragged into another window is copied there, with that document's link ids.
+    void betweenWindows()
+    {
+        Brambleweb *from = openWindow(QString());
+        buildOutline(*from->tree(), "P(M+1(x),L-1(_)),S");
+        Brambleweb *to = openWindow(QString());
+        LinkListView *tree = to->tree();
+        buildOutline(*tree, "K+1(_),J-1(y)");
+        ThemeMimeData data(from->tree(), themeNamed(*from->tree(), "P"));
+        const QRect row = tree->visualItemRect(themeNamed(*tree, "J"));
+        QVERIFY(dragTo(tree->viewport(), QPoint(row.center().x(), row.bottom() - 1), &data,
+                       Qt::ControlModifier | Qt::ShiftModifier));
+        const QString copied = "K+1(_),J-1(y),P(M+2(x),L-2(_))";
+        QCOMPARE(outlineOf(*tree), copied);
+        QCOMPARE(tree->currentTheme()->name(), "P");
+        QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
+        QVERIFY(to->isModified() && !from->isModified());
+        QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");
+        tree->menuUndo();
+        QCOMPARE(outlineOf(*tree), "K+1(_),J-1(y)");
+        tree->menuRedo();
+        QCOMPARE(outlineOf(*tree), copied);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    BRWApplication application(argc, argv);
+    TestWindowDrop test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_windowdrop.moc"

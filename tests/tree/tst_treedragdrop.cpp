@@ -1,0 +1,150 @@
+#include "common/Messages.h"
+#include "support/Drops.h"
+#include "support/FixedClock.h"
+#include "support/Rows.h"
+#include "support/TreeOutline.h"
+#include "tree/TreeDragDrop.h"
+#include "tree/TreeUndo.h"
+
+#include <QFrame>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+// Themes dragged inside one tree, through the drag events its viewport gets.
+class TestTreeDragDrop : public QObject
+{
+    Q_OBJECT
+    // The place on the target's row: 'b'efore (upper edge), 'a'fter (lower edge), else into.
+    static bool dragOnto(LinkListView &view, ColorListViewItem *dragged, ColorListViewItem *target,
+                         char place, Qt::KeyboardModifiers keys = {}, bool drop = true)
+    {
+        const QRect row = view.visualItemRect(target);
+        const int y = place == 'b'   ? row.top() + 1
+                      : place == 'a' ? row.bottom() - 1
+                                     : row.center().y();
+        ThemeMimeData data(&view, dragged);
+        return dragTo(view.viewport(), QPoint(row.center().x(), y), &data, keys, drop);
+    }
+    static void show(LinkListView &view, const QString &outline, int height = 400)
+    {
+        view.resize(300, height);
+        view.show();
+        buildOutline(view, outline);
+    }
+
+private Q_SLOTS:
+    void init() { fixClock(QDate(2005, 3, 7)); }
+    void cleanup() { resetClock(); }
+
+    void drops_data()
+    {
+        // A result "" means refused: the "no" cursor, and the tree as it was.
+        addTextRows(
+                {"tree", "dragged", "target", "place", "keys", "result"},
+                {
+                        {"before the first", "P(A,B,C)", "C", "A", "b", "", "P(C,A,B)"},
+                        {"after the last", "P(A,B,C)", "A", "C", "a", "", "P(B,C,A)"},
+                        {"before a middle one", "P(A,B,C),D", "D", "B", "b", "", "P(A,D,B,C)"},
+                        {"into: first child", "P(A,B),D(x)", "D", "P", "i", "", "P(D(x),A,B)"},
+                        {"into a link: its holder", "M+1(y),L-1(_),x", "x", "L", "i", "",
+                         "M+1(_),L-1(x,y)"},
+                        {"copy before", "A(x),B(y)", "A", "y", "b", "Ctrl", "A(x),B(A(x),y)"},
+                        {"copy into its own branch", "A(x)", "A", "x", "i", "Ctrl", "A(x(A(x)))"},
+                        {"link after", "A(x),B(y)", "A", "y", "a", "Ctrl+Shift",
+                         "A+1(x),B(y,A-1(_))"},
+                        {"link into: last child", "A,B(y)", "A", "B", "i", "Ctrl+Shift",
+                         "A+1,B(y,A-1(_))"},
+                        {"on itself", "A(x),B", "A", "A", "i"},
+                        {"beside itself", "A(x),B", "A", "A", "a"},
+                        {"into its own branch", "A(x),B", "A", "x", "i"},
+                        {"beside its own child", "A(x),B", "A", "x", "b"},
+                        {"into a link of a mark in the branch", "A(M+1),L-1(_)", "A", "L", "i"},
+                        {"onto a null item", "L-1(_,M+1(x)),y", "y", "_", "i", "Ctrl"},
+                        {"beside a null item", "L-1(_,M+1(x)),y", "y", "_", "a"},
+                        {"beside the root", "A", "A", "/", "b"},
+                        {"the root itself", "A", "/", "A", "i", "Ctrl"},
+                        {"a null item itself", "L-1(_,M+1(x)),y", "_", "y", "i"},
+                });
+    }
+    void drops()
+    {
+        QFETCH(QString, tree);
+        QFETCH(QString, dragged);
+        QFETCH(QString, target);
+        QFETCH(QString, place);
+        QFETCH(QString, keys);
+        QFETCH(QString, result);
+        LinkListView view;
+        show(view, tree);
+        for (QTreeWidgetItem *above = themeNamed(view, target)->parent(); above;
+             above = above->parent())
+            above->setExpanded(true);
+        int boxes = 0;
+        Messages::setResponder(
+                [&](const Messages::Box &) { return ++boxes, Messages::Answer::Ok; });
+        QSignalSpy changed(&view, qOverload<>(&LinkListView::dataChanged));
+        const Qt::KeyboardModifiers modifiers =
+                keys.isEmpty() ? Qt::NoModifier : QKeySequence(keys + "+A")[0].keyboardModifiers();
+        QCOMPARE(dragOnto(view, themeNamed(view, dragged), themeNamed(view, target),
+                          place[0].toLatin1(), modifiers),
+                 !result.isEmpty());
+        QVERIFY(!view.dragDrop()->indicator()->isVisible());
+        QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
+        QCOMPARE(boxes, 0);
+        QCOMPARE(changed.isEmpty(), result.isEmpty()); // the document changed
+        QVERIFY(!view.statusText().contains('['));     // what the keys cut or copied stays
+        // The dropped theme is current; one step undoes the drop, and redoes it.
+        QCOMPARE(view.currentTheme()->name(), result.isEmpty() ? "/" : dragged);
+        QCOMPARE(view.undoHistory().undoText(), result.isEmpty() ? "" : "Drag and Drop");
+        view.menuUndo();
+        QCOMPARE(outlineOf(view), tree);
+        view.menuRedo();
+        QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
+    }
+
+    // The moved branch keeps its open themes.
+    void openStateKept()
+    {
+        LinkListView view;
+        show(view, "A(x(y)),B");
+        ColorListViewItem *moved = themeNamed(view, "A");
+        moved->setExpanded(true);
+        themeNamed(view, "x")->setExpanded(true);
+        QVERIFY(dragOnto(view, moved, themeNamed(view, "B"), 'a'));
+        QCOMPARE(outlineOf(view), "B,A(x(y))");
+        QVERIFY(moved->isExpanded() && themeNamed(view, "x")->isExpanded());
+    }
+
+    // While the pointer moves: a line beside a row, a frame on it, a closed theme held there
+    // opens, the tree scrolls near its edge and stops when the drag leaves.
+    void whileDragging()
+    {
+        QString tree = "C(x)";
+        for (int i = 0; i < 60; ++i)
+            tree += ",t" + QString::number(i);
+        LinkListView view;
+        show(view, tree, 200);
+        ColorListViewItem *closed = themeNamed(view, "C");
+        closed->setExpanded(false);
+        ColorListViewItem *dragged = themeNamed(view, "t5");
+        QFrame *indicator = view.dragDrop()->indicator();
+        QVERIFY(dragOnto(view, dragged, closed, 'a', {}, false));
+        const QRect row = view.visualItemRect(closed);
+        QCOMPARE(indicator->geometry(), QRect(row.left(), row.bottom(), row.width(), 2));
+        QVERIFY(dragOnto(view, dragged, closed, 'i', {}, false));
+        QCOMPARE(indicator->geometry(), row);
+        QTRY_VERIFY(closed->isExpanded());
+        ThemeMimeData data(&view, dragged);
+        dragTo(view.viewport(), QPoint(20, view.viewport()->height() - 3), &data, {}, false);
+        QScrollBar *bar = view.verticalScrollBar();
+        QTRY_VERIFY(bar->value() > 0);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(view.viewport(), &leave);
+        QVERIFY(!indicator->isVisible());
+        QCOMPARE(outlineOf(view), tree);
+    }
+};
+
+QTEST_MAIN(TestTreeDragDrop)
+#include "tst_treedragdrop.moc"
