@@ -156,13 +156,6 @@ expect_exit()
     [ "$BRW_STATUS" = "$1" ] || fail "exit status $BRW_STATUS, expected $1"
 }
 
-# close_last WINDOW: the close request to the program's last window, which ends it cleanly.
-close_last()
-{
-    close_request "$1"
-    expect_exit 0
-}
-
 brw_kill()
 {
     [ "$BRW_REAPED" = 1 ] && return
