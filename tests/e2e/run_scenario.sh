@@ -9,7 +9,7 @@
 # known by a short name the scenario gives them with window. Expectations that look at files
 # (has, same, saved) wait up to 20 s for them to come true.
 #
-#   step TEXT            names the steps that follow in the log
+#   step TEXT            names the steps that follow in the log (the rest of the line as it is)
 # Files
 #   file NAME            the lines up to a line "." are NAME's text; written in CP1251, CR LF
 #   copy FILE NAME       copies FILE (e.g. @examples/sample.brw) to NAME
@@ -48,11 +48,11 @@
 source "$(dirname "$0")/lib.sh"
 shopt -s extglob
 [ $# = 3 ] && [ -r "$3" ] || { echo "usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO" >&2; exit 2; }
-CLOSE_REQUEST=$2
+CLOSE_REQUEST=$(realpath "$2")
 SCENARIO=$(realpath "$3")
 SOURCE_TREE="$E2E_DIR/../.."
 JOURNAL="Save log - Журнал аварийного сохранения"
-e2e_init "$1"
+e2e_init "$(realpath "$1")"
 declare -A W
 AT="" DUE=0 LINE_NO=0
 
@@ -185,7 +185,7 @@ run_step()
         ;;
     files)
         before=$(listing)
-        [[ ${before% } == $1 ]] || fail "files: $before"
+        [[ ${before% } == ${1:-} ]] || fail "files: $before"
         ;;
     reads-back)
         readback "$1"
@@ -200,10 +200,10 @@ exec 3<"$SCENARIO"
 while IFS= read -r line <&3; do
     ((++LINE_NO))
     [[ $line =~ ^[[:space:]]*(#|$) ]] && continue
-    mapfile -d '' words < <(printf '%s' "$line" | xargs printf '%s\0') ||
-        fail "line $LINE_NO: unbalanced quotes"
+    [[ $line == "step "* ]] && { step "${line#step }"; continue; }
+    mapfile -d '' words < <(printf '%s' "$line" | xargs printf '%s\0')
+    wait $! || fail "line $LINE_NO: unbalanced quotes"
     for i in "${!words[@]}"; do words[i]=$(expand "${words[i]}"); done
-    [ "${words[0]}" = step ] && { step "${words[*]:1}"; continue; }
     run_step "${words[@]}"
 done
 echo PASS

@@ -33,9 +33,9 @@ private Q_SLOTS:
         QString chain = "level29";
         for (int depth = 28; depth >= 0; --depth)
             chain = QString("level%1(%2)").arg(depth).arg(chain);
-        buildOutline(view, "first(" + chain + "),aRatherWiderNameOfATheme,last");
+        buildOutline(view, "first(" + chain + "),aratherwidernameofatheme,last");
         ColorListViewItem *first = themeNamed(view, "first");
-        ColorListViewItem *wide = themeNamed(view, "aRatherWiderNameOfATheme");
+        ColorListViewItem *wide = themeNamed(view, "aratherwidernameofatheme");
         first->setExpanded(true);
 
         if (change == "open deep") {
