@@ -265,6 +265,13 @@ private Q_SLOTS:
         QTest::keyClicks(view.nameEditor(), "xyz");
         QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
         QCOMPARE(a->name(), QString("newname"));
+        // The next rename after an Escape starts from the name and is taken.
+        QTest::keyClick(&view, Qt::Key_Space);
+        QCOMPARE(view.nameEditor()->text(), QString("newname"));
+        QTest::keyClicks(view.nameEditor(), "2");
+        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
+        QCOMPARE(a->name(), QString("newname2"));
+        QCOMPARE(changed.count(), 2);
 
         view.startRenaming(view.rootTheme());
         QVERIFY(!view.isRenaming());
