@@ -54,7 +54,7 @@ SOURCE_TREE="$E2E_DIR/../.."
 JOURNAL="Save log - Журнал аварийного сохранения"
 e2e_init "$(realpath "$1")"
 declare -A W
-AT="" DUE=0 LINE_NO=0
+AT="" DUE=0 LINE_NO=0 TODAY=$(date +%d.%m.%Y)
 
 path() { [[ $1 == @* ]] && echo "$SOURCE_TREE/${1#@}" || echo "$1"; }
 win() { [ -n "${W[$1]:-}" ] || fail "line $LINE_NO: no window named $1"; echo "${W[$1]}"; }
@@ -72,7 +72,7 @@ block()
     done
     fail "line $LINE_NO: the block has no closing '.'"
 }
-expand() { local text=${1//\{TODAY\}/$(date +%d.%m.%Y)}; echo "${text//\{AT\}/$AT}"; }
+expand() { local text=${1//\{TODAY\}/$TODAY}; echo "${text//\{AT\}/$AT}"; }
 
 # The pattern in the files' encoding.
 matches() { LC_ALL=C grep -aqP -- "$(printf '%s' "$2" | cp1251)" "$(path "$1")"; }
