@@ -68,7 +68,7 @@ block()
     while IFS= read -r text <&3; do
         ((++LINE_NO))
         [ "$text" = . ] && return
-        printf '%s\r\n' "$(expand "$text")" | cp1251
+        printf '%s\r\n' "$(expand "$text")" | cp1251 || exit 1
     done
     fail "line $LINE_NO: the block has no closing '.'"
 }
