@@ -6,7 +6,6 @@ set -u -o pipefail
 
 E2E_SKIP=77
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-SAMPLE="$E2E_DIR/../../examples/sample.brw"
 XVFB_PID=""
 WORK=""
 BRW=""

@@ -50,7 +50,7 @@ shopt -s extglob
 [ $# = 3 ] && [ -r "$3" ] || { echo "usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO" >&2; exit 2; }
 CLOSE_REQUEST=$(realpath "$2")
 SCENARIO=$(realpath "$3")
-SOURCE_TREE="$E2E_DIR/../.."
+SOURCE_TREE=$(realpath "$E2E_DIR/../..")
 JOURNAL="Save log - Журнал аварийного сохранения"
 e2e_init "$(realpath "$1")"
 declare -A W
