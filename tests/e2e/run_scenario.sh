@@ -31,7 +31,8 @@
 #   next-minute | sleep-until SECONDS   {AT} becomes the next minute at least 10 s away; sleeps
 #                                   until SECONDS (negative: before) from {AT}
 # Expectations
-#   title W TITLE        W's title becomes TITLE           alive        the program still runs
+#   title W TITLE        W's title becomes TITLE
+#   alive                the program still runs and shows no emergency journal
 #   box TITLE KEY        a box titled TITLE comes; KEY (Return, Escape, n) answers it; it goes
 #   journal              the emergency journal comes while the program still runs; it is answered
 #   rings W TITLE        the window TITLE comes up at {AT}, not before
@@ -145,7 +146,10 @@ run_step()
         [ "$before" -gt 0 ] && sleep "$before"
         ;;
     title) wait_title "$(win "$1")" "$2" ;;
-    alive) brw_alive || fail "the program ended" ;;
+    alive)
+        brw_alive || fail "the program ended"
+        [ -z "$(windows_titled "$JOURNAL")" ] || fail "the program crashed: its journal is shown"
+        ;;
     box) answer_box "$1" "$2" ;;
     journal)
         wait_window "$JOURNAL" 20 >/dev/null || exit 1
