@@ -98,11 +98,10 @@ e2e_cleanup()
         [ -s "$WORK/brw.log" ] && { echo "--- program output:" >&2; cat "$WORK/brw.log" >&2; }
         echo "work directory kept: $WORK" >&2
     fi
-    # Earlier runs were waited for; only the current one and E2E_OTHER_PIDS can still be going.
+    # Earlier runs were waited for; only the current one can still be going.
     if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
         kill -KILL "$BRW_PID" 2>/dev/null
     fi
-    [ -n "${E2E_OTHER_PIDS:-}" ] && kill -KILL $E2E_OTHER_PIDS 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     if [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ]; then
         cd / && rm -rf "$WORK"
@@ -115,6 +114,7 @@ e2e_cleanup()
 brw_start()
 {
     local waited
+    [ "$BRW_REAPED" = 1 ] || fail "the program started before still runs"
     rm -f "$WORK/brw.pid"
     (
         ulimit -c 0
