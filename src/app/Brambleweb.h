@@ -60,6 +60,8 @@ public:
     const QFile &errorSaveFile() const { return m_errorSaveFile; }
     const QFile &autosaveFile() const { return m_autosaveFile; }
     int autosaveTicks() const { return m_autosaveTicks; }
+    // Seconds from an unsaved change to its autosave (121); only the end-to-end build shortens it.
+    static void setAutosaveSeconds(int seconds);
     FindDialog *findDialog() const { return m_findDialog; }
     // The detached description windows, in opening order.
     QList<OutsideThemeDialog *> removalWindows() const;

@@ -15,6 +15,8 @@
 
 namespace {
 
+int autosaveSeconds = 121;
+
 // Eight-digit numbers for temporary names, from one process-wide generator seeded with the time
 // of day in milliseconds.
 QString nextTemporaryName()
@@ -103,13 +105,18 @@ void Brambleweb::noticeErrorSaveFiles()
                                   newer.join(QLatin1Char('\n')));
 }
 
+void Brambleweb::setAutosaveSeconds(int seconds)
+{
+    autosaveSeconds = qMax(2, seconds);
+}
+
 void Brambleweb::nextSecund()
 {
     if (m_statusRefresh && m_mainTree->isStable())
         updateStatus();
     if (m_autosaveTicks < 0)
         return;
-    if (m_autosaveTicks >= 120) {
+    if (m_autosaveTicks >= autosaveSeconds - 1) {
         m_autosaveTicks = 0;
         autosave();
         return;

@@ -2,12 +2,11 @@
 //
 // To add a command: put its row into actions() where it stands in its menu (a row with a null
 // text is a separator; "A/B" is the sub-menu B of menu A), give the target a public slot with
-// exactly the signature named in the row, and add the entry to the expected table of
-// tests/app/tst_mainactions.cpp, written from the command's description rather than copied. A
-// tool button is a row of toolButtons() with an icon from resources/icons (in icons.qrc). Keys
-// outside the menus live in the key tables of the widgets (WindowKeys.cpp, CorrectedTextEdit.cpp,
-// NameEditor.cpp); tst_mainactions checks the README's key list against all of them and prints
-// the list it expects.
+// exactly the signature named in the row (tst_mainactions checks that every row is built and
+// connected, and that no two enabled actions share a key). A tool button is a row of toolButtons()
+// with an icon from resources/icons (in icons.qrc). Keys outside the menus live in the key tables
+// of the widgets (WindowKeys.cpp, CorrectedTextEdit.cpp, NameEditor.cpp); tst_mainactions checks
+// the README's key list against all of them and prints the list it expects.
 #include "app/MainActions.h"
 
 namespace MainActions {

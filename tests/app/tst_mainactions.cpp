@@ -4,6 +4,7 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/KeyList.h"
+#include "app/MainActions.h"
 #include "app/Play_RecordEvents.h"
 #include "app/SymbolsDialog.h"
 #include "editor/CorrectedTextEdit.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -95,113 +97,57 @@ private Q_SLOTS:
         m_main->show();
     }
 
+    // Every row of the command tables is built, reachable from its menu or tool bar, in the
+    // table's order, with an existing target; nothing else is there.
     void menusToolBarsAndActionsFollowTheTable()
     {
+        using namespace MainActions;
         ScriptedMessages boxes;
         Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
         QCOMPARE(boxes.texts(), QStringList()); // every slot of the table exists
-        // clang-format off
-        const QStringList expectedMenus = {
-            "&File/&File(OS API)|&Open...|Открыть ...|Alt+O|open|window menuOpenFileGUI()",
-            "&File/&File(OS API)|&Reopen...|Открыть в текущем окне...|Alt+R|reopen|window menuReopenFileGUI()",
-            "&File/&File(OS API)|&Insert In...|Вставить файл внутрь текущей темы...|Alt+I|insertin|window menuAppendFileGUI()",
-            "&File/&File(OS API)|-",
-            "&File/&File(OS API)|S&ave as...|Сохранить как...|Alt+S|saveas|window menuSaveAsFileGUI()",
-            "&File/&File(OS API)|Save &branch...|Сохранить ветвь...|Alt+B|savebrunch|window menuSaveBranchGUI()",
-            "&File/&File(OS API)|Save &table...|Сохранить ветвь как таблицу...||savetable|window menuSaveTableGUI()",
-            "&File|&File(OS API)",
-            "&File|&New|Новый файл|Ctrl+N|new|window menuNewFile()",
-            "&File|&Open...|Открыть ...|Ctrl+O|open|window menuOpenFile()",
-            "&File|&Reopen|Открыть в текущем окне...|Ctrl+R|reopen|window menuReopenFile()",
-            "&File|&Insert In|Вставить файл внутрь текущей темы...|Ctrl+I|insertin|window menuAppendFile()",
-            "&File|-",
-            "&File|&Save|Сохранить|Ctrl+S|save|window menuSaveFile()",
-            "&File|S&ave as|Сохранить как...|Ctrl+Alt+S|saveas|window menuSaveAsFile()",
-            "&File|Save &branch|Сохранить ветвь...|Ctrl+B|savebrunch|window menuSaveBranch()",
-            "&File|Save &table|Сохранить ветвь как таблицу...|Ctrl+Alt+T|savetable|window menuSaveTable()",
-            "&File|-",
-            "&File|&Exit|Выход|Alt+F4|exit|window close()",
-            "&View|&Location|Изменение положения окон|F5|location|window menuLocation()",
-            "&View|&Next|Следующая тема|Ctrl+Alt+Right|next|tree nextThemeInTime()",
-            "&View|&Prev|Предыдущая тема|Ctrl+Alt+Left|prev|tree prevThemeInTime()",
-            "&Edit|&Find|Найти|Ctrl+F|find|window menuFind()",
-            "&Edit|Find &next|Найти следующее|F3|findnext|window menuFindNext()",
-            "&Edit|Next &theme|Искать начиная со следующей темы|Ctrl+F3|nexttheme|window menuNextTheme()",
-            "&Edit|&Replace|Заменить|Ctrl+H|replace|window menuReplace()",
-            "&Edit|Replace next|Заменить и найти следующее|F4|replacenext|window menuReplaceNext()",
-            "&Edit|Replace &all|Заменить все|Ctrl+F4|replaceall|window menuReplaceAll()",
-            "&Tree|&Undo|Отменить изменение дерева|Ctrl+Z|undo|tree menuUndo()",
-            "&Tree|&Redo|Повторить изменение дерева|Ctrl+Shift+Z|redo|tree menuRedo()",
-            "&Tree|-",
-            "&Tree|&Delete|Удалить тему|Del|delete|tree menuDelete()",
-            "&Tree|&Edit Name|Редактировать имя темы|F2|editname|tree menuEditThemeName()",
-            "&Tree|&All child up|Перенести все подтемы наружу|Ctrl+Alt+U|allchildout|tree menuAllChildOut()",
-            "&Tree|&Generate tree|Создать ветвь из описания темы|Ctrl+Alt+G|generatetree|window menuGenerateTree()",
-            "&Tree|&Newest|Самая новая тема|Ctrl+Alt+N|newest|window menuNewest()",
-            "&Tree|Go to &mark|Перейти к метке|Ctrl+M|gotomark|window menuGoToMark()",
-            "&Tree|-",
-            "&Tree|Cu&t|Вырезать тему|Shift+Del|cut|tree menuCut()",
-            "&Tree|&Copy|Скопировать тему|Ctrl+Ins|copy|tree menuCopy()",
-            "&Tree|&Paste|Вставить тему|Shift+Ins|paste|tree menuPaste()",
-            "&Tree|-",
-            "&Tree|Move Left|Переместить тему на 1 уровень влево|Ctrl+Left|moveleft|tree menuMove_Left()",
-            "&Tree|Move Right|Переместить тему на 1 уровень вправо|Ctrl+Right|moveright|tree menuMove_Right()",
-            "&Tree|Move Up|Переместить тему вверх|Ctrl+Up|moveup|tree menuMove_Up()",
-            "&Tree|Move Dn|Переместить тему вниз|Ctrl+Down|movedown|tree menuMove_Down()",
-            "&Tree|-",
-            "&Tree|Scroll Left|Скроллинг влево|Alt+Left|scrollleft|tree menuScroll_Left()",
-            "&Tree|Scroll Right|Скроллинг вправо|Alt+Right|scrollright|tree menuScroll_Right()",
-            "&Tree|Scroll Up|Скроллинг вверх|Alt+Up|scrollup|tree menuScroll_Up()",
-            "&Tree|Scroll Dn|Скроллинг вниз|Alt+Down|scrolldown|tree menuScroll_Down()",
-            "&Tree|-",
-            "&Tree|Insert Into|Вставить новую тему вовнутрь текущей|Shift+Right|insertinto|tree menuTreeInsert_Into()",
-            "&Tree|Insert Up|Вставить новую тему выше текущей|Shift+Up|insertup|tree menuTreeInsert_Up()",
-            "&Tree|Insert Dn|Вставить новую тему ниже текущей|Shift+Down|insertdown|tree menuTreeInsert_Dn()",
-            "T&ools/&Reminder|&Show|Перейти к заданиям напоминателя|Ctrl+Alt+R|show|window menuGoToReminder()",
-            "T&ools/&Reminder|&Update|Обновить задания||update|window menuUpdateReminder()",
-            "T&ools/&Reminder|&Sound Off|Отключить звук||SoundOff|tree menuReminderSoundOperation(bool)",
-            "T&ools|&Reminder",
-            "T&ools|&Apply|Применить описание|Alt+Enter|apply|window menuApply()",
-            "T&ools|-",
-            "T&ools|Record &keys|Записать нажатия клавиш|F6|recordkeys|window startRecordEvents()",
-            "T&ools|&Play keys|Воспроизвести нажатия клавиш|F7|playkeys|window startPlayEvents()",
-            "&Windows|&Removal|Выноска|F9|removal|window menuRemoval()",
-            "&Windows|&Symbols|Таблица символов||symbols|window menuSymbols()",
-            "&Windows|-",
-            "&Windows/&Main Widgets|&Tab|Переключение между деревом и описанием|Ctrl+Enter|tab|window menuMainWidgetsTab()",
-            "&Windows|&Main Widgets",
-            "&Help|Readme.&ru|Прочти меня||Readme_ru|window menuReadme_ru()",
-            "&Help|Readme.&en|Readme||Readme_en|window menuReadme_en()",
-            "&Help|&Keys|Помощь по клавишам|F1|keys|window menuKeyHelp()",
-            "&Help|&About|О программе||about|window menuAbout()",
+        const auto target = [](Target to, const char *slot) {
+            return QString(to == Target::Window ? "window " : "tree ") + slot;
         };
-        const QStringList treeEditing = {
-            "undo", "redo", "delete", "editname", "cut", "copy", "paste", "moveleft", "moveright", "moveup",
-            "movedown", "scrollleft", "scrollright", "scrollup", "scrolldown", "insertinto",
-            "insertup", "insertdown"};
-        const QStringList expectedBars = {
-            "File|File (Файл)|new|New (Новый файл) - Ctrl+N|window menuNewFile()",
-            "File|File (Файл)|open|Open (Открыть ...) - Ctrl+O|window menuOpenFile()",
-            "File|File (Файл)|reopen|Reopen (Открыть в текущем окне...) - Ctrl+R|window menuReopenFile()",
-            "File|File (Файл)|save|Save (Сохранить) - Ctrl+S|window menuSaveFile()",
-            "File|File (Файл)|saveas|Save as (Сохранить как...) - Ctrl+Alt+S|window menuSaveAsFile()",
-            "View|View (Вид)|prev|Previous (Предыдущая тема) - Ctrl+Alt+Left|tree prevThemeInTime()",
-            "View|View (Вид)|next|Next (Следующая тема) - Ctrl+Alt+Right|tree nextThemeInTime()",
-            "Edit|Edit (Правка)|find|Find (Найти) - Ctrl+F|window menuFind()",
-            "Edit|Edit (Правка)|replace|Replace (Заменить) - Ctrl+H|window menuReplace()",
-            "Edit|Edit (Правка)|undo|Undo (Отменить изменение дерева) - Ctrl+Z|tree menuUndo()",
-            "Edit|Edit (Правка)|redo|Redo (Повторить изменение дерева) - Ctrl+Shift+Z|tree menuRedo()",
-            "Edit|Edit (Правка)|symbols|Symbols (Таблица символов)|window menuSymbols()",
-            "Reminder|Reminder (Напоминатель)|gotoReminder|Go to shedule (Перейти к тексту заданий) - Ctrl+Alt+R|tree menuGoToReminder()",
-            "Reminder|Reminder (Напоминатель)|refreshReminder|Refresh shedule (Обновить задания)|tree menuUpdateReminder()",
-            "Recorder|Recorder (Запись клавиш)|recordkeys|Record keys (Записать нажатия клавиш) - F6|window startRecordEvents()",
-            "Recorder|Recorder (Запись клавиш)|playkeys|Play keys (Воспроизвести нажатия клавиш) - F7|window startPlayEvents()",
-        };
-        // clang-format on
+        QStringList expectedMenus, treeEditing;
+        for (const Action &row : actions()) {
+            if (!row.text)
+                continue;
+            expectedMenus.append(QStringList{row.menu, row.text, row.tip,
+                                             QKeySequence(row.shortcut).toString(), row.objectName,
+                                             target(row.target, row.slot)}
+                                         .join('|'));
+            if (row.flags & TreeEditing)
+                treeEditing.append(row.objectName);
+        }
+        QStringList expectedBars;
+        for (const ToolButton &row : toolButtons()) {
+            const auto bar = std::find_if(toolBars().begin(), toolBars().end(), [&](auto &b) {
+                return qstrcmp(b.objectName, row.toolBar) == 0;
+            });
+            const QString key = QKeySequence(row.shortcut).toString();
+            expectedBars.append(QStringList{row.toolBar, bar->label, row.objectName,
+                                            QString("%1 (%2)").arg(row.english, row.russian) +
+                                                    (key.isEmpty() ? "" : " - " + key),
+                                            target(row.target, row.slot)}
+                                        .join('|'));
+        }
         QStringList menus;
         for (QAction *top : main->menuBar()->actions())
             walkMenu(top->menu(), top->menu()->title(), menus);
-        QCOMPARE(menus, expectedMenus);
+        // Each menu's entries in order (separators and sub-menu titles left out).
+        const auto byMenu = [&](const QStringList &rows) {
+            QStringList paths, grouped;
+            for (const Action &row : actions())
+                if (!paths.contains(row.menu))
+                    paths.append(row.menu);
+            for (const QString &path : std::as_const(paths))
+                for (const QString &row : rows)
+                    if (row.startsWith(path + '|') && row.count('|') == 5)
+                        grouped.append(row);
+            return grouped.join('\n');
+        };
+        QCOMPARE(byMenu(menus), byMenu(expectedMenus));
+        QCOMPARE(menus.filter(QRegularExpression("^([^|]*\\|){5}")).size(), expectedMenus.size());
         QStringList names;
         for (QAction *action : main->treeActions())
             names.append(action->objectName());
@@ -220,6 +166,22 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(bars, expectedBars);
+
+        // A few rows as a user meets them: keypad Enter, Insert/Delete keys, a toggle, the
+        // sub-menus, a tool button of the tree.
+        // clang-format off
+        for (const QString sample : {
+                 "&File/&File(OS API)|&Open...|Открыть ...|Alt+O|open|window menuOpenFileGUI()",
+                 "&File|&Save|Сохранить|Ctrl+S|save|window menuSaveFile()",
+                 "&Tree|&Delete|Удалить тему|Del|delete|tree menuDelete()",
+                 "&Tree|&Paste|Вставить тему|Shift+Ins|paste|tree menuPaste()",
+                 "&Tree|Insert Up|Вставить новую тему выше текущей|Shift+Up|insertup|tree menuTreeInsert_Up()",
+                 "T&ools/&Reminder|&Sound Off|Отключить звук||SoundOff|tree menuReminderSoundOperation(bool)",
+                 "T&ools|&Apply|Применить описание|Alt+Enter|apply|window menuApply()",
+                 "&Windows/&Main Widgets|&Tab|Переключение между деревом и описанием|Ctrl+Enter|tab|window menuMainWidgetsTab()",
+                 "Reminder|Reminder (Напоминатель)|gotoReminder|Go to shedule (Перейти к тексту заданий) - Ctrl+Alt+R|tree menuGoToReminder()"})
+            // clang-format on
+            QVERIFY2(menus.contains(sample) || bars.contains(sample), qPrintable(sample));
 
         // No two actions that can be enabled together share a shortcut.
         QHash<QKeySequence, QString> seen;

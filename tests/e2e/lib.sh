@@ -6,7 +6,6 @@ set -u -o pipefail
 
 E2E_SKIP=77
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-SAMPLE="$E2E_DIR/../../examples/sample.brw"
 XVFB_PID=""
 WORK=""
 BRW=""
@@ -99,11 +98,10 @@ e2e_cleanup()
         [ -s "$WORK/brw.log" ] && { echo "--- program output:" >&2; cat "$WORK/brw.log" >&2; }
         echo "work directory kept: $WORK" >&2
     fi
-    # Earlier runs were waited for; only the current one and E2E_OTHER_PIDS can still be going.
+    # Earlier runs were waited for; only the current one can still be going.
     if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
         kill -KILL "$BRW_PID" 2>/dev/null
     fi
-    [ -n "${E2E_OTHER_PIDS:-}" ] && kill -KILL $E2E_OTHER_PIDS 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     if [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ]; then
         cd / && rm -rf "$WORK"
@@ -116,6 +114,7 @@ e2e_cleanup()
 brw_start()
 {
     local waited
+    [ "$BRW_REAPED" = 1 ] || fail "the program started before still runs"
     rm -f "$WORK/brw.pid"
     (
         ulimit -c 0
@@ -154,13 +153,6 @@ expect_exit()
 {
     brw_wait_exit 20
     [ "$BRW_STATUS" = "$1" ] || fail "exit status $BRW_STATUS, expected $1"
-}
-
-# close_last WINDOW: the close request to the program's last window, which ends it cleanly.
-close_last()
-{
-    close_request "$1"
-    expect_exit 0
 }
 
 brw_kill()

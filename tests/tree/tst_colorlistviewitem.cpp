@@ -1,6 +1,8 @@
 #include "common/Clock.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
 #include "tree/ColorListViewItem.h"
+#include "tree/LinkListView.h"
 
 #include <QTest>
 #include <QTreeWidget>
@@ -111,11 +113,10 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         ColorListViewItem::resetNonEmptyDeleteWarning();
-        for (int i = 0; i < 2; ++i) {
-            auto *parent = new ColorListViewItem(static_cast<QTreeWidget *>(nullptr));
-            new ColorListViewItem(parent, "child", "", "");
-            delete parent;
-        }
+        LinkListView view;
+        buildOutline(view, "p(c),q(d)");
+        for (int i = 0; i < 2; ++i)
+            delete view.rootTheme()->takeChild(0);
         QCOMPARE(boxes.texts(), QStringList{"Will be deleted not empty branch(s)"});
     }
 };

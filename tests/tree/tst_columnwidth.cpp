@@ -1,4 +1,5 @@
 #include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -29,13 +30,12 @@ private Q_SLOTS:
         LinkListView view;
         view.resize(220, 160);
         view.show();
-        ColorListViewItem *root = view.rootTheme();
-        ColorListViewItem *first = view.appendChild(root, "first");
-        ColorListViewItem *wide = view.appendChild(root, "a rather wider name of a theme");
-        view.appendChild(root, "last");
-        ColorListViewItem *chain = first;
-        for (int depth = 0; depth < 30; ++depth)
-            chain = view.appendChild(chain, QString("level %1").arg(depth));
+        QString chain = "level29";
+        for (int depth = 28; depth >= 0; --depth)
+            chain = QString("level%1(%2)").arg(depth).arg(chain);
+        buildOutline(view, "first(" + chain + "),aratherwidernameofatheme,last");
+        ColorListViewItem *first = themeNamed(view, "first");
+        ColorListViewItem *wide = themeNamed(view, "aratherwidernameofatheme");
         first->setExpanded(true);
 
         if (change == "open deep") {
@@ -58,7 +58,7 @@ private Q_SLOTS:
         } else if (change == "icon on widest") {
             view.setLinkId(wide, 1);
         } else if (change == "insert into open") {
-            view.createChild(chain->parentTheme()->parentTheme(), QString(80, 'm'), {}, {});
+            view.createChild(themeNamed(view, "level27"), QString(80, 'm'), {}, {});
             view.rootTheme()->setExpanded(true);
         } else if (change == "delete chain") {
             for (QTreeWidgetItem *item = first; item; item = item->child(0))

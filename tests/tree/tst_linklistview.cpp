@@ -8,11 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-static ColorListViewItem *find(LinkListView &view, const QString &name)
-{
-    return themeNamed(view, name);
-}
-
 class TestLinkListView : public QObject
 {
     Q_OBJECT
@@ -41,8 +36,8 @@ private Q_SLOTS:
 
         buildOutline(view, "a(b,c(d)),e,M+1,L-1(_)");
         QCOMPARE(view.themeCount(), 9);
-        view.setCurrentItem(find(view, "d"));
-        view.setCurrentItem(find(view, "e"));
+        view.setCurrentItem(themeNamed(view, "d"));
+        view.setCurrentItem(themeNamed(view, "e"));
         int removed = 0;
         connect(&view, &LinkListView::itemWillRemoved, [&] { ++removed; });
         if (way == 0)
@@ -78,9 +73,9 @@ private Q_SLOTS:
             removed.append(t->name());
             busyDuring.append(view.busyDepth());
         });
-        view.setCurrentItem(find(view, "c"));
-        view.setCurrentItem(find(view, "e"));
-        view.deleteBranch(find(view, "a"));
+        view.setCurrentItem(themeNamed(view, "c"));
+        view.setCurrentItem(themeNamed(view, "e"));
+        view.deleteBranch(themeNamed(view, "a"));
         QCOMPARE(removed, (QStringList{"c", "b", "d", "a"}));
         QVERIFY(!busyDuring.contains(0));
         QVERIFY(view.isStable());
@@ -90,7 +85,7 @@ private Q_SLOTS:
 
         // A link that leaves its group drops its null item only, never a theme it holds.
         buildOutline(view, "m+1,l-1(x)");
-        view.storageChangeId(find(view, "l"), 0);
+        view.storageChangeId(themeNamed(view, "l"), 0);
         QCOMPARE(outlineOf(view), QString("e,m+1(_),l(x)"));
     }
 
@@ -99,31 +94,31 @@ private Q_SLOTS:
         LinkListView view;
         buildOutline(view, "a,b,c,d");
         for (const char *name : {"a", "b", "c"})
-            view.setCurrentItem(find(view, name));
+            view.setCurrentItem(themeNamed(view, name));
         view.prevThemeInTime();
         QCOMPARE(view.currentTheme()->name(), QString("b"));
         view.prevThemeInTime();
         QCOMPARE(view.currentTheme()->name(), QString("a"));
         view.nextThemeInTime();
         QCOMPARE(view.currentTheme()->name(), QString("b"));
-        view.setCurrentItem(find(view, "d")); // drops c
+        view.setCurrentItem(themeNamed(view, "d")); // drops c
         view.nextThemeInTime();
         QCOMPARE(view.currentTheme()->name(), QString("d"));
         view.prevThemeInTime();
         QCOMPARE(view.currentTheme()->name(), QString("b"));
-        view.deleteBranch(find(view, "a"));
-        view.setCurrentItem(find(view, "d"));
+        view.deleteBranch(themeNamed(view, "a"));
+        view.setCurrentItem(themeNamed(view, "d"));
         view.prevThemeInTime();
         view.prevThemeInTime();
         view.prevThemeInTime();
-        QVERIFY(view.currentTheme()->name() != "a");
+        QCOMPARE(view.currentTheme()->name(), QString("b")); // a left the history
     }
 
     void pathsDepthStatusAndNewest()
     {
         LinkListView view;
         buildOutline(view, "a(b(c),d)");
-        ColorListViewItem *b = find(view, "b");
+        ColorListViewItem *b = themeNamed(view, "b");
         QCOMPARE(view.themePath(b, true), QString("|-/a/b"));
         QCOMPARE(view.themePath(b, false), QString("b/a/-|"));
         QCOMPARE(view.themePath(view.rootTheme(), true), QString("|-"));
@@ -133,20 +128,20 @@ private Q_SLOTS:
         view.setCurrentItem(b);
         QCOMPARE(view.statusText(), QString("b"));
         // The newest theme: the latest date, the last in preorder among equals.
-        find(view, "a")->setDate(QDate(2005, 1, 1));
+        themeNamed(view, "a")->setDate(QDate(2005, 1, 1));
         b->setDate(QDate(2005, 2, 1));
-        find(view, "c")->setDate(QDate(2004, 2, 1));
-        find(view, "d")->setDate(QDate(2005, 2, 1));
-        QCOMPARE(view.newestTheme(find(view, "a"))->name(), QString("d"));
-        QCOMPARE(view.newestTheme(find(view, "c"))->name(), QString("c"));
+        themeNamed(view, "c")->setDate(QDate(2004, 2, 1));
+        themeNamed(view, "d")->setDate(QDate(2005, 2, 1));
+        QCOMPARE(view.newestTheme(themeNamed(view, "a"))->name(), QString("d"));
+        QCOMPARE(view.newestTheme(themeNamed(view, "c"))->name(), QString("c"));
     }
 
     void descriptionsResolveAndAskTheEditor()
     {
         LinkListView view;
         buildOutline(view, "m+1,l-1(_),o");
-        ColorListViewItem *m = find(view, "m");
-        ColorListViewItem *l = find(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m");
+        ColorListViewItem *l = themeNamed(view, "l");
         int asked = 0;
         QString editorText; // null: the editor has no edit
         connect(&view, &LinkListView::needEditedDescription, [&] {
@@ -180,8 +175,8 @@ private Q_SLOTS:
         LinkListView view;
         buildOutline(view, "m+1(_),p(l-1(x(z),y)),q");
         view.rootTheme()->setDescription("root");
-        ColorListViewItem *m = find(view, "m");
-        ColorListViewItem *l = find(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m");
+        ColorListViewItem *l = themeNamed(view, "l");
         connect(&view, &LinkListView::needEditedDescription,
                 [&] { view.putEditedDescription(QString()); });
 
@@ -190,13 +185,13 @@ private Q_SLOTS:
         QCOMPARE(stats, qMakePair(4 + 6 * 7 + 1, 7));
         QCOMPARE(view.lastStatistics(), stats);
         QPair<int, int> branch;
-        view.themeStatistics(&branch, p(view));
+        view.themeStatistics(&branch, themeNamed(view, "p"));
         QCOMPARE(branch.second, 4); // l, x, z, y
         QCOMPARE(view.lastStatistics(), stats);
 
         view.numberThemes();
         auto numbers = [&](const char *name) {
-            ColorListViewItem *t = find(view, name);
+            ColorListViewItem *t = themeNamed(view, name);
             return qMakePair(t->columnValue(5), t->columnValue(6));
         };
         // Preorder through holders, links skipped: m x z y p q.
@@ -211,7 +206,7 @@ private Q_SLOTS:
         // The mark's own text is not part of it while a link holds the children.
         QCOMPARE(view.subtreeText(m), QString("x-textz-texty-text"));
         QCOMPARE(view.subtreeText(l), QString());
-        QCOMPARE(view.subtreeText(find(view, "p")), QString("p-text"));
+        QCOMPARE(view.subtreeText(themeNamed(view, "p")), QString("p-text"));
         QCOMPARE(boxes.count(), 0);
     }
 
@@ -219,8 +214,8 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "a,b");
-        ColorListViewItem *a = find(view, "a");
-        ColorListViewItem *b = find(view, "b");
+        ColorListViewItem *a = themeNamed(view, "a");
+        ColorListViewItem *b = themeNamed(view, "b");
         view.renameTheme(a, "__reminder");
         QCOMPARE(view.reminderTheme(), a);
         view.renameTheme(b, "__reminder");
@@ -240,7 +235,7 @@ private Q_SLOTS:
         view.resize(300, 200);
         view.show();
         buildOutline(view, "a");
-        ColorListViewItem *a = find(view, "a");
+        ColorListViewItem *a = themeNamed(view, "a");
         a->setDate(QDate(2000, 1, 1));
         view.setCurrentItem(a);
         QSignalSpy editState(&view, &LinkListView::changeThemeNameEditState);
@@ -270,6 +265,13 @@ private Q_SLOTS:
         QTest::keyClicks(view.nameEditor(), "xyz");
         QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
         QCOMPARE(a->name(), QString("newname"));
+        // The next rename after an Escape starts from the name and is taken.
+        QTest::keyClick(&view, Qt::Key_Space);
+        QCOMPARE(view.nameEditor()->text(), QString("newname"));
+        QTest::keyClicks(view.nameEditor(), "2");
+        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
+        QCOMPARE(a->name(), QString("newname2"));
+        QCOMPARE(changed.count(), 2);
 
         view.startRenaming(view.rootTheme());
         QVERIFY(!view.isRenaming());
@@ -281,7 +283,7 @@ private Q_SLOTS:
         view.resize(200, 100);
         view.show();
         buildOutline(view, "a(b)");
-        ColorListViewItem *a = find(view, "a");
+        ColorListViewItem *a = themeNamed(view, "a");
         view.setCurrentItem(a);
         QVERIFY(!a->isExpanded());
         QTest::keyClick(&view, Qt::Key_Right);
@@ -335,14 +337,14 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "m+1(x),p(l-1(_,y))");
-        ColorListViewItem *m = find(view, "m");
-        ColorListViewItem *l = find(view, "l");
-        QVERIFY(view.resolvedAncestry(find(view, "x"), m));
+        ColorListViewItem *m = themeNamed(view, "m");
+        ColorListViewItem *l = themeNamed(view, "l");
+        QVERIFY(view.resolvedAncestry(themeNamed(view, "x"), m));
         QVERIFY(view.resolvedAncestry(l, m)); // a link starts at its mark
-        QVERIFY(!view.resolvedAncestry(find(view, "x"), find(view, "p")));
-        QVERIFY(view.resolvedAncestry(find(view, "y"), m)); // l's children count as m's
+        QVERIFY(!view.resolvedAncestry(themeNamed(view, "x"), themeNamed(view, "p")));
+        QVERIFY(view.resolvedAncestry(themeNamed(view, "y"), m)); // l's children count as m's
         // Going to the mark: from a link to its mark theme, from any other theme nowhere.
-        view.setCurrentItem(find(view, "p"));
+        view.setCurrentItem(themeNamed(view, "p"));
         view.gotoMark();
         QCOMPARE(view.currentTheme()->name(), QString("p"));
         view.setCurrentItem(l);
@@ -352,13 +354,10 @@ private Q_SLOTS:
         // A mark theme below its own link: the climb ends.
         LinkListView loop;
         buildOutline(loop, "q(k-1(_,n+1))");
-        ColorListViewItem *n = find(loop, "n");
-        QVERIFY(loop.resolvedAncestry(n, find(loop, "q")));
-        QVERIFY(!loop.resolvedAncestry(n, find(loop, "zzz")));
+        ColorListViewItem *n = themeNamed(loop, "n");
+        QVERIFY(loop.resolvedAncestry(n, themeNamed(loop, "q")));
+        QVERIFY(!loop.resolvedAncestry(n, themeNamed(loop, "zzz")));
     }
-
-private:
-    static ColorListViewItem *p(LinkListView &view) { return find(view, "p"); }
 };
 
 QTEST_MAIN(TestLinkListView)

@@ -1,23 +1,27 @@
 #include "common/Assertions.h"
 #include "support/ScriptedMessages.h"
-#include "tree/ColorListViewItem.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
 #include "tree/MLStorage.h"
 
-#include <QHash>
+#include <QRegularExpression>
 #include <QTest>
 
-// Themes under one root, a storage, and a recorder standing in for the view: it logs every signal
-// of the storages it watches, in order, and applies each id change to its theme.
+// Themes of a view (built from an outline; the view's own groups are not used), a storage, and a
+// recorder standing in for the view: it logs every signal of the storages it watches, in order,
+// and applies each id change to its theme.
 struct Fixture
 {
-    ColorListViewItem root{static_cast<QTreeWidget *>(nullptr)};
+    LinkListView view;
     MLStorage storage;
     QStringList log;
-    QHash<QString, ColorListViewItem *> themes;
     QStringList order;
 
-    Fixture() { watch(storage); }
-    ~Fixture() { qDeleteAll(root.takeChildren()); }
+    explicit Fixture(const QString &outline = {})
+    {
+        buildOutline(view, outline);
+        watch(storage);
+    }
 
     void watch(MLStorage &s)
     {
@@ -32,10 +36,14 @@ struct Fixture
         CONNECT_ASSERT(QObject::connect(&s, &MLStorage::linkInserted, &s,
                                         [this](auto *theme) { log << "link " + theme->name(); }));
     }
-    ColorListViewItem *theme(const QString &name, ColorListViewItem *parent = nullptr)
+    ColorListViewItem *operator[](const QString &name) { return themeNamed(view, name); }
+    // The theme of that name, a new one at the top level when the outline has none.
+    ColorListViewItem *theme(const QString &name)
     {
-        order << name;
-        return themes[name] = new ColorListViewItem(parent ? parent : &root, name, {}, {});
+        if (!order.contains(name))
+            order << name;
+        ColorListViewItem *found = themeNamed(view, name);
+        return found ? found : view.appendChild(view.rootTheme(), name);
     }
     int join(MLStorage &s, ColorListViewItem *t, int id)
     {
@@ -44,19 +52,23 @@ struct Fixture
             t->setLinkId(given);
         return given;
     }
-    // "A:1 a:-1": a new theme per token, inserted with that id; the log starts afterwards.
-    void fill(MLStorage &s, const QString &setup)
+    // "A+1,a-1": each theme joins with its id, in this order; the log starts afterwards.
+    void fill(MLStorage &s, const QString &groups)
     {
-        for (const QString &token : setup.split(' ', Qt::SkipEmptyParts))
-            join(s, theme(token.section(':', 0, 0)), token.section(':', 1).toInt());
+        for (const QString &token : groups.split(',', Qt::SkipEmptyParts)) {
+            const qsizetype sign = token.indexOf(QRegularExpression("[+-]"));
+            join(s, theme(token.left(sign)), sign < 0 ? 0 : token.mid(sign).toInt());
+        }
         log.clear();
     }
-    QString state() const
+    QString state()
     {
         QStringList list;
-        for (const QString &name : order)
-            list << name + "=" + QString::number(themes[name]->linkId());
-        return list.join(' ');
+        for (const QString &name : std::as_const(order)) {
+            const int id = (*this)[name]->linkId();
+            list << name + (id ? QString::asprintf("%+d", id) : QString());
+        }
+        return list.join(',');
     }
 };
 
@@ -73,9 +85,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("allocated");
         QTest::newRow("empty") << "" << 1;
-        QTest::newRow("dense") << "A:1 B:2" << 3;
-        QTest::newRow("gap") << "A:1 C:3" << 2;
-        QTest::newRow("record without mark before a gap") << "A:1 c:-3" << 3;
+        QTest::newRow("dense") << "A+1,B+2" << 3;
+        QTest::newRow("gap") << "A+1,C+3" << 2;
+        QTest::newRow("record without mark before a gap") << "A+1,c-3" << 3;
     }
     void allocation()
     {
@@ -84,7 +96,7 @@ private Q_SLOTS:
         Fixture f;
         f.fill(f.storage, setup);
         QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated);
-        QCOMPARE(f.storage.markThemeOf(allocated), f.themes["N"]);
+        QCOMPARE(f.storage.markThemeOf(allocated), f["N"]);
         QVERIFY(m_boxes.shown().isEmpty());
     }
 
@@ -93,11 +105,11 @@ private Q_SLOTS:
         Fixture f;
         QCOMPARE(f.join(f.storage, f.theme("A"), 0), 1);
         QCOMPARE(f.join(f.storage, f.theme("B"), 0), 2);
-        f.fill(f.storage, "a:-1 b:-2");
+        f.fill(f.storage, "a-1,b-2");
         f.storage.validate();
         QCOMPARE(f.storage.arrayCount(), 2);
         f.log.clear();
-        f.storage.remove(1, f.themes["A"]);
+        f.storage.remove(1, f["A"]);
         QCOMPARE(f.log, (QStringList{"id a 0", "id A 0"}));
         QCOMPARE(f.storage.ids(), (QList<int>{1, 2}));
         QCOMPARE(f.storage.count(), 1);
@@ -105,28 +117,28 @@ private Q_SLOTS:
         QCOMPARE(f.storage.count(), 2);
 
         // The mark theme without links leaves an empty array record: dropped without a report.
-        f.storage.remove(1, f.themes["C"]);
+        f.storage.remove(1, f["C"]);
         f.log.clear();
         f.storage.validate();
         QVERIFY(m_boxes.shown().isEmpty());
         QCOMPARE(f.log, (QStringList{"id B 1", "id b -1"}));
         QCOMPARE(f.storage.ids(), QList<int>{1});
         QCOMPARE(f.storage.arrayCount(), 1);
-        QCOMPARE(f.storage.markThemeOf(1), f.themes["B"]);
+        QCOMPARE(f.storage.markThemeOf(1), f["B"]);
     }
 
     void refusedInsertsAndMissingRecords()
     {
         Fixture f;
-        f.fill(f.storage, "A:1 a:-1");
+        f.fill(f.storage, "A+1,a-1");
         ColorListViewItem *other = f.theme("X");
         QCOMPARE(f.join(f.storage, other, 1), 0);
-        QCOMPARE(f.storage.markThemeOf(1), f.themes["A"]);
+        QCOMPARE(f.storage.markThemeOf(1), f["A"]);
         QCOMPARE(f.storage.insert(nullptr, 0), 0);
         QCOMPARE(f.storage.ids(), QList<int>{1});
         QVERIFY(!f.storage.find(0));
         QVERIFY(!f.storage.holderOf(4));
-        QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f.themes["a"]});
+        QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f["a"]});
         QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
         QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
         f.storage.remove(-4, other); // unknown id: nothing, not even a report
@@ -136,13 +148,13 @@ private Q_SLOTS:
 
     void makeHolder()
     {
-        Fixture f;
-        ColorListViewItem *m = f.theme("M");
-        ColorListViewItem *inside = f.theme("I", m);
+        Fixture f("M(I)");
+        ColorListViewItem *m = f["M"];
+        ColorListViewItem *inside = f["I"];
         f.join(f.storage, m, 1);
-        f.fill(f.storage, "K:-1");
+        f.fill(f.storage, "K-1");
         f.join(f.storage, inside, -1);
-        ColorListViewItem *k = f.themes["K"];
+        ColorListViewItem *k = f["K"];
 
         QCOMPARE(f.storage.makeHolder(1, k), k);
         QCOMPARE(f.storage.makeHolder(1, k), k);
@@ -166,18 +178,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("removed");
         QTest::addColumn<QStringList>("log");
         QTest::addColumn<QString>("state");
-        const QString two = "M:1 a:-1 b:-1";
+        const QString two = "M+1,a-1,b-1";
         QTest::newRow("link, others remain") << two << ""
-                                             << "a" << QStringList{"id a 0"} << "M=1 a=0 b=-1";
-        QTest::newRow("holding link")
-                << two << "b"
-                << "b" << QStringList{"owner b->M", "id b 0"} << "M=1 a=-1 b=0";
-        QTest::newRow("last link") << "M:1 a:-1"
+                                             << "a" << QStringList{"id a 0"} << "M+1,a,b-1";
+        QTest::newRow("holding link") << two << "b"
+                                      << "b" << QStringList{"owner b->M", "id b 0"} << "M+1,a-1,b";
+        QTest::newRow("last link") << "M+1,a-1"
                                    << ""
-                                   << "a" << QStringList{"id a 0", "id M 0", "id a 0"} << "M=0 a=0";
+                                   << "a" << QStringList{"id a 0", "id M 0", "id a 0"} << "M,a";
         QTest::newRow("mark with links")
                 << two << "a"
-                << "M" << QStringList{"owner a->M", "id a 0", "id b 0", "id M 0"} << "M=0 a=0 b=0";
+                << "M" << QStringList{"owner a->M", "id a 0", "id b 0", "id M 0"} << "M,a,b";
     }
     void removeSignalOrder()
     {
@@ -189,13 +200,13 @@ private Q_SLOTS:
         Fixture f;
         f.fill(f.storage, setup);
         if (!holder.isEmpty())
-            f.storage.makeHolder(1, f.themes[holder]);
+            f.storage.makeHolder(1, f[holder]);
         f.log.clear();
-        f.storage.remove(f.themes[removed]->linkId(), f.themes[removed]);
+        f.storage.remove(f[removed]->linkId(), f[removed]);
         QCOMPARE(f.log, log);
         QCOMPARE(f.state(), state);
-        if (state.startsWith("M=1"))
-            QCOMPARE(f.storage.holderOf(1), f.themes["M"]);
+        if (state.startsWith("M+1"))
+            QCOMPARE(f.storage.holderOf(1), f["M"]);
         else
             QVERIFY(f.storage.ids().isEmpty()); // records above the array part go
         QVERIFY(m_boxes.shown().isEmpty());
@@ -208,10 +219,10 @@ private Q_SLOTS:
         ColorListViewItem *m = f.theme("M");
         f.join(f.storage, m, 1);
         f.join(f.storage, l, -1);
-        f.fill(f.storage, "K:-1 P:2 q:-2");
-        f.storage.makeHolder(2, f.themes["q"]);
+        f.fill(f.storage, "K-1,P+2,q-2");
+        f.storage.makeHolder(2, f["q"]);
         f.storage.makeHolder(1, l);
-        l->addChild(f.root.takeChild(f.root.indexOfChild(m)));
+        l->addChild(f.view.rootTheme()->takeChild(f.view.rootTheme()->indexOfChild(m)));
         f.log.clear();
         // L holds the children and contains the mark theme: they cannot come back to it.
         QVERIFY(!f.storage.returnChildrenToMarks());
@@ -222,19 +233,19 @@ private Q_SLOTS:
         QCOMPARE(m_boxes.captions(), QStringList{"error"});
         QCOMPARE(m_boxes.texts(), QStringList{"cannot change contents before delete"});
         QCOMPARE(f.log, QStringList{"id L 0"});
-        QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f.themes["K"]});
-        QCOMPARE(f.storage.holderOf(1), f.themes["M"]); // never a link that left the group
+        QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f["K"]});
+        QCOMPARE(f.storage.holderOf(1), f["M"]); // never a link that left the group
 
         // Nor can a holder be made inside its own children: the view refuses that exchange, and
         // the group keeps its holder.
-        Fixture g;
-        ColorListViewItem *l2 = g.theme("L");
-        g.join(g.storage, g.theme("M", l2), 1);
+        Fixture g("L(M)");
+        ColorListViewItem *l2 = g["L"];
+        g.join(g.storage, g["M"], 1);
         g.join(g.storage, l2, -1);
         g.log.clear();
-        QCOMPARE(g.storage.makeHolder(1, l2), g.themes["M"]);
+        QCOMPARE(g.storage.makeHolder(1, l2), g["M"]);
         QCOMPARE(g.log, QStringList{"owner M->L"});
-        QCOMPARE(g.storage.holderOf(1), g.themes["M"]);
+        QCOMPARE(g.storage.holderOf(1), g["M"]);
     }
 
     void validateReports_data()
@@ -243,21 +254,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("report");
         QTest::addColumn<QString>("state");
         QTest::addColumn<int>("groups");
-        QTest::newRow("renumbered in id order") << "C:7 c:-7 A:3 a:-3 a2:-3"
+        QTest::newRow("renumbered in id order") << "C+7,c-7,A+3,a-3,a2-3"
                                                 << ""
-                                                << "C=2 c=-2 A=1 a=-1 a2=-1" << 2;
-        QTest::newRow("links without marks") << "A:1 a:-1 b:-2 c:-2"
+                                                << "C+2,c-2,A+1,a-1,a2-1" << 2;
+        QTest::newRow("links without marks") << "A+1,a-1,b-2,c-2"
                                              << "Link(s) Without Mark(s)\n"
-                                             << "A=1 a=-1 b=0 c=0" << 1;
-        QTest::newRow("marks without links") << "A:1 B:2 b:-2"
+                                             << "A+1,a-1,b,c" << 1;
+        QTest::newRow("marks without links") << "A+1,B+2,b-2"
                                              << "Mark(s) Without Link(s)\n"
-                                             << "A=0 B=1 b=-1" << 1;
-        QTest::newRow("both") << "B:2 A:1 a:-3 D:4 d:-4"
+                                             << "A,B+1,b-1" << 1;
+        QTest::newRow("both") << "B+2,A+1,a-3,D+4,d-4"
                               << "Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"
-                              << "B=0 A=0 a=0 D=1 d=-1" << 1;
-        QTest::newRow("nothing valid") << "a:-2 B:1"
+                              << "B,A,a,D+1,d-1" << 1;
+        QTest::newRow("nothing valid") << "a-2,B+1"
                                        << "Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"
-                                       << "a=0 B=0" << 0;
+                                       << "a,B" << 0;
     }
     void validateReports()
     {
@@ -278,21 +289,21 @@ private Q_SLOTS:
     void merge()
     {
         Fixture f;
-        f.fill(f.storage, "A:1 a:-1 B:2 b:-2 C:3 c:-3");
+        f.fill(f.storage, "A+1,a-1,B+2,b-2,C+3,c-3");
         f.storage.validate();
         MLStorage other;
         f.watch(other);
-        f.fill(other, "E:2 e:-2 D:1 d:-1 d2:-1");
-        other.makeHolder(1, f.themes["d2"]);
+        f.fill(other, "E+2,e-2,D+1,d-1,d2-1");
+        other.makeHolder(1, f["d2"]);
         f.storage.merge(other);
-        QCOMPARE(f.state(), "A=1 a=-1 B=2 b=-2 C=3 c=-3 E=5 e=-5 D=4 d=-4 d2=-4");
+        QCOMPARE(f.state(), "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4");
         QCOMPARE(f.storage.arrayCount(), 5);
-        QCOMPARE(f.storage.holderOf(4), f.themes["d2"]);
+        QCOMPARE(f.storage.holderOf(4), f["d2"]);
         QVERIFY(other.ids().isEmpty());
         QCOMPARE(other.count(), 0);
 
         // A storage with an array part is refused; an empty one changes nothing.
-        f.fill(other, "X:1 x:-1");
+        f.fill(other, "X+1,x-1");
         other.validate();
         f.log.clear();
         f.storage.merge(other);
@@ -308,16 +319,16 @@ private Q_SLOTS:
     void transferResetAndDestroy()
     {
         Fixture f;
-        f.fill(f.storage, "A:1 a:-1 B:2 b:-2");
+        f.fill(f.storage, "A+1,a-1,B+2,b-2");
         f.storage.validate();
         {
             MLStorage target;
             f.watch(target);
-            f.fill(target, "X:1 x:-1 Y:3 y:-3");
+            f.fill(target, "X+1,x-1,Y+3,y-3");
             f.storage.transfer(target);
             QCOMPARE(target.ids(), (QList<int>{1, 2}));
             QCOMPARE(target.arrayCount(), 2);
-            QCOMPARE(target.markThemeOf(2), f.themes["B"]);
+            QCOMPARE(target.markThemeOf(2), f["B"]);
             QVERIFY(f.storage.ids().isEmpty());
             QCOMPARE(f.storage.arrayCount(), 0);
             QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
@@ -325,7 +336,7 @@ private Q_SLOTS:
             QCOMPARE(target.count(), 0);
             QCOMPARE(f.join(target, f.theme("P"), 0), 1);
             QVERIFY(f.log.isEmpty()); // neither transfer nor reset told any theme
-            f.fill(target, "p:-1");
+            f.fill(target, "p-1");
         }
         QVERIFY(f.log.isEmpty()); // nor did the destruction
         QVERIFY(m_boxes.shown().isEmpty());

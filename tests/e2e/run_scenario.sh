@@ -1,0 +1,213 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario file (*.scn) against the real program under Xvfb.
+# Usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO
+#
+# A scenario is one step a line, its words split as the shell splits them (quotes; no
+# expansions). Lines starting with "#" are comments. In every word {TODAY} is today's date
+# (dd.mm.yyyy) and {AT} the minute chosen by next-minute. Files are named relative to the
+# documents folder (the current directory); "@path" names a file of the source tree. Windows are
+# known by a short name the scenario gives them with window. Expectations that look at files
+# (has, same, saved) wait up to 20 s for them to come true.
+#
+#   step TEXT            names the steps that follow in the log (the rest of the line as it is)
+# Files
+#   file NAME            the lines up to a line "." are NAME's text; written in CP1251, CR LF
+#   copy FILE NAME       copies FILE (e.g. @examples/sample.brw) to NAME
+#   big NAME THEMES      a generated tree of THEMES themes (about 400 bytes each)
+#   clear                empties the documents folder
+#   env NAME VALUE       sets an environment variable for the program started next
+# The program and its windows
+#   start [ARG...]                  starts the program on the documents
+#   edit W DOCUMENT WORD            starts it on DOCUMENT, W is its window; WORD is typed at the
+#                                   start of the root's description and the caption marked
+#   window W TITLE [SECONDS]        waits for the one visible window titled exactly TITLE
+#   window-matching W REGEX         waits for a visible window whose title matches REGEX
+#   focus W | keys W KEY... | type W TEXT [KEY...]     keys (xdotool names) and text in W
+#   keys-here KEY... | type-here TEXT | type-slow TEXT  the same in the focused window
+#   click W X Y [BUTTON [COUNT]]    clicks at X,Y of W; a negative X or Y counts from the far edge
+#   move W X Y | close W            moves W; sends W the window manager's close request
+#   signal NAME | kill | drop-display   a signal to the program; SIGKILL; the X server goes away
+#   sleep SECONDS | wait-file GLOB  pauses; waits (polling every few ms) for a matching file
+#   next-minute | sleep-until SECONDS   {AT} becomes the next minute at least 10 s away; sleeps
+#                                   until SECONDS (negative: before) from {AT}
+# Expectations
+#   title W TITLE        W's title becomes TITLE
+#   alive                the program still runs and shows no emergency journal
+#   box TITLE KEY        a box titled TITLE comes; KEY (Return, Escape, n) answers it; it goes
+#   journal              the emergency journal comes while the program still runs; it is answered
+#   rings W TITLE        the window TITLE comes up at {AT}, not before
+#   no-window TITLE      no visible window has that title (within 10 s)
+#   exit STATUS          the program ends with STATUS (128 + a signal's number)
+#   moves W KEY... | stays W KEY...   the keys move W, or leave it in place
+#   saved NAME           NAME holds exactly the text of the lines up to "." (as file writes it)
+#   same NAME FILE | same-if-any NAME FILE   equal bytes; NAME empty or equal to FILE
+#   empty NAME           NAME exists and is empty
+#   has NAME REGEX | lacks NAME REGEX   a line of NAME matches the Perl pattern ('^qa\r$'), or none
+#   edited NAME FILE WORD   NAME, up to its records of detached windows, is FILE with WORD in it
+#   files PATTERN        the sorted entries of the folder, joined by spaces, match PATTERN (extglob)
+#   reads-back NAME      the program's command-line reader rewrites NAME to the same bytes
+source "$(dirname "$0")/lib.sh"
+shopt -s extglob
+[ $# = 3 ] && [ -r "$3" ] || { echo "usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO" >&2; exit 2; }
+CLOSE_REQUEST=$(realpath "$2")
+SCENARIO=$(realpath "$3")
+SOURCE_TREE=$(realpath "$E2E_DIR/../..")
+JOURNAL="Save log - Журнал аварийного сохранения"
+e2e_init "$(realpath "$1")"
+declare -A W
+AT="" DUE=0 LINE_NO=0 TODAY=$(date +%d.%m.%Y)
+
+path() { [[ $1 == @* ]] && echo "$SOURCE_TREE/${1#@}" || echo "$1"; }
+win() { [ -n "${W[$1]:-}" ] || fail "line $LINE_NO: no window named $1"; echo "${W[$1]}"; }
+cp1251() { iconv -f UTF-8 -t CP1251 || fail "line $LINE_NO: not representable in CP1251"; }
+geometry() { xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=' | tr '\n' ' '; }
+
+# The lines up to "." after the current one, in CP1251 with CR LF line ends.
+block()
+{
+    local text
+    while IFS= read -r text <&3; do
+        ((++LINE_NO))
+        [ "$text" = . ] && return
+        printf '%s\r\n' "$(expand "$text")" | cp1251 || exit 1
+    done
+    fail "line $LINE_NO: the block has no closing '.'"
+}
+expand() { local text=${1//\{TODAY\}/$TODAY}; echo "${text//\{AT\}/$AT}"; }
+
+# The pattern in the files' encoding.
+matches() { LC_ALL=C grep -aqP -- "$(printf '%s' "$2" | cp1251)" "$(path "$1")"; }
+
+click()
+{
+    local window=$1 x=$2 y=$3 WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+    ((x < 0)) && x=$((WIDTH + x))
+    ((y < 0)) && y=$((HEIGHT + y))
+    xdotool mousemove --window "$window" "$x" "$y" click --repeat "${5:-1}" --delay 80 "${4:-1}" ||
+        fail "click at $x,$y"
+}
+
+run_step()
+{
+    local verb=$1 before
+    shift
+    case "$verb" in
+    file) block >"$1" ;;
+    copy) cp "$(path "$1")" "$2" || fail "cannot copy $1" ;;
+    big) big_tree "$2" >"$1" ;;
+    clear) rm -rf ./* ./.[!.]* ;;
+    env) export "$1=$2" ;;
+    start) brw_start "$@" ;;
+    edit)
+        open_and_edit "$3" "$2"
+        W[$1]=$window
+        sleep 0.5 # the caption changes with the first letter; the last may still be on its way
+        ;;
+    window) W[$1]=$(wait_window "$2" "${3:-20}") || exit 1 ;;
+    window-matching)
+        W[$1]=$(timeout 20 xdotool search --sync --onlyvisible --name "$2" | head -1)
+        [ -n "${W[$1]}" ] || fail "no window matching '$2' (visible: $(visible_titles))"
+        ;;
+    focus) focus "$(win "$1")" ;;
+    keys) keys "$(win "$1")" "${@:2}" ;;
+    type)
+        type_text "$(win "$1")" "$2"
+        [ $# -gt 2 ] && keys "$(win "$1")" "${@:3}"
+        ;;
+    keys-here) xdotool key --delay 40 "$@" || fail "xdotool key $*" ;;
+    type-here) xdotool type --delay 30 "$1" || fail "xdotool type" ;;
+    type-slow) xdotool type --delay 100 "$1" || fail "xdotool type" ;;
+    click) click "$(win "$1")" "${@:2}" ;;
+    move) xdotool windowmove --sync "$(win "$1")" "$2" "$3" || fail "cannot move $1" ;;
+    close) close_request "$(win "$1")" ;;
+    kill) brw_kill ;;
+    signal) kill -s "$1" "$BRW_PID" || fail "cannot send SIG$1" ;;
+    drop-display) kill "$XVFB_PID" && wait "$XVFB_PID" && XVFB_PID="" ;;
+    sleep) sleep "$1" ;;
+    wait-file)
+        local pause
+        exec {pause}<> <(:)
+        for ((before = 0; before < 20000; ++before)); do
+            compgen -G "$1" >/dev/null && return
+            read -r -t 0.003 -u "$pause"
+        done
+        fail "no file $1 within 60 s: $(listing)"
+        ;;
+    next-minute)
+        local now
+        now=$(date +%s)
+        DUE=$(((now / 60 + 1) * 60))
+        [ $((DUE - now)) -lt 10 ] && DUE=$((DUE + 60))
+        AT=$(date -d "@$DUE" +%-H:%M)
+        ;;
+    sleep-until)
+        before=$((DUE + $1 - $(date +%s)))
+        [ "$before" -gt 0 ] && sleep "$before"
+        ;;
+    title) wait_title "$(win "$1")" "$2" ;;
+    alive)
+        brw_alive || fail "the program ended"
+        [ -z "$(windows_titled "$JOURNAL")" ] || fail "the program crashed: its journal is shown"
+        ;;
+    box) answer_box "$1" "$2" ;;
+    journal)
+        wait_window "$JOURNAL" 20 >/dev/null || exit 1
+        brw_alive || fail "the process ended before the journal was answered"
+        answer_box "$JOURNAL" Return
+        ;;
+    rings)
+        W[$1]=$(wait_window "$2" $((DUE + 10 - $(date +%s)))) || exit 1
+        [ "$(date +%s)" -ge "$DUE" ] || fail "'$2' came before $AT"
+        ;;
+    no-window) wait_no_window "$1" ;;
+    exit) expect_exit "$1" ;;
+    moves | stays)
+        before=$(geometry "$(win "$1")")
+        keys "$(win "$1")" "${@:2}"
+        sleep 0.3
+        if [ "$verb" = moves ]; then
+            [ "$(geometry "$(win "$1")")" != "$before" ] || fail "$* did not move the window"
+        else
+            [ "$(geometry "$(win "$1")")" = "$before" ] || fail "$* moved the window"
+        fi
+        ;;
+    saved)
+        block >"$WORK/expected"
+        wait_for cmp -s "$WORK/expected" "$1" || fail "$1: $(od -c "$1" | head -20)"
+        ;;
+    same) wait_for cmp -s "$1" "$(path "$2")" || fail "$1 and $2 differ" ;;
+    same-if-any) [ ! -s "$1" ] || cmp -s "$1" "$(path "$2")" || fail "$1 is damaged" ;;
+    empty) [ -f "$1" ] && [ ! -s "$1" ] || fail "$1 is not an empty file: $(listing)" ;;
+    has) wait_for matches "$1" "$2" || fail "$1 lacks '$2': $(head -c 400 "$(path "$1")")" ;;
+    lacks) ! matches "$1" "$2" || fail "$1 holds '$2'" ;;
+    edited)
+        LC_ALL=C sed '/^<!--1\[[0-9.]*\]-->Removal\r$/,$d' "$1" >"$WORK/tree"
+        grep -q "$3" "$WORK/tree" || fail "$1 lacks $3"
+        cmp -s "$(path "$2")" <(without_word "$WORK/tree" "$3") ||
+            fail "apart from $3, $1 differs from $2"
+        ;;
+    files)
+        before=$(listing)
+        [[ ${before% } == ${1:-} ]] || fail "files: $before"
+        ;;
+    reads-back)
+        readback "$1"
+        cmp -s "$1" "$1.readback" || fail "$1 is not read back to the same bytes"
+        rm "$1.readback"
+        ;;
+    *) fail "line $LINE_NO: unknown step '$verb'" ;;
+    esac
+}
+
+exec 3<"$SCENARIO"
+while IFS= read -r line <&3; do
+    ((++LINE_NO))
+    [[ $line =~ ^[[:space:]]*(#|$) ]] && continue
+    [[ $line == "step "* ]] && { step "${line#step }"; continue; }
+    mapfile -d '' words < <(printf '%s' "$line" | xargs printf '%s\0')
+    wait $! || fail "line $LINE_NO: unbalanced quotes"
+    for i in "${!words[@]}"; do words[i]=$(expand "${words[i]}"); done
+    run_step "${words[@]}"
+done
+echo PASS
