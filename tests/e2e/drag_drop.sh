@@ -37,7 +37,7 @@ drag "$window" 0 3
 wait_title "$window" "BRW - * dragged.brw"
 keys "$window" ctrl+s
 wait_title "$window" "BRW - dragged.brw"
-close_last "$window"
+close_request "$window"; expect_exit 0
 
 step "the same move with the keys: alpha cut, pasted into delta"
 brw_start keyed.brw
@@ -50,5 +50,5 @@ step "a drag ended with Escape changes nothing"
 drag "$window" 1 3 Escape
 sleep 0.5
 [ "$(xdotool getwindowname "$window")" = "BRW - keyed.brw" ] || fail "the Escape drag changed it"
-close_last "$window"
+close_request "$window"; expect_exit 0
 echo PASS
