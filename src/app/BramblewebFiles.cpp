@@ -176,11 +176,15 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
                                             Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return false;
     int result = 0;
-    const SafeFile::Result saved = SafeFile::save(name, [&](QFileDevice &file) {
-        result = operation == SaveTable ? withInputBlocked([&] { return writeTable(&file); })
-                                        : writeTree(&file, flags);
-        return result > 0;
-    });
+    const SafeFile::Result saved = SafeFile::save(
+            name,
+            [&](QFileDevice &file) {
+                result = operation == SaveTable
+                                 ? withInputBlocked([&] { return writeTable(&file); })
+                                 : writeTree(&file, flags);
+                return result > 0;
+            },
+            QString(), m_fileName);
     if (saved == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
         return false;

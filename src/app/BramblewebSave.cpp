@@ -5,6 +5,7 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
+#include "storage/PrivateFile.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -38,7 +39,7 @@ bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
         // Never open an existing file for writing: it may be someone's data.
         if (file.exists())
             continue;
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (PrivateFile::createNew(file, m_fileName))
             return true;
     }
     return false;
@@ -130,7 +131,7 @@ bool Brambleweb::openTemporaryAutosaveFile(QFile &file)
         file.setFileName(directory.filePath(nextTemporaryName()));
         if (file.exists())
             continue;
-        return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        return PrivateFile::createNew(file, m_fileName);
     }
     return false;
 }

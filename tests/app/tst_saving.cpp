@@ -1,11 +1,15 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/OutsideThemeDialog.h"
+#include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "editor/CorrectedTextEdit.h"
+#include "storage/FileOperations.h"
 #include "storage/TreeFile.h"
 #include "support/MainWindows.h"
+#include "support/Rows.h"
+#include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "tree/LinkListView.h"
@@ -17,7 +21,37 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+// What a row makes from the document: a file command of the window (its number), or another file.
+enum Made { ErrorSave = -1, Autosave = -2, Events = -3, Unnamed = -4 };
+struct ModeRow
+{
+    const char *name;
+    int made;
+    int type;      // the file dialog's type, for a file command
+    bool existing; // the command's target exists already, with mode 0644
+    // The mode made under umask 022 and 077 from a 0600 document, then from a 0640 one.
+    std::array<int, 4> modes;
+};
+Q_DECLARE_METATYPE(ModeRow)
+
+struct LinkRow
+{
+    const char *name;
+    const char *link; // the numbered name a link holds already
+    bool dangling;    // the link points to no file
+    const char *errorSave, *autosave;
+};
+Q_DECLARE_METATYPE(LinkRow)
+
+static int modeOf(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
+                                                                     : -1;
+}
 
 class TestSaving : public QObject
 {
@@ -80,6 +114,108 @@ private Q_SLOTS:
                  QFileInfo(notes).absolutePath());
         QCOMPARE(boxes.count(), 0);
         window->close();
+    }
+
+    void copiesAreNoMoreOpenThanTheDocument_data()
+    {
+        const std::array<int, 4> document{0600, 0600, 0640, 0600}, own{0600, 0600, 0600, 0600};
+        // clang-format off
+        addRows<ModeRow>({
+            {"error-save file", ErrorSave, 0, false, document},
+            {"error-save file of an unnamed window", Unnamed, 0, false, own},
+            {"autosave copy", Autosave, 0, false, document},
+            {"events file", Events, 0, false, own},
+            {"save as", FileOperations::SaveAs, 0, false, document},
+            {"structure", FileOperations::SaveAs, 1, false, document},
+            {"HTML export", FileOperations::SaveAs, 2, false, document},
+            {"branch", FileOperations::SaveBranch, 0, false, document},
+            {"table", FileOperations::SaveTable, 0, false, document},
+            {"save as over a file keeps its mode", FileOperations::SaveAs, 0, true, {0644, 0644, 0644, 0644}},
+        });
+        // clang-format on
+    }
+    void copiesAreNoMoreOpenThanTheDocument()
+    {
+        QFETCH(ModeRow, row);
+        const QDir dir(m_dir.path());
+        for (int i = 0; i < 4; ++i) {
+            const QString path = copyOfSample("private.brw");
+            ::chmod(QFile::encodeName(path).constData(), i < 2 ? 0600 : 0640);
+            for (const QString &name : dir.entryList({"made*"}))
+                QFile::remove(name);
+            if (row.existing) {
+                QFile("made.brw").open(QIODevice::WriteOnly);
+                ::chmod("made.brw", 0644);
+            }
+            ScriptedMessages boxes;
+            ScriptedFileDialogs dialogs;
+            dialogs.chooseNext(dir.filePath("made"), row.type); // the type adds its extension
+            const mode_t umask = ::umask(i % 2 ? 077 : 022);
+            Brambleweb *window = openWindow(row.made == Unnamed ? QString() : path);
+            typeInto(window, "private words ");
+            QString made;
+            if (row.made == ErrorSave || row.made == Unnamed) {
+                made = window->errorSaveFile().fileName();
+            } else if (row.made == Autosave) {
+                window->autosave();
+                made = window->autosaveFile().fileName();
+            } else if (row.made == Events) {
+                Play_RecordEvents recorder(qApp);
+                recorder.setRecordFileName(made = m_dir.filePath("keys.events"));
+                QFile::remove(made);
+                QCOMPARE(recorder.startRecord(), 0);
+                recorder.stopRecord();
+            } else {
+                boxes.answerNext(Messages::Answer::Ok); // replace the existing file
+                window->menuFileOperation(row.made);
+                QCOMPARE(dir.entryList({"made*"}).size(), 1);
+                made = dir.entryList({"made*"}).first();
+                QVERIFY(fileBytes(made).size() > 100);
+            }
+            ::umask(umask);
+            QCOMPARE(modeOf(made), row.modes[size_t(i)]);
+            if (row.made == Autosave)
+                QVERIFY(fileBytes(made).contains("private words "));
+            closeWithoutSaving(window);
+        }
+    }
+
+    // A link at a numbered name is never written through, wherever it points.
+    void numberedNamesSkipLinks_data()
+    {
+        addRows<LinkRow>({
+                {"error-save name links to a file", "doc.brw1", false, "doc.brw2", "autosave.1"},
+                {"error-save name links to nothing", "doc.brw1", true, "doc.brw2", "autosave.1"},
+                {"autosave name links to a file", "autosave.1", false, "doc.brw1", "autosave.2"},
+                {"autosave name links to nothing", "autosave.1", true, "doc.brw1", "autosave.2"},
+        });
+    }
+    void numberedNamesSkipLinks()
+    {
+        QFETCH(LinkRow, row);
+        QTemporaryDir dir;
+        ScriptedMessages boxes;
+        const QString path = dir.filePath("doc.brw"), pointed = dir.filePath("pointed");
+        QFile::copy(BRW_SAMPLE, path);
+        if (!row.dangling) {
+            QFile file(pointed);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("someone's data") > 0 &&
+                    file.flush());
+            // older than the document: no notice of a newer error-save file
+            file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime()),
+                             QFileDevice::FileModificationTime);
+        }
+        QVERIFY(QFile::link(pointed, dir.filePath(row.link)));
+        Brambleweb *window = openWindow(path);
+        typeInto(window, "private words ");
+        window->autosave();
+        QCOMPARE(window->errorSaveFile().fileName(), dir.filePath(row.errorSave));
+        QCOMPARE(window->autosaveFile().fileName(), dir.filePath(row.autosave));
+        QVERIFY(fileBytes(window->autosaveFile().fileName()).contains("private words "));
+        QVERIFY(QFileInfo(dir.filePath(row.link)).isSymLink());
+        QCOMPARE(fileBytes(pointed), row.dangling ? "<missing>" : "someone's data");
+        QCOMPARE(boxes.texts(), QStringList());
+        closeWithoutSaving(window);
     }
 
     void autosaveOnThe121stTick()

@@ -39,6 +39,10 @@ check "a reported problem gives status 1" test "$status" -eq 1
 check "the report is in the log form" grep -q '^!!!error!!!$' "$work/err"
 check "the output is still written" test -s "$work/broken.brw"
 
+cp "$data/reference/basic.brw" "$work/private.brw" && chmod 600 "$work/private.brw"
+(umask 022 && "$brw" --export html "$work/private.brw" "$work/private.html" 2>/dev/null)
+check "an export of a private document is private" test "$(stat -c %a "$work/private.html")" = 600
+
 "$brw" --export brw "$work/missing.brw" "$work/out.brw" 2>"$work/err"
 status=$?
 check "a missing input gives status 1" test "$status" -eq 1
