@@ -63,6 +63,8 @@ bool Brambleweb::event(QEvent *event)
         if (lastActivated && lastActivated != this)
             m_previousWindow = lastActivated;
         lastActivated = this;
+        if (m_askReload)
+            QTimer::singleShot(0, this, &Brambleweb::askReload);
     }
     return QMainWindow::event(event);
 }
@@ -279,6 +281,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     }
     if (!m_autosaveFile.fileName().isEmpty())
         QFile::remove(m_autosaveFile.fileName());
+    releaseDocument();
     m_mainTree->release();
     if (m_findDialog)
         m_findDialog->hide();

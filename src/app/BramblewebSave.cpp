@@ -1,6 +1,8 @@
 // Saving the document, the autosave copy and the error-save file of the emergency journal.
 #include "app/Brambleweb.h"
 
+#include "app/OutsideChanges.h"
+
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
@@ -191,7 +193,10 @@ void Brambleweb::menuSaveFile()
         menuFileOperation(FileOperations::SaveAs);
         return;
     }
+    if (!mayOverwrite())
+        return;
     // The autosave copy serves as the safe copy where the document must be rewritten in place.
+    m_outside->setOwnWrite(true);
     const SafeFile::Result result = SafeFile::save(
             m_fileName,
             [this](QFileDevice &file) {
@@ -199,11 +204,13 @@ void Brambleweb::menuSaveFile()
                 return writeTree(&file, 0) > 0;
             },
             m_autosaveFile.fileName());
+    m_outside->setOwnWrite(false);
     if (result == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(m_fileName));
     } else if (result == SafeFile::Result::Saved) {
         m_modified = false;
         updateCaption(false);
+        followDocument();
     } else {
         Messages::warning(this, Messages::warningCaption(), FileOperations::saveWithErrorText());
     }
@@ -212,12 +219,12 @@ void Brambleweb::menuSaveFile()
     updateStatus();
 }
 
-void Brambleweb::emergencySave(QString &log)
+bool Brambleweb::emergencySave(QString &log)
 {
     if (!m_errorSaveFile.isOpen()) {
         log += Messages::logForm(Messages::errorCaption(),
                                  tr("Cannot save file\nНет возможности сохранить файл"));
-        return;
+        return false;
     }
     log += Messages::logForm(Messages::errorCaption(),
                              tr("Unknown exception. It save data to file\nНеизвестное "
@@ -236,4 +243,5 @@ void Brambleweb::emergencySave(QString &log)
                                          "ошибками\n (%1)")
                                               .arg(-result);
     log += Messages::logForm(Messages::messageCaption(), text);
+    return result > 0;
 }

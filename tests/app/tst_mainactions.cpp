@@ -119,6 +119,8 @@ private Q_SLOTS:
             "&File|Save &branch|Сохранить ветвь...|Ctrl+B|savebrunch|window menuSaveBranch()",
             "&File|Save &table|Сохранить ветвь как таблицу...|Ctrl+Alt+T|savetable|window menuSaveTable()",
             "&File|-",
+            "&File|Recent documents",
+            "&File|-",
             "&File|&Exit|Выход|Alt+F4|exit|window close()",
             "&View|&Location|Изменение положения окон|F5|location|window menuLocation()",
             "&View|&Next|Следующая тема|Ctrl+Alt+Right|next|tree nextThemeInTime()",
