@@ -31,15 +31,6 @@ struct OutsideRow
 };
 Q_DECLARE_METATYPE(OutsideRow)
 
-struct LockRow
-{
-    const char *name;
-    const char *holder; // of the lock found: "live", "dead", "other host", "" for none
-    bool readOnly;
-    const char *after; // who holds it then: "self", "other" (with a warning), "none"
-};
-Q_DECLARE_METATYPE(LockRow)
-
 static const QString outsideText = "The file was changed outside BRW (Файл изменён вне BRW)";
 static const QByteArray outsideBytes = "<!--1[01.01.2020]-->written outside\r\n";
 
@@ -53,7 +44,6 @@ class TestOutsideChanges : public QObject
         const QString path = m_dir.filePath(name);
         QFile::remove(path);
         QFile::copy(BRW_SAMPLE, path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         return path;
     }
     static void writeFile(const QString &path, const QByteArray &bytes)
@@ -155,23 +145,23 @@ private Q_SLOTS:
 
     void lockFile_data()
     {
-        addRows<LockRow>({
-                {"two programs on one file", "live", false, "other"},
-                {"a program of another machine", "other host", false, "other"},
-                {"stale lock", "dead", false, "self"},
-                {"no lock yet", "", false, "self"},
-                {"read-only folder", "", true, "none"},
-        });
+        // The lock found beside the document, and who holds it then ("other": with a warning).
+        addTextRows({"holder", "after"}, {{"two programs on one file", "live", "other"},
+                                          {"a program of another machine", "other host", "other"},
+                                          {"stale lock", "dead", "self"},
+                                          {"no lock yet", "", "self"},
+                                          {"read-only folder", "read-only", "none"}});
     }
     void lockFile()
     {
-        QFETCH(LockRow, row);
+        QFETCH(QString, holder);
+        QFETCH(QString, after);
         QTemporaryDir dir;
         const QString path = dir.filePath("doc.brw"), lock = DocumentLock::lockPathOf(path);
         QFile::copy(BRW_SAMPLE, path);
         const DocumentLock::Holder self = DocumentLock::thisProgram();
         qint64 pid = ::getppid();
-        if (row.holder == QString("dead")) {
+        if (holder == "dead") {
             QProcess ended;
             ended.start("sleep", {"10"});
             QVERIFY(ended.waitForStarted());
@@ -179,15 +169,15 @@ private Q_SLOTS:
             ended.kill();
             ended.waitForFinished();
         }
-        const QString host = row.holder == QString("other host") ? "elsewhere" : self.host;
+        const QString host = holder == "other host" ? "elsewhere" : self.host;
         const QByteArray found = QByteArray::number(pid) + ' ' + host.toUtf8() + '\n';
-        if (*row.holder)
-            writeFile(lock, found);
-        if (row.readOnly) {
+        if (holder == "read-only") {
             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
             // The owner of every file ignores a folder's mode; an immutable folder stops it too.
             if (::geteuid() == 0 && QProcess::execute("chattr", {"+i", dir.path()}) != 0)
                 QSKIP("no read-only folder can be made here");
+        } else if (!holder.isEmpty()) {
+            writeFile(lock, found);
         }
         ScriptedMessages boxes;
         Brambleweb *window = openWindow(path);
@@ -200,11 +190,11 @@ private Q_SLOTS:
                         .arg(pid)
                         .arg(host) +
                 path;
-        const bool other = row.after == QString("other");
+        const bool other = after == "other";
         QCOMPARE(boxes.texts().filter("another BRW"),
                  (other ? QStringList{warning, warning} : QStringList()));
         const QByteArray own = QByteArray::number(self.pid) + ' ' + self.host.toUtf8() + '\n';
-        const QByteArray held = other ? found : row.readOnly ? "<missing>" : own;
+        const QByteArray held = other ? found : after == "none" ? "<missing>" : own;
         QCOMPARE(fileBytes(lock), held);
         QCOMPARE(QDir(dir.path()).entryList({".doc.brw.lock.*"}, QDir::Hidden | QDir::Files),
                  QStringList());
