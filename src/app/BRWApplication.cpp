@@ -5,6 +5,7 @@
 #include "app/JournalDisplay.h"
 #include "common/Emergency.h"
 #include "common/Messages.h"
+#include "storage/DocumentLock.h"
 
 namespace {
 BRWApplication *theApplication = nullptr;
@@ -67,6 +68,8 @@ QString BRWApplication::saveAllWindows(bool showJournal)
         window->emergencySave(journal);
         journal += QLatin1Char('\n');
     }
+    // The process ends after the journal: its locks must not outlive it.
+    DocumentLock::releaseAll();
     if (!showJournal) {
         writeJournalToStandardError(journal);
     } else {

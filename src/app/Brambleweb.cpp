@@ -2,6 +2,7 @@
 
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
+#include "app/OutsideChanges.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
@@ -66,6 +67,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                                &Brambleweb::recorderStateChanged));
         recorderStateChanged(recorder->state());
     }
+    m_outside = new OutsideChanges(this);
+    CONNECT_ASSERT(connect(m_outside, &OutsideChanges::changed, this, &Brambleweb::outsideChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
     m_mainTree->reminder()->installEventFilters(this);
@@ -92,6 +95,7 @@ void Brambleweb::buildActions()
     Q_INIT_RESOURCE(icons);
     m_treeActions = buildMainActions(this, m_mainTree);
     m_mnemonicClashes = mnemonicClashes(this);
+    addRecentDocumentsMenu();
 }
 
 void Brambleweb::buildStatusBar()
@@ -144,6 +148,7 @@ void Brambleweb::loadPendingFile()
         noticeErrorSaveFiles();
     }
     prepareSaveFiles();
+    followDocument();
     m_modified = false;
     updateCaption(false);
     updateStatus();

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "common/Messages.h"
+#include "storage/DocumentLock.h"
 #include "storage/TreeFile.h"
 
 #include "find/FindParas.h"
@@ -20,6 +21,7 @@ class CorrectedTextEdit;
 class FindDialog;
 class FindEngine;
 class LinkListView;
+class OutsideChanges;
 class OutsideThemeDialog;
 class QAbstractScrollArea;
 class QAction;
@@ -80,8 +82,11 @@ public:
 
     // Chooses and creates the error-save and autosave files for the current document path.
     void prepareSaveFiles();
-    // Writes the tree into the error-save file after a fatal signal and reports into the log.
-    void emergencySave(QString &log);
+    // Writes the tree into the error-save file after a fatal signal and reports into the log;
+    // false when the file does not hold the whole tree.
+    bool emergencySave(QString &log);
+    // Asks, once, whether to reload a document changed outside; called on activation.
+    void askReload();
 
 public Q_SLOTS:
     void menuNewFile();
@@ -199,6 +204,15 @@ private:
     void dropFiles(const QStringList &files, ColorListViewItem *theme);
     void showTextWindow(const QString &text, const QString &caption);
     void runRecorder(int wanted);
+    // The document on disk (BramblewebOutside.cpp): the window just read or wrote it.
+    void followDocument();
+    void releaseDocument();
+    void outsideChanged();
+    // The question before Ctrl+S writes over a file changed outside; false when it must not.
+    bool mayOverwrite();
+    // Writes the unsaved tree into the error-save file, which then stays beside the document.
+    bool keepUnsavedChanges();
+    void addRecentDocumentsMenu();
 
     QSplitter *m_splitter = nullptr;
     LinkListView *m_mainTree = nullptr;
@@ -247,4 +261,8 @@ private:
         ColorListViewItem *theme;
     };
     std::vector<RemovalWindow> m_removalWindows;
+    OutsideChanges *m_outside = nullptr;
+    DocumentLock m_lock;
+    QString m_lockedName;
+    bool m_askReload = false; // an outside change waits for the window's next activation
 };

@@ -89,6 +89,8 @@ bool Brambleweb::event(QEvent *event)
         if (lastActivated && lastActivated != this)
             m_previousWindow = lastActivated;
         lastActivated = this;
+        if (m_askReload)
+            QTimer::singleShot(0, this, &Brambleweb::askReload);
     }
     if (runClashingShortcut(this, event))
         return true;
@@ -333,6 +335,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     }
     if (!m_autosaveFile.fileName().isEmpty())
         QFile::remove(m_autosaveFile.fileName());
+    releaseDocument();
     m_mainTree->release();
     if (m_findDialog)
         m_findDialog->hide();

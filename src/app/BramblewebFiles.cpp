@@ -4,6 +4,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
+#include "app/OutsideChanges.h"
 #include "common/Assertions.h"
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
@@ -155,6 +156,7 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
     m_modified = false;
     updateCaption(false);
     prepareSaveFiles();
+    followDocument();
 }
 
 int Brambleweb::writeTable(QIODevice *file)
@@ -172,11 +174,17 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
                           Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return false;
     int result = 0;
-    const SafeFile::Result saved = SafeFile::save(name, [&](QFileDevice &file) {
-        result = operation == SaveTable ? withInputBlocked([&] { return writeTable(&file); })
-                                        : writeTree(&file, flags);
-        return result > 0;
-    });
+    m_outside->setOwnWrite(true); // the target may be the document itself
+    const SafeFile::Result saved = SafeFile::save(
+            name,
+            [&](QFileDevice &file) {
+                result = operation == SaveTable
+                                 ? withInputBlocked([&] { return writeTable(&file); })
+                                 : writeTree(&file, flags);
+                return result > 0;
+            },
+            QString(), m_fileName);
+    m_outside->setOwnWrite(false);
     if (saved == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
         return false;
@@ -195,6 +203,7 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         m_fileName = name;
         m_modified = false;
         updateCaption(false);
+        followDocument();
     }
     warnAboutReplacedCharacters();
     return true;

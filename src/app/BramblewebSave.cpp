@@ -1,10 +1,13 @@
 // Saving the document, the autosave copy and the error-save file of the emergency journal.
 #include "app/Brambleweb.h"
 
+#include "app/OutsideChanges.h"
+
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
+#include "storage/PrivateFile.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -40,7 +43,7 @@ bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
         // Never open an existing file for writing: it may be someone's data.
         if (file.exists())
             continue;
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (PrivateFile::createNew(file, m_fileName))
             return true;
     }
     return false;
@@ -137,7 +140,7 @@ bool Brambleweb::openTemporaryAutosaveFile(QFile &file)
         file.setFileName(directory.filePath(nextTemporaryName()));
         if (file.exists())
             continue;
-        return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        return PrivateFile::createNew(file, m_fileName);
     }
     return false;
 }
@@ -197,7 +200,10 @@ void Brambleweb::menuSaveFile()
         menuFileOperation(FileOperations::SaveAs);
         return;
     }
+    if (!mayOverwrite())
+        return;
     // The autosave copy serves as the safe copy where the document must be rewritten in place.
+    m_outside->setOwnWrite(true);
     const SafeFile::Result result = SafeFile::save(
             m_fileName,
             [this](QFileDevice &file) {
@@ -205,11 +211,13 @@ void Brambleweb::menuSaveFile()
                 return writeTree(&file, 0) > 0;
             },
             m_autosaveFile.fileName());
+    m_outside->setOwnWrite(false);
     if (result == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(m_fileName));
     } else if (result == SafeFile::Result::Saved) {
         m_modified = false;
         updateCaption(false);
+        followDocument();
     } else {
         Messages::warning(this, Messages::warningCaption(), FileOperations::saveWithErrorText());
     }
@@ -218,12 +226,12 @@ void Brambleweb::menuSaveFile()
     updateStatus();
 }
 
-void Brambleweb::emergencySave(QString &log)
+bool Brambleweb::emergencySave(QString &log)
 {
     if (!m_errorSaveFile.isOpen()) {
         log += Messages::logForm(Messages::errorCaption(),
                                  tr("Cannot save file\nНет возможности сохранить файл"));
-        return;
+        return false;
     }
     log += Messages::logForm(Messages::errorCaption(),
                              tr("Unknown exception. It save data to file\nНеизвестное "
@@ -242,4 +250,5 @@ void Brambleweb::emergencySave(QString &log)
                                          "ошибками\n (%1)")
                                               .arg(-result);
     log += Messages::logForm(Messages::messageCaption(), text);
+    return result > 0;
 }

@@ -151,11 +151,13 @@ int runExport(int &argc, char **argv, const CommandLine &command)
     if (!loadTree(view, command.input, 0, nullptr))
         return 1;
     const int flags = exportFormat(command.format)->flags;
-    const SafeFile::Result result =
-            SafeFile::save(command.output, [&view, flags](QFileDevice &output) {
+    const SafeFile::Result result = SafeFile::save(
+            command.output,
+            [&view, flags](QFileDevice &output) {
                 return (flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr)
                                   : saveTree(view, &output, flags, nullptr, nullptr)) > 0;
-            });
+            },
+            QString(), command.input);
     if (result != SafeFile::Result::Saved) {
         printError((result == SafeFile::Result::CannotOpen
                             ? QStringLiteral("brw: cannot open for writing: ")

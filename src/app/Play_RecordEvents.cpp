@@ -67,7 +67,10 @@ int Play_RecordEvents::startRecord()
         return -1;
     m_recordFile.setFileName(m_recordFileName);
     // Unbuffered, so that a full disk shows at the key that did not fit.
-    if (!m_recordFile.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+    // The file holds every key typed: made private when created here, an existing one keeps
+    // its mode.
+    if (!m_recordFile.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered,
+                           QFile::ReadOwner | QFile::WriteOwner))
         return -2;
     m_overridePress.reset();
     setState(Recording);

@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 
 #include "common/Messages.h"
+#include "storage/PrivateFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,17 +42,26 @@ bool mustRewriteInPlace(const QString &target)
            !mayWrite(QFileInfo(target).absolutePath());
 }
 
-Result replaceAtomically(const QString &target, const Writer &write)
+Result replaceAtomically(const QString &target, const Writer &write, const QString &document)
 {
+    // A new name is made first with the mode it keeps: the save's temporary file then takes that
+    // mode, as it takes an existing file's, so no copy of a private document is ever readable.
+    QFile created(target);
+    const bool isNew = PrivateFile::createNew(created, document);
+    created.close();
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return Result::CannotOpen;
-    if (write(file) && file.flush() && syncDescriptor(file.handle()) && file.commit()) {
-        syncDirectoryOf(target);
-        return Result::Saved;
+    Result result = Result::CannotOpen;
+    if (file.open(QIODevice::WriteOnly)) {
+        if (write(file) && file.flush() && syncDescriptor(file.handle()) && file.commit()) {
+            syncDirectoryOf(target);
+            return Result::Saved;
+        }
+        file.cancelWriting();
+        result = Result::Failed;
     }
-    file.cancelWriting();
-    return Result::Failed;
+    if (isNew)
+        QFile::remove(target);
+    return result;
 }
 
 QString dataFolderCopyOf(const QString &target)
@@ -124,15 +134,16 @@ QString writeErrorText(const QString &path)
     return translated("Error writing file\nОшибка записи в файл\n") + path;
 }
 
-Result rewriteInPlace(const QString &target, const Writer &write, QString copy)
+Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
+                      const QString &document)
 {
     if (!mayWrite(target))
         return Result::CannotOpen;
-    Result copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write);
+    Result copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write, document);
     const bool ownCopy = copied == Result::CannotOpen;
     if (ownCopy) {
         copy = dataFolderCopyOf(target);
-        copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write);
+        copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write, document);
     }
     if (copied == Result::CannotOpen)
         Messages::report(nullptr, nullptr, Messages::errorCaption(), cannotOpenText(copy));
@@ -159,16 +170,17 @@ Result rewriteInPlace(const QString &target, const Writer &write, QString copy)
 
 } // namespace
 
-Result save(const QString &path, const Writer &write, const QString &safeCopy)
+Result save(const QString &path, const Writer &write, const QString &safeCopy,
+            const QString &document)
 {
     const QString target = saveTargetOf(path);
     if (!mustRewriteInPlace(target)) {
-        const Result result = replaceAtomically(target, write);
+        const Result result = replaceAtomically(target, write, document);
         // No temporary file beside the target: an existing file is still written in place.
         if (result != Result::CannotOpen || !QFileInfo::exists(target))
             return result;
     }
-    return rewriteInPlace(target, write, safeCopy);
+    return rewriteInPlace(target, write, safeCopy, document);
 }
 
 QString cannotOpenText(const QString &path)

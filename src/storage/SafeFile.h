@@ -24,8 +24,10 @@ enum class Result { Saved, CannotOpen, Failed };
 // synced. With an empty `safeCopy`, or one that cannot be written, the copy is a file of the
 // target's name in the user's data folder, removed again once the target is written. When a
 // failed write may have damaged the target, a report names the copy that holds the content.
+// A file the save creates is no more open than `document`, whose contents it holds (an
+// existing file keeps its mode).
 [[nodiscard]] Result save(const QString &path, const Writer &write,
-                          const QString &safeCopy = QString());
+                          const QString &safeCopy = QString(), const QString &document = QString());
 
 // "Cannot open file for write", bilingual, followed by the path.
 QString cannotOpenText(const QString &path);

@@ -1,11 +1,16 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/OutsideThemeDialog.h"
+#include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "editor/CorrectedTextEdit.h"
+#include "storage/DocumentLock.h"
+#include "storage/FileOperations.h"
 #include "storage/TreeFile.h"
 #include "support/MainWindows.h"
+#include "support/Rows.h"
+#include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "tree/LinkListView.h"
@@ -17,7 +22,31 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+// What a row makes from the document: a file command of the window (its number), or another file.
+enum Made { ErrorSave = -1, Autosave = -2, Events = -3, Unnamed = -4, Lock = -5 };
+struct ModeRow
+{
+    const char *name;
+    int made;
+    int type;      // the file dialog's type, for a file command
+    bool existing; // the command's target exists already, with mode 0644
+    // The mode made under umask 022 and 077 from a 0600 document, then from a 0640 one.
+    std::array<int, 4> modes;
+    // A symbolic link at the first numbered name, to a file or (under umask 077) to nothing:
+    // it is skipped and never written through.
+    const char *link;
+};
+Q_DECLARE_METATYPE(ModeRow)
+
+static int modeOf(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
+                                                                     : -1;
+}
 
 class TestSaving : public QObject
 {
@@ -80,6 +109,80 @@ private Q_SLOTS:
                  QFileInfo(notes).absolutePath());
         QCOMPARE(boxes.count(), 0);
         window->close();
+    }
+
+    void copiesAreNoMoreOpenThanTheDocument_data()
+    {
+        const std::array<int, 4> document{0600, 0600, 0640, 0600}, own{0600, 0600, 0600, 0600};
+        // clang-format off
+        addRows<ModeRow>({
+            {"error-save file", ErrorSave, 0, false, document, "private.brw1"},
+            {"error-save file of an unnamed window", Unnamed, 0, false, own, "errorsave.!!!1"},
+            {"autosave copy", Autosave, 0, false, document, "autosave.1"},
+            {"events file", Events, 0, false, own, ""},
+            {"lock file", Lock, 0, false, document, ""},
+            {"save as", FileOperations::SaveAs, 0, false, document, ""},
+            {"structure", FileOperations::SaveAs, 1, false, document, ""},
+            {"HTML export", FileOperations::SaveAs, 2, false, document, ""},
+            {"branch", FileOperations::SaveBranch, 0, false, document, ""},
+            {"table", FileOperations::SaveTable, 0, false, document, ""},
+            {"save as over a file keeps its mode", FileOperations::SaveAs, 0, true, {0644, 0644, 0644, 0644}, ""},
+        });
+        // clang-format on
+    }
+    void copiesAreNoMoreOpenThanTheDocument()
+    {
+        QFETCH(ModeRow, row);
+        const QDir dir(m_dir.path());
+        for (int i = 0; i < 4; ++i) {
+            const QString path = copyOfSample("private.brw");
+            ::chmod(QFile::encodeName(path).constData(), i < 2 ? 0600 : 0640);
+            for (const QString &name : dir.entryList({"made*"}))
+                QFile::remove(name);
+            if (row.existing) {
+                QFile("made.brw").open(QIODevice::WriteOnly);
+                ::chmod("made.brw", 0644);
+            }
+            QFile::remove("pointed");
+            if (i % 2 == 0)
+                QFile("pointed").open(QIODevice::WriteOnly);
+            QFile::link("pointed", row.link);
+            ScriptedMessages boxes;
+            ScriptedFileDialogs dialogs;
+            dialogs.chooseNext(dir.filePath("made"), row.type); // the type adds its extension
+            const mode_t umask = ::umask(i % 2 ? 077 : 022);
+            Brambleweb *window = openWindow(row.made == Unnamed ? QString() : path);
+            typeInto(window, "private words ");
+            QString made;
+            if (row.made == ErrorSave || row.made == Unnamed) {
+                made = window->errorSaveFile().fileName();
+            } else if (row.made == Autosave) {
+                window->autosave();
+                made = window->autosaveFile().fileName();
+            } else if (row.made == Lock) {
+                made = DocumentLock::lockPathOf(path);
+            } else if (row.made == Events) {
+                Play_RecordEvents recorder(qApp);
+                recorder.setRecordFileName(made = m_dir.filePath("keys.events"));
+                QFile::remove(made);
+                QCOMPARE(recorder.startRecord(), 0);
+                recorder.stopRecord();
+            } else {
+                boxes.answerNext(Messages::Answer::Ok); // replace the existing file
+                window->menuFileOperation(row.made);
+                QCOMPARE(dir.entryList({"made*"}).size(), 1);
+                made = dir.entryList({"made*"}).first();
+                QVERIFY(fileBytes(made).size() > 100);
+            }
+            ::umask(umask);
+            QCOMPARE(modeOf(made), row.modes[size_t(i)]);
+            if (row.made == Autosave)
+                QVERIFY(fileBytes(made).contains("private words "));
+            QCOMPARE(fileBytes("pointed"), QByteArray(i % 2 ? "<missing>" : ""));
+            QVERIFY(QFileInfo(made).fileName() != row.link);
+            closeWithoutSaving(window);
+            QFile::remove(row.link);
+        }
     }
 
     void autosaveOnThe121stTick()
@@ -197,8 +300,8 @@ private Q_SLOTS:
         // A directory that is gone: the document cannot even be opened for writing.
         boxes.clear();
         QVERIFY(QDir(m_dir.path()).rename("locked", "moved"));
-        window->menuSaveFile();
-        QCOMPARE(boxes.texts(),
+        window->menuSaveFile(); // asked first: the document moved away
+        QCOMPARE(boxes.texts().mid(1),
                  QStringList{"Cannot open file for write\nНевозможно открыть для записи файл\n" +
                              path});
         QCOMPARE(fileBytes(m_dir.filePath("moved/doc.brw")), before);

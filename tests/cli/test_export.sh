@@ -40,6 +40,9 @@ status=$?
 check "a renamed second reminder theme is told" grep -q "It rename some REMINDER" "$work/err"
 check "the reminder's task lines are not read" test "$status" -eq 1 -a \
     "$(grep -c 'Reminder errors' "$work/err")" -eq 0
+cp "$data/reference/basic.brw" "$work/private.brw" && chmod 600 "$work/private.brw"
+(umask 022 && "$brw" --export html "$work/private.brw" "$work/private.html" 2>/dev/null)
+check "an export of a private document is private" test "$(stat -c %a "$work/private.html")" = 600
 
 "$brw" --export brw "$work/missing.brw" "$work/out.brw" 2>"$work/err"
 status=$?

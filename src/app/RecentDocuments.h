@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+
+// The last documents opened or saved, newest first, kept in the user's settings so that every
+// window and the next start see the same list.
+namespace RecentDocuments {
+
+constexpr int maxCount = 9;
+
+QStringList list();
+// Puts the document first; error-save, autosave and temporary files are never listed.
+void add(const QString &path);
+void remove(const QString &path);
+// True for the files the program makes beside a document: "errorsave.!!!N", "autosave.N", the
+// eight-digit temporary names and a document's name followed by a number.
+bool isSaveFile(const QString &path);
+
+// A "Recent documents" sub-menu inserted before `before`, numbered "&1" to "&9" and filled anew
+// each time it opens. A missing file shows the usual box and leaves the list; another one goes
+// to `open`.
+QMenu *addMenu(QMenu *menu, QAction *before, const std::function<void(const QString &)> &open);
+
+} // namespace RecentDocuments
