@@ -114,8 +114,9 @@ for ((trial = 0; trial < TRIALS; ++trial)); do
         rm "$spare" && ((++spare_count))
         note "trial $trial: the complete new version was left as $spare"
     done
-    # What a killed window leaves: its (empty) error-save and autosave files, nothing else.
-    [ "$(listing)" = "autosave.1 big.brw big.brw1 " ] ||
+    # What a killed window leaves: its (empty) error-save and autosave files and its lock,
+    # which the next start takes over.
+    [ "$(listing)" = ".big.brw.lock autosave.1 big.brw big.brw1 " ] ||
         fail "trial $trial: files beside the document: $(listing)"
 done
 echo "RESULT: $TRIALS trials: $old_count old ($spare_count with the new one beside it)," \

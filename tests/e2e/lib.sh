@@ -41,7 +41,7 @@ e2e_init()
     # A private copy: a rebuild while the test runs must not pull the program away.
     BRW="$WORK/brw"
     cp "$1" "$BRW" || exit 2
-    export XDG_RUNTIME_DIR="$WORK/runtime"
+    export XDG_RUNTIME_DIR="$WORK/runtime" XDG_CONFIG_HOME="$WORK/config"
     export QT_QPA_PLATFORM=xcb
     export LC_ALL=C.UTF-8
     # Sanitizer builds: the program's own fatal-signal handler must see the signals.
