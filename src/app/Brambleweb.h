@@ -17,8 +17,11 @@
 
 class ColorListViewItem;
 class CorrectedTextEdit;
+class FindAllPanel;
 class FindDialog;
 class FindEngine;
+class GoToThemePopup;
+struct FoundMatch;
 class LinkListView;
 class OutsideThemeDialog;
 class QAbstractScrollArea;
@@ -61,6 +64,8 @@ public:
     const QFile &autosaveFile() const { return m_autosaveFile; }
     int autosaveTicks() const { return m_autosaveTicks; }
     FindDialog *findDialog() const { return m_findDialog; }
+    GoToThemePopup *goToPopup() const { return m_goToPopup; }
+    FindAllPanel *findAllPanel() const { return m_findAllPanel; }
     // The detached description windows, in opening order.
     QList<OutsideThemeDialog *> removalWindows() const;
 
@@ -133,6 +138,10 @@ public Q_SLOTS:
     void replaceAction();
     void findReplace(const FindParas &paras);
     void hideFindDialog();
+    // Going to a theme by name and listing every match (BramblewebGoTo.cpp).
+    void menuGoToTheme();
+    void menuFindAll();
+    void findAllAction();
     // Auxiliary windows and the key recorder (BramblewebAux.cpp).
     void menuSymbols();
     void menuReadme_ru();
@@ -177,6 +186,8 @@ private:
     void showFindDialog(bool replaceMode);
     void runFindCommand(bool replaceMode, int action);
     FindEngine *findEngine();
+    void runFindAll(const FindParas &paras);
+    void goToMatch(const FoundMatch &match);
     // Parts of the file commands (BramblewebFiles.cpp).
     Messages::Answer askSaveChanges();
     bool askBeforeFileOperation(int operation);
@@ -230,6 +241,8 @@ private:
     bool m_ctrlKPending = false;
     FindDialog *m_findDialog = nullptr;
     FindEngine *m_findEngine = nullptr;
+    GoToThemePopup *m_goToPopup = nullptr;
+    FindAllPanel *m_findAllPanel = nullptr;
     // A detached window and the theme it was opened for; null once that theme left the tree.
     struct RemovalWindow
     {
