@@ -29,7 +29,9 @@ QPair<QString, QPair<int, int>> lineOf(const FoundMatch &match)
     const QString text = match.line < 0 ? match.theme->name() : match.theme->description();
     if (match.position > text.size())
         return {};
-    qsizetype start = match.line < 0 ? 0 : text.lastIndexOf(u'\n', match.position - 1) + 1;
+    qsizetype start = match.line < 0 || match.position == 0
+                              ? 0
+                              : text.lastIndexOf(u'\n', match.position - 1) + 1;
     qsizetype end = match.line < 0 ? text.size() : text.indexOf(u'\n', match.position);
     if (end < 0)
         end = text.size();
