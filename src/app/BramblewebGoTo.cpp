@@ -15,7 +15,8 @@
 void Brambleweb::menuGoToTheme()
 {
     if (!m_goToPopup) {
-        m_goToPopup = new GoToThemePopup(m_mainTree, m_mainTree->parentWidget());
+        // A child of the window, not of the splitter, which would make it one of its panes.
+        m_goToPopup = new GoToThemePopup(m_mainTree, this);
         // Going there is a visit like any other: the history records it.
         CONNECT_ASSERT(connect(m_goToPopup, &GoToThemePopup::chosen, this,
                                [this](ColorListViewItem *theme) {

@@ -87,7 +87,7 @@ void GoToThemePopup::open()
     m_folded.reserve(m_themes.size());
     for (const ColorListViewItem *theme : m_themes)
         m_folded.push_back(ThemeMatcher::folded(theme->name()));
-    const QRect over = m_tree->geometry();
+    const QRect over(m_tree->mapTo(parentWidget(), QPoint(0, 0)), m_tree->size());
     setGeometry(over.x() + 8, over.y() + 8, qMax(over.width() - 16, 240),
                 qMax(over.height() - 16, 160));
     m_list->setColumnWidth(0, width() / 3);

@@ -17,6 +17,7 @@ class GoToThemePopup : public QFrame
 {
     Q_OBJECT
 public:
+    // The parent is a widget that holds the tree somewhere inside it.
     GoToThemePopup(LinkListView *tree, QWidget *parent);
 
     // Gathers the tree's themes, empties the field and shows the popup over the tree.

@@ -104,6 +104,8 @@ private Q_SLOTS:
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
         GoToThemePopup *popup = m_window->goToPopup();
         QVERIFY(popup && popup->isVisible());
+        QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
+                        .contains(popup->mapToGlobal(QPoint())));
         for (const QChar typedChar : typed) { // as a keyboard layout of any script sends them
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(typedChar));
             QApplication::sendEvent(popup->field(), &press);
