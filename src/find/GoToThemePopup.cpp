@@ -17,13 +17,18 @@ class ThemeListModel : public QAbstractTableModel
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
+    // The view asks for more rows as it scrolls down: a long list costs only what is seen.
+    static constexpr int batch = 256;
+
     void show(const std::vector<ColorListViewItem *> *themes, std::vector<int> rows)
     {
         beginResetModel();
         m_themes = themes;
         m_rows = std::move(rows);
+        m_shown = qMin(int(m_rows.size()), batch);
         endResetModel();
     }
+    const std::vector<int> &rows() const { return m_rows; }
     ColorListViewItem *theme(int row) const
     {
         return row >= 0 && row < int(m_rows.size()) ? (*m_themes)[size_t(m_rows[size_t(row)])]
@@ -31,9 +36,22 @@ public:
     }
     int rowCount(const QModelIndex &parent) const override
     {
-        return parent.isValid() ? 0 : int(m_rows.size());
+        return parent.isValid() ? 0 : m_shown;
     }
     int columnCount(const QModelIndex &) const override { return 2; }
+    bool canFetchMore(const QModelIndex &parent) const override
+    {
+        return !parent.isValid() && m_shown < int(m_rows.size());
+    }
+    void fetchMore(const QModelIndex &parent) override
+    {
+        if (!canFetchMore(parent))
+            return;
+        const int more = qMin(int(m_rows.size()) - m_shown, batch);
+        beginInsertRows({}, m_shown, m_shown + more - 1);
+        m_shown += more;
+        endInsertRows();
+    }
     QVariant data(const QModelIndex &index, int role) const override
     {
         const ColorListViewItem *listed = theme(index.row());
@@ -48,6 +66,7 @@ public:
 private:
     const std::vector<ColorListViewItem *> *m_themes = nullptr;
     std::vector<int> m_rows;
+    int m_shown = 0;
 };
 
 GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
@@ -75,23 +94,27 @@ GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
     m_field->installEventFilter(this);
     CONNECT_ASSERT(connect(m_field, &QLineEdit::textChanged, this, &GoToThemePopup::queryChanged));
     CONNECT_ASSERT(connect(m_list, &QTreeView::activated, this, &GoToThemePopup::choose));
-    // A theme that leaves the tree takes the popup's list with it.
+    // The names are gathered once and kept until the tree changes; a theme that leaves the tree
+    // takes the popup's list with it at once.
     CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &GoToThemePopup::forget));
+    CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToThemePopup::forget));
     hide();
 }
 
 void GoToThemePopup::open()
 {
-    m_themes = ThemeMatcher::reachableThemes(*m_tree);
-    m_folded.clear();
-    m_folded.reserve(m_themes.size());
-    for (const ColorListViewItem *theme : m_themes)
-        m_folded.push_back(ThemeMatcher::folded(theme->name()));
+    if (m_themes.empty()) {
+        m_themes = ThemeMatcher::reachableThemes(*m_tree);
+        m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
+        for (const ColorListViewItem *theme : m_themes)
+            m_names.append(theme->name());
+    }
     const QRect over(m_tree->mapTo(parentWidget(), QPoint(0, 0)), m_tree->size());
     setGeometry(over.x() + 8, over.y() + 8, qMax(over.width() - 16, 240),
                 qMax(over.height() - 16, 160));
     m_list->setColumnWidth(0, width() / 3);
     m_field->clear();
+    m_query = QStringLiteral("-"); // no query extends it: the first ranks all names
     queryChanged(QString());
     show();
     raise();
@@ -101,51 +124,63 @@ void GoToThemePopup::open()
 std::vector<ColorListViewItem *> GoToThemePopup::listedThemes() const
 {
     std::vector<ColorListViewItem *> listed;
-    for (int row = 0; row < m_model->rowCount({}); ++row)
-        listed.push_back(m_model->theme(row));
+    for (const int index : m_model->rows())
+        listed.push_back(m_themes[size_t(index)]);
     return listed;
 }
 
 void GoToThemePopup::queryChanged(const QString &text)
 {
-    m_model->show(&m_themes, ThemeMatcher::rank(m_folded, ThemeMatcher::folded(text)));
+    // Typing on only narrows: the matches of the longer text are among those of the shorter.
+    const bool narrows = !m_query.isEmpty() && text.startsWith(m_query);
+    m_query = text;
+    m_model->show(&m_themes, ThemeMatcher::rank(m_names, ThemeMatcher::folded(text),
+                                                narrows ? &m_model->rows() : nullptr));
     m_list->setCurrentIndex(m_model->index(0, 0));
 }
 
 void GoToThemePopup::moveChoice(int rows)
 {
+    const int wanted = m_list->currentIndex().row() + rows;
+    while (wanted >= m_model->rowCount({}) && m_model->canFetchMore({}))
+        m_model->fetchMore({});
     const int count = m_model->rowCount({});
     if (count == 0)
         return;
-    const int row = qBound(0, m_list->currentIndex().row() + rows, count - 1);
+    const int row = qBound(0, wanted, count - 1);
     m_list->setCurrentIndex(m_model->index(row, 0));
 }
 
 void GoToThemePopup::choose()
 {
     ColorListViewItem *theme = m_model->theme(m_list->currentIndex().row());
-    forget();
+    dismiss();
     if (theme)
         Q_EMIT chosen(theme);
+}
+
+void GoToThemePopup::dismiss()
+{
+    if (m_field->hasFocus())
+        m_tree->setFocus();
+    hide();
 }
 
 void GoToThemePopup::forget()
 {
     if (m_themes.empty() && isHidden())
         return;
-    if (m_field->hasFocus())
-        m_tree->setFocus();
-    hide();
+    dismiss();
     m_model->show(&m_themes, {});
     m_themes.clear();
-    m_folded.clear();
+    m_names.clear();
 }
 
 bool GoToThemePopup::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_field && event->type() == QEvent::FocusOut && isVisible() &&
         !m_field->hasFocus()) {
-        forget();
+        dismiss();
         return false;
     }
     if (watched != m_field || event->type() != QEvent::KeyPress)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "find/ThemeMatcher.h"
+
 #include <QFrame>
 
 #include <vector>
@@ -11,8 +13,8 @@ class QTreeView;
 class ThemeListModel;
 
 // The small window over the tree in which the user types part of a theme's name and picks the
-// theme from the list of matches. The names are folded once when it opens; each key only ranks
-// them again.
+// theme from the list of matches. The themes are gathered when it first opens and kept until the
+// tree changes; each key only ranks their names again, and typing on ranks only the last matches.
 class GoToThemePopup : public QFrame
 {
     Q_OBJECT
@@ -20,7 +22,7 @@ public:
     // The parent is a widget that holds the tree somewhere inside it.
     GoToThemePopup(LinkListView *tree, QWidget *parent);
 
-    // Gathers the tree's themes, empties the field and shows the popup over the tree.
+    // Empties the field and shows the popup over the tree, with every theme listed.
     void open();
     QLineEdit *field() const { return m_field; }
     QTreeView *list() const { return m_list; }
@@ -38,6 +40,9 @@ private:
     void queryChanged(const QString &text);
     void moveChoice(int rows);
     void choose();
+    // Hides the popup, the keyboard focus back in the tree.
+    void dismiss();
+    // Hides it and lets the gathered themes go.
     void forget();
 
     LinkListView *m_tree;
@@ -45,5 +50,6 @@ private:
     QTreeView *m_list;
     ThemeListModel *m_model;
     std::vector<ColorListViewItem *> m_themes;
-    std::vector<QString> m_folded;
+    ThemeMatcher::FoldedNames m_names;
+    QString m_query; // the text the list was last ranked for
 };
