@@ -98,17 +98,15 @@ GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
     // takes the popup's list with it at once.
     CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &GoToThemePopup::forget));
     CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToThemePopup::forget));
+    m_warmUp.setSingleShot(true);
+    m_warmUp.setInterval(1000);
+    CONNECT_ASSERT(connect(&m_warmUp, &QTimer::timeout, this, &GoToThemePopup::gather));
     hide();
 }
 
 void GoToThemePopup::open()
 {
-    if (m_themes.empty()) {
-        m_themes = ThemeMatcher::reachableThemes(*m_tree);
-        m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
-        for (const ColorListViewItem *theme : m_themes)
-            m_names.append(theme->name());
-    }
+    gather();
     const QRect over(m_tree->mapTo(parentWidget(), QPoint(0, 0)), m_tree->size());
     setGeometry(over.x() + 8, over.y() + 8, qMax(over.width() - 16, 240),
                 qMax(over.height() - 16, 160));
@@ -119,6 +117,19 @@ void GoToThemePopup::open()
     show();
     raise();
     m_field->setFocus();
+}
+
+void GoToThemePopup::gather()
+{
+    m_warmUp.stop();
+    if (!m_tree->isStable())
+        m_warmUp.start();
+    if (!m_themes.empty() || !m_tree->isStable())
+        return;
+    m_themes = ThemeMatcher::reachableThemes(*m_tree);
+    m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
+    for (const ColorListViewItem *theme : m_themes)
+        m_names.append(theme->name());
 }
 
 std::vector<ColorListViewItem *> GoToThemePopup::listedThemes() const
@@ -168,12 +179,17 @@ void GoToThemePopup::dismiss()
 
 void GoToThemePopup::forget()
 {
-    if (m_themes.empty() && isHidden())
+    if (m_themes.empty() && isHidden()) {
+        if (m_warmUp.isActive())
+            m_warmUp.start(); // the tree has not come to rest yet
         return;
+    }
     dismiss();
     m_model->show(&m_themes, {});
     m_themes.clear();
     m_names.clear();
+    // Once the user goes by name, the names are gathered again when the tree rests.
+    m_warmUp.start();
 }
 
 bool GoToThemePopup::eventFilter(QObject *watched, QEvent *event)

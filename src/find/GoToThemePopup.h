@@ -3,6 +3,7 @@
 #include "find/ThemeMatcher.h"
 
 #include <QFrame>
+#include <QTimer>
 
 #include <vector>
 
@@ -37,6 +38,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void gather();
     void queryChanged(const QString &text);
     void moveChoice(int rows);
     void choose();
@@ -52,4 +54,5 @@ private:
     std::vector<ColorListViewItem *> m_themes;
     ThemeMatcher::FoldedNames m_names;
     QString m_query; // the text the list was last ranked for
+    QTimer m_warmUp;
 };
