@@ -163,6 +163,7 @@ FindAllPanel::FindAllPanel(LinkListView *tree, QWidget *parent)
 {
     setObjectName(QStringLiteral("findAll"));
     m_list->setObjectName(QStringLiteral("findAllList"));
+    m_count->setObjectName(QStringLiteral("findAllCount"));
     m_list->setModel(m_model);
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);

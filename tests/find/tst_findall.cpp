@@ -85,6 +85,7 @@ private Q_SLOTS:
             {"children held by a link", "M+1,L-1(kid)", "kid", "kid /L/kid", "Return", "kid"},
             {"empty name shows its path", "a(b(EMPTY))", "", "a /a; b /a/b; /a/b/ /a/b/", "Down Down Return", ""},
             {"nothing matches", "a,b", "zz", "", "Return", "/"},
+            {"backspace widens the list again", "P(roof,rotor)", "rx~o", "roof /P/roof; rotor /P/rotor", "Down Return", "rotor"},
             {"escape changes nothing", "a,b", "b", "b /b", "Escape", "/"},
         });
         // clang-format on
@@ -106,8 +107,10 @@ private Q_SLOTS:
         QVERIFY(popup && popup->isVisible());
         QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
                         .contains(popup->mapToGlobal(QPoint())));
-        for (const QChar typedChar : typed) { // as a keyboard layout of any script sends them
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(typedChar));
+        for (const QChar typedChar :
+             typed) { // as a keyboard layout of any script sends them; ~ erases
+            QKeyEvent press(QEvent::KeyPress, typedChar == '~' ? Qt::Key_Backspace : 0,
+                            Qt::NoModifier, typedChar == '~' ? QString() : QString(typedChar));
             QApplication::sendEvent(popup->field(), &press);
         }
         QTEST(rows(popup->list(), 2), "listed");
