@@ -42,6 +42,9 @@ void Brambleweb::findAllAction()
 void Brambleweb::runFindAll(const FindParas &paras)
 {
     ColorListViewItem *current = m_mainTree->currentTheme();
+    // A null item may go away without notice: its theme stands for it.
+    if (current && current->isNullItem())
+        current = current->parentTheme();
     if (!current || !m_mainTree->isStable())
         return;
     if (!m_findAllPanel) {
