@@ -3,6 +3,7 @@
 #include "find/FindAllPanel.h"
 #include "find/FindDialog.h"
 #include "find/GoToThemePopup.h"
+#include "find/ThemeMatcher.h"
 #include "storage/TreeFile.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
@@ -123,6 +124,28 @@ private Q_SLOTS:
         if (reached != "/")
             QCOMPARE(m_tree->history().atCursor(), m_tree->currentTheme());
         QVERIFY(!m_tree->currentItem()->parent() || m_tree->currentItem()->parent()->isExpanded());
+    }
+
+    void subsequenceSpan_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("span");
+        QTest::newRow("a later start is tighter") << "axxbab"
+                                                  << "ab" << 2;
+        QTest::newRow("letters out of order") << "ba"
+                                              << "ab" << -1;
+        QTest::newRow("a letter needed twice") << "ab"
+                                               << "aab" << -1;
+        QTest::newRow("whole name") << "крыша"
+                                    << "кш" << 5;
+    }
+
+    void subsequenceSpan()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, query);
+        QTEST(ThemeMatcher::subsequenceSpan(name, query), "span");
     }
 
     void findAll_data()
