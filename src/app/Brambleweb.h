@@ -18,8 +18,11 @@
 
 class ColorListViewItem;
 class CorrectedTextEdit;
+class FindAllPanel;
 class FindDialog;
 class FindEngine;
+class GoToThemePopup;
+struct FoundMatch;
 class LinkListView;
 class OutsideChanges;
 class OutsideThemeDialog;
@@ -65,6 +68,8 @@ public:
     // Seconds from an unsaved change to its autosave (121); only the end-to-end build shortens it.
     static void setAutosaveSeconds(int seconds);
     FindDialog *findDialog() const { return m_findDialog; }
+    GoToThemePopup *goToPopup() const { return m_goToPopup; }
+    FindAllPanel *findAllPanel() const { return m_findAllPanel; }
     // The detached description windows, in opening order.
     QList<OutsideThemeDialog *> removalWindows() const;
 
@@ -140,6 +145,10 @@ public Q_SLOTS:
     void replaceAction();
     void findReplace(const FindParas &paras);
     void hideFindDialog();
+    // Going to a theme by name and listing every match (BramblewebGoTo.cpp).
+    void menuGoToTheme();
+    void menuFindAll();
+    void findAllAction();
     // Auxiliary windows and the key recorder (BramblewebAux.cpp).
     void menuSymbols();
     void menuReadme_ru();
@@ -186,6 +195,8 @@ private:
     void showFindDialog(bool replaceMode);
     void runFindCommand(bool replaceMode, int action);
     FindEngine *findEngine();
+    void runFindAll(const FindParas &paras);
+    void goToMatch(const FoundMatch &match);
     // Parts of the file commands (BramblewebFiles.cpp).
     Messages::Answer askSaveChanges();
     bool askBeforeFileOperation(int operation);
@@ -254,6 +265,8 @@ private:
     bool m_ctrlKPending = false;
     FindDialog *m_findDialog = nullptr;
     FindEngine *m_findEngine = nullptr;
+    GoToThemePopup *m_goToPopup = nullptr;
+    FindAllPanel *m_findAllPanel = nullptr;
     // A detached window and the theme it was opened for; null once that theme left the tree.
     struct RemovalWindow
     {

@@ -44,6 +44,8 @@ void Brambleweb::showFindDialog(bool replaceMode)
                                &Brambleweb::replaceAction));
         CONNECT_ASSERT(
                 connect(m_findDialog, &FindDialog::hided, this, &Brambleweb::hideFindDialog));
+        CONNECT_ASSERT(
+                connect(m_findDialog, &FindDialog::listAction, this, &Brambleweb::findAllAction));
         m_findDialog->installEventFilter(this);
         for (QWidget *field : {m_findDialog->findField(), m_findDialog->replaceField()}) {
             field->installEventFilter(this);
@@ -81,7 +83,10 @@ void Brambleweb::runFindCommand(bool replaceMode, int action)
     }
     FindParas paras = m_findDialog->paras();
     paras.action = action;
-    findReplace(paras);
+    if (action == FindParas::NoAction)
+        runFindAll(paras);
+    else
+        findReplace(paras);
 }
 
 void Brambleweb::menuFindNext()

@@ -54,6 +54,7 @@ const Action actionTable[] = {
     {"&Edit", "&Replace", "Заменить", CTRL | Qt::Key_H, "replace", Window, "menuReplace()", 0},
     {"&Edit", "Replace next", "Заменить и найти следующее", QKeyCombination(Qt::Key_F4), "replacenext", Window, "menuReplaceNext()", 0},
     {"&Edit", "Replace &all", "Заменить все", CTRL | Qt::Key_F4, "replaceall", Window, "menuReplaceAll()", 0},
+    {"&Edit", "Find a&ll", "Найти все", CTRL | SHIFT | Qt::Key_F, "findall", Window, "menuFindAll()", 0},
 
     {"&Tree", "&Undo", "Отменить изменение дерева", CTRL | Qt::Key_Z, "undo", Tree, "menuUndo()", TreeEditing},
     {"&Tree", "&Redo", "Повторить изменение дерева", CTRL | SHIFT | Qt::Key_Z, "redo", Tree, "menuRedo()", TreeEditing},
@@ -64,6 +65,7 @@ const Action actionTable[] = {
     {"&Tree", "&Generate tree", "Создать ветвь из описания темы", CTRL | ALT | Qt::Key_G, "generatetree", Window, "menuGenerateTree()", 0},
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
     {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
+    {"&Tree", "&Go to theme...", "Перейти к теме по имени", CTRL | Qt::Key_G, "gototheme", Window, "menuGoToTheme()", 0},
     separator("&Tree"),
     {"&Tree", "Cu&t", "Вырезать тему", SHIFT | Qt::Key_Delete, "cut", Tree, "menuCut()", TreeEditing},
     {"&Tree", "&Copy", "Скопировать тему", CTRL | Qt::Key_Insert, "copy", Tree, "menuCopy()", TreeEditing},

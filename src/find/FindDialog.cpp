@@ -109,6 +109,9 @@ void FindDialog::build()
             button(tr(">"), "rightReplaceButton", {6, 108, 17, 18},
                    tr("Следующий ввод замены(will be in next release)")),
     };
+    // The first of them lists every match at once.
+    m_listButton = m_futureButtons.takeFirst();
+    m_listButton->setObjectName(QStringLiteral("listButton"));
     QPushButton *close =
             button(tr("Close <Esc>"), "closeButton", {332, 216, 100, 29}, tr("Закрыть окно"));
 
@@ -120,6 +123,7 @@ void FindDialog::build()
             connect(m_replaceButton, &QPushButton::pressed, this, &FindDialog::replacePressed));
     CONNECT_ASSERT(connect(m_replaceAllButton, &QPushButton::pressed, this,
                            &FindDialog::replaceAllPressed));
+    CONNECT_ASSERT(connect(m_listButton, &QPushButton::pressed, this, &FindDialog::listPressed));
     CONNECT_ASSERT(connect(close, &QPushButton::pressed, this, &QWidget::close));
     m_findText->installEventFilter(this);
     m_replaceText->installEventFilter(this);
@@ -170,7 +174,9 @@ void FindDialog::press(QPushButton *button, int action)
         warn(code);
     } else {
         m_paras.action = action;
-        if (action >= FindParas::Replace)
+        if (action == FindParas::NoAction)
+            Q_EMIT listAction();
+        else if (action >= FindParas::Replace)
             Q_EMIT replaceAction();
         else
             Q_EMIT findAction();
@@ -197,6 +203,11 @@ void FindDialog::replacePressed()
 void FindDialog::replaceAllPressed()
 {
     press(m_replaceAllButton, FindParas::ReplaceAll);
+}
+
+void FindDialog::listPressed()
+{
+    press(m_listButton, FindParas::NoAction);
 }
 
 void FindDialog::setVisible(bool visible)

@@ -39,10 +39,13 @@ public Q_SLOTS:
     void nextThemePressed();
     void replacePressed();
     void replaceAllPressed();
+    void listPressed();
 
 Q_SIGNALS:
     void findAction();
     void replaceAction();
+    // Every match of the search, listed at once.
+    void listAction();
     void hided();
 
 protected:
@@ -65,5 +68,6 @@ private:
     QPushButton *m_nextThemeButton = nullptr;
     QPushButton *m_replaceButton = nullptr;
     QPushButton *m_replaceAllButton = nullptr;
-    QList<QPushButton *> m_futureButtons; // the log and history buttons, always disabled
+    QPushButton *m_listButton = nullptr;
+    QList<QPushButton *> m_futureButtons; // the history buttons, always disabled
 };

@@ -1,0 +1,185 @@
+// Going to a theme by name and listing every match, on a large tree: the popup's opening and
+// each key typed into it, then the match list's first rows and its end for a frequent word, with
+// the longest time the event loop went without a turn while the list filled.
+// Usage: bench_goto [themes] [seed]
+#include "BenchTree.h"
+
+#include "find/FindAllPanel.h"
+#include "find/FindAllSearch.h"
+#include "find/GoToThemePopup.h"
+#include "find/ThemeMatcher.h"
+#include "storage/TreeFile.h"
+#include "tree/LinkListView.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+// Wall-clock and processor time of this thread, in ms: with many programs sharing the cores, the
+// processor time tells what the work costs on a machine of its own.
+class Stopwatch
+{
+public:
+    Stopwatch() { start(); }
+    void start()
+    {
+        m_wall.start();
+        m_cpu = cpuNow();
+    }
+    QByteArray text() const
+    {
+        return QByteArray::number(double(m_wall.nsecsElapsed()) / 1e6, 'f', 1) + " ms (cpu " +
+               QByteArray::number(cpuNow() - m_cpu, 'f', 1) + " ms)";
+    }
+    double cpu() const { return cpuNow() - m_cpu; }
+
+private:
+    static double cpuNow()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    }
+    QElapsedTimer m_wall;
+    double m_cpu = 0;
+};
+
+FindParas everywhere(const QString &find)
+{
+    FindParas p;
+    p.inName = p.inDescription = true;
+    p.scope = FindParas::AllThemes;
+    p.findText = find;
+    return p;
+}
+
+// The matches of the word in the whole tree, counted without the panel.
+size_t matchCount(LinkListView &tree, const QString &word)
+{
+    FindAllSearch search;
+    search.start(tree.rootTheme(), everywhere(word));
+    std::vector<FoundMatch> found;
+    while (!search.run(found, 1000)) {
+    }
+    return found.size();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const BenchArguments arguments = benchArguments(argc, argv);
+    int boxes = 0;
+    answerBoxesOnStandardError(boxes);
+
+    QWidget window;
+    window.resize(900, 700);
+    auto *tree = new LinkListView(&window);
+    tree->setGeometry(0, 0, 400, 500);
+    const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed);
+    loadTreeBytes(*tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
+    window.show();
+    QCoreApplication::processEvents();
+    std::printf("%d themes\n", tree->themeCount());
+
+    {
+        // The parts of the work apart from the list view.
+        Stopwatch timer;
+        const std::vector<ColorListViewItem *> themes = ThemeMatcher::reachableThemes(*tree);
+        std::printf("gathering %zu themes                %s\n", themes.size(), timer.text().data());
+        timer.start();
+        ThemeMatcher::FoldedNames names;
+        for (const ColorListViewItem *theme : themes)
+            names.append(theme->name());
+        std::printf("folding their names                  %s\n", timer.text().data());
+        for (const QString query : {"к", "кн", "книга", "zzq"}) {
+            timer.start();
+            const size_t rows = ThemeMatcher::rank(names, query).size();
+            std::printf("ranking for %-24s %s, %zu rows\n", qPrintable(query), timer.text().data(),
+                        rows);
+        }
+    }
+    GoToThemePopup popup(tree, &window);
+    for (int run = 0; run < 3; ++run) {
+        Stopwatch timer;
+        popup.open();
+        QCoreApplication::processEvents();
+        std::printf("popup open, %-24s %s\n", run == 0 ? "gathering the themes" : "themes kept",
+                    timer.text().data());
+        if (run < 2)
+            popup.hide();
+    }
+    {
+        // After a change of the tree the names are gathered again once it has rested a second.
+        Q_EMIT tree->dataChanged();
+        QElapsedTimer rest;
+        rest.start();
+        while (rest.elapsed() < 1200)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        Stopwatch timer;
+        popup.open();
+        QCoreApplication::processEvents();
+        std::printf("popup open, tree changed and rested %s\n", timer.text().data());
+    }
+    double worst = 0;
+    for (const QString &typed : {QStringLiteral("книга"), QStringLiteral("zzq")}) {
+        popup.field()->clear();
+        for (const QChar character : typed) {
+            Stopwatch timer;
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+            QApplication::sendEvent(popup.field(), &press);
+            const QByteArray ranked = timer.text();
+            QCoreApplication::processEvents();
+            worst = std::max(worst, timer.cpu());
+            std::printf("key %-24s %s, %d rows; before painting %s\n",
+                        qPrintable(popup.field()->text()), timer.text().data(),
+                        popup.list()->model()->rowCount(), ranked.data());
+        }
+    }
+    std::printf("slowest key, cpu                     %8.1f ms\n", worst);
+    popup.hide();
+
+    // The word whose count comes nearest 450,000 matches.
+    QString word;
+    size_t count = 0;
+    for (const QString candidate : {"e", "a", "о", "the", "и", "er", "на"}) {
+        const size_t n = matchCount(*tree, candidate);
+        std::printf("\"%s\": %zu matches\n", qPrintable(candidate), n);
+        if (word.isEmpty() || qAbs(qint64(n) - 450000) < qAbs(qint64(count) - 450000))
+            word = candidate, count = n;
+    }
+    FindAllPanel panel(tree, &window);
+    panel.setGeometry(0, 500, 900, 200);
+    panel.show();
+    qint64 longestGap = 0;
+    QElapsedTimer sinceTurn;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTurn.restart()); });
+    Stopwatch timer;
+    ticker.start();
+    sinceTurn.start();
+    panel.run(tree->rootTheme(), everywhere(word));
+    QByteArray first;
+    while (!panel.isComplete()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (first.isEmpty() && !panel.matches().empty())
+            first = timer.text();
+    }
+    std::printf("find all \"%s\": first rows %s, complete %s, %s; longest gap between "
+                "event-loop turns %lld ms\n",
+                qPrintable(word), first.data(), timer.text().data(), qPrintable(panel.countText()),
+                longestGap);
+    return 0;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "find/FindAllSearch.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class FoundListModel;
+class LinkListView;
+class QLabel;
+class QTreeView;
+
+// The panel under the tree that lists every match of a search over its whole scope: the
+// theme's path, where the match is (its name or "line N") and the line with the match marked.
+// The list is filled a slice at a time, and it follows the tree: a change to the tree runs the
+// search again, and a theme leaving the tree empties the list at once, so that no row ever
+// points at a theme that is gone.
+class FindAllPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    FindAllPanel(LinkListView *tree, QWidget *parent);
+
+    // Lists the matches below `top` (scope 1: in the theme alone).
+    void run(ColorListViewItem *top, const FindParas &paras);
+    const std::vector<FoundMatch> &matches() const;
+    bool isComplete() const { return m_search.isDone() && !m_refresh.isActive(); }
+    QString countText() const;
+    QTreeView *list() const { return m_list; }
+
+Q_SIGNALS:
+    // Return or a double click on the row of the match.
+    void goTo(const FoundMatch &match);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void slice();
+    void themeRemoved(ColorListViewItem *theme);
+    void treeChanged();
+    void again();
+    void activated();
+
+    LinkListView *m_tree;
+    QLabel *m_count;
+    QTreeView *m_list;
+    FoundListModel *m_model;
+    FindAllSearch m_search;
+    ColorListViewItem *m_top = nullptr;
+    FindParas m_paras;
+    // The row the user stood on, chosen again when the search meets it anew.
+    FoundMatch m_chosen;
+    QTimer m_slices;
+    QTimer m_refresh;
+};

@@ -1,0 +1,69 @@
+#include "find/FindAllSearch.h"
+
+#include "find/FindText.h"
+#include "tree/ColorListViewItem.h"
+
+void FindAllSearch::start(ColorListViewItem *top, const FindParas &paras)
+{
+    m_paras = paras;
+    m_levels.clear();
+    m_pendingTop = top;
+    if (top)
+        m_levels.push_back({nullptr, 0});
+}
+
+bool FindAllSearch::run(std::vector<FoundMatch> &found, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int themes = 0;
+    while (!m_levels.empty()) {
+        // Checking the clock every few themes keeps its cost out of the count.
+        if (++themes % 64 == 0 && clock.elapsed() >= milliseconds)
+            return false;
+        Level &level = m_levels.back();
+        ColorListViewItem *theme = nullptr;
+        if (!level.owner) {
+            theme = m_pendingTop;
+            level.owner = theme;
+            if (m_paras.scope == FindParas::ThemeOnly)
+                level.next = theme->childCount();
+        } else if (level.next < level.owner->childCount()) {
+            theme = ColorListViewItem::themeOf(level.owner->child(level.next++));
+            if (!theme || theme->isNullItem())
+                continue;
+            if (theme->childCount() > 0)
+                m_levels.push_back({theme, 0});
+        } else {
+            m_levels.pop_back();
+            continue;
+        }
+        search(theme, found);
+    }
+    return true;
+}
+
+void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &found) const
+{
+    const QString &what = m_paras.findText;
+    const auto all = [&](const QString &text, bool name) {
+        int line = name ? -1 : 0;
+        int lineStart = 0;
+        for (int at = FindText::occurrence(text, what, 0, false, m_paras.caseSensitive); at >= 0;
+             at = FindText::occurrence(text, what, at + 1, false, m_paras.caseSensitive)) {
+            if (!name) {
+                for (int feed = int(text.indexOf(u'\n', lineStart)); feed >= 0 && feed < at;
+                     feed = int(text.indexOf(u'\n', lineStart))) {
+                    ++line;
+                    lineStart = feed + 1;
+                }
+            }
+            found.push_back({theme, line, at, int(what.size())});
+        }
+    };
+    if (m_paras.inName)
+        all(theme->name(), true);
+    // A link theme's description belongs to its mark theme and is searched there.
+    if (m_paras.inDescription && theme->linkId() >= 0)
+        all(theme->description(), false);
+}

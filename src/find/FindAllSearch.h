@@ -1,0 +1,48 @@
+#pragma once
+
+#include "find/FindParas.h"
+
+#include <QElapsedTimer>
+
+#include <vector>
+
+class ColorListViewItem;
+class QTreeWidgetItem;
+
+// One match of a whole-scope search: in the theme's name (line -1) or on a line of its
+// description (from 0), at `position` of that string.
+struct FoundMatch
+{
+    ColorListViewItem *theme = nullptr;
+    int line = -1;
+    int position = 0;
+    int length = 0;
+
+    bool operator==(const FoundMatch &) const = default;
+};
+
+// Every match of the find text in the names and descriptions of a scope, found a slice at a
+// time so that the window answers keys between slices. The scope is walked in preorder as the
+// step-by-step search walks it; a link theme's description is searched at its mark theme.
+class FindAllSearch
+{
+public:
+    // Starts over below `top` (scope 1: the theme alone).
+    void start(ColorListViewItem *top, const FindParas &paras);
+    void stop() { m_levels.clear(); }
+    bool isDone() const { return m_levels.empty(); }
+    // Searches on for about `milliseconds`, appending the matches found; true when done.
+    bool run(std::vector<FoundMatch> &found, int milliseconds);
+
+private:
+    void search(ColorListViewItem *theme, std::vector<FoundMatch> &found) const;
+
+    struct Level
+    {
+        QTreeWidgetItem *owner;
+        int next;
+    };
+    FindParas m_paras;
+    ColorListViewItem *m_pendingTop = nullptr;
+    std::vector<Level> m_levels;
+};

@@ -1,0 +1,229 @@
+#include "find/GoToThemePopup.h"
+
+#include "common/Assertions.h"
+#include "find/ThemeMatcher.h"
+#include "tree/LinkListView.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+// The matches as rows of name and path; the path is built only for the rows the list shows.
+class ThemeListModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // The view asks for more rows as it scrolls down: a long list costs only what is seen.
+    static constexpr int batch = 256;
+
+    void show(const std::vector<ColorListViewItem *> *themes, std::vector<int> rows)
+    {
+        beginResetModel();
+        m_themes = themes;
+        m_rows = std::move(rows);
+        m_shown = qMin(int(m_rows.size()), batch);
+        endResetModel();
+    }
+    const std::vector<int> &rows() const { return m_rows; }
+    ColorListViewItem *theme(int row) const
+    {
+        return row >= 0 && row < int(m_rows.size()) ? (*m_themes)[size_t(m_rows[size_t(row)])]
+                                                    : nullptr;
+    }
+    int rowCount(const QModelIndex &parent) const override
+    {
+        return parent.isValid() ? 0 : m_shown;
+    }
+    int columnCount(const QModelIndex &) const override { return 2; }
+    bool canFetchMore(const QModelIndex &parent) const override
+    {
+        return !parent.isValid() && m_shown < int(m_rows.size());
+    }
+    void fetchMore(const QModelIndex &parent) override
+    {
+        if (!canFetchMore(parent))
+            return;
+        const int more = qMin(int(m_rows.size()) - m_shown, batch);
+        beginInsertRows({}, m_shown, m_shown + more - 1);
+        m_shown += more;
+        endInsertRows();
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const ColorListViewItem *listed = theme(index.row());
+        if (!listed || role != Qt::DisplayRole)
+            return {};
+        // A theme without a name is known by its path.
+        if (index.column() == 0 && !listed->name().isEmpty())
+            return listed->name();
+        return ThemeMatcher::pathOf(listed);
+    }
+
+private:
+    const std::vector<ColorListViewItem *> *m_themes = nullptr;
+    std::vector<int> m_rows;
+    int m_shown = 0;
+};
+
+GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
+    : QFrame(parent)
+    , m_tree(tree)
+    , m_field(new QLineEdit(this))
+    , m_list(new QTreeView(this))
+    , m_model(new ThemeListModel(this))
+{
+    setObjectName(QStringLiteral("goToTheme"));
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setAutoFillBackground(true);
+    m_field->setObjectName(QStringLiteral("goToThemeField"));
+    m_list->setObjectName(QStringLiteral("goToThemeList"));
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setHeaderHidden(true);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->header()->setSectionResizeMode(QHeaderView::Interactive);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_field);
+    layout->addWidget(m_list);
+    m_field->installEventFilter(this);
+    CONNECT_ASSERT(connect(m_field, &QLineEdit::textChanged, this, &GoToThemePopup::queryChanged));
+    CONNECT_ASSERT(connect(m_list, &QTreeView::activated, this, &GoToThemePopup::choose));
+    // The names are gathered once and kept until the tree changes; a theme that leaves the tree
+    // takes the popup's list with it at once.
+    CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &GoToThemePopup::forget));
+    CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToThemePopup::forget));
+    m_warmUp.setSingleShot(true);
+    m_warmUp.setInterval(1000);
+    CONNECT_ASSERT(connect(&m_warmUp, &QTimer::timeout, this, &GoToThemePopup::gather));
+    hide();
+}
+
+void GoToThemePopup::open()
+{
+    gather();
+    const QRect over(m_tree->mapTo(parentWidget(), QPoint(0, 0)), m_tree->size());
+    setGeometry(over.x() + 8, over.y() + 8, qMax(over.width() - 16, 240),
+                qMax(over.height() - 16, 160));
+    m_list->setColumnWidth(0, width() / 3);
+    m_field->clear();
+    m_query = QStringLiteral("-"); // no query extends it: the first ranks all names
+    queryChanged(QString());
+    show();
+    raise();
+    m_field->setFocus();
+}
+
+void GoToThemePopup::gather()
+{
+    m_warmUp.stop();
+    if (!m_tree->isStable())
+        m_warmUp.start();
+    if (!m_themes.empty() || !m_tree->isStable())
+        return;
+    m_themes = ThemeMatcher::reachableThemes(*m_tree);
+    m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
+    for (const ColorListViewItem *theme : m_themes)
+        m_names.append(theme->name());
+}
+
+std::vector<ColorListViewItem *> GoToThemePopup::listedThemes() const
+{
+    std::vector<ColorListViewItem *> listed;
+    for (const int index : m_model->rows())
+        listed.push_back(m_themes[size_t(index)]);
+    return listed;
+}
+
+void GoToThemePopup::queryChanged(const QString &text)
+{
+    // Typing on only narrows: the matches of the longer text are among those of the shorter.
+    const bool narrows = !m_query.isEmpty() && text.startsWith(m_query);
+    m_query = text;
+    m_model->show(&m_themes, ThemeMatcher::rank(m_names, ThemeMatcher::folded(text),
+                                                narrows ? &m_model->rows() : nullptr));
+    m_list->setCurrentIndex(m_model->index(0, 0));
+}
+
+void GoToThemePopup::moveChoice(int rows)
+{
+    const int wanted = m_list->currentIndex().row() + rows;
+    while (wanted >= m_model->rowCount({}) && m_model->canFetchMore({}))
+        m_model->fetchMore({});
+    const int count = m_model->rowCount({});
+    if (count == 0)
+        return;
+    const int row = qBound(0, wanted, count - 1);
+    m_list->setCurrentIndex(m_model->index(row, 0));
+}
+
+void GoToThemePopup::choose()
+{
+    ColorListViewItem *theme = m_model->theme(m_list->currentIndex().row());
+    dismiss();
+    if (theme)
+        Q_EMIT chosen(theme);
+}
+
+void GoToThemePopup::dismiss()
+{
+    if (m_field->hasFocus())
+        m_tree->setFocus();
+    hide();
+}
+
+void GoToThemePopup::forget()
+{
+    if (m_themes.empty() && isHidden()) {
+        if (m_warmUp.isActive())
+            m_warmUp.start(); // the tree has not come to rest yet
+        return;
+    }
+    dismiss();
+    m_model->show(&m_themes, {});
+    m_themes.clear();
+    m_names.clear();
+    // Once the user goes by name, the names are gathered again when the tree rests.
+    m_warmUp.start();
+}
+
+bool GoToThemePopup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_field && event->type() == QEvent::FocusOut && isVisible() &&
+        !m_field->hasFocus()) {
+        dismiss();
+        return false;
+    }
+    if (watched != m_field || event->type() != QEvent::KeyPress)
+        return QFrame::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const int page = qMax(1, m_list->viewport()->height() / qMax(1, m_list->sizeHintForRow(0)));
+    switch (key->key()) {
+    case Qt::Key_Up:
+        moveChoice(-1);
+        return true;
+    case Qt::Key_Down:
+        moveChoice(1);
+        return true;
+    case Qt::Key_PageUp:
+        moveChoice(-page);
+        return true;
+    case Qt::Key_PageDown:
+        moveChoice(page);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        choose();
+        return true;
+    case Qt::Key_Escape:
+        forget();
+        return true;
+    default:
+        return false;
+    }
+}

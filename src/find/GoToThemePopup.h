@@ -1,0 +1,58 @@
+#pragma once
+
+#include "find/ThemeMatcher.h"
+
+#include <QFrame>
+#include <QTimer>
+
+#include <vector>
+
+class ColorListViewItem;
+class LinkListView;
+class QLineEdit;
+class QTreeView;
+class ThemeListModel;
+
+// The small window over the tree in which the user types part of a theme's name and picks the
+// theme from the list of matches. The themes are gathered when it first opens and kept until the
+// tree changes; each key only ranks their names again, and typing on ranks only the last matches.
+class GoToThemePopup : public QFrame
+{
+    Q_OBJECT
+public:
+    // The parent is a widget that holds the tree somewhere inside it.
+    GoToThemePopup(LinkListView *tree, QWidget *parent);
+
+    // Empties the field and shows the popup over the tree, with every theme listed.
+    void open();
+    QLineEdit *field() const { return m_field; }
+    QTreeView *list() const { return m_list; }
+    // The themes listed, in their order.
+    std::vector<ColorListViewItem *> listedThemes() const;
+
+Q_SIGNALS:
+    // The user chose the theme with Return.
+    void chosen(ColorListViewItem *theme);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void gather();
+    void queryChanged(const QString &text);
+    void moveChoice(int rows);
+    void choose();
+    // Hides the popup, the keyboard focus back in the tree.
+    void dismiss();
+    // Hides it and lets the gathered themes go.
+    void forget();
+
+    LinkListView *m_tree;
+    QLineEdit *m_field;
+    QTreeView *m_list;
+    ThemeListModel *m_model;
+    std::vector<ColorListViewItem *> m_themes;
+    ThemeMatcher::FoldedNames m_names;
+    QString m_query; // the text the list was last ranked for
+    QTimer m_warmUp;
+};

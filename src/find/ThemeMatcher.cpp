@@ -1,0 +1,134 @@
+#include "find/ThemeMatcher.h"
+
+#include "tree/LinkListView.h"
+#include "tree/TreeWalk.h"
+
+#include <algorithm>
+
+namespace ThemeMatcher {
+
+std::vector<ColorListViewItem *> reachableThemes(LinkListView &view)
+{
+    std::vector<ColorListViewItem *> themes;
+    themes.reserve(size_t(view.themeCount()));
+    walkHeldBranch(view, view.rootTheme(), [&](ColorListViewItem *theme, int, int) {
+        if (!theme->isNullItem())
+            themes.push_back(theme);
+    });
+    return themes;
+}
+
+QString pathOf(const ColorListViewItem *theme)
+{
+    QStringList names;
+    for (const QTreeWidgetItem *step = theme; step && step->parent(); step = step->parent())
+        names.prepend(step->text(0));
+    return QLatin1Char('/') + names.join(QLatin1Char('/'));
+}
+
+int subsequenceSpan(QStringView name, QStringView query)
+{
+    if (query.isEmpty())
+        return 0;
+    int best = -1;
+    // From each place where the first character matches, the earliest end; the tightest wins.
+    for (qsizetype start = name.indexOf(query.front()); start >= 0;
+         start = name.indexOf(query.front(), start + 1)) {
+        qsizetype at = start;
+        for (qsizetype q = 1; q < query.size() && at >= 0; ++q)
+            at = name.indexOf(query[q], at + 1);
+        if (at < 0)
+            break; // a later start cannot finish either
+        const int span = int(at - start + 1);
+        if (best < 0 || span < best)
+            best = span;
+        if (best == query.size())
+            break;
+    }
+    return best;
+}
+
+void FoldedNames::clear()
+{
+    m_text.clear();
+    m_starts.assign(1, 0);
+}
+
+void FoldedNames::reserve(int count, int characters)
+{
+    m_starts.reserve(size_t(count) + 1);
+    m_text.reserve(characters + count);
+}
+
+void FoldedNames::append(QStringView name)
+{
+    const qsizetype start = m_text.size();
+    m_text.resize(start + name.size() + 1);
+    QChar *out = m_text.data() + start;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        // Latin letters, the most common, without the table lookup.
+        *out++ = u < 0x80 ? QChar(u >= u'A' && u <= u'Z' ? u + 32 : u) : c.toCaseFolded();
+    }
+    *out = QChar(0);
+    m_starts.push_back(int(m_text.size()));
+}
+
+int FoldedNames::nameAt(int position) const
+{
+    return int(std::upper_bound(m_starts.begin(), m_starts.end(), position) - m_starts.begin()) - 1;
+}
+
+QString folded(QStringView text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text)
+        result.append(c.toCaseFolded());
+    return result;
+}
+
+std::vector<int> rank(const FoldedNames &names, QStringView query, const std::vector<int> *among)
+{
+    std::vector<int> contained;
+    std::vector<std::pair<int, int>> scattered; // (span, index)
+    const auto consider = [&](int i) {
+        const QStringView name = names.name(i);
+        if (name.contains(query))
+            contained.push_back(i);
+        else if (const int span = subsequenceSpan(name, query); span > 0)
+            scattered.emplace_back(span, i);
+    };
+    if (among) {
+        // Kept in index order, so that the contained ones stay in the tree's order.
+        std::vector<int> sorted = *among;
+        std::sort(sorted.begin(), sorted.end());
+        for (int i : sorted)
+            consider(i);
+    } else if (query.isEmpty()) {
+        for (int i = 0; i < names.count(); ++i)
+            contained.push_back(i);
+    } else {
+        // One pass over all names for those that contain the query, then the rest one by one.
+        std::vector<bool> holds(size_t(names.count()), false);
+        const QStringView text = names.text();
+        // A typed query holds no NUL, so every hit lies inside one name; go on after it.
+        for (qsizetype at = text.indexOf(query); at >= 0;) {
+            const int index = names.nameAt(int(at));
+            holds[size_t(index)] = true;
+            contained.push_back(index);
+            at = text.indexOf(query, names.name(index).end() - text.begin() + 1);
+        }
+        for (int i = 0; i < names.count(); ++i)
+            if (!holds[size_t(i)])
+                if (const int span = subsequenceSpan(names.name(i), query); span > 0)
+                    scattered.emplace_back(span, i);
+    }
+    std::stable_sort(scattered.begin(), scattered.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &[span, index] : scattered)
+        contained.push_back(index);
+    return contained;
+}
+
+} // namespace ThemeMatcher

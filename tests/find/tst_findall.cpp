@@ -1,0 +1,238 @@
+#include "app/Brambleweb.h"
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindAllPanel.h"
+#include "find/FindDialog.h"
+#include "find/GoToThemePopup.h"
+#include "find/ThemeMatcher.h"
+#include "storage/TreeFile.h"
+#include "support/Rows.h"
+#include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidgetItemIterator>
+
+// Going to a theme by name and the list of every match, through a real main window.
+class TestFindAll : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    Brambleweb *m_window = nullptr;
+    LinkListView *m_tree = nullptr;
+
+    // The rows of a list view: its columns joined by " ", the match of a marked cell in [].
+    static QString rows(QTreeView *list, int columns)
+    {
+        QStringList shown;
+        const QAbstractItemModel *model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < columns; ++column) {
+                QString cell = model->index(row, column).data().toString();
+                if (const QPoint mark = model->index(row, column).data(Qt::UserRole).toPoint();
+                    !model->index(row, column).data(Qt::UserRole).isNull())
+                    cell.insert(mark.x() + mark.y(), ']').insert(mark.x(), '[');
+                cells << cell;
+            }
+            shown << cells.join(' ');
+        }
+        return shown.join("; ");
+    }
+
+    // Where the window stands: theme, then "n" and the name editor's selection, or "d" and the
+    // editor's.
+    QString standing()
+    {
+        QString where = m_tree->currentTheme()->name();
+        if (m_tree->isRenaming())
+            return where + " n" + m_tree->nameEditor()->selectedText();
+        return where + " d" + m_window->editor()->textCursor().selectedText();
+    }
+
+    void typeTo(QWidget *widget, const QString &keys)
+    {
+        for (const QString &key : keys.split(' ', Qt::SkipEmptyParts))
+            QTest::keySequence(widget, QKeySequence(key));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDir::setCurrent(m_dir.path());
+        m_window = new Brambleweb(QString(), nullptr, "Main");
+        m_window->show();
+        QApplication::setActiveWindow(m_window);
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        m_tree = m_window->tree();
+    }
+
+    void goToTheme_data()
+    {
+        // clang-format off
+        addTextRows({"outline", "typed", "listed", "keys", "reached"}, {
+            {"contains before letters in order", "P(roof,Rafters,home(rotor)),Roo", "roo", "roof /P/roof; Roo /Roo; rotor /P/home/rotor", "Down Down Return", "rotor"},
+            {"subsequence tightest first", "a(xrxxoxxf,rof,xroxf)", "rof", "rof /a/rof; xroxf /a/xroxf; xrxxoxxf /a/xrxxoxxf", "Down Down Down Return", "xrxxoxxf"},
+            {"cyrillic case", "Дом(КРЫША),крыльцо", "КРЫ", "КРЫША /Дом/КРЫША; крыльцо /крыльцо", "Return", "КРЫША"},
+            {"greek and accents", "ΣΟΦΙΑ,Éclair", "σοφ", "ΣΟΦΙΑ /ΣΟΦΙΑ", "Return", "ΣΟΦΙΑ"},
+            {"link group children once, no null items", "M+1(kid),L-1(_),Other", "", "M /M; kid /M/kid; L /L; Other /Other", "Up Return", "M"},
+            {"children held by a link", "M+1,L-1(kid)", "kid", "kid /L/kid", "Return", "kid"},
+            {"empty name shows its path", "a(b(EMPTY))", "", "a /a; b /a/b; /a/b/ /a/b/", "Down Down Return", ""},
+            {"nothing matches", "a,b", "zz", "", "Return", "/"},
+            {"backspace widens the list again", "P(roof,rotor)", "rx~o", "roof /P/roof; rotor /P/rotor", "Down Return", "rotor"},
+            {"escape changes nothing", "a,b", "b", "b /b", "Escape", "/"},
+        });
+        // clang-format on
+    }
+
+    void goToTheme()
+    {
+        QFETCH(QString, outline);
+        QFETCH(QString, typed);
+        ScriptedMessages boxes;
+        m_tree->clear();
+        buildOutline(*m_tree, outline);
+        if (ColorListViewItem *empty = themeNamed(*m_tree, "EMPTY"))
+            empty->setName(QString());
+        m_tree->setCurrentItem(m_tree->rootTheme());
+        const int visits = m_tree->history().size();
+        QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
+        GoToThemePopup *popup = m_window->goToPopup();
+        QVERIFY(popup && popup->isVisible());
+        QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
+                        .contains(popup->mapToGlobal(QPoint())));
+        for (const QChar typedChar :
+             typed) { // as a keyboard layout of any script sends them; ~ erases
+            QKeyEvent press(QEvent::KeyPress, typedChar == '~' ? Qt::Key_Backspace : 0,
+                            Qt::NoModifier, typedChar == '~' ? QString() : QString(typedChar));
+            QApplication::sendEvent(popup->field(), &press);
+        }
+        QTEST(rows(popup->list(), 2), "listed");
+        QFETCH(QString, keys);
+        typeTo(popup->field(), keys);
+        QVERIFY(!popup->isVisible());
+        QFETCH(QString, reached);
+        QCOMPARE(m_tree->currentTheme()->name(), reached);
+        QCOMPARE(m_tree->history().size(), visits + (reached == "/" ? 0 : 1));
+        if (reached != "/")
+            QCOMPARE(m_tree->history().atCursor(), m_tree->currentTheme());
+        QVERIFY(!m_tree->currentItem()->parent() || m_tree->currentItem()->parent()->isExpanded());
+    }
+
+    void subsequenceSpan_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("span");
+        QTest::newRow("a later start is tighter") << "axxbab"
+                                                  << "ab" << 2;
+        QTest::newRow("letters out of order") << "ba"
+                                              << "ab" << -1;
+        QTest::newRow("a letter needed twice") << "ab"
+                                               << "aab" << -1;
+        QTest::newRow("whole name") << "крыша"
+                                    << "ка" << 5;
+    }
+
+    void subsequenceSpan()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, query);
+        QTEST(ThemeMatcher::subsequenceSpan(name, query), "span");
+    }
+
+    void findAll_data()
+    {
+        // A tree file ("|" a line feed), the search (n names, d descriptions, c case, scope
+        // digit; the start theme), the rows and count; a change, then the rows and count after
+        // it; the row to go to and where the window then stands.
+        const QString tree = "|<!--1-->Plan|plan a|b plan|<!--2mark1-->Plan B|see plan|<!--3-->Sub|"
+                             "x|<!--2link1-->link|<!--1-->Last|PLAN";
+        // clang-format off
+        addTextRows({"file", "search", "listed", "change", "after", "go", "stands"}, {
+            {"names and lines, link text once", tree, "nd3 / plan",
+             "/Plan name [Plan]; /Plan line 1 [plan] a; /Plan line 2 b [plan]; /Plan/Plan B name [Plan] B; /Plan/Plan B line 1 see [plan]; /Last line 1 [PLAN] | 6 matches in 3 themes",
+             "", "", "3", "Plan B nPlan"},
+            {"case, descriptions, subthemes", tree, "dc2 Plan B / plan", "/Plan/Plan B line 1 see [plan] | 1 matches in 1 themes", "", "", "0", "Plan B dplan"},
+            {"theme alone", tree, "d1 Plan / b", "/Plan line 2 [b] plan | 1 matches in 1 themes", "", "", "0", "Plan db"},
+            {"delete a branch, undo, redo", tree, "d3 / x",
+             "/Plan/Plan B/Sub line 1 [x] | 1 matches in 1 themes",
+             "delete Plan B, undo, redo", " | 0 matches in 0 themes|/Plan/Plan B/Sub line 1 [x] | 1 matches in 1 themes| | 0 matches in 0 themes", "", ""},
+            {"rename and undo", tree, "n3 / pl",
+             "/Plan name [Pl]an; /Plan/Plan B name [Pl]an B | 2 matches in 2 themes",
+             "rename Plan Idea, undo", "/Idea/Plan B name [Pl]an B | 1 matches in 1 themes|/Plan name [Pl]an; /Plan/Plan B name [Pl]an B | 2 matches in 2 themes", "1", "Plan B nPl"},
+            {"scope top deleted", tree, "d2 Plan B / see", "/Plan/Plan B line 1 [see] plan | 1 matches in 1 themes", "delete Plan B, undo", " | 0 matches in 0 themes| | 0 matches in 0 themes", "", ""},
+        });
+        // clang-format on
+    }
+
+    void findAll()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, search);
+        ScriptedMessages boxes;
+        loadTreeBytes(*m_tree, file.replace(QLatin1Char(0x7c), QLatin1Char(0x0a)).toLatin1(), {},
+                      {}, 0, nullptr);
+        const QStringList what = search.split(" / ");
+        const QString flags = what[0].section(' ', 0, 0);
+        const QString start = what[0].section(' ', 1);
+        m_tree->setCurrentItem(start.isEmpty() ? m_tree->rootTheme() : themeNamed(*m_tree, start));
+        m_window->menuFindAll(); // opens the dialog
+        FindDialog *dialog = m_window->findDialog();
+        dialog->findField()->setText(what[1]);
+        for (auto [box, flag] :
+             {std::pair{"inName", 'n'}, {"inDescription", 'd'}, {"caseSensitiveOpt", 'c'}})
+            dialog->findChild<QAbstractButton *>(box)->setChecked(flags.contains(flag));
+        const char *scopes[] = {"", "ofTheme", "ofThemeWithSubthemes", "ofAllThemes"};
+        dialog->findChild<QAbstractButton *>(scopes[flags.back().digitValue()])->setChecked(true);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
+        FindAllPanel *panel = m_window->findAllPanel();
+        const auto listed = [&] { return rows(panel->list(), 3) + " | " + panel->countText(); };
+        QTRY_VERIFY(panel->isComplete());
+        QTEST(listed(), "listed");
+        QFETCH(QString, change);
+        QStringList seen;
+        for (const QString &step : change.split(", ", Qt::SkipEmptyParts)) {
+            const QStringList words = step.split(' ');
+            if (words[0] == "delete") {
+                m_tree->setCurrentItem(themeNamed(*m_tree, words.mid(1).join(' ')));
+                m_tree->menuDelete();
+            } else if (words[0] == "rename") {
+                m_tree->setCurrentItem(themeNamed(*m_tree, words[1]));
+                m_tree->menuEditThemeName();
+                m_tree->nameEditor()->selectAll();
+                m_tree->nameEditor()->insert(words[2]);
+                QTest::keyClick(m_tree->nameEditor(), Qt::Key_Return);
+            } else {
+                words[0] == "undo" ? m_tree->menuUndo() : m_tree->menuRedo();
+            }
+            // No row ever stands on a theme that is gone, not even before the list is renewed.
+            QSet<QTreeWidgetItem *> live;
+            for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+                live.insert(*it);
+            for (const FoundMatch &match : panel->matches())
+                QVERIFY(live.contains(match.theme));
+            QTRY_VERIFY(panel->isComplete());
+            seen << listed();
+        }
+        QTEST(seen.join('|'), "after");
+        QFETCH(QString, go);
+        if (go.isEmpty())
+            return;
+        panel->list()->setCurrentIndex(panel->list()->model()->index(go.toInt(), 0));
+        panel->list()->setFocus();
+        QTest::keyClick(panel->list(), Qt::Key_Return);
+        QTEST(standing(), "stands");
+        m_tree->closeItemNameEditBox();
+    }
+};
+
+QTEST_MAIN(TestFindAll)
+#include "tst_findall.moc"
