@@ -1,16 +1,19 @@
 #include "app/OutsideThemeDialog.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
+#include "find/FindDialog.h"
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
 #include "storage/TreeFile.h"
 #include "support/MainWindows.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeUndo.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -436,6 +439,32 @@ private Q_SLOTS:
         QCOMPARE(main->removalWindows().size() + m_boxes->count(), 3);
     }
 
+    // A link and its mark share one text: saved from the window of one while the other is
+    // current (its text edited there too), the saved text shows and survives the next change.
+    void detachedSaveInALinkGroup_data()
+    {
+        addTextRows({"detached", "current", "expected"},
+                    {{"window on the link, its mark current", "L", "M", "new M-text"},
+                     {"window on the mark, its link current", "M", "L", "new M-text"},
+                     {"window on another theme", "Z", "M", "main M-text"}});
+    }
+    void detachedSaveInALinkGroup()
+    {
+        QFETCH(QString, detached);
+        QFETCH(QString, current);
+        QFETCH(QString, expected);
+        Brambleweb *main = outlineWindow("M+1,L-1(_),Z", detached);
+        LinkListView &tree = *main->tree();
+        main->menuRemoval();
+        tree.setCurrentItem(themeNamed(tree, current));
+        QTest::keyClicks(main->editor(), "main ");
+        QTest::keyClicks(main->removalWindows().last()->editor(), "new ");
+        saveWith(main->removalWindows().last(), Answer::Yes);
+        QCOMPARE(main->editor()->text(), expected);
+        tree.setCurrentItem(themeNamed(tree, "Z"));
+        QCOMPARE(themeNamed(tree, "M")->description(), expected);
+    }
+
     void windowsOfRemovedThemesClose()
     {
         Brambleweb *main = outlineWindow("A,B(x),C", "B");
@@ -469,6 +498,47 @@ private Q_SLOTS:
         for (Answer answer : {Answer::No, Answer::No})
             m_boxes->answerNext(answer);
         QVERIFY(main->close());
+    }
+
+    // Pastes into every editor, from a clipboard nobody owns (nothing arrives) or holding a text.
+    void pasteFromTheClipboard_data()
+    {
+        addTextRows({"editor", "keys", "copied", "expected"},
+                    {{"description, Shift+Ins", "description", "Shift+Ins", "", "A-text"},
+                     {"description, Ctrl+V", "description", "Ctrl+V", "", "A-text"},
+                     {"description, a text copied", "description", "Shift+Ins", "p", "pA-text"},
+                     {"detached window", "detached", "Shift+Ins", "", "A-text"},
+                     {"find field", "find", "Shift+Ins", "", ""},
+                     {"replace field", "replace", "Ctrl+V", "", ""},
+                     {"name editor", "name", "Shift+Ins", "", "A"},
+                     {"name editor, a text copied", "name", "Ctrl+V", "p", "Ap"}});
+    }
+    void pasteFromTheClipboard()
+    {
+        QFETCH(QString, editor);
+        QFETCH(QString, keys);
+        QFETCH(QString, copied);
+        QFETCH(QString, expected);
+        Brambleweb *main = outlineWindow("A", "A");
+        QWidget *target = main->editor();
+        if (editor == "detached") {
+            main->menuRemoval();
+            target = main->removalWindows().last()->editor();
+        } else if (editor == "find" || editor == "replace") {
+            main->menuFind();
+            FindDialog *find = main->findDialog();
+            target = editor == "find" ? find->findField() : find->replaceField();
+        } else if (editor == "name") {
+            main->tree()->startRenaming(main->tree()->currentTheme());
+            target = main->tree()->nameEditor();
+        }
+        if (copied.isEmpty())
+            QGuiApplication::clipboard()->clear();
+        else
+            QGuiApplication::clipboard()->setText(copied);
+        QTest::keySequence(target, QKeySequence(keys));
+        auto *text = qobject_cast<CorrectedTextEdit *>(target);
+        QCOMPARE(text ? text->text() : static_cast<QLineEdit *>(target)->text(), expected);
     }
 
     // The reminder's commands in a window: Apply, Show, Sound Off, the tick, a rename.

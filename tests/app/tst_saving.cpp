@@ -11,6 +11,7 @@
 #include "tree/LinkListView.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -210,6 +211,34 @@ private Q_SLOTS:
         window->close();
     }
 
+    // A document with a second hard link is saved in place through the autosave copy. A kill
+    // in the middle leaves it cut short (made here by hand): the next window on it names the
+    // copy, and says nothing while the two agree.
+    void interruptedSaveInPlaceIsNoticed()
+    {
+        ScriptedMessages boxes;
+        const QString path = copyOfSample("linked.brw");
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(path + ".second")) == 0);
+        Brambleweb *window = openWindow(path);
+        typeInto(window, "new ");
+        window->menuSaveFile();
+        const QString copy = QFileInfo(window->autosaveFile().fileName()).absoluteFilePath();
+        QCOMPARE(fileBytes(copy), fileBytes(path));
+        QStringList notices;
+        for (const bool cut : {false, true}) {
+            if (cut)
+                QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
+            openWindow(path)->close();
+            notices += boxes.texts();
+            boxes.clear();
+        }
+        QCOMPARE(notices, QStringList{"The last save of this file may not have ended; the complete "
+                                      "text is in\nПоследнее сохранение этого файла могло не "
+                                      "завершиться; полный текст находится в файле\n" +
+                                      copy});
+        closeWithoutSaving(window);
+    }
+
     void emergencySaveAndJournal()
     {
         ScriptedMessages boxes;
@@ -223,6 +252,8 @@ private Q_SLOTS:
         const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
                                 window->removalWindows().first()->editor()->text() + '\n';
         const QString errorSave = window->errorSaveFile().fileName();
+        window->tree()->menuTreeInsert_Dn(); // its name is being typed
+        QTest::keyClicks(window->tree()->nameEditor(), "typed");
 
         BRWApplication *application = BRWApplication::instance();
         const size_t windows = application->windows().size();
@@ -241,7 +272,7 @@ private Q_SLOTS:
         QCOMPARE(journal.count("-------------\n"), int(windows));
         QVERIFY(!window->errorSaveFile().isOpen());
         const QByteArray saved = fileBytes(errorSave);
-        QVERIFY(saved.contains("unsaved "));
+        QVERIFY(saved.contains("unsaved ") && saved.contains("]-->typed\r\n"));
         QCOMPARE(saved, saveToBytes(*window->tree(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
 
