@@ -10,6 +10,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
 #include "tree/TreeUndo.h"
 
 #include <QAction>

@@ -88,7 +88,7 @@ private Q_SLOTS:
         row("reopen after saving", 4, false, "*Leaf", {"other.brw|0"}, {Answer::Yes}, {"doc.brw:changed"}, "other.brw", "Other", {question});
         row("reopen of a file that cannot be read", 4, false, "*Branch", {"gone.brw|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
         row("reopen of a FIFO", 4, false, "*Branch", {"fifo|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
-        row("reopen of a file whose size reads 0", 4, true, "Branch", {"/proc/version"}, {}, {}, "version", "", none);
+        row("insert of a file whose size reads 0", 1, true, "/", {"/proc/version"}, {}, {}, "doc.brw*", "version,Branch(Leaf)", {"Warning: It insert new file in theme"});
         row("insert of a device", 1, false, "Leaf", {"/dev/zero|0"}, {}, {}, "doc.brw", tree, {"Warning: It insert new file in theme", "Error: Cannot open file"});
         row("insert cancelled", 1, false, "Leaf", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw", tree, {"Warning: It insert new file in theme"});
         row("insert", 1, false, "Leaf", {"other.brw|0"}, {}, {}, "doc.brw*", "Branch(Leaf(other.brw(Other)))", {"Warning: It insert new file in theme"});
@@ -124,7 +124,7 @@ private Q_SLOTS:
         const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
         const size_t windowCount = windows.size();
         for (const QString &choice : choices)
-            dialogs.chooseNext(dir.filePath(choice.section('|', 0, 0)),
+            dialogs.chooseNext(QDir(dir.path()).filePath(choice.section('|', 0, 0)),
                                choice.section('|', 1).toInt());
         for (Answer answer : answers)
             shown.answerNext(answer);

@@ -9,6 +9,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -252,6 +253,7 @@ private Q_SLOTS:
         const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
                                 window->removalWindows().first()->editor()->text() + '\n';
         const QString errorSave = window->errorSaveFile().fileName();
+        window->tree()->setCurrentItem(window->tree()->rootTheme()->child(0));
         window->tree()->menuTreeInsert_Dn(); // its name is being typed
         QTest::keyClicks(window->tree()->nameEditor(), "typed");
 
