@@ -1,7 +1,6 @@
 #include "app/OutsideThemeDialog.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
-#include "find/FindDialog.h"
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
 #include "storage/TreeFile.h"
@@ -10,11 +9,9 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
-#include "tree/NameEditor.h"
 #include "tree/TreeUndo.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -499,47 +496,6 @@ private Q_SLOTS:
         for (Answer answer : {Answer::No, Answer::No})
             m_boxes->answerNext(answer);
         QVERIFY(main->close());
-    }
-
-    // Pastes into every editor, from a clipboard nobody owns (nothing arrives) or holding a text.
-    void pasteFromTheClipboard_data()
-    {
-        addTextRows({"editor", "keys", "copied", "expected"},
-                    {{"description, Shift+Ins", "description", "Shift+Ins", "", "A-text"},
-                     {"description, Ctrl+V", "description", "Ctrl+V", "", "A-text"},
-                     {"description, a text copied", "description", "Shift+Ins", "p", "pA-text"},
-                     {"detached window", "detached", "Shift+Ins", "", "A-text"},
-                     {"find field", "find", "Shift+Ins", "", ""},
-                     {"replace field", "replace", "Ctrl+V", "", ""},
-                     {"name editor", "name", "Shift+Ins", "", "A"},
-                     {"name editor, a text copied", "name", "Ctrl+V", "p", "Ap"}});
-    }
-    void pasteFromTheClipboard()
-    {
-        QFETCH(QString, editor);
-        QFETCH(QString, keys);
-        QFETCH(QString, copied);
-        QFETCH(QString, expected);
-        Brambleweb *main = outlineWindow("A", "A");
-        QWidget *target = main->editor();
-        if (editor == "detached") {
-            main->menuRemoval();
-            target = main->removalWindows().last()->editor();
-        } else if (editor == "find" || editor == "replace") {
-            main->menuFind();
-            FindDialog *find = main->findDialog();
-            target = editor == "find" ? find->findField() : find->replaceField();
-        } else if (editor == "name") {
-            main->tree()->startRenaming(main->tree()->currentTheme());
-            target = main->tree()->nameEditor();
-        }
-        if (copied.isEmpty())
-            QGuiApplication::clipboard()->clear();
-        else
-            QGuiApplication::clipboard()->setText(copied);
-        QTest::keySequence(target, QKeySequence(keys));
-        auto *text = qobject_cast<CorrectedTextEdit *>(target);
-        QCOMPARE(text ? text->text() : static_cast<QLineEdit *>(target)->text(), expected);
     }
 
     // The reminder's commands in a window: Apply, Show, Sound Off, the tick, a rename.

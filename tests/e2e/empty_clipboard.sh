@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pastes while nothing owns the clipboard (nothing was copied since the display started): the
-# description and the find field paste nothing, and the program lives on unchanged.
+# name editor, the description and the find field paste nothing; the program lives on unchanged.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 cp "$SAMPLE" doc.brw
@@ -14,12 +14,10 @@ alive()
         fail "the program crashed on a paste from an empty clipboard"
 }
 
-step "Shift+Insert and Ctrl+V in the description"
-keys "$window" Return shift+Insert ctrl+v
+step "Shift+Insert and Ctrl+V in the name editor, the description and the find field"
+keys "$window" Down space shift+Insert ctrl+v Escape Return shift+Insert ctrl+v
 alive
 wait_title "$window" "BRW - doc.brw"
-
-step "the same in the find field"
 keys "$window" ctrl+f
 find=$(wait_window "Поиск и замена (Find & Replace)") || exit 1
 keys "$find" shift+Insert ctrl+v Escape
