@@ -45,12 +45,6 @@ check "a missing input gives status 1" test "$status" -eq 1
 check "a missing input is reported" grep -q "Cannot open file" "$work/err"
 check "nothing is written for a missing input" test ! -e "$work/out.brw"
 
-mkfifo "$work/fifo"
-for input in "$work/fifo" /dev/zero; do # refused at once, not read for ever
-    timeout 20 "$brw" --export brw "$input" "$work/out.brw" 2>"$work/err"
-    check "$input gives status 1 and is reported" test $? -eq 1 -a "$(head -2 "$work/err")" = \
-        $'!!!Error (Ошибка)!!!\nCannot open file'
-done
 "$brw" --export brw "$data/reference/basic.brw" "$work/out"$'\xe9'.brw 2>/dev/null
 check "an output name not in the system's encoding gives status 2" test $? -eq 2
 check "and no file is written under another name" test -z "$(ls "$work" | grep '^out')"
