@@ -3,6 +3,7 @@
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
 #include "app/OutsideChanges.h"
+#include "app/InterruptedSave.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
@@ -146,6 +147,7 @@ void Brambleweb::loadPendingFile()
         m_inputBlocked = false;
         m_pendingFile.clear();
         noticeErrorSaveFiles();
+        noticeInterruptedSave(this, m_fileName);
     }
     prepareSaveFiles();
     followDocument();

@@ -12,6 +12,7 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
+#include "storage/FileReading.h"
 #include "storage/HtmlTable.h"
 #include "storage/SafeFile.h"
 #include "tree/LinkListView.h"
@@ -143,7 +144,9 @@ bool Brambleweb::openKeyHelp(const QString &path)
 void Brambleweb::loadChosenFile(int operation, const QString &name)
 {
     if (operation == AppendFile) {
-        withInputBlocked([&] { return loadTree(*m_mainTree, name, LOAD_INSERT, m_progressBar); });
+        if (!withInputBlocked(
+                    [&] { return loadTree(*m_mainTree, name, LOAD_INSERT, m_progressBar); }))
+            return;
         m_modified = true;
         updateCaption(true);
         return;
@@ -169,6 +172,11 @@ int Brambleweb::writeTable(QIODevice *file)
 // for again: the user kept an existing file, or it cannot be written.
 bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, bool standardDialog)
 {
+    // A name shown with a replacement character would write a file of another name.
+    if (!FileReading::faithfulName(name)) {
+        Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
+        return false;
+    }
     if (isReadableFile(name) &&
         Messages::warning(this, Messages::warningCaption(), replaceQuestion(name),
                           Messages::Buttons::OkCancel) != Messages::Answer::Ok)

@@ -237,6 +237,8 @@ bool Brambleweb::emergencySave(QString &log)
                              tr("Unknown exception. It save data to file\nНеизвестное "
                                 "исключение. Данные будут сохранены в файле\n") +
                                      m_errorSaveFile.fileName());
+    // The name being typed is kept as the description being typed is.
+    m_mainTree->closeItemNameEditBox();
     storeDescription(m_mainTree->currentTheme(), true);
     int result = saveTree(*m_mainTree, &m_errorSaveFile, 0, nullptr, &log);
     result -= writeRemovalRecords(log);

@@ -9,7 +9,7 @@
 #include "tree/LinkListView.h"
 
 #include <QApplication>
-#include <QFileDevice>
+#include <QFile>
 
 #include <cstdio>
 
@@ -57,12 +57,34 @@ const ExportFormat *exportFormat(const QString &name)
     return nullptr;
 }
 
+// The bytes of an argument that cannot be a name to the file system, as \xHH; empty when
+// it can: the program would otherwise read or write a file of another name.
+QString unusableName(const QByteArray &argument)
+{
+    if (QFile::encodeName(QFile::decodeName(argument)) == argument)
+        return QString();
+    QString shown;
+    for (const char byte : argument)
+        shown += byte > 0x20 && byte < 0x7f ? QString(QLatin1Char(byte))
+                                            : QString::asprintf("\\x%02X", uchar(byte));
+    return shown;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(int argc, char **argv)
 {
     CommandLine command;
     bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        if (const QString shown = unusableName(argv[i]); !shown.isEmpty()) {
+            command.action = CommandLine::Action::Error;
+            command.error = QStringLiteral("a name that is not valid in the system's encoding "
+                                           "cannot be used: ") +
+                            shown;
+            return command;
+        }
+    }
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         if (optionsEnded || !argument.startsWith(QLatin1String("--"))) {

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -18,6 +19,17 @@ CorrectedTextEdit::CorrectedTextEdit(QWidget *parent, const QString &name)
     setObjectName(name);
     CONNECT_ASSERT(
             connect(this, &QPlainTextEdit::textChanged, this, &CorrectedTextEdit::textChangedSlot));
+}
+
+bool CorrectedTextEdit::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source && !source->formats().isEmpty() && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void CorrectedTextEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (source && !source->formats().isEmpty())
+        QPlainTextEdit::insertFromMimeData(source);
 }
 
 QString CorrectedTextEdit::withLineFeeds(QString text)

@@ -65,6 +65,10 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent *e) override;
+    // A clipboard that nobody owns offers data without a single format: the toolkit's paste
+    // would crash on it, so such data pastes nothing.
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 protected Q_SLOTS:
     void textChangedSlot();

@@ -40,6 +40,16 @@ QString mimePartHeader()
     return QStringLiteral("--simple boundary\nContent-Type: Text/plain; charset=windows-1251\n\n");
 }
 
+QString mimeSafeText(QString text)
+{
+    static const QString boundary = QStringLiteral("--simple boundary");
+    for (qsizetype at = text.indexOf(boundary); at >= 0; at = text.indexOf(boundary, at + 1)) {
+        if (at == 0 || text[at - 1] == u'\n')
+            text.insert(at++, u' ');
+    }
+    return text;
+}
+
 QString outlineNumber(const QString &parentOutline, const ColorListViewItem *theme)
 {
     const int number = siblingNumberOf(theme);

@@ -14,6 +14,9 @@ QString htmlPageStart();
 // The MIME header of the whole text, and the header in front of every part.
 QString mimeHeader();
 QString mimePartHeader();
+// The text with a space in front of every line that would read as the boundary, so that a
+// MIME reader finds exactly one part per theme.
+QString mimeSafeText(QString text);
 
 // The outline number of a theme: its parent's followed by its own sibling number and ".";
 // empty for a theme without a sibling number (a link theme).

@@ -220,4 +220,16 @@ bool replaceFile(const QString &from, const QString &to)
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
+bool rewritesInPlace(const QString &path)
+{
+    return mustRewriteInPlace(saveTargetOf(path));
+}
+
+QString dataFolderCopyPath(const QString &path)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return folder.isEmpty() ? folder
+                            : QDir(folder).filePath(QFileInfo(saveTargetOf(path)).fileName());
+}
+
 } // namespace SafeFile

@@ -40,5 +40,8 @@ bool syncDirectoryOf(const QString &path);
 bool syncDescriptor(int descriptor);
 // Replaces `to` by `from` in one step (the old `to`, if any, is gone only once `from` is there).
 bool replaceFile(const QString &from, const QString &to);
+// Whether save() rewrites `path` in place, and where it keeps the copy it makes itself then.
+bool rewritesInPlace(const QString &path);
+QString dataFolderCopyPath(const QString &path);
 
 } // namespace SafeFile

@@ -36,7 +36,8 @@ int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progr
              SaveReport *report = nullptr);
 
 // Reads a tree file into the view, in place of the tree or (LOAD_INSERT) under the current
-// theme. False when the file cannot be read; an empty name does nothing and gives true.
+// theme. False, with a box and nothing changed, when the file cannot be read whole (not a
+// regular file, unreadable, larger than the limit); an empty name does nothing and gives true.
 bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress);
 
 // The reader's work on bytes already read; `name` names the theme that LOAD_INSERT creates.

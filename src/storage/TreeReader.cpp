@@ -4,13 +4,13 @@
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "storage/FileReading.h"
 #include "storage/ProgressSteps.h"
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeUndo.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
 
@@ -276,34 +276,31 @@ bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressB
 {
     if (fileName.isEmpty())
         return true;
-    QFile file(fileName);
-    const QFileInfo info(fileName);
-    const qint64 size = info.size();
-    auto refuse = [&](const QString &text) {
-        Messages::warning(&view, Messages::errorCaption(), text + fileName);
+    // The whole file is read before the tree changes: a read that fails leaves the document
+    // as it was. The pieces go as the themes are built, so the memory stays that of the tree.
+    FileReading::Contents contents;
+    switch (FileReading::readWhole(fileName, maxTreeFileSize, contents)) {
+    case FileReading::Outcome::Read:
+        break;
+    case FileReading::Outcome::TooLarge:
+        Messages::warning(&view, Messages::errorCaption(),
+                          tr("File is too large to open (more than 1 GB)\nФайл слишком велик "
+                             "(больше 1 ГБ)\n") +
+                                  fileName);
         return false;
+    case FileReading::Outcome::CannotOpen:
+        Messages::warning(&view, Messages::errorCaption(),
+                          tr("Cannot open file\nНевозможно открыть файл\n") + fileName);
+        return false;
+    }
+    auto nextPiece = [&contents](QByteArray &buffer) {
+        if (contents.pieces.empty())
+            return false;
+        buffer += contents.pieces.front();
+        contents.pieces.pop_front();
+        return !contents.pieces.empty();
     };
-    if (size > maxTreeFileSize)
-        return refuse(tr("File is too large to open (more than 1 GB)\nФайл слишком велик (больше "
-                         "1 ГБ)\n"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return refuse(tr("Cannot open file\nНевозможно открыть файл\n"));
-    qint64 read = 0;
-    bool failed = false;
-    auto nextPiece = [&](QByteArray &buffer) {
-        constexpr qint64 piece = 1 << 20;
-        const qsizetype kept = buffer.size();
-        buffer.resize(kept + piece);
-        const qint64 got = file.read(buffer.data() + kept, piece);
-        buffer.truncate(kept + qMax<qint64>(got, 0));
-        failed = failed || got < 0 || read + qMax<qint64>(got, 0) > maxTreeFileSize;
-        read += qMax<qint64>(got, 0);
-        return got > 0 && !failed;
-    };
-    loadFrom(view, nextPiece, size, info.fileName(), info.lastModified(), flags, progress);
-    // A file that could not be read to its end (or changed size meanwhile) leaves the window
-    // without a file name, so that the part read cannot be saved over it.
-    if (failed || file.error() != QFileDevice::NoError || read != size)
-        return refuse(tr("Cannot open file\nНевозможно открыть файл\n"));
+    const QFileInfo info(fileName);
+    loadFrom(view, nextPiece, contents.size, info.fileName(), info.lastModified(), flags, progress);
     return true;
 }

@@ -117,7 +117,9 @@ QString TreeWriter::descriptionOf(ColorListViewItem *theme)
         text = stripHiddenParts(text);
     if (m_flags == 0)
         m_written += text.size();
-    return (m_flags & SAVE_HTML) ? escapeHtml(text) : text;
+    if (m_flags & SAVE_HTML)
+        return escapeHtml(text);
+    return (m_flags & SAVE_PALM) ? ExportParts::mimeSafeText(text) : text;
 }
 
 int TreeWriter::linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top)
@@ -177,7 +179,8 @@ void TreeWriter::appendRecord(QString &record, ColorListViewItem *theme, int dep
     if (m_flags == 0)
         m_written += name.size();
     if (palm)
-        record += ExportParts::mimePartHeader() + name + QLatin1Char('\n');
+        record +=
+                ExportParts::mimePartHeader() + ExportParts::mimeSafeText(name) + QLatin1Char('\n');
     if (!html || theme->linkId() >= 0) { // a link has no anchor in the page, so no header line
         appendThemeHeader(record, depth, linkId, date);
         record += html ? ExportParts::htmlAnchor(theme, outline) : palm ? QString() : name;
@@ -233,7 +236,10 @@ int TreeWriter::run()
     // The subthemes of a link group are written once, under its mark theme; links are never
     // entered, so `parents[d]` is the theme whose children are being written at depth d + 1.
     std::vector<ColorListViewItem *> parents{top};
-    std::vector<QString> outlines{QString()}; // the HTML outline numbers along `parents`
+    // The HTML outline number of the theme being written and where each level's number ends in
+    // it: one string, as numbers of every length at once grow with the square of the depth.
+    QString outline;
+    std::vector<qsizetype> outlineEnds{0};
     QString record; // reused: a fresh string per record grows and is freed for every theme
     walkHeldBranch(m_view, top, [&](ColorListViewItem *theme, int depth, int) {
         if (failed || theme->isNullItem())
@@ -241,16 +247,22 @@ int TreeWriter::run()
         parents.resize(depth);
         ColorListViewItem *parent = parents[depth - 1];
         parents.push_back(theme);
+        bool numbered = false;
         if (html) {
-            outlines.resize(depth);
-            outlines.push_back(ExportParts::outlineNumber(outlines[depth - 1], theme));
+            outline.truncate(outlineEnds[depth - 1]);
+            QString own = ExportParts::outlineNumber(outline, theme);
+            numbered = !own.isEmpty();
+            if (numbered)
+                outline = std::move(own);
+            outlineEnds.resize(depth);
+            outlineEnds.push_back(outline.size());
         }
         std::optional<QDate> date = theme->date();
         if ((m_flags & SAVE_BRANCH) && depth > 1 && parent->date() == *date)
             date.reset();
         record.truncate(0);
         appendRecord(record, theme, depth, linkIdWritten(theme, top), date,
-                     html ? outlines.back() : QString());
+                     numbered ? outline : QString());
         failed = !write(record, theme);
     });
     if (!failed)

@@ -5,6 +5,7 @@
 #include "reminder/ReminderParser.h"
 #include "storage/TreeFile.h"
 #include "support/MainWindows.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -441,6 +442,32 @@ private Q_SLOTS:
         QCOMPARE(main->removalWindows(), windows.mid(5));
         QVERIFY(main->close());
         QCOMPARE(main->removalWindows().size() + m_boxes->count(), 3);
+    }
+
+    // A link and its mark share one text: saved from the window of one while the other is
+    // current (its text edited there too), the saved text shows and survives the next change.
+    void detachedSaveInALinkGroup_data()
+    {
+        addTextRows({"detached", "current", "expected"},
+                    {{"window on the link, its mark current", "L", "M", "new M-text"},
+                     {"window on the mark, its link current", "M", "L", "new M-text"},
+                     {"window on another theme", "Z", "M", "main M-text"}});
+    }
+    void detachedSaveInALinkGroup()
+    {
+        QFETCH(QString, detached);
+        QFETCH(QString, current);
+        QFETCH(QString, expected);
+        Brambleweb *main = outlineWindow("M+1,L-1(_),Z", detached);
+        LinkListView &tree = *main->tree();
+        main->menuRemoval();
+        tree.setCurrentItem(themeNamed(tree, current));
+        QTest::keyClicks(main->editor(), "main ");
+        QTest::keyClicks(main->removalWindows().last()->editor(), "new ");
+        saveWith(main->removalWindows().last(), Answer::Yes);
+        QCOMPARE(main->editor()->text(), expected);
+        tree.setCurrentItem(themeNamed(tree, "Z"));
+        QCOMPARE(themeNamed(tree, "M")->description(), expected);
     }
 
     void windowsOfRemovedThemesClose()

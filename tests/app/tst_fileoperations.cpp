@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using Answer = Messages::Answer;
 
 // The files every row starts with, in the working directory.
@@ -32,6 +34,7 @@ static void enterFixture(const QTemporaryDir &dir)
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
+    QCOMPARE(::mkfifo("fifo", 0600), 0); // nothing ever writes into it
 }
 
 class TestFileOperations : public QObject
@@ -72,6 +75,7 @@ private Q_SLOTS:
         row("refused replace asks again", 2, false, "Branch", {"exists.brw|0", "fresh|0"}, {Answer::Cancel}, {"fresh.brw:root"}, "fresh.brw", tree, {replace});
         row("accepted replace", 2, false, "Branch", {"exists.brw|0"}, {}, {"exists.brw:root"}, "exists.brw", tree, {replace});
         row("cannot open for writing asks again", 2, false, "Branch", {"no/such/x|0"}, {}, {}, "doc.brw", tree, {"Error: Cannot open file for write"});
+        row("save as under a name shown with a replacement character", 2, false, "Branch", {"\xEF\xBF\xBD|0"}, {}, {}, "doc.brw", tree, {"Error: Cannot open file for write"});
         row("save as cancelled", 2, false, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
         row("branch", 3, false, "Branch", {"Branch|0"}, {}, {"Branch.brw:branch <hidden>secret</hidden>text\r\n<!--1[01.01.2001]-->Leaf"}, "doc.brw", tree, none);
         row("branch of the root", 3, false, "/", {"whole|4"}, {}, {"whole:root text"}, "doc.brw", tree, none);
@@ -83,6 +87,9 @@ private Q_SLOTS:
         row("reopen without saving", 4, false, "*Branch", {"other.brw|0"}, {Answer::No}, {}, "other.brw", "Other", {question});
         row("reopen after saving", 4, false, "*Leaf", {"other.brw|0"}, {Answer::Yes}, {"doc.brw:changed"}, "other.brw", "Other", {question});
         row("reopen of a file that cannot be read", 4, false, "*Branch", {"gone.brw|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
+        row("reopen of a FIFO", 4, false, "*Branch", {"fifo|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
+        row("insert of a file whose size reads 0", 1, true, "/", {"/proc/version"}, {}, {}, "doc.brw*", "version,Branch(Leaf)", {"Warning: It insert new file in theme"});
+        row("insert of a device", 1, false, "Leaf", {"/dev/zero|0"}, {}, {}, "doc.brw", tree, {"Warning: It insert new file in theme", "Error: Cannot open file"});
         row("insert cancelled", 1, false, "Leaf", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw", tree, {"Warning: It insert new file in theme"});
         row("insert", 1, false, "Leaf", {"other.brw|0"}, {}, {}, "doc.brw*", "Branch(Leaf(other.brw(Other)))", {"Warning: It insert new file in theme"});
         row("open", 5, false, "Branch", {"other.brw|0"}, {}, {}, "doc.brw", tree, none);
@@ -117,7 +124,7 @@ private Q_SLOTS:
         const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
         const size_t windowCount = windows.size();
         for (const QString &choice : choices)
-            dialogs.chooseNext(dir.filePath(choice.section('|', 0, 0)),
+            dialogs.chooseNext(QDir(dir.path()).filePath(choice.section('|', 0, 0)),
                                choice.section('|', 1).toInt());
         for (Answer answer : answers)
             shown.answerNext(answer);

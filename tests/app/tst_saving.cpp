@@ -4,6 +4,7 @@
 #include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
+#include "common/Emergency.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
@@ -14,8 +15,10 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "tree/LinkListView.h"
+#include "tree/NameEditor.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -313,6 +316,29 @@ private Q_SLOTS:
         window->close();
     }
 
+    // A document with a second hard link is saved in place through the autosave copy; a kill
+    // in the middle leaves it cut short (here by hand). The next window on it names the copy,
+    // and says nothing while the two agree.
+    void interruptedSaveInPlaceIsNoticed()
+    {
+        ScriptedMessages boxes;
+        const QString path = copyOfSample("linked.brw");
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(path + ".second")) == 0);
+        Brambleweb *window = openWindow(path);
+        typeInto(window, "new ");
+        window->menuSaveFile();
+        openWindow(path)->close();
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
+        openWindow(path)->close();
+        QCOMPARE(boxes.texts(),
+                 QStringList{"The last save of this file may not have ended; the "
+                             "complete text is in\nПоследнее сохранение этого "
+                             "файла могло не завершиться; полный текст находится "
+                             "в файле\n" +
+                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
+        closeWithoutSaving(window);
+    }
+
     void emergencySaveAndJournal()
     {
         ScriptedMessages boxes;
@@ -389,6 +415,21 @@ private Q_SLOTS:
                               "сохранены с ошибками\n (1000)\n"),
                  qPrintable(log));
         closeWithoutSaving(window);
+    }
+
+    // Last, as the state stays: the save of SIGTERM runs where no event may close the name
+    // editor first. The name being typed is saved with the theme.
+    void quietSaveKeepsTheNameBeingTyped()
+    {
+        Brambleweb *window = openWindow(copyOfSample("term.brw"));
+        LinkListView *tree = window->tree();
+        tree->setCurrentItem(tree->rootTheme()->child(0));
+        tree->menuTreeInsert_Dn();
+        QTest::keyClicks(tree->nameEditor(), "typed");
+        const QString errorSave = window->errorSaveFile().fileName();
+        Emergency::begin();
+        BRWApplication::instance()->saveQuietly();
+        QVERIFY(fileBytes(errorSave).contains("]-->typed\r\n"));
     }
 };
 

@@ -50,6 +50,10 @@ check "a missing input gives status 1" test "$status" -eq 1
 check "a missing input is reported" grep -q "Cannot open file" "$work/err"
 check "nothing is written for a missing input" test ! -e "$work/out.brw"
 
+"$brw" --export brw "$data/reference/basic.brw" "$work/out"$'\xe9'.brw 2>/dev/null
+check "an output name not in the system's encoding gives status 2" test $? -eq 2
+check "and no file is written under another name" test -z "$(ls "$work" | grep '^out')"
+
 "$brw" --export brw "$data/reference/basic.brw" "$work/no/such/dir/out.brw" 2>/dev/null
 check "an unwritable output gives status 1" test $? -eq 1
 

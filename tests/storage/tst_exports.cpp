@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QTest>
 
+#include <malloc.h>
+
 // A table's cells as "a,b|,c": rows split by "|", cells by ",", each cell's text between the
 // <pre> tags. Anything but the table's own framing comes back as "bad framing".
 static QString compactGrid(QString text)
@@ -29,6 +31,21 @@ static QString compactGrid(QString text)
 static const QByteArray exportTree = "root\n<!--1[01.01.2001]-->A\n<!--2[01.01.2001]-->B \"q\"\n"
                                      "\tb\n\nx\n<!--2link1[01.01.2001]-->L\n"
                                      "<!--1mark1[01.01.2001]-->M\n<!--2[01.01.2001]-->C\n";
+
+// Drops what is written, noting the most heap in use meanwhile.
+struct HeapWatch : QIODevice
+{
+    qint64 written = 0;
+    qint64 peak = 0;
+    static qint64 inUse() { return qint64(mallinfo2().uordblks + mallinfo2().hblkhd); }
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 size) override
+    {
+        peak = std::max(peak, inUse());
+        written += size;
+        return size;
+    }
+};
 
 class TestExports : public QObject
 {
@@ -108,6 +125,22 @@ private Q_SLOTS:
         view.setCurrentItem(themeNamed(view, current));
         QCOMPARE(saveToBytes(view, flags).replace("\r\n", "\n"), expected);
         QCOMPARE(shown.count(), 0);
+    }
+
+    // A chain's page grows with the square of its depth (the outline numbers); it is written
+    // as it is made, so the memory does not.
+    void deepPageIsWrittenAsItIsMade()
+    {
+        LinkListView view;
+        QByteArray chain;
+        for (int depth = 1; depth <= 3000; ++depth)
+            chain += "<!--" + QByteArray::number(depth) + "-->t\n";
+        QVERIFY(loadBytes(view, chain));
+        HeapWatch sink;
+        sink.open(QIODevice::WriteOnly);
+        const qint64 before = HeapWatch::inUse();
+        QCOMPARE(saveTree(view, &sink, SAVE_HTML, nullptr, nullptr), 1);
+        QVERIFY(sink.written > 10'000'000 && sink.peak - before < sink.written / 20);
     }
 
     void charactersOutsideTheCodePageAreCounted()

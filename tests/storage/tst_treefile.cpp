@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 // Reference files: tests/storage/input/NAME is read and written again with flags 0 (or the
 // row's flags); the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
 // references after a deliberate change (tests/storage/regenerate-references.sh).
@@ -225,17 +227,41 @@ private Q_SLOTS:
         QCOMPARE(shown.count(), 0);
     }
 
+    // A file that cannot be read whole changes nothing, also when it is inserted; the kind of
+    // file is looked at before anything could block.
+    void unreadableFiles_data()
+    {
+        addTextRows(
+                {"file", "box"},
+                {{"directory", ".", "Cannot open file"},
+                 {"missing", "missing.brw", "Cannot open file"},
+                 {"FIFO", "fifo", "Cannot open file"},
+                 {"device that never ends", "/dev/zero", "Cannot open file"},
+                 {"larger than the limit", "huge.brw", "File is too large to open"},
+                 {"name holding a replacement character", "\xEF\xBF\xBD.brw", "Cannot open file"}});
+    }
     void unreadableFiles()
     {
-        ScriptedMessages shown;
-        LinkListView view;
+        QFETCH(QString, file);
+        QFETCH(QString, box);
         QTemporaryDir dir;
-        QVERIFY(loadTree(view, QString(), 0, nullptr));
-        QVERIFY(!loadTree(view, dir.path(), 0, nullptr));
-        QVERIFY(!loadTree(view, dir.filePath("missing.brw"), 0, nullptr));
-        QCOMPARE(shown.count(), 2);
-        QCOMPARE(shown.captions().first(), QString("Error (Ошибка)"));
-        QVERIFY(shown.texts().first().startsWith("Cannot open file\nНевозможно открыть файл\n"));
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
+        QFile huge(dir.filePath("huge.brw")); // sparse: no disk space needed
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(maxTreeFileSize + 1));
+        QFile(dir.filePath(QString::fromUtf8("\xEF\xBF\xBD.brw"))).open(QIODevice::WriteOnly);
+        const QString path = QDir(dir.path()).filePath(file);
+        for (int flags : {0, int(LOAD_INSERT)}) {
+            ScriptedMessages shown;
+            LinkListView view;
+            QVERIFY(loadBytes(view, "<!--1-->A\n<!--2-->B\n"));
+            view.setCurrentItem(view.rootTheme()->child(0));
+            QVERIFY(loadTree(view, QString(), flags, nullptr) &&
+                    !loadTree(view, path, flags, nullptr));
+            QCOMPARE(shown.count(), 1);
+            QVERIFY(shown.texts()[0].startsWith(box) && shown.texts()[0].endsWith(path));
+            QCOMPARE(outlineOf(view) + view.currentTheme()->name(), "A(B)A");
+            QCOMPARE(view.undoHistory().count(), 0);
+        }
     }
 
     void hostileBytesLoadSafely_data()

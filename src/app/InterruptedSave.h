@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+class QWidget;
+
+// A save that rewrites the document in place (its folder takes no new file, it has a second
+// hard link) first puts the complete text into a copy: the autosave file beside it, or a copy in
+// the user's data folder. Killed in between, it leaves the document cut short and the copy
+// behind. These are such copies that differ from the document; none for a document saved
+// otherwise.
+QStringList interruptedSaveCopies(const QString &document);
+// Tells the user about them, naming each copy.
+void noticeInterruptedSave(QWidget *parent, const QString &document);

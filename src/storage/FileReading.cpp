@@ -1,0 +1,91 @@
+#include "storage/FileReading.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace FileReading {
+
+namespace {
+
+constexpr qint64 pieceSize = 1 << 20;
+
+// Appends pieces while `read(into, room)` gives bytes; a piece is filled before the next one
+// starts, as /proc files give a few bytes a call.
+template<typename Read>
+Outcome readPieces(Read read, qint64 limit, Contents &contents)
+{
+    for (;;) {
+        if (contents.pieces.empty() || contents.pieces.back().size() == pieceSize)
+            contents.pieces.emplace_back();
+        QByteArray &piece = contents.pieces.back();
+        const qsizetype kept = piece.size();
+        piece.resize(pieceSize);
+        const qint64 got = read(piece.data() + kept, pieceSize - kept);
+        piece.truncate(kept + qMax<qint64>(got, 0));
+        if (got < 0)
+            return Outcome::CannotOpen;
+        contents.size += got;
+        if (contents.size > limit)
+            return Outcome::TooLarge;
+        if (got == 0)
+            return Outcome::Read;
+    }
+}
+
+} // namespace
+
+bool faithfulName(const QString &fileName)
+{
+    return !fileName.contains(QChar::ReplacementCharacter) &&
+           QFile::decodeName(QFile::encodeName(fileName)) == fileName;
+}
+
+Outcome readWhole(const QString &fileName, qint64 limit, Contents &contents)
+{
+    contents = {};
+    const QFileInfo info(fileName);
+    if (!faithfulName(fileName) || !info.isFile())
+        return Outcome::CannotOpen;
+    if (info.size() > limit)
+        return Outcome::TooLarge;
+#ifdef Q_OS_UNIX
+    // Opened without waiting and checked again: the name may have become a FIFO meanwhile.
+    const int descriptor =
+            ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return Outcome::CannotOpen;
+    struct stat status;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return Outcome::CannotOpen;
+    }
+    const Outcome outcome = readPieces(
+            [descriptor](char *into, qint64 room) {
+                ssize_t got;
+                do
+                    got = ::read(descriptor, into, size_t(room));
+                while (got < 0 && errno == EINTR);
+                return qint64(got);
+            },
+            limit, contents);
+    ::close(descriptor);
+#else
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return Outcome::CannotOpen;
+    const Outcome outcome = readPieces(
+            [&file](char *into, qint64 room) { return file.read(into, room); }, limit, contents);
+#endif
+    if (outcome != Outcome::Read)
+        contents = {};
+    return outcome;
+}
+
+} // namespace FileReading

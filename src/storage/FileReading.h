@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <deque>
+
+// Reading a whole file before anything is built from it, so that a read that fails changes
+// nothing: a FIFO, a device or a directory is refused before it could block or never end, the
+// size the file system states is not trusted (/proc files say 0), and the limit holds while the
+// bytes arrive.
+namespace FileReading {
+
+enum class Outcome { Read, CannotOpen, TooLarge };
+
+struct Contents
+{
+    std::deque<QByteArray> pieces; // in order, each up to a megabyte
+    qint64 size = 0;
+};
+
+[[nodiscard]] Outcome readWhole(const QString &fileName, qint64 limit, Contents &contents);
+
+// Whether the name reaches the file system as the bytes it was made from: a name decoded from
+// bytes the system's encoding does not allow holds replacement characters and would name
+// another file.
+bool faithfulName(const QString &fileName);
+
+} // namespace FileReading
