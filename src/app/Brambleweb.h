@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/TreeFile.h"
 
 #include "find/FindParas.h"
@@ -57,6 +58,7 @@ public:
     QLabel *levelLabel() const { return m_levelLabel; }
     QLabel *dateLabel() const { return m_dateLabel; }
     QLabel *clockLabel() const { return m_clockLabel; }
+    QLabel *encodingLabel() const { return m_encodingLabel; } // shown for a Unicode document
     const QFile &errorSaveFile() const { return m_errorSaveFile; }
     const QFile &autosaveFile() const { return m_autosaveFile; }
     int autosaveTicks() const { return m_autosaveTicks; }
@@ -185,8 +187,11 @@ private:
     void watchForUnencodableInput();
     bool openKeyHelp(const QString &path);
     void loadChosenFile(int operation, const QString &name);
-    bool saveChosenFile(int operation, const QString &name, int flags, bool standardDialog);
-    void warnAboutReplacedCharacters();
+    // Writes in `encoding`, which stays the document's form when the file becomes the document.
+    bool saveChosenFile(int operation, const QString &name, int flags, bool standardDialog,
+                        TextEncoding encoding);
+    // True when the user chose to keep the document in Unicode from now on.
+    bool warnAboutReplacedCharacters();
     template<typename Work>
     auto withInputBlocked(Work work);
     void showTextWindow(const QString &text, const QString &caption);
@@ -201,6 +206,7 @@ private:
     QLabel *m_levelLabel = nullptr;
     QLabel *m_dateLabel = nullptr;
     QLabel *m_clockLabel = nullptr;
+    QLabel *m_encodingLabel = nullptr;
     QList<QAction *> m_treeActions;
 
     QTimer m_secondTimer;

@@ -170,17 +170,29 @@ int Brambleweb::writeTable(QIODevice *file)
 
 // Writes a save-type target as safely as the document itself. False when the name must be asked
 // for again: the user kept an existing file, or it cannot be written.
-bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, bool standardDialog)
+bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, bool standardDialog,
+                                TextEncoding encoding)
 {
     if (readable(name) && Messages::warning(this, Messages::warningCaption(), replaceQuestion(name),
                                             Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return false;
+    TextEncoding documentForm = m_mainTree->textEncoding();
+    m_mainTree->setTextEncoding(encoding);
     int result = 0;
-    const SafeFile::Result saved = SafeFile::save(name, [&](QFileDevice &file) {
-        result = operation == SaveTable ? withInputBlocked([&] { return writeTable(&file); })
-                                        : writeTree(&file, flags);
-        return result > 0;
-    });
+    const auto save = [&] {
+        return SafeFile::save(name, [&](QFileDevice &file) {
+            result = operation == SaveTable ? withInputBlocked([&] { return writeTable(&file); })
+                                            : writeTree(&file, flags);
+            return result > 0;
+        });
+    };
+    SafeFile::Result saved = save();
+    // Keeping the document in Unicode rewrites the file at once: this save keeps every character.
+    if (saved == SafeFile::Result::Saved && operation != SaveTable &&
+        warnAboutReplacedCharacters()) {
+        documentForm = TextEncoding::Utf8;
+        saved = save();
+    }
     if (saved == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
         return false;
@@ -199,7 +211,9 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         m_fileName = name;
         m_modified = false;
         updateCaption(false);
+        documentForm = encoding == TextEncoding::Utf8 ? encoding : documentForm;
     }
+    m_mainTree->setTextEncoding(documentForm);
     if (operation != SaveTable)
         warnAboutReplacedCharacters();
     return true;
@@ -258,8 +272,11 @@ void Brambleweb::menuFileOperation(int operation)
             loadChosenFile(operation, choice.file);
             break;
         }
+        const TextEncoding encoding = operation == SaveAs && isUnicodeType(choice.type)
+                                              ? TextEncoding::Utf8
+                                              : m_mainTree->textEncoding();
         if (saveChosenFile(operation, withExtension(choice.file, choice.type),
-                           writerFlags(operation, choice.type), false))
+                           writerFlags(operation, choice.type), false, encoding))
             break;
     }
     updateStatus();
@@ -299,7 +316,8 @@ void Brambleweb::menuFileOperationGUI(int operation)
             break;
         }
         storeDescription(m_mainTree->currentTheme(), true);
-        if (saveChosenFile(operation, name, operation == SaveBranch ? SAVE_BRANCH : 0, true)) {
+        if (saveChosenFile(operation, name, operation == SaveBranch ? SAVE_BRANCH : 0, true,
+                           m_mainTree->textEncoding())) {
             m_saveDir = QFileInfo(name).absoluteDir();
             break;
         }
@@ -308,15 +326,23 @@ void Brambleweb::menuFileOperationGUI(int operation)
 }
 
 // A save the user asked for says once that it wrote characters the code page lacks as 0x1A;
-// it says so again only after such a character has been typed or pasted again.
-void Brambleweb::warnAboutReplacedCharacters()
+// it says so again only after such a character has been typed or pasted again. The user may
+// keep the document in Unicode from then on.
+bool Brambleweb::warnAboutReplacedCharacters()
 {
-    if (m_saveReport.replaced == 0 || m_replacedWarned)
-        return;
+    if (m_saveReport.replaced == 0 || m_replacedWarned ||
+        m_mainTree->textEncoding() == TextEncoding::Utf8)
+        return false;
     m_replacedWarned = true;
-    Messages::warning(
-            this, Messages::warningCaption(),
-            replacedCharactersText(m_saveReport.replaced, m_saveReport.firstThemeReplaced));
+    if (Messages::warning(
+                this, Messages::warningCaption(),
+                replacedCharactersText(m_saveReport.replaced, m_saveReport.firstThemeReplaced) +
+                        keepInUnicodeQuestion(),
+                Messages::Buttons::YesNo) != Messages::Answer::Yes)
+        return false;
+    m_mainTree->setTextEncoding(TextEncoding::Utf8);
+    updateStatus();
+    return true;
 }
 
 // Whether a user's edit brought in a character the code page lacks. The document reports the

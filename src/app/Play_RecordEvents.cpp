@@ -69,6 +69,17 @@ int Play_RecordEvents::startRecord()
     // Unbuffered, so that a full disk shows at the key that did not fit.
     if (!m_recordFile.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return -2;
+    const bool fresh = m_recordFile.size() == 0;
+    QFile start(m_recordFileName);
+    const bool unicode = fresh ? m_newFileEncoding == TextEncoding::Utf8
+                               : start.open(QIODevice::ReadOnly) &&
+                                         start.read(utf8Mark.size()) == utf8Mark;
+    if (fresh && unicode &&
+        m_recordFile.write(utf8Mark.data(), utf8Mark.size()) != utf8Mark.size()) {
+        m_recordFile.close();
+        return -2;
+    }
+    m_codec = TextCodec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
     m_overridePress.reset();
     setState(Recording);
     return 0;

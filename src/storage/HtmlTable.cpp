@@ -1,7 +1,7 @@
 #include "storage/HtmlTable.h"
 
-#include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/HtmlText.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
@@ -21,7 +21,7 @@ constexpr size_t maxThemes = 5'000'000;
 
 } // namespace
 
-QString layout(const std::vector<Entry> &preorder)
+QString layout(const std::vector<Entry> &preorder, TextEncoding encoding)
 {
     if (preorder.empty())
         return QString();
@@ -34,9 +34,10 @@ QString layout(const std::vector<Entry> &preorder)
     }
     if (rows * columns > maxCells)
         return QString();
-    QString text = QStringLiteral(
-            "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
-            "charset=windows-1251\"></head><body><TABLE cellpadding=0 cellspacing=0 border=1>\n");
+    QString text = QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" "
+                                  "content=\"text/html; charset=") +
+                   charsetName(encoding) +
+                   QStringLiteral("\"></head><body><TABLE cellpadding=0 cellspacing=0 border=1>\n");
     const QLatin1String emptyCell("<TD>\n");
     int column = 0; // cells of the open row so far; 0: no row open
     for (size_t i = 0; i < preorder.size(); ++i) {
@@ -83,7 +84,7 @@ std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root)
 int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
           qint64 *replaced)
 {
-    const QString text = root ? layout(branchOf(view, root)) : QString();
+    const QString text = root ? layout(branchOf(view, root), view.textEncoding()) : QString();
     if (text.isEmpty()) {
         Messages::warning(parent, Messages::errorCaption(),
                           QCoreApplication::translate("Brambleweb",
@@ -91,7 +92,7 @@ int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget 
                                                       "Обратитесь к разработчику"));
         return 0;
     }
-    Cp1251Codec codec;
+    TextCodec codec(view.textEncoding());
     const QByteArray bytes = codec.encode(text);
     if (replaced)
         *replaced = codec.replaced();

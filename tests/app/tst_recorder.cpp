@@ -180,6 +180,33 @@ private Q_SLOTS:
     }
 
     // A full disk stops the recording with one box instead of one box a key.
+    // Started afresh for a Unicode document, a recording is UTF-8 and plays its text back.
+    void unicodeRecordingKeepsItsText()
+    {
+        QFile::remove(m_file);
+        m_recorder->setRecordFileName(m_file);
+        m_recorder->setNewFileEncoding(TextEncoding::Utf8);
+        m_editor->setText(QString());
+        QCOMPARE(m_recorder->startRecord(), 0);
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent key(type, 0, Qt::NoModifier, "漢");
+            QApplication::sendEvent(m_editor, &key);
+        }
+        QCOMPARE(m_recorder->stopRecord(), 0);
+        m_recorder->setNewFileEncoding(TextEncoding::Cp1251);
+        QCOMPARE(m_recorder->startRecord(), 0); // appended in the file's own form
+        QTest::keyClick(m_editor, Qt::Key_A);
+        QCOMPARE(m_recorder->stopRecord(), 0);
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray recorded = file.readAll();
+        QVERIFY2(recorded.startsWith("\xEF\xBB\xBF6 ") && recorded.count("\"漢\"") == 2,
+                 recorded.constData());
+        startPlaying(recorded);
+        playToTheEnd();
+        QCOMPARE(m_editor->text(), QString("漢a"));
+    }
+
     void failedWriteStopsTheRecording()
     {
         ScriptedMessages boxes;

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 // Reference files: tests/storage/input/NAME is read and written again with flags 0 (or the
 // row's flags); the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
 // references after a deliberate change (tests/storage/regenerate-references.sh).
@@ -30,6 +32,18 @@ struct SaveRow
     int flags;
     QByteArray expected;
 };
+
+// A tree read from bytes and written again in a form (or its own), with flags.
+struct FormRow
+{
+    const char *name;
+    QByteArray file;
+    std::optional<TextEncoding> form;
+    int flags;
+    QByteArray expected;
+    qint64 replaced;
+};
+Q_DECLARE_METATYPE(FormRow)
 
 class TestTreeFile : public QObject
 {
@@ -67,6 +81,7 @@ private Q_SLOTS:
         row("two_reminders.brw", 0, "__reminder,~__reminder", {"Unknown task[0, 0]\n", reminders});
         row("no_headers.brw", 0, "", none);
         row("structure.brw", SAVE_STRUCTURE, "a(b),c", none);
+        row("unicode.brw", 0, "café(漢字 中文),Mark ✓+1(Under 🌳),Link → mark-1(_)", none);
     }
     void referenceFiles()
     {
@@ -203,6 +218,60 @@ private Q_SLOTS:
         int result = 0;
         QCOMPARE(saveToBytes(view, row.flags, nullptr, &result), row.expected);
         QCOMPARE(result, 1);
+        QCOMPARE(shown.count(), 0);
+    }
+
+    void forms_data()
+    {
+        const QByteArray mark("\xEF\xBB\xBF");
+        const QByteArray damaged = mark + "x\xFF\xE2\x82 \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 "
+                                          "\xF0\x9F\x98\r\n<!--1[01.01.2001]-->\x80\r\n\r\n";
+        const QByteArray cp1251 = "\xCF\xF0\xE8 \x88\r\n<!--1[01.01.2001]-->\xE0\r\n\r\n";
+        const QByteArray unicode =
+                mark + "При €\r\n<!--1[01.01.2001]-->а\r\n\r\n"; // the same text in UTF-8
+        addRows<FormRow>({
+                {"damaged UTF-8: every byte back", damaged, {}, 0, damaged, 0},
+                {"CP1251 to Unicode", cp1251, TextEncoding::Utf8, 0, unicode, 0},
+                {"Unicode to CP1251", unicode, TextEncoding::Cp1251, 0, cp1251, 0},
+                {"Unicode to CP1251, replaced", mark + "漢 \U0001F600 e\u0301\r\n",
+                 TextEncoding::Cp1251, 0, "\x1A \x1A e\x1A\r\n", 3},
+                {"mark alone", mark, {}, 0, mark + "\r\n", 0},
+                {"Unicode structure keeps the mark",
+                 unicode,
+                 {},
+                 SAVE_STRUCTURE,
+                 mark + "<!--1[01.01.2001]-->а\r\n",
+                 0},
+                {"Unicode branch keeps the mark",
+                 mark + "r\r\n<!--1[01.01.2001]-->а\r\nü\r\n",
+                 {},
+                 SAVE_BRANCH,
+                 mark + "ü\r\n",
+                 0},
+        });
+    }
+    void forms()
+    {
+        QFETCH(FormRow, row);
+        ScriptedMessages shown;
+        LinkListView view;
+        QVERIFY(loadBytes(view, row.file));
+        if (row.form)
+            view.setTextEncoding(*row.form);
+        if (ColorListViewItem *first = view.rootTheme()->childTheme(0))
+            view.setCurrentItem(first);
+        SaveReport report;
+        QCOMPARE(saveToBytes(view, row.flags, nullptr, nullptr, &report), row.expected);
+        QCOMPARE(report.replaced, row.replaced);
+        // What was written reads back to the same text.
+        LinkListView again;
+        QVERIFY(loadBytes(again, row.expected));
+        if (row.replaced == 0 && !row.flags)
+            QCOMPARE(outlineOf(again), outlineOf(view));
+        // An inserted file joins in the document's form.
+        LinkListView base;
+        QVERIFY(loadBytes(base, "r\r\n") && loadBytes(base, row.file, LOAD_INSERT));
+        QCOMPARE(base.textEncoding(), TextEncoding::Cp1251);
         QCOMPARE(shown.count(), 0);
     }
 
