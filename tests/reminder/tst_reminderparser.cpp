@@ -93,7 +93,7 @@ private Q_SLOTS:
                 << "";
         QTest::newRow("a character beyond 16 bits is one column")
                 << "/*\U0001F600*/8:00x"
-                << "Unexpected simbol[0, 10]\n<0-23>:<0-59> [0, -1]\n"
+                << "Unexpected simbol[0, 9]\n<0-23>:<0-59> [0, -1]\n"
                 << "";
         QTest::newRow("dates in error")
                 << "8:00 date=x date=5. date=5.3. date=29.2.2005 date=0 date=1.13"
