@@ -1,25 +1,23 @@
 #include "common/TextCodec.h"
 
+#include <cstring>
+
 namespace {
 
 // The private-use characters that stand for the bytes of damaged UTF-8: U+10FE00 + byte, as a
 // surrogate pair the high half 0xDBFF and the low half 0xDE00 + byte.
-constexpr char32_t rawByteBase = 0x10FE00;
 constexpr char16_t rawHigh = 0xDBFF;
-constexpr char16_t rawLowFirst = 0xDE80;
-constexpr char16_t rawLowLast = 0xDEFF;
+constexpr char16_t rawLowBase = 0xDE00;
 
 bool isRawByte(char16_t high, char16_t low)
 {
-    return high == rawHigh && low >= rawLowFirst && low <= rawLowLast;
+    return high == rawHigh && low >= rawLowBase + 0x80 && low <= rawLowBase + 0xFF;
 }
 
-// The length of the well-formed UTF-8 sequence at `at`, or 0 when its first byte starts none.
-qsizetype sequenceLength(const uchar *at, const uchar *end)
+// The length of the well-formed UTF-8 sequence at `at` (not ASCII), or 0 when there is none.
+inline qsizetype sequenceLength(const uchar *at, const uchar *end)
 {
     const uchar lead = at[0];
-    if (lead < 0x80)
-        return 1;
     qsizetype length = 0;
     uchar low = 0x80; // the range of the second byte
     uchar high = 0xBF;
@@ -44,6 +42,50 @@ qsizetype sequenceLength(const uchar *at, const uchar *end)
     return length;
 }
 
+// Decodes well-formed UTF-8 into `to` (at most one unit per byte) up to the first byte that
+// starts no well-formed sequence, and returns where it stopped. Eight ASCII bytes at a time
+// where it can: tree files are mostly ASCII markup.
+const uchar *decodeWellFormed(const uchar *at, const uchar *end, char16_t *&to)
+{
+    while (at < end) {
+        if (end - at >= 8) {
+            quint64 eight;
+            std::memcpy(&eight, at, 8);
+            if ((eight & 0x8080808080808080ull) == 0) {
+                for (int i = 0; i < 8; ++i)
+                    to[i] = at[i];
+                to += 8;
+                at += 8;
+                continue;
+            }
+        }
+        const uchar lead = *at;
+        if (lead < 0x80) {
+            *to++ = lead;
+            ++at;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF && end - at >= 2 && (at[1] & 0xC0) == 0x80) {
+            *to++ = char16_t(((lead & 0x1F) << 6) | (at[1] & 0x3F)); // Cyrillic, Greek, accents
+            at += 2;
+            continue;
+        }
+        const qsizetype length = sequenceLength(at, end);
+        if (length == 3) {
+            *to++ = char16_t(((lead & 0x0F) << 12) | ((at[1] & 0x3F) << 6) | (at[2] & 0x3F));
+        } else if (length == 4) {
+            const char32_t code = (char32_t(lead & 0x07) << 18) | ((at[1] & 0x3F) << 12) |
+                                  ((at[2] & 0x3F) << 6) | (at[3] & 0x3F);
+            *to++ = QChar::highSurrogate(code);
+            *to++ = QChar::lowSurrogate(code);
+        } else {
+            return at;
+        }
+        at += length;
+    }
+    return end;
+}
+
 } // namespace
 
 QLatin1String charsetName(TextEncoding encoding)
@@ -53,9 +95,6 @@ QLatin1String charsetName(TextEncoding encoding)
 
 TextCodec::TextCodec(TextEncoding encoding)
     : m_encoding(encoding)
-    // A byte order mark inside the text is a character like any other.
-    , m_utf8(QStringConverter::Utf8,
-             QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom)
 {}
 
 qint64 TextCodec::replaced() const
@@ -69,35 +108,26 @@ QString TextCodec::decode(QByteArrayView bytes)
         return m_cp1251.decode(bytes);
     if (bytes.isEmpty())
         return QString(QLatin1String(""));
-    m_utf8.resetState();
-    QString text = m_utf8.decode(bytes);
-    return m_utf8.hasError() ? decodeDamaged(bytes) : text;
-}
-
-QString TextCodec::decodeDamaged(QByteArrayView bytes)
-{
-    // The converter, unlike fromUtf8(), keeps a byte order mark at the start of a run.
-    const auto decodeRun = [this](const uchar *from, const uchar *to) {
-        m_utf8.resetState();
-        return QString(m_utf8.decode(QByteArrayView(from, to - from)));
-    };
-    QString text;
-    text.reserve(bytes.size());
-    const auto *const begin = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *const end = begin + bytes.size();
-    const uchar *run = begin; // the well-formed bytes not yet decoded
-    for (const uchar *at = begin; at < end;) {
-        const qsizetype length = sequenceLength(at, end);
-        if (length > 0) {
-            at += length;
-            continue;
+    const auto *at = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = at + bytes.size();
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *to = reinterpret_cast<char16_t *>(text.data());
+    at = decodeWellFormed(at, end, to);
+    qsizetype done = to - reinterpret_cast<const char16_t *>(text.constData());
+    if (at != end) {
+        // Damaged: each byte left may take two units.
+        text.resize(done + 2 * (end - at));
+        to = reinterpret_cast<char16_t *>(text.data()) + done;
+        while (at < end) {
+            *to++ = rawHigh;
+            *to++ = char16_t(rawLowBase + *at++);
+            at = decodeWellFormed(at, end, to);
         }
-        text += decodeRun(run, at);
-        const char32_t raw = rawByteBase + *at;
-        text += QStringView(QChar::fromUcs4(raw));
-        run = ++at;
+        done = to - reinterpret_cast<const char16_t *>(text.constData());
+        text.truncate(done);
+        text.squeeze();
     }
-    text += decodeRun(run, end);
+    text.truncate(done);
     return text;
 }
 
@@ -105,37 +135,38 @@ QByteArray TextCodec::encode(QStringView text)
 {
     if (m_encoding == TextEncoding::Cp1251)
         return m_cp1251.encode(text);
-    for (const QChar c : text)
-        if (c.isSurrogate())
-            return encodeSpecial(text);
-    return text.toUtf8();
-}
-
-QByteArray TextCodec::encodeSpecial(QStringView text)
-{
-    QByteArray bytes;
-    bytes.reserve(text.size() * 3);
-    qsizetype run = 0; // the start of the characters not yet encoded
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (!QChar::isSurrogate(unit))
-            continue;
-        const bool pair = QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
-                          QChar::isLowSurrogate(text[i + 1].unicode());
-        if (pair && !isRawByte(unit, text[i + 1].unicode())) {
-            ++i;
-            continue;
-        }
-        bytes += text.sliced(run, i - run).toUtf8();
-        if (pair) {
-            bytes += char(text[i + 1].unicode() - 0xDE00);
-            ++i;
+    QByteArray bytes(text.size() * 3, Qt::Uninitialized); // the most a unit can take
+    auto *to = reinterpret_cast<uchar *>(bytes.data());
+    const char16_t *at = text.utf16();
+    const char16_t *const end = at + text.size();
+    while (at < end) {
+        const char16_t unit = *at++;
+        if (unit < 0x80) {
+            *to++ = uchar(unit);
+        } else if (unit < 0x800) {
+            *to++ = uchar(0xC0 | (unit >> 6));
+            *to++ = uchar(0x80 | (unit & 0x3F));
+        } else if (!QChar::isSurrogate(unit)) {
+            *to++ = uchar(0xE0 | (unit >> 12));
+            *to++ = uchar(0x80 | ((unit >> 6) & 0x3F));
+            *to++ = uchar(0x80 | (unit & 0x3F));
+        } else if (QChar::isHighSurrogate(unit) && at < end && QChar::isLowSurrogate(*at)) {
+            const char16_t low = *at++;
+            if (isRawByte(unit, low)) {
+                *to++ = uchar(low - rawLowBase);
+                continue;
+            }
+            const char32_t code = QChar::surrogateToUcs4(unit, low);
+            *to++ = uchar(0xF0 | (code >> 18));
+            *to++ = uchar(0x80 | ((code >> 12) & 0x3F));
+            *to++ = uchar(0x80 | ((code >> 6) & 0x3F));
+            *to++ = uchar(0x80 | (code & 0x3F));
         } else {
-            bytes += "\xEF\xBF\xBD";
+            std::memcpy(to, "\xEF\xBF\xBD", 3); // U+FFFD for a lone surrogate
+            to += 3;
             ++m_replaced;
         }
-        run = i + 1;
     }
-    bytes += text.sliced(run).toUtf8();
+    bytes.truncate(to - reinterpret_cast<const uchar *>(bytes.constData()));
     return bytes;
 }

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 
 // The two forms of a tree file: CP1251 (every file without the mark below) and Unicode, UTF-8
 // after the byte order mark.
@@ -32,11 +31,7 @@ public:
     qint64 replaced() const;
 
 private:
-    QString decodeDamaged(QByteArrayView bytes);
-    QByteArray encodeSpecial(QStringView text);
-
     TextEncoding m_encoding;
     Cp1251Codec m_cp1251;
-    QStringDecoder m_utf8;
-    qint64 m_replaced = 0;
+    qint64 m_replaced = 0; // lone surrogates written as U+FFFD
 };
