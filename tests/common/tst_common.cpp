@@ -4,7 +4,6 @@
 #include "common/DataFiles.h"
 #include "common/Messages.h"
 #include "common/Preview.h"
-#include "common/TextCodec.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
@@ -116,46 +115,6 @@ private Q_SLOTS:
         QCOMPARE(codec.encode(QString("a\u4e2db")), QByteArray("a\x1a"
                                                                "b"));
         QVERIFY(!codec.decode(QByteArray()).isNull());
-    }
-
-    // UTF-8 as read and written again: damaged bytes come back, a lone surrogate is replaced.
-    void utf8ReadAndWritten_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("written");
-        auto raw = [](uchar byte) {
-            return QStringView(QChar::fromUcs4(0x10FE00 + byte)).toString();
-        };
-        const QByteArray emoji = "\xF0\x9F\x98\x80";
-        QTest::newRow("well-formed, a mark inside")
-                << "\xEF\xBB\xBF" + emoji + "\xCE\xA3" << QStringLiteral("\uFEFF\U0001F600Σ")
-                << QByteArray();
-        QTest::newRow("stray bytes, then a mark")
-                << QByteArray("a\x80\xFF\xEF\xBB\xBF")
-                << "a" + raw(0x80) + raw(0xFF) + QChar(0xFEFF) << QByteArray();
-        QTest::newRow("cut sequence, then ASCII")
-                << QByteArray("\xF0\x9F\x98z") << raw(0xF0) + raw(0x9F) + raw(0x98) + "z"
-                << QByteArray();
-        QTest::newRow("overlong, surrogate, beyond U+10FFFF")
-                << QByteArray("\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80")
-                << raw(0xC0) + raw(0xAF) + raw(0xED) + raw(0xA0) + raw(0x80) + raw(0xF4) +
-                           raw(0x90) + raw(0x80) + raw(0x80)
-                << QByteArray();
-        QTest::newRow("lone surrogates")
-                << QByteArray() << QString(QChar(0xD800)) + "x" + QChar(0xDC00)
-                << QByteArray("\xEF\xBF\xBDx\xEF\xBF\xBD");
-    }
-    void utf8ReadAndWritten()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, written);
-        TextCodec codec(TextEncoding::Utf8);
-        if (!bytes.isEmpty())
-            QCOMPARE(codec.decode(bytes), text);
-        QCOMPARE(codec.encode(text), written.isEmpty() ? bytes : written);
-        QCOMPARE(codec.replaced(), written.isEmpty() ? 0 : 2);
     }
 
     void previewShowsTheFirstTenLines_data()

@@ -73,14 +73,6 @@ private Q_SLOTS:
         QCOMPARE(table("C"), QString("0"));
         QVERIFY(shown.wasShown("Error (Ошибка)",
                                "Unexpected error\nНеожиданная ошибка. Обратитесь к разработчику"));
-        // A Unicode document's table is UTF-8 and says so.
-        view.setTextEncoding(TextEncoding::Utf8);
-        view.renameTheme(themeNamed(view, "C"), "漢 \U0001F600");
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QCOMPARE(HtmlTable::write(view, themeNamed(view, "M"), &buffer, &view), 1);
-        QVERIFY(buffer.data().contains("charset=utf-8\"></head>"));
-        QVERIFY(buffer.data().contains("<pre>漢 \U0001F600</pre>"));
     }
 
     void pageAndMimeText_data()
@@ -116,31 +108,6 @@ private Q_SLOTS:
         view.setCurrentItem(themeNamed(view, current));
         QCOMPARE(saveToBytes(view, flags).replace("\r\n", "\n"), expected);
         QCOMPARE(shown.count(), 0);
-    }
-
-    // A Unicode document's exports are UTF-8 and say so; its tree files begin with the mark.
-    void unicodeExports_data()
-    {
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QByteArray>("start");
-        QTest::addColumn<QByteArray>("declared");
-        QTest::newRow("page") << int(SAVE_HTML) << QByteArray("<HTML>")
-                              << QByteArray("charset=utf-8\"></HEAD>");
-        QTest::newRow("MIME text") << int(SAVE_PALM) << QByteArray("MIME")
-                                   << QByteArray("Text/plain; charset=utf-8\r\n\r\n漢");
-        QTest::newRow("structure") << int(SAVE_STRUCTURE) << QByteArray("\xEF\xBB\xBF<!--1")
-                                   << QByteArray("-->漢 \U0001F600\r\n");
-    }
-    void unicodeExports()
-    {
-        QFETCH(int, flags);
-        LinkListView view;
-        QVERIFY(loadBytes(view, "\xEF\xBB\xBF\r\n<!--1[01.01.2001]-->漢 \U0001F600\r\nü\r\n"));
-        const QByteArray bytes = saveToBytes(view, flags);
-        QFETCH(QByteArray, start);
-        QFETCH(QByteArray, declared);
-        QVERIFY2(bytes.startsWith(start) && bytes.contains(declared), bytes.constData());
-        QVERIFY(!bytes.contains("windows-1251"));
     }
 
     void charactersOutsideTheCodePageAreCounted()
