@@ -113,7 +113,7 @@ void Brambleweb::buildStatusBar()
     m_dateLabel = fixedLabel(QStringLiteral(" 00.00.0000"));
     statusBar()->addWidget(m_dateLabel);
     m_encodingLabel = fixedLabel(QStringLiteral(" UTF-8"));
-    m_encodingLabel->setText(QStringLiteral(" UTF-8"));
+    m_encodingLabel->setText(QStringLiteral("UTF-8"));
     m_encodingLabel->setVisible(false);
     statusBar()->addPermanentWidget(m_encodingLabel);
     m_clockLabel = fixedLabel(QStringLiteral(" 00:00"));

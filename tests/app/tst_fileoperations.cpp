@@ -238,7 +238,7 @@ private Q_SLOTS:
         typeAndSave("ł");
         QCOMPARE(shown.count(), 2);
         QVERIFY(shown.texts().last().startsWith("2 character(s)"));
-        QVERIFY(!window->encodingLabel()->isHidden());
+        QVERIFY(!window->encodingLabel()->isHidden() && window->encodingLabel()->text() == "UTF-8");
         typeAndSave("ß");
         QCOMPARE(shown.count(), 2);
         QVERIFY(saved().startsWith("\xEF\xBB\xBFroot text\r\n") && saved().contains("中€ xłßleaf"));
