@@ -1,12 +1,14 @@
 // Reading and writing a large tree file against the floor of reading and decoding its bytes:
 // loadTree into the view, saveTree with flags 0 and the exports, best of 3. Checks that what was
-// saved reads back into as many themes and writes the same bytes again. Usage: bench_treefile
-// [themes] [seed]
+// saved reads back into as many themes and writes the same bytes again. The same tree as a
+// Unicode document (UTF-8) is loaded and saved in the same run against the CP1251 form. Usage:
+// bench_treefile [themes] [seed]
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/HtmlTable.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -117,6 +119,39 @@ int main(int argc, char **argv)
     printRatio("loadTree", loadMs, referenceMs, loadTarget);
     printRatio("saveTree (flags 0)", saveMs, referenceMs, saveTarget);
 
+    // The same text in UTF-8 after the mark: load plus save against the CP1251 form.
+    const QString unicodeInput = dir.filePath(QStringLiteral("unicode.brw"));
+    const QString unicodeOutput = dir.filePath(QStringLiteral("unicode-saved.brw"));
+    const QByteArray unicodeTree = utf8Mark.toByteArray() + codec.decode(tree).toUtf8();
+    {
+        QFile file(unicodeInput);
+        if (!file.open(QIODevice::WriteOnly) || file.write(unicodeTree) != unicodeTree.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(unicodeInput));
+            return 1;
+        }
+    }
+    std::unique_ptr<LinkListView> unicodeView;
+    const double unicodeLoadMs = bestMilliseconds(
+            runs, [&] { unicodeView = std::make_unique<LinkListView>(); },
+            [&] {
+                loaded = loadTree(*unicodeView, unicodeInput, 0, nullptr) &&
+                         unicodeView->textEncoding() == TextEncoding::Utf8 && loaded;
+            });
+    const double unicodeSaveMs = bestMilliseconds(
+            runs, [] {},
+            [&] {
+                const int result = saveTo(*unicodeView, unicodeOutput, nullptr, &log);
+                saved = result != 1 ? result : saved;
+            });
+    const double unicodeRatio = (unicodeLoadMs + unicodeSaveMs) / (loadMs + saveMs);
+    std::printf("%-28s %8.1f ms  %5.2f x CP1251 load + save  (target <= 1.2 x: %s)\n",
+                "Unicode load + save", unicodeLoadMs + unicodeSaveMs, unicodeRatio,
+                unicodeRatio <= 1.2 ? "met" : "MISSED");
+    std::printf("%-28s %8.1f ms  %5.2f x CP1251\n", "  Unicode load", unicodeLoadMs,
+                unicodeLoadMs / loadMs);
+    std::printf("%-28s %8.1f ms  %5.2f x CP1251\n", "  Unicode save", unicodeSaveMs,
+                unicodeSaveMs / saveMs);
+
     // The application passes a progress bar; it is advanced per line and per record.
     QProgressBar bar;
     const double loadBarMs = bestMilliseconds(
@@ -154,14 +189,16 @@ int main(int argc, char **argv)
     const int rereadThemes = themesIn(reread);
     const int againResult = saveTo(reread, again, nullptr, &log);
     const bool same = readAll(again) == written;
+    const bool unicodeSame =
+            readAll(unicodeOutput) == utf8Mark.toByteArray() + codec.decode(written).toUtf8();
 
     std::printf("themes: %d generated, %d loaded, %d after saving and reading back\n", stats.themes,
                 loadedThemes, rereadThemes);
     // The generator writes "[|]" where the whole-tree writer spells the parent's date out.
-    std::printf("saved file: %.1f MB, %s the generated file; saved again: %s\n",
+    std::printf("saved file: %.1f MB, %s the generated file; saved again: %s; Unicode: %s\n",
                 double(written.size()) / 1e6, written == tree ? "identical to" : "differs from",
-                same ? "identical" : "DIFFERENT");
-    bool sound = loaded && saved == 1 && rereadOk && againResult == 1 && same &&
+                same ? "identical" : "DIFFERENT", unicodeSame ? "the same text" : "DIFFERENT");
+    bool sound = loaded && saved == 1 && rereadOk && againResult == 1 && same && unicodeSame &&
                  loadedThemes == stats.themes && loadedThemes == rereadThemes && boxes == 0 &&
                  log.isEmpty();
     if (!log.isEmpty())

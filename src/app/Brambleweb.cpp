@@ -119,6 +119,10 @@ void Brambleweb::buildStatusBar()
     statusBar()->addWidget(m_levelLabel);
     m_dateLabel = fixedLabel(QStringLiteral(" 00.00.0000"));
     statusBar()->addWidget(m_dateLabel);
+    m_encodingLabel = fixedLabel(QStringLiteral(" UTF-8"));
+    m_encodingLabel->setText(QStringLiteral("UTF-8"));
+    m_encodingLabel->setVisible(false);
+    statusBar()->addPermanentWidget(m_encodingLabel);
     m_clockLabel = fixedLabel(QStringLiteral(" 00:00"));
     statusBar()->addPermanentWidget(m_clockLabel);
 }
@@ -209,6 +213,7 @@ void Brambleweb::updateCaption(bool starred)
 void Brambleweb::updateStatus()
 {
     m_statusTextLabel->setText(m_mainTree->statusText());
+    m_encodingLabel->setVisible(m_mainTree->textEncoding() == TextEncoding::Utf8);
     const QTime now = Clock::time();
     m_clockLabel->setText(QString::asprintf(" %2.2i:%2.2i", now.hour(), now.minute()));
     if (ColorListViewItem *theme = m_mainTree->currentTheme()) {

@@ -10,6 +10,7 @@
 
 #include "common/Messages.h"
 #include "storage/DocumentLock.h"
+#include "common/TextCodec.h"
 #include "storage/TreeFile.h"
 
 #include "find/FindParas.h"
@@ -62,6 +63,7 @@ public:
     QLabel *levelLabel() const { return m_levelLabel; }
     QLabel *dateLabel() const { return m_dateLabel; }
     QLabel *clockLabel() const { return m_clockLabel; }
+    QLabel *encodingLabel() const { return m_encodingLabel; } // shown for a Unicode document
     const QFile &errorSaveFile() const { return m_errorSaveFile; }
     const QFile &autosaveFile() const { return m_autosaveFile; }
     int autosaveTicks() const { return m_autosaveTicks; }
@@ -205,8 +207,11 @@ private:
     void watchForUnencodableInput();
     bool openKeyHelp(const QString &path);
     void loadChosenFile(int operation, const QString &name);
-    bool saveChosenFile(int operation, const QString &name, int flags, bool standardDialog);
-    void warnAboutReplacedCharacters();
+    // Writes in `encoding`, which stays the document's form when the file becomes the document.
+    bool saveChosenFile(int operation, const QString &name, int flags, bool standardDialog,
+                        TextEncoding encoding);
+    // True when the user chose to keep the document in Unicode from now on.
+    bool warnAboutReplacedCharacters();
     template<typename Work>
     auto withInputBlocked(Work work);
     // Drops on the window (BramblewebDrop.cpp): files onto a theme are inserted there with the
@@ -234,6 +239,7 @@ private:
     QLabel *m_levelLabel = nullptr;
     QLabel *m_dateLabel = nullptr;
     QLabel *m_clockLabel = nullptr;
+    QLabel *m_encodingLabel = nullptr;
     QList<QAction *> m_treeActions;
     QList<QAction *> m_mnemonicClashes;
 

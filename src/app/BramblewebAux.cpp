@@ -81,6 +81,8 @@ void Brambleweb::runRecorder(int wanted)
     if (choice.file.isEmpty())
         return;
     record ? recorder->setRecordFileName(choice.file) : recorder->setPlayFileName(choice.file);
+    // Keys typed into a Unicode document may bring characters CP1251 lacks.
+    recorder->setNewFileEncoding(m_mainTree->textEncoding());
     if ((record ? recorder->startRecord() : recorder->startPlay()) == -2)
         Messages::warning(this, Messages::errorCaption(),
                           tr("Cannot open file\nНевозможно открыть файл\n") + choice.file);

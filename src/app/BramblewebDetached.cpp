@@ -5,7 +5,7 @@
 #include "app/OutsideThemeDialog.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
-#include "common/Cp1251.h"
+#include "common/TextCodec.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
@@ -120,7 +120,8 @@ void Brambleweb::activateRemovalWindow(int position)
 
 int Brambleweb::writeRemovalRecords(QString &log)
 {
-    Cp1251Codec codec;
+    // The records follow the tree in the same file, so in the same form.
+    TextCodec codec(m_mainTree->textEncoding());
     for (const RemovalWindow &node : m_removalWindows) {
         if (!node.window)
             continue;

@@ -170,7 +170,8 @@ int Brambleweb::writeTable(QIODevice *file)
 
 // Writes a save-type target as safely as the document itself. False when the name must be asked
 // for again: the user kept an existing file, or it cannot be written.
-bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, bool standardDialog)
+bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, bool standardDialog,
+                                TextEncoding encoding)
 {
     // A name shown with a replacement character would write a file of another name.
     if (!FileReading::faithfulName(name)) {
@@ -181,17 +182,27 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         Messages::warning(this, Messages::warningCaption(), replaceQuestion(name),
                           Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return false;
+    TextEncoding documentForm = m_mainTree->textEncoding();
+    m_mainTree->setTextEncoding(encoding);
     int result = 0;
     m_outside->setOwnWrite(true); // the target may be the document itself
-    const SafeFile::Result saved = SafeFile::save(
-            name,
-            [&](QFileDevice &file) {
-                result = operation == SaveTable
-                                 ? withInputBlocked([&] { return writeTable(&file); })
-                                 : writeTree(&file, flags);
-                return result > 0;
-            },
-            QString(), m_fileName);
+    const auto save = [&] {
+        return SafeFile::save(
+                name,
+                [&](QFileDevice &file) {
+                    result = operation == SaveTable
+                                     ? withInputBlocked([&] { return writeTable(&file); })
+                                     : writeTree(&file, flags);
+                    return result > 0;
+                },
+                QString(), m_fileName);
+    };
+    SafeFile::Result saved = save();
+    // Keeping the document in Unicode rewrites the file at once: this save keeps every character.
+    if (saved == SafeFile::Result::Saved && warnAboutReplacedCharacters()) {
+        documentForm = TextEncoding::Utf8;
+        saved = save();
+    }
     m_outside->setOwnWrite(false);
     if (saved == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
@@ -212,8 +223,9 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         m_modified = false;
         updateCaption(false);
         followDocument();
+        documentForm = encoding == TextEncoding::Utf8 ? encoding : documentForm;
     }
-    warnAboutReplacedCharacters();
+    m_mainTree->setTextEncoding(documentForm);
     return true;
 }
 
@@ -270,8 +282,11 @@ void Brambleweb::menuFileOperation(int operation)
             loadChosenFile(operation, choice.file);
             break;
         }
+        const TextEncoding encoding = operation == SaveAs && isUnicodeType(choice.type)
+                                              ? TextEncoding::Utf8
+                                              : m_mainTree->textEncoding();
         if (saveChosenFile(operation, withExtension(choice.file, choice.type),
-                           writerFlags(operation, choice.type), false))
+                           writerFlags(operation, choice.type), false, encoding))
             break;
     }
     updateStatus();
@@ -311,7 +326,8 @@ void Brambleweb::menuFileOperationGUI(int operation)
             break;
         }
         storeDescription(m_mainTree->currentTheme(), true);
-        if (saveChosenFile(operation, name, operation == SaveBranch ? SAVE_BRANCH : 0, true)) {
+        if (saveChosenFile(operation, name, operation == SaveBranch ? SAVE_BRANCH : 0, true,
+                           m_mainTree->textEncoding())) {
             m_saveDir = QFileInfo(name).absoluteDir();
             break;
         }
@@ -320,15 +336,23 @@ void Brambleweb::menuFileOperationGUI(int operation)
 }
 
 // A save the user asked for says once that it wrote characters the code page lacks as 0x1A;
-// it says so again only after such a character has been typed or pasted again.
-void Brambleweb::warnAboutReplacedCharacters()
+// it says so again only after such a character has been typed or pasted again. The user may
+// keep the document in Unicode from then on.
+bool Brambleweb::warnAboutReplacedCharacters()
 {
-    if (m_saveReport.replaced == 0 || m_replacedWarned)
-        return;
+    if (m_saveReport.replaced == 0 || m_replacedWarned ||
+        m_mainTree->textEncoding() == TextEncoding::Utf8)
+        return false;
     m_replacedWarned = true;
-    Messages::warning(
-            this, Messages::warningCaption(),
-            replacedCharactersText(m_saveReport.replaced, m_saveReport.firstThemeReplaced));
+    if (Messages::warning(
+                this, Messages::warningCaption(),
+                replacedCharactersText(m_saveReport.replaced, m_saveReport.firstThemeReplaced) +
+                        keepInUnicodeQuestion(),
+                Messages::Buttons::YesNo) != Messages::Answer::Yes)
+        return false;
+    m_mainTree->setTextEncoding(TextEncoding::Utf8);
+    updateStatus();
+    return true;
 }
 
 // Whether a user's edit brought in a character the code page lacks. The document reports the

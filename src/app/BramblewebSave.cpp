@@ -204,13 +204,19 @@ void Brambleweb::menuSaveFile()
         return;
     // The autosave copy serves as the safe copy where the document must be rewritten in place.
     m_outside->setOwnWrite(true);
-    const SafeFile::Result result = SafeFile::save(
-            m_fileName,
-            [this](QFileDevice &file) {
-                storeDescription(m_mainTree->currentTheme(), true);
-                return writeTree(&file, 0) > 0;
-            },
-            m_autosaveFile.fileName());
+    const auto save = [this] {
+        return SafeFile::save(
+                m_fileName,
+                [this](QFileDevice &file) {
+                    storeDescription(m_mainTree->currentTheme(), true);
+                    return writeTree(&file, 0) > 0;
+                },
+                m_autosaveFile.fileName());
+    };
+    SafeFile::Result result = save();
+    // Keeping the document in Unicode rewrites it at once: this save keeps every character.
+    if (result == SafeFile::Result::Saved && warnAboutReplacedCharacters())
+        result = save();
     m_outside->setOwnWrite(false);
     if (result == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(m_fileName));

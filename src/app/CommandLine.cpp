@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/HtmlTable.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
@@ -17,7 +18,7 @@ namespace {
 
 const char *const usage =
         "Usage: brw [FILE...]\n"
-        "       brw --export FORMAT INPUT OUTPUT\n"
+        "       brw --export FORMAT INPUT OUTPUT [--encoding utf-8|cp1251]\n"
         "       brw --help | --version\n"
         "\n"
         "Opens one window per tree file (.brw), the last one first, or one empty window.\n"
@@ -28,6 +29,11 @@ const char *const usage =
         "                                text, one part per theme) or table (an HTML table of\n"
         "                                the whole tree). Messages go to standard error;\n"
         "                                the exit status is 0 only when none was reported.\n"
+        "  --encoding utf-8|cp1251       write the export in Unicode (UTF-8, a tree file\n"
+        "                                begins with its byte order mark) or in CP1251;\n"
+        "                                without it the output keeps the input's form.\n"
+        "                                Characters CP1251 lacks become 0x1A and their\n"
+        "                                count goes to standard error (exit status 0).\n"
         "  --help                        show this text\n"
         "  --version                     show the version\n"
         "  --                            end of options: what follows are file names\n";
@@ -117,6 +123,14 @@ CommandLine parseCommandLine(int argc, char **argv)
                 command.error = QStringLiteral("unknown export format: ") + command.format;
                 return command;
             }
+        } else if (argument == QLatin1String("--encoding") && i + 1 < argc) {
+            command.encoding = QString::fromLocal8Bit(argv[++i]);
+            if (command.encoding != QLatin1String("utf-8") &&
+                command.encoding != QLatin1String("cp1251")) {
+                command.action = CommandLine::Action::Error;
+                command.error = QStringLiteral("unknown encoding: ") + command.encoding;
+                return command;
+            }
         } else {
             command.action = CommandLine::Action::Error;
             command.error = QStringLiteral("unknown option: ") + argument;
@@ -126,6 +140,9 @@ CommandLine parseCommandLine(int argc, char **argv)
     if (command.action == CommandLine::Action::Export && !command.files.isEmpty()) {
         command.action = CommandLine::Action::Error;
         command.error = QStringLiteral("--export takes no further files");
+    } else if (command.action != CommandLine::Action::Export && !command.encoding.isEmpty()) {
+        command.action = CommandLine::Action::Error;
+        command.error = QStringLiteral("--encoding needs --export");
     }
     return command;
 }
@@ -172,12 +189,17 @@ int runExport(int &argc, char **argv, const CommandLine &command)
     view.setReminderRinging(false);
     if (!loadTree(view, command.input, 0, nullptr))
         return 1;
+    if (!command.encoding.isEmpty())
+        view.setTextEncoding(command.encoding == QLatin1String("utf-8") ? TextEncoding::Utf8
+                                                                        : TextEncoding::Cp1251);
     const int flags = exportFormat(command.format)->flags;
+    SaveReport report;
     const SafeFile::Result result = SafeFile::save(
             command.output,
-            [&view, flags](QFileDevice &output) {
-                return (flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr)
-                                  : saveTree(view, &output, flags, nullptr, nullptr)) > 0;
+            [&view, flags, &report](QFileDevice &output) {
+                return (flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr,
+                                                     &report)
+                                  : saveTree(view, &output, flags, nullptr, nullptr, &report)) > 0;
             },
             QString(), command.input);
     if (result != SafeFile::Result::Saved) {
@@ -187,5 +209,8 @@ int runExport(int &argc, char **argv, const CommandLine &command)
                    command.output + QLatin1Char('\n'));
         return 1;
     }
+    // Not an error: converting to CP1251 replaces what the code page lacks, and says how much.
+    if (report.replaced > 0)
+        printError(QStringLiteral("brw: %1 character(s) written as 0x1A\n").arg(report.replaced));
     return reported == 0 ? 0 : 1;
 }

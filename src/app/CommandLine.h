@@ -14,6 +14,7 @@ struct CommandLine
     QString input;
     QString output;
     QString error;
+    QString encoding; // of the export's output: "utf-8", "cp1251" or empty (the input's)
 };
 
 CommandLine parseCommandLine(int argc, char **argv);

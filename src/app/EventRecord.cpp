@@ -52,7 +52,7 @@ bool EventRecord::sameKey(const EventRecord &other) const
            count == other.count;
 }
 
-QByteArray formatRecord(const EventRecord &record, Cp1251Codec &codec)
+QByteArray formatRecord(const EventRecord &record, TextCodec &codec)
 {
     QString text = QString::asprintf("%i %i %i %i %i \n", record.type, record.widgetId, record.key,
                                      record.character, record.modifiers);
@@ -65,7 +65,12 @@ QByteArray formatRecord(const EventRecord &record, Cp1251Codec &codec)
 
 EventReader::EventReader(QIODevice *file)
     : m_file(file)
-{}
+{
+    if (m_file->peek(utf8Mark.size()) == utf8Mark) {
+        m_file->skip(utf8Mark.size());
+        m_codec = TextCodec(TextEncoding::Utf8);
+    }
+}
 
 bool EventReader::readLine(QByteArray &line)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Cp1251.h"
+#include "common/TextCodec.h"
 
 #include <QString>
 #include <QTime>
@@ -24,8 +24,8 @@ struct EventRecord
     bool sameKey(const EventRecord &other) const;
 };
 
-// The record's four lines, CP1251.
-QByteArray formatRecord(const EventRecord &record, Cp1251Codec &codec);
+// The record's four lines, in the events file's form.
+QByteArray formatRecord(const EventRecord &record, TextCodec &codec);
 
 // Reads the records of an events file one after the other. A record that does not parse, or
 // that no recorder could have written, is bad; recordLine() then says where it starts.
@@ -45,7 +45,7 @@ private:
     bool readText(QString &text);
 
     QIODevice *m_file;
-    Cp1251Codec m_codec;
+    TextCodec m_codec{TextEncoding::Cp1251}; // UTF-8 after the mark at the file's start
     qint64 m_line = 1; // the line the next read starts on
     qint64 m_recordLine = 1;
 };

@@ -72,6 +72,17 @@ int Play_RecordEvents::startRecord()
     if (!m_recordFile.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered,
                            QFile::ReadOwner | QFile::WriteOwner))
         return -2;
+    const bool fresh = m_recordFile.size() == 0;
+    QFile start(m_recordFileName);
+    const bool unicode = fresh ? m_newFileEncoding == TextEncoding::Utf8
+                               : start.open(QIODevice::ReadOnly) &&
+                                         start.read(utf8Mark.size()) == utf8Mark;
+    if (fresh && unicode &&
+        m_recordFile.write(utf8Mark.data(), utf8Mark.size()) != utf8Mark.size()) {
+        m_recordFile.close();
+        return -2;
+    }
+    m_codec = TextCodec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
     m_overridePress.reset();
     setState(Recording);
     return 0;

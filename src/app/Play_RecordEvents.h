@@ -41,6 +41,9 @@ public:
     void setPlayFileName(const QString &name) { m_playFileName = name; }
     QString recordFileName() const { return m_recordFileName; }
     void setRecordFileName(const QString &name) { m_recordFileName = name; }
+    // The form of an events file that a recording starts afresh (UTF-8 begins with the mark);
+    // a recording appended to a file keeps the file's form.
+    void setNewFileEncoding(TextEncoding encoding) { m_newFileEncoding = encoding; }
 
     // The keys that start and stop the recorder: never recorded and never held back.
     void setControlKeys(const QList<QKeyCombination> &keys) { m_controlKeys = keys; }
@@ -82,7 +85,8 @@ private:
     QFile m_recordFile;
     QString m_playFileName;
     QString m_recordFileName;
-    Cp1251Codec m_codec;
+    TextCodec m_codec{TextEncoding::Cp1251};
+    TextEncoding m_newFileEncoding = TextEncoding::Cp1251;
     std::optional<EventReader> m_reader;
     std::optional<Pending> m_next;
     std::optional<Pending> m_inFlight;

@@ -1,6 +1,6 @@
 #include "common/Preview.h"
 
-#include "common/Cp1251.h"
+#include "common/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,8 +23,9 @@ void Preview::previewUrl(const QUrl &url)
     QByteArray head;
     for (int line = 0; line < 10 && !file.atEnd(); ++line)
         head += file.readLine(251);
-    Cp1251Codec codec;
-    QString text = codec.decode(head);
+    const bool unicode = head.startsWith(utf8Mark);
+    TextCodec codec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
+    QString text = codec.decode(QByteArrayView(head).sliced(unicode ? utf8Mark.size() : 0));
     if (!file.atEnd())
         text += QStringLiteral(". . .");
     setPlainText(text);

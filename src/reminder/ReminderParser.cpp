@@ -146,7 +146,10 @@ void ReminderParser::error(int code, int position)
 {
     const auto next = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
     const int line = std::max(0, int(next - m_lineStarts.begin()) - 1);
-    const int column = position < 0 ? position : position - m_lineStarts[line];
+    int column = position < 0 ? position : position - m_lineStarts[line];
+    // A character beyond the 16-bit range is two units of the text and one column.
+    for (int i = m_lineStarts[line]; i < position && i < m_text.size(); ++i)
+        column -= m_text[i].isLowSurrogate() ? 1 : 0;
     m_log += translated(messages[code]) + QString::asprintf("[%i, %i]\n", line, column);
     m_lineFailed = true;
     m_failed = true;

@@ -23,10 +23,11 @@ QString hrefTo(const ColorListViewItem *theme)
 
 } // namespace
 
-QString htmlPageStart()
+QString htmlPageStart(TextEncoding encoding)
 {
     return QStringLiteral("<HTML>\n<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
-                          "charset=windows-1251\"></HEAD>\n<BODY>\n");
+                          "charset=") +
+           charsetName(encoding) + QStringLiteral("\"></HEAD>\n<BODY>\n");
 }
 
 QString mimeHeader()
@@ -35,9 +36,10 @@ QString mimeHeader()
                           "boundary=\"simple boundary\"\n\n");
 }
 
-QString mimePartHeader()
+QString mimePartHeader(TextEncoding encoding)
 {
-    return QStringLiteral("--simple boundary\nContent-Type: Text/plain; charset=windows-1251\n\n");
+    return QStringLiteral("--simple boundary\nContent-Type: Text/plain; charset=") +
+           charsetName(encoding) + QStringLiteral("\n\n");
 }
 
 QString mimeSafeText(QString text)

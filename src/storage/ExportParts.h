@@ -1,19 +1,21 @@
 #pragma once
 
+#include "common/TextCodec.h"
+
 #include <QString>
 
 class ColorListViewItem;
 class LinkListView;
 
 // The pieces the tree writer puts around themes in its HTML page and its MIME text. Both
-// declare the code page they are written in.
+// declare the character set they are written in.
 namespace ExportParts {
 
 // "<HTML>", a head that names the character set, "<BODY>", each on its own line.
-QString htmlPageStart();
+QString htmlPageStart(TextEncoding encoding = TextEncoding::Cp1251);
 // The MIME header of the whole text, and the header in front of every part.
 QString mimeHeader();
-QString mimePartHeader();
+QString mimePartHeader(TextEncoding encoding = TextEncoding::Cp1251);
 // The text with a space in front of every line that would read as the boundary, so that a
 // MIME reader finds exactly one part per theme.
 QString mimeSafeText(QString text);

@@ -31,7 +31,8 @@ const std::vector<FileType> &allTypes()
              SAVE_HTML,
              {QStringLiteral(".htm"), QStringLiteral(".html")}},
             {"Palm [MIME 1.0] (*.txt)", SAVE_PALM, {QStringLiteral(".txt")}},
-            {"Ordinar format - Обычный формат (*)", 0, {}}};
+            {"Ordinar format - Обычный формат (*)", 0, {}},
+            {"Unicode format - Юникод (*.brw)", 0, {QStringLiteral(".brw")}}};
     return types;
 }
 
@@ -76,6 +77,8 @@ QStringList fileTypes(int operation)
     };
     if (operation == SaveTable)
         add({2, 4});
+    else if (operation == SaveAs)
+        add({0, 1, 2, 3, 4, 5});
     else if (isSaveType(operation))
         add({0, 1, 2, 3, 4});
     else if (operation == KeyHelp)
@@ -132,6 +135,11 @@ QString withExtension(const QString &name, const QString &type)
     return name + chosen->extensions.first();
 }
 
+bool isUnicodeType(const QString &type)
+{
+    return type == tr(allTypes().back().text);
+}
+
 bool isFullFormat(int flags)
 {
     return !(flags & (SAVE_STRUCTURE | SAVE_HTML | SAVE_PALM));
@@ -173,6 +181,12 @@ QString replacedCharactersText(qint64 count, const QString &themeName)
               "кодировке CP1251, они сохранены как код 0x1A.\nПервый из них в теме\n%2")
             .arg(count)
             .arg(themeName);
+}
+
+QString keepInUnicodeQuestion()
+{
+    return tr("\n\nKeep the document in Unicode (UTF-8) from now on, so that every character is "
+              "saved?\nСохранять документ в Юникоде (UTF-8), чтобы сохранились все символы?");
 }
 
 } // namespace FileOperations

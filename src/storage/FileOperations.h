@@ -38,6 +38,8 @@ QString standardCaption(int operation, const QString &themeName);
 int writerFlags(int operation, const QString &type);
 // The name with the file type's extension, unless it already ends with it (in any case).
 QString withExtension(const QString &name, const QString &type);
+// True for the file type that keeps the document in Unicode from now on.
+bool isUnicodeType(const QString &type);
 // True when flags write the whole document as it is (no structure-only file, no export).
 bool isFullFormat(int flags);
 
@@ -48,5 +50,7 @@ QString replaceQuestion(const QString &fileName);
 QString saveWithErrorText();
 QString errorSavingText();
 QString replacedCharactersText(qint64 count, const QString &themeName);
+// Follows the text above where the document could keep those characters in Unicode.
+QString keepInUnicodeQuestion();
 
 } // namespace FileOperations

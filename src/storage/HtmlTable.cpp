@@ -1,7 +1,7 @@
 #include "storage/HtmlTable.h"
 
-#include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/HtmlText.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -22,7 +22,7 @@ constexpr size_t maxThemes = 5'000'000;
 
 } // namespace
 
-QString layout(const std::vector<Entry> &preorder)
+QString layout(const std::vector<Entry> &preorder, TextEncoding encoding)
 {
     if (preorder.empty())
         return QString();
@@ -35,9 +35,10 @@ QString layout(const std::vector<Entry> &preorder)
     }
     if (rows * columns > maxCells)
         return QString();
-    QString text = QStringLiteral(
-            "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
-            "charset=windows-1251\"></head><body><TABLE cellpadding=0 cellspacing=0 border=1>\n");
+    QString text = QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" "
+                                  "content=\"text/html; charset=") +
+                   charsetName(encoding) +
+                   QStringLiteral("\"></head><body><TABLE cellpadding=0 cellspacing=0 border=1>\n");
     const QLatin1String emptyCell("<TD>\n");
     int column = 0; // cells of the open row so far; 0: no row open
     for (size_t i = 0; i < preorder.size(); ++i) {
@@ -85,7 +86,7 @@ int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget 
           SaveReport *report)
 {
     const std::vector<Entry> entries = root ? branchOf(view, root) : std::vector<Entry>();
-    const QString text = layout(entries);
+    const QString text = layout(entries, view.textEncoding());
     if (text.isEmpty()) {
         Messages::warning(parent, Messages::errorCaption(),
                           QCoreApplication::translate("Brambleweb",
@@ -93,7 +94,7 @@ int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget 
                                                       "Обратитесь к разработчику"));
         return 0;
     }
-    Cp1251Codec codec;
+    TextCodec codec(view.textEncoding());
     const QByteArray bytes = codec.encode(text);
     if (report && (report->replaced = codec.replaced()) > 0) {
         const auto first = std::find_if(entries.begin(), entries.end(), [](const Entry &entry) {

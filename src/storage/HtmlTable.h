@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/TextCodec.h"
+
 #include <QString>
 
 #include <vector>
@@ -23,16 +25,16 @@ struct Entry
 // The table text for the themes of a branch in preorder; empty when there is nothing to lay
 // out (or the grid would be too large to hold). Cells left and right of the themes are empty;
 // names are escaped.
-QString layout(const std::vector<Entry> &preorder);
+QString layout(const std::vector<Entry> &preorder, TextEncoding encoding = TextEncoding::Cp1251);
 
 // The themes below `root` in preorder. Each theme is first made the holder of its link group;
 // one whose group is held by an ancestor counts as having no subthemes.
 std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root);
 
-// Writes the table of `root` into the open file in one piece, CP1251 with the line ends as they
-// stand. 1 when the file took it all; 0 after the "Unexpected error" box (nothing to lay out)
-// or a short write. `report` counts the characters written as 0x1A and names the first theme
-// that had one.
+// Writes the table of `root` into the open file in one piece, in the document's form, with the line
+// ends as they stand. 1 when the file took it all; 0 after the "Unexpected error" box (nothing to
+// lay out) or a short write. `report` counts the characters written as 0x1A and names the first
+// theme that had one.
 int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
           SaveReport *report = nullptr);
 

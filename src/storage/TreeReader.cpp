@@ -2,8 +2,8 @@
 
 #include "common/Assertions.h"
 #include "common/Clock.h"
-#include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/FileReading.h"
 #include "storage/ProgressSteps.h"
 #include "storage/TreeHeader.h"
@@ -29,7 +29,7 @@ QString tr(const char *text)
 
 // Decodes a piece of the file with every CR removed (and, for descriptions, one final LF
 // dropped), copying only when there is a CR to remove.
-QString decodePiece(Cp1251Codec &codec, QByteArrayView piece, bool dropFinalLineFeed)
+QString decodePiece(TextCodec &codec, QByteArrayView piece, bool dropFinalLineFeed)
 {
     if (!piece.contains('\r')) {
         if (dropFinalLineFeed && piece.endsWith('\n'))
@@ -74,6 +74,7 @@ public:
     // Builds the themes under a detached holder and returns whether a name was changed.
     void read(ColorListViewItem *target, ColorListViewItem *holder);
     bool renamedReminder() const { return m_renamedReminder; }
+    TextEncoding encoding() const { return m_codec.encoding(); }
 
 private:
     void finishDescription(qsizetype end);
@@ -88,7 +89,7 @@ private:
     qint64 m_dropped = 0;  // bytes of the file before the buffer
     QByteArrayView m_text; // the buffer
     ProgressSteps &m_progress;
-    Cp1251Codec m_codec;
+    TextCodec m_codec{TextEncoding::Cp1251};
     ColorListViewItem *m_target = nullptr;
     ColorListViewItem *m_current = nullptr;
     std::vector<ColorListViewItem *> m_parents; // m_parents[d]: the latest theme at depth d
@@ -161,6 +162,10 @@ void TreeReader::read(ColorListViewItem *target, ColorListViewItem *holder)
     qsizetype lineStart = 0;
     qsizetype searched = 0; // a long line is searched for its end only once
     bool more = readMore(lineStart, searched);
+    if (m_text.startsWith(utf8Mark)) {
+        m_codec = TextCodec(TextEncoding::Utf8);
+        lineStart = searched = m_descriptionStart = utf8Mark.size();
+    }
     while (lineStart < m_text.size() || more) {
         m_progress.setValue(m_dropped + m_descriptionStart);
         qsizetype lineEnd = m_text.indexOf('\n', qMax(lineStart, searched));
@@ -229,6 +234,9 @@ void loadFrom(LinkListView &view, ChunkSource source, qint64 size, const QString
 
     TreeReader reader(view, std::move(source), steps);
     reader.read(target, holder ? holder.get() : target);
+    // An inserted file joins the document in the document's form.
+    if (!insert)
+        view.setTextEncoding(reader.encoding());
     if (holder)
         view.exchangeChildren(target, holder.get());
 

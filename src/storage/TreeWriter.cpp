@@ -1,8 +1,8 @@
 #include "storage/TreeFile.h"
 
-#include "common/Cp1251.h"
 #include "common/Emergency.h"
 #include "common/Messages.h"
+#include "common/TextCodec.h"
 #include "storage/ExportParts.h"
 #include "storage/HiddenParts.h"
 #include "storage/HtmlText.h"
@@ -66,6 +66,7 @@ public:
         , m_progress(progress, ProgressSteps::Repaint::No)
         , m_log(log)
         , m_report(report)
+        , m_codec(view.textEncoding())
     {}
 
     int run();
@@ -87,7 +88,7 @@ private:
     ProgressSteps m_progress;
     QString *m_log;
     SaveReport *m_report;
-    Cp1251Codec m_codec;
+    TextCodec m_codec;
     ColorListViewItem *m_top = nullptr; // the root of what is written
     int m_errors = 0;
     qint64 m_written = 0;
@@ -179,8 +180,8 @@ void TreeWriter::appendRecord(QString &record, ColorListViewItem *theme, int dep
     if (m_flags == 0)
         m_written += name.size();
     if (palm)
-        record +=
-                ExportParts::mimePartHeader() + ExportParts::mimeSafeText(name) + QLatin1Char('\n');
+        record += ExportParts::mimePartHeader(m_codec.encoding()) +
+                  ExportParts::mimeSafeText(name) + QLatin1Char('\n');
     if (!html || theme->linkId() >= 0) { // a link has no anchor in the page, so no header line
         appendThemeHeader(record, depth, linkId, date);
         record += html ? ExportParts::htmlAnchor(theme, outline) : palm ? QString() : name;
@@ -217,13 +218,14 @@ int TreeWriter::run()
     if (!top)
         return 1;
     const bool structureOnly = m_flags & SAVE_STRUCTURE;
+    const TextEncoding encoding = m_codec.encoding();
     QString pending;
     if (!html && (m_flags & SAVE_PALM))
-        pending = ExportParts::mimeHeader() + ExportParts::mimePartHeader();
+        pending = ExportParts::mimeHeader() + ExportParts::mimePartHeader(encoding);
     if (!structureOnly)
         pending += descriptionOf(top) + QLatin1Char('\n');
     if (html)
-        pending = ExportParts::htmlPageStart() +
+        pending = ExportParts::htmlPageStart(encoding) +
                   reformatHtml(pending + ExportParts::htmlLinkList(m_view, top, QString(), top));
 
     const QPair<int, int> counted = m_view.themeStatistics(nullptr, top);
@@ -232,7 +234,12 @@ int TreeWriter::run()
     if (!Emergency::inProgress())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
 
-    bool failed = !write(pending, top);
+    // A Unicode tree file says so in its first bytes; a page and a MIME text name their charset.
+    bool failed = encoding == TextEncoding::Utf8 && !(m_flags & (SAVE_HTML | SAVE_PALM)) &&
+                  m_file->write(utf8Mark.data(), utf8Mark.size()) < utf8Mark.size();
+    if (failed)
+        reportWriteError();
+    failed = failed || !write(pending, top);
     // The subthemes of a link group are written once, under its mark theme; links are never
     // entered, so `parents[d]` is the theme whose children are being written at depth d + 1.
     std::vector<ColorListViewItem *> parents{top};

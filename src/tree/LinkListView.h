@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/TextCodec.h"
 #include "tree/ColorListViewItem.h"
 #include "tree/MLStorage.h"
 #include "tree/ThemeHistory.h"
@@ -60,6 +61,9 @@ public:
     int themeCount() const { return m_themeCount; }
     bool isStable() const { return m_busyDepth == 0; }
     int busyDepth() const { return m_busyDepth; }
+    // The form the document is read in and written in; a whole load sets it.
+    TextEncoding textEncoding() const { return m_textEncoding; }
+    void setTextEncoding(TextEncoding encoding) { m_textEncoding = encoding; }
     MLStorage &storage() { return m_storage; }
     ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
     static QString reminderThemeName() { return QStringLiteral("__reminder"); }
@@ -323,6 +327,7 @@ private:
     int m_themeCount = 0;
     QPair<int, int> m_lastStatistics{0, 0};
     int m_busyDepth = 0;
+    TextEncoding m_textEncoding = TextEncoding::Cp1251;
     TreeUndo *m_undo = nullptr;
     TreeDragDrop *m_dragDrop = nullptr;
     bool m_replaying = false;

@@ -11,6 +11,7 @@
 #include "tree/LinkListView.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +70,7 @@ private Q_SLOTS:
         row("save as HTML: .htm appended, the document keeps its name", 2, false, "*Branch", {"page|2"}, {}, {"page.htm:<HTML>\r\n<HEAD><META"}, "doc.brw*", tree, none);
         row("save as HTML: any case of .html stays", 2, false, "Branch", {"page.HtMl|2"}, {}, {"page.HtMl:<HTML>"}, "doc.brw", tree, none);
         row("save as ordinary: .brw appended, the name taken", 2, false, "*Branch", {"copy|0"}, {}, {"copy.brw:changed\r\n<!--1[01.01.2001]-->Branch"}, "copy.brw", tree, none);
+        row("save as Unicode: the mark, the name taken", 2, false, "*Branch", {"uni|5"}, {}, {"uni.brw:\uFEFFchanged\r\n<!--1[01.01.2001]-->Branch"}, "uni.brw", tree, none);
         row("save as ordinary (*): nothing appended", 2, false, "Branch", {"copy|4"}, {}, {"copy:root text"}, "copy", tree, none);
         row("save as structure: headers only, not the document", 2, false, "*Branch", {"tree|1"}, {}, {"tree:<!--1[01.01.2001]-->Branch\r\n<!--2"}, "doc.brw*", tree, none);
         row("save as MIME: .txt appended", 2, false, "Branch", {"notes|3"}, {}, {"notes.txt:MIME-Version: 1.0"}, "doc.brw", tree, none);
@@ -224,6 +226,7 @@ private Q_SLOTS:
         window->tree()->renameTheme(leaf, "Leaf中");
         ScriptedFileDialogs dialogs;
         dialogs.chooseNext(dir.filePath("table.html"));
+        shown.answerNext(Answer::No);
         window->menuSaveTable();
         QVERIFY(shown.count() == 1 && shown.texts().first().contains("theme\nLeaf中\n"));
         window->tree()->renameTheme(leaf, "Leaf");
@@ -233,7 +236,12 @@ private Q_SLOTS:
             window->editor()->insertPlainText(text); // as pasted
             window->menuSaveFile();
         };
+        auto saved = [] {
+            QFile file("doc.brw");
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
         const QString once = "1 character(s) cannot be written in the code page CP1251";
+        shown.answerNext(Answer::No);
         typeAndSave("中");
         QCOMPARE(shown.count(), 1);
         QVERIFY(shown.texts().first().startsWith(once));
@@ -241,9 +249,16 @@ private Q_SLOTS:
         typeAndSave("€ x"); // characters of the code page say nothing more
         window->autosave();
         QCOMPARE(shown.count(), 1);
+        QVERIFY(saved().contains("Leaf\r\n\x1A\x88 xleaf"));
+        QVERIFY(window->encodingLabel()->isHidden());
+        // Yes: this save and every later one keeps every character.
         typeAndSave("ł");
         QCOMPARE(shown.count(), 2);
         QVERIFY(shown.texts().last().startsWith("2 character(s)"));
+        QVERIFY(!window->encodingLabel()->isHidden() && window->encodingLabel()->text() == "UTF-8");
+        typeAndSave("ß");
+        QCOMPARE(shown.count(), 2);
+        QVERIFY(saved().startsWith("\xEF\xBB\xBFroot text\r\n") && saved().contains("中€ xłßleaf"));
         window->setVisible(false);
     }
 };

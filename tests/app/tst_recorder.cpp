@@ -180,6 +180,28 @@ private Q_SLOTS:
     }
 
     // A full disk stops the recording with one box instead of one box a key.
+    // Started afresh for a Unicode document, a recording is UTF-8, and stays so when appended to.
+    void unicodeRecordingKeepsItsText()
+    {
+        QFile::remove(m_file);
+        m_recorder->setRecordFileName(m_file);
+        for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Cp1251}) {
+            m_recorder->setNewFileEncoding(encoding);
+            QCOMPARE(m_recorder->startRecord(), 0);
+            QTest::sendKeyEvent(QTest::Click, m_editor, Qt::Key_unknown, QString("漢"), {});
+            QCOMPARE(m_recorder->stopRecord(), 0);
+        }
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray recorded = file.readAll();
+        QVERIFY(recorded.startsWith("\xEF\xBB\xBF"
+                                    "6 ") &&
+                recorded.count("\"漢\"") == 4);
+        startPlaying(recorded);
+        playToTheEnd();
+        QCOMPARE(m_editor->text(), QString("漢漢"));
+    }
+
     void failedWriteStopsTheRecording()
     {
         ScriptedMessages boxes;

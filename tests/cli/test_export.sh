@@ -99,6 +99,28 @@ assert message.is_multipart() and len(parts) == 7, len(parts)
 assert parts[0] == "Корень <&>\r\n\tс табуляцией\r\n", parts[0]
 assert parts[1] == "Ёж & \"ёлка\"\r\n<!--1[01.01.2001]-->\r\nописание <script>", parts[1]' "$work/out.mime"
 
+# Unicode: conversion both ways, the count of replaced characters, exports that declare UTF-8.
+"$brw" --export brw "$data/reference/basic.brw" "$work/basic-utf8.brw" --encoding utf-8 &&
+    "$brw" --encoding cp1251 --export brw "$work/basic-utf8.brw" "$work/basic-back.brw"
+check "to utf-8 with the mark, and back byte for byte" bash -c "head -c 3 '$work/basic-utf8.brw' |
+    od -An -tx1 | grep -q 'ef bb bf' && cmp -s '$data/reference/basic.brw' '$work/basic-back.brw'"
+"$brw" --export brw "$data/reference/unicode.brw" "$work/lossy.brw" --encoding cp1251 2>"$work/err"
+check "to cp1251 exits 0 and counts what it replaced" test $? -eq 0 -a \
+    "$(cat "$work/err")" = "brw: 53 character(s) written as 0x1A"
+for format in html mime table; do
+    "$brw" --export $format "$data/reference/unicode.brw" "$work/unicode.$format"
+done
+check "Unicode exports declare and hold UTF-8" python3 -c '
+import email, sys
+for name in sys.argv[1:3]:
+    raw = open(name, "rb").read()
+    assert b"charset=utf-8" in raw and "漢字 中文" in raw.decode("utf-8"), name
+parts = email.message_from_bytes(open(sys.argv[3], "rb").read()).get_payload()
+assert any("Ελληνικά" in part.get_payload(decode=True).decode(part.get_content_charset())
+           for part in parts)' "$work/unicode.html" "$work/unicode.table" "$work/unicode.mime"
+"$brw" --export brw in out --encoding latin1 2>/dev/null
+check "an unknown encoding gives status 2" test $? -eq 2
+
 "$brw" --export pdf in out 2>/dev/null
 check "an unknown format gives status 2" test $? -eq 2
 "$brw" --bogus 2>/dev/null

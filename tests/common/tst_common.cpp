@@ -129,6 +129,7 @@ private Q_SLOTS:
         QTest::newRow("a long line") << QByteArray(2600, 'a') << QString(2500, 'a') + ". . .";
         QTest::newRow("no file") << QByteArray() << "old";
         QTest::newRow("a FIFO, never opened") << QByteArray("fifo") << "old";
+        QTest::newRow("Unicode") << QByteArray("\xEF\xBB\xBF\xE6\xBC\xA2\n") << "漢\n";
     }
     void previewShowsTheFirstTenLines()
     {

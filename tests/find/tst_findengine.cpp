@@ -29,7 +29,8 @@ class TestFindEngine : public QObject
     void load(const QString &file)
     {
         QString text = file;
-        loadTreeBytes(*m_tree, text.replace('|', '\n').toLatin1(), {}, {}, 0, nullptr);
+        const QByteArray bytes = "\xEF\xBB\xBF" + text.replace('|', '\n').toUtf8(); // Unicode
+        loadTreeBytes(*m_tree, bytes, {}, {}, 0, nullptr);
     }
 
     void startAt(const QString &theme, int line, int column, bool treeFocus)
@@ -131,6 +132,9 @@ private Q_SLOTS:
             {"backwards subthemes", linked, "Sub 0 6", "bd2", "plan", "", "11", "Sub:d0 R"},
             {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11", "Sub:d0 R"},
             {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c", "", "1", "A:d1"},
+            {"any script without case", "|<!--1-->A|x ΕΛΛΗΝΙΚΆ Ünï", "A 0 0", "d1", "ελληνικά", "", "11", "A:d2 R"},
+            {"beyond 16 bits: after an emoji, without case", "|<!--1-->A|\U0001F600 \U00010428\U00010429 x", "A 0 0", "d1", "\U00010400\U00010401", "", "1", "A:d3"},
+            {"replace in any script with case", "|<!--1-->A|ÜNÏ ünï", "A 0 0", "dc1", "ünï", "漢\U0001F600", "4", "R", "/=;A=ÜNÏ 漢\U0001F600"},
             {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea", "4", "R", "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
             {"replace all from the end, longer", "|<!--1-->A|cat cat cat", "A 0 11", "d1", "cat", "kitty", "4", "R", "/=;A=kitty kitty kitty"},
             {"replace all mid-text, longer", "|<!--1-->A|abab", "A 0 3", "d1", "a", "xyz", "4", "R", "/=;A=xyzbxyzb"},

@@ -91,6 +91,10 @@ private Q_SLOTS:
                    "weekly=<1|2|3|4|5|6|7> [0, -1]\nUnexpected simbol[1, 4]\n<0-23>:<0-59> [0, "
                    "-1]\n"
                 << "";
+        QTest::newRow("a character beyond 16 bits is one column")
+                << "/*\U0001F600*/8:00x"
+                << "Unexpected simbol[0, 9]\n<0-23>:<0-59> [0, -1]\n"
+                << "";
         QTest::newRow("dates in error")
                 << "8:00 date=x date=5. date=5.3. date=29.2.2005 date=0 date=1.13"
                 << "Day expected[0, 10]\ndate=<day>[.<month>[.<year>]] [0, -1]\n"

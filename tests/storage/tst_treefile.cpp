@@ -71,6 +71,7 @@ private Q_SLOTS:
             {"Unknown task[0, 0]\n", reminders, "Link(s) Without Mark(s)\n"});
         row("no_headers.brw", 0, "", none);
         row("structure.brw", SAVE_STRUCTURE, "a(b),c", none);
+        row("unicode.brw", 0, "café(漢字 中文),Mark ✓+1(Under 🌳),Link → mark-1(_)", none);
     }
     void referenceFiles()
     {
@@ -175,6 +176,9 @@ private Q_SLOTS:
         const QByteArray holder = "\r\n<!--1mark1[01.01.2001]-->M\r\nm\r\n"
                                   "<!--2[01.01.2001]-->child\r\nc\r\n"
                                   "<!--1link1[01.01.2001]-->L\r\n\r\n";
+        const QByteArray mark = "\xEF\xBB\xBF";
+        const QByteArray damaged = mark + "\xFF\xE2\x82 \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 "
+                                          "\xF0\x9F\x98\r\n<!--1[01.01.2001]-->t\r\n\x80\r\n";
         const int branch = SAVE_BRANCH;
         addRows<SaveRow>({
                 // The link's mark lies outside the branch: the link is written as an ordinary
@@ -195,6 +199,11 @@ private Q_SLOTS:
                 {"a link's held children are written under the mark", holder, "L", 0, holder},
                 {"the branch of a holding link is the mark's", holder, "L", branch,
                  "m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"},
+                // Damaged UTF-8 keeps every byte; branches and structure files keep the mark.
+                {"damaged UTF-8", damaged, "/", 0, damaged},
+                {"Unicode branch", damaged, "t", branch, mark + "\x80\r\n"},
+                {"Unicode structure", damaged, "/", SAVE_STRUCTURE,
+                 mark + "<!--1[01.01.2001]-->t\r\n"},
         });
     }
     void branchesAndLinks()
@@ -210,6 +219,34 @@ private Q_SLOTS:
         QCOMPARE(saveToBytes(view, row.flags, nullptr, &result), row.expected);
         QCOMPARE(result, 1);
         QCOMPARE(shown.count(), 0);
+    }
+
+    // Conversion both ways: what CP1251 lacks is written as 0x1A and counted. An inserted file
+    // joins in the document's form.
+    void conversion_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray cp1251 = "\xCF\xF0\xE8 \x88\r\n<!--1[01.01.2001]-->\xE0\r\n\r\n";
+        const QByteArray unicode = "\xEF\xBB\xBFПри €\r\n<!--1[01.01.2001]-->а\r\n\r\n";
+        QTest::newRow("to Unicode") << cp1251 << unicode;
+        QTest::newRow("to CP1251") << unicode << cp1251;
+        QTest::newRow("to CP1251, replaced") << QByteArray("\xEF\xBB\xBF漢 \U0001F600 e\u0301\r\n")
+                                             << QByteArray("\x1A \x1A e\x1A\r\n");
+    }
+    void conversion()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, expected);
+        LinkListView view;
+        QVERIFY(loadBytes(view, file));
+        const bool unicode = expected.startsWith("\xEF\xBB\xBF");
+        view.setTextEncoding(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
+        SaveReport report;
+        QCOMPARE(saveToBytes(view, 0, nullptr, nullptr, &report), expected);
+        QCOMPARE(report.replaced, expected.count('\x1A'));
+        QVERIFY(loadBytes(view, "r\r\n") && loadBytes(view, file, LOAD_INSERT));
+        QCOMPARE(view.textEncoding(), TextEncoding::Cp1251);
     }
 
     void failedWriteIsReported()
