@@ -1,5 +1,6 @@
 #include "common/Emergency.h"
 #include "storage/TreeFile.h"
+#include "support/FileRows.h"
 #include "support/FixedClock.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
@@ -17,8 +18,8 @@
 
 #include <sys/stat.h>
 
-// Reference files: tests/storage/input/NAME is read and written again with flags 0 (or the
-// row's flags); the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
+// Reference files: tests/storage/input/NAME is read and written again as data/references.txt
+// says; the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
 // references after a deliberate change (tests/storage/regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
@@ -42,50 +43,22 @@ private Q_SLOTS:
 
     void referenceFiles_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QString>("outline");
-        QTest::addColumn<QStringList>("boxes");
-        const QString reminders =
-                "It rename some REMINDER theme(s) \nНекоторые темы-НАПОМИНАТЕЛИ переименованы";
-        const QStringList none;
-        auto row = [](const char *name, int flags, const QString &outline,
-                      const QStringList &boxes) {
-            QTest::newRow(name) << QString(name) << flags << outline << boxes;
-        };
-        row("empty_root.brw", 0, "", none);
-        row("basic.brw", 0,
-            "Plans(Сегодня,Empty description),Ends with a line feed,Mark+1(Under the mark),"
-            "Link to mark-1(_)",
-            none);
-        row("lf_only.brw", 0, "a(b)", none);
-        row("grammar.brw", 0,
-            "one(jumped to two(three beside),four under one,dots and slashes),zero reads as one,"
-            "date before mark+1,link without number,impossible date,no date part-1(_)",
-            none);
-        row("broken_links.brw", 0, "orphan link,lonely mark",
-            {"Link(s) Without Mark(s)\nMark(s) Without Link(s)\n"});
-        // The reports in the reader's order: the reminder reads its text once the file is in,
-        // then the rename warning, then the broken groups the merge of the links finds.
-        row("two_reminders.brw", 0, "__reminder,~__reminder,orphan link",
-            {"Unknown task[0, 0]\n", reminders, "Link(s) Without Mark(s)\n"});
-        row("no_headers.brw", 0, "", none);
-        row("structure.brw", SAVE_STRUCTURE, "a(b),c", none);
-        row("unicode.brw", 0, "café(漢字 中文),Mark ✓+1(Under 🌳),Link → mark-1(_)", none);
+        addFileRows("data/references.txt", {"flags", "outline", "boxes"});
     }
     void referenceFiles()
     {
-        QFETCH(QString, name);
-        QFETCH(int, flags);
+        const QString name = QTest::currentDataTag();
+        QFETCH(QString, flags);
+        const int saveFlags = flags == "structure" ? SAVE_STRUCTURE : 0;
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadTree(view, sourceDir + "/input/" + name, 0, nullptr));
-        QTEST(shown.texts(), "boxes");
+        QTEST(shown.texts().join(" + "), "boxes");
         QTEST(outlineOf(view), "outline");
         QVERIFY(view.isStable());
         QCOMPARE(view.currentTheme(), view.rootTheme());
         int result = 0;
-        const QByteArray written = saveToBytes(view, flags, nullptr, &result);
+        const QByteArray written = saveToBytes(view, saveFlags, nullptr, &result);
         QCOMPARE(result, 1);
 
         QFile reference(sourceDir + "/reference/" + name);
@@ -100,37 +73,14 @@ private Q_SLOTS:
         // What the writer wrote reads back into a tree that writes the same bytes again.
         LinkListView again;
         QVERIFY(loadBytes(again, written));
-        QCOMPARE(saveToBytes(again, flags), written);
+        QCOMPARE(saveToBytes(again, saveFlags), written);
         QCOMPARE(outlineOf(again), outlineOf(view));
     }
 
     // A file inserted below a theme: the tree afterwards, the boxes shown, the new current theme.
     void insert_data()
     {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("inserted");
-        QTest::addColumn<QString>("outline");
-        QTest::addColumn<int>("boxes");
-        QTest::newRow("renamed reminders")
-                << "two_reminders.brw"
-                << "/"
-                << "two_reminders.brw"
-                << "two_reminders.brw(~__reminder,~__reminder,orphan link),__reminder,"
-                   "~__reminder,orphan link"
-                << 5;
-        QTest::newRow("groups kept and renumbered")
-                << "basic.brw"
-                << "Plans"
-                << "basic.brw"
-                << "Plans(basic.brw(Plans(Сегодня,Empty description),Ends with a line feed,"
-                   "Mark+2(Under the mark),Link to mark-2(_)),Сегодня,Empty description),"
-                   "Ends with a line feed,Mark+1(Under the mark),Link to mark-1(_)"
-                << 0;
-        QTest::newRow("no headers: the description") << "empty_root.brw"
-                                                     << "/"
-                                                     << "no_headers.brw"
-                                                     << "no_headers.brw" << 0;
+        addFileRows("data/inserts.txt", {"base", "target", "inserted", "outline", "boxes"});
     }
     void insert()
     {
@@ -153,7 +103,7 @@ private Q_SLOTS:
         QCOMPARE(view.currentTheme(), themeNamed(view, target));
         view.menuRedo();
         QCOMPARE(saveToBytes(view, 0), after);
-        QTEST(shown.count(), "boxes");
+        QTEST(QString::number(shown.count()), "boxes");
         ColorListViewItem *theme = view.currentTheme();
         QCOMPARE(theme->name(), inserted);
         QCOMPARE(theme->parentTheme(), themeNamed(view, target));

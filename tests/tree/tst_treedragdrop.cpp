@@ -1,7 +1,7 @@
 #include "common/Messages.h"
 #include "support/Drops.h"
+#include "support/FileRows.h"
 #include "support/FixedClock.h"
-#include "support/Rows.h"
 #include "support/TreeOutline.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
@@ -39,33 +39,7 @@ private Q_SLOTS:
 
     void drops_data()
     {
-        // A result "" means refused: the "no" cursor, and the tree as it was.
-        addTextRows(
-                {"tree", "dragged", "target", "place", "keys", "result"},
-                {
-                        {"before the first", "P(A,B,C)", "C", "A", "b", "", "P(C,A,B)"},
-                        {"after the last", "P(A,B,C)", "A", "C", "a", "", "P(B,C,A)"},
-                        {"before a middle one", "P(A,B,C),D", "D", "B", "b", "", "P(A,D,B,C)"},
-                        {"into: first child", "P(A,B),D(x)", "D", "P", "i", "", "P(D(x),A,B)"},
-                        {"into a link: its holder", "M+1(y),L-1(_),x", "x", "L", "i", "",
-                         "M+1(_),L-1(x,y)"},
-                        {"copy before", "A(x),B(y)", "A", "y", "b", "Ctrl", "A(x),B(A(x),y)"},
-                        {"copy into its own branch", "A(x)", "A", "x", "i", "Ctrl", "A(x(A(x)))"},
-                        {"link after", "A(x),B(y)", "A", "y", "a", "Ctrl+Shift",
-                         "A+1(x),B(y,A-1(_))"},
-                        {"link into: last child", "A,B(y)", "A", "B", "i", "Ctrl+Shift",
-                         "A+1,B(y,A-1(_))"},
-                        {"on itself", "A(x),B", "A", "A", "i"},
-                        {"beside itself", "A(x),B", "A", "A", "a"},
-                        {"into its own branch", "A(x),B", "A", "x", "i"},
-                        {"beside its own child", "A(x),B", "A", "x", "b"},
-                        {"into a link of a mark in the branch", "A(M+1),L-1(_)", "A", "L", "i"},
-                        {"onto a null item", "L-1(_,M+1(x)),y", "y", "_", "i", "Ctrl"},
-                        {"beside a null item", "L-1(_,M+1(x)),y", "y", "_", "a"},
-                        {"beside the root", "A", "A", "/", "b"},
-                        {"the root itself", "A", "/", "A", "i", "Ctrl"},
-                        {"a null item itself", "L-1(_,M+1(x)),y", "_", "y", "i"},
-                });
+        addFileRows("data/drops.txt", {"tree", "dragged", "target", "place", "keys", "result"});
     }
     void drops()
     {
