@@ -101,12 +101,10 @@ private Q_SLOTS:
                                                          : '?';
             return text;
         };
-        QCOMPARE(row(mark, 3), QString(".##..##."));
-        QCOMPARE(row(mark, 5), QString(".#.##.#."));
-        QCOMPARE(row(mark, 0), QString("........"));
-        QCOMPARE(row(link, 2), QString(".#......"));
-        QCOMPARE(row(link, 9), QString(".######."));
-        QCOMPARE(row(link, 11), QString("........"));
+        QCOMPARE((QStringList{row(mark, 0), row(mark, 3), row(mark, 5), row(link, 2), row(link, 9),
+                              row(link, 11)}),
+                 (QStringList{"........", ".##..##.", ".#.##.#.", ".#......", ".######.",
+                              "........"}));
     }
 
     void nonEmptyBranchWarningOnce()

@@ -1,4 +1,5 @@
 #include "support/FixedClock.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -89,29 +90,34 @@ private Q_SLOTS:
         QCOMPARE(outlineOf(view), QString("e,m+1(_),l(x)"));
     }
 
+    // A name makes that theme current, "<" goes back in time, ">" forward, "-a" deletes a; the
+    // current theme after each step.
+    void historyWalks_data()
+    {
+        addTextRows({"steps", "seen"},
+                    {{"back and forth", "a b c < < >", "abcbab"},
+                     {"back at the start, forward at the end", "a b < < > >", "abaabb"},
+                     {"a new theme drops what lay ahead", "a b c < < d > <", "abcbadda"},
+                     {"a deleted theme leaves", "a b c < -a d < < <", "abcbbdbbb"}});
+    }
     void historyWalks()
     {
+        QFETCH(QString, steps);
         LinkListView view;
         buildOutline(view, "a,b,c,d");
-        for (const char *name : {"a", "b", "c"})
-            view.setCurrentItem(themeNamed(view, name));
-        view.prevThemeInTime();
-        QCOMPARE(view.currentTheme()->name(), QString("b"));
-        view.prevThemeInTime();
-        QCOMPARE(view.currentTheme()->name(), QString("a"));
-        view.nextThemeInTime();
-        QCOMPARE(view.currentTheme()->name(), QString("b"));
-        view.setCurrentItem(themeNamed(view, "d")); // drops c
-        view.nextThemeInTime();
-        QCOMPARE(view.currentTheme()->name(), QString("d"));
-        view.prevThemeInTime();
-        QCOMPARE(view.currentTheme()->name(), QString("b"));
-        view.deleteBranch(themeNamed(view, "a"));
-        view.setCurrentItem(themeNamed(view, "d"));
-        view.prevThemeInTime();
-        view.prevThemeInTime();
-        view.prevThemeInTime();
-        QCOMPARE(view.currentTheme()->name(), QString("b")); // a left the history
+        QString seen;
+        for (const QString &step : steps.split(' ')) {
+            if (step == "<")
+                view.prevThemeInTime();
+            else if (step == ">")
+                view.nextThemeInTime();
+            else if (step.startsWith('-'))
+                view.deleteBranch(themeNamed(view, step.mid(1)));
+            else
+                view.setCurrentItem(themeNamed(view, step));
+            seen += view.currentTheme()->name();
+        }
+        QTEST(seen, "seen");
     }
 
     void pathsDepthStatusAndNewest()
@@ -190,18 +196,12 @@ private Q_SLOTS:
         QCOMPARE(view.lastStatistics(), stats);
 
         view.numberThemes();
-        auto numbers = [&](const char *name) {
-            ColorListViewItem *t = themeNamed(view, name);
-            return qMakePair(t->columnValue(5), t->columnValue(6));
-        };
-        // Preorder through holders, links skipped: m x z y p q.
-        QCOMPARE(numbers("m"), qMakePair(1, 1));
-        QCOMPARE(numbers("x"), qMakePair(2, 1));
-        QCOMPARE(numbers("z"), qMakePair(3, 1));
-        QCOMPARE(numbers("y"), qMakePair(4, 2));
-        QCOMPARE(numbers("p"), qMakePair(5, 2));
-        QCOMPARE(numbers("l"), qMakePair(0, 0));
-        QCOMPARE(numbers("q"), qMakePair(6, 3));
+        QString numbers; // preorder through holders, links skipped: m x z y p q
+        for (const char *name : {"m", "x", "z", "y", "p", "l", "q"}) {
+            const ColorListViewItem *t = themeNamed(view, name);
+            numbers += QString(" %1%2.%3").arg(name).arg(t->columnValue(5)).arg(t->columnValue(6));
+        }
+        QCOMPARE(numbers, " m1.1 x2.1 z3.1 y4.2 p5.2 l0.0 q6.3");
 
         // The mark's own text is not part of it while a link holds the children.
         QCOMPARE(view.subtreeText(m), QString("x-textz-texty-text"));
