@@ -324,13 +324,10 @@ private Q_SLOTS:
 
     void scrollTargets()
     {
-        QCOMPARE(ScrollMath::left(10, 100), 1);
-        QCOMPARE(ScrollMath::left(200, 101), 150);
-        QCOMPARE(ScrollMath::up(10, 100), 0);
-        QCOMPARE(ScrollMath::up(300, 100), 250);
-        QCOMPARE(ScrollMath::right(0, 100, 1000), 50);
-        QCOMPARE(ScrollMath::right(890, 100, 1000), 901);
-        QCOMPARE(ScrollMath::down(0, 100, 120), 21);
+        using namespace ScrollMath;
+        QCOMPARE((QList<int>{left(10, 100), left(200, 101), up(10, 100), up(300, 100),
+                             right(0, 100, 1000), right(890, 100, 1000), down(0, 100, 120)}),
+                 (QList<int>{1, 150, 0, 250, 50, 901, 21}));
     }
 
     void resolvedAncestryClimbsThroughMarks()

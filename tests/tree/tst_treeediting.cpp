@@ -137,22 +137,11 @@ private Q_SLOTS:
         view.resize(300, 300);
         view.show();
         buildOutline(view, "A(x,M+1(y,z),B(L-1(_),C)),D(K-1(_),E(F,G)),H,N+2(_),O-2(q)");
-        const QStringList commands{"Shift+Up =n",
-                                   "Shift+Down =",
-                                   "Shift+Right =i",
-                                   "Ctrl+Left",
-                                   "Ctrl+Right =r",
-                                   "Ctrl+Up",
-                                   "Ctrl+Down",
-                                   "menuAllChildOut",
-                                   "Shift+Del",
-                                   "Ctrl+Ins",
-                                   "Shift+Ins",
-                                   "pmTreeInsert_Link",
-                                   "pmTreeInsert_Ordinar",
-                                   "Del",
-                                   "Right",
-                                   "menuEditThemeName =e"};
+        const QStringList commands =
+                QString("Shift+Up =n|Shift+Down =|Shift+Right =i|Ctrl+Left|Ctrl+Right =r|Ctrl+Up|"
+                        "Ctrl+Down|menuAllChildOut|Shift+Del|Ctrl+Ins|Shift+Ins|pmTreeInsert_Link|"
+                        "pmTreeInsert_Ordinar|Del|Right|menuEditThemeName =e")
+                        .split('|');
         QRandomGenerator random(20);
         QList<QByteArray> history{saveToBytes(view, 0)};
         qsizetype dropped = 0;
