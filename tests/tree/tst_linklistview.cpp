@@ -214,17 +214,17 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "a,b");
-        ColorListViewItem *a = themeNamed(view, "a");
-        ColorListViewItem *b = themeNamed(view, "b");
-        view.renameTheme(a, "__reminder");
-        QCOMPARE(view.reminderTheme(), a);
-        view.renameTheme(b, "__reminder");
-        QCOMPARE(b->name(), QString("~__reminder"));
-        QCOMPARE(view.reminderTheme(), a);
-        view.renameTheme(a, "plain");
-        QVERIFY(view.reminderTheme() == nullptr);
-        view.renameTheme(b, "__reminder");
-        QCOMPARE(view.reminderTheme(), b);
+        ColorListViewItem *a = themeNamed(view, "a"), *b = themeNamed(view, "b");
+        QStringList seen; // after each rename: both names, and the reminder's
+        using Rename = std::pair<ColorListViewItem *, const char *>;
+        for (auto [theme, name] : {Rename{a, "__reminder"}, Rename{b, "__reminder"},
+                                   Rename{a, "plain"}, Rename{b, "__reminder"}}) {
+            view.renameTheme(theme, name);
+            const ColorListViewItem *reminder = view.reminderTheme();
+            seen << a->name() + "," + b->name() + ":" + (reminder ? reminder->name() : "-");
+        }
+        QCOMPARE(seen, (QStringList{"__reminder,b:__reminder", "__reminder,~__reminder:__reminder",
+                                    "plain,~__reminder:-", "plain,__reminder:__reminder"}));
         view.deleteBranch(b);
         QVERIFY(view.reminderTheme() == nullptr);
     }
