@@ -39,29 +39,6 @@ void select(CorrectedTextEdit &editor, int anchor, int position)
     editor.setTextCursor(cursor);
 }
 
-// The position conversions written the long way, line by line.
-QList<int> lineLengths(const QString &text)
-{
-    QList<int> lengths;
-    for (const QString &line : text.split(u'\n'))
-        lengths.append(int(line.size()));
-    return lengths;
-}
-
-ColumnLine referenceLineCol(const QList<int> &lengths, int index)
-{
-    if (index <= 0)
-        return {0, 0};
-    int line = 0;
-    while (index >= lengths[line]) {
-        if (line + 1 == lengths.size())
-            return {lengths[line], line};
-        index -= lengths[line];
-        ++line;
-    }
-    return {index, line};
-}
-
 constexpr auto Ctrl = Qt::ControlModifier;
 constexpr auto Alt = Qt::AltModifier;
 constexpr auto Shift = Qt::ShiftModifier;
@@ -231,16 +208,13 @@ private Q_SLOTS:
         QCOMPARE(editor.textCursor().anchor(), 8);
     }
 
+    // Positions count the characters of the lines without their line feeds.
     void positionConversionsFollowTheLines_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << "";
-        QTest::newRow("one line") << "abc";
-        QTest::newRow("two lines") << "ab\ncd";
-        QTest::newRow("only line feeds") << "\n\n";
-        QTest::newRow("empty lines inside") << "ab\n\n\ncd\n";
-        QTest::newRow("empty first line") << "\nx\n\nyz";
-        QTest::newRow("many lines") << "a\nbb\n\nccc\nd\n\n\neeee\nf";
+        for (const char *text : {"", "abc", "\n\n", "\nx\n\nyz", "a\nbb\n\nccc\nd\n\n\neeee\nf"})
+            QTest::newRow(qPrintable("text " + QString(text).replace(u'\n', u'|')))
+                    << QString(text);
     }
 
     void positionConversionsFollowTheLines()
@@ -248,20 +222,20 @@ private Q_SLOTS:
         QFETCH(QString, text);
         CorrectedTextEdit editor;
         editor.setText(text);
-        const QList<int> lengths = lineLengths(text);
-        int total = 0;
-        for (int length : lengths)
-            total += length;
-        for (int index = -1; index <= total + 2; ++index)
-            QCOMPARE(editor.indexToLineCol(index), referenceLineCol(lengths, index));
-        for (int line = 0; line <= lengths.size() + 1; ++line) {
-            int before = 0;
-            for (int i = 0; i < line && i < lengths.size(); ++i)
-                before += lengths[i];
+        const QStringList lines = text.split(u'\n');
+        int index = 0;
+        for (int line = 0; line < lines.size() + 2; ++line) {
             for (int col = 0; col < 4; ++col)
-                QCOMPARE(editor.lineColToIndex(line, col), before + col);
+                QCOMPARE(editor.lineColToIndex(line, col), index + col);
             QCOMPARE(editor.lineColToIndex(line, -1), -1);
+            for (int col = 0; col < lines.value(line).size(); ++col, ++index)
+                QCOMPARE(editor.indexToLineCol(index),
+                         index ? (ColumnLine{col, line}) : ColumnLine{});
         }
+        for (int past : {-1, index, index + 2})
+            QCOMPARE(editor.indexToLineCol(past),
+                     past <= 0 ? ColumnLine{}
+                               : (ColumnLine{int(lines.last().size()), int(lines.size() - 1)}));
         QCOMPARE(editor.lineColToIndex(-1, 0), -1);
     }
 };
