@@ -1,5 +1,5 @@
 #include "editor/CorrectedTextEdit.h"
-#include "find/JsonRows.h"
+#include "support/JsonRows.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "editor/Reformat.h"
-#include "find/JsonRows.h"
 #include "storage/HiddenParts.h"
 #include "storage/HtmlText.h"
+#include "support/JsonRows.h"
 
 #include <QTest>
 

@@ -1,4 +1,3 @@
-#include "JsonRows.h"
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
@@ -6,6 +5,7 @@
 #include "find/GoToThemePopup.h"
 #include "find/ThemeMatcher.h"
 #include "storage/TreeFile.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
