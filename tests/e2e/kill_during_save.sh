@@ -69,7 +69,7 @@ for round in 1 2 3; do
         wait_title "$window" "BRW - * big.brw"
     fi
     durations+=("$(time_save)")
-    wait_title "$window" "BRW - big.brw" 30
+    wait_title "$window" "BRW - big.brw"
     if [ "$round" = 1 ]; then
         cp big.brw "$NEW"
         cmp -s "$OLD" "$NEW" && fail "the save did not change the document"

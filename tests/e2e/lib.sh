@@ -77,16 +77,6 @@ start_xvfb()
     fail "no X server could be started: $(cat "$WORK/xvfb.log")"
 }
 
-# Names the X server's state in a failure message.
-xvfb_state()
-{
-    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        echo "X server $DISPLAY running"
-    else
-        echo "X server $DISPLAY GONE: $(tail -n 3 "$WORK/xvfb.log" 2>/dev/null)"
-    fi
-}
-
 e2e_cleanup()
 {
     local status=$?
@@ -133,26 +123,15 @@ brw_start()
     [ -n "$BRW_PID" ] || fail "the program did not start"
 }
 
-# brw_wait_exit [SECONDS]: waits for the program to end; its exit status is BRW_STATUS (128 +
-# the signal's number when a signal ended it).
-brw_wait_exit()
-{
-    local limit=${1:-20} waited
-    for ((waited = 0; waited < limit * 10; ++waited)); do
-        kill -0 "$BRW_WAITER" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$BRW_WAITER" 2>/dev/null && fail "the program did not end within $limit s"
-    wait "$BRW_WAITER"
-    BRW_STATUS=$?
-    BRW_REAPED=1
-}
-
-# expect_exit STATUS: waits for the program to end with that status.
+# expect_exit STATUS: waits up to 20 s for the program to end with that status (128 + the
+# signal's number when a signal ended it).
 expect_exit()
 {
-    brw_wait_exit 20
-    [ "$BRW_STATUS" = "$1" ] || fail "exit status $BRW_STATUS, expected $1"
+    local status
+    wait_for eval '! kill -0 "$BRW_WAITER" 2>/dev/null' || fail "the program did not end within 20 s"
+    wait "$BRW_WAITER"
+    status=$? BRW_REAPED=1
+    [ "$status" = "$1" ] || fail "exit status $status, expected $1"
 }
 
 brw_kill()
@@ -172,12 +151,14 @@ brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
 windows_titled()
 {
     local title=$1 id
-    for id in $(xdotool search --onlyvisible --name "$(regex_quote "$title")" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ] && echo "$id"
+    local regex
+    regex=$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/')
+    for id in $(xdotool search --onlyvisible --name "$regex" 2>/dev/null); do
+        title_is "$id" "$title" && echo "$id"
     done
 }
 
-regex_quote() { printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/'; }
+title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
 
 # wait_window TITLE [SECONDS]: prints the id of the one visible window with that exact title.
 wait_window()
@@ -193,28 +174,17 @@ wait_window()
         [ -n "$BRW_PID" ] && ! brw_alive && fail "the program ended while waiting for '$title'"
         sleep 0.1
     done
-    fail "no window titled '$title' within $limit s (visible: $(visible_titles); $(xvfb_state))"
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "the X server went away: $(tail -n 3 "$WORK/xvfb.log")"
+    fail "no window titled '$title' within $limit s (visible: $(visible_titles))"
 }
 
-wait_no_window()
-{
-    local title=$1 limit=${2:-10} waited
-    for ((waited = 0; waited < limit * 10; ++waited)); do
-        [ -z "$(windows_titled "$title")" ] && return 0
-        sleep 0.1
-    done
-    fail "the window '$title' is still there after $limit s"
-}
+no_window() { [ -z "$(windows_titled "$1")" ]; }
+wait_no_window() { wait_for no_window "$1" || fail "the window '$1' is still there after 20 s"; }
 
-# wait_title WINDOW TITLE [SECONDS]: waits until the window's title is exactly TITLE.
+# wait_title WINDOW TITLE: waits up to 20 s until the window's title is exactly TITLE.
 wait_title()
 {
-    local window=$1 title=$2 limit=${3:-10} waited
-    for ((waited = 0; waited < limit * 10; ++waited)); do
-        [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$title" ] && return 0
-        sleep 0.1
-    done
-    fail "title is '$(xdotool getwindowname "$window" 2>/dev/null)', expected '$title'"
+    wait_for title_is "$1" "$2" || fail "title is '$(xdotool getwindowname "$1" 2>/dev/null)', expected '$2'"
 }
 
 visible_titles()
@@ -253,13 +223,7 @@ answer_box()
     local box
     box=$(wait_window "$1" "${3:-10}") || exit 1
     keys "$box" "$2"
-    wait_no_window "$1" 10
-}
-
-# The window manager's close request (WM_DELETE_WINDOW), as the title bar's close button sends.
-close_request()
-{
-    "$CLOSE_REQUEST" "$1" || fail "cannot send the close request to window $1"
+    wait_no_window "$1"
 }
 
 # open_and_edit WORD DOCUMENT: starts the program on DOCUMENT and types WORD at the start of the
@@ -281,17 +245,6 @@ without_word()
 
 # The current directory's entries, sorted, on one line.
 listing() { LC_ALL=C ls -A | tr '\n' ' '; }
-
-# readback FILE: reads a tree file with the program's command-line export and fails when the
-# program reports anything; the rewritten tree is FILE.readback.
-readback()
-{
-    local file=$1 messages
-    if ! messages=$(QT_QPA_PLATFORM=offscreen timeout 60 "$BRW" --export brw "$file" \
-        "$file.readback" 2>&1) || [ -n "$messages" ]; then
-        fail "$file does not read back cleanly: $messages"
-    fi
-}
 
 # big_tree THEMES: a generated tree file of THEMES themes with five lines each (about 400 bytes
 # a theme), on standard output.
