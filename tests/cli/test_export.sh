@@ -30,30 +30,30 @@ done
 check "structure export has only header lines" \
     bash -c "! grep -av '^<!--' '$work/structure.brw' | grep -q ."
 
-export brw "$data/input/broken_links.brw" "$work/broken.brw"
-check "a reported problem gives status 1" test "$status" -eq 1
-check "the report is in the log form" grep -q '^!!!error!!!$' "$work/err"
-check "the output is still written" test -s "$work/broken.brw"
-
-export brw "$data/input/two_reminders.brw" "$work/renamed.brw"
-check "a renamed second reminder theme is told" grep -q "It rename some REMINDER" "$work/err"
-check "the reminder's task lines are not read" test "$status" -eq 1 -a \
-    "$(grep -c 'Reminder errors' "$work/err")" -eq 0
+# Reported problems and refused command lines, one a row: the exit status, a pattern standard
+# error must hold (or nothing), the arguments ({data}: the test data, {work}: a scratch folder).
+while IFS='|' read -r want pattern args; do
+    args=$(printf '%b' "${args//\{data\}/$data}") && args=${args//\{work\}/$work}
+    "$brw" $args 2>"$work/err"
+    check "status $want: $args" test $? -eq "$want"
+    [ -z "$pattern" ] || check "says '$pattern': $args" grep -q -- "$pattern" "$work/err"
+done <<'ROWS'
+1|^!!!error!!!$|--export brw {data}/input/broken_links.brw {work}/broken.brw
+1|It rename some REMINDER|--export brw {data}/input/two_reminders.brw {work}/renamed.brw
+1|Cannot open file|--export brw {work}/missing.brw {work}/out.brw
+2||--export brw {data}/reference/basic.brw {work}/out\xe9.brw
+1||--export brw {data}/reference/basic.brw {work}/no/such/dir/out.brw
+2||--export brw in out --encoding latin1
+2||--export pdf in out
+2||--bogus
+ROWS
+check "a reported problem still writes the output" test -s "$work/broken.brw"
+check "the wrong reminder's task lines are not read" bash -c "! '$brw' --export brw \
+    '$data/input/two_reminders.brw' '$work/renamed.brw' 2>&1 | grep -q 'Reminder errors'"
+check "nothing is written for a missing input or an unencodable name" test -z "$(ls "$work" | grep '^out')"
 cp "$data/reference/basic.brw" "$work/private.brw" && chmod 600 "$work/private.brw"
 (umask 022 && "$brw" --export html "$work/private.brw" "$work/private.html" 2>/dev/null)
 check "an export of a private document is private" test "$(stat -c %a "$work/private.html")" = 600
-
-export brw "$work/missing.brw" "$work/out.brw"
-check "a missing input gives status 1" test "$status" -eq 1
-check "a missing input is reported" grep -q "Cannot open file" "$work/err"
-check "nothing is written for a missing input" test ! -e "$work/out.brw"
-
-export brw "$data/reference/basic.brw" "$work/out"$'\xe9'.brw
-check "an output name not in the system's encoding gives status 2" test $status -eq 2
-check "and no file is written under another name" test -z "$(ls "$work" | grep '^out')"
-
-export brw "$data/reference/basic.brw" "$work/no/such/dir/out.brw"
-check "an unwritable output gives status 1" test $status -eq 1
 
 # The exports, read by real clients: an HTML parser and a MIME parser.
 exports=$(dirname "$0")/exports.brw
@@ -116,11 +116,6 @@ for name in sys.argv[1:3]:
 parts = email.message_from_bytes(open(sys.argv[3], "rb").read()).get_payload()
 assert any("Ελληνικά" in part.get_payload(decode=True).decode(part.get_content_charset())
            for part in parts)' "$work/unicode.html" "$work/unicode.table" "$work/unicode.mime"
-# Refused command lines: status 2.
-for args in "--export brw in out --encoding latin1" "--export pdf in out" --bogus; do
-    "$brw" $args 2>/dev/null
-    check "$args gives status 2" test $? -eq 2
-done
 check "--help exits 0" "$brw" --help
 check "--version names the program" bash -c "'$brw' --version | grep -q '^brw '"
 
