@@ -4,46 +4,32 @@
 
 set -u -o pipefail
 
-E2E_SKIP=77
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-XVFB_PID=""
-WORK=""
-BRW=""
-BRW_PID=""
-BRW_WAITER=""
-BRW_REAPED=1
+XVFB_PID="" WORK="" BRW="" BRW_PID="" BRW_WAITER="" BRW_REAPED=1
 
 step() { echo "== $*"; }
 note() { echo "   $*"; }
-
-fail()
-{
-    echo "FAIL: $*" >&2
-    E2E_FAILED=1
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; E2E_FAILED=1; exit 1; }
 
 e2e_init()
 {
     [ -x "$1" ] || { echo "not a program: $1" >&2; exit 2; }
     local tool
     for tool in Xvfb xdotool; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $E2E_SKIP; }
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/brw-e2e.XXXXXX") || exit 2
     E2E_FAILED=0
     trap e2e_cleanup EXIT
     trap 'fail "interrupted"' INT TERM
     # The documents live apart from the logs, so a listing shows only what the program made.
-    DOCS="$WORK/docs"
-    mkdir "$DOCS" && cd "$DOCS" || exit 2
+    mkdir "$WORK/docs" && cd "$WORK/docs" || exit 2
     mkdir -m 700 "$WORK/runtime"
     # A private copy: a rebuild while the test runs must not pull the program away.
     BRW="$WORK/brw"
     cp "$1" "$BRW" || exit 2
     export XDG_RUNTIME_DIR="$WORK/runtime" XDG_CONFIG_HOME="$WORK/config"
-    export QT_QPA_PLATFORM=xcb
-    export LC_ALL=C.UTF-8
+    export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
     # Sanitizer builds: the program's own fatal-signal handler must see the signals.
     export ASAN_OPTIONS=detect_leaks=0:handle_segv=0:handle_abort=0:handle_sigill=0:handle_sigfpe=0:handle_sigbus=0
     unset SESSION_MANAGER QT_SCALE_FACTOR
@@ -89,13 +75,9 @@ e2e_cleanup()
         echo "work directory kept: $WORK" >&2
     fi
     # Earlier runs were waited for; only the current one can still be going.
-    if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
-        kill -KILL "$BRW_PID" 2>/dev/null
-    fi
+    [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null && kill -KILL "$BRW_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    if [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ]; then
-        cd / && rm -rf "$WORK"
-    fi
+    [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ] && cd / && rm -rf "$WORK"
     exit "$status"
 }
 
@@ -103,7 +85,6 @@ e2e_cleanup()
 # a signal's report goes to the program's log.
 brw_start()
 {
-    local waited
     [ "$BRW_REAPED" = 1 ] || fail "the program started before still runs"
     rm -f "$WORK/brw.pid"
     (
@@ -113,12 +94,8 @@ brw_start()
         echo $! >"$WORK/brw.pid"
         wait $!
     ) >>"$WORK/brw.log" 2>&1 </dev/null &
-    BRW_WAITER=$!
-    BRW_REAPED=0
-    for ((waited = 0; waited < 100; ++waited)); do
-        [ -s "$WORK/brw.pid" ] && break
-        sleep 0.05
-    done
+    BRW_WAITER=$! BRW_REAPED=0
+    wait_for test -s "$WORK/brw.pid"
     BRW_PID=$(cat "$WORK/brw.pid" 2>/dev/null)
     [ -n "$BRW_PID" ] || fail "the program did not start"
 }
@@ -128,7 +105,7 @@ brw_start()
 expect_exit()
 {
     local status
-    wait_for eval '! kill -0 "$BRW_WAITER" 2>/dev/null' || fail "the program did not end within 20 s"
+    wait_for eval '! kill -0 "$BRW_WAITER" 2>/dev/null' || fail "the program did not end in 20 s"
     wait "$BRW_WAITER"
     status=$? BRW_REAPED=1
     [ "$status" = "$1" ] || fail "exit status $status, expected $1"
@@ -150,8 +127,7 @@ brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
 # The visible windows whose title is exactly TITLE, one id a line.
 windows_titled()
 {
-    local title=$1 id
-    local regex
+    local title=$1 id regex
     regex=$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/')
     for id in $(xdotool search --onlyvisible --name "$regex" 2>/dev/null); do
         title_is "$id" "$title" && echo "$id"
@@ -182,10 +158,7 @@ no_window() { [ -z "$(windows_titled "$1")" ]; }
 wait_no_window() { wait_for no_window "$1" || fail "the window '$1' is still there after 20 s"; }
 
 # wait_title WINDOW TITLE: waits up to 20 s until the window's title is exactly TITLE.
-wait_title()
-{
-    wait_for title_is "$1" "$2" || fail "title is '$(xdotool getwindowname "$1" 2>/dev/null)', expected '$2'"
-}
+wait_title() { wait_for title_is "$1" "$2" || fail "title '$(xdotool getwindowname "$1")', not '$2'"; }
 
 visible_titles()
 {
@@ -196,25 +169,10 @@ visible_titles()
 }
 
 # There is no window manager: the keyboard focus is given to a window explicitly.
-focus()
-{
-    timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"
-}
-
-# keys WINDOW KEY...: presses the keys in that window.
-keys()
-{
-    local window=$1
-    shift
-    focus "$window"
-    xdotool key --delay 40 "$@" || fail "xdotool key $*"
-}
-
-type_text()
-{
-    focus "$1"
-    xdotool type --delay 30 "$2" || fail "xdotool type"
-}
+focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"; }
+# keys WINDOW KEY... and type_text WINDOW TEXT press the keys or type the text in that window.
+keys() { focus "$1" && xdotool key --delay 40 "${@:2}" || fail "xdotool key ${*:2}"; }
+type_text() { focus "$1" && xdotool type --delay 30 "$2" || fail "xdotool type $2"; }
 
 # answer_box TITLE KEY [SECONDS]: waits for the message box with that title and presses KEY in
 # it (Return: the default button, Yes or OK; Escape: Cancel; n: No).

@@ -1,57 +1,7 @@
 #!/usr/bin/env bash
 # Runs one end-to-end scenario file (*.scn) against the real program under Xvfb.
 # Usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO
-#
-# A scenario is one step a line, its words split as the shell splits them (quotes; no
-# expansions). Lines starting with "#" are comments. In every word {TODAY} is today's date
-# (dd.mm.yyyy) and {AT} the minute chosen by next-minute. Files are named relative to the
-# documents folder (the current directory); "@path" names a file of the source tree. Windows are
-# known by a short name the scenario gives them with window. Expectations that look at files
-# (has, same, saved) wait up to 20 s for them to come true.
-#
-#   step TEXT            names the steps that follow in the log (the rest of the line as it is)
-# Files
-#   file NAME [utf-8]    the lines up to a line "." are NAME's text; written in CP1251 (or
-#                        UTF-8 after a byte order mark), CR LF
-#   copy FILE NAME       copies FILE (e.g. @examples/sample.brw) to NAME
-#   big NAME THEMES      a generated tree of THEMES themes (about 400 bytes each)
-#   clear | remove NAME...   empties the documents folder; removes files
-#   env NAME VALUE       sets an environment variable for the program started next
-# The program and its windows
-#   start [ARG...]                  starts the program on the documents
-#   start-second [ARG...]           the same while the first one runs on (killed at the end)
-#   edit W DOCUMENT WORD            starts it on DOCUMENT, W is its window; WORD is typed at the
-#                                   start of the root's description and the caption marked
-#   window W TITLE [SECONDS]        waits for the one visible window titled exactly TITLE
-#   window-matching W REGEX         waits for a visible window whose title matches REGEX
-#   focus W | keys W KEY... | type W TEXT [KEY...]     keys (xdotool names) and text in W
-#   keys-here KEY... | type-here TEXT | type-slow TEXT  the same in the focused window
-#   click W X Y [BUTTON [COUNT]]    clicks at X,Y of W; a negative X or Y counts from the far edge
-#   drag W FROM TO [KEY]            drags the theme of tree row FROM (0: the first below "/") in
-#                                   small moves onto the middle of row TO; KEY is pressed there
-#   move W X Y | close W            moves W; sends W the window manager's close request
-#   signal NAME | kill | drop-display   a signal to the program; SIGKILL; the X server goes away
-#   sleep SECONDS | wait-file GLOB  pauses; waits (polling every few ms) for a matching file
-#   next-minute | sleep-until SECONDS   {AT} becomes the next minute at least 10 s away; sleeps
-#                                   until SECONDS (negative: before) from {AT}
-# Expectations
-#   title W TITLE        W's title becomes TITLE
-#   alive                the program still runs and shows no emergency journal
-#   box TITLE KEY [SECONDS]   a box titled TITLE comes; KEY (Return, Escape, n) answers it; it goes
-#   journal              the emergency journal comes while the program still runs; it is answered
-#   rings W TITLE        the window TITLE comes up at {AT}, not before
-#   no-window TITLE      no visible window has that title (within 20 s)
-#   exit STATUS          the program ends with STATUS (128 + a signal's number)
-#   moves W KEY... | stays W KEY...   the keys move W, or leave it in place
-#   saved NAME [utf-8]   NAME holds exactly the text of the lines up to "." (as file writes it)
-#   same NAME FILE | same-if-any NAME FILE   equal bytes; NAME empty or equal to FILE
-#   empty NAME           NAME exists and is empty
-#   has NAME REGEX | lacks NAME REGEX   a line of NAME matches the Perl pattern ('^qa\r$'), or none
-#   edited NAME FILE WORD   NAME, up to its records of detached windows, is FILE with WORD in it
-#   crash-saved DOC FILE WORD [EXTRA]   after a crash: DOC is still FILE, beside it (and EXTRA)
-#                        only the save files; DOC1 reads back and is FILE edited with WORD
-#   files PATTERN        the sorted entries of the folder, joined by spaces, match PATTERN (extglob)
-#   reads-back NAME      the program's command-line reader rewrites NAME to the same bytes
+# The form of a scenario and its steps: README.md beside this script.
 source "$(dirname "$0")/lib.sh"
 shopt -s extglob
 [ $# = 3 ] && [ -r "$3" ] || { echo "usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO" >&2; exit 2; }
@@ -79,7 +29,9 @@ block()
     while IFS= read -r text <&3; do
         ((++LINE_NO))
         [ "$text" = . ] && return
-        printf '%s\r\n' "$(expand "$text")" | if [ "${1:-}" = utf-8 ]; then cat; else cp1251; fi || exit 1
+        text=$(expand "$text")
+        if [ "${1:-}" = utf-8 ]; then printf '%s\r\n' "$text"; else printf '%s\r\n' "$text" | cp1251; fi ||
+            exit 1
     done
     fail "line $LINE_NO: the block has no closing '.'"
 }
@@ -166,10 +118,7 @@ run_step()
         fail "no file $1 within 60 s: $(listing)"
         ;;
     next-minute)
-        local now
-        now=$(date +%s)
-        DUE=$(((now / 60 + 1) * 60))
-        [ $((DUE - now)) -lt 10 ] && DUE=$((DUE + 60))
+        DUE=$((($(date +%s) + 9) / 60 * 60 + 60))
         AT=$(date -d "@$DUE" +%-H:%M)
         ;;
     sleep-until)
@@ -195,13 +144,9 @@ run_step()
     exit) expect_exit "$1" ;;
     moves | stays)
         before=$(geometry "$(win "$1")")
-        keys "$(win "$1")" "${@:2}"
-        sleep 0.3
-        if [ "$verb" = moves ]; then
-            [ "$(geometry "$(win "$1")")" != "$before" ] || fail "$* did not move the window"
-        else
-            [ "$(geometry "$(win "$1")")" = "$before" ] || fail "$* moved the window"
-        fi
+        keys "$(win "$1")" "${@:2}" && sleep 0.3
+        [ "$(geometry "$(win "$1")")" = "$before" ] && before=stays || before=moves
+        [ "$before" = "$verb" ] || fail "after ${*:2} the window $before"
         ;;
     saved)
         block "${2:-}" >"$WORK/expected"
