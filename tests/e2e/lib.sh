@@ -100,12 +100,12 @@ brw_start()
     [ -n "$BRW_PID" ] || fail "the program did not start"
 }
 
-# expect_exit STATUS: waits up to 20 s for the program to end with that status (128 + the
+# expect_exit STATUS: waits up to 40 s for the program to end with that status (128 + the
 # signal's number when a signal ended it).
 expect_exit()
 {
     local status
-    wait_for eval '! kill -0 "$BRW_WAITER" 2>/dev/null' || fail "the program did not end in 20 s"
+    wait_for eval '! kill -0 "$BRW_WAITER" 2>/dev/null' || fail "the program did not end in 40 s"
     wait "$BRW_WAITER"
     status=$? BRW_REAPED=1
     [ "$status" = "$1" ] || fail "exit status $status, expected $1"
@@ -119,8 +119,8 @@ brw_kill()
     BRW_REAPED=1
 }
 
-# wait_for COMMAND...: runs the command until it succeeds, for up to 20 s.
-wait_for() { for ((waited = 0; waited < 200; ++waited)); do "$@" && return; sleep 0.1; done; false; }
+# wait_for COMMAND...: runs the command until it succeeds, for up to 40 s (a loaded machine is slow).
+wait_for() { for ((waited = 0; waited < 400; ++waited)); do "$@" && return; sleep 0.1; done; false; }
 
 brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
 
@@ -155,9 +155,9 @@ wait_window()
 }
 
 no_window() { [ -z "$(windows_titled "$1")" ]; }
-wait_no_window() { wait_for no_window "$1" || fail "the window '$1' is still there after 20 s"; }
+wait_no_window() { wait_for no_window "$1" || fail "the window '$1' is still there after 40 s"; }
 
-# wait_title WINDOW TITLE: waits up to 20 s until the window's title is exactly TITLE.
+# wait_title WINDOW TITLE: waits up to 40 s until the window's title is exactly TITLE.
 wait_title() { wait_for title_is "$1" "$2" || fail "title '$(xdotool getwindowname "$1")', not '$2'"; }
 
 visible_titles()
