@@ -4,46 +4,32 @@
 
 set -u -o pipefail
 
-E2E_SKIP=77
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-XVFB_PID=""
-WORK=""
-BRW=""
-BRW_PID=""
-BRW_WAITER=""
-BRW_REAPED=1
+XVFB_PID="" WORK="" BRW="" BRW_PID="" BRW_WAITER="" BRW_REAPED=1
 
 step() { echo "== $*"; }
 note() { echo "   $*"; }
-
-fail()
-{
-    echo "FAIL: $*" >&2
-    E2E_FAILED=1
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; E2E_FAILED=1; exit 1; }
 
 e2e_init()
 {
     [ -x "$1" ] || { echo "not a program: $1" >&2; exit 2; }
     local tool
     for tool in Xvfb xdotool; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $E2E_SKIP; }
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/brw-e2e.XXXXXX") || exit 2
     E2E_FAILED=0
     trap e2e_cleanup EXIT
     trap 'fail "interrupted"' INT TERM
     # The documents live apart from the logs, so a listing shows only what the program made.
-    DOCS="$WORK/docs"
-    mkdir "$DOCS" && cd "$DOCS" || exit 2
+    mkdir "$WORK/docs" && cd "$WORK/docs" || exit 2
     mkdir -m 700 "$WORK/runtime"
     # A private copy: a rebuild while the test runs must not pull the program away.
     BRW="$WORK/brw"
     cp "$1" "$BRW" || exit 2
     export XDG_RUNTIME_DIR="$WORK/runtime" XDG_CONFIG_HOME="$WORK/config"
-    export QT_QPA_PLATFORM=xcb
-    export LC_ALL=C.UTF-8
+    export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
     # Sanitizer builds: the program's own fatal-signal handler must see the signals.
     export ASAN_OPTIONS=detect_leaks=0:handle_segv=0:handle_abort=0:handle_sigill=0:handle_sigfpe=0:handle_sigbus=0
     unset SESSION_MANAGER QT_SCALE_FACTOR
@@ -77,16 +63,6 @@ start_xvfb()
     fail "no X server could be started: $(cat "$WORK/xvfb.log")"
 }
 
-# Names the X server's state in a failure message.
-xvfb_state()
-{
-    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        echo "X server $DISPLAY running"
-    else
-        echo "X server $DISPLAY GONE: $(tail -n 3 "$WORK/xvfb.log" 2>/dev/null)"
-    fi
-}
-
 e2e_cleanup()
 {
     local status=$?
@@ -99,13 +75,9 @@ e2e_cleanup()
         echo "work directory kept: $WORK" >&2
     fi
     # Earlier runs were waited for; only the current one can still be going.
-    if [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null; then
-        kill -KILL "$BRW_PID" 2>/dev/null
-    fi
+    [ "$BRW_REAPED" != 1 ] && kill -0 "$BRW_WAITER" 2>/dev/null && kill -KILL "$BRW_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-    if [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ]; then
-        cd / && rm -rf "$WORK"
-    fi
+    [ "$E2E_FAILED" = 0 ] && [ "$status" = 0 ] && [ -n "$WORK" ] && cd / && rm -rf "$WORK"
     exit "$status"
 }
 
@@ -113,7 +85,6 @@ e2e_cleanup()
 # a signal's report goes to the program's log.
 brw_start()
 {
-    local waited
     [ "$BRW_REAPED" = 1 ] || fail "the program started before still runs"
     rm -f "$WORK/brw.pid"
     (
@@ -123,36 +94,21 @@ brw_start()
         echo $! >"$WORK/brw.pid"
         wait $!
     ) >>"$WORK/brw.log" 2>&1 </dev/null &
-    BRW_WAITER=$!
-    BRW_REAPED=0
-    for ((waited = 0; waited < 100; ++waited)); do
-        [ -s "$WORK/brw.pid" ] && break
-        sleep 0.05
-    done
+    BRW_WAITER=$! BRW_REAPED=0
+    wait_for test -s "$WORK/brw.pid"
     BRW_PID=$(cat "$WORK/brw.pid" 2>/dev/null)
     [ -n "$BRW_PID" ] || fail "the program did not start"
 }
 
-# brw_wait_exit [SECONDS]: waits for the program to end; its exit status is BRW_STATUS (128 +
-# the signal's number when a signal ended it).
-brw_wait_exit()
-{
-    local limit=${1:-20} waited
-    for ((waited = 0; waited < limit * 10; ++waited)); do
-        kill -0 "$BRW_WAITER" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$BRW_WAITER" 2>/dev/null && fail "the program did not end within $limit s"
-    wait "$BRW_WAITER"
-    BRW_STATUS=$?
-    BRW_REAPED=1
-}
-
-# expect_exit STATUS: waits for the program to end with that status.
+# expect_exit STATUS: waits up to 40 s for the program to end with that status (128 + the
+# signal's number when a signal ended it).
 expect_exit()
 {
-    brw_wait_exit 20
-    [ "$BRW_STATUS" = "$1" ] || fail "exit status $BRW_STATUS, expected $1"
+    local status
+    wait_for eval '! kill -0 "$BRW_WAITER" 2>/dev/null' || fail "the program did not end in 40 s"
+    wait "$BRW_WAITER"
+    status=$? BRW_REAPED=1
+    [ "$status" = "$1" ] || fail "exit status $status, expected $1"
 }
 
 brw_kill()
@@ -163,21 +119,22 @@ brw_kill()
     BRW_REAPED=1
 }
 
-# wait_for COMMAND...: runs the command until it succeeds, for up to 20 s.
-wait_for() { for ((waited = 0; waited < 200; ++waited)); do "$@" && return; sleep 0.1; done; false; }
+# wait_for COMMAND...: runs the command until it succeeds, for up to 40 s (a loaded machine is slow).
+wait_for() { for ((waited = 0; waited < 400; ++waited)); do "$@" && return; sleep 0.1; done; false; }
 
 brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
 
 # The visible windows whose title is exactly TITLE, one id a line.
 windows_titled()
 {
-    local title=$1 id
-    for id in $(xdotool search --onlyvisible --name "$(regex_quote "$title")" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ] && echo "$id"
+    local title=$1 id regex
+    regex=$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/')
+    for id in $(xdotool search --onlyvisible --name "$regex" 2>/dev/null); do
+        title_is "$id" "$title" && echo "$id"
     done
 }
 
-regex_quote() { printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/'; }
+title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
 
 # wait_window TITLE [SECONDS]: prints the id of the one visible window with that exact title.
 wait_window()
@@ -193,29 +150,15 @@ wait_window()
         [ -n "$BRW_PID" ] && ! brw_alive && fail "the program ended while waiting for '$title'"
         sleep 0.1
     done
-    fail "no window titled '$title' within $limit s (visible: $(visible_titles); $(xvfb_state))"
+    kill -0 "$XVFB_PID" 2>/dev/null || fail "the X server went away: $(tail -n 3 "$WORK/xvfb.log")"
+    fail "no window titled '$title' within $limit s (visible: $(visible_titles))"
 }
 
-wait_no_window()
-{
-    local title=$1 limit=${2:-10} waited
-    for ((waited = 0; waited < limit * 10; ++waited)); do
-        [ -z "$(windows_titled "$title")" ] && return 0
-        sleep 0.1
-    done
-    fail "the window '$title' is still there after $limit s"
-}
+no_window() { [ -z "$(windows_titled "$1")" ]; }
+wait_no_window() { wait_for no_window "$1" || fail "the window '$1' is still there after 40 s"; }
 
-# wait_title WINDOW TITLE [SECONDS]: waits until the window's title is exactly TITLE.
-wait_title()
-{
-    local window=$1 title=$2 limit=${3:-10} waited
-    for ((waited = 0; waited < limit * 10; ++waited)); do
-        [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$title" ] && return 0
-        sleep 0.1
-    done
-    fail "title is '$(xdotool getwindowname "$window" 2>/dev/null)', expected '$title'"
-}
+# wait_title WINDOW TITLE: waits up to 40 s until the window's title is exactly TITLE.
+wait_title() { wait_for title_is "$1" "$2" || fail "title '$(xdotool getwindowname "$1")', not '$2'"; }
 
 visible_titles()
 {
@@ -226,25 +169,10 @@ visible_titles()
 }
 
 # There is no window manager: the keyboard focus is given to a window explicitly.
-focus()
-{
-    timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"
-}
-
-# keys WINDOW KEY...: presses the keys in that window.
-keys()
-{
-    local window=$1
-    shift
-    focus "$window"
-    xdotool key --delay 40 "$@" || fail "xdotool key $*"
-}
-
-type_text()
-{
-    focus "$1"
-    xdotool type --delay 30 "$2" || fail "xdotool type"
-}
+focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"; }
+# keys WINDOW KEY... and type_text WINDOW TEXT press the keys or type the text in that window.
+keys() { focus "$1" && xdotool key --delay 40 "${@:2}" || fail "xdotool key ${*:2}"; }
+type_text() { focus "$1" && xdotool type --delay 30 "$2" || fail "xdotool type $2"; }
 
 # answer_box TITLE KEY [SECONDS]: waits for the message box with that title and presses KEY in
 # it (Return: the default button, Yes or OK; Escape: Cancel; n: No).
@@ -253,13 +181,7 @@ answer_box()
     local box
     box=$(wait_window "$1" "${3:-10}") || exit 1
     keys "$box" "$2"
-    wait_no_window "$1" 10
-}
-
-# The window manager's close request (WM_DELETE_WINDOW), as the title bar's close button sends.
-close_request()
-{
-    "$CLOSE_REQUEST" "$1" || fail "cannot send the close request to window $1"
+    wait_no_window "$1"
 }
 
 # open_and_edit WORD DOCUMENT: starts the program on DOCUMENT and types WORD at the start of the
@@ -281,17 +203,6 @@ without_word()
 
 # The current directory's entries, sorted, on one line.
 listing() { LC_ALL=C ls -A | tr '\n' ' '; }
-
-# readback FILE: reads a tree file with the program's command-line export and fails when the
-# program reports anything; the rewritten tree is FILE.readback.
-readback()
-{
-    local file=$1 messages
-    if ! messages=$(QT_QPA_PLATFORM=offscreen timeout 60 "$BRW" --export brw "$file" \
-        "$file.readback" 2>&1) || [ -n "$messages" ]; then
-        fail "$file does not read back cleanly: $messages"
-    fi
-}
 
 # big_tree THEMES: a generated tree file of THEMES themes with five lines each (about 400 bytes
 # a theme), on standard output.

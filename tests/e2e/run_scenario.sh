@@ -1,51 +1,7 @@
 #!/usr/bin/env bash
 # Runs one end-to-end scenario file (*.scn) against the real program under Xvfb.
 # Usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO
-#
-# A scenario is one step a line, its words split as the shell splits them (quotes; no
-# expansions). Lines starting with "#" are comments. In every word {TODAY} is today's date
-# (dd.mm.yyyy) and {AT} the minute chosen by next-minute. Files are named relative to the
-# documents folder (the current directory); "@path" names a file of the source tree. Windows are
-# known by a short name the scenario gives them with window. Expectations that look at files
-# (has, same, saved) wait up to 20 s for them to come true.
-#
-#   step TEXT            names the steps that follow in the log (the rest of the line as it is)
-# Files
-#   file NAME            the lines up to a line "." are NAME's text; written in CP1251, CR LF
-#   copy FILE NAME       copies FILE (e.g. @examples/sample.brw) to NAME
-#   big NAME THEMES      a generated tree of THEMES themes (about 400 bytes each)
-#   clear                empties the documents folder
-#   env NAME VALUE       sets an environment variable for the program started next
-# The program and its windows
-#   start [ARG...]                  starts the program on the documents
-#   edit W DOCUMENT WORD            starts it on DOCUMENT, W is its window; WORD is typed at the
-#                                   start of the root's description and the caption marked
-#   window W TITLE [SECONDS]        waits for the one visible window titled exactly TITLE
-#   window-matching W REGEX         waits for a visible window whose title matches REGEX
-#   focus W | keys W KEY... | type W TEXT [KEY...]     keys (xdotool names) and text in W
-#   keys-here KEY... | type-here TEXT | type-slow TEXT  the same in the focused window
-#   click W X Y [BUTTON [COUNT]]    clicks at X,Y of W; a negative X or Y counts from the far edge
-#   move W X Y | close W            moves W; sends W the window manager's close request
-#   signal NAME | kill | drop-display   a signal to the program; SIGKILL; the X server goes away
-#   sleep SECONDS | wait-file GLOB  pauses; waits (polling every few ms) for a matching file
-#   next-minute | sleep-until SECONDS   {AT} becomes the next minute at least 10 s away; sleeps
-#                                   until SECONDS (negative: before) from {AT}
-# Expectations
-#   title W TITLE        W's title becomes TITLE
-#   alive                the program still runs and shows no emergency journal
-#   box TITLE KEY        a box titled TITLE comes; KEY (Return, Escape, n) answers it; it goes
-#   journal              the emergency journal comes while the program still runs; it is answered
-#   rings W TITLE        the window TITLE comes up at {AT}, not before
-#   no-window TITLE      no visible window has that title (within 10 s)
-#   exit STATUS          the program ends with STATUS (128 + a signal's number)
-#   moves W KEY... | stays W KEY...   the keys move W, or leave it in place
-#   saved NAME           NAME holds exactly the text of the lines up to "." (as file writes it)
-#   same NAME FILE | same-if-any NAME FILE   equal bytes; NAME empty or equal to FILE
-#   empty NAME           NAME exists and is empty
-#   has NAME REGEX | lacks NAME REGEX   a line of NAME matches the Perl pattern ('^qa\r$'), or none
-#   edited NAME FILE WORD   NAME, up to its records of detached windows, is FILE with WORD in it
-#   files PATTERN        the sorted entries of the folder, joined by spaces, match PATTERN (extglob)
-#   reads-back NAME      the program's command-line reader rewrites NAME to the same bytes
+# The form of a scenario and its steps: README.md beside this script.
 source "$(dirname "$0")/lib.sh"
 shopt -s extglob
 [ $# = 3 ] && [ -r "$3" ] || { echo "usage: run_scenario.sh BRW CLOSE_REQUEST SCENARIO" >&2; exit 2; }
@@ -55,6 +11,8 @@ SOURCE_TREE=$(realpath "$E2E_DIR/../..")
 JOURNAL="Save log - Журнал аварийного сохранения"
 e2e_init "$(realpath "$1")"
 declare -A W
+OTHERS=()
+trap 'status=$?; kill -KILL "${OTHERS[@]}" 2>/dev/null; (exit "$status"); e2e_cleanup' EXIT
 AT="" DUE=0 LINE_NO=0 TODAY=$(date +%d.%m.%Y)
 
 path() { [[ $1 == @* ]] && echo "$SOURCE_TREE/${1#@}" || echo "$1"; }
@@ -62,14 +20,18 @@ win() { [ -n "${W[$1]:-}" ] || fail "line $LINE_NO: no window named $1"; echo "$
 cp1251() { iconv -f UTF-8 -t CP1251 || fail "line $LINE_NO: not representable in CP1251"; }
 geometry() { xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=' | tr '\n' ' '; }
 
-# The lines up to "." after the current one, in CP1251 with CR LF line ends.
+# The lines up to "." after the current one, with CR LF line ends: in CP1251, or with "utf-8"
+# in UTF-8 after a byte order mark.
 block()
 {
     local text
+    [ "${1:-}" = utf-8 ] && printf '\xef\xbb\xbf'
     while IFS= read -r text <&3; do
         ((++LINE_NO))
         [ "$text" = . ] && return
-        printf '%s\r\n' "$(expand "$text")" | cp1251 || exit 1
+        text=$(expand "$text")
+        if [ "${1:-}" = utf-8 ]; then printf '%s\r\n' "$text"; else printf '%s\r\n' "$text" | cp1251; fi ||
+            exit 1
     done
     fail "line $LINE_NO: the block has no closing '.'"
 }
@@ -88,17 +50,36 @@ click()
         fail "click at $x,$y"
 }
 
+# Rows are ROW pixels high; the first theme's row (below the menus, tool bars, header and "/")
+# begins FIRST pixels below the window's top, as laid out under Xvfb with Debian's fonts.
+drag()
+{
+    local window=$1 row=${BRW_E2E_ROW:-14} first=${BRW_E2E_FIRST:-90} y
+    local from=$((first + $2 * row + row / 2)) to=$((first + $3 * row + row / 2))
+    focus "$window"
+    xdotool mousemove --window "$window" 40 "$from" mousedown 1 || fail "mousedown"
+    for ((y = from; y < to; y += 2)); do xdotool mousemove --window "$window" 40 "$y" && sleep 0.02; done
+    xdotool mousemove --window "$window" 40 "$to" && sleep 0.3
+    [ -n "${4:-}" ] && xdotool key "$4" && sleep 0.3
+    xdotool mouseup 1 || fail "mouseup"
+}
+
 run_step()
 {
     local verb=$1 before
     shift
     case "$verb" in
-    file) block >"$1" ;;
+    file) block "${2:-}" >"$1" ;;
     copy) cp "$(path "$1")" "$2" || fail "cannot copy $1" ;;
     big) big_tree "$2" >"$1" ;;
     clear) rm -rf ./* ./.[!.]* ;;
+    remove) rm -f -- "$@" ;;
     env) export "$1=$2" ;;
     start) brw_start "$@" ;;
+    start-second)
+        OTHERS+=("$BRW_PID") BRW_REAPED=1
+        brw_start "$@"
+        ;;
     edit)
         open_and_edit "$3" "$2"
         W[$1]=$window
@@ -119,8 +100,10 @@ run_step()
     type-here) xdotool type --delay 30 "$1" || fail "xdotool type" ;;
     type-slow) xdotool type --delay 100 "$1" || fail "xdotool type" ;;
     click) click "$(win "$1")" "${@:2}" ;;
+    drag) drag "$(win "$1")" "${@:2}" ;;
     move) xdotool windowmove --sync "$(win "$1")" "$2" "$3" || fail "cannot move $1" ;;
-    close) close_request "$(win "$1")" ;;
+    # The window manager's close request (WM_DELETE_WINDOW), as the title bar's close button sends.
+    close) "$CLOSE_REQUEST" "$(win "$1")" || fail "cannot send the close request to $1" ;;
     kill) brw_kill ;;
     signal) kill -s "$1" "$BRW_PID" || fail "cannot send SIG$1" ;;
     drop-display) kill "$XVFB_PID" && wait "$XVFB_PID" && XVFB_PID="" ;;
@@ -135,10 +118,7 @@ run_step()
         fail "no file $1 within 60 s: $(listing)"
         ;;
     next-minute)
-        local now
-        now=$(date +%s)
-        DUE=$(((now / 60 + 1) * 60))
-        [ $((DUE - now)) -lt 10 ] && DUE=$((DUE + 60))
+        DUE=$((($(date +%s) + 9) / 60 * 60 + 60))
         AT=$(date -d "@$DUE" +%-H:%M)
         ;;
     sleep-until)
@@ -150,7 +130,7 @@ run_step()
         brw_alive || fail "the program ended"
         [ -z "$(windows_titled "$JOURNAL")" ] || fail "the program crashed: its journal is shown"
         ;;
-    box) answer_box "$1" "$2" ;;
+    box) answer_box "$@" ;;
     journal)
         wait_window "$JOURNAL" 20 >/dev/null || exit 1
         brw_alive || fail "the process ended before the journal was answered"
@@ -164,16 +144,12 @@ run_step()
     exit) expect_exit "$1" ;;
     moves | stays)
         before=$(geometry "$(win "$1")")
-        keys "$(win "$1")" "${@:2}"
-        sleep 0.3
-        if [ "$verb" = moves ]; then
-            [ "$(geometry "$(win "$1")")" != "$before" ] || fail "$* did not move the window"
-        else
-            [ "$(geometry "$(win "$1")")" = "$before" ] || fail "$* moved the window"
-        fi
+        keys "$(win "$1")" "${@:2}" && sleep 0.3
+        [ "$(geometry "$(win "$1")")" = "$before" ] && before=stays || before=moves
+        [ "$before" = "$verb" ] || fail "after ${*:2} the window $before"
         ;;
     saved)
-        block >"$WORK/expected"
+        block "${2:-}" >"$WORK/expected"
         wait_for cmp -s "$WORK/expected" "$1" || fail "$1: $(od -c "$1" | head -20)"
         ;;
     same) wait_for cmp -s "$1" "$(path "$2")" || fail "$1 and $2 differ" ;;
@@ -187,12 +163,19 @@ run_step()
         cmp -s "$(path "$2")" <(without_word "$WORK/tree" "$3") ||
             fail "apart from $3, $1 differs from $2"
         ;;
+    crash-saved)
+        run_step same "$1" "$2"
+        run_step files "?([0-9]*.txt )autosave.1 $1 ${1}1${4:+ $4}"
+        run_step reads-back "${1}1"
+        run_step edited "${1}1" "$2" "$3"
+        ;;
     files)
         before=$(listing)
         [[ ${before% } == ${1:-} ]] || fail "files: $before"
         ;;
     reads-back)
-        readback "$1"
+        before=$(QT_QPA_PLATFORM=offscreen timeout 60 "$BRW" --export brw "$1" "$1.readback" 2>&1) &&
+            [ -z "$before" ] || fail "$1 does not read back cleanly: $before"
         cmp -s "$1" "$1.readback" || fail "$1 is not read back to the same bytes"
         rm "$1.readback"
         ;;

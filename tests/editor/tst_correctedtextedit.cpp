@@ -1,5 +1,5 @@
 #include "editor/CorrectedTextEdit.h"
-#include "support/Rows.h"
+#include "support/JsonRows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -39,47 +39,7 @@ void select(CorrectedTextEdit &editor, int anchor, int position)
     editor.setTextCursor(cursor);
 }
 
-// The position conversions written the long way, line by line.
-QList<int> lineLengths(const QString &text)
-{
-    QList<int> lengths;
-    for (const QString &line : text.split(u'\n'))
-        lengths.append(int(line.size()));
-    return lengths;
-}
-
-ColumnLine referenceLineCol(const QList<int> &lengths, int index)
-{
-    if (index <= 0)
-        return {0, 0};
-    int line = 0;
-    while (index >= lengths[line]) {
-        if (line + 1 == lengths.size())
-            return {lengths[line], line};
-        index -= lengths[line];
-        ++line;
-    }
-    return {index, line};
-}
-
-constexpr auto Ctrl = Qt::ControlModifier;
 constexpr auto Alt = Qt::AltModifier;
-constexpr auto Shift = Qt::ShiftModifier;
-constexpr auto Keypad = Qt::KeypadModifier;
-
-// A key pressed on a text with a selection from anchor to position: the text, selection and
-// clipboard afterwards, and the number of user changes.
-struct KeyRow
-{
-    const char *name;
-    QString text;
-    int anchor, position, key;
-    Qt::KeyboardModifiers modifiers;
-    QString keyText, expectedText;
-    int changes;
-    QString expectedSelection = {}, expectedClipboard = {}, clipboard = {};
-    bool handled = true, readOnly = false;
-};
 
 } // namespace
 
@@ -95,75 +55,37 @@ class TestCorrectedTextEdit : public QObject
 private Q_SLOTS:
     void keyBindings_data()
     {
-        const QString two = QStringLiteral("one\ntwo"),
-                      words = QStringLiteral("  alpha\n beta\n\n\ngamma  ");
-        const int end = int(words.size());
-        const QString reflowed = QStringLiteral("\talpha beta\n\tgamma\n");
-        const QString lines = QStringLiteral("\talpha\n\tbeta\n\n\n\tgamma\n");
-        const QString joined = QStringLiteral("\talpha beta gamma\n");
-        const Qt::KeyboardModifiers ctrl(Ctrl), ctrlAlt(Ctrl | Alt), shift(Shift);
-        using P = Qt::Key;
-        addRows<KeyRow>({
-                {"Ctrl+A", two, 1, 1, P::Key_A, ctrl, "\x01", two, 0, two},
-                {"Ctrl+ф code 0", two, 1, 1, 0, ctrl, "ф", two, 0, two},
-                {"Ctrl+ф letter code", two, 1, 1, 0x0424, ctrl, "ф", two, 0, two},
-                {"Ctrl+Shift+A is not Ctrl+A", two, 1, 1, P::Key_A, Ctrl | Shift, "\x01", two, 0},
-                {"code 0 without text matches nothing", two, 1, 1, 0, ctrl, "", two, 0},
-                {"Ctrl+Alt+[", words, 0, end, P::Key_BracketLeft, ctrlAlt, "\x1b", reflowed, 1},
-                {"Ctrl+Alt+х code 0", words, end, 0, 0, ctrlAlt, "х", reflowed, 1},
-                {"Ctrl+Alt+х letter code", words, 0, end, 0x0425, ctrlAlt, "х", reflowed, 1},
-                {"Ctrl+Alt+P", words, 0, end, P::Key_P, ctrlAlt, "\x10", lines, 1},
-                {"Ctrl+Alt+з code 0", words, 0, end, 0, ctrlAlt, "з", lines, 1},
-                {"Ctrl+P", words, 0, end, P::Key_P, ctrl, "\x10", joined, 1},
-                {"Ctrl+з letter code", words, 0, end, 0x0417, ctrl, "з", joined, 1},
-                {"Ctrl+Shift+P is not Ctrl+P", words, 0, end, P::Key_P, Ctrl | Shift, "\x10", words,
-                 0, words},
-                {"read-only text is not reformatted", words, 0, end, P::Key_P, ctrl, "", words, 0,
-                 words, "", "", true, true},
-                {"reflow past column 0", "abc  alpha\n beta", 3, 16, P::Key_BracketLeft, ctrlAlt,
-                 "", "abc\n\talpha beta\n", 1},
-                {"reflow at column 0 of a later line", "x\n  y", 2, 5, P::Key_BracketLeft, ctrlAlt,
-                 "", "x\n\ty\n", 1},
-                {"Ctrl+P on spaces at column 0", "   \nz", 0, 3, P::Key_P, ctrl, "", "\n\nz", 1},
-                {"reflow without selection", two, 2, 2, P::Key_BracketLeft, ctrlAlt, "", two, 0},
-                {"Ctrl+Alt+A swallowed", two, 1, 1, P::Key_A, ctrlAlt, "a", two, 0, "", "", "",
-                 false},
-                {"Ctrl+Alt+Backspace swallowed", two, 3, 3, P::Key_Backspace, ctrlAlt, "\b", two, 0,
-                 "", "", "", false},
-                {"Ctrl+Alt+ю swallowed", two, 1, 1, 0, ctrlAlt, "ю", two, 0, "", "", "", false},
-                {"Ctrl+Alt+Keypad+[ is no command", two, 0, 3, P::Key_BracketLeft,
-                 Ctrl | Alt | Keypad, "", two, 0, "one"},
-                {"Ctrl+Insert copies", "hello", 1, 4, P::Key_Insert, ctrl, "", "hello", 0, "ell",
-                 "ell", "old"},
-                {"Ctrl+keypad Insert copies", "hello", 4, 1, P::Key_Insert, Ctrl | Keypad, "",
-                 "hello", 0, "ell", "ell", "old"},
-                {"Shift+Insert pastes", "ab", 1, 1, P::Key_Insert, shift, "", "aXYb", 1, "", "XY",
-                 "XY"},
-                {"Shift+Delete cuts", "hello", 1, 4, P::Key_Delete, shift, "\x7f", "ho", 1, "",
-                 "ell", "old"},
-                {"Shift+Return breaks the line", "ab", 1, 1, P::Key_Return, shift, "\r", "a\nb", 1},
-                {"line separators end lines for the reformatting", "alpha\u2028 beta", 0, 11,
-                 P::Key_P, ctrlAlt, "", "\talpha\n\tbeta\n", 1},
-                {"Shift+Alt+Insert turns tabs into line feeds", "ab", 1, 1, P::Key_Insert,
-                 Shift | Alt, "", "ab", 0, "", "a\nb\nc", "a\tb\tc"},
-        });
+        addJsonRows(QFINDTESTDATA("data/keys.jsonl"),
+                    {"text", "selection", "press", "keyText", "expectedText", "changes",
+                     "expectedSelection", "expectedClipboard", "clipboard", "flags"});
     }
 
     void keyBindings()
     {
-        QFETCH(KeyRow, row);
+        QFETCH(QString, text);
+        QFETCH(QString, selection);
+        QFETCH(QString, press);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, flags);
         CorrectedTextEdit editor(nullptr, "editBox");
-        editor.setReadOnly(row.readOnly);
-        editor.setText(row.text);
-        select(editor, row.anchor, row.position);
-        QGuiApplication::clipboard()->setText(row.clipboard);
+        editor.setReadOnly(flags.contains('r'));
+        editor.setText(text);
+        select(editor, selection.section(' ', 0, 0).toInt(), selection.section(' ', 1).toInt());
+        QGuiApplication::clipboard()->setText(clipboard);
         QSignalSpy changes(&editor, &CorrectedTextEdit::textChangedTRUE);
-
-        QCOMPARE(sendKey(&editor, row.key, row.modifiers, row.keyText), row.handled);
-        QCOMPARE(editor.text(), row.expectedText);
-        QCOMPARE(selectedText(editor), row.expectedSelection);
-        QCOMPARE(QGuiApplication::clipboard()->text(), row.expectedClipboard);
-        QCOMPARE(int(changes.count()), row.changes);
+        // A key part that is a number is sent as that key code, as some layouts do.
+        const QString keyPart = press.section('+', -1);
+        const QKeyCombination keys = QKeySequence::fromString(press.section('+', 0, -2) + "+A")[0];
+        bool number = false;
+        int key = keyPart.toInt(&number, 0);
+        if (!number)
+            key = QKeySequence::fromString(keyPart)[0].key();
+        QFETCH(QString, keyText);
+        QCOMPARE(sendKey(&editor, key, keys.keyboardModifiers(), keyText), !flags.contains('s'));
+        QTEST(editor.text(), "expectedText");
+        QTEST(selectedText(editor), "expectedSelection");
+        QTEST(QGuiApplication::clipboard()->text(), "expectedClipboard");
+        QTEST(QString::number(changes.count()), "changes");
     }
 
     void reformatLeavesCursorAfterReplacementAndUndoesInOneStep()
@@ -231,16 +153,13 @@ private Q_SLOTS:
         QCOMPARE(editor.textCursor().anchor(), 8);
     }
 
+    // Positions count the characters of the lines without their line feeds.
     void positionConversionsFollowTheLines_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << "";
-        QTest::newRow("one line") << "abc";
-        QTest::newRow("two lines") << "ab\ncd";
-        QTest::newRow("only line feeds") << "\n\n";
-        QTest::newRow("empty lines inside") << "ab\n\n\ncd\n";
-        QTest::newRow("empty first line") << "\nx\n\nyz";
-        QTest::newRow("many lines") << "a\nbb\n\nccc\nd\n\n\neeee\nf";
+        for (const char *text : {"", "abc", "\n\n", "\nx\n\nyz", "a\nbb\n\nccc\nd\n\n\neeee\nf"})
+            QTest::newRow(qPrintable("text " + QString(text).replace(u'\n', u'|')))
+                    << QString(text);
     }
 
     void positionConversionsFollowTheLines()
@@ -248,20 +167,20 @@ private Q_SLOTS:
         QFETCH(QString, text);
         CorrectedTextEdit editor;
         editor.setText(text);
-        const QList<int> lengths = lineLengths(text);
-        int total = 0;
-        for (int length : lengths)
-            total += length;
-        for (int index = -1; index <= total + 2; ++index)
-            QCOMPARE(editor.indexToLineCol(index), referenceLineCol(lengths, index));
-        for (int line = 0; line <= lengths.size() + 1; ++line) {
-            int before = 0;
-            for (int i = 0; i < line && i < lengths.size(); ++i)
-                before += lengths[i];
+        const QStringList lines = text.split(u'\n');
+        int index = 0;
+        for (int line = 0; line < lines.size() + 2; ++line) {
             for (int col = 0; col < 4; ++col)
-                QCOMPARE(editor.lineColToIndex(line, col), before + col);
+                QCOMPARE(editor.lineColToIndex(line, col), index + col);
             QCOMPARE(editor.lineColToIndex(line, -1), -1);
+            for (int col = 0; col < lines.value(line).size(); ++col, ++index)
+                QCOMPARE(editor.indexToLineCol(index),
+                         index ? (ColumnLine{col, line}) : ColumnLine{});
         }
+        for (int past : {-1, index, index + 2})
+            QCOMPARE(editor.indexToLineCol(past),
+                     past <= 0 ? ColumnLine{}
+                               : (ColumnLine{int(lines.last().size()), int(lines.size() - 1)}));
         QCOMPARE(editor.lineColToIndex(-1, 0), -1);
     }
 };

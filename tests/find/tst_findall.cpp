@@ -5,6 +5,7 @@
 #include "find/GoToThemePopup.h"
 #include "find/ThemeMatcher.h"
 #include "storage/TreeFile.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -76,20 +77,8 @@ private Q_SLOTS:
 
     void goToTheme_data()
     {
-        // clang-format off
-        addTextRows({"outline", "typed", "listed", "keys", "reached"}, {
-            {"contains before letters in order", "P(roof,Rafters,home(rotor)),Roo", "roo", "roof /P/roof; Roo /Roo; rotor /P/home/rotor", "Down Down Return", "rotor"},
-            {"subsequence tightest first", "a(xrxxoxxf,rof,xroxf)", "rof", "rof /a/rof; xroxf /a/xroxf; xrxxoxxf /a/xrxxoxxf", "Down Down Down Return", "xrxxoxxf"},
-            {"cyrillic case", "Дом(КРЫША),крыльцо", "КРЫ", "КРЫША /Дом/КРЫША; крыльцо /крыльцо", "Return", "КРЫША"},
-            {"greek and accents", "ΣΟΦΙΑ,Éclair", "σοφ", "ΣΟΦΙΑ /ΣΟΦΙΑ", "Return", "ΣΟΦΙΑ"},
-            {"link group children once, no null items", "M+1(kid),L-1(_),Other", "", "M /M; kid /M/kid; L /L; Other /Other", "Up Return", "M"},
-            {"children held by a link", "M+1,L-1(kid)", "kid", "kid /L/kid", "Return", "kid"},
-            {"empty name shows its path", "a(b(EMPTY))", "", "a /a; b /a/b; /a/b/ /a/b/", "Down Down Return", ""},
-            {"nothing matches", "a,b", "zz", "", "Return", "/"},
-            {"backspace widens the list again", "P(roof,rotor)", "rx~o", "roof /P/roof; rotor /P/rotor", "Down Return", "rotor"},
-            {"escape changes nothing", "a,b", "b", "b /b", "Escape", "/"},
-        });
-        // clang-format on
+        addJsonRows(QFINDTESTDATA("data/gototheme.jsonl"),
+                    {"outline", "typed", "listed", "keys", "reached"});
     }
 
     void goToTheme()
@@ -128,49 +117,23 @@ private Q_SLOTS:
 
     void subsequenceSpan_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<int>("span");
-        QTest::newRow("a later start is tighter") << "axxbab"
-                                                  << "ab" << 2;
-        QTest::newRow("letters out of order") << "ba"
-                                              << "ab" << -1;
-        QTest::newRow("a letter needed twice") << "ab"
-                                               << "aab" << -1;
-        QTest::newRow("whole name") << "крыша"
-                                    << "ка" << 5;
+        addTextRows({"name", "query", "span"}, {{"a later start is tighter", "axxbab", "ab", "2"},
+                                                {"letters out of order", "ba", "ab", "-1"},
+                                                {"a letter needed twice", "ab", "aab", "-1"},
+                                                {"whole name", "крыша", "ка", "5"}});
     }
 
     void subsequenceSpan()
     {
         QFETCH(QString, name);
         QFETCH(QString, query);
-        QTEST(ThemeMatcher::subsequenceSpan(name, query), "span");
+        QTEST(QString::number(ThemeMatcher::subsequenceSpan(name, query)), "span");
     }
 
     void findAll_data()
     {
-        // A tree file ("|" a line feed), the search (n names, d descriptions, c case, scope
-        // digit; the start theme), the rows and count; a change, then the rows and count after
-        // it; the row to go to and where the window then stands.
-        const QString tree = "|<!--1-->Plan|plan a|b plan|<!--2mark1-->Plan B|see plan|<!--3-->Sub|"
-                             "x|<!--2link1-->link|<!--1-->Last|PLAN";
-        // clang-format off
-        addTextRows({"file", "search", "listed", "change", "after", "go", "stands"}, {
-            {"names and lines, link text once", tree, "nd3 / plan",
-             "/Plan name [Plan]; /Plan line 1 [plan] a; /Plan line 2 b [plan]; /Plan/Plan B name [Plan] B; /Plan/Plan B line 1 see [plan]; /Last line 1 [PLAN] | 6 matches in 3 themes",
-             "", "", "3", "Plan B nPlan"},
-            {"case, descriptions, subthemes", tree, "dc2 Plan B / plan", "/Plan/Plan B line 1 see [plan] | 1 matches in 1 themes", "", "", "0", "Plan B dplan"},
-            {"theme alone", tree, "d1 Plan / b", "/Plan line 2 [b] plan | 1 matches in 1 themes", "", "", "0", "Plan db"},
-            {"delete a branch, undo, redo", tree, "d3 / x",
-             "/Plan/Plan B/Sub line 1 [x] | 1 matches in 1 themes",
-             "delete Plan B, undo, redo", " | 0 matches in 0 themes|/Plan/Plan B/Sub line 1 [x] | 1 matches in 1 themes| | 0 matches in 0 themes", "", ""},
-            {"rename and undo", tree, "n3 / pl",
-             "/Plan name [Pl]an; /Plan/Plan B name [Pl]an B | 2 matches in 2 themes",
-             "rename Plan Idea, undo", "/Idea/Plan B name [Pl]an B | 1 matches in 1 themes|/Plan name [Pl]an; /Plan/Plan B name [Pl]an B | 2 matches in 2 themes", "1", "Plan B nPl"},
-            {"scope top deleted", tree, "d2 Plan B / see", "/Plan/Plan B line 1 [see] plan | 1 matches in 1 themes", "delete Plan B, undo", " | 0 matches in 0 themes| | 0 matches in 0 themes", "", ""},
-        });
-        // clang-format on
+        addJsonRows(QFINDTESTDATA("data/findall.jsonl"),
+                    {"file", "search", "listed", "change", "after", "go", "stands"});
     }
 
     void findAll()

@@ -1,5 +1,6 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QCheckBox>
@@ -22,11 +23,8 @@ private Q_SLOTS:
     void keysAndValidation_data()
     {
         // setup: r replace mode, n "&Name" checked
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        const QList<QStringList> rows{
+        // clang-format off
+        addTextRows({"setup", "find", "key", "expected"}, {
                 {"nothing to find", "", "", "F3", "Не задана строка поиска (Nothing to find)"},
                 {"nowhere to find", "", "x", "F3", "Не указано, где искать (Nowhere to find)"},
                 {"find next", "n", "x", "F3", "find 1"},
@@ -37,9 +35,8 @@ private Q_SLOTS:
                 {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
                 {"Shift+F3", "n", "x", "Shift+F3", ""},
                 {"escape", "rn", "x", "Shift+Esc", "hided"},
-        };
-        for (const QStringList &row : rows)
-            QTest::newRow(row[0].toLatin1()) << row[1] << row[2] << row[3] << row[4];
+        });
+        // clang-format on
     }
 
     void keysAndValidation()

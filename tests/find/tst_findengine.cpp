@@ -5,6 +5,7 @@
 #include "find/FindText.h"
 #include "find/SearchedText.h"
 #include "storage/TreeFile.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -110,42 +111,8 @@ private Q_SLOTS:
 
     void steps_data()
     {
-        // tree ("|" a line feed); start: theme line column, "t" with the tree focused; flags: n
-        // names, d descriptions, c case, b backwards, scope; actions: a digit a step, "@l.c"
-        // moves the cursor; outcomes; the whole tree afterwards when it changes.
-        const QString one = "|<!--1-->A|abc abc|<!--1-->B|abc";
-        const QString linked = "|<!--1-->Notes|nothing|<!--2mark1-->Plan|see plan|<!--3-->Sub|"
-                               "plan B|<!--1link1-->Plan link|<!--1-->Last|x";
-        // clang-format off
-        addTextRows({"tree", "start", "flags", "find", "replace", "actions", "outcomes", "result"}, {
-            {"wrap in one theme", one, "A 0 4", "d1", "abc", "", "111", "A:d4 A:d0 R"},
-            {"moved cursor", one, "A 0 4", "d1", "abc", "", "1@0.1 1 1", "A:d4 A:d4 A:d0"},
-            {"case", "|<!--1-->A|Abc abc", "A 0 0", "dc1", "abc", "", "11", "A:d4 R"},
-            {"replace in two presses", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "33", "A:d0 A:d3", "/=;A=aaXa"},
-            {"replace all", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "4", "R", "/=;A=aaXaa"},
-            {"next theme, match before start", one, "A 0 4", "d1", "abc", "", "22", "A:d0 R"},
-            {"next theme, match at start", one, "A 0 0", "d1", "abc", "", "2", "R"},
-            {"only match before start", "|<!--1-->A|y|<!--1-->B|axbbb", "B 0 3", "d3", "x", "", "11", "B:d1 R"},
-            {"backwards through the root", "rx|<!--1-->A|a|<!--1-->Z|zx", "A 0 0", "db3", "x", "", "111", "/:d1 Z:d1 R"},
-            {"names, links, null items", linked, "Notes 0 0 t", "nd3", "plan", "", "11111", "Plan:n0 Plan:d4 Sub:d0 Plan link:n0 R"},
-            {"subthemes", linked, "Plan 0 0", "d2", "plan", "", "111", "Plan:d4 Sub:d0 R"},
-            {"backwards subthemes", linked, "Sub 0 6", "bd2", "plan", "", "11", "Sub:d0 R"},
-            {"leaf keeps its scope", linked, "Sub 0 1", "d2", "plan", "", "11", "Sub:d0 R"},
-            {"line feeds selected exactly", "|<!--1-->A|ab|cd", "A 0 0", "d1", "b|c", "", "1", "A:d1"},
-            {"any script without case", "|<!--1-->A|x ΕΛΛΗΝΙΚΆ Ünï", "A 0 0", "d1", "ελληνικά", "", "11", "A:d2 R"},
-            {"beyond 16 bits: after an emoji, without case", "|<!--1-->A|\U0001F600 \U00010428\U00010429 x", "A 0 0", "d1", "\U00010400\U00010401", "", "1", "A:d3"},
-            {"replace in any script with case", "|<!--1-->A|ÜNÏ ünï", "A 0 0", "dc1", "ünï", "漢\U0001F600", "4", "R", "/=;A=ÜNÏ 漢\U0001F600"},
-            {"replace all names and texts", linked, "Last 0 0", "nd3", "plan", "Idea", "4", "R", "/=;Notes=nothing;Idea=see Idea;Sub=Idea B;Idea link=;Last=x"},
-            {"replace all from the end, longer", "|<!--1-->A|cat cat cat", "A 0 11", "d1", "cat", "kitty", "4", "R", "/=;A=kitty kitty kitty"},
-            {"replace all mid-text, longer", "|<!--1-->A|abab", "A 0 3", "d1", "a", "xyz", "4", "R", "/=;A=xyzbxyzb"},
-            {"replace all mid-text, empty", "|<!--1-->A|aXaa", "A 0 2", "d1", "a", "", "4", "R", "/=;A=X"},
-            {"replace all adjacent matches", "|<!--1-->A|aa", "A 0 1", "d1", "a", "b", "4", "R", "/=;A=bb"},
-            {"replace all backwards, longer", "|<!--1-->A|aaaa", "A 0 2", "db1", "a", "aa", "4", "R", "/=;A=aaaaaaaa"},
-            {"replace all backwards, shorter", "|<!--1-->A|aa aa", "A 0 2", "db1", "aa", "b", "4", "R", "/=;A=b b"},
-            {"replace all backwards, not into the inserted text", "|<!--1-->A|aaa", "A 0 3", "db1", "aa", "a", "4", "R", "/=;A=aa"},
-            {"typing between two replaces starts anew", "|<!--1-->A|aXa", "A 0 0", "d1", "a", "aa", "3 e@0.0 3", "A:d0 A:d0"},
-        });
-        // clang-format on
+        addJsonRows(QFINDTESTDATA("data/steps.jsonl"),
+                    {"tree", "start", "flags", "find", "replace", "actions", "outcomes", "result"});
     }
 
     void steps()
@@ -235,17 +202,14 @@ private Q_SLOTS:
     // Commands that arrive while a step lets the toolkit run between themes.
     void commandsDuringAStep_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<QString>("result");
-        const QStringList back{"Return to start point\nДостигнута начальная точка поиска"};
-        QTest::newRow("another step") << "step" << back << "/=;A=abc;B=abc";
-        QTest::newRow("tree edit") << "insert" << back << "/=;A=abc;=;B=abc";
-        QTest::newRow("file load") << "load" << QStringList() << "/=;C=abc";
-        QTest::newRow("close, not saving") << "close"
-                                           << QStringList{"Current file (Текущий файл)\n\nwas "
-                                                          "changed.Save?(изменен. Сохранить?)"}
-                                           << "/=";
+        const QString back = "Return to start point\nДостигнута начальная точка поиска";
+        const QString save =
+                "Current file (Текущий файл)\n\nwas changed.Save?(изменен. Сохранить?)";
+        addTextRows({"command", "boxes", "result"},
+                    {{"another step", "step", back, "/=;A=abc;B=abc"},
+                     {"tree edit", "insert", back, "/=;A=abc;=;B=abc"},
+                     {"file load", "load", "", "/=;C=abc"},
+                     {"close, not saving", "close", save, "/="}});
     }
 
     void commandsDuringAStep()
@@ -272,8 +236,7 @@ private Q_SLOTS:
         shown.answerNext(Messages::Answer::No);
         m_window->findReplace(p);
         QVERIFY(fired);
-        QFETCH(QStringList, boxes);
-        QCOMPARE(shown.texts(), boxes);
+        QTEST(shown.texts().join('|'), "boxes");
         QFETCH(QString, result);
         QCOMPARE(treeText(), result);
 

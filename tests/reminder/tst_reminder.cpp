@@ -1,3 +1,4 @@
+#include "Cases.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
 #include "reminder/Reminder.h"
@@ -55,61 +56,15 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("parsed");
         QTest::addColumn<QDateTime>("until");
         QTest::addColumn<QString>("rings");
-        const QDateTime tuesday = sunday.addDays(2);
-        QTest::newRow("daily") << "20:30 \"a\"" << sunday << tuesday
-                               << "10.04.05 20:30 a; 11.04.05 20:30 a";
-        QTest::newRow("one time: past ones dropped")
-                << "8:00 date=1.4.2005 \"past\"\n8:00 date=11.4.5 \"once\"" << sunday
-                << tuesday.addDays(9) << "11.04.05 08:00 once";
-        // clang-format off
-        QTest::newRow("daily written after its time") << "9:00 \"d\"" << sunday << tuesday << "11.04.05 09:00 d; 12.04.05 09:00 d";
-        QTest::newRow("weekly written after its time") << "9:59 weekly=7 \"w\"" << sunday << tuesday.addDays(6) << "17.04.05 09:59 w";
-        // clang-format on
-        QTest::newRow("equal moments: latest first, repeated lines once, bare lines apart")
-                << "11:00 \"a\"\n11:00 \"a\"\n11:00\n11:00 sound=0\n11:00 \"b\"" << sunday
-                << tuesday << "10.04.05 11:00 b,,,a; 11.04.05 11:00 b,,,a";
-        QTest::newRow("monthly") << "8:00 date=25 \"m\"" << sunday << sunday.addMonths(2)
-                                 << "25.04.05 08:00 m; 25.05.05 08:00 m";
-        QTest::newRow("monthly, parsed after its day")
-                << "8:00 date=25 \"m\"" << sunday.addDays(16) << sunday.addMonths(1).addDays(16)
-                << "25.05.05 08:00 m";
-        QTest::newRow("the 31st waits for months that have it")
-                << "8:00 date=31 \"e\"" << sunday.addMonths(-3) << sunday.addMonths(2)
-                << "31.01.05 08:00 e; 31.03.05 08:00 e; 31.05.05 08:00 e";
-        QTest::newRow("29 February waits for leap years")
-                << "8:00 date=29.2 \"f\"" << sunday << sunday.addYears(8)
-                << "29.02.08 08:00 f; 29.02.12 08:00 f";
-        QTest::newRow("weekly from Monday 13:00")
-                << "14:00 weekly=1 \"w\"" << sunday.addSecs(86400 + 3 * 3600) << tuesday.addDays(7)
-                << "11.04.05 14:00 w; 18.04.05 14:00 w";
-        QTest::newRow("window over: next day from midnight")
-                << "period=30 end=20:00 \"p\"" << sunday.addSecs(8 * 3600 + 45 * 60)
-                << QDateTime(sunday.date().addDays(1), QTime(0, 30))
-                << "10.04.05 18:45 p; 10.04.05 19:15 p; 10.04.05 19:45 p; 11.04.05 00:00 p; "
-                   "11.04.05 00:30 p";
-        // clang-format off
-        QTest::newRow("grid point on the end rings") << "period=60 start=8:0 end=20:00 \"e\"" << sunday.addSecs(8 * 3600 + 1800)
-                << sunday.addSecs(22 * 3600) << "10.04.05 19:00 e; 10.04.05 20:00 e; 11.04.05 08:00 e";
-        QTest::newRow("no end, one date: deleted when its day ends") << "period=300 start=8:0 date=10.4.2005 \"o\"" << sunday
-                << tuesday << "10.04.05 13:00 o; 10.04.05 18:00 o; 10.04.05 23:00 o";
-        // clang-format on
-        QTest::newRow("no end: on across midnight")
-                << "period=20 start=23:50 \"n\"" << sunday
-                << QDateTime(sunday.date().addDays(1), QTime(0, 30))
-                << "10.04.05 23:50 n; 11.04.05 00:10 n; 11.04.05 00:30 n";
-        QTest::newRow("offset grid kept on the next day")
-                << "period=60 start=8:0 end=10:00 offset=10 \"o\"" << sunday.addSecs(-3 * 3600)
-                << QDateTime(sunday.date().addDays(1), QTime(9, 30))
-                << "10.04.05 08:10 o; 10.04.05 09:10 o; 11.04.05 08:10 o; 11.04.05 09:10 o";
-        QTest::newRow("first due after the parse moment: a second late is a period late")
-                << "period=60 start=8:00 \"g\"\nperiod=45 start=8:00 offset=5 \"h\""
-                << sunday.addSecs(1) << sunday.addSecs(3600)
-                << "10.04.05 10:20 h; 10.04.05 11:00 g";
-        QTest::newRow("first due on the parse minute")
-                << "period=60 start=8:00 \"g\"" << sunday << sunday << "10.04.05 10:00 g";
-        QTest::newRow("grid past the end: first due tomorrow")
-                << "period=60 start=8:00 end=10:00 offset=10 \"o\"" << sunday.addSecs(-1800)
-                << sunday.addSecs(86400 - 3600) << "11.04.05 08:10 o";
+        const auto moment = [](const QString &text) {
+            return QDateTime::fromString(text, text.size() > 16 ? "dd.MM.yyyy HH:mm:ss"
+                                                                : "dd.MM.yyyy HH:mm");
+        };
+        for (const Case &c : readCases(QFINDTESTDATA("data/rings.txt"))) {
+            const QStringList span = c.fields.value('@').value(0).split(" to ");
+            QTest::newRow(qPrintable(c.name)) << c.fields.value('<').join('\n') << moment(span[0])
+                                              << moment(span[1]) << c.fields.value('>').join("; ");
+        }
     }
 
     void rings()
