@@ -1,7 +1,7 @@
 #include "common/Emergency.h"
 #include "storage/TreeFile.h"
-#include "support/FileRows.h"
 #include "support/FixedClock.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
@@ -18,7 +18,7 @@
 
 #include <sys/stat.h>
 
-// Reference files: tests/storage/input/NAME is read and written again as data/references.txt
+// Reference files: tests/storage/input/NAME is read and written again as data/references.jsonl
 // says; the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
 // references after a deliberate change (tests/storage/regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
@@ -43,7 +43,7 @@ private Q_SLOTS:
 
     void referenceFiles_data()
     {
-        addFileRows("data/references.txt", {"flags", "outline", "boxes"});
+        addJsonRows(QFINDTESTDATA("data/references.jsonl"), {"flags", "outline", "boxes"});
     }
     void referenceFiles()
     {
@@ -80,7 +80,8 @@ private Q_SLOTS:
     // A file inserted below a theme: the tree afterwards, the boxes shown, the new current theme.
     void insert_data()
     {
-        addFileRows("data/inserts.txt", {"base", "target", "inserted", "outline", "boxes"});
+        addJsonRows(QFINDTESTDATA("data/inserts.jsonl"),
+                    {"base", "target", "inserted", "outline", "boxes"});
     }
     void insert()
     {

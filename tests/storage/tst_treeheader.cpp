@@ -1,6 +1,6 @@
 #include "common/Clock.h"
 #include "storage/TreeHeader.h"
-#include "support/FileRows.h"
+#include "support/JsonRows.h"
 
 #include <QTest>
 
@@ -13,7 +13,7 @@ private Q_SLOTS:
 
     void readsHeaders_data()
     {
-        addFileRows("data/headers.txt",
+        addJsonRows(QFINDTESTDATA("data/headers.jsonl"),
                     {"text", "lineStart", "depth", "linkId", "date", "end", "writer"});
     }
     void readsHeaders()

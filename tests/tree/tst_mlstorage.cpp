@@ -1,5 +1,5 @@
 #include "common/Assertions.h"
-#include "support/FileRows.h"
+#include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -174,7 +174,8 @@ private Q_SLOTS:
 
     void removeSignalOrder_data()
     {
-        addFileRows("data/removals.txt", {"setup", "holder", "removed", "log", "state"});
+        addJsonRows(QFINDTESTDATA("data/removals.jsonl"),
+                    {"setup", "holder", "removed", "log", "state"});
     }
     void removeSignalOrder()
     {
@@ -235,7 +236,8 @@ private Q_SLOTS:
 
     void validateReports_data()
     {
-        addFileRows("data/validations.txt", {"setup", "report", "state", "groups"});
+        addJsonRows(QFINDTESTDATA("data/validations.jsonl"),
+                    {"setup", "report", "state", "groups"});
     }
     void validateReports()
     {

@@ -1,7 +1,7 @@
 #include "common/Messages.h"
 #include "support/Drops.h"
-#include "support/FileRows.h"
 #include "support/FixedClock.h"
+#include "support/JsonRows.h"
 #include "support/TreeOutline.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
@@ -39,7 +39,8 @@ private Q_SLOTS:
 
     void drops_data()
     {
-        addFileRows("data/drops.txt", {"tree", "dragged", "target", "place", "keys", "result"});
+        addJsonRows(QFINDTESTDATA("data/drops.jsonl"),
+                    {"tree", "dragged", "target", "place", "keys", "result"});
     }
     void drops()
     {

@@ -1,6 +1,6 @@
 #include "common/Messages.h"
-#include "support/FileRows.h"
 #include "support/FixedClock.h"
+#include "support/JsonRows.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -31,7 +31,8 @@ private Q_SLOTS:
 
     void commands_data()
     {
-        addFileRows("data/commands.txt", {"tree", "script", "result", "status", "log"});
+        addJsonRows(QFINDTESTDATA("data/commands.jsonl"),
+                    {"tree", "script", "result", "status", "log"});
         // Opening a theme's long list scrolls (once laid out), and may add a scroll bar.
         const auto names = [](char letter, int count) {
             QStringList list;
