@@ -23,16 +23,13 @@
 // references after a deliberate change (tests/storage/regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
-// A tree read from bytes, saved with flags from a current theme (one that a link holds children
-// for is expanded first).
-struct SaveRow
+// The writer's flags named by words of a row: "branch strip".
+static int saveFlagsOf(const QString &words)
 {
-    const char *name;
-    QByteArray file;
-    const char *current;
-    int flags;
-    QByteArray expected;
-};
+    return (words.contains("branch") ? SAVE_BRANCH : 0) |
+           (words.contains("strip") ? SAVE_STRIP_HIDDEN : 0) |
+           (words.contains("structure") ? SAVE_STRUCTURE : 0);
+}
 
 class TestTreeFile : public QObject
 {
@@ -49,7 +46,7 @@ private Q_SLOTS:
     {
         const QString name = QTest::currentDataTag();
         QFETCH(QString, flags);
-        const int saveFlags = flags == "structure" ? SAVE_STRUCTURE : 0;
+        const int saveFlags = saveFlagsOf(flags);
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadTree(view, sourceDir + "/input/" + name, 0, nullptr));
@@ -117,57 +114,22 @@ private Q_SLOTS:
 
     void branchesAndLinks_data()
     {
-        const QByteArray outside =
-                "\n<!--1mark1[01.01.2001]-->Mark\nmark text\n"
-                "<!--1[01.01.2001]-->Branch\nbranch <hidden>secret</hidden>text\n"
-                "<!--2link1[01.01.2001]-->Link\n\n<!--2[01.01.2001]-->Same date\n\n"
-                "<!--3[02.01.2001]-->Other date\n\n";
-        const QByteArray below = "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n"
-                                 "<!--2mark1[01.01.2001]-->M\r\n\r\n";
-        const QByteArray holder = "\r\n<!--1mark1[01.01.2001]-->M\r\nm\r\n"
-                                  "<!--2[01.01.2001]-->child\r\nc\r\n"
-                                  "<!--1link1[01.01.2001]-->L\r\n\r\n";
-        const QByteArray mark = "\xEF\xBB\xBF";
-        const QByteArray damaged = mark + "\xFF\xE2\x82 \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 "
-                                          "\xF0\x9F\x98\r\n<!--1[01.01.2001]-->t\r\n\x80\r\n";
-        const int branch = SAVE_BRANCH;
-        addRows<SaveRow>({
-                // The link's mark lies outside the branch: the link is written as an ordinary
-                // theme, and "[|]" marks a date equal to the parent's.
-                {"link outside the branch, hidden parts stripped", outside, "Branch",
-                 branch | SAVE_STRIP_HIDDEN,
-                 "branch text\r\n<!--1[01.01.2001]-->Link\r\n\r\n<!--1[01.01.2001]-->Same "
-                 "date\r\n\r\n<!--2[02.01.2001]-->Other date\r\n\r\n"},
-                {"mark inside the branch", outside, "/", branch,
-                 "\r\n<!--1mark1[01.01.2001]-->Mark\r\nmark text\r\n<!--1[01.01.2001]-->Branch\r\n"
-                 "branch <hidden>secret</hidden>text\r\n<!--2link1[|]-->Link\r\n\r\n"
-                 "<!--2[|]-->Same date\r\n\r\n<!--3[02.01.2001]-->Other date\r\n\r\n"},
-                // The climb from the mark through its link back to the mark must end.
-                {"mark below its own link", below, "/", branch,
-                 "\r\n<!--1link1[01.01.2001]-->L\r\n\r\n<!--2mark1[|]-->M\r\n\r\n"},
-                // A theme that a hand-made file put under a link stays there.
-                {"theme under a link stays", below, "/", 0, below},
-                {"a link's held children are written under the mark", holder, "L", 0, holder},
-                {"the branch of a holding link is the mark's", holder, "L", branch,
-                 "m\r\n<!--1[01.01.2001]-->child\r\nc\r\n"},
-                // Damaged UTF-8 keeps every byte; branches and structure files keep the mark.
-                {"damaged UTF-8", damaged, "/", 0, damaged},
-                {"Unicode branch", damaged, "t", branch, mark + "\x80\r\n"},
-                {"Unicode structure", damaged, "/", SAVE_STRUCTURE,
-                 mark + "<!--1[01.01.2001]-->t\r\n"},
-        });
+        addJsonRows(QFINDTESTDATA("data/saves.jsonl"), {"file", "current", "flags", "expected"});
     }
     void branchesAndLinks()
     {
-        QFETCH(SaveRow, row);
+        QFETCH(QString, file);
+        QFETCH(QString, current);
+        QFETCH(QString, flags);
         ScriptedMessages shown;
         LinkListView view;
-        QVERIFY(loadBytes(view, row.file));
-        ColorListViewItem *current = themeNamed(view, row.current);
-        current->setExpanded(true); // a link then holds its group's children
-        view.setCurrentItem(current);
+        QVERIFY(loadBytes(view, file.toLatin1()));
+        ColorListViewItem *theme = themeNamed(view, current);
+        theme->setExpanded(true); // a link then holds its group's children
+        view.setCurrentItem(theme);
+        const int saveFlags = saveFlagsOf(flags);
         int result = 0;
-        QCOMPARE(saveToBytes(view, row.flags, nullptr, &result), row.expected);
+        QTEST(QString::fromLatin1(saveToBytes(view, saveFlags, nullptr, &result)), "expected");
         QCOMPARE(result, 1);
         QCOMPARE(shown.count(), 0);
     }
