@@ -14,11 +14,10 @@
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
-// Every editing command on trees with link groups, through the view's keys where it has one.
-// A row's script is a list of steps: a key ("Ctrl+Up") or a slot without a key, optionally
-// "@theme" to make that theme current first; "=name" types a name into the open name editor and
-// accepts it, "=" escapes;
-// "." lets pending events run.
+// Every editing command on trees with link groups, through the view's keys where it has one; the
+// rows are in data/commands.jsonl. A row's script is a list of steps: a key ("Ctrl+Up") or a slot
+// without a key, optionally "@theme" to make that theme current first; "=name" types a name into
+// the open name editor and accepts it, "=" escapes; "." lets pending events run.
 // The log has a letter per signal while the steps run: t themeChanged, s stateChanged,
 // d dataChanged, x itemWillRemoved, e name editor opened or closed, m paste kind menu shown, and
 // ! for the refusal box, c for "Cannot exchange contents".
