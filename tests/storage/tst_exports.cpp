@@ -1,4 +1,5 @@
 #include "storage/HtmlTable.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
@@ -94,36 +95,19 @@ private Q_SLOTS:
 
     void pageAndMimeText_data()
     {
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<int>("flags");
-        QTest::addColumn<QByteArray>("expected");
-        const QByteArray page =
-                "<HTML>\n<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
-                "charset=windows-1251\"></HEAD>\n<BODY>\n";
-        const QByteArray part =
-                "--simple boundary\nContent-Type: Text/plain; charset=windows-1251\n\n";
-        QTest::newRow("branch page: numbers of the whole tree, outlines of the branch")
-                << "A" << int(SAVE_HTML | SAVE_BRANCH)
-                << page + "<p>\n<a href=\"#2\"><b>1. B &quot;q&quot;</b></a><br>\n"
-                          "<b><i>L. L</i></b><br>\n<p>\n"
-                          "<!--1[01.01.2001]--><a name=\"2\"><b>1. B &quot;q&quot;</b></a><br>\n"
-                          "<dd>\tb<br>\n<p>\nx<br>\n<p>\n";
-        QTest::newRow("branch MIME text")
-                << "M" << int(SAVE_PALM | SAVE_BRANCH)
-                << "MIME-Version: 1.0\nContent-type: multipart/mixed; boundary=\"simple "
-                   "boundary\"\n\n" +
-                           part + "\n" + part + "C\n<!--1[01.01.2001]-->\n\n";
+        addJsonRows(QFINDTESTDATA("data/pages.jsonl"), {"current", "flags", "expected"});
     }
     void pageAndMimeText()
     {
         QFETCH(QString, current);
-        QFETCH(int, flags);
-        QFETCH(QByteArray, expected);
+        QFETCH(QString, flags);
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadBytes(view, exportTree));
         view.setCurrentItem(themeNamed(view, current));
-        QCOMPARE(saveToBytes(view, flags).replace("\r\n", "\n"), expected);
+        const int saveFlags = (flags.contains("page") ? SAVE_HTML : SAVE_PALM) |
+                              (flags.contains("branch") ? SAVE_BRANCH : 0);
+        QTEST(QString::fromLatin1(saveToBytes(view, saveFlags).replace("\r\n", "\n")), "expected");
         QCOMPARE(shown.count(), 0);
     }
 
