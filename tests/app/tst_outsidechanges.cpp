@@ -51,12 +51,6 @@ class TestOutsideChanges : public QObject
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-    static void closeWithoutSaving(Brambleweb *window)
-    {
-        ScriptedMessages boxes;
-        boxes.answerNext(Answer::No);
-        window->close();
-    }
     static QString status(Brambleweb *window) { return window->statusBar()->currentMessage(); }
 
 private Q_SLOTS:
@@ -139,7 +133,7 @@ private Q_SLOTS:
         typeInto(window, "again ");
         window->menuSaveFile();
         QCOMPARE(boxes.count(), int(row.save == Answer::Cancel));
-        closeWithoutSaving(window);
+        closeUnsaved(window);
         QFile::remove(errorSave);
     }
 
@@ -198,9 +192,9 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(lock), held);
         QCOMPARE(QDir(dir.path()).entryList({".doc.brw.lock.*"}, QDir::Hidden | QDir::Files),
                  QStringList());
-        closeWithoutSaving(window);
+        closeUnsaved(window);
         QCOMPARE(fileBytes(lock), held); // the second window still has it
-        closeWithoutSaving(second);
+        closeUnsaved(second);
         QCOMPARE(fileBytes(lock), other ? found : "<missing>");
     }
 

@@ -65,14 +65,6 @@ class TestSaving : public QObject
         return path;
     }
 
-    static void closeWithoutSaving(Brambleweb *window)
-    {
-        ScriptedMessages boxes;
-        boxes.answerNext(Messages::Answer::No); // a detached window's question first
-        boxes.answerNext(Messages::Answer::No);
-        window->close();
-    }
-
 private Q_SLOTS:
     void initTestCase() { QDir::setCurrent(m_dir.path()); }
 
@@ -183,7 +175,7 @@ private Q_SLOTS:
                 QVERIFY(fileBytes(made).contains("private words "));
             QCOMPARE(fileBytes("pointed"), QByteArray(i % 2 ? "<missing>" : ""));
             QVERIFY(QFileInfo(made).fileName() != row.link);
-            closeWithoutSaving(window);
+            closeUnsaved(window);
             QFile::remove(row.link);
         }
     }
@@ -336,7 +328,7 @@ private Q_SLOTS:
                              "файла могло не завершиться; полный текст находится "
                              "в файле\n" +
                              QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
-        closeWithoutSaving(window);
+        closeUnsaved(window);
     }
 
     void emergencySaveAndJournal()
@@ -399,7 +391,7 @@ private Q_SLOTS:
         QCOMPARE(again, QString("!!!Error (Ошибка)!!!\nCannot save file\nНет возможности "
                                 "сохранить файл\n"));
         QCOMPARE(fileBytes(errorSave), saved);
-        closeWithoutSaving(window);
+        closeUnsaved(window);
 
         // A file that cannot be synced (a pipe in its place) has not saved the data.
         window = openWindow(copyOfSample("unsynced.brw"));
@@ -414,7 +406,7 @@ private Q_SLOTS:
         QVERIFY2(log.endsWith("!!!Message (Сообщение)!!!\nIt save data with errors\nДанные "
                               "сохранены с ошибками\n (1000)\n"),
                  qPrintable(log));
-        closeWithoutSaving(window);
+        closeUnsaved(window);
     }
 
     // Last, as the state stays: the save of SIGTERM runs where no event may close the name

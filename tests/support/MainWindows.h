@@ -3,6 +3,7 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/ScriptedMessages.h"
 
 #include <QFile>
 #include <QTest>
@@ -26,4 +27,13 @@ inline QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Closes the window, answering No to every question (a detached window's, then the document's).
+inline void closeUnsaved(Brambleweb *window)
+{
+    ScriptedMessages boxes;
+    boxes.answerNext(Messages::Answer::No);
+    boxes.answerNext(Messages::Answer::No);
+    window->close();
 }
