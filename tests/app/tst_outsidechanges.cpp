@@ -39,13 +39,7 @@ class TestOutsideChanges : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    QString document(const QString &name = "doc.brw")
-    {
-        const QString path = m_dir.filePath(name);
-        QFile::remove(path);
-        QFile::copy(BRW_SAMPLE, path);
-        return path;
-    }
+    QString document(const QString &name = "doc.brw") { return copySample(m_dir.filePath(name)); }
     static void writeFile(const QString &path, const QByteArray &bytes)
     {
         QFile file(path);

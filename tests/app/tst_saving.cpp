@@ -58,9 +58,7 @@ class TestSaving : public QObject
 
     QString copyOfSample(const QString &name)
     {
-        const QString path = QDir(m_dir.path()).filePath(name);
-        QFile::remove(path);
-        QFile::copy(BRW_SAMPLE, path);
+        const QString path = copySample(m_dir.filePath(name));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         return path;
     }
@@ -73,12 +71,10 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         Brambleweb *first = openWindow(QString());
         Brambleweb *second = openWindow(QString());
-        QCOMPARE(first->errorSaveFile().fileName(), QString("errorsave.!!!1"));
-        QVERIFY(first->errorSaveFile().isOpen());
-        QCOMPARE(first->autosaveFile().fileName(), QString("autosave.1"));
-        QVERIFY(QFile::exists("autosave.1"));
-        QCOMPARE(second->errorSaveFile().fileName(), QString("errorsave.!!!2"));
-        QCOMPARE(second->autosaveFile().fileName(), QString("autosave.2"));
+        QCOMPARE(QDir().entryList({"autosave.*", "errorsave.*"}, QDir::Files),
+                 QStringList({"autosave.1", "autosave.2", "errorsave.!!!1", "errorsave.!!!2"}));
+        QVERIFY(first->errorSaveFile().isOpen() &&
+                second->errorSaveFile().fileName() == "errorsave.!!!2");
         first->close();
         second->close();
         QVERIFY(!QFile::exists("errorsave.!!!1") && !QFile::exists("autosave.2"));
@@ -198,8 +194,7 @@ private Q_SLOTS:
         const QByteArray copy = fileBytes(autosave);
         QVERIFY(copy.contains("first edit "));
         QCOMPARE(copy, saveToBytes(*window->tree(), 0));
-        QVERIFY(window->isModified()); // an autosave is no save
-        QVERIFY(window->windowTitle().contains("* "));
+        QVERIFY(window->windowTitle().contains("* ")); // an autosave is no save
         QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
 
         // A save restarts the count.
@@ -224,8 +219,7 @@ private Q_SLOTS:
         QTimer::singleShot(50, [&] { closed = window->close(); });
         QTimer::singleShot(300, [&] { delete busy; });
         window->autosave();
-        QVERIFY(!closed);
-        QVERIFY(window->isVisible());
+        QVERIFY(!closed && window->isVisible());
         QVERIFY(fileBytes(window->autosaveFile().fileName()).contains("guarded "));
 
         // An autosave reached while the close asks its question does nothing.
@@ -237,7 +231,6 @@ private Q_SLOTS:
         });
         QVERIFY(window->close());
         Messages::setResponder({});
-        QVERIFY(!QFile::exists(autosave));
         window->autosave(); // after the close, too
         QVERIFY(!QFile::exists(autosave));
     }
@@ -288,7 +281,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts().first(), "Error writing file\nОшибка записи в файл\n" + path);
         QVERIFY(boxes.texts().last().startsWith("(File save with error."));
         QCOMPARE(fileBytes(path), before);
-        QVERIFY(window->isModified());
         QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}), QStringList());
 

@@ -23,6 +23,14 @@ inline void typeInto(Brambleweb *window, const QString &text)
     QTest::keyClicks(window->editor(), text);
 }
 
+// A fresh copy of the sample document at path.
+inline QString copySample(const QString &path)
+{
+    QFile::remove(path);
+    QFile::copy(BRW_SAMPLE, path);
+    return path;
+}
+
 inline QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
