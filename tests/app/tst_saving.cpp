@@ -225,14 +225,16 @@ private Q_SLOTS:
         // An autosave reached while the close asks its question does nothing.
         const QString autosave = window->autosaveFile().fileName();
         QFile::resize(autosave, 0);
+        qint64 written = -1;
         Messages::setResponder([&](const Messages::Box &) {
             window->autosave();
+            written = QFileInfo(autosave).size();
             return Messages::Answer::No;
         });
         QVERIFY(window->close());
         Messages::setResponder({});
         window->autosave(); // after the close, too
-        QVERIFY(!QFile::exists(autosave));
+        QVERIFY(written == 0 && !QFile::exists(autosave));
     }
 
     void saveFollowsLinks()
