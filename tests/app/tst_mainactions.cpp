@@ -1,6 +1,5 @@
-// The main window's menus, tool bars and actions against the table of commands, the windows of
-// the Windows and Help menus, the key recorder's commands, and the README's key list against the
-// program's key tables.
+// The main window's commands, the windows of the Windows and Help menus, the key recorder's
+// commands, and the README's key list.
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/KeyList.h"

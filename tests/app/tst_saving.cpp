@@ -369,7 +369,6 @@ private Q_SLOTS:
                 QVERIFY(document.open(QIODevice::Append) &&
                         document.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                              QFileDevice::FileModificationTime));
-            document.close();
             openWindow(path)->close();
             const QString notice = "ErrorSaveDataFile is newer than this file and may hold the "
                                    "last changes\nФайл сохранения данных при ошибке новее этого "
