@@ -37,10 +37,8 @@ static QStringList items(const QString &field)
 static void enterFixture(const QTemporaryDir &dir)
 {
     QDir::setCurrent(dir.path());
-    for (const auto &[name, bytes] : fixture) {
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
+    for (const auto &[name, bytes] : fixture)
+        QVERIFY(writeBytes(name, bytes));
     QCOMPARE(::mkfifo("fifo", 0600), 0); // nothing ever writes into it
 }
 
@@ -173,9 +171,7 @@ private Q_SLOTS:
             if (!groups.contains(entry.group))
                 groups.append(entry.group);
         QCOMPARE(outlineOf(*windows.back()->tree()), groups.join(','));
-        QFile local("keyhelp.txt");
-        QVERIFY(local.open(QIODevice::WriteOnly) && local.write("\r\n<!--1-->Local\r\n\r\n"));
-        local.close();
+        QVERIFY(writeBytes("keyhelp.txt", "\r\n<!--1-->Local\r\n\r\n"));
         window->menuKeyHelp();
         QCOMPARE(windows.back()->fileName(), QString("keyhelp.txt"));
         QCOMPARE(outlineOf(*windows.back()->tree()), QString("Local"));

@@ -40,11 +40,6 @@ class TestOutsideChanges : public QObject
     QTemporaryDir m_dir;
 
     QString document(const QString &name = "doc.brw") { return copySample(m_dir.filePath(name)); }
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
     static QString status(Brambleweb *window) { return window->statusBar()->currentMessage(); }
 
 private Q_SLOTS:
@@ -76,9 +71,9 @@ private Q_SLOTS:
         typeInto(window, "mine ");
         const QString errorSave = window->errorSaveFile().fileName();
         if (row.outside == Write) {
-            writeFile(path, outsideBytes);
+            QVERIFY(writeBytes(path, outsideBytes));
         } else if (row.outside == RenameReplace) {
-            writeFile(path + ".new", outsideBytes);
+            QVERIFY(writeBytes(path + ".new", outsideBytes));
             QVERIFY(::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
         } else if (row.outside == Delete) {
             QVERIFY(QFile::remove(path));
@@ -165,7 +160,7 @@ private Q_SLOTS:
             if (::geteuid() == 0 && QProcess::execute("chattr", {"+i", dir.path()}) != 0)
                 QSKIP("no read-only folder can be made here");
         } else if (!holder.isEmpty()) {
-            writeFile(lock, found);
+            QVERIFY(writeBytes(lock, found));
         }
         ScriptedMessages boxes;
         Brambleweb *window = openWindow(path);

@@ -35,9 +35,7 @@ class TestRecorder : public QObject
 
     void startPlaying(const QByteArray &bytes)
     {
-        QFile file(m_file);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
-        file.close();
+        QVERIFY(writeBytes(m_file, bytes));
         m_editor->setText(QString());
         m_recorder->setPlayFileName(m_file);
         QCOMPARE(m_recorder->startPlay(), 0);

@@ -31,6 +31,13 @@ inline QString copySample(const QString &path)
     return path;
 }
 
+// Whether the file now holds exactly these bytes.
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 inline QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
