@@ -140,8 +140,8 @@ private Q_SLOTS:
         QFETCH(QString, holder);
         QFETCH(QString, after);
         QTemporaryDir dir;
-        const QString path = dir.filePath("doc.brw"), lock = DocumentLock::lockPathOf(path);
-        QFile::copy(BRW_SAMPLE, path);
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString lock = DocumentLock::lockPathOf(path);
         const DocumentLock::Holder self = DocumentLock::thisProgram();
         qint64 pid = ::getppid();
         if (holder == "dead") {
