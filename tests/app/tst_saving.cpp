@@ -256,7 +256,17 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
         QCOMPARE(fileBytes(hardLink), fileBytes(path));
         QCOMPARE(fileBytes(window->autosaveFile().fileName()), fileBytes(path));
-        QCOMPARE(boxes.count(), 0);
+        // A kill in the middle of such a save leaves the document cut short (here by hand): the
+        // next window on it names the copy, and says nothing while the two agree.
+        openWindow(path)->close();
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
+        openWindow(path)->close();
+        QCOMPARE(boxes.texts(),
+                 QStringList{"The last save of this file may not have ended; the "
+                             "complete text is in\nПоследнее сохранение этого "
+                             "файла могло не завершиться; полный текст находится "
+                             "в файле\n" +
+                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
         window->close();
     }
 
@@ -300,29 +310,6 @@ private Q_SLOTS:
         window->menuSaveFile();
         QVERIFY(!window->isModified() && fileBytes(path).contains("lost? "));
         window->close();
-    }
-
-    // A document with a second hard link is saved in place through the autosave copy; a kill
-    // in the middle leaves it cut short (here by hand). The next window on it names the copy,
-    // and says nothing while the two agree.
-    void interruptedSaveInPlaceIsNoticed()
-    {
-        ScriptedMessages boxes;
-        const QString path = copyOfSample("linked.brw");
-        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(path + ".second")) == 0);
-        Brambleweb *window = openWindow(path);
-        typeInto(window, "new ");
-        window->menuSaveFile();
-        openWindow(path)->close();
-        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
-        openWindow(path)->close();
-        QCOMPARE(boxes.texts(),
-                 QStringList{"The last save of this file may not have ended; the "
-                             "complete text is in\nПоследнее сохранение этого "
-                             "файла могло не завершиться; полный текст находится "
-                             "в файле\n" +
-                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
-        closeUnsaved(window);
     }
 
     void emergencySaveAndJournal()
