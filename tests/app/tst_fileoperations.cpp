@@ -27,14 +27,18 @@ static const QList<QPair<QString, QByteArray>> fixture{
         {"other.brw", "\r\n<!--1[01.01.2001]-->Other\r\n\r\n"},
         {"exists.brw", "old\r\n"}};
 
+// A list field of a row.
+static QStringList items(const QString &field)
+{
+    return field.isEmpty() ? QStringList() : field.split(" + ");
+}
+
 // A fresh working directory holding the fixture's files.
 static void enterFixture(const QTemporaryDir &dir)
 {
     QDir::setCurrent(dir.path());
-    for (const auto &[name, bytes] : fixture) {
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
+    for (const auto &[name, bytes] : fixture)
+        QVERIFY(writeBytes(name, bytes));
     QCOMPARE(::mkfifo("fifo", 0600), 0); // nothing ever writes into it
 }
 
@@ -44,74 +48,34 @@ class TestFileOperations : public QObject
 private Q_SLOTS:
     void initTestCase() { Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5))); }
 
+    // The rows of data/fileoperations.txt, whose head says what each field holds.
     void operations_data()
     {
-        QTest::addColumn<int>("operation");
-        QTest::addColumn<bool>("standard");         // the platform's dialogs
-        QTest::addColumn<QString>("current");       // theme; "*" in front: the root text is changed
-        QTest::addColumn<QStringList>("choices");   // "file|type index"; none: cancel
-        QTest::addColumn<QList<Answer>>("answers"); // to the boxes, in order
-        QTest::addColumn<QStringList>("files");     // new or changed: "name:start of content"
-        QTest::addColumn<QString>("document");      // the window's file and "*" when modified
-        QTest::addColumn<QString>("tree");
-        QTest::addColumn<QStringList>("boxes"); // "first word of caption: first line of text"
-        const QString tree = "Branch(Leaf)";
-        const QStringList none;
-        const QString replace = "Warning: Replase existing file?";
-        const QStringList tableErrors{"Error: Unexpected error", "Error: Error saving file"};
-        auto row = [&](const char *name, int operation, bool standard, const QString &current,
-                       const QStringList &choices, const QList<Answer> &answers,
-                       const QStringList &files, const QString &document, const QString &after,
-                       const QStringList &boxes) {
-            QTest::newRow(name) << operation << standard << current << choices << answers << files
-                                << document << after << boxes;
-        };
-        // clang-format off
-        row("save as HTML: .htm appended, the document keeps its name", 2, false, "*Branch", {"page|2"}, {}, {"page.htm:<HTML>\r\n<HEAD><META"}, "doc.brw*", tree, none);
-        row("save as HTML: any case of .html stays", 2, false, "Branch", {"page.HtMl|2"}, {}, {"page.HtMl:<HTML>"}, "doc.brw", tree, none);
-        row("save as ordinary: .brw appended, the name taken", 2, false, "*Branch", {"copy|0"}, {}, {"copy.brw:changed\r\n<!--1[01.01.2001]-->Branch"}, "copy.brw", tree, none);
-        row("save as Unicode: the mark, the name taken", 2, false, "*Branch", {"uni|5"}, {}, {"uni.brw:\uFEFFchanged\r\n<!--1[01.01.2001]-->Branch"}, "uni.brw", tree, none);
-        row("save as ordinary (*): nothing appended", 2, false, "Branch", {"copy|4"}, {}, {"copy:root text"}, "copy", tree, none);
-        row("save as structure: headers only, not the document", 2, false, "*Branch", {"tree|1"}, {}, {"tree:<!--1[01.01.2001]-->Branch\r\n<!--2"}, "doc.brw*", tree, none);
-        row("save as MIME: .txt appended", 2, false, "Branch", {"notes|3"}, {}, {"notes.txt:MIME-Version: 1.0"}, "doc.brw", tree, none);
-        row("refused replace asks again", 2, false, "Branch", {"exists.brw|0", "fresh|0"}, {Answer::Cancel}, {"fresh.brw:root"}, "fresh.brw", tree, {replace});
-        row("accepted replace", 2, false, "Branch", {"exists.brw|0"}, {}, {"exists.brw:root"}, "exists.brw", tree, {replace});
-        row("cannot open for writing asks again", 2, false, "Branch", {"no/such/x|0"}, {}, {}, "doc.brw", tree, {"Error: Cannot open file for write"});
-        row("save as under a name shown with a replacement character", 2, false, "Branch", {"\xEF\xBF\xBD|0"}, {}, {}, "doc.brw", tree, {"Error: Cannot open file for write"});
-        row("save as cancelled", 2, false, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
-        row("branch", 3, false, "Branch", {"Branch|0"}, {}, {"Branch.brw:branch <hidden>secret</hidden>text\r\n<!--1[01.01.2001]-->Leaf"}, "doc.brw", tree, none);
-        row("branch of the root", 3, false, "/", {"whole|4"}, {}, {"whole:root text"}, "doc.brw", tree, none);
-        row("branch without hidden parts", 8, false, "Branch", {"Branch|0"}, {}, {"Branch.brw:branch text\r\n"}, "doc.brw", tree, none);
-        row("table", 7, false, "Branch", {"table|0"}, {}, {"table.htm:<html><head>"}, "doc.brw", tree, none);
-        row("table of a leaf", 7, false, "Leaf", {"leaf|0"}, {}, {}, "doc.brw", tree, tableErrors);
-        const QString question = "Warning: Current file (Текущий файл)";
-        row("reopen of a changed document cancelled", 4, false, "*Branch", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw*", tree, {question});
-        row("reopen without saving", 4, false, "*Branch", {"other.brw|0"}, {Answer::No}, {}, "other.brw", "Other", {question});
-        row("reopen after saving", 4, false, "*Leaf", {"other.brw|0"}, {Answer::Yes}, {"doc.brw:changed"}, "other.brw", "Other", {question});
-        row("reopen of a file that cannot be read", 4, false, "*Branch", {"gone.brw|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
-        row("reopen of a FIFO", 4, false, "*Branch", {"fifo|0"}, {Answer::No}, {}, "doc.brw*", tree, {question, "Error: Cannot open file"});
-        row("insert of a file whose size reads 0", 1, true, "/", {"/proc/version"}, {}, {}, "doc.brw*", "version,Branch(Leaf)", {"Warning: It insert new file in theme"});
-        row("insert of a device", 1, false, "Leaf", {"/dev/zero|0"}, {}, {}, "doc.brw", tree, {"Warning: It insert new file in theme", "Error: Cannot open file"});
-        row("insert cancelled", 1, false, "Leaf", {"other.brw|0"}, {Answer::Cancel}, {}, "doc.brw", tree, {"Warning: It insert new file in theme"});
-        row("insert", 1, false, "Leaf", {"other.brw|0"}, {}, {}, "doc.brw*", "Branch(Leaf(other.brw(Other)))", {"Warning: It insert new file in theme"});
-        row("open", 5, false, "Branch", {"other.brw|0"}, {}, {}, "doc.brw", tree, none);
-        row("standard open", 5, true, "Branch", {"other.brw"}, {}, {}, "doc.brw", tree, none);
-        row("standard save as: nothing appended", 2, true, "*Branch", {"plain"}, {}, {"plain:changed"}, "plain", tree, none);
-        row("standard branch", 3, true, "Leaf", {"exists.brw", "b"}, {Answer::Cancel}, {"b:leaf\r\n"}, "doc.brw", tree, {replace});
-        row("standard table of a leaf", 7, true, "Leaf", {"leaf.htm"}, {}, {}, "doc.brw", tree, {"Error: Unexpected error", "Warning: Error saving file"});
-        row("standard reopen", 4, true, "Branch", {"other.brw"}, {}, {}, "other.brw", "Other", none);
-        row("standard insert", 1, true, "/", {"other.brw"}, {}, {}, "doc.brw*", "other.brw(Other),Branch(Leaf)", {"Warning: It insert new file in theme"});
-        row("standard save cancelled", 2, true, "*Branch", {}, {}, {}, "doc.brw*", tree, none);
-        // clang-format on
+        QFile rows(BRW_SOURCE_DIR "/tests/app/data/fileoperations.txt");
+        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
+        for (const char *column :
+             {"command", "current", "choices", "answers", "files", "document", "tree", "boxes"})
+            QTest::addColumn<QString>(column);
+        for (const QString &line : QString::fromUtf8(rows.readAll()).split('\n')) {
+            if (line.isEmpty() || line.startsWith('#'))
+                continue;
+            QTestData &row = QTest::newRow(qPrintable(line.section(';', 0, 0).trimmed()));
+            for (int field = 1; field <= 8; ++field)
+                row << line.section(';', field, field).trimmed();
+        }
     }
     void operations()
     {
-        QFETCH(int, operation);
-        QFETCH(bool, standard);
+        QFETCH(QString, command);
         QFETCH(QString, current);
-        QFETCH(QStringList, choices);
-        QFETCH(QList<Answer>, answers);
-        QFETCH(QStringList, files);
+        QFETCH(QString, choices);
+        QFETCH(QString, answers);
+        QFETCH(QString, files);
+        QFETCH(QString, boxes);
+        const bool standard = command.startsWith("std ");
+        const int operation = QStringList{"",     "insert", "save-as", "branch",         "reopen",
+                                          "open", "",       "table",   "stripped-branch"}
+                                      .indexOf(command.mid(standard ? 4 : 0));
         QTemporaryDir dir;
         enterFixture(dir);
         ScriptedMessages shown;
@@ -125,11 +89,13 @@ private Q_SLOTS:
         }
         const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
         const size_t windowCount = windows.size();
-        for (const QString &choice : choices)
+        for (const QString &choice : items(choices))
             dialogs.chooseNext(QDir(dir.path()).filePath(choice.section('|', 0, 0)),
                                choice.section('|', 1).toInt());
-        for (Answer answer : answers)
-            shown.answerNext(answer);
+        for (const QString &answer : items(answers))
+            shown.answerNext(answer == "Yes"  ? Answer::Yes
+                             : answer == "No" ? Answer::No
+                                              : Answer::Cancel);
 
         if (standard) {
             window->menuFileOperationGUI(operation);
@@ -143,7 +109,7 @@ private Q_SLOTS:
         QStringList seen;
         for (const Messages::Box &box : shown.shown())
             seen.append(box.caption.section(' ', 0, 0) + ": " + box.text.section('\n', 0, 0));
-        QTEST(seen, "boxes");
+        QCOMPARE(seen, items(boxes));
         QTEST(QFileInfo(window->fileName()).fileName() + (window->isModified() ? "*" : ""),
               "document");
         QTEST(outlineOf(*view), "tree");
@@ -158,12 +124,13 @@ private Q_SLOTS:
         unexpected.removeIf([](const QString &name) {
             return name.contains(QRegularExpression("^autosave\\.\\d+$|\\.brw\\d+$"));
         });
-        for (const QString &expected : files) {
+        for (const QString &expected : items(files)) {
             const QString name = expected.section(':', 0, 0);
             QFile file(name);
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
-            QVERIFY2(file.readAll().startsWith(expected.section(':', 1).toUtf8()),
-                     qPrintable(name));
+            QString start = expected.section(':', 1);
+            start.replace("\\r\\n", "\r\n").replace("\\uFEFF", QChar(0xFEFF));
+            QVERIFY2(file.readAll().startsWith(start.toUtf8()), qPrintable(name));
             unexpected.removeOne(name);
         }
         for (const auto &[name, bytes] : fixture) {
@@ -204,9 +171,7 @@ private Q_SLOTS:
             if (!groups.contains(entry.group))
                 groups.append(entry.group);
         QCOMPARE(outlineOf(*windows.back()->tree()), groups.join(','));
-        QFile local("keyhelp.txt");
-        QVERIFY(local.open(QIODevice::WriteOnly) && local.write("\r\n<!--1-->Local\r\n\r\n"));
-        local.close();
+        QVERIFY(writeBytes("keyhelp.txt", "\r\n<!--1-->Local\r\n\r\n"));
         window->menuKeyHelp();
         QCOMPARE(windows.back()->fileName(), QString("keyhelp.txt"));
         QCOMPARE(outlineOf(*windows.back()->tree()), QString("Local"));

@@ -39,24 +39,7 @@ class TestOutsideChanges : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    QString document(const QString &name = "doc.brw")
-    {
-        const QString path = m_dir.filePath(name);
-        QFile::remove(path);
-        QFile::copy(BRW_SAMPLE, path);
-        return path;
-    }
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-    static void closeWithoutSaving(Brambleweb *window)
-    {
-        ScriptedMessages boxes;
-        boxes.answerNext(Answer::No);
-        window->close();
-    }
+    QString document(const QString &name = "doc.brw") { return copySample(m_dir.filePath(name)); }
     static QString status(Brambleweb *window) { return window->statusBar()->currentMessage(); }
 
 private Q_SLOTS:
@@ -88,9 +71,9 @@ private Q_SLOTS:
         typeInto(window, "mine ");
         const QString errorSave = window->errorSaveFile().fileName();
         if (row.outside == Write) {
-            writeFile(path, outsideBytes);
+            QVERIFY(writeBytes(path, outsideBytes));
         } else if (row.outside == RenameReplace) {
-            writeFile(path + ".new", outsideBytes);
+            QVERIFY(writeBytes(path + ".new", outsideBytes));
             QVERIFY(::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
         } else if (row.outside == Delete) {
             QVERIFY(QFile::remove(path));
@@ -139,7 +122,7 @@ private Q_SLOTS:
         typeInto(window, "again ");
         window->menuSaveFile();
         QCOMPARE(boxes.count(), int(row.save == Answer::Cancel));
-        closeWithoutSaving(window);
+        closeUnsaved(window);
         QFile::remove(errorSave);
     }
 
@@ -157,8 +140,8 @@ private Q_SLOTS:
         QFETCH(QString, holder);
         QFETCH(QString, after);
         QTemporaryDir dir;
-        const QString path = dir.filePath("doc.brw"), lock = DocumentLock::lockPathOf(path);
-        QFile::copy(BRW_SAMPLE, path);
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString lock = DocumentLock::lockPathOf(path);
         const DocumentLock::Holder self = DocumentLock::thisProgram();
         qint64 pid = ::getppid();
         if (holder == "dead") {
@@ -177,7 +160,7 @@ private Q_SLOTS:
             if (::geteuid() == 0 && QProcess::execute("chattr", {"+i", dir.path()}) != 0)
                 QSKIP("no read-only folder can be made here");
         } else if (!holder.isEmpty()) {
-            writeFile(lock, found);
+            QVERIFY(writeBytes(lock, found));
         }
         ScriptedMessages boxes;
         Brambleweb *window = openWindow(path);
@@ -198,9 +181,9 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(lock), held);
         QCOMPARE(QDir(dir.path()).entryList({".doc.brw.lock.*"}, QDir::Hidden | QDir::Files),
                  QStringList());
-        closeWithoutSaving(window);
+        closeUnsaved(window);
         QCOMPARE(fileBytes(lock), held); // the second window still has it
-        closeWithoutSaving(second);
+        closeUnsaved(second);
         QCOMPARE(fileBytes(lock), other ? found : "<missing>");
     }
 

@@ -3,6 +3,7 @@
 #include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/MainWindows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QApplication>
@@ -34,9 +35,7 @@ class TestRecorder : public QObject
 
     void startPlaying(const QByteArray &bytes)
     {
-        QFile file(m_file);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0);
-        file.close();
+        QVERIFY(writeBytes(m_file, bytes));
         m_editor->setText(QString());
         m_recorder->setPlayFileName(m_file);
         QCOMPARE(m_recorder->startPlay(), 0);
@@ -84,10 +83,8 @@ private Q_SLOTS:
             QCOMPARE(m_recorder->stopRecord(), 0);
         }
         Clock::setNow({});
-        QFile file(m_file);
-        QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray recorded = keysAt("a", "23 59 59 500") + keysAt("b", "0 0 0 250");
-        QCOMPARE(file.readAll(), recorded);
+        QCOMPARE(fileBytes(m_file), recorded);
         startPlaying(recorded);
         QList<int> delays{m_recorder->nextDelay()};
         for (int i = 0; i < 3; ++i) {
@@ -179,7 +176,6 @@ private Q_SLOTS:
         QVERIFY(boxes.count() > 100);
     }
 
-    // A full disk stops the recording with one box instead of one box a key.
     // Started afresh for a Unicode document, a recording is UTF-8, and stays so when appended to.
     void unicodeRecordingKeepsItsText()
     {
@@ -191,9 +187,7 @@ private Q_SLOTS:
             QTest::sendKeyEvent(QTest::Click, m_editor, Qt::Key_unknown, QString("漢"), {});
             QCOMPARE(m_recorder->stopRecord(), 0);
         }
-        QFile file(m_file);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray recorded = file.readAll();
+        const QByteArray recorded = fileBytes(m_file);
         QVERIFY(recorded.startsWith("\xEF\xBB\xBF"
                                     "6 ") &&
                 recorded.count("\"漢\"") == 4);
@@ -202,6 +196,7 @@ private Q_SLOTS:
         QCOMPARE(m_editor->text(), QString("漢漢"));
     }
 
+    // A full disk stops the recording with one box instead of one box a key.
     void failedWriteStopsTheRecording()
     {
         ScriptedMessages boxes;

@@ -58,19 +58,9 @@ class TestSaving : public QObject
 
     QString copyOfSample(const QString &name)
     {
-        const QString path = QDir(m_dir.path()).filePath(name);
-        QFile::remove(path);
-        QFile::copy(BRW_SAMPLE, path);
+        const QString path = copySample(m_dir.filePath(name));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         return path;
-    }
-
-    static void closeWithoutSaving(Brambleweb *window)
-    {
-        ScriptedMessages boxes;
-        boxes.answerNext(Messages::Answer::No); // a detached window's question first
-        boxes.answerNext(Messages::Answer::No);
-        window->close();
     }
 
 private Q_SLOTS:
@@ -81,12 +71,10 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         Brambleweb *first = openWindow(QString());
         Brambleweb *second = openWindow(QString());
-        QCOMPARE(first->errorSaveFile().fileName(), QString("errorsave.!!!1"));
-        QVERIFY(first->errorSaveFile().isOpen());
-        QCOMPARE(first->autosaveFile().fileName(), QString("autosave.1"));
-        QVERIFY(QFile::exists("autosave.1"));
-        QCOMPARE(second->errorSaveFile().fileName(), QString("errorsave.!!!2"));
-        QCOMPARE(second->autosaveFile().fileName(), QString("autosave.2"));
+        QCOMPARE(QDir().entryList({"autosave.*", "errorsave.*"}, QDir::Files),
+                 QStringList({"autosave.1", "autosave.2", "errorsave.!!!1", "errorsave.!!!2"}));
+        QVERIFY(first->errorSaveFile().isOpen() &&
+                second->errorSaveFile().fileName() == "errorsave.!!!2");
         first->close();
         second->close();
         QVERIFY(!QFile::exists("errorsave.!!!1") && !QFile::exists("autosave.2"));
@@ -183,7 +171,7 @@ private Q_SLOTS:
                 QVERIFY(fileBytes(made).contains("private words "));
             QCOMPARE(fileBytes("pointed"), QByteArray(i % 2 ? "<missing>" : ""));
             QVERIFY(QFileInfo(made).fileName() != row.link);
-            closeWithoutSaving(window);
+            closeUnsaved(window);
             QFile::remove(row.link);
         }
     }
@@ -206,8 +194,7 @@ private Q_SLOTS:
         const QByteArray copy = fileBytes(autosave);
         QVERIFY(copy.contains("first edit "));
         QCOMPARE(copy, saveToBytes(*window->tree(), 0));
-        QVERIFY(window->isModified()); // an autosave is no save
-        QVERIFY(window->windowTitle().contains("* "));
+        QVERIFY(window->windowTitle().contains("* ")); // an autosave is no save
         QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
 
         // A save restarts the count.
@@ -232,22 +219,22 @@ private Q_SLOTS:
         QTimer::singleShot(50, [&] { closed = window->close(); });
         QTimer::singleShot(300, [&] { delete busy; });
         window->autosave();
-        QVERIFY(!closed);
-        QVERIFY(window->isVisible());
+        QVERIFY(!closed && window->isVisible());
         QVERIFY(fileBytes(window->autosaveFile().fileName()).contains("guarded "));
 
         // An autosave reached while the close asks its question does nothing.
         const QString autosave = window->autosaveFile().fileName();
         QFile::resize(autosave, 0);
+        qint64 written = -1;
         Messages::setResponder([&](const Messages::Box &) {
             window->autosave();
+            written = QFileInfo(autosave).size();
             return Messages::Answer::No;
         });
         QVERIFY(window->close());
         Messages::setResponder({});
-        QVERIFY(!QFile::exists(autosave));
         window->autosave(); // after the close, too
-        QVERIFY(!QFile::exists(autosave));
+        QVERIFY(written == 0 && !QFile::exists(autosave));
     }
 
     void saveFollowsLinks()
@@ -269,7 +256,17 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
         QCOMPARE(fileBytes(hardLink), fileBytes(path));
         QCOMPARE(fileBytes(window->autosaveFile().fileName()), fileBytes(path));
-        QCOMPARE(boxes.count(), 0);
+        // A kill in the middle of such a save leaves the document cut short (here by hand): the
+        // next window on it names the copy, and says nothing while the two agree.
+        openWindow(path)->close();
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
+        openWindow(path)->close();
+        QCOMPARE(boxes.texts(),
+                 QStringList{"The last save of this file may not have ended; the "
+                             "complete text is in\nПоследнее сохранение этого "
+                             "файла могло не завершиться; полный текст находится "
+                             "в файле\n" +
+                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
         window->close();
     }
 
@@ -296,7 +293,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts().first(), "Error writing file\nОшибка записи в файл\n" + path);
         QVERIFY(boxes.texts().last().startsWith("(File save with error."));
         QCOMPARE(fileBytes(path), before);
-        QVERIFY(window->isModified());
         QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}), QStringList());
 
@@ -314,29 +310,6 @@ private Q_SLOTS:
         window->menuSaveFile();
         QVERIFY(!window->isModified() && fileBytes(path).contains("lost? "));
         window->close();
-    }
-
-    // A document with a second hard link is saved in place through the autosave copy; a kill
-    // in the middle leaves it cut short (here by hand). The next window on it names the copy,
-    // and says nothing while the two agree.
-    void interruptedSaveInPlaceIsNoticed()
-    {
-        ScriptedMessages boxes;
-        const QString path = copyOfSample("linked.brw");
-        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(path + ".second")) == 0);
-        Brambleweb *window = openWindow(path);
-        typeInto(window, "new ");
-        window->menuSaveFile();
-        openWindow(path)->close();
-        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
-        openWindow(path)->close();
-        QCOMPARE(boxes.texts(),
-                 QStringList{"The last save of this file may not have ended; the "
-                             "complete text is in\nПоследнее сохранение этого "
-                             "файла могло не завершиться; полный текст находится "
-                             "в файле\n" +
-                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
-        closeWithoutSaving(window);
     }
 
     void emergencySaveAndJournal()
@@ -383,7 +356,6 @@ private Q_SLOTS:
                 QVERIFY(document.open(QIODevice::Append) &&
                         document.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                              QFileDevice::FileModificationTime));
-            document.close();
             openWindow(path)->close();
             const QString notice = "ErrorSaveDataFile is newer than this file and may hold the "
                                    "last changes\nФайл сохранения данных при ошибке новее этого "
@@ -399,7 +371,7 @@ private Q_SLOTS:
         QCOMPARE(again, QString("!!!Error (Ошибка)!!!\nCannot save file\nНет возможности "
                                 "сохранить файл\n"));
         QCOMPARE(fileBytes(errorSave), saved);
-        closeWithoutSaving(window);
+        closeUnsaved(window);
 
         // A file that cannot be synced (a pipe in its place) has not saved the data.
         window = openWindow(copyOfSample("unsynced.brw"));
@@ -414,7 +386,7 @@ private Q_SLOTS:
         QVERIFY2(log.endsWith("!!!Message (Сообщение)!!!\nIt save data with errors\nДанные "
                               "сохранены с ошибками\n (1000)\n"),
                  qPrintable(log));
-        closeWithoutSaving(window);
+        closeUnsaved(window);
     }
 
     // Last, as the state stays: the save of SIGTERM runs where no event may close the name

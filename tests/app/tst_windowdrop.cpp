@@ -22,9 +22,8 @@ class TestWindowDrop : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QFile file(m_dir.filePath("in.brw"));
-        QVERIFY(file.open(QIODevice::WriteOnly) &&
-                file.write("\r\n<!--1[01.02.2003]-->Q\r\n<!--2[01.02.2003]-->r\r\n") > 0);
+        QVERIFY(writeBytes(m_dir.filePath("in.brw"),
+                           "\r\n<!--1[01.02.2003]-->Q\r\n<!--2[01.02.2003]-->r\r\n"));
         QVERIFY(::mkfifo(qPrintable(m_dir.filePath("fifo.brw")), 0600) == 0);
         QVERIFY(QDir(m_dir.path()).mkdir("folder.brw"));
     }
