@@ -44,13 +44,6 @@ struct ModeRow
 };
 Q_DECLARE_METATYPE(ModeRow)
 
-static int modeOf(const QString &path)
-{
-    struct stat status;
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
-                                                                     : -1;
-}
-
 class TestSaving : public QObject
 {
     Q_OBJECT
@@ -154,21 +147,21 @@ private Q_SLOTS:
                 Play_RecordEvents recorder(qApp);
                 recorder.setRecordFileName(made = m_dir.filePath("keys.events"));
                 QFile::remove(made);
-                QCOMPARE(recorder.startRecord(), 0);
-                recorder.stopRecord();
+                QVERIFY(recorder.startRecord() == 0 && recorder.stopRecord() == 0);
             } else {
                 boxes.answerNext(Messages::Answer::Ok); // replace the existing file
                 window->menuFileOperation(row.made);
-                QCOMPARE(dir.entryList({"made*"}).size(), 1);
-                made = dir.entryList({"made*"}).first();
-                QVERIFY(fileBytes(made).size() > 100);
+                made = dir.entryList({"made*"}).join('|'); // one file
+                QVERIFY(!made.contains('|') && fileBytes(made).size() > 100);
             }
             ::umask(umask);
-            QCOMPARE(modeOf(made), row.modes[size_t(i)]);
-            if (row.made == Autosave)
-                QVERIFY(fileBytes(made).contains("private words "));
-            QCOMPARE(fileBytes("pointed"), QByteArray(i % 2 ? "<missing>" : ""));
-            QVERIFY(QFileInfo(made).fileName() != row.link);
+            struct stat status = {};
+            ::stat(QFile::encodeName(made).constData(), &status);
+            QCOMPARE(int(status.st_mode & 0777), row.modes[size_t(i)]);
+            QVERIFY(row.made != Autosave || fileBytes(made).contains("private words "));
+            QVERIFY(fileBytes("pointed") == (i % 2 ? "<missing>" : "") &&
+                    QFileInfo(made).fileName() != row.link);
+
             closeUnsaved(window);
             QFile::remove(row.link);
         }
@@ -274,8 +267,8 @@ private Q_SLOTS:
         // A file-size limit makes the write fail part-way.
         struct rlimit old;
         getrlimit(RLIMIT_FSIZE, &old);
-        struct rlimit limit = old;
-        limit.rlim_cur = 512;
+        const struct rlimit limit = {512, old.rlim_max};
+
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
         window->menuSaveFile();
