@@ -48,18 +48,14 @@ class TestBrambleweb : public QObject
         return window;
     }
 
-    // Ctrl+S in the window, active as it is when the user types there.
-    static void ctrlS(OutsideThemeDialog *window)
+    // Ctrl+S in the window, active as it is when the user types there, answering its question.
+    void saveWith(OutsideThemeDialog *window, std::optional<Answer> answer = {})
     {
+        if (answer)
+            m_boxes->answerNext(*answer);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window->editor(), Qt::Key_S, Qt::ControlModifier);
-    }
-
-    void saveWith(OutsideThemeDialog *window, Answer answer)
-    {
-        m_boxes->answerNext(answer);
-        ctrlS(window);
     }
 
 private Q_SLOTS:
@@ -85,16 +81,16 @@ private Q_SLOTS:
         QFile::copy(m_sample, m_dir.filePath("a.brw"));
         QFile::copy(m_sample, m_dir.filePath("b.brw"));
         application->openWindows({m_dir.filePath("a.brw"), m_dir.filePath("b.brw")});
-        QCOMPARE(application->windows().size(), before + 2);
-        QCOMPARE(application->windows().at(before)->windowTitle(), QString("BRW - b.brw"));
-        QCOMPARE(application->windows().at(before + 1)->windowTitle(), QString("BRW - a.brw"));
         application->openWindows({});
-        Brambleweb *empty = application->windows().back();
-        QCOMPARE(empty->windowTitle(), QString("BRW - "));
-        QCOMPARE(empty->objectName(), QString("Main"));
-        QVERIFY(empty->isVisible());
-        for (size_t i = before; i < application->windows().size(); ++i)
-            application->windows().at(i)->close();
+        QStringList opened;
+        for (size_t i = before; i < application->windows().size(); ++i) {
+            Brambleweb *window = application->windows().at(i);
+            opened << window->windowTitle() + '|' + window->objectName() + '|' +
+                              QString::number(window->isVisible());
+            window->close();
+        }
+        QCOMPARE(opened,
+                 QStringList({"BRW - b.brw|Main|1", "BRW - a.brw|Main|1", "BRW - |Main|1"}));
         QCOMPARE(m_boxes->count(), 0);
     }
 
@@ -114,19 +110,16 @@ private Q_SLOTS:
         cursor.setPosition(window->editor()->document()->findBlockByNumber(1).position() + 3);
         window->editor()->setTextCursor(cursor);
         tree->setCurrentItem(ideas);
-        QCOMPARE(renaming->date(), renamingDate);
-        QVERIFY(!window->isModified());
-        QCOMPARE(tree->savedCursor(renaming), qMakePair(1, 3));
+        QVERIFY(renaming->date() == renamingDate && !window->isModified() &&
+                tree->savedCursor(renaming) == qMakePair(1, 3));
 
         typeInto(window, "typed ");
         QCOMPARE(window->windowTitle(), QString("BRW - * sample.brw"));
         tree->setCurrentItem(renaming);
-        QVERIFY(ideas->description().contains("typed "));
-        QCOMPARE(ideas->date(), QDate(2026, 12, 6));
-        QCOMPARE(window->editor()->textCursor().blockNumber(), 1);
-        QCOMPARE(window->editor()->textCursor().positionInBlock(), 3);
-        QVERIFY(!window->editor()->isEdited());
-        QCOMPARE(m_boxes->count(), 0);
+        const QTextCursor back = window->editor()->textCursor();
+        QVERIFY(ideas->description().contains("typed ") && ideas->date() == QDate(2026, 12, 6) &&
+                !window->editor()->isEdited() && m_boxes->count() == 0);
+        QCOMPARE(qMakePair(back.blockNumber(), back.positionInBlock()), qMakePair(1, 3));
         tree->setCurrentItem(themeNamed(*tree, "Планы"));
         window->updateStatus();
         QCOMPARE(QStringList({window->statusTextLabel()->text(), window->levelLabel()->text(),
@@ -160,19 +153,15 @@ private Q_SLOTS:
         tree->setFocus();
         QTRY_VERIFY(action("undo")->text() == "&Undo"); // the tree has the focus again
         QTest::keyClick(tree, Qt::Key_Delete);
-        QVERIFY(!themeNamed(*tree, "Renaming"));
-        QCOMPARE(action("undo")->text(), QString("&Undo Delete"));
+        QVERIFY(!themeNamed(*tree, "Renaming") && action("undo")->text() == "&Undo Delete");
         QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(tree->currentTheme(), renamed);
-        QVERIFY(window->editor()->text().startsWith("typed "));
-        QVERIFY(!action("undo")->isEnabled());
-        QCOMPARE(action("redo")->text(), QString("&Redo Delete"));
+        QVERIFY(tree->currentTheme() == renamed && window->editor()->text().startsWith("typed ") &&
+                !action("undo")->isEnabled() && action("redo")->text() == "&Redo Delete");
         const QString text = window->editor()->text();
         typeInto(window, "x");
         QTRY_VERIFY(!action("redo")->isEnabled());
         QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(window->editor()->text(), text);
-        QCOMPARE(themeNamed(*tree, "Renaming"), renamed);
+        QVERIFY(window->editor()->text() == text && themeNamed(*tree, "Renaming") == renamed);
         tree->setFocus();
         QTRY_VERIFY(action("redo")->isEnabled());
 
@@ -213,10 +202,10 @@ private Q_SLOTS:
         const QPoint position = window->pos();
         QTest::keyClick(tree, Qt::Key_Right);
         QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier); // a modified arrow moves too
-        QCOMPARE(window->pos(), position + QPoint(16, 12));
         QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
         QCOMPARE(m_boxes->texts(), QStringList{"This function is disabled\nФункция отключена"});
         QCOMPARE(window->pos(), position + QPoint(16, 12));
+
         QTest::keyClick(tree, Qt::Key_Escape);
         QVERIFY(!window->isLocationMode() && action("delete")->isEnabled());
 
@@ -247,18 +236,18 @@ private Q_SLOTS:
         LinkListView *tree = window->tree();
         tree->setCurrentItem(themeNamed(*tree, "Renaming"));
         tree->setCurrentItem(themeNamed(*tree, "Links"));
-        QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(tree->currentTheme()->name(), QString("Renaming"));
-        QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
+        QStringList visited;
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right}) {
+            QTest::keyClick(tree, key, Qt::ControlModifier | Qt::AltModifier);
+            visited << tree->currentTheme()->name();
+        }
+        QCOMPARE(visited, QStringList({"Renaming", "Links"}));
 
         QTest::keyClick(tree, Qt::Key_K, Qt::ControlModifier);
-        QVERIFY(window->isCtrlKPending());
         QTest::keyClick(tree, Qt::Key_Control, Qt::ControlModifier); // modifiers alone wait
         QVERIFY(window->isCtrlKPending());
         QTest::keyClick(tree, Qt::Key_X);
-        QVERIFY(!window->isCtrlKPending());
-        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
+        QVERIFY(!window->isCtrlKPending() && tree->currentTheme()->name() == "Links");
 
         // Ctrl+K then 6 asks first; No changes nothing.
         m_boxes->answerNext(Messages::Answer::No);
@@ -267,9 +256,8 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->texts(),
                  QStringList{"It crash this program (BRW)\nПрограмма будет аварийно завершена"});
         QCOMPARE(m_boxes->shown().first().buttons, Messages::Buttons::YesNo);
-        QVERIFY(!window->isCtrlKPending());
-        QVERIFY(window->editor()->text().indexOf('6') < 0);
-        QCOMPARE(window->previousWindow(), first);
+        QVERIFY(!window->isCtrlKPending() && !window->editor()->text().contains('6') &&
+                window->previousWindow() == first);
         QTest::keyClick(window->tree(), Qt::Key_Tab, Qt::ControlModifier);
         QTRY_COMPARE(QApplication::activeWindow(), first);
         QCOMPARE(first->previousWindow(), window);
@@ -296,8 +284,7 @@ private Q_SLOTS:
         const QString autosave = window->autosaveFile().fileName();
         QVERIFY(QFile::exists(errorSave) && QFile::exists(autosave));
         m_boxes->answerNext(Messages::Answer::Yes);
-        QVERIFY(window->close());
-        QVERIFY(fileBytes(m_sample).contains("changed "));
+        QVERIFY(window->close() && fileBytes(m_sample).contains("changed "));
         QVERIFY(!QFile::exists(errorSave) && !QFile::exists(autosave));
         QCOMPARE(window->tree()->themeCount(), 1);
     }
@@ -333,22 +320,21 @@ private Q_SLOTS:
         QTEST(outlineOf(tree), "outline");
         ColorListViewItem *generated = themeNamed(tree, "autogenerated");
         QTEST(generated->description(), "generatedText");
-        QCOMPARE(tree.textEncoding(), TextEncoding::Cp1251);
-        QCOMPARE(generated->date(), Clock::today());
-        QCOMPARE(tree.currentTheme(), themeNamed(tree, "T"));
+        QVERIFY(tree.textEncoding() == TextEncoding::Cp1251 &&
+                generated->date() == Clock::today() &&
+                tree.currentTheme() == themeNamed(tree, "T"));
         QCOMPARE(main->editor()->text(), description); // as the theme keeps it
-        QCOMPARE(m_boxes->captions().join('|') + m_boxes->texts().join('|'),
+        QCOMPARE(m_boxes->captions().join('|') + m_boxes->texts().join('|') + main->windowTitle(),
                  "Error (Ошибка)Cannot do it - Не могу выполнить операцию\nTheme has subthemes - "
-                 "У темы есть подтемы");
-        QCOMPARE(main->windowTitle(), QString("BRW - * "));
+                 "У темы есть подтемыBRW - * ");
         // One step of the undo history takes the generated branch back; redo makes it again.
         QCOMPARE(tree.undoHistory().undoText(), QString("Generate Branch"));
         tree.menuUndo();
         QCOMPARE(outlineOf(tree), QString("A,T,Z"));
         tree.menuRedo();
         QTEST(outlineOf(tree), "outline");
-        QCOMPARE(fileBytes("autogenerated"), "mine");
-        QCOMPARE(QDir().entryList(QDir::Files), files);
+
+        QVERIFY(fileBytes("autogenerated") == "mine" && QDir().entryList(QDir::Files) == files);
         m_boxes->answerNext(Answer::No);
         QVERIFY(main->close());
     }
@@ -364,14 +350,14 @@ private Q_SLOTS:
             main->menuRemoval();
         const QList<OutsideThemeDialog *> windows = main->removalWindows();
         OutsideThemeDialog *first = windows[0], *second = windows[1];
-        QStringList captions;
+        QString captions;
         for (OutsideThemeDialog *window : windows)
-            captions.append(window->windowTitle());
-        QCOMPARE(captions.join(','), "1  B/A/-|,2  C/-|,3  C/-|,4  C/-|,5  C/-|,6  C/-|,7  C/-|,"
-                                     "8  C/-|,9  C/-|,0  C/-|");
-        QCOMPARE(first->editor()->text(), "unsaved B-text");
+            captions += window->windowTitle() + ',';
+        QCOMPARE(captions + first->editor()->text(), "1  B/A/-|,2  C/-|,3  C/-|,4  C/-|,5  C/-|,"
+                                                     "6  C/-|,7  C/-|,8  C/-|,9  C/-|,0  C/-|,"
+                                                     "unsaved B-text");
         QCOMPARE(first->size(), main->editor()->size());
-        ctrlS(first); // unchanged: no box
+        saveWith(first); // unchanged: no box
 
         QTest::keyClicks(first->editor(), "one ");
         QTest::keyClicks(second->editor(), "two ");
@@ -383,11 +369,11 @@ private Q_SLOTS:
         const QString question = "Save theme (Сохранить тему)\n%1 ?";
         QCOMPARE(m_boxes->texts(), QStringList({question.arg("B/A/-|"), question.arg("B/A/-|"),
                                                 question.arg("C/-|")}));
-        QCOMPARE(first->windowTitle(), QString("1  B/A/-|"));
-        QCOMPARE(themeNamed(tree, "B")->description() + '|' + themeNamed(tree, "C")->description(),
-                 "one unsaved B-text|two C-text");
+        QCOMPARE(themeNamed(tree, "B")->description() + '|' + themeNamed(tree, "C")->description() +
+                         '|' + main->windowTitle() + '|' + first->windowTitle(),
+                 "one unsaved B-text|two C-text|BRW - * |1  B/A/-|");
+
         QCOMPARE(themeNamed(tree, "B")->date(), Clock::today());
-        QCOMPARE(main->windowTitle(), QString("BRW - * "));
 
         // Alt+3 reaches the third window, Alt+0 the main window (not the tenth); neither is
         // typed. Ctrl+Alt+Home shows the window's theme there.
@@ -464,8 +450,8 @@ private Q_SLOTS:
         QVERIFY(!windows[0] && !windows[2]);
         // The window kept open cannot write into the theme that is gone.
         saveWith(windows[1], Answer::Yes);
-        QCOMPARE(m_boxes->texts().last(), QString("Cannot do it\nНе могу выполнить операцию"));
-        QVERIFY(windows[1]->isModified());
+        QVERIFY(windows[1]->isModified() &&
+                m_boxes->texts().last() == "Cannot do it\nНе могу выполнить операцию");
         QTest::keyClicks(windows[3]->editor(), "moved ");
         saveWith(windows[3], Answer::Yes);
         QCOMPARE(outlineOf(tree) + themeNamed(tree, "C")->description(), "A(C)moved C-text");
@@ -492,8 +478,8 @@ private Q_SLOTS:
         main->menuGoToReminder();
         ColorListViewItem *theme = tree->reminderTheme();
         QCOMPARE(outlineOf(*tree) + QString::number(changed.count()), "__reminder1");
-        QCOMPARE(tree->currentTheme(), theme);
-        QCOMPARE(main->editor()->toPlainText(), ReminderParser::exampleText());
+        QVERIFY(tree->currentTheme() == theme &&
+                main->editor()->toPlainText() == ReminderParser::exampleText());
 
         // Alt+Return in the editor applies the text being typed; a subtheme's text starts a line.
         tree->setDescription(tree->createChild(theme, "sub", QString(), QString()), "x", false);
@@ -501,8 +487,8 @@ private Q_SLOTS:
         QTest::keyClicks(main->editor(), "10:30 \"tea\"");
         QTest::keyClick(main->editor(), Qt::Key_Return);
         QTest::keyClick(main->editor(), Qt::Key_Return, Qt::AltModifier);
-        QCOMPARE(m_boxes->captions().last(), QString("Reminder errors"));
-        QCOMPARE(m_boxes->texts().last(), QString("Unknown task[10, 0]\n")); // its own line
+        QCOMPARE(m_boxes->captions().last() + '|' + m_boxes->texts().last(),
+                 "Reminder errors|Unknown task[10, 0]\n"); // its own line
         QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
 
         // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.
@@ -510,8 +496,7 @@ private Q_SLOTS:
         tree->menuDelete();
         QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
         tree->menuUndo();
-        QCOMPARE(tree->reminderTheme(), theme);
-        QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
+        QVERIFY(tree->reminderTheme() == theme && tree->reminder()->tasks().size() == 1);
         tree->menuRedo();
         QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
         tree->menuUndo();
@@ -520,12 +505,12 @@ private Q_SLOTS:
         QVERIFY(tree->reminder()->isSoundOff());
         Clock::setNow(morning.addSecs(1805));
         tree->timer1000();
-        QVERIFY(m_sounds.isEmpty());
-        QVERIFY(tree->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
+        QVERIFY(m_sounds.isEmpty() &&
+                tree->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
 
         tree->renameTheme(theme, "plain");
-        QVERIFY(!tree->reminderTheme());
-        QVERIFY(tree->reminder()->tasks().empty());
+        QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
+
         closeUnsaved(main);
     }
 
@@ -536,10 +521,10 @@ private Q_SLOTS:
         const QDateTime morning(QDate(2005, 4, 3), QTime(10, 0));
         Clock::setNow(morning);
         QFile file(m_dir.filePath("r.brw"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<!--1-->__reminder\r\n9:30 \"missed\"\r\n8:30 \"early\"\r\n");
-        file.flush();
-        QVERIFY(file.setFileTime(morning.addSecs(-3600), QFileDevice::FileModificationTime));
+        QVERIFY(writeBytes(file.fileName(),
+                           "<!--1-->__reminder\r\n9:30 \"missed\"\r\n8:30 \"early\"\r\n") &&
+                file.open(QIODevice::Append) &&
+                file.setFileTime(morning.addSecs(-3600), QFileDevice::FileModificationTime));
         LinkListView tree;
         QVERIFY(loadTree(tree, file.fileName(), 0, nullptr));
         const QString line = " 3.04.2005     9:30    missed\n";

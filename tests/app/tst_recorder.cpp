@@ -62,8 +62,8 @@ private Q_SLOTS:
         QApplication::setActiveWindow(window);
         m_editor->setFocus();
         QVERIFY(QTest::qWaitForWindowActive(window) && m_editor->hasFocus());
-        QVERIFY(m_recorder->registry().id(m_editor) > 0);
-        QCOMPARE(m_recorder->registry().id(window), 0); // a window without a parent
+        // A window without a parent has no number.
+        QVERIFY(m_recorder->registry().id(m_editor) > 0 && m_recorder->registry().id(window) == 0);
     }
 
     // Two recordings into one file, the second after midnight: the file holds both, and the
@@ -75,8 +75,8 @@ private Q_SLOTS:
         m_recorder->setRecordFileName(m_file);
         for (const auto &[letter, time] : {std::pair{Qt::Key_A, QTime(23, 59, 59, 500)},
                                            std::pair{Qt::Key_B, QTime(0, 0, 0, 250)}}) {
-            QCOMPARE(m_recorder->startRecord(), 0);
-            QCOMPARE(m_recorder->startRecord(), -1);
+            QCOMPARE((QList<int>{m_recorder->startRecord(), m_recorder->startRecord()}),
+                     (QList<int>{0, -1}));
             Clock::setNow(QDateTime(QDate(2026, 3, 1), time));
             QTest::keyClick(m_editor, letter);
             QTest::keyClick(m_editor, Qt::Key_F6); // the recorder's own key
@@ -87,14 +87,12 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(m_file), recorded);
         startPlaying(recorded);
         QList<int> delays{m_recorder->nextDelay()};
-        for (int i = 0; i < 3; ++i) {
-            m_recorder->needSendNextEvent();
-            delays.append(m_recorder->nextDelay());
-        }
+        for (int i = 0; i < 3; ++i)
+            delays.append((m_recorder->needSendNextEvent(), m_recorder->nextDelay()));
+
         QCOMPARE(delays, (QList<int>{1, 1, 749, 1}));
         QTRY_COMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
-        QCOMPARE(m_editor->text(), QString("ab"));
-        QCOMPARE(states.size(), 6);
+        QCOMPARE(m_editor->text() + QString::number(states.size()), QString("ab6"));
     }
 
     // While playing, a key of the user's goes through only when it is the record expected next,
@@ -140,16 +138,15 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, userKey);
-        QFETCH(QString, atOnce);
         QFETCH(QString, played);
         ScriptedMessages boxes;
         startPlaying(bytes);
         if (userKey)
             QTest::keyClick(m_editor, Qt::Key(userKey));
-        QCOMPARE(m_editor->text(), atOnce);
+        QTEST(m_editor->text(), "atOnce");
+
         playToTheEnd();
-        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
-        QCOMPARE(m_editor->text(), played);
+        QVERIFY(m_recorder->state() == Play_RecordEvents::Idle && m_editor->text() == played);
         QCOMPARE(boxes.texts(), played.endsWith('y')
                                         ? QStringList()
                                         : QStringList("Playback stopped at a bad record, line 9 "
