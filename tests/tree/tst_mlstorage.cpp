@@ -113,9 +113,9 @@ private Q_SLOTS:
         f.storage.remove(1, f["A"]);
         QCOMPARE(f.log, (QStringList{"id a 0", "id A 0"}));
         QCOMPARE(f.storage.ids(), (QList<int>{1, 2}));
-        QCOMPARE(f.storage.count(), 1);
-        QCOMPARE(f.join(f.storage, f.theme("C"), 0), 1);
-        QCOMPARE(f.storage.count(), 2);
+        const int before = f.storage.count();
+        QCOMPARE((QList<int>{before, f.join(f.storage, f.theme("C"), 0), f.storage.count()}),
+                 (QList<int>{1, 1, 2}));
 
         // The mark theme without links leaves an empty array record: dropped without a report.
         f.storage.remove(1, f["C"]);
@@ -123,8 +123,7 @@ private Q_SLOTS:
         f.storage.validate();
         QVERIFY(m_boxes.shown().isEmpty());
         QCOMPARE(f.log, (QStringList{"id B 1", "id b -1"}));
-        QCOMPARE(f.storage.ids(), QList<int>{1});
-        QCOMPARE(f.storage.arrayCount(), 1);
+        QCOMPARE((QList<int>{f.storage.ids() << f.storage.arrayCount()}), (QList<int>{1, 1}));
         QCOMPARE(f.storage.markThemeOf(1), f["B"]);
     }
 
@@ -137,8 +136,7 @@ private Q_SLOTS:
         QCOMPARE(f.storage.markThemeOf(1), f["A"]);
         QCOMPARE(f.storage.insert(nullptr, 0), 0);
         QCOMPARE(f.storage.ids(), QList<int>{1});
-        QVERIFY(!f.storage.find(0));
-        QVERIFY(!f.storage.holderOf(4));
+        QVERIFY(!f.storage.find(0) && !f.storage.holderOf(4));
         QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f["a"]});
         QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
         QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
@@ -157,17 +155,16 @@ private Q_SLOTS:
         f.join(f.storage, inside, -1);
         ColorListViewItem *k = f["K"];
 
-        QCOMPARE(f.storage.makeHolder(1, k), k);
-        QCOMPARE(f.storage.makeHolder(1, k), k);
-        QCOMPARE(f.storage.holderOf(1), k);
-        QCOMPARE(f.storage.makeHolder(1, m), m);
+        QCOMPARE((QList<ColorListViewItem *>{f.storage.makeHolder(1, k), f.storage.makeHolder(1, k),
+                                             f.storage.holderOf(1), f.storage.makeHolder(1, m)}),
+                 (QList<ColorListViewItem *>{k, k, k, m}));
         QCOMPARE(f.log, (QStringList{"link I", "owner M->K", "owner K->M"}));
         // The mark theme holds the children and is I's ancestor: they cannot move into I.
-        QCOMPARE(f.storage.makeHolder(1, inside), m);
-        QCOMPARE(f.storage.holderOf(1), m);
-        QCOMPARE(f.storage.makeHolder(0, inside), inside);
         ColorListViewItem *outsider = f.theme("O");
-        QCOMPARE(f.storage.makeHolder(1, outsider), outsider);
+        QCOMPARE((QList<ColorListViewItem *>{f.storage.makeHolder(1, inside), f.storage.holderOf(1),
+                                             f.storage.makeHolder(0, inside),
+                                             f.storage.makeHolder(1, outsider)}),
+                 (QList<ColorListViewItem *>{m, m, inside, outsider}));
         QCOMPARE(f.log.size(), 3);
         QCOMPARE(m_boxes.captions(), QStringList{"error 1011"});
     }
@@ -216,8 +213,8 @@ private Q_SLOTS:
 
         f.log.clear();
         f.storage.remove(-1, l);
-        QCOMPARE(m_boxes.captions(), QStringList{"error"});
-        QCOMPARE(m_boxes.texts(), QStringList{"cannot change contents before delete"});
+        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
+                 (QStringList{"error", "cannot change contents before delete"}));
         QCOMPARE(f.log, QStringList{"id L 0"});
         QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f["K"]});
         QCOMPARE(f.storage.holderOf(1), f["M"]); // never a link that left the group
@@ -248,11 +245,13 @@ private Q_SLOTS:
         Fixture f;
         f.fill(f.storage, setup);
         f.storage.validate();
-        QCOMPARE(m_boxes.texts(), report.isEmpty() ? QStringList() : QStringList{report});
-        QCOMPARE(m_boxes.captions(), report.isEmpty() ? QStringList() : QStringList{"error"});
-        QCOMPARE(f.state(), state);
-        QCOMPARE(f.storage.arrayCount(), groups.toInt());
-        QCOMPARE(f.storage.count(), groups.toInt());
+        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
+                 (report.isEmpty() ? QStringList() : QStringList{"error", report}));
+        QCOMPARE(QString("%1 %2 %3")
+                         .arg(f.state())
+                         .arg(f.storage.arrayCount())
+                         .arg(f.storage.count()),
+                 QString("%1 %2 %2").arg(state, groups));
     }
 
     void merge()
@@ -265,19 +264,17 @@ private Q_SLOTS:
         f.fill(other, "E+2,e-2,D+1,d-1,d2-1");
         other.makeHolder(1, f["d2"]);
         f.storage.merge(other);
-        QCOMPARE(f.state(), "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4");
-        QCOMPARE(f.storage.arrayCount(), 5);
-        QCOMPARE(f.storage.holderOf(4), f["d2"]);
-        QVERIFY(other.ids().isEmpty());
-        QCOMPARE(other.count(), 0);
+        QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(other.count()),
+                 "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4 5 0");
+        QVERIFY(f.storage.holderOf(4) == f["d2"] && other.ids().isEmpty());
 
         // A storage with an array part is refused; an empty one changes nothing.
         f.fill(other, "X+1,x-1");
         other.validate();
         f.log.clear();
         f.storage.merge(other);
-        QCOMPARE(m_boxes.captions(), QStringList{"error"});
-        QCOMPARE(m_boxes.texts(), QStringList{" when insert Storage Of Marks"});
+        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
+                 (QStringList{"error", " when insert Storage Of Marks"}));
         MLStorage empty;
         f.storage.merge(empty);
         QVERIFY(f.log.isEmpty());
@@ -295,15 +292,13 @@ private Q_SLOTS:
             f.watch(target);
             f.fill(target, "X+1,x-1,Y+3,y-3");
             f.storage.transfer(target);
-            QCOMPARE(target.ids(), (QList<int>{1, 2}));
-            QCOMPARE(target.arrayCount(), 2);
-            QCOMPARE(target.markThemeOf(2), f["B"]);
-            QVERIFY(f.storage.ids().isEmpty());
-            QCOMPARE(f.storage.arrayCount(), 0);
+            QCOMPARE(target.ids() << target.arrayCount() << f.storage.arrayCount(),
+                     (QList<int>{1, 2, 2, 0}));
+            QVERIFY(target.markThemeOf(2) == f["B"] && f.storage.ids().isEmpty());
             QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
             target.reset();
-            QCOMPARE(target.count(), 0);
-            QCOMPARE(f.join(target, f.theme("P"), 0), 1);
+            QCOMPARE((QList<int>{target.count(), f.join(target, f.theme("P"), 0)}),
+                     (QList<int>{0, 1}));
             QVERIFY(f.log.isEmpty()); // neither transfer nor reset told any theme
             f.fill(target, "p-1");
         }
