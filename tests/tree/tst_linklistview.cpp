@@ -146,17 +146,18 @@ private Q_SLOTS:
             ++asked;
             view.putEditedDescription(editorText);
         });
-        QCOMPARE(view.description(l, true), QString("m-text"));
-        QCOMPARE(view.plainDescription(l, false), QString());
-        view.setCurrentItem(l);
-        editorText = "typed";
-        QCOMPARE(view.description(l, true), QString("typed"));
-        QCOMPARE(view.plainDescription(l, true), QString()); // links never take the editor's text
-        QCOMPARE(view.plainDescription(m, true), QString("typed"));
-        editorText = QString();
-        QCOMPARE(view.description(l, true), QString("m-text"));
-        editorText = "";
-        QCOMPARE(view.description(l, true), QString(""));
+        // The current theme and the editor's text, then the text of l, l's own and m's; links
+        // never take the editor's text as their own.
+        QStringList seen;
+        using Step = std::pair<const char *, QString>;
+        for (auto [current, text] :
+             {Step{"o", "typed"}, Step{"l", QString()}, Step{"l", "typed"}, Step{"l", ""}}) {
+            view.setCurrentItem(themeNamed(view, current));
+            editorText = text;
+            seen << view.description(l, true) + '|' + view.plainDescription(l, true) + '|' +
+                            view.plainDescription(m, true);
+        }
+        QCOMPARE(seen, (QStringList{"m-text||m-text", "m-text||m-text", "typed||typed", "||"}));
         QVERIFY(asked >= 4);
 
         view.setDescription(l, "new", true);
