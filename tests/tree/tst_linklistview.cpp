@@ -218,92 +218,72 @@ private Q_SLOTS:
         QVERIFY(view.reminderTheme() == nullptr);
     }
 
-    void nameEditorAcceptsOnlyRealEdits()
+    // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000; keys go to the name
+    // editor while it is open. "'x" types x, "+x" inserts x and accepts, "click" and "arrow" click
+    // on a and on its expand arrow, "root" clicks and double-clicks the root. After each step: the
+    // current theme, "+" when open, "*" and the editor's text while renaming; at the end the
+    // changes, the rename states told (1 open, 0 closed) and a's date.
+    void keysAndMouse_data()
     {
+        addTextRows(
+                {"steps", "seen"},
+                {{"Return without an edit changes nothing", "Space Return",
+                  "a*a a | 0 10 2000-01-01"},
+                 {"pasted line breaks are dropped", "Space Ctrl+A 'new +\r\nname\n",
+                  "a*a a*a a*new newname | 1 10 2005-03-07"},
+                 {"a rename after an Escape starts from the name", "Space 'xyz Esc Space '2 Return",
+                  "a*a a*axyz a a*a a*a2 a2 | 1 1010 2005-03-07"},
+                 {"Ctrl keys are not the toolkit's",
+                  "Right Ctrl+PgDown Ctrl+Space Shift+Alt+Space Esc Down",
+                  "a+ a+ a+ a+*a a+ b | 0 10 2000-01-01"},
+                 {"the arrow of the selected theme does not rename", "Right click arrow click Esc",
+                  "a+ a+ a a*a a | 0 10 2000-01-01"},
+                 {"double clicks close and open the root, never renamed", "root Space root",
+                  "/ / /+ | 0  2000-01-01"}});
+    }
+    void keysAndMouse()
+    {
+        QFETCH(QString, steps);
         LinkListView view;
         view.resize(300, 200);
         view.show();
-        buildOutline(view, "a");
+        buildOutline(view, "a(b)");
         ColorListViewItem *a = themeNamed(view, "a");
         a->setDate(QDate(2000, 1, 1));
         view.setCurrentItem(a);
         QSignalSpy editState(&view, &LinkListView::changeThemeNameEditState);
         QSignalSpy changed(&view, &LinkListView::dataChanged);
-
-        QTest::keyClick(&view, Qt::Key_Space);
-        QVERIFY(view.isRenaming());
-        QVERIFY(view.nameEditor()->isVisible());
-        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        QCOMPARE((QVariantList{view.isRenaming(), a->name(), a->date(), changed.count(),
-                               editState.count(), editState.at(0).at(0)}),
-                 (QVariantList{false, "a", QDate(2000, 1, 1), 0, 2, true}));
-
-        view.startRenaming(a);
-        view.nameEditor()->selectAll();
-        QTest::keyClicks(view.nameEditor(), "new");
-        view.nameEditor()->insert("\r\nname\n");
-        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        QCOMPARE((QVariantList{a->name(), a->date(), changed.count()}),
-                 (QVariantList{"newname", QDate(2005, 3, 7), 1}));
-
-        view.startRenaming(a);
-        QTest::keyClicks(view.nameEditor(), "xyz");
-        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
-        QCOMPARE(a->name(), QString("newname"));
-        // The next rename after an Escape starts from the name and is taken.
-        QTest::keyClick(&view, Qt::Key_Space);
-        QCOMPARE(view.nameEditor()->text(), QString("newname"));
-        QTest::keyClicks(view.nameEditor(), "2");
-        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        QCOMPARE(a->name() + QString::number(changed.count()), QString("newname22"));
-
-        view.startRenaming(view.rootTheme());
-        QVERIFY(!view.isRenaming());
-    }
-
-    void keysAndMouseOfTheView()
-    {
-        LinkListView view;
-        view.resize(200, 100);
-        view.show();
-        buildOutline(view, "a(b)");
-        ColorListViewItem *a = themeNamed(view, "a");
-        view.setCurrentItem(a);
-        QVERIFY(!a->isExpanded());
-        QTest::keyClick(&view, Qt::Key_Right);
-        QVERIFY(a->isExpanded());
-        QCOMPARE(view.currentTheme(), a);
-
-        // Ctrl keys other than the commands are not the toolkit's: the current theme stays.
-        QTest::keyClick(&view, Qt::Key_PageDown, Qt::ControlModifier);
-        QCOMPARE(view.currentTheme(), a);
-        QTest::keyClick(&view, Qt::Key_Space, Qt::ControlModifier);
-        QVERIFY(!view.isRenaming());
-        QTest::keyClick(&view, Qt::Key_Space, Qt::ShiftModifier | Qt::AltModifier);
-        QVERIFY(view.isRenaming());
-        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
-        QTest::keyClick(&view, Qt::Key_Down);
-        QCOMPARE(view.currentTheme()->name(), QString("b"));
-
-        // A click on the expand arrow of the selected theme does not rename it; a click on the
-        // theme itself does. A double click opens and closes the root.
-        view.setCurrentItem(a);
         const QRect rect = view.visualItemRect(a);
-        for (const QPoint &point : {rect.center(), QPoint(rect.left() - 5, rect.center().y())}) {
-            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, point);
-            QVERIFY(!view.isRenaming());
-        }
-        QVERIFY(!a->isExpanded());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rect.center());
-        QVERIFY(view.isRenaming());
-        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
         const QPoint root = view.visualItemRect(view.rootTheme()).center();
-        for (bool open : {false, true}) {
-            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, root);
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, root);
-            QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, root);
-            QCOMPARE(view.rootTheme()->isExpanded(), open);
+        QString seen;
+        for (const QString &step : steps.split(' ')) {
+            QWidget *focus = view.isRenaming() ? static_cast<QWidget *>(view.nameEditor()) : &view;
+            const QKeyCombination key = QKeySequence(step)[0];
+            if (step == "click" || step == "arrow") {
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                                  step == "click" ? rect.center()
+                                                  : QPoint(rect.left() - 5, rect.center().y()));
+            } else if (step == "root") {
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, root);
+                QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, root);
+                QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, root);
+            } else if (step.startsWith('\'')) {
+                QTest::keyClicks(focus, step.mid(1));
+            } else if (step.startsWith('+')) {
+                view.nameEditor()->insert(step.mid(1));
+                QTest::keyClick(view.nameEditor(), Qt::Key_Return);
+            } else {
+                QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+            }
+            const ColorListViewItem *t = view.currentTheme();
+            const bool renaming = view.isRenaming() && view.nameEditor()->isVisible();
+            seen += t->name() + (t->isExpanded() ? "+" : "") +
+                    (renaming ? '*' + view.nameEditor()->text() : "") + ' ';
         }
+        seen += "| " + QString::number(changed.count()) + ' ';
+        for (const QList<QVariant> &told : std::as_const(editState))
+            seen += told.at(0).toBool() ? '1' : '0';
+        QTEST(seen + ' ' + a->date().toString(Qt::ISODate), "seen");
     }
 
     void scrollTargets()
