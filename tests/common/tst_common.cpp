@@ -4,6 +4,7 @@
 #include "common/DataFiles.h"
 #include "common/Messages.h"
 #include "common/Preview.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
@@ -53,26 +54,24 @@ private Q_SLOTS:
     // in order; a "/" marks a folder of that name instead of a file.
     void dataFileLookup_data()
     {
-        QTest::addColumn<QStringList>("copies");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("working directory wins") << QStringList{".", "a", "b"} << "keyhelp.txt";
-        QTest::newRow("first folder") << QStringList{"a", "b"} << "a/keyhelp.txt";
-        QTest::newRow("last folder") << QStringList{"b"} << "b/keyhelp.txt";
-        QTest::newRow("folders of that name skipped")
-                << QStringList{"./", "a/", "b"} << "b/keyhelp.txt";
-        QTest::newRow("nowhere") << QStringList{} << "keyhelp.txt";
+        addTextRows({"copies", "expected"},
+                    {{"working directory wins", ". a b", "keyhelp.txt"},
+                     {"first folder", "a b", "a/keyhelp.txt"},
+                     {"last folder", "b", "b/keyhelp.txt"},
+                     {"folders of that name skipped", "./ a/ b", "b/keyhelp.txt"},
+                     {"nowhere", "", "keyhelp.txt"}});
     }
 
     void dataFileLookup()
     {
-        QFETCH(QStringList, copies);
+        QFETCH(QString, copies);
         QFETCH(QString, expected);
         QTemporaryDir work;
         const QString oldDir = QDir::currentPath();
         QVERIFY(QDir::setCurrent(work.path()));
         QDir().mkpath("a");
         QDir().mkpath("b");
-        for (const QString &copy : copies) {
+        for (const QString &copy : copies.split(' ', Qt::SkipEmptyParts)) {
             const QString path = QString(copy).remove('/') + "/keyhelp.txt";
             QVERIFY(copy.endsWith('/') ? QDir().mkdir(path)
                                        : QFile(path).open(QIODevice::WriteOnly));
