@@ -169,8 +169,7 @@ private Q_SLOTS:
         const QString warning =
                 QString("The document is open in another BRW: process %1 on %2\n"
                         "Документ открыт в другой программе BRW: процесс %1 на %2\n")
-                        .arg(pid)
-                        .arg(host) +
+                        .arg(QString::number(pid), host) +
                 path;
         const bool other = after == "other";
         QCOMPARE(boxes.texts().filter("another BRW"),
