@@ -18,22 +18,17 @@ private Q_SLOTS:
 
     void freshAndClearedViewHoldOnlyTheRoot_data()
     {
-        QTest::addColumn<int>("way");
-        QTest::newRow("clear()") << 0;
-        QTest::newRow("the toolkit's clear()") << 1;
-        QTest::newRow("clear by name") << 2;
+        addTextRows({"way"},
+                    {{"clear()", "0"}, {"the toolkit's clear()", "1"}, {"clear by name", "2"}});
     }
     void freshAndClearedViewHoldOnlyTheRoot()
     {
-        QFETCH(int, way);
+        QFETCH(QString, way);
         ScriptedMessages boxes;
         LinkListView view;
-        QCOMPARE(view.objectName(), QString("mainTree"));
-        QCOMPARE(view.headerItem()->text(0), QString("Theme (Тема)"));
-        QCOMPARE(view.indentation(), 10);
-        QVERIFY(view.isStable());
-        QCOMPARE(view.themeCount(), 1);
-        QCOMPARE(view.rootTheme()->name(), QString("/"));
+        QCOMPARE((QVariantList{view.objectName(), view.headerItem()->text(0), view.indentation(),
+                               view.isStable(), view.themeCount(), view.rootTheme()->name()}),
+                 (QVariantList{"mainTree", "Theme (Тема)", 10, true, 1, "/"}));
 
         buildOutline(view, "a(b,c(d)),e,M+1,L-1(_)");
         QCOMPARE(view.themeCount(), 9);
@@ -41,24 +36,20 @@ private Q_SLOTS:
         view.setCurrentItem(themeNamed(view, "e"));
         int removed = 0;
         connect(&view, &LinkListView::itemWillRemoved, [&] { ++removed; });
-        if (way == 0)
+        if (way == "0")
             view.clear();
-        else if (way == 1)
+        else if (way == "1")
             static_cast<QTreeWidget &>(view).clear();
         else
             QMetaObject::invokeMethod(&view, "clear");
-        QCOMPARE(removed, 8);
-        QCOMPARE(view.themeCount(), 1);
-        QCOMPARE(view.topLevelItemCount(), 1);
-        QCOMPARE(view.rootTheme()->name(), QString("/"));
-        QCOMPARE(view.currentTheme(), view.rootTheme());
-        QVERIFY(view.rootTheme()->isExpanded());
-        QCOMPARE(view.history().size(), 0);
-        QCOMPARE(view.storage().count(), 0);
-        QVERIFY(view.isStable());
+        QCOMPARE(
+                (QVariantList{removed, view.themeCount(), view.topLevelItemCount(),
+                              view.currentTheme()->name(), view.rootTheme()->isExpanded(),
+                              int(view.history().size()), view.storage().count(), view.isStable()}),
+                (QVariantList{8, 1, 1, "/", true, 0, 0, true}));
         // No 1003, and no "not empty branch" warning, except where the toolkit destroys whole
         // branches itself.
-        if (way != 1)
+        if (way != "1")
             QCOMPARE(boxes.count(), 0);
         QVERIFY(!boxes.texts().contains("MY_ASSERT in 1003"));
     }
@@ -77,11 +68,8 @@ private Q_SLOTS:
         view.setCurrentItem(themeNamed(view, "c"));
         view.setCurrentItem(themeNamed(view, "e"));
         view.deleteBranch(themeNamed(view, "a"));
-        QCOMPARE(removed, (QStringList{"c", "b", "d", "a"}));
-        QVERIFY(!busyDuring.contains(0));
-        QVERIFY(view.isStable());
-        QCOMPARE(view.themeCount(), 2);
-        QCOMPARE(outlineOf(view), QString("e"));
+        QCOMPARE(removed.join(',') + ' ' + outlineOf(view), QString("c,b,d,a e"));
+        QVERIFY(!busyDuring.contains(0) && view.isStable() && view.themeCount() == 2);
         QCOMPARE(boxes.count(), 0);
 
         // A link that leaves its group drops its null item only, never a theme it holds.
@@ -125,21 +113,20 @@ private Q_SLOTS:
         LinkListView view;
         buildOutline(view, "a(b(c),d)");
         ColorListViewItem *b = themeNamed(view, "b");
-        QCOMPARE(view.themePath(b, true), QString("|-/a/b"));
-        QCOMPARE(view.themePath(b, false), QString("b/a/-|"));
-        QCOMPARE(view.themePath(view.rootTheme(), true), QString("|-"));
-        QCOMPARE(view.themePath(view.rootTheme(), false), QString("-|"));
-        QCOMPARE(view.themeDepth(b), 2);
-        QCOMPARE(view.themeDepth(view.rootTheme()), 0);
         view.setCurrentItem(b);
-        QCOMPARE(view.statusText(), QString("b"));
+        QCOMPARE((QVariantList{view.themePath(b, true), view.themePath(b, false),
+                               view.themePath(view.rootTheme(), true),
+                               view.themePath(view.rootTheme(), false), view.themeDepth(b),
+                               view.themeDepth(view.rootTheme()), view.statusText()}),
+                 (QVariantList{"|-/a/b", "b/a/-|", "|-", "-|", 2, 0, "b"}));
         // The newest theme: the latest date, the last in preorder among equals.
         themeNamed(view, "a")->setDate(QDate(2005, 1, 1));
         b->setDate(QDate(2005, 2, 1));
         themeNamed(view, "c")->setDate(QDate(2004, 2, 1));
         themeNamed(view, "d")->setDate(QDate(2005, 2, 1));
-        QCOMPARE(view.newestTheme(themeNamed(view, "a"))->name(), QString("d"));
-        QCOMPARE(view.newestTheme(themeNamed(view, "c"))->name(), QString("c"));
+        QCOMPARE(view.newestTheme(themeNamed(view, "a"))->name() +
+                         view.newestTheme(themeNamed(view, "c"))->name(),
+                 QString("dc"));
     }
 
     void descriptionsResolveAndAskTheEditor()
@@ -154,25 +141,25 @@ private Q_SLOTS:
             ++asked;
             view.putEditedDescription(editorText);
         });
-        QCOMPARE(view.description(l, true), QString("m-text"));
-        QCOMPARE(view.plainDescription(l, false), QString());
-        view.setCurrentItem(l);
-        editorText = "typed";
-        QCOMPARE(view.description(l, true), QString("typed"));
-        QCOMPARE(view.plainDescription(l, true), QString()); // links never take the editor's text
-        QCOMPARE(view.plainDescription(m, true), QString("typed"));
-        editorText = QString();
-        QCOMPARE(view.description(l, true), QString("m-text"));
-        editorText = "";
-        QCOMPARE(view.description(l, true), QString(""));
+        // The current theme and the editor's text, then the text of l, l's own and m's; links
+        // never take the editor's text as their own.
+        QStringList seen;
+        using Step = std::pair<const char *, QString>;
+        for (auto [current, text] :
+             {Step{"o", "typed"}, Step{"l", QString()}, Step{"l", "typed"}, Step{"l", ""}}) {
+            view.setCurrentItem(themeNamed(view, current));
+            editorText = text;
+            seen << view.description(l, true) + '|' + view.plainDescription(l, true) + '|' +
+                            view.plainDescription(m, true);
+        }
+        QCOMPARE(seen, (QStringList{"m-text||m-text", "m-text||m-text", "typed||typed", "||"}));
         QVERIFY(asked >= 4);
 
         view.setDescription(l, "new", true);
-        QCOMPARE(m->description(), QString("new"));
-        QCOMPARE(l->description(), QString());
         view.setSavedCursor(l, 3, 4);
-        QCOMPARE(view.savedCursor(m), qMakePair(3, 4));
-        QVERIFY(view.isStable());
+        QCOMPARE((QVariantList{m->description(), l->description(), view.savedCursor(m).second,
+                               view.isStable()}),
+                 (QVariantList{"new", "", 4, true}));
     }
 
     void statisticsNumberingAndSubtreeTextThroughAHolder()
@@ -204,9 +191,9 @@ private Q_SLOTS:
         QCOMPARE(numbers, " m1.1 x2.1 z3.1 y4.2 p5.2 l0.0 q6.3");
 
         // The mark's own text is not part of it while a link holds the children.
-        QCOMPARE(view.subtreeText(m), QString("x-textz-texty-text"));
-        QCOMPARE(view.subtreeText(l), QString());
-        QCOMPARE(view.subtreeText(themeNamed(view, "p")), QString("p-text"));
+        QCOMPARE((QStringList{view.subtreeText(m), view.subtreeText(l),
+                              view.subtreeText(themeNamed(view, "p"))}),
+                 (QStringList{"x-textz-texty-text", "", "p-text"}));
         QCOMPARE(boxes.count(), 0);
     }
 
@@ -229,97 +216,72 @@ private Q_SLOTS:
         QVERIFY(view.reminderTheme() == nullptr);
     }
 
-    void nameEditorAcceptsOnlyRealEdits()
+    // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000; keys go to the name
+    // editor while it is open. "'x" types x, "+x" inserts x and accepts, "click" and "arrow" click
+    // on a and on its expand arrow, "root" clicks and double-clicks the root. After each step: the
+    // current theme, "+" when open, "*" and the editor's text while renaming; at the end the
+    // changes, the rename states told (1 open, 0 closed) and a's date.
+    void keysAndMouse_data()
     {
+        addTextRows(
+                {"steps", "seen"},
+                {{"Return without an edit changes nothing", "Space Return",
+                  "a*a a | 0 10 2000-01-01"},
+                 {"pasted line breaks are dropped", "Space Ctrl+A 'new +\r\nname\n",
+                  "a*a a*a a*new newname | 1 10 2005-03-07"},
+                 {"a rename after an Escape starts from the name", "Space 'xyz Esc Space '2 Return",
+                  "a*a a*axyz a a*a a*a2 a2 | 1 1010 2005-03-07"},
+                 {"Ctrl keys are not the toolkit's",
+                  "Right Ctrl+PgDown Ctrl+Space Shift+Alt+Space Esc Down",
+                  "a+ a+ a+ a+*a a+ b | 0 10 2000-01-01"},
+                 {"the arrow of the selected theme does not rename", "Right click arrow click Esc",
+                  "a+ a+ a a*a a | 0 10 2000-01-01"},
+                 {"double clicks close and open the root, never renamed", "root Space root",
+                  "/ / /+ | 0  2000-01-01"}});
+    }
+    void keysAndMouse()
+    {
+        QFETCH(QString, steps);
         LinkListView view;
         view.resize(300, 200);
         view.show();
-        buildOutline(view, "a");
+        buildOutline(view, "a(b)");
         ColorListViewItem *a = themeNamed(view, "a");
         a->setDate(QDate(2000, 1, 1));
         view.setCurrentItem(a);
         QSignalSpy editState(&view, &LinkListView::changeThemeNameEditState);
         QSignalSpy changed(&view, &LinkListView::dataChanged);
-
-        QTest::keyClick(&view, Qt::Key_Space);
-        QVERIFY(view.isRenaming());
-        QVERIFY(view.nameEditor()->isVisible());
-        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        QVERIFY(!view.isRenaming());
-        QCOMPARE(a->name(), QString("a"));
-        QCOMPARE(a->date(), QDate(2000, 1, 1));
-        QCOMPARE(changed.count(), 0);
-        QCOMPARE(editState.count(), 2);
-        QCOMPARE(editState.at(0).at(0).toBool(), true);
-
-        view.startRenaming(a);
-        view.nameEditor()->selectAll();
-        QTest::keyClicks(view.nameEditor(), "new");
-        view.nameEditor()->insert("\r\nname\n");
-        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        QCOMPARE(a->name(), QString("newname"));
-        QCOMPARE(a->date(), QDate(2005, 3, 7));
-        QCOMPARE(changed.count(), 1);
-
-        view.startRenaming(a);
-        QTest::keyClicks(view.nameEditor(), "xyz");
-        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
-        QCOMPARE(a->name(), QString("newname"));
-        // The next rename after an Escape starts from the name and is taken.
-        QTest::keyClick(&view, Qt::Key_Space);
-        QCOMPARE(view.nameEditor()->text(), QString("newname"));
-        QTest::keyClicks(view.nameEditor(), "2");
-        QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        QCOMPARE(a->name(), QString("newname2"));
-        QCOMPARE(changed.count(), 2);
-
-        view.startRenaming(view.rootTheme());
-        QVERIFY(!view.isRenaming());
-    }
-
-    void keysAndMouseOfTheView()
-    {
-        LinkListView view;
-        view.resize(200, 100);
-        view.show();
-        buildOutline(view, "a(b)");
-        ColorListViewItem *a = themeNamed(view, "a");
-        view.setCurrentItem(a);
-        QVERIFY(!a->isExpanded());
-        QTest::keyClick(&view, Qt::Key_Right);
-        QVERIFY(a->isExpanded());
-        QCOMPARE(view.currentTheme(), a);
-
-        // Ctrl keys other than the commands are not the toolkit's: the current theme stays.
-        QTest::keyClick(&view, Qt::Key_PageDown, Qt::ControlModifier);
-        QCOMPARE(view.currentTheme(), a);
-        QTest::keyClick(&view, Qt::Key_Space, Qt::ControlModifier);
-        QVERIFY(!view.isRenaming());
-        QTest::keyClick(&view, Qt::Key_Space, Qt::ShiftModifier | Qt::AltModifier);
-        QVERIFY(view.isRenaming());
-        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
-        QTest::keyClick(&view, Qt::Key_Down);
-        QCOMPARE(view.currentTheme()->name(), QString("b"));
-
-        // A click on the expand arrow of the selected theme does not rename it; a click on the
-        // theme itself does. A double click opens and closes the root.
-        view.setCurrentItem(a);
         const QRect rect = view.visualItemRect(a);
-        for (const QPoint &point : {rect.center(), QPoint(rect.left() - 5, rect.center().y())}) {
-            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, point);
-            QVERIFY(!view.isRenaming());
-        }
-        QVERIFY(!a->isExpanded());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rect.center());
-        QVERIFY(view.isRenaming());
-        QTest::keyClick(view.nameEditor(), Qt::Key_Escape);
         const QPoint root = view.visualItemRect(view.rootTheme()).center();
-        for (bool open : {false, true}) {
-            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, root);
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, root);
-            QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, root);
-            QCOMPARE(view.rootTheme()->isExpanded(), open);
+        QString seen;
+        for (const QString &step : steps.split(' ')) {
+            QWidget *focus = view.isRenaming() ? static_cast<QWidget *>(view.nameEditor()) : &view;
+            const QKeyCombination key = QKeySequence(step)[0];
+            if (step == "click" || step == "arrow") {
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                                  step == "click" ? rect.center()
+                                                  : QPoint(rect.left() - 5, rect.center().y()));
+            } else if (step == "root") {
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, root);
+                QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, root);
+                QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, root);
+            } else if (step.startsWith('\'')) {
+                QTest::keyClicks(focus, step.mid(1));
+            } else if (step.startsWith('+')) {
+                view.nameEditor()->insert(step.mid(1));
+                QTest::keyClick(view.nameEditor(), Qt::Key_Return);
+            } else {
+                QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+            }
+            const ColorListViewItem *t = view.currentTheme();
+            const bool renaming = view.isRenaming() && view.nameEditor()->isVisible();
+            seen += t->name() + (t->isExpanded() ? "+" : "") +
+                    (renaming ? '*' + view.nameEditor()->text() : "") + ' ';
         }
+        seen += "| " + QString::number(changed.count()) + ' ';
+        for (const QList<QVariant> &told : std::as_const(editState))
+            seen += told.at(0).toBool() ? '1' : '0';
+        QTEST(seen + ' ' + a->date().toString(Qt::ISODate), "seen");
     }
 
     void scrollTargets()
@@ -336,10 +298,12 @@ private Q_SLOTS:
         buildOutline(view, "m+1(x),p(l-1(_,y))");
         ColorListViewItem *m = themeNamed(view, "m");
         ColorListViewItem *l = themeNamed(view, "l");
-        QVERIFY(view.resolvedAncestry(themeNamed(view, "x"), m));
-        QVERIFY(view.resolvedAncestry(l, m)); // a link starts at its mark
-        QVERIFY(!view.resolvedAncestry(themeNamed(view, "x"), themeNamed(view, "p")));
-        QVERIFY(view.resolvedAncestry(themeNamed(view, "y"), m)); // l's children count as m's
+        // A link starts at its mark; l's children count as m's.
+        QCOMPARE((QList<bool>{view.resolvedAncestry(themeNamed(view, "x"), m),
+                              view.resolvedAncestry(l, m),
+                              view.resolvedAncestry(themeNamed(view, "x"), themeNamed(view, "p")),
+                              view.resolvedAncestry(themeNamed(view, "y"), m)}),
+                 (QList<bool>{true, true, false, true}));
         // Going to the mark: from a link to its mark theme, from any other theme nowhere.
         view.setCurrentItem(themeNamed(view, "p"));
         view.gotoMark();
@@ -352,8 +316,8 @@ private Q_SLOTS:
         LinkListView loop;
         buildOutline(loop, "q(k-1(_,n+1))");
         ColorListViewItem *n = themeNamed(loop, "n");
-        QVERIFY(loop.resolvedAncestry(n, themeNamed(loop, "q")));
-        QVERIFY(!loop.resolvedAncestry(n, themeNamed(loop, "zzz")));
+        QVERIFY(loop.resolvedAncestry(n, themeNamed(loop, "q")) &&
+                !loop.resolvedAncestry(n, themeNamed(loop, "zzz")));
     }
 };
 

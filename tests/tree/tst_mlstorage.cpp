@@ -1,5 +1,5 @@
-#include "common/Assertions.h"
 #include "support/JsonRows.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -26,16 +26,15 @@ struct Fixture
 
     void watch(MLStorage &s)
     {
-        CONNECT_ASSERT(
-                QObject::connect(&s, &MLStorage::ownerChanged, &s, [this](auto *from, auto *to) {
-                    log << "owner " + from->name() + "->" + to->name();
-                }));
-        CONNECT_ASSERT(QObject::connect(&s, &MLStorage::idChanged, &s, [this](auto *theme, int id) {
+        QObject::connect(&s, &MLStorage::ownerChanged, &s, [this](auto *from, auto *to) {
+            log << "owner " + from->name() + "->" + to->name();
+        });
+        QObject::connect(&s, &MLStorage::idChanged, &s, [this](auto *theme, int id) {
             log << QString("id %1 %2").arg(theme->name()).arg(id);
             theme->setLinkId(id);
-        }));
-        CONNECT_ASSERT(QObject::connect(&s, &MLStorage::linkInserted, &s,
-                                        [this](auto *theme) { log << "link " + theme->name(); }));
+        });
+        QObject::connect(&s, &MLStorage::linkInserted, &s,
+                         [this](auto *theme) { log << "link " + theme->name(); });
     }
     ColorListViewItem *operator[](const QString &name) { return themeNamed(view, name); }
     // The theme of that name, a new one at the top level when the outline has none.
@@ -83,39 +82,35 @@ private Q_SLOTS:
 
     void allocation_data()
     {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<int>("allocated");
-        QTest::newRow("empty") << "" << 1;
-        QTest::newRow("dense") << "A+1,B+2" << 3;
-        QTest::newRow("gap") << "A+1,C+3" << 2;
-        QTest::newRow("record without mark before a gap") << "A+1,c-3" << 3;
+        addTextRows({"setup", "allocated"}, {{"empty", "", "1"},
+                                             {"dense", "A+1,B+2", "3"},
+                                             {"gap", "A+1,C+3", "2"},
+                                             {"record without mark before a gap", "A+1,c-3", "3"}});
     }
     void allocation()
     {
         QFETCH(QString, setup);
-        QFETCH(int, allocated);
+        QFETCH(QString, allocated);
         Fixture f;
         f.fill(f.storage, setup);
-        QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated);
-        QCOMPARE(f.storage.markThemeOf(allocated), f["N"]);
+        QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated.toInt());
+        QCOMPARE(f.storage.markThemeOf(allocated.toInt()), f["N"]);
         QVERIFY(m_boxes.shown().isEmpty());
     }
 
     void arrayRecordsStayForReuse()
     {
         Fixture f;
-        QCOMPARE(f.join(f.storage, f.theme("A"), 0), 1);
-        QCOMPARE(f.join(f.storage, f.theme("B"), 0), 2);
-        f.fill(f.storage, "a-1,b-2");
+        f.fill(f.storage, "A,B,a-1,b-2"); // A and B are given 1 and 2
         f.storage.validate();
         QCOMPARE(f.storage.arrayCount(), 2);
         f.log.clear();
         f.storage.remove(1, f["A"]);
         QCOMPARE(f.log, (QStringList{"id a 0", "id A 0"}));
         QCOMPARE(f.storage.ids(), (QList<int>{1, 2}));
-        QCOMPARE(f.storage.count(), 1);
-        QCOMPARE(f.join(f.storage, f.theme("C"), 0), 1);
-        QCOMPARE(f.storage.count(), 2);
+        const int before = f.storage.count();
+        QCOMPARE((QList<int>{before, f.join(f.storage, f.theme("C"), 0), f.storage.count()}),
+                 (QList<int>{1, 1, 2}));
 
         // The mark theme without links leaves an empty array record: dropped without a report.
         f.storage.remove(1, f["C"]);
@@ -123,8 +118,7 @@ private Q_SLOTS:
         f.storage.validate();
         QVERIFY(m_boxes.shown().isEmpty());
         QCOMPARE(f.log, (QStringList{"id B 1", "id b -1"}));
-        QCOMPARE(f.storage.ids(), QList<int>{1});
-        QCOMPARE(f.storage.arrayCount(), 1);
+        QCOMPARE((QList<int>{f.storage.ids() << f.storage.arrayCount()}), (QList<int>{1, 1}));
         QCOMPARE(f.storage.markThemeOf(1), f["B"]);
     }
 
@@ -137,8 +131,7 @@ private Q_SLOTS:
         QCOMPARE(f.storage.markThemeOf(1), f["A"]);
         QCOMPARE(f.storage.insert(nullptr, 0), 0);
         QCOMPARE(f.storage.ids(), QList<int>{1});
-        QVERIFY(!f.storage.find(0));
-        QVERIFY(!f.storage.holderOf(4));
+        QVERIFY(!f.storage.find(0) && !f.storage.holderOf(4));
         QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f["a"]});
         QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
         QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
@@ -157,17 +150,16 @@ private Q_SLOTS:
         f.join(f.storage, inside, -1);
         ColorListViewItem *k = f["K"];
 
-        QCOMPARE(f.storage.makeHolder(1, k), k);
-        QCOMPARE(f.storage.makeHolder(1, k), k);
-        QCOMPARE(f.storage.holderOf(1), k);
-        QCOMPARE(f.storage.makeHolder(1, m), m);
+        QCOMPARE((QList<ColorListViewItem *>{f.storage.makeHolder(1, k), f.storage.makeHolder(1, k),
+                                             f.storage.holderOf(1), f.storage.makeHolder(1, m)}),
+                 (QList<ColorListViewItem *>{k, k, k, m}));
         QCOMPARE(f.log, (QStringList{"link I", "owner M->K", "owner K->M"}));
         // The mark theme holds the children and is I's ancestor: they cannot move into I.
-        QCOMPARE(f.storage.makeHolder(1, inside), m);
-        QCOMPARE(f.storage.holderOf(1), m);
-        QCOMPARE(f.storage.makeHolder(0, inside), inside);
         ColorListViewItem *outsider = f.theme("O");
-        QCOMPARE(f.storage.makeHolder(1, outsider), outsider);
+        QCOMPARE((QList<ColorListViewItem *>{f.storage.makeHolder(1, inside), f.storage.holderOf(1),
+                                             f.storage.makeHolder(0, inside),
+                                             f.storage.makeHolder(1, outsider)}),
+                 (QList<ColorListViewItem *>{m, m, inside, outsider}));
         QCOMPARE(f.log.size(), 3);
         QCOMPARE(m_boxes.captions(), QStringList{"error 1011"});
     }
@@ -201,11 +193,8 @@ private Q_SLOTS:
     void holderThatCannotGiveBack()
     {
         Fixture f;
-        ColorListViewItem *l = f.theme("L");
-        ColorListViewItem *m = f.theme("M");
-        f.join(f.storage, m, 1);
-        f.join(f.storage, l, -1);
-        f.fill(f.storage, "K-1,P+2,q-2");
+        f.fill(f.storage, "M+1,L-1,K-1,P+2,q-2");
+        ColorListViewItem *l = f["L"], *m = f["M"];
         f.storage.makeHolder(2, f["q"]);
         f.storage.makeHolder(1, l);
         l->addChild(f.view.rootTheme()->takeChild(f.view.rootTheme()->indexOfChild(m)));
@@ -216,8 +205,8 @@ private Q_SLOTS:
 
         f.log.clear();
         f.storage.remove(-1, l);
-        QCOMPARE(m_boxes.captions(), QStringList{"error"});
-        QCOMPARE(m_boxes.texts(), QStringList{"cannot change contents before delete"});
+        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
+                 (QStringList{"error", "cannot change contents before delete"}));
         QCOMPARE(f.log, QStringList{"id L 0"});
         QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f["K"]});
         QCOMPARE(f.storage.holderOf(1), f["M"]); // never a link that left the group
@@ -225,11 +214,8 @@ private Q_SLOTS:
         // Nor can a holder be made inside its own children: the view refuses that exchange, and
         // the group keeps its holder.
         Fixture g("L(M)");
-        ColorListViewItem *l2 = g["L"];
-        g.join(g.storage, g["M"], 1);
-        g.join(g.storage, l2, -1);
-        g.log.clear();
-        QCOMPARE(g.storage.makeHolder(1, l2), g["M"]);
+        g.fill(g.storage, "M+1,L-1");
+        QCOMPARE(g.storage.makeHolder(1, g["L"]), g["M"]);
         QCOMPARE(g.log, QStringList{"owner M->L"});
         QCOMPARE(g.storage.holderOf(1), g["M"]);
     }
@@ -248,11 +234,13 @@ private Q_SLOTS:
         Fixture f;
         f.fill(f.storage, setup);
         f.storage.validate();
-        QCOMPARE(m_boxes.texts(), report.isEmpty() ? QStringList() : QStringList{report});
-        QCOMPARE(m_boxes.captions(), report.isEmpty() ? QStringList() : QStringList{"error"});
-        QCOMPARE(f.state(), state);
-        QCOMPARE(f.storage.arrayCount(), groups.toInt());
-        QCOMPARE(f.storage.count(), groups.toInt());
+        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
+                 (report.isEmpty() ? QStringList() : QStringList{"error", report}));
+        QCOMPARE(QString("%1 %2 %3")
+                         .arg(f.state())
+                         .arg(f.storage.arrayCount())
+                         .arg(f.storage.count()),
+                 QString("%1 %2 %2").arg(state, groups));
     }
 
     void merge()
@@ -265,24 +253,21 @@ private Q_SLOTS:
         f.fill(other, "E+2,e-2,D+1,d-1,d2-1");
         other.makeHolder(1, f["d2"]);
         f.storage.merge(other);
-        QCOMPARE(f.state(), "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4");
-        QCOMPARE(f.storage.arrayCount(), 5);
-        QCOMPARE(f.storage.holderOf(4), f["d2"]);
-        QVERIFY(other.ids().isEmpty());
-        QCOMPARE(other.count(), 0);
+        QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(other.count()),
+                 "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4 5 0");
+        QVERIFY(f.storage.holderOf(4) == f["d2"] && other.ids().isEmpty());
 
         // A storage with an array part is refused; an empty one changes nothing.
         f.fill(other, "X+1,x-1");
         other.validate();
         f.log.clear();
         f.storage.merge(other);
-        QCOMPARE(m_boxes.captions(), QStringList{"error"});
-        QCOMPARE(m_boxes.texts(), QStringList{" when insert Storage Of Marks"});
+        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
+                 (QStringList{"error", " when insert Storage Of Marks"}));
         MLStorage empty;
         f.storage.merge(empty);
         QVERIFY(f.log.isEmpty());
-        QCOMPARE(other.ids(), QList<int>{1});
-        QCOMPARE(f.storage.ids(), (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(other.ids() + f.storage.ids(), (QList<int>{1, 1, 2, 3, 4, 5}));
     }
 
     void transferResetAndDestroy()
@@ -295,15 +280,13 @@ private Q_SLOTS:
             f.watch(target);
             f.fill(target, "X+1,x-1,Y+3,y-3");
             f.storage.transfer(target);
-            QCOMPARE(target.ids(), (QList<int>{1, 2}));
-            QCOMPARE(target.arrayCount(), 2);
-            QCOMPARE(target.markThemeOf(2), f["B"]);
-            QVERIFY(f.storage.ids().isEmpty());
-            QCOMPARE(f.storage.arrayCount(), 0);
+            QCOMPARE(target.ids() << target.arrayCount() << f.storage.arrayCount(),
+                     (QList<int>{1, 2, 2, 0}));
+            QVERIFY(target.markThemeOf(2) == f["B"] && f.storage.ids().isEmpty());
             QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
             target.reset();
-            QCOMPARE(target.count(), 0);
-            QCOMPARE(f.join(target, f.theme("P"), 0), 1);
+            QCOMPARE((QList<int>{target.count(), f.join(target, f.theme("P"), 0)}),
+                     (QList<int>{0, 1}));
             QVERIFY(f.log.isEmpty()); // neither transfer nor reset told any theme
             f.fill(target, "p-1");
         }
