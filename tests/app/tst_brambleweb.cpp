@@ -540,11 +540,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    BRWApplication application(argc, argv);
-    TestBrambleweb test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRW_APPLICATION_TEST_MAIN(TestBrambleweb)
 #include "tst_brambleweb.moc"

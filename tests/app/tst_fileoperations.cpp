@@ -228,11 +228,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    BRWApplication application(argc, argv);
-    TestFileOperations test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRW_APPLICATION_TEST_MAIN(TestFileOperations)
 #include "tst_fileoperations.moc"

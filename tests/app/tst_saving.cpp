@@ -387,11 +387,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    BRWApplication application(argc, argv);
-    TestSaving test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRW_APPLICATION_TEST_MAIN(TestSaving)
 #include "tst_saving.moc"

@@ -52,3 +52,13 @@ inline void closeUnsaved(Brambleweb *window)
     boxes.answerNext(Messages::Answer::No);
     window->close();
 }
+
+// The main() of a test that runs the program's own application object, offscreen.
+#define BRW_APPLICATION_TEST_MAIN(TestClass)                                                       \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
+        BRWApplication application(argc, argv);                                                    \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
