@@ -254,14 +254,12 @@ private Q_SLOTS:
     void positions()
     {
         const QString text = "ab\ncd\n";
-        QCOMPARE(FindText::indexAt(text, 1, 0), 3);
-        QCOMPARE(FindText::indexAt(text, 1, 9), 5);
-        QCOMPARE(FindText::indexAt(text, 2, 0), 6);
-        QCOMPARE(FindText::indexAt(text, 7, 1), 6);
-        for (int index = 0; index <= text.size(); ++index) {
-            const ColumnLine at = FindText::positionAt(text, index);
-            QCOMPARE(FindText::indexAt(text, at.line, at.column), index);
-        }
+        const auto at = [&](int line, int column) { return FindText::indexAt(text, line, column); };
+        QCOMPARE((QList<int>{at(1, 0), at(1, 9), at(2, 0), at(7, 1)}), (QList<int>{3, 5, 6, 6}));
+        for (int index = 0; index <= text.size(); ++index)
+            QCOMPARE(at(FindText::positionAt(text, index).line,
+                        FindText::positionAt(text, index).column),
+                     index);
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
     }
 

@@ -32,19 +32,6 @@ private Q_SLOTS:
     {
         addJsonRows(QFINDTESTDATA("data/commands.jsonl"),
                     {"tree", "script", "result", "status", "log"});
-        // Opening a theme's long list scrolls (once laid out), and may add a scroll bar.
-        const auto names = [](char letter, int count) {
-            QStringList list;
-            for (int i = 0; i < count; ++i)
-                list << letter + QString::number(i);
-            return list.join(',');
-        };
-        for (int before : {6, 20})
-            QTest::addRow("insert into a long closed list, %d before", before)
-                    << names('a', before) + ",P(" + names('x', 30) + ")"
-                    << "Shift+Right@P . =N" << names('a', before) + ",P(N," + names('x', 30) + ")"
-                    << "N"
-                    << "tedde";
     }
     void commands()
     {
@@ -154,10 +141,7 @@ private Q_SLOTS:
                 choice = int(commands.indexOf("Del"));
             const int done = undo.index();
             if (choice >= commands.size()) {
-                if (choice % 2)
-                    view.menuUndo();
-                else
-                    view.menuRedo();
+                choice % 2 ? view.menuUndo() : view.menuRedo();
             } else {
                 QSignalSpy recorded(&undo, &TreeUndo::changed);
                 QList<QTreeWidgetItem *> items;
@@ -177,10 +161,8 @@ private Q_SLOTS:
             QVERIFY(!view.isRenaming());
             QVERIFY2(saveToBytes(view, 0) == history[dropped + undo.index()],
                      qPrintable(QString("round %1: %2").arg(round).arg(commands.value(choice))));
-            if (round % 100 == 0) {
-                QVERIFY(view.isStable());
-                QCOMPARE(view.themeCount(), countThemes(view));
-            }
+            if (round % 100 == 0)
+                QVERIFY(view.isStable() && view.themeCount() == countThemes(view));
         }
         QVERIFY(dropped > 0);
         QVERIFY(undo.heldBytes() <= 20000 || undo.count() == 1);
