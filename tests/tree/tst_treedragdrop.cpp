@@ -82,12 +82,11 @@ private Q_SLOTS:
     {
         LinkListView view;
         show(view, "A(x(y)),B");
-        ColorListViewItem *moved = themeNamed(view, "A");
-        moved->setExpanded(true);
-        themeNamed(view, "x")->setExpanded(true);
-        QVERIFY(dragOnto(view, moved, themeNamed(view, "B"), 'a'));
+        for (const char *open : {"A", "x"})
+            themeNamed(view, open)->setExpanded(true);
+        QVERIFY(dragOnto(view, themeNamed(view, "A"), themeNamed(view, "B"), 'a'));
         QCOMPARE(outlineOf(view), "B,A(x(y))");
-        QVERIFY(moved->isExpanded() && themeNamed(view, "x")->isExpanded());
+        QVERIFY(themeNamed(view, "A")->isExpanded() && themeNamed(view, "x")->isExpanded());
     }
 
     // While the pointer moves: a line beside a row, a frame on it, a closed theme held there

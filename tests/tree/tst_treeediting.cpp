@@ -88,16 +88,13 @@ private Q_SLOTS:
         QTEST(outlineOf(view), "result");
         QTEST(view.statusText(), "status");
         QTEST(log, "log");
-        QVERIFY(view.isStable());
-
-        // The theme count, icons as the ids say, and a tree that saves and reads back to the
-        // same bytes.
-        QCOMPARE(view.themeCount(), countThemes(view));
+        // The theme count, icons as the ids say, and a tree that saves and reads back, without
+        // a box, to the same bytes.
+        QVERIFY(view.isStable() && view.themeCount() == countThemes(view));
         const QByteArray bytes = saveToBytes(view, 0);
         LinkListView again;
-        QVERIFY(loadBytes(again, bytes));
+        QVERIFY(loadBytes(again, bytes) && !log.contains('?'));
         QCOMPARE(saveToBytes(again, 0), bytes);
-        QCOMPARE(log.count('?'), 0);
 
         // Each step undone gives back the tree before it, and redone the tree after it.
         QCOMPARE(view.undoHistory().index(), steps.size());
