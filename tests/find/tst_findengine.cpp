@@ -29,9 +29,8 @@ class TestFindEngine : public QObject
 
     void load(const QString &file)
     {
-        QString text = file;
-        const QByteArray bytes = "\xEF\xBB\xBF" + text.replace('|', '\n').toUtf8(); // Unicode
-        loadTreeBytes(*m_tree, bytes, {}, {}, 0, nullptr);
+        loadTreeBytes(*m_tree, "\xEF\xBB\xBF" + QString(file).replace('|', '\n').toUtf8(), {}, {},
+                      0, nullptr);
     }
 
     void startAt(const QString &theme, int line, int column, bool treeFocus)
@@ -83,9 +82,11 @@ class TestFindEngine : public QObject
         return parts.join(';');
     }
 
-    static FindParas paras(const QString &flags, const QString &find, const QString &replace)
+    static FindParas paras(const QString &flags, const QString &find, const QString &replace,
+                           int action = FindParas::NoAction)
     {
         FindParas p;
+        p.action = action;
         p.inName = flags.contains('n');
         p.inDescription = flags.contains('d');
         p.caseSensitive = flags.contains('c');
@@ -148,8 +149,7 @@ private Q_SLOTS:
                 seen << outcome(boxes, p.findText);
             }
         }
-        QFETCH(QString, outcomes);
-        QCOMPARE(seen.join(' '), outcomes);
+        QTEST(seen.join(' '), "outcomes");
         QFETCH(QString, result);
         if (result.isEmpty())
             return;
@@ -175,8 +175,7 @@ private Q_SLOTS:
         QWidget other;
         other.show();
         QApplication::setActiveWindow(&other);
-        FindParas p = paras("n1", "b", "");
-        p.action = FindParas::FindNext;
+        FindParas p = paras("n1", "b", "", FindParas::FindNext);
         m_window->findReplace(p);
         QTRY_COMPARE(QApplication::focusWidget(), m_tree->nameEditor());
         QCOMPARE(m_tree->nameEditor()->selectedText(), QString("b"));
@@ -218,8 +217,7 @@ private Q_SLOTS:
         ScriptedMessages shown;
         load("|<!--1-->A|abc|<!--1-->B|abc");
         startAt("A", 0, 0, false);
-        FindParas p = paras("nd3", "zzz", "");
-        p.action = FindParas::ReplaceAll;
+        FindParas p = paras("nd3", "zzz", "", FindParas::ReplaceAll);
         bool fired = false;
         QTimer::singleShot(0, this, [&] {
             fired = true;
@@ -237,15 +235,13 @@ private Q_SLOTS:
         m_window->findReplace(p);
         QVERIFY(fired);
         QTEST(shown.texts().join('|'), "boxes");
-        QFETCH(QString, result);
-        QCOMPARE(treeText(), result);
+        QTEST(treeText(), "result");
 
         // The next search starts afresh; a name match whose theme went away opens nothing.
         m_window->show();
         load("|<!--1-->A|abc");
         startAt("A", 0, 0, true);
-        p = paras("nd3", "a", "");
-        p.action = FindParas::FindNext;
+        p = paras("nd3", "a", "", FindParas::FindNext);
         m_window->findReplace(p);
         load("|<!--1-->A|abc");
         QCoreApplication::processEvents();
@@ -254,14 +250,12 @@ private Q_SLOTS:
     void positions()
     {
         const QString text = "ab\ncd\n";
-        QCOMPARE(FindText::indexAt(text, 1, 0), 3);
-        QCOMPARE(FindText::indexAt(text, 1, 9), 5);
-        QCOMPARE(FindText::indexAt(text, 2, 0), 6);
-        QCOMPARE(FindText::indexAt(text, 7, 1), 6);
-        for (int index = 0; index <= text.size(); ++index) {
-            const ColumnLine at = FindText::positionAt(text, index);
-            QCOMPARE(FindText::indexAt(text, at.line, at.column), index);
-        }
+        const auto at = [&](int line, int column) { return FindText::indexAt(text, line, column); };
+        QCOMPARE((QList<int>{at(1, 0), at(1, 9), at(2, 0), at(7, 1)}), (QList<int>{3, 5, 6, 6}));
+        for (int index = 0; index <= text.size(); ++index)
+            QCOMPARE(at(FindText::positionAt(text, index).line,
+                        FindText::positionAt(text, index).column),
+                     index);
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
     }
 

@@ -135,8 +135,7 @@ private Q_SLOTS:
         view.setDescription(themeNamed(view, "X"), QString("ł 中 \U0001F600"), false);
         SaveReport report;
         const QByteArray bytes = saveToBytes(view, 0, nullptr, nullptr, &report);
-        QCOMPARE(report.replaced, 3);
-        QCOMPARE(report.firstThemeReplaced, QString("X"));
+        QCOMPARE(QString::number(report.replaced) + report.firstThemeReplaced, "3X");
         QVERIFY(bytes.endsWith("X\r\n\x1a \x1a \x1a\r\n"));
     }
 };

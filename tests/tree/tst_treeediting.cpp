@@ -32,19 +32,6 @@ private Q_SLOTS:
     {
         addJsonRows(QFINDTESTDATA("data/commands.jsonl"),
                     {"tree", "script", "result", "status", "log"});
-        // Opening a theme's long list scrolls (once laid out), and may add a scroll bar.
-        const auto names = [](char letter, int count) {
-            QStringList list;
-            for (int i = 0; i < count; ++i)
-                list << letter + QString::number(i);
-            return list.join(',');
-        };
-        for (int before : {6, 20})
-            QTest::addRow("insert into a long closed list, %d before", before)
-                    << names('a', before) + ",P(" + names('x', 30) + ")"
-                    << "Shift+Right@P . =N" << names('a', before) + ",P(N," + names('x', 30) + ")"
-                    << "N"
-                    << "tedde";
     }
     void commands()
     {
@@ -101,16 +88,13 @@ private Q_SLOTS:
         QTEST(outlineOf(view), "result");
         QTEST(view.statusText(), "status");
         QTEST(log, "log");
-        QVERIFY(view.isStable());
-
-        // The theme count, icons as the ids say, and a tree that saves and reads back to the
-        // same bytes.
-        QCOMPARE(view.themeCount(), countThemes(view));
+        // The theme count, icons as the ids say, and a tree that saves and reads back, without
+        // a box, to the same bytes.
+        QVERIFY(view.isStable() && view.themeCount() == countThemes(view));
         const QByteArray bytes = saveToBytes(view, 0);
         LinkListView again;
-        QVERIFY(loadBytes(again, bytes));
+        QVERIFY(loadBytes(again, bytes) && !log.contains('?'));
         QCOMPARE(saveToBytes(again, 0), bytes);
-        QCOMPARE(log.count('?'), 0);
 
         // Each step undone gives back the tree before it, and redone the tree after it.
         QCOMPARE(view.undoHistory().index(), steps.size());
@@ -154,10 +138,7 @@ private Q_SLOTS:
                 choice = int(commands.indexOf("Del"));
             const int done = undo.index();
             if (choice >= commands.size()) {
-                if (choice % 2)
-                    view.menuUndo();
-                else
-                    view.menuRedo();
+                choice % 2 ? view.menuUndo() : view.menuRedo();
             } else {
                 QSignalSpy recorded(&undo, &TreeUndo::changed);
                 QList<QTreeWidgetItem *> items;
@@ -177,10 +158,8 @@ private Q_SLOTS:
             QVERIFY(!view.isRenaming());
             QVERIFY2(saveToBytes(view, 0) == history[dropped + undo.index()],
                      qPrintable(QString("round %1: %2").arg(round).arg(commands.value(choice))));
-            if (round % 100 == 0) {
-                QVERIFY(view.isStable());
-                QCOMPARE(view.themeCount(), countThemes(view));
-            }
+            if (round % 100 == 0)
+                QVERIFY(view.isStable() && view.themeCount() == countThemes(view));
         }
         QVERIFY(dropped > 0);
         QVERIFY(undo.heldBytes() <= 20000 || undo.count() == 1);
