@@ -5,7 +5,6 @@
 # it is unpacked. The installed program tells its version and, started where no key help lies,
 # opens the key help of its data folder with F1, writing nothing there.
 # Usage: deb_package.sh BRW BUILD_DIR
-source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/lib.sh"
 build=$2
 require cpack dpkg-deb dpkg-shlibdeps
@@ -74,7 +73,6 @@ mkdir "$root/docs" && cd "$root/docs" || exit 2
 step "the installed program tells its version"
 version=$("$WORK/installed" --version) || fail "the installed program does not run"
 [ "$version" = "$("$BRW" --version)" ] || fail "the installed program says '$version'"
-
 
 step "started where no key help lies, F1 opens the one in the data folder"
 data=$root/usr/share/brw
