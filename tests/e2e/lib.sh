@@ -14,10 +14,7 @@ fail() { echo "FAIL: $*" >&2; E2E_FAILED=1; exit 1; }
 e2e_init()
 {
     [ -x "$1" ] || { echo "not a program: $1" >&2; exit 2; }
-    local tool
-    for tool in Xvfb xdotool; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-    done
+    require Xvfb xdotool
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/brw-e2e.XXXXXX") || exit 2
     E2E_FAILED=0
     trap e2e_cleanup EXIT
@@ -36,31 +33,16 @@ e2e_init()
     start_xvfb
 }
 
-# Starts a private X server on a free display: the numbers are tried from a random point far
-# above the usual :0 and :99, so other tests and desktops on the machine stay out of the way.
+# Starts a private X server on a display it finds free itself (-displayfd), so parallel tests
+# never race for one; -noreset: without it the server resets whenever its last client goes (a
+# killed program), and a program starting during the reset cannot connect.
 start_xvfb()
 {
-    local attempt display waited
-    for ((attempt = 0; attempt < 20; ++attempt)); do
-        display=$((200 + (RANDOM + attempt * 97) % 700))
-        [ -e "/tmp/.X$display-lock" ] && continue
-        # -noreset: without it the server resets whenever its last client goes (a killed
-        # program), and a program starting during the reset cannot connect.
-        Xvfb ":$display" -nolisten tcp -noreset -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        for ((waited = 0; waited < 100; ++waited)); do
-            kill -0 "$XVFB_PID" 2>/dev/null || break # the display was taken after all
-            if DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
-                export DISPLAY=":$display"
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-        XVFB_PID=""
-    done
-    fail "no X server could be started: $(cat "$WORK/xvfb.log")"
+    Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x1024x24 >"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    wait_for eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID"' && [ -s "$WORK/display" ] ||
+        fail "no X server could be started: $(cat "$WORK/xvfb.log")"
+    export DISPLAY=":$(cat "$WORK/display")"
 }
 
 e2e_cleanup()
@@ -124,16 +106,9 @@ wait_for() { for ((waited = 0; waited < 400; ++waited)); do "$@" && return; slee
 
 brw_alive() { kill -0 "$BRW_PID" 2>/dev/null; }
 
+visible_ids() { xdotool search --onlyvisible --name . 2>/dev/null; }
 # The visible windows whose title is exactly TITLE, one id a line.
-windows_titled()
-{
-    local title=$1 id regex
-    regex=$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g; s/^/^/; s/$/$/')
-    for id in $(xdotool search --onlyvisible --name "$regex" 2>/dev/null); do
-        title_is "$id" "$title" && echo "$id"
-    done
-}
-
+windows_titled() { local id; for id in $(visible_ids); do title_is "$id" "$1" && echo "$id"; done; }
 title_is() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; }
 
 # wait_window TITLE [SECONDS]: prints the id of the one visible window with that exact title.
@@ -160,13 +135,7 @@ wait_no_window() { wait_for no_window "$1" || fail "the window '$1' is still the
 # wait_title WINDOW TITLE: waits up to 40 s until the window's title is exactly TITLE.
 wait_title() { wait_for title_is "$1" "$2" || fail "title '$(xdotool getwindowname "$1")', not '$2'"; }
 
-visible_titles()
-{
-    local id
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-        printf "'%s' " "$(xdotool getwindowname "$id" 2>/dev/null)"
-    done
-}
+visible_titles() { local id; for id in $(visible_ids); do printf "'%s' " "$(xdotool getwindowname "$id")"; done; }
 
 # There is no window manager: the keyboard focus is given to a window explicitly.
 focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"; }
@@ -196,10 +165,7 @@ open_and_edit()
 }
 
 # CP1251 text of a tree file without the first occurrence of WORD (the test's own edit).
-without_word()
-{
-    LC_ALL=C sed "0,/$2/s///" "$1"
-}
+without_word() { LC_ALL=C sed "0,/$2/s///" "$1"; }
 
 # The current directory's entries, sorted, on one line.
 listing() { LC_ALL=C ls -A | tr '\n' ' '; }
@@ -216,4 +182,13 @@ big_tree()
                 printf "Line %d of theme %d: the quick brown fox jumps over the lazy dog.\r\n", j, i
         }
     }'
+}
+
+# require TOOL...: skips the test when a tool that scripts/setup.sh installs is missing.
+require()
+{
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/setup.sh)"; exit 77; }
+    done
 }

@@ -97,7 +97,6 @@ run_step()
         [ $# -gt 2 ] && keys "$(win "$1")" "${@:3}"
         ;;
     keys-here) xdotool key --delay 40 "$@" || fail "xdotool key $*" ;;
-    type-here) xdotool type --delay 30 "$1" || fail "xdotool type" ;;
     type-slow) xdotool type --delay 100 "$1" || fail "xdotool type" ;;
     click) click "$(win "$1")" "${@:2}" ;;
     drag) drag "$(win "$1")" "${@:2}" ;;

@@ -5,7 +5,6 @@
 # it is unpacked. The installed program tells its version and, started where no key help lies,
 # opens the key help of its data folder with F1, writing nothing there.
 # Usage: deb_package.sh BRW BUILD_DIR
-source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/lib.sh"
 build=$2
 require cpack dpkg-deb dpkg-shlibdeps
@@ -34,7 +33,6 @@ step "it holds the installation's files under /usr"
 contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub("^\\./", "", $6); print $6 }' | LC_ALL=C sort)
 diff <(expected_files | sed 's|^|usr/|') <(echo "$contents") ||
     fail "the package's files differ from the list (< expected, > packaged)"
-note "${contents//$'\n'/ }"
 
 root=$WORK/root
 can_chroot() { [ "$(id -u)" = 0 ] && command -v debootstrap >/dev/null; }
@@ -74,7 +72,6 @@ mkdir "$root/docs" && cd "$root/docs" || exit 2
 step "the installed program tells its version"
 version=$("$WORK/installed" --version) || fail "the installed program does not run"
 [ "$version" = "$("$BRW" --version)" ] || fail "the installed program says '$version'"
-
 
 step "started where no key help lies, F1 opens the one in the data folder"
 data=$root/usr/share/brw

@@ -6,7 +6,6 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 build=$1
 require desktop-file-validate appstreamcli xmllint update-mime-database man
-fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cd "$prefix"
