@@ -2,8 +2,8 @@
 
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
-#include "app/OutsideChanges.h"
 #include "app/InterruptedSave.h"
+#include "app/OutsideChanges.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"

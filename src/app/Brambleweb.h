@@ -9,8 +9,8 @@
 #include <QUrl>
 
 #include "common/Messages.h"
-#include "storage/DocumentLock.h"
 #include "common/TextCodec.h"
+#include "storage/DocumentLock.h"
 #include "storage/TreeFile.h"
 
 #include "find/FindParas.h"

@@ -46,7 +46,7 @@ private:
 
     QIODevice *m_file;
     TextCodec m_codec{TextEncoding::Cp1251}; // UTF-8 after the mark at the file's start
-    qint64 m_line = 1; // the line the next read starts on
+    qint64 m_line = 1;                       // the line the next read starts on
     qint64 m_recordLine = 1;
 };
 

@@ -74,9 +74,9 @@ int Play_RecordEvents::startRecord()
         return -2;
     const bool fresh = m_recordFile.size() == 0;
     QFile start(m_recordFileName);
-    const bool unicode = fresh ? m_newFileEncoding == TextEncoding::Utf8
-                               : start.open(QIODevice::ReadOnly) &&
-                                         start.read(utf8Mark.size()) == utf8Mark;
+    const bool unicode =
+            fresh ? m_newFileEncoding == TextEncoding::Utf8
+                  : start.open(QIODevice::ReadOnly) && start.read(utf8Mark.size()) == utf8Mark;
     if (fresh && unicode &&
         m_recordFile.write(utf8Mark.data(), utf8Mark.size()) != utf8Mark.size()) {
         m_recordFile.close();
