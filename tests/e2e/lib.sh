@@ -141,7 +141,14 @@ visible_titles() { local id; for id in $(visible_ids); do printf "'%s' " "$(xdot
 focus() { timeout 5 xdotool windowfocus --sync "$1" || fail "cannot give the focus to window $1"; }
 # keys WINDOW KEY... and type_text WINDOW TEXT press the keys or type the text in that window.
 keys() { focus "$1" && xdotool key --delay 40 "${@:2}" || fail "xdotool key ${*:2}"; }
-type_text() { focus "$1" && xdotool type --delay 30 "$2" || fail "xdotool type $2"; }
+# Text outside ASCII goes slower: xdotool maps each such character to a spare key code, and a
+# fast run on a loaded machine can type the previous character again.
+type_text()
+{
+    local delay=30
+    LC_ALL=C grep -q '[^ -~]' <<<"$2" && delay=150
+    focus "$1" && xdotool type --delay "$delay" "$2" || fail "xdotool type $2"
+}
 
 # answer_box TITLE KEY [SECONDS]: waits for the message box with that title and presses KEY in
 # it (Return: the default button, Yes or OK; Escape: Cancel; n: No).
