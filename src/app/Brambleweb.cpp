@@ -10,6 +10,7 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "find/GoToThemePopup.h"
 #include "reminder/Reminder.h"
 #include "storage/BranchGeneration.h"
 #include "storage/TreeFile.h"
@@ -152,6 +153,7 @@ void Brambleweb::loadPendingFile()
         m_pendingFile.clear();
         noticeErrorSaveFiles();
         noticeInterruptedSave(this, m_fileName);
+        createdGoToPopup()->warmUp();
     }
     prepareSaveFiles();
     followDocument();

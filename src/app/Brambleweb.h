@@ -229,6 +229,7 @@ private:
     // Writes the unsaved tree into the error-save file, which then stays beside the document.
     bool keepUnsavedChanges();
     void addRecentDocumentsMenu();
+    GoToThemePopup *createdGoToPopup();
 
     QSplitter *m_splitter = nullptr;
     LinkListView *m_mainTree = nullptr;

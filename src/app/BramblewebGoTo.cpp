@@ -12,7 +12,7 @@
 #include <QSplitter>
 #include <QTreeView>
 
-void Brambleweb::menuGoToTheme()
+GoToThemePopup *Brambleweb::createdGoToPopup()
 {
     if (!m_goToPopup) {
         // A child of the window, not of the splitter, which would make it one of its panes.
@@ -24,9 +24,14 @@ void Brambleweb::menuGoToTheme()
                                    m_mainTree->setFocus();
                                }));
     }
+    return m_goToPopup;
+}
+
+void Brambleweb::menuGoToTheme()
+{
     if (m_mainTree->isRenaming())
         m_mainTree->closeItemNameEditBox();
-    m_goToPopup->open();
+    createdGoToPopup()->open();
 }
 
 void Brambleweb::menuFindAll()

@@ -29,6 +29,8 @@ public:
     QTreeView *list() const { return m_list; }
     // The themes listed, in their order.
     std::vector<ColorListViewItem *> listedThemes() const;
+    // Gathers the names once the tree has rested a second, so that even the first open is quick.
+    void warmUp() { m_warmUp.start(); }
 
 Q_SIGNALS:
     // The user chose the theme with Return.
