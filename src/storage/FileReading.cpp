@@ -16,6 +16,12 @@ namespace {
 
 constexpr qint64 pieceSize = 1 << 20;
 
+std::function<void()> &pieceObserver()
+{
+    static std::function<void()> observer;
+    return observer;
+}
+
 // Appends pieces while `read(into, room)` gives bytes; a piece is filled before the next one
 // starts, as /proc files give a few bytes a call.
 template<typename Read>
@@ -32,6 +38,8 @@ Outcome readPieces(Read read, qint64 limit, Contents &contents)
         if (got < 0)
             return Outcome::CannotOpen;
         contents.size += got;
+        if (got > 0 && pieceObserver())
+            pieceObserver()();
         if (contents.size > limit)
             return Outcome::TooLarge;
         if (got == 0)
@@ -66,15 +74,29 @@ Outcome readWhole(const QString &fileName, qint64 limit, Contents &contents)
         ::close(descriptor);
         return Outcome::CannotOpen;
     }
-    const Outcome outcome = readPieces(
-            [descriptor](char *into, qint64 room) {
-                ssize_t got;
-                do
-                    got = ::read(descriptor, into, size_t(room));
-                while (got < 0 && errno == EINTR);
-                return qint64(got);
-            },
-            limit, contents);
+    FileStamp before = FileStamp::of(status);
+    Outcome outcome = Outcome::Changing;
+    for (int attempt = 0; attempt < readAttempts && outcome == Outcome::Changing; ++attempt) {
+        contents = {};
+        if (::lseek(descriptor, 0, SEEK_SET) != 0) {
+            outcome = Outcome::CannotOpen;
+            break;
+        }
+        outcome = readPieces(
+                [descriptor](char *into, qint64 room) {
+                    ssize_t got;
+                    do
+                        got = ::read(descriptor, into, size_t(room));
+                    while (got < 0 && errno == EINTR);
+                    return qint64(got);
+                },
+                limit, contents);
+        // Cut short, grown or rewritten meanwhile: the bytes may belong to two states.
+        const FileStamp after = FileStamp::ofDescriptor(descriptor);
+        if (outcome == Outcome::Read && !(after == before))
+            outcome = Outcome::Changing;
+        contents.stamp = before = after;
+    }
     ::close(descriptor);
 #else
     QFile file(fileName);
@@ -82,10 +104,16 @@ Outcome readWhole(const QString &fileName, qint64 limit, Contents &contents)
         return Outcome::CannotOpen;
     const Outcome outcome = readPieces(
             [&file](char *into, qint64 room) { return file.read(into, room); }, limit, contents);
+    contents.stamp = FileStamp::ofPath(fileName);
 #endif
     if (outcome != Outcome::Read)
         contents = {};
     return outcome;
+}
+
+void setPieceObserver(std::function<void()> observer)
+{
+    pieceObserver() = std::move(observer);
 }
 
 } // namespace FileReading

@@ -1,6 +1,7 @@
 #include "storage/SafeFile.h"
 
 #include "common/Messages.h"
+#include "storage/FileStamp.h"
 #include "storage/PrivateFile.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,18 @@ QString translated(const char *text)
     return QCoreApplication::translate("SafeFile", text);
 }
 
+std::function<void(Step)> &stepObserver()
+{
+    static std::function<void(Step)> observer;
+    return observer;
+}
+
+void tell(Step step)
+{
+    if (stepObserver())
+        stepObserver()(step);
+}
+
 bool mayWrite(const QString &path)
 {
     return ::euidaccess(QFile::encodeName(path).constData(), W_OK) == 0;
@@ -42,24 +55,47 @@ bool mustRewriteInPlace(const QString &target)
            !mayWrite(QFileInfo(target).absolutePath());
 }
 
-Result replaceAtomically(const QString &target, const Writer &write, const QString &document)
+// The target's own save passes `written`: the target is then checked before it is replaced, and
+// stamped. The safe copy's save passes none.
+Result replaceAtomically(const QString &target, const Writer &write, const QString &document,
+                         FileStamp *written)
 {
     // A new name is made first with the mode it keeps: the save's temporary file then takes that
     // mode, as it takes an existing file's, so no copy of a private document is ever readable.
     QFile created(target);
     const bool isNew = PrivateFile::createNew(created, document);
     created.close();
+    const FileStamp found = FileStamp::ofPath(target);
     QSaveFile file(target);
     Result result = Result::CannotOpen;
     if (file.open(QIODevice::WriteOnly)) {
-        if (write(file) && file.flush() && syncDescriptor(file.handle()) && file.commit()) {
-            syncDirectoryOf(target);
-            return Result::Saved;
+        result = Result::Failed;
+        if (write(file) && file.flush() && syncDescriptor(file.handle())) {
+            if (written)
+                tell(Step::Written);
+            if (written && !(FileStamp::ofPath(target) == found)) {
+                result = Result::ChangedOutside;
+            } else {
+                // The descriptor outlives the rename (which sets the change time): the stamp is
+                // that of the file written, whatever the name leads to by then.
+                const int kept = ::dup(file.handle());
+                const bool committed = file.commit();
+                if (committed && written) {
+                    tell(Step::Replaced);
+                    *written = FileStamp::ofDescriptor(kept);
+                }
+                if (kept >= 0)
+                    ::close(kept);
+                if (committed) {
+                    syncDirectoryOf(target);
+                    return Result::Saved;
+                }
+            }
         }
         file.cancelWriting();
-        result = Result::Failed;
     }
-    if (isNew)
+    // Only the empty file made above goes; one that someone wrote meanwhile stays.
+    if (isNew && FileStamp::ofPath(target) == found)
         QFile::remove(target);
     return result;
 }
@@ -99,10 +135,12 @@ bool writeAll(int descriptor, const char *data, qint64 size)
     return true;
 }
 
-enum class Copied { Done, CannotOpen, NoRoom, Damaged };
+enum class Copied { Done, CannotOpen, NoRoom, Damaged, ChangedOutside };
 
-// Copies the complete content of `copy` over the target's bytes, synced.
-Copied copyInto(const QString &target, const QString &copy)
+// Copies the complete content of `copy` over the target's bytes, synced, while the target is
+// still as `found`; `stamp` gets its state afterwards.
+Copied copyInto(const QString &target, const QString &copy, const FileStamp &found,
+                FileStamp &stamp)
 {
     QFile source(copy);
     const int descriptor = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CLOEXEC);
@@ -113,6 +151,13 @@ Copied copyInto(const QString &target, const QString &copy)
     }
     struct stat status;
     const bool plain = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    tell(Step::Written);
+    // The file opened, and the file the name leads to, must both still be the one found.
+    if (plain && (!(FileStamp::ofDescriptor(descriptor) == found) ||
+                  !(FileStamp::ofPath(target) == found))) {
+        ::close(descriptor);
+        return Copied::ChangedOutside;
+    }
     if (plain && !roomFor(descriptor, source.size())) {
         ::close(descriptor);
         return Copied::NoRoom;
@@ -125,6 +170,7 @@ Copied copyInto(const QString &target, const QString &copy)
     written =
             written &&
             (!plain || (::ftruncate(descriptor, source.size()) == 0 && syncDescriptor(descriptor)));
+    stamp = FileStamp::ofDescriptor(descriptor);
     written = ::close(descriptor) == 0 && written;
     return written ? Copied::Done : Copied::Damaged;
 }
@@ -135,21 +181,24 @@ QString writeErrorText(const QString &path)
 }
 
 Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
-                      const QString &document)
+                      const QString &document, FileStamp &written)
 {
     if (!mayWrite(target))
         return Result::CannotOpen;
-    Result copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write, document);
+    const FileStamp found = FileStamp::ofPath(target);
+    Result copied =
+            copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write, document, nullptr);
     const bool ownCopy = copied == Result::CannotOpen;
     if (ownCopy) {
         copy = dataFolderCopyOf(target);
-        copied = copy.isEmpty() ? Result::CannotOpen : replaceAtomically(copy, write, document);
+        copied = copy.isEmpty() ? Result::CannotOpen
+                                : replaceAtomically(copy, write, document, nullptr);
     }
     if (copied == Result::CannotOpen)
         Messages::report(nullptr, nullptr, Messages::errorCaption(), cannotOpenText(copy));
     if (copied != Result::Saved)
         return Result::Failed;
-    const Copied result = copyInto(target, copy);
+    const Copied result = copyInto(target, copy, found, written);
     if (result == Copied::Damaged) {
         // The copy stays: it is now the only complete version.
         Messages::report(nullptr, nullptr, Messages::errorCaption(),
@@ -163,24 +212,34 @@ Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
         QFile::remove(copy);
     if (result == Copied::NoRoom)
         Messages::report(nullptr, nullptr, Messages::errorCaption(), writeErrorText(target));
-    return result == Copied::Done     ? Result::Saved
-           : result == Copied::NoRoom ? Result::Failed
-                                      : Result::CannotOpen;
+    if (result == Copied::Done)
+        tell(Step::Replaced);
+    return result == Copied::Done             ? Result::Saved
+           : result == Copied::NoRoom         ? Result::Failed
+           : result == Copied::ChangedOutside ? Result::ChangedOutside
+                                              : Result::CannotOpen;
 }
 
 } // namespace
 
 Result save(const QString &path, const Writer &write, const QString &safeCopy,
-            const QString &document)
+            const QString &document, FileStamp *written)
 {
+    FileStamp stamp;
+    FileStamp &kept = written ? *written : stamp;
     const QString target = saveTargetOf(path);
     if (!mustRewriteInPlace(target)) {
-        const Result result = replaceAtomically(target, write, document);
+        const Result result = replaceAtomically(target, write, document, &kept);
         // No temporary file beside the target: an existing file is still written in place.
         if (result != Result::CannotOpen || !QFileInfo::exists(target))
             return result;
     }
-    return rewriteInPlace(target, write, safeCopy, document);
+    return rewriteInPlace(target, write, safeCopy, document, kept);
+}
+
+void setStepObserver(std::function<void(Step)> observer)
+{
+    stepObserver() = std::move(observer);
 }
 
 QString cannotOpenText(const QString &path)

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QFileDevice;
+struct FileStamp;
 
 // Saving a file so that a crash, a kill or a failed write never leaves the user without a
 // complete copy of the old or the new content.
@@ -14,7 +15,8 @@ namespace SafeFile {
 // reports its own failures).
 using Writer = std::function<bool(QFileDevice &file)>;
 
-enum class Result { Saved, CannotOpen, Failed };
+// ChangedOutside: the target changed while the new content was written, and was left as it was.
+enum class Result { Saved, CannotOpen, Failed, ChangedOutside };
 
 // Saves `path` with what `write` produces; a symbolic link is followed, so it stays a link.
 // Usually a complete, synced temporary file beside the target replaces it in one step. Where
@@ -25,9 +27,19 @@ enum class Result { Saved, CannotOpen, Failed };
 // target's name in the user's data folder, removed again once the target is written. When a
 // failed write may have damaged the target, a report names the copy that holds the content.
 // A file the save creates is no more open than `document`, whose contents it holds (an
-// existing file keeps its mode).
+// existing file keeps its mode). The target is replaced only while it is still the file the save
+// found at its start: what another program wrote meanwhile is never overwritten. `written` gets
+// the state of the file written, taken from that file itself, so a change that comes right after
+// the save still shows as a change.
 [[nodiscard]] Result save(const QString &path, const Writer &write,
-                          const QString &safeCopy = QString(), const QString &document = QString());
+                          const QString &safeCopy = QString(), const QString &document = QString(),
+                          FileStamp *written = nullptr);
+
+// The moments around the target's change: its new content is complete (the target is checked
+// right after), and it is in place.
+enum class Step { Written, Replaced };
+// Called at those moments (tests change the file there); an empty function stops the calls.
+void setStepObserver(std::function<void(Step)> observer);
 
 // "Cannot open file for write", bilingual, followed by the path.
 QString cannotOpenText(const QString &path);

@@ -6,6 +6,7 @@
 
 class LinkListView;
 class QIODevice;
+struct FileStamp;
 class QProgressBar;
 
 // Writer flags; bits combine.
@@ -37,8 +38,10 @@ int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progr
 
 // Reads a tree file into the view, in place of the tree or (LOAD_INSERT) under the current
 // theme. False, with a box and nothing changed, when the file cannot be read whole (not a
-// regular file, unreadable, larger than the limit); an empty name does nothing and gives true.
-bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress);
+// regular file, unreadable, larger than the limit, changing while it is read); an empty name
+// does nothing and gives true. `stamp`, when given, gets the state of the file that was read.
+bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress,
+              FileStamp *stamp = nullptr);
 
 // The reader's work on bytes already read; `name` names the theme that LOAD_INSERT creates.
 void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &name,

@@ -280,7 +280,8 @@ void loadTreeBytes(LinkListView &view, const QByteArray &bytes, const QString &n
     loadFrom(view, whole, bytes.size(), name, modified, flags, progress);
 }
 
-bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress)
+bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressBar *progress,
+              FileStamp *stamp)
 {
     if (fileName.isEmpty())
         return true;
@@ -296,6 +297,11 @@ bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressB
                              "(больше 1 ГБ)\n") +
                                   fileName);
         return false;
+    case FileReading::Outcome::Changing:
+        Messages::warning(&view, Messages::errorCaption(),
+                          tr("File changed while it was read\nФайл изменился во время чтения\n") +
+                                  fileName);
+        return false;
     case FileReading::Outcome::CannotOpen:
         Messages::warning(&view, Messages::errorCaption(),
                           tr("Cannot open file\nНевозможно открыть файл\n") + fileName);
@@ -308,6 +314,8 @@ bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressB
         contents.pieces.pop_front();
         return !contents.pieces.empty();
     };
+    if (stamp)
+        *stamp = contents.stamp;
     const QFileInfo info(fileName);
     loadFrom(view, nextPiece, contents.size, info.fileName(), info.lastModified(), flags, progress);
     return true;

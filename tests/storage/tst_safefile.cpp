@@ -1,3 +1,4 @@
+#include "storage/FileStamp.h"
 #include "storage/SafeFile.h"
 #include "support/ScriptedMessages.h"
 
@@ -22,6 +23,11 @@ class TestSafeFile : public QObject
         struct stat status = {};
         ::stat(QFile::encodeName(path).constData(), &status);
         return status;
+    }
+    static bool writeBytes(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
     static QByteArray readAll(const QString &path)
     {
@@ -92,6 +98,51 @@ private Q_SLOTS:
         QCOMPARE(data.entryList(QDir::Files), {});
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                  1 + (kind == "link") + copied);
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    // Another program writes the file while the save writes its own content: before the target
+    // is replaced, that file is left as it is; after, it is no file the save stamped.
+    void anotherProgramWritesMeanwhile_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<int>("step"); // when the other program renames its file over the name
+        for (const bool inPlace : {false, true}) {
+            const QString route = inPlace ? "in place, " : "replaced, ";
+            QTest::newRow(qPrintable(route + "nobody")) << inPlace << -1;
+            QTest::newRow(qPrintable(route + "before")) << inPlace << int(SafeFile::Step::Written);
+            QTest::newRow(qPrintable(route + "after")) << inPlace << int(SafeFile::Step::Replaced);
+        }
+    }
+    void anotherProgramWritesMeanwhile()
+    {
+        QFETCH(bool, inPlace);
+        QFETCH(int, step);
+        ScriptedMessages boxes;
+        QTemporaryDir dir(m_dir.filePath("XXXXXX"));
+        const QString path = dir.filePath("doc.brw");
+        QVERIFY(writeBytes(path, "old text\n"));
+        if (inPlace) // a second name: the file is rewritten in place
+            QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(dir.filePath("b"))) == 0);
+        SafeFile::setStepObserver([&](SafeFile::Step now) {
+            if (int(now) == step)
+                QVERIFY(writeBytes(path + ".new", "theirs\n") &&
+                        ::rename(QFile::encodeName(path + ".new"), QFile::encodeName(path)) == 0);
+        });
+        FileStamp written;
+        const SafeFile::Result result = SafeFile::save(
+                path, [](QFileDevice &file) { return file.write("new content\n") > 0; },
+                dir.filePath("autosave.1"), QString(), &written);
+        SafeFile::setStepObserver({});
+
+        const bool caught = step == int(SafeFile::Step::Written);
+        QCOMPARE(result, caught ? SafeFile::Result::ChangedOutside : SafeFile::Result::Saved);
+        QCOMPARE(readAll(path), step < 0 ? "new content\n" : "theirs\n");
+        // The stamp is that of the file as written, and the file now on disk shows as changed
+        // exactly when someone else wrote it.
+        QCOMPARE(FileStamp::ofPath(path) == written, step < 0);
+        QCOMPARE(written.exists, !caught);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), inPlace ? 3 : 1);
         QCOMPARE(boxes.count(), 0);
     }
 };

@@ -1,5 +1,7 @@
 #include "common/Emergency.h"
+#include "storage/FileReading.h"
 #include "storage/TreeFile.h"
+#include "support/FileChanges.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/Rows.h"
@@ -210,6 +212,58 @@ private Q_SLOTS:
             QCOMPARE(outlineOf(view) + view.currentTheme()->name(), "A(B)A");
             QCOMPARE(view.undoHistory().count(), 0);
         }
+    }
+
+    // A file changed in the middle of a read is read again; one that changes at every read is
+    // refused. Never is a tree built from bytes of two states of the file.
+    void changedWhileRead_data()
+    {
+        addTextRows({"change", "outline"},
+                    {{"cut short after the first piece", "cut", "short"},
+                     {"same size, old time, after the first piece", "rewrite", "bbb,bbb end"},
+                     {"changing at every read", "every", ""}});
+    }
+    void changedWhileRead()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, outline);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("doc.brw");
+        // Two pieces: a name in each.
+        auto content = [](const QByteArray &name) {
+            return "<!--1-->" + name + "\r\n" + QByteArray(1 << 20, 'd') + "\r\n<!--1-->" + name +
+                   " end\r\n";
+        };
+        auto write = [&path](const QByteArray &bytes) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        };
+        ScriptedMessages shown;
+        LinkListView view;
+        QVERIFY(loadBytes(view, "<!--1-->A\n"));
+        write(content("aaa"));
+        int pieces = 0;
+        FileReading::setPieceObserver([&] {
+            if (change == "every") {
+                write(content("aaa") + QByteArray::number(pieces));
+            } else if (pieces == 0 && change == "cut") {
+                write("<!--1-->short\r\n");
+            } else if (pieces == 0) {
+                QVERIFY(rewriteKeepingTime(path, content("bbb")));
+            }
+            ++pieces;
+        });
+        FileStamp stamp;
+        const bool read = loadTree(view, path, 0, nullptr, &stamp);
+        FileReading::setPieceObserver({});
+        QCOMPARE(read, !outline.isEmpty());
+        QCOMPARE(outlineOf(view), read ? outline : "A");
+        QCOMPARE(shown.texts(), read ? QStringList()
+                                     : QStringList{"File changed while it was read\nФайл "
+                                                   "изменился во время чтения\n" +
+                                                   path});
+        // The stamp is that of the state read.
+        QCOMPARE(read && stamp == FileStamp::ofPath(path), read);
     }
 
     void hostileBytesLoadSafely_data()
