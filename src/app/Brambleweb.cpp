@@ -138,11 +138,12 @@ void Brambleweb::setVisible(bool visible)
 
 void Brambleweb::loadPendingFile()
 {
+    FileStamp read; // taken as the file is read: a change while the tree is built still shows
     if (!m_pendingFile.isEmpty()) {
         m_fileName.clear();
         m_progressFrame->setFixedWidth(m_progressBar->width());
         m_inputBlocked = true;
-        if (loadTree(*m_mainTree, m_pendingFile, 0, m_progressBar)) {
+        if (loadTree(*m_mainTree, m_pendingFile, 0, m_progressBar, &read)) {
             const QDir directory = QFileInfo(m_pendingFile).absoluteDir();
             m_openDir = directory;
             m_saveDir = directory;
@@ -156,7 +157,7 @@ void Brambleweb::loadPendingFile()
         createdGoToPopup()->warmUp();
     }
     prepareSaveFiles();
-    followDocument();
+    followDocument(read);
     m_modified = false;
     updateCaption(false);
     updateStatus();

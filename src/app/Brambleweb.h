@@ -220,8 +220,9 @@ private:
     void dropFiles(const QStringList &files, ColorListViewItem *theme);
     void showTextWindow(const QString &text, const QString &caption);
     void runRecorder(int wanted);
-    // The document on disk (BramblewebOutside.cpp): the window just read or wrote it.
-    void followDocument();
+    // The document on disk (BramblewebOutside.cpp): the window just read or wrote it, and
+    // `stamp` is the state of the file it read or wrote.
+    void followDocument(const FileStamp &stamp);
     void releaseDocument();
     void outsideChanged();
     // The question before Ctrl+S writes over a file changed outside; false when it must not.

@@ -13,6 +13,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
 #include "storage/FileReading.h"
+#include "storage/FileStamp.h"
 #include "storage/HtmlTable.h"
 #include "storage/SafeFile.h"
 #include "tree/LinkListView.h"
@@ -153,13 +154,14 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
     }
     // A file that cannot be read leaves the window's document as it was: taking the new name
     // would let the next save write the old tree over that file.
-    if (!withInputBlocked([&] { return loadTree(*m_mainTree, name, 0, m_progressBar); }))
+    FileStamp read;
+    if (!withInputBlocked([&] { return loadTree(*m_mainTree, name, 0, m_progressBar, &read); }))
         return;
     m_fileName = name;
     m_modified = false;
     updateCaption(false);
     prepareSaveFiles();
-    followDocument();
+    followDocument(read);
 }
 
 int Brambleweb::writeTable(QIODevice *file)
@@ -185,6 +187,7 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
     TextEncoding documentForm = m_mainTree->textEncoding();
     m_mainTree->setTextEncoding(encoding);
     int result = 0;
+    FileStamp written;
     m_outside->setOwnWrite(true); // the target may be the document itself
     const auto save = [&] {
         return SafeFile::save(
@@ -195,7 +198,7 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
                                      : writeTree(&file, flags);
                     return result > 0;
                 },
-                QString(), m_fileName);
+                QString(), m_fileName, &written);
     };
     SafeFile::Result saved = save();
     // Keeping the document in Unicode rewrites the file at once: this save keeps every character.
@@ -208,6 +211,15 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
         return false;
     }
+    if (saved == SafeFile::Result::ChangedOutside) {
+        m_outside->check(); // when it is the document, that is an outside change of it
+        Messages::warning(this, Messages::warningCaption(), changedWhileSavedText(name));
+        return false;
+    }
+    // The document's own file written under another command: this window's own write, which
+    // leaves the file without the whole tree.
+    const bool ownFile = saved == SafeFile::Result::Saved && result > 0 &&
+                         written.sameFile(FileStamp::ofPath(m_fileName));
     if (saved != SafeFile::Result::Saved && result > 0)
         result = -1; // written, but the file system did not keep it
     if (result < 0) {
@@ -222,8 +234,12 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         m_fileName = name;
         m_modified = false;
         updateCaption(false);
-        followDocument();
+        followDocument(written);
         documentForm = encoding == TextEncoding::Utf8 ? encoding : documentForm;
+    } else if (ownFile) {
+        followDocument(written);
+        m_modified = true;
+        updateCaption(true);
     }
     m_mainTree->setTextEncoding(documentForm);
     return true;

@@ -4,6 +4,7 @@
 
 #include "app/BRWApplication.h"
 #include "app/OutsideChanges.h"
+#include "app/OutsideThemeDialog.h"
 #include "app/RecentDocuments.h"
 #include "common/Assertions.h"
 #include "common/Messages.h"
@@ -17,14 +18,16 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-void Brambleweb::followDocument()
+#include <algorithm>
+
+void Brambleweb::followDocument(const FileStamp &stamp)
 {
     // The key help is the program's own text: it is neither locked nor listed.
     if (objectName() == QLatin1String("KeyHelp"))
         return;
-    m_outside->follow(m_fileName);
     m_askReload = false;
     statusBar()->clearMessage();
+    m_outside->follow(m_fileName, stamp);
     if (m_fileName.isEmpty()) {
         m_lock.release();
         m_lockedName.clear();
@@ -48,15 +51,15 @@ void Brambleweb::releaseDocument()
 {
     m_lock.release();
     m_lockedName.clear();
-    m_outside->follow(QString());
+    m_outside->follow(QString(), FileStamp());
 }
 
 void Brambleweb::outsideChanged()
 {
     statusBar()->showMessage(tr("The file was changed outside BRW (Файл изменён вне BRW)"));
+    // Asked at the next activation, never now: a box that comes while the user types would
+    // take the next key as its answer.
     m_askReload = true;
-    if (isActiveWindow())
-        QTimer::singleShot(0, this, &Brambleweb::askReload);
 }
 
 void Brambleweb::askReload()
@@ -70,7 +73,11 @@ void Brambleweb::askReload()
     if (!QFileInfo(m_fileName).isFile())
         return; // nothing to reload: the next save asks before it writes the file again
     storeDescription(m_mainTree->currentTheme(), false);
-    const bool unsaved = m_modified || m_mainEditBox->isEdited();
+    // Text typed in a detached window is unsaved too; the error-save file keeps it as well.
+    const bool detachedUnsaved = std::any_of(
+            m_removalWindows.begin(), m_removalWindows.end(),
+            [](const RemovalWindow &node) { return node.window && node.window->isModified(); });
+    const bool unsaved = m_modified || m_mainEditBox->isEdited() || detachedUnsaved;
     QString text = tr("The file was changed outside BRW. Reload it?\nФайл изменён вне BRW. "
                       "Загрузить его заново?\n") +
                    m_fileName;
@@ -78,6 +85,9 @@ void Brambleweb::askReload()
         text += tr("\nYour unsaved changes go to\nВаши несохранённые изменения будут записаны "
                    "в файл\n") +
                 m_errorSaveFile.fileName();
+    if (detachedUnsaved)
+        text += tr("\nThe texts of the detached windows go there too\nТексты отдельных окон "
+                   "тоже будут записаны туда");
     if (Messages::warning(this, Messages::warningCaption(), text, Messages::Buttons::YesNo) !=
         Messages::Answer::Yes)
         return;

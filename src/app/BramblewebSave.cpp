@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
+#include "storage/FileStamp.h"
 #include "storage/PrivateFile.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
@@ -200,30 +201,38 @@ void Brambleweb::menuSaveFile()
         menuFileOperation(FileOperations::SaveAs);
         return;
     }
-    if (!mayOverwrite())
-        return;
     // The autosave copy serves as the safe copy where the document must be rewritten in place.
-    m_outside->setOwnWrite(true);
-    const auto save = [this] {
+    FileStamp written;
+    const auto save = [this, &written] {
         return SafeFile::save(
                 m_fileName,
                 [this](QFileDevice &file) {
                     storeDescription(m_mainTree->currentTheme(), true);
                     return writeTree(&file, 0) > 0;
                 },
-                m_autosaveFile.fileName());
+                m_autosaveFile.fileName(), QString(), &written);
     };
-    SafeFile::Result result = save();
-    // Keeping the document in Unicode rewrites it at once: this save keeps every character.
-    if (result == SafeFile::Result::Saved && warnAboutReplacedCharacters())
+    SafeFile::Result result;
+    do {
+        if (!mayOverwrite())
+            return;
+        m_outside->setOwnWrite(true);
         result = save();
-    m_outside->setOwnWrite(false);
+        // Keeping the document in Unicode rewrites it at once: this save keeps every character.
+        if (result == SafeFile::Result::Saved && warnAboutReplacedCharacters())
+            result = save();
+        m_outside->setOwnWrite(false);
+        // Another program wrote the file while this one wrote its own copy: that file stays,
+        // and the question comes as for any outside change.
+        if (result == SafeFile::Result::ChangedOutside)
+            m_outside->check();
+    } while (result == SafeFile::Result::ChangedOutside);
     if (result == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(m_fileName));
     } else if (result == SafeFile::Result::Saved) {
         m_modified = false;
         updateCaption(false);
-        followDocument();
+        followDocument(written);
     } else {
         Messages::warning(this, Messages::warningCaption(), FileOperations::saveWithErrorText());
     }

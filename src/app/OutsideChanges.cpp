@@ -15,22 +15,7 @@ OutsideChanges::OutsideChanges(QObject *parent)
                            &OutsideChanges::check));
 }
 
-bool OutsideChanges::Stamp::operator==(const Stamp &other) const
-{
-    return exists == other.exists && device == other.device && inode == other.inode &&
-           size == other.size && modified.tv_sec == other.modified.tv_sec &&
-           modified.tv_nsec == other.modified.tv_nsec;
-}
-
-OutsideChanges::Stamp OutsideChanges::stampOf(const QString &path)
-{
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return {};
-    return {true, status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-}
-
-void OutsideChanges::follow(const QString &path)
+void OutsideChanges::follow(const QString &path, const FileStamp &stamp)
 {
     const QString folder = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
     if (path != m_path) {
@@ -44,19 +29,21 @@ void OutsideChanges::follow(const QString &path)
     } else if (!path.isEmpty() && !m_watcher.files().contains(path)) {
         m_watcher.addPath(path); // written anew after a rename or a deletion
     }
-    m_known = m_reported = stampOf(path);
+    m_known = m_reported = path.isEmpty() ? FileStamp() : stamp;
+    // A change between the read or write and now came before the watcher looked.
+    check();
 }
 
 bool OutsideChanges::changedOnDisk() const
 {
-    return !m_path.isEmpty() && !(stampOf(m_path) == m_known);
+    return !m_path.isEmpty() && !(FileStamp::ofPath(m_path) == m_known);
 }
 
 void OutsideChanges::check()
 {
     if (m_path.isEmpty() || m_ownWrite)
         return;
-    const Stamp now = stampOf(m_path);
+    const FileStamp now = FileStamp::ofPath(m_path);
     if (now.exists && !m_watcher.files().contains(m_path))
         m_watcher.addPath(m_path);
     if (now == m_known || now == m_reported)

@@ -169,6 +169,13 @@ QString saveWithErrorText()
               "будет удален при завершении работы программы.)");
 }
 
+QString changedWhileSavedText(const QString &fileName)
+{
+    return tr("The file was changed outside BRW while it was saved, and was left as it is\nФайл "
+              "изменён вне BRW во время сохранения и оставлен как есть\n") +
+           fileName;
+}
+
 QString errorSavingText()
 {
     return tr("Error saving file\nОшибка при сохранении файла");

@@ -48,6 +48,8 @@ QString saveChangesQuestion(const QString &fileName);
 QString insertQuestion(const QString &themeName);
 QString replaceQuestion(const QString &fileName);
 QString saveWithErrorText();
+// The target of a save changed while the save wrote its new content, and was left as it is.
+QString changedWhileSavedText(const QString &fileName);
 QString errorSavingText();
 QString replacedCharactersText(qint64 count, const QString &themeName);
 // Follows the text above where the document could keep those characters in Unicode.

@@ -1,11 +1,16 @@
 // A document changed on disk by another hand, the same document open in two programs, and the
 // list of recent documents.
+#include "app/OutsideThemeDialog.h"
 #include "app/RecentDocuments.h"
 #include "storage/DocumentLock.h"
+#include "storage/FileOperations.h"
+#include "storage/SafeFile.h"
+#include "support/FileChanges.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
@@ -20,7 +25,8 @@
 
 using Answer = Messages::Answer;
 
-enum Outside { Write, RenameReplace, Delete, OwnSave };
+// WriteWhileTyping: the window is active and keys go on arriving after the change.
+enum Outside { Write, WriteWhileTyping, SameSizeOldTime, RenameReplace, Delete, OwnSave };
 struct OutsideRow
 {
     const char *name;
@@ -31,8 +37,39 @@ struct OutsideRow
 };
 Q_DECLARE_METATYPE(OutsideRow)
 
+struct OwnWriteRow
+{
+    const char *name;
+    int operation;
+    int type; // in the file dialog's list
+    const char *current;
+    const char *target; // doc.brw, second.brw (a hard link to it) or other.brw
+};
+Q_DECLARE_METATYPE(OwnWriteRow)
+
 static const QString outsideText = "The file was changed outside BRW (Файл изменён вне BRW)";
 static const QByteArray outsideBytes = "<!--1[01.01.2020]-->written outside\r\n";
+
+static QString reloadQuestion(const QString &path)
+{
+    return "The file was changed outside BRW. Reload it?\nФайл изменён вне BRW. Загрузить его "
+           "заново?\n" +
+           path;
+}
+static QString overwriteQuestion(const QString &path)
+{
+    return "The file was changed outside BRW. Overwrite it?\n(No: save as another file)\nФайл "
+           "изменён вне BRW. Перезаписать его?\n(Нет: сохранить в другой файл)\n" +
+           path;
+}
+
+// Another program replaces the file: writes a file of its own and renames it over the name.
+static bool replaceFrom(const QString &path, const QByteArray &bytes)
+{
+    return writeBytes(path + ".new", bytes) &&
+           ::rename(QFile::encodeName(path + ".new").constData(),
+                    QFile::encodeName(path).constData()) == 0;
+}
 
 class TestOutsideChanges : public QObject
 {
@@ -50,6 +87,8 @@ private Q_SLOTS:
         // clang-format off
         addRows<OutsideRow>({
             {"outside write, reload", Write, Answer::Yes, Answer::Closed, "outside"},
+            {"outside write while typing, reload", WriteWhileTyping, Answer::Yes, Answer::Closed, "outside"},
+            {"same size, old time kept, overwrite", SameSizeOldTime, Answer::No, Answer::Yes, "window"},
             {"outside write, overwrite", Write, Answer::No, Answer::Yes, "window"},
             {"outside write, save as", Write, Answer::No, Answer::No, "outside"},
             {"outside rename-replace, cancel", RenameReplace, Answer::No, Answer::Cancel, "outside"},
@@ -67,14 +106,17 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         ScriptedFileDialogs dialogs;
         Brambleweb *window = openWindow(path);
-        QApplication::setActiveWindow(nullptr); // the reload question waits for activation
+        // The reload question waits for the next activation, also while keys go to the window.
+        const bool typing = row.outside == WriteWhileTyping;
+        QApplication::setActiveWindow(typing ? window : nullptr);
         typeInto(window, "mine ");
         const QString errorSave = window->errorSaveFile().fileName();
-        if (row.outside == Write) {
+        if (row.outside == Write || typing) {
             QVERIFY(writeBytes(path, outsideBytes));
+        } else if (row.outside == SameSizeOldTime) {
+            QVERIFY(rewriteKeepingTime(path, fileBytes(path).replace("Getting", "Gotting")));
         } else if (row.outside == RenameReplace) {
-            QVERIFY(writeBytes(path + ".new", outsideBytes));
-            QVERIFY(::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
+            QVERIFY(replaceFrom(path, outsideBytes));
         } else if (row.outside == Delete) {
             QVERIFY(QFile::remove(path));
         } else {
@@ -83,16 +125,18 @@ private Q_SLOTS:
         }
         const QString shown = row.outside == OwnSave ? QString() : outsideText;
         QTRY_COMPARE(status(window), shown);
+        if (typing)
+            typeInto(window, " ");
         QTest::qWait(100); // late reports of the watcher
         QCOMPARE(status(window) + QString::number(boxes.count()), shown + "0");
 
         if (row.reload != Answer::Closed)
             boxes.answerNext(row.reload);
+        if (typing) // the user goes to another window and comes back
+            QApplication::setActiveWindow(nullptr);
         QApplication::setActiveWindow(window);
         QTest::qWait(50);
-        const QString reload = "The file was changed outside BRW. Reload it?\nФайл изменён вне "
-                               "BRW. Загрузить его заново?\n" +
-                               path +
+        const QString reload = reloadQuestion(path) +
                                "\nYour unsaved changes go to\nВаши несохранённые изменения "
                                "будут записаны в файл\n" +
                                errorSave;
@@ -105,12 +149,8 @@ private Q_SLOTS:
             boxes.answerNext(row.save);
         dialogs.chooseNext(other);
         window->menuSaveFile();
-        const QString overwrite = "The file was changed outside BRW. Overwrite it?\n(No: save as "
-                                  "another file)\nФайл изменён вне BRW. Перезаписать его?\n(Нет: "
-                                  "сохранить в другой файл)\n" +
-                                  path;
         QCOMPARE(boxes.texts(),
-                 row.save == Answer::Closed ? QStringList() : QStringList{overwrite});
+                 row.save == Answer::Closed ? QStringList() : QStringList{overwriteQuestion(path)});
         const QByteArray saved = fileBytes(path);
         QCOMPARE((QList<bool>{saved.contains("mine "), saved.contains("written outside"),
                               fileBytes(other).contains("mine "), window->isModified()}),
@@ -123,6 +163,147 @@ private Q_SLOTS:
         QCOMPARE(boxes.count(), int(row.save == Answer::Cancel));
         closeUnsaved(window);
         QFile::remove(errorSave);
+    }
+
+    // Another program writes the file while the window reads or saves it. The window knows the
+    // state it read (at start-up, at a reopen) or wrote (its save's copy, before or after the
+    // rename), so the change shows, and Ctrl+S asks before it writes over the other file.
+    void outsideWriteDuringTheWindowsOwn_data()
+    {
+        addTextRows({"during", "change"}, {{"save, before the rename", "written", "replace"},
+                                           {"save, after the rename", "replaced", "replace"},
+                                           {"start-up, appended", "start-up", "append"},
+                                           {"start-up, replaced", "start-up", "replace"},
+                                           {"reopen, appended", "reopen", "append"},
+                                           {"reopen, replaced", "reopen", "replace"}});
+    }
+    void outsideWriteDuringTheWindowsOwn()
+    {
+        QFETCH(QString, during);
+        QFETCH(QString, change);
+        const QString path = document();
+        ScriptedMessages boxes;
+        ScriptedFileDialogs dialogs;
+        const bool load = during == "start-up" || during == "reopen";
+        Brambleweb *window = BRWApplication::instance()->createMainWindow(
+                during == "reopen" ? QString() : path, "Main");
+        bool changed = false;
+        auto writeOutside = [&] {
+            QFile file(path);
+            changed = change == "append" ? file.open(QIODevice::Append) &&
+                                                   file.write(outsideBytes) == outsideBytes.size()
+                                         : replaceFrom(path, outsideBytes);
+        };
+        // The reader's last word: the tree is built, the window has not looked at the file yet.
+        connect(window->tree(), &LinkListView::stateChanged, window, [&] {
+            if (load && !changed && window->tree()->themeCount() > 2)
+                writeOutside();
+        });
+        SafeFile::setStepObserver([&](SafeFile::Step now) {
+            if (!changed && !load && (now == SafeFile::Step::Written) == (during == "written"))
+                writeOutside();
+        });
+        window->show();
+        QApplication::setActiveWindow(nullptr);
+        dialogs.chooseNext(path);
+        if (during == "reopen")
+            window->menuFileOperation(FileOperations::Reopen);
+        if (!load) {
+            typeInto(window, "mine ");
+            boxes.answerNext(Answer::Cancel);
+            window->menuSaveFile();
+        }
+        SafeFile::setStepObserver({});
+        QVERIFY(changed);
+        QTRY_COMPARE(status(window), outsideText);
+        // Found before the rename: the other file stays, and the save asks at once.
+        const bool asked = during == "written";
+        QCOMPARE(boxes.count() + window->isModified(), 2 * asked);
+
+        boxes.clear();
+        boxes.answerNext(Answer::Cancel);
+        window->menuSaveFile();
+        QCOMPARE(boxes.texts(), QStringList{overwriteQuestion(path)});
+        QVERIFY(fileBytes(path).endsWith(outsideBytes));
+        closeUnsaved(window);
+    }
+
+    // Text typed in a detached window is unsaved text: before a reload it goes into the
+    // error-save file with the tree, and the question says so.
+    void detachedTextIsKeptForTheReload()
+    {
+        const QString path = document();
+        ScriptedMessages boxes;
+        Brambleweb *window = openWindow(path);
+        window->tree()->setCurrentItem(themeNamed(*window->tree(), "Renaming"));
+        window->menuRemoval();
+        OutsideThemeDialog *detached = window->removalWindows().value(0);
+        QVERIFY(detached);
+        QTest::keyClicks(detached->editor(), "detached words");
+        QApplication::setActiveWindow(nullptr);
+        const QString errorSave = window->errorSaveFile().fileName();
+        QVERIFY(writeBytes(path, outsideBytes));
+        QTRY_COMPARE(status(window), outsideText);
+
+        boxes.answerNext(Answer::Yes);
+        boxes.answerNext(Answer::No); // the detached window's question when its theme goes
+        QApplication::setActiveWindow(window);
+        QTRY_VERIFY(window->removalWindows().isEmpty());
+        QCOMPARE(boxes.texts(),
+                 (QStringList{reloadQuestion(path) +
+                                      "\nYour unsaved changes go to\nВаши несохранённые "
+                                      "изменения будут записаны в файл\n" +
+                                      errorSave +
+                                      "\nThe texts of the detached windows go there too\nТексты "
+                                      "отдельных окон тоже будут записаны туда",
+                              "Save theme (Сохранить тему)\nRenaming/Getting around/-| ?"}));
+        QVERIFY(fileBytes(errorSave).contains("Removal\r\ndetached words"));
+        QCOMPARE(outlineOf(*window->tree()), "written outside");
+        closeUnsaved(window);
+        QFile::remove(errorSave);
+    }
+
+    // The window's own write under any command is no outside change, also where it replaces
+    // the document's file; a file that then no longer holds the tree leaves it unsaved.
+    void ownWriteUnderAnyCommand_data()
+    {
+        // clang-format off
+        addRows<OwnWriteRow>({
+            {"branch of the root onto the document", FileOperations::SaveBranch, 0, "/", "doc.brw"},
+            {"branch of a theme onto the document", FileOperations::SaveBranch, 0, "Renaming", "doc.brw"},
+            {"branch onto a second name of the document", FileOperations::SaveBranch, 0, "Renaming", "second.brw"},
+            {"table onto the document", FileOperations::SaveTable, 1, "/", "doc.brw"},
+            {"structure onto the document", FileOperations::SaveAs, 1, "/", "doc.brw"},
+            {"branch onto another file", FileOperations::SaveBranch, 0, "Renaming", "other.brw"},
+        });
+        // clang-format on
+    }
+    void ownWriteUnderAnyCommand()
+    {
+        QFETCH(OwnWriteRow, row);
+        const QString path = document(), target = m_dir.filePath(row.target);
+        for (const char *name : {"second.brw", "other.brw"})
+            QFile::remove(m_dir.filePath(name));
+        QVERIFY(::link(QFile::encodeName(path).constData(),
+                       QFile::encodeName(m_dir.filePath("second.brw")).constData()) == 0);
+        const QByteArray whole = fileBytes(path);
+        ScriptedMessages boxes; // OK to the question whether to replace the file
+        ScriptedFileDialogs dialogs;
+        Brambleweb *window = openWindow(path);
+        QApplication::setActiveWindow(nullptr);
+        window->tree()->setCurrentItem(themeNamed(*window->tree(), row.current));
+        dialogs.chooseNext(target, row.type);
+        window->menuFileOperation(row.operation);
+        QTest::qWait(100); // late reports of the watcher
+        const bool own = row.target != QString("other.brw");
+        QCOMPARE(fileBytes(path) == whole, !own);
+        QCOMPARE(status(window) + QString::number(window->isModified()), QString::number(own));
+        QApplication::setActiveWindow(window);
+        QTest::qWait(50);
+        window->menuSaveFile();
+        QCOMPARE(boxes.texts(), QStringList{FileOperations::replaceQuestion(target)}.mid(!own));
+        QCOMPARE(fileBytes(path), whole);
+        closeUnsaved(window);
     }
 
     void lockFile_data()
