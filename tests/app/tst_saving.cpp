@@ -8,7 +8,9 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
+#include "storage/SaveUnderWay.h"
 #include "storage/TreeFile.h"
+#include "support/HangGuard.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -241,18 +243,49 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
         QCOMPARE(fileBytes(hardLink) + fileBytes(window->autosaveFile().fileName()),
                  fileBytes(path).repeated(2));
-        // A kill in the middle of such a save leaves the document cut short (here by hand): the
-        // next window on it names the copy, and says nothing while the two agree.
-        openWindow(path)->close();
-        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
-        openWindow(path)->close();
-        QCOMPARE(boxes.texts(),
-                 QStringList{"The last save of this file may not have ended; the "
-                             "complete text is in\nПоследнее сохранение этого "
-                             "файла могло не завершиться; полный текст находится "
-                             "в файле\n" +
-                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
+        // The save ended: its note is gone with it.
+        QVERIFY(!QFile::exists(SaveUnderWay::notePathOf(window->autosaveFile().fileName())));
+        QCOMPARE(boxes.count(), 0);
         window->close();
+    }
+
+    // A kill in the middle of an in-place save leaves the document cut short, the copy and the
+    // note naming the document (made here by hand): the next window on it names that copy, and
+    // no other file.
+    void interruptedSaveNamesOnlyItsOwnCopy_data()
+    {
+        addTextRows({"note", "copy", "cut", "opened", "named"},
+                    {{"this document's save cut short", "own", "whole", "cut", "doc.brw", "named"},
+                     {"the same, opened by its other name", "own", "whole", "cut", "doc-link.brw",
+                      "named"},
+                     {"a save that ended after all", "own", "whole", "", "doc.brw", ""},
+                     {"another document's save cut short", "other", "whole", "cut", "doc.brw", ""},
+                     {"another program's file at autosave.1", "", "foreign", "", "doc.brw", ""},
+                     {"a document cut by another hand", "", "whole", "cut", "doc.brw", ""}});
+    }
+    void interruptedSaveNamesOnlyItsOwnCopy()
+    {
+        QFETCH(QString, note);
+        QFETCH(QString, copy);
+        QFETCH(QString, opened);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString other = copySample(dir.filePath("other.brw"));
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(dir.filePath("doc-link.brw"))) ==
+                0); // a second name: saves rewrite it in place
+        const QString autosave = dir.filePath("autosave.1");
+        QVERIFY(writeBytes(autosave, copy == "whole" ? fileBytes(path) : "some other file\r\n"));
+        QVERIFY(note.isEmpty() || SaveUnderWay::begin(autosave, note == "own" ? path : other));
+        QFETCH(QString, cut);
+        QVERIFY(cut.isEmpty() || QFile::resize(path, QFileInfo(path).size() / 2));
+        ScriptedMessages boxes;
+        openWindow(dir.filePath(opened))->close();
+        const QString notice = "The last save of this file may not have ended; the complete text "
+                               "is in\nПоследнее сохранение этого файла могло не завершиться; "
+                               "полный текст находится в файле\n" +
+                               autosave;
+        QFETCH(QString, named);
+        QCOMPARE(boxes.texts(), named.isEmpty() ? QStringList() : QStringList{notice});
     }
 
     void failedSavesKeepTheOldDocument()
@@ -292,7 +325,25 @@ private Q_SLOTS:
         // Once writes work again, the same edit saves.
         window->menuSaveFile();
         QVERIFY(!window->isModified() && fileBytes(path).contains("lost? "));
-        window->close();
+
+        // The document replaced by a FIFO: Ctrl+S refuses it at once, whatever the answer to
+        // the question about the outside change, and makes nothing beside it.
+        typeInto(window, "more ");
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path), 0600) == 0);
+        const QDir folder(m_dir.filePath("locked"));
+        const auto entries = QDir::AllEntries | QDir::System | QDir::Hidden;
+        const QStringList beside = folder.entryList(entries);
+        boxes.clear();
+        boxes.answerNext(Messages::Answer::Yes);
+        {
+            HangGuard guard;
+            window->menuSaveFile();
+        }
+        QCOMPARE(boxes.texts().last(),
+                 "Cannot open file for write\nНевозможно открыть для записи файл\n" + path);
+        QCOMPARE(folder.entryList(entries), beside);
+        QVERIFY(window->isModified() && !QFileInfo(path).isFile());
+        closeUnsaved(window);
     }
 
     void emergencySaveAndJournal()
