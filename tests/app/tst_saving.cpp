@@ -8,6 +8,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
+#include "storage/NumberedFile.h"
 #include "storage/SaveUnderWay.h"
 #include "storage/TreeFile.h"
 #include "support/HangGuard.h"
@@ -26,6 +27,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +48,16 @@ struct ModeRow
     const char *link;
 };
 Q_DECLARE_METATYPE(ModeRow)
+
+struct LeftRow
+{
+    const char *name;
+    QString kind; // what lies at the numbers: empty, text, held, link, stranger's
+    int age;      // seconds since it last changed
+    int count;    // at how many numbers, from 1
+    int taken;    // the number a new window gets
+};
+Q_DECLARE_METATYPE(LeftRow)
 
 class TestSaving : public QObject
 {
@@ -94,6 +107,58 @@ private Q_SLOTS:
                  QFileInfo(notes).absolutePath());
         QCOMPARE(boxes.count(), 0);
         window->close();
+    }
+
+    // A kill leaves the empty error-save and autosave files of a window behind; a later start
+    // takes such a number again once nobody holds the file, so the 99 numbers never run out.
+    void leftNumbersAreTakenAgain_data()
+    {
+        // clang-format off
+        addRows<LeftRow>({
+            {"empty, left a minute ago", "empty", NumberedFile::leftAfterSeconds, 1, 1},
+            {"empty, left 58 s ago", "empty", NumberedFile::leftAfterSeconds - 2, 1, 2},
+            {"all 99 left empty", "empty", 3600, 99, 1},
+            {"with text", "text", 3600, 1, 2},
+            {"held by a running window", "held", 3600, 1, 2},
+            {"a link to an empty file", "link", 3600, 1, 2},
+            {"another user's empty file", "stranger's", 3600, 1, 2},
+        });
+        // clang-format on
+    }
+    void leftNumbersAreTakenAgain()
+    {
+        QFETCH(LeftRow, row);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString bases[] = {dir.filePath("autosave."), path};
+        ScriptedMessages boxes;
+        Brambleweb *holder = row.kind == "held" ? openWindow(path) : nullptr;
+        QVERIFY(writeBytes(dir.filePath("pointed"), {}));
+        for (int number = 1; number <= row.count; ++number) {
+            for (const QString &base : bases) {
+                const QString name = base + QString::number(number);
+                if (row.kind == "link")
+                    QVERIFY(QFile::link(dir.filePath("pointed"), name));
+                else if (!holder)
+                    QVERIFY(writeBytes(name, row.kind == "text" ? "words" : ""));
+                if (row.kind == "stranger's")
+                    QVERIFY(::chown(QFile::encodeName(name), 65534, 65534) == 0);
+                const struct timespec times[2] = {{std::time(nullptr) - row.age, 0},
+                                                  {std::time(nullptr) - row.age, 0}};
+                QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name), times,
+                                    AT_SYMLINK_NOFOLLOW) == 0);
+            }
+        }
+        Brambleweb *window = openWindow(path);
+        QCOMPARE(window->autosaveFile().fileName(), bases[0] + QString::number(row.taken));
+        QCOMPARE(window->errorSaveFile().fileName(), bases[1] + QString::number(row.taken));
+        QVERIFY(row.kind != "text" ||
+                fileBytes(bases[0] + "1") + fileBytes(bases[1] + "1") == "wordswords");
+        QVERIFY(row.kind != "link" || QFileInfo(bases[1] + "1").isSymLink());
+        QCOMPARE(boxes.count(), 0);
+        window->close();
+        if (holder)
+            holder->close();
     }
 
     void copiesAreNoMoreOpenThanTheDocument_data()
@@ -432,9 +497,16 @@ private Q_SLOTS:
         tree->menuTreeInsert_Dn();
         QTest::keyClicks(tree->nameEditor(), "typed");
         const QString errorSave = window->errorSaveFile().fileName();
+        // The quiet save removes an autosave copy that is still empty, as a close does.
+        Brambleweb *autosaved = openWindow(copyOfSample("autosaved.brw"));
+        typeInto(autosaved, "autosaved ");
+        autosaved->autosave();
+        const QString copies[] = {window->autosaveFile().fileName(),
+                                  autosaved->autosaveFile().fileName()};
         Emergency::begin();
         BRWApplication::instance()->saveQuietly();
         QVERIFY(fileBytes(errorSave).contains("]-->typed\r\n"));
+        QVERIFY(!QFile::exists(copies[0]) && fileBytes(copies[1]).contains("autosaved "));
     }
 };
 
