@@ -66,6 +66,8 @@ QString BRWApplication::saveAllWindows(bool showJournal)
     for (Brambleweb *window : m_windows) {
         journal += window->windowTitle() + QStringLiteral("\n-------------\n");
         window->emergencySave(journal);
+        if (!showJournal)
+            window->dropEmptyAutosaveCopy();
         journal += QLatin1Char('\n');
     }
     // The process ends after the journal: its locks must not outlive it.

@@ -92,6 +92,9 @@ public:
     // Writes the tree into the error-save file after a fatal signal and reports into the log;
     // false when the file does not hold the whole tree.
     bool emergencySave(QString &log);
+    // Removes the autosave copy when it is still empty, as a close does: the quiet save of a
+    // session's end leaves nothing empty behind.
+    void dropEmptyAutosaveCopy();
     // Asks, once, whether to reload a document changed outside; called on activation.
     void askReload();
 
@@ -190,7 +193,6 @@ private:
     void activateRemovalWindow(int position);
     // Writes every detached window's text into the error-save file after the tree; the penalty.
     int writeRemovalRecords(QString &log);
-    bool chooseNumberedName(QFile &file, const QString &base);
     // Names the error-save files an emergency save left after the document's last save.
     void noticeErrorSaveFiles();
     bool openTemporaryAutosaveFile(QFile &file);
@@ -258,7 +260,7 @@ private:
     bool m_replacedWarned = false;   // the user was told of characters written as 0x1A
     bool m_unencodableTyped = false; // the last change of the editor brought such a character
     QFile m_errorSaveFile;
-    QFile m_autosaveFile;
+    QFile m_autosaveFile; // kept open, written only by name: it holds the number (NumberedFile)
     int m_autosaveTicks = -1;
     QMutex m_saveGuard;
     bool m_autosaveRunning = false;

@@ -333,6 +333,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
         m_errorSaveFile.close();
         m_errorSaveFile.remove();
     }
+    m_autosaveFile.close();
     if (!m_autosaveFile.fileName().isEmpty())
         QFile::remove(m_autosaveFile.fileName());
     releaseDocument();

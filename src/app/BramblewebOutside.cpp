@@ -37,7 +37,12 @@ void Brambleweb::followDocument(const FileStamp &stamp)
     if (m_fileName == m_lockedName)
         return;
     m_lockedName = m_fileName;
-    const DocumentLock::Holder other = m_lock.acquire(m_fileName);
+    bool refused = false;
+    const DocumentLock::Holder other = m_lock.acquire(m_fileName, &refused);
+    if (refused)
+        Messages::warning(this, Messages::errorCaption(),
+                          tr("Cannot open file\nНевозможно открыть файл\n") +
+                                  DocumentLock::lockPathOf(m_fileName));
     if (other.isValid())
         Messages::warning(this, Messages::warningCaption(),
                           tr("The document is open in another BRW: process %1 on %2\nДокумент "

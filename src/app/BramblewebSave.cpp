@@ -8,6 +8,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
 #include "storage/FileStamp.h"
+#include "storage/NumberedFile.h"
 #include "storage/PrivateFile.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
@@ -37,19 +38,6 @@ QString nextTemporaryName()
 
 } // namespace
 
-bool Brambleweb::chooseNumberedName(QFile &file, const QString &base)
-{
-    for (int number = 1; number <= 99; ++number) {
-        file.setFileName(base + QString::number(number));
-        // Never open an existing file for writing: it may be someone's data.
-        if (file.exists())
-            continue;
-        if (PrivateFile::createNew(file, m_fileName))
-            return true;
-    }
-    return false;
-}
-
 void Brambleweb::prepareSaveFiles()
 {
     // The key help is the program's reference text, often in a folder the user cannot write:
@@ -57,11 +45,9 @@ void Brambleweb::prepareSaveFiles()
     if (objectName() == QLatin1String("KeyHelp"))
         return;
     const QString errorBase = m_fileName.isEmpty() ? QStringLiteral("errorsave.!!!") : m_fileName;
-    if (m_errorSaveFile.isOpen())
-        m_errorSaveFile.close();
     const QString oldErrorName = m_errorSaveFile.fileName();
-    if (chooseNumberedName(m_errorSaveFile, errorBase)) {
-        if (!oldErrorName.isEmpty())
+    if (NumberedFile::create(m_errorSaveFile, errorBase, m_fileName)) {
+        if (!oldErrorName.isEmpty() && oldErrorName != m_errorSaveFile.fileName())
             QFile::remove(oldErrorName);
     } else {
         Messages::warning(this, Messages::errorCaption(),
@@ -73,18 +59,14 @@ void Brambleweb::prepareSaveFiles()
     QString autosaveBase = QStringLiteral("autosave.");
     if (!m_fileName.isEmpty())
         autosaveBase = QFileInfo(m_fileName).absoluteDir().filePath(autosaveBase);
-    if (m_autosaveFile.isOpen())
-        m_autosaveFile.close();
     const QString oldAutosaveName = m_autosaveFile.fileName();
-    if (chooseNumberedName(m_autosaveFile, autosaveBase)) {
-        m_autosaveFile.close();
-        if (!oldAutosaveName.isEmpty())
+    if (NumberedFile::create(m_autosaveFile, autosaveBase, m_fileName)) {
+        if (!oldAutosaveName.isEmpty() && oldAutosaveName != m_autosaveFile.fileName())
             QFile::remove(oldAutosaveName);
     } else {
         Messages::warning(this, Messages::errorCaption(),
                           tr("Cannot open file\nНевозможно открыть файл\n") + autosaveBase +
                                   QStringLiteral("99"));
-        m_autosaveFile.setFileName(oldAutosaveName);
     }
 }
 
@@ -239,6 +221,15 @@ void Brambleweb::menuSaveFile()
     if (result != SafeFile::Result::CannotOpen)
         warnAboutReplacedCharacters();
     updateStatus();
+}
+
+void Brambleweb::dropEmptyAutosaveCopy()
+{
+    const QString name = m_autosaveFile.fileName();
+    m_autosaveFile.close();
+    const QFileInfo copy(name);
+    if (!name.isEmpty() && copy.isFile() && !copy.isSymLink() && copy.size() == 0)
+        QFile::remove(name);
 }
 
 bool Brambleweb::emergencySave(QString &log)

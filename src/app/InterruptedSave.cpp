@@ -1,19 +1,28 @@
 #include "app/InterruptedSave.h"
 
 #include "common/Messages.h"
+#include "storage/FileReading.h"
 #include "storage/SafeFile.h"
+#include "storage/SaveUnderWay.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+
 namespace {
 
 bool sameBytes(const QString &first, const QString &second)
 {
-    QFile a(first), b(second);
-    if (a.size() != b.size() || !a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+    QFile a, b;
+    const auto open = [](QFile &file, const QString &name) {
+        const int descriptor = FileReading::openRegular(name, O_RDONLY);
+        return descriptor >= 0 &&
+               file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    };
+    if (!open(a, first) || !open(b, second) || a.size() != b.size())
         return false;
     while (!a.atEnd())
         if (a.read(1 << 20) != b.read(1 << 20))
@@ -25,7 +34,7 @@ bool sameBytes(const QString &first, const QString &second)
 
 QStringList interruptedSaveCopies(const QString &document)
 {
-    if (document.isEmpty() || !QFileInfo(document).isFile() || !SafeFile::rewritesInPlace(document))
+    if (document.isEmpty() || !QFileInfo(document).isFile())
         return {};
     const QDir folder = QFileInfo(document).absoluteDir();
     QStringList candidates{SafeFile::dataFolderCopyPath(document)};
@@ -33,9 +42,10 @@ QStringList interruptedSaveCopies(const QString &document)
         candidates.append(folder.filePath(QStringLiteral("autosave.") + QString::number(number)));
     QStringList copies;
     for (const QString &copy : candidates) {
-        const QFileInfo info(copy);
-        // An empty autosave file was only made ready by a window.
-        if (info.isFile() && info.size() > 0 && !sameBytes(document, copy))
+        // Only a copy that a save of this very file left behind: another document's autosave
+        // copy is never "the complete text" of this one.
+        if (SaveUnderWay::isCopyOf(copy, document) && QFileInfo(copy).size() > 0 &&
+            !sameBytes(document, copy))
             copies.append(copy);
     }
     return copies;

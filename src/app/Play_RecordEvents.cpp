@@ -3,10 +3,14 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Messages.h"
+#include "storage/FileReading.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,18 +69,23 @@ int Play_RecordEvents::startRecord()
 {
     if (m_state != Idle)
         return -1;
-    m_recordFile.setFileName(m_recordFileName);
     // Unbuffered, so that a full disk shows at the key that did not fit.
     // The file holds every key typed: made private when created here, an existing one keeps
     // its mode.
-    if (!m_recordFile.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered,
-                           QFile::ReadOwner | QFile::WriteOwner))
+    // A FIFO or a device at the name is refused before it could block.
+    const int descriptor =
+            FileReading::openRegular(m_recordFileName, O_RDWR | O_APPEND | O_CREAT, 0600);
+    if (descriptor < 0 ||
+        !m_recordFile.open(descriptor,
+                           QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered,
+                           QFileDevice::AutoCloseHandle))
         return -2;
     const bool fresh = m_recordFile.size() == 0;
-    QFile start(m_recordFileName);
+    QByteArray start(utf8Mark.size(), '\0');
     const bool unicode =
             fresh ? m_newFileEncoding == TextEncoding::Utf8
-                  : start.open(QIODevice::ReadOnly) && start.read(utf8Mark.size()) == utf8Mark;
+                  : ::pread(descriptor, start.data(), size_t(start.size()), 0) == start.size() &&
+                            start == utf8Mark;
     if (fresh && unicode &&
         m_recordFile.write(utf8Mark.data(), utf8Mark.size()) != utf8Mark.size()) {
         m_recordFile.close();
@@ -101,8 +110,9 @@ int Play_RecordEvents::startPlay()
 {
     if (m_state != Idle)
         return -1;
-    m_playFile.setFileName(m_playFileName);
-    if (!m_playFile.open(QIODevice::ReadOnly))
+    const int descriptor = FileReading::openRegular(m_playFileName, O_RDONLY);
+    if (descriptor < 0 ||
+        !m_playFile.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return -2;
     m_reader.emplace(&m_playFile);
     m_overridePress.reset();
@@ -147,7 +157,7 @@ void Play_RecordEvents::readNext(QTime previous)
 
 void Play_RecordEvents::stopAtBadRecord(qint64 line)
 {
-    const QString name = m_playFile.fileName();
+    const QString name = m_playFileName; // the file opened (names change only while idle)
     stopPlay();
     // Told once the event under way is done.
     const QString text = tr("Playback stopped at a bad record, line %1 of the events file\n"
@@ -275,7 +285,7 @@ void Play_RecordEvents::writeRecord(QWidget *watched, const EventRecord &event)
     if (m_recordFile.write(bytes) == bytes.size())
         return;
     // Recording stops: on a full disk every key would fail again, the box's own keys too.
-    const QString name = m_recordFile.fileName();
+    const QString name = m_recordFileName;
     stopRecord();
     Messages::warning(nullptr, Messages::errorCaption(),
                       tr("Error writing file\nОшибка записи в файл\n") + name);

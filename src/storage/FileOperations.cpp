@@ -1,10 +1,14 @@
 #include "storage/FileOperations.h"
 
+#include "storage/FileReading.h"
 #include "storage/TreeFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace FileOperations {
 namespace {
@@ -53,8 +57,10 @@ QString themeCaption(const QString &themeName, const char *tail)
 
 bool isReadableFile(const QString &path)
 {
-    QFile file(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+    const int descriptor = FileReading::openRegular(path, O_RDONLY);
+    if (descriptor >= 0)
+        ::close(descriptor);
+    return descriptor >= 0;
 }
 
 bool isSaveType(int operation)

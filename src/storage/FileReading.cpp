@@ -116,4 +116,35 @@ void setPieceObserver(std::function<void()> observer)
     pieceObserver() = std::move(observer);
 }
 
+bool regularOrAbsent(const QString &fileName)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(fileName).constData(), &status) != 0)
+        return errno == ENOENT;
+    return S_ISREG(status.st_mode);
+#else
+    const QFileInfo info(fileName);
+    return !info.exists() || info.isFile();
+#endif
+}
+
+#ifdef Q_OS_UNIX
+int openRegular(const QString &fileName, int flags, unsigned mode)
+{
+    const int descriptor = ::open(QFile::encodeName(fileName).constData(),
+                                  flags | O_NONBLOCK | O_CLOEXEC, mode_t(mode));
+    struct stat status;
+    if (descriptor >= 0 && (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
+        ::close(descriptor);
+        errno = EINVAL;
+        return -1;
+    }
+    // Reads and writes of the regular file then wait as usual.
+    if (descriptor >= 0)
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    return descriptor;
+}
+#endif
+
 } // namespace FileReading

@@ -39,4 +39,12 @@ void setPieceObserver(std::function<void()> observer);
 // another file.
 bool faithfulName(const QString &fileName);
 
+// Whether nothing but a regular file (or nothing at all) is at the name, a link followed: a
+// FIFO blocks the open itself, a device may never end or never take the bytes.
+bool regularOrAbsent(const QString &fileName);
+// Opens a regular file with the open(2) `flags` (and `mode` when it is created) without ever
+// waiting: a FIFO, a device or a directory at the name is refused (-1). The descriptor is
+// closed on exec; the caller closes it.
+int openRegular(const QString &fileName, int flags, unsigned mode = 0600);
+
 } // namespace FileReading

@@ -1,8 +1,10 @@
 #include "storage/SafeFile.h"
 
 #include "common/Messages.h"
+#include "storage/FileReading.h"
 #include "storage/FileStamp.h"
 #include "storage/PrivateFile.h"
+#include "storage/SaveUnderWay.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,13 +47,13 @@ bool mayWrite(const QString &path)
 }
 
 // A new file beside the target would break the target's other names or its owner, or the
-// directory takes no new file, or the target is no plain file (a device, a pipe).
+// directory takes no new file.
 bool mustRewriteInPlace(const QString &target)
 {
     struct stat status;
     if (::stat(QFile::encodeName(target).constData(), &status) != 0)
         return false; // a new file: there is nothing to keep
-    return !S_ISREG(status.st_mode) || status.st_nlink > 1 || status.st_uid != ::geteuid() ||
+    return status.st_nlink > 1 || status.st_uid != ::geteuid() ||
            !mayWrite(QFileInfo(target).absolutePath());
 }
 
@@ -143,22 +145,19 @@ Copied copyInto(const QString &target, const QString &copy, const FileStamp &fou
                 FileStamp &stamp)
 {
     QFile source(copy);
-    const int descriptor = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CLOEXEC);
+    const int descriptor = FileReading::openRegular(target, O_WRONLY);
     if (descriptor < 0 || !source.open(QIODevice::ReadOnly)) {
         if (descriptor >= 0)
             ::close(descriptor);
         return Copied::CannotOpen;
     }
-    struct stat status;
-    const bool plain = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
     tell(Step::Written);
     // The file opened, and the file the name leads to, must both still be the one found.
-    if (plain && (!(FileStamp::ofDescriptor(descriptor) == found) ||
-                  !(FileStamp::ofPath(target) == found))) {
+    if (!(FileStamp::ofDescriptor(descriptor) == found) || !(FileStamp::ofPath(target) == found)) {
         ::close(descriptor);
         return Copied::ChangedOutside;
     }
-    if (plain && !roomFor(descriptor, source.size())) {
+    if (!roomFor(descriptor, source.size())) {
         ::close(descriptor);
         return Copied::NoRoom;
     }
@@ -167,9 +166,7 @@ Copied copyInto(const QString &target, const QString &copy, const FileStamp &fou
         const QByteArray block = source.read(1 << 20);
         written = !block.isEmpty() && writeAll(descriptor, block.constData(), block.size());
     }
-    written =
-            written &&
-            (!plain || (::ftruncate(descriptor, source.size()) == 0 && syncDescriptor(descriptor)));
+    written = written && ::ftruncate(descriptor, source.size()) == 0 && syncDescriptor(descriptor);
     stamp = FileStamp::ofDescriptor(descriptor);
     written = ::close(descriptor) == 0 && written;
     return written ? Copied::Done : Copied::Damaged;
@@ -198,6 +195,7 @@ Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
         Messages::report(nullptr, nullptr, Messages::errorCaption(), cannotOpenText(copy));
     if (copied != Result::Saved)
         return Result::Failed;
+    SaveUnderWay::begin(copy, target);
     const Copied result = copyInto(target, copy, found, written);
     if (result == Copied::Damaged) {
         // The copy stays: it is now the only complete version.
@@ -208,6 +206,7 @@ Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
                                  copy);
         return Result::Failed;
     }
+    SaveUnderWay::end(copy);
     if (ownCopy)
         QFile::remove(copy);
     if (result == Copied::NoRoom)
@@ -228,6 +227,9 @@ Result save(const QString &path, const Writer &write, const QString &safeCopy,
     FileStamp stamp;
     FileStamp &kept = written ? *written : stamp;
     const QString target = saveTargetOf(path);
+    // Refused before anything is made anywhere: no copy in the data folder, nothing beside it.
+    if (!FileReading::regularOrAbsent(target))
+        return Result::CannotOpen;
     if (!mustRewriteInPlace(target)) {
         const Result result = replaceAtomically(target, write, document, &kept);
         // No temporary file beside the target: an existing file is still written in place.

@@ -24,8 +24,10 @@ enum class Result { Saved, CannotOpen, Failed, ChangedOutside };
 // more than one hard link or belongs to someone else), the file is rewritten in place: the new
 // content first goes complete into `safeCopy` (itself replaced in one step), then into the file,
 // synced. With an empty `safeCopy`, or one that cannot be written, the copy is a file of the
-// target's name in the user's data folder, removed again once the target is written. When a
-// failed write may have damaged the target, a report names the copy that holds the content.
+// target's name in the user's data folder, removed again once the target is written; a note
+// beside the copy says whose it is while the target is written (SaveUnderWay). When a failed
+// write may have damaged the target, a report names the copy that holds the content. A target
+// that is no regular file (a FIFO, a device) is refused (CannotOpen) before anything is made.
 // A file the save creates is no more open than `document`, whose contents it holds (an
 // existing file keeps its mode). The target is replaced only while it is still the file the save
 // found at its start: what another program wrote meanwhile is never overwritten. `written` gets

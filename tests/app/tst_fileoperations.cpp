@@ -4,6 +4,7 @@
 #include "app/KeyList.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/HangGuard.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
@@ -97,6 +98,7 @@ private Q_SLOTS:
                              : answer == "No" ? Answer::No
                                               : Answer::Cancel);
 
+        HangGuard guard; // a FIFO among the targets
         if (standard) {
             window->menuFileOperationGUI(operation);
         } else if (operation == 8) { // the hidden command Ctrl+K, H

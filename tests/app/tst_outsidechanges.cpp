@@ -6,6 +6,7 @@
 #include "storage/FileOperations.h"
 #include "storage/SafeFile.h"
 #include "support/FileChanges.h"
+#include "support/HangGuard.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -21,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Answer = Messages::Answer;
@@ -356,7 +360,8 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts().filter("another BRW"),
                  (other ? QStringList{warning, warning} : QStringList()));
         const QByteArray own = QByteArray::number(self.pid) + ' ' + self.host.toUtf8() + '\n';
-        const QByteArray held = other ? found : after == "none" ? "<missing>" : own;
+        // Both programs are named while both have it open.
+        const QByteArray held = other ? found + own : after == "none" ? "<missing>" : own;
         QCOMPARE(QDir(dir.path()).entryList({".doc.brw.lock.*"}, QDir::Hidden | QDir::Files),
                  QStringList());
         QByteArrayList seen{fileBytes(lock)};
@@ -365,6 +370,109 @@ private Q_SLOTS:
         closeUnsaved(second);
         QCOMPARE(seen << fileBytes(lock),
                  (QByteArrayList{held, held, other ? found : "<missing>"}));
+    }
+
+    // Programs open and close one document in turn (a+: a opens it, a-: a closes it); after
+    // each step the lock names the programs listed, and an opening program is warned of the one
+    // after "/". a, b, c: live programs of this machine, d: a program that ended, x: one of
+    // another machine.
+    void lockNamesEveryHolder_data()
+    {
+        addTextRows({"found", "steps"},
+                    {{"the last to close removes it", "", "a+=a b+=ab/a a-=b b-="},
+                     {"a third is warned after the first left", "", "a+=a b+=ab/a a-=b c+=bc/b"},
+                     {"the first to open is the last to close", "", "a+=a b+=ab/a b-=a a-="},
+                     {"a program that ended is dropped", "d", "a+=a b+=ab/a"},
+                     {"another machine's program stays", "x", "a+=xa/x a-=x"}});
+    }
+    void lockNamesEveryHolder()
+    {
+        QFETCH(QString, found);
+        QFETCH(QString, steps);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString lock = DocumentLock::lockPathOf(path);
+        const QString host = DocumentLock::thisProgram().host;
+        QProcess live, ended;
+        for (QProcess *process : {&live, &ended}) {
+            process->start("sleep", {"30"});
+            QVERIFY(process->waitForStarted());
+        }
+        const qint64 endedPid = ended.processId();
+        ended.kill();
+        ended.waitForFinished();
+        const QMap<QChar, DocumentLock::Holder> programs{{'a', {::getppid(), host}},
+                                                         {'b', DocumentLock::thisProgram()},
+                                                         {'c', {live.processId(), host}},
+                                                         {'d', {endedPid, host}},
+                                                         {'x', {4242, "elsewhere"}}};
+        const auto linesOf = [&](const QString &names) {
+            QByteArray lines;
+            for (const QChar name : names)
+                lines += QByteArray::number(programs[name].pid) + ' ' +
+                         programs[name].host.toUtf8() + '\n';
+            return lines.isEmpty() ? QByteArray("<missing>") : lines;
+        };
+        if (!found.isEmpty())
+            QVERIFY(writeBytes(lock, linesOf(found)));
+        std::map<QChar, std::unique_ptr<DocumentLock>> locks;
+        QStringList seen, expected;
+        for (const QString &step : steps.split(' ')) {
+            const QChar name = step[0];
+            QString warned;
+            if (step[1] == '+') {
+                locks[name] = std::make_unique<DocumentLock>(programs[name]);
+                const DocumentLock::Holder other = locks[name]->acquire(path);
+                warned = programs.key(other, '-');
+            } else {
+                locks[name]->release();
+            }
+            const QString after = step.section('=', 1);
+            seen << step + ' ' + fileBytes(lock) + (step[1] == '+' ? " warned " + warned : "");
+            expected << step + ' ' + linesOf(after.section('/', 0, 0)) +
+                                (step[1] == '+'
+                                         ? " warned " + after.section('/', 1).leftJustified(1, '-')
+                                         : "");
+        }
+        QCOMPARE(seen, expected);
+        live.kill();
+        live.waitForFinished();
+    }
+
+    // A FIFO or a link to one at the lock's name, before the start or once the document is
+    // open: never opened, never removed, and no window waits for it.
+    void lockThatIsNoFile_data()
+    {
+        addTextRows({"when"}, {{"a FIFO before the start", "fifo"},
+                               {"a link to a FIFO before the start", "link"},
+                               {"a FIFO once the document is open", "later"}});
+    }
+    void lockThatIsNoFile()
+    {
+        QFETCH(QString, when);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString lock = DocumentLock::lockPathOf(path), fifo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo), 0600), 0);
+        const auto putFifo = [&] {
+            QFile::remove(lock);
+            return when == "link" ? QFile::link(fifo, lock) : QFile::rename(fifo, lock);
+        };
+        QVERIFY(when == "later" || putFifo());
+        HangGuard guard;
+        ScriptedMessages boxes;
+        Brambleweb *window = openWindow(path);
+        Brambleweb *second = openWindow(path);
+        QVERIFY(when != "later" || putFifo());
+        closeUnsaved(window);
+        closeUnsaved(second);
+        const QString refused = "Cannot open file\nНевозможно открыть файл\n" + lock;
+        QCOMPARE(boxes.texts(), when == "later" ? QStringList() : QStringList({refused, refused}));
+        QVERIFY(QFileInfo(lock).exists() && !QFileInfo(lock).isFile());
+        QCOMPARE(QDir(dir.path())
+                         .entryList({".doc.brw.lock.*"},
+                                    QDir::Hidden | QDir::AllEntries | QDir::System),
+                 QStringList());
     }
 
     void recentDocuments()

@@ -3,7 +3,9 @@
 #include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/HangGuard.h"
 #include "support/MainWindows.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QApplication>
@@ -11,6 +13,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 class TestRecorder : public QObject
 {
@@ -193,15 +199,48 @@ private Q_SLOTS:
         QCOMPARE(m_editor->text(), QString("漢漢"));
     }
 
-    // A full disk stops the recording with one box instead of one box a key.
+    // A full disk stops the recording with one box instead of one box a key (a file size limit
+    // stands in for it).
     void failedWriteStopsTheRecording()
     {
         ScriptedMessages boxes;
-        m_recorder->setRecordFileName("/dev/full");
+        const QString full = m_dir.filePath("full.txt");
+        m_recorder->setRecordFileName(full);
         QCOMPARE(m_recorder->startRecord(), 0);
+        struct rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        const struct rlimit limit = {10, old.rlim_max};
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
         QTest::keyClick(m_editor, Qt::Key_A);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
         QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
-        QCOMPARE(boxes.texts(), QStringList("Error writing file\nОшибка записи в файл\n/dev/full"));
+        QCOMPARE(boxes.texts(), QStringList("Error writing file\nОшибка записи в файл\n" + full));
+    }
+
+    // An events file that is a FIFO (or a link to one) or a device is refused before it could
+    // block the program or take keys for ever.
+    void eventsFileThatIsNoFile_data()
+    {
+        addTextRows({"name"},
+                    {{"a FIFO", "fifo"}, {"a link to a FIFO", "link"}, {"a device", "/dev/full"}});
+    }
+    void eventsFileThatIsNoFile()
+    {
+        QFETCH(QString, name);
+        const QString fifo = m_dir.filePath("fifo"), path = m_dir.filePath(name);
+        QFile::remove(fifo);
+        QFile::remove(m_dir.filePath("link"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0 &&
+                QFile::link(fifo, m_dir.filePath("link")));
+        HangGuard guard;
+        m_recorder->setRecordFileName(path);
+        m_recorder->setPlayFileName(path);
+        QCOMPARE((QList<int>{m_recorder->startRecord(), m_recorder->startPlay()}),
+                 (QList<int>{-2, -2}));
+        QVERIFY(m_recorder->state() == Play_RecordEvents::Idle && !QFileInfo(fifo).isFile() &&
+                QFileInfo(fifo).exists());
     }
 };
 

@@ -8,7 +8,10 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
+#include "storage/NumberedFile.h"
+#include "storage/SaveUnderWay.h"
 #include "storage/TreeFile.h"
+#include "support/HangGuard.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -24,6 +27,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +48,16 @@ struct ModeRow
     const char *link;
 };
 Q_DECLARE_METATYPE(ModeRow)
+
+struct LeftRow
+{
+    const char *name;
+    QString kind; // what lies at the numbers: empty, text, held, link, stranger's
+    int age;      // seconds since it last changed
+    int count;    // at how many numbers, from 1
+    int taken;    // the number a new window gets
+};
+Q_DECLARE_METATYPE(LeftRow)
 
 class TestSaving : public QObject
 {
@@ -92,6 +107,58 @@ private Q_SLOTS:
                  QFileInfo(notes).absolutePath());
         QCOMPARE(boxes.count(), 0);
         window->close();
+    }
+
+    // A kill leaves the empty error-save and autosave files of a window behind; a later start
+    // takes such a number again once nobody holds the file, so the 99 numbers never run out.
+    void leftNumbersAreTakenAgain_data()
+    {
+        // clang-format off
+        addRows<LeftRow>({
+            {"empty, left a minute ago", "empty", NumberedFile::leftAfterSeconds, 1, 1},
+            {"empty, left 58 s ago", "empty", NumberedFile::leftAfterSeconds - 2, 1, 2},
+            {"all 99 left empty", "empty", 3600, 99, 1},
+            {"with text", "text", 3600, 1, 2},
+            {"held by a running window", "held", 3600, 1, 2},
+            {"a link to an empty file", "link", 3600, 1, 2},
+            {"another user's empty file", "stranger's", 3600, 1, 2},
+        });
+        // clang-format on
+    }
+    void leftNumbersAreTakenAgain()
+    {
+        QFETCH(LeftRow, row);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString bases[] = {dir.filePath("autosave."), path};
+        ScriptedMessages boxes;
+        Brambleweb *holder = row.kind == "held" ? openWindow(path) : nullptr;
+        QVERIFY(writeBytes(dir.filePath("pointed"), {}));
+        for (int number = 1; number <= row.count; ++number) {
+            for (const QString &base : bases) {
+                const QString name = base + QString::number(number);
+                if (row.kind == "link")
+                    QVERIFY(QFile::link(dir.filePath("pointed"), name));
+                else if (!holder)
+                    QVERIFY(writeBytes(name, row.kind == "text" ? "words" : ""));
+                if (row.kind == "stranger's")
+                    QVERIFY(::chown(QFile::encodeName(name), 65534, 65534) == 0);
+                const struct timespec times[2] = {{std::time(nullptr) - row.age, 0},
+                                                  {std::time(nullptr) - row.age, 0}};
+                QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name), times,
+                                    AT_SYMLINK_NOFOLLOW) == 0);
+            }
+        }
+        Brambleweb *window = openWindow(path);
+        QCOMPARE(window->autosaveFile().fileName(), bases[0] + QString::number(row.taken));
+        QCOMPARE(window->errorSaveFile().fileName(), bases[1] + QString::number(row.taken));
+        QVERIFY(row.kind != "text" ||
+                fileBytes(bases[0] + "1") + fileBytes(bases[1] + "1") == "wordswords");
+        QVERIFY(row.kind != "link" || QFileInfo(bases[1] + "1").isSymLink());
+        QCOMPARE(boxes.count(), 0);
+        window->close();
+        if (holder)
+            holder->close();
     }
 
     void copiesAreNoMoreOpenThanTheDocument_data()
@@ -241,18 +308,49 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
         QCOMPARE(fileBytes(hardLink) + fileBytes(window->autosaveFile().fileName()),
                  fileBytes(path).repeated(2));
-        // A kill in the middle of such a save leaves the document cut short (here by hand): the
-        // next window on it names the copy, and says nothing while the two agree.
-        openWindow(path)->close();
-        QVERIFY(QFile::resize(path, QFileInfo(path).size() / 2));
-        openWindow(path)->close();
-        QCOMPARE(boxes.texts(),
-                 QStringList{"The last save of this file may not have ended; the "
-                             "complete text is in\nПоследнее сохранение этого "
-                             "файла могло не завершиться; полный текст находится "
-                             "в файле\n" +
-                             QFileInfo(window->autosaveFile().fileName()).absoluteFilePath()});
+        // The save ended: its note is gone with it.
+        QVERIFY(!QFile::exists(SaveUnderWay::notePathOf(window->autosaveFile().fileName())));
+        QCOMPARE(boxes.count(), 0);
         window->close();
+    }
+
+    // A kill in the middle of an in-place save leaves the document cut short, the copy and the
+    // note naming the document (made here by hand): the next window on it names that copy, and
+    // no other file.
+    void interruptedSaveNamesOnlyItsOwnCopy_data()
+    {
+        addTextRows({"note", "copy", "cut", "opened", "named"},
+                    {{"this document's save cut short", "own", "whole", "cut", "doc.brw", "named"},
+                     {"the same, opened by its other name", "own", "whole", "cut", "doc-link.brw",
+                      "named"},
+                     {"a save that ended after all", "own", "whole", "", "doc.brw", ""},
+                     {"another document's save cut short", "other", "whole", "cut", "doc.brw", ""},
+                     {"another program's file at autosave.1", "", "foreign", "", "doc.brw", ""},
+                     {"a document cut by another hand", "", "whole", "cut", "doc.brw", ""}});
+    }
+    void interruptedSaveNamesOnlyItsOwnCopy()
+    {
+        QFETCH(QString, note);
+        QFETCH(QString, copy);
+        QFETCH(QString, opened);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString other = copySample(dir.filePath("other.brw"));
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(dir.filePath("doc-link.brw"))) ==
+                0); // a second name: saves rewrite it in place
+        const QString autosave = dir.filePath("autosave.1");
+        QVERIFY(writeBytes(autosave, copy == "whole" ? fileBytes(path) : "some other file\r\n"));
+        QVERIFY(note.isEmpty() || SaveUnderWay::begin(autosave, note == "own" ? path : other));
+        QFETCH(QString, cut);
+        QVERIFY(cut.isEmpty() || QFile::resize(path, QFileInfo(path).size() / 2));
+        ScriptedMessages boxes;
+        openWindow(dir.filePath(opened))->close();
+        const QString notice = "The last save of this file may not have ended; the complete text "
+                               "is in\nПоследнее сохранение этого файла могло не завершиться; "
+                               "полный текст находится в файле\n" +
+                               autosave;
+        QFETCH(QString, named);
+        QCOMPARE(boxes.texts(), named.isEmpty() ? QStringList() : QStringList{notice});
     }
 
     void failedSavesKeepTheOldDocument()
@@ -292,7 +390,25 @@ private Q_SLOTS:
         // Once writes work again, the same edit saves.
         window->menuSaveFile();
         QVERIFY(!window->isModified() && fileBytes(path).contains("lost? "));
-        window->close();
+
+        // The document replaced by a FIFO: Ctrl+S refuses it at once, whatever the answer to
+        // the question about the outside change, and makes nothing beside it.
+        typeInto(window, "more ");
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path), 0600) == 0);
+        const QDir folder(m_dir.filePath("locked"));
+        const auto entries = QDir::AllEntries | QDir::System | QDir::Hidden;
+        const QStringList beside = folder.entryList(entries);
+        boxes.clear();
+        boxes.answerNext(Messages::Answer::Yes);
+        {
+            HangGuard guard;
+            window->menuSaveFile();
+        }
+        QCOMPARE(boxes.texts().last(),
+                 "Cannot open file for write\nНевозможно открыть для записи файл\n" + path);
+        QCOMPARE(folder.entryList(entries), beside);
+        QVERIFY(window->isModified() && !QFileInfo(path).isFile());
+        closeUnsaved(window);
     }
 
     void emergencySaveAndJournal()
@@ -381,9 +497,16 @@ private Q_SLOTS:
         tree->menuTreeInsert_Dn();
         QTest::keyClicks(tree->nameEditor(), "typed");
         const QString errorSave = window->errorSaveFile().fileName();
+        // The quiet save removes an autosave copy that is still empty, as a close does.
+        Brambleweb *autosaved = openWindow(copyOfSample("autosaved.brw"));
+        typeInto(autosaved, "autosaved ");
+        autosaved->autosave();
+        const QString copies[] = {window->autosaveFile().fileName(),
+                                  autosaved->autosaveFile().fileName()};
         Emergency::begin();
         BRWApplication::instance()->saveQuietly();
         QVERIFY(fileBytes(errorSave).contains("]-->typed\r\n"));
+        QVERIFY(!QFile::exists(copies[0]) && fileBytes(copies[1]).contains("autosaved "));
     }
 };
 

@@ -7,6 +7,8 @@ data=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unset QT_QPA_PLATFORM # the program chooses the offscreen platform itself
+declare -x XDG_DATA_HOME="$work/data" # where a save that rewrites in place keeps its copy
+mkfifo "$work/pipe.fifo"
 failures=0
 check() { # description, then the command; the command's status decides
     local what=$1
@@ -33,7 +35,7 @@ check "structure export has only header lines" \
 # error must hold (or nothing), the arguments ({data}: the test data, {work}: a scratch folder).
 while IFS='|' read -r want pattern args; do
     args=$(printf '%b' "${args//\{data\}/$data}") && args=${args//\{work\}/$work}
-    "$brw" $args 2>"$work/err"
+    timeout 60 "$brw" $args 2>"$work/err"
     check "status $want: $args" test $? -eq "$want"
     [ -z "$pattern" ] || check "says '$pattern': $args" grep -q -- "$pattern" "$work/err"
 done <<'ROWS'
@@ -42,6 +44,9 @@ done <<'ROWS'
 1|Cannot open file|--export brw {work}/missing.brw {work}/out.brw
 2||--export brw {data}/reference/basic.brw {work}/out\xe9.brw
 1||--export brw {data}/reference/basic.brw {work}/no/such/dir/out.brw
+1|cannot open for writing|--export brw {data}/reference/basic.brw {work}/pipe.fifo
+1|cannot open for writing|--export html {data}/reference/basic.brw /dev/full
+1|Cannot open file|--export brw {work}/pipe.fifo {work}/out.brw
 2||--export brw in out --encoding latin1
 2||--export pdf in out
 2||--bogus
@@ -50,6 +55,8 @@ check "a reported problem still writes the output" test -s "$work/broken.brw"
 check "the wrong reminder's task lines are not read" bash -c "! '$brw' --export brw \
     '$data/input/two_reminders.brw' '$work/renamed.brw' 2>&1 | grep -q 'Reminder errors'"
 check "no output for a missing input or an unencodable name" test -z "$(ls "$work" | grep '^out')"
+check "nothing left in the data folder by a refused output" test -z "$(find "$work/data" -type f 2>/dev/null)"
+check "the FIFO stays a FIFO" test -p "$work/pipe.fifo"
 cp "$data/reference/basic.brw" "$work/private.brw" && chmod 600 "$work/private.brw"
 (umask 022 && "$brw" --export html "$work/private.brw" "$work/private.html" 2>/dev/null)
 check "an export of a private document is private" test "$(stat -c %a "$work/private.html")" = 600

@@ -22,7 +22,7 @@ now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
 # open_and_edit on a fresh copy of the old version.
 fresh_edit()
 {
-    rm -f ./* && cp "$OLD" big.brw
+    rm -f ./* ./.autosave.1.saving && cp "$OLD" big.brw
     [ "$IN_PLACE" = 1 ] && ln -f big.brw "$WORK/second-name"
     open_and_edit "$WORD" big.brw
 }
@@ -103,8 +103,12 @@ for ((trial = 0; trial < TRIALS; ++trial)); do
     note "trial $trial: killed $delay ms after Ctrl+S: $outcome"
     outcomes+=("$outcome")
     # What a killed window leaves: its (empty) error-save and autosave files and its lock,
-    # which the next start takes over.
-    [ "$(listing)" = ".big.brw.lock autosave.1 big.brw big.brw1 " ] ||
+    # which the next start takes over. An in-place save killed after its copy was complete
+    # also leaves the note that names the document (always when the document is cut short).
+    saving=""
+    [ "$IN_PLACE" = 1 ] && [ -e .autosave.1.saving ] && saving=".autosave.1.saving "
+    [[ $outcome != "cut short"* ]] || [ -n "$saving" ] || fail "trial $trial: no note names the copy"
+    [ "$(listing)" = "$saving.big.brw.lock autosave.1 big.brw big.brw1 " ] ||
         fail "trial $trial: files beside the document: $(listing)"
 done
 echo "RESULT: $TRIALS trials (save $duration ms):" "$(printf '%s\n' "${outcomes[@]}" | sort | uniq -c | paste -sd,)"

@@ -1,5 +1,6 @@
 #include "storage/FileStamp.h"
 #include "storage/SafeFile.h"
+#include "support/HangGuard.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
@@ -143,6 +144,38 @@ private Q_SLOTS:
         QCOMPARE(FileStamp::ofPath(path) == written, step < 0);
         QCOMPARE(written.exists, !caught);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), inPlace ? 3 : 1);
+        QCOMPARE(boxes.count(), 0);
+    }
+
+    // A FIFO blocks the open for writing until a reader comes, a device never keeps the text:
+    // refused before any copy is made, in the data folder or beside the target.
+    void refusesWhatIsNoFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"FIFO", "link to a FIFO", "device", "link to a device"})
+            QTest::newRow(kind) << kind;
+    }
+    void refusesWhatIsNoFile()
+    {
+        QFETCH(QString, kind);
+        ScriptedMessages boxes;
+        QTemporaryDir dir(m_dir.filePath("XXXXXX"));
+        const QString fifo = dir.filePath("out.fifo"), link = dir.filePath("out.brw");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo), 0666), 0);
+        const QString pointed = kind.endsWith("FIFO") ? fifo : "/dev/full";
+        QVERIFY(!kind.startsWith("link") || QFile::link(pointed, link));
+        const QString target = kind.startsWith("link") ? link : pointed;
+        bool written = false;
+        HangGuard guard;
+        const SafeFile::Result result = SafeFile::save(
+                target, [&](QFileDevice &file) { return written = file.write("new\n") == 4; },
+                dir.filePath("autosave.1"));
+        QVERIFY(result == SafeFile::Result::CannotOpen && !written);
+        const QDir data(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+        QCOMPARE(data.entryList(QDir::Files | QDir::Hidden), {});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::System | QDir::Files | QDir::Hidden),
+                 kind.startsWith("link") ? QStringList({"out.brw", "out.fifo"})
+                                         : QStringList{"out.fifo"});
         QCOMPARE(boxes.count(), 0);
     }
 };
