@@ -97,9 +97,9 @@ void FindDialog::build()
             button(tr("Replace <F4>"), "replaceButton", {28, 176, 100, 29}, tr("Заменить"));
     m_replaceAllButton = button(tr("Replace All <Ctrl+F4>"), "replaceAllButton",
                                 {130, 176, 149, 29}, tr("Заменить все"));
+    m_listButton = button(tr("Find all <F11>"), "listButton", {220, 216, 100, 29},
+                          tr("Найти все (Ctrl+Shift+F)"));
     m_futureButtons = {
-            button(tr("Log ... <F11>"), nullptr, {220, 216, 100, 29},
-                   tr("Показать журнал (will be in next release)")),
             button(tr("<"), "leftFindButton", {6, 25, 17, 18},
                    tr("Предыдущий ввод поиска(will be in next release)")),
             button(tr(">"), "rightFindButton", {6, 41, 17, 18},
@@ -109,9 +109,6 @@ void FindDialog::build()
             button(tr(">"), "rightReplaceButton", {6, 108, 17, 18},
                    tr("Следующий ввод замены(will be in next release)")),
     };
-    // The first of them lists every match at once.
-    m_listButton = m_futureButtons.takeFirst();
-    m_listButton->setObjectName(QStringLiteral("listButton"));
     QPushButton *close =
             button(tr("Close <Esc>"), "closeButton", {332, 216, 100, 29}, tr("Закрыть окно"));
 
@@ -278,6 +275,14 @@ bool FindDialog::eventFilter(QObject *watched, QEvent *event)
             replacePressed();
         else
             replaceAllPressed();
+        return true;
+    case Qt::Key_F11:
+    case Qt::Key_F:
+        // The list, by its own key or by the main window's.
+        if (key->key() == Qt::Key_F11 ? !plain
+                                      : modifiers != (Qt::ControlModifier | Qt::ShiftModifier))
+            return false;
+        listPressed();
         return true;
     case Qt::Key_Escape:
         close();

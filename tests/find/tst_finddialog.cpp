@@ -35,6 +35,11 @@ private Q_SLOTS:
                 {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
                 {"Shift+F3", "n", "x", "Shift+F3", ""},
                 {"escape", "rn", "x", "Shift+Esc", "hided"},
+                {"find all", "n", "x", "F11", "list"},
+                {"find all by the menu's key", "rn", "x", "Ctrl+Shift+F", "list"},
+                {"find all, nothing to find", "n", "", "F11", "Не задана строка поиска (Nothing to find)"},
+                {"Shift+F11", "n", "x", "Shift+F11", ""},
+                {"Ctrl+F", "n", "x", "Ctrl+F", ""},
         });
         // clang-format on
     }
@@ -49,6 +54,7 @@ private Q_SLOTS:
         QSignalSpy finds(&dialog, &FindDialog::findAction);
         QSignalSpy replaces(&dialog, &FindDialog::replaceAction);
         QSignalSpy hided(&dialog, &FindDialog::hided);
+        QSignalSpy lists(&dialog, &FindDialog::listAction);
         QFETCH(QString, find);
         dialog.findField()->setText(find);
         child<QCheckBox>(dialog, "inName")->setChecked(setup.contains('n'));
@@ -63,8 +69,10 @@ private Q_SLOTS:
                    QString::number(dialog.paras().action);
         if (hided.count() == 1 && !dialog.isShown() && dialog.isHidden())
             seen = "hided";
+        if (lists.count() == 1)
+            seen = "list";
         QCOMPARE(seen, expected);
-        QCOMPARE(boxes.count() + finds.count() + replaces.count() + hided.count(),
+        QCOMPARE(boxes.count() + finds.count() + replaces.count() + hided.count() + lists.count(),
                  expected.isEmpty() ? 0 : 1);
     }
 
