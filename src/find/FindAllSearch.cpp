@@ -65,5 +65,10 @@ void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &fo
         all(theme->name(), true);
     // A link theme's description belongs to its mark theme and is searched there.
     if (m_paras.inDescription && theme->linkId() >= 0)
-        all(theme->description(), false);
+        all(descriptionOf(theme), false);
+}
+
+QString FindAllSearch::descriptionOf(const ColorListViewItem *theme) const
+{
+    return theme == m_standInTheme ? m_standInText : theme->description();
 }

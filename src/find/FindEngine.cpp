@@ -122,6 +122,7 @@ void FindEngine::prepare(const FindParas &paras, Step &step, bool edited)
     m_startCol = m_curCol = column;
     m_matchPending = false;
     m_startIndex = FindText::indexAt(m_editor->text(), line, column);
+    m_insertStart = -1;
     m_wrapped = false;
     m_currentTheme = m_startTheme = current;
     m_host.storeDescription(current);
@@ -181,13 +182,18 @@ void FindEngine::replacePending(Step &step)
 
 // The start index follows the text it stands in: a replacement before it (or, backwards, one
 // the first round made at it) moves it by the change of length, so that the round that comes
-// back to the start theme stops exactly where the first one began.
+// back to the start theme stops exactly where the first one began; forwards, where the first
+// round's replacements begin moves with it.
 void FindEngine::moveStartIndex(const Step &step, int position)
 {
     if (m_currentTheme != m_startTheme || m_inNamePart || m_startedInName)
         return;
     const int length = int(step.paras.findText.size());
     const int change = int(step.paras.replaceText.size()) - length;
+    if (!step.backwards() && !m_wrapped && m_insertStart < 0)
+        m_insertStart = position;
+    else if (!step.backwards() && position < m_insertStart)
+        m_insertStart += change;
     if (!step.backwards() && position < m_startIndex)
         m_startIndex += change;
     else if (step.backwards() && position <= m_startIndex)
@@ -210,7 +216,8 @@ void FindEngine::applyText(ColorListViewItem *theme, bool name, const QString &t
         m_tree->renameTheme(theme, text);
     else
         m_tree->setDescription(theme, text, true);
-    m_host.markModified();
+    // Whoever keeps something of the tree (the window, go to, find all) hears of the change.
+    Q_EMIT m_tree->dataChanged();
 }
 
 bool FindEngine::search(Step &step, int from)
@@ -220,8 +227,14 @@ bool FindEngine::search(Step &step, int from)
         const int found =
                 step.skip ? -1 : step.text.occurrence(paras.findText, from, paras.caseSensitive);
         if (m_wrapped && m_currentTheme == m_startTheme) {
-            const bool pastStart = found == -1 || (paras.backwards ? found <= m_startIndex
-                                                                   : found >= m_startIndex);
+            // Forwards a match may not run into the text the first round inserted.
+            const bool pastStart =
+                    found == -1 ||
+                    (paras.backwards
+                             ? found <= m_startIndex
+                             : found >= m_startIndex ||
+                                       (m_insertStart >= 0 &&
+                                        found + int(paras.findText.size()) > m_insertStart));
             if (m_startedInName || (!m_inNamePart && pastStart)) {
                 flush(step);
                 returnToStartPoint(paras.action);

@@ -30,8 +30,6 @@ public:
         std::function<void(ColorListViewItem *)> storeDescription;
         // Shows the theme's description in the editor (making it current if it is not).
         std::function<void(ColorListViewItem *)> loadDescription;
-        // The document has changed.
-        std::function<void()> markModified;
         // Posts the deferred event that opens the name editor on the name match.
         std::function<void()> postNameSelection;
     };
@@ -75,6 +73,9 @@ private:
     int m_startLine = 0;
     int m_startCol = 0;
     int m_startIndex = 0;
+    // Forwards, where the first replacement after the start begins in the start theme's
+    // description (-1: none yet): a match after the wrap must end before it.
+    int m_insertStart = -1;
     ColorListViewItem *m_currentTheme = nullptr;
     int m_curLine = 0;
     int m_curCol = 0;
