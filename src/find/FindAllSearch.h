@@ -1,6 +1,7 @@
 #pragma once
 
 #include "find/FindParas.h"
+#include "find/TextPattern.h"
 
 #include <QElapsedTimer>
 
@@ -52,6 +53,7 @@ private:
         int next;
     };
     FindParas m_paras;
+    TextPattern m_pattern{FindParas()};
     ColorListViewItem *m_pendingTop = nullptr;
     const ColorListViewItem *m_standInTheme = nullptr;
     QString m_standInText;

@@ -2,6 +2,7 @@
 
 #include "find/FindParas.h"
 #include "find/FindWalk.h"
+#include "find/TextPattern.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -55,10 +56,11 @@ private:
     bool moveOn(Step &step);
     void load(Step &step);
     void replacePending(Step &step);
-    void moveStartIndex(const Step &step, int position);
+    void moveStartIndex(const Step &step, int position, int length, int replaced);
+    TextPattern::Match find(Step &step, int from);
     void flush(Step &step);
     void applyText(ColorListViewItem *theme, bool name, const QString &text);
-    bool showMatch(Step &step, int found);
+    bool showMatch(Step &step, TextPattern::Match match);
     void returnToStartPoint(int action);
     void letToolkitRun();
     void themeRemoved(ColorListViewItem *theme);
@@ -80,6 +82,7 @@ private:
     int m_curLine = 0;
     int m_curCol = 0;
     int m_position = 0;
+    int m_matchLength = 0; // of the match at m_position
     bool m_inNamePart = false;
     bool m_startedInName = false;
     bool m_wrapped = false;

@@ -58,7 +58,7 @@ bool TextPattern::isWordBoundary(QStringView text, qsizetype index)
     return !isWordCharacter(before) || !isWordCharacter(after);
 }
 
-TextPattern::Match TextPattern::find(QStringView text, int from, bool backwards) const
+TextPattern::Match TextPattern::find(const QString &text, int from, bool backwards) const
 {
     if (!isValid())
         return {};
@@ -70,7 +70,7 @@ TextPattern::Match TextPattern::find(QStringView text, int from, bool backwards)
             int(m_what.size())};
 }
 
-TextPattern::Match TextPattern::findWord(QStringView text, int from, bool backwards) const
+TextPattern::Match TextPattern::findWord(const QString &text, int from, bool backwards) const
 {
     const bool cs = m_cs == Qt::CaseSensitive;
     const int length = int(m_what.size());
@@ -82,13 +82,12 @@ TextPattern::Match TextPattern::findWord(QStringView text, int from, bool backwa
     return {};
 }
 
-TextPattern::Match TextPattern::findRegex(QStringView text, int from, bool backwards) const
+TextPattern::Match TextPattern::findRegex(const QString &text, int from, bool backwards) const
 {
     if (from < 0 || from > text.size())
         return {};
-    const QString subject = text.toString();
     if (!backwards) {
-        const QRegularExpressionMatch match = m_expression.match(subject, from);
+        const QRegularExpressionMatch match = m_expression.match(text, from);
         m_stopped = m_stopped || !match.isValid();
         return match.hasMatch() ? Match{int(match.capturedStart()), int(match.capturedLength())}
                                 : Match{};
@@ -96,7 +95,7 @@ TextPattern::Match TextPattern::findRegex(QStringView text, int from, bool backw
     // The last match that starts at `from` or before: tried at each place going back.
     for (int at = from; at >= 0; --at) {
         const QRegularExpressionMatch match =
-                m_expression.match(subject, at, QRegularExpression::NormalMatch,
+                m_expression.match(text, at, QRegularExpression::NormalMatch,
                                    QRegularExpression::AnchorAtOffsetMatchOption);
         if (match.hasMatch())
             return {at, int(match.capturedLength())};
@@ -108,12 +107,12 @@ TextPattern::Match TextPattern::findRegex(QStringView text, int from, bool backw
     return {};
 }
 
-QString TextPattern::replacement(QStringView text, Match match, const QString &replace) const
+QString TextPattern::replacement(const QString &text, Match match, const QString &replace) const
 {
     if (!m_regex)
         return replace;
     const QRegularExpressionMatch found =
-            m_expression.match(text.toString(), match.position, QRegularExpression::NormalMatch,
+            m_expression.match(text, match.position, QRegularExpression::NormalMatch,
                                QRegularExpression::AnchorAtOffsetMatchOption);
     QString result;
     result.reserve(replace.size());

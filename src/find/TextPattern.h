@@ -28,18 +28,18 @@ public:
     };
     // Forwards the first match starting at `from` or later; backwards the last one starting at
     // `from` or earlier.
-    Match find(QStringView text, int from, bool backwards) const;
+    Match find(const QString &text, int from, bool backwards) const;
     // The text that replaces the match: for a regular expression \0 to \9 stand for the match
     // and its groups (an absent group for nothing) and \\ for a backslash.
-    QString replacement(QStringView text, Match match, const QString &replace) const;
+    QString replacement(const QString &text, Match match, const QString &replace) const;
 
     // True when a word cannot go on over that place of the text: a character that is no
     // letter, digit, mark or underscore (or the text's end) on one side of it.
     static bool isWordBoundary(QStringView text, qsizetype index);
 
 private:
-    Match findWord(QStringView text, int from, bool backwards) const;
-    Match findRegex(QStringView text, int from, bool backwards) const;
+    Match findWord(const QString &text, int from, bool backwards) const;
+    Match findRegex(const QString &text, int from, bool backwards) const;
 
     QString m_what;
     Qt::CaseSensitivity m_cs;

@@ -203,8 +203,11 @@ private Q_SLOTS:
         m_window->menuFindAll(); // opens the dialog
         FindDialog *dialog = m_window->findDialog();
         dialog->findField()->setText(what[1]);
-        for (auto [box, flag] :
-             {std::pair{"inName", 'n'}, {"inDescription", 'd'}, {"caseSensitiveOpt", 'c'}})
+        for (auto [box, flag] : {std::pair{"inName", 'n'},
+                                 {"inDescription", 'd'},
+                                 {"caseSensitiveOpt", 'c'},
+                                 {"regularExpressionOpt", 'r'},
+                                 {"wholeWordsOpt", 'w'}})
             dialog->findChild<QAbstractButton *>(box)->setChecked(flags.contains(flag));
         const char *scopes[] = {"", "ofTheme", "ofThemeWithSubthemes", "ofAllThemes"};
         dialog->findChild<QAbstractButton *>(scopes[flags.back().digitValue()])->setChecked(true);

@@ -49,8 +49,11 @@ class TestFindEngine : public QObject
             const bool right =
                     boxes.wasShown("Search (Поиск)", "Return to start point\n"
                                                      "Достигнута начальная точка поиска");
+            const bool stopped = boxes.wasShown("Search (Поиск)",
+                                                "The regular expression took too many steps: the "
+                                                "search stopped without looking at every place.");
             boxes.clear();
-            return right ? "R" : "wrong box";
+            return right ? "R" : stopped ? "S" : "wrong box";
         }
         QString selected;
         QString where = m_tree->currentTheme()->name() + ":";
@@ -91,9 +94,11 @@ class TestFindEngine : public QObject
         p.inDescription = flags.contains('d');
         p.caseSensitive = flags.contains('c');
         p.backwards = flags.contains('b');
+        p.regularExpression = flags.contains('r');
+        p.wholeWords = flags.contains('w');
         p.scope = flags.back().digitValue();
         p.findText = QString(find).replace('|', '\n');
-        p.replaceText = replace;
+        p.replaceText = QString(replace).replace('|', '\n');
         return p;
     }
 
