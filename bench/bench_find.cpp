@@ -29,7 +29,6 @@ struct Window
         FindEngine::Host h;
         h.storeDescription = [](ColorListViewItem *) {};
         h.loadDescription = [](ColorListViewItem *) {};
-        h.markModified = [] {};
         h.postNameSelection = [] {};
         return h;
     }

@@ -263,8 +263,7 @@ void Brambleweb::menuGenerateTree()
     m_inputBlocked = false;
     loadDescription(theme);
     updateStatus();
-    m_modified = true;
-    updateCaption(true);
+    Q_EMIT m_mainTree->dataChanged();
 }
 
 void Brambleweb::menuMainWidgetsTab()

@@ -148,8 +148,7 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
         if (!withInputBlocked(
                     [&] { return loadTree(*m_mainTree, name, LOAD_INSERT, m_progressBar); }))
             return;
-        m_modified = true;
-        updateCaption(true);
+        Q_EMIT m_mainTree->dataChanged();
         return;
     }
     // A file that cannot be read leaves the window's document as it was: taking the new name

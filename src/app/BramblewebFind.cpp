@@ -23,7 +23,6 @@ FindEngine *Brambleweb::findEngine()
         FindEngine::Host host;
         host.storeDescription = [this](ColorListViewItem *theme) { storeDescription(theme, true); };
         host.loadDescription = [this](ColorListViewItem *theme) { loadDescription(theme); };
-        host.markModified = [this] { treeDataChanged(); };
         host.postNameSelection = [this] {
             QCoreApplication::postEvent(this, new QEvent(nameSelectionEvent));
         };

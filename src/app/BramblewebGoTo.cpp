@@ -57,7 +57,7 @@ void Brambleweb::runFindAll(const FindParas &paras)
         auto *column = new QSplitter(Qt::Vertical);
         m_splitter->replaceWidget(m_splitter->indexOf(m_mainTree), column);
         column->addWidget(m_mainTree);
-        m_findAllPanel = new FindAllPanel(m_mainTree, column);
+        m_findAllPanel = new FindAllPanel(m_mainTree, m_mainEditBox, column);
         column->addWidget(m_findAllPanel);
         column->setStretchFactor(0, 2);
         column->setStretchFactor(1, 1);

@@ -11,8 +11,8 @@ constexpr const char *codecName = "windows-1251";
 
 // Both directions of the code page as tables, taken once from the toolkit's converter. Every
 // byte is one character, so a lookup gives what the converter gives at a fraction of its cost
-// (a large tree spends most of its load and save time converting). Text with a character
-// outside the code page goes to the converter itself, which decides what becomes of it.
+// (a large tree spends most of its load and save time converting). A character outside the
+// code page becomes 0x1A here: the converter would drop invisible ones without a trace.
 struct Tables
 {
     bool complete = false;
@@ -92,17 +92,23 @@ QByteArray Cp1251Codec::encode(QStringView text)
     QByteArray bytes(text.size(), Qt::Uninitialized);
     const qint16 *const fromUnicode = table.fromUnicode.data();
     char *to = bytes.data();
-    for (const QChar c : text) {
-        const qint16 byte = fromUnicode[c.unicode()];
-        if (byte < 0) {
-            // A pair of surrogates is one character and one replacement.
-            for (const QChar d : text)
-                if (fromUnicode[d.unicode()] < 0 && !d.isLowSurrogate())
-                    ++m_replaced;
-            return m_encoder.encode(text);
+    const char16_t *at = text.utf16();
+    const char16_t *const end = at + text.size();
+    while (at < end) {
+        const char16_t unit = *at++;
+        const qint16 byte = fromUnicode[unit];
+        if (byte >= 0) {
+            *to++ = char(byte);
+            continue;
         }
-        *to++ = char(byte);
+        // Every character the code page lacks, invisible ones included, becomes one 0x1A
+        // and is counted: a pair of surrogates is one character.
+        if (QChar::isHighSurrogate(unit) && at < end && QChar::isLowSurrogate(*at))
+            ++at;
+        *to++ = '\x1a';
+        ++m_replaced;
     }
+    bytes.truncate(to - bytes.constData());
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #include "find/FindAllPanel.h"
 
 #include "common/Assertions.h"
+#include "editor/CorrectedTextEdit.h"
 #include "find/ThemeMatcher.h"
 #include "tree/LinkListView.h"
 
@@ -18,15 +19,17 @@ namespace {
 
 // A slice of searching between two looks at the user's input.
 constexpr int sliceMilliseconds = 8;
+// How long the keys rest before an edited description is searched again.
+constexpr int typingPauseMilliseconds = 300;
 // Characters of a long line kept in front of its match.
 constexpr int leadLength = 40;
 // The matched characters of a row's line, for its painter.
 constexpr int matchRole = Qt::UserRole;
 
 // The line of the match, cut to start shortly before it, and where the match lies in it.
-QPair<QString, QPair<int, int>> lineOf(const FoundMatch &match)
+QPair<QString, QPair<int, int>> lineOf(const FoundMatch &match, const FindAllSearch &search)
 {
-    const QString text = match.line < 0 ? match.theme->name() : match.theme->description();
+    const QString text = match.line < 0 ? match.theme->name() : search.descriptionOf(match.theme);
     if (match.position > text.size())
         return {};
     qsizetype start = match.line < 0 || match.position == 0
@@ -90,7 +93,10 @@ public:
 class FoundListModel : public QAbstractTableModel
 {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    FoundListModel(const FindAllSearch &search, QObject *parent)
+        : QAbstractTableModel(parent)
+        , m_search(search)
+    {}
 
     std::vector<FoundMatch> rows;
     int themes = 0;
@@ -137,29 +143,31 @@ public:
             case 1:
                 return match.line < 0 ? tr("name") : tr("line %1").arg(match.line + 1);
             default:
-                return lineOf(match).first;
+                return lineOf(match, m_search).first;
             }
         }
         if (role == matchRole && index.column() == 2) {
-            const auto range = lineOf(match).second;
+            const auto range = lineOf(match, m_search).second;
             return QPoint(range.first, range.second);
         }
         return {};
     }
 
 private:
+    const FindAllSearch &m_search;
     static QString tr(const char *text)
     {
         return QCoreApplication::translate("FindAllPanel", text);
     }
 };
 
-FindAllPanel::FindAllPanel(LinkListView *tree, QWidget *parent)
+FindAllPanel::FindAllPanel(LinkListView *tree, CorrectedTextEdit *editor, QWidget *parent)
     : QWidget(parent)
     , m_tree(tree)
+    , m_editor(editor)
     , m_count(new QLabel(this))
     , m_list(new QTreeView(this))
-    , m_model(new FoundListModel(this))
+    , m_model(new FoundListModel(m_search, this))
 {
     setObjectName(QStringLiteral("findAll"));
     m_list->setObjectName(QStringLiteral("findAllList"));
@@ -185,6 +193,11 @@ FindAllPanel::FindAllPanel(LinkListView *tree, QWidget *parent)
     CONNECT_ASSERT(
             connect(tree, &LinkListView::itemWillRemoved, this, &FindAllPanel::themeRemoved));
     CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &FindAllPanel::treeChanged));
+    CONNECT_ASSERT(connect(editor, &CorrectedTextEdit::textChangedTRUE, this, [this] {
+        // Typing runs the search again once the keys pause.
+        if (m_top && m_editor->isEdited() && !m_refresh.isActive())
+            m_refresh.start(typingPauseMilliseconds);
+    }));
 }
 
 void FindAllPanel::run(ColorListViewItem *top, const FindParas &paras)
@@ -212,6 +225,11 @@ void FindAllPanel::again()
     if (row >= 0 && row < int(m_model->rows.size()))
         m_chosen = m_model->rows[size_t(row)];
     m_model->clear();
+    ColorListViewItem *current = m_tree->currentTheme();
+    if (m_editor->isEdited() && current && !current->isNullItem())
+        m_search.standIn(m_tree->resolve(current), m_editor->text());
+    else
+        m_search.standIn(nullptr, QString());
     m_search.start(m_top, m_paras);
     m_count->setText(countText());
     m_slices.start();
@@ -259,8 +277,8 @@ void FindAllPanel::themeRemoved(ColorListViewItem *theme)
 
 void FindAllPanel::treeChanged()
 {
-    if (m_top && !m_refresh.isActive())
-        m_refresh.start();
+    if (m_top && (!m_refresh.isActive() || m_refresh.interval() > 0))
+        m_refresh.start(0);
 }
 
 void FindAllPanel::activated()

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class CorrectedTextEdit;
 class FoundListModel;
 class LinkListView;
 class QLabel;
@@ -13,13 +14,14 @@ class QTreeView;
 // The panel under the tree that lists every match of a search over its whole scope: the
 // theme's path, where the match is (its name or "line N") and the line with the match marked.
 // The list is filled a slice at a time, and it follows the tree: a change to the tree runs the
-// search again, and a theme leaving the tree empties the list at once, so that no row ever
-// points at a theme that is gone.
+// search again, and so does typing in the description, and a theme leaving the tree empties the
+// list at once, so that no row ever points at a theme that is gone.
 class FindAllPanel : public QWidget
 {
     Q_OBJECT
 public:
-    FindAllPanel(LinkListView *tree, QWidget *parent);
+    // The editor's text, while edited, is what the list shows of its theme.
+    FindAllPanel(LinkListView *tree, CorrectedTextEdit *editor, QWidget *parent);
 
     // Lists the matches below `top` (scope 1: in the theme alone).
     void run(ColorListViewItem *top, const FindParas &paras);
@@ -43,10 +45,11 @@ private:
     void activated();
 
     LinkListView *m_tree;
+    CorrectedTextEdit *m_editor;
     QLabel *m_count;
     QTreeView *m_list;
+    FindAllSearch m_search; // before the model, which reads through it
     FoundListModel *m_model;
-    FindAllSearch m_search;
     ColorListViewItem *m_top = nullptr;
     FindParas m_paras;
     // The row the user stood on, chosen again when the search meets it anew.

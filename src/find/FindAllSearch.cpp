@@ -1,11 +1,11 @@
 #include "find/FindAllSearch.h"
 
-#include "find/FindText.h"
 #include "tree/ColorListViewItem.h"
 
 void FindAllSearch::start(ColorListViewItem *top, const FindParas &paras)
 {
     m_paras = paras;
+    m_pattern = TextPattern(paras);
     m_levels.clear();
     m_pendingTop = top;
     if (top)
@@ -45,12 +45,16 @@ bool FindAllSearch::run(std::vector<FoundMatch> &found, int milliseconds)
 
 void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &found) const
 {
-    const QString &what = m_paras.findText;
+    // Plain text is found at every place, overlaps too; a regular expression's matches follow
+    // one another, an empty one a character on.
+    const bool overlapping = !m_paras.regularExpression;
     const auto all = [&](const QString &text, bool name) {
         int line = name ? -1 : 0;
         int lineStart = 0;
-        for (int at = FindText::occurrence(text, what, 0, false, m_paras.caseSensitive); at >= 0;
-             at = FindText::occurrence(text, what, at + 1, false, m_paras.caseSensitive)) {
+        for (TextPattern::Match match = m_pattern.find(text, 0, false); match.position >= 0;
+             match = m_pattern.find(
+                     text, match.position + (overlapping ? 1 : qMax(1, match.length)), false)) {
+            const int at = match.position;
             if (!name) {
                 for (int feed = int(text.indexOf(u'\n', lineStart)); feed >= 0 && feed < at;
                      feed = int(text.indexOf(u'\n', lineStart))) {
@@ -58,12 +62,17 @@ void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &fo
                     lineStart = feed + 1;
                 }
             }
-            found.push_back({theme, line, at, int(what.size())});
+            found.push_back({theme, line, at, match.length});
         }
     };
     if (m_paras.inName)
         all(theme->name(), true);
     // A link theme's description belongs to its mark theme and is searched there.
     if (m_paras.inDescription && theme->linkId() >= 0)
-        all(theme->description(), false);
+        all(descriptionOf(theme), false);
+}
+
+QString FindAllSearch::descriptionOf(const ColorListViewItem *theme) const
+{
+    return theme == m_standInTheme ? m_standInText : theme->description();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "find/FindParas.h"
+#include "find/TextPattern.h"
 
 #include <QElapsedTimer>
 
@@ -30,6 +31,15 @@ public:
     // Starts over below `top` (scope 1: the theme alone).
     void start(ColorListViewItem *top, const FindParas &paras);
     void stop() { m_levels.clear(); }
+    // The text being edited stands in for the theme's stored description, so that the matches
+    // are those the editor shows.
+    void standIn(const ColorListViewItem *theme, const QString &description)
+    {
+        m_standInTheme = theme;
+        m_standInText = description;
+    }
+    // The description the search reads for the theme.
+    QString descriptionOf(const ColorListViewItem *theme) const;
     bool isDone() const { return m_levels.empty(); }
     // Searches on for about `milliseconds`, appending the matches found; true when done.
     bool run(std::vector<FoundMatch> &found, int milliseconds);
@@ -43,6 +53,9 @@ private:
         int next;
     };
     FindParas m_paras;
+    TextPattern m_pattern{FindParas()};
     ColorListViewItem *m_pendingTop = nullptr;
+    const ColorListViewItem *m_standInTheme = nullptr;
+    QString m_standInText;
     std::vector<Level> m_levels;
 };

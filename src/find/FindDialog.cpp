@@ -3,6 +3,7 @@
 #include "common/Assertions.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
+#include "find/TextPattern.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -41,7 +42,7 @@ FindDialog::FindDialog(bool replaceMode, QWidget *parent, const char *name, Qt::
     // The dialog belongs to its main window: it never keeps the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(tr("Поиск и замена (Find & Replace)"));
-    setFixedSize(450, 256);
+    setFixedSize(450, 276);
     build();
     m_paras.inName = m_paras.inDescription = true;
     m_paras.scope = FindParas::AllThemes;
@@ -72,6 +73,13 @@ void FindDialog::build()
           tr("Во всех темах"))
             ->setChecked(true);
 
+    // Beyond the dialog's first layout: the pattern options and a line for a pattern's error.
+    m_regexBox = place(new QCheckBox(tr("Regular e&xpression"), this), "regularExpressionOpt",
+                       {28, 211, 185, 16}, tr("Регулярное выражение"));
+    m_wholeWordsBox = place(new QCheckBox(tr("&Whole words"), this), "wholeWordsOpt",
+                            {28, 229, 185, 16}, tr("Только целые слова"));
+    m_status = place(new QLabel(this), "status", {28, 252, 412, 18}, QString());
+
     QFont bold = font();
     bold.setBold(true);
     place(new QLabel(tr("Find:"), this), "findLabel", {30, 3, 247, 16}, tr("Найти"))->setFont(bold);
@@ -97,9 +105,9 @@ void FindDialog::build()
             button(tr("Replace <F4>"), "replaceButton", {28, 176, 100, 29}, tr("Заменить"));
     m_replaceAllButton = button(tr("Replace All <Ctrl+F4>"), "replaceAllButton",
                                 {130, 176, 149, 29}, tr("Заменить все"));
+    m_listButton = button(tr("Find all <F11>"), "listButton", {220, 216, 100, 29},
+                          tr("Найти все (Ctrl+Shift+F)"));
     m_futureButtons = {
-            button(tr("Log ... <F11>"), nullptr, {220, 216, 100, 29},
-                   tr("Показать журнал (will be in next release)")),
             button(tr("<"), "leftFindButton", {6, 25, 17, 18},
                    tr("Предыдущий ввод поиска(will be in next release)")),
             button(tr(">"), "rightFindButton", {6, 41, 17, 18},
@@ -109,9 +117,6 @@ void FindDialog::build()
             button(tr(">"), "rightReplaceButton", {6, 108, 17, 18},
                    tr("Следующий ввод замены(will be in next release)")),
     };
-    // The first of them lists every match at once.
-    m_listButton = m_futureButtons.takeFirst();
-    m_listButton->setObjectName(QStringLiteral("listButton"));
     QPushButton *close =
             button(tr("Close <Esc>"), "closeButton", {332, 216, 100, 29}, tr("Закрыть окно"));
 
@@ -127,13 +132,34 @@ void FindDialog::build()
     CONNECT_ASSERT(connect(close, &QPushButton::pressed, this, &QWidget::close));
     m_findText->installEventFilter(this);
     m_replaceText->installEventFilter(this);
+    CONNECT_ASSERT(
+            connect(m_findText, &QPlainTextEdit::textChanged, this, &FindDialog::checkPattern));
+    for (QCheckBox *box : {m_regexBox, m_wholeWordsBox})
+        CONNECT_ASSERT(connect(box, &QCheckBox::toggled, this, &FindDialog::checkPattern));
+}
+
+// A regular expression that does not compile is named in the status line, and no button runs
+// a search until it is mended.
+void FindDialog::checkPattern()
+{
+    FindParas pattern;
+    pattern.findText = m_findText->text();
+    pattern.regularExpression = m_regexBox->isChecked();
+    const TextPattern compiled(pattern);
+    m_status->setText(compiled.errorText());
+    m_patternValid = compiled.isValid();
+    for (QPushButton *button : {m_findNextButton, m_nextThemeButton, m_listButton})
+        button->setEnabled(m_patternValid);
+    for (QPushButton *button : {m_replaceButton, m_replaceAllButton})
+        button->setEnabled(m_patternValid && m_replaceText->isEnabled());
 }
 
 void FindDialog::setReplaceMode(bool on)
 {
-    for (QWidget *widget : std::initializer_list<QWidget *>{m_replaceText, m_replaceLabel,
-                                                            m_replaceButton, m_replaceAllButton})
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_replaceText, m_replaceLabel})
         widget->setEnabled(on);
+    for (QPushButton *button : {m_replaceButton, m_replaceAllButton})
+        button->setEnabled(on && m_patternValid);
     for (QPushButton *button : std::as_const(m_futureButtons))
         button->setEnabled(false);
 }
@@ -155,6 +181,8 @@ void FindDialog::gather()
         return box && box->isChecked();
     };
     m_paras.caseSensitive = checked("caseSensitiveOpt");
+    m_paras.regularExpression = m_regexBox->isChecked();
+    m_paras.wholeWords = m_wholeWordsBox->isChecked();
     m_paras.backwards = checked("backwardsOpt");
     m_paras.inName = checked("inName");
     m_paras.inDescription = checked("inDescription");
@@ -170,7 +198,9 @@ void FindDialog::gather()
 void FindDialog::press(QPushButton *button, int action)
 {
     gather();
-    if (const int code = validate()) {
+    if (!m_patternValid) {
+        // The status line already says what is wrong with the pattern.
+    } else if (const int code = validate()) {
         warn(code);
     } else {
         m_paras.action = action;
@@ -278,6 +308,14 @@ bool FindDialog::eventFilter(QObject *watched, QEvent *event)
             replacePressed();
         else
             replaceAllPressed();
+        return true;
+    case Qt::Key_F11:
+    case Qt::Key_F:
+        // The list, by its own key or by the main window's.
+        if (key->key() == Qt::Key_F11 ? !plain
+                                      : modifiers != (Qt::ControlModifier | Qt::ShiftModifier))
+            return false;
+        listPressed();
         return true;
     case Qt::Key_Escape:
         close();

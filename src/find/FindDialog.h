@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class CorrectedTextEdit;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 
@@ -57,6 +58,7 @@ private:
     // Gathers, validates and, when valid, signals the action; then releases the button.
     void press(QPushButton *button, int action);
     void cycleFocus(int step);
+    void checkPattern();
 
     Paras m_paras;
     int m_focusIndex = 0;
@@ -69,5 +71,9 @@ private:
     QPushButton *m_replaceButton = nullptr;
     QPushButton *m_replaceAllButton = nullptr;
     QPushButton *m_listButton = nullptr;
+    QCheckBox *m_regexBox = nullptr;
+    QCheckBox *m_wholeWordsBox = nullptr;
+    QLabel *m_status = nullptr;
+    bool m_patternValid = true;
     QList<QPushButton *> m_futureButtons; // the history buttons, always disabled
 };

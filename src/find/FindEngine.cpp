@@ -5,6 +5,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindText.h"
 #include "find/SearchedText.h"
+#include "find/TextPattern.h"
 #include "tree/LinkListView.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ struct FindEngine::Step
     ColorListViewItem *loadedTheme = nullptr;
     bool loadedName = false;
     bool loaded = false;
+    TextPattern pattern{FindParas()};
     bool dirty = false; // replacements in `text` not yet written to the tree
     qint64 moves = 0;
     qint64 moveLimit = 0;
@@ -69,7 +71,9 @@ FindEngine::FindEngine(LinkListView *tree, CorrectedTextEdit *editor, Host host,
 
 void FindEngine::findReplace(const FindParas &paras)
 {
-    if (m_running || paras.validate() != 0 || !m_tree->isStable() || !m_tree->currentTheme())
+    TextPattern pattern(paras);
+    if (m_running || paras.validate() != 0 || !pattern.isValid() || !m_tree->isStable() ||
+        !m_tree->currentTheme())
         return;
     m_running = true;
     m_aborted = false;
@@ -86,6 +90,7 @@ void FindEngine::findReplace(const FindParas &paras)
 
     Step step;
     step.paras = paras;
+    step.pattern = std::move(pattern);
     step.cs = paras.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     // Two rounds through every theme and null item are the most a sound walk needs.
     step.moveLimit = 4 * (qint64(m_tree->themeCount()) + 2);
@@ -93,6 +98,10 @@ void FindEngine::findReplace(const FindParas &paras)
     m_sinceEvents.invalidate();
     while (!m_aborted && runPass(step)) {
     }
+    if (step.pattern.stopped())
+        Messages::warning(m_tree->window(), tr("Search (Поиск)"),
+                          tr("The regular expression took too many steps: the search stopped "
+                             "without looking at every place."));
     if (m_aborted && paras.action == FindParas::ReplaceAll)
         m_host.loadDescription(m_tree->currentTheme());
 }
@@ -122,6 +131,7 @@ void FindEngine::prepare(const FindParas &paras, Step &step, bool edited)
     m_startCol = m_curCol = column;
     m_matchPending = false;
     m_startIndex = FindText::indexAt(m_editor->text(), line, column);
+    m_insertStart = -1;
     m_wrapped = false;
     m_currentTheme = m_startTheme = current;
     m_host.storeDescription(current);
@@ -161,15 +171,28 @@ void FindEngine::load(Step &step)
 
 void FindEngine::replacePending(Step &step)
 {
-    const QString &find = step.paras.findText;
-    const QString &replacement = step.paras.replaceText;
     // Only while the match is still there: the text may have changed since it was shown.
-    if (step.text.slice(m_position, int(find.size())).compare(find, step.cs) == 0) {
-        step.text.replace(m_position, find.size(), replacement);
+    bool still = false;
+    QString replacement = step.paras.replaceText;
+    if (step.pattern.isPlain()) {
+        still = step.text.slice(m_position, m_matchLength).compare(step.paras.findText, step.cs) ==
+                0;
+    } else {
+        const QString &whole = step.text.collapsed();
+        const TextPattern::Match again = step.pattern.find(whole, m_position, false);
+        still = again.position == m_position && again.length == m_matchLength;
+        if (still)
+            replacement = step.pattern.replacement(whole, again, step.paras.replaceText);
+    }
+    if (still) {
+        const int length = m_matchLength;
+        step.text.replace(m_position, length, replacement);
         step.dirty = true;
-        moveStartIndex(step, m_position);
-        // The next look starts beside the inserted text, never inside it.
-        m_position += step.backwards() ? 1 - int(find.size()) : int(replacement.size()) - 1;
+        moveStartIndex(step, m_position, length, int(replacement.size()));
+        // The next look starts beside the inserted text, never inside it, and a character on
+        // from an empty match, so that no place is replaced twice.
+        m_position += step.backwards() ? 1 - qMax(length, 1)
+                                       : int(replacement.size()) - 1 + (length == 0 ? 1 : 0);
         if (step.action() != FindParas::ReplaceAll) {
             flush(step);
             if (!m_inNamePart)
@@ -181,17 +204,21 @@ void FindEngine::replacePending(Step &step)
 
 // The start index follows the text it stands in: a replacement before it (or, backwards, one
 // the first round made at it) moves it by the change of length, so that the round that comes
-// back to the start theme stops exactly where the first one began.
-void FindEngine::moveStartIndex(const Step &step, int position)
+// back to the start theme stops exactly where the first one began; forwards, where the first
+// round's replacements begin moves with it.
+void FindEngine::moveStartIndex(const Step &step, int position, int length, int replaced)
 {
     if (m_currentTheme != m_startTheme || m_inNamePart || m_startedInName)
         return;
-    const int length = int(step.paras.findText.size());
-    const int change = int(step.paras.replaceText.size()) - length;
+    const int change = replaced - length;
+    if (!step.backwards() && !m_wrapped && m_insertStart < 0)
+        m_insertStart = position;
+    else if (!step.backwards() && position < m_insertStart)
+        m_insertStart += change;
     if (!step.backwards() && position < m_startIndex)
         m_startIndex += change;
     else if (step.backwards() && position <= m_startIndex)
-        m_startIndex = qMax(m_startIndex, position + length - 1) + change;
+        m_startIndex = qMax(m_startIndex, position + qMax(length, 1) - 1) + change;
 }
 
 void FindEngine::flush(Step &step)
@@ -210,18 +237,29 @@ void FindEngine::applyText(ColorListViewItem *theme, bool name, const QString &t
         m_tree->renameTheme(theme, text);
     else
         m_tree->setDescription(theme, text, true);
-    m_host.markModified();
+    // Whoever keeps something of the tree (the window, go to, find all) hears of the change.
+    Q_EMIT m_tree->dataChanged();
 }
 
 bool FindEngine::search(Step &step, int from)
 {
     const FindParas &paras = step.paras;
     for (;;) {
-        const int found =
-                step.skip ? -1 : step.text.occurrence(paras.findText, from, paras.caseSensitive);
+        const TextPattern::Match match = step.skip ? TextPattern::Match() : find(step, from);
+        const int found = match.position;
+        if (step.pattern.stopped()) {
+            // Where the pattern gave up the step ends, reported, the user's place kept.
+            flush(step);
+            return false;
+        }
         if (m_wrapped && m_currentTheme == m_startTheme) {
-            const bool pastStart = found == -1 || (paras.backwards ? found <= m_startIndex
-                                                                   : found >= m_startIndex);
+            // Forwards a match may not run into the text the first round inserted.
+            const bool pastStart =
+                    found == -1 ||
+                    (paras.backwards
+                             ? found <= m_startIndex
+                             : found >= m_startIndex || (m_insertStart >= 0 &&
+                                                         found + match.length > m_insertStart));
             if (m_startedInName || (!m_inNamePart && pastStart)) {
                 flush(step);
                 returnToStartPoint(paras.action);
@@ -229,7 +267,7 @@ bool FindEngine::search(Step &step, int from)
             }
         }
         if (found != -1)
-            return showMatch(step, found);
+            return showMatch(step, match);
         if (m_inNamePart && !step.skip && paras.inDescription && !isLinkTheme(m_currentTheme)) {
             m_inNamePart = false;
         } else if (!moveOn(step)) {
@@ -271,9 +309,19 @@ void FindEngine::letToolkitRun()
         m_walk.standOn(m_tree, m_currentTheme);
 }
 
-bool FindEngine::showMatch(Step &step, int found)
+TextPattern::Match FindEngine::find(Step &step, int from)
 {
+    if (step.pattern.isPlain())
+        return {step.text.occurrence(step.paras.findText, from, step.paras.caseSensitive),
+                int(step.paras.findText.size())};
+    return step.pattern.find(step.text.collapsed(), from, step.backwards());
+}
+
+bool FindEngine::showMatch(Step &step, TextPattern::Match match)
+{
+    const int found = match.position;
     m_position = found;
+    m_matchLength = match.length;
     if (step.action() == FindParas::ReplaceAll) {
         m_matchPending = true;
         step.continuing = true;
@@ -292,13 +340,13 @@ bool FindEngine::showMatch(Step &step, int found)
         cursor.setPosition(0);
         m_editor->setTextCursor(cursor);
         m_curLine = m_curCol = 0;
-        m_nameMatch = {m_currentTheme, found, int(step.paras.findText.size()), 0};
+        m_nameMatch = {m_currentTheme, found, match.length, 0};
         m_host.postNameSelection();
     } else {
         m_editor->setFocus();
         const QString text = step.text.text();
         const ColumnLine start = FindText::positionAt(text, found);
-        const ColumnLine end = FindText::positionAt(text, found + int(step.paras.findText.size()));
+        const ColumnLine end = FindText::positionAt(text, found + match.length);
         m_curLine = start.line;
         m_curCol = start.column;
         m_editor->setSelection(start.line, start.column, end.line, end.column);

@@ -2,6 +2,7 @@
 
 #include "find/FindParas.h"
 #include "find/FindWalk.h"
+#include "find/TextPattern.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -30,8 +31,6 @@ public:
         std::function<void(ColorListViewItem *)> storeDescription;
         // Shows the theme's description in the editor (making it current if it is not).
         std::function<void(ColorListViewItem *)> loadDescription;
-        // The document has changed.
-        std::function<void()> markModified;
         // Posts the deferred event that opens the name editor on the name match.
         std::function<void()> postNameSelection;
     };
@@ -57,10 +56,11 @@ private:
     bool moveOn(Step &step);
     void load(Step &step);
     void replacePending(Step &step);
-    void moveStartIndex(const Step &step, int position);
+    void moveStartIndex(const Step &step, int position, int length, int replaced);
+    TextPattern::Match find(Step &step, int from);
     void flush(Step &step);
     void applyText(ColorListViewItem *theme, bool name, const QString &text);
-    bool showMatch(Step &step, int found);
+    bool showMatch(Step &step, TextPattern::Match match);
     void returnToStartPoint(int action);
     void letToolkitRun();
     void themeRemoved(ColorListViewItem *theme);
@@ -75,10 +75,14 @@ private:
     int m_startLine = 0;
     int m_startCol = 0;
     int m_startIndex = 0;
+    // Forwards, where the first replacement after the start begins in the start theme's
+    // description (-1: none yet): a match after the wrap must end before it.
+    int m_insertStart = -1;
     ColorListViewItem *m_currentTheme = nullptr;
     int m_curLine = 0;
     int m_curCol = 0;
     int m_position = 0;
+    int m_matchLength = 0; // of the match at m_position
     bool m_inNamePart = false;
     bool m_startedInName = false;
     bool m_wrapped = false;

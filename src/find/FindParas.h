@@ -12,6 +12,8 @@ struct FindParas
 
     bool caseSensitive = false;
     bool backwards = false;
+    bool regularExpression = false;
+    bool wholeWords = false;
     bool inName = false;
     bool inDescription = false;
     int scope = 0;
@@ -23,6 +25,7 @@ struct FindParas
     bool sameSearch(const FindParas &other) const
     {
         return caseSensitive == other.caseSensitive && backwards == other.backwards &&
+               regularExpression == other.regularExpression && wholeWords == other.wholeWords &&
                inName == other.inName && inDescription == other.inDescription &&
                scope == other.scope && findText == other.findText &&
                replaceText == other.replaceText;

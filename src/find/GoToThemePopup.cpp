@@ -95,11 +95,12 @@ GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
     CONNECT_ASSERT(connect(m_field, &QLineEdit::textChanged, this, &GoToThemePopup::queryChanged));
     CONNECT_ASSERT(connect(m_list, &QTreeView::activated, this, &GoToThemePopup::choose));
     // The names are gathered once and kept until the tree changes; a theme that leaves the tree
-    // takes the popup's list with it at once.
+    // takes the popup's list with it at once. Every change is heard: a command that renames or
+    // inserts themes says so through the tree's change signal.
     CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &GoToThemePopup::forget));
     CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToThemePopup::forget));
     m_warmUp.setSingleShot(true);
-    m_warmUp.setInterval(1000);
+    m_warmUp.setInterval(restMilliseconds);
     CONNECT_ASSERT(connect(&m_warmUp, &QTimer::timeout, this, &GoToThemePopup::gather));
     hide();
 }
@@ -188,7 +189,8 @@ void GoToThemePopup::forget()
     m_model->show(&m_themes, {});
     m_themes.clear();
     m_names.clear();
-    // Once the user goes by name, the names are gathered again when the tree rests.
+    // The names are gathered again as soon as the tree rests, so that Ctrl+G never waits for
+    // them; a run of changes (a replace all, say) gathers once, after the last.
     m_warmUp.start();
 }
 
@@ -221,7 +223,7 @@ bool GoToThemePopup::eventFilter(QObject *watched, QEvent *event)
         choose();
         return true;
     case Qt::Key_Escape:
-        forget();
+        dismiss();
         return true;
     default:
         return false;

@@ -29,8 +29,10 @@ public:
     QTreeView *list() const { return m_list; }
     // The themes listed, in their order.
     std::vector<ColorListViewItem *> listedThemes() const;
-    // Gathers the names once the tree has rested a second, so that even the first open is quick.
+    // Gathers the names once the tree has rested, so that even the first open is quick.
     void warmUp() { m_warmUp.start(); }
+    // How long the tree rests before the names are gathered again.
+    static constexpr int restMilliseconds = 200;
 
 Q_SIGNALS:
     // The user chose the theme with Return.
@@ -46,7 +48,7 @@ private:
     void choose();
     // Hides the popup, the keyboard focus back in the tree.
     void dismiss();
-    // Hides it and lets the gathered themes go.
+    // Hides it and lets the gathered themes go: the tree changed.
     void forget();
 
     LinkListView *m_tree;

@@ -14,6 +14,13 @@ public:
     void reset(const QString &text, bool backwards);
     // The whole current string.
     QString text() const;
+    // The whole current string, made the original again: for searches that need it in one
+    // piece (a regular expression, whole words).
+    const QString &collapsed()
+    {
+        collapse();
+        return m_original;
+    }
     int size() const { return int(m_front.size()) + m_backStart - m_frontEnd + m_backSize; }
 
     // As FindText::occurrence on the current string.

@@ -60,17 +60,45 @@ void FoldedNames::reserve(int count, int characters)
     m_text.reserve(characters + count);
 }
 
+namespace {
+
+// Folds the text into `out`, which has room for it, and returns the end of what it wrote. A
+// character outside the basic plane is folded whole, never as its two halves.
+QChar *foldInto(QStringView text, QChar *out)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < 0x80) {
+            // Latin letters, the most common, without the table lookup.
+            *out++ = QChar(u >= u'A' && u <= u'Z' ? u + 32 : u);
+        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+                   text[i + 1].isLowSurrogate()) {
+            const char32_t code =
+                    QChar::toCaseFolded(QChar::surrogateToUcs4(u, text[++i].unicode()));
+            // Folding keeps a character in its plane; the check keeps the room enough anyway.
+            if (QChar::requiresSurrogates(code)) {
+                *out++ = QChar(QChar::highSurrogate(code));
+                *out++ = QChar(QChar::lowSurrogate(code));
+            } else {
+                *out++ = QChar(char16_t(code));
+            }
+        } else {
+            *out++ = text[i].toCaseFolded();
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 void FoldedNames::append(QStringView name)
 {
     const qsizetype start = m_text.size();
     m_text.resize(start + name.size() + 1);
-    QChar *out = m_text.data() + start;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        // Latin letters, the most common, without the table lookup.
-        *out++ = u < 0x80 ? QChar(u >= u'A' && u <= u'Z' ? u + 32 : u) : c.toCaseFolded();
-    }
-    *out = QChar(0);
+    QChar *const begin = m_text.data() + start;
+    QChar *const end = foldInto(name, begin);
+    *end = QChar(0);
+    m_text.truncate(start + (end - begin) + 1);
     m_starts.push_back(int(m_text.size()));
 }
 
@@ -81,10 +109,8 @@ int FoldedNames::nameAt(int position) const
 
 QString folded(QStringView text)
 {
-    QString result;
-    result.reserve(text.size());
-    for (const QChar c : text)
-        result.append(c.toCaseFolded());
+    QString result(text.size(), Qt::Uninitialized);
+    result.truncate(foldInto(text, result.data()) - result.data());
     return result;
 }
 

@@ -109,9 +109,37 @@ private Q_SLOTS:
             all.append(char(i));
         QCOMPARE(codec.encode(codec.decode(all)), all);
         QCOMPARE(codec.decode("\xcf\xf0\xe8\xe2\xe5\xf2"), QString("Привет"));
-        QCOMPARE(codec.encode(QString("a\u4e2db")), QByteArray("a\x1a"
-                                                               "b"));
         QVERIFY(!codec.decode(QByteArray()).isNull());
+    }
+
+    void cp1251WritesOneSubstituteForEachMissingCharacter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("CJK") << QString("a\u4e2db")
+                             << QByteArray("a\x1a"
+                                           "b");
+        QTest::newRow("zero-width joiner") << QString("a\u200db")
+                                           << QByteArray("a\x1a"
+                                                         "b");
+        QTest::newRow("byte order mark first") << QChar(0xfeff) + QString("a")
+                                               << QByteArray("\x1a"
+                                                             "a");
+        QTest::newRow("direction marks last")
+                << QString("a\u200e\u200f") << QByteArray("a\x1a\x1a");
+        QTest::newRow("variation selector") << QString("\u263a\ufe0f") << QByteArray("\x1a\x1a");
+        QTest::newRow("tag, a surrogate pair")
+                << QString::fromUcs4(U"\U000E0041\U0001F600\u0416") << QByteArray("\x1a\x1a\xc6");
+        QTest::newRow("lone surrogates")
+                << QString(QChar(0xdc00)) + QChar(0xd800) << QByteArray("\x1a\x1a");
+    }
+    void cp1251WritesOneSubstituteForEachMissingCharacter()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        Cp1251Codec codec;
+        QCOMPARE(codec.encode(text), bytes);
+        QCOMPARE(codec.replaced(), bytes.count('\x1a'));
     }
 
     void previewShowsTheFirstTenLines_data()

@@ -4,6 +4,7 @@
 #include "support/ScriptedMessages.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -35,6 +36,11 @@ private Q_SLOTS:
                 {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
                 {"Shift+F3", "n", "x", "Shift+F3", ""},
                 {"escape", "rn", "x", "Shift+Esc", "hided"},
+                {"find all", "n", "x", "F11", "list"},
+                {"find all by the menu's key", "rn", "x", "Ctrl+Shift+F", "list"},
+                {"find all, nothing to find", "n", "", "F11", "Не задана строка поиска (Nothing to find)"},
+                {"Shift+F11", "n", "x", "Shift+F11", ""},
+                {"Ctrl+F", "n", "x", "Ctrl+F", ""},
         });
         // clang-format on
     }
@@ -49,6 +55,7 @@ private Q_SLOTS:
         QSignalSpy finds(&dialog, &FindDialog::findAction);
         QSignalSpy replaces(&dialog, &FindDialog::replaceAction);
         QSignalSpy hided(&dialog, &FindDialog::hided);
+        QSignalSpy lists(&dialog, &FindDialog::listAction);
         QFETCH(QString, find);
         dialog.findField()->setText(find);
         child<QCheckBox>(dialog, "inName")->setChecked(setup.contains('n'));
@@ -63,8 +70,10 @@ private Q_SLOTS:
                    QString::number(dialog.paras().action);
         if (hided.count() == 1 && !dialog.isShown() && dialog.isHidden())
             seen = "hided";
+        if (lists.count() == 1)
+            seen = "list";
         QCOMPARE(seen, expected);
-        QCOMPARE(boxes.count() + finds.count() + replaces.count() + hided.count(),
+        QCOMPARE(boxes.count() + finds.count() + replaces.count() + hided.count() + lists.count(),
                  expected.isEmpty() ? 0 : 1);
     }
 
@@ -107,6 +116,58 @@ private Q_SLOTS:
         QCOMPARE(p.findText, QString("two\nlines"));
         QCOMPARE(p.replaceText, QString("by"));
         QVERIFY(dialog.findField()->textCursor().hasSelection());
+    }
+
+    // An invalid regular expression is named in the status line and no key or button runs a
+    // search until it is mended; plain text with the same characters runs.
+    void invalidPatternDisablesTheSearch_data()
+    {
+        addTextRows({"options", "status", "enabled"},
+                    {{"unclosed group", "r",
+                      "Error in the regular expression at 4: missing closing parenthesis", "no"},
+                     {"mended", "r", "", "yes"},
+                     {"same text, plain", "", "", "yes"},
+                     {"same text, whole words", "w", "", "yes"}});
+    }
+    void invalidPatternDisablesTheSearch()
+    {
+        QFETCH(QString, options);
+        ScriptedMessages boxes;
+        FindDialog dialog(true);
+        dialog.show();
+        QSignalSpy finds(&dialog, &FindDialog::findAction);
+        QSignalSpy lists(&dialog, &FindDialog::listAction);
+        child<QCheckBox>(dialog, "regularExpressionOpt")->setChecked(options.contains('r'));
+        child<QCheckBox>(dialog, "wholeWordsOpt")->setChecked(options.contains('w'));
+        dialog.findField()->setText(QTest::currentDataTag() == QByteArray("mended") ? "a(b)"
+                                                                                    : "a(b");
+        QTEST(child<QLabel>(dialog, "status")->text(), "status");
+        QFETCH(QString, enabled);
+        for (const char *button : {"findNextButton", "nextThemeButton", "replaceButton",
+                                   "replaceAllButton", "listButton"})
+            QCOMPARE(child<QPushButton>(dialog, button)->isEnabled(), enabled == "yes");
+        QTest::keyClick(dialog.findField(), Qt::Key_F3);
+        QTest::keyClick(dialog.findField(), Qt::Key_F11);
+        QCOMPARE(finds.count() + lists.count(), enabled == "yes" ? 2 : 0);
+        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(dialog.paras().regularExpression, options.contains('r'));
+        QCOMPARE(dialog.paras().wholeWords, options.contains('w'));
+    }
+
+    // Every mnemonic of the dialog's buttons and boxes is its own.
+    void mnemonicsAreDistinct()
+    {
+        FindDialog dialog(true);
+        QMap<QChar, QString> taken;
+        for (const QAbstractButton *button : dialog.findChildren<QAbstractButton *>()) {
+            const qsizetype amp = button->text().indexOf('&');
+            if (amp < 0 || amp + 1 >= button->text().size())
+                continue;
+            const QChar key = button->text()[amp + 1].toLower();
+            QVERIFY2(!taken.contains(key), qPrintable(taken[key] + " / " + button->text()));
+            taken[key] = button->text();
+        }
+        QCOMPARE(taken.size(), 9);
     }
 };
 

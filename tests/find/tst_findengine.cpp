@@ -49,8 +49,11 @@ class TestFindEngine : public QObject
             const bool right =
                     boxes.wasShown("Search (Поиск)", "Return to start point\n"
                                                      "Достигнута начальная точка поиска");
+            const bool stopped = boxes.wasShown("Search (Поиск)",
+                                                "The regular expression took too many steps: the "
+                                                "search stopped without looking at every place.");
             boxes.clear();
-            return right ? "R" : "wrong box";
+            return right ? "R" : stopped ? "S" : "wrong box";
         }
         QString selected;
         QString where = m_tree->currentTheme()->name() + ":";
@@ -91,9 +94,11 @@ class TestFindEngine : public QObject
         p.inDescription = flags.contains('d');
         p.caseSensitive = flags.contains('c');
         p.backwards = flags.contains('b');
+        p.regularExpression = flags.contains('r');
+        p.wholeWords = flags.contains('w');
         p.scope = flags.back().digitValue();
         p.findText = QString(find).replace('|', '\n');
-        p.replaceText = replace;
+        p.replaceText = QString(replace).replace('|', '\n');
         return p;
     }
 
@@ -257,6 +262,66 @@ private Q_SLOTS:
                         FindText::positionAt(text, index).column),
                      index);
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
+    }
+
+    // Replace all from any start in either direction takes every match of the text as it was
+    // once, and no match that runs into a replacement: forwards the matches from the start on,
+    // then those before it that end before the first replacement; backwards those that begin
+    // at the start or before it, then those after them.
+    void replaceAllTakesEachOriginalMatchOnce_data()
+    {
+        addTextRows({"text", "find", "replace"}, {{"blanks", "x   y", "  ", " "},
+                                                  {"shorter", "aaaa", "aa", "a"},
+                                                  {"into its own replacement", "aab", "ab", "b"},
+                                                  {"longer", "abab", "ba", "aab"},
+                                                  {"emptied", "abab", "ab", ""},
+                                                  {"case folded", "AaAa", "aa", "A"}});
+    }
+    void replaceAllTakesEachOriginalMatchOnce()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, find);
+        QFETCH(QString, replace);
+        const int length = int(find.size());
+        const auto expected = [&](int start, bool backwards) {
+            QList<int> taken;
+            const auto at = [&](int from) {
+                return FindText::occurrence(text, find, from, backwards, false);
+            };
+            if (!backwards) {
+                for (int p = at(start); p >= 0; p = at(p + length))
+                    taken << p;
+                const int end = taken.isEmpty() ? start : qMin(start, taken.first() - length + 1);
+                for (int p = at(0); p >= 0 && p < end; p = at(p + length))
+                    taken << p;
+            } else {
+                for (int p = at(start); p >= 0; p = at(p - length))
+                    taken << p;
+                const int bound = taken.isEmpty() ? start : qMax(start, taken.first() + length - 1);
+                for (int p = at(int(text.size())); p > bound; p = at(p - length))
+                    taken << p;
+            }
+            std::sort(taken.begin(), taken.end(), std::greater<int>());
+            QString result = text;
+            for (const int p : std::as_const(taken))
+                result.replace(p, length, replace);
+            return result;
+        };
+        ScriptedMessages boxes;
+        for (const bool backwards : {false, true}) {
+            for (int start = 0; start <= text.size(); ++start) {
+                load("|<!--1-->A|" + text);
+                startAt("A", 0, start, false);
+                m_window->findReplace(
+                        paras(backwards ? "db1" : "d1", find, replace, FindParas::ReplaceAll));
+                QCOMPARE(outcome(boxes, find), QString("R"));
+                QVERIFY2(treeText() == "/=;A=" + expected(start, backwards),
+                         qPrintable(QString("from %1%2: %3")
+                                            .arg(start)
+                                            .arg(backwards ? " backwards" : "")
+                                            .arg(treeText())));
+            }
+        }
     }
 
     // Replace all runs as the engine does it, on a plain string and on the searched text.

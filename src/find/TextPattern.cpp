@@ -1,0 +1,134 @@
+#include "find/TextPattern.h"
+
+#include "find/FindText.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// How many steps one match may take before the expression gives up: a pattern that backtracks
+// without end stops here instead of freezing the window.
+constexpr int matchStepLimit = 5'000'000;
+
+bool isWordCharacter(char32_t code)
+{
+    return code == U'_' || QChar::isLetterOrNumber(code) ||
+           QChar::category(code) == QChar::Mark_NonSpacing;
+}
+
+} // namespace
+
+TextPattern::TextPattern(const FindParas &paras)
+    : m_what(paras.findText)
+    , m_cs(paras.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive)
+    , m_regex(paras.regularExpression)
+    , m_wholeWords(paras.wholeWords)
+{
+    if (!m_regex)
+        return;
+    QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
+    if (!paras.caseSensitive)
+        options |= QRegularExpression::CaseInsensitiveOption;
+    // The pattern as the user typed it first: an error's position counts in it, from 1.
+    m_expression.setPattern(paras.findText);
+    m_expression.setPatternOptions(options);
+    if (!m_expression.isValid()) {
+        m_error = QCoreApplication::translate("TextPattern",
+                                              "Error in the regular expression at %1: %2")
+                          .arg(m_expression.patternErrorOffset() + 1)
+                          .arg(m_expression.errorString());
+        return;
+    }
+    QString pattern = paras.findText;
+    if (m_wholeWords)
+        pattern = QStringLiteral("(?<![\\w])(?:") + pattern + QStringLiteral(")(?![\\w])");
+    m_expression.setPattern(QStringLiteral("(*LIMIT_MATCH=%1)").arg(matchStepLimit) + pattern);
+}
+
+bool TextPattern::isWordBoundary(QStringView text, qsizetype index)
+{
+    // The character before the place and the one from it, each taken whole.
+    char32_t before = index > 0 && index <= text.size() ? text[index - 1].unicode() : U' ';
+    if (QChar::isLowSurrogate(before) && index > 1 && text[index - 2].isHighSurrogate())
+        before = QChar::surrogateToUcs4(text[index - 2], text[index - 1]);
+    char32_t after = index >= 0 && index < text.size() ? text[index].unicode() : U' ';
+    if (QChar::isHighSurrogate(after) && index + 1 < text.size() &&
+        text[index + 1].isLowSurrogate())
+        after = QChar::surrogateToUcs4(text[index], text[index + 1]);
+    return !isWordCharacter(before) || !isWordCharacter(after);
+}
+
+TextPattern::Match TextPattern::find(const QString &text, int from, bool backwards) const
+{
+    if (!isValid())
+        return {};
+    if (m_regex)
+        return findRegex(text, from, backwards);
+    if (m_wholeWords)
+        return findWord(text, from, backwards);
+    return {FindText::occurrence(text, m_what, from, backwards, m_cs == Qt::CaseSensitive),
+            int(m_what.size())};
+}
+
+TextPattern::Match TextPattern::findWord(const QString &text, int from, bool backwards) const
+{
+    const bool cs = m_cs == Qt::CaseSensitive;
+    const int length = int(m_what.size());
+    for (int at = FindText::occurrence(text, m_what, from, backwards, cs); at >= 0;
+         at = FindText::occurrence(text, m_what, backwards ? at - 1 : at + 1, backwards, cs)) {
+        if (isWordBoundary(text, at) && isWordBoundary(text, at + length))
+            return {at, length};
+    }
+    return {};
+}
+
+TextPattern::Match TextPattern::findRegex(const QString &text, int from, bool backwards) const
+{
+    if (from < 0 || from > text.size())
+        return {};
+    if (!backwards) {
+        const QRegularExpressionMatch match = m_expression.match(text, from);
+        m_stopped = m_stopped || !match.isValid();
+        return match.hasMatch() ? Match{int(match.capturedStart()), int(match.capturedLength())}
+                                : Match{};
+    }
+    // The last match that starts at `from` or before: tried at each place going back.
+    for (int at = from; at >= 0; --at) {
+        const QRegularExpressionMatch match =
+                m_expression.match(text, at, QRegularExpression::NormalMatch,
+                                   QRegularExpression::AnchorAtOffsetMatchOption);
+        if (match.hasMatch())
+            return {at, int(match.capturedLength())};
+        if (!match.isValid()) {
+            m_stopped = true;
+            break;
+        }
+    }
+    return {};
+}
+
+QString TextPattern::replacement(const QString &text, Match match, const QString &replace) const
+{
+    if (!m_regex)
+        return replace;
+    const QRegularExpressionMatch found =
+            m_expression.match(text, match.position, QRegularExpression::NormalMatch,
+                               QRegularExpression::AnchorAtOffsetMatchOption);
+    QString result;
+    result.reserve(replace.size());
+    for (qsizetype i = 0; i < replace.size(); ++i) {
+        const QChar c = replace[i];
+        if (c != u'\\' || i + 1 == replace.size()) {
+            result += c;
+            continue;
+        }
+        const QChar next = replace[++i];
+        if (next.isDigit() && next.digitValue() <= 9)
+            result += found.captured(next.digitValue());
+        else if (next == u'\\')
+            result += next;
+        else
+            result += c, result += next; // any other escape stands as typed
+    }
+    return result;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "find/FindParas.h"
+
+#include <QRegularExpression>
+#include <QString>
+
+// What a search looks for in one string: the find text as it stands, as whole words only, or
+// as a regular expression, with the case option applied. A regular expression's match never
+// runs over a line end unless the pattern asks for one (multiline off, a dot stops at a line
+// feed), and an empty match is a match like any other: the caller moves on past it.
+class TextPattern
+{
+public:
+    explicit TextPattern(const FindParas &paras);
+
+    // False for a regular expression that does not compile; errorText() then says where.
+    bool isValid() const { return m_error.isEmpty(); }
+    const QString &errorText() const { return m_error; }
+    bool isPlain() const { return !m_regex && !m_wholeWords; }
+    // True once a match gave up at its step limit: what it found is not all there is.
+    bool stopped() const { return m_stopped; }
+
+    struct Match
+    {
+        int position = -1; // -1: none
+        int length = 0;
+    };
+    // Forwards the first match starting at `from` or later; backwards the last one starting at
+    // `from` or earlier.
+    Match find(const QString &text, int from, bool backwards) const;
+    // The text that replaces the match: for a regular expression \0 to \9 stand for the match
+    // and its groups (an absent group for nothing) and \\ for a backslash.
+    QString replacement(const QString &text, Match match, const QString &replace) const;
+
+    // True when a word cannot go on over that place of the text: a character that is no
+    // letter, digit, mark or underscore (or the text's end) on one side of it.
+    static bool isWordBoundary(QStringView text, qsizetype index);
+
+private:
+    Match findWord(const QString &text, int from, bool backwards) const;
+    Match findRegex(const QString &text, int from, bool backwards) const;
+
+    QString m_what;
+    Qt::CaseSensitivity m_cs;
+    bool m_regex;
+    bool m_wholeWords;
+    QRegularExpression m_expression;
+    QString m_error;
+    mutable bool m_stopped = false;
+};
