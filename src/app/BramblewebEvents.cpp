@@ -335,6 +335,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     }
     if (!m_autosaveFile.fileName().isEmpty())
         QFile::remove(m_autosaveFile.fileName());
+    rememberOnClose();
     releaseDocument();
     m_mainTree->release();
     if (m_findDialog)

@@ -31,6 +31,7 @@ void Brambleweb::followDocument()
         return;
     }
     RecentDocuments::add(m_fileName);
+    rememberDocument();
     if (m_fileName == m_lockedName)
         return;
     m_lockedName = m_fileName;

@@ -6,10 +6,13 @@
 #include "app/MainActions.h"
 #include "app/Play_RecordEvents.h"
 #include "app/SessionEnd.h"
+#include "app/StateFile.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -40,6 +43,10 @@ int main(int argc, char **argv)
     Play_RecordEvents recorder(&application);
     application.installEventFilter(&recorder);
     recorder.setControlKeys(MainActions::recorderKeys());
+    // Where the user left off: beside the settings, in the user's configuration folder.
+    StateFile::setFolder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/brw"));
+    application.takeLastSession();
     application.openWindows(command.files);
     CONNECT_ASSERT(QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                                     &QCoreApplication::quit));
