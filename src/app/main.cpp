@@ -1,5 +1,6 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/CheckReminder.h"
 #include "app/CommandLine.h"
 #include "app/FatalSignals.h"
 #include "app/JournalDisplay.h"
@@ -25,6 +26,8 @@ int main(int argc, char **argv)
         return printCommandLineAnswer(command);
     if (command.action == CommandLine::Action::Export)
         return runExport(argc, argv, command);
+    if (command.action == CommandLine::Action::CheckReminder)
+        return CheckReminder::run(argc, argv, command.input);
 
     BRWApplication application(argc, argv);
     if (command.action == CommandLine::Action::ShowJournal)
