@@ -3,37 +3,14 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
-#include "app/DocumentState.h"
 #include "app/StateFile.h"
+#include "app/TreeState.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
 #include "tree/LinkListView.h"
 
 #include <QScrollBar>
 #include <QSplitter>
-
-namespace {
-
-int countOf(ColorListViewItem *theme)
-{
-    return theme->childCount();
-}
-
-ColorListViewItem *themeAt(ColorListViewItem *theme, int index)
-{
-    return theme->childTheme(index);
-}
-
-DocumentState::Chain chainOf(ColorListViewItem *theme, ColorListViewItem *root)
-{
-    DocumentState::Chain chain;
-    for (; theme && theme != root; theme = theme->parentTheme())
-        if (ColorListViewItem *parent = theme->parentTheme())
-            chain.prepend(parent->indexOfChild(theme));
-    return chain;
-}
-
-} // namespace
 
 bool Brambleweb::keepsState() const
 {
@@ -62,47 +39,30 @@ void Brambleweb::rememberWindowState()
 
 void Brambleweb::restoreDocumentState()
 {
-    ColorListViewItem *root = m_mainTree->rootTheme();
     const std::optional<DocumentState> state =
-            keepsState() && root ? StateFile::document(m_fileName) : std::nullopt;
+            keepsState() ? StateFile::document(m_fileName) : std::nullopt;
     if (!state)
         return;
-    for (const DocumentState::Chain &chain : state->openThemes)
-        if (ColorListViewItem *theme = DocumentChains::find(root, chain, countOf, themeAt))
-            theme->setExpanded(true);
-    // The cursor and the scroll belong to the theme that was current, not to its parent.
-    ColorListViewItem *current = DocumentChains::find(root, state->current, countOf, themeAt);
-    if (!current) {
-        m_mainTree->setCurrentItem(
-                DocumentChains::findNearest(root, state->current, countOf, themeAt));
+    ColorListViewItem *before = m_mainTree->currentTheme();
+    ColorListViewItem *current = TreeState::apply(*m_mainTree, *state);
+    // The description's cursor and scroll belong to the theme that was current, not its parent.
+    if (!current)
         return;
-    }
-    m_mainTree->setSavedCursor(current, state->cursorLine, state->cursorColumn);
-    if (current == m_mainTree->currentTheme())
+    if (current == before)
         loadDescription(current);
-    else
-        m_mainTree->setCurrentItem(current);
-    m_mainTree->doItemsLayout();
-    m_mainTree->verticalScrollBar()->setValue(state->treeScroll);
     m_mainEditBox->verticalScrollBar()->setValue(state->descriptionScroll);
 }
 
 void Brambleweb::rememberDocumentState()
 {
-    ColorListViewItem *root = m_mainTree->rootTheme();
-    if (!keepsState() || !root || m_fileName.isEmpty())
+    if (!keepsState() || m_fileName.isEmpty())
         return;
     DocumentState state;
-    state.openThemes =
-            DocumentChains::openChains(root, countOf, themeAt, [](ColorListViewItem *theme) {
-                return theme->isExpanded();
-            });
-    state.current = chainOf(m_mainTree->currentTheme(), root);
+    TreeState::capture(*m_mainTree, state);
     const QTextCursor cursor = m_mainEditBox->textCursor();
     state.cursorLine = cursor.blockNumber();
     state.cursorColumn = cursor.positionInBlock();
     state.descriptionScroll = m_mainEditBox->verticalScrollBar()->value();
-    state.treeScroll = m_mainTree->verticalScrollBar()->value();
     StateFile::setDocument(m_fileName, state);
 }
 

@@ -2,6 +2,7 @@
 // description's cursor and the scroll positions, the window's size and split, and the documents
 // of the last session.
 #include "app/StateFile.h"
+#include "app/TreeState.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/TreeOutline.h"
@@ -143,6 +144,22 @@ private Q_SLOTS:
                                         : window->tree()->currentTheme()->name();
         QCOMPARE(current, QString(row.nowCurrent));
         QCOMPARE(cursor(window), qMakePair(row.line, row.column));
+    }
+
+    void comingBackChangesNoLinkGroup()
+    {
+        LinkListView view;
+        buildOutline(view, "P(M+1(x),L-1(_))");
+        const QString before = outlineOf(view);
+        DocumentState state;
+        state.openThemes = {{0}, {0, 0}, {0, 1}};
+        state.current = {0, 1};
+        QCOMPARE(TreeState::apply(view, state), themeNamed(view, "L"));
+        // Opening the link would have moved the group's subthemes from M to L.
+        QCOMPARE(outlineOf(view), before);
+        QVERIFY(themeNamed(view, "M")->isExpanded());
+        QVERIFY(!themeNamed(view, "L")->isExpanded());
+        QCOMPARE(view.currentTheme(), themeNamed(view, "L"));
     }
 
     void twoNamesShareOneState()
