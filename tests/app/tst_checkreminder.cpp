@@ -46,7 +46,6 @@ private Q_SLOTS:
                 log += line + '\n';
             QTest::newRow(qPrintable(c.name)) << c.fields.value('<') << c.fields.value('+') << log;
         }
-        QTest::newRow("no error") << QStringList{"8:00 \"a\"", "period=5"} << QStringList() << "";
         QTest::newRow("no error, subtheme too")
                 << QStringList{"8:00 \"a\""} << QStringList{"9:00 weekly=7"} << "";
     }
@@ -72,31 +71,18 @@ private Q_SLOTS:
             QCOMPARE(boxes.texts().at(boxes.captions().indexOf(caption)), log);
     }
 
-    void noReminderTheme()
-    {
-        QFile file(m_dir.filePath("plain.brw"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("root\r\n<!--1-->__reminders\r\n8:0\r\n");
-        file.close();
-        const CheckReminder::Result result = CheckReminder::check(file.fileName());
-        QCOMPARE(result.status, CheckReminder::Clean);
-        QCOMPARE(result.log, QString());
-    }
-
     void unreadable_data()
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("missing") << "missing.brw";
         QTest::newRow("a folder") << ".";
-        QTest::newRow("no name") << "";
     }
 
     void unreadable()
     {
         QFETCH(QString, name);
         ScriptedMessages boxes;
-        const CheckReminder::Result result =
-                CheckReminder::check(name.isEmpty() ? name : m_dir.filePath(name));
+        const CheckReminder::Result result = CheckReminder::check(m_dir.filePath(name));
         QCOMPARE(result.status, CheckReminder::Unreadable);
         QCOMPARE(result.log, QString());
     }
