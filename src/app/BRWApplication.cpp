@@ -3,9 +3,14 @@
 #include "app/Brambleweb.h"
 #include "app/FatalSignals.h"
 #include "app/JournalDisplay.h"
+#include "app/StateFile.h"
 #include "common/Emergency.h"
 #include "common/Messages.h"
 #include "storage/DocumentLock.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 BRWApplication *theApplication = nullptr;
@@ -45,6 +50,25 @@ void BRWApplication::openWindows(const QStringList &files)
     }
     for (qsizetype i = files.size() - 1; i >= 0; --i)
         createMainWindow(files.at(i), "Main")->show();
+}
+
+void BRWApplication::takeLastSession()
+{
+    m_lastSession = StateFile::session();
+    StateFile::setSession({});
+}
+
+void BRWApplication::reopenLastSession()
+{
+    for (const QString &document : std::as_const(m_lastSession)) {
+        if (!QFileInfo(document).isFile())
+            continue;
+        const bool open = std::any_of(m_windows.begin(), m_windows.end(), [&](Brambleweb *window) {
+            return window->isVisible() && StateFile::documentKey(window->fileName()) == document;
+        });
+        if (!open)
+            createMainWindow(document, "Main")->show();
+    }
 }
 
 QString BRWApplication::saveLog()

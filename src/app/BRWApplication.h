@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 
 #include <vector>
 
@@ -23,6 +24,12 @@ public:
     const std::vector<Brambleweb *> &windows() const { return m_windows; }
     // One shown window per file, from the last file to the first; one empty window for none.
     void openWindows(const QStringList &files);
+    // The documents that were open when the program last ended, taken once at the start: from
+    // then on the remembered list follows this run's windows.
+    void takeLastSession();
+    const QStringList &lastSession() const { return m_lastSession; }
+    // Opens each of them that is still there and not open in a window already.
+    void reopenLastSession();
 
     // The emergency journal: every window writes its tree into its error-save file, then the
     // collected report is shown. A second call while one runs does nothing; returns the report.
@@ -36,4 +43,5 @@ private:
 
     std::vector<Brambleweb *> m_windows; // in order of creation
     bool m_journalBusy = false;
+    QStringList m_lastSession;
 };

@@ -77,6 +77,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 
     m_secondTimer.start(1000);
     resize(480, 300);
+    restoreWindowState();
     m_mainTree->setFocus();
     m_focusInTree = true;
     m_statusRefresh = true;
@@ -148,6 +149,7 @@ void Brambleweb::loadPendingFile()
             m_openDir = directory;
             m_saveDir = directory;
             m_fileName = m_pendingFile;
+            restoreDocumentState();
         }
         m_progressFrame->setFixedWidth(0);
         m_inputBlocked = false;

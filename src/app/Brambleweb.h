@@ -162,6 +162,8 @@ public Q_SLOTS:
     void startPlayEvents();
     void startRecordEvents();
     void recorderStateChanged(int state);
+    // Opens the documents that were open when the program last ended (BramblewebState.cpp).
+    void menuReopenSession();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -233,6 +235,15 @@ private:
     bool keepUnsavedChanges();
     void addRecentDocumentsMenu();
     GoToThemePopup *createdGoToPopup();
+    // Where the user left off (BramblewebState.cpp); only document windows keep a state.
+    bool keepsState() const;
+    void restoreWindowState();
+    void rememberWindowState();
+    void restoreDocumentState();
+    void rememberDocumentState();
+    // The document was read or saved: it is in the session, and its state is kept.
+    void rememberDocument();
+    void rememberOnClose();
 
     QSplitter *m_splitter = nullptr;
     LinkListView *m_mainTree = nullptr;
@@ -288,4 +299,6 @@ private:
     DocumentLock m_lock;
     QString m_lockedName;
     bool m_askReload = false; // an outside change waits for the window's next activation
+    QString m_sessionKey;     // the document this window holds in the session
+    int m_findAllHeight = 0;  // the find-all panel's height to come back with
 };

@@ -336,6 +336,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     m_autosaveFile.close();
     if (!m_autosaveFile.fileName().isEmpty())
         QFile::remove(m_autosaveFile.fileName());
+    rememberOnClose();
     releaseDocument();
     m_mainTree->release();
     if (m_findDialog)

@@ -154,9 +154,11 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
     // A file that cannot be read leaves the window's document as it was: taking the new name
     // would let the next save write the old tree over that file.
     FileStamp read;
+    rememberDocumentState();
     if (!withInputBlocked([&] { return loadTree(*m_mainTree, name, 0, m_progressBar, &read); }))
         return;
     m_fileName = name;
+    restoreDocumentState();
     m_modified = false;
     updateCaption(false);
     prepareSaveFiles();

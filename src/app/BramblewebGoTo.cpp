@@ -55,12 +55,16 @@ void Brambleweb::runFindAll(const FindParas &paras)
     if (!m_findAllPanel) {
         // The panel sits under the tree, in the splitter's place of the tree.
         auto *column = new QSplitter(Qt::Vertical);
+        const int height = m_mainTree->height();
         m_splitter->replaceWidget(m_splitter->indexOf(m_mainTree), column);
         column->addWidget(m_mainTree);
         m_findAllPanel = new FindAllPanel(m_mainTree, m_mainEditBox, column);
         column->addWidget(m_findAllPanel);
         column->setStretchFactor(0, 2);
         column->setStretchFactor(1, 1);
+        // The height the panel had when the program last ended, where it still fits.
+        if (m_findAllHeight > 0 && m_findAllHeight < height)
+            column->setSizes({height - m_findAllHeight, m_findAllHeight});
         CONNECT_ASSERT(connect(m_findAllPanel, &FindAllPanel::goTo, this, &Brambleweb::goToMatch));
     }
     storeDescription(current, true);

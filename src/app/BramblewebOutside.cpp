@@ -34,6 +34,7 @@ void Brambleweb::followDocument(const FileStamp &stamp)
         return;
     }
     RecentDocuments::add(m_fileName);
+    rememberDocument();
     if (m_fileName == m_lockedName)
         return;
     m_lockedName = m_fileName;

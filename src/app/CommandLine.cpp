@@ -19,6 +19,7 @@ namespace {
 const char *const usage =
         "Usage: brw [FILE...]\n"
         "       brw --export FORMAT INPUT OUTPUT [--encoding utf-8|cp1251]\n"
+        "       brw --check-reminder FILE\n"
         "       brw --help | --version\n"
         "\n"
         "Opens one window per tree file (.brw), the last one first, or one empty window.\n"
@@ -34,6 +35,11 @@ const char *const usage =
         "                                without it the output keeps the input's form.\n"
         "                                Characters CP1251 lacks become 0x1A and their\n"
         "                                count goes to standard error (exit status 0).\n"
+        "  --check-reminder FILE         print the errors of the reminder's task text (the\n"
+        "                                theme \"__reminder\" and its subthemes) one a line,\n"
+        "                                as the window shows them on opening FILE; the exit\n"
+        "                                status is 0 without errors, 1 with errors and 2\n"
+        "                                when FILE cannot be read. No window is needed.\n"
         "  --help                        show this text\n"
         "  --version                     show the version\n"
         "  --                            end of options: what follows are file names\n";
@@ -108,6 +114,14 @@ CommandLine parseCommandLine(int argc, char **argv)
             command.action = CommandLine::Action::ShowJournal;
             command.input = QString::fromLocal8Bit(argv[++i]);
             return command;
+        } else if (argument == QLatin1String("--check-reminder")) {
+            if (i + 1 >= argc) {
+                command.action = CommandLine::Action::Error;
+                command.error = QStringLiteral("--check-reminder needs FILE");
+                return command;
+            }
+            command.action = CommandLine::Action::CheckReminder;
+            command.input = QString::fromLocal8Bit(argv[++i]);
         } else if (argument == QLatin1String("--export")) {
             if (i + 3 >= argc) {
                 command.action = CommandLine::Action::Error;
@@ -140,6 +154,9 @@ CommandLine parseCommandLine(int argc, char **argv)
     if (command.action == CommandLine::Action::Export && !command.files.isEmpty()) {
         command.action = CommandLine::Action::Error;
         command.error = QStringLiteral("--export takes no further files");
+    } else if (command.action == CommandLine::Action::CheckReminder && !command.files.isEmpty()) {
+        command.action = CommandLine::Action::Error;
+        command.error = QStringLiteral("--check-reminder takes one file");
     } else if (command.action != CommandLine::Action::Export && !command.encoding.isEmpty()) {
         command.action = CommandLine::Action::Error;
         command.error = QStringLiteral("--encoding needs --export");

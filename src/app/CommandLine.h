@@ -7,7 +7,7 @@
 // "--" ends the options.
 struct CommandLine
 {
-    enum class Action { Open, Export, ShowJournal, Help, Version, Error };
+    enum class Action { Open, Export, ShowJournal, CheckReminder, Help, Version, Error };
     Action action = Action::Open;
     QStringList files;
     QString format;

@@ -36,6 +36,7 @@ const Action actionTable[] = {
     {"&File", "&Open...", "Открыть ...", CTRL | Qt::Key_O, "open", Window, "menuOpenFile()", 0},
     {"&File", "&Reopen", "Открыть в текущем окне...", CTRL | Qt::Key_R, "reopen", Window, "menuReopenFile()", 0},
     {"&File", "&Insert In", "Вставить файл внутрь текущей темы...", CTRL | Qt::Key_I, "insertin", Window, "menuAppendFile()", 0},
+    {"&File", "Reopen &last session", "Открыть документы, открытые при последнем выходе", CTRL | SHIFT | Qt::Key_R, "reopensession", Window, "menuReopenSession()", 0},
     separator("&File"),
     {"&File", "&Save", "Сохранить", CTRL | Qt::Key_S, "save", Window, "menuSaveFile()", 0},
     {"&File", "S&ave as", "Сохранить как...", CTRL | ALT | Qt::Key_S, "saveas", Window, "menuSaveAsFile()", 0},

@@ -1,15 +1,19 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/CheckReminder.h"
 #include "app/CommandLine.h"
 #include "app/FatalSignals.h"
 #include "app/JournalDisplay.h"
 #include "app/MainActions.h"
 #include "app/Play_RecordEvents.h"
 #include "app/SessionEnd.h"
+#include "app/StateFile.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -22,6 +26,8 @@ int main(int argc, char **argv)
         return printCommandLineAnswer(command);
     if (command.action == CommandLine::Action::Export)
         return runExport(argc, argv, command);
+    if (command.action == CommandLine::Action::CheckReminder)
+        return CheckReminder::run(argc, argv, command.input);
 
     BRWApplication application(argc, argv);
     if (command.action == CommandLine::Action::ShowJournal)
@@ -40,6 +46,10 @@ int main(int argc, char **argv)
     Play_RecordEvents recorder(&application);
     application.installEventFilter(&recorder);
     recorder.setControlKeys(MainActions::recorderKeys());
+    // Where the user left off: beside the settings, in the user's configuration folder.
+    StateFile::setFolder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/brw"));
+    application.takeLastSession();
     application.openWindows(command.files);
     CONNECT_ASSERT(QObject::connect(&application, &QGuiApplication::lastWindowClosed, &application,
                                     &QCoreApplication::quit));

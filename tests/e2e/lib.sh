@@ -164,6 +164,8 @@ answer_box()
 # root description; the window is `window`.
 open_and_edit()
 {
+    # From the root's first character: where the last run left off is forgotten.
+    rm -f "$XDG_CONFIG_HOME/brw/state.json"
     brw_start "$2"
     window=$(wait_window "BRW - $2" 60) || exit 1
     keys "$window" Return # the tree hands the focus to the description

@@ -19,6 +19,7 @@ path() { [[ $1 == @* ]] && echo "$SOURCE_TREE/${1#@}" || echo "$1"; }
 win() { [ -n "${W[$1]:-}" ] || fail "line $LINE_NO: no window named $1"; echo "${W[$1]}"; }
 cp1251() { iconv -f UTF-8 -t CP1251 || fail "line $LINE_NO: not representable in CP1251"; }
 geometry() { xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=' | tr '\n' ' '; }
+size_is() { [ "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=' | tr '\n' ' ')" = "WIDTH=$2 HEIGHT=$3 " ]; }
 
 # The lines up to "." after the current one, with CR LF line ends: in CP1251, or with "utf-8"
 # in UTF-8 after a byte order mark.
@@ -101,6 +102,7 @@ run_step()
     click) click "$(win "$1")" "${@:2}" ;;
     drag) drag "$(win "$1")" "${@:2}" ;;
     move) xdotool windowmove --sync "$(win "$1")" "$2" "$3" || fail "cannot move $1" ;;
+    resize) xdotool windowsize --sync "$(win "$1")" "$2" "$3" || fail "cannot resize $1" ;;
     # The window manager's close request (WM_DELETE_WINDOW), as the title bar's close button sends.
     close) "$CLOSE_REQUEST" "$(win "$1")" || fail "cannot send the close request to $1" ;;
     kill) brw_kill ;;
@@ -140,6 +142,7 @@ run_step()
         [ "$(date +%s)" -ge "$DUE" ] || fail "'$2' came before $AT"
         ;;
     no-window) wait_no_window "$1" ;;
+    size) wait_for size_is "$(win "$1")" "$2" "$3" || fail "$1 is not $2x$3: $(geometry "$(win "$1")")" ;;
     exit) expect_exit "$1" ;;
     moves | stays)
         before=$(geometry "$(win "$1")")

@@ -1,0 +1,104 @@
+// Where the user left off: a window takes the program's last window state when it is made and a
+// document's state when it reads the document; it hands both back when it saves and closes.
+#include "app/Brambleweb.h"
+
+#include "app/BRWApplication.h"
+#include "app/StateFile.h"
+#include "app/TreeState.h"
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindAllPanel.h"
+#include "tree/LinkListView.h"
+
+#include <QScrollBar>
+#include <QSplitter>
+
+bool Brambleweb::keepsState() const
+{
+    return objectName() == QLatin1String("Main");
+}
+
+void Brambleweb::restoreWindowState()
+{
+    const std::optional<WindowState> state = keepsState() ? StateFile::window() : std::nullopt;
+    if (!state)
+        return;
+    restoreGeometry(state->geometry);
+    restoreState(state->bars);
+    m_splitter->restoreState(state->splitter);
+    m_findAllHeight = state->findAllHeight;
+}
+
+void Brambleweb::rememberWindowState()
+{
+    if (!keepsState())
+        return;
+    if (m_findAllPanel && m_findAllPanel->isVisible())
+        m_findAllHeight = m_findAllPanel->height();
+    StateFile::setWindow({saveGeometry(), saveState(), m_splitter->saveState(), m_findAllHeight});
+}
+
+void Brambleweb::restoreDocumentState()
+{
+    const std::optional<DocumentState> state =
+            keepsState() ? StateFile::document(m_fileName) : std::nullopt;
+    if (!state)
+        return;
+    ColorListViewItem *before = m_mainTree->currentTheme();
+    ColorListViewItem *current = TreeState::apply(*m_mainTree, *state);
+    // The description's cursor and scroll belong to the theme that was current, not its parent.
+    if (!current)
+        return;
+    if (current == before)
+        loadDescription(current);
+    m_mainEditBox->verticalScrollBar()->setValue(state->descriptionScroll);
+}
+
+void Brambleweb::rememberDocumentState()
+{
+    if (!keepsState() || m_fileName.isEmpty())
+        return;
+    DocumentState state;
+    TreeState::capture(*m_mainTree, state);
+    const QTextCursor cursor = m_mainEditBox->textCursor();
+    state.cursorLine = cursor.blockNumber();
+    state.cursorColumn = cursor.positionInBlock();
+    state.descriptionScroll = m_mainEditBox->verticalScrollBar()->value();
+    StateFile::setDocument(m_fileName, state);
+}
+
+void Brambleweb::rememberDocument()
+{
+    if (!keepsState())
+        return;
+    const QString key = StateFile::documentKey(m_fileName);
+    if (key != m_sessionKey) {
+        if (!m_sessionKey.isEmpty())
+            StateFile::removeFromSession(m_sessionKey);
+        StateFile::addToSession(key);
+        m_sessionKey = key;
+    }
+    rememberDocumentState();
+}
+
+void Brambleweb::rememberOnClose()
+{
+    if (!keepsState())
+        return;
+    rememberDocumentState();
+    rememberWindowState();
+    // The last window to close ends the program: its documents are the session to reopen.
+    bool othersOpen = false;
+    if (BRWApplication *application = BRWApplication::instance())
+        for (Brambleweb *window : application->windows())
+            othersOpen =
+                    othersOpen || (window != this && window->isVisible() && window->keepsState());
+    if (othersOpen && !m_sessionKey.isEmpty())
+        StateFile::removeFromSession(m_sessionKey);
+    m_sessionKey.clear();
+}
+
+void Brambleweb::menuReopenSession()
+{
+    if (BRWApplication *application = BRWApplication::instance())
+        application->reopenLastSession();
+}

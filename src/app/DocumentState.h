@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+
+#include <optional>
+
+// Where the user left a document: which themes were open, which one was current, and where the
+// description and the tree were scrolled. Themes are named by their place only (the sibling
+// indexes from the root down), so nothing of the document's contents is kept.
+struct DocumentState
+{
+    using Chain = QList<int>; // the root itself is the empty chain
+
+    QList<Chain> openThemes; // parents before their children
+    Chain current;
+    int cursorLine = 0; // the description's cursor: block and column in it
+    int cursorColumn = 0;
+    int descriptionScroll = 0;
+    int treeScroll = 0;
+
+    bool operator==(const DocumentState &other) const = default;
+
+    QJsonObject toJson() const;
+    // Nothing for an object that is not a state written by toJson() (a damaged or foreign file).
+    static std::optional<DocumentState> fromJson(const QJsonObject &object);
+};
+
+// The same rules for any tree: the widget rows of today and a model later. A tree is seen
+// through `count(node)` (its children) and `child(node, index)`.
+namespace DocumentChains {
+
+// The node at the end of the chain, or null when the tree has no such place any more.
+template<typename Node, typename Count, typename Child>
+Node find(Node root, const DocumentState::Chain &chain, Count count, Child child)
+{
+    Node node = root;
+    for (const int index : chain) {
+        if (!node || index < 0 || index >= count(node))
+            return Node();
+        node = child(node, index);
+    }
+    return node;
+}
+
+// The deepest node the chain still reaches: a current theme that went leaves its parent current.
+template<typename Node, typename Count, typename Child>
+Node findNearest(Node root, const DocumentState::Chain &chain, Count count, Child child)
+{
+    Node node = root;
+    for (const int index : chain) {
+        if (index < 0 || index >= count(node))
+            break;
+        node = child(node, index);
+    }
+    return node;
+}
+
+// The chains of the open themes in preorder, looking only inside open themes (what a closed
+// theme holds is not on the screen). The root counts as open and is not listed.
+template<typename Node, typename Count, typename Child, typename IsOpen>
+QList<DocumentState::Chain> openChains(Node root, Count count, Child child, IsOpen isOpen)
+{
+    QList<DocumentState::Chain> chains;
+    DocumentState::Chain chain;
+    const auto walk = [&](const auto &self, Node node) -> void {
+        const int children = count(node);
+        for (int i = 0; i < children; ++i) {
+            Node next = child(node, i);
+            if (!isOpen(next) || count(next) == 0)
+                continue;
+            chain.append(i);
+            chains.append(chain);
+            self(self, next);
+            chain.removeLast();
+        }
+    };
+    walk(walk, root);
+    return chains;
+}
+
+} // namespace DocumentChains

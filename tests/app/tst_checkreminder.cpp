@@ -1,0 +1,92 @@
+// The reminder's task text checked without a window: the same log as the window's box, from the
+// same reading of the document.
+#include "app/CheckReminder.h"
+#include "reminder/Cases.h"
+#include "storage/TreeFile.h"
+#include "support/ScriptedMessages.h"
+#include "tree/LinkListView.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+static const QDateTime lastChange(QDate(2005, 4, 10), QTime(10, 20, 30));
+
+class TestCheckReminder : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // A document whose reminder theme holds `text` and, when given, a subtheme holding `more`.
+    QString document(const QStringList &text, const QStringList &more)
+    {
+        QByteArray bytes = "root\r\n<!--1-->first\r\n<!--1-->__reminder\r\n";
+        for (const QString &line : text)
+            bytes += line.toLatin1() + "\r\n";
+        if (!more.isEmpty())
+            bytes += "<!--2-->more\r\n";
+        for (const QString &line : more)
+            bytes += line.toLatin1() + "\r\n";
+        bytes += "<!--1-->last\r\n";
+        QFile file(m_dir.filePath("tasks.brw"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
+            qFatal("cannot write the document");
+        file.setFileTime(lastChange, QFileDevice::FileModificationTime);
+        return file.fileName();
+    }
+
+private Q_SLOTS:
+    void check_data()
+    {
+        QTest::addColumn<QStringList>("text");
+        QTest::addColumn<QStringList>("more");
+        QTest::addColumn<QString>("log");
+        for (const Case &c : readCases(QFINDTESTDATA("../reminder/data/errors.txt"))) {
+            QString log;
+            for (const QString &line : c.fields.value('!'))
+                log += line + '\n';
+            QTest::newRow(qPrintable(c.name)) << c.fields.value('<') << c.fields.value('+') << log;
+        }
+        QTest::newRow("no error, subtheme too")
+                << QStringList{"8:00 \"a\""} << QStringList{"9:00 weekly=7"} << "";
+    }
+
+    void check()
+    {
+        QFETCH(QStringList, text);
+        QFETCH(QStringList, more);
+        QFETCH(QString, log);
+        const QString path = document(text, more);
+        ScriptedMessages boxes;
+        const CheckReminder::Result result = CheckReminder::check(path);
+        QCOMPARE(result.log, log);
+        QCOMPARE(result.status, log.isEmpty() ? CheckReminder::Clean : CheckReminder::Errors);
+        QCOMPARE(boxes.count(), 0);
+
+        // The window's reading shows the same text in its box.
+        LinkListView view;
+        QVERIFY(loadTree(view, path, 0, nullptr));
+        const QString caption = "Reminder errors";
+        QCOMPARE(boxes.captions().contains(caption), !log.isEmpty());
+        if (!log.isEmpty())
+            QCOMPARE(boxes.texts().at(boxes.captions().indexOf(caption)), log);
+    }
+
+    void unreadable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing") << "missing.brw";
+        QTest::newRow("a folder") << ".";
+    }
+
+    void unreadable()
+    {
+        QFETCH(QString, name);
+        ScriptedMessages boxes;
+        const CheckReminder::Result result = CheckReminder::check(m_dir.filePath(name));
+        QCOMPARE(result.status, CheckReminder::Unreadable);
+        QCOMPARE(result.log, QString());
+    }
+};
+
+QTEST_MAIN(TestCheckReminder)
+#include "tst_checkreminder.moc"
