@@ -241,6 +241,13 @@ void LinkListView::whenCurrentChanged(QTreeWidgetItem *item)
     // A replay moves the current item about: only where it ends counts.
     if (!theme || m_replaying)
         return;
+    if (theme->isNullItem()) {
+        // A placeholder is never current: the cursor passes it in the direction it came, or
+        // stays on the placeholder's theme.
+        QTreeWidgetItem *next = m_currentTheme == theme->parent() ? itemBelow(theme) : nullptr;
+        setCurrentItem(next ? next : theme->parent());
+        return;
+    }
     m_previousTheme = m_currentTheme;
     m_currentTheme = theme;
     if (!m_navigating)
