@@ -28,8 +28,25 @@ bool CorrectedTextEdit::canInsertFromMimeData(const QMimeData *source) const
 
 void CorrectedTextEdit::insertFromMimeData(const QMimeData *source)
 {
-    if (source && !source->formats().isEmpty())
+    if (!source || source->formats().isEmpty())
+        return;
+    if (!source->hasText()) {
         QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Inserted as typed: the base editor's paste turns no-break spaces into spaces.
+    QTextCursor cursor = textCursor();
+    cursor.insertText(m_standIns.toEditor(source->text()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+QMimeData *CorrectedTextEdit::createMimeDataFromSelection() const
+{
+    // Plain text as the editor holds it: the base editor's copy turns no-break spaces into spaces.
+    auto *copied = new QMimeData;
+    copied->setText(m_standIns.fromEditor(withLineFeeds(textCursor().selectedText())));
+    return copied;
 }
 
 QString CorrectedTextEdit::withLineFeeds(QString text)
@@ -41,7 +58,7 @@ QString CorrectedTextEdit::withLineFeeds(QString text)
 
 QString CorrectedTextEdit::text() const
 {
-    return withLineFeeds(document()->toRawText());
+    return m_standIns.fromEditor(withLineFeeds(document()->toRawText()));
 }
 
 bool CorrectedTextEdit::isEdited() const
@@ -57,7 +74,8 @@ void CorrectedTextEdit::setEdited(bool edited)
 void CorrectedTextEdit::setText(const QString &text)
 {
     m_settingText = true;
-    setPlainText(text);
+    m_standIns.chooseFor(text);
+    setPlainText(m_standIns.toEditor(text));
     // The base editor may signal a change any number of times while loading, or not at all.
     m_settingText = false;
     setEdited(false);
@@ -144,8 +162,9 @@ void CorrectedTextEdit::replaceSelection(QString (*reformat)(const QString &))
         return;
     const int start = cursor.selectionStart();
     const int column = start - document()->findBlock(start).position();
-    const QString taken = withLineFeeds(cursor.selectedText());
-    const QString replacement = Reformat::placedAt(reformat(taken), column);
+    // The reformatting ends lines at the line and paragraph separators too.
+    const QString taken = withLineFeeds(m_standIns.fromEditor(cursor.selectedText()));
+    const QString replacement = m_standIns.toEditor(Reformat::placedAt(reformat(taken), column));
     // One edit block: one undo step and one change signal.
     cursor.beginEditBlock();
     cursor.removeSelectedText();
