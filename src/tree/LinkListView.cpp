@@ -11,8 +11,27 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <vector>
+
+namespace {
+
+// Rows show a long name cut short: the toolkit lays out the whole text it is given.
+class ShownNameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = shownName(option->text);
+    }
+};
+
+} // namespace
 
 LinkListView::LinkListView(QWidget *parent, const char *name)
     : QTreeWidget(parent)
@@ -44,6 +63,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
 
     connectStorage(m_storage);
     buildMenus();
+    setItemDelegate(new ShownNameDelegate(this));
     CONNECT_ASSERT(
             connect(this, &QTreeWidget::itemDoubleClicked, this, &LinkListView::_doubleClicked));
     CONNECT_ASSERT(connect(this, &QTreeWidget::itemEntered, this, &LinkListView::_onItem));
