@@ -1,5 +1,6 @@
 // The description editor with a 1 MB description: loading it, typing at its end, reading it back,
-// reformatting all of it and converting positions. Usage: bench_editor [kilobytes] [keys]
+// reformatting all of it and converting positions, also as one line and as one line without
+// blanks. Usage: bench_editor [kilobytes] [keys]
 #include "editor/CorrectedTextEdit.h"
 
 #include "BenchTimer.h"
@@ -60,9 +61,21 @@ void measure(const char *title, const QString &text, int keys)
 
     const double load = bestMilliseconds(runs, [&] { editor.setText(text); });
     QCoreApplication::processEvents();
+    // Until the window shows the text: loading it and painting the first screen.
+    const double shown = bestMilliseconds(
+            runs,
+            [&] {
+                editor.setText(QString());
+                QCoreApplication::processEvents();
+            },
+            [&] {
+                editor.setText(text);
+                editor.viewport()->repaint();
+            });
     std::printf("%s: %lld characters, %d lines\n", title, qlonglong(text.size()),
                 editor.document()->blockCount());
     std::printf("  setText                        %9.2f ms (best of %d)\n", load, runs);
+    std::printf("  setText and the first paint    %9.2f ms\n", shown);
 
     // Typing at the end, with the repaint that follows every key.
     editor.moveCursor(QTextCursor::End);
@@ -117,5 +130,9 @@ int main(int argc, char **argv)
     // A key costs about a second here (the toolkit lays the whole paragraph out again), so
     // fewer keys keep the run short.
     measure("one long line", prose(kilobytes * 1024, true), std::max(1, keys / 30));
+    // Without a blank the toolkit finds no place to wrap the line (BRW_BENCH_UNBROKEN=kilobytes).
+    const int unbroken = qEnvironmentVariableIntValue("BRW_BENCH_UNBROKEN");
+    measure("one line without blanks", QString((unbroken > 0 ? unbroken : kilobytes) * 1024, u'x'),
+            std::max(1, keys / 30));
     return 0;
 }

@@ -59,8 +59,7 @@ void copyForeignTheme(LinkListView &view, LinkListView &source, ColorListViewIte
     if (source.currentTheme() != dragged) // the branch writer writes the current theme's
         source.setCurrentItem(dragged);
     QBuffer branch;
-    if (!branch.open(QIODevice::WriteOnly) ||
-        saveTree(source, &branch, SAVE_BRANCH, nullptr, nullptr) <= 0)
+    if (!branch.open(QIODevice::WriteOnly) || saveBranchInUtf8(source, &branch) <= 0)
         return;
     LinkListView::UndoStep step(&view, QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"));
     view.setCurrentItem(view.holderOrSelf(view.dropParent(target, place)));

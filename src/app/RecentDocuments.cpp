@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 
 namespace RecentDocuments {
@@ -63,20 +65,39 @@ void remove(const QString &path)
     store(documents);
 }
 
+QString shownPath(const QString &path, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(path) <= width)
+        return path;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/')) + 1;
+    const QString name = path.mid(slash);
+    const int nameWidth = metrics.horizontalAdvance(name);
+    // The folders keep at least a few characters on either side of the ellipsis.
+    const int fewFolders = metrics.averageCharWidth() * 8;
+    if (nameWidth + fewFolders <= width)
+        return metrics.elidedText(path.left(slash), Qt::ElideMiddle, width - nameWidth) + name;
+    return metrics.elidedText(path.left(slash), Qt::ElideMiddle, fewFolders) +
+           metrics.elidedText(name, Qt::ElideMiddle, width - fewFolders);
+}
+
 QMenu *addMenu(QMenu *menu, QAction *before, const std::function<void(const QString &)> &open)
 {
     auto *recent =
             new QMenu(QCoreApplication::translate("RecentDocuments", "Recent documents"), menu);
     recent->setObjectName(QStringLiteral("recent"));
+    recent->setToolTipsVisible(true); // the whole path of a shortened entry
     menu->insertMenu(before, recent);
     QObject::connect(recent, &QMenu::aboutToShow, recent, [recent, open] {
         recent->clear();
         const QStringList documents = list();
+        const QFontMetrics metrics(recent->font());
+        const int width = recent->screen()->availableGeometry().width() / 2;
         for (int i = 0; i < documents.size() && i < maxCount; ++i) {
             const QString path = documents[i];
-            QString text = path;
+            QString text = shownPath(path, metrics, width);
             text.replace(QLatin1Char('&'), QStringLiteral("&&"));
             QAction *entry = recent->addAction(QStringLiteral("&%1 ").arg(i + 1) + text);
+            entry->setToolTip(path);
             QObject::connect(entry, &QAction::triggered, recent, [recent, path, open] {
                 if (QFileInfo(path).isFile()) {
                     open(path);

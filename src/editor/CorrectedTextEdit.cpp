@@ -13,8 +13,29 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+namespace {
+
+// The toolkit wraps at word boundaries and, in a line without any, measures the rest of the line
+// again for every row it makes: laying out such a line takes minutes. Texts with a run this long
+// without a blank wrap anywhere instead.
+constexpr int longestWrappedRun = 2000;
+
+bool hasUnbrokenRun(const QString &text)
+{
+    int run = 0;
+    for (QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestWrappedRun)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 CorrectedTextEdit::CorrectedTextEdit(QWidget *parent, const QString &name)
     : QPlainTextEdit(parent)
+    , m_wordWrap(wordWrapMode())
 {
     setObjectName(name);
     CONNECT_ASSERT(
@@ -28,8 +49,25 @@ bool CorrectedTextEdit::canInsertFromMimeData(const QMimeData *source) const
 
 void CorrectedTextEdit::insertFromMimeData(const QMimeData *source)
 {
-    if (source && !source->formats().isEmpty())
+    if (!source || source->formats().isEmpty())
+        return;
+    if (!source->hasText()) {
         QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Inserted as typed: the base editor's paste turns no-break spaces into spaces.
+    QTextCursor cursor = textCursor();
+    cursor.insertText(m_standIns.toEditor(source->text()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+QMimeData *CorrectedTextEdit::createMimeDataFromSelection() const
+{
+    // Plain text as the editor holds it: the base editor's copy turns no-break spaces into spaces.
+    auto *copied = new QMimeData;
+    copied->setText(m_standIns.fromEditor(withLineFeeds(textCursor().selectedText())));
+    return copied;
 }
 
 QString CorrectedTextEdit::withLineFeeds(QString text)
@@ -41,7 +79,7 @@ QString CorrectedTextEdit::withLineFeeds(QString text)
 
 QString CorrectedTextEdit::text() const
 {
-    return withLineFeeds(document()->toRawText());
+    return m_standIns.fromEditor(withLineFeeds(document()->toRawText()));
 }
 
 bool CorrectedTextEdit::isEdited() const
@@ -57,7 +95,11 @@ void CorrectedTextEdit::setEdited(bool edited)
 void CorrectedTextEdit::setText(const QString &text)
 {
     m_settingText = true;
-    setPlainText(text);
+    m_standIns.chooseFor(text);
+    // Before the text goes in: the wrap mode lays out whatever the editor holds again.
+    setPlainText(QString());
+    setWordWrapMode(hasUnbrokenRun(text) ? QTextOption::WrapAnywhere : m_wordWrap);
+    setPlainText(m_standIns.toEditor(text));
     // The base editor may signal a change any number of times while loading, or not at all.
     m_settingText = false;
     setEdited(false);
@@ -144,8 +186,9 @@ void CorrectedTextEdit::replaceSelection(QString (*reformat)(const QString &))
         return;
     const int start = cursor.selectionStart();
     const int column = start - document()->findBlock(start).position();
-    const QString taken = withLineFeeds(cursor.selectedText());
-    const QString replacement = Reformat::placedAt(reformat(taken), column);
+    // The reformatting ends lines at the line and paragraph separators too.
+    const QString taken = withLineFeeds(m_standIns.fromEditor(cursor.selectedText()));
+    const QString replacement = m_standIns.toEditor(Reformat::placedAt(reformat(taken), column));
     // One edit block: one undo step and one change signal.
     cursor.beginEditBlock();
     cursor.removeSelectedText();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/SeparatorStandIns.h"
+
 #include <QPlainTextEdit>
 
 #include <optional>
@@ -27,8 +29,8 @@ public:
     explicit CorrectedTextEdit(QWidget *parent = nullptr, const QString &name = QString());
 
     // The text exactly as stored: lines joined by line feeds, no-break spaces kept (the
-    // base editor's toPlainText() turns them into spaces). Both the paragraph and the line
-    // separator end a line.
+    // base editor's toPlainText() turns them into spaces), and U+2028, U+2029, U+FDD0 and
+    // U+FDD1 as they were loaded, pasted or typed.
     QString text() const;
     static QString withLineFeeds(QString text);
 
@@ -69,6 +71,7 @@ protected:
     // would crash on it, so such data pastes nothing.
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 protected Q_SLOTS:
     void textChangedSlot();
@@ -83,4 +86,6 @@ private:
     int lengthBefore(int line) const;
 
     bool m_settingText = false;
+    SeparatorStandIns m_standIns;
+    QTextOption::WrapMode m_wordWrap; // for texts with blanks enough
 };

@@ -294,3 +294,12 @@ int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progr
 {
     return TreeWriter(view, file, flags, progress, log, report).run();
 }
+
+int saveBranchInUtf8(LinkListView &view, QIODevice *file)
+{
+    const TextEncoding form = view.textEncoding();
+    view.setTextEncoding(TextEncoding::Utf8);
+    const int result = saveTree(view, file, SAVE_BRANCH, nullptr, nullptr);
+    view.setTextEncoding(form);
+    return result;
+}

@@ -80,6 +80,10 @@ private:
     std::array<int, SlotCount> m_slots{};
 };
 
+// A name as rows and the status bar show it: at most 1000 characters and an ellipsis. Laying out
+// a name of megabytes takes the window minutes, and no screen shows more of it.
+QString shownName(const QString &name);
+
 // Day counts outside this range do not fit a slot; such dates are treated as impossible.
 bool isStorableThemeDate(const QDate &date);
 // "[" + "%2.2i.%2.2i.%i" (day, month, year) + "]".

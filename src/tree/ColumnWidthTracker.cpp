@@ -1,6 +1,7 @@
 #include "tree/ColumnWidthTracker.h"
 
 #include "common/Assertions.h"
+#include "tree/ColorListViewItem.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -110,7 +111,7 @@ int ColumnWidthTracker::rowWidth(const QString &name, const QIcon &icon, int dep
     if (extra < 0)
         extra = delegateExtra(icon);
     const int indentation = (depth + (m_view->rootIsDecorated() ? 1 : 0)) * m_view->indentation();
-    return indentation + nameWidth(name) + extra;
+    return indentation + nameWidth(shownName(name)) + extra;
 }
 
 bool ColumnWidthTracker::isShown(const QModelIndex &index, int *depth) const

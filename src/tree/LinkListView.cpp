@@ -11,8 +11,27 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <vector>
+
+namespace {
+
+// Rows show a long name cut short: the toolkit lays out the whole text it is given.
+class ShownNameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = shownName(option->text);
+    }
+};
+
+} // namespace
 
 LinkListView::LinkListView(QWidget *parent, const char *name)
     : QTreeWidget(parent)
@@ -44,6 +63,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
 
     connectStorage(m_storage);
     buildMenus();
+    setItemDelegate(new ShownNameDelegate(this));
     CONNECT_ASSERT(
             connect(this, &QTreeWidget::itemDoubleClicked, this, &LinkListView::_doubleClicked));
     CONNECT_ASSERT(connect(this, &QTreeWidget::itemEntered, this, &LinkListView::_onItem));
@@ -241,6 +261,13 @@ void LinkListView::whenCurrentChanged(QTreeWidgetItem *item)
     // A replay moves the current item about: only where it ends counts.
     if (!theme || m_replaying)
         return;
+    if (theme->isNullItem()) {
+        // A placeholder is never current: the cursor passes it in the direction it came, or
+        // stays on the placeholder's theme.
+        QTreeWidgetItem *next = m_currentTheme == theme->parent() ? itemBelow(theme) : nullptr;
+        setCurrentItem(next ? next : theme->parent());
+        return;
+    }
     m_previousTheme = m_currentTheme;
     m_currentTheme = theme;
     if (!m_navigating)

@@ -33,11 +33,11 @@ int LinkListView::themeDepth(const ColorListViewItem *theme) const
 QString LinkListView::statusText() const
 {
     const ColorListViewItem *theme = currentTheme();
-    QString text = theme ? theme->name() : QString();
+    QString text = theme ? shownName(theme->name()) : QString();
     if (m_cutSource)
-        text += QStringLiteral("[for cut - ") + m_cutSource->name() + QLatin1Char(']');
+        text += QStringLiteral("[for cut - ") + shownName(m_cutSource->name()) + QLatin1Char(']');
     else if (m_copySource)
-        text += QStringLiteral("[for copy - ") + m_copySource->name() + QLatin1Char(']');
+        text += QStringLiteral("[for copy - ") + shownName(m_copySource->name()) + QLatin1Char(']');
     return text;
 }
 

@@ -61,6 +61,7 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
     Busy busy(this);
     m_replaying = true;
     std::vector<ColorListViewItem *> taken;
+    std::vector<ColorListViewItem *> reopen; // once the link groups are as the step left them
     auto take = [&](ColorListViewItem *theme, QTreeWidgetItem *parent, int index) {
         if (parent->child(index) != theme)
             index = parent->indexOfChild(theme);
@@ -68,6 +69,9 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
             return;
         if (parent->treeWidget() == this && isAncestorOrSelf(theme, currentItem()))
             setCurrentItem(parent);
+        // A move taken back or made again carries its branch's open themes, as the move did.
+        if (std::vector<ColorListViewItem *> open = closeBranch(theme); !open.empty())
+            m_openWhenTaken.insert(theme, std::move(open));
         parent->takeChild(index);
         taken.push_back(theme);
     };
@@ -91,8 +95,12 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
                     take(placement.theme, placement.parent, placement.index);
                 else if (MY_ASSERT(!placement.theme->parent() &&
                                            placement.index <= placement.parent->childCount(),
-                                   QStringLiteral("undo")))
+                                   QStringLiteral("undo"))) {
                     placement.parent->insertChild(placement.index, placement.theme);
+                    const std::vector<ColorListViewItem *> open =
+                            m_openWhenTaken.take(placement.theme);
+                    reopen.insert(reopen.end(), open.begin(), open.end());
+                }
             },
             [&](const Undo::ChildrenMove &move) {
                 if (forward) {
@@ -110,6 +118,11 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
                 const QList<QTreeWidgetItem *> second = exchange.second->takeChildren();
                 exchange.second->addChildren(first);
                 exchange.first->addChildren(second);
+                // A member left with the null item is not the holder: open, it would show the
+                // placeholder as a row of its own.
+                for (ColorListViewItem *member : {exchange.first, exchange.second})
+                    if (member->childCount() > 0 && member->childTheme(0)->isNullItem())
+                        member->setExpanded(false);
             },
     };
     if (forward) {
@@ -129,6 +142,8 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
                 m_storage.restoreRecord(id, record);
         }
     }
+    std::erase_if(reopen, [this](ColorListViewItem *theme) { return theme->treeWidget() != this; });
+    reopenThemes(reopen);
     m_replaying = false;
     forgetRemovedBranches(taken);
     if (restoreView) {

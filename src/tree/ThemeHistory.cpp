@@ -1,7 +1,11 @@
 #include "tree/ThemeHistory.h"
 
+#include "tree/ColorListViewItem.h"
+
 void ThemeHistory::record(ColorListViewItem *theme)
 {
+    if (!theme || theme->isNullItem()) // a placeholder, never a place the user visited
+        return;
     if (m_cursor < m_entries.size() - 1)
         m_entries.resize(m_cursor + 1);
     if (!m_entries.isEmpty() && m_entries.last() == theme)

@@ -150,16 +150,23 @@ TreeDragDrop::Aim TreeDragDrop::aimAt(const QDropEvent *event)
     ColorListViewItem *theme = ColorListViewItem::themeOf(m_view->itemAt(position));
     const QRect row = theme ? m_view->visualItemRect(theme) : QRect();
     const QMimeData *data = event->mimeData();
+    aim.hovered = theme;
     if (const auto *dragged = qobject_cast<const ThemeMimeData *>(data)) {
         if (!theme || !dragged->theme())
             return aim;
         aim.target = theme;
         aim.place = placeAt(row, position.y());
+        if (aim.place == LinkListView::DropPlace::After && theme->isExpanded() &&
+            theme->childCount() > 0) {
+            // The lower edge of an open theme is the line above its first subtheme.
+            aim.target = theme->childTheme(0);
+            aim.place = LinkListView::DropPlace::Before;
+        }
         LinkListView::DropKind kind = kindOf(event->modifiers());
         // Into another document only a copy can go.
         if (dragged->view() != m_view)
             kind = LinkListView::DropKind::Copy;
-        if (!m_view->canDropTheme(dragged->theme(), theme, aim.place, kind))
+        if (!m_view->canDropTheme(dragged->theme(), aim.target, aim.place, kind))
             return aim;
         aim.action = kind == LinkListView::DropKind::Move   ? Qt::MoveAction
                      : kind == LinkListView::DropKind::Copy ? Qt::CopyAction
@@ -188,8 +195,8 @@ void TreeDragDrop::dragOver(QDropEvent *event)
         m_scrollTimer.start();
     else if (m_scrollDirection == 0)
         m_scrollTimer.stop();
-    if (aim.target != m_hovered) {
-        m_hovered = aim.target;
+    if (aim.hovered != m_hovered) {
+        m_hovered = aim.hovered;
         m_openTimer.stop();
         if (m_hovered && !m_hovered->isExpanded() && m_hovered->childCount() > 0)
             m_openTimer.start();

@@ -58,6 +58,7 @@ private:
     // Where a drop at that point would go, and what it would do (Qt::IgnoreAction: refused).
     struct Aim
     {
+        ColorListViewItem *hovered = nullptr; // the row under the pointer
         ColorListViewItem *target = nullptr;
         LinkListView::DropPlace place = LinkListView::DropPlace::Into;
         Qt::DropAction action = Qt::IgnoreAction;

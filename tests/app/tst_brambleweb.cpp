@@ -265,6 +265,31 @@ private Q_SLOTS:
         window->close();
     }
 
+    // Ctrl+Z takes back a link's opening: the link closes over its null item, which no key, click
+    // or history step makes current, nor records.
+    void nullItemsAreNeverCurrent()
+    {
+        Brambleweb *window = outlineWindow("T,M+1(x),L-1(_)", "T");
+        LinkListView *tree = window->tree();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(tree, k, modifiers);
+            return tree->currentTheme()->name() + (tree->currentTheme()->isExpanded() ? "+" : "");
+        };
+        QStringList seen{key(Qt::Key_Down, Qt::ControlModifier)};
+        tree->setCurrentItem(themeNamed(*tree, "L"));
+        seen << key(Qt::Key_Right) << key(Qt::Key_Z, Qt::ControlModifier);
+        tree->setCurrentItem(themeNamed(*tree, "L"));
+        seen << key(Qt::Key_Down) << key(Qt::Key_Left) << key(Qt::Key_Left);
+        seen << key(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier)
+             << key(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier)
+             << key(Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(seen.join(' ') + " | " + outlineOf(*tree),
+                 QString("T L+ T L /+ / L T L | T,M+1(x),L-1(_)"));
+        closeUnsaved(window);
+    }
+
     void closeQuestionAnswers()
     {
         Brambleweb *window = openSample();

@@ -475,6 +475,36 @@ private Q_SLOTS:
                  QStringList());
     }
 
+    // A path wider than the menu's room loses the middle of its folders; the file name stays
+    // whole unless it alone is too wide. Seen: name whole, within the width, shortened, head.
+    void recentPathsShortenInTheMiddle_data()
+    {
+        addTextRows(
+                {"path", "seen"},
+                {{"fits", "/home/user/notes.brw", "1 1 0 /home"},
+                 {"deep folders", "/home/" + QString("folder/").repeated(40) + "notes.brw",
+                  "1 1 1 /home"},
+                 {"one character too wide", "", "1 1 1 /home"},
+                 {"a long name", "/home/" + QString("n").repeated(300) + ".brw", "0 1 1 /home"}});
+    }
+    void recentPathsShortenInTheMiddle()
+    {
+        QFETCH(QString, path);
+        const QFontMetrics metrics(QApplication::font());
+        const int width = 300;
+        if (path.isEmpty()) // the narrowest path that no longer fits
+            for (path = "/home/notes.brw"; metrics.horizontalAdvance(path) <= width;)
+                path.insert(5, 'x');
+        const QString shown = RecentDocuments::shownPath(path, metrics, width);
+        const QString name = path.mid(path.lastIndexOf('/'));
+        QTEST(QString("%1 %2 %3 %4")
+                      .arg(int(shown.endsWith(name)))
+                      .arg(int(metrics.horizontalAdvance(shown) <= width))
+                      .arg(int(shown.contains(QChar(0x2026))))
+                      .arg(shown.left(5)),
+              "seen");
+    }
+
     void recentDocuments()
     {
         ScriptedMessages boxes;

@@ -86,6 +86,10 @@ private Q_SLOTS:
         Brambleweb *to = openWindow(QString());
         LinkListView *tree = to->tree();
         buildOutline(*tree, "K+1(_),J-1(y)");
+        // From a CP1251 document into a Unicode one every character passes.
+        const QString unicode = QStringLiteral("x-text \u2713 \u65e5\u672c \U0001F600");
+        themeNamed(*from->tree(), "x")->setDescription(unicode);
+        tree->setTextEncoding(TextEncoding::Utf8);
         ThemeMimeData data(from->tree(), themeNamed(*from->tree(), "P"));
         const QRect row = tree->visualItemRect(themeNamed(*tree, "J"));
         QVERIFY(dragTo(tree->viewport(), QPoint(row.center().x(), row.bottom() - 1), &data,
@@ -93,6 +97,8 @@ private Q_SLOTS:
         const QString copied = "K+1(_),J-1(y),P(M+2(x),L-2(_))";
         QCOMPARE(outlineOf(*tree), copied);
         QCOMPARE(tree->currentTheme()->name(), "P");
+        QCOMPARE(themeNamed(*tree, "x")->description(), unicode);
+        QVERIFY(from->tree()->textEncoding() == TextEncoding::Cp1251);
         QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
         QVERIFY(to->isModified() && !from->isModified());
         QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");

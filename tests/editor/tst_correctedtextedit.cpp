@@ -1,5 +1,6 @@
 #include "editor/CorrectedTextEdit.h"
 #include "support/JsonRows.h"
+#include "support/Rows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -131,11 +132,57 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 4);
     }
 
-    void textKeepsNoBreakSpacesAndEndsLinesAtSeparators()
+    // No-break spaces, line and paragraph separators and the frame marks of the text model come
+    // out as they went in, after typing, a paste of them and a copy; lines stay the text's own.
+    void textKeepsEveryCharacterItWasGiven_data()
     {
+        addTextRows({"text"},
+                    {{"separators, frame marks, no-break spaces",
+                      "\u2028a\u00a0\u2029b\uFDD0c\uFDD1\n"},
+                     {"beside the first stand-ins", "\uFDD2\uFDD3\u2028\uFDD4x\uFDD5\u2029"},
+                     {"a header behind a separator", "a\u2028<!--1[01.01.2001]-->I"}});
+    }
+    void textKeepsEveryCharacterItWasGiven()
+    {
+        QFETCH(QString, text);
         CorrectedTextEdit editor;
-        editor.setText(QStringLiteral("a\u00a0b\n\nc\u2028d\u2029e\n"));
-        QCOMPARE(editor.text(), QStringLiteral("a\u00a0b\n\nc\nd\ne\n"));
+        editor.setText(text);
+        QCOMPARE(editor.text(), text);
+        QCOMPARE(editor.document()->blockCount(), text.count('\n') + 1);
+        editor.moveCursor(QTextCursor::Start);
+        type(&editor, "x");
+        QCOMPARE(editor.text(), 'x' + text);
+        editor.selectAll();
+        editor.copy();
+        editor.moveCursor(QTextCursor::End);
+        editor.paste();
+        QCOMPARE(editor.text(), 'x' + text + 'x' + text);
+    }
+
+    // A run of 2000 characters without a blank wraps at word boundaries; a longer one anywhere
+    // (the toolkit takes minutes to lay out a long line it cannot break); the text is the same.
+    void longRunsWithoutBlanksWrapAnywhere_data()
+    {
+        const QString run(2000, 'x');
+        addTextRows({"text", "anywhere"},
+                    {{"2000 at the start", run + " y", "0"},
+                     {"2001 at the start", run + "x y", "1"},
+                     {"2001 in the middle", "a\n" + run + "x\nb", "1"},
+                     {"2001 at the end", "a " + run + "x", "1"},
+                     {"2000 beside a tab and a line end", "x\t" + run + "\n" + run, "0"}});
+    }
+    void longRunsWithoutBlanksWrapAnywhere()
+    {
+        QFETCH(QString, text);
+        CorrectedTextEdit editor;
+        const QTextOption::WrapMode wordWrap = editor.wordWrapMode();
+        for (const QString &shown : {text, QString("short")}) {
+            editor.setText(shown);
+            QCOMPARE(editor.text(), shown);
+        }
+        QCOMPARE(editor.wordWrapMode(), wordWrap);
+        editor.setText(text);
+        QTEST(QString::number(int(editor.wordWrapMode() == QTextOption::WrapAnywhere)), "anywhere");
     }
 
     void setSelectionLeavesCursorAtStart()

@@ -1,4 +1,5 @@
 #include "common/Clock.h"
+#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/ColorListViewItem.h"
@@ -76,6 +77,29 @@ private Q_SLOTS:
         QCOMPARE(item.date(), QDate(2000, 1, 1));
         QVERIFY(!isStorableThemeDate(QDate(99999999, 1, 1)));
         QVERIFY(!isStorableThemeDate(QDate()));
+    }
+
+    // Rows and the status bar show 1000 characters of a name at most, never half a pair; the
+    // name itself stays whole. Seen: length shown, last character shown.
+    void longNamesShowCutShort_data()
+    {
+        const QString pair = QStringLiteral("\U0001F600");
+        addTextRows({"name", "seen"},
+                    {{"1000", QString(1000, 'n'), "1000 n"},
+                     {"1001", QString(1001, 'n'), "1001 \u2026"},
+                     {"a pair across the cut", QString(999, 'n') + pair + "n", "1000 \u2026"},
+                     {"a pair before the cut", QString(998, 'n') + pair + "nn", "1001 \u2026"},
+                     {"megabytes", QString(1 << 21, 'n'), "1001 \u2026"}});
+    }
+    void longNamesShowCutShort()
+    {
+        QFETCH(QString, name);
+        QTreeWidget view;
+        auto *theme = new ColorListViewItem(&view, name, QString(), QString());
+        const QString shown = shownName(theme->name());
+        QCOMPARE(theme->name(), name);
+        QVERIFY(!shown.back().isHighSurrogate() && name.startsWith(shown.chopped(1)));
+        QTEST(QString::number(shown.size()) + ' ' + shown.back(), "seen");
     }
 
     void kindIconFollowsLinkIdAndIsDrawn()

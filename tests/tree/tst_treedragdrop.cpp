@@ -52,9 +52,13 @@ private Q_SLOTS:
         QFETCH(QString, result);
         LinkListView view;
         show(view, tree);
+        // "P+": the target is open too.
+        const bool openTarget = target.endsWith('+');
+        target.remove('+');
         for (QTreeWidgetItem *above = themeNamed(view, target)->parent(); above;
              above = above->parent())
             above->setExpanded(true);
+        themeNamed(view, target)->setExpanded(openTarget);
         int boxes = 0;
         Messages::setResponder(
                 [&](const Messages::Box &) { return ++boxes, Messages::Answer::Ok; });

@@ -1,6 +1,7 @@
 #include "common/Messages.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
+#include "support/Rows.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -111,6 +112,45 @@ private Q_SLOTS:
         Messages::setResponder({});
     }
 
+    // The open themes after the script, after undoing all of it and after redoing it: a move
+    // carries its branch's open themes both ways, and a link whose opening is taken back closes
+    // over its null item.
+    void undoKeepsOpenThemes_data()
+    {
+        addTextRows({"tree", "open", "script", "seen"},
+                    {{"up", "P(A,B(x(y)),C)", "P B x", "Ctrl+Up@B", "P B x | P B x | P B x"},
+                     {"down", "P(A(x(y)),B,C)", "P A x", "Ctrl+Down@A", "P A x | P A x | P A x"},
+                     {"left", "P(A,B(x(y)))", "P B x", "Ctrl+Left@B", "P B x | P B x | P B x"},
+                     {"cut and paste", "P(A(x(y)),C)", "P A x", "Shift+Del@A Shift+Ins@C",
+                      "P C A x | P A x C | P C A x"},
+                     {"opening a link", "T,M+1(x),L-1(_)", "", "Ctrl+Down@T Right@L", "L |  | "}});
+    }
+    void undoKeepsOpenThemes()
+    {
+        QFETCH(QString, tree);
+        QFETCH(QString, open);
+        QFETCH(QString, script);
+        LinkListView view;
+        view.resize(300, 300);
+        view.show();
+        buildOutline(view, tree);
+        for (const QString &name : open.split(' ', Qt::SkipEmptyParts))
+            themeNamed(view, name)->setExpanded(true);
+        for (const QString &step : script.split(' ')) {
+            view.setCurrentItem(themeNamed(view, step.section('@', 1)));
+            run(view, step.section('@', 0, 0));
+        }
+        QStringList seen{openThemes(view)};
+        const int steps = view.undoHistory().index();
+        for (int i = 0; i < steps; ++i)
+            view.menuUndo();
+        seen << openThemes(view);
+        for (int i = 0; i < steps; ++i)
+            view.menuRedo();
+        seen << openThemes(view);
+        QTEST(seen.join(" | "), "seen");
+    }
+
     // Random commands on random themes with undo and redo between them: after each, the tree
     // saves to the bytes it had at that point of its history, also once a small memory cap has
     // dropped the oldest steps.
@@ -179,6 +219,16 @@ private:
                         items = -1000000;
                 });
         return items;
+    }
+
+    // The names of the open themes below the root, in the tree's order.
+    static QString openThemes(LinkListView &view)
+    {
+        QStringList open;
+        for (QTreeWidgetItemIterator it(view.rootTheme()); *it; ++it)
+            if (*it != view.rootTheme() && (*it)->isExpanded())
+                open << (*it)->text(0);
+        return open.join(' ');
     }
 
     static void run(LinkListView &view, const QString &command)
