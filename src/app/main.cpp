@@ -32,11 +32,13 @@ int main(int argc, char **argv)
     BRWApplication application(argc, argv);
     if (command.action == CommandLine::Action::ShowJournal)
         return showJournalFile(command.input);
-    Clock::startDate();
 #ifdef BRW_E2E_BUILD
     if (const int seconds = qEnvironmentVariableIntValue("BRW_AUTOSAVE_SECONDS"); seconds > 0)
         Brambleweb::setAutosaveSeconds(seconds);
+    if (const int seconds = qEnvironmentVariableIntValue("BRW_CLOCK_AHEAD_SECONDS"); seconds > 0)
+        Clock::setSecondsAhead(seconds);
 #endif
+    Clock::startDate();
     if (!cp1251Available()) {
         std::fputs(qPrintable(cp1251UnavailableMessage() + QLatin1Char('\n')), stderr);
         Messages::critical(nullptr, Messages::errorCaption(), cp1251UnavailableMessage());

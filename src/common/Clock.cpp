@@ -15,6 +15,12 @@ QDateTime &fixedNow()
     return moment;
 }
 
+qint64 &secondsAhead()
+{
+    static qint64 seconds = 0;
+    return seconds;
+}
+
 } // namespace
 
 QDate startDate()
@@ -38,7 +44,7 @@ QTime time()
 QDateTime now()
 {
     const QDateTime &fixed = fixedNow();
-    return fixed.isValid() ? fixed : QDateTime::currentDateTime();
+    return fixed.isValid() ? fixed : QDateTime::currentDateTime().addSecs(secondsAhead());
 }
 
 void setStartDate(const QDate &date)
@@ -49,6 +55,11 @@ void setStartDate(const QDate &date)
 void setNow(const QDateTime &moment)
 {
     fixedNow() = moment;
+}
+
+void setSecondsAhead(qint64 seconds)
+{
+    secondsAhead() = seconds;
 }
 
 } // namespace Clock

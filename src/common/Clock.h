@@ -16,5 +16,7 @@ QDateTime now();
 // Tests fix the clock; an invalid value returns to the system clock.
 void setStartDate(const QDate &date);
 void setNow(const QDateTime &now);
+// The end-to-end build runs the system clock ahead, so a scenario meets a due minute in seconds.
+void setSecondsAhead(qint64 seconds);
 
 } // namespace Clock

@@ -12,6 +12,12 @@ Responder &installedResponder()
     return responder;
 }
 
+Responder &unansweredResponder()
+{
+    static Responder responder;
+    return responder;
+}
+
 QMessageBox::StandardButtons standardButtons(Buttons buttons)
 {
     switch (buttons) {
@@ -62,13 +68,20 @@ Answer runRealBox(const Box &box)
     }
 }
 
+Answer unanswered(const Box &box)
+{
+    if (const Responder &responder = unansweredResponder())
+        return responder(box);
+    return runRealBox(box);
+}
+
 } // namespace
 
 Answer show(const Box &box)
 {
     if (const Responder &responder = installedResponder())
         return responder(box);
-    return runRealBox(box);
+    return unanswered(box);
 }
 
 std::vector<Box> holdBoxes(const std::function<void()> &work)
@@ -77,7 +90,7 @@ std::vector<Box> holdBoxes(const std::function<void()> &work)
     const Responder previous = installedResponder();
     installedResponder() = [&held, &previous](const Box &box) {
         if (box.buttons != Buttons::Ok)
-            return previous ? previous(box) : runRealBox(box);
+            return previous ? previous(box) : unanswered(box);
         held.push_back(box);
         return Answer::Ok;
     };
@@ -107,9 +120,14 @@ void setResponder(Responder responder)
     installedResponder() = std::move(responder);
 }
 
+void setUnansweredResponder(Responder responder)
+{
+    unansweredResponder() = std::move(responder);
+}
+
 bool hasResponder()
 {
-    return bool(installedResponder());
+    return bool(installedResponder()) || bool(unansweredResponder());
 }
 
 Answer defaultAnswer(Buttons buttons)

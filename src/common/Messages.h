@@ -35,6 +35,9 @@ Answer critical(QWidget *parent, const QString &caption, const QString &text,
 
 // Installs a responder in place of real boxes; an empty one restores the real boxes.
 void setResponder(Responder responder);
+// What answers when no responder is installed, in place of a real box: tests fail there, since
+// nobody would ever answer. Both kinds count for hasResponder().
+void setUnansweredResponder(Responder responder);
 bool hasResponder();
 
 // Runs `work` with its OK boxes held back and returns them, to be shown later in their order.

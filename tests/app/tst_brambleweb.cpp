@@ -110,15 +110,18 @@ private Q_SLOTS:
         cursor.setPosition(window->editor()->document()->findBlockByNumber(1).position() + 3);
         window->editor()->setTextCursor(cursor);
         tree->setCurrentItem(ideas);
-        QVERIFY(renaming->date() == renamingDate && !window->isModified() &&
-                tree->savedCursor(renaming) == qMakePair(1, 3));
+        QCOMPARE(renaming->date(), renamingDate);
+        QVERIFY(!window->isModified());
+        QCOMPARE(tree->savedCursor(renaming), qMakePair(1, 3));
 
         typeInto(window, "typed ");
         QCOMPARE(window->windowTitle(), QString("BRW - * sample.brw"));
         tree->setCurrentItem(renaming);
         const QTextCursor back = window->editor()->textCursor();
-        QVERIFY(ideas->description().contains("typed ") && ideas->date() == QDate(2026, 12, 6) &&
-                !window->editor()->isEdited() && m_boxes->count() == 0);
+        QVERIFY(ideas->description().contains("typed "));
+        QCOMPARE(ideas->date(), QDate(2026, 12, 6));
+        QVERIFY(!window->editor()->isEdited());
+        QCOMPARE(m_boxes->texts(), QStringList());
         QCOMPARE(qMakePair(back.blockNumber(), back.positionInBlock()), qMakePair(1, 3));
         tree->setCurrentItem(themeNamed(*tree, "Планы"));
         window->updateStatus();
@@ -153,15 +156,19 @@ private Q_SLOTS:
         tree->setFocus();
         QTRY_VERIFY(action("undo")->text() == "&Undo"); // the tree has the focus again
         QTest::keyClick(tree, Qt::Key_Delete);
-        QVERIFY(!themeNamed(*tree, "Renaming") && action("undo")->text() == "&Undo Delete");
+        QVERIFY(!themeNamed(*tree, "Renaming"));
+        QCOMPARE(action("undo")->text(), QString("&Undo Delete"));
         QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(tree->currentTheme() == renamed && window->editor()->text().startsWith("typed ") &&
-                !action("undo")->isEnabled() && action("redo")->text() == "&Redo Delete");
+        QVERIFY(tree->currentTheme() == renamed);
+        QVERIFY(window->editor()->text().startsWith("typed "));
+        QVERIFY(!action("undo")->isEnabled());
+        QCOMPARE(action("redo")->text(), QString("&Redo Delete"));
         const QString text = window->editor()->text();
         typeInto(window, "x");
         QTRY_VERIFY(!action("redo")->isEnabled());
         QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(window->editor()->text() == text && themeNamed(*tree, "Renaming") == renamed);
+        QCOMPARE(window->editor()->text(), text);
+        QVERIFY(themeNamed(*tree, "Renaming") == renamed);
         tree->setFocus();
         QTRY_VERIFY(action("redo")->isEnabled());
 
@@ -187,14 +194,16 @@ private Q_SLOTS:
         // Renaming in place disables the tree actions until the editor closes.
         tree->setCurrentItem(themeNamed(*tree, "Saving"));
         QTest::keyClick(tree, Qt::Key_F2);
-        QVERIFY(tree->isRenaming() && (window->actionState() & Brambleweb::RenamingTheme) &&
-                !action("delete")->isEnabled());
+        QVERIFY(tree->isRenaming());
+        QVERIFY(window->actionState() & Brambleweb::RenamingTheme);
+        QVERIFY(!action("delete")->isEnabled());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!(window->actionState() & Brambleweb::RenamingTheme));
 
         // Location mode: the arrows move the window, Escape ends the mode.
         window->menuLocation();
-        QVERIFY(window->isLocationMode() && !action("delete")->isEnabled());
+        QVERIFY(window->isLocationMode());
+        QVERIFY(!action("delete")->isEnabled());
         const QSize size = window->size();
         QTest::keyClick(tree, Qt::Key_Right, Qt::AltModifier);
         QTest::keyClick(tree, Qt::Key_Plus, Qt::KeypadModifier);
@@ -207,7 +216,8 @@ private Q_SLOTS:
         QCOMPARE(window->pos(), position + QPoint(16, 12));
 
         QTest::keyClick(tree, Qt::Key_Escape);
-        QVERIFY(!window->isLocationMode() && action("delete")->isEnabled());
+        QVERIFY(!window->isLocationMode());
+        QVERIFY(action("delete")->isEnabled());
 
         // A mouse press anywhere ends the mode: the tree, the description, a tool bar, the menu
         // bar (at its empty end).
@@ -247,7 +257,8 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_Control, Qt::ControlModifier); // modifiers alone wait
         QVERIFY(window->isCtrlKPending());
         QTest::keyClick(tree, Qt::Key_X);
-        QVERIFY(!window->isCtrlKPending() && tree->currentTheme()->name() == "Links");
+        QVERIFY(!window->isCtrlKPending());
+        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
 
         // Ctrl+K then 6 asks first; No changes nothing.
         m_boxes->answerNext(Messages::Answer::No);
@@ -256,8 +267,9 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->texts(),
                  QStringList{"It crash this program (BRW)\nПрограмма будет аварийно завершена"});
         QCOMPARE(m_boxes->shown().first().buttons, Messages::Buttons::YesNo);
-        QVERIFY(!window->isCtrlKPending() && !window->editor()->text().contains('6') &&
-                window->previousWindow() == first);
+        QVERIFY(!window->isCtrlKPending());
+        QVERIFY(!window->editor()->text().contains('6'));
+        QVERIFY(window->previousWindow() == first);
         QTest::keyClick(window->tree(), Qt::Key_Tab, Qt::ControlModifier);
         QTRY_COMPARE(QApplication::activeWindow(), first);
         QCOMPARE(first->previousWindow(), window);
@@ -298,7 +310,9 @@ private Q_SLOTS:
                                  "\nwas changed.Save?(изменен. Сохранить?)";
 
         m_boxes->answerNext(Messages::Answer::Cancel);
-        QVERIFY(!window->close() && window->isVisible() && window->errorSaveFile().isOpen());
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        QVERIFY(window->errorSaveFile().isOpen());
         QCOMPARE(m_boxes->texts(), QStringList{question});
         QCOMPARE(m_boxes->shown().first().buttons, Messages::Buttons::YesNoCancel);
 
@@ -307,10 +321,13 @@ private Q_SLOTS:
 
         const QString errorSave = window->errorSaveFile().fileName();
         const QString autosave = window->autosaveFile().fileName();
-        QVERIFY(QFile::exists(errorSave) && QFile::exists(autosave));
+        QVERIFY(QFile::exists(errorSave));
+        QVERIFY(QFile::exists(autosave));
         m_boxes->answerNext(Messages::Answer::Yes);
-        QVERIFY(window->close() && fileBytes(m_sample).contains("changed "));
-        QVERIFY(!QFile::exists(errorSave) && !QFile::exists(autosave));
+        QVERIFY(window->close());
+        QVERIFY(fileBytes(m_sample).contains("changed "));
+        QVERIFY(!QFile::exists(errorSave));
+        QVERIFY(!QFile::exists(autosave));
         QCOMPARE(window->tree()->themeCount(), 1);
     }
 
@@ -345,9 +362,9 @@ private Q_SLOTS:
         QTEST(outlineOf(tree), "outline");
         ColorListViewItem *generated = themeNamed(tree, "autogenerated");
         QTEST(generated->description(), "generatedText");
-        QVERIFY(tree.textEncoding() == TextEncoding::Cp1251 &&
-                generated->date() == Clock::today() &&
-                tree.currentTheme() == themeNamed(tree, "T"));
+        QCOMPARE(tree.textEncoding(), TextEncoding::Cp1251);
+        QCOMPARE(generated->date(), Clock::today());
+        QVERIFY(tree.currentTheme() == themeNamed(tree, "T"));
         QCOMPARE(main->editor()->text(), description); // as the theme keeps it
         QCOMPARE(m_boxes->captions().join('|') + m_boxes->texts().join('|') + main->windowTitle(),
                  "Error (Ошибка)Cannot do it - Не могу выполнить операцию\nTheme has subthemes - "
@@ -359,7 +376,8 @@ private Q_SLOTS:
         tree.menuRedo();
         QTEST(outlineOf(tree), "outline");
 
-        QVERIFY(fileBytes("autogenerated") == "mine" && QDir().entryList(QDir::Files) == files);
+        QCOMPARE(fileBytes("autogenerated"), QByteArray("mine"));
+        QCOMPARE(QDir().entryList(QDir::Files), files);
         m_boxes->answerNext(Answer::No);
         QVERIFY(main->close());
     }
@@ -472,11 +490,12 @@ private Q_SLOTS:
         m_boxes->answerNext(Answer::Cancel);
         tree.menuDelete();
         QTRY_COMPARE(main->removalWindows(), (QList<OutsideThemeDialog *>{windows[1], windows[3]}));
-        QVERIFY(!windows[0] && !windows[2]);
+        QVERIFY(!windows[0]);
+        QVERIFY(!windows[2]);
         // The window kept open cannot write into the theme that is gone.
         saveWith(windows[1], Answer::Yes);
-        QVERIFY(windows[1]->isModified() &&
-                m_boxes->texts().last() == "Cannot do it\nНе могу выполнить операцию");
+        QVERIFY(windows[1]->isModified());
+        QCOMPARE(m_boxes->texts().last(), QString("Cannot do it\nНе могу выполнить операцию"));
         QTest::keyClicks(windows[3]->editor(), "moved ");
         saveWith(windows[3], Answer::Yes);
         QCOMPARE(outlineOf(tree) + themeNamed(tree, "C")->description(), "A(C)moved C-text");
@@ -503,8 +522,8 @@ private Q_SLOTS:
         main->menuGoToReminder();
         ColorListViewItem *theme = tree->reminderTheme();
         QCOMPARE(outlineOf(*tree) + QString::number(changed.count()), "__reminder1");
-        QVERIFY(tree->currentTheme() == theme &&
-                main->editor()->toPlainText() == ReminderParser::exampleText());
+        QVERIFY(tree->currentTheme() == theme);
+        QCOMPARE(main->editor()->toPlainText(), ReminderParser::exampleText());
 
         // Alt+Return in the editor applies the text being typed; a subtheme's text starts a line.
         tree->setDescription(tree->createChild(theme, "sub", QString(), QString()), "x", false);
@@ -519,22 +538,26 @@ private Q_SLOTS:
         // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.
         tree->setCurrentItem(theme);
         tree->menuDelete();
-        QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
+        QVERIFY(!tree->reminderTheme());
+        QCOMPARE(tree->reminder()->tasks().size(), size_t(0));
         tree->menuUndo();
-        QVERIFY(tree->reminderTheme() == theme && tree->reminder()->tasks().size() == 1);
+        QVERIFY(tree->reminderTheme() == theme);
+        QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
         tree->menuRedo();
-        QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
+        QVERIFY(!tree->reminderTheme());
+        QCOMPARE(tree->reminder()->tasks().size(), size_t(0));
         tree->menuUndo();
 
         main->findChild<QAction *>("SoundOff")->trigger();
         QVERIFY(tree->reminder()->isSoundOff());
         Clock::setNow(morning.addSecs(1805));
         tree->timer1000();
-        QVERIFY(m_sounds.isEmpty() &&
-                tree->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
+        QCOMPARE(m_sounds, QStringList());
+        QVERIFY(tree->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
 
         tree->renameTheme(theme, "plain");
-        QVERIFY(!tree->reminderTheme() && tree->reminder()->tasks().empty());
+        QVERIFY(!tree->reminderTheme());
+        QCOMPARE(tree->reminder()->tasks().size(), size_t(0));
 
         closeUnsaved(main);
     }
@@ -559,7 +582,8 @@ private Q_SLOTS:
         tree.timer1000();
         QCOMPARE(text->toPlainText().count(line), 2);
         QCOMPARE(m_sounds, QStringList({"reminder.wav", "reminder.wav"}));
-        QVERIFY(tree.reminder()->tasks().size() == 2 && m_boxes->count() == 0);
+        QCOMPARE(tree.reminder()->tasks().size(), size_t(2));
+        QCOMPARE(m_boxes->texts(), QStringList());
         const ReminderNode *next = tree.reminder()->tasks().front();
         QCOMPARE(QDateTime(next->date, next->time), morning.addSecs(86400 - 5400));
     }

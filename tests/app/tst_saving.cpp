@@ -81,15 +81,17 @@ private Q_SLOTS:
         Brambleweb *second = openWindow(QString());
         QCOMPARE(QDir().entryList({"autosave.*", "errorsave.*"}, QDir::Files),
                  QStringList({"autosave.1", "autosave.2", "errorsave.!!!1", "errorsave.!!!2"}));
-        QVERIFY(first->errorSaveFile().isOpen() &&
-                second->errorSaveFile().fileName() == "errorsave.!!!2");
+        QVERIFY(first->errorSaveFile().isOpen());
+        QCOMPARE(second->errorSaveFile().fileName(), QString("errorsave.!!!2"));
         first->close();
         second->close();
-        QVERIFY(!QFile::exists("errorsave.!!!1") && !QFile::exists("autosave.2"));
+        QVERIFY(!QFile::exists("errorsave.!!!1"));
+        QVERIFY(!QFile::exists("autosave.2"));
 
         const QString notes = copyOfSample("notes.brw");
         QFile taken(notes + "1"); // older than the document: no notice
-        QVERIFY(writeBytes(taken.fileName(), "someone's data") && taken.open(QIODevice::Append));
+        QVERIFY(writeBytes(taken.fileName(), "someone's data"));
+        QVERIFY(taken.open(QIODevice::Append));
         taken.setFileTime(QDateTime(QDate(2001, 1, 1), QTime()), QFileDevice::FileModificationTime);
         taken.close();
         Brambleweb *window = openWindow(notes);
@@ -189,8 +191,10 @@ private Q_SLOTS:
             ::chmod(QFile::encodeName(path).constData(), i < 2 ? 0600 : 0640);
             for (const QString &name : dir.entryList({"made*"}))
                 QFile::remove(name);
-            if (row.existing)
-                QVERIFY(writeBytes("made.brw", {}) && ::chmod("made.brw", 0644) == 0);
+            if (row.existing) {
+                QVERIFY(writeBytes("made.brw", {}));
+                QCOMPARE(::chmod("made.brw", 0644), 0);
+            }
 
             QFile::remove("pointed");
             if (i % 2 == 0)
@@ -214,20 +218,22 @@ private Q_SLOTS:
                 Play_RecordEvents recorder(qApp);
                 recorder.setRecordFileName(made = m_dir.filePath("keys.events"));
                 QFile::remove(made);
-                QVERIFY(recorder.startRecord() == 0 && recorder.stopRecord() == 0);
+                QCOMPARE(recorder.startRecord(), 0);
+                QCOMPARE(recorder.stopRecord(), 0);
             } else {
                 boxes.answerNext(Messages::Answer::Ok); // replace the existing file
                 window->menuFileOperation(row.made);
                 made = dir.entryList({"made*"}).join('|'); // one file
-                QVERIFY(!made.contains('|') && fileBytes(made).size() > 100);
+                QVERIFY2(!made.contains('|'), qPrintable(made));
+                QVERIFY(fileBytes(made).size() > 100);
             }
             ::umask(umask);
             struct stat status = {};
             ::stat(QFile::encodeName(made).constData(), &status);
             QCOMPARE(int(status.st_mode & 0777), row.modes[size_t(i)]);
             QVERIFY(row.made != Autosave || fileBytes(made).contains("private words "));
-            QVERIFY(fileBytes("pointed") == (i % 2 ? "<missing>" : "") &&
-                    QFileInfo(made).fileName() != row.link);
+            QCOMPARE(fileBytes("pointed"), QByteArray(i % 2 ? "<missing>" : ""));
+            QVERIFY(QFileInfo(made).fileName() != row.link);
 
             closeUnsaved(window);
             QFile::remove(row.link);
@@ -246,18 +252,22 @@ private Q_SLOTS:
         };
         QCOMPARE(ticks(10), 0); // nothing to save
         typeInto(window, "first edit ");
-        QVERIFY(ticks(120) == 120 && fileBytes(autosave).isEmpty());
+        QCOMPARE(ticks(120), 120);
+        QCOMPARE(fileBytes(autosave), QByteArray());
         QCOMPARE(ticks(1), 0);
         const QByteArray copy = fileBytes(autosave);
         // An autosave is no save.
-        QVERIFY(copy.contains("first edit ") && window->windowTitle().contains("* "));
+        QVERIFY(copy.contains("first edit "));
+        QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(copy, saveToBytes(*window->tree(), 0));
         QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
 
         // A save restarts the count.
         ticks(50);
         window->menuSaveFile();
-        QVERIFY(!window->isModified() && ticks(1) == 0 && boxes.count() == 0);
+        QVERIFY(!window->isModified());
+        QCOMPARE(ticks(1), 0);
+        QCOMPARE(boxes.texts(), QStringList());
         window->close();
     }
 
@@ -272,8 +282,9 @@ private Q_SLOTS:
         QTimer::singleShot(50, [&] { closed = window->close(); });
         QTimer::singleShot(300, [&] { delete busy; });
         window->autosave();
-        QVERIFY(!closed && window->isVisible() &&
-                fileBytes(window->autosaveFile().fileName()).contains("guarded "));
+        QVERIFY(!closed);
+        QVERIFY(window->isVisible());
+        QVERIFY(fileBytes(window->autosaveFile().fileName()).contains("guarded "));
 
         // An autosave reached while the close asks its question does nothing.
         const QString autosave = window->autosaveFile().fileName();
@@ -287,7 +298,8 @@ private Q_SLOTS:
         QVERIFY(window->close());
         Messages::setResponder({});
         window->autosave(); // after the close, too
-        QVERIFY(written == 0 && !QFile::exists(autosave));
+        QCOMPARE(written, qint64(0));
+        QVERIFY(!QFile::exists(autosave));
     }
 
     void saveFollowsLinks()
@@ -303,7 +315,8 @@ private Q_SLOTS:
         Brambleweb *window = openWindow(link);
         typeInto(window, "saved edit ");
         window->menuSaveFile();
-        QVERIFY(!window->isModified() && QFileInfo(link).isSymLink());
+        QVERIFY(!window->isModified());
+        QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(window->windowTitle(), QString("BRW - link.brw"));
         QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
         QCOMPARE(fileBytes(hardLink) + fileBytes(window->autosaveFile().fileName()),
@@ -373,10 +386,12 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previousHandler);
         QCOMPARE(boxes.texts().first(), "Error writing file\nОшибка записи в файл\n" + path);
-        QVERIFY(boxes.count() == 2 && boxes.texts().last().startsWith("(File save with error.") &&
-                window->windowTitle().contains("* "));
-        QVERIFY(fileBytes(path) == before &&
-                QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}).isEmpty());
+        QCOMPARE(boxes.count(), 2);
+        QVERIFY2(boxes.texts().last().startsWith("(File save with error."),
+                 qPrintable(boxes.texts().last()));
+        QVERIFY(window->windowTitle().contains("* "));
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}), QStringList());
 
         // A directory that is gone: the document cannot even be opened for writing.
         boxes.clear();
@@ -385,11 +400,13 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts().mid(1),
                  QStringList{"Cannot open file for write\nНевозможно открыть для записи файл\n" +
                              path});
-        QVERIFY(fileBytes(m_dir.filePath("moved/doc.brw")) == before && window->isModified());
+        QCOMPARE(fileBytes(m_dir.filePath("moved/doc.brw")), before);
+        QVERIFY(window->isModified());
         QVERIFY(QDir(m_dir.path()).rename("moved", "locked"));
         // Once writes work again, the same edit saves.
         window->menuSaveFile();
-        QVERIFY(!window->isModified() && fileBytes(path).contains("lost? "));
+        QVERIFY(!window->isModified());
+        QVERIFY(fileBytes(path).contains("lost? "));
 
         // The document replaced by a FIFO: Ctrl+S refuses it at once, whatever the answer to
         // the question about the outside change, and makes nothing beside it.
@@ -407,7 +424,8 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts().last(),
                  "Cannot open file for write\nНевозможно открыть для записи файл\n" + path);
         QCOMPARE(folder.entryList(entries), beside);
-        QVERIFY(window->isModified() && !QFileInfo(path).isFile());
+        QVERIFY(window->isModified());
+        QVERIFY(!QFileInfo(path).isFile());
         closeUnsaved(window);
     }
 
@@ -441,7 +459,8 @@ private Q_SLOTS:
                                  "file\nНет возможности сохранить файл\n\n"));
         QCOMPARE(journal.count("-------------\n"), int(windows));
         const QByteArray saved = fileBytes(errorSave);
-        QVERIFY(!window->errorSaveFile().isOpen() && saved.contains("unsaved "));
+        QVERIFY(!window->errorSaveFile().isOpen());
+        QVERIFY(saved.contains("unsaved "));
 
         QCOMPARE(saved, saveToBytes(*window->tree(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
@@ -451,17 +470,18 @@ private Q_SLOTS:
         for (const bool savedLater : {false, true}) {
             boxes.clear();
             QFile document(path);
-            if (savedLater)
-                QVERIFY(document.open(QIODevice::Append) &&
-                        document.setFileTime(QDateTime::currentDateTime().addSecs(5),
+            if (savedLater) {
+                QVERIFY(document.open(QIODevice::Append));
+                QVERIFY(document.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                              QFileDevice::FileModificationTime));
+            }
             openWindow(path)->close();
             const QString notice = "ErrorSaveDataFile is newer than this file and may hold the "
                                    "last changes\nФайл сохранения данных при ошибке новее этого "
                                    "файла и может содержать последние изменения\n" +
                                    errorSave;
-            QVERIFY(boxes.texts() == (savedLater ? QStringList() : QStringList{notice}) &&
-                    fileBytes(errorSave) == saved);
+            QCOMPARE(boxes.texts(), savedLater ? QStringList() : QStringList{notice});
+            QCOMPARE(fileBytes(errorSave), saved);
         }
 
         // The file is closed now: a second emergency save can only say so.
@@ -476,7 +496,8 @@ private Q_SLOTS:
         window = openWindow(copyOfSample("unsynced.brw"));
         typeInto(window, "unsaved ");
         int pipe[2];
-        QVERIFY(::pipe(pipe) == 0 && ::dup2(pipe[1], window->errorSaveFile().handle()) >= 0);
+        QCOMPARE(::pipe(pipe), 0);
+        QVERIFY(::dup2(pipe[1], window->errorSaveFile().handle()) >= 0);
         QString log;
         window->emergencySave(log);
         ::close(pipe[0]);

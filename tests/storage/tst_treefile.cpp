@@ -54,7 +54,8 @@ private Q_SLOTS:
         QVERIFY(loadTree(view, sourceDir + "/input/" + name, 0, nullptr));
         QTEST(shown.texts().join(" + "), "boxes");
         QTEST(outlineOf(view), "outline");
-        QVERIFY(view.isStable() && view.currentTheme() == view.rootTheme());
+        QVERIFY(view.isStable());
+        QVERIFY(view.currentTheme() == view.rootTheme());
         int result = 0;
         const QByteArray written = saveToBytes(view, saveFlags, nullptr, &result);
         QCOMPARE(result, 1);
@@ -159,7 +160,8 @@ private Q_SLOTS:
         SaveReport report;
         QCOMPARE(saveToBytes(view, 0, nullptr, nullptr, &report), expected);
         QCOMPARE(report.replaced, expected.count('\x1A'));
-        QVERIFY(loadBytes(view, "r\r\n") && loadBytes(view, file, LOAD_INSERT));
+        QVERIFY(loadBytes(view, "r\r\n"));
+        QVERIFY(loadBytes(view, file, LOAD_INSERT));
         QCOMPARE(view.textEncoding(), TextEncoding::Cp1251);
     }
 
@@ -197,7 +199,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
         QFile huge(dir.filePath("huge.brw")); // sparse: no disk space needed
-        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(maxTreeFileSize + 1));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(maxTreeFileSize + 1));
         QFile(dir.filePath(QString::fromUtf8("\xEF\xBF\xBD.brw"))).open(QIODevice::WriteOnly);
         const QString path = QDir(dir.path()).filePath(file);
         for (int flags : {0, int(LOAD_INSERT)}) {
@@ -205,10 +208,11 @@ private Q_SLOTS:
             LinkListView view;
             QVERIFY(loadBytes(view, "<!--1-->A\n<!--2-->B\n"));
             view.setCurrentItem(view.rootTheme()->child(0));
-            QVERIFY(loadTree(view, QString(), flags, nullptr) &&
-                    !loadTree(view, path, flags, nullptr));
+            QVERIFY(loadTree(view, QString(), flags, nullptr));
+            QVERIFY(!loadTree(view, path, flags, nullptr));
             QCOMPARE(shown.count(), 1);
-            QVERIFY(shown.texts()[0].startsWith(box) && shown.texts()[0].endsWith(path));
+            QVERIFY2(shown.texts()[0].startsWith(box), qPrintable(shown.texts()[0]));
+            QVERIFY2(shown.texts()[0].endsWith(path), qPrintable(shown.texts()[0]));
             QCOMPARE(outlineOf(view) + view.currentTheme()->name(), "A(B)A");
             QCOMPARE(view.undoHistory().count(), 0);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/FileDialogs.h"
+#include "support/Unscripted.h"
 
 #include <QFileInfo>
 #include <QList>
@@ -23,7 +24,7 @@ public:
                                        QFileInfo(file).absolutePath()};
         });
     }
-    ~ScriptedFileDialogs() { FileDialogs::setResponder({}); }
+    ~ScriptedFileDialogs() { FileDialogs::setResponder(failUnscriptedDialog); }
 
     void chooseNext(const QString &file, int typeIndex = 0) { m_script.append({file, typeIndex}); }
     const QList<FileDialogs::Request> &requests() const { return m_requests; }
