@@ -22,6 +22,8 @@ int main(int argc, char **argv)
         return printCommandLineAnswer(command);
     if (command.action == CommandLine::Action::Export)
         return runExport(argc, argv, command);
+    if (command.action == CommandLine::Action::Import)
+        return runImport(argc, argv, command);
 
     BRWApplication application(argc, argv);
     if (command.action == CommandLine::Action::ShowJournal)
