@@ -25,12 +25,21 @@ bool allowedInXml(char16_t c)
     return c >= 0x20 ? c != 0xFFFE && c != 0xFFFF : c == '\t' || c == '\n' || c == '\r';
 }
 
+// Characters that need no escape are copied in runs: most text has none to escape.
 void appendEscaped(QString &out, const QString &text, bool attribute)
 {
     const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
     const qsizetype size = text.size();
+    qsizetype run = 0;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = data[i];
+        const bool plain = c >= 0x20 ? c != '&' && c != '<' && c != '>' && c != '"' &&
+                                               !QChar::isSurrogate(c) && c < 0xFFFE
+                                     : !attribute && (c == '\n' || c == '\t');
+        if (plain)
+            continue;
+        out.append(text.constData() + run, i - run);
+        run = i + 1;
         switch (c) {
         case '&':
             out += QLatin1String("&amp;");
@@ -42,13 +51,13 @@ void appendEscaped(QString &out, const QString &text, bool attribute)
             out += QLatin1String("&gt;");
             continue;
         case '"':
-            out += attribute ? QLatin1String("&quot;") : QLatin1String("\"");
+            out += QLatin1String("&quot;");
             continue;
         case '\n':
-            out += attribute ? QLatin1String("&#10;") : QLatin1String("\n");
+            out += QLatin1String("&#10;");
             continue;
         case '\t':
-            out += attribute ? QLatin1String("&#9;") : QLatin1String("\t");
+            out += QLatin1String("&#9;");
             continue;
         case '\r':
             out += QLatin1String("&#13;");
@@ -58,14 +67,18 @@ void appendEscaped(QString &out, const QString &text, bool attribute)
         }
         // A surrogate pair passes whole; a lone half cannot be written in UTF-8.
         if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(data[i + 1])) {
-            out += QChar(c);
-            out += QChar(data[++i]);
+            ++i;
+            out.append(text.constData() + i - 1, 2);
+            run = i + 1;
         } else if (QChar::isSurrogate(c)) {
             out += QChar(QChar::ReplacementCharacter);
         } else {
-            out += allowedInXml(c) ? QChar(c) : QChar(char16_t(0x2400 + c));
+            out += allowedInXml(c) ? QChar(c)
+                   : c < 0x20      ? QChar(char16_t(0x2400 + c))
+                                   : QChar(QChar::ReplacementCharacter);
         }
     }
+    out.append(text.constData() + run, size - run);
 }
 
 void appendAttribute(QString &out, QLatin1String name, const QString &value)
@@ -89,7 +102,7 @@ public:
                 [](const OutlineNode &, int) {});
     }
 
-    QString write(const OutlineNode &root)
+    QByteArray write(const OutlineNode &root)
     {
         m_out = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                "<opml version=\"2.0\">\n<head>\n<title>");
@@ -103,7 +116,8 @@ public:
         m_out += QLatin1String("</head>\n<body>\n");
         writeChildren(root, 1, false);
         m_out += QLatin1String("</body>\n</opml>\n");
-        return std::move(m_out);
+        flush();
+        return std::move(m_bytes);
     }
 
 private:
@@ -113,8 +127,18 @@ private:
             writeNode(node, depth, inCopy);
     }
 
+    // Encoded outline by outline: the text of the whole file at once would take twice its size
+    // again and dominate the time with fresh pages.
+    void flush()
+    {
+        m_bytes += m_out.toUtf8();
+        m_out.clear();
+    }
+
     void writeNode(const OutlineNode &node, int depth, bool inCopy)
     {
+        if (m_out.size() > 65536)
+            flush();
         const auto mark = node.linkId < 0 ? m_marks.find(-node.linkId) : m_marks.end();
         // The group's subtree, unless the link lies inside it (that copy would never end).
         const OutlineNode *content = &node;
@@ -149,6 +173,7 @@ private:
     std::unordered_map<int, const OutlineNode *> m_marks;
     std::unordered_set<int> m_expanding; // groups whose subtree is being written
     QString m_out;
+    QByteArray m_bytes;
 };
 
 int attributeNumber(const QXmlStreamAttributes &attributes, QLatin1String name)
@@ -196,7 +221,7 @@ QDate parseRfc822Date(const QString &text)
 
 QByteArray write(const OutlineNode &root)
 {
-    return OpmlWriter(root).write(root).toUtf8();
+    return OpmlWriter(root).write(root);
 }
 
 bool read(const QByteArray &bytes, OutlineNode &root, QString &error)

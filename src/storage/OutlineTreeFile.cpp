@@ -8,11 +8,11 @@ namespace {
 
 QString decodeWithoutCr(TextCodec &codec, QByteArrayView piece, bool dropFinalLineFeed)
 {
-    QByteArray bytes = piece.toByteArray();
-    bytes.replace('\r', QByteArrayView());
-    if (dropFinalLineFeed && bytes.endsWith('\n'))
-        bytes.chop(1);
-    return codec.decode(bytes);
+    QString text = codec.decode(piece);
+    text.remove(QLatin1Char('\r'));
+    if (dropFinalLineFeed && text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
 }
 
 // A tree file has no escape: a description line that is a theme header would come back as a
@@ -41,6 +41,7 @@ OutlineNode read(const QByteArray &bytes)
 {
     OutlineNode root;
     root.date = Clock::today();
+    const QByteArrayView text(bytes);
     const bool unicode = bytes.startsWith(utf8Mark);
     TextCodec codec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
     std::vector<OutlineNode *> parents{&root}; // parents[d]: the latest node at depth d
@@ -48,8 +49,8 @@ OutlineNode read(const QByteArray &bytes)
     qsizetype lineStart = unicode ? utf8Mark.size() : 0;
     qsizetype descriptionStart = lineStart;
     const auto finishDescription = [&](qsizetype end) {
-        current->description = decodeWithoutCr(
-                codec, bytes.sliced(descriptionStart, end - descriptionStart), true);
+        current->description =
+                decodeWithoutCr(codec, text.sliced(descriptionStart, end - descriptionStart), true);
     };
     while (lineStart < bytes.size()) {
         qsizetype lineEnd = bytes.indexOf('\n', lineStart);
@@ -68,7 +69,7 @@ OutlineNode read(const QByteArray &bytes)
                          : header->dateKind == ThemeHeader::DateKind::Parent ? parent->date
                                                                              : Clock::today();
             theme.name =
-                    decodeWithoutCr(codec, bytes.sliced(header->end, lineEnd - header->end), true);
+                    decodeWithoutCr(codec, text.sliced(header->end, lineEnd - header->end), true);
             current = &theme;
             descriptionStart = lineEnd;
         }
@@ -80,23 +81,35 @@ OutlineNode read(const QByteArray &bytes)
 
 QByteArray write(const OutlineNode &root)
 {
-    QString text = withoutHeaderLines(root.description) + QLatin1Char('\n');
-    bool cp1251 = cp1251CanEncode(text);
+    bool cp1251 = cp1251CanEncode(root.description);
     walkOutline(
             root,
-            [&](const OutlineNode &node, int depth) {
-                appendThemeHeader(text, depth, node.linkId, storableDate(node.date));
-                text += node.name + QLatin1Char('\n');
-                if (node.linkId >= 0)
-                    text += withoutHeaderLines(node.description);
-                text += QLatin1Char('\n');
+            [&cp1251](const OutlineNode &node, int) {
                 cp1251 = cp1251 && cp1251CanEncode(node.name) && cp1251CanEncode(node.description);
             },
             [](const OutlineNode &, int) {});
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    if (cp1251)
-        return TextCodec(TextEncoding::Cp1251).encode(text);
-    return utf8Mark.toByteArray() + TextCodec(TextEncoding::Utf8).encode(text);
+    TextCodec codec(cp1251 ? TextEncoding::Cp1251 : TextEncoding::Utf8);
+    QByteArray bytes = cp1251 ? QByteArray() : utf8Mark.toByteArray();
+    // Theme by theme: one string of the whole tree would take several times the file's size.
+    QString record = withoutHeaderLines(root.description) + QLatin1Char('\n');
+    const auto flush = [&] {
+        record.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        bytes += codec.encode(record);
+        record.clear();
+    };
+    walkOutline(
+            root,
+            [&](const OutlineNode &node, int depth) {
+                flush();
+                appendThemeHeader(record, depth, node.linkId, storableDate(node.date));
+                record += node.name + QLatin1Char('\n');
+                if (node.linkId >= 0)
+                    record += withoutHeaderLines(node.description);
+                record += QLatin1Char('\n');
+            },
+            [](const OutlineNode &, int) {});
+    flush();
+    return bytes;
 }
 
 } // namespace OutlineTreeFile
