@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-multimedia-dev libgl-dev
           xvfb xdotool x11-utils libx11-dev
           desktop-file-utils appstream libxml2-utils shared-mime-info man-db dpkg-dev debootstrap
-          "$@")
+          poppler-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -11,10 +11,13 @@
 #include "common/Messages.h"
 #include "common/TextCodec.h"
 #include "storage/DocumentLock.h"
+#include "storage/Outline.h"
 #include "storage/TreeFile.h"
 
 #include "find/FindParas.h"
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 class ColorListViewItem;
@@ -117,6 +120,12 @@ public Q_SLOTS:
     void menuReopenFileGUI();
     void menuOpenFileGUI();
     void menuSaveTableGUI();
+    // Outlines of other programs (BramblewebOutlines.cpp).
+    void menuExportOutline();
+    void menuExportPdf();
+    void menuPrint();
+    void menuImportOutline();
+    void menuImportOutlineInto();
     void menuGoToMark();
     void menuNewest();
     void menuGenerateTree();
@@ -218,6 +227,10 @@ private:
     bool warnAboutReplacedCharacters();
     template<typename Work>
     auto withInputBlocked(Work work);
+    void blockInputWhile(const std::function<void()> &work);
+    std::optional<OutlineNode> currentBranchOutline();
+    void exportOutline(const QStringList &types);
+    std::optional<OutlineNode> chooseOutline(const QString &caption, QString &file);
     // Drops on the window (BramblewebDrop.cpp): files onto a theme are inserted there with the
     // question, elsewhere (null) they open in new windows; themes of other windows are copied in.
     void watchDrops();

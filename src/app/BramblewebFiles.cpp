@@ -99,6 +99,14 @@ auto Brambleweb::withInputBlocked(Work work)
     return result;
 }
 
+void Brambleweb::blockInputWhile(const std::function<void()> &work)
+{
+    withInputBlocked([&work] {
+        work();
+        return true;
+    });
+}
+
 Messages::Answer Brambleweb::askSaveChanges()
 {
     const Messages::Answer answer =

@@ -5,12 +5,15 @@
 #include "common/Messages.h"
 #include "common/TextCodec.h"
 #include "storage/HtmlTable.h"
+#include "storage/OutlineAdapter.h"
+#include "storage/OutlineFiles.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -19,6 +22,7 @@ namespace {
 const char *const usage =
         "Usage: brw [FILE...]\n"
         "       brw --export FORMAT INPUT OUTPUT [--encoding utf-8|cp1251]\n"
+        "       brw --import FORMAT INPUT OUTPUT.brw\n"
         "       brw --check-reminder FILE\n"
         "       brw --help | --version\n"
         "\n"
@@ -28,8 +32,13 @@ const char *const usage =
         "                                FORMAT is brw (the ordinary tree file), structure\n"
         "                                (header lines only), html (one page), mime (a MIME\n"
         "                                text, one part per theme) or table (an HTML table of\n"
-        "                                the whole tree). Messages go to standard error;\n"
-        "                                the exit status is 0 only when none was reported.\n"
+        "                                the whole tree); or, for other programs, opml,\n"
+        "                                markdown, text (indented by tabs) or pdf.\n"
+        "                                Messages go to standard error; the exit status\n"
+        "                                is 0 only when none was reported.\n"
+        "  --import FORMAT INPUT OUTPUT  read an opml, markdown or text (indented) file and\n"
+        "                                write it as a tree file (Unicode only when some\n"
+        "                                character lies outside CP1251).\n"
         "  --encoding utf-8|cp1251       write the export in Unicode (UTF-8, a tree file\n"
         "                                begins with its byte order mark) or in CP1251;\n"
         "                                without it the output keeps the input's form.\n"
@@ -122,19 +131,24 @@ CommandLine parseCommandLine(int argc, char **argv)
             }
             command.action = CommandLine::Action::CheckReminder;
             command.input = QString::fromLocal8Bit(argv[++i]);
-        } else if (argument == QLatin1String("--export")) {
+        } else if (argument == QLatin1String("--export") || argument == QLatin1String("--import")) {
+            const bool exporting = argument == QLatin1String("--export");
             if (i + 3 >= argc) {
                 command.action = CommandLine::Action::Error;
-                command.error = QStringLiteral("--export needs FORMAT INPUT OUTPUT");
+                command.error = argument + QStringLiteral(" needs FORMAT INPUT OUTPUT");
                 return command;
             }
-            command.action = CommandLine::Action::Export;
+            command.action = exporting ? CommandLine::Action::Export : CommandLine::Action::Import;
             command.format = QString::fromLocal8Bit(argv[++i]);
             command.input = QString::fromLocal8Bit(argv[++i]);
             command.output = QString::fromLocal8Bit(argv[++i]);
-            if (!exportFormat(command.format)) {
+            const auto outline = OutlineFiles::formatNamed(command.format);
+            if (exporting ? !exportFormat(command.format) && !outline
+                          : !outline || !OutlineFiles::canImport(*outline)) {
                 command.action = CommandLine::Action::Error;
-                command.error = QStringLiteral("unknown export format: ") + command.format;
+                command.error = (exporting ? QStringLiteral("unknown export format: ")
+                                           : QStringLiteral("unknown import format: ")) +
+                                command.format;
                 return command;
             }
         } else if (argument == QLatin1String("--encoding") && i + 1 < argc) {
@@ -151,9 +165,11 @@ CommandLine parseCommandLine(int argc, char **argv)
             return command;
         }
     }
-    if (command.action == CommandLine::Action::Export && !command.files.isEmpty()) {
+    if ((command.action == CommandLine::Action::Export ||
+         command.action == CommandLine::Action::Import) &&
+        !command.files.isEmpty()) {
         command.action = CommandLine::Action::Error;
-        command.error = QStringLiteral("--export takes no further files");
+        command.error = QStringLiteral("--export and --import take no further files");
     } else if (command.action == CommandLine::Action::CheckReminder && !command.files.isEmpty()) {
         command.action = CommandLine::Action::Error;
         command.error = QStringLiteral("--check-reminder takes one file");
@@ -180,7 +196,12 @@ int printCommandLineAnswer(const CommandLine &command)
     }
 }
 
-int runExport(int &argc, char **argv, const CommandLine &command)
+namespace {
+
+// What an export and an import share: a headless application whose boxes go to standard error,
+// counted in `reported`. False when the program cannot run at all.
+bool startWithoutWindow(int &argc, char **argv, std::unique_ptr<QApplication> &application,
+                        int &reported)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -190,22 +211,53 @@ int runExport(int &argc, char **argv, const CommandLine &command)
         if (type == QtCriticalMsg || type == QtFatalMsg)
             printError(text + QLatin1Char('\n'));
     });
-    QApplication application(argc, argv);
+    application = std::make_unique<QApplication>(argc, argv);
     Clock::startDate();
     if (!cp1251Available()) {
         printError(cp1251UnavailableMessage() + QLatin1Char('\n'));
-        return 1;
+        return false;
     }
-    int reported = 0;
     Messages::setResponder([&reported](const Messages::Box &box) {
         ++reported;
         printError(Messages::logForm(box.caption, box.text));
         return Messages::defaultAnswer(box.buttons);
     });
+    return true;
+}
+
+// Says why the output was not written; the exit status.
+int outputFailed(SafeFile::Result result, const QString &output)
+{
+    printError((result == SafeFile::Result::CannotOpen
+                        ? QStringLiteral("brw: cannot open for writing: ")
+                        : QStringLiteral("brw: the output was not written: ")) +
+               output + QLatin1Char('\n'));
+    return 1;
+}
+
+} // namespace
+
+int runExport(int &argc, char **argv, const CommandLine &command)
+{
+    std::unique_ptr<QApplication> application;
+    int reported = 0;
+    if (!startWithoutWindow(argc, argv, application, reported))
+        return 1;
     LinkListView view;
     view.setReminderRinging(false);
     if (!loadTree(view, command.input, 0, nullptr))
         return 1;
+    if (const auto outline = OutlineFiles::formatNamed(command.format)) {
+        const std::optional<OutlineNode> root =
+                OutlineAdapter::branchOf(view, QFileInfo(command.input).completeBaseName());
+        if (!root)
+            return 1;
+        const SafeFile::Result result =
+                OutlineFiles::write(*outline, *root, command.output, command.input);
+        if (result != SafeFile::Result::Saved)
+            return outputFailed(result, command.output);
+        return reported == 0 ? 0 : 1;
+    }
     if (!command.encoding.isEmpty())
         view.setTextEncoding(command.encoding == QLatin1String("utf-8") ? TextEncoding::Utf8
                                                                         : TextEncoding::Cp1251);
@@ -219,15 +271,30 @@ int runExport(int &argc, char **argv, const CommandLine &command)
                                   : saveTree(view, &output, flags, nullptr, nullptr, &report)) > 0;
             },
             QString(), command.input);
-    if (result != SafeFile::Result::Saved) {
-        printError((result == SafeFile::Result::CannotOpen
-                            ? QStringLiteral("brw: cannot open for writing: ")
-                            : QStringLiteral("brw: the output was not written: ")) +
-                   command.output + QLatin1Char('\n'));
-        return 1;
-    }
+    if (result != SafeFile::Result::Saved)
+        return outputFailed(result, command.output);
     // Not an error: converting to CP1251 replaces what the code page lacks, and says how much.
     if (report.replaced > 0)
         printError(QStringLiteral("brw: %1 character(s) written as 0x1A\n").arg(report.replaced));
+    return reported == 0 ? 0 : 1;
+}
+
+int runImport(int &argc, char **argv, const CommandLine &command)
+{
+    std::unique_ptr<QApplication> application;
+    int reported = 0;
+    if (!startWithoutWindow(argc, argv, application, reported))
+        return 1;
+    const std::optional<OutlineNode> root =
+            OutlineFiles::read(*OutlineFiles::formatNamed(command.format), command.input, nullptr);
+    if (!root)
+        return 1;
+    const QByteArray bytes = OutlineTreeFile::write(*root);
+    const SafeFile::Result result = SafeFile::save(
+            command.output,
+            [&bytes](QFileDevice &output) { return output.write(bytes) == bytes.size(); },
+            QString(), command.input);
+    if (result != SafeFile::Result::Saved)
+        return outputFailed(result, command.output);
     return reported == 0 ? 0 : 1;
 }

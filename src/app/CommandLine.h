@@ -7,7 +7,7 @@
 // "--" ends the options.
 struct CommandLine
 {
-    enum class Action { Open, Export, ShowJournal, CheckReminder, Help, Version, Error };
+    enum class Action { Open, Export, Import, ShowJournal, CheckReminder, Help, Version, Error };
     Action action = Action::Open;
     QStringList files;
     QString format;
@@ -23,3 +23,6 @@ int printCommandLineAnswer(const CommandLine &command);
 // Reads the input tree and writes it again in the format, without a window. Every message that
 // would be a box goes to standard error; the status is 0 only when nothing was reported.
 int runExport(int &argc, char **argv, const CommandLine &command);
+// Reads an outline of another program (OPML, Markdown, indented text) and writes it as a tree
+// file, in Unicode form only when some character lies outside CP1251.
+int runImport(int &argc, char **argv, const CommandLine &command);

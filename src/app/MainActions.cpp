@@ -43,6 +43,12 @@ const Action actionTable[] = {
     {"&File", "Save &branch", "Сохранить ветвь...", CTRL | Qt::Key_B, "savebrunch", Window, "menuSaveBranch()", 0},
     {"&File", "Save &table", "Сохранить ветвь как таблицу...", CTRL | ALT | Qt::Key_T, "savetable", Window, "menuSaveTable()", 0},
     separator("&File"),
+    {"&File", "E&xport...", "Экспорт ветви для других программ (OPML, Markdown, текст)...", NoKey, "exportoutline", Window, "menuExportOutline()", 0},
+    {"&File", "Export to PD&F...", "Экспорт ветви в PDF...", NoKey, "exportpdf", Window, "menuExportPdf()", 0},
+    {"&File", "&Print...", "Печать ветви...", CTRL | SHIFT | Qt::Key_P, "print", Window, "menuPrint()", 0},
+    {"&File", "I&mport...", "Импорт в новый документ (OPML, Markdown, текст)...", NoKey, "importoutline", Window, "menuImportOutline()", 0},
+    {"&File", "Import &under theme...", "Импорт внутрь текущей темы (OPML, Markdown, текст)...", NoKey, "importinto", Window, "menuImportOutlineInto()", 0},
+    separator("&File"),
     {"&File", "&Exit", "Выход", ALT | Qt::Key_F4, "exit", Window, "close()", 0},
 
     {"&View", "&Location", "Изменение положения окон", QKeyCombination(Qt::Key_F5), "location", Window, "menuLocation()", 0},

@@ -28,6 +28,8 @@ int main(int argc, char **argv)
         return runExport(argc, argv, command);
     if (command.action == CommandLine::Action::CheckReminder)
         return CheckReminder::run(argc, argv, command.input);
+    if (command.action == CommandLine::Action::Import)
+        return runImport(argc, argv, command);
 
     BRWApplication application(argc, argv);
     if (command.action == CommandLine::Action::ShowJournal)

@@ -15,6 +15,16 @@ check() { # description, then the command; the command's status decides
     shift
     if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
+# Rows on standard input: the exit status, a pattern standard error must hold (or nothing), the
+# arguments ({data}: the test data, {work}: a scratch folder).
+check_rows() {
+    while IFS='|' read -r want pattern args; do
+        args=$(printf '%b' "${args//\{data\}/$data}") && args=${args//\{work\}/$work}
+        timeout 60 "$brw" $args 2>"$work/err"
+        check "status $want: $args" test $? -eq "$want"
+        [ -z "$pattern" ] || check "says '$pattern': $args" grep -q -- "$pattern" "$work/err"
+    done
+}
 # export ARG...: the program's export; its standard error goes to $work/err, its status to $status
 export() { "$brw" --export "$@" 2>"$work/err"; status=$?; }
 
@@ -31,14 +41,8 @@ done
 check "structure export has only header lines" \
     bash -c "! grep -av '^<!--' '$work/structure.brw' | grep -q ."
 
-# Reported problems and refused command lines, one a row: the exit status, a pattern standard
-# error must hold (or nothing), the arguments ({data}: the test data, {work}: a scratch folder).
-while IFS='|' read -r want pattern args; do
-    args=$(printf '%b' "${args//\{data\}/$data}") && args=${args//\{work\}/$work}
-    timeout 60 "$brw" $args 2>"$work/err"
-    check "status $want: $args" test $? -eq "$want"
-    [ -z "$pattern" ] || check "says '$pattern': $args" grep -q -- "$pattern" "$work/err"
-done <<'ROWS'
+# Reported problems and refused command lines, one a row.
+check_rows <<'ROWS'
 1|^!!!error!!!$|--export brw {data}/input/broken_links.brw {work}/broken.brw
 1|It rename some REMINDER|--export brw {data}/input/two_reminders.brw {work}/renamed.brw
 1|Cannot open file|--export brw {work}/missing.brw {work}/out.brw
@@ -48,7 +52,7 @@ done <<'ROWS'
 1|cannot open for writing|--export html {data}/reference/basic.brw /dev/full
 1|Cannot open file|--export brw {work}/pipe.fifo {work}/out.brw
 2||--export brw in out --encoding latin1
-2||--export pdf in out
+2||--export docx in out
 2||--bogus
 ROWS
 check "a reported problem still writes the output" test -s "$work/broken.brw"
@@ -120,6 +124,48 @@ for name in sys.argv[1:3]:
 parts = email.message_from_bytes(open(sys.argv[3], "rb").read()).get_payload()
 assert any("Ελληνικά" in part.get_payload(decode=True).decode(part.get_content_charset())
            for part in parts)' "$work/unicode.html" "$work/unicode.table" "$work/unicode.mime"
+# Other programs' outlines: every document to OPML and back byte for byte; Markdown, text and PDF
+# written; imports refused without output; the tree file's form follows its characters.
+for reference in "$data"/reference/*.brw; do
+    name=$(basename "$reference" .brw)
+    [ "$name" = structure ] && continue
+    "$brw" --export opml "$reference" "$work/$name.opml" 2>/dev/null &&
+        "$brw" --import opml "$work/$name.opml" "$work/$name.back.brw" 2>/dev/null
+    check "opml round trip of $name.brw: byte for byte" cmp -s "$reference" "$work/$name.back.brw"
+done
+check "opml export is well-formed XML" xmllint --noout "$work/unicode.opml"
+for format in markdown text pdf; do
+    export $format "$data/reference/unicode.brw" "$work/unicode.$format"
+    check "export $format exits 0 and says nothing" test $status -eq 0 -a ! -s "$work/err"
+done
+check "pdf export starts with %PDF" bash -c "head -c 5 '$work/unicode.pdf' | grep -q '^%PDF-'"
+if command -v pdftotext >/dev/null; then
+    check "pdf export holds the numbered names in order" bash -c "pdftotext '$work/unicode.pdf' - |
+        grep -o '^[0-9.]* [^ ]*' | tr '\n' '|' | grep -q '1. café|.*2. Mark|2.1. Under|3. Link|'"
+fi
+printf 'один\n\tдва\n' >"$work/cp.txt" && printf 'one\n\t漢字\n' >"$work/uni.txt"
+"$brw" --import text "$work/cp.txt" "$work/cp.brw" && "$brw" --import text "$work/uni.txt" "$work/uni.brw"
+check "an import within CP1251 writes CP1251" bash -c "! head -c 3 '$work/cp.brw' | od -An -tx1 |
+    grep -q 'ef bb bf' && grep -aq \$'\xee\xe4\xe8\xed' '$work/cp.brw'"
+check "an import beyond CP1251 writes Unicode" bash -c "head -c 3 '$work/uni.brw' | od -An -tx1 |
+    grep -q 'ef bb bf' && grep -q '<!--2\[.*\]-->漢字' '$work/uni.brw'"
+printf '# A\n\ntext\n\n- deep\n' >"$work/in.md"
+"$brw" --import markdown "$work/in.md" "$work/md.brw"
+check "a markdown import reads headings, lists and text" bash -c "tr -d '\r' <'$work/md.brw' |
+    sed 's/\[[0-9.]*\]//' | tr '\n' '|' | grep -qx '|<!--1-->A|text|<!--2-->deep||'"
+check_rows <<'ROWS'
+1|Cannot open file|--import opml {data}/opml/unclosed.opml {work}/refused.brw
+1|^line 5: |--import opml {data}/opml/bad_entity.opml {work}/refused.brw
+1|Cannot open file|--import markdown {work}/missing.md {work}/refused.brw
+1|Cannot open file|--import text /dev/stdin {work}/refused.brw
+2|unknown import format: pdf|--import pdf {work}/in.md {work}/refused.brw
+2|unknown export format: docx|--export docx {data}/reference/basic.brw {work}/refused.docx
+2|needs FORMAT INPUT OUTPUT|--import opml {work}/in.md
+ROWS
+check "a refused import writes nothing" test ! -e "$work/refused.brw"
+(umask 022 && "$brw" --export opml "$work/private.brw" "$work/private.opml" 2>/dev/null)
+check "an opml export of a private document is private" test "$(stat -c %a "$work/private.opml")" = 600
+
 check "--help exits 0" "$brw" --help
 check "--version names the program" bash -c "'$brw' --version | grep -q '^brw '"
 

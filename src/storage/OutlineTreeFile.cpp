@@ -1,0 +1,127 @@
+#include "storage/Outline.h"
+
+#include "common/Clock.h"
+#include "common/TextCodec.h"
+#include "storage/TreeHeader.h"
+
+namespace {
+
+QString decodeWithoutCr(TextCodec &codec, QByteArrayView piece, bool dropFinalLineFeed)
+{
+    QString text = codec.decode(piece);
+    text.remove(QLatin1Char('\r'));
+    if (dropFinalLineFeed && text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+// A tree file has no escape: a description line that is a theme header would come back as a
+// theme. Text from another program may hold one; a space in front keeps it text.
+QString withoutHeaderLines(const QString &description)
+{
+    if (!description.contains(QLatin1String("<!--")))
+        return description;
+    QStringList lines = description.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        if (line.startsWith(QLatin1String("<!--")) && readThemeHeader(line.toLatin1(), 0))
+            line.prepend(QLatin1Char(' '));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QDate storableDate(const QDate &date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999 ? date : Clock::today();
+}
+
+} // namespace
+
+namespace OutlineTreeFile {
+
+OutlineNode read(const QByteArray &bytes)
+{
+    OutlineNode root;
+    root.date = Clock::today();
+    const QByteArrayView text(bytes);
+    const bool unicode = bytes.startsWith(utf8Mark);
+    TextCodec codec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
+    std::vector<OutlineNode *> parents{&root}; // parents[d]: the latest node at depth d
+    OutlineNode *current = &root;
+    qsizetype lineStart = unicode ? utf8Mark.size() : 0;
+    qsizetype descriptionStart = lineStart;
+    const auto finishDescription = [&](qsizetype end) {
+        current->description =
+                decodeWithoutCr(codec, text.sliced(descriptionStart, end - descriptionStart), true);
+    };
+    while (lineStart < bytes.size()) {
+        qsizetype lineEnd = bytes.indexOf('\n', lineStart);
+        lineEnd = lineEnd < 0 ? bytes.size() : lineEnd + 1;
+        const std::optional<ThemeHeader> header =
+                bytes[lineStart] == '<' ? readThemeHeader(bytes, lineStart) : std::nullopt;
+        if (header) {
+            finishDescription(lineStart);
+            const size_t depth = size_t(qBound<qint64>(1, header->depth, qint64(parents.size())));
+            OutlineNode *parent = parents[depth - 1];
+            OutlineNode &theme = parent->children.emplace_back();
+            parents.resize(depth);
+            parents.push_back(&theme);
+            theme.linkId = header->linkId;
+            theme.date = header->dateKind == ThemeHeader::DateKind::Given    ? header->date
+                         : header->dateKind == ThemeHeader::DateKind::Parent ? parent->date
+                                                                             : Clock::today();
+            theme.name =
+                    decodeWithoutCr(codec, text.sliced(header->end, lineEnd - header->end), true);
+            current = &theme;
+            descriptionStart = lineEnd;
+        }
+        lineStart = lineEnd;
+    }
+    finishDescription(bytes.size());
+    return root;
+}
+
+QByteArray write(const OutlineNode &root)
+{
+    bool cp1251 = cp1251CanEncode(root.description);
+    walkOutline(
+            root,
+            [&cp1251](const OutlineNode &node, int) {
+                cp1251 = cp1251 && cp1251CanEncode(node.name) && cp1251CanEncode(node.description);
+            },
+            [](const OutlineNode &, int) {});
+    TextCodec codec(cp1251 ? TextEncoding::Cp1251 : TextEncoding::Utf8);
+    QByteArray bytes = cp1251 ? QByteArray() : utf8Mark.toByteArray();
+    // Theme by theme: one string of the whole tree would take several times the file's size.
+    QString record = withoutHeaderLines(root.description) + QLatin1Char('\n');
+    const auto flush = [&] {
+        record.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        bytes += codec.encode(record);
+        record.clear();
+    };
+    walkOutline(
+            root,
+            [&](const OutlineNode &node, int depth) {
+                flush();
+                appendThemeHeader(record, depth, node.linkId, storableDate(node.date));
+                record += node.name + QLatin1Char('\n');
+                if (node.linkId >= 0)
+                    record += withoutHeaderLines(node.description);
+                record += QLatin1Char('\n');
+            },
+            [](const OutlineNode &, int) {});
+    flush();
+    return bytes;
+}
+
+} // namespace OutlineTreeFile
+
+QString decodeExchangeText(const QByteArray &bytes)
+{
+    QByteArrayView text(bytes);
+    if (text.startsWith(utf8Mark))
+        text = text.sliced(utf8Mark.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(text);
+    if (!utf8.hasError())
+        return decoded;
+    return TextCodec(TextEncoding::Cp1251).decode(text);
+}

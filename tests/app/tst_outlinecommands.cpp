@@ -1,0 +1,172 @@
+#include "app/Printing.h"
+#include "storage/OutlineFiles.h"
+#include "support/MainWindows.h"
+#include "support/ScriptedFileDialogs.h"
+#include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Answer = Messages::Answer;
+
+static const QByteArray document = "root text\r\n<!--1[01.01.2001]-->Branch\r\nbranch text\r\n"
+                                   "<!--2[01.01.2001]-->Leaf\r\nleaf\r\n"
+                                   "<!--1[01.01.2001]-->Other\r\n\r\n";
+
+// The File menu's commands for other programs' outlines, driven through the dialogs' and boxes'
+// seams.
+class TestOutlineCommands : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    Brambleweb *m_window = nullptr;
+
+    LinkListView &tree() { return *m_window->tree(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QDir::setCurrent(m_dir.path());
+        QVERIFY(writeBytes("doc.brw", document));
+        m_window = openWindow(m_dir.filePath("doc.brw"));
+    }
+    void cleanup() { closeUnsaved(m_window); }
+
+    // The chosen type decides the format and the extension; a name that has one keeps it.
+    void exportOfTheBranch_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("starts");
+        QTest::newRow("opml") << "out" << 0 << "out.opml" << QByteArray("<?xml");
+        QTest::newRow("xml is an OPML ending")
+                << "out.XML" << 0 << "out.XML" << QByteArray("<?xml");
+        QTest::newRow("markdown") << "out" << 1 << "out.md"
+                                  << QByteArray("\nbranch text\n\n# Leaf\n\nleaf\n\n");
+        QTest::newRow("text") << "out.txt" << 2 << "out.txt" << QByteArray("Leaf\n");
+    }
+    void exportOfTheBranch()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(int, type);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, starts);
+        tree().setCurrentItem(themeNamed(tree(), "Branch"));
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        dialogs.chooseNext(m_dir.filePath(chosen), type);
+        m_window->menuExportOutline();
+        QCOMPARE(dialogs.requests().size(), 1);
+        QCOMPARE(dialogs.requests().front().types, OutlineFiles::exportTypes());
+        QCOMPARE(dialogs.requests().front().startName, "Branch");
+        const QByteArray bytes = fileBytes(m_dir.filePath(written));
+        QVERIFY2(bytes.startsWith(starts), bytes.constData());
+        QVERIFY(bytes.contains("Leaf"));
+        QVERIFY(!bytes.contains("Other"));
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(!m_window->isModified());
+    }
+
+    // An existing file is replaced only after OK; Cancel asks for another name.
+    void exportAsksBeforeReplacing()
+    {
+        QVERIFY(writeBytes("old.md", "keep"));
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        boxes.answerNext(Answer::Cancel);
+        dialogs.chooseNext(m_dir.filePath("old.md"), 1);
+        dialogs.chooseNext(m_dir.filePath("new.md"), 1);
+        m_window->menuExportOutline();
+        QCOMPARE(fileBytes("old.md"), QByteArray("keep"));
+        QCOMPARE(boxes.texts(), QStringList{"Replase existing file?\nЗаменить имеющийся файл?\n" +
+                                            m_dir.filePath("old.md")});
+        QVERIFY(fileBytes("new.md").contains("# Other"));
+    }
+
+    // Inserted as Insert In does: the same question, one undo step, the document changed.
+    void importUnderTheCurrentTheme()
+    {
+        QVERIFY(writeBytes("in.opml", "<opml><head><title>Imported</title></head><body>"
+                                      "<outline text=\"x\" _note=\"about x\"/></body></opml>"));
+        tree().setCurrentItem(themeNamed(tree(), "Leaf"));
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        boxes.answerNext(Answer::Cancel);
+        m_window->menuImportOutlineInto();
+        QCOMPARE(dialogs.requests().size(), 0);
+        QCOMPARE(boxes.texts().value(0),
+                 "It insert new file in theme\nНовый файл будет вставлен в тему\nLeaf");
+
+        dialogs.chooseNext(m_dir.filePath("in.opml"), 0);
+        m_window->menuImportOutlineInto();
+        QCOMPARE(outlineOf(tree()), "Branch(Leaf(Imported(x))),Other");
+        QCOMPARE(themeNamed(tree(), "x")->description(), "about x");
+        QVERIFY(m_window->isModified());
+        tree().menuUndo();
+        QCOMPARE(outlineOf(tree()), "Branch(Leaf),Other");
+    }
+
+    // A file that is not well-formed changes nothing, and the box names the line.
+    void damagedOpmlChangesNothing()
+    {
+        QVERIFY(writeBytes("bad.opml", "<opml>\n<body>\n<outline text=\"a\">\n</body></opml>"));
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        dialogs.chooseNext(m_dir.filePath("bad.opml"), 0);
+        m_window->menuImportOutlineInto();
+        QCOMPARE(outlineOf(tree()), "Branch(Leaf),Other");
+        QVERIFY(!m_window->isModified());
+        QCOMPARE(boxes.count(), 2);
+        QVERIFY2(boxes.texts().back().startsWith("Cannot open file\nНевозможно открыть файл\n" +
+                                                 m_dir.filePath("bad.opml") + "\nline 4: "),
+                 qPrintable(boxes.texts().back()));
+    }
+
+    // An import as a new document opens a window of its own and leaves this one alone.
+    void importAsNewDocument()
+    {
+        QVERIFY(writeBytes("in.md", "# A\n- b\n"));
+        ScriptedFileDialogs dialogs;
+        dialogs.chooseNext(m_dir.filePath("in.md"), 1);
+        const size_t before = BRWApplication::instance()->windows().size();
+        m_window->menuImportOutline();
+        QCOMPARE(BRWApplication::instance()->windows().size(), before + 1);
+        Brambleweb *imported = BRWApplication::instance()->windows().back();
+        QCOMPARE(outlineOf(*imported->tree()), "A(b)");
+        QVERIFY(imported->isModified());
+        QVERIFY(imported->fileName().isEmpty());
+        QCOMPARE(outlineOf(tree()), "Branch(Leaf),Other");
+        closeUnsaved(imported);
+    }
+
+    void printTheWholeDocument()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        const QString pdf = m_dir.filePath("printed.pdf");
+        Printing::setResponder([&pdf](QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+        tree().setCurrentItem(tree().rootTheme());
+        m_window->menuPrint();
+        Printing::setResponder({});
+        QProcess process;
+        process.start(pdftotext, {pdf, "-"});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput()).simplified();
+        QCOMPARE(text, "doc root text 1. Branch branch text 1.1. Leaf leaf 2. Other 1"); // page 1
+    }
+};
+
+BRW_APPLICATION_TEST_MAIN(TestOutlineCommands)
+#include "tst_outlinecommands.moc"

@@ -1,0 +1,421 @@
+#include "storage/OutlineAdapter.h"
+#include "storage/OutlineFiles.h"
+#include "storage/OutlineFormats.h"
+#include "storage/OutlinePrint.h"
+#include "support/FixedClock.h"
+#include "support/JsonRows.h"
+#include "support/Rows.h"
+#include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
+#include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
+
+// An outline in one line: name{description}@date#mark/#link(children,...).
+static QString compact(const OutlineNode &node, bool withDates = true)
+{
+    QString text = node.name;
+    if (!node.description.isEmpty())
+        text += "{" + node.description + "}";
+    if (withDates && node.date.isValid())
+        text += "@" + node.date.toString(Qt::ISODate);
+    if (node.linkId != 0)
+        text += (node.linkId > 0 ? "#mark" : "#link") + QString::number(qAbs(node.linkId));
+    if (!node.children.empty()) {
+        QStringList children;
+        for (const OutlineNode &child : node.children)
+            children << compact(child, withDates);
+        text += "(" + children.join(",") + ")";
+    }
+    return text;
+}
+
+// What a format without link groups keeps: a link theme is an ordinary theme with a name only.
+static OutlineNode withoutLinks(OutlineNode node)
+{
+    node.linkId = 0;
+    for (OutlineNode &child : node.children)
+        child = withoutLinks(std::move(child));
+    return node;
+}
+
+// Texts built to trip the writers: Markdown's and XML's special characters at every place of a
+// line, lines that look like headings, list items, fences or tree headers, non-Latin letters.
+static QString trickyText(QRandomGenerator &random, bool multiline)
+{
+    static const QStringList pieces = {
+            "a",   "Слово", "厨房",  "🍅", " ",  "  ",  "\t",  "#",       "# x", "-",
+            "- y", "+",     "*",     "_", "`",  "```", "~~~", "[",       "]",   "(",
+            ")",   "<b>",   "&amp;", "&", "\"", "'",   "\\",  "|",       "1.",  "2)",
+            "=",   "!",     ">",     "{", "}",  "é",   "\\#", "<!--1-->"};
+    QString text;
+    const int count = random.bounded(0, 8);
+    for (int i = 0; i < count; ++i) {
+        if (multiline && random.bounded(5) == 0)
+            text += "\n";
+        text += pieces[random.bounded(int(pieces.size()))];
+    }
+    // A tree file cannot hold a description line that begins with a theme header (see
+    // headerLinesInDescriptions).
+    text.replace("\n<!--", "\n <!--");
+    return text.startsWith("<!--") ? " " + text : text;
+}
+
+static OutlineNode randomOutline(quint32 seed)
+{
+    QRandomGenerator random(seed);
+    OutlineNode root;
+    root.name = "Random " + QString::number(seed);
+    root.description = trickyText(random, true);
+    std::vector<OutlineNode *> path{&root};
+    int nextMark = 1;
+    const int themes = random.bounded(1, 60);
+    for (int i = 0; i < themes; ++i) {
+        // Up, down or beside; deep enough to pass the six heading levels.
+        const int depth = random.bounded(1, int(path.size()) + 1);
+        path.resize(size_t(depth));
+        OutlineNode &node = path.back()->children.emplace_back();
+        node.name = trickyText(random, false);
+        node.date = QDate(2000, 1, 1).addDays(random.bounded(9000));
+        if (random.bounded(10) == 0)
+            node.linkId = nextMark++;
+        else if (nextMark > 1 && random.bounded(10) == 0)
+            node.linkId = -random.bounded(1, nextMark);
+        if (node.linkId >= 0)
+            node.description = trickyText(random, true);
+        if (node.linkId >= 0)
+            path.push_back(&node);
+    }
+    return root;
+}
+
+class TestOutlineFormats : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { fixClock(QDate(2026, 12, 7)); }
+
+    // Every reference document: to OPML and back keeps everything, link groups included; to
+    // Markdown and back keeps names, descriptions and structure.
+    void referenceRoundTrips_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QDir dir(sourceDir + "/reference");
+        for (const QString &name : dir.entryList({"*.brw"}, QDir::Files))
+            if (name != "structure.brw")
+                QTest::newRow(qPrintable(name)) << dir.filePath(name);
+        QTest::newRow("sample") << QString(BRW_SAMPLE);
+    }
+    void referenceRoundTrips()
+    {
+        QFETCH(QString, file);
+        ScriptedMessages boxes;
+        LinkListView view;
+        view.setReminderRinging(false);
+        QVERIFY(loadTree(view, file, 0, nullptr));
+        const std::optional<OutlineNode> original = OutlineAdapter::branchOf(view, "doc");
+        QVERIFY(original);
+
+        OutlineNode fromOpml;
+        QString error;
+        QVERIFY2(Opml::read(Opml::write(*original), fromOpml, error), qPrintable(error));
+        LinkListView reloaded;
+        reloaded.setReminderRinging(false);
+        OutlineAdapter::load(reloaded, fromOpml, QString(), 0, nullptr);
+        QCOMPARE(saveToBytes(reloaded, 0), saveToBytes(view, 0));
+
+        const OutlineNode fromMarkdown = Markdown::read(Markdown::write(*original));
+        QCOMPARE(compact(fromMarkdown, false),
+                 compact(withoutLinks(*original), false).mid(original->name.size()));
+    }
+
+    void randomRoundTrips_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 200; ++seed)
+            QTest::newRow(qPrintable(QString::number(seed))) << seed;
+    }
+    void randomRoundTrips()
+    {
+        QFETCH(quint32, seed);
+        OutlineNode original = randomOutline(seed);
+        OutlineNode fromOpml;
+        QString error;
+        QVERIFY2(Opml::read(Opml::write(original), fromOpml, error), qPrintable(error));
+        QCOMPARE(compact(fromOpml), compact(original));
+
+        OutlineNode fromMarkdown = Markdown::read(Markdown::write(original));
+        fromMarkdown.name = original.name;
+        QCOMPARE(compact(fromMarkdown, false), compact(withoutLinks(original), false));
+
+        // And through the tree file form, which the window and the command line use.
+        QCOMPARE(compact(OutlineTreeFile::read(OutlineTreeFile::write(original)).children.front()),
+                 compact(original.children.front()));
+    }
+
+    // A link theme is written as a copy of its group's subtree: other programs show the shared
+    // themes under it, and our own reader keeps only the link.
+    void opmlLinkCopies()
+    {
+        OutlineNode root;
+        root.children.push_back({"M", "shared", {}, 1, {{"x", "", {}, 0, {}}}});
+        root.children.push_back({"L", "", {}, -1, {}});
+        // A link inside its own group's subtree is written once, not copied into itself.
+        root.children.front().children.push_back({"inner", "", {}, -1, {}});
+        const QString xml = QString::fromUtf8(Opml::write(root));
+        QVERIFY2(xml.contains("<outline text=\"L\" _note=\"shared\" brwLink=\"1\">\n"
+                              "  <outline text=\"x\"/>\n"
+                              "  <outline text=\"inner\"/>\n </outline>"),
+                 qPrintable(xml));
+        QVERIFY2(xml.contains("  <outline text=\"inner\" brwLink=\"1\"/>"), qPrintable(xml));
+        OutlineNode back;
+        QString error;
+        QVERIFY(Opml::read(xml.toUtf8(), back, error));
+        QCOMPARE(compact(back), "(M{shared}#mark1(x,inner#link1),L#link1)");
+    }
+
+    void opmlFixtures_data() { addJsonRows(QFINDTESTDATA("data/opml.jsonl"), {"file", "outline"}); }
+    void opmlFixtures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, outline);
+        QFile input(sourceDir + "/opml/" + file);
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        OutlineNode root;
+        root.name = "untouched";
+        QString error;
+        if (Opml::read(input.readAll(), root, error)) {
+            QCOMPARE(compact(root), outline);
+        } else {
+            QVERIFY2(outline.startsWith("refused: "), qPrintable(error));
+            QVERIFY2(error.startsWith(outline.mid(9)), qPrintable(error));
+            QCOMPARE(root.name, "untouched");
+        }
+    }
+
+    void opmlDeepNesting()
+    {
+        constexpr int depth = 5000;
+        QByteArray xml = "<opml><body>";
+        for (int i = 0; i < depth; ++i)
+            xml += "<outline text=\"" + QByteArray::number(i) + "\">";
+        for (int i = 0; i < depth; ++i)
+            xml += "</outline>";
+        xml += "</body></opml>";
+        OutlineNode root;
+        QString error;
+        QVERIFY2(Opml::read(xml, root, error), qPrintable(error));
+        int deepest = 0;
+        QString last;
+        walkOutline(
+                root,
+                [&](const OutlineNode &node, int at) {
+                    deepest = std::max(deepest, at);
+                    last = node.name;
+                },
+                [](const OutlineNode &, int) {});
+        QCOMPARE(deepest, depth);
+        QCOMPARE(last, QString::number(depth - 1));
+        // Written back, the indent stops growing: the file stays linear in the depth.
+        QVERIFY(Opml::write(root).size() < depth * 120);
+    }
+
+    void rfc822Dates_data()
+    {
+        addTextRows({"text", "date"},
+                    {{"full", "Mon, 07 Mar 2005 00:00:00 GMT", "2005-03-07"},
+                     {"no weekday, zone offset", "7 Mar 2005 10:11:12 +0300", "2005-03-07"},
+                     {"two digits below 50", "01 Jan 49", "2049-01-01"},
+                     {"two digits from 50", "01 Jan 50", "1950-01-01"},
+                     {"month in capitals", "Sat, 31 DEC 2022 23:59:59 EST", "2022-12-31"},
+                     {"no such day", "Fri, 30 Feb 2004 00:00:00 GMT", ""},
+                     {"unknown month", "07 Mrz 2005", ""},
+                     {"ISO, as some programs write", "2024-02-29T10:00:00Z", "2024-02-29"},
+                     {"empty", "", ""}});
+    }
+    void rfc822Dates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, date);
+        QCOMPARE(Opml::parseRfc822Date(text).toString(Qt::ISODate), date);
+        if (!date.isEmpty())
+            QCOMPARE(Opml::parseRfc822Date(Opml::rfc822Date(QDate::fromString(date, Qt::ISODate)))
+                             .toString(Qt::ISODate),
+                     date);
+    }
+
+    void markdownReading_data()
+    {
+        addJsonRows(QFINDTESTDATA("data/markdown.jsonl"), {"text", "outline"});
+    }
+    void markdownReading()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, outline);
+        QCOMPARE(compact(Markdown::read(text.toUtf8())), outline);
+    }
+
+    // Depth 6 is the last heading, 7 the first list item, each deeper one indented by two.
+    void markdownLevels()
+    {
+        OutlineNode root;
+        OutlineNode *node = &root;
+        for (int depth = 1; depth <= 8; ++depth) {
+            node->children.push_back({"d" + QString::number(depth), {}, {}, 0, {}});
+            node = &node->children.back();
+        }
+        node->description = "# not a heading\n- nor an item\n\nafter a blank";
+        QCOMPARE(QString::fromUtf8(Markdown::write(root)),
+                 "# d1\n## d2\n### d3\n#### d4\n##### d5\n###### d6\n- d7\n  - d8\n\n"
+                 "    \\# not a heading\\\n    \\- nor an item\n\n    after a blank\n\n");
+    }
+
+    void indentedText_data()
+    {
+        addTextRows({"text", "outline"},
+                    {{"tabs", "a\n\tb\n\t\tc\nd\n", "(a(b(c)),d)"},
+                     {"a jump of two levels is one", "a\n\t\t\tb\n\tc\n", "(a(b,c))"},
+                     {"blank lines and CR LF", "a\r\n\r\n  \n\tb\r\n", "(a(b))"},
+                     {"a byte order mark", "\xEF\xBB\xBFx", "(x)"},
+                     {"spaces stay in the name", "  a\n", "(  a)"}});
+    }
+    void indentedText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, outline);
+        QCOMPARE(compact(IndentedText::read(text.toUtf8())), outline);
+    }
+
+    void indentedTextWrite()
+    {
+        OutlineNode root;
+        root.description = "left out";
+        root.children.push_back(
+                {"a", "left out", {}, 0, {{"b", "", {}, 0, {{"c", "", {}, 0, {}}}}}});
+        root.children.push_back({"Ж", "", {}, 0, {}});
+        QCOMPARE(IndentedText::write(root), QByteArray("a\n\tb\n\t\tc\nЖ\n"));
+        // Text from older programs in CP1251 reads as such.
+        QCOMPARE(compact(IndentedText::read("\xC6\n\t\xE6")), "(Ж(ж))");
+    }
+
+    // The tree file an import writes: CP1251 while every character has a byte there, else
+    // Unicode after the byte order mark.
+    void treeFileForm_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("cp1251") << "Ёлка"
+                                << QByteArray("\r\n<!--1[07.12.2026]-->\xA8\xEB\xEA\xE0\r\n\r\n");
+        QTest::newRow("unicode") << "厨房"
+                                 << QByteArray("\xEF\xBB\xBF\r\n<!--1[07.12.2026]-->"
+                                               "\xE5\x8E\xA8\xE6\x88\xBF\r\n\r\n");
+    }
+    void treeFileForm()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        OutlineNode root;
+        root.children.push_back({name, {}, {}, 0, {}});
+        QCOMPARE(OutlineTreeFile::write(root), bytes);
+        QCOMPARE(OutlineTreeFile::read(bytes).children.front().name, name);
+    }
+
+    // A description line that begins with a theme header would be read back as a theme: such a
+    // line is moved right by a space, every other line stays as it is.
+    void headerLinesInDescriptions_data()
+    {
+        addTextRows({"description", "read"},
+                    {{"first line", "<!--1-->x\nb", " <!--1-->x\nb"},
+                     {"last line, with a date", "a\n<!--2mark3[07.03.2005]-->y",
+                      "a\n <!--2mark3[07.03.2005]-->y"},
+                     {"not a header", "<!-- a comment -->\n<!--", "<!-- a comment -->\n<!--"},
+                     {"not at the line start", "a <!--1-->", "a <!--1-->"}});
+    }
+    void headerLinesInDescriptions()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, read);
+        OutlineNode root;
+        root.description = description;
+        root.children.push_back({"t", description, {}, 0, {}});
+        const OutlineNode back = OutlineTreeFile::read(OutlineTreeFile::write(root));
+        QCOMPARE(compact(back, false), "{" + read + "}(t{" + read + "})");
+    }
+
+    // An import under the current theme is one undo step, named after the outline's title.
+    void insertIsOneUndoStep()
+    {
+        LinkListView view;
+        buildOutline(view, "A,B");
+        view.setCurrentItem(themeNamed(view, "B"));
+        OutlineNode root;
+        QString error;
+        QVERIFY(Opml::read("<opml><head><title>T</title></head><body><outline text=\"x\">"
+                           "<outline text=\"y\"/></outline></body></opml>",
+                           root, error));
+        OutlineAdapter::load(view, root, root.name, LOAD_INSERT, nullptr);
+        QCOMPARE(outlineOf(view), "A,B(T(x(y)))");
+        view.menuUndo();
+        QCOMPARE(outlineOf(view), "A,B");
+    }
+
+    // A branch is exported from the current theme; a link whose mark lies outside it is an
+    // ordinary theme there.
+    void branchExport()
+    {
+        LinkListView view;
+        buildOutline(view, "P(A,L-1(_)),M+1(x)");
+        view.setCurrentItem(themeNamed(view, "P"));
+        const std::optional<OutlineNode> branch = OutlineAdapter::branchOf(view, "doc");
+        QVERIFY(branch);
+        QCOMPARE(compact(*branch, false), "P{P-text}(A{A-text},L)");
+    }
+
+    void pdfHoldsEveryName()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        OutlineNode root;
+        root.name = "Title";
+        for (int i = 0; i < 40; ++i)
+            root.children.push_back({"Theme " + QString::number(i) + " Тема",
+                                     "line one\nline two",
+                                     {},
+                                     0,
+                                     {{"Sub " + QString::number(i), {}, {}, 0, {}}}});
+        QTemporaryDir dir;
+        QFile file(dir.filePath("out.pdf"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(OutlinePrint::writePdf(root, file));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        QProcess process;
+        process.start(pdftotext, {file.fileName(), "-"});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        qsizetype at = text.indexOf("Title");
+        QVERIFY(at >= 0);
+        for (int i = 0; i < 40; ++i) {
+            for (const QString &name :
+                 {QString::number(i + 1) + ". Theme " + QString::number(i) + " Тема",
+                  QString::number(i + 1) + ".1. Sub " + QString::number(i)}) {
+                const qsizetype next = text.indexOf(name, at);
+                QVERIFY2(next > at, qPrintable(name));
+                at = next;
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestOutlineFormats)
+#include "tst_outlineformats.moc"
