@@ -72,6 +72,10 @@ void Brambleweb::exportOutline(const QStringList &types)
         case SafeFile::Result::CannotOpen:
             Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
             continue;
+        case SafeFile::Result::ChangedOutside:
+            Messages::warning(this, Messages::warningCaption(),
+                              FileOperations::changedWhileSavedText(name));
+            continue;
         case SafeFile::Result::Failed:
             Messages::warning(this, Messages::errorCaption(), FileOperations::errorSavingText());
             return;
