@@ -54,11 +54,14 @@ Q_DECLARE_METATYPE(OwnWriteRow)
 static const QString outsideText = "The file was changed outside BRW (Файл изменён вне BRW)";
 static const QByteArray outsideBytes = "<!--1[01.01.2020]-->written outside\r\n";
 
-static QString reloadQuestion(const QString &path)
+// The question before a reload, naming where the window's unsaved changes go.
+static QString reloadQuestion(const QString &path, const QString &errorSave)
 {
     return "The file was changed outside BRW. Reload it?\nФайл изменён вне BRW. Загрузить его "
            "заново?\n" +
-           path;
+           path +
+           "\nYour unsaved changes go to\nВаши несохранённые изменения будут записаны в файл\n" +
+           errorSave;
 }
 static QString overwriteQuestion(const QString &path)
 {
@@ -140,11 +143,8 @@ private Q_SLOTS:
             QApplication::setActiveWindow(nullptr);
         QApplication::setActiveWindow(window);
         QTest::qWait(50);
-        const QString reload = reloadQuestion(path) +
-                               "\nYour unsaved changes go to\nВаши несохранённые изменения "
-                               "будут записаны в файл\n" +
-                               errorSave;
-        QCOMPARE(boxes.texts(), row.reload == Answer::Closed ? QStringList() : QStringList{reload});
+        QCOMPARE(boxes.texts(),
+                 QStringList{reloadQuestion(path, errorSave)}.mid(row.reload == Answer::Closed));
         // Kept beside the document, out of the way of the window's next error-save file.
         QCOMPARE(fileBytes(errorSave).contains("mine "), row.reload == Answer::Yes);
 
@@ -154,7 +154,7 @@ private Q_SLOTS:
         dialogs.chooseNext(other);
         window->menuSaveFile();
         QCOMPARE(boxes.texts(),
-                 row.save == Answer::Closed ? QStringList() : QStringList{overwriteQuestion(path)});
+                 QStringList{overwriteQuestion(path)}.mid(row.save == Answer::Closed));
         const QByteArray saved = fileBytes(path);
         QCOMPARE((QList<bool>{saved.contains("mine "), saved.contains("written outside"),
                               fileBytes(other).contains("mine "), window->isModified()}),
@@ -254,10 +254,7 @@ private Q_SLOTS:
         QApplication::setActiveWindow(window);
         QTRY_VERIFY(window->removalWindows().isEmpty());
         QCOMPARE(boxes.texts(),
-                 (QStringList{reloadQuestion(path) +
-                                      "\nYour unsaved changes go to\nВаши несохранённые "
-                                      "изменения будут записаны в файл\n" +
-                                      errorSave +
+                 (QStringList{reloadQuestion(path, errorSave) +
                                       "\nThe texts of the detached windows go there too\nТексты "
                                       "отдельных окон тоже будут записаны туда",
                               "Save theme (Сохранить тему)\nRenaming/Getting around/-| ?"}));
