@@ -306,11 +306,11 @@ private Q_SLOTS:
     {
         ScriptedMessages boxes;
         const QString path = copyOfSample("atomic.brw");
-        const QString link = QDir(m_dir.path()).filePath("link.brw");
+        const QString link = m_dir.filePath("link.brw");
         QVERIFY(QFile::link(path, link));
         // A second name makes the save rewrite the file in place, after a copy into autosave
         // (the safe-write test covers permissions, owners and leftovers).
-        const QString hardLink = QDir(m_dir.path()).filePath("hard.brw");
+        const QString hardLink = m_dir.filePath("hard.brw");
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(hardLink)) == 0);
         Brambleweb *window = openWindow(link);
         typeInto(window, "saved edit ");
@@ -397,9 +397,9 @@ private Q_SLOTS:
         boxes.clear();
         QVERIFY(QDir(m_dir.path()).rename("locked", "moved"));
         window->menuSaveFile(); // asked first: the document moved away
-        QCOMPARE(boxes.texts().mid(1),
-                 QStringList{"Cannot open file for write\nНевозможно открыть для записи файл\n" +
-                             path});
+        const QString cannotWrite =
+                "Cannot open file for write\nНевозможно открыть для записи файл\n" + path;
+        QCOMPARE(boxes.texts().mid(1), QStringList{cannotWrite});
         QCOMPARE(fileBytes(m_dir.filePath("moved/doc.brw")), before);
         QVERIFY(window->isModified());
         QVERIFY(QDir(m_dir.path()).rename("moved", "locked"));
@@ -421,8 +421,7 @@ private Q_SLOTS:
             HangGuard guard;
             window->menuSaveFile();
         }
-        QCOMPARE(boxes.texts().last(),
-                 "Cannot open file for write\nНевозможно открыть для записи файл\n" + path);
+        QCOMPARE(boxes.texts().last(), cannotWrite);
         QCOMPARE(folder.entryList(entries), beside);
         QVERIFY(window->isModified());
         QVERIFY(!QFileInfo(path).isFile());
@@ -455,8 +454,9 @@ private Q_SLOTS:
                 errorSave +
                 "\n!!!Message (Сообщение)!!!\nCorrect saving\nДанные сохранены успешно\n\n";
         QVERIFY2(journal.contains(section), qPrintable(journal));
-        QVERIFY(journal.contains("BRW - \n-------------\n!!!Error (Ошибка)!!!\nCannot save "
-                                 "file\nНет возможности сохранить файл\n\n"));
+        const QString cannotSave =
+                "!!!Error (Ошибка)!!!\nCannot save file\nНет возможности сохранить файл\n";
+        QVERIFY(journal.contains("BRW - \n-------------\n" + cannotSave + '\n'));
         QCOMPARE(journal.count("-------------\n"), int(windows));
         const QByteArray saved = fileBytes(errorSave);
         QVERIFY(!window->errorSaveFile().isOpen());
@@ -487,9 +487,8 @@ private Q_SLOTS:
         // The file is closed now: a second emergency save can only say so.
         QString again;
         window->emergencySave(again);
-        QVERIFY(again == "!!!Error (Ошибка)!!!\nCannot save file\nНет возможности сохранить "
-                         "файл\n" &&
-                fileBytes(errorSave) == saved);
+        QCOMPARE(again, cannotSave);
+        QCOMPARE(fileBytes(errorSave), saved);
         closeUnsaved(window);
 
         // A file that cannot be synced (a pipe in its place) has not saved the data.
