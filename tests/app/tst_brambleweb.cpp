@@ -219,8 +219,7 @@ private Q_SLOTS:
         QVERIFY(!window->isLocationMode());
         QVERIFY(action("delete")->isEnabled());
 
-        // A mouse press anywhere ends the mode: the tree, the description, a tool bar, the menu
-        // bar (at its empty end).
+        // A mouse press anywhere ends the mode: tree, description, tool bar, menu bar's empty end.
         for (QWidget *widget : {tree->viewport(), window->editor()->viewport(),
                                 static_cast<QWidget *>(window->findChild<QToolBar *>()),
                                 static_cast<QWidget *>(window->menuBar())}) {
@@ -443,9 +442,8 @@ private Q_SLOTS:
         QCOMPARE(main->removalWindows().size() + m_boxes->count(), 3);
     }
 
-    // A link and its mark share one text: saved from the window of one while the other is
-    // current (its text edited there too), the saved text shows and survives the next change;
-    // typed into the link, it is the mark's.
+    // A link and its mark share one text: saved from the window of one while the other is current
+    // (and edited there), the saved text shows and survives; typed into the link, it is the mark's.
     void detachedSaveInALinkGroup_data()
     {
         addTextRows({"detached", "current", "expected"},
