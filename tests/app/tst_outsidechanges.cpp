@@ -169,9 +169,8 @@ private Q_SLOTS:
         QFile::remove(errorSave);
     }
 
-    // Another program writes the file while the window reads or saves it. The window knows the
-    // state it read (at start-up, at a reopen) or wrote (its save's copy, before or after the
-    // rename), so the change shows, and Ctrl+S asks before it writes over the other file.
+    // Another program writes the file while the window reads or saves it: the change shows, and
+    // Ctrl+S asks before it writes over the other file.
     void outsideWriteDuringTheWindowsOwn_data()
     {
         addTextRows({"during", "change"}, {{"save, before the rename", "written", "replace"},
@@ -369,10 +368,9 @@ private Q_SLOTS:
                  (QByteArrayList{held, held, other ? found : "<missing>"}));
     }
 
-    // Programs open and close one document in turn (a+: a opens it, a-: a closes it); after
-    // each step the lock names the programs listed, and an opening program is warned of the one
-    // after "/". a, b, c: live programs of this machine, d: a program that ended, x: one of
-    // another machine.
+    // Programs open (a+) and close (a-) one document in turn; after each step the lock names the
+    // programs listed, and an opener is warned of the one after "/". a, b, c: live programs here,
+    // d: one that ended, x: one of another machine.
     void lockNamesEveryHolder_data()
     {
         addTextRows({"found", "steps"},
