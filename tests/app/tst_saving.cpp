@@ -308,8 +308,7 @@ private Q_SLOTS:
         const QString path = copyOfSample("atomic.brw");
         const QString link = m_dir.filePath("link.brw");
         QVERIFY(QFile::link(path, link));
-        // A second name makes the save rewrite the file in place, after a copy into autosave
-        // (the safe-write test covers permissions, owners and leftovers).
+        // A second name makes the save rewrite the file in place, after a copy into autosave.
         const QString hardLink = m_dir.filePath("hard.brw");
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(hardLink)) == 0);
         Brambleweb *window = openWindow(link);
@@ -327,9 +326,8 @@ private Q_SLOTS:
         window->close();
     }
 
-    // A kill in the middle of an in-place save leaves the document cut short, the copy and the
-    // note naming the document (made here by hand): the next window on it names that copy, and
-    // no other file.
+    // A kill during an in-place save leaves the document cut short, and a copy and a note naming
+    // it (made by hand here): the next window on it names that copy, and no other file.
     void interruptedSaveNamesOnlyItsOwnCopy_data()
     {
         addTextRows({"note", "copy", "cut", "opened", "named"},
@@ -465,8 +463,7 @@ private Q_SLOTS:
         QCOMPARE(saved, saveToBytes(*window->tree(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
 
-        // The next start on the document names the file; once the document is saved later,
-        // it does not. The file itself stays untouched.
+        // The next start names the file, unless the document was saved later; the file stays.
         for (const bool savedLater : {false, true}) {
             boxes.clear();
             QFile document(path);
