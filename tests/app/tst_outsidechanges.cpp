@@ -414,20 +414,17 @@ private Q_SLOTS:
         QStringList seen, expected;
         for (const QString &step : steps.split(' ')) {
             const QChar name = step[0];
-            QString warned;
+            const QString after = step.section('=', 1);
+            QString warned, expectedWarned;
             if (step[1] == '+') {
                 locks[name] = std::make_unique<DocumentLock>(programs[name]);
-                const DocumentLock::Holder other = locks[name]->acquire(path);
-                warned = programs.key(other, '-');
+                warned = " warned " + QString(programs.key(locks[name]->acquire(path), '-'));
+                expectedWarned = " warned " + after.section('/', 1).leftJustified(1, '-');
             } else {
                 locks[name]->release();
             }
-            const QString after = step.section('=', 1);
-            seen << step + ' ' + fileBytes(lock) + (step[1] == '+' ? " warned " + warned : "");
-            expected << step + ' ' + linesOf(after.section('/', 0, 0)) +
-                                (step[1] == '+'
-                                         ? " warned " + after.section('/', 1).leftJustified(1, '-')
-                                         : "");
+            seen << step + ' ' + fileBytes(lock) + warned;
+            expected << step + ' ' + linesOf(after.section('/', 0, 0)) + expectedWarned;
         }
         QCOMPARE(seen, expected);
         live.kill();
