@@ -40,8 +40,7 @@ class TestFindEngine : public QObject
         (treeFocus ? static_cast<QWidget *>(m_tree) : m_editor)->setFocus();
     }
 
-    // "R" for the return to the start point; else the current theme, the part and the index of
-    // the selected match, checked to be the find text.
+    // "R" (back at the start point), "S" (stopped), or theme:part+index of the selected match.
     QString outcome(ScriptedMessages &boxes, const QString &find)
     {
         QCoreApplication::processEvents();
@@ -171,8 +170,7 @@ private Q_SLOTS:
         QCOMPARE(treeText(), result);
     }
 
-    // A name match found while another window was active takes the keys once its window comes
-    // up, with the found characters selected.
+    // A name match found while another window was active takes the keys once its window is up.
     void nameMatchTakesTheKeysLate()
     {
         load("|<!--1-->Abc|x");
@@ -180,8 +178,7 @@ private Q_SLOTS:
         QWidget other;
         other.show();
         QApplication::setActiveWindow(&other);
-        FindParas p = paras("n1", "b", "", FindParas::FindNext);
-        m_window->findReplace(p);
+        m_window->findReplace(paras("n1", "b", "", FindParas::FindNext));
         QTRY_COMPARE(QApplication::focusWidget(), m_tree->nameEditor());
         QCOMPARE(m_tree->nameEditor()->selectedText(), QString("b"));
         QTest::keyClick(m_tree->nameEditor(), Qt::Key_Escape);
@@ -246,8 +243,7 @@ private Q_SLOTS:
         m_window->show();
         load("|<!--1-->A|abc");
         startAt("A", 0, 0, true);
-        p = paras("nd3", "a", "", FindParas::FindNext);
-        m_window->findReplace(p);
+        m_window->findReplace(paras("nd3", "a", "", FindParas::FindNext));
         load("|<!--1-->A|abc");
         QCoreApplication::processEvents();
         QVERIFY(!m_tree->isRenaming());
@@ -264,10 +260,8 @@ private Q_SLOTS:
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
     }
 
-    // Replace all from any start in either direction takes every match of the text as it was
-    // once, and no match that runs into a replacement: forwards the matches from the start on,
-    // then those before it that end before the first replacement; backwards those that begin
-    // at the start or before it, then those after them.
+    // Replace all, from any start either way, takes each original match once and none that
+    // runs into a replacement; the wrap-around stops short of the first replacement.
     void replaceAllTakesEachOriginalMatchOnce_data()
     {
         addTextRows({"text", "find", "replace"}, {{"blanks", "x   y", "  ", " "},
