@@ -309,11 +309,9 @@ private Q_SLOTS:
                 m_window->findReplace(
                         paras(backwards ? "db1" : "d1", find, replace, FindParas::ReplaceAll));
                 QCOMPARE(outcome(boxes, find), QString("R"));
+                const QString from = QString("from %1, backwards %2: ").arg(start).arg(backwards);
                 QVERIFY2(treeText() == "/=;A=" + expected(start, backwards),
-                         qPrintable(QString("from %1%2: %3")
-                                            .arg(start)
-                                            .arg(backwards ? " backwards" : "")
-                                            .arg(treeText())));
+                         qPrintable(from + treeText()));
             }
         }
     }
