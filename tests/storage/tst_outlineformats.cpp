@@ -249,14 +249,24 @@ private Q_SLOTS:
                      date);
     }
 
-    void markdownReading_data()
+    // Markdown rows from the data file, then indented text rows, named "indented ...".
+    void reading_data()
     {
         addJsonRows(QFINDTESTDATA("data/markdown.jsonl"), {"text", "outline"});
+        for (const QStringList &row : std::initializer_list<QStringList>{
+                     {"indented tabs", "a\n\tb\n\t\tc\nd\n", "(a(b(c)),d)"},
+                     {"indented, a jump of two levels is one", "a\n\t\t\tb\n\tc\n", "(a(b,c))"},
+                     {"indented, blank lines and CR LF", "a\r\n\r\n  \n\tb\r\n", "(a(b))"},
+                     {"indented, a byte order mark", "\xEF\xBB\xBFx", "(x)"},
+                     {"indented, spaces stay in the name", "  a\n", "(  a)"}})
+            QTest::newRow(qPrintable(row[0])) << row[1] << row[2];
     }
-    void markdownReading()
+    void reading()
     {
         QFETCH(QString, text);
-        QTEST(compact(Markdown::read(text.toUtf8())), "outline");
+        const QByteArray bytes = text.toUtf8();
+        const bool indented = QByteArray(QTest::currentDataTag()).startsWith("indented");
+        QTEST(compact(indented ? IndentedText::read(bytes) : Markdown::read(bytes)), "outline");
     }
 
     // Depth 6 is the last heading, 7 the first list item, each deeper one indented by two.
@@ -272,21 +282,6 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(Markdown::write(root)),
                  "# d1\n## d2\n### d3\n#### d4\n##### d5\n###### d6\n- d7\n  - d8\n\n"
                  "    \\# not a heading\\\n    \\- nor an item\n\n    after a blank\n\n");
-    }
-
-    void indentedText_data()
-    {
-        addTextRows({"text", "outline"},
-                    {{"tabs", "a\n\tb\n\t\tc\nd\n", "(a(b(c)),d)"},
-                     {"a jump of two levels is one", "a\n\t\t\tb\n\tc\n", "(a(b,c))"},
-                     {"blank lines and CR LF", "a\r\n\r\n  \n\tb\r\n", "(a(b))"},
-                     {"a byte order mark", "\xEF\xBB\xBFx", "(x)"},
-                     {"spaces stay in the name", "  a\n", "(  a)"}});
-    }
-    void indentedText()
-    {
-        QFETCH(QString, text);
-        QTEST(compact(IndentedText::read(text.toUtf8())), "outline");
     }
 
     void indentedTextWrite()
