@@ -241,12 +241,10 @@ private Q_SLOTS:
     void rfc822Dates()
     {
         QFETCH(QString, text);
-        QFETCH(QString, date);
-        QCOMPARE(Opml::parseRfc822Date(text).toString(Qt::ISODate), date);
-        if (!date.isEmpty())
-            QCOMPARE(Opml::parseRfc822Date(Opml::rfc822Date(QDate::fromString(date, Qt::ISODate)))
-                             .toString(Qt::ISODate),
-                     date);
+        const QDate parsed = Opml::parseRfc822Date(text);
+        QTEST(parsed.toString(Qt::ISODate), "date");
+        if (parsed.isValid()) // and written back, it reads as the same day
+            QCOMPARE(Opml::parseRfc822Date(Opml::rfc822Date(parsed)), parsed);
     }
 
     // Markdown rows from the data file, then indented text rows, named "indented ...".
