@@ -258,10 +258,8 @@ private Q_SLOTS:
         FileReading::setPieceObserver({});
         QCOMPARE(read, !outline.isEmpty());
         QCOMPARE(outlineOf(view), read ? outline : "A");
-        QCOMPARE(shown.texts(), read ? QStringList()
-                                     : QStringList{"File changed while it was read\nФайл "
-                                                   "изменился во время чтения\n" +
-                                                   path});
+        const QString box = "File changed while it was read\nФайл изменился во время чтения\n";
+        QCOMPARE(shown.texts(), read ? QStringList() : QStringList{box + path});
         // The stamp is that of the state read.
         QCOMPARE(read && stamp == FileStamp::ofPath(path), read);
     }
