@@ -22,6 +22,7 @@
 class TestFindEngine : public QObject
 {
     Q_OBJECT
+    const QString backAtStart = "Return to start point\nДостигнута начальная точка поиска";
     QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
     LinkListView *m_tree = nullptr;
@@ -45,9 +46,7 @@ class TestFindEngine : public QObject
     {
         QCoreApplication::processEvents();
         if (boxes.count() > 0) {
-            const bool right =
-                    boxes.wasShown("Search (Поиск)", "Return to start point\n"
-                                                     "Достигнута начальная точка поиска");
+            const bool right = boxes.wasShown("Search (Поиск)", backAtStart);
             const bool stopped = boxes.wasShown("Search (Поиск)",
                                                 "The regular expression took too many steps: the "
                                                 "search stopped without looking at every place.");
@@ -203,12 +202,11 @@ private Q_SLOTS:
     // Commands that arrive while a step lets the toolkit run between themes.
     void commandsDuringAStep_data()
     {
-        const QString back = "Return to start point\nДостигнута начальная точка поиска";
         const QString save =
                 "Current file (Текущий файл)\n\nwas changed.Save?(изменен. Сохранить?)";
         addTextRows({"command", "boxes", "result"},
-                    {{"another step", "step", back, "/=;A=abc;B=abc"},
-                     {"tree edit", "insert", back, "/=;A=abc;=;B=abc"},
+                    {{"another step", "step", backAtStart, "/=;A=abc;B=abc"},
+                     {"tree edit", "insert", backAtStart, "/=;A=abc;=;B=abc"},
                      {"file load", "load", "", "/=;C=abc"},
                      {"close, not saving", "close", save, "/="}});
     }
