@@ -47,7 +47,7 @@ static OutlineNode withoutLinks(OutlineNode node)
     return node;
 }
 
-// Texts to trip the writers: Markdown and XML specials anywhere, lines that look like headings,
+// Texts to trip the writers: Markdown and XML markup anywhere, lines that look like headings,
 // items, fences or tree headers, non-Latin letters.
 static QString trickyText(QRandomGenerator &random, bool multiline)
 {
