@@ -49,6 +49,18 @@ class TestFindAll : public QObject
         return shown.join("; ");
     }
 
+    void replaceAll(const QString &find, const QString &replace, bool inDescription)
+    {
+        FindParas all;
+        all.inName = true;
+        all.inDescription = inDescription;
+        all.scope = FindParas::AllThemes;
+        all.action = FindParas::ReplaceAll;
+        all.findText = find;
+        all.replaceText = replace;
+        m_window->findReplace(all);
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -100,8 +112,7 @@ private Q_SLOTS:
         QVERIFY(!m_tree->currentItem()->parent() || m_tree->currentItem()->parent()->isExpanded());
     }
 
-    // A change that renames or inserts themes reaches the list of names before the next
-    // Ctrl+G, even when the names were gathered just before it.
+    // A change that renames or inserts themes reaches the names of the next Ctrl+G.
     void goToFollowsEveryChange_data()
     {
         addTextRows({"change", "typed", "listed"},
@@ -121,13 +132,7 @@ private Q_SLOTS:
         QTest::keyClick(popup->field(), Qt::Key_Return); // the names stay gathered
         ColorListViewItem *gamma = themeNamed(*m_tree, "Gamma");
         if (change == "replace all") {
-            FindParas all;
-            all.inName = true;
-            all.scope = FindParas::AllThemes;
-            all.action = FindParas::ReplaceAll;
-            all.findText = "Alpha";
-            all.replaceText = "Delta";
-            m_window->findReplace(all);
+            replaceAll("Alpha", "Delta", false);
         } else if (change == "a dropped file") {
             QFile file(m_dir.filePath("dropped.brw"));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -230,13 +235,7 @@ private Q_SLOTS:
                 m_tree->nameEditor()->insert(words[2]);
                 QTest::keyClick(m_tree->nameEditor(), Qt::Key_Return);
             } else if (words[0] == "replaceall") {
-                FindParas all;
-                all.inName = all.inDescription = true;
-                all.scope = FindParas::AllThemes;
-                all.action = FindParas::ReplaceAll;
-                all.findText = words[1];
-                all.replaceText = words[2];
-                m_window->findReplace(all);
+                replaceAll(words[1], words[2], true);
             } else if (words[0] == "type") { // at the start of the theme's description
                 m_tree->setCurrentItem(themeNamed(*m_tree, words[1]));
                 m_window->editor()->moveCursor(QTextCursor::Start);
@@ -260,8 +259,7 @@ private Q_SLOTS:
         panel->list()->setCurrentIndex(panel->list()->model()->index(go.toInt(), 0));
         panel->list()->setFocus();
         QTest::keyClick(panel->list(), Qt::Key_Return);
-        // Where the window stands: theme, then "n" and the name editor's selection, or "d" and
-        // the editor's.
+        // Where the window stands: theme, then "n"/"d" and the selection in the name or text.
         QTEST(m_tree->currentTheme()->name() +
                       (m_tree->isRenaming()
                                ? " n" + m_tree->nameEditor()->selectedText()

@@ -22,6 +22,7 @@
 class TestFindEngine : public QObject
 {
     Q_OBJECT
+    const QString backAtStart = "Return to start point\nДостигнута начальная точка поиска";
     QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
     LinkListView *m_tree = nullptr;
@@ -40,15 +41,12 @@ class TestFindEngine : public QObject
         (treeFocus ? static_cast<QWidget *>(m_tree) : m_editor)->setFocus();
     }
 
-    // "R" for the return to the start point; else the current theme, the part and the index of
-    // the selected match, checked to be the find text.
+    // "R" (back at the start point), "S" (stopped), or theme:part+index of the selected match.
     QString outcome(ScriptedMessages &boxes, const QString &find)
     {
         QCoreApplication::processEvents();
         if (boxes.count() > 0) {
-            const bool right =
-                    boxes.wasShown("Search (Поиск)", "Return to start point\n"
-                                                     "Достигнута начальная точка поиска");
+            const bool right = boxes.wasShown("Search (Поиск)", backAtStart);
             const bool stopped = boxes.wasShown("Search (Поиск)",
                                                 "The regular expression took too many steps: the "
                                                 "search stopped without looking at every place.");
@@ -171,8 +169,7 @@ private Q_SLOTS:
         QCOMPARE(treeText(), result);
     }
 
-    // A name match found while another window was active takes the keys once its window comes
-    // up, with the found characters selected.
+    // A name match found while another window was active takes the keys once its window is up.
     void nameMatchTakesTheKeysLate()
     {
         load("|<!--1-->Abc|x");
@@ -180,8 +177,7 @@ private Q_SLOTS:
         QWidget other;
         other.show();
         QApplication::setActiveWindow(&other);
-        FindParas p = paras("n1", "b", "", FindParas::FindNext);
-        m_window->findReplace(p);
+        m_window->findReplace(paras("n1", "b", "", FindParas::FindNext));
         QTRY_COMPARE(QApplication::focusWidget(), m_tree->nameEditor());
         QCOMPARE(m_tree->nameEditor()->selectedText(), QString("b"));
         QTest::keyClick(m_tree->nameEditor(), Qt::Key_Escape);
@@ -206,12 +202,11 @@ private Q_SLOTS:
     // Commands that arrive while a step lets the toolkit run between themes.
     void commandsDuringAStep_data()
     {
-        const QString back = "Return to start point\nДостигнута начальная точка поиска";
         const QString save =
                 "Current file (Текущий файл)\n\nwas changed.Save?(изменен. Сохранить?)";
         addTextRows({"command", "boxes", "result"},
-                    {{"another step", "step", back, "/=;A=abc;B=abc"},
-                     {"tree edit", "insert", back, "/=;A=abc;=;B=abc"},
+                    {{"another step", "step", backAtStart, "/=;A=abc;B=abc"},
+                     {"tree edit", "insert", backAtStart, "/=;A=abc;=;B=abc"},
                      {"file load", "load", "", "/=;C=abc"},
                      {"close, not saving", "close", save, "/="}});
     }
@@ -246,8 +241,7 @@ private Q_SLOTS:
         m_window->show();
         load("|<!--1-->A|abc");
         startAt("A", 0, 0, true);
-        p = paras("nd3", "a", "", FindParas::FindNext);
-        m_window->findReplace(p);
+        m_window->findReplace(paras("nd3", "a", "", FindParas::FindNext));
         load("|<!--1-->A|abc");
         QCoreApplication::processEvents();
         QVERIFY(!m_tree->isRenaming());
@@ -264,10 +258,8 @@ private Q_SLOTS:
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
     }
 
-    // Replace all from any start in either direction takes every match of the text as it was
-    // once, and no match that runs into a replacement: forwards the matches from the start on,
-    // then those before it that end before the first replacement; backwards those that begin
-    // at the start or before it, then those after them.
+    // Replace all, from any start either way, takes each original match once and none that
+    // runs into a replacement; the wrap-around stops short of the first replacement.
     void replaceAllTakesEachOriginalMatchOnce_data()
     {
         addTextRows({"text", "find", "replace"}, {{"blanks", "x   y", "  ", " "},
@@ -315,11 +307,9 @@ private Q_SLOTS:
                 m_window->findReplace(
                         paras(backwards ? "db1" : "d1", find, replace, FindParas::ReplaceAll));
                 QCOMPARE(outcome(boxes, find), QString("R"));
+                const QString from = QString("from %1, backwards %2: ").arg(start).arg(backwards);
                 QVERIFY2(treeText() == "/=;A=" + expected(start, backwards),
-                         qPrintable(QString("from %1%2: %3")
-                                            .arg(start)
-                                            .arg(backwards ? " backwards" : "")
-                                            .arg(treeText())));
+                         qPrintable(from + treeText()));
             }
         }
     }

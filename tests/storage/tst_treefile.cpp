@@ -20,9 +20,8 @@
 
 #include <sys/stat.h>
 
-// Reference files: tests/storage/input/NAME is read and written again as data/references.jsonl
-// says; the bytes must equal tests/storage/reference/NAME. BRW_REGENERATE=1 rewrites the
-// references after a deliberate change (tests/storage/regenerate-references.sh).
+// input/NAME read and written as data/references.jsonl says must equal reference/NAME;
+// BRW_REGENERATE=1 rewrites the references (regenerate-references.sh).
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
 // The writer's flags named by words of a row: "branch strip".
@@ -69,7 +68,7 @@ private Q_SLOTS:
         QVERIFY2(reference.open(QIODevice::ReadOnly), qPrintable(reference.fileName()));
         QCOMPARE(written, reference.readAll());
 
-        // What the writer wrote reads back into a tree that writes the same bytes again.
+        // Read back, the written tree writes the same bytes.
         LinkListView again;
         QVERIFY(loadBytes(again, written));
         QCOMPARE(saveToBytes(again, saveFlags), written);
@@ -122,22 +121,21 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(QString, current);
-        QFETCH(QString, flags);
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadBytes(view, file.toLatin1()));
         ColorListViewItem *theme = themeNamed(view, current);
         theme->setExpanded(true); // a link then holds its group's children
         view.setCurrentItem(theme);
-        const int saveFlags = saveFlagsOf(flags);
+        QFETCH(QString, flags);
         int result = 0;
-        QTEST(QString::fromLatin1(saveToBytes(view, saveFlags, nullptr, &result)), "expected");
+        QTEST(QString::fromLatin1(saveToBytes(view, saveFlagsOf(flags), nullptr, &result)),
+              "expected");
         QCOMPARE(result, 1);
         QCOMPARE(shown.count(), 0);
     }
 
-    // Conversion both ways: what CP1251 lacks is written as 0x1A and counted. An inserted file
-    // joins in the document's form.
+    // What CP1251 lacks is written as 0x1A and counted; an inserted file takes the document's form.
     void conversion_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -179,8 +177,7 @@ private Q_SLOTS:
                                                        "file\nОшибка записи в файл\n/dev/full\n"));
     }
 
-    // A file that cannot be read whole changes nothing, also when it is inserted; the kind of
-    // file is looked at before anything could block.
+    // A file that cannot be read whole changes nothing, inserted or not, and never blocks.
     void unreadableFiles_data()
     {
         addTextRows(
@@ -218,8 +215,8 @@ private Q_SLOTS:
         }
     }
 
-    // A file changed in the middle of a read is read again; one that changes at every read is
-    // refused. Never is a tree built from bytes of two states of the file.
+    // A file changed mid-read is read again, one changing at every read refused: never a tree
+    // from two states of the file.
     void changedWhileRead_data()
     {
         addTextRows({"change", "outline"},
@@ -233,7 +230,6 @@ private Q_SLOTS:
         QFETCH(QString, outline);
         QTemporaryDir dir;
         const QString path = dir.filePath("doc.brw");
-        // Two pieces: a name in each.
         auto content = [](const QByteArray &name) {
             return "<!--1-->" + name + "\r\n" + QByteArray(1 << 20, 'd') + "\r\n<!--1-->" + name +
                    " end\r\n";
@@ -262,10 +258,8 @@ private Q_SLOTS:
         FileReading::setPieceObserver({});
         QCOMPARE(read, !outline.isEmpty());
         QCOMPARE(outlineOf(view), read ? outline : "A");
-        QCOMPARE(shown.texts(), read ? QStringList()
-                                     : QStringList{"File changed while it was read\nФайл "
-                                                   "изменился во время чтения\n" +
-                                                   path});
+        const QString box = "File changed while it was read\nФайл изменился во время чтения\n";
+        QCOMPARE(shown.texts(), read ? QStringList() : QStringList{box + path});
         // The stamp is that of the state read.
         QCOMPARE(read && stamp == FileStamp::ofPath(path), read);
     }
@@ -317,9 +311,8 @@ private Q_SLOTS:
         QCOMPARE(view.themeCount(), 1);
     }
 
-    // The writer waits for a tree in the middle of a change; after a fatal signal it must neither
-    // wait nor run the event loop (the interrupted code may hold locks the toolkit waits on), and
-    // writes the tree as it stands. Last: the emergency never ends.
+    // The writer waits for a busy tree; after a fatal signal it neither waits nor runs the event
+    // loop and writes the tree as it stands. Last: the emergency never ends.
     void busyTree_data() { addTextRows({"fatal"}, {{"waits"}, {"emergency", "y"}}); }
     void busyTree()
     {
