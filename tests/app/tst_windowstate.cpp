@@ -1,6 +1,5 @@
-// A window comes back where the user left it: the document's open and current themes, the
-// description's cursor and the scroll positions, the window's size and split, and the documents
-// of the last session.
+// A window comes back as left: open and current themes, cursor, scroll positions, size and
+// split, and the last session's documents.
 #include "app/StateFile.h"
 #include "app/TreeState.h"
 #include "support/MainWindows.h"
