@@ -211,8 +211,7 @@ private Q_SLOTS:
         QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f["K"]});
         QCOMPARE(f.storage.holderOf(1), f["M"]); // never a link that left the group
 
-        // Nor can a holder be made inside its own children: the view refuses that exchange, and
-        // the group keeps its holder.
+        // Nor can a holder be made inside its own children: the group keeps its holder.
         Fixture g("L(M)");
         g.fill(g.storage, "M+1,L-1");
         QCOMPARE(g.storage.makeHolder(1, g["L"]), g["M"]);
