@@ -132,8 +132,7 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "m+1,l-1(_),o");
-        ColorListViewItem *m = themeNamed(view, "m");
-        ColorListViewItem *l = themeNamed(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m"), *l = themeNamed(view, "l");
         int asked = 0;
         QString editorText; // null: the editor has no edit
         connect(&view, &LinkListView::needEditedDescription, [&] {
@@ -166,8 +165,7 @@ private Q_SLOTS:
         LinkListView view;
         buildOutline(view, "m+1(_),p(l-1(x(z),y)),q");
         view.rootTheme()->setDescription("root");
-        ColorListViewItem *m = themeNamed(view, "m");
-        ColorListViewItem *l = themeNamed(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m"), *l = themeNamed(view, "l");
         connect(&view, &LinkListView::needEditedDescription,
                 [&] { view.putEditedDescription(QString()); });
 
@@ -293,8 +291,7 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "m+1(x),p(l-1(_,y))");
-        ColorListViewItem *m = themeNamed(view, "m");
-        ColorListViewItem *l = themeNamed(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m"), *l = themeNamed(view, "l");
         // A link starts at its mark; l's children count as m's.
         QCOMPARE((QList<bool>{view.resolvedAncestry(themeNamed(view, "x"), m),
                               view.resolvedAncestry(l, m),
