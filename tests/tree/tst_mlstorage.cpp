@@ -143,8 +143,7 @@ private Q_SLOTS:
     void makeHolder()
     {
         Fixture f("M(I)");
-        ColorListViewItem *m = f["M"];
-        ColorListViewItem *inside = f["I"];
+        ColorListViewItem *m = f["M"], *inside = f["I"];
         f.join(f.storage, m, 1);
         f.fill(f.storage, "K-1");
         f.join(f.storage, inside, -1);
