@@ -1,6 +1,7 @@
 // Where the user left off, without a window: places in a tree as chains of sibling indexes, the
 // saved forms of the states, and the state file.
 #include "app/StateFile.h"
+#include "support/MainWindows.h"
 #include "support/Rows.h"
 
 #include <QFile>
@@ -195,9 +196,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         const QString path = document("first.brw");
         QDir().mkpath(m_dir.filePath("state"));
-        QFile file(StateFile::path());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(writeBytes(StateFile::path(), bytes));
         QVERIFY(!StateFile::document(path) && !StateFile::window());
         QVERIFY(StateFile::session().isEmpty());
         StateFile::setDocument(path, someState(4)); // starts afresh
