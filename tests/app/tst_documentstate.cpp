@@ -136,8 +136,7 @@ private Q_SLOTS:
 
     void keptPerDocumentPrivately()
     {
-        const QString first = document("first.brw");
-        const QString second = document("second.brw");
+        const QString first = document("first.brw"), second = document("second.brw");
         QVERIFY(!StateFile::document(first));
         StateFile::setDocument(first, someState(1));
         StateFile::setDocument(second, someState(2));
@@ -205,8 +204,7 @@ private Q_SLOTS:
 
     void session()
     {
-        const QString a = document("a.brw");
-        const QString b = document("b.brw");
+        const QString a = document("a.brw"), b = document("b.brw");
         StateFile::addToSession(a);
         StateFile::addToSession(b);
         StateFile::addToSession(a);
