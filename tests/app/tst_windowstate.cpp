@@ -184,9 +184,7 @@ private Q_SLOTS:
 
     void lastSessionReopens()
     {
-        const QString a = document("a.brw");
-        const QString b = document("b.brw");
-        const QString c = document("c.brw");
+        const QString a = document("a.brw"), b = document("b.brw"), c = document("c.brw");
         Brambleweb *first = openWindow(a);
         Brambleweb *second = openWindow(b);
         Brambleweb *third = openWindow(c);
