@@ -131,10 +131,9 @@ private Q_SLOTS:
         Brambleweb *window = openWindow(path);
         const auto closeAtEnd = qScopeGuard([window] { closeUnsaved(window); });
         QCOMPARE(openThemes(window), QString(row.open));
-        const QString current = window->tree()->currentTheme() == window->tree()->rootTheme()
-                                        ? "root"
-                                        : window->tree()->currentTheme()->name();
-        QCOMPARE(current, QString(row.nowCurrent));
+        const auto *tree = window->tree();
+        QCOMPARE(tree->currentTheme() == tree->rootTheme() ? "root" : tree->currentTheme()->name(),
+                 QString(row.nowCurrent));
         QCOMPARE(cursor(window), qMakePair(row.line, row.column));
     }
 
