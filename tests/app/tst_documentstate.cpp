@@ -1,6 +1,8 @@
 // Where the user left off, without a window: places in a tree as chains of sibling indexes, the
 // saved forms of the states, and the state file.
 #include "app/StateFile.h"
+#include "support/MainWindows.h"
+#include "support/Rows.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -37,7 +39,13 @@ static const Node sample{"r",
                           {"i"}}};
 
 using Chain = DocumentState::Chain;
-Q_DECLARE_METATYPE(Chain)
+struct FindRow
+{
+    const char *name;
+    Chain chain;
+    QString exact, nearest;
+};
+Q_DECLARE_METATYPE(FindRow)
 
 class TestDocumentState : public QObject
 {
@@ -63,35 +71,23 @@ private Q_SLOTS:
 
     void find_data()
     {
-        QTest::addColumn<Chain>("chain");
-        QTest::addColumn<QString>("exact");
-        QTest::addColumn<QString>("nearest");
-        QTest::newRow("root") << Chain{} << "r"
-                              << "r";
-        QTest::newRow("first child") << Chain{0} << "a"
-                                     << "a";
-        QTest::newRow("last child") << Chain{2} << "i"
-                                    << "i";
-        QTest::newRow("one past the last child") << Chain{3} << ""
-                                                 << "r";
-        QTest::newRow("deep, middle") << Chain{1, 0, 0} << "g"
-                                      << "g";
-        QTest::newRow("past the last of a branch") << Chain{0, 2} << ""
-                                                   << "a";
-        QTest::newRow("below a leaf") << Chain{0, 0, 0} << ""
-                                      << "b";
-        QTest::newRow("negative index") << Chain{1, -1} << ""
-                                        << "e";
+        addRows<FindRow>({{"root", {}, "r", "r"},
+                          {"first child", {0}, "a", "a"},
+                          {"last child", {2}, "i", "i"},
+                          {"one past the last child", {3}, "", "r"},
+                          {"deep, middle", {1, 0, 0}, "g", "g"},
+                          {"past the last of a branch", {0, 2}, "", "a"},
+                          {"below a leaf", {0, 0, 0}, "", "b"},
+                          {"negative index", {1, -1}, "", "e"}});
     }
 
     void find()
     {
-        QFETCH(Chain, chain);
-        QFETCH(QString, exact);
-        QFETCH(QString, nearest);
-        const Node *found = DocumentChains::find(&sample, chain, countOf, childOf);
-        QCOMPARE(found ? found->name : QString(), exact);
-        QCOMPARE(DocumentChains::findNearest(&sample, chain, countOf, childOf)->name, nearest);
+        QFETCH(FindRow, row);
+        const Node *found = DocumentChains::find(&sample, row.chain, countOf, childOf);
+        QCOMPARE(found ? found->name : QString(), row.exact);
+        QCOMPARE(DocumentChains::findNearest(&sample, row.chain, countOf, childOf)->name,
+                 row.nearest);
     }
 
     void openChains()
@@ -140,8 +136,7 @@ private Q_SLOTS:
 
     void keptPerDocumentPrivately()
     {
-        const QString first = document("first.brw");
-        const QString second = document("second.brw");
+        const QString first = document("first.brw"), second = document("second.brw");
         QVERIFY(!StateFile::document(first));
         StateFile::setDocument(first, someState(1));
         StateFile::setDocument(second, someState(2));
@@ -200,9 +195,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         const QString path = document("first.brw");
         QDir().mkpath(m_dir.filePath("state"));
-        QFile file(StateFile::path());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(writeBytes(StateFile::path(), bytes));
         QVERIFY(!StateFile::document(path) && !StateFile::window());
         QVERIFY(StateFile::session().isEmpty());
         StateFile::setDocument(path, someState(4)); // starts afresh
@@ -211,8 +204,7 @@ private Q_SLOTS:
 
     void session()
     {
-        const QString a = document("a.brw");
-        const QString b = document("b.brw");
+        const QString a = document("a.brw"), b = document("b.brw");
         StateFile::addToSession(a);
         StateFile::addToSession(b);
         StateFile::addToSession(a);

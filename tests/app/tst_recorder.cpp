@@ -72,9 +72,8 @@ private Q_SLOTS:
         QVERIFY(m_recorder->registry().id(m_editor) > 0 && m_recorder->registry().id(window) == 0);
     }
 
-    // Two recordings into one file, the second after midnight: the file holds both, and the
-    // playback waits 1 ms for the first record, the recorded gap after it, and the gap across
-    // midnight before the second recording.
+    // Two recordings into one file, the second after midnight: playback waits 1 ms for the first
+    // record, then the recorded gaps, the one across midnight too.
     void recordingsAppendAndReplayTheirGaps()
     {
         QSignalSpy states(m_recorder, &Play_RecordEvents::changeState);
@@ -101,9 +100,8 @@ private Q_SLOTS:
         QCOMPARE(m_editor->text() + QString::number(states.size()), QString("ab6"));
     }
 
-    // While playing, a key of the user's goes through only when it is the record expected next,
-    // which then counts as played. A damaged or foreign file stops the playback at its first bad
-    // record (line 9, after the good "x"), which a box names.
+    // A user's key goes through only as the record expected next, which then counts as played. A
+    // bad file stops at its first bad record (line 9, after the good "x"), which a box names.
     void playback_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -199,8 +197,7 @@ private Q_SLOTS:
         QCOMPARE(m_editor->text(), QString("漢漢"));
     }
 
-    // A full disk stops the recording with one box instead of one box a key (a file size limit
-    // stands in for it).
+    // A full disk (a file size limit here) stops the recording with one box, not one a key.
     void failedWriteStopsTheRecording()
     {
         ScriptedMessages boxes;

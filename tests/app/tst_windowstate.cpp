@@ -1,6 +1,5 @@
-// A window comes back where the user left it: the document's open and current themes, the
-// description's cursor and the scroll positions, the window's size and split, and the documents
-// of the last session.
+// A window comes back as left: open and current themes, cursor, scroll positions, size and
+// split, and the last session's documents.
 #include "app/StateFile.h"
 #include "app/TreeState.h"
 #include "support/MainWindows.h"
@@ -132,10 +131,9 @@ private Q_SLOTS:
         Brambleweb *window = openWindow(path);
         const auto closeAtEnd = qScopeGuard([window] { closeUnsaved(window); });
         QCOMPARE(openThemes(window), QString(row.open));
-        const QString current = window->tree()->currentTheme() == window->tree()->rootTheme()
-                                        ? "root"
-                                        : window->tree()->currentTheme()->name();
-        QCOMPARE(current, QString(row.nowCurrent));
+        const auto *tree = window->tree();
+        QCOMPARE(tree->currentTheme() == tree->rootTheme() ? "root" : tree->currentTheme()->name(),
+                 QString(row.nowCurrent));
         QCOMPARE(cursor(window), qMakePair(row.line, row.column));
     }
 
@@ -185,9 +183,7 @@ private Q_SLOTS:
 
     void lastSessionReopens()
     {
-        const QString a = document("a.brw");
-        const QString b = document("b.brw");
-        const QString c = document("c.brw");
+        const QString a = document("a.brw"), b = document("b.brw"), c = document("c.brw");
         Brambleweb *first = openWindow(a);
         Brambleweb *second = openWindow(b);
         Brambleweb *third = openWindow(c);

@@ -47,8 +47,7 @@ private Q_SLOTS:
                               view.currentTheme()->name(), view.rootTheme()->isExpanded(),
                               int(view.history().size()), view.storage().count(), view.isStable()}),
                 (QVariantList{8, 1, 1, "/", true, 0, 0, true}));
-        // No 1003, and no "not empty branch" warning, except where the toolkit destroys whole
-        // branches itself.
+        // No 1003, nor a "not empty branch" warning but where the toolkit drops whole branches.
         if (way != "1")
             QCOMPARE(boxes.count(), 0);
         QVERIFY(!boxes.texts().contains("MY_ASSERT in 1003"));
@@ -133,16 +132,14 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "m+1,l-1(_),o");
-        ColorListViewItem *m = themeNamed(view, "m");
-        ColorListViewItem *l = themeNamed(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m"), *l = themeNamed(view, "l");
         int asked = 0;
         QString editorText; // null: the editor has no edit
         connect(&view, &LinkListView::needEditedDescription, [&] {
             ++asked;
             view.putEditedDescription(editorText);
         });
-        // The current theme and the editor's text, then the text of l, l's own and m's; links
-        // never take the editor's text as their own.
+        // Current theme and editor text, then l's text, l's own, m's; a link never takes the edit.
         QStringList seen;
         using Step = std::pair<const char *, QString>;
         for (auto [current, text] :
@@ -168,8 +165,7 @@ private Q_SLOTS:
         LinkListView view;
         buildOutline(view, "m+1(_),p(l-1(x(z),y)),q");
         view.rootTheme()->setDescription("root");
-        ColorListViewItem *m = themeNamed(view, "m");
-        ColorListViewItem *l = themeNamed(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m"), *l = themeNamed(view, "l");
         connect(&view, &LinkListView::needEditedDescription,
                 [&] { view.putEditedDescription(QString()); });
 
@@ -216,11 +212,10 @@ private Q_SLOTS:
         QVERIFY(view.reminderTheme() == nullptr);
     }
 
-    // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000; keys go to the name
-    // editor while it is open. "'x" types x, "+x" inserts x and accepts, "click" and "arrow" click
-    // on a and on its expand arrow, "root" clicks and double-clicks the root. After each step: the
-    // current theme, "+" when open, "*" and the editor's text while renaming; at the end the
-    // changes, the rename states told (1 open, 0 closed) and a's date.
+    // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000, keys to the name editor
+    // while open. "'x" types x, "+x" inserts x and accepts, "click"/"arrow" click a/its arrow,
+    // "root" clicks and double-clicks the root. Seen after each step: the current theme, "+" when
+    // open, "*" and the editor's text while renaming; then changes, rename states told, a's date.
     void keysAndMouse_data()
     {
         addTextRows(
@@ -296,8 +291,7 @@ private Q_SLOTS:
     {
         LinkListView view;
         buildOutline(view, "m+1(x),p(l-1(_,y))");
-        ColorListViewItem *m = themeNamed(view, "m");
-        ColorListViewItem *l = themeNamed(view, "l");
+        ColorListViewItem *m = themeNamed(view, "m"), *l = themeNamed(view, "l");
         // A link starts at its mark; l's children count as m's.
         QCOMPARE((QList<bool>{view.resolvedAncestry(themeNamed(view, "x"), m),
                               view.resolvedAncestry(l, m),

@@ -143,8 +143,7 @@ private Q_SLOTS:
     void makeHolder()
     {
         Fixture f("M(I)");
-        ColorListViewItem *m = f["M"];
-        ColorListViewItem *inside = f["I"];
+        ColorListViewItem *m = f["M"], *inside = f["I"];
         f.join(f.storage, m, 1);
         f.fill(f.storage, "K-1");
         f.join(f.storage, inside, -1);
@@ -211,8 +210,7 @@ private Q_SLOTS:
         QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f["K"]});
         QCOMPARE(f.storage.holderOf(1), f["M"]); // never a link that left the group
 
-        // Nor can a holder be made inside its own children: the view refuses that exchange, and
-        // the group keeps its holder.
+        // Nor can a holder be made inside its own children: the group keeps its holder.
         Fixture g("L(M)");
         g.fill(g.storage, "M+1,L-1");
         QCOMPARE(g.storage.makeHolder(1, g["L"]), g["M"]);
@@ -236,10 +234,7 @@ private Q_SLOTS:
         f.storage.validate();
         QCOMPARE(m_boxes.captions() + m_boxes.texts(),
                  (report.isEmpty() ? QStringList() : QStringList{"error", report}));
-        QCOMPARE(QString("%1 %2 %3")
-                         .arg(f.state())
-                         .arg(f.storage.arrayCount())
-                         .arg(f.storage.count()),
+        QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(f.storage.count()),
                  QString("%1 %2 %2").arg(state, groups));
     }
 
