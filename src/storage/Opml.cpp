@@ -4,6 +4,7 @@
 
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -114,19 +115,13 @@ public:
             m_out += QLatin1String("</") + rootNoteElement + QLatin1String(">\n");
         }
         m_out += QLatin1String("</head>\n<body>\n");
-        writeChildren(root, 1, false);
+        writeChildren(root);
         m_out += QLatin1String("</body>\n</opml>\n");
         flush();
         return std::move(m_bytes);
     }
 
 private:
-    void writeChildren(const OutlineNode &parent, int depth, bool inCopy)
-    {
-        for (const OutlineNode &node : parent.children)
-            writeNode(node, depth, inCopy);
-    }
-
     // Encoded outline by outline: the text of the whole file at once would take twice its size
     // again and dominate the time with fresh pages.
     void flush()
@@ -135,7 +130,47 @@ private:
         m_out.clear();
     }
 
-    void writeNode(const OutlineNode &node, int depth, bool inCopy)
+    // Depth first with a stack of its own: a tree of many thousand levels must not use up the
+    // call stack.
+    void writeChildren(const OutlineNode &root)
+    {
+        struct Open
+        {
+            const OutlineNode *content; // whose children are being written
+            size_t next;
+            int depth;
+            bool inCopy;
+            int linkId; // of the outline element that closes when they are written
+        };
+        std::vector<Open> open{{&root, 0, 1, false, 0}};
+        while (!open.empty()) {
+            if (open.back().next == open.back().content->children.size()) {
+                const Open done = open.back();
+                open.pop_back();
+                if (open.empty())
+                    break;
+                m_expanding.erase(qAbs(done.linkId));
+                m_out += QString(qMin(done.depth - 1, 40), QLatin1Char(' '));
+                m_out += QLatin1String("</outline>\n");
+                continue;
+            }
+            const OutlineNode &node = open.back().content->children[open.back().next++];
+            const int depth = open.back().depth;
+            const bool inCopy = open.back().inCopy;
+            if (const OutlineNode *content = writeStart(node, depth, inCopy)) {
+                const bool copy = content != &node;
+                if (copy)
+                    m_expanding.insert(-node.linkId);
+                if (node.linkId > 0)
+                    m_expanding.insert(node.linkId);
+                open.push_back({content, 0, depth + 1, inCopy || copy, node.linkId});
+            }
+        }
+    }
+
+    // The outline's start tag; the theme whose children it holds, or null when it has none (the
+    // element is then closed at once).
+    const OutlineNode *writeStart(const OutlineNode &node, int depth, bool inCopy)
     {
         if (m_out.size() > 65536)
             flush();
@@ -156,18 +191,10 @@ private:
                             QString::number(qAbs(node.linkId)));
         if (content->children.empty()) {
             m_out += QLatin1String("/>\n");
-            return;
+            return nullptr;
         }
         m_out += QLatin1String(">\n");
-        const bool copy = content != &node;
-        if (copy)
-            m_expanding.insert(-node.linkId);
-        if (node.linkId > 0)
-            m_expanding.insert(node.linkId);
-        writeChildren(*content, depth + 1, inCopy || copy);
-        m_expanding.erase(qAbs(node.linkId));
-        m_out += QString(qMin(depth, 40), QLatin1Char(' '));
-        m_out += QLatin1String("</outline>\n");
+        return content;
     }
 
     std::unordered_map<int, const OutlineNode *> m_marks;
