@@ -1,7 +1,9 @@
 // Reading and writing a large tree file against the floor of reading and decoding its bytes:
 // loadTree into the view, saveTree with flags 0 and the exports, best of 3. Checks that what was
 // saved reads back into as many themes and writes the same bytes again. The same tree as a
-// Unicode document (UTF-8) is loaded and saved in the same run against the CP1251 form. Usage:
+// Unicode document (UTF-8) is loaded and saved in the same run against the CP1251 form. Last,
+// `brw --export brw` of the file against the same conversion in this process through the
+// document alone (another program can be named in BRW_BENCH_BINARY). Usage:
 // bench_treefile [themes] [seed]
 #include "BenchTimer.h"
 #include "BenchTree.h"
@@ -9,6 +11,7 @@
 #include "common/Cp1251.h"
 #include "common/Messages.h"
 #include "common/TextCodec.h"
+#include "model/ThemeDocument.h"
 #include "storage/HtmlTable.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -17,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
 
@@ -30,6 +34,7 @@ namespace {
 constexpr int runs = 3;
 constexpr double loadTarget = 10.0;
 constexpr double saveTarget = 5.0;
+constexpr double exportTarget = 1.3;
 
 QByteArray readAll(const QString &path)
 {
@@ -191,6 +196,31 @@ int main(int argc, char **argv)
     const bool same = readAll(again) == written;
     const bool unicodeSame =
             readAll(unicodeOutput) == utf8Mark.toByteArray() + codec.decode(written).toUtf8();
+
+    // The command line's conversion: the program started, read, written, gone.
+    const QString exported = dir.filePath(QStringLiteral("exported.brw"));
+    const double plainMs = bestMilliseconds(runs, [&] {
+        ThemeDocument document;
+        QFile file(exported);
+        if (!readTreeFile(input, document, nullptr) ||
+            !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            writeTree(document, document.root(), &file, 0, {}, &log, nullptr, nullptr) != 1)
+            saved = -1;
+    });
+    const QByteArray plainBytes = readAll(exported);
+    const QString program = qEnvironmentVariableIsSet("BRW_BENCH_BINARY")
+                                    ? qEnvironmentVariable("BRW_BENCH_BINARY")
+                                    : QStringLiteral(BRW_BINARY);
+    int exportStatus = 0;
+    const double exportMs = bestMilliseconds(runs, [&] {
+        exportStatus |= QProcess::execute(
+                program, {QStringLiteral("--export"), QStringLiteral("brw"), input, exported});
+    });
+    std::printf("%-28s %8.1f ms\n", "convert in this process", plainMs);
+    const double exportRatio = exportMs / plainMs;
+    std::printf("%-28s %8.1f ms  %5.2f x convert  (target <= %.1f x: %s)%s\n", "brw --export brw",
+                exportMs, exportRatio, exportTarget, exportRatio <= exportTarget ? "met" : "MISSED",
+                exportStatus == 0 && readAll(exported) == plainBytes ? "" : ", output DIFFERENT");
 
     std::printf("themes: %d generated, %d loaded, %d after saving and reading back\n", stats.themes,
                 loadedThemes, rereadThemes);

@@ -3,11 +3,11 @@
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "model/ThemeDocument.h"
 #include "reminder/ReminderParser.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 
@@ -17,29 +17,26 @@ namespace CheckReminder {
 
 Result check(const QString &document)
 {
-    LinkListView view;
-    view.setReminderRinging(false);
-    if (document.isEmpty() || !loadTree(view, document, 0, nullptr))
+    ThemeDocument tree;
+    if (document.isEmpty() || !readTreeFile(document, tree, nullptr))
         return {Unreadable, QString()};
-    if (!view.reminderTheme())
+    Theme *reminder = tree.reminderTheme();
+    if (!reminder)
         return {};
     const QDateTime moment = QFileInfo(document).lastModified();
     ReminderParser parser;
-    if (parser.parse(view.subtreeText(view.reminderTheme(), true), moment.date(), moment.time()) >=
-        0)
+    if (parser.parse(tree.subtreeText(reminder, true), moment.date(), moment.time()) >= 0)
         return {};
     return {Errors, parser.errorLog()};
 }
 
 int run(int &argc, char **argv, const QString &document)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
     });
-    QApplication application(argc, argv);
+    QCoreApplication application(argc, argv);
     Clock::startDate();
     if (!cp1251Available()) {
         std::fputs(qPrintable(cp1251UnavailableMessage() + QLatin1Char('\n')), stderr);

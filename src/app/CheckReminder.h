@@ -15,7 +15,7 @@ struct Result
 
 // Reads the document as a window opens it and parses its "__reminder" theme and subthemes as of
 // the file's last change, as the window does then. Boxes of the reading go to the messages
-// seam. Needs the application object.
+// seam. Needs no more than the core application object.
 Result check(const QString &document);
 
 // The command: the log on standard output, every other box on standard error; the status.

@@ -4,16 +4,16 @@
 #include "common/Cp1251.h"
 #include "common/Messages.h"
 #include "common/TextCodec.h"
+#include "model/ThemeDocument.h"
 #include "storage/HtmlTable.h"
 #include "storage/OutlineAdapter.h"
 #include "storage/OutlineFiles.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -198,20 +198,26 @@ int printCommandLineAnswer(const CommandLine &command)
 
 namespace {
 
-// What an export and an import share: a headless application whose boxes go to standard error,
-// counted in `reported`. False when the program cannot run at all.
-bool startWithoutWindow(int &argc, char **argv, std::unique_ptr<QApplication> &application,
-                        int &reported)
+// What an export and an import share: an application without a window whose boxes go to
+// standard error, counted in `reported`. Only a PDF needs the toolkit's fonts, and with them its
+// Gui part, on the offscreen platform so that no display is needed; everything else runs on the
+// core alone. False when the program cannot run at all.
+bool startWithoutWindow(int &argc, char **argv, bool needsFonts,
+                        std::unique_ptr<QCoreApplication> &application, int &reported)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Standard error carries the program's reports; the toolkit's own chatter about the
     // headless platform would only hide them.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
         if (type == QtCriticalMsg || type == QtFatalMsg)
             printError(text + QLatin1Char('\n'));
     });
-    application = std::make_unique<QApplication>(argc, argv);
+    if (needsFonts) {
+        // Whatever platform the session names: a display is never needed for a file.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     Clock::startDate();
     if (!cp1251Available()) {
         printError(cp1251UnavailableMessage() + QLatin1Char('\n'));
@@ -239,36 +245,36 @@ int outputFailed(SafeFile::Result result, const QString &output)
 
 int runExport(int &argc, char **argv, const CommandLine &command)
 {
-    std::unique_ptr<QApplication> application;
+    const std::optional<OutlineFiles::Format> outline = OutlineFiles::formatNamed(command.format);
+    std::unique_ptr<QCoreApplication> application;
     int reported = 0;
-    if (!startWithoutWindow(argc, argv, application, reported))
+    if (!startWithoutWindow(argc, argv, outline == OutlineFiles::Format::Pdf, application,
+                            reported))
         return 1;
-    LinkListView view;
-    view.setReminderRinging(false);
-    if (!loadTree(view, command.input, 0, nullptr))
+    ThemeDocument document;
+    if (!readTreeFile(command.input, document, nullptr))
         return 1;
-    if (const auto outline = OutlineFiles::formatNamed(command.format)) {
-        const std::optional<OutlineNode> root =
-                OutlineAdapter::branchOf(view, QFileInfo(command.input).completeBaseName());
-        if (!root)
-            return 1;
+    if (outline) {
+        const OutlineNode root =
+                OutlineAdapter::wholeOf(document, QFileInfo(command.input).completeBaseName());
         const SafeFile::Result result =
-                OutlineFiles::write(*outline, *root, command.output, command.input);
+                OutlineFiles::write(*outline, root, command.output, command.input);
         if (result != SafeFile::Result::Saved)
             return outputFailed(result, command.output);
         return reported == 0 ? 0 : 1;
     }
     if (!command.encoding.isEmpty())
-        view.setTextEncoding(command.encoding == QLatin1String("utf-8") ? TextEncoding::Utf8
-                                                                        : TextEncoding::Cp1251);
+        document.setTextEncoding(command.encoding == QLatin1String("utf-8") ? TextEncoding::Utf8
+                                                                            : TextEncoding::Cp1251);
     const int flags = exportFormat(command.format)->flags;
     SaveReport report;
     const SafeFile::Result result = SafeFile::save(
             command.output,
-            [&view, flags, &report](QFileDevice &output) {
-                return (flags < 0 ? HtmlTable::write(view, view.rootTheme(), &output, nullptr,
-                                                     &report)
-                                  : saveTree(view, &output, flags, nullptr, nullptr, &report)) > 0;
+            [&document, flags, &report](QFileDevice &output) {
+                Theme *root = document.root();
+                return (flags < 0 ? HtmlTable::write(document, root, &output, nullptr, &report)
+                                  : writeTree(document, root, &output, flags, {}, nullptr, nullptr,
+                                              &report)) > 0;
             },
             QString(), command.input);
     if (result != SafeFile::Result::Saved)
@@ -281,9 +287,9 @@ int runExport(int &argc, char **argv, const CommandLine &command)
 
 int runImport(int &argc, char **argv, const CommandLine &command)
 {
-    std::unique_ptr<QApplication> application;
+    std::unique_ptr<QCoreApplication> application;
     int reported = 0;
-    if (!startWithoutWindow(argc, argv, application, reported))
+    if (!startWithoutWindow(argc, argv, false, application, reported))
         return 1;
     const std::optional<OutlineNode> root =
             OutlineFiles::read(*OutlineFiles::formatNamed(command.format), command.input, nullptr);

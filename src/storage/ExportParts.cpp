@@ -1,24 +1,16 @@
 #include "storage/ExportParts.h"
 
+#include "model/ThemeDocument.h"
 #include "storage/HtmlText.h"
-#include "tree/LinkListView.h"
+
+#include <vector>
 
 namespace ExportParts {
 namespace {
 
-int anchorOf(const ColorListViewItem *theme)
+QString hrefTo(const ThemeNumbers &numbers)
 {
-    return theme->columnValue(ColorListViewItem::OutlineOrdinalSlot);
-}
-
-int siblingNumberOf(const ColorListViewItem *theme)
-{
-    return theme->columnValue(ColorListViewItem::SiblingOrdinalSlot);
-}
-
-QString hrefTo(const ColorListViewItem *theme)
-{
-    return QStringLiteral("<a href=\"#") + QString::number(anchorOf(theme)) + QStringLiteral("\">");
+    return QStringLiteral("<a href=\"#") + QString::number(numbers.anchor) + QStringLiteral("\">");
 }
 
 } // namespace
@@ -52,42 +44,62 @@ QString mimeSafeText(QString text)
     return text;
 }
 
-QString outlineNumber(const QString &parentOutline, const ColorListViewItem *theme)
+Numbering numberThemes(const ThemeDocument &document)
 {
-    const int number = siblingNumberOf(theme);
-    return number == 0 ? QString() : parentOutline + QString::number(number) + QLatin1Char('.');
+    Numbering numbering;
+    int ordinal = 1;
+    int lastDepth = 0;
+    std::vector<int> siblingCounters;
+    walkHeldBranch(document, document.root(), [&](Theme *t, int depth, int) {
+        if (siblingCounters.size() < size_t(depth))
+            siblingCounters.resize(depth);
+        if (depth > lastDepth) // the walk entered a new list
+            siblingCounters[depth - 1] = 0;
+        lastDepth = depth;
+        if (t->linkId() < 0)
+            return;
+        numbering.insert(t, {ordinal++, ++siblingCounters[depth - 1]});
+    });
+    return numbering;
 }
 
-QString htmlAnchor(const ColorListViewItem *theme, const QString &outline)
+QString outlineNumber(const QString &parentOutline, const ThemeNumbers &numbers)
 {
-    return QStringLiteral("<a name=\"") + QString::number(anchorOf(theme)) +
+    return numbers.sibling == 0
+                   ? QString()
+                   : parentOutline + QString::number(numbers.sibling) + QLatin1Char('.');
+}
+
+QString htmlAnchor(const Theme *theme, const ThemeNumbers &numbers, const QString &outline)
+{
+    return QStringLiteral("<a name=\"") + QString::number(numbers.anchor) +
            QStringLiteral("\"><b>") + outline + QLatin1Char(' ') + escapeHtml(theme->name()) +
            QStringLiteral("</b></a>");
 }
 
-QString htmlLinkList(LinkListView &view, ColorListViewItem *theme, const QString &outline,
-                     ColorListViewItem *top)
+QString htmlLinkList(const ThemeDocument &document, const Numbering &numbering, Theme *theme,
+                     const QString &outline, Theme *top)
 {
     if (theme->linkId() < 0)
         return QString();
-    const ColorListViewItem *holder = view.holderOrSelf(theme);
+    const Theme *holder = document.holderOrSelf(theme);
     QString list;
     for (int i = 0; i < holder->childCount(); ++i) {
-        const ColorListViewItem *sub = holder->childTheme(i);
-        if (!sub || sub->isNullItem())
-            continue;
+        Theme *sub = holder->child(i);
         const QString name = escapeHtml(sub->name());
         if (sub->linkId() >= 0) {
-            list += hrefTo(sub) + QStringLiteral("<b>") + outline +
-                    QString::number(siblingNumberOf(sub)) + QStringLiteral(". ") + name +
+            const ThemeNumbers numbers = numbering.value(sub);
+            list += hrefTo(numbers) + QStringLiteral("<b>") + outline +
+                    QString::number(numbers.sibling) + QStringLiteral(". ") + name +
                     QStringLiteral("</b></a>\n");
             continue;
         }
-        ColorListViewItem *mark = view.storage().markThemeOf(sub->linkId());
-        const bool below = mark && mark != top && view.resolvedAncestry(mark, top);
+        Theme *mark = document.markOf(sub->linkId());
+        const bool below = mark && mark != top && document.resolvedClimbMeets(mark, top);
         const QString entry = QStringLiteral("<b><i>") + outline + QStringLiteral("L. ") + name +
                               QStringLiteral("</i></b>");
-        list += below ? hrefTo(mark) + entry + QStringLiteral("</a>\n") : entry + QLatin1Char('\n');
+        list += below ? hrefTo(numbering.value(mark)) + entry + QStringLiteral("</a>\n")
+                      : entry + QLatin1Char('\n');
     }
     return list.isEmpty() ? list : list + QLatin1Char('\n');
 }

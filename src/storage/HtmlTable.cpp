@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "common/TextCodec.h"
+#include "model/ThemeDocument.h"
 #include "storage/HtmlText.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
@@ -11,6 +12,8 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 
 namespace HtmlTable {
 namespace {
@@ -82,11 +85,76 @@ std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root)
     return preorder;
 }
 
-int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
-          SaveReport *report)
+std::vector<Entry> branchOf(const ThemeDocument &document, Theme *root, QWidget *parent)
 {
-    const std::vector<Entry> entries = root ? branchOf(view, root) : std::vector<Entry>();
-    const QString text = layout(entries, view.textEncoding());
+    // Where each group's subthemes are: with the member that took them last, the mark theme
+    // first. A link that takes them brings the themes a hand-made file put under it.
+    struct Held
+    {
+        Theme *holder;
+        std::vector<Theme *> subthemes;
+    };
+    std::map<int, Held> groups;
+    std::vector<Entry> preorder;
+    struct Level
+    {
+        std::vector<Theme *> subthemes;
+        size_t next;
+    };
+    auto ownSubthemes = [](Theme *theme) {
+        std::vector<Theme *> own;
+        for (int i = 0; i < theme->childCount(); ++i)
+            own.push_back(theme->child(i));
+        return own;
+    };
+    // The subthemes the theme shows when the walk meets it; none when its group stays elsewhere.
+    auto subthemesOf = [&](Theme *theme) -> std::vector<Theme *> {
+        if (theme->linkId() == 0 || !document.markOf(theme->linkId()))
+            return ownSubthemes(theme);
+        Theme *mark = document.markOf(theme->linkId());
+        auto [it, fresh] = groups.try_emplace(std::abs(theme->linkId()));
+        Held &held = it->second;
+        if (fresh)
+            held = {mark, ownSubthemes(mark)};
+        if (held.holder == theme)
+            return held.subthemes;
+        if (isAncestorOrSelf(held.holder, theme))
+            return {};
+        if (isAncestorOrSelf(theme, held.holder)) {
+            Messages::warning(parent, QStringLiteral("error"),
+                              QStringLiteral("Cannot exchange contents"));
+            return {};
+        }
+        if (theme != mark)
+            for (Theme *own : ownSubthemes(theme))
+                held.subthemes.push_back(own);
+        held.holder = theme;
+        return held.subthemes;
+    };
+    std::vector<Level> levels{{subthemesOf(root), 0}};
+    while (!levels.empty()) {
+        Level &level = levels.back();
+        if (level.next >= level.subthemes.size()) {
+            levels.pop_back();
+            continue;
+        }
+        Theme *theme = level.subthemes[level.next++];
+        preorder.push_back({int(levels.size()), theme->name()});
+        if (preorder.size() > maxThemes)
+            return {};
+        std::vector<Theme *> below = subthemesOf(theme);
+        if (!below.empty())
+            levels.push_back({std::move(below), 0});
+    }
+    return preorder;
+}
+
+namespace {
+
+int writeEntries(const std::vector<Entry> &entries, TextEncoding encoding, QIODevice *file,
+                 QWidget *parent, SaveReport *report)
+{
+    const QString text = layout(entries, encoding);
     if (text.isEmpty()) {
         Messages::warning(parent, Messages::errorCaption(),
                           QCoreApplication::translate("Brambleweb",
@@ -94,7 +162,7 @@ int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget 
                                                       "Обратитесь к разработчику"));
         return 0;
     }
-    TextCodec codec(view.textEncoding());
+    TextCodec codec(encoding);
     const QByteArray bytes = codec.encode(text);
     if (report && (report->replaced = codec.replaced()) > 0) {
         const auto first = std::find_if(entries.begin(), entries.end(), [](const Entry &entry) {
@@ -103,6 +171,22 @@ int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget 
         report->firstThemeReplaced = first != entries.end() ? first->name : QString();
     }
     return file->write(bytes) == bytes.size() ? 1 : 0;
+}
+
+} // namespace
+
+int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
+          SaveReport *report)
+{
+    return writeEntries(root ? branchOf(view, root) : std::vector<Entry>(), view.textEncoding(),
+                        file, parent, report);
+}
+
+int write(const ThemeDocument &document, Theme *root, QIODevice *file, QWidget *parent,
+          SaveReport *report)
+{
+    return writeEntries(branchOf(document, root, parent), document.textEncoding(), file, parent,
+                        report);
 }
 
 } // namespace HtmlTable

@@ -4,10 +4,16 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class LinkListView;
 class QIODevice;
 struct FileStamp;
 class QProgressBar;
+class QWidget;
+class Theme;
+class ThemeDocument;
 
 // Writer flags; bits combine.
 enum SaveFlags {
@@ -29,6 +35,49 @@ struct SaveReport
     qint64 replaced = 0;
     QString firstThemeReplaced; // the name of the first theme that had such a character
 };
+
+// How far a read or a write has come, for whoever shows it: `start` once with the total, then
+// `advance` with values up to it. Either may be empty.
+struct TreeProgress
+{
+    std::function<void(qint64 total)> start;
+    std::function<void(qint64 value)> advance;
+};
+
+// Appends the next piece of a file to the buffer; false once nothing is left after it.
+using TreeChunks = std::function<bool(QByteArray &buffer)>;
+// The pieces of bytes already in memory.
+TreeChunks wholeBytes(const QByteArray &bytes);
+
+// Reads a tree file below `target`, a theme of the document with no subthemes yet: the text
+// before the first header becomes its description and "[|]" at depth 1 its date. The document
+// takes the file's form and the link ids as the file gives them (settleGroups() numbers them).
+// A second theme named "__reminder" (any when `reminderTaken`) gets a "~" in front of its name;
+// the result says whether one did.
+bool readTree(ThemeDocument &document, Theme *target, const TreeChunks &chunks,
+              const TreeProgress &progress, bool reminderTaken);
+
+// The warning after a read that renamed a theme "__reminder".
+QString renamedReminderReport();
+
+// The bytes of a tree file read whole, or nothing after a box (to `parent`) that says why: not
+// a regular file, unreadable, larger than the limit, changing while it is read. `stamp`, when
+// given, gets the state of the file that was read.
+std::optional<TreeChunks> readTreeFileChunks(const QString &fileName, QWidget *parent,
+                                             qint64 *size = nullptr, FileStamp *stamp = nullptr);
+
+// Reads a tree file into a fresh document as a window opens it: the root dated at the program's
+// start, the link groups settled, and the window's boxes (a renamed reminder theme, broken
+// groups) shown to `parent`. False, after the box, when the file cannot be read whole.
+bool readTreeFile(const QString &fileName, ThemeDocument &document, QWidget *parent);
+
+// Writes the branch of `top` of the document (its root for a whole tree) into an open file or
+// buffer: 1 when all was written, minus the error count (1000 for a failed write) otherwise.
+// `inconsistent` counts one error without changing what is written (a tree caught in the middle
+// of a change). Reports go to the log if given, else to boxes with `parent`.
+int writeTree(const ThemeDocument &document, Theme *top, QIODevice *file, int flags,
+              const TreeProgress &progress, QString *log, QWidget *parent, SaveReport *report,
+              bool inconsistent = false);
 
 // Writes the tree (or the current branch) into an open file or buffer. Returns 1 when all was
 // written, 0 when the tree never became stable within 10 s (nothing written), and minus the

@@ -1,22 +1,18 @@
 #include "storage/TreeFile.h"
 
-#include "common/Emergency.h"
 #include "common/Messages.h"
 #include "common/TextCodec.h"
+#include "model/ThemeDocument.h"
 #include "storage/ExportParts.h"
 #include "storage/HiddenParts.h"
 #include "storage/HtmlText.h"
-#include "storage/ProgressSteps.h"
 #include "storage/TreeHeader.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileDevice>
-#include <QProgressBar>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -58,62 +54,58 @@ QByteArray withCrLf(const QByteArray &bytes)
 class TreeWriter
 {
 public:
-    TreeWriter(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
-               SaveReport *report)
-        : m_view(view)
+    TreeWriter(const ThemeDocument &document, Theme *top, QIODevice *file, int flags,
+               const TreeProgress &progress, QString *log, QWidget *parent, SaveReport *report)
+        : m_document(document)
+        , m_top(top)
         , m_file(file)
         , m_flags(flags)
-        , m_progress(progress, ProgressSteps::Repaint::No)
+        , m_progress(progress)
         , m_log(log)
+        , m_parent(parent)
         , m_report(report)
-        , m_codec(view.textEncoding())
+        , m_codec(document.textEncoding())
     {}
 
     int run();
+    int errors() const { return m_errors; }
 
 private:
-    bool waitForStableTree();
-    QString descriptionOf(ColorListViewItem *theme);
-    int linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top);
-    void appendRecord(QString &record, ColorListViewItem *theme, int depth, int linkId,
+    QString descriptionOf(const Theme *theme);
+    int linkIdWritten(Theme *theme);
+    void appendRecord(QString &record, Theme *theme, int depth, int linkId,
                       std::optional<QDate> date, const QString &outline);
-    bool write(const QString &text, ColorListViewItem *theme);
+    bool write(const QString &text, const Theme *theme);
     void reportWriteError();
+    // Themes and characters of the branch as its themes hold them, for the progress and the
+    // check of what was written.
+    std::pair<qint64, int> statistics() const;
+    void advance(qint64 value)
+    {
+        if (m_progress.advance)
+            m_progress.advance(value);
+    }
     // Null when the tree goes into a buffer.
     QFileDevice *fileDevice() const { return qobject_cast<QFileDevice *>(m_file); }
 
-    LinkListView &m_view;
+    const ThemeDocument &m_document;
+    Theme *m_top; // the root of what is written
     QIODevice *m_file;
     int m_flags;
-    ProgressSteps m_progress;
+    const TreeProgress &m_progress;
     QString *m_log;
+    QWidget *m_parent;
     SaveReport *m_report;
     TextCodec m_codec;
-    ColorListViewItem *m_top = nullptr; // the root of what is written
+    ExportParts::Numbering m_numbering;
     int m_errors = 0;
     qint64 m_written = 0;
     int m_progressValue = 0;
 };
 
-bool TreeWriter::waitForStableTree()
+QString TreeWriter::descriptionOf(const Theme *theme)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (!m_view.isStable()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
-        if (waited.elapsed() >= 10000) {
-            Messages::report(m_log, &m_view, Messages::warningCaption(),
-                             tr("Tree isn't stable and cannot be saved (Дерево изменяется и не "
-                                "может быть сохранено)"));
-            return false;
-        }
-    }
-    return true;
-}
-
-QString TreeWriter::descriptionOf(ColorListViewItem *theme)
-{
-    QString text = m_view.description(theme, true);
+    QString text = theme->description();
     if (m_flags & SAVE_STRIP_HIDDEN)
         text = stripHiddenParts(text);
     if (m_flags == 0)
@@ -123,34 +115,33 @@ QString TreeWriter::descriptionOf(ColorListViewItem *theme)
     return (m_flags & SAVE_PALM) ? ExportParts::mimeSafeText(text) : text;
 }
 
-int TreeWriter::linkIdWritten(ColorListViewItem *theme, ColorListViewItem *top)
+int TreeWriter::linkIdWritten(Theme *theme)
 {
     const int id = theme->linkId();
     if (id == 0 || !(m_flags & SAVE_BRANCH))
         return id;
     // The children that a link holds for its mark theme count as the mark theme's, so a branch
     // whose top is such a link is the mark theme's branch.
-    MLStorage &storage = m_view.storage();
-    const ColorListViewItem *branch = m_view.resolve(top);
+    const Theme *branch = m_document.resolve(m_top);
     if (id < 0) {
-        ColorListViewItem *mark = storage.markThemeOf(id);
-        return resolvedClimbMeets(m_view, mark ? mark : theme, branch) ? id : 0;
+        Theme *mark = m_document.markOf(id);
+        return m_document.resolvedClimbMeets(mark ? mark : theme, branch) ? id : 0;
     }
-    for (ColorListViewItem *link : storage.linksOf(id))
-        if (resolvedClimbMeets(m_view, link, branch))
+    for (Theme *link : m_document.linksOf(id))
+        if (m_document.resolvedClimbMeets(link, branch))
             return id;
     return 0;
 }
 
 void TreeWriter::reportWriteError()
 {
-    Messages::report(m_log, &m_view, Messages::errorCaption(),
+    Messages::report(m_log, m_parent, Messages::errorCaption(),
                      tr("Error writing file\nОшибка записи в файл\n") +
                              (fileDevice() ? fileDevice()->fileName() : QString()));
     m_errors += 1000;
 }
 
-bool TreeWriter::write(const QString &text, ColorListViewItem *theme)
+bool TreeWriter::write(const QString &text, const Theme *theme)
 {
     const qint64 replacedBefore = m_codec.replaced();
     const QByteArray bytes = withCrLf(m_codec.encode(text));
@@ -159,7 +150,7 @@ bool TreeWriter::write(const QString &text, ColorListViewItem *theme)
             m_report->firstThemeReplaced = theme->name();
         m_report->replaced += m_codec.replaced() - replacedBefore;
     }
-    m_progress.setValue(m_progressValue);
+    advance(m_progressValue);
     ++m_progressValue;
     if (m_file->write(bytes) < bytes.size()) {
         reportWriteError();
@@ -171,12 +162,12 @@ bool TreeWriter::write(const QString &text, ColorListViewItem *theme)
 // One theme's record: in the ordinary format the header line and the description; the HTML page
 // adds the anchor and the link list and escapes and reformats the whole; the MIME text makes it
 // a part of its own, the name first.
-void TreeWriter::appendRecord(QString &record, ColorListViewItem *theme, int depth, int linkId,
+void TreeWriter::appendRecord(QString &record, Theme *theme, int depth, int linkId,
                               std::optional<QDate> date, const QString &outline)
 {
     const bool html = m_flags & SAVE_HTML;
     const bool palm = !html && (m_flags & SAVE_PALM);
-    const QString name = theme->name();
+    const QString &name = theme->name();
     if (m_flags == 0)
         m_written += name.size();
     if (palm)
@@ -184,11 +175,13 @@ void TreeWriter::appendRecord(QString &record, ColorListViewItem *theme, int dep
                   ExportParts::mimeSafeText(name) + QLatin1Char('\n');
     if (!html || theme->linkId() >= 0) { // a link has no anchor in the page, so no header line
         appendThemeHeader(record, depth, linkId, date);
-        record += html ? ExportParts::htmlAnchor(theme, outline) : palm ? QString() : name;
+        record += html   ? ExportParts::htmlAnchor(theme, m_numbering.value(theme), outline)
+                  : palm ? QString()
+                         : name;
         record += QLatin1Char('\n');
     }
     if (html)
-        record += ExportParts::htmlLinkList(m_view, theme, outline, m_top);
+        record += ExportParts::htmlLinkList(m_document, m_numbering, theme, outline, m_top);
     if (!(m_flags & SAVE_STRUCTURE)) {
         if (theme->linkId() >= 0)
             record += descriptionOf(theme);
@@ -198,25 +191,25 @@ void TreeWriter::appendRecord(QString &record, ColorListViewItem *theme, int dep
         record = reformatHtml(record);
 }
 
+std::pair<qint64, int> TreeWriter::statistics() const
+{
+    qint64 characters = m_top->description().size();
+    int themes = 0;
+    walkThemes(
+            m_top, [](Theme *t) { return t; },
+            [&](Theme *t, int, int) {
+                characters += t->description().size() + t->name().size();
+                ++themes;
+            });
+    return {qMin<qint64>(characters, std::numeric_limits<int>::max()), themes};
+}
+
 int TreeWriter::run()
 {
-    if (Emergency::inProgress()) {
-        // After a fatal signal there is no waiting: a tree caught in the middle of a change is
-        // written as it stands, and the result says it may be inconsistent.
-        if (!m_view.isStable())
-            ++m_errors;
-    } else if (!waitForStableTree()) {
-        return 0;
-    }
     const bool html = m_flags & SAVE_HTML;
     if (html)
-        m_view.numberThemes();
-    ColorListViewItem *top = m_top =
-            (m_flags & SAVE_BRANCH)
-                    ? (m_view.currentTheme() ? m_view.makeHolder(m_view.currentTheme()) : nullptr)
-                    : m_view.rootTheme();
-    if (!top)
-        return 1;
+        m_numbering = ExportParts::numberThemes(m_document);
+    Theme *const top = m_top;
     const bool structureOnly = m_flags & SAVE_STRUCTURE;
     const TextEncoding encoding = m_codec.encoding();
     QString pending;
@@ -226,13 +219,13 @@ int TreeWriter::run()
         pending += descriptionOf(top) + QLatin1Char('\n');
     if (html)
         pending = ExportParts::htmlPageStart(encoding) +
-                  reformatHtml(pending + ExportParts::htmlLinkList(m_view, top, QString(), top));
+                  reformatHtml(pending + ExportParts::htmlLinkList(m_document, m_numbering, top,
+                                                                   QString(), top));
 
-    const QPair<int, int> counted = m_view.themeStatistics(nullptr, top);
-    m_progress.start(counted.second);
+    const auto [characters, themes] = statistics();
+    if (m_progress.start)
+        m_progress.start(themes);
     m_progressValue = 1;
-    if (!Emergency::inProgress())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
 
     // A Unicode tree file says so in its first bytes; a page and a MIME text name their charset.
     bool failed = encoding == TextEncoding::Utf8 && !(m_flags & (SAVE_HTML | SAVE_PALM)) &&
@@ -242,22 +235,22 @@ int TreeWriter::run()
     failed = failed || !write(pending, top);
     // The subthemes of a link group are written once, under its mark theme; links are never
     // entered, so `parents[d]` is the theme whose children are being written at depth d + 1.
-    std::vector<ColorListViewItem *> parents{top};
+    std::vector<Theme *> parents{top};
     // The HTML outline number of the theme being written and where each level's number ends in
     // it: one string, as numbers of every length at once grow with the square of the depth.
     QString outline;
     std::vector<qsizetype> outlineEnds{0};
     QString record; // reused: a fresh string per record grows and is freed for every theme
-    walkHeldBranch(m_view, top, [&](ColorListViewItem *theme, int depth, int) {
-        if (failed || theme->isNullItem())
+    walkHeldBranch(m_document, top, [&](Theme *theme, int depth, int) {
+        if (failed)
             return;
         parents.resize(depth);
-        ColorListViewItem *parent = parents[depth - 1];
+        Theme *parent = parents[depth - 1];
         parents.push_back(theme);
         bool numbered = false;
         if (html) {
             outline.truncate(outlineEnds[depth - 1]);
-            QString own = ExportParts::outlineNumber(outline, theme);
+            QString own = ExportParts::outlineNumber(outline, m_numbering.value(theme));
             numbered = !own.isEmpty();
             if (numbered)
                 outline = std::move(own);
@@ -268,38 +261,31 @@ int TreeWriter::run()
         if ((m_flags & SAVE_BRANCH) && depth > 1 && parent->date() == *date)
             date.reset();
         record.truncate(0);
-        appendRecord(record, theme, depth, linkIdWritten(theme, top), date,
+        appendRecord(record, theme, depth, linkIdWritten(theme), date,
                      numbered ? outline : QString());
         failed = !write(record, theme);
     });
-    if (!failed)
-        m_progress.finish();
     if (!failed && fileDevice() && !fileDevice()->flush()) {
         reportWriteError();
         failed = true;
     }
-    if (!failed && m_flags == 0 && m_written != counted.first) {
-        Messages::report(m_log, &m_view, Messages::warningCaption(),
+    if (!failed && m_flags == 0 && m_written != characters) {
+        Messages::report(m_log, m_parent, Messages::warningCaption(),
                          tr("Save %1 symbols, but has %2 symbols\nСохранено %1 символов из %2")
                                  .arg(m_written)
-                                 .arg(counted.first));
+                                 .arg(characters));
     }
-    return m_errors ? -m_errors : 1;
+    return failed ? -1 : 1;
 }
 
 } // namespace
 
-int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
-             SaveReport *report)
+int writeTree(const ThemeDocument &document, Theme *top, QIODevice *file, int flags,
+              const TreeProgress &progress, QString *log, QWidget *parent, SaveReport *report,
+              bool inconsistent)
 {
-    return TreeWriter(view, file, flags, progress, log, report).run();
-}
-
-int saveBranchInUtf8(LinkListView &view, QIODevice *file)
-{
-    const TextEncoding form = view.textEncoding();
-    view.setTextEncoding(TextEncoding::Utf8);
-    const int result = saveTree(view, file, SAVE_BRANCH, nullptr, nullptr);
-    view.setTextEncoding(form);
-    return result;
+    TreeWriter writer(document, top, file, flags, progress, log, parent, report);
+    writer.run();
+    const int errors = writer.errors() + (inconsistent ? 1 : 0);
+    return errors ? -errors : 1;
 }

@@ -2,8 +2,6 @@
 
 #include "tree/LinkListView.h"
 
-#include <algorithm>
-
 QTreeWidgetItem *heldChildren(LinkListView &view, ColorListViewItem *theme)
 {
     if (theme->linkId() >= 0)
@@ -16,21 +14,9 @@ QTreeWidgetItem *heldChildren(LinkListView &view, ColorListViewItem *theme)
 bool resolvedClimbMeets(LinkListView &view, ColorListViewItem *start,
                         const ColorListViewItem *target)
 {
-    std::vector<ColorListViewItem *> marksReached;
-    for (ColorListViewItem *step = start; step;) {
-        if (step == target)
-            return true;
-        ColorListViewItem *parent = step->parentTheme();
-        ColorListViewItem *resolved = view.resolve(parent);
-        if (resolved != parent) {
-            if (std::find(marksReached.begin(), marksReached.end(), resolved) != marksReached.end())
-                resolved = parent;
-            else
-                marksReached.push_back(resolved);
-        }
-        step = resolved;
-    }
-    return false;
+    return resolvedClimbMeets(
+            start, target, [](ColorListViewItem *theme) { return theme->parentTheme(); },
+            [&view](ColorListViewItem *theme) { return view.resolve(theme); });
 }
 
 int destroyDetachedBranch(QTreeWidgetItem *top)

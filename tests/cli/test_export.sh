@@ -166,6 +166,14 @@ check "a refused import writes nothing" test ! -e "$work/refused.brw"
 (umask 022 && "$brw" --export opml "$work/private.brw" "$work/private.opml" 2>/dev/null)
 check "an opml export of a private document is private" test "$(stat -c %a "$work/private.opml")" = 600
 
+# No display, and a platform named that would need one: the command line never starts the
+# toolkit's windowing part, and a PDF picks the offscreen platform itself.
+for format in brw table opml pdf; do
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$brw" --export $format \
+        "$data/reference/basic.brw" "$work/nodisplay.$format" 2>"$work/err"
+    check "export $format needs no display" test $? -eq 0 -a ! -s "$work/err"
+done
+
 check "--help exits 0" "$brw" --help
 check "--version names the program" bash -c "'$brw' --version | grep -q '^brw '"
 

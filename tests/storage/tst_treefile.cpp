@@ -94,6 +94,8 @@ private Q_SLOTS:
         QVERIFY(!view.undoHistory().canUndo()); // a tree read starts a fresh history
         QVERIFY(loadTree(view, sourceDir + "/input/" + inserted, LOAD_INSERT, nullptr));
         QTEST(outlineOf(view), "outline");
+        // An inserted file joins the document in the document's form.
+        QCOMPARE(view.textEncoding(), TextEncoding::Cp1251);
         // The insert is one step of the undo history, groups renumbered included.
         const QByteArray after = saveToBytes(view, 0);
         QCOMPARE(view.undoHistory().undoText(), QString("Insert File"));
@@ -133,48 +135,6 @@ private Q_SLOTS:
               "expected");
         QCOMPARE(result, 1);
         QCOMPARE(shown.count(), 0);
-    }
-
-    // What CP1251 lacks is written as 0x1A and counted; an inserted file takes the document's form.
-    void conversion_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QByteArray>("expected");
-        const QByteArray cp1251 = "\xCF\xF0\xE8 \x88\r\n<!--1[01.01.2001]-->\xE0\r\n\r\n";
-        const QByteArray unicode = "\xEF\xBB\xBFПри €\r\n<!--1[01.01.2001]-->а\r\n\r\n";
-        QTest::newRow("to Unicode") << cp1251 << unicode;
-        QTest::newRow("to CP1251") << unicode << cp1251;
-        QTest::newRow("to CP1251, replaced") << QByteArray("\xEF\xBB\xBF漢 \U0001F600 e\u0301\r\n")
-                                             << QByteArray("\x1A \x1A e\x1A\r\n");
-    }
-    void conversion()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QByteArray, expected);
-        LinkListView view;
-        QVERIFY(loadBytes(view, file));
-        const bool unicode = expected.startsWith("\xEF\xBB\xBF");
-        view.setTextEncoding(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
-        SaveReport report;
-        QCOMPARE(saveToBytes(view, 0, nullptr, nullptr, &report), expected);
-        QCOMPARE(report.replaced, expected.count('\x1A'));
-        QVERIFY(loadBytes(view, "r\r\n"));
-        QVERIFY(loadBytes(view, file, LOAD_INSERT));
-        QCOMPARE(view.textEncoding(), TextEncoding::Cp1251);
-    }
-
-    void failedWriteIsReported()
-    {
-        ScriptedMessages shown;
-        LinkListView view;
-        QVERIFY(loadTree(view, sourceDir + "/input/basic.brw", 0, nullptr));
-        QFile full("/dev/full");
-        if (!full.open(QIODevice::WriteOnly))
-            QSKIP("no /dev/full here");
-        QString log;
-        QCOMPARE(saveTree(view, &full, 0, nullptr, &log), -1000);
-        QCOMPARE(log + shown.texts().join(""), QString("!!!Error (Ошибка)!!!\nError writing "
-                                                       "file\nОшибка записи в файл\n/dev/full\n"));
     }
 
     // A file that cannot be read whole changes nothing, inserted or not, and never blocks.
@@ -262,53 +222,6 @@ private Q_SLOTS:
         QCOMPARE(shown.texts(), read ? QStringList() : QStringList{box + path});
         // The stamp is that of the state read.
         QCOMPARE(read && stamp == FileStamp::ofPath(path), read);
-    }
-
-    void hostileBytesLoadSafely_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("binary") << QByteArray("\x00\xff\x01<!--\x00-->\n\x80\x98", 14);
-        QTest::newRow("lone comment opener") << QByteArray("<!--");
-        QTest::newRow("header without line end") << QByteArray("<!--1[01.01.2001]-->end");
-        QTest::newRow("huge depth")
-                << QByteArray("<!--2147483648-->a\n<!--99999999999999999999-->b\n");
-        QTest::newRow("huge date") << QByteArray("<!--1[99999999.1.1]-->a\n");
-        QTest::newRow("huge ids") << QByteArray(
-                "<!--1mark99999999999-->a\n<!--1link2147483647-->b\n");
-        QTest::newRow("many dots") << QByteArray("<!--") + QByteArray(1000000, '.') + "-->x\n";
-        QByteArray chain;
-        for (int i = 1; i <= 200000; ++i)
-            chain += "<!--" + QByteArray::number(i) + "-->n\n";
-        QTest::newRow("200000 levels deep") << chain;
-        // A file is read in pieces of 1 MiB: lines that cross from one piece to the next.
-        const int piece = 1 << 20;
-        auto across = [piece](int before, const QByteArray &line) {
-            const QByteArray start("<!--1-->first\r\n");
-            return start + QByteArray(piece - before - start.size() - 2, 'd') + "\r\n" + line +
-                   "\r\ntext\r\n<!--2-->last\r\n";
-        };
-        QTest::newRow("header across pieces") << across(2, "<!--1[01.02.2003]-->h");
-        QTest::newRow("name across pieces") << across(12, "<!--1-->a name");
-        QTest::newRow("CR LF across pieces") << across(1, "");
-        QTest::newRow("line longer than a piece")
-                << "<!--1-->a\n" + QByteArray(piece * 5 / 2, 'y') + "\n<!--1-->b\nend";
-    }
-    void hostileBytesLoadSafely()
-    {
-        QFETCH(QByteArray, bytes);
-        ScriptedMessages shown;
-        LinkListView view;
-        loadTreeBytes(view, bytes, "x", QDateTime::currentDateTime(), 0, nullptr);
-        QVERIFY(view.isStable());
-        const QByteArray written = saveToBytes(view, 0);
-        LinkListView fromFile; // read piece by piece
-        QVERIFY(loadBytes(fromFile, bytes));
-        QCOMPARE(saveToBytes(fromFile, 0), written);
-        LinkListView again;
-        loadTreeBytes(again, written, "x", QDateTime::currentDateTime(), 0, nullptr);
-        QCOMPARE(saveToBytes(again, 0), written);
-        view.clear();
-        QCOMPARE(view.themeCount(), 1);
     }
 
     // The writer waits for a busy tree; after a fatal signal it neither waits nor runs the event

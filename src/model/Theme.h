@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// One theme of a document: its name, description, date and link id, and its subthemes, which it
+// owns. A link id below 0 makes the theme a link of the group abs(id), above 0 the group's mark
+// theme. Texts are implicitly shared, so a copy of a theme's data costs no characters.
+class Theme
+{
+public:
+    Theme() = default;
+    // Frees the whole branch without recursion: a file can nest themes millions of levels deep.
+    ~Theme();
+    Theme(const Theme &) = delete;
+    Theme &operator=(const Theme &) = delete;
+
+    const QString &name() const { return m_name; }
+    void setName(const QString &name) { m_name = name; }
+    const QString &description() const { return m_description; }
+    void setDescription(const QString &description) { m_description = description; }
+    QDate date() const { return m_date; }
+    void setDate(QDate date) { m_date = date; }
+    int linkId() const { return m_linkId; }
+    void setLinkId(int id) { m_linkId = id; }
+
+    Theme *parent() const { return m_parent; }
+    int childCount() const { return int(m_children.size()); }
+    Theme *child(int index) const { return m_children[size_t(index)].get(); }
+    // A new last subtheme.
+    Theme *appendChild();
+
+private:
+    QString m_name;
+    QString m_description;
+    QDate m_date;
+    int m_linkId = 0;
+    Theme *m_parent = nullptr;
+    std::vector<std::unique_ptr<Theme>> m_children;
+};
+
+// True when `ancestor` is the theme itself or lies on its path to the root.
+bool isAncestorOrSelf(const Theme *ancestor, const Theme *theme);

@@ -1,0 +1,162 @@
+#include "model/ThemeDocument.h"
+#include "storage/TreeFile.h"
+#include "support/FixedClock.h"
+#include "support/JsonRows.h"
+#include "support/ScriptedMessages.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The tree file read into a document and written from it, with no window at all.
+static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
+
+static QByteArray written(ThemeDocument &document, int flags, QString *log = nullptr,
+                          int *result = nullptr, SaveReport *report = nullptr)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const int r = writeTree(document, document.root(), &buffer, flags, {}, log, nullptr, report);
+    if (result)
+        *result = r;
+    return buffer.data();
+}
+
+// Read as the command line reads a file: whole or (through a file) piece by piece.
+static bool readBytes(ThemeDocument &document, const QByteArray &bytes, bool pieces = false)
+{
+    if (!pieces) {
+        readTree(document, document.root(), wholeBytes(bytes), {}, false);
+        document.settleGroups();
+        return true;
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("in.brw"));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
+           readTreeFile(file.fileName(), document, nullptr);
+}
+
+class TestModel : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { fixClock(QDate(2005, 3, 15)); }
+    void cleanup() { resetClock(); }
+
+    // Every reference file as the command line writes it: byte for byte, with the window's
+    // boxes but the reminder's (nothing reads the reminder's tasks without a window).
+    void referenceFiles_data()
+    {
+        addJsonRows(QFINDTESTDATA("../storage/data/references.jsonl"),
+                    {"flags", "outline", "boxes"});
+    }
+    void referenceFiles()
+    {
+        const QString name = QTest::currentDataTag();
+        QFETCH(QString, flags);
+        QFETCH(QString, boxes);
+        const int saveFlags = flags.contains("structure") ? SAVE_STRUCTURE : 0;
+        ScriptedMessages shown;
+        ThemeDocument document;
+        QVERIFY(readTreeFile(sourceDir + "/input/" + name, document, nullptr));
+        QStringList windowBoxes = boxes.split(" + ", Qt::SkipEmptyParts);
+        windowBoxes.removeIf([](const QString &box) { return box.startsWith("Unknown task"); });
+        QCOMPARE(shown.texts(), windowBoxes);
+        int result = 0;
+        const QByteArray bytes = written(document, saveFlags, nullptr, &result);
+        QCOMPARE(result, 1);
+        QFile reference(sourceDir + "/reference/" + name);
+        QVERIFY(reference.open(QIODevice::ReadOnly));
+        QCOMPARE(bytes, reference.readAll());
+        ThemeDocument again;
+        QVERIFY(readBytes(again, bytes));
+        QCOMPARE(written(again, saveFlags), bytes);
+    }
+
+    void hostileBytesReadSafely_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("binary") << QByteArray("\x00\xff\x01<!--\x00-->\n\x80\x98", 14);
+        QTest::newRow("lone comment opener") << QByteArray("<!--");
+        QTest::newRow("header without line end") << QByteArray("<!--1[01.01.2001]-->end");
+        QTest::newRow("huge depth")
+                << QByteArray("<!--2147483648-->a\n<!--99999999999999999999-->b\n");
+        QTest::newRow("huge date") << QByteArray("<!--1[99999999.1.1]-->a\n");
+        QTest::newRow("huge ids") << QByteArray(
+                "<!--1mark99999999999-->a\n<!--1link2147483647-->b\n");
+        QTest::newRow("many dots") << QByteArray("<!--") + QByteArray(1000000, '.') + "-->x\n";
+        QByteArray chain;
+        for (int i = 1; i <= 200000; ++i)
+            chain += "<!--" + QByteArray::number(i) + "-->n\n";
+        QTest::newRow("200000 levels deep") << chain;
+        // A file is read in pieces of 1 MiB: lines that cross from one piece to the next.
+        const int piece = 1 << 20;
+        auto across = [piece](int before, const QByteArray &line) {
+            const QByteArray start("<!--1-->first\r\n");
+            return start + QByteArray(piece - before - start.size() - 2, 'd') + "\r\n" + line +
+                   "\r\ntext\r\n<!--2-->last\r\n";
+        };
+        QTest::newRow("header across pieces") << across(2, "<!--1[01.02.2003]-->h");
+        QTest::newRow("name across pieces") << across(12, "<!--1-->a name");
+        QTest::newRow("CR LF across pieces") << across(1, "");
+        QTest::newRow("line longer than a piece")
+                << "<!--1-->a\n" + QByteArray(piece * 5 / 2, 'y') + "\n<!--1-->b\nend";
+    }
+    void hostileBytesReadSafely()
+    {
+        QFETCH(QByteArray, bytes);
+        ScriptedMessages shown;
+        ThemeDocument document;
+        QVERIFY(readBytes(document, bytes));
+        const QByteArray bytesWritten = written(document, 0);
+        ThemeDocument fromFile;
+        QVERIFY(readBytes(fromFile, bytes, true));
+        QCOMPARE(written(fromFile, 0), bytesWritten);
+        ThemeDocument again;
+        QVERIFY(readBytes(again, bytesWritten));
+        QCOMPARE(written(again, 0), bytesWritten);
+    }
+
+    // What CP1251 lacks is written as 0x1A and counted.
+    void conversion_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray cp1251 = "\xCF\xF0\xE8 \x88\r\n<!--1[01.01.2001]-->\xE0\r\n\r\n";
+        const QByteArray unicode = "\xEF\xBB\xBFПри €\r\n<!--1[01.01.2001]-->а\r\n\r\n";
+        QTest::newRow("to Unicode") << cp1251 << unicode;
+        QTest::newRow("to CP1251") << unicode << cp1251;
+        QTest::newRow("to CP1251, replaced") << QByteArray("\xEF\xBB\xBF漢 \U0001F600 e\u0301\r\n")
+                                             << QByteArray("\x1A \x1A e\x1A\r\n");
+    }
+    void conversion()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, expected);
+        ThemeDocument document;
+        QVERIFY(readBytes(document, file));
+        QCOMPARE(document.textEncoding(), textFormOf(file));
+        document.setTextEncoding(textFormOf(expected));
+        SaveReport report;
+        QCOMPARE(written(document, 0, nullptr, nullptr, &report), expected);
+        QCOMPARE(report.replaced, expected.count('\x1A'));
+    }
+
+    void failedWriteIsReported()
+    {
+        ScriptedMessages shown;
+        ThemeDocument document;
+        QVERIFY(readTreeFile(sourceDir + "/input/basic.brw", document, nullptr));
+        QFile full("/dev/full");
+        if (!full.open(QIODevice::WriteOnly))
+            QSKIP("no /dev/full here");
+        QString log;
+        QCOMPARE(writeTree(document, document.root(), &full, 0, {}, &log, nullptr, nullptr), -1000);
+        QCOMPARE(log + shown.texts().join(""), QString("!!!Error (Ошибка)!!!\nError writing "
+                                                       "file\nОшибка записи в файл\n/dev/full\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModel)
+#include "tst_model.moc"
