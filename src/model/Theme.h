@@ -3,18 +3,18 @@
 #include <QDate>
 #include <QString>
 
-#include <memory>
 #include <vector>
 
-// One theme of a document: its name, description, date and link id, and its subthemes, which it
-// owns. A link id below 0 makes the theme a link of the group abs(id), above 0 the group's mark
-// theme. Texts are implicitly shared, so a copy of a theme's data costs no characters.
+class ThemeDocument;
+
+// One theme of a document: its name, description, date and link id, and its subthemes. A link id
+// below 0 makes the theme a link of the group abs(id), above 0 the group's mark theme. Texts are
+// implicitly shared, so a copy of a theme's data costs no characters. The document owns every
+// theme, so that no theme frees a branch (a file can nest themes millions of levels deep).
 class Theme
 {
 public:
     Theme() = default;
-    // Frees the whole branch without recursion: a file can nest themes millions of levels deep.
-    ~Theme();
     Theme(const Theme &) = delete;
     Theme &operator=(const Theme &) = delete;
 
@@ -29,17 +29,17 @@ public:
 
     Theme *parent() const { return m_parent; }
     int childCount() const { return int(m_children.size()); }
-    Theme *child(int index) const { return m_children[size_t(index)].get(); }
-    // A new last subtheme.
-    Theme *appendChild();
+    Theme *child(int index) const { return m_children[size_t(index)]; }
 
 private:
+    friend class ThemeDocument;
+
     QString m_name;
     QString m_description;
     QDate m_date;
     int m_linkId = 0;
     Theme *m_parent = nullptr;
-    std::vector<std::unique_ptr<Theme>> m_children;
+    std::vector<Theme *> m_children;
 };
 
 // True when `ancestor` is the theme itself or lies on its path to the root.

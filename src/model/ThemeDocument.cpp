@@ -10,16 +10,29 @@ TextEncoding textFormOf(QByteArrayView bytes)
 }
 
 ThemeDocument::ThemeDocument()
-    : m_root(std::make_unique<Theme>())
+    : m_root(appendChild(nullptr))
 {
     m_root->setName(QStringLiteral("/"));
+}
+
+Theme *ThemeDocument::appendChild(Theme *parent)
+{
+    if (m_usedInBlock == blockSize) {
+        m_blocks.push_back(std::make_unique<Theme[]>(blockSize));
+        m_usedInBlock = 0;
+    }
+    Theme *theme = &m_blocks.back()[m_usedInBlock++];
+    theme->m_parent = parent;
+    if (parent)
+        parent->m_children.push_back(theme);
+    return theme;
 }
 
 Theme *ThemeDocument::reminderTheme() const
 {
     Theme *found = nullptr;
     walkThemes(
-            m_root.get(), [&found](Theme *t) { return found ? nullptr : t; },
+            m_root, [&found](Theme *t) { return found ? nullptr : t; },
             [&found](Theme *t, int, int) {
                 if (!found && t->name() == reminderThemeName())
                     found = t;

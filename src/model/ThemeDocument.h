@@ -29,8 +29,12 @@ class ThemeDocument
 {
 public:
     ThemeDocument();
+    ThemeDocument(const ThemeDocument &) = delete;
+    ThemeDocument &operator=(const ThemeDocument &) = delete;
 
-    Theme *root() const { return m_root.get(); }
+    Theme *root() const { return m_root; }
+    // A new last subtheme of a theme of this document.
+    Theme *appendChild(Theme *parent);
     TextEncoding textEncoding() const { return m_textEncoding; }
     void setTextEncoding(TextEncoding encoding) { m_textEncoding = encoding; }
 
@@ -80,7 +84,12 @@ public:
     QString subtreeText(Theme *theme, bool ownLines) const;
 
 private:
-    std::unique_ptr<Theme> m_root;
+    // The themes, a block of them at a time: one allocation per theme would cost a load and a
+    // save more than all the rest of their work.
+    static constexpr size_t blockSize = 4096;
+    std::vector<std::unique_ptr<Theme[]>> m_blocks;
+    size_t m_usedInBlock = blockSize;
+    Theme *m_root;
     TextEncoding m_textEncoding = TextEncoding::Cp1251;
     std::map<int, LinkGroup> m_groups; // by id
 };

@@ -107,7 +107,7 @@ void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
     else
         m_depth = depth;
     Theme *parent = m_parents[size_t(m_depth - 1)];
-    Theme *theme = parent->appendChild();
+    Theme *theme = m_document.appendChild(parent);
     m_parents.resize(size_t(m_depth));
     m_parents.push_back(theme);
 

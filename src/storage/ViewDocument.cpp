@@ -46,7 +46,7 @@ std::unique_ptr<ThemeDocument> snapshot(LinkListView &view, ColorListViewItem *t
         if (item->isNullItem())
             return;
         parents.resize(depth);
-        Theme *theme = parents.back()->appendChild();
+        Theme *theme = document->appendChild(parents.back());
         parents.push_back(theme);
         copy(item, theme);
     });
