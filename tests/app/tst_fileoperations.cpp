@@ -5,6 +5,7 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/HangGuard.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
@@ -49,21 +50,11 @@ class TestFileOperations : public QObject
 private Q_SLOTS:
     void initTestCase() { Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5))); }
 
-    // The rows of data/fileoperations.txt, whose head says what each field holds.
     void operations_data()
     {
-        QFile rows(BRW_SOURCE_DIR "/tests/app/data/fileoperations.txt");
-        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
-        for (const char *column :
-             {"command", "current", "choices", "answers", "files", "document", "tree", "boxes"})
-            QTest::addColumn<QString>(column);
-        for (const QString &line : QString::fromUtf8(rows.readAll()).split('\n')) {
-            if (line.isEmpty() || line.startsWith('#'))
-                continue;
-            QTestData &row = QTest::newRow(qPrintable(line.section(';', 0, 0).trimmed()));
-            for (int field = 1; field <= 8; ++field)
-                row << line.section(';', field, field).trimmed();
-        }
+        addJsonRows(
+                QFINDTESTDATA("data/fileoperations.jsonl"),
+                {"command", "current", "choices", "answers", "files", "document", "tree", "boxes"});
     }
     void operations()
     {
@@ -130,9 +121,8 @@ private Q_SLOTS:
             const QString name = expected.section(':', 0, 0);
             QFile file(name);
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
-            QString start = expected.section(':', 1);
-            start.replace("\\r\\n", "\r\n").replace("\\uFEFF", QChar(0xFEFF));
-            QVERIFY2(file.readAll().startsWith(start.toUtf8()), qPrintable(name));
+            QVERIFY2(file.readAll().startsWith(expected.section(':', 1).toUtf8()),
+                     qPrintable(name));
             unexpected.removeOne(name);
         }
         for (const auto &[name, bytes] : fixture) {

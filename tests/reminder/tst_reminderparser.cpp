@@ -1,5 +1,5 @@
-#include "Cases.h"
 #include "reminder/ReminderParser.h"
+#include "support/JsonRows.h"
 
 #include <QTest>
 
@@ -32,30 +32,18 @@ class TestReminderParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void parse_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("log");
-        QTest::addColumn<QString>("tasks");
-        for (const Case &c : readCases(QFINDTESTDATA("data/parse.txt"))) {
-            const QStringList text = c.fields.value('<');
-            QString log;
-            for (const QString &line : c.fields.value('!'))
-                log += line + '\n';
-            QTest::newRow(qPrintable(c.name))
-                    << (text == QStringList{"@example"} ? ReminderParser::exampleText()
-                                                        : text.join('\n'))
-                    << log << c.fields.value('>').join('\n');
-        }
-    }
+    void parse_data() { addJsonRows(QFINDTESTDATA("data/parse.jsonl"), {"text", "log", "tasks"}); }
 
     void parse()
     {
         QFETCH(QString, text);
         QFETCH(QString, log);
         QFETCH(QString, tasks);
+        if (!log.isEmpty())
+            log += '\n';
         ReminderParser parser;
-        const int result = parser.parse(text, QDate(2005, 4, 10), QTime(10, 20, 30));
+        const int result = parser.parse(text == "@example" ? ReminderParser::exampleText() : text,
+                                        QDate(2005, 4, 10), QTime(10, 20, 30));
         QCOMPARE(parser.errorLog(), log);
         QCOMPARE(result < 0, !log.isEmpty());
         QCOMPARE(describe(parser.tasks()), tasks);
