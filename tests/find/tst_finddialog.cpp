@@ -1,5 +1,6 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 
@@ -24,25 +25,7 @@ private Q_SLOTS:
     void keysAndValidation_data()
     {
         // setup: r replace mode, n "&Name" checked
-        // clang-format off
-        addTextRows({"setup", "find", "key", "expected"}, {
-                {"nothing to find", "", "", "F3", "Не задана строка поиска (Nothing to find)"},
-                {"nowhere to find", "", "x", "F3", "Не указано, где искать (Nowhere to find)"},
-                {"find next", "n", "x", "F3", "find 1"},
-                {"keypad flag ignored", "n", "x", "Num+F3", "find 1"},
-                {"next theme", "n", "x", "Ctrl+F3", "find 2"},
-                {"F4 in find mode", "n", "x", "F4", ""},
-                {"replace", "rn", "x", "F4", "replace 3"},
-                {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
-                {"Shift+F3", "n", "x", "Shift+F3", ""},
-                {"escape", "rn", "x", "Shift+Esc", "hided"},
-                {"find all", "n", "x", "F11", "list"},
-                {"find all by the menu's key", "rn", "x", "Ctrl+Shift+F", "list"},
-                {"find all, nothing to find", "n", "", "F11", "Не задана строка поиска (Nothing to find)"},
-                {"Shift+F11", "n", "x", "Shift+F11", ""},
-                {"Ctrl+F", "n", "x", "Ctrl+F", ""},
-        });
-        // clang-format on
+        addJsonRows(QFINDTESTDATA("data/finddialog.jsonl"), {"setup", "find", "key", "expected"});
     }
 
     void keysAndValidation()
@@ -122,12 +105,7 @@ private Q_SLOTS:
     // search until it is mended; plain text with the same characters runs.
     void invalidPatternDisablesTheSearch_data()
     {
-        addTextRows({"options", "status", "enabled"},
-                    {{"unclosed group", "r",
-                      "Error in the regular expression at 4: missing closing parenthesis", "no"},
-                     {"mended", "r", "", "yes"},
-                     {"same text, plain", "", "", "yes"},
-                     {"same text, whole words", "w", "", "yes"}});
+        addJsonRows(QFINDTESTDATA("data/finddialog.jsonl"), {"options", "status", "enabled"});
     }
     void invalidPatternDisablesTheSearch()
     {

@@ -202,13 +202,7 @@ private Q_SLOTS:
     // Commands that arrive while a step lets the toolkit run between themes.
     void commandsDuringAStep_data()
     {
-        const QString save =
-                "Current file (Текущий файл)\n\nwas changed.Save?(изменен. Сохранить?)";
-        addTextRows({"command", "boxes", "result"},
-                    {{"another step", "step", backAtStart, "/=;A=abc;B=abc"},
-                     {"tree edit", "insert", backAtStart, "/=;A=abc;=;B=abc"},
-                     {"file load", "load", "", "/=;C=abc"},
-                     {"close, not saving", "close", save, "/="}});
+        addJsonRows(QFINDTESTDATA("data/findengine.jsonl"), {"command", "boxes", "result"});
     }
 
     void commandsDuringAStep()
@@ -262,12 +256,7 @@ private Q_SLOTS:
     // runs into a replacement; the wrap-around stops short of the first replacement.
     void replaceAllTakesEachOriginalMatchOnce_data()
     {
-        addTextRows({"text", "find", "replace"}, {{"blanks", "x   y", "  ", " "},
-                                                  {"shorter", "aaaa", "aa", "a"},
-                                                  {"into its own replacement", "aab", "ab", "b"},
-                                                  {"longer", "abab", "ba", "aab"},
-                                                  {"emptied", "abab", "ab", ""},
-                                                  {"case folded", "AaAa", "aa", "A"}});
+        addJsonRows(QFINDTESTDATA("data/findengine.jsonl"), {"text", "find", "replace"});
     }
     void replaceAllTakesEachOriginalMatchOnce()
     {
