@@ -63,12 +63,7 @@ private Q_SLOTS:
             QCOMPARE(boxes.texts().at(boxes.captions().indexOf(caption)), log);
     }
 
-    void unreadable_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("missing") << "missing.brw";
-        QTest::newRow("a folder") << ".";
-    }
+    void unreadable_data() { JSON_ROWS("name"); }
 
     void unreadable()
     {

@@ -52,9 +52,7 @@ private Q_SLOTS:
 
     void operations_data()
     {
-        addJsonRows(
-                QFINDTESTDATA("data/fileoperations.jsonl"),
-                {"command", "current", "choices", "answers", "files", "document", "tree", "boxes"});
+        JSON_ROWS("command", "current", "choices", "answers", "files", "document", "tree", "boxes");
     }
     void operations()
     {

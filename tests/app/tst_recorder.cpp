@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/HangGuard.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
@@ -218,11 +219,7 @@ private Q_SLOTS:
 
     // An events file that is a FIFO (or a link to one) or a device is refused before it could
     // block the program or take keys for ever.
-    void eventsFileThatIsNoFile_data()
-    {
-        addTextRows({"name"},
-                    {{"a FIFO", "fifo"}, {"a link to a FIFO", "link"}, {"a device", "/dev/full"}});
-    }
+    void eventsFileThatIsNoFile_data() { JSON_ROWS("name"); }
     void eventsFileThatIsNoFile()
     {
         QFETCH(QString, name);

@@ -56,9 +56,8 @@ class TestCorrectedTextEdit : public QObject
 private Q_SLOTS:
     void keyBindings_data()
     {
-        addJsonRows(QFINDTESTDATA("data/keys.jsonl"),
-                    {"text", "selection", "press", "keyText", "expectedText", "changes",
-                     "expectedSelection", "expectedClipboard", "clipboard", "flags"});
+        JSON_ROWS("text", "selection", "press", "keyText", "expectedText", "changes",
+                  "expectedSelection", "expectedClipboard", "clipboard", "flags");
     }
 
     void keyBindings()
@@ -134,14 +133,7 @@ private Q_SLOTS:
 
     // No-break spaces, line and paragraph separators and the frame marks of the text model come
     // out as they went in, after typing, a paste of them and a copy; lines stay the text's own.
-    void textKeepsEveryCharacterItWasGiven_data()
-    {
-        addTextRows({"text"},
-                    {{"separators, frame marks, no-break spaces",
-                      "\u2028a\u00a0\u2029b\uFDD0c\uFDD1\n"},
-                     {"beside the first stand-ins", "\uFDD2\uFDD3\u2028\uFDD4x\uFDD5\u2029"},
-                     {"a header behind a separator", "a\u2028<!--1[01.01.2001]-->I"}});
-    }
+    void textKeepsEveryCharacterItWasGiven_data() { JSON_ROWS("text"); }
     void textKeepsEveryCharacterItWasGiven()
     {
         QFETCH(QString, text);
@@ -201,13 +193,7 @@ private Q_SLOTS:
     }
 
     // Positions count the characters of the lines without their line feeds.
-    void positionConversionsFollowTheLines_data()
-    {
-        QTest::addColumn<QString>("text");
-        for (const char *text : {"", "abc", "\n\n", "\nx\n\nyz", "a\nbb\n\nccc\nd\n\n\neeee\nf"})
-            QTest::newRow(qPrintable("text " + QString(text).replace(u'\n', u'|')))
-                    << QString(text);
-    }
+    void positionConversionsFollowTheLines_data() { JSON_ROWS("text"); }
 
     void positionConversionsFollowTheLines()
     {

@@ -28,10 +28,7 @@ class TestTextRules : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void rules_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/textrules.jsonl"), {"rule", "text", "expected"});
-    }
+    void rules_data() { JSON_ROWS("rule", "text", "expected"); }
     void rules()
     {
         QFETCH(QString, rule);

@@ -177,8 +177,7 @@ private Q_SLOTS:
 
     void findAll_data()
     {
-        addJsonRows(QFINDTESTDATA("data/findall.jsonl"),
-                    {"file", "search", "listed", "change", "after", "go", "stands"});
+        JSON_ROWS("file", "search", "listed", "change", "after", "go", "stands");
     }
 
     void findAll()

@@ -25,7 +25,7 @@ private Q_SLOTS:
     void keysAndValidation_data()
     {
         // setup: r replace mode, n "&Name" checked
-        addJsonRows(QFINDTESTDATA("data/finddialog.jsonl"), {"setup", "find", "key", "expected"});
+        JSON_ROWS("setup", "find", "key", "expected");
     }
 
     void keysAndValidation()
@@ -103,10 +103,7 @@ private Q_SLOTS:
 
     // An invalid regular expression is named in the status line and no key or button runs a
     // search until it is mended; plain text with the same characters runs.
-    void invalidPatternDisablesTheSearch_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/finddialog.jsonl"), {"options", "status", "enabled"});
-    }
+    void invalidPatternDisablesTheSearch_data() { JSON_ROWS("options", "status", "enabled"); }
     void invalidPatternDisablesTheSearch()
     {
         QFETCH(QString, options);

@@ -200,10 +200,7 @@ private Q_SLOTS:
     }
 
     // Commands that arrive while a step lets the toolkit run between themes.
-    void commandsDuringAStep_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/findengine.jsonl"), {"command", "boxes", "result"});
-    }
+    void commandsDuringAStep_data() { JSON_ROWS("command", "boxes", "result"); }
 
     void commandsDuringAStep()
     {
@@ -254,10 +251,7 @@ private Q_SLOTS:
 
     // Replace all, from any start either way, takes each original match once and none that
     // runs into a replacement; the wrap-around stops short of the first replacement.
-    void replaceAllTakesEachOriginalMatchOnce_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/findengine.jsonl"), {"text", "find", "replace"});
-    }
+    void replaceAllTakesEachOriginalMatchOnce_data() { JSON_ROWS("text", "find", "replace"); }
     void replaceAllTakesEachOriginalMatchOnce()
     {
         QFETCH(QString, text);

@@ -23,11 +23,7 @@ class TestTextPattern : public QObject
 private Q_SLOTS:
     // Every match from `from` on (backwards: from `from` back), as the engine steps: past a
     // match, and one character on after an empty one; "position+length", or the error.
-    void matches_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/textpattern.jsonl"),
-                    {"text", "find", "flags", "from", "found"});
-    }
+    void matches_data() { JSON_ROWS("text", "find", "flags", "from", "found"); }
     void matches()
     {
         QFETCH(QString, text);
@@ -49,11 +45,7 @@ private Q_SLOTS:
         QTEST(found.join(' '), "found");
     }
 
-    void replacementReferences_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/textpattern.jsonl"),
-                    {"flags", "text", "find", "replace", "result"});
-    }
+    void replacementReferences_data() { JSON_ROWS("flags", "text", "find", "replace", "result"); }
     void replacementReferences()
     {
         QFETCH(QString, flags);

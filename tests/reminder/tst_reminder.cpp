@@ -50,7 +50,7 @@ private Q_SLOTS:
         m_sounds.clear();
     }
 
-    void rings_data() { addJsonRows(QFINDTESTDATA("data/rings.jsonl"), {"text", "span", "rings"}); }
+    void rings_data() { JSON_ROWS("text", "span", "rings"); }
 
     void rings()
     {

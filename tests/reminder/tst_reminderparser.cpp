@@ -32,7 +32,7 @@ class TestReminderParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void parse_data() { addJsonRows(QFINDTESTDATA("data/parse.jsonl"), {"text", "log", "tasks"}); }
+    void parse_data() { JSON_ROWS("text", "log", "tasks"); }
 
     void parse()
     {

@@ -1,3 +1,4 @@
+#include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/ColumnWidthTracker.h"
@@ -15,14 +16,7 @@ class TestColumnWidth : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void followsTheWidestShownRow_data()
-    {
-        QTest::addColumn<QString>("change");
-        for (const char *change :
-             {"open deep", "close widest", "delete widest", "rename longer", "rename shorter",
-              "icon on widest", "insert into open", "delete chain", "clear"})
-            QTest::newRow(change) << QString::fromLatin1(change);
-    }
+    void followsTheWidestShownRow_data() { JSON_ROWS("change"); }
     void followsTheWidestShownRow()
     {
         QFETCH(QString, change);

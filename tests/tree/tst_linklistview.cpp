@@ -1,4 +1,5 @@
 #include "support/FixedClock.h"
+#include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -16,11 +17,7 @@ private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 7)); }
     void cleanup() { resetClock(); }
 
-    void freshAndClearedViewHoldOnlyTheRoot_data()
-    {
-        addTextRows({"way"},
-                    {{"clear()", "0"}, {"the toolkit's clear()", "1"}, {"clear by name", "2"}});
-    }
+    void freshAndClearedViewHoldOnlyTheRoot_data() { JSON_ROWS("way"); }
     void freshAndClearedViewHoldOnlyTheRoot()
     {
         QFETCH(QString, way);
@@ -79,14 +76,7 @@ private Q_SLOTS:
 
     // A name makes that theme current, "<" goes back in time, ">" forward, "-a" deletes a; the
     // current theme after each step.
-    void historyWalks_data()
-    {
-        addTextRows({"steps", "seen"},
-                    {{"back and forth", "a b c < < >", "abcbab"},
-                     {"back at the start, forward at the end", "a b < < > >", "abaabb"},
-                     {"a new theme drops what lay ahead", "a b c < < d > <", "abcbadda"},
-                     {"a deleted theme leaves", "a b c < -a d < < <", "abcbbdbbb"}});
-    }
+    void historyWalks_data() { JSON_ROWS("steps", "seen"); }
     void historyWalks()
     {
         QFETCH(QString, steps);
@@ -216,24 +206,7 @@ private Q_SLOTS:
     // while open. "'x" types x, "+x" inserts x and accepts, "click"/"arrow" click a/its arrow,
     // "root" clicks and double-clicks the root. Seen after each step: the current theme, "+" when
     // open, "*" and the editor's text while renaming; then changes, rename states told, a's date.
-    void keysAndMouse_data()
-    {
-        addTextRows(
-                {"steps", "seen"},
-                {{"Return without an edit changes nothing", "Space Return",
-                  "a*a a | 0 10 2000-01-01"},
-                 {"pasted line breaks are dropped", "Space Ctrl+A 'new +\r\nname\n",
-                  "a*a a*a a*new newname | 1 10 2005-03-07"},
-                 {"a rename after an Escape starts from the name", "Space 'xyz Esc Space '2 Return",
-                  "a*a a*axyz a a*a a*a2 a2 | 1 1010 2005-03-07"},
-                 {"Ctrl keys are not the toolkit's",
-                  "Right Ctrl+PgDown Ctrl+Space Shift+Alt+Space Esc Down",
-                  "a+ a+ a+ a+*a a+ b | 0 10 2000-01-01"},
-                 {"the arrow of the selected theme does not rename", "Right click arrow click Esc",
-                  "a+ a+ a a*a a | 0 10 2000-01-01"},
-                 {"double clicks close and open the root, never renamed", "root Space root",
-                  "/ / /+ | 0  2000-01-01"}});
-    }
+    void keysAndMouse_data() { JSON_ROWS("steps", "seen"); }
     void keysAndMouse()
     {
         QFETCH(QString, steps);

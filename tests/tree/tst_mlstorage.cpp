@@ -80,13 +80,7 @@ class TestMLStorage : public QObject
 private Q_SLOTS:
     void init() { m_boxes.clear(); }
 
-    void allocation_data()
-    {
-        addTextRows({"setup", "allocated"}, {{"empty", "", "1"},
-                                             {"dense", "A+1,B+2", "3"},
-                                             {"gap", "A+1,C+3", "2"},
-                                             {"record without mark before a gap", "A+1,c-3", "3"}});
-    }
+    void allocation_data() { JSON_ROWS("setup", "allocated"); }
     void allocation()
     {
         QFETCH(QString, setup);
@@ -163,11 +157,7 @@ private Q_SLOTS:
         QCOMPARE(m_boxes.captions(), QStringList{"error 1011"});
     }
 
-    void removeSignalOrder_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/removals.jsonl"),
-                    {"setup", "holder", "removed", "log", "state"});
-    }
+    void removeSignalOrder_data() { JSON_ROWS("setup", "holder", "removed", "log", "state"); }
     void removeSignalOrder()
     {
         QFETCH(QString, setup);
@@ -218,11 +208,7 @@ private Q_SLOTS:
         QCOMPARE(g.storage.holderOf(1), g["M"]);
     }
 
-    void validateReports_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/validations.jsonl"),
-                    {"setup", "report", "state", "groups"});
-    }
+    void validateReports_data() { JSON_ROWS("setup", "report", "state", "groups"); }
     void validateReports()
     {
         QFETCH(QString, setup);

@@ -37,11 +37,7 @@ private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 7)); }
     void cleanup() { resetClock(); }
 
-    void drops_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/drops.jsonl"),
-                    {"tree", "dragged", "target", "place", "keys", "result"});
-    }
+    void drops_data() { JSON_ROWS("tree", "dragged", "target", "place", "keys", "result"); }
     void drops()
     {
         QFETCH(QString, tree);

@@ -29,11 +29,7 @@ private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 7)); }
     void cleanup() { resetClock(); }
 
-    void commands_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/commands.jsonl"),
-                    {"tree", "script", "result", "status", "log"});
-    }
+    void commands_data() { JSON_ROWS("tree", "script", "result", "status", "log"); }
     void commands()
     {
         QFETCH(QString, tree);
@@ -115,16 +111,7 @@ private Q_SLOTS:
     // The open themes after the script, after undoing all of it and after redoing it: a move
     // carries its branch's open themes both ways, and a link whose opening is taken back closes
     // over its null item.
-    void undoKeepsOpenThemes_data()
-    {
-        addTextRows({"tree", "open", "script", "seen"},
-                    {{"up", "P(A,B(x(y)),C)", "P B x", "Ctrl+Up@B", "P B x | P B x | P B x"},
-                     {"down", "P(A(x(y)),B,C)", "P A x", "Ctrl+Down@A", "P A x | P A x | P A x"},
-                     {"left", "P(A,B(x(y)))", "P B x", "Ctrl+Left@B", "P B x | P B x | P B x"},
-                     {"cut and paste", "P(A(x(y)),C)", "P A x", "Shift+Del@A Shift+Ins@C",
-                      "P C A x | P A x C | P C A x"},
-                     {"opening a link", "T,M+1(x),L-1(_)", "", "Ctrl+Down@T Right@L", "L |  | "}});
-    }
+    void undoKeepsOpenThemes_data() { JSON_ROWS("tree", "open", "script", "seen"); }
     void undoKeepsOpenThemes()
     {
         QFETCH(QString, tree);
