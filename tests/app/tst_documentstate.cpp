@@ -156,7 +156,8 @@ private Q_SLOTS:
         const QString path = document("first.brw");
         QDir().mkpath(m_dir.filePath("state"));
         QVERIFY(writeBytes(StateFile::path(), bytes.toLatin1()));
-        QVERIFY(!StateFile::document(path) && !StateFile::window());
+        QVERIFY(!StateFile::document(path));
+        QVERIFY(!StateFile::window());
         QVERIFY(StateFile::session().isEmpty());
         StateFile::setDocument(path, someState(4)); // starts afresh
         QCOMPARE(StateFile::document(path), someState(4));

@@ -70,7 +70,8 @@ private Q_SLOTS:
         m_editor->setFocus();
         QVERIFY(QTest::qWaitForWindowActive(window) && m_editor->hasFocus());
         // A window without a parent has no number.
-        QVERIFY(m_recorder->registry().id(m_editor) > 0 && m_recorder->registry().id(window) == 0);
+        QVERIFY(m_recorder->registry().id(m_editor) > 0);
+        QCOMPARE(m_recorder->registry().id(window), 0);
     }
 
     // Two recordings into one file, the second after midnight: playback waits 1 ms for the first
@@ -151,7 +152,8 @@ private Q_SLOTS:
         QTEST(m_editor->text(), "atOnce");
 
         playToTheEnd();
-        QVERIFY(m_recorder->state() == Play_RecordEvents::Idle && m_editor->text() == played);
+        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QCOMPARE(m_editor->text(), played);
         QCOMPARE(boxes.texts(), played.endsWith('y')
                                         ? QStringList()
                                         : QStringList("Playback stopped at a bad record, line 9 "
@@ -233,8 +235,9 @@ private Q_SLOTS:
         m_recorder->setPlayFileName(path);
         QCOMPARE((QList<int>{m_recorder->startRecord(), m_recorder->startPlay()}),
                  (QList<int>{-2, -2}));
-        QVERIFY(m_recorder->state() == Play_RecordEvents::Idle && !QFileInfo(fifo).isFile() &&
-                QFileInfo(fifo).exists());
+        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QVERIFY(!QFileInfo(fifo).isFile());
+        QVERIFY(QFileInfo(fifo).exists());
     }
 };
 

@@ -90,7 +90,8 @@ private Q_SLOTS:
         QCOMPARE(themeNamed(*tree, "x")->description(), unicode);
         QVERIFY(from->tree()->textEncoding() == TextEncoding::Cp1251);
         QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
-        QVERIFY(to->isModified() && !from->isModified());
+        QVERIFY(to->isModified());
+        QVERIFY(!from->isModified());
         QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");
         tree->menuUndo();
         QCOMPARE(outlineOf(*tree), "K+1(_),J-1(y)");

@@ -91,7 +91,8 @@ private Q_SLOTS:
         const int visits = m_tree->history().size();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
         GoToThemePopup *popup = m_window->goToPopup();
-        QVERIFY(popup && popup->isVisible());
+        QVERIFY(popup);
+        QVERIFY(popup->isVisible());
         QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
                         .contains(popup->mapToGlobal(QPoint())));
         // As a keyboard layout of any script sends them; ~ erases.

@@ -94,7 +94,8 @@ private Q_SLOTS:
         child<QRadioButton>(dialog, "ofThemeWithSubthemes")->setChecked(true);
         dialog.close();
         const FindParas &p = dialog.paras();
-        QVERIFY(p.caseSensitive && !p.backwards && !p.inName && p.inDescription);
+        QCOMPARE((QList<bool>{p.caseSensitive, p.backwards, p.inName, p.inDescription}),
+                 (QList<bool>{true, false, false, true}));
         QCOMPARE(p.scope, 2);
         QCOMPARE(p.findText, QString("two\nlines"));
         QCOMPARE(p.replaceText, QString("by"));

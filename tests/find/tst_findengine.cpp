@@ -188,7 +188,9 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         m_window->menuFindNext(); // without a dialog: opens it in find mode, runs nothing
         FindDialog *dialog = m_window->findDialog();
-        QVERIFY(dialog && dialog->isShown() && !dialog->replaceField()->isEnabled());
+        QVERIFY(dialog);
+        QVERIFY(dialog->isShown());
+        QVERIFY(!dialog->replaceField()->isEnabled());
         m_window->menuReplaceAll(); // the dialog gathered nothing yet
         QCOMPARE(boxes.texts(), QStringList{"Не задана строка поиска (Nothing to find)"});
         m_window->menuReplace();
@@ -196,7 +198,8 @@ private Q_SLOTS:
         m_editor->setPlainText("text");
         m_editor->selectAll();
         dialog->close();
-        QVERIFY(!dialog->isShown() && !m_editor->textCursor().hasSelection());
+        QVERIFY(!dialog->isShown());
+        QVERIFY(!m_editor->textCursor().hasSelection());
     }
 
     // Commands that arrive while a step lets the toolkit run between themes.

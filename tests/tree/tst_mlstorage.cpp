@@ -125,7 +125,8 @@ private Q_SLOTS:
         QCOMPARE(f.storage.markThemeOf(1), f["A"]);
         QCOMPARE(f.storage.insert(nullptr, 0), 0);
         QCOMPARE(f.storage.ids(), QList<int>{1});
-        QVERIFY(!f.storage.find(0) && !f.storage.holderOf(4));
+        QVERIFY(!f.storage.find(0));
+        QVERIFY(!f.storage.holderOf(4));
         QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f["a"]});
         QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
         QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
@@ -236,7 +237,8 @@ private Q_SLOTS:
         f.storage.merge(other);
         QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(other.count()),
                  "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4 5 0");
-        QVERIFY(f.storage.holderOf(4) == f["d2"] && other.ids().isEmpty());
+        QCOMPARE(f.storage.holderOf(4), f["d2"]);
+        QCOMPARE(other.ids(), QList<int>());
 
         // A storage with an array part is refused; an empty one changes nothing.
         f.fill(other, "X+1,x-1");
@@ -263,7 +265,8 @@ private Q_SLOTS:
             f.storage.transfer(target);
             QCOMPARE(target.ids() << target.arrayCount() << f.storage.arrayCount(),
                      (QList<int>{1, 2, 2, 0}));
-            QVERIFY(target.markThemeOf(2) == f["B"] && f.storage.ids().isEmpty());
+            QCOMPARE(target.markThemeOf(2), f["B"]);
+            QCOMPARE(f.storage.ids(), QList<int>());
             QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
             target.reset();
             QCOMPARE((QList<int>{target.count(), f.join(target, f.theme("P"), 0)}),
