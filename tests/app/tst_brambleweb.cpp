@@ -6,8 +6,6 @@
 #include "storage/TreeFile.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeUndo.h"
@@ -20,7 +18,6 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTextBlock>
 #include <QToolBar>
 

@@ -4,10 +4,7 @@
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 
-#include <QFile>
-#include <QJsonDocument>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 

@@ -1,22 +1,16 @@
-#include "app/BRWApplication.h"
-#include "app/Brambleweb.h"
 #include "app/KeyHelp.h"
 #include "app/KeyList.h"
 #include "common/Clock.h"
-#include "editor/CorrectedTextEdit.h"
 #include "support/HangGuard.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 

@@ -3,7 +3,6 @@
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
@@ -11,7 +10,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 
 using Answer = Messages::Answer;
 

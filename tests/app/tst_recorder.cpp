@@ -2,18 +2,14 @@
 // and damaged files. No main window here: played garbage reaches only a plain editor.
 #include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
-#include "editor/CorrectedTextEdit.h"
 #include "support/HangGuard.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
-#include "support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>

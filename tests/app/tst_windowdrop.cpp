@@ -2,14 +2,11 @@
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 

@@ -2,17 +2,13 @@
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
-#include "common/Messages.h"
 #include "common/Preview.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
-#include <QFile>
 #include <QObject>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 
 #include <sys/stat.h>

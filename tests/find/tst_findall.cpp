@@ -3,22 +3,16 @@
 #include "find/FindAllPanel.h"
 #include "find/FindDialog.h"
 #include "find/GoToThemePopup.h"
-#include "find/ThemeMatcher.h"
-#include "storage/TreeFile.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeDragDrop.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTreeView>
 #include <QTreeWidgetItemIterator>
 

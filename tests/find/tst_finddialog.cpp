@@ -1,7 +1,6 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QCheckBox>
@@ -9,7 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
 
 class TestFindDialog : public QObject
 {

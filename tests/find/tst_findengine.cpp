@@ -1,12 +1,9 @@
 #include "app/Brambleweb.h"
 #include "common/Clock.h"
-#include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
 #include "find/FindText.h"
 #include "find/SearchedText.h"
-#include "storage/TreeFile.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -16,8 +13,6 @@
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 class TestFindEngine : public QObject
 {

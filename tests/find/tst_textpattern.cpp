@@ -1,8 +1,5 @@
 #include "find/TextPattern.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
-
-#include <QTest>
 
 // What one search finds in one string, with the regular expression and whole-word options.
 class TestTextPattern : public QObject

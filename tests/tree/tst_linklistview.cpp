@@ -1,10 +1,8 @@
-#include "common/Clock.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
-#include "tree/ColorListViewItem.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -13,8 +11,6 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTreeWidget>
 #include <climits>
 
 class TestLinkListView : public QObject

@@ -1,12 +1,9 @@
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
-#include "tree/MLStorage.h"
 
 #include <QRegularExpression>
-#include <QTest>
 
 // Themes of a view (built from an outline; the view's own groups are not used), a storage, and a
 // recorder standing in for the view: it logs every signal of the storages it watches, in order,

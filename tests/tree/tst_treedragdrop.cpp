@@ -9,7 +9,6 @@
 #include <QFrame>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTest>
 
 // Themes dragged inside one tree, through the drag events its viewport gets.
 class TestTreeDragDrop : public QObject

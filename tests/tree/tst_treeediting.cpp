@@ -1,10 +1,8 @@
 #include "common/Messages.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
@@ -12,7 +10,6 @@
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTreeWidgetItemIterator>
 
 // Every editing command on trees with link groups, through the view's keys where it has one; the
