@@ -1,8 +1,8 @@
 // The reminder's task text checked without a window: the same log as the window's box, from the
 // same reading of the document.
 #include "app/CheckReminder.h"
-#include "reminder/Cases.h"
 #include "storage/TreeFile.h"
+#include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "tree/LinkListView.h"
 
@@ -37,25 +37,17 @@ class TestCheckReminder : public QObject
 private Q_SLOTS:
     void check_data()
     {
-        QTest::addColumn<QStringList>("text");
-        QTest::addColumn<QStringList>("more");
-        QTest::addColumn<QString>("log");
-        for (const Case &c : readCases(QFINDTESTDATA("../reminder/data/errors.txt"))) {
-            QString log;
-            for (const QString &line : c.fields.value('!'))
-                log += line + '\n';
-            QTest::newRow(qPrintable(c.name)) << c.fields.value('<') << c.fields.value('+') << log;
-        }
-        QTest::newRow("no error, subtheme too")
-                << QStringList{"8:00 \"a\""} << QStringList{"9:00 weekly=7"} << "";
+        addJsonRows(QFINDTESTDATA("../reminder/data/errors.jsonl"), {"text", "more", "log"});
     }
 
     void check()
     {
-        QFETCH(QStringList, text);
-        QFETCH(QStringList, more);
+        QFETCH(QString, text);
+        QFETCH(QString, more);
         QFETCH(QString, log);
-        const QString path = document(text, more);
+        if (!log.isEmpty())
+            log += '\n';
+        const QString path = document(text.split('\n'), more.split('\n', Qt::SkipEmptyParts));
         ScriptedMessages boxes;
         const CheckReminder::Result result = CheckReminder::check(path);
         QCOMPARE(result.log, log);
@@ -71,12 +63,7 @@ private Q_SLOTS:
             QCOMPARE(boxes.texts().at(boxes.captions().indexOf(caption)), log);
     }
 
-    void unreadable_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("missing") << "missing.brw";
-        QTest::newRow("a folder") << ".";
-    }
+    void unreadable_data() { JSON_ROWS("name"); }
 
     void unreadable()
     {

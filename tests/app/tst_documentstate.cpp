@@ -1,13 +1,10 @@
 // Where the user left off, without a window: places in a tree as chains of sibling indexes, the
 // saved forms of the states, and the state file.
 #include "app/StateFile.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
 
-#include <QFile>
-#include <QJsonDocument>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 
@@ -39,13 +36,6 @@ static const Node sample{"r",
                           {"i"}}};
 
 using Chain = DocumentState::Chain;
-struct FindRow
-{
-    const char *name;
-    Chain chain;
-    QString exact, nearest;
-};
-Q_DECLARE_METATYPE(FindRow)
 
 class TestDocumentState : public QObject
 {
@@ -69,25 +59,17 @@ private Q_SLOTS:
         QFile::remove(StateFile::path());
     }
 
-    void find_data()
-    {
-        addRows<FindRow>({{"root", {}, "r", "r"},
-                          {"first child", {0}, "a", "a"},
-                          {"last child", {2}, "i", "i"},
-                          {"one past the last child", {3}, "", "r"},
-                          {"deep, middle", {1, 0, 0}, "g", "g"},
-                          {"past the last of a branch", {0, 2}, "", "a"},
-                          {"below a leaf", {0, 0, 0}, "", "b"},
-                          {"negative index", {1, -1}, "", "e"}});
-    }
+    void find_data() { JSON_ROWS("chain", "exact", "nearest"); }
 
     void find()
     {
-        QFETCH(FindRow, row);
-        const Node *found = DocumentChains::find(&sample, row.chain, countOf, childOf);
-        QCOMPARE(found ? found->name : QString(), row.exact);
-        QCOMPARE(DocumentChains::findNearest(&sample, row.chain, countOf, childOf)->name,
-                 row.nearest);
+        QFETCH(QString, chain);
+        Chain indexes;
+        for (const QString &index : chain.split(' ', Qt::SkipEmptyParts))
+            indexes.append(index.toInt());
+        const Node *found = DocumentChains::find(&sample, indexes, countOf, childOf);
+        QTEST(found ? found->name : QString(), "exact");
+        QTEST(DocumentChains::findNearest(&sample, indexes, countOf, childOf)->name, "nearest");
     }
 
     void openChains()
@@ -115,23 +97,12 @@ private Q_SLOTS:
         QVERIFY(!WindowState::fromJson(damaged));
     }
 
-    void foreignDocumentState_data()
-    {
-        QTest::addColumn<QByteArray>("json");
-        const QByteArray good = R"("current":[0,1],"cursor":[2,3],"scroll":[4,5])";
-        QTest::newRow("no open themes") << "{" + good + "}";
-        QTest::newRow("negative index") << R"({"open":[[0,-1]],)" + good + "}";
-        QTest::newRow("fraction") << R"({"open":[[0.5]],)" + good + "}";
-        QTest::newRow("text for an index") << R"({"open":[["0"]],)" + good + "}";
-        QTest::newRow("beyond int") << R"({"open":[[2147483648]],)" + good + "}";
-        QTest::newRow("cursor of one number")
-                << QByteArray(R"({"open":[],"current":[],"cursor":[1],"scroll":[0,0]})");
-    }
+    void foreignDocumentState_data() { JSON_ROWS("json"); }
 
     void foreignDocumentState()
     {
-        QFETCH(QByteArray, json);
-        QVERIFY(!DocumentState::fromJson(QJsonDocument::fromJson(json).object()));
+        QFETCH(QString, json);
+        QVERIFY(!DocumentState::fromJson(QJsonDocument::fromJson(json.toUtf8()).object()));
     }
 
     void keptPerDocumentPrivately()
@@ -151,14 +122,7 @@ private Q_SLOTS:
         QCOMPARE(StateFile::document(m_dir.filePath("link.brw")), someState(3));
     }
 
-    void noStateForSaveFiles_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("error-save") << "errorsave.!!!3";
-        QTest::newRow("autosave") << "autosave.2";
-        QTest::newRow("temporary") << "12345678.txt";
-        QTest::newRow("numbered copy of a document") << "first.brw1";
-    }
+    void noStateForSaveFiles_data() { JSON_ROWS("name"); }
 
     void noStateForSaveFiles()
     {
@@ -181,22 +145,16 @@ private Q_SLOTS:
         QCOMPARE(StateFile::document(documents.last()), someState(StateFile::maxDocuments));
     }
 
-    void damagedOrForeignFileIgnored_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("not JSON") << QByteArray("\x00\xff{{", 4);
-        QTest::newRow("another program's") << QByteArray(R"({"documents":[],"window":{}})");
-        QTest::newRow("parts of the wrong kind")
-                << QByteArray(R"({"format":"brw-state-1","window":[1],"session":"x"})");
-    }
+    void damagedOrForeignFileIgnored_data() { JSON_ROWS("bytes"); }
 
     void damagedOrForeignFileIgnored()
     {
-        QFETCH(QByteArray, bytes);
+        QFETCH(QString, bytes);
         const QString path = document("first.brw");
         QDir().mkpath(m_dir.filePath("state"));
-        QVERIFY(writeBytes(StateFile::path(), bytes));
-        QVERIFY(!StateFile::document(path) && !StateFile::window());
+        QVERIFY(writeBytes(StateFile::path(), bytes.toLatin1()));
+        QVERIFY(!StateFile::document(path));
+        QVERIFY(!StateFile::window());
         QVERIFY(StateFile::session().isEmpty());
         StateFile::setDocument(path, someState(4)); // starts afresh
         QCOMPARE(StateFile::document(path), someState(4));

@@ -1,21 +1,16 @@
-#include "app/BRWApplication.h"
-#include "app/Brambleweb.h"
 #include "app/KeyHelp.h"
 #include "app/KeyList.h"
 #include "common/Clock.h"
-#include "editor/CorrectedTextEdit.h"
 #include "support/HangGuard.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 
@@ -49,21 +44,9 @@ class TestFileOperations : public QObject
 private Q_SLOTS:
     void initTestCase() { Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5))); }
 
-    // The rows of data/fileoperations.txt, whose head says what each field holds.
     void operations_data()
     {
-        QFile rows(BRW_SOURCE_DIR "/tests/app/data/fileoperations.txt");
-        QVERIFY(rows.open(QIODevice::ReadOnly | QIODevice::Text));
-        for (const char *column :
-             {"command", "current", "choices", "answers", "files", "document", "tree", "boxes"})
-            QTest::addColumn<QString>(column);
-        for (const QString &line : QString::fromUtf8(rows.readAll()).split('\n')) {
-            if (line.isEmpty() || line.startsWith('#'))
-                continue;
-            QTestData &row = QTest::newRow(qPrintable(line.section(';', 0, 0).trimmed()));
-            for (int field = 1; field <= 8; ++field)
-                row << line.section(';', field, field).trimmed();
-        }
+        JSON_ROWS("command", "current", "choices", "answers", "files", "document", "tree", "boxes");
     }
     void operations()
     {
@@ -130,9 +113,8 @@ private Q_SLOTS:
             const QString name = expected.section(':', 0, 0);
             QFile file(name);
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
-            QString start = expected.section(':', 1);
-            start.replace("\\r\\n", "\r\n").replace("\\uFEFF", QChar(0xFEFF));
-            QVERIFY2(file.readAll().startsWith(start.toUtf8()), qPrintable(name));
+            QVERIFY2(file.readAll().startsWith(expected.section(':', 1).toUtf8()),
+                     qPrintable(name));
             unexpected.removeOne(name);
         }
         for (const auto &[name, bytes] : fixture) {
@@ -195,7 +177,8 @@ private Q_SLOTS:
         dialogs.chooseNext(dir.filePath("table.html"));
         shown.answerNext(Answer::No);
         window->menuSaveTable();
-        QVERIFY(shown.count() == 1 && shown.texts().first().contains("theme\nLeaf中\n"));
+        QCOMPARE(shown.count(), 1);
+        QVERIFY(shown.texts().first().contains("theme\nLeaf中\n"));
         window->tree()->renameTheme(leaf, "Leaf");
         shown.clear();
         window->tree()->setCurrentItem(leaf);
@@ -222,10 +205,12 @@ private Q_SLOTS:
         typeAndSave("ł");
         QCOMPARE(shown.count(), 2);
         QVERIFY(shown.texts().last().startsWith("2 character(s)"));
-        QVERIFY(!window->encodingLabel()->isHidden() && window->encodingLabel()->text() == "UTF-8");
+        QVERIFY(!window->encodingLabel()->isHidden());
+        QCOMPARE(window->encodingLabel()->text(), "UTF-8");
         typeAndSave("ß");
         QCOMPARE(shown.count(), 2);
-        QVERIFY(saved().startsWith("\xEF\xBB\xBFroot text\r\n") && saved().contains("中€ xłßleaf"));
+        QVERIFY(saved().startsWith("\xEF\xBB\xBFroot text\r\n"));
+        QVERIFY(saved().contains("中€ xłßleaf"));
         window->setVisible(false);
     }
 };

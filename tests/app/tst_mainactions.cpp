@@ -13,9 +13,6 @@
 #include "tree/LinkListView.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -127,7 +124,9 @@ private Q_SLOTS:
         for (QToolBar *bar : main->findChildren<QToolBar *>()) {
             for (QAction *action : bar->actions()) {
                 auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
-                QVERIFY(button && bar->isMovable() && !button->icon().pixmap(24).isNull());
+                QVERIFY(button);
+                QVERIFY(bar->isMovable());
+                QVERIFY(!button->icon().pixmap(24).isNull());
                 bars.append(QStringList{bar->objectName(), button->objectName(),
                                         targetOf(button, "clicked(bool)"), bar->windowTitle(),
                                         button->toolTip()}
@@ -177,12 +176,14 @@ private Q_SLOTS:
                 QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
             }
             QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
-            QVERIFY(first->isWindow() && first->isVisible() && first->editor()->isReadOnly());
+            QCOMPARE((QList<bool>{first->isWindow(), first->isVisible(),
+                                  first->editor()->isReadOnly()}),
+                     (QList<bool>{true, true, true}));
             QCOMPARE(first->windowTitle() + '|' + first->editor()->objectName(),
                      QString(caption) + "|editBox");
             const QString text = first->editor()->text();
-            QVERIFY(text.contains(part) &&
-                    (caption != QString("Symbols") || text.count('\n') == 14));
+            QVERIFY(text.contains(part));
+            QCOMPARE(text.count('\n'), caption == QString("Symbols") ? 14 : text.count('\n'));
             first->close();
             QTRY_VERIFY(first.isNull());
             QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
@@ -258,7 +259,8 @@ private Q_SLOTS:
         QApplication::setActiveWindow(m_main);
         QVERIFY(QTest::qWaitForWindowActive(m_main));
         QTest::keyClick(m_main->tree(), Qt::Key_O, Qt::AltModifier);
-        QVERIFY(dialogs.requests().size() == 1 && !QApplication::activePopupWidget());
+        QCOMPARE(dialogs.requests().size(), 1);
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     void readmeListsEveryKey()

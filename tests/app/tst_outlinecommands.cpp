@@ -1,8 +1,8 @@
 #include "app/Printing.h"
 #include "storage/OutlineFiles.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 
 using Answer = Messages::Answer;
 
@@ -39,35 +38,23 @@ private Q_SLOTS:
     void cleanup() { closeUnsaved(m_window); }
 
     // The chosen type decides the format and the extension; a name that has one keeps it.
-    void exportOfTheBranch_data()
-    {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QByteArray>("starts");
-        QTest::newRow("opml") << "out" << 0 << "out.opml" << QByteArray("<?xml");
-        QTest::newRow("xml is an OPML ending")
-                << "out.XML" << 0 << "out.XML" << QByteArray("<?xml");
-        QTest::newRow("markdown") << "out" << 1 << "out.md"
-                                  << QByteArray("\nbranch text\n\n# Leaf\n\nleaf\n\n");
-        QTest::newRow("text") << "out.txt" << 2 << "out.txt" << QByteArray("Leaf\n");
-    }
+    void exportOfTheBranch_data() { JSON_ROWS("chosen", "type", "written", "starts"); }
     void exportOfTheBranch()
     {
         QFETCH(QString, chosen);
-        QFETCH(int, type);
+        QFETCH(QString, type);
         QFETCH(QString, written);
-        QFETCH(QByteArray, starts);
+        QFETCH(QString, starts);
         tree().setCurrentItem(themeNamed(tree(), "Branch"));
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
-        dialogs.chooseNext(m_dir.filePath(chosen), type);
+        dialogs.chooseNext(m_dir.filePath(chosen), type.toInt());
         m_window->menuExportOutline();
         QCOMPARE(dialogs.requests().size(), 1);
         QCOMPARE(dialogs.requests().front().types, OutlineFiles::exportTypes());
         QCOMPARE(dialogs.requests().front().startName, "Branch");
         const QByteArray bytes = fileBytes(m_dir.filePath(written));
-        QVERIFY2(bytes.startsWith(starts), bytes.constData());
+        QVERIFY2(bytes.startsWith(starts.toUtf8()), bytes.constData());
         QVERIFY(bytes.contains("Leaf"));
         QVERIFY(!bytes.contains("Other"));
         QCOMPARE(boxes.count(), 0);

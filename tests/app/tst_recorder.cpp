@@ -2,17 +2,14 @@
 // and damaged files. No main window here: played garbage reaches only a plain editor.
 #include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
-#include "editor/CorrectedTextEdit.h"
 #include "support/HangGuard.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
-#include "support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -69,7 +66,8 @@ private Q_SLOTS:
         m_editor->setFocus();
         QVERIFY(QTest::qWaitForWindowActive(window) && m_editor->hasFocus());
         // A window without a parent has no number.
-        QVERIFY(m_recorder->registry().id(m_editor) > 0 && m_recorder->registry().id(window) == 0);
+        QVERIFY(m_recorder->registry().id(m_editor) > 0);
+        QCOMPARE(m_recorder->registry().id(window), 0);
     }
 
     // Two recordings into one file, the second after midnight: playback waits 1 ms for the first
@@ -150,7 +148,8 @@ private Q_SLOTS:
         QTEST(m_editor->text(), "atOnce");
 
         playToTheEnd();
-        QVERIFY(m_recorder->state() == Play_RecordEvents::Idle && m_editor->text() == played);
+        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QCOMPARE(m_editor->text(), played);
         QCOMPARE(boxes.texts(), played.endsWith('y')
                                         ? QStringList()
                                         : QStringList("Playback stopped at a bad record, line 9 "
@@ -218,11 +217,7 @@ private Q_SLOTS:
 
     // An events file that is a FIFO (or a link to one) or a device is refused before it could
     // block the program or take keys for ever.
-    void eventsFileThatIsNoFile_data()
-    {
-        addTextRows({"name"},
-                    {{"a FIFO", "fifo"}, {"a link to a FIFO", "link"}, {"a device", "/dev/full"}});
-    }
+    void eventsFileThatIsNoFile_data() { JSON_ROWS("name"); }
     void eventsFileThatIsNoFile()
     {
         QFETCH(QString, name);
@@ -236,8 +231,9 @@ private Q_SLOTS:
         m_recorder->setPlayFileName(path);
         QCOMPARE((QList<int>{m_recorder->startRecord(), m_recorder->startPlay()}),
                  (QList<int>{-2, -2}));
-        QVERIFY(m_recorder->state() == Play_RecordEvents::Idle && !QFileInfo(fifo).isFile() &&
-                QFileInfo(fifo).exists());
+        QCOMPARE(m_recorder->state(), int(Play_RecordEvents::Idle));
+        QVERIFY(!QFileInfo(fifo).isFile());
+        QVERIFY(QFileInfo(fifo).exists());
     }
 };
 

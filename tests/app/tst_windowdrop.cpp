@@ -1,14 +1,12 @@
 #include "support/Drops.h"
 #include "support/FixedClock.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
-#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 
@@ -32,18 +30,7 @@ private Q_SLOTS:
     {
         // Onto a theme, "" below the rows, "editor" the description. The answer to the insert
         // question; the boxes shown: i that question, c "Cannot open file".
-        const QString all = "in.brw fifo.brw folder.brw gone.brw in.brw";
-        addTextRows({"files", "onto", "answer", "result", "windows", "boxes"},
-                    {
-                            {"onto a theme", "in.brw", "B", "ok", "A,B(in.brw(Q(r)))", "0", "i"},
-                            {"onto a theme, cancelled", "in.brw", "B", "", "A,B", "0", "i"},
-                            {"below the rows", "in.brw", "", "ok", "A,B", "1", ""},
-                            {"onto the description", "in.brw", "editor", "ok", "A,B", "1", ""},
-                            {"each one, bad ones said", all, "", "ok", "A,B", "2", "ccc"},
-                            {"each one into a theme", all, "A", "ok",
-                             "A(in.brw(Q(r)),in.brw(Q(r))),B", "0", "iccci"},
-                            {"not a tree file", "in.txt", "A", "ok", "A,B", "0", ""},
-                    });
+        JSON_ROWS("files", "onto", "answer", "result", "windows", "boxes");
     }
     void files()
     {
@@ -100,7 +87,8 @@ private Q_SLOTS:
         QCOMPARE(themeNamed(*tree, "x")->description(), unicode);
         QVERIFY(from->tree()->textEncoding() == TextEncoding::Cp1251);
         QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
-        QVERIFY(to->isModified() && !from->isModified());
+        QVERIFY(to->isModified());
+        QVERIFY(!from->isModified());
         QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");
         tree->menuUndo();
         QCOMPARE(outlineOf(*tree), "K+1(_),J-1(y)");

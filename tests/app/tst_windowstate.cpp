@@ -153,17 +153,6 @@ private Q_SLOTS:
         QCOMPARE(view.currentTheme(), themeNamed(view, "L"));
     }
 
-    void twoNamesShareOneState()
-    {
-        const QString path = document("target.brw");
-        const QString link = m_dir.filePath("link.brw");
-        QVERIFY(QFile::link(path, link));
-        leave(openWindow(link), "B1", 0, 0);
-        Brambleweb *window = openWindow(path);
-        QCOMPARE(window->tree()->currentTheme()->name(), QString("B1"));
-        closeUnsaved(window);
-    }
-
     void scrollComesBack()
     {
         const QByteArray bytes = "root\r\n" + QByteArray("<!--1-->theme\r\n").repeated(300) +

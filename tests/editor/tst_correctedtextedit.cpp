@@ -1,4 +1,8 @@
 #include "editor/CorrectedTextEdit.h"
+#include "editor/KeyboardLayout.h"
+#include "editor/Reformat.h"
+#include "storage/HiddenParts.h"
+#include "storage/HtmlText.h"
 #include "support/JsonRows.h"
 #include "support/Rows.h"
 
@@ -6,7 +10,6 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTextBlock>
 
 namespace {
@@ -50,15 +53,33 @@ char *toString(const ColumnLine &position)
                    QByteArray::number(position.line) + ")");
 }
 
+// The pure rules that rewrite a description: the editor's reformatting commands, hidden parts
+// stripped from exports, and the HTML page's escaping and line markup.
+static QString apply(const QString &rule, const QString &text)
+{
+    if (rule == "reflow")
+        return Reformat::reflowParagraphs(text);
+    if (rule == "one")
+        return Reformat::oneParagraph(text);
+    if (rule == "lines")
+        return Reformat::normaliseLines(text);
+    if (rule == "hidden")
+        return stripHiddenParts(text);
+    if (rule == "escape")
+        return escapeHtml(text);
+    if (rule == "html")
+        return reformatHtml(text);
+    return Reformat::placedAt(text, QString(rule).remove("column").toInt());
+}
+
 class TestCorrectedTextEdit : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void keyBindings_data()
     {
-        addJsonRows(QFINDTESTDATA("data/keys.jsonl"),
-                    {"text", "selection", "press", "keyText", "expectedText", "changes",
-                     "expectedSelection", "expectedClipboard", "clipboard", "flags"});
+        JSON_ROWS("text", "selection", "press", "keyText", "expectedText", "changes",
+                  "expectedSelection", "expectedClipboard", "clipboard", "flags");
     }
 
     void keyBindings()
@@ -134,14 +155,7 @@ private Q_SLOTS:
 
     // No-break spaces, line and paragraph separators and the frame marks of the text model come
     // out as they went in, after typing, a paste of them and a copy; lines stay the text's own.
-    void textKeepsEveryCharacterItWasGiven_data()
-    {
-        addTextRows({"text"},
-                    {{"separators, frame marks, no-break spaces",
-                      "\u2028a\u00a0\u2029b\uFDD0c\uFDD1\n"},
-                     {"beside the first stand-ins", "\uFDD2\uFDD3\u2028\uFDD4x\uFDD5\u2029"},
-                     {"a header behind a separator", "a\u2028<!--1[01.01.2001]-->I"}});
-    }
+    void textKeepsEveryCharacterItWasGiven_data() { JSON_ROWS("text"); }
     void textKeepsEveryCharacterItWasGiven()
     {
         QFETCH(QString, text);
@@ -201,13 +215,7 @@ private Q_SLOTS:
     }
 
     // Positions count the characters of the lines without their line feeds.
-    void positionConversionsFollowTheLines_data()
-    {
-        QTest::addColumn<QString>("text");
-        for (const char *text : {"", "abc", "\n\n", "\nx\n\nyz", "a\nbb\n\nccc\nd\n\n\neeee\nf"})
-            QTest::newRow(qPrintable("text " + QString(text).replace(u'\n', u'|')))
-                    << QString(text);
-    }
+    void positionConversionsFollowTheLines_data() { JSON_ROWS("text"); }
 
     void positionConversionsFollowTheLines()
     {
@@ -229,6 +237,52 @@ private Q_SLOTS:
                      past <= 0 ? ColumnLine{}
                                : (ColumnLine{int(lines.last().size()), int(lines.size() - 1)}));
         QCOMPARE(editor.lineColToIndex(-1, 0), -1);
+    }
+    // The key a Ctrl+key press stands for, whatever the keyboard layout: a key event with a key
+    // code (0: none) and a text.
+    void effectiveKeyCode_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        // A character sent without a key code, then the key it lies on (none: no key). The
+        // Russian layout's "." and "," lie on the "/" key, and its string is searched first; the
+        // Latin string holds lowercase letters only, and the lookup is case-sensitive.
+        for (const QString &typed :
+             QString("фA ФA йQ х[ Ъ] ж; э' б, Ю. ./ ,/ zZ M [[ // ё { 1").split(' '))
+            QTest::newRow(qPrintable(typed))
+                    << 0 << typed.left(1) << (typed.size() > 1 ? int(typed[1].unicode()) : 0);
+        using K = Qt::Key;
+        QTest::newRow("code 0, no text") << 0 << "" << 0;
+        QTest::newRow("Latin letter with control text") << int(K::Key_A) << "\x01" << int(K::Key_A);
+        QTest::newRow("a letter's code wins over its text")
+                << int(K::Key_A) << "q" << int(K::Key_A);
+        QTest::newRow("letter code Cyrillic") << 0x0424 << "ф" << int(K::Key_A);
+        QTest::newRow("letter code without text") << 0x0425 << "" << int(K::Key_BracketLeft);
+        QTest::newRow("unmapped letter code") << 0x0401 << "ё" << 0x0401;
+        QTest::newRow("period keeps its key") << int(K::Key_Period) << "." << int(K::Key_Period);
+        QTest::newRow("Insert") << int(K::Key_Insert) << "" << int(K::Key_Insert);
+        QTest::newRow("Backspace") << int(K::Key_Backspace) << "\b" << int(K::Key_Backspace);
+        QTest::newRow("digit") << int(K::Key_1) << "1" << int(K::Key_1);
+        QTest::newRow("space") << int(K::Key_Space) << " " << int(K::Key_Space);
+    }
+
+    void effectiveKeyCode()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        const QKeyEvent event(QEvent::KeyPress, key, Qt::ControlModifier, text);
+        QCOMPARE(KeyboardLayout::effectiveKeyCode(&event), code);
+        if (key == 0 && !text.isEmpty())
+            QCOMPARE(KeyboardLayout::layoutKeyCode(text[0]), code);
+    }
+    void rules_data() { JSON_ROWS("rule", "text", "expected"); }
+    void rules()
+    {
+        QFETCH(QString, rule);
+        QFETCH(QString, text);
+        QTEST(apply(rule, text), "expected");
     }
 };
 

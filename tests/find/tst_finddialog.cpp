@@ -1,6 +1,6 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
-#include "support/Rows.h"
+#include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QCheckBox>
@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
 
 class TestFindDialog : public QObject
 {
@@ -24,25 +23,7 @@ private Q_SLOTS:
     void keysAndValidation_data()
     {
         // setup: r replace mode, n "&Name" checked
-        // clang-format off
-        addTextRows({"setup", "find", "key", "expected"}, {
-                {"nothing to find", "", "", "F3", "Не задана строка поиска (Nothing to find)"},
-                {"nowhere to find", "", "x", "F3", "Не указано, где искать (Nowhere to find)"},
-                {"find next", "n", "x", "F3", "find 1"},
-                {"keypad flag ignored", "n", "x", "Num+F3", "find 1"},
-                {"next theme", "n", "x", "Ctrl+F3", "find 2"},
-                {"F4 in find mode", "n", "x", "F4", ""},
-                {"replace", "rn", "x", "F4", "replace 3"},
-                {"replace all", "rn", "x", "Ctrl+F4", "replace 4"},
-                {"Shift+F3", "n", "x", "Shift+F3", ""},
-                {"escape", "rn", "x", "Shift+Esc", "hided"},
-                {"find all", "n", "x", "F11", "list"},
-                {"find all by the menu's key", "rn", "x", "Ctrl+Shift+F", "list"},
-                {"find all, nothing to find", "n", "", "F11", "Не задана строка поиска (Nothing to find)"},
-                {"Shift+F11", "n", "x", "Shift+F11", ""},
-                {"Ctrl+F", "n", "x", "Ctrl+F", ""},
-        });
-        // clang-format on
+        JSON_ROWS("setup", "find", "key", "expected");
     }
 
     void keysAndValidation()
@@ -111,7 +92,8 @@ private Q_SLOTS:
         child<QRadioButton>(dialog, "ofThemeWithSubthemes")->setChecked(true);
         dialog.close();
         const FindParas &p = dialog.paras();
-        QVERIFY(p.caseSensitive && !p.backwards && !p.inName && p.inDescription);
+        QCOMPARE((QList<bool>{p.caseSensitive, p.backwards, p.inName, p.inDescription}),
+                 (QList<bool>{true, false, false, true}));
         QCOMPARE(p.scope, 2);
         QCOMPARE(p.findText, QString("two\nlines"));
         QCOMPARE(p.replaceText, QString("by"));
@@ -120,15 +102,7 @@ private Q_SLOTS:
 
     // An invalid regular expression is named in the status line and no key or button runs a
     // search until it is mended; plain text with the same characters runs.
-    void invalidPatternDisablesTheSearch_data()
-    {
-        addTextRows({"options", "status", "enabled"},
-                    {{"unclosed group", "r",
-                      "Error in the regular expression at 4: missing closing parenthesis", "no"},
-                     {"mended", "r", "", "yes"},
-                     {"same text, plain", "", "", "yes"},
-                     {"same text, whole words", "w", "", "yes"}});
-    }
+    void invalidPatternDisablesTheSearch_data() { JSON_ROWS("options", "status", "enabled"); }
     void invalidPatternDisablesTheSearch()
     {
         QFETCH(QString, options);

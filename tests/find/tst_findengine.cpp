@@ -1,12 +1,9 @@
 #include "app/Brambleweb.h"
 #include "common/Clock.h"
-#include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
 #include "find/FindText.h"
 #include "find/SearchedText.h"
-#include "storage/TreeFile.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
@@ -16,8 +13,6 @@
 #include <QApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 class TestFindEngine : public QObject
 {
@@ -188,7 +183,9 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         m_window->menuFindNext(); // without a dialog: opens it in find mode, runs nothing
         FindDialog *dialog = m_window->findDialog();
-        QVERIFY(dialog && dialog->isShown() && !dialog->replaceField()->isEnabled());
+        QVERIFY(dialog);
+        QVERIFY(dialog->isShown());
+        QVERIFY(!dialog->replaceField()->isEnabled());
         m_window->menuReplaceAll(); // the dialog gathered nothing yet
         QCOMPARE(boxes.texts(), QStringList{"Не задана строка поиска (Nothing to find)"});
         m_window->menuReplace();
@@ -196,20 +193,12 @@ private Q_SLOTS:
         m_editor->setPlainText("text");
         m_editor->selectAll();
         dialog->close();
-        QVERIFY(!dialog->isShown() && !m_editor->textCursor().hasSelection());
+        QVERIFY(!dialog->isShown());
+        QVERIFY(!m_editor->textCursor().hasSelection());
     }
 
     // Commands that arrive while a step lets the toolkit run between themes.
-    void commandsDuringAStep_data()
-    {
-        const QString save =
-                "Current file (Текущий файл)\n\nwas changed.Save?(изменен. Сохранить?)";
-        addTextRows({"command", "boxes", "result"},
-                    {{"another step", "step", backAtStart, "/=;A=abc;B=abc"},
-                     {"tree edit", "insert", backAtStart, "/=;A=abc;=;B=abc"},
-                     {"file load", "load", "", "/=;C=abc"},
-                     {"close, not saving", "close", save, "/="}});
-    }
+    void commandsDuringAStep_data() { JSON_ROWS("command", "boxes", "result"); }
 
     void commandsDuringAStep()
     {
@@ -260,15 +249,7 @@ private Q_SLOTS:
 
     // Replace all, from any start either way, takes each original match once and none that
     // runs into a replacement; the wrap-around stops short of the first replacement.
-    void replaceAllTakesEachOriginalMatchOnce_data()
-    {
-        addTextRows({"text", "find", "replace"}, {{"blanks", "x   y", "  ", " "},
-                                                  {"shorter", "aaaa", "aa", "a"},
-                                                  {"into its own replacement", "aab", "ab", "b"},
-                                                  {"longer", "abab", "ba", "aab"},
-                                                  {"emptied", "abab", "ab", ""},
-                                                  {"case folded", "AaAa", "aa", "A"}});
-    }
+    void replaceAllTakesEachOriginalMatchOnce_data() { JSON_ROWS("text", "find", "replace"); }
     void replaceAllTakesEachOriginalMatchOnce()
     {
         QFETCH(QString, text);

@@ -1,14 +1,14 @@
-#include "Cases.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
 #include "reminder/Reminder.h"
+#include "reminder/ReminderParser.h"
+#include "support/JsonRows.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -16,7 +16,7 @@ const QDateTime sunday(QDate(2005, 4, 10), QTime(10, 0));
 
 // Ticks at every due moment (10 s into its minute) up to `until`; one entry per ring:
 // "dd.MM.yy HH:mm " + the messages of the pass, latest first.
-QString runUntil(Reminder &reminder, const QDateTime &until)
+QStringList runUntil(Reminder &reminder, const QDateTime &until)
 {
     QStringList rings;
     for (auto tasks = reminder.tasks(); !tasks.empty(); tasks = reminder.tasks()) {
@@ -30,7 +30,28 @@ QString runUntil(Reminder &reminder, const QDateTime &until)
             messages.append(line.mid(23));
         rings.append(due.toString("dd.MM.yy HH:mm ") + messages.join(','));
     }
-    return rings.join("; ");
+    return rings;
+}
+
+// One line per task: due moment, period window, sound, popup, weekday, day, month, year,
+// message and source.
+QString describe(const std::vector<ReminderNode> &tasks)
+{
+    QStringList lines;
+    for (const ReminderNode &t : tasks) {
+        const PeriodInfo p = t.period.value_or(PeriodInfo{});
+        lines.append(QString::asprintf("%s %s ", qPrintable(t.date.toString("yyyy-MM-dd")),
+                                       qPrintable(t.time.toString("HH:mm"))) +
+                     (t.period ? QString::asprintf("every %d from %s%s%+d to %s ", p.minutes,
+                                                   qPrintable(p.start.toString("HH:mm")),
+                                                   p.startWritten ? "!" : "", p.offset,
+                                                   qPrintable(p.end.toString("HH:mm")))
+                               : QString()) +
+                     QString::asprintf("s%dp%d w%d d%d m%d y%d <", t.sound, t.popup, t.weekday,
+                                       t.day, t.month, t.year) +
+                     t.message + "> [" + t.source + "]");
+    }
+    return lines.join('\n');
 }
 
 } // namespace
@@ -50,32 +71,21 @@ private Q_SLOTS:
         m_sounds.clear();
     }
 
-    void rings_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDateTime>("parsed");
-        QTest::addColumn<QDateTime>("until");
-        QTest::addColumn<QString>("rings");
-        const auto moment = [](const QString &text) {
-            return QDateTime::fromString(text, text.size() > 16 ? "dd.MM.yyyy HH:mm:ss"
-                                                                : "dd.MM.yyyy HH:mm");
-        };
-        for (const Case &c : readCases(QFINDTESTDATA("data/rings.txt"))) {
-            const QStringList span = c.fields.value('@').value(0).split(" to ");
-            QTest::newRow(qPrintable(c.name)) << c.fields.value('<').join('\n') << moment(span[0])
-                                              << moment(span[1]) << c.fields.value('>').join("; ");
-        }
-    }
+    void rings_data() { JSON_ROWS("text", "span", "rings"); }
 
     void rings()
     {
         QFETCH(QString, text);
-        QFETCH(QDateTime, parsed);
-        QFETCH(QDateTime, until);
-        Clock::setNow(parsed);
+        QFETCH(QString, span);
+        const auto moment = [&](int part) {
+            const QString at = span.split(" to ").at(part);
+            return QDateTime::fromString(at, at.size() > 16 ? "dd.MM.yyyy HH:mm:ss"
+                                                            : "dd.MM.yyyy HH:mm");
+        };
+        Clock::setNow(moment(0));
         Reminder reminder;
-        QCOMPARE(reminder.update(text, parsed.date(), parsed.time()), 0);
-        QTEST(runUntil(reminder, until), "rings");
+        QCOMPARE(reminder.update(text, moment(0).date(), moment(0).time()), 0);
+        QTEST(runUntil(reminder, moment(1)).join('\n'), "rings");
     }
 
     void reparseKeepsUnchangedLines()
@@ -86,7 +96,7 @@ private Q_SLOTS:
         const QDateTime late = sunday.addSecs(11 * 3600);
         Clock::setNow(late);
         QCOMPARE(reminder.update("22:00 \"b\"\n20:30 \"a\"", late.date(), late.time()), 0);
-        QCOMPARE(runUntil(reminder, late.addSecs(86400 + 3600)),
+        QCOMPARE(runUntil(reminder, late.addSecs(86400 + 3600)).join("; "),
                  QString("10.04.05 20:30 a; 10.04.05 22:00 b; 11.04.05 20:30 a; 11.04.05 22:00 b"));
         // An unchanged text is not parsed again; a cleared reminder parses it anew.
         QCOMPARE(reminder.update("22:00 \"b\"\n20:30 \"a\"", late.date(), late.time()), 0);
@@ -141,6 +151,22 @@ private Q_SLOTS:
 
 private:
     QStringList m_sounds;
+    void parse_data() { JSON_ROWS("text", "log", "tasks"); }
+
+    void parse()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, log);
+        QFETCH(QString, tasks);
+        if (!log.isEmpty())
+            log += '\n';
+        ReminderParser parser;
+        const int result = parser.parse(text == "@example" ? ReminderParser::exampleText() : text,
+                                        QDate(2005, 4, 10), QTime(10, 20, 30));
+        QCOMPARE(parser.errorLog(), log);
+        QCOMPARE(result < 0, !log.isEmpty());
+        QCOMPARE(describe(parser.tasks()), tasks);
+    }
 };
 
 QTEST_MAIN(TestReminder)

@@ -1,12 +1,9 @@
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
-#include "tree/MLStorage.h"
 
 #include <QRegularExpression>
-#include <QTest>
 
 // Themes of a view (built from an outline; the view's own groups are not used), a storage, and a
 // recorder standing in for the view: it logs every signal of the storages it watches, in order,
@@ -80,13 +77,7 @@ class TestMLStorage : public QObject
 private Q_SLOTS:
     void init() { m_boxes.clear(); }
 
-    void allocation_data()
-    {
-        addTextRows({"setup", "allocated"}, {{"empty", "", "1"},
-                                             {"dense", "A+1,B+2", "3"},
-                                             {"gap", "A+1,C+3", "2"},
-                                             {"record without mark before a gap", "A+1,c-3", "3"}});
-    }
+    void allocation_data() { JSON_ROWS("setup", "allocated"); }
     void allocation()
     {
         QFETCH(QString, setup);
@@ -131,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(f.storage.markThemeOf(1), f["A"]);
         QCOMPARE(f.storage.insert(nullptr, 0), 0);
         QCOMPARE(f.storage.ids(), QList<int>{1});
-        QVERIFY(!f.storage.find(0) && !f.storage.holderOf(4));
+        QVERIFY(!f.storage.find(0));
+        QVERIFY(!f.storage.holderOf(4));
         QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f["a"]});
         QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
         QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
@@ -163,11 +155,7 @@ private Q_SLOTS:
         QCOMPARE(m_boxes.captions(), QStringList{"error 1011"});
     }
 
-    void removeSignalOrder_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/removals.jsonl"),
-                    {"setup", "holder", "removed", "log", "state"});
-    }
+    void removeSignalOrder_data() { JSON_ROWS("setup", "holder", "removed", "log", "state"); }
     void removeSignalOrder()
     {
         QFETCH(QString, setup);
@@ -218,11 +206,7 @@ private Q_SLOTS:
         QCOMPARE(g.storage.holderOf(1), g["M"]);
     }
 
-    void validateReports_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/validations.jsonl"),
-                    {"setup", "report", "state", "groups"});
-    }
+    void validateReports_data() { JSON_ROWS("setup", "report", "state", "groups"); }
     void validateReports()
     {
         QFETCH(QString, setup);
@@ -250,7 +234,8 @@ private Q_SLOTS:
         f.storage.merge(other);
         QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(other.count()),
                  "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4 5 0");
-        QVERIFY(f.storage.holderOf(4) == f["d2"] && other.ids().isEmpty());
+        QCOMPARE(f.storage.holderOf(4), f["d2"]);
+        QCOMPARE(other.ids(), QList<int>());
 
         // A storage with an array part is refused; an empty one changes nothing.
         f.fill(other, "X+1,x-1");
@@ -277,7 +262,8 @@ private Q_SLOTS:
             f.storage.transfer(target);
             QCOMPARE(target.ids() << target.arrayCount() << f.storage.arrayCount(),
                      (QList<int>{1, 2, 2, 0}));
-            QVERIFY(target.markThemeOf(2) == f["B"] && f.storage.ids().isEmpty());
+            QCOMPARE(target.markThemeOf(2), f["B"]);
+            QCOMPARE(f.storage.ids(), QList<int>());
             QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
             target.reset();
             QCOMPARE((QList<int>{target.count(), f.join(target, f.theme("P"), 0)}),

@@ -9,7 +9,6 @@
 #include <QFrame>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTest>
 
 // Themes dragged inside one tree, through the drag events its viewport gets.
 class TestTreeDragDrop : public QObject
@@ -37,11 +36,7 @@ private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 7)); }
     void cleanup() { resetClock(); }
 
-    void drops_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/drops.jsonl"),
-                    {"tree", "dragged", "target", "place", "keys", "result"});
-    }
+    void drops_data() { JSON_ROWS("tree", "dragged", "target", "place", "keys", "result"); }
     void drops()
     {
         QFETCH(QString, tree);
