@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
@@ -226,6 +227,15 @@ private Q_SLOTS:
         QVERIFY(Opml::write(root).size() < depth * 120);
         QBuffer refusing; // not open: a full disk reports the same way
         QVERIFY(!Opml::write(root, refusing));
+        // Let go of on a thread whose stack would not hold a call for each level.
+        OutlineNode *node = &root;
+        for (int i = 0; i < 20000; ++i)
+            node = &node->children.emplace_back();
+        std::unique_ptr<QThread> thread(QThread::create([&root] { root = OutlineNode(); }));
+        thread->setStackSize(256 * 1024);
+        thread->start();
+        QVERIFY(thread->wait(30000));
+        QVERIFY(root.children.empty());
     }
 
     void rfc822Dates_data()
