@@ -15,7 +15,6 @@
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -85,11 +84,9 @@ void printRatio(const char *what, Timing time, Timing reference)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const auto [themes, seed] = benchArguments(argc, argv);
-    int boxes = 0;
-    answerBoxesOnStandardError(boxes);
+    BenchStart start(argc, argv);
+    const auto [themes, seed] = start.arguments;
+    const int &boxes = start.boxes;
 
     BenchTreeStats stats;
     const QByteArray tree = generateBenchTree(themes, seed, &stats);
