@@ -358,3 +358,11 @@ void answerBoxesOnStandardError(int &boxes)
         return Messages::defaultAnswer(box.buttons);
     });
 }
+
+BenchStart::BenchStart(int &argc, char **argv)
+    : offscreen(qputenv("QT_QPA_PLATFORM", "offscreen"))
+    , app(argc, argv)
+    , arguments(benchArguments(argc, argv))
+{
+    answerBoxesOnStandardError(boxes);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QByteArray>
 
 struct BenchTreeStats
@@ -32,3 +33,15 @@ BenchArguments benchArguments(int argc, char **argv);
 // Answers every message box with its default button, printing the first few to stderr; the
 // counter tells how many there were.
 void answerBoxesOnStandardError(int &boxes);
+
+// What a benchmark of the tree starts with: an application on the offscreen platform, the
+// tree's size and seed from the command line, and boxes answered on standard error and counted.
+struct BenchStart
+{
+    BenchStart(int &argc, char **argv);
+
+    bool offscreen; // first: the platform is chosen when the application starts
+    QApplication app;
+    BenchArguments arguments;
+    int boxes = 0;
+};

@@ -2,7 +2,9 @@
 // does: read the tree file into the view, write it again), best of 3. The OPML export reads the
 // same tree file and writes OPML; the import reads that OPML and writes a tree file (brw
 // --import), and, for the window's import, reads it into a view. The outline that comes back
-// must hold as many themes. Usage: bench_outlines [themes] [seed]
+// must hold as many themes. Each step is timed by the clock and by the processor time of this
+// thread: on a machine shared with other work the clock says little, and the ratio is judged
+// on both. Usage: bench_outlines [themes] [seed]
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
@@ -13,11 +15,12 @@
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -41,21 +44,49 @@ std::unique_ptr<LinkListView> loadedView(const QString &path)
     return view;
 }
 
-void printRatio(const char *what, double ms, double reference)
+double threadMilliseconds()
 {
-    std::printf("%-34s %8.1f ms  %5.2f x --export brw  (target <= %.0f x: %s)\n", what, ms,
-                ms / reference, target, ms / reference <= target ? "met" : "MISSED");
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+struct Timing
+{
+    double wall = 0; // best of the runs, in ms
+    double processor = 0;
+};
+
+template<typename Work>
+Timing bestOf(Work work)
+{
+    Timing best{1e300, 1e300};
+    for (int run = 0; run < runs; ++run) {
+        const double processor = threadMilliseconds();
+        best.wall = std::min(best.wall, bestMilliseconds(1, work));
+        best.processor = std::min(best.processor, threadMilliseconds() - processor);
+    }
+    return best;
+}
+
+void printRatio(const char *what, Timing time, Timing reference)
+{
+    const double wall = time.wall / reference.wall;
+    const double processor = time.processor / reference.processor;
+    std::printf("%-34s %8.1f ms %5.2f x   processor %7.1f ms %5.2f x   (target <= %.0f x: %s)\n",
+                what, time.wall, wall, time.processor, processor, target,
+                wall <= target && processor <= target ? "met"
+                : processor <= target                 ? "met in processor time"
+                                                      : "MISSED");
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const auto [themes, seed] = benchArguments(argc, argv);
-    int boxes = 0;
-    answerBoxesOnStandardError(boxes);
+    BenchStart start(argc, argv);
+    const auto [themes, seed] = start.arguments;
+    const int &boxes = start.boxes;
 
     BenchTreeStats stats;
     const QByteArray tree = generateBenchTree(themes, seed, &stats);
@@ -72,39 +103,40 @@ int main(int argc, char **argv)
     std::printf("tree: %d themes (seed %u), %.1f MB, %d marks, %d links\n", stats.themes, seed,
                 double(tree.size()) / 1e6, stats.marks, stats.links);
 
-    const double brwMs = bestMilliseconds(runs, [&] {
+    const Timing brw = bestOf([&] {
         const std::unique_ptr<LinkListView> view = loadedView(input);
         (void)SafeFile::save(saved, [&view](QFileDevice &file) {
             return saveTree(*view, &file, 0, nullptr, nullptr) > 0;
         });
     });
-    std::printf("%-34s %8.1f ms\n", "--export brw (load + save)", brwMs);
+    std::printf("%-34s %8.1f ms           processor %7.1f ms\n", "--export brw (load + save)",
+                brw.wall, brw.processor);
 
-    const double exportMs = bestMilliseconds(runs, [&] {
+    const Timing exported = bestOf([&] {
         const std::unique_ptr<LinkListView> view = loadedView(input);
         const std::optional<OutlineNode> root = OutlineAdapter::branchOf(*view, "bench");
         (void)OutlineFiles::write(OutlineFiles::Format::Opml, *root, opml, QString());
     });
-    printRatio("--export opml (load + write)", exportMs, brwMs);
+    printRatio("--export opml (load + write)", exported, brw);
 
     std::optional<OutlineNode> back;
-    const double importMs = bestMilliseconds(runs, [&] {
+    const Timing importing = bestOf([&] {
         back = OutlineFiles::read(OutlineFiles::Format::Opml, opml, nullptr);
         const QByteArray bytes = OutlineTreeFile::write(*back);
         (void)SafeFile::save(imported, [&bytes](QFileDevice &file) {
             return file.write(bytes) == bytes.size();
         });
     });
-    printRatio("--import opml (read + write .brw)", importMs, brwMs);
+    printRatio("--import opml (read + write .brw)", importing, brw);
 
-    const double windowMs = bestMilliseconds(runs, [&] {
+    const Timing window = bestOf([&] {
         const std::optional<OutlineNode> root =
                 OutlineFiles::read(OutlineFiles::Format::Opml, opml, nullptr);
         LinkListView view;
         view.setReminderRinging(false);
         OutlineAdapter::load(view, *root, QString(), 0, nullptr);
     });
-    printRatio("import into a view", windowMs, brwMs);
+    printRatio("import into a view", window, brw);
 
     const int original = themesIn(*OutlineAdapter::branchOf(*loadedView(input), "bench"));
     std::printf("themes: %d written, %d read back%s; %d boxes\n", original, themesIn(*back),

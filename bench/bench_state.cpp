@@ -10,7 +10,6 @@
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
-#include <QApplication>
 #include <QDateTime>
 
 #include <cstdio>
@@ -39,11 +38,9 @@ void chains(ColorListViewItem *theme, DocumentState::Chain &chain,
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const auto [themes, seed] = benchArguments(argc, argv);
-    int boxes = 0;
-    answerBoxesOnStandardError(boxes);
+    BenchStart start(argc, argv);
+    const auto [themes, seed] = start.arguments;
+    const int &boxes = start.boxes;
 
     LinkListView view;
     view.setReminderRinging(false);
@@ -79,11 +76,11 @@ int main(int argc, char **argv)
                  {"first 1000 parents open", first1000},
                  {"every parent open", all}};
     for (const auto &entry : cases) {
-        const auto reset = [&view, &app] {
+        const auto reset = [&view, &start] {
             view.collapseAll();
             view.rootTheme()->setExpanded(true);
             view.setCurrentItem(view.rootTheme());
-            app.processEvents();
+            start.app.processEvents();
         };
         const double apply = bestMilliseconds(runs, reset, [&] {
             if (!TreeState::apply(view, entry.state))

@@ -9,7 +9,6 @@
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,11 +43,9 @@ QPair<ColorListViewItem *, int> biggestTopLevelTheme(LinkListView &view)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const auto [themes, seed] = benchArguments(argc, argv);
-    int boxes = 0;
-    answerBoxesOnStandardError(boxes);
+    BenchStart start(argc, argv);
+    const auto [themes, seed] = start.arguments;
+    const int &boxes = start.boxes;
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.brw"));

@@ -62,9 +62,11 @@ void Brambleweb::runFindAll(const FindParas &paras)
         column->addWidget(m_findAllPanel);
         column->setStretchFactor(0, 2);
         column->setStretchFactor(1, 1);
-        // The height the panel had when the program last ended, where it still fits.
-        if (m_findAllHeight > 0 && m_findAllHeight < height)
-            column->setSizes({height - m_findAllHeight, m_findAllHeight});
+        // The height the panel had when the program last ended, where it still fits. The handle
+        // takes its part of the height: sizes adding up to more would be shrunk, a pixel a start.
+        const int rest = height - column->handleWidth() - m_findAllHeight;
+        if (m_findAllHeight > 0 && rest > 0)
+            column->setSizes({rest, m_findAllHeight});
         CONNECT_ASSERT(connect(m_findAllPanel, &FindAllPanel::goTo, this, &Brambleweb::goToMatch));
     }
     storeDescription(current, true);

@@ -42,13 +42,13 @@ ColorListViewItem *apply(LinkListView &tree, const DocumentState &state)
     ColorListViewItem *root = tree.rootTheme();
     if (!root)
         return nullptr;
-    // Themes opened under a closed root are not laid out one by one: the root's opening lays
-    // them all out once (opening 30,000 themes one by one in view took a minute).
-    root->setExpanded(false);
+    std::vector<ColorListViewItem *> open;
+    open.reserve(size_t(state.openThemes.size()));
     for (const DocumentState::Chain &chain : state.openThemes)
         if (ColorListViewItem *theme = DocumentChains::find(root, chain, countOf, themeAt);
             theme && !showsNullItem(theme))
-            theme->setExpanded(true);
+            open.push_back(theme);
+    tree.openThemes(open);
     root->setExpanded(true);
     ColorListViewItem *current = DocumentChains::find(root, state.current, countOf, themeAt);
     if (!current) {

@@ -1,6 +1,14 @@
 #include "storage/OutlineFormats.h"
 
-#include <QXmlStreamReader>
+#include "storage/XmlScanner.h"
+
+#include <QBuffer>
+
+#include <QStringTokenizer>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
 
 #include <unordered_map>
 #include <unordered_set>
@@ -19,75 +27,159 @@ const QLatin1String linkAttribute("brwLink");
 // The root's description, an element of the head of our own.
 const QLatin1String rootNoteElement("brwNote");
 
-// XML 1.0 has no place for most control characters: they are written as the pictures of
-// themselves (U+2400 + code) rather than making the file unreadable.
-bool allowedInXml(char16_t c)
+QByteArrayView bytesOf(QLatin1String name)
 {
-    return c >= 0x20 ? c != 0xFFFE && c != 0xFFFF : c == '\t' || c == '\n' || c == '\r';
+    return QByteArrayView(name.data(), name.size());
 }
 
-// Characters that need no escape are copied in runs: most text has none to escape.
-void appendEscaped(QString &out, const QString &text, bool attribute)
+// The ASCII characters written as themselves everywhere.
+constexpr std::array<bool, 128> plainAsciiTable()
 {
-    const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype size = text.size();
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i];
-        const bool plain = c >= 0x20 ? c != '&' && c != '<' && c != '>' && c != '"' &&
-                                               !QChar::isSurrogate(c) && c < 0xFFFE
-                                     : !attribute && (c == '\n' || c == '\t');
-        if (plain)
-            continue;
-        out.append(text.constData() + run, i - run);
-        run = i + 1;
-        switch (c) {
-        case '&':
-            out += QLatin1String("&amp;");
-            continue;
-        case '<':
-            out += QLatin1String("&lt;");
-            continue;
-        case '>':
-            out += QLatin1String("&gt;");
-            continue;
-        case '"':
-            out += QLatin1String("&quot;");
-            continue;
-        case '\n':
-            out += QLatin1String("&#10;");
-            continue;
-        case '\t':
-            out += QLatin1String("&#9;");
-            continue;
-        case '\r':
-            out += QLatin1String("&#13;");
-            continue;
-        default:
-            break;
-        }
-        // A surrogate pair passes whole; a lone half cannot be written in UTF-8.
-        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(data[i + 1])) {
-            ++i;
-            out.append(text.constData() + i - 1, 2);
-            run = i + 1;
-        } else if (QChar::isSurrogate(c)) {
-            out += QChar(QChar::ReplacementCharacter);
-        } else {
-            out += allowedInXml(c) ? QChar(c)
-                   : c < 0x20      ? QChar(char16_t(0x2400 + c))
-                                   : QChar(QChar::ReplacementCharacter);
-        }
+    std::array<bool, 128> plain{};
+    for (char16_t c = 0x20; c < 0x80; ++c)
+        plain[c] = c != '&' && c != '<' && c != '>' && c != '"';
+    return plain;
+}
+constexpr std::array<bool, 128> plainAscii = plainAsciiTable();
+
+// "Mon, 07 Mar 2005 00:00:00 GMT" into `text`; its length.
+int formatRfc822(char (&text)[48], const QDate &date)
+{
+    return std::snprintf(text, sizeof text, "%s, %02d %s %04d 00:00:00 GMT",
+                         dayNames[date.dayOfWeek() - 1], date.day(), monthNames[date.month() - 1],
+                         date.year());
+}
+
+// UTF-8 with the escapes of XML, written in one pass into a buffer grown ahead of each string
+// and handed to the device a piece at a time: the whole file in memory would cost fresh pages
+// of its size again.
+class XmlOut
+{
+public:
+    explicit XmlOut(QIODevice &device)
+        : m_device(device)
+    {
+        m_bytes.resize(pieceSize * 2);
     }
-    out.append(text.constData() + run, size - run);
-}
 
-void appendAttribute(QString &out, QLatin1String name, const QString &value)
-{
-    out += QLatin1Char(' ') + name + QLatin1String("=\"");
-    appendEscaped(out, value, true);
-    out += QLatin1Char('"');
-}
+    // Hands what is written to the device once it fills a piece; false once a write failed.
+    bool pass()
+    {
+        if (m_used >= pieceSize)
+            flush();
+        return !m_failed;
+    }
+    bool flush()
+    {
+        m_failed = m_failed || m_device.write(m_bytes.constData(), m_used) != m_used;
+        m_used = 0;
+        return !m_failed;
+    }
+
+    void append(QLatin1String text)
+    {
+        char *to = room(text.size());
+        std::memcpy(to, text.data(), size_t(text.size()));
+        m_used += text.size();
+    }
+    void appendSpaces(int count)
+    {
+        std::memset(room(count), ' ', size_t(count));
+        m_used += count;
+    }
+    // XML 1.0 has no place for most control characters: they are written as the pictures of
+    // themselves (U+2400 + code) rather than making the file unreadable. A lone surrogate
+    // cannot be written in UTF-8 at all.
+    void appendEscaped(QStringView text, bool attribute)
+    {
+        // "&quot;" is the longest a unit can take.
+        char *const start = room(text.size() * 6);
+        char *to = start;
+        const char16_t *at = text.utf16();
+        const char16_t *const end = at + text.size();
+        const auto put = [&to](const char *escape, size_t length) {
+            std::memcpy(to, escape, length);
+            to += length;
+        };
+        while (at < end) {
+            const char16_t c = *at++;
+            if (c < 0x80 && plainAscii[c]) {
+                *to++ = char(c);
+            } else if (c >= 0x80) {
+                char32_t code = c;
+                if (QChar::isHighSurrogate(c) && at < end && QChar::isLowSurrogate(*at))
+                    code = QChar::surrogateToUcs4(c, *at++);
+                else if (QChar::isSurrogate(c) || c >= 0xFFFE)
+                    code = QChar::ReplacementCharacter;
+                putUtf8(to, code);
+            } else if (c >= 0x20) {
+                switch (c) { // the characters of markup
+                case '&':
+                    put("&amp;", 5);
+                    break;
+                case '<':
+                    put("&lt;", 4);
+                    break;
+                case '>':
+                    put("&gt;", 4);
+                    break;
+                case '"':
+                    put("&quot;", 6);
+                    break;
+                default:
+                    *to++ = char(c);
+                }
+            } else if (c == '\n' || c == '\t') {
+                if (attribute)
+                    put(c == '\n' ? "&#10;" : "&#9;", c == '\n' ? 5 : 4);
+                else
+                    *to++ = char(c);
+            } else if (c == '\r') {
+                put("&#13;", 5);
+            } else {
+                putUtf8(to, 0x2400 + c);
+            }
+        }
+        m_used += to - start;
+    }
+    void appendAttribute(QLatin1String name, QStringView value)
+    {
+        append(QLatin1String(" "));
+        append(name);
+        append(QLatin1String("=\""));
+        appendEscaped(value, true);
+        append(QLatin1String("\""));
+    }
+
+private:
+    static void putUtf8(char *&to, char32_t code)
+    {
+        if (code < 0x800) {
+            *to++ = char(0xC0 | (code >> 6));
+        } else if (code < 0x10000) {
+            *to++ = char(0xE0 | (code >> 12));
+            *to++ = char(0x80 | ((code >> 6) & 0x3F));
+        } else {
+            *to++ = char(0xF0 | (code >> 18));
+            *to++ = char(0x80 | ((code >> 12) & 0x3F));
+            *to++ = char(0x80 | ((code >> 6) & 0x3F));
+        }
+        *to++ = char(0x80 | (code & 0x3F));
+    }
+    static constexpr qsizetype pieceSize = 256 * 1024;
+
+    char *room(qsizetype size)
+    {
+        if (m_used + size > m_bytes.size())
+            m_bytes.resize(qMax(m_bytes.size() * 2, m_used + size));
+        return m_bytes.data() + m_used;
+    }
+
+    QIODevice &m_device;
+    QByteArray m_bytes; // its size is the room; m_used of it is written
+    qsizetype m_used = 0;
+    bool m_failed = false;
+};
 
 class OpmlWriter
 {
@@ -103,36 +195,33 @@ public:
                 [](const OutlineNode &, int) {});
     }
 
-    QByteArray write(const OutlineNode &root)
+    bool write(const OutlineNode &root, QIODevice &device)
     {
-        m_out = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                               "<opml version=\"2.0\">\n<head>\n<title>");
-        appendEscaped(m_out, root.name, false);
-        m_out += QLatin1String("</title>\n");
+        XmlOut out(device);
+        out.append(QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<opml version=\"2.0\">\n<head>\n<title>"));
+        out.appendEscaped(root.name, false);
+        out.append(QLatin1String("</title>\n"));
         if (!root.description.isEmpty()) {
-            m_out += QLatin1String("<") + rootNoteElement + QLatin1String(">");
-            appendEscaped(m_out, root.description, false);
-            m_out += QLatin1String("</") + rootNoteElement + QLatin1String(">\n");
+            out.append(QLatin1String("<"));
+            out.append(rootNoteElement);
+            out.append(QLatin1String(">"));
+            out.appendEscaped(root.description, false);
+            out.append(QLatin1String("</"));
+            out.append(rootNoteElement);
+            out.append(QLatin1String(">\n"));
         }
-        m_out += QLatin1String("</head>\n<body>\n");
-        writeChildren(root);
-        m_out += QLatin1String("</body>\n</opml>\n");
-        flush();
-        return std::move(m_bytes);
+        out.append(QLatin1String("</head>\n<body>\n"));
+        if (!writeChildren(out, root))
+            return false;
+        out.append(QLatin1String("</body>\n</opml>\n"));
+        return out.flush();
     }
 
 private:
-    // Encoded outline by outline: the text of the whole file at once would take twice its size
-    // again and dominate the time with fresh pages.
-    void flush()
-    {
-        m_bytes += m_out.toUtf8();
-        m_out.clear();
-    }
-
     // Depth first with a stack of its own: a tree of many thousand levels must not use up the
     // call stack.
-    void writeChildren(const OutlineNode &root)
+    [[nodiscard]] bool writeChildren(XmlOut &out, const OutlineNode &root)
     {
         struct Open
         {
@@ -143,21 +232,21 @@ private:
             int linkId; // of the outline element that closes when they are written
         };
         std::vector<Open> open{{&root, 0, 1, false, 0}};
-        while (!open.empty()) {
+        while (!open.empty() && out.pass()) {
             if (open.back().next == open.back().content->children.size()) {
                 const Open done = open.back();
                 open.pop_back();
                 if (open.empty())
                     break;
                 m_expanding.erase(qAbs(done.linkId));
-                m_out += QString(qMin(done.depth - 1, 40), QLatin1Char(' '));
-                m_out += QLatin1String("</outline>\n");
+                out.appendSpaces(qMin(done.depth - 1, 40));
+                out.append(QLatin1String("</outline>\n"));
                 continue;
             }
             const OutlineNode &node = open.back().content->children[open.back().next++];
             const int depth = open.back().depth;
             const bool inCopy = open.back().inCopy;
-            if (const OutlineNode *content = writeStart(node, depth, inCopy)) {
+            if (const OutlineNode *content = writeStart(out, node, depth, inCopy)) {
                 const bool copy = content != &node;
                 if (copy)
                     m_expanding.insert(-node.linkId);
@@ -166,47 +255,48 @@ private:
                 open.push_back({content, 0, depth + 1, inCopy || copy, node.linkId});
             }
         }
+        return out.pass();
     }
 
     // The outline's start tag; the theme whose children it holds, or null when it has none (the
     // element is then closed at once).
-    const OutlineNode *writeStart(const OutlineNode &node, int depth, bool inCopy)
+    const OutlineNode *writeStart(XmlOut &out, const OutlineNode &node, int depth, bool inCopy)
     {
-        if (m_out.size() > 65536)
-            flush();
         const auto mark = node.linkId < 0 ? m_marks.find(-node.linkId) : m_marks.end();
         // The group's subtree, unless the link lies inside it (that copy would never end).
         const OutlineNode *content = &node;
         if (mark != m_marks.end() && !m_expanding.contains(-node.linkId))
             content = mark->second;
-        m_out += QString(qMin(depth, 40), QLatin1Char(' '));
-        m_out += QLatin1String("<outline");
-        appendAttribute(m_out, QLatin1String("text"), node.name);
+        out.appendSpaces(qMin(depth, 40));
+        out.append(QLatin1String("<outline"));
+        out.appendAttribute(QLatin1String("text"), node.name);
         if (!content->description.isEmpty())
-            appendAttribute(m_out, QLatin1String("_note"), content->description);
-        if (node.date.isValid())
-            appendAttribute(m_out, QLatin1String("created"), Opml::rfc822Date(node.date));
+            out.appendAttribute(QLatin1String("_note"), content->description);
+        if (node.date.isValid()) {
+            char date[48];
+            out.append(QLatin1String(" created=\""));
+            out.append(QLatin1String(date, formatRfc822(date, node.date)));
+            out.append(QLatin1String("\""));
+        }
         if (node.linkId != 0 && !inCopy)
-            appendAttribute(m_out, node.linkId > 0 ? markAttribute : linkAttribute,
-                            QString::number(qAbs(node.linkId)));
+            out.appendAttribute(node.linkId > 0 ? markAttribute : linkAttribute,
+                                QString::number(qAbs(node.linkId)));
         if (content->children.empty()) {
-            m_out += QLatin1String("/>\n");
+            out.append(QLatin1String("/>\n"));
             return nullptr;
         }
-        m_out += QLatin1String(">\n");
+        out.append(QLatin1String(">\n"));
         return content;
     }
 
     std::unordered_map<int, const OutlineNode *> m_marks;
     std::unordered_set<int> m_expanding; // groups whose subtree is being written
-    QString m_out;
-    QByteArray m_bytes;
 };
 
-int attributeNumber(const QXmlStreamAttributes &attributes, QLatin1String name)
+int attributeNumber(XmlScanner &xml, QLatin1String name)
 {
     bool ok = false;
-    const int value = attributes.value(name).toInt(&ok);
+    const int value = xml.attribute(bytesOf(name)).toInt(&ok);
     return ok && value > 0 ? value : 0;
 }
 
@@ -216,20 +306,21 @@ namespace Opml {
 
 QString rfc822Date(const QDate &date)
 {
-    return QStringLiteral("%1, %2 %3 %4 00:00:00 GMT")
-            .arg(QLatin1String(dayNames[date.dayOfWeek() - 1]))
-            .arg(date.day(), 2, 10, QLatin1Char('0'))
-            .arg(QLatin1String(monthNames[date.month() - 1]))
-            .arg(date.year(), 4, 10, QLatin1Char('0'));
+    char text[48];
+    return QString::fromLatin1(text, formatRfc822(text, date));
 }
 
-QDate parseRfc822Date(const QString &text)
+QDate parseRfc822Date(QStringView text)
 {
-    QString rest = text.trimmed();
-    if (const qsizetype comma = rest.indexOf(QLatin1Char(',')); comma >= 0)
-        rest = rest.mid(comma + 1);
-    const QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (parts.size() >= 3) {
+    QStringView rest = text.trimmed();
+    if (const qsizetype comma = rest.indexOf(u','); comma >= 0)
+        rest = rest.sliced(comma + 1);
+    QStringView parts[3];
+    int found = 0;
+    for (const QStringView part : QStringTokenizer(rest, u' ', Qt::SkipEmptyParts))
+        if (found < 3)
+            parts[found++] = part;
+    if (found == 3) {
         int month = 0;
         for (int i = 0; i < 12; ++i)
             if (parts[1].compare(QLatin1String(monthNames[i]), Qt::CaseInsensitive) == 0)
@@ -246,64 +337,86 @@ QDate parseRfc822Date(const QString &text)
     return QDate::fromString(text.trimmed().left(10), Qt::ISODate);
 }
 
+bool write(const OutlineNode &root, QIODevice &device)
+{
+    return OpmlWriter(root).write(root, device);
+}
+
 QByteArray write(const OutlineNode &root)
 {
-    return OpmlWriter(root).write(root);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    (void)write(root, buffer);
+    return buffer.data();
 }
 
 bool read(const QByteArray &bytes, OutlineNode &root, QString &error)
 {
-    QXmlStreamReader xml(bytes);
+    QByteArray utf8;
+    if (!utf8OfXml(bytes, utf8, error))
+        return false;
+    XmlScanner xml(utf8);
     OutlineNode result;
     std::vector<OutlineNode *> open{&result}; // the outline elements around the reader
+    QString *collecting = nullptr;            // the root's name or note, while its element is read
+    int inside = 0;       // elements open inside the one collected or passed over
+    bool passing = false; // over a link's copy of its group's subtree
     bool inBody = false;
     bool sawOpml = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            const QStringView name = xml.name();
-            if (!sawOpml) {
-                if (name != QLatin1String("opml")) {
-                    xml.raiseError(QStringLiteral("the document is not OPML"));
-                    break;
-                }
-                sawOpml = true;
-            } else if (name == QLatin1String("body")) {
-                inBody = true;
-            } else if (!inBody && name == QLatin1String("title")) {
-                result.name = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            } else if (!inBody && name == rootNoteElement) {
-                result.description = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            } else if (inBody && name == QLatin1String("outline")) {
-                const QXmlStreamAttributes attributes = xml.attributes();
-                OutlineNode &node = open.back()->children.emplace_back();
-                // A name is one line.
-                node.name = attributes.value(QLatin1String("text")).toString();
-                node.name.replace(QLatin1Char('\r'), QLatin1Char(' '))
-                        .replace(QLatin1Char('\n'), QLatin1Char(' '));
-                node.description = attributes.value(QLatin1String("_note")).toString();
-                node.date = parseRfc822Date(attributes.value(QLatin1String("created")).toString());
-                if (const int link = attributeNumber(attributes, linkAttribute)) {
-                    // Its children are copies of the group's subtree, which the mark holds.
-                    node.linkId = -link;
-                    node.description.clear();
-                    xml.skipCurrentElement();
-                    continue;
-                }
-                node.linkId = attributeNumber(attributes, markAttribute);
-                open.push_back(&node);
+    for (XmlScanner::Token token = xml.next();
+         token != XmlScanner::Token::EndOfDocument && token != XmlScanner::Token::Invalid;
+         token = xml.next()) {
+        const bool start = token == XmlScanner::Token::StartElement;
+        const bool end = token == XmlScanner::Token::EndElement;
+        if (collecting || passing) {
+            if (collecting && token == XmlScanner::Token::Text)
+                *collecting += xml.text();
+            if (start) {
+                ++inside;
+            } else if (end && --inside == 0) {
+                collecting = nullptr;
+                passing = false;
             }
-        } else if (xml.isEndElement()) {
-            if (xml.name() == QLatin1String("outline") && open.size() > 1)
-                open.pop_back();
-            else if (xml.name() == QLatin1String("body"))
-                inBody = false;
+            continue;
+        }
+        const QByteArrayView name = xml.name();
+        if (start && !sawOpml) {
+            if (name != "opml") {
+                xml.raiseError(QStringLiteral("the document is not OPML"));
+                break;
+            }
+            sawOpml = true;
+        } else if (start && name == "body") {
+            inBody = true;
+        } else if (start && !inBody && (name == "title" || name == bytesOf(rootNoteElement))) {
+            collecting = name == "title" ? &result.name : &result.description;
+            collecting->clear();
+            inside = 1;
+        } else if (start && inBody && name == "outline") {
+            OutlineNode &node = open.back()->children.emplace_back();
+            // A name is one line.
+            node.name = xml.attribute("text");
+            node.name.replace(QLatin1Char('\r'), QLatin1Char(' '))
+                    .replace(QLatin1Char('\n'), QLatin1Char(' '));
+            node.date = parseRfc822Date(xml.attribute("created"));
+            if (const int link = attributeNumber(xml, linkAttribute)) {
+                // Its children are copies of the group's subtree, which the mark holds.
+                node.linkId = -link;
+                passing = true;
+                inside = 1;
+                continue;
+            }
+            node.description = xml.attribute("_note");
+            node.linkId = attributeNumber(xml, markAttribute);
+            open.push_back(&node);
+        } else if (end && name == "outline" && open.size() > 1) {
+            open.pop_back();
+        } else if (end && name == "body") {
+            inBody = false;
         }
     }
-    if (!xml.hasError() && !sawOpml)
-        xml.raiseError(QStringLiteral("the document is not OPML"));
     if (xml.hasError()) {
-        error = QStringLiteral("line %1: %2").arg(xml.lineNumber()).arg(xml.errorString());
+        error = xml.errorString();
         return false;
     }
     root = std::move(result);

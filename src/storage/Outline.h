@@ -6,6 +6,23 @@
 
 #include <vector>
 
+struct OutlineNode;
+
+// The subthemes of an outline node. Letting go of a node lets go of its children first, a call
+// deeper each level, so a tree thousands of levels deep would use up the stack: these lists
+// take the deeper lists out first and free them one by one.
+class OutlineChildren : public std::vector<OutlineNode>
+{
+public:
+    using std::vector<OutlineNode>::vector;
+    OutlineChildren() = default;
+    OutlineChildren(const OutlineChildren &) = default;
+    OutlineChildren(OutlineChildren &&) noexcept = default;
+    OutlineChildren &operator=(const OutlineChildren &) = default;
+    OutlineChildren &operator=(OutlineChildren &&) noexcept = default;
+    ~OutlineChildren();
+};
+
 // A document or a branch as plain data, the common ground of the exchange formats: every format
 // reads into it and writes from it, and one adapter moves it in and out of the tree.
 struct OutlineNode
@@ -14,8 +31,29 @@ struct OutlineNode
     QString description;
     QDate date;     // invalid: not known (the theme gets today's date)
     int linkId = 0; // as in a tree file: N > 0 the mark theme of group N, -N a link to it
-    std::vector<OutlineNode> children;
+    OutlineChildren children;
 };
+
+inline OutlineChildren::~OutlineChildren()
+{
+    const auto hasGrandchildren = [](const OutlineChildren &list) {
+        for (const OutlineNode &node : list)
+            if (!node.children.empty())
+                return true;
+        return false;
+    };
+    if (!hasGrandchildren(*this))
+        return; // freeing childless nodes goes one level deep only
+    std::vector<OutlineChildren> lists;
+    lists.push_back(std::move(*this));
+    while (!lists.empty()) {
+        OutlineChildren list = std::move(lists.back());
+        lists.pop_back();
+        for (OutlineNode &node : list)
+            if (!node.children.empty())
+                lists.push_back(std::move(node.children));
+    }
+}
 
 // The tree file form of an outline, and back. The root's name is not stored in a tree file.
 namespace OutlineTreeFile {

@@ -120,10 +120,8 @@ SafeFile::Result write(Format format, const OutlineNode &root, const QString &pa
         switch (format) {
         case Format::Pdf:
             return OutlinePrint::writePdf(root, file);
-        case Format::Opml: {
-            const QByteArray bytes = Opml::write(root);
-            return file.write(bytes) == bytes.size();
-        }
+        case Format::Opml:
+            return Opml::write(root, file);
         case Format::Markdown: {
             const QByteArray bytes = Markdown::write(root);
             return file.write(bytes) == bytes.size();

@@ -3,6 +3,7 @@
 #include "storage/Outline.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 // The exchange formats of other outliners, each written from and read into an outline. A
@@ -13,13 +14,15 @@ namespace Opml {
 // date in "created"; the root's name is the head's title. A link theme is written as a copy of
 // its group's subtree, and our own attributes mark the group so that read() restores it.
 QByteArray write(const OutlineNode &root);
+// The same onto a device a piece at a time; false when the device refused one.
+[[nodiscard]] bool write(const OutlineNode &root, QIODevice &device);
 // Any well-formed OPML; what is not well-formed is refused with the line it fails on.
 [[nodiscard]] bool read(const QByteArray &bytes, OutlineNode &root, QString &error);
 
 // Dates as OPML writes them (RFC 822: "Mon, 07 Mar 2005 00:00:00 GMT"); an unreadable text
 // gives an invalid date.
 QString rfc822Date(const QDate &date);
-QDate parseRfc822Date(const QString &text);
+QDate parseRfc822Date(QStringView text);
 
 } // namespace Opml
 

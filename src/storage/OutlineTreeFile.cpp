@@ -28,6 +28,19 @@ QString withoutHeaderLines(const QString &description)
     return lines.join(QLatin1Char('\n'));
 }
 
+// Each line feed written as CR LF.
+void appendWithCrLf(QByteArray &out, TextCodec &codec, QStringView text)
+{
+    const QByteArray encoded = codec.encode(text);
+    QByteArrayView rest(encoded);
+    for (qsizetype lineFeed; (lineFeed = rest.indexOf('\n')) >= 0;) {
+        out.append(rest.first(lineFeed));
+        out.append("\r\n");
+        rest = rest.sliced(lineFeed + 1);
+    }
+    out.append(rest);
+}
+
 QDate storableDate(const QDate &date)
 {
     return date.isValid() && date.year() >= 1 && date.year() <= 9999 ? date : Clock::today();
@@ -82,33 +95,34 @@ OutlineNode read(const QByteArray &bytes)
 QByteArray write(const OutlineNode &root)
 {
     bool cp1251 = cp1251CanEncode(root.description);
+    qsizetype characters = root.description.size();
     walkOutline(
             root,
-            [&cp1251](const OutlineNode &node, int) {
+            [&](const OutlineNode &node, int) {
                 cp1251 = cp1251 && cp1251CanEncode(node.name) && cp1251CanEncode(node.description);
+                characters += node.name.size() + node.description.size() + 32;
             },
             [](const OutlineNode &, int) {});
     TextCodec codec(cp1251 ? TextEncoding::Cp1251 : TextEncoding::Utf8);
     QByteArray bytes = cp1251 ? QByteArray() : utf8Mark.toByteArray();
-    // Theme by theme: one string of the whole tree would take several times the file's size.
-    QString record = withoutHeaderLines(root.description) + QLatin1Char('\n');
-    const auto flush = [&] {
-        record.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-        bytes += codec.encode(record);
-        record.clear();
-    };
+    // Room for letters of one or two bytes and a few line ends: growing a large file as it is
+    // written would copy it again and again.
+    bytes.reserve(characters * (cp1251 ? 9 : 17) / 8);
+    appendWithCrLf(bytes, codec, withoutHeaderLines(root.description) + QLatin1Char('\n'));
+    QString header;
     walkOutline(
             root,
             [&](const OutlineNode &node, int depth) {
-                flush();
-                appendThemeHeader(record, depth, node.linkId, storableDate(node.date));
-                record += node.name + QLatin1Char('\n');
+                header.clear();
+                appendThemeHeader(header, depth, node.linkId, storableDate(node.date));
+                bytes += header.toLatin1();
+                appendWithCrLf(bytes, codec, node.name);
+                bytes += "\r\n";
                 if (node.linkId >= 0)
-                    record += withoutHeaderLines(node.description);
-                record += QLatin1Char('\n');
+                    appendWithCrLf(bytes, codec, withoutHeaderLines(node.description));
+                bytes += "\r\n";
             },
             [](const OutlineNode &, int) {});
-    flush();
     return bytes;
 }
 

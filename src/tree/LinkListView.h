@@ -64,6 +64,9 @@ public:
     // The form the document is read in and written in; a whole load sets it.
     TextEncoding textEncoding() const { return m_textEncoding; }
     void setTextEncoding(TextEncoding encoding) { m_textEncoding = encoding; }
+    // Opens many themes at once (a document coming back as it was left), without scrolling to
+    // them: the rows are laid out and measured once, not once per theme.
+    void openThemes(const std::vector<ColorListViewItem *> &themes);
     MLStorage &storage() { return m_storage; }
     ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
     static QString reminderThemeName() { return QStringLiteral("__reminder"); }

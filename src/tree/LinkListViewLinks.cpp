@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 ColorListViewItem *LinkListView::resolve(ColorListViewItem *theme)
 {
@@ -49,6 +50,33 @@ void LinkListView::_expanded(QTreeWidgetItem *item)
     }
     m_pendingExpansion = shown;
     QCoreApplication::postEvent(this, new QEvent(QEvent::Type(DeferredScrollEvent)));
+}
+
+void LinkListView::openThemes(const std::vector<ColorListViewItem *> &themes)
+{
+    // Under a closed root the toolkit only records an opened theme; opening the root lays them
+    // all out and the column tracker measures the shown rows once. The expansion signal is held
+    // back meanwhile: its handlers would climb to the root and post a scroll for each theme.
+    const bool rootOpen = m_rootTheme->isExpanded();
+    m_rootTheme->setExpanded(false);
+    std::vector<ColorListViewItem *> links;
+    {
+        const QSignalBlocker quiet(this);
+        for (ColorListViewItem *theme : themes) {
+            if (theme == m_rootTheme)
+                continue;
+            theme->setExpanded(true);
+            if (theme->linkId() != 0)
+                links.push_back(theme);
+        }
+    }
+    // A link theme whose group lives in another member takes the group over, as on a click.
+    ColorListViewItem *const pending = m_pendingExpansion;
+    for (ColorListViewItem *theme : links)
+        if (theme->isExpanded() && holderOrSelf(theme) != theme)
+            _expanded(theme);
+    m_pendingExpansion = pending;
+    m_rootTheme->setExpanded(rootOpen);
 }
 
 void LinkListView::customEvent(QEvent *event)

@@ -2,6 +2,7 @@
 // split, and the last session's documents.
 #include "app/StateFile.h"
 #include "app/TreeState.h"
+#include "find/FindAllPanel.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/TreeOutline.h"
@@ -90,11 +91,21 @@ private Q_SLOTS:
         auto *splitter = qobject_cast<QSplitter *>(window->centralWidget());
         splitter->setSizes({150, 550});
         const QList<int> sizes = splitter->sizes();
+        window->menuFindAll(); // the dialog, whose list button runs:
+        window->findAllAction();
+        auto *column = qobject_cast<QSplitter *>(window->findAllPanel()->parentWidget());
+        QTRY_VERIFY(column->height() > 0);             // laid out
+        column->setSizes({column->height() - 90, 90}); // the panel takes a third at first
+        const int panelHeight = window->findAllPanel()->height();
         closeUnsaved(window);
 
         Brambleweb *again = openWindow(QString());
         QCOMPARE(again->size(), QSize(700, 420));
         QCOMPARE(qobject_cast<QSplitter *>(again->centralWidget())->sizes(), sizes);
+        QCoreApplication::processEvents(); // the tree takes its height
+        again->menuFindAll();
+        again->findAllAction();
+        QTRY_COMPARE(again->findAllPanel()->height(), panelHeight);
         closeUnsaved(again);
         // The key help keeps no state and takes none.
         Brambleweb *help = BRWApplication::instance()->createMainWindow(QString(), "KeyHelp");
