@@ -3,7 +3,6 @@
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
 #include "app/InterruptedSave.h"
-#include "app/OutsideChanges.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
@@ -69,8 +68,20 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                                &Brambleweb::recorderStateChanged));
         recorderStateChanged(recorder->state());
     }
-    m_outside = new OutsideChanges(this);
-    CONNECT_ASSERT(connect(m_outside, &OutsideChanges::changed, this, &Brambleweb::outsideChanged));
+    // The key help is the program's own text: it is neither locked nor listed, and gets no save
+    // files beside it (often in a folder the user cannot write).
+    const auto tell = [this](DocumentSession::Tone tone, const QString &text,
+                             Messages::Buttons buttons) {
+        return Messages::warning(this,
+                                 tone == DocumentSession::Tone::Error ? Messages::errorCaption()
+                                                                      : Messages::warningCaption(),
+                                 text, buttons);
+    };
+    m_session = new DocumentSession(tell, objectName() != QLatin1String("KeyHelp"), this);
+    CONNECT_ASSERT(
+            connect(m_session, &DocumentSession::following, this, &Brambleweb::followingDocument));
+    CONNECT_ASSERT(connect(m_session, &DocumentSession::changedOutside, this,
+                           &Brambleweb::outsideChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
     m_mainTree->reminder()->installEventFilters(this);
@@ -86,8 +97,6 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 Brambleweb::~Brambleweb()
 {
     m_secondTimer.stop();
-    if (m_errorSaveFile.isOpen())
-        m_errorSaveFile.close();
     delete m_findDialog;
     for (const RemovalWindow &node : m_removalWindows)
         delete node.window;
@@ -141,29 +150,26 @@ void Brambleweb::loadPendingFile()
 {
     FileStamp read; // taken as the file is read: a change while the tree is built still shows
     if (!m_pendingFile.isEmpty()) {
-        m_fileName.clear();
+        m_session->setFileName(QString());
         m_progressFrame->setFixedWidth(m_progressBar->width());
         m_inputBlocked = true;
         if (loadTree(*m_mainTree, m_pendingFile, 0, m_progressBar, &read)) {
             const QDir directory = QFileInfo(m_pendingFile).absoluteDir();
             m_openDir = directory;
             m_saveDir = directory;
-            m_fileName = m_pendingFile;
+            m_session->setFileName(m_pendingFile);
             restoreDocumentState();
         }
         m_progressFrame->setFixedWidth(0);
         m_inputBlocked = false;
         m_pendingFile.clear();
-        noticeErrorSaveFiles();
-        noticeInterruptedSave(this, m_fileName);
+        m_session->noticeErrorSaveFiles();
+        noticeInterruptedSave(this, fileName());
         createdGoToPopup()->warmUp();
     }
-    prepareSaveFiles();
-    followDocument(read);
-    m_modified = false;
+    m_session->open(read);
     updateCaption(false);
     updateStatus();
-    m_autosaveTicks = 0;
 }
 
 void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
@@ -181,8 +187,7 @@ void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
 
 void Brambleweb::storeThemeText(ColorListViewItem *theme, const QString &text)
 {
-    m_modified = true;
-    updateCaption(true);
+    setModified(true);
     m_mainTree->setDescription(theme, text, true);
 }
 
@@ -210,8 +215,8 @@ void Brambleweb::updateCaption(bool starred)
     QString caption = QStringLiteral("BRW") + QStringLiteral(" - ");
     if (starred)
         caption += QStringLiteral("* ");
-    if (!m_fileName.isEmpty())
-        caption += QFileInfo(m_fileName).fileName();
+    if (!fileName().isEmpty())
+        caption += QFileInfo(fileName()).fileName();
     setWindowTitle(caption);
 }
 
@@ -295,8 +300,7 @@ void Brambleweb::mainEditBoxDataChanged()
 
 void Brambleweb::treeDataChanged()
 {
-    m_modified = true;
-    updateCaption(true);
+    setModified(true);
 }
 
 void Brambleweb::treeStateChanged()

@@ -1,16 +1,14 @@
 #pragma once
 
 #include <QDir>
-#include <QFile>
 #include <QMainWindow>
-#include <QMutex>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
+#include "app/DocumentSession.h"
 #include "common/Messages.h"
 #include "common/TextCodec.h"
-#include "storage/DocumentLock.h"
 #include "storage/Outline.h"
 #include "storage/TreeFile.h"
 
@@ -28,7 +26,6 @@ class FindEngine;
 class GoToThemePopup;
 struct FoundMatch;
 class LinkListView;
-class OutsideChanges;
 class OutsideThemeDialog;
 class QAbstractScrollArea;
 class QAction;
@@ -39,8 +36,9 @@ class QProgressBar;
 class QSplitter;
 
 // The main window: one per open document, with the theme tree on the left and the current
-// theme's description on the right. It moves descriptions between the two, keeps the modified
-// state and the caption, switches focus, and protects the document with its save files.
+// theme's description on the right. It moves descriptions between the two, shows the modified
+// state in the caption, switches focus, and asks its document session to keep the document on
+// disk.
 class Brambleweb : public QMainWindow
 {
     Q_OBJECT
@@ -55,8 +53,8 @@ public:
 
     LinkListView *tree() const { return m_mainTree; }
     CorrectedTextEdit *editor() const { return m_mainEditBox; }
-    const QString &fileName() const { return m_fileName; }
-    bool isModified() const { return m_modified; }
+    const QString &fileName() const { return m_session->fileName(); }
+    bool isModified() const { return m_session->isModified(); }
     int actionState() const { return m_actionState; }
     bool isLocationMode() const { return m_locationMode; }
     bool isCtrlKPending() const { return m_ctrlKPending; }
@@ -67,11 +65,11 @@ public:
     QLabel *dateLabel() const { return m_dateLabel; }
     QLabel *clockLabel() const { return m_clockLabel; }
     QLabel *encodingLabel() const { return m_encodingLabel; } // shown for a Unicode document
-    const QFile &errorSaveFile() const { return m_errorSaveFile; }
-    const QFile &autosaveFile() const { return m_autosaveFile; }
-    int autosaveTicks() const { return m_autosaveTicks; }
+    const QFile &errorSaveFile() const { return m_session->errorSaveFile(); }
+    const QFile &autosaveFile() const { return m_session->autosaveFile(); }
+    int autosaveTicks() const { return m_session->autosaveTicks(); }
     // Seconds from an unsaved change to its autosave (121); only the end-to-end build shortens it.
-    static void setAutosaveSeconds(int seconds);
+    static void setAutosaveSeconds(int seconds) { DocumentSession::setAutosaveSeconds(seconds); }
     FindDialog *findDialog() const { return m_findDialog; }
     GoToThemePopup *goToPopup() const { return m_goToPopup; }
     FindAllPanel *findAllPanel() const { return m_findAllPanel; }
@@ -90,14 +88,12 @@ public:
     const QDir &saveDir() const { return m_saveDir; }
     const QUrl &keyHelpUrl() const { return m_keyHelpUrl; }
 
-    // Chooses and creates the error-save and autosave files for the current document path.
-    void prepareSaveFiles();
     // Writes the tree into the error-save file after a fatal signal and reports into the log;
     // false when the file does not hold the whole tree.
     bool emergencySave(QString &log);
     // Removes the autosave copy when it is still empty, as a close does: the quiet save of a
     // session's end leaves nothing empty behind.
-    void dropEmptyAutosaveCopy();
+    void dropEmptyAutosaveCopy() { m_session->dropEmptyAutosaveCopy(); }
     // Asks, once, whether to reload a document changed outside; called on activation.
     void askReload();
 
@@ -203,10 +199,7 @@ private:
     // Activates the detached window at that place of the list (from 1), if there is one.
     void activateRemovalWindow(int position);
     // Writes every detached window's text into the error-save file after the tree; the penalty.
-    int writeRemovalRecords(QString &log);
-    // Names the error-save files an emergency save left after the document's last save.
-    void noticeErrorSaveFiles();
-    bool openTemporaryAutosaveFile(QFile &file);
+    int writeRemovalRecords(QFileDevice &file, QString &log);
     void showFindDialog(bool replaceMode);
     void runFindCommand(bool replaceMode, int action);
     FindEngine *findEngine();
@@ -237,13 +230,11 @@ private:
     void dropFiles(const QStringList &files, ColorListViewItem *theme);
     void showTextWindow(const QString &text, const QString &caption);
     void runRecorder(int wanted);
-    // The document on disk (BramblewebOutside.cpp): the window just read or wrote it, and
-    // `stamp` is the state of the file it read or wrote.
-    void followDocument(const FileStamp &stamp);
-    void releaseDocument();
+    // The document on disk (BramblewebOutside.cpp): the session follows the file anew.
+    void followingDocument();
     void outsideChanged();
-    // The question before Ctrl+S writes over a file changed outside; false when it must not.
-    bool mayOverwrite();
+    // Shows the modified state in the caption.
+    void setModified(bool modified);
     // Writes the unsaved tree into the error-save file, which then stays beside the document.
     bool keepUnsavedChanges();
     void addRecentDocumentsMenu();
@@ -272,9 +263,8 @@ private:
     QList<QAction *> m_mnemonicClashes;
 
     QTimer m_secondTimer;
-    QString m_fileName;
+    DocumentSession *m_session = nullptr;
     QString m_pendingFile;
-    bool m_modified = false;
     bool m_inputBlocked = false;
     bool m_statusRefresh = false;
     QDir m_openDir;
@@ -283,12 +273,6 @@ private:
     SaveReport m_saveReport;         // of the last writeTree
     bool m_replacedWarned = false;   // the user was told of characters written as 0x1A
     bool m_unencodableTyped = false; // the last change of the editor brought such a character
-    QFile m_errorSaveFile;
-    QFile m_autosaveFile; // kept open, written only by name: it holds the number (NumberedFile)
-    int m_autosaveTicks = -1;
-    QMutex m_saveGuard;
-    bool m_autosaveRunning = false;
-    bool m_closing = false;
     int m_actionState = 0;
     QPointer<QWidget> m_lastFocus;
     bool m_focusInTree = true;
@@ -308,10 +292,6 @@ private:
         ColorListViewItem *theme;
     };
     std::vector<RemovalWindow> m_removalWindows;
-    OutsideChanges *m_outside = nullptr;
-    DocumentLock m_lock;
-    QString m_lockedName;
-    bool m_askReload = false; // an outside change waits for the window's next activation
-    QString m_sessionKey;     // the document this window holds in the session
-    int m_findAllHeight = 0;  // the find-all panel's height to come back with
+    QString m_sessionKey;    // the document this window holds in the session
+    int m_findAllHeight = 0; // the find-all panel's height to come back with
 };

@@ -118,7 +118,7 @@ void Brambleweb::activateRemovalWindow(int position)
         activateWindowOf(m_removalWindows[size_t(position - 1)].window);
 }
 
-int Brambleweb::writeRemovalRecords(QString &log)
+int Brambleweb::writeRemovalRecords(QFileDevice &file, QString &log)
 {
     // The records follow the tree in the same file, so in the same form.
     TextCodec codec(m_mainTree->textEncoding());
@@ -129,11 +129,11 @@ int Brambleweb::writeRemovalRecords(QString &log)
                        node.window->editor()->text() + QLatin1Char('\n');
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         const QByteArray bytes = codec.encode(text);
-        if (m_errorSaveFile.write(bytes) < bytes.size()) {
+        if (file.write(bytes) < bytes.size()) {
             log += Messages::logForm(Messages::errorCaption(),
                                      tr("Error saving in temporary file\nОшибка при сохранении "
                                         "во временный файл") +
-                                             m_errorSaveFile.fileName());
+                                             file.fileName());
             return 1000;
         }
     }

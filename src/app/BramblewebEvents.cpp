@@ -17,7 +17,6 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QKeyEvent>
-#include <QMutexLocker>
 #include <QPointer>
 
 #include <algorithm>
@@ -89,7 +88,7 @@ bool Brambleweb::event(QEvent *event)
         if (lastActivated && lastActivated != this)
             m_previousWindow = lastActivated;
         lastActivated = this;
-        if (m_askReload)
+        if (m_session->reloadPending())
             QTimer::singleShot(0, this, &Brambleweb::askReload);
     }
     if (runClashingShortcut(this, event))
@@ -297,47 +296,27 @@ void Brambleweb::handleLocationKey(QKeyEvent *key)
 
 void Brambleweb::closeEvent(QCloseEvent *event)
 {
-    {
-        QMutexLocker locker(&m_saveGuard);
-        // A loading tree lets the window repaint: a close then would pull the tree away
-        // under the reader.
-        if (m_autosaveRunning || !m_mainTree->isStable()) {
-            event->ignore();
-            return;
-        }
-        m_closing = true;
-    }
-    m_mainTree->closeItemNameEditBox();
-    storeDescription(m_mainTree->currentTheme(), true);
-    if (!closeRemovalWindows()) {
-        m_closing = false;
+    // A loading tree lets the window repaint: a close then would pull the tree away under the
+    // reader.
+    if (!m_mainTree->isStable() || !m_session->beginClose()) {
         event->ignore();
         return;
     }
-    if (m_modified) {
+    m_mainTree->closeItemNameEditBox();
+    storeDescription(m_mainTree->currentTheme(), true);
+    bool refused = !closeRemovalWindows();
+    if (!refused && isModified()) {
         const Messages::Answer answer = askSaveChanges();
-        if (answer == Messages::Answer::Yes) {
-            if (m_modified) {
-                m_closing = false;
-                event->ignore();
-                return;
-            }
-        } else if (answer != Messages::Answer::No) {
-            m_closing = false;
-            event->ignore();
-            return;
-        }
+        refused = answer == Messages::Answer::Yes ? isModified() : answer != Messages::Answer::No;
+    }
+    if (refused) {
+        m_session->cancelClose();
+        event->ignore();
+        return;
     }
     m_secondTimer.stop();
-    if (m_errorSaveFile.isOpen()) {
-        m_errorSaveFile.close();
-        m_errorSaveFile.remove();
-    }
-    m_autosaveFile.close();
-    if (!m_autosaveFile.fileName().isEmpty())
-        QFile::remove(m_autosaveFile.fileName());
     rememberOnClose();
-    releaseDocument();
+    m_session->close();
     m_mainTree->release();
     if (m_findDialog)
         m_findDialog->hide();

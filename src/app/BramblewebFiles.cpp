@@ -4,7 +4,6 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
-#include "app/OutsideChanges.h"
 #include "common/Assertions.h"
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
@@ -110,7 +109,7 @@ void Brambleweb::blockInputWhile(const std::function<void()> &work)
 Messages::Answer Brambleweb::askSaveChanges()
 {
     const Messages::Answer answer =
-            Messages::warning(this, Messages::warningCaption(), saveChangesQuestion(m_fileName),
+            Messages::warning(this, Messages::warningCaption(), saveChangesQuestion(fileName()),
                               Messages::Buttons::YesNoCancel);
     if (answer == Messages::Answer::Yes)
         menuSaveFile();
@@ -126,7 +125,7 @@ QString Brambleweb::currentThemeName() const
 // The questions before reopen (unsaved changes) and insert; false when the user stops there.
 bool Brambleweb::askBeforeFileOperation(int operation)
 {
-    if (operation == Reopen && m_modified) {
+    if (operation == Reopen && isModified()) {
         const Messages::Answer answer = askSaveChanges();
         return answer == Messages::Answer::Yes || answer == Messages::Answer::No;
     }
@@ -165,12 +164,10 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
     rememberDocumentState();
     if (!withInputBlocked([&] { return loadTree(*m_mainTree, name, 0, m_progressBar, &read); }))
         return;
-    m_fileName = name;
+    m_session->setFileName(name);
     restoreDocumentState();
-    m_modified = false;
+    m_session->open(read);
     updateCaption(false);
-    prepareSaveFiles();
-    followDocument(read);
 }
 
 int Brambleweb::writeTable(QIODevice *file)
@@ -197,38 +194,35 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
     m_mainTree->setTextEncoding(encoding);
     int result = 0;
     FileStamp written;
-    m_outside->setOwnWrite(true); // the target may be the document itself
-    const auto save = [&] {
-        return SafeFile::save(
-                name,
-                [&](QFileDevice &file) {
-                    result = operation == SaveTable
-                                     ? withInputBlocked([&] { return writeTable(&file); })
-                                     : writeTree(&file, flags);
-                    return result > 0;
-                },
-                QString(), m_fileName, &written);
-    };
-    SafeFile::Result saved = save();
-    // Keeping the document in Unicode rewrites the file at once: this save keeps every character.
-    if (saved == SafeFile::Result::Saved && warnAboutReplacedCharacters()) {
-        documentForm = TextEncoding::Utf8;
-        saved = save();
-    }
-    m_outside->setOwnWrite(false);
+    const SafeFile::Result saved = m_session->writeFile(
+            name,
+            [&](QFileDevice &file) {
+                result = operation == SaveTable
+                                 ? withInputBlocked([&] { return writeTable(&file); })
+                                 : writeTree(&file, flags);
+                return result;
+            },
+            // Keeping the document in Unicode rewrites the file at once: that save keeps every
+            // character.
+            [&] {
+                const bool again = warnAboutReplacedCharacters();
+                if (again)
+                    documentForm = TextEncoding::Utf8;
+                return again;
+            },
+            written);
     if (saved == SafeFile::Result::CannotOpen) {
         Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
         return false;
     }
     if (saved == SafeFile::Result::ChangedOutside) {
-        m_outside->check(); // when it is the document, that is an outside change of it
         Messages::warning(this, Messages::warningCaption(), changedWhileSavedText(name));
         return false;
     }
     // The document's own file written under another command: this window's own write, which
     // leaves the file without the whole tree.
-    const bool ownFile = saved == SafeFile::Result::Saved && result > 0 &&
-                         written.sameFile(FileStamp::ofPath(m_fileName));
+    const bool ownFile =
+            saved == SafeFile::Result::Saved && result > 0 && m_session->isOwnFile(written);
     if (saved != SafeFile::Result::Saved && result > 0)
         result = -1; // written, but the file system did not keep it
     if (result < 0) {
@@ -240,15 +234,13 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
     } else if (operation == SaveAs && isFullFormat(flags)) {
         // Only a file that holds the whole document becomes the document; an export or a
         // structure-only file would lose the descriptions at the next save.
-        m_fileName = name;
-        m_modified = false;
-        updateCaption(false);
-        followDocument(written);
+        m_session->setFileName(name);
+        setModified(false);
+        m_session->follow(written);
         documentForm = encoding == TextEncoding::Utf8 ? encoding : documentForm;
     } else if (ownFile) {
-        followDocument(written);
-        m_modified = true;
-        updateCaption(true);
+        m_session->follow(written);
+        setModified(true);
     }
     m_mainTree->setTextEncoding(documentForm);
     return true;
@@ -281,7 +273,7 @@ void Brambleweb::menuFileOperation(int operation)
     if (branch && current && current != m_mainTree->rootTheme())
         request.startName = current->name();
     else
-        request.startName = operation == KeyHelp ? keyHelpName() : QFileInfo(m_fileName).fileName();
+        request.startName = operation == KeyHelp ? keyHelpName() : QFileInfo(fileName()).fileName();
 
     FileDialogs::OwnDialog dialog(request);
     for (;;) {
@@ -321,7 +313,7 @@ void Brambleweb::menuFileOperationGUI(int operation)
 {
     if (operation < AppendFile || operation > SaveTable || operation == KeyHelp)
         return;
-    QString start = m_fileName;
+    QString start = fileName();
     if (operation == AppendFile) {
         if (!askBeforeFileOperation(operation))
             return;

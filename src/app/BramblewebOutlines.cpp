@@ -19,7 +19,7 @@
 std::optional<OutlineNode> Brambleweb::currentBranchOutline()
 {
     storeDescription(m_mainTree->currentTheme(), true);
-    return OutlineAdapter::branchOf(*m_mainTree, QFileInfo(m_fileName).completeBaseName());
+    return OutlineAdapter::branchOf(*m_mainTree, QFileInfo(fileName()).completeBaseName());
 }
 
 void Brambleweb::menuExportOutline()
@@ -44,7 +44,7 @@ void Brambleweb::exportOutline(const QStringList &types)
     ColorListViewItem *current = m_mainTree->currentTheme();
     request.startName = current && current != m_mainTree->rootTheme()
                                 ? current->name()
-                                : QFileInfo(m_fileName).completeBaseName();
+                                : QFileInfo(fileName()).completeBaseName();
     FileDialogs::OwnDialog dialog(request);
     for (;;) {
         const FileDialogs::Choice choice = dialog.run();
@@ -66,7 +66,7 @@ void Brambleweb::exportOutline(const QStringList &types)
         const std::optional<OutlineNode> root = currentBranchOutline();
         if (!root)
             return;
-        switch (OutlineFiles::write(*format, *root, name, m_fileName)) {
+        switch (OutlineFiles::write(*format, *root, name, fileName())) {
         case SafeFile::Result::Saved:
             return;
         case SafeFile::Result::CannotOpen:
@@ -120,8 +120,7 @@ void Brambleweb::menuImportOutline()
     window->blockInputWhile([&] {
         OutlineAdapter::load(*window->m_mainTree, *root, QString(), 0, window->m_progressBar);
     });
-    window->m_modified = true;
-    window->updateCaption(true);
+    window->setModified(true);
     window->updateStatus();
 }
 
@@ -138,7 +137,6 @@ void Brambleweb::menuImportOutlineInto()
     const QString name = root->name.isEmpty() ? QFileInfo(file).fileName() : root->name;
     blockInputWhile(
             [&] { OutlineAdapter::load(*m_mainTree, *root, name, LOAD_INSERT, m_progressBar); });
-    m_modified = true;
-    updateCaption(true);
+    setModified(true);
     updateStatus();
 }

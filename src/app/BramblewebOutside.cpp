@@ -3,10 +3,8 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
-#include "app/OutsideChanges.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/RecentDocuments.h"
-#include "common/Assertions.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
@@ -20,44 +18,13 @@
 
 #include <algorithm>
 
-void Brambleweb::followDocument(const FileStamp &stamp)
+void Brambleweb::followingDocument()
 {
-    // The key help is the program's own text: it is neither locked nor listed.
-    if (objectName() == QLatin1String("KeyHelp"))
-        return;
-    m_askReload = false;
     statusBar()->clearMessage();
-    m_outside->follow(m_fileName, stamp);
-    if (m_fileName.isEmpty()) {
-        m_lock.release();
-        m_lockedName.clear();
+    if (fileName().isEmpty())
         return;
-    }
-    RecentDocuments::add(m_fileName);
+    RecentDocuments::add(fileName());
     rememberDocument();
-    if (m_fileName == m_lockedName)
-        return;
-    m_lockedName = m_fileName;
-    bool refused = false;
-    const DocumentLock::Holder other = m_lock.acquire(m_fileName, &refused);
-    if (refused)
-        Messages::warning(this, Messages::errorCaption(),
-                          tr("Cannot open file\nНевозможно открыть файл\n") +
-                                  DocumentLock::lockPathOf(m_fileName));
-    if (other.isValid())
-        Messages::warning(this, Messages::warningCaption(),
-                          tr("The document is open in another BRW: process %1 on %2\nДокумент "
-                             "открыт в другой программе BRW: процесс %1 на %2\n")
-                                          .arg(other.pid)
-                                          .arg(other.host) +
-                                  m_fileName);
-}
-
-void Brambleweb::releaseDocument()
-{
-    m_lock.release();
-    m_lockedName.clear();
-    m_outside->follow(QString(), FileStamp());
 }
 
 void Brambleweb::outsideChanged()
@@ -65,32 +32,31 @@ void Brambleweb::outsideChanged()
     statusBar()->showMessage(tr("The file was changed outside BRW (Файл изменён вне BRW)"));
     // Asked at the next activation, never now: a box that comes while the user types would
     // take the next key as its answer.
-    m_askReload = true;
 }
 
 void Brambleweb::askReload()
 {
     // Never in the middle of a load, a save, a close or another question: the window asks when
     // it is next activated.
-    if (!m_askReload || m_inputBlocked || m_closing || !m_mainTree->isStable() ||
-        QApplication::activeModalWidget() || !isVisible())
+    if (!m_session->reloadPending() || m_inputBlocked || m_session->isClosing() ||
+        !m_mainTree->isStable() || QApplication::activeModalWidget() || !isVisible())
         return;
-    m_askReload = false;
-    if (!QFileInfo(m_fileName).isFile())
+    m_session->reloadAsked();
+    if (!QFileInfo(fileName()).isFile())
         return; // nothing to reload: the next save asks before it writes the file again
     storeDescription(m_mainTree->currentTheme(), false);
     // Text typed in a detached window is unsaved too; the error-save file keeps it as well.
     const bool detachedUnsaved = std::any_of(
             m_removalWindows.begin(), m_removalWindows.end(),
             [](const RemovalWindow &node) { return node.window && node.window->isModified(); });
-    const bool unsaved = m_modified || m_mainEditBox->isEdited() || detachedUnsaved;
+    const bool unsaved = isModified() || m_mainEditBox->isEdited() || detachedUnsaved;
     QString text = tr("The file was changed outside BRW. Reload it?\nФайл изменён вне BRW. "
                       "Загрузить его заново?\n") +
-                   m_fileName;
+                   fileName();
     if (unsaved)
         text += tr("\nYour unsaved changes go to\nВаши несохранённые изменения будут записаны "
                    "в файл\n") +
-                m_errorSaveFile.fileName();
+                errorSaveFile().fileName();
     if (detachedUnsaved)
         text += tr("\nThe texts of the detached windows go there too\nТексты отдельных окон "
                    "тоже будут записаны туда");
@@ -100,34 +66,23 @@ void Brambleweb::askReload()
     statusBar()->clearMessage();
     if (unsaved && !keepUnsavedChanges())
         return;
-    loadChosenFile(FileOperations::Reopen, m_fileName);
+    loadChosenFile(FileOperations::Reopen, fileName());
 }
 
 bool Brambleweb::keepUnsavedChanges()
 {
     QString log;
     const bool kept = emergencySave(log);
-    // The file stays beside the document; the window gets a new one.
-    m_errorSaveFile.setFileName(QString());
-    prepareSaveFiles();
+    m_session->keepErrorSaveFile();
     if (!kept)
         Messages::warning(this, Messages::errorCaption(), log);
     return kept;
 }
 
-bool Brambleweb::mayOverwrite()
+void Brambleweb::setModified(bool modified)
 {
-    if (!m_outside->changedOnDisk())
-        return true;
-    const Messages::Answer answer = Messages::warning(
-            this, Messages::warningCaption(),
-            tr("The file was changed outside BRW. Overwrite it?\n(No: save as another file)\n"
-               "Файл изменён вне BRW. Перезаписать его?\n(Нет: сохранить в другой файл)\n") +
-                    m_fileName,
-            Messages::Buttons::YesNoCancel);
-    if (answer == Messages::Answer::No)
-        menuFileOperation(FileOperations::SaveAs);
-    return answer == Messages::Answer::Yes;
+    m_session->setModified(modified);
+    updateCaption(modified);
 }
 
 void Brambleweb::addRecentDocumentsMenu()

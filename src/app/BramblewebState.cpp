@@ -40,7 +40,7 @@ void Brambleweb::rememberWindowState()
 void Brambleweb::restoreDocumentState()
 {
     const std::optional<DocumentState> state =
-            keepsState() ? StateFile::document(m_fileName) : std::nullopt;
+            keepsState() ? StateFile::document(fileName()) : std::nullopt;
     if (!state)
         return;
     ColorListViewItem *before = m_mainTree->currentTheme();
@@ -55,7 +55,7 @@ void Brambleweb::restoreDocumentState()
 
 void Brambleweb::rememberDocumentState()
 {
-    if (!keepsState() || m_fileName.isEmpty())
+    if (!keepsState() || fileName().isEmpty())
         return;
     DocumentState state;
     TreeState::capture(*m_mainTree, state);
@@ -63,14 +63,14 @@ void Brambleweb::rememberDocumentState()
     state.cursorLine = cursor.blockNumber();
     state.cursorColumn = cursor.positionInBlock();
     state.descriptionScroll = m_mainEditBox->verticalScrollBar()->value();
-    StateFile::setDocument(m_fileName, state);
+    StateFile::setDocument(fileName(), state);
 }
 
 void Brambleweb::rememberDocument()
 {
     if (!keepsState())
         return;
-    const QString key = StateFile::documentKey(m_fileName);
+    const QString key = StateFile::documentKey(fileName());
     if (key != m_sessionKey) {
         if (!m_sessionKey.isEmpty())
             StateFile::removeFromSession(m_sessionKey);

@@ -1,6 +1,5 @@
 #include "storage/SafeFile.h"
 
-#include "common/Messages.h"
 #include "storage/FileReading.h"
 #include "storage/FileStamp.h"
 #include "storage/PrivateFile.h"
@@ -178,7 +177,7 @@ QString writeErrorText(const QString &path)
 }
 
 Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
-                      const QString &document, FileStamp &written)
+                      const QString &document, FileStamp &written, const Reporter &report)
 {
     if (!mayWrite(target))
         return Result::CannotOpen;
@@ -192,25 +191,22 @@ Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
                                 : replaceAtomically(copy, write, document, nullptr);
     }
     if (copied == Result::CannotOpen)
-        Messages::report(nullptr, nullptr, Messages::errorCaption(), cannotOpenText(copy));
+        report(cannotOpenText(copy));
     if (copied != Result::Saved)
         return Result::Failed;
     SaveUnderWay::begin(copy, target);
     const Copied result = copyInto(target, copy, found, written);
     if (result == Copied::Damaged) {
         // The copy stays: it is now the only complete version.
-        Messages::report(nullptr, nullptr, Messages::errorCaption(),
-                         writeErrorText(target) +
-                                 translated("\nThe complete text is in\nПолный текст находится "
-                                            "в файле\n") +
-                                 copy);
+        report(writeErrorText(target) +
+               translated("\nThe complete text is in\nПолный текст находится в файле\n") + copy);
         return Result::Failed;
     }
     SaveUnderWay::end(copy);
     if (ownCopy)
         QFile::remove(copy);
     if (result == Copied::NoRoom)
-        Messages::report(nullptr, nullptr, Messages::errorCaption(), writeErrorText(target));
+        report(writeErrorText(target));
     if (result == Copied::Done)
         tell(Step::Replaced);
     return result == Copied::Done             ? Result::Saved
@@ -221,8 +217,8 @@ Result rewriteInPlace(const QString &target, const Writer &write, QString copy,
 
 } // namespace
 
-Result save(const QString &path, const Writer &write, const QString &safeCopy,
-            const QString &document, FileStamp *written)
+Result save(const QString &path, const Writer &write, const Reporter &report,
+            const QString &safeCopy, const QString &document, FileStamp *written)
 {
     FileStamp stamp;
     FileStamp &kept = written ? *written : stamp;
@@ -236,7 +232,7 @@ Result save(const QString &path, const Writer &write, const QString &safeCopy,
         if (result != Result::CannotOpen || !QFileInfo::exists(target))
             return result;
     }
-    return rewriteInPlace(target, write, safeCopy, document, kept);
+    return rewriteInPlace(target, write, safeCopy, document, kept, report);
 }
 
 void setStepObserver(std::function<void(Step)> observer)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Messages.h"
+
 #include <QString>
 
 #include <functional>
@@ -33,9 +35,21 @@ enum class Result { Saved, CannotOpen, Failed, ChangedOutside };
 // found at its start: what another program wrote meanwhile is never overwritten. `written` gets
 // the state of the file written, taken from that file itself, so a change that comes right after
 // the save still shows as a change.
-[[nodiscard]] Result save(const QString &path, const Writer &write,
+// The reports go to `report`, each an error the user must see.
+using Reporter = std::function<void(const QString &text)>;
+[[nodiscard]] Result save(const QString &path, const Writer &write, const Reporter &report,
                           const QString &safeCopy = QString(), const QString &document = QString(),
                           FileStamp *written = nullptr);
+// The same with the reports in error boxes. Inline, so that code linking no box never needs it.
+[[nodiscard]] inline Result save(const QString &path, const Writer &write,
+                                 const QString &safeCopy = QString(),
+                                 const QString &document = QString(), FileStamp *written = nullptr)
+{
+    const auto box = [](const QString &text) {
+        Messages::report(nullptr, nullptr, Messages::errorCaption(), text);
+    };
+    return save(path, write, box, safeCopy, document, written);
+}
 
 // The moments around the target's change: its new content is complete (the target is checked
 // right after), and it is in place.

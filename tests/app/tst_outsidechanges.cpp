@@ -4,9 +4,6 @@
 #include "app/RecentDocuments.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
-#include "storage/SafeFile.h"
-#include "support/FileChanges.h"
-#include "support/HangGuard.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -24,13 +21,12 @@
 
 #include <map>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using Answer = Messages::Answer;
 
 // WriteWhileTyping: the window is active and keys go on arriving after the change.
-enum Outside { Write, WriteWhileTyping, SameSizeOldTime, RenameReplace, Delete, OwnSave };
+enum Outside { Write, WriteWhileTyping, Delete };
 struct OutsideRow
 {
     const char *name;
@@ -70,14 +66,6 @@ static QString overwriteQuestion(const QString &path)
            path;
 }
 
-// Another program replaces the file: writes a file of its own and renames it over the name.
-static bool replaceFrom(const QString &path, const QByteArray &bytes)
-{
-    return writeBytes(path + ".new", bytes) &&
-           ::rename(QFile::encodeName(path + ".new").constData(),
-                    QFile::encodeName(path).constData()) == 0;
-}
-
 class TestOutsideChanges : public QObject
 {
     Q_OBJECT
@@ -95,13 +83,8 @@ private Q_SLOTS:
         addRows<OutsideRow>({
             {"outside write, reload", Write, Answer::Yes, Answer::Closed, "outside"},
             {"outside write while typing, reload", WriteWhileTyping, Answer::Yes, Answer::Closed, "outside"},
-            {"same size, old time kept, overwrite", SameSizeOldTime, Answer::No, Answer::Yes, "window"},
-            {"outside write, overwrite", Write, Answer::No, Answer::Yes, "window"},
             {"outside write, save as", Write, Answer::No, Answer::No, "outside"},
-            {"outside rename-replace, cancel", RenameReplace, Answer::No, Answer::Cancel, "outside"},
-            {"deletion, written again", Delete, Answer::Closed, Answer::Yes, "window"},
-            {"deletion, cancel", Delete, Answer::Closed, Answer::Cancel, "gone"},
-            {"own save asks nothing", OwnSave, Answer::Closed, Answer::Closed, "window"},
+            {"deletion: nothing to reload", Delete, Answer::Closed, Answer::Cancel, "gone"},
         });
         // clang-format on
     }
@@ -118,24 +101,15 @@ private Q_SLOTS:
         QApplication::setActiveWindow(typing ? window : nullptr);
         typeInto(window, "mine ");
         const QString errorSave = window->errorSaveFile().fileName();
-        if (row.outside == Write || typing) {
-            QVERIFY(writeBytes(path, outsideBytes));
-        } else if (row.outside == SameSizeOldTime) {
-            QVERIFY(rewriteKeepingTime(path, fileBytes(path).replace("Getting", "Gotting")));
-        } else if (row.outside == RenameReplace) {
-            QVERIFY(replaceFrom(path, outsideBytes));
-        } else if (row.outside == Delete) {
+        if (row.outside == Delete)
             QVERIFY(QFile::remove(path));
-        } else {
-            window->menuSaveFile();
-            typeInto(window, "more ");
-        }
-        const QString shown = row.outside == OwnSave ? QString() : outsideText;
-        QTRY_COMPARE(status(window), shown);
+        else
+            QVERIFY(writeBytes(path, outsideBytes));
+        QTRY_COMPARE(status(window), outsideText);
         if (typing)
             typeInto(window, " ");
         QTest::qWait(100); // late reports of the watcher
-        QCOMPARE(status(window) + QString::number(boxes.count()), shown + "0");
+        QCOMPARE(status(window) + QString::number(boxes.count()), outsideText + "0");
 
         if (row.reload != Answer::Closed)
             boxes.answerNext(row.reload);
@@ -156,10 +130,10 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(),
                  QStringList{overwriteQuestion(path)}.mid(row.save == Answer::Closed));
         const QByteArray saved = fileBytes(path);
-        QCOMPARE((QList<bool>{saved.contains("mine "), saved.contains("written outside"),
-                              fileBytes(other).contains("mine "), window->isModified()}),
-                 (QList<bool>{row.after == QString("window"), row.after == QString("outside"),
-                              row.save == Answer::No, row.save == Answer::Cancel}));
+        QCOMPARE((QList<bool>{saved.contains("written outside"), fileBytes(other).contains("mine "),
+                              window->isModified()}),
+                 (QList<bool>{row.after == QString("outside"), row.save == Answer::No,
+                              row.save == Answer::Cancel}));
         // Once written, the file is the window's own again.
         boxes.clear();
         typeInto(window, "again ");
@@ -169,13 +143,11 @@ private Q_SLOTS:
         QFile::remove(errorSave);
     }
 
-    // Another program writes the file while the window reads or saves it: the change shows, and
-    // Ctrl+S asks before it writes over the other file.
+    // Another program writes the file while the window reads it: the change shows, and Ctrl+S
+    // asks before it writes over the other file.
     void outsideWriteDuringTheWindowsOwn_data()
     {
-        addTextRows({"during", "change"}, {{"save, before the rename", "written", "replace"},
-                                           {"save, after the rename", "replaced", "replace"},
-                                           {"start-up, appended", "start-up", "append"},
+        addTextRows({"during", "change"}, {{"start-up, appended", "start-up", "append"},
                                            {"start-up, replaced", "start-up", "replace"},
                                            {"reopen, appended", "reopen", "append"},
                                            {"reopen, replaced", "reopen", "replace"}});
@@ -187,7 +159,6 @@ private Q_SLOTS:
         const QString path = document();
         ScriptedMessages boxes;
         ScriptedFileDialogs dialogs;
-        const bool load = during == "start-up" || during == "reopen";
         Brambleweb *window = BRWApplication::instance()->createMainWindow(
                 during == "reopen" ? QString() : path, "Main");
         bool changed = false;
@@ -199,11 +170,7 @@ private Q_SLOTS:
         };
         // The reader's last word: the tree is built, the window has not looked at the file yet.
         connect(window->tree(), &LinkListView::stateChanged, window, [&] {
-            if (load && !changed && window->tree()->themeCount() > 2)
-                writeOutside();
-        });
-        SafeFile::setStepObserver([&](SafeFile::Step now) {
-            if (!changed && !load && (now == SafeFile::Step::Written) == (during == "written"))
+            if (!changed && window->tree()->themeCount() > 2)
                 writeOutside();
         });
         window->show();
@@ -211,19 +178,10 @@ private Q_SLOTS:
         dialogs.chooseNext(path);
         if (during == "reopen")
             window->menuFileOperation(FileOperations::Reopen);
-        if (!load) {
-            typeInto(window, "mine ");
-            boxes.answerNext(Answer::Cancel);
-            window->menuSaveFile();
-        }
-        SafeFile::setStepObserver({});
         QVERIFY(changed);
         QTRY_COMPARE(status(window), outsideText);
-        // Found before the rename: the other file stays, and the save asks at once.
-        const bool asked = during == "written";
-        QCOMPARE(boxes.count() + window->isModified(), 2 * asked);
+        QCOMPARE(boxes.count() + window->isModified(), 0);
 
-        boxes.clear();
         boxes.answerNext(Answer::Cancel);
         window->menuSaveFile();
         QCOMPARE(boxes.texts(), QStringList{overwriteQuestion(path)});
@@ -306,68 +264,6 @@ private Q_SLOTS:
         closeUnsaved(window);
     }
 
-    void lockFile_data()
-    {
-        // The lock found beside the document, and who holds it then ("other": with a warning).
-        addTextRows({"holder", "after"}, {{"two programs on one file", "live", "other"},
-                                          {"a program of another machine", "other host", "other"},
-                                          {"stale lock", "dead", "self"},
-                                          {"no lock yet", "", "self"},
-                                          {"read-only folder", "read-only", "none"}});
-    }
-    void lockFile()
-    {
-        QFETCH(QString, holder);
-        QFETCH(QString, after);
-        QTemporaryDir dir;
-        const QString path = copySample(dir.filePath("doc.brw"));
-        const QString lock = DocumentLock::lockPathOf(path);
-        const DocumentLock::Holder self = DocumentLock::thisProgram();
-        qint64 pid = ::getppid();
-        if (holder == "dead") {
-            QProcess ended;
-            ended.start("sleep", {"10"});
-            QVERIFY(ended.waitForStarted());
-            pid = ended.processId();
-            ended.kill();
-            ended.waitForFinished();
-        }
-        const QString host = holder == "other host" ? "elsewhere" : self.host;
-        const QByteArray found = QByteArray::number(pid) + ' ' + host.toUtf8() + '\n';
-        if (holder == "read-only") {
-            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-            // The owner of every file ignores a folder's mode; an immutable folder stops it too.
-            if (::geteuid() == 0 && QProcess::execute("chattr", {"+i", dir.path()}) != 0)
-                QSKIP("no read-only folder can be made here");
-        } else if (!holder.isEmpty()) {
-            QVERIFY(writeBytes(lock, found));
-        }
-        ScriptedMessages boxes;
-        Brambleweb *window = openWindow(path);
-        Brambleweb *second = openWindow(path); // a second window of this program: no warning
-        QProcess::execute("chattr", {"-i", dir.path()});
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString warning =
-                QString("The document is open in another BRW: process %1 on %2\n"
-                        "Документ открыт в другой программе BRW: процесс %1 на %2\n")
-                        .arg(QString::number(pid), host) +
-                path;
-        const bool other = after == "other";
-        QCOMPARE(boxes.texts().filter("another BRW"),
-                 (other ? QStringList{warning, warning} : QStringList()));
-        const QByteArray own = QByteArray::number(self.pid) + ' ' + self.host.toUtf8() + '\n';
-        // Both programs are named while both have it open.
-        const QByteArray held = other ? found + own : after == "none" ? "<missing>" : own;
-        QCOMPARE(QDir(dir.path()).entryList({".doc.brw.lock.*"}, QDir::Hidden | QDir::Files),
-                 QStringList());
-        QByteArrayList seen{fileBytes(lock)};
-        closeUnsaved(window); // the second window still has it
-        seen << fileBytes(lock);
-        closeUnsaved(second);
-        QCOMPARE(seen << fileBytes(lock),
-                 (QByteArrayList{held, held, other ? found : "<missing>"}));
-    }
-
     // Programs open (a+) and close (a-) one document in turn; after each step the lock names the
     // programs listed, and an opener is warned of the one after "/". a, b, c: live programs here,
     // d: one that ended, x: one of another machine.
@@ -429,42 +325,6 @@ private Q_SLOTS:
         QCOMPARE(seen, expected);
         live.kill();
         live.waitForFinished();
-    }
-
-    // A FIFO or a link to one at the lock's name, before the start or once the document is
-    // open: never opened, never removed, and no window waits for it.
-    void lockThatIsNoFile_data()
-    {
-        addTextRows({"when"}, {{"a FIFO before the start", "fifo"},
-                               {"a link to a FIFO before the start", "link"},
-                               {"a FIFO once the document is open", "later"}});
-    }
-    void lockThatIsNoFile()
-    {
-        QFETCH(QString, when);
-        QTemporaryDir dir;
-        const QString path = copySample(dir.filePath("doc.brw"));
-        const QString lock = DocumentLock::lockPathOf(path), fifo = dir.filePath("fifo");
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo), 0600), 0);
-        const auto putFifo = [&] {
-            QFile::remove(lock);
-            return when == "link" ? QFile::link(fifo, lock) : QFile::rename(fifo, lock);
-        };
-        QVERIFY(when == "later" || putFifo());
-        HangGuard guard;
-        ScriptedMessages boxes;
-        Brambleweb *window = openWindow(path);
-        Brambleweb *second = openWindow(path);
-        QVERIFY(when != "later" || putFifo());
-        closeUnsaved(window);
-        closeUnsaved(second);
-        const QString refused = "Cannot open file\nНевозможно открыть файл\n" + lock;
-        QCOMPARE(boxes.texts(), when == "later" ? QStringList() : QStringList({refused, refused}));
-        QVERIFY(QFileInfo(lock).exists() && !QFileInfo(lock).isFile());
-        QCOMPARE(QDir(dir.path())
-                         .entryList({".doc.brw.lock.*"},
-                                    QDir::Hidden | QDir::AllEntries | QDir::System),
-                 QStringList());
     }
 
     // A path wider than the menu's room loses the middle of its folders; the file name stays

@@ -8,10 +8,8 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
-#include "storage/NumberedFile.h"
 #include "storage/SaveUnderWay.h"
 #include "storage/TreeFile.h"
-#include "support/HangGuard.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -24,11 +22,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <csignal>
-#include <ctime>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,16 +44,6 @@ struct ModeRow
 };
 Q_DECLARE_METATYPE(ModeRow)
 
-struct LeftRow
-{
-    const char *name;
-    QString kind; // what lies at the numbers: empty, text, held, link, stranger's
-    int age;      // seconds since it last changed
-    int count;    // at how many numbers, from 1
-    int taken;    // the number a new window gets
-};
-Q_DECLARE_METATYPE(LeftRow)
-
 class TestSaving : public QObject
 {
     Q_OBJECT
@@ -73,95 +58,6 @@ class TestSaving : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QDir::setCurrent(m_dir.path()); }
-
-    void numberedSaveFileNames()
-    {
-        ScriptedMessages boxes;
-        Brambleweb *first = openWindow(QString());
-        Brambleweb *second = openWindow(QString());
-        QCOMPARE(QDir().entryList({"autosave.*", "errorsave.*"}, QDir::Files),
-                 QStringList({"autosave.1", "autosave.2", "errorsave.!!!1", "errorsave.!!!2"}));
-        QVERIFY(first->errorSaveFile().isOpen());
-        QCOMPARE(second->errorSaveFile().fileName(), QString("errorsave.!!!2"));
-        first->close();
-        second->close();
-        QVERIFY(!QFile::exists("errorsave.!!!1"));
-        QVERIFY(!QFile::exists("autosave.2"));
-
-        const QString notes = copyOfSample("notes.brw");
-        QFile taken(notes + "1"); // older than the document: no notice
-        QVERIFY(writeBytes(taken.fileName(), "someone's data"));
-        QVERIFY(taken.open(QIODevice::Append));
-        taken.setFileTime(QDateTime(QDate(2001, 1, 1), QTime()), QFileDevice::FileModificationTime);
-        taken.close();
-        Brambleweb *window = openWindow(notes);
-        QCOMPARE(fileBytes(notes + "1"), QByteArray("someone's data"));
-        QFile::remove(notes + "1");
-        // Each preparation takes the free number and drops the file of the one before.
-        QStringList names{window->errorSaveFile().fileName()};
-        for (int i = 0; i < 2; ++i) {
-            window->prepareSaveFiles();
-            names << window->errorSaveFile().fileName() + ' ' +
-                             QDir().entryList({"notes.brw?"}).join(' ');
-        }
-        QCOMPARE(names, QStringList({notes + "2", notes + "1 notes.brw1", notes + "2 notes.brw2"}));
-        QCOMPARE(QFileInfo(window->autosaveFile().fileName()).absolutePath(),
-                 QFileInfo(notes).absolutePath());
-        QCOMPARE(boxes.count(), 0);
-        window->close();
-    }
-
-    // A kill leaves the empty error-save and autosave files of a window behind; a later start
-    // takes such a number again once nobody holds the file, so the 99 numbers never run out.
-    void leftNumbersAreTakenAgain_data()
-    {
-        // clang-format off
-        addRows<LeftRow>({
-            {"empty, left a minute ago", "empty", NumberedFile::leftAfterSeconds, 1, 1},
-            {"empty, left 58 s ago", "empty", NumberedFile::leftAfterSeconds - 2, 1, 2},
-            {"all 99 left empty", "empty", 3600, 99, 1},
-            {"with text", "text", 3600, 1, 2},
-            {"held by a running window", "held", 3600, 1, 2},
-            {"a link to an empty file", "link", 3600, 1, 2},
-            {"another user's empty file", "stranger's", 3600, 1, 2},
-        });
-        // clang-format on
-    }
-    void leftNumbersAreTakenAgain()
-    {
-        QFETCH(LeftRow, row);
-        QTemporaryDir dir;
-        const QString path = copySample(dir.filePath("doc.brw"));
-        const QString bases[] = {dir.filePath("autosave."), path};
-        ScriptedMessages boxes;
-        Brambleweb *holder = row.kind == "held" ? openWindow(path) : nullptr;
-        QVERIFY(writeBytes(dir.filePath("pointed"), {}));
-        for (int number = 1; number <= row.count; ++number) {
-            for (const QString &base : bases) {
-                const QString name = base + QString::number(number);
-                if (row.kind == "link")
-                    QVERIFY(QFile::link(dir.filePath("pointed"), name));
-                else if (!holder)
-                    QVERIFY(writeBytes(name, row.kind == "text" ? "words" : ""));
-                if (row.kind == "stranger's")
-                    QVERIFY(::chown(QFile::encodeName(name), 65534, 65534) == 0);
-                const struct timespec times[2] = {{std::time(nullptr) - row.age, 0},
-                                                  {std::time(nullptr) - row.age, 0}};
-                QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name), times,
-                                    AT_SYMLINK_NOFOLLOW) == 0);
-            }
-        }
-        Brambleweb *window = openWindow(path);
-        QCOMPARE(window->autosaveFile().fileName(), bases[0] + QString::number(row.taken));
-        QCOMPARE(window->errorSaveFile().fileName(), bases[1] + QString::number(row.taken));
-        QVERIFY(row.kind != "text" ||
-                fileBytes(bases[0] + "1") + fileBytes(bases[1] + "1") == "wordswords");
-        QVERIFY(row.kind != "link" || QFileInfo(bases[1] + "1").isSymLink());
-        QCOMPARE(boxes.count(), 0);
-        window->close();
-        if (holder)
-            holder->close();
-    }
 
     void copiesAreNoMoreOpenThanTheDocument_data()
     {
@@ -240,92 +136,6 @@ private Q_SLOTS:
         }
     }
 
-    void autosaveOnThe121stTick()
-    {
-        ScriptedMessages boxes;
-        Brambleweb *window = openWindow(copyOfSample("auto.brw"));
-        const QString autosave = window->autosaveFile().fileName();
-        const auto ticks = [window](int seconds) {
-            for (int i = 0; i < seconds; ++i)
-                window->nextSecund();
-            return window->autosaveTicks();
-        };
-        QCOMPARE(ticks(10), 0); // nothing to save
-        typeInto(window, "first edit ");
-        QCOMPARE(ticks(120), 120);
-        QCOMPARE(fileBytes(autosave), QByteArray());
-        QCOMPARE(ticks(1), 0);
-        const QByteArray copy = fileBytes(autosave);
-        // An autosave is no save.
-        QVERIFY(copy.contains("first edit "));
-        QVERIFY(window->windowTitle().contains("* "));
-        QCOMPARE(copy, saveToBytes(*window->tree(), 0));
-        QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
-
-        // A save restarts the count.
-        ticks(50);
-        window->menuSaveFile();
-        QVERIFY(!window->isModified());
-        QCOMPARE(ticks(1), 0);
-        QCOMPARE(boxes.texts(), QStringList());
-        window->close();
-    }
-
-    void closeAndAutosaveExcludeEachOther()
-    {
-        ScriptedMessages boxes;
-        Brambleweb *window = openWindow(copyOfSample("guard.brw"));
-        typeInto(window, "guarded ");
-        // A close that arrives while the autosave waits for a busy tree is refused.
-        auto *busy = new LinkListView::Busy(window->tree());
-        bool closed = true;
-        QTimer::singleShot(50, [&] { closed = window->close(); });
-        QTimer::singleShot(300, [&] { delete busy; });
-        window->autosave();
-        QVERIFY(!closed);
-        QVERIFY(window->isVisible());
-        QVERIFY(fileBytes(window->autosaveFile().fileName()).contains("guarded "));
-
-        // An autosave reached while the close asks its question does nothing.
-        const QString autosave = window->autosaveFile().fileName();
-        QFile::resize(autosave, 0);
-        qint64 written = -1;
-        Messages::setResponder([&](const Messages::Box &) {
-            window->autosave();
-            written = QFileInfo(autosave).size();
-            return Messages::Answer::No;
-        });
-        QVERIFY(window->close());
-        Messages::setResponder({});
-        window->autosave(); // after the close, too
-        QCOMPARE(written, qint64(0));
-        QVERIFY(!QFile::exists(autosave));
-    }
-
-    void saveFollowsLinks()
-    {
-        ScriptedMessages boxes;
-        const QString path = copyOfSample("atomic.brw");
-        const QString link = m_dir.filePath("link.brw");
-        QVERIFY(QFile::link(path, link));
-        // A second name makes the save rewrite the file in place, after a copy into autosave.
-        const QString hardLink = m_dir.filePath("hard.brw");
-        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(hardLink)) == 0);
-        Brambleweb *window = openWindow(link);
-        typeInto(window, "saved edit ");
-        window->menuSaveFile();
-        QVERIFY(!window->isModified());
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(window->windowTitle(), QString("BRW - link.brw"));
-        QCOMPARE(fileBytes(path), saveToBytes(*window->tree(), 0));
-        QCOMPARE(fileBytes(hardLink) + fileBytes(window->autosaveFile().fileName()),
-                 fileBytes(path).repeated(2));
-        // The save ended: its note is gone with it.
-        QVERIFY(!QFile::exists(SaveUnderWay::notePathOf(window->autosaveFile().fileName())));
-        QCOMPARE(boxes.count(), 0);
-        window->close();
-    }
-
     // A kill during an in-place save leaves the document cut short, and a copy and a note naming
     // it (made by hand here): the next window on it names that copy, and no other file.
     void interruptedSaveNamesOnlyItsOwnCopy_data()
@@ -390,39 +200,6 @@ private Q_SLOTS:
         QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(m_dir.filePath("locked")).entryList({"doc.brw.*"}), QStringList());
-
-        // A directory that is gone: the document cannot even be opened for writing.
-        boxes.clear();
-        QVERIFY(QDir(m_dir.path()).rename("locked", "moved"));
-        window->menuSaveFile(); // asked first: the document moved away
-        const QString cannotWrite =
-                "Cannot open file for write\nНевозможно открыть для записи файл\n" + path;
-        QCOMPARE(boxes.texts().mid(1), QStringList{cannotWrite});
-        QCOMPARE(fileBytes(m_dir.filePath("moved/doc.brw")), before);
-        QVERIFY(window->isModified());
-        QVERIFY(QDir(m_dir.path()).rename("moved", "locked"));
-        // Once writes work again, the same edit saves.
-        window->menuSaveFile();
-        QVERIFY(!window->isModified());
-        QVERIFY(fileBytes(path).contains("lost? "));
-
-        // The document replaced by a FIFO: Ctrl+S refuses it at once, whatever the answer to
-        // the question about the outside change, and makes nothing beside it.
-        typeInto(window, "more ");
-        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path), 0600) == 0);
-        const QDir folder(m_dir.filePath("locked"));
-        const auto entries = QDir::AllEntries | QDir::System | QDir::Hidden;
-        const QStringList beside = folder.entryList(entries);
-        boxes.clear();
-        boxes.answerNext(Messages::Answer::Yes);
-        {
-            HangGuard guard;
-            window->menuSaveFile();
-        }
-        QCOMPARE(boxes.texts().last(), cannotWrite);
-        QCOMPARE(folder.entryList(entries), beside);
-        QVERIFY(window->isModified());
-        QVERIFY(!QFileInfo(path).isFile());
         closeUnsaved(window);
     }
 
@@ -463,44 +240,11 @@ private Q_SLOTS:
         QCOMPARE(saved, saveToBytes(*window->tree(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
 
-        // The next start names the file, unless the document was saved later; the file stays.
-        for (const bool savedLater : {false, true}) {
-            boxes.clear();
-            QFile document(path);
-            if (savedLater) {
-                QVERIFY(document.open(QIODevice::Append));
-                QVERIFY(document.setFileTime(QDateTime::currentDateTime().addSecs(5),
-                                             QFileDevice::FileModificationTime));
-            }
-            openWindow(path)->close();
-            const QString notice = "ErrorSaveDataFile is newer than this file and may hold the "
-                                   "last changes\nФайл сохранения данных при ошибке новее этого "
-                                   "файла и может содержать последние изменения\n" +
-                                   errorSave;
-            QCOMPARE(boxes.texts(), savedLater ? QStringList() : QStringList{notice});
-            QCOMPARE(fileBytes(errorSave), saved);
-        }
-
         // The file is closed now: a second emergency save can only say so.
         QString again;
         window->emergencySave(again);
         QCOMPARE(again, cannotSave);
         QCOMPARE(fileBytes(errorSave), saved);
-        closeUnsaved(window);
-
-        // A file that cannot be synced (a pipe in its place) has not saved the data.
-        window = openWindow(copyOfSample("unsynced.brw"));
-        typeInto(window, "unsaved ");
-        int pipe[2];
-        QCOMPARE(::pipe(pipe), 0);
-        QVERIFY(::dup2(pipe[1], window->errorSaveFile().handle()) >= 0);
-        QString log;
-        window->emergencySave(log);
-        ::close(pipe[0]);
-        ::close(pipe[1]);
-        QVERIFY2(log.endsWith("!!!Message (Сообщение)!!!\nIt save data with errors\nДанные "
-                              "сохранены с ошибками\n (1000)\n"),
-                 qPrintable(log));
         closeUnsaved(window);
     }
 

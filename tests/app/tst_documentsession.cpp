@@ -1,0 +1,431 @@
+// The document session alone, on Qt Core: its save files, saves, lock and watch. The test links
+// no widget library, so the session cannot use one either.
+#include "app/DocumentSession.h"
+#include "storage/NumberedFile.h"
+#include "storage/SaveUnderWay.h"
+#include "support/FileBytes.h"
+#include "support/FileChanges.h"
+#include "support/HangGuard.h"
+#include "support/Rows.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Answer = Messages::Answer;
+using Saved = DocumentSession::Saved;
+
+static const QByteArray outsideBytes = "<!--1[01.01.2020]-->written outside\r\n";
+
+// A writer of these bytes that reports `result`.
+static DocumentSession::Writer writing(const QByteArray &bytes, int result = 1)
+{
+    return [bytes, result](QFileDevice &file) {
+        return file.write(bytes) == bytes.size() ? result : -1;
+    };
+}
+
+static Saved save(DocumentSession &session, const QByteArray &bytes)
+{
+    return session.save(writing(bytes), {});
+}
+
+struct LeftRow
+{
+    const char *name;
+    QString kind; // what lies at the numbers: empty, text, held, link, stranger's
+    int age;      // seconds since it last changed
+    int count;    // at how many numbers, from 1
+    int taken;    // the number a new session gets
+};
+Q_DECLARE_METATYPE(LeftRow)
+
+class TestDocumentSession : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir, m_home;
+    QStringList m_told;      // the boxes the sessions would show, "E:" or "W:" and the text
+    QList<Answer> m_answers; // to the next boxes; OK after them
+    std::vector<std::unique_ptr<DocumentSession>> m_sessions;
+
+    // A session on the document at path (empty: unnamed), opened as a window opens it.
+    DocumentSession &open(const QString &path, bool sideFiles = true)
+    {
+        const auto tell = [this](DocumentSession::Tone tone, const QString &text,
+                                 Messages::Buttons) {
+            m_told << (tone == DocumentSession::Tone::Error ? "E:" : "W:") + text;
+            return m_answers.isEmpty() ? Answer::Ok : m_answers.takeFirst();
+        };
+        m_sessions.push_back(std::make_unique<DocumentSession>(tell, sideFiles));
+        m_sessions.back()->setFileName(path);
+        m_sessions.back()->open(FileStamp::ofPath(path));
+        return *m_sessions.back();
+    }
+    QString document(const QString &name = "doc.brw") { return copySample(m_dir.filePath(name)); }
+    void closeAll()
+    {
+        for (const auto &session : m_sessions)
+            session->close();
+        m_sessions.clear();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDir::setCurrent(m_dir.path());
+        // The copies a save makes in the data folder stay in the test's own.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
+    }
+    void cleanup()
+    {
+        closeAll();
+        m_told.clear();
+        m_answers.clear();
+    }
+
+    void saveFileNames()
+    {
+        DocumentSession &first = open(QString());
+        open(QString());
+        open(QString(), false); // the program's own text gets none
+        QCOMPARE(QDir().entryList({"autosave.*", "errorsave.*"}, QDir::Files),
+                 QStringList({"autosave.1", "autosave.2", "errorsave.!!!1", "errorsave.!!!2"}));
+        QVERIFY(first.errorSaveFile().isOpen());
+        closeAll();
+        QCOMPARE(QDir().entryList({"autosave.*", "errorsave.*"}, QDir::Files), QStringList());
+        // Each preparation takes the free number and drops the file of the one before.
+        const QString notes = document("notes.brw");
+        DocumentSession &session = open(notes);
+        QStringList names{session.errorSaveFile().fileName()};
+        for (int i = 0; i < 2; ++i) {
+            session.prepareSaveFiles();
+            names << session.errorSaveFile().fileName() + ' ' +
+                             QDir().entryList({"notes.brw?"}).join(' ');
+        }
+        QCOMPARE(names, QStringList({notes + "1", notes + "2 notes.brw2", notes + "1 notes.brw1"}));
+        QCOMPARE(session.autosaveFile().fileName(), m_dir.filePath("autosave.1"));
+        QCOMPARE(m_told, QStringList());
+    }
+
+    // A kill leaves the empty error-save and autosave files of a window behind; a later start
+    // takes such a number again once nobody holds the file, so the 99 numbers never run out.
+    void leftNumbersAreTakenAgain_data()
+    {
+        // clang-format off
+        addRows<LeftRow>({
+            {"empty, left a minute ago", "empty", NumberedFile::leftAfterSeconds, 1, 1},
+            {"empty, left 58 s ago", "empty", NumberedFile::leftAfterSeconds - 2, 1, 2},
+            {"all 99 left empty", "empty", 3600, 99, 1},
+            {"with text", "text", 3600, 1, 2},
+            {"held by a running session", "held", 3600, 1, 2},
+            {"a link to an empty file", "link", 3600, 1, 2},
+            {"another user's empty file", "stranger's", 3600, 1, 2},
+        });
+        // clang-format on
+    }
+    void leftNumbersAreTakenAgain()
+    {
+        QFETCH(LeftRow, row);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString bases[] = {dir.filePath("autosave."), path};
+        if (row.kind == "held")
+            open(path);
+        QVERIFY(writeBytes(dir.filePath("pointed"), {}));
+        for (int number = 1; number <= row.count; ++number) {
+            for (const QString &base : bases) {
+                const QString name = base + QString::number(number);
+                if (row.kind == "link")
+                    QVERIFY(QFile::link(dir.filePath("pointed"), name));
+                else if (row.kind != "held")
+                    QVERIFY(writeBytes(name, row.kind == "text" ? "words" : ""));
+                if (row.kind == "stranger's")
+                    QVERIFY(::chown(QFile::encodeName(name), 65534, 65534) == 0);
+                const struct timespec times[2] = {{std::time(nullptr) - row.age, 0},
+                                                  {std::time(nullptr) - row.age, 0}};
+                QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name), times,
+                                    AT_SYMLINK_NOFOLLOW) == 0);
+            }
+        }
+        const DocumentSession &session = open(path);
+        QCOMPARE(session.autosaveFile().fileName(), bases[0] + QString::number(row.taken));
+        QCOMPARE(session.errorSaveFile().fileName(), bases[1] + QString::number(row.taken));
+        QVERIFY(row.kind != "text" ||
+                fileBytes(bases[0] + "1") + fileBytes(bases[1] + "1") == "wordswords");
+        QVERIFY(row.kind != "link" || QFileInfo(bases[1] + "1").isSymLink());
+        QCOMPARE(m_told, QStringList());
+    }
+
+    // The 121st unsaved second autosaves; a save or a second with nothing unsaved restarts the
+    // count. An autosave is no save. A writer that fails leaves the last complete copy.
+    void autosave_data()
+    {
+        addTextRows({"result", "told"},
+                    {{"complete", "1", ""},
+                     {"stopped", "0",
+                      "W:Error saving in temporary file\nОшибка при сохранении во временный файл"},
+                     {"damaged", "-1", "W:Tree data invalid\nДанные в дереве испорчены"}});
+    }
+    void autosave()
+    {
+        QFETCH(QString, result);
+        QFETCH(QString, told);
+        DocumentSession &session = open(document());
+        QList<DocumentSession::Tick> ticks;
+        for (int second = 0; second < 133; ++second)
+            ticks << session.tick(second == 10); // an edit at the 11th second
+        QCOMPARE(session.autosaveTicks(), 2);
+        QCOMPARE(ticks.mid(9, 3) + ticks.mid(129, 2),
+                 (QList<DocumentSession::Tick>{
+                         DocumentSession::Tick::Idle, DocumentSession::Tick::Counted,
+                         DocumentSession::Tick::Counted, DocumentSession::Tick::Counted,
+                         DocumentSession::Tick::Autosave}));
+        session.autosave(writing("a longer first copy\r\n"));
+        session.autosave(writing("second\r\n", result.toInt()));
+        QCOMPARE(fileBytes(session.autosaveFile().fileName()),
+                 QByteArray(result == "1" ? "second\r\n" : "a longer first copy\r\n"));
+        QCOMPARE(m_told, QStringList{told}.mid(told.isEmpty()));
+        QCOMPARE(QDir().entryList({"*.txt"}), QStringList());
+        QVERIFY(session.isModified());
+        QCOMPARE(save(session, "saved\r\n"), Saved::Done);
+        QCOMPARE(int(session.tick(false)) + session.autosaveTicks() + session.isModified(), 0);
+    }
+
+    // A close waits for the autosave under way; once it began, no autosave writes any more.
+    void closeAndAutosaveExcludeEachOther()
+    {
+        DocumentSession &session = open(document());
+        bool closing = true, written = false;
+        session.autosave([&](QFileDevice &file) {
+            closing = session.beginClose();
+            return writing("first\r\n")(file);
+        });
+        QVERIFY(!closing && session.beginClose());
+        session.autosave([&](QFileDevice &) { return int(written = true); });
+        const QString autosave = session.autosaveFile().fileName();
+        QCOMPARE(fileBytes(autosave) + QByteArray::number(written), QByteArray("first\r\n0"));
+        session.close();
+        QVERIFY(!QFile::exists(autosave));
+    }
+
+    // A symbolic link stays a link; a second hard name makes the save rewrite the file in place
+    // after a complete copy into the autosave file, also with a shorter text.
+    void saveKeepsEveryName_data()
+    {
+        addTextRows({"opened", "longer"}, {{"the file, a shorter text", "doc.brw", ""},
+                                           {"a symbolic link", "link.brw", ""},
+                                           {"a second hard name, a shorter text", "hard.brw", ""},
+                                           {"a second hard name, a longer text", "hard.brw", "1"}});
+    }
+    void saveKeepsEveryName()
+    {
+        QFETCH(QString, opened);
+        QFETCH(QString, longer);
+        const QString path = document();
+        const QByteArray bytes = longer.isEmpty() ? "short\r\n" : fileBytes(path) + "more\r\n";
+        QFile::remove(m_dir.filePath("link.brw"));
+        QFile::remove(m_dir.filePath("hard.brw"));
+        QVERIFY(QFile::link(path, m_dir.filePath("link.brw")));
+        QVERIFY(opened != "hard.brw" ||
+                ::link(QFile::encodeName(path), QFile::encodeName(m_dir.filePath(opened))) == 0);
+        DocumentSession &session = open(m_dir.filePath(opened));
+        session.setModified(true);
+        QCOMPARE(save(session, bytes), Saved::Done);
+        QVERIFY(!session.isModified() && QFileInfo(m_dir.filePath("link.brw")).isSymLink());
+        QCOMPARE(fileBytes(path) + fileBytes(m_dir.filePath(opened)), bytes + bytes);
+        QCOMPARE(fileBytes(session.autosaveFile().fileName()),
+                 opened == "hard.brw" ? bytes : QByteArray());
+        // The save ended: its note is gone with it.
+        QVERIFY(!QFile::exists(SaveUnderWay::notePathOf(session.autosaveFile().fileName())));
+        QCOMPARE(m_told, QStringList());
+    }
+
+    // A folder that is gone or a FIFO in the document's place: asked first (the file is not the
+    // one read), then refused, and nothing is made beside it.
+    void failedSavesKeepTheOldDocument()
+    {
+        QDir(m_dir.path()).mkdir("folder");
+        const QString path = document("folder/doc.brw");
+        const QByteArray before = fileBytes(path);
+        DocumentSession &session = open(path);
+        session.setModified(true);
+        const QString cannotWrite =
+                "E:Cannot open file for write\nНевозможно открыть для записи файл\n" + path;
+        m_answers = {Answer::Yes};
+        QVERIFY(QDir(m_dir.path()).rename("folder", "moved"));
+        QCOMPARE(save(session, "mine\r\n"), Saved::CannotOpen);
+        QCOMPARE(m_told.mid(1), QStringList{cannotWrite});
+        QCOMPARE(fileBytes(m_dir.filePath("moved/doc.brw")), before);
+        QVERIFY(session.isModified());
+        QVERIFY(QDir(m_dir.path()).rename("moved", "folder"));
+        QCOMPARE(save(session, "mine\r\n"), Saved::Done); // once writes work again
+
+        QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path), 0600) == 0);
+        const auto entries = QDir::AllEntries | QDir::System | QDir::Hidden;
+        const QStringList beside = QDir(m_dir.filePath("folder")).entryList(entries);
+        m_told.clear();
+        m_answers = {Answer::Yes};
+        HangGuard guard;
+        QCOMPARE(save(session, "mine\r\n"), Saved::CannotOpen);
+        QCOMPARE(m_told.mid(1), QStringList{cannotWrite});
+        QCOMPARE(QDir(m_dir.filePath("folder")).entryList(entries), beside);
+    }
+
+    // The error-save file takes the document and closes; it is named at the next opening unless
+    // the document was saved after it. Bytes that cannot reach the disk are no save.
+    void errorSave()
+    {
+        const QString path = document();
+        DocumentSession &session = open(path);
+        const QString errorSave = session.errorSaveFile().fileName();
+        QCOMPARE(session.writeErrorSave(writing("unsaved\r\n", 7)), 7);
+        QVERIFY(!session.errorSaveFile().isOpen());
+        session.keepErrorSaveFile(); // it stays beside the document; a new one comes
+        QCOMPARE(session.errorSaveFile().fileName(), path + "2");
+        const QString notice = "W:ErrorSaveDataFile is newer than this file and may hold the last "
+                               "changes\nФайл сохранения данных при ошибке новее этого файла и "
+                               "может содержать последние изменения\n" +
+                               errorSave;
+        open(path).noticeErrorSaveFiles();
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::Append) &&
+                saved.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                  QFileDevice::FileModificationTime));
+        open(path).noticeErrorSaveFiles();
+        QCOMPARE(m_told, QStringList{notice});
+        QCOMPARE(fileBytes(errorSave), QByteArray("unsaved\r\n"));
+
+        int pipe[2]; // a pipe in the file's place cannot be synced
+        QCOMPARE(::pipe(pipe), 0);
+        QVERIFY(::dup2(pipe[1], session.errorSaveFile().handle()) >= 0);
+        QCOMPARE(session.writeErrorSave(writing("unsaved\r\n")), -1000);
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+    }
+
+    // Another live program named in the lock is named to each session that opens the document
+    // (a second session of this program adds no line); a FIFO there is refused, never opened.
+    void lock_data()
+    {
+        addTextRows({"found"}, {{"another program's lock", "other"}, {"a FIFO", "fifo"}});
+    }
+    void lock()
+    {
+        QFETCH(QString, found);
+        QTemporaryDir dir;
+        const QString path = copySample(dir.filePath("doc.brw"));
+        const QString lock = DocumentLock::lockPathOf(path);
+        const QByteArray other = QByteArray::number(::getppid()) + " elsewhere\n";
+        QVERIFY(found == "fifo" ? ::mkfifo(QFile::encodeName(lock), 0600) == 0
+                                : writeBytes(lock, other));
+        HangGuard guard;
+        DocumentSession &session = open(path);
+        open(path);
+        const QString told =
+                found == "fifo" ? "E:Cannot open file\nНевозможно открыть файл\n" + lock
+                                : QString("W:The document is open in another BRW: process %1 on "
+                                          "elsewhere\nДокумент открыт в другой программе BRW: "
+                                          "процесс %1 на elsewhere\n")
+                                                  .arg(::getppid()) +
+                                          path;
+        QCOMPARE(m_told, QStringList({told, told}));
+        const DocumentLock::Holder self = DocumentLock::thisProgram();
+        const QByteArray own = QByteArray::number(self.pid) + ' ' + self.host.toUtf8() + '\n';
+        session.close();
+        QVERIFY(found == "fifo" || fileBytes(lock) == other + own);
+        closeAll();
+        QVERIFY(found == "fifo" ? !QFileInfo(lock).isFile() : fileBytes(lock) == other);
+    }
+
+    // Each kind of change by another hand is told once, also one racing the session's own save;
+    // the session's own save is none. A save then asks before it writes over the file (No: under
+    // another name). Once written, the file is the session's own again.
+    void outsideChange_data()
+    {
+        addTextRows({"change", "answer", "saved"},
+                    {{"written, overwritten", "written", "Yes", "mine"},
+                     {"rewritten in place, shorter", "shorter", "Yes", "mine"},
+                     {"same size, old time kept", "same size", "Cancel", "Gotting"},
+                     {"renamed over it, another name", "renamed", "No", "outside"},
+                     {"deleted, written again", "deleted", "Yes", "mine"},
+                     {"deleted, not written again", "deleted", "Cancel", "<missing>"},
+                     {"racing a save before its rename", "before rename", "Cancel", "outside"},
+                     {"racing a save after its rename", "after rename", "Cancel", "outside"},
+                     {"own save asks nothing", "own save", "", "mine"}});
+    }
+    void outsideChange()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, answer);
+        QFETCH(QString, saved);
+        const QString path = document();
+        DocumentSession &session = open(path);
+        QSignalSpy told(&session, &DocumentSession::changedOutside);
+        const QMap<QString, Answer> answers{
+                {"Yes", Answer::Yes}, {"No", Answer::No}, {"Cancel", Answer::Cancel}};
+        m_answers = {answers.value(answer, Answer::Closed)};
+        SafeFile::setStepObserver([&](SafeFile::Step step) {
+            if (change.endsWith("rename") &&
+                (step == SafeFile::Step::Written) == (change[0] == 'b'))
+                QVERIFY(replaceFrom(path, outsideBytes));
+        });
+        if (change == "written") {
+            QVERIFY(writeBytes(path, outsideBytes));
+        } else if (change == "shorter") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.write(outsideBytes) > 0 &&
+                    file.resize(outsideBytes.size()));
+        } else if (change == "same size") {
+            QVERIFY(rewriteKeepingTime(path, fileBytes(path).replace("Getting", "Gotting")));
+        } else if (change == "renamed") {
+            QVERIFY(replaceFrom(path, outsideBytes));
+        } else if (change == "deleted") {
+            QVERIFY(QFile::remove(path));
+        } else {
+            // Written again after a question (as when the user keeps the text in Unicode): the
+            // watcher's reports meanwhile are of the session's own write.
+            int asked = 0;
+            const Saved first = session.save(writing("mine\r\n"), [&] {
+                QTest::qWait(100);
+                return change == "own save" && ++asked == 1;
+            });
+            QCOMPARE(first, change[0] == 'b' ? Saved::Declined : Saved::Done);
+            QCOMPARE(m_told.size(), int(change[0] == 'b')); // asked at once
+        }
+        SafeFile::setStepObserver({});
+        const bool own = change == "own save";
+        QTRY_COMPARE(told.count(), int(!own));
+        QTest::qWait(100); // late reports of the watcher
+        QCOMPARE(told.count() + session.reloadPending() + session.changedOnDisk(), 3 * !own);
+
+        m_answers = {answers.value(answer, Answer::Closed)};
+        m_told.clear();
+        const QMap<QString, Saved> outcomes{{"Yes", Saved::Done},
+                                            {"No", Saved::AnotherName},
+                                            {"Cancel", Saved::Declined},
+                                            {"", Saved::Done}};
+        QCOMPARE(save(session, "mine\r\n"), outcomes[answer]);
+        const QString question =
+                "W:The file was changed outside BRW. Overwrite it?\n(No: save as another file)\n"
+                "Файл изменён вне BRW. Перезаписать его?\n(Нет: сохранить в другой файл)\n" +
+                path;
+        QCOMPARE(m_told, QStringList{question}.mid(own));
+        QVERIFY(fileBytes(path).contains(saved == "outside" ? "written outside"
+                                                            : saved.toLatin1()));
+        m_told.clear();
+        const bool asked = outcomes[answer] != Saved::Done; // then declined by OK
+        QCOMPARE(save(session, "again\r\n"), asked ? Saved::Declined : Saved::Done);
+        QCOMPARE(m_told.size(), int(asked));
+        QCOMPARE(told.count(), int(!own));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocumentSession)
+#include "tst_documentsession.moc"
