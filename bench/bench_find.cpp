@@ -108,6 +108,13 @@ int main(int argc, char **argv)
                                  " themes: " + QByteArray::number(bytes.count("the")) +
                                  " x the -> these";
         timeStep(window, label.constData(), parameters("the", "these", 4, true), boxes);
+        if (themes != arguments.themes)
+            continue;
+        // The same replacements through a regular expression and a group reference.
+        window.tree.setCurrentItem(window.tree.rootTheme());
+        FindParas regex = parameters("th(e)se", "th\\1", 4, true);
+        regex.regularExpression = true;
+        timeStep(window, "the same back, as a regular expression", regex, boxes);
     }
     // Replacements inside one description move its tail each time.
     for (int words : {25000, 50000, 100000}) {
@@ -117,13 +124,17 @@ int main(int argc, char **argv)
         for (bool backwards : {false, true}) {
             const QByteArray label = "one text of " + QByteArray::number(words) +
                                      (backwards ? " x \"the \", backwards" : " x \"the \"");
-            FindParas p = parameters("the", "these", 4, true);
-            p.backwards = backwards;
-            window.editor.setText(window.tree.rootTheme()->description());
-            window.editor.moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
-            timeStep(window, label.constData(), p, boxes);
-            window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
-                                       false);
+            for (bool regex : {false, true}) {
+                FindParas p =
+                        parameters(regex ? "t(he)" : "the", regex ? "t\\1se" : "these", 4, true);
+                p.backwards = backwards;
+                p.regularExpression = regex;
+                window.editor.setText(window.tree.rootTheme()->description());
+                window.editor.moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
+                timeStep(window, (label + (regex ? ", regex" : "")).constData(), p, boxes);
+                window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
+                                           false);
+            }
         }
     }
     return 0;

@@ -97,7 +97,7 @@ private Q_SLOTS:
         const TextPattern::Match match = pattern.find(text, 0, false);
         QVERIFY(match.position >= 0);
         QTEST(QString(text).replace(match.position, match.length,
-                                    pattern.replacement(text, match, replace)),
+                                    pattern.replacement(match, replace)),
               "result");
     }
 
