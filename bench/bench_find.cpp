@@ -1,5 +1,6 @@
 // Search steps over a large tree: a step that finds nothing walks every theme and comes back to
-// its start point; replace all of a frequent word at several tree sizes, to show how it grows.
+// its start point; replace all of a frequent word at several tree sizes, to show how it grows;
+// the tree narrowed to the themes that hold a word, and shown whole again.
 // While a step runs a 5 ms timer counts how often the event loop got a turn.
 // Usage: bench_find [themes] [seed]
 #include "BenchTimer.h"
@@ -7,6 +8,7 @@
 
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindEngine.h"
+#include "find/TreeFilter.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
@@ -108,6 +110,13 @@ int main(int argc, char **argv)
                                  " themes: " + QByteArray::number(bytes.count("the")) +
                                  " x the -> these";
         timeStep(window, label.constData(), parameters("the", "these", 4, true), boxes);
+        if (themes != arguments.themes)
+            continue;
+        // The same replacements through a regular expression and a group reference.
+        window.tree.setCurrentItem(window.tree.rootTheme());
+        FindParas regex = parameters("th(e)se", "th\\1", 4, true);
+        regex.regularExpression = true;
+        timeStep(window, "the same back, as a regular expression", regex, boxes);
     }
     // Replacements inside one description move its tail each time.
     for (int words : {25000, 50000, 100000}) {
@@ -117,13 +126,44 @@ int main(int argc, char **argv)
         for (bool backwards : {false, true}) {
             const QByteArray label = "one text of " + QByteArray::number(words) +
                                      (backwards ? " x \"the \", backwards" : " x \"the \"");
-            FindParas p = parameters("the", "these", 4, true);
-            p.backwards = backwards;
-            window.editor.setText(window.tree.rootTheme()->description());
-            window.editor.moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
-            timeStep(window, label.constData(), p, boxes);
-            window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
-                                       false);
+            for (bool regex : {false, true}) {
+                FindParas p =
+                        parameters(regex ? "t(he)" : "the", regex ? "t\\1se" : "these", 4, true);
+                p.backwards = backwards;
+                p.regularExpression = regex;
+                window.editor.setText(window.tree.rootTheme()->description());
+                window.editor.moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
+                timeStep(window, (label + (regex ? ", regex" : "")).constData(), p, boxes);
+                window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
+                                           false);
+            }
+        }
+    }
+    {
+        Window window;
+        const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed);
+        loadTreeBytes(window.tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
+        window.tree.resize(600, 800);
+        window.tree.show();
+        QCoreApplication::processEvents();
+        TreeFilter filter(&window.tree);
+        for (const char *word : {"garden", "the"}) {
+            QElapsedTimer timer;
+            timer.start();
+            filter.run(window.tree.rootTheme(), parameters(word, {}, 0, false));
+            while (filter.state() != TreeFilter::State::Narrowed)
+                QCoreApplication::processEvents();
+            const double found = double(timer.nsecsElapsed()) / 1e6;
+            QCoreApplication::processEvents(); // the view lays itself out
+            const double shown = double(timer.nsecsElapsed()) / 1e6;
+            const size_t matched = filter.matches().size();
+            timer.restart();
+            filter.end();
+            QCoreApplication::processEvents();
+            std::printf("filter \"%s\": %zu of %d themes match, narrowed %.1f ms, shown %.1f ms, "
+                        "whole again %.1f ms\n",
+                        word, matched, window.tree.themeCount(), found, shown,
+                        double(timer.nsecsElapsed()) / 1e6);
         }
     }
     return 0;

@@ -21,6 +21,7 @@
 class ColorListViewItem;
 class CorrectedTextEdit;
 class FindAllPanel;
+class TreeFilter;
 class FindDialog;
 class FindEngine;
 class GoToThemePopup;
@@ -73,6 +74,7 @@ public:
     FindDialog *findDialog() const { return m_findDialog; }
     GoToThemePopup *goToPopup() const { return m_goToPopup; }
     FindAllPanel *findAllPanel() const { return m_findAllPanel; }
+    TreeFilter *treeFilter() const { return m_treeFilter; }
     // The detached description windows, in opening order.
     QList<OutsideThemeDialog *> removalWindows() const;
 
@@ -159,6 +161,8 @@ public Q_SLOTS:
     void menuGoToTheme();
     void menuFindAll();
     void findAllAction();
+    // Narrows the tree to the themes that match the find dialog's search, or shows it whole.
+    void menuFilterTree();
     // Auxiliary windows and the key recorder (BramblewebAux.cpp).
     void menuSymbols();
     void menuReadme_ru();
@@ -201,7 +205,13 @@ private:
     // Writes every detached window's text into the error-save file after the tree; the penalty.
     int writeRemovalRecords(QFileDevice &file, QString &log);
     void showFindDialog(bool replaceMode);
-    void runFindCommand(bool replaceMode, int action);
+    // Runs `run` (by default: find all without an action, else a search step) with the find
+    // dialog's search, once the dialog is open and its search valid.
+    void runFindCommand(bool replaceMode, int action,
+                        void (Brambleweb::*run)(const FindParas &) = nullptr);
+    void filterTree(const FindParas &paras);
+    // Stops the filter's search or shows the whole tree again; false when it was neither.
+    bool endTreeFilter();
     FindEngine *findEngine();
     void runFindAll(const FindParas &paras);
     void goToMatch(const FoundMatch &match);
@@ -285,6 +295,7 @@ private:
     FindEngine *m_findEngine = nullptr;
     GoToThemePopup *m_goToPopup = nullptr;
     FindAllPanel *m_findAllPanel = nullptr;
+    TreeFilter *m_treeFilter = nullptr;
     // A detached window and the theme it was opened for; null once that theme left the tree.
     struct RemovalWindow
     {

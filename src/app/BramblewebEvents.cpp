@@ -203,7 +203,11 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
             m_ctrlKPending = true;
         return true;
     }
-    if (watched == m_mainTree && KeyTable::find(WindowKeys::tree(), key)) {
+    const KeyBinding *treeKey =
+            watched == m_mainTree ? KeyTable::find(WindowKeys::tree(), key) : nullptr;
+    if (treeKey && treeKey->command == EndFilter)
+        return endTreeFilter();
+    if (treeKey) {
         m_mainEditBox->setFocus();
         m_focusInTree = false;
         return true;

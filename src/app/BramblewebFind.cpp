@@ -3,9 +3,11 @@
 #include "app/Brambleweb.h"
 
 #include "common/Assertions.h"
+#include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
 #include "find/FindEngine.h"
+#include "find/TreeFilter.h"
 #include "tree/LinkListView.h"
 
 #include <QCoreApplication>
@@ -68,7 +70,8 @@ void Brambleweb::menuReplace()
     showFindDialog(true);
 }
 
-void Brambleweb::runFindCommand(bool replaceMode, int action)
+void Brambleweb::runFindCommand(bool replaceMode, int action,
+                                void (Brambleweb::*run)(const FindParas &))
 {
     if (!m_findDialog) {
         showFindDialog(replaceMode);
@@ -82,7 +85,9 @@ void Brambleweb::runFindCommand(bool replaceMode, int action)
     }
     FindParas paras = m_findDialog->paras();
     paras.action = action;
-    if (action == FindParas::NoAction)
+    if (run)
+        (this->*run)(paras);
+    else if (action == FindParas::NoAction)
         runFindAll(paras);
     else
         findReplace(paras);
@@ -106,6 +111,37 @@ void Brambleweb::menuReplaceNext()
 void Brambleweb::menuReplaceAll()
 {
     runFindCommand(true, FindParas::ReplaceAll);
+}
+
+void Brambleweb::menuFilterTree()
+{
+    if (!endTreeFilter())
+        runFindCommand(false, FindParas::NoAction, &Brambleweb::filterTree);
+}
+
+void Brambleweb::filterTree(const FindParas &paras)
+{
+    ColorListViewItem *current = m_mainTree->currentTheme();
+    if (!current || !m_mainTree->isStable())
+        return;
+    if (!m_treeFilter) {
+        m_treeFilter = new TreeFilter(m_mainTree, this);
+        CONNECT_ASSERT(connect(m_treeFilter, &TreeFilter::narrowed, this, [this](bool gaveUp) {
+            if (gaveUp)
+                Messages::warning(this, tr("Search (Поиск)"), TextPattern::stoppedText());
+        }));
+    }
+    storeDescription(current, true);
+    m_treeFilter->run(paras.scope == FindParas::AllThemes ? m_mainTree->rootTheme() : current,
+                      paras);
+    // Escape in the tree ends the search, and later the narrowed view.
+    activateWindowOf(this);
+    m_mainTree->setFocus();
+}
+
+bool Brambleweb::endTreeFilter()
+{
+    return m_treeFilter && m_treeFilter->end();
 }
 
 void Brambleweb::findAction()

@@ -73,6 +73,7 @@ const Action actionTable[] = {
     {"&Tree", "&Newest", "Самая новая тема", CTRL | ALT | Qt::Key_N, "newest", Window, "menuNewest()", 0},
     {"&Tree", "Go to &mark", "Перейти к метке", CTRL | Qt::Key_M, "gotomark", Window, "menuGoToMark()", 0},
     {"&Tree", "&Go to theme...", "Перейти к теме по имени", CTRL | Qt::Key_G, "gototheme", Window, "menuGoToTheme()", 0},
+    {"&Tree", "&Filter tree to matches", "Показать только темы, где найден текст поиска", QKeyCombination(Qt::Key_F8), "filtertree", Window, "menuFilterTree()", 0},
     separator("&Tree"),
     {"&Tree", "Cu&t", "Вырезать тему", SHIFT | Qt::Key_Delete, "cut", Tree, "menuCut()", TreeEditing},
     {"&Tree", "&Copy", "Скопировать тему", CTRL | Qt::Key_Insert, "copy", Tree, "menuCopy()", TreeEditing},

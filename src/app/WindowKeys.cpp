@@ -35,6 +35,8 @@ const KeyBinding treeTable[] = {
         {NoModifier, Qt::Key_Return, 0, FocusDescription,
          "Go to the description (Перейти к описанию)"},
         {ControlModifier, Qt::Key_Return, 0, FocusDescription, nullptr},
+        {NoModifier, Qt::Key_Escape, 0, EndFilter,
+         "Show the whole tree again after F8 (Показать всё дерево)"},
 };
 
 const KeyBinding editorTable[] = {

@@ -15,6 +15,7 @@ enum Command {
     SaveBranchWithoutHidden,
     FocusDescription,
     FocusTree,
+    EndFilter,
     LocationGrow,
     LocationShrink,
     LocationNarrower,

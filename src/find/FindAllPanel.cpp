@@ -205,6 +205,7 @@ void FindAllPanel::run(ColorListViewItem *top, const FindParas &paras)
     m_top = top;
     m_paras = paras;
     m_chosen = {};
+    m_stopped = false;
     again();
 }
 
@@ -215,7 +216,12 @@ const std::vector<FoundMatch> &FindAllPanel::matches() const
 
 QString FindAllPanel::countText() const
 {
-    return tr("%1 matches in %2 themes").arg(m_model->rows.size()).arg(m_model->themes);
+    QString text = tr("%1 matches in %2 themes").arg(m_model->rows.size()).arg(m_model->themes);
+    if (m_stopped)
+        text += tr(" (stopped)");
+    if (m_search.gaveUp())
+        text += tr(" (the regular expression gave up in some texts)");
+    return text;
 }
 
 void FindAllPanel::again()
@@ -294,6 +300,15 @@ bool FindAllPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        if (!isComplete()) {
+            m_search.stop();
+            m_slices.stop();
+            m_refresh.stop();
+            m_top = nullptr;
+            m_stopped = true;
+            m_count->setText(countText());
+            return true;
+        }
         hide();
         m_tree->setFocus();
         return true;

@@ -15,7 +15,9 @@ class QTreeView;
 // theme's path, where the match is (its name or "line N") and the line with the match marked.
 // The list is filled a slice at a time, and it follows the tree: a change to the tree runs the
 // search again, and so does typing in the description, and a theme leaving the tree empties the
-// list at once, so that no row ever points at a theme that is gone.
+// list at once, so that no row ever points at a theme that is gone. Escape ends a search that
+// is still running (the list then stays as far as it got, and no change runs it again), and
+// hides a complete list.
 class FindAllPanel : public QWidget
 {
     Q_OBJECT
@@ -50,10 +52,11 @@ private:
     QTreeView *m_list;
     FindAllSearch m_search; // before the model, which reads through it
     FoundListModel *m_model;
-    ColorListViewItem *m_top = nullptr;
+    ColorListViewItem *m_top = nullptr; // null once the search was stopped
     FindParas m_paras;
     // The row the user stood on, chosen again when the search meets it anew.
     FoundMatch m_chosen;
+    bool m_stopped = false;
     QTimer m_slices;
     QTimer m_refresh;
 };

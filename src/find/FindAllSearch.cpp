@@ -2,9 +2,10 @@
 
 #include "tree/ColorListViewItem.h"
 
-void FindAllSearch::start(ColorListViewItem *top, const FindParas &paras)
+void FindAllSearch::start(ColorListViewItem *top, const FindParas &paras, bool firstOnly)
 {
     m_paras = paras;
+    m_firstOnly = firstOnly;
     m_pattern = TextPattern(paras);
     m_levels.clear();
     m_pendingTop = top;
@@ -17,9 +18,11 @@ bool FindAllSearch::run(std::vector<FoundMatch> &found, int milliseconds)
     QElapsedTimer clock;
     clock.start();
     int themes = 0;
+    // A pattern can take long over one text: the clock is checked after each.
+    const int themesPerLook = m_pattern.isPlain() ? 64 : 1;
     while (!m_levels.empty()) {
         // Checking the clock every few themes keeps its cost out of the count.
-        if (++themes % 64 == 0 && clock.elapsed() >= milliseconds)
+        if (++themes % themesPerLook == 0 && clock.elapsed() >= milliseconds)
             return false;
         Level &level = m_levels.back();
         ColorListViewItem *theme = nullptr;
@@ -48,7 +51,10 @@ void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &fo
     // Plain text is found at every place, overlaps too; a regular expression's matches follow
     // one another, an empty one a character on.
     const bool overlapping = !m_paras.regularExpression;
+    const size_t before = found.size();
     const auto all = [&](const QString &text, bool name) {
+        if (m_firstOnly && found.size() > before)
+            return;
         int line = name ? -1 : 0;
         int lineStart = 0;
         for (TextPattern::Match match = m_pattern.find(text, 0, false); match.position >= 0;
@@ -63,6 +69,8 @@ void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &fo
                 }
             }
             found.push_back({theme, line, at, match.length});
+            if (m_firstOnly)
+                break;
         }
     };
     if (m_paras.inName)

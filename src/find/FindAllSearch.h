@@ -28,8 +28,9 @@ struct FoundMatch
 class FindAllSearch
 {
 public:
-    // Starts over below `top` (scope 1: the theme alone).
-    void start(ColorListViewItem *top, const FindParas &paras);
+    // Starts over below `top` (scope 1: the theme alone); with firstOnly the first match of each
+    // theme is all it lists.
+    void start(ColorListViewItem *top, const FindParas &paras, bool firstOnly = false);
     void stop() { m_levels.clear(); }
     // The text being edited stands in for the theme's stored description, so that the matches
     // are those the editor shows.
@@ -41,6 +42,8 @@ public:
     // The description the search reads for the theme.
     QString descriptionOf(const ColorListViewItem *theme) const;
     bool isDone() const { return m_levels.empty(); }
+    // True once the pattern gave up at its step limit somewhere: matches may be missing.
+    bool gaveUp() const { return m_pattern.stopped(); }
     // Searches on for about `milliseconds`, appending the matches found; true when done.
     bool run(std::vector<FoundMatch> &found, int milliseconds);
 
@@ -53,6 +56,7 @@ private:
         int next;
     };
     FindParas m_paras;
+    bool m_firstOnly = false;
     TextPattern m_pattern{FindParas()};
     ColorListViewItem *m_pendingTop = nullptr;
     const ColorListViewItem *m_standInTheme = nullptr;

@@ -53,6 +53,8 @@ struct FindEngine::Step
     bool loaded = false;
     TextPattern pattern{FindParas()};
     bool dirty = false; // replacements in `text` not yet written to the tree
+    // The match this step found last, with its groups, until it is replaced.
+    std::optional<TextPattern::Match> found;
     qint64 moves = 0;
     qint64 moveLimit = 0;
 
@@ -99,9 +101,7 @@ void FindEngine::findReplace(const FindParas &paras)
     while (!m_aborted && runPass(step)) {
     }
     if (step.pattern.stopped())
-        Messages::warning(m_tree->window(), tr("Search (Поиск)"),
-                          tr("The regular expression took too many steps: the search stopped "
-                             "without looking at every place."));
+        Messages::warning(m_tree->window(), tr("Search (Поиск)"), TextPattern::stoppedText());
     if (m_aborted && paras.action == FindParas::ReplaceAll)
         m_host.loadDescription(m_tree->currentTheme());
 }
@@ -178,11 +178,13 @@ void FindEngine::replacePending(Step &step)
         still = step.text.slice(m_position, m_matchLength).compare(step.paras.findText, step.cs) ==
                 0;
     } else {
-        const QString &whole = step.text.collapsed();
-        const TextPattern::Match again = step.pattern.find(whole, m_position, false);
-        still = again.position == m_position && again.length == m_matchLength;
+        // The match this step found is still there; one a step before is looked for again.
+        std::optional<TextPattern::Match> again = std::exchange(step.found, std::nullopt);
+        if (!again || again->position != m_position)
+            again = step.text.find(step.pattern, m_position);
+        still = again->position == m_position && again->length == m_matchLength;
         if (still)
-            replacement = step.pattern.replacement(whole, again, step.paras.replaceText);
+            replacement = step.pattern.replacement(*again, step.paras.replaceText);
     }
     if (still) {
         const int length = m_matchLength;
@@ -313,8 +315,8 @@ TextPattern::Match FindEngine::find(Step &step, int from)
 {
     if (step.pattern.isPlain())
         return {step.text.occurrence(step.paras.findText, from, step.paras.caseSensitive),
-                int(step.paras.findText.size())};
-    return step.pattern.find(step.text.collapsed(), from, step.backwards());
+                int(step.paras.findText.size()), std::nullopt};
+    return step.text.find(step.pattern, from);
 }
 
 bool FindEngine::showMatch(Step &step, TextPattern::Match match)
@@ -322,6 +324,7 @@ bool FindEngine::showMatch(Step &step, TextPattern::Match match)
     const int found = match.position;
     m_position = found;
     m_matchLength = match.length;
+    step.found = std::move(match);
     if (step.action() == FindParas::ReplaceAll) {
         m_matchPending = true;
         step.continuing = true;

@@ -72,6 +72,26 @@ int SearchedText::occurrence(const QString &what, int from, bool caseSensitive)
     return FindText::occurrence(untouched, what, from, true, caseSensitive);
 }
 
+TextPattern::Match SearchedText::find(const TextPattern &pattern, int from)
+{
+    if (!m_backwards) {
+        if (from < m_front.size())
+            collapse();
+        const int shift = int(m_front.size()) - m_frontEnd;
+        TextPattern::Match match = pattern.find(m_original, from - shift, false);
+        if (match.position >= 0)
+            match.position += shift;
+        return match;
+    }
+    if (from >= m_backStart)
+        collapse();
+    TextPattern::Match match = pattern.find(m_original, from, true);
+    if (match.position + match.length <= m_backStart)
+        return match;
+    collapse();
+    return pattern.find(m_original, from, true);
+}
+
 QString SearchedText::slice(int position, int length)
 {
     const int shift = int(m_front.size()) - m_frontEnd;

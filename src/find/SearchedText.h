@@ -1,5 +1,7 @@
 #pragma once
 
+#include "find/TextPattern.h"
+
 #include <QString>
 
 #include <vector>
@@ -14,17 +16,16 @@ public:
     void reset(const QString &text, bool backwards);
     // The whole current string.
     QString text() const;
-    // The whole current string, made the original again: for searches that need it in one
-    // piece (a regular expression, whole words).
-    const QString &collapsed()
-    {
-        collapse();
-        return m_original;
-    }
     int size() const { return int(m_front.size()) + m_backStart - m_frontEnd + m_backSize; }
 
     // As FindText::occurrence on the current string.
     int occurrence(const QString &what, int from, bool caseSensitive);
+    // A pattern's match in the direction of the replacements, searched in the untouched
+    // original, so that a run of replacements never builds the whole string again: forwards
+    // what a look-behind sees before the first untouched character is the text as it was.
+    // Backwards a match that would run into the replaced part is looked for again in the
+    // current string.
+    TextPattern::Match find(const TextPattern &pattern, int from);
     // The `length` characters at `position` of the current string.
     QString slice(int position, int length);
     void replace(int position, int length, const QString &replacement);

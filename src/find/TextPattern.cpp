@@ -45,6 +45,13 @@ TextPattern::TextPattern(const FindParas &paras)
     m_expression.setPattern(QStringLiteral("(*LIMIT_MATCH=%1)").arg(matchStepLimit) + pattern);
 }
 
+QString TextPattern::stoppedText()
+{
+    return QCoreApplication::translate("FindEngine",
+                                       "The regular expression took too many steps: the search "
+                                       "stopped without looking at every place.");
+}
+
 bool TextPattern::isWordBoundary(QStringView text, qsizetype index)
 {
     // The character before the place and the one from it, each taken whole.
@@ -67,7 +74,7 @@ TextPattern::Match TextPattern::find(const QString &text, int from, bool backwar
     if (m_wholeWords)
         return findWord(text, from, backwards);
     return {FindText::occurrence(text, m_what, from, backwards, m_cs == Qt::CaseSensitive),
-            int(m_what.size())};
+            int(m_what.size()), std::nullopt};
 }
 
 TextPattern::Match TextPattern::findWord(const QString &text, int from, bool backwards) const
@@ -77,7 +84,7 @@ TextPattern::Match TextPattern::findWord(const QString &text, int from, bool bac
     for (int at = FindText::occurrence(text, m_what, from, backwards, cs); at >= 0;
          at = FindText::occurrence(text, m_what, backwards ? at - 1 : at + 1, backwards, cs)) {
         if (isWordBoundary(text, at) && isWordBoundary(text, at + length))
-            return {at, length};
+            return {at, length, std::nullopt};
     }
     return {};
 }
@@ -86,19 +93,22 @@ TextPattern::Match TextPattern::findRegex(const QString &text, int from, bool ba
 {
     if (from < 0 || from > text.size())
         return {};
+    const QRegularExpression::MatchOptions options = checked(text);
     if (!backwards) {
-        const QRegularExpressionMatch match = m_expression.match(text, from);
+        QRegularExpressionMatch match =
+                m_expression.match(text, from, QRegularExpression::NormalMatch, options);
         m_stopped = m_stopped || !match.isValid();
-        return match.hasMatch() ? Match{int(match.capturedStart()), int(match.capturedLength())}
-                                : Match{};
+        if (!match.hasMatch())
+            return {};
+        return {int(match.capturedStart()), int(match.capturedLength()), std::move(match)};
     }
     // The last match that starts at `from` or before: tried at each place going back.
     for (int at = from; at >= 0; --at) {
-        const QRegularExpressionMatch match =
+        QRegularExpressionMatch match =
                 m_expression.match(text, at, QRegularExpression::NormalMatch,
-                                   QRegularExpression::AnchorAtOffsetMatchOption);
+                                   options | QRegularExpression::AnchorAtOffsetMatchOption);
         if (match.hasMatch())
-            return {at, int(match.capturedLength())};
+            return {at, int(match.capturedLength()), std::move(match)};
         if (!match.isValid()) {
             m_stopped = true;
             break;
@@ -107,13 +117,21 @@ TextPattern::Match TextPattern::findRegex(const QString &text, int from, bool ba
     return {};
 }
 
-QString TextPattern::replacement(const QString &text, Match match, const QString &replace) const
+QRegularExpression::MatchOptions TextPattern::checked(const QString &text) const
 {
-    if (!m_regex)
+    if (text.constData() != m_checkedText.constData() || text.size() != m_checkedText.size()) {
+        m_checkedText = text;
+        m_checkedValid = text.isValidUtf16();
+    }
+    return m_checkedValid ? QRegularExpression::DontCheckSubjectStringMatchOption
+                          : QRegularExpression::NoMatchOption;
+}
+
+QString TextPattern::replacement(const Match &match, const QString &replace) const
+{
+    if (!m_regex || !match.groups)
         return replace;
-    const QRegularExpressionMatch found =
-            m_expression.match(text, match.position, QRegularExpression::NormalMatch,
-                               QRegularExpression::AnchorAtOffsetMatchOption);
+    const QRegularExpressionMatch &found = *match.groups;
     QString result;
     result.reserve(replace.size());
     for (qsizetype i = 0; i < replace.size(); ++i) {

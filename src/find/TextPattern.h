@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <optional>
+
 // What a search looks for in one string: the find text as it stands, as whole words only, or
 // as a regular expression, with the case option applied. A regular expression's match never
 // runs over a line end unless the pattern asks for one (multiline off, a dot stops at a line
@@ -20,18 +22,22 @@ public:
     bool isPlain() const { return !m_regex && !m_wholeWords; }
     // True once a match gave up at its step limit: what it found is not all there is.
     bool stopped() const { return m_stopped; }
+    // What the user is told then.
+    static QString stoppedText();
 
     struct Match
     {
         int position = -1; // -1: none
         int length = 0;
+        // A regular expression's match with its groups, for the replacement.
+        std::optional<QRegularExpressionMatch> groups;
     };
     // Forwards the first match starting at `from` or later; backwards the last one starting at
     // `from` or earlier.
     Match find(const QString &text, int from, bool backwards) const;
     // The text that replaces the match: for a regular expression \0 to \9 stand for the match
     // and its groups (an absent group for nothing) and \\ for a backslash.
-    QString replacement(const QString &text, Match match, const QString &replace) const;
+    QString replacement(const Match &match, const QString &replace) const;
 
     // True when a word cannot go on over that place of the text: a character that is no
     // letter, digit, mark or underscore (or the text's end) on one side of it.
@@ -40,6 +46,10 @@ public:
 private:
     Match findWord(const QString &text, int from, bool backwards) const;
     Match findRegex(const QString &text, int from, bool backwards) const;
+    // Skips the expression's own check of the text's UTF-16, which looks at the whole rest of
+    // the text at every match, once the text has been checked: a second look at the same text
+    // costs nothing. The copy kept makes a change to the text a new string.
+    QRegularExpression::MatchOptions checked(const QString &text) const;
 
     QString m_what;
     Qt::CaseSensitivity m_cs;
@@ -48,4 +58,6 @@ private:
     QRegularExpression m_expression;
     QString m_error;
     mutable bool m_stopped = false;
+    mutable QString m_checkedText;
+    mutable bool m_checkedValid = false;
 };

@@ -2,6 +2,7 @@
 
 #include "common/Assertions.h"
 #include "tree/ColorListViewItem.h"
+#include "tree/TreeWalk.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -135,29 +136,11 @@ void ColumnWidthTracker::forShownRows(const QModelIndex &parent, int first, int 
                                       Visit visit)
 {
     // Without recursion: a branch may be many thousands of levels deep.
-    struct Level
-    {
-        QModelIndex parent;
-        int next;
-        int last;
-    };
-    QAbstractItemModel *model = m_view->model();
-    std::vector<Level> levels{{parent, first, last}};
-    while (!levels.empty()) {
-        Level &level = levels.back();
-        if (level.next > level.last) {
-            levels.pop_back();
-            continue;
-        }
-        const QModelIndex index = model->index(level.next++, 0, level.parent);
-        const int rowDepth = depth + int(levels.size()) - 1;
-        visit(index, rowDepth);
-        if (m_view->isExpanded(index)) {
-            const int children = model->rowCount(index);
-            if (children > 0)
-                levels.push_back({index, 0, children - 1});
-        }
-    }
+    walkModelRows(*m_view->model(), parent, first, last,
+                  [&](const QModelIndex &index, const QModelIndex &, int below) {
+                      visit(index, depth + below);
+                      return m_view->isExpanded(index);
+                  });
 }
 
 void ColumnWidthTracker::add(int width)

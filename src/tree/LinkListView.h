@@ -83,6 +83,14 @@ public:
     ColorListViewItem *copySource() const { return m_copySource; }
     const ThemeHistory &history() const { return m_history; }
 
+    // A row's place in the view's model, and back: a walk over the model's indexes hides and
+    // opens rows without looking each one up among its siblings.
+    QModelIndex rowIndex(const QTreeWidgetItem *item) const { return indexFromItem(item); }
+    ColorListViewItem *themeAt(const QModelIndex &index) const
+    {
+        return ColorListViewItem::themeOf(itemFromIndex(index));
+    }
+
     QString themeName(const ColorListViewItem *theme) const { return theme->name(); }
     // With useEditor on the current theme, the text being edited in the main editor, if any.
     QString description(ColorListViewItem *theme, bool useEditor);

@@ -181,10 +181,17 @@ void LinkListView::menuDelete()
         return;
     ColorListViewItem *parent = current->parentTheme();
     const int index = parent->indexOfChild(current);
-    ColorListViewItem *stays = parent->childTheme(index + 1);
-    if (!stays)
-        stays = index > 0 ? parent->childTheme(index - 1) : parent;
-    if (stays->isNullItem()) // beside the themes a hand-made file put under a link
+    // The next sibling in sight, else the one before, else the parent: a filtered tree hides
+    // some of them.
+    const QModelIndex parentRow = rowIndex(parent);
+    ColorListViewItem *stays = nullptr;
+    for (int i = index + 1; !stays && i < parent->childCount(); ++i)
+        if (!isRowHidden(i, parentRow))
+            stays = parent->childTheme(i);
+    for (int i = index - 1; !stays && i >= 0; --i)
+        if (!isRowHidden(i, parentRow))
+            stays = parent->childTheme(i);
+    if (!stays || stays->isNullItem()) // beside the themes a hand-made file put under a link
         stays = parent;
     setCurrentItem(stays);
     deleteBranch(current);

@@ -1,8 +1,11 @@
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
+#include "find/FilterRows.h"
 #include "find/FindAllPanel.h"
 #include "find/FindDialog.h"
 #include "find/GoToThemePopup.h"
+#include "find/ThemeMatcher.h"
+#include "find/TreeFilter.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -170,6 +173,75 @@ private Q_SLOTS:
         QTEST(names.name(1).toString(), "folded");
     }
 
+    void filterPlaces_data()
+    {
+        addJsonRows(QFINDTESTDATA("data/filterplaces.jsonl"), {"rows", "places"});
+    }
+    void filterPlaces()
+    {
+        QFETCH(QString, rows);
+        std::vector<FilterRows::Row> parsed;
+        for (const QString &row : rows.split(' '))
+            parsed.push_back({row.left(1).toInt(), row.endsWith('*')});
+        QStringList places;
+        for (FilterRows::Place place : FilterRows::places(parsed))
+            places << QString("ihso"[int(place)]);
+        QTEST(places.join(' '), "places");
+    }
+
+    // The tree narrowed by F8 to the themes that match the dialog's text, and shown whole again.
+    void filterTree_data()
+    {
+        addJsonRows(QFINDTESTDATA("data/filter.jsonl"),
+                    {"outline", "find", "steps", "shown", "end", "after"});
+    }
+    void filterTree()
+    {
+        QFETCH(QString, outline);
+        QFETCH(QString, shown);
+        ScriptedMessages boxes;
+        m_tree->clear();
+        buildOutline(*m_tree, outline);
+        m_tree->collapseAll();
+        for (const char *open : {"/", "Epsilon"})
+            if (QTreeWidgetItem *theme = themeNamed(*m_tree, open))
+                theme->setExpanded(true);
+        m_tree->setCurrentItem(m_tree->rootTheme());
+        const auto inSight = [this] { // the rows the view shows: "*" bold, "_" a placeholder
+            QStringList rows;
+            for (QTreeWidgetItem *row = m_tree->topLevelItem(0); row; row = m_tree->itemBelow(row))
+                rows << (static_cast<ColorListViewItem *>(row)->isNullItem()
+                                 ? "_"
+                                 : (row->font(0).bold() ? "*" : "") + row->text(0));
+            return rows.join(' ');
+        };
+        m_window->menuFind();
+        QFETCH(QString, find);
+        m_window->findDialog()->findField()->setText(find);
+        m_window->findDialog()->close();
+        QTest::keyClick(m_tree, Qt::Key_F8);
+        QFETCH(QString, steps);
+        if (!shown.isEmpty()) {
+            QTRY_COMPARE(m_window->treeFilter()->state(), TreeFilter::State::Narrowed);
+            for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
+                if (step.startsWith('@'))
+                    m_tree->setCurrentItem(themeNamed(*m_tree, step.mid(1)));
+                else if (step == "rename")
+                    m_tree->renameTheme(m_tree->currentTheme(), "New");
+                else
+                    QTest::keySequence(m_tree, QKeySequence(step));
+                QVERIFY(!m_tree->currentTheme()->isNullItem() &&
+                        !m_tree->currentItem()->isHidden());
+            }
+            QTEST(inSight(), "shown");
+        }
+        QFETCH(QString, end);
+        QTest::keySequence(m_tree, QKeySequence(end));
+        QTest::qWait(10);
+        QCOMPARE(m_window->treeFilter()->state(), TreeFilter::State::Off);
+        QTEST(inSight(), "after");
+    }
+
     void findAll_data()
     {
         JSON_ROWS("file", "search", "listed", "change", "after", "go", "stands");
@@ -215,6 +287,9 @@ private Q_SLOTS:
                 m_tree->nameEditor()->selectAll();
                 m_tree->nameEditor()->insert(words[2]);
                 QTest::keyClick(m_tree->nameEditor(), Qt::Key_Return);
+            } else if (words[0] == "stop") { // Escape before the search ends
+                QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
+                QTest::keyClick(panel->list(), Qt::Key_Escape);
             } else if (words[0] == "replaceall") {
                 replaceAll(words[1], words[2], true);
             } else if (words[0] == "type") { // at the start of the theme's description
