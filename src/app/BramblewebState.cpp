@@ -7,6 +7,7 @@
 #include "app/TreeState.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
+#include "find/TreeFilter.h"
 #include "tree/LinkListView.h"
 
 #include <QScrollBar>
@@ -57,6 +58,9 @@ void Brambleweb::rememberDocumentState()
 {
     if (!keepsState() || fileName().isEmpty())
         return;
+    // A narrowed tree would be remembered with the filter's open state, not the user's.
+    if (m_treeFilter)
+        m_treeFilter->end();
     DocumentState state;
     TreeState::capture(*m_mainTree, state);
     const QTextCursor cursor = m_mainEditBox->textCursor();

@@ -2,7 +2,10 @@
 // split, and the last session's documents.
 #include "app/StateFile.h"
 #include "app/TreeState.h"
+#include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
+#include "find/FindDialog.h"
+#include "find/TreeFilter.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/TreeOutline.h"
@@ -146,6 +149,24 @@ private Q_SLOTS:
         QCOMPARE(tree->currentTheme() == tree->rootTheme() ? "root" : tree->currentTheme()->name(),
                  QString(row.nowCurrent));
         QCOMPARE(cursor(window), qMakePair(row.line, row.column));
+    }
+
+    // A window closed while its tree is narrowed to matches remembers the user's open themes.
+    void narrowedTreeIsNotRemembered()
+    {
+        const QString path = document("doc.brw");
+        Brambleweb *window = openWindow(path);
+        window->tree()->collapseAll();
+        window->menuFind();
+        window->findDialog()->findField()->setText("A2x");
+        window->findDialog()->close();
+        QTest::keyClick(window->tree(), Qt::Key_F8);
+        QTRY_COMPARE(window->treeFilter()->state(), TreeFilter::State::Narrowed);
+        QCOMPARE(openThemes(window), QString("A A2"));
+        closeUnsaved(window);
+        window = openWindow(path);
+        QCOMPARE(openThemes(window), QString());
+        closeUnsaved(window);
     }
 
     void comingBackChangesNoLinkGroup()
