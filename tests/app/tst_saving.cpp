@@ -261,6 +261,13 @@ private Q_SLOTS:
         QVERIFY(window->windowTitle().contains("* "));
         QCOMPARE(copy, saveToBytes(*window->tree(), 0));
         QCOMPARE(QDir(QFileInfo(autosave).absolutePath()).entryList({"*.txt"}), QStringList());
+        // A copy that cannot take the autosave name: the box names the name it missed.
+        QVERIFY(QFile::remove(autosave) && QDir().mkpath(autosave + "/held"));
+        typeInto(window, "second edit ");
+        ticks(121);
+        QCOMPARE(boxes.texts().value(0).section('\n', -1), autosave);
+        QVERIFY(QDir(autosave).removeRecursively());
+        boxes.clear();
 
         // A save restarts the count.
         ticks(50);
