@@ -3,6 +3,7 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedMessages.h"
 
 #include <QFile>
@@ -29,19 +30,6 @@ inline QString copySample(const QString &path)
     QFile::remove(path);
     QFile::copy(BRW_SAMPLE, path);
     return path;
-}
-
-// Whether the file now holds exactly these bytes.
-inline bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // Closes the window, answering No to every question (a detached window's, then the document's).
