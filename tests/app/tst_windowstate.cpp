@@ -19,23 +19,14 @@
 
 struct Node
 {
-    Node(const char *name, bool open = false, std::vector<Node> children = {})
-        : name(name)
-        , open(open)
-        , children(std::move(children))
-    {}
     QString name;
-    bool open;
-    std::vector<Node> children;
+    bool open = false;
+    std::vector<Node> children = {};
 };
-static int countOf(const Node *node)
-{
-    return int(node->children.size());
-}
-static const Node *childOf(const Node *node, int index)
-{
+static const auto countOf = [](const Node *node) { return int(node->children.size()); };
+static const auto childOf = [](const Node *node, int index) {
     return &node->children[size_t(index)];
-}
+};
 
 // r(a+(b, c+(d)), e+(f+(g), h+), i): "+" marks an open theme.
 static const Node sample{"r",
