@@ -1,13 +1,14 @@
-// A window comes back as left: open and current themes, cursor, scroll positions, size and
-// split, and the last session's documents.
+// Where the user left off: places in a tree as chains of sibling indexes, the saved forms of the
+// states, the state file, and a window that comes back as left: open and current themes, cursor,
+// scroll positions, size and split, and the last session's documents.
 #include "app/StateFile.h"
 #include "app/TreeState.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
 #include "find/FindDialog.h"
 #include "find/TreeFilter.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
@@ -16,6 +17,28 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTextBlock>
+
+#include <sys/stat.h>
+
+struct Node
+{
+    QString name;
+    bool open = false;
+    std::vector<Node> children = {};
+};
+static const auto countOf = [](const Node *node) { return int(node->children.size()); };
+static const auto childOf = [](const Node *node, int index) {
+    return &node->children[size_t(index)];
+};
+
+// r(a+(b, c+(d)), e+(f+(g), h+), i): "+" marks an open theme.
+static const Node sample{"r",
+                         true,
+                         {{"a", true, {{"b"}, {"c", true, {{"d"}}}}},
+                          {"e", true, {{"f", true, {{"g"}}}, {"h", true}}},
+                          {"i"}}};
+
+using Chain = DocumentState::Chain;
 
 // Root, then A (A1, A2 (A2x)), B (B1), C; A2's description has three lines.
 static const QByteArray documentBytes = "root\r\n"
@@ -27,18 +50,6 @@ static const QByteArray documentBytes = "root\r\n"
                                         "<!--1-->B\r\n"
                                         "<!--2-->B1\r\n"
                                         "<!--1-->C\r\n";
-
-struct ChangeRow
-{
-    const char *name;
-    const char *current;    // left current
-    QByteArray outside;     // the document as changed outside before it opens again; empty: as is
-    const char *open;       // the open themes after opening again
-    const char *nowCurrent; // the current theme then
-    int line;               // the description's cursor then
-    int column;
-};
-Q_DECLARE_METATYPE(ChangeRow)
 
 class TestWindowState : public QObject
 {
@@ -52,6 +63,8 @@ class TestWindowState : public QObject
         return path;
     }
 
+    static DocumentState someState(int line) { return {{{0}, {0, 2}}, {0, 2, 1}, line, 4, 30, 12}; }
+
     static QString openThemes(Brambleweb *window)
     {
         QStringList names;
@@ -62,13 +75,13 @@ class TestWindowState : public QObject
         return names.join(' ');
     }
 
-    static QPair<int, int> cursor(Brambleweb *window)
+    static QPair<int, int> cursorOf(Brambleweb *window)
     {
         const QTextCursor cursor = window->editor()->textCursor();
         return {cursor.blockNumber(), cursor.positionInBlock()};
     }
 
-    static void leave(Brambleweb *window, const char *current, int line, int column)
+    static void leave(Brambleweb *window, const QString &current, int line, int column)
     {
         for (const char *name : {"A", "A2", "B"})
             themeNamed(*window->tree(), name)->setExpanded(true);
@@ -86,6 +99,119 @@ private Q_SLOTS:
         QFile::remove(StateFile::path());
     }
 
+    void find_data() { JSON_ROWS("chain", "exact", "nearest"); }
+
+    void find()
+    {
+        QFETCH(QString, chain);
+        Chain indexes;
+        for (const QString &index : chain.split(' ', Qt::SkipEmptyParts))
+            indexes.append(index.toInt());
+        const Node *found = DocumentChains::find(&sample, indexes, countOf, childOf);
+        QTEST(found ? found->name : QString(), "exact");
+        QTEST(DocumentChains::findNearest(&sample, indexes, countOf, childOf)->name, "nearest");
+    }
+
+    void openChains()
+    {
+        // Preorder; "h" is open without subthemes, "c" is open inside a closed theme.
+        const auto open = [](const Node *node) { return node->open; };
+        QCOMPARE(DocumentChains::openChains(&sample, countOf, childOf, open),
+                 QList<Chain>({{0}, {0, 1}, {1}, {1, 0}}));
+        Node closed = sample;
+        closed.children[0].open = false;
+        QCOMPARE(DocumentChains::openChains<const Node *>(&closed, countOf, childOf, open),
+                 QList<Chain>({{1}, {1, 0}}));
+    }
+
+    void savedForms()
+    {
+        const DocumentState state = someState(7);
+        QCOMPARE(DocumentState::fromJson(
+                         QJsonDocument::fromJson(QJsonDocument(state.toJson()).toJson()).object()),
+                 state);
+        const WindowState window{QByteArray("\x01\x00\xff", 3), "bars", "", 120};
+        QCOMPARE(WindowState::fromJson(window.toJson()), window);
+        QJsonObject damaged = window.toJson();
+        damaged.insert("geometry", "#not base64#");
+        QVERIFY(!WindowState::fromJson(damaged));
+    }
+
+    void foreignDocumentState_data() { JSON_ROWS("json"); }
+
+    void foreignDocumentState()
+    {
+        QFETCH(QString, json);
+        QVERIFY(!DocumentState::fromJson(QJsonDocument::fromJson(json.toUtf8()).object()));
+    }
+
+    void keptPerDocumentPrivately()
+    {
+        const QString first = document("first.brw"), second = document("second.brw");
+        QVERIFY(!StateFile::document(first));
+        StateFile::setDocument(first, someState(1));
+        StateFile::setDocument(second, someState(2));
+        StateFile::setDocument(first, someState(3));
+        QCOMPARE(StateFile::document(first), someState(3));
+        QCOMPARE(StateFile::document(second), someState(2));
+        struct stat status;
+        QCOMPARE(stat(QFile::encodeName(StateFile::path()).constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, 0600u);
+        // A symbolic link and its target share one state.
+        QVERIFY(QFile::link(first, m_dir.filePath("link.brw")));
+        QCOMPARE(StateFile::document(m_dir.filePath("link.brw")), someState(3));
+    }
+
+    void noStateForSaveFiles_data() { JSON_ROWS("name"); }
+
+    void noStateForSaveFiles()
+    {
+        QFETCH(QString, name);
+        document("first.brw");
+        StateFile::setDocument(document(name), someState(1));
+        StateFile::addToSession(document(name));
+        QVERIFY(!QFile::exists(StateFile::path()));
+    }
+
+    void newestDocumentsKept()
+    {
+        QStringList documents;
+        for (int i = 0; i <= StateFile::maxDocuments; ++i) {
+            documents << document(QString("d%1.brw").arg(i));
+            StateFile::setDocument(documents.last(), someState(i));
+        }
+        QVERIFY(!StateFile::document(documents.first()));
+        QCOMPARE(StateFile::document(documents[1]), someState(1));
+        QCOMPARE(StateFile::document(documents.last()), someState(StateFile::maxDocuments));
+    }
+
+    void damagedOrForeignFileIgnored_data() { JSON_ROWS("bytes"); }
+
+    void damagedOrForeignFileIgnored()
+    {
+        QFETCH(QString, bytes);
+        const QString path = document("first.brw");
+        QDir().mkpath(m_dir.filePath("state"));
+        QVERIFY(writeBytes(StateFile::path(), bytes.toLatin1()));
+        QVERIFY(!StateFile::document(path));
+        QVERIFY(!StateFile::window());
+        QVERIFY(StateFile::session().isEmpty());
+        StateFile::setDocument(path, someState(4)); // starts afresh
+        QCOMPARE(StateFile::document(path), someState(4));
+    }
+
+    void session()
+    {
+        const QString a = document("a.brw"), b = document("b.brw");
+        StateFile::addToSession(a);
+        StateFile::addToSession(b);
+        StateFile::addToSession(a);
+        QCOMPARE(StateFile::session(), QStringList({a, b}));
+        // A document deleted meanwhile still leaves the session.
+        QFile::remove(a);
+        StateFile::removeFromSession(a);
+        QCOMPARE(StateFile::session(), QStringList({b}));
+    }
     void windowComesBack()
     {
         Brambleweb *window = openWindow(QString());
@@ -117,38 +243,26 @@ private Q_SLOTS:
 
     void documentComesBack_data()
     {
-        QByteArray fewer = documentBytes;
-        fewer.replace("<!--2-->A2\r\nfirst\r\nsecond line\r\nthird\r\n<!--3-->A2x\r\n", "");
-        QByteArray noTail = documentBytes;
-        noTail.truncate(noTail.indexOf("<!--1-->B"));
-        // clang-format off
-        addRows<ChangeRow>({
-            {"unchanged, deep", "A2", {}, "A A2 B", "A2", 1, 4},
-            // Places, not names: A's place now holds D, B's place A.
-            {"a theme inserted first", "A2", "root\r\n<!--1-->D\r\n" + documentBytes.mid(6),
-             "A", "D", 0, 0},
-            {"more themes at the end", "A2", documentBytes + "<!--1-->E\r\n<!--2-->E1\r\n",
-             "A A2 B", "A2", 2, 5},
-            {"current theme gone", "A2", fewer, "A B", "A", 0, 0},
-            {"last themes gone", "C", noTail, "A A2", "root", 0, 0},
-        });
-        // clang-format on
+        JSON_ROWS("current", "outside", "open", "nowCurrent", "cursor");
     }
 
     void documentComesBack()
     {
-        QFETCH(ChangeRow, row);
+        QFETCH(QString, current);
+        QFETCH(QString, outside);
+        QFETCH(QString, cursor);
         const QString path = document("doc.brw");
-        leave(openWindow(path), row.current, row.line, row.column);
-        if (!row.outside.isEmpty())
-            writeBytes(path, row.outside);
+        const QStringList place = cursor.split(' ');
+        leave(openWindow(path), current, place[0].toInt(), place[1].toInt());
+        if (!outside.isEmpty())
+            writeBytes(path, outside.toUtf8());
         Brambleweb *window = openWindow(path);
         const auto closeAtEnd = qScopeGuard([window] { closeUnsaved(window); });
-        QCOMPARE(openThemes(window), QString(row.open));
+        QTEST(openThemes(window), "open");
         const auto *tree = window->tree();
-        QCOMPARE(tree->currentTheme() == tree->rootTheme() ? "root" : tree->currentTheme()->name(),
-                 QString(row.nowCurrent));
-        QCOMPARE(cursor(window), qMakePair(row.line, row.column));
+        QTEST(tree->currentTheme() == tree->rootTheme() ? "root" : tree->currentTheme()->name(),
+              "nowCurrent");
+        QCOMPARE(QString("%1 %2").arg(cursorOf(window).first).arg(cursorOf(window).second), cursor);
     }
 
     // A window closed while its tree is narrowed to matches remembers the user's open themes.

@@ -68,10 +68,7 @@ private Q_SLOTS:
         QCOMPARE(result, 1);
         QFile reference(sourceDir + "/reference/" + name);
         QVERIFY(reference.open(QIODevice::ReadOnly));
-        QCOMPARE(bytes, reference.readAll());
-        ThemeDocument again;
-        QVERIFY(readBytes(again, bytes));
-        QCOMPARE(written(again, saveFlags), bytes);
+        QCOMPARE(bytes, reference.readAll()); // read back in tst_treefile
     }
 
     void hostileBytesReadSafely_data()

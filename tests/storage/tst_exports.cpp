@@ -1,6 +1,5 @@
 #include "storage/HtmlTable.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
@@ -53,15 +52,7 @@ class TestExports : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // The table of entries given in preorder as depth digit and name, comma-separated.
-    void tableGrid_data()
-    {
-        addTextRows({"preorder", "grid"},
-                    {{"two leaves", "1a,1b", "a|b"},
-                     {"one subtheme, two leaves", "1A,2x,2y", "A,x|,y"},
-                     {"mixed depths", "1A,2B,3c,2d,1e", "A,B,c|,d,|e,,"},
-                     {"markup and empty names", "1a<b>,2,2\"&\"", "a&lt;b&gt;,|,&quot;&amp;&quot;"},
-                     {"nothing"}});
-    }
+    void tableGrid_data() { JSON_ROWS("preorder", "grid"); }
     void tableGrid()
     {
         QFETCH(QString, preorder);

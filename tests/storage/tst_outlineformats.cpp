@@ -4,7 +4,6 @@
 #include "storage/OutlinePrint.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
@@ -238,19 +237,7 @@ private Q_SLOTS:
         QVERIFY(root.children.empty());
     }
 
-    void rfc822Dates_data()
-    {
-        addTextRows({"text", "date"},
-                    {{"full", "Mon, 07 Mar 2005 00:00:00 GMT", "2005-03-07"},
-                     {"no weekday, zone offset", "7 Mar 2005 10:11:12 +0300", "2005-03-07"},
-                     {"two digits below 50", "01 Jan 49", "2049-01-01"},
-                     {"two digits from 50", "01 Jan 50", "1950-01-01"},
-                     {"month in capitals", "Sat, 31 DEC 2022 23:59:59 EST", "2022-12-31"},
-                     {"no such day", "Fri, 30 Feb 2004 00:00:00 GMT", ""},
-                     {"unknown month", "07 Mrz 2005", ""},
-                     {"ISO, as some programs write", "2024-02-29T10:00:00Z", "2024-02-29"},
-                     {"empty", "", ""}});
-    }
+    void rfc822Dates_data() { JSON_ROWS("text", "date"); }
     void rfc822Dates()
     {
         QFETCH(QString, text);
@@ -260,18 +247,8 @@ private Q_SLOTS:
             QCOMPARE(Opml::parseRfc822Date(Opml::rfc822Date(parsed)), parsed);
     }
 
-    // Markdown rows from the data file, then indented text rows, named "indented ...".
-    void reading_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/markdown.jsonl"), {"text", "outline"});
-        for (const QStringList &row : std::initializer_list<QStringList>{
-                     {"indented tabs", "a\n\tb\n\t\tc\nd\n", "(a(b(c)),d)"},
-                     {"indented, a jump of two levels is one", "a\n\t\t\tb\n\tc\n", "(a(b,c))"},
-                     {"indented, blank lines and CR LF", "a\r\n\r\n  \n\tb\r\n", "(a(b))"},
-                     {"indented, a byte order mark", "\xEF\xBB\xBFx", "(x)"},
-                     {"indented, spaces stay in the name", "  a\n", "(  a)"}})
-            QTest::newRow(qPrintable(row[0])) << row[1] << row[2];
-    }
+    // Markdown rows, then indented text rows named "indented ...".
+    void reading_data() { addJsonRows(QFINDTESTDATA("data/markdown.jsonl"), {"text", "outline"}); }
     void reading()
     {
         QFETCH(QString, text);
@@ -329,15 +306,7 @@ private Q_SLOTS:
     }
 
     // A description line that begins with a theme header is moved right by a space, no other.
-    void headerLinesInDescriptions_data()
-    {
-        addTextRows({"description", "read"},
-                    {{"first line", "<!--1-->x\nb", " <!--1-->x\nb"},
-                     {"last line, with a date", "a\n<!--2mark3[07.03.2005]-->y",
-                      "a\n <!--2mark3[07.03.2005]-->y"},
-                     {"not a header", "<!-- a comment -->\n<!--", "<!-- a comment -->\n<!--"},
-                     {"not at the line start", "a <!--1-->", "a <!--1-->"}});
-    }
+    void headerLinesInDescriptions_data() { JSON_ROWS("description", "read"); }
     void headerLinesInDescriptions()
     {
         QFETCH(QString, description);

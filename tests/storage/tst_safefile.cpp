@@ -1,5 +1,6 @@
 #include "storage/FileStamp.h"
 #include "storage/SafeFile.h"
+#include "support/FileBytes.h"
 #include "support/HangGuard.h"
 #include "support/ScriptedMessages.h"
 
@@ -24,16 +25,6 @@ class TestSafeFile : public QObject
         struct stat status = {};
         ::stat(QFile::encodeName(path).constData(), &status);
         return status;
-    }
-    static bool writeBytes(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-    static QByteArray readAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
 private Q_SLOTS:
@@ -85,8 +76,8 @@ private Q_SLOTS:
 
         QCOMPARE(result, writerFails ? SafeFile::Result::Failed : SafeFile::Result::Saved);
         const QByteArray expected = writerFails ? "old\n" : "new\n";
-        QCOMPARE(readAll(path), expected);
-        QCOMPARE(readAll(link), kind == "link" ? expected : "<missing>");
+        QCOMPARE(fileBytes(path), expected);
+        QCOMPARE(fileBytes(link), kind == "link" ? expected : "<missing>");
         const struct stat after = statusOf(path);
         if (kind != "new") {
             QCOMPARE(after.st_ino == before.st_ino, inPlace || writerFails);
@@ -94,7 +85,7 @@ private Q_SLOTS:
             QCOMPARE(after.st_mode, before.st_mode);
         }
         const bool copied = inPlace && kind != "directory" && !writerFails;
-        QCOMPARE(readAll(safeCopy), copied ? expected : "<missing>");
+        QCOMPARE(fileBytes(safeCopy), copied ? expected : "<missing>");
         const QDir data(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
         QCOMPARE(data.entryList(QDir::Files), {});
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
@@ -138,7 +129,7 @@ private Q_SLOTS:
 
         const bool caught = step == int(SafeFile::Step::Written);
         QCOMPARE(result, caught ? SafeFile::Result::ChangedOutside : SafeFile::Result::Saved);
-        QCOMPARE(readAll(path), step < 0 ? "new content\n" : "theirs\n");
+        QCOMPARE(fileBytes(path), step < 0 ? "new content\n" : "theirs\n");
         // The stamp is that of the file as written, and the file now on disk shows as changed
         // exactly when someone else wrote it.
         QCOMPARE(FileStamp::ofPath(path) == written, step < 0);

@@ -4,7 +4,6 @@
 #include "support/FileChanges.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
@@ -138,17 +137,7 @@ private Q_SLOTS:
     }
 
     // A file that cannot be read whole changes nothing, inserted or not, and never blocks.
-    void unreadableFiles_data()
-    {
-        addTextRows(
-                {"file", "box"},
-                {{"directory", ".", "Cannot open file"},
-                 {"missing", "missing.brw", "Cannot open file"},
-                 {"FIFO", "fifo", "Cannot open file"},
-                 {"device that never ends", "/dev/zero", "Cannot open file"},
-                 {"larger than the limit", "huge.brw", "File is too large to open"},
-                 {"name holding a replacement character", "\xEF\xBF\xBD.brw", "Cannot open file"}});
-    }
+    void unreadableFiles_data() { JSON_ROWS("file", "box"); }
     void unreadableFiles()
     {
         QFETCH(QString, file);
@@ -177,13 +166,7 @@ private Q_SLOTS:
 
     // A file changed mid-read is read again, one changing at every read refused: never a tree
     // from two states of the file.
-    void changedWhileRead_data()
-    {
-        addTextRows({"change", "outline"},
-                    {{"cut short after the first piece", "cut", "short"},
-                     {"same size, old time, after the first piece", "rewrite", "bbb,bbb end"},
-                     {"changing at every read", "every", ""}});
-    }
+    void changedWhileRead_data() { JSON_ROWS("change", "outline"); }
     void changedWhileRead()
     {
         QFETCH(QString, change);
@@ -226,7 +209,7 @@ private Q_SLOTS:
 
     // The writer waits for a busy tree; after a fatal signal it neither waits nor runs the event
     // loop and writes the tree as it stands. Last: the emergency never ends.
-    void busyTree_data() { addTextRows({"fatal"}, {{"waits"}, {"emergency", "y"}}); }
+    void busyTree_data() { JSON_ROWS("fatal"); }
     void busyTree()
     {
         QFETCH(QString, fatal);
