@@ -293,8 +293,12 @@ private Q_SLOTS:
                                "changes\nФайл сохранения данных при ошибке новее этого файла и "
                                "может содержать последние изменения\n" +
                                errorSave;
+        QFile saved(path); // older than the error-save file, whatever the clock's grain
+        QVERIFY(saved.open(QIODevice::Append) &&
+                saved.setFileTime(QDateTime::currentDateTime().addSecs(-5),
+                                  QFileDevice::FileModificationTime));
+        saved.close();
         open(path).noticeErrorSaveFiles();
-        QFile saved(path);
         QVERIFY(saved.open(QIODevice::Append) &&
                 saved.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                   QFileDevice::FileModificationTime));
