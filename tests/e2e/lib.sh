@@ -38,7 +38,9 @@ e2e_init()
 # killed program), and a program starting during the reset cannot connect.
 start_xvfb()
 {
-    Xvfb -displayfd 1 -nolisten tcp -noreset -screen 0 1280x1024x24 >"$WORK/display" 2>"$WORK/xvfb.log" &
+    # Keys typed on a loaded machine can be held longer than the server's repeat delay; with
+    # repeat at its default a slow "new" arrives as "neeeew".
+    Xvfb -displayfd 1 -nolisten tcp -noreset -ardelay 65535 -arinterval 65535 -screen 0 1280x1024x24 >"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     wait_for eval '[ -s "$WORK/display" ] || ! kill -0 "$XVFB_PID"' && [ -s "$WORK/display" ] ||
         fail "no X server could be started: $(cat "$WORK/xvfb.log")"
