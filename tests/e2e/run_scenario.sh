@@ -98,7 +98,10 @@ run_step()
         [ $# -gt 2 ] && keys "$(win "$1")" "${@:3}"
         ;;
     keys-here) xdotool key --delay 40 "$@" || fail "xdotool key $*" ;;
-    type-slow) xdotool type --delay 100 "$1" || fail "xdotool type" ;;
+    # A letter outside the keymap is bound to a spare key just for its press; a program that
+    # reads the keymap after the binding was undone sees no letter, so each waits long enough
+    # for a loaded machine.
+    type-slow) xdotool type --delay 400 "$1" || fail "xdotool type" ;;
     click) click "$(win "$1")" "${@:2}" ;;
     drag) drag "$(win "$1")" "${@:2}" ;;
     move) xdotool windowmove --sync "$(win "$1")" "$2" "$3" || fail "cannot move $1" ;;
