@@ -52,7 +52,6 @@ check_rows <<'ROWS'
 1|cannot open for writing|--export html {data}/reference/basic.brw /dev/full
 1|Cannot open file|--export brw {work}/pipe.fifo {work}/out.brw
 2||--export brw in out --encoding latin1
-2|needs FORMAT INPUT OUTPUT|--export brw {data}/reference/basic.brw
 2||--export docx in out
 2||--bogus
 ROWS
