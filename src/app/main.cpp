@@ -15,10 +15,14 @@
 
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
+    // Past the file size limit a write then fails (EFBIG) and the save or export says so; the
+    // signal's default action would end the program with the document unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     const CommandLine command = parseCommandLine(argc, argv);
     if (command.action == CommandLine::Action::Help ||
         command.action == CommandLine::Action::Version ||

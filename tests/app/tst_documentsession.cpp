@@ -43,7 +43,7 @@ struct LeftRow
     QString kind; // what lies at the numbers: empty, text, held, link, stranger's
     int age;      // seconds since it last changed
     int count;    // at how many numbers, from 1
-    int taken;    // the number a new session gets
+    int taken;    // the number a new session gets, 0: none (the user is told)
 };
 Q_DECLARE_METATYPE(LeftRow)
 
@@ -123,6 +123,7 @@ private Q_SLOTS:
             {"empty, left a minute ago", "empty", NumberedFile::leftAfterSeconds, 1, 1},
             {"empty, left 58 s ago", "empty", NumberedFile::leftAfterSeconds - 2, 1, 2},
             {"all 99 left empty", "empty", 3600, 99, 1},
+            {"all 99 with text", "text", 3600, 99, 0},
             {"with text", "text", 3600, 1, 2},
             {"held by a running session", "held", 3600, 1, 2},
             {"a link to an empty file", "link", 3600, 1, 2},
@@ -155,12 +156,19 @@ private Q_SLOTS:
             }
         }
         const DocumentSession &session = open(path);
-        QCOMPARE(session.autosaveFile().fileName(), bases[0] + QString::number(row.taken));
-        QCOMPARE(session.errorSaveFile().fileName(), bases[1] + QString::number(row.taken));
+        const QString taken = QString::number(row.taken);
+        QCOMPARE(session.autosaveFile().fileName(), row.taken ? bases[0] + taken : QString());
+        QCOMPARE(session.errorSaveFile().fileName(), row.taken ? bases[1] + taken : QString());
         QVERIFY(row.kind != "text" ||
                 fileBytes(bases[0] + "1") + fileBytes(bases[1] + "1") == "wordswords");
         QVERIFY(row.kind != "link" || QFileInfo(bases[1] + "1").isSymLink());
-        QCOMPARE(m_told, QStringList());
+        QCOMPARE(m_told, row.taken ? QStringList()
+                                   : QStringList({"E:Cannot open ErrorSaveDataFile for write\n"
+                                                  "Невозможно открыть для записи файл сохранения "
+                                                  "данных при ошибке\n" +
+                                                          bases[1] + "99",
+                                                  "E:Cannot open file\nНевозможно открыть файл\n" +
+                                                          bases[0] + "99"}));
     }
 
     // The 121st unsaved second autosaves; a save or a second with nothing unsaved restarts the

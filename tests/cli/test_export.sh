@@ -56,6 +56,12 @@ check_rows <<'ROWS'
 2||--bogus
 ROWS
 check "a reported problem still writes the output" test -s "$work/broken.brw"
+# Standard error goes through a pipe: the limit would stop a file there too.
+(ulimit -f 0 && exec "$brw" --export brw "$data/reference/basic.brw" "$work/limit.brw" 2>&1) |
+    cat >"$work/err"
+status=${PIPESTATUS[0]}
+check "past the file size limit: status 1, said, no file left" eval '[ "$status" = 1 ] &&
+    grep -q "output was not written" "$work/err" && [ -z "$(ls "$work" | grep ^limit)" ]'
 check "the wrong reminder's task lines are not read" bash -c "! '$brw' --export brw \
     '$data/input/two_reminders.brw' '$work/renamed.brw' 2>&1 | grep -q 'Reminder errors'"
 check "no output for a missing input or an unencodable name" test -z "$(ls "$work" | grep '^out')"

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,22 +35,28 @@ private Q_SLOTS:
         QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7777));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
         QVERIFY(m_user != 0 || ::seteuid(65534) == 0);
+        std::signal(SIGXFSZ, SIG_IGN); // as the program does: a write past the limit fails
     }
     void cleanupTestCase() { (void)!::seteuid(m_user); }
 
     void savesWithoutLosingAVersion_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("writerFails");
+        QTest::addColumn<QString>("fails"); // nothing, the writer, the file size limit
         for (const char *kind : {"plain", "new", "link", "owner", "directory"})
-            QTest::newRow(kind) << kind << false;
-        QTest::newRow("link, writer fails") << "link" << true;
-        QTest::newRow("directory, writer fails") << "directory" << true;
+            QTest::newRow(kind) << kind << "";
+        // clang-format off
+        QTest::newRow("link, writer fails") << "link" << "writer";
+        QTest::newRow("directory, writer fails") << "directory" << "writer";
+        QTest::newRow("plain, past the size limit") << "plain" << "size limit";
+        QTest::newRow("link, past the size limit") << "link" << "size limit";
+        // clang-format on
     }
     void savesWithoutLosingAVersion()
     {
         QFETCH(QString, kind);
-        QFETCH(bool, writerFails);
+        QFETCH(QString, fails);
+        const bool failing = !fails.isEmpty();
         ScriptedMessages boxes;
         QTemporaryDir dir(m_dir.filePath("XXXXXX"));
         const QString path = dir.filePath("doc.brw"), link = dir.filePath("link.brw");
@@ -68,23 +76,29 @@ private Q_SLOTS:
         if (kind == "directory")
             QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const struct stat before = statusOf(path);
+        struct rlimit kept;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &kept), 0);
+        const struct rlimit small = {2, kept.rlim_max};
+        QVERIFY(fails != "size limit" || ::setrlimit(RLIMIT_FSIZE, &small) == 0);
 
         const SafeFile::Result result = SafeFile::save(
-                path, [&](QFileDevice &file) { return file.write("new\n") == 4 && !writerFails; },
+                path,
+                [&](QFileDevice &file) { return file.write("new\n") == 4 && fails != "writer"; },
                 safeCopy);
+        ::setrlimit(RLIMIT_FSIZE, &kept);
         QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7700));
 
-        QCOMPARE(result, writerFails ? SafeFile::Result::Failed : SafeFile::Result::Saved);
-        const QByteArray expected = writerFails ? "old\n" : "new\n";
+        QCOMPARE(result, failing ? SafeFile::Result::Failed : SafeFile::Result::Saved);
+        const QByteArray expected = failing ? "old\n" : "new\n";
         QCOMPARE(fileBytes(path), expected);
         QCOMPARE(fileBytes(link), kind == "link" ? expected : "<missing>");
         const struct stat after = statusOf(path);
         if (kind != "new") {
-            QCOMPARE(after.st_ino == before.st_ino, inPlace || writerFails);
+            QCOMPARE(after.st_ino == before.st_ino, inPlace || failing);
             QCOMPARE(after.st_uid, before.st_uid);
             QCOMPARE(after.st_mode, before.st_mode);
         }
-        const bool copied = inPlace && kind != "directory" && !writerFails;
+        const bool copied = inPlace && kind != "directory" && !failing;
         QCOMPARE(fileBytes(safeCopy), copied ? expected : "<missing>");
         const QDir data(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
         QCOMPARE(data.entryList(QDir::Files), {});
