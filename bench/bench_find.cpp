@@ -1,6 +1,5 @@
 // Search steps over a large tree: a step that finds nothing walks every theme and comes back to
-// its start point; replace all of a frequent word at several tree sizes, to show how it grows;
-// the tree narrowed to the themes that hold a word, and shown whole again.
+// its start point; replace all of a frequent word at several tree sizes, to show how it grows.
 // While a step runs a 5 ms timer counts how often the event loop got a turn.
 // Usage: bench_find [themes] [seed]
 #include "BenchTimer.h"
@@ -8,7 +7,6 @@
 
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindEngine.h"
-#include "find/TreeFilter.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 
@@ -137,33 +135,6 @@ int main(int argc, char **argv)
                 window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
                                            false);
             }
-        }
-    }
-    {
-        Window window;
-        const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed);
-        loadTreeBytes(window.tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
-        window.tree.resize(600, 800);
-        window.tree.show();
-        QCoreApplication::processEvents();
-        TreeFilter filter(&window.tree);
-        for (const char *word : {"garden", "the"}) {
-            QElapsedTimer timer;
-            timer.start();
-            filter.run(window.tree.rootTheme(), parameters(word, {}, 0, false));
-            while (filter.state() != TreeFilter::State::Narrowed)
-                QCoreApplication::processEvents();
-            const double found = double(timer.nsecsElapsed()) / 1e6;
-            QCoreApplication::processEvents(); // the view lays itself out
-            const double shown = double(timer.nsecsElapsed()) / 1e6;
-            const size_t matched = filter.matches().size();
-            timer.restart();
-            filter.end();
-            QCoreApplication::processEvents();
-            std::printf("filter \"%s\": %zu of %d themes match, narrowed %.1f ms, shown %.1f ms, "
-                        "whole again %.1f ms\n",
-                        word, matched, window.tree.themeCount(), found, shown,
-                        double(timer.nsecsElapsed()) / 1e6);
         }
     }
     return 0;

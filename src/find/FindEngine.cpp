@@ -3,6 +3,7 @@
 #include "common/Assertions.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
+#include "find/EscapeWait.h"
 #include "find/FindText.h"
 #include "find/SearchedText.h"
 #include "find/TextPattern.h"
@@ -93,6 +94,8 @@ void FindEngine::findReplace(const FindParas &paras)
     Step step;
     step.paras = paras;
     step.pattern = std::move(pattern);
+    // A long match keeps the window painting, and Escape ends it.
+    step.pattern.setLongWait(&EscapeWait::until);
     step.cs = paras.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     // Two rounds through every theme and null item are the most a sound walk needs.
     step.moveLimit = 4 * (qint64(m_tree->themeCount()) + 2);
@@ -101,8 +104,12 @@ void FindEngine::findReplace(const FindParas &paras)
     while (!m_aborted && runPass(step)) {
     }
     if (step.pattern.stopped())
-        Messages::warning(m_tree->window(), tr("Search (Поиск)"), TextPattern::stoppedText());
-    if (m_aborted && paras.action == FindParas::ReplaceAll)
+        Messages::warning(m_tree->window(), tr("Search (Поиск)"),
+                          step.pattern.interrupted() ? TextPattern::interruptedText()
+                                                     : TextPattern::stoppedText());
+    // The editor shows what a replace-all that ended halfway wrote.
+    if ((m_aborted || step.pattern.stopped()) && paras.action == FindParas::ReplaceAll &&
+        m_tree->currentTheme())
         m_host.loadDescription(m_tree->currentTheme());
 }
 
@@ -248,6 +255,9 @@ bool FindEngine::search(Step &step, int from)
     const FindParas &paras = step.paras;
     for (;;) {
         const TextPattern::Match match = step.skip ? TextPattern::Match() : find(step, from);
+        // The window ran while a long match was waited for: the theme may have gone.
+        if (m_aborted)
+            return false;
         const int found = match.position;
         if (step.pattern.stopped()) {
             // Where the pattern gave up the step ends, reported, the user's place kept.

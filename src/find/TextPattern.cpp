@@ -4,11 +4,52 @@
 
 #include <QCoreApplication>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
 namespace {
 
 // How many steps one match may take before the expression gives up: a pattern that backtracks
 // without end stops here instead of freezing the window.
 constexpr int matchStepLimit = 5'000'000;
+
+// From this length on a regular expression's match runs on a worker thread: going back through
+// 10,000 characters, trying a match at each place, can take half a second.
+constexpr qsizetype longText = 4096;
+
+// How long the asker waits for the worker before the window's events run.
+constexpr auto quietWait = std::chrono::milliseconds(20);
+
+// Forwards the first match from `from` on; backwards the last one starting at `from` or before,
+// tried at each place going back until `abort` is set. `stopped` tells of a match that gave up
+// at its step limit.
+TextPattern::Match searchRegex(const QRegularExpression &expression, const QString &text, int from,
+                               bool backwards, QRegularExpression::MatchOptions options,
+                               bool &stopped, const std::atomic<bool> *abort)
+{
+    if (!backwards) {
+        QRegularExpressionMatch match =
+                expression.match(text, from, QRegularExpression::NormalMatch, options);
+        stopped = !match.isValid();
+        if (!match.hasMatch())
+            return {};
+        return {int(match.capturedStart()), int(match.capturedLength()), std::move(match)};
+    }
+    for (int at = from; at >= 0 && !(abort && abort->load(std::memory_order_relaxed)); --at) {
+        QRegularExpressionMatch match =
+                expression.match(text, at, QRegularExpression::NormalMatch,
+                                 options | QRegularExpression::AnchorAtOffsetMatchOption);
+        if (match.hasMatch())
+            return {at, int(match.capturedLength()), std::move(match)};
+        if (!match.isValid()) {
+            stopped = true;
+            break;
+        }
+    }
+    return {};
+}
 
 bool isWordCharacter(char32_t code)
 {
@@ -50,6 +91,11 @@ QString TextPattern::stoppedText()
     return QCoreApplication::translate("FindEngine",
                                        "The regular expression took too many steps: the search "
                                        "stopped without looking at every place.");
+}
+
+QString TextPattern::interruptedText()
+{
+    return QCoreApplication::translate("FindEngine", "The search was stopped.");
 }
 
 bool TextPattern::isWordBoundary(QStringView text, qsizetype index)
@@ -94,27 +140,49 @@ TextPattern::Match TextPattern::findRegex(const QString &text, int from, bool ba
     if (from < 0 || from > text.size())
         return {};
     const QRegularExpression::MatchOptions options = checked(text);
-    if (!backwards) {
-        QRegularExpressionMatch match =
-                m_expression.match(text, from, QRegularExpression::NormalMatch, options);
-        m_stopped = m_stopped || !match.isValid();
-        if (!match.hasMatch())
-            return {};
-        return {int(match.capturedStart()), int(match.capturedLength()), std::move(match)};
+    if (m_wait && text.size() >= longText)
+        return findOnWorker(text, from, backwards, options);
+    bool stopped = false;
+    Match match = searchRegex(m_expression, text, from, backwards, options, stopped, nullptr);
+    m_stopped = m_stopped || stopped;
+    return match;
+}
+
+TextPattern::Match TextPattern::findOnWorker(const QString &text, int from, bool backwards,
+                                             QRegularExpression::MatchOptions options) const
+{
+    // The worker keeps what it reads: a match the user gave up on goes on to its end there
+    // (forwards the expression cannot be stopped halfway), unseen.
+    struct Job
+    {
+        QRegularExpression expression;
+        QString text;
+        Match result;
+        bool stopped = false;
+        std::atomic<bool> abort{false};
+        std::atomic<bool> done{false};
+    };
+    auto job = std::make_shared<Job>();
+    // An expression of its own: nothing of it is shared between the threads.
+    job->expression = QRegularExpression(m_expression.pattern(), m_expression.patternOptions());
+    job->text = text;
+    std::thread([job, from, backwards, options] {
+        job->result = searchRegex(job->expression, job->text, from, backwards, options,
+                                  job->stopped, &job->abort);
+        job->done.store(true, std::memory_order_release);
+    }).detach();
+    const auto isDone = [&job] { return job->done.load(std::memory_order_acquire); };
+    // Most matches end at once: then no event runs.
+    for (auto waited = std::chrono::milliseconds(0); waited < quietWait && !isDone();
+         waited += std::chrono::milliseconds(1))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!isDone() && !m_wait(isDone)) {
+        job->abort = true;
+        m_interrupted = true;
+        return {};
     }
-    // The last match that starts at `from` or before: tried at each place going back.
-    for (int at = from; at >= 0; --at) {
-        QRegularExpressionMatch match =
-                m_expression.match(text, at, QRegularExpression::NormalMatch,
-                                   options | QRegularExpression::AnchorAtOffsetMatchOption);
-        if (match.hasMatch())
-            return {at, int(match.capturedLength()), std::move(match)};
-        if (!match.isValid()) {
-            m_stopped = true;
-            break;
-        }
-    }
-    return {};
+    m_stopped = m_stopped || job->stopped;
+    return std::move(job->result);
 }
 
 QRegularExpression::MatchOptions TextPattern::checked(const QString &text) const

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // What a search looks for in one string: the find text as it stands, as whole words only, or
@@ -20,10 +21,18 @@ public:
     bool isValid() const { return m_error.isEmpty(); }
     const QString &errorText() const { return m_error; }
     bool isPlain() const { return !m_regex && !m_wholeWords; }
-    // True once a match gave up at its step limit: what it found is not all there is.
-    bool stopped() const { return m_stopped; }
+    // True once a match gave up at its step limit, or was ended by the user: what it found is
+    // not all there is.
+    bool stopped() const { return m_stopped || m_interrupted; }
+    bool interrupted() const { return m_interrupted; }
     // What the user is told then.
     static QString stoppedText();
+    static QString interruptedText();
+    // How a long match is waited for: a regular expression's match in a long text then runs on
+    // a worker thread while `wait` runs, which returns false when the user ended the wait.
+    // Without it every match runs where it is asked for.
+    using Wait = std::function<bool(const std::function<bool()> &done)>;
+    void setLongWait(Wait wait) { m_wait = std::move(wait); }
 
     struct Match
     {
@@ -46,6 +55,8 @@ public:
 private:
     Match findWord(const QString &text, int from, bool backwards) const;
     Match findRegex(const QString &text, int from, bool backwards) const;
+    Match findOnWorker(const QString &text, int from, bool backwards,
+                       QRegularExpression::MatchOptions options) const;
     // Skips the expression's own check of the text's UTF-16, which looks at the whole rest of
     // the text at every match, once the text has been checked: a second look at the same text
     // costs nothing. The copy kept makes a change to the text a new string.
@@ -58,6 +69,8 @@ private:
     QRegularExpression m_expression;
     QString m_error;
     mutable bool m_stopped = false;
+    mutable bool m_interrupted = false;
+    Wait m_wait;
     mutable QString m_checkedText;
     mutable bool m_checkedValid = false;
 };

@@ -5,10 +5,49 @@
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
 
+#include <QPointer>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
 namespace {
 
 // A slice of searching between two looks at the user's input.
 constexpr int sliceMilliseconds = 8;
+
+// Opens, closes, hides and shows many themes at once. Quiet: under a closed root and with the
+// view's signals held back, so that neither the column width nor the scroll follows each change;
+// the view measures the rows it shows when the root closes and again when it opens. That costs
+// two walks over the shown rows, worth it only where the changes are many against the rows.
+// Either way a layout is pending, so that the view only records each change.
+class TreeBatch
+{
+public:
+    TreeBatch(LinkListView &tree, bool quiet, bool rootOpenAfter)
+        : m_tree(tree)
+        , m_rootOpenAfter(rootOpenAfter)
+    {
+        m_tree.setRowHidden(0, {}, false); // asks for the layout
+        if (quiet) {
+            m_tree.rootTheme()->setExpanded(false);
+            m_blocker = QSignalBlocker(m_tree);
+        }
+    }
+    ~TreeBatch()
+    {
+        m_blocker.unblock();
+        m_tree.rootTheme()->setExpanded(m_rootOpenAfter);
+    }
+    TreeBatch(const TreeBatch &) = delete;
+    TreeBatch &operator=(const TreeBatch &) = delete;
+
+    static bool quiet(size_t changes, size_t shownRows) { return changes * 10 > shownRows; }
+
+private:
+    LinkListView &m_tree;
+    bool m_rootOpenAfter;
+    QSignalBlocker m_blocker{nullptr};
+};
 
 } // namespace
 
@@ -64,51 +103,81 @@ void TreeFilter::slice()
 void TreeFilter::narrow()
 {
     m_state = State::Narrowed;
-    m_hidden.clear();
-    m_marked.clear();
-    m_wasOpen.clear();
-    std::unordered_set<const QTreeWidgetItem *> matched;
+    forget();
     for (const FoundMatch &match : m_found)
-        matched.insert(match.theme);
+        m_marked.push_back(match.theme);
+    std::sort(m_marked.begin(), m_marked.end());
+    m_marked.erase(std::unique(m_marked.begin(), m_marked.end()), m_marked.end());
     const ColorListViewItem *current = m_tree->currentTheme();
+    const auto themeCount = size_t(m_tree->themeCount()) + 1;
     std::vector<FilterRows::Row> rows;
-    std::vector<std::pair<QModelIndex, QModelIndex>> indexes; // each row's and its parent's
-    rows.reserve(size_t(m_tree->themeCount()));
-    indexes.reserve(size_t(m_tree->themeCount()));
-    const QAbstractItemModel &model = *m_tree->model();
-    walkModelRows(
-            model, {}, 0, model.rowCount() - 1,
-            [&](const QModelIndex &index, const QModelIndex &parent, int depth) {
-                ColorListViewItem *theme = m_tree->themeAt(index);
-                rows.push_back({depth, theme && (theme == current || matched.contains(theme))});
-                indexes.emplace_back(index, parent);
-                if (!theme || theme->isNullItem())
-                    return false;
-                m_wasOpen[theme] = m_tree->isExpanded(index);
+    std::vector<ColorListViewItem *> themes;
+    std::vector<signed char> open; // -1: no subthemes, left as it is
+    // Whether the row at each depth of the way down is shown and open, for the rows shown now.
+    std::vector<char> openPath;
+    size_t shownRows = 0;
+    rows.reserve(themeCount);
+    themes.reserve(themeCount);
+    open.reserve(themeCount);
+    const auto visit = [&](ColorListViewItem *theme, int depth) {
+        const bool matches =
+                theme == current || std::binary_search(m_marked.begin(), m_marked.end(), theme);
+        rows.push_back({depth, matches});
+        themes.push_back(theme);
+        open.push_back(-1);
+        if (!theme->isNullItem() && theme->childCount() > 0) {
+            open.back() = theme->isExpanded() ? 1 : 0;
+            m_wasOpen.emplace_back(theme, open.back() == 1);
+        }
+        const bool shown = depth == 0 || openPath[size_t(depth) - 1];
+        shownRows += shown;
+        openPath.resize(size_t(depth) + 1);
+        openPath.back() = shown && open.back() == 1;
+    };
+    ColorListViewItem *root = m_tree->rootTheme();
+    visit(root, 0);
+    walkBranch(
+            root,
+            [this](ColorListViewItem *theme) -> QTreeWidgetItem * {
                 // A theme whose group's subthemes another member holds would take them over
                 // when opened: its own row (a placeholder) is not entered.
-                return theme->linkId() == 0 || m_tree->holderOrSelf(theme) == theme;
-            });
+                const bool entered = !theme->isNullItem() &&
+                                     (theme->linkId() == 0 || m_tree->holderOrSelf(theme) == theme);
+                return entered ? theme : nullptr;
+            },
+            [&](ColorListViewItem *theme, int depth, int) { visit(theme, depth); });
     const std::vector<FilterRows::Place> places = FilterRows::places(rows);
-    // Rows hidden first: the view then lays itself out once, later, rather than at each row
-    // opened; unhiding a shown row asks for that layout when nothing is hidden.
-    m_tree->setRowHidden(0, {}, false);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const auto &[index, parent] = indexes[i];
-        ColorListViewItem *theme = m_tree->themeAt(index);
-        using enum FilterRows::Place;
+    using enum FilterRows::Place;
+    std::vector<ColorListViewItem *> hidden;
+    std::vector<std::pair<ColorListViewItem *, bool>> changes;
+    m_rowsInSight = 0;
+    for (size_t i = 1; i < themes.size(); ++i) {
         if (places[i] == Hidden)
-            m_tree->setRowHidden(index.row(), parent, true);
-        if ((places[i] == Hidden || places[i] == Inside) && theme && !theme->isNullItem())
-            m_hidden.insert(theme);
-        if ((places[i] == Open || places[i] == Shown) &&
-            m_tree->isExpanded(index) != (places[i] == Open))
-            m_tree->setExpanded(index, places[i] == Open);
+            hidden.push_back(themes[i]);
+        if (places[i] == Hidden || places[i] == Inside) {
+            if (!themes[i]->isNullItem())
+                m_outOfSight.push_back(themes[i]);
+        } else if (open[i] >= 0 && (open[i] == 1) != (places[i] == Open)) {
+            changes.emplace_back(themes[i], places[i] == Open);
+        }
+        m_rowsInSight += places[i] != Inside;
     }
-    for (const FoundMatch &match : m_found)
-        if (m_marked.insert(match.theme).second)
-            mark(match.theme, true);
-    // After the scrolls the openings posted.
+    {
+        TreeBatch batch(*m_tree, TreeBatch::quiet(changes.size(), shownRows), places[0] == Open);
+        for (ColorListViewItem *theme : hidden) {
+            theme->setHidden(true);
+            m_hiddenRows.emplace_back(m_tree->rowIndex(theme));
+        }
+        for (const auto &[theme, opened] : changes)
+            theme->setExpanded(opened);
+        QFont font = m_tree->font();
+        font.setBold(true);
+        const QVariant bold(font);
+        for (const QTreeWidgetItem *theme : m_marked)
+            const_cast<QTreeWidgetItem *>(theme)->setData(0, Qt::FontRole, bold);
+    }
+    std::sort(m_outOfSight.begin(), m_outOfSight.end());
+    // After the scroll the opening of the root posted.
     QTimer::singleShot(0, this, [this] {
         if (ColorListViewItem *theme = m_tree->currentTheme(); theme && m_state == State::Narrowed)
             m_tree->scrollToItem(theme);
@@ -117,30 +186,54 @@ void TreeFilter::narrow()
 
 void TreeFilter::widen()
 {
-    // Every row shown again, then every theme open or closed as it was, in preorder: opening a
-    // member of a link group may move the group's subthemes, so themes are kept, not rows.
+    // Every row shown again, and every theme open or closed as it was. A link theme that opens
+    // may take its group's subthemes over from another member: it opens after the others, as on
+    // a click.
+    ColorListViewItem *root = m_tree->rootTheme();
+    std::vector<ColorListViewItem *> links;
     std::vector<std::pair<ColorListViewItem *, bool>> changes;
-    const QAbstractItemModel &model = *m_tree->model();
-    walkModelRows(model, {}, 0, model.rowCount() - 1,
-                  [&](const QModelIndex &index, const QModelIndex &parent, int) {
-                      if (m_tree->isRowHidden(index.row(), parent))
-                          m_tree->setRowHidden(index.row(), parent, false);
-                      ColorListViewItem *theme = m_tree->themeAt(index);
-                      const auto was = m_wasOpen.find(theme);
-                      if (was != m_wasOpen.end() && was->second != m_tree->isExpanded(index))
-                          changes.emplace_back(theme, was->second);
-                      return true;
-                  });
-    for (const QTreeWidgetItem *marked : m_marked)
-        mark(const_cast<ColorListViewItem *>(static_cast<const ColorListViewItem *>(marked)),
-             false);
+    for (const auto &[theme, was] : m_wasOpen) {
+        if (theme == root || m_removed.contains(theme) || was == theme->isExpanded())
+            continue;
+        if (was && theme->linkId() != 0 && m_tree->holderOrSelf(theme) != theme)
+            links.push_back(theme);
+        else
+            changes.emplace_back(theme, was);
+    }
+    {
+        TreeBatch batch(*m_tree, TreeBatch::quiet(changes.size(), m_rowsInSight),
+                        m_wasOpen.empty() || m_wasOpen.front().first != root ||
+                                m_wasOpen.front().second);
+        for (const QPersistentModelIndex &row : m_hiddenRows)
+            if (row.isValid())
+                m_tree->setRowHidden(row.row(), row.parent(), false);
+        for (const auto &[theme, was] : changes)
+            theme->setExpanded(was);
+        for (const QTreeWidgetItem *theme : m_marked)
+            if (!m_removed.contains(theme))
+                const_cast<QTreeWidgetItem *>(theme)->setData(0, Qt::FontRole, QVariant());
+    }
+    forget();
+    for (ColorListViewItem *theme : links)
+        theme->setExpanded(true);
+    // Opens the themes above the current one; again after the scroll the opening of the root
+    // posted.
+    const auto showCurrent = [tree = QPointer<LinkListView>(m_tree)] {
+        if (ColorListViewItem *theme = tree ? tree->currentTheme() : nullptr)
+            tree->scrollToItem(theme);
+    };
+    showCurrent();
+    QTimer::singleShot(0, this, showCurrent);
+}
+
+void TreeFilter::forget()
+{
     m_marked.clear();
-    m_hidden.clear();
+    m_outOfSight.clear();
+    m_hiddenRows.clear();
     m_wasOpen.clear();
-    for (const auto &[theme, open] : changes)
-        theme->setExpanded(open);
-    if (ColorListViewItem *theme = m_tree->currentTheme())
-        m_tree->scrollToItem(theme);
+    m_shownSince.clear();
+    m_removed.clear();
 }
 
 void TreeFilter::rowsInserted(const QModelIndex &parent, int first, int last)
@@ -149,14 +242,20 @@ void TreeFilter::rowsInserted(const QModelIndex &parent, int first, int last)
         return;
     // Rows that come in (a move, an undo) lose the hidden mark they had.
     walkModelRows(*m_tree->model(), parent, first, last,
-                  [this](const QModelIndex &index, const QModelIndex &above, int) {
+                  [this](const QModelIndex &index, const QModelIndex &, int) {
                       const ColorListViewItem *theme = m_tree->themeAt(index);
                       if (!theme || !staysHidden(theme))
                           return true;
-                      m_tree->setRowHidden(index.row(), above, true);
+                      hideRow(index);
                       return false;
                   });
     revealCurrent();
+}
+
+void TreeFilter::hideRow(const QModelIndex &index)
+{
+    m_tree->setRowHidden(index.row(), index.parent(), true);
+    m_hiddenRows.emplace_back(index);
 }
 
 void TreeFilter::revealCurrent()
@@ -172,7 +271,9 @@ void TreeFilter::revealCurrent()
     // From the top down, so that each theme shown hides those of its children that stay hidden.
     for (auto it = above.rbegin(); it != above.rend(); ++it) {
         ColorListViewItem *theme = *it;
-        const bool wasHidden = m_hidden.erase(theme) > 0;
+        const bool wasHidden = staysHidden(theme);
+        if (wasHidden)
+            m_shownSince.insert(theme);
         if (theme->isHidden())
             theme->setHidden(false);
         else if (!wasHidden)
@@ -190,19 +291,14 @@ void TreeFilter::hideHiddenChildren(const QModelIndex &index)
     for (int row = 0, rows = model.rowCount(index); row < rows; ++row)
         if (const ColorListViewItem *child = m_tree->themeAt(model.index(row, 0, index));
             child && staysHidden(child))
-            m_tree->setRowHidden(row, index, true);
+            hideRow(model.index(row, 0, index));
 }
 
 bool TreeFilter::staysHidden(const ColorListViewItem *theme) const
 {
-    return theme->isNullItem() || m_hidden.contains(theme);
-}
-
-void TreeFilter::mark(ColorListViewItem *theme, bool bold)
-{
-    QFont font = m_tree->font();
-    font.setBold(true);
-    theme->setData(0, Qt::FontRole, bold ? QVariant(font) : QVariant());
+    return theme->isNullItem() ||
+           (std::binary_search(m_outOfSight.begin(), m_outOfSight.end(), theme) &&
+            !m_shownSince.contains(theme) && !m_removed.contains(theme));
 }
 
 void TreeFilter::themeRemoved(ColorListViewItem *theme)
@@ -216,21 +312,19 @@ void TreeFilter::themeRemoved(ColorListViewItem *theme)
         m_search.stop();
         m_state = State::Off;
         m_found.clear();
-        m_hidden.clear();
-        m_marked.clear();
-        m_wasOpen.clear();
+        forget();
         return;
     }
-    m_hidden.erase(theme);
-    m_wasOpen.erase(theme);
-    // A theme that comes back (undo) comes back plain.
-    if (m_marked.erase(theme) > 0)
-        mark(theme, false);
     if (m_state == State::Searching) {
         // The search may stand on the theme: it starts over.
         if (theme == m_top)
             m_top = m_tree->rootTheme();
         m_found.clear();
         m_search.start(m_top, m_paras, true);
+        return;
     }
+    // A theme that comes back (undo) comes back plain, and shows.
+    if (m_removed.insert(theme).second &&
+        std::binary_search(m_marked.begin(), m_marked.end(), theme))
+        theme->setData(0, Qt::FontRole, QVariant());
 }

@@ -44,8 +44,11 @@ class TestFindEngine : public QObject
         if (boxes.count() > 0) {
             const bool right = boxes.wasShown("Search (Поиск)", backAtStart);
             const bool stopped = boxes.wasShown("Search (Поиск)", TextPattern::stoppedText());
+            const bool ended = boxes.wasShown("Search (Поиск)", TextPattern::interruptedText());
             boxes.clear();
-            return right ? "R" : stopped ? "S" : "wrong box";
+            // Ended by Escape: where the cursor stayed.
+            const QString stayed = QString::number(m_editor->textCursor().position());
+            return right ? "R" : stopped ? "S" : ended ? "X" + stayed : "wrong box";
         }
         QString selected;
         QString where = m_tree->currentTheme()->name() + ":";
@@ -132,6 +135,11 @@ private Q_SLOTS:
                 if (action[i] == 'e') { // the user types at the end of the text
                     m_editor->moveCursor(QTextCursor::End);
                     QTest::keyClicks(m_editor, "e");
+                    continue;
+                }
+                if (action[i] == 'x') { // Escape, waiting when the next step begins
+                    QCoreApplication::postEvent(
+                            m_editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
                     continue;
                 }
                 if (action[i] == '@') {

@@ -6,7 +6,8 @@ class TestTextPattern : public QObject
 {
     Q_OBJECT
 
-    // flags: r regular expression, w whole words, c case, b backwards
+    // flags: r regular expression, w whole words, c case, b backwards; l: the text goes on with
+    // dashes long enough for a worker thread (e: so long that the wait is ended, as by Escape)
     static FindParas paras(const QString &flags, const QString &find)
     {
         FindParas p;
@@ -27,7 +28,15 @@ private Q_SLOTS:
         QFETCH(QString, find);
         QFETCH(QString, flags);
         QFETCH(QString, from);
-        const TextPattern pattern(paras(flags, find));
+        TextPattern pattern(paras(flags, find));
+        if (flags.contains('l')) {
+            text += QString(flags.contains('e') ? 100'000 : 4096, '-');
+            pattern.setLongWait([&flags](const std::function<bool()> &done) {
+                while (!flags.contains('e') && !done()) {
+                }
+                return !flags.contains('e');
+            });
+        }
         QStringList found;
         if (!pattern.isValid())
             found << pattern.errorText();
@@ -40,7 +49,7 @@ private Q_SLOTS:
             match = pattern.find(text, next, backwards);
         }
         if (pattern.stopped())
-            found << "stopped";
+            found << (pattern.interrupted() ? "interrupted" : "stopped");
         QTEST(found.join(' '), "found");
     }
 
