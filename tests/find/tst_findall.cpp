@@ -7,6 +7,7 @@
 #include "find/ThemeMatcher.h"
 #include "find/TreeFilter.h"
 #include "support/JsonRows.h"
+#include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/NameEditor.h"
@@ -46,13 +47,14 @@ class TestFindAll : public QObject
         return shown.join("; ");
     }
 
-    void replaceAll(const QString &find, const QString &replace, bool inDescription)
+    void replaceIn(const QString &find, const QString &replace, bool inDescription,
+                   int action = FindParas::ReplaceAll)
     {
         FindParas all;
         all.inName = true;
         all.inDescription = inDescription;
         all.scope = FindParas::AllThemes;
-        all.action = FindParas::ReplaceAll;
+        all.action = action;
         all.findText = find;
         all.replaceText = replace;
         m_window->findReplace(all);
@@ -113,11 +115,11 @@ private Q_SLOTS:
     // A change that renames or inserts themes reaches the names of the next Ctrl+G.
     void goToFollowsEveryChange_data()
     {
-        addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"change", "typed", "listed"});
+        addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"typed", "listed"});
     }
     void goToFollowsEveryChange()
     {
-        QFETCH(QString, change);
+        const QString change = QTest::currentDataTag();
         ScriptedMessages boxes;
         m_tree->clear();
         buildOutline(*m_tree, "Alpha(beta),Gamma");
@@ -127,14 +129,23 @@ private Q_SLOTS:
         QTest::keyClick(popup->field(), Qt::Key_Return); // the names stay gathered
         ColorListViewItem *gamma = themeNamed(*m_tree, "Gamma");
         if (change == "replace all") {
-            replaceAll("Alpha", "Delta", false);
-        } else if (change == "a dropped file") {
+            replaceIn("Alpha", "Delta", false);
+        } else if (change == "replace") { // the first step finds, the second replaces
+            replaceIn("beta", "Delta", false, FindParas::Replace);
+            replaceIn("beta", "Delta", false, FindParas::Replace);
+        } else if (change.endsWith("file")) {
             QFile file(m_dir.filePath("dropped.brw"));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("\xEF\xBB\xBF\n<!--1-->Inside\nx\n");
             file.close();
             boxes.answerNext(Messages::Answer::Ok);
-            Q_EMIT m_tree->dragDrop()->filesDropped({file.fileName()}, gamma);
+            m_tree->setCurrentItem(gamma);
+            ScriptedFileDialogs dialogs;
+            dialogs.chooseNext(file.fileName());
+            if (change == "a dropped file")
+                Q_EMIT m_tree->dragDrop()->filesDropped({file.fileName()}, gamma);
+            else
+                m_window->menuAppendFileGUI();
         } else {
             m_tree->setCurrentItem(gamma);
             m_window->editor()->setPlainText("<!--1-->Made\nx");
@@ -291,7 +302,7 @@ private Q_SLOTS:
                 QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
                 QTest::keyClick(panel->list(), Qt::Key_Escape);
             } else if (words[0] == "replaceall") {
-                replaceAll(words[1], words[2], true);
+                replaceIn(words[1], words[2], true);
             } else if (words[0] == "type") { // at the start of the theme's description
                 m_tree->setCurrentItem(themeNamed(*m_tree, words[1]));
                 m_window->editor()->moveCursor(QTextCursor::Start);
