@@ -2,6 +2,7 @@
 // each key typed into it, then the match list's first rows and its end for a frequent word, with
 // the longest time the event loop went without a turn while the list filled.
 // Usage: bench_goto [themes] [seed]
+#include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "editor/CorrectedTextEdit.h"
@@ -22,39 +23,9 @@
 #include <QTreeView>
 
 #include <cstdio>
-#include <ctime>
 #include <tuple>
 
 namespace {
-
-// Wall-clock and processor time of this thread, in ms: with many programs sharing the cores, the
-// processor time tells what the work costs on a machine of its own.
-class Stopwatch
-{
-public:
-    Stopwatch() { start(); }
-    void start()
-    {
-        m_wall.start();
-        m_cpu = cpuNow();
-    }
-    QByteArray text() const
-    {
-        return QByteArray::number(double(m_wall.nsecsElapsed()) / 1e6, 'f', 1) + " ms (cpu " +
-               QByteArray::number(cpuNow() - m_cpu, 'f', 1) + " ms)";
-    }
-    double cpu() const { return cpuNow() - m_cpu; }
-
-private:
-    static double cpuNow()
-    {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-    }
-    QElapsedTimer m_wall;
-    double m_cpu = 0;
-};
 
 FindParas everywhere(const QString &find)
 {
