@@ -6,6 +6,7 @@
 #include "find/GoToThemePopup.h"
 #include "find/ThemeMatcher.h"
 #include "find/TreeFilter.h"
+#include "support/FileBytes.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
@@ -50,14 +51,12 @@ class TestFindAll : public QObject
     void replaceIn(const QString &find, const QString &replace, bool inDescription,
                    int action = FindParas::ReplaceAll)
     {
-        FindParas all;
-        all.inName = true;
-        all.inDescription = inDescription;
-        all.scope = FindParas::AllThemes;
-        all.action = action;
-        all.findText = find;
-        all.replaceText = replace;
-        m_window->findReplace(all);
+        m_window->findReplace({.inName = true,
+                               .inDescription = inDescription,
+                               .scope = FindParas::AllThemes,
+                               .action = action,
+                               .findText = find,
+                               .replaceText = replace});
     }
 
 private Q_SLOTS:
@@ -90,8 +89,7 @@ private Q_SLOTS:
         const int visits = m_tree->history().size();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
         GoToThemePopup *popup = m_window->goToPopup();
-        QVERIFY(popup);
-        QVERIFY(popup->isVisible());
+        QVERIFY(popup && popup->isVisible());
         QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
                         .contains(popup->mapToGlobal(QPoint())));
         // As a keyboard layout of any script sends them; ~ erases.
@@ -128,26 +126,21 @@ private Q_SLOTS:
         GoToThemePopup *popup = m_window->goToPopup();
         QTest::keyClick(popup->field(), Qt::Key_Return); // the names stay gathered
         ColorListViewItem *gamma = themeNamed(*m_tree, "Gamma");
-        if (change == "replace all") {
-            replaceIn("Alpha", "Delta", false);
-        } else if (change == "replace") { // the first step finds, the second replaces
-            replaceIn("beta", "Delta", false, FindParas::Replace);
-            replaceIn("beta", "Delta", false, FindParas::Replace);
+        m_tree->setCurrentItem(gamma);
+        if (change.startsWith("replace")) { // a single Replace finds first, then replaces
+            for (int step = 0; step < 2; ++step)
+                replaceIn("Alpha", "Delta", false,
+                          change == "replace" ? FindParas::Replace : FindParas::ReplaceAll);
         } else if (change.endsWith("file")) {
-            QFile file(m_dir.filePath("dropped.brw"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("\xEF\xBB\xBF\n<!--1-->Inside\nx\n");
-            file.close();
-            boxes.answerNext(Messages::Answer::Ok);
-            m_tree->setCurrentItem(gamma);
+            const QString file = m_dir.filePath("dropped.brw");
+            QVERIFY(writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"));
             ScriptedFileDialogs dialogs;
-            dialogs.chooseNext(file.fileName());
+            dialogs.chooseNext(file);
             if (change == "a dropped file")
-                Q_EMIT m_tree->dragDrop()->filesDropped({file.fileName()}, gamma);
+                Q_EMIT m_tree->dragDrop()->filesDropped({file}, gamma);
             else
                 m_window->menuAppendFileGUI();
         } else {
-            m_tree->setCurrentItem(gamma);
             m_window->editor()->setPlainText("<!--1-->Made\nx");
             m_window->editor()->setEdited(true);
             m_window->menuGenerateTree();
@@ -157,7 +150,6 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         popup->field()->setText(typed);
         QTEST(rows(popup->list(), 2), "listed");
-        QTest::keyClick(popup->field(), Qt::Key_Escape);
     }
 
     void subsequenceSpan_data()
