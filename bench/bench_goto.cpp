@@ -107,7 +107,13 @@ int main(int argc, char **argv)
         const std::vector<ColorListViewItem *> themes = ThemeMatcher::reachableThemes(*tree);
         std::printf("gathering %zu themes                %s\n", themes.size(), timer.text().data());
         timer.start();
+        qsizetype total = 0;
+        for (const ColorListViewItem *theme : themes)
+            total += theme->name().size();
+        std::printf("reading their names                  %s\n", timer.text().data());
+        timer.start();
         ThemeMatcher::FoldedNames names;
+        names.reserve(int(themes.size()), int(total));
         for (const ColorListViewItem *theme : themes)
             names.append(theme->name());
         std::printf("folding their names                  %s\n", timer.text().data());

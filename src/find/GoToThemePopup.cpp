@@ -127,7 +127,7 @@ void GoToThemePopup::gather()
         m_warmUp.start();
     if (!m_themes.empty() || !m_tree->isStable())
         return;
-    m_themes = ThemeMatcher::reachableThemes(*m_tree);
+    ThemeMatcher::gatherReachable(*m_tree, m_themes);
     m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
     for (const ColorListViewItem *theme : m_themes)
         m_names.append(theme->name());

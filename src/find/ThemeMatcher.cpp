@@ -4,18 +4,25 @@
 #include "tree/TreeWalk.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace ThemeMatcher {
 
 std::vector<ColorListViewItem *> reachableThemes(LinkListView &view)
 {
     std::vector<ColorListViewItem *> themes;
+    gatherReachable(view, themes);
+    return themes;
+}
+
+void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes)
+{
+    themes.clear();
     themes.reserve(size_t(view.themeCount()));
     walkHeldBranch(view, view.rootTheme(), [&](ColorListViewItem *theme, int, int) {
         if (!theme->isNullItem())
             themes.push_back(theme);
     });
-    return themes;
 }
 
 QString pathOf(const ColorListViewItem *theme)
@@ -50,7 +57,8 @@ int subsequenceSpan(QStringView name, QStringView query)
 
 void FoldedNames::clear()
 {
-    m_text.clear();
+    // The room stays: the next gathering fills it again without asking for fresh pages.
+    m_text.resize(0);
     m_starts.assign(1, 0);
 }
 
@@ -62,17 +70,28 @@ void FoldedNames::reserve(int count, int characters)
 
 namespace {
 
+// Every character of the basic plane folded, looked up instead of computed: the toolkit's
+// folding of a Cyrillic letter costs several times a lookup, and gathering the names of a large
+// tree folds millions of them.
+const char16_t *foldedPlane()
+{
+    static const std::unique_ptr<char16_t[]> table = [] {
+        auto folded = std::make_unique<char16_t[]>(0x10000);
+        for (char32_t c = 0; c < 0x10000; ++c)
+            folded[c] = char16_t(QChar::toCaseFolded(c));
+        return folded;
+    }();
+    return table.get();
+}
+
 // Folds the text into `out`, which has room for it, and returns the end of what it wrote. A
 // character outside the basic plane is folded whole, never as its two halves.
 QChar *foldInto(QStringView text, QChar *out)
 {
+    const char16_t *plane = foldedPlane();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
-        if (u < 0x80) {
-            // Latin letters, the most common, without the table lookup.
-            *out++ = QChar(u >= u'A' && u <= u'Z' ? u + 32 : u);
-        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
-                   text[i + 1].isLowSurrogate()) {
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             const char32_t code =
                     QChar::toCaseFolded(QChar::surrogateToUcs4(u, text[++i].unicode()));
             // Folding keeps a character in its plane; the check keeps the room enough anyway.
@@ -83,7 +102,7 @@ QChar *foldInto(QStringView text, QChar *out)
                 *out++ = QChar(char16_t(code));
             }
         } else {
-            *out++ = text[i].toCaseFolded();
+            *out++ = QChar(plane[u]);
         }
     }
     return out;

@@ -14,6 +14,8 @@ namespace ThemeMatcher {
 // Every theme below the root in preorder, each once: no null items, and the children a link
 // group shares only under the theme that holds them.
 std::vector<ColorListViewItem *> reachableThemes(LinkListView &view);
+// The same into a list whose room is kept from an earlier gathering.
+void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes);
 
 // The names from the top down to the theme, each after a "/": "/projects/home/roof".
 QString pathOf(const ColorListViewItem *theme);

@@ -6,7 +6,9 @@
 #include "find/GoToThemePopup.h"
 #include "find/ThemeMatcher.h"
 #include "find/TreeFilter.h"
+#include "support/FileBytes.h"
 #include "support/JsonRows.h"
+#include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/NameEditor.h"
@@ -46,16 +48,15 @@ class TestFindAll : public QObject
         return shown.join("; ");
     }
 
-    void replaceAll(const QString &find, const QString &replace, bool inDescription)
+    void replaceIn(const QString &find, const QString &replace, bool inDescription,
+                   int action = FindParas::ReplaceAll)
     {
-        FindParas all;
-        all.inName = true;
-        all.inDescription = inDescription;
-        all.scope = FindParas::AllThemes;
-        all.action = FindParas::ReplaceAll;
-        all.findText = find;
-        all.replaceText = replace;
-        m_window->findReplace(all);
+        m_window->findReplace({.inName = true,
+                               .inDescription = inDescription,
+                               .scope = FindParas::AllThemes,
+                               .action = action,
+                               .findText = find,
+                               .replaceText = replace});
     }
 
 private Q_SLOTS:
@@ -88,8 +89,7 @@ private Q_SLOTS:
         const int visits = m_tree->history().size();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
         GoToThemePopup *popup = m_window->goToPopup();
-        QVERIFY(popup);
-        QVERIFY(popup->isVisible());
+        QVERIFY(popup && popup->isVisible());
         QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
                         .contains(popup->mapToGlobal(QPoint())));
         // As a keyboard layout of any script sends them; ~ erases.
@@ -113,11 +113,11 @@ private Q_SLOTS:
     // A change that renames or inserts themes reaches the names of the next Ctrl+G.
     void goToFollowsEveryChange_data()
     {
-        addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"change", "typed", "listed"});
+        addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"typed", "listed"});
     }
     void goToFollowsEveryChange()
     {
-        QFETCH(QString, change);
+        const QString change = QTest::currentDataTag();
         ScriptedMessages boxes;
         m_tree->clear();
         buildOutline(*m_tree, "Alpha(beta),Gamma");
@@ -126,17 +126,21 @@ private Q_SLOTS:
         GoToThemePopup *popup = m_window->goToPopup();
         QTest::keyClick(popup->field(), Qt::Key_Return); // the names stay gathered
         ColorListViewItem *gamma = themeNamed(*m_tree, "Gamma");
-        if (change == "replace all") {
-            replaceAll("Alpha", "Delta", false);
-        } else if (change == "a dropped file") {
-            QFile file(m_dir.filePath("dropped.brw"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("\xEF\xBB\xBF\n<!--1-->Inside\nx\n");
-            file.close();
-            boxes.answerNext(Messages::Answer::Ok);
-            Q_EMIT m_tree->dragDrop()->filesDropped({file.fileName()}, gamma);
+        m_tree->setCurrentItem(gamma);
+        if (change.startsWith("replace")) { // a single Replace finds first, then replaces
+            for (int step = 0; step < 2; ++step)
+                replaceIn("Alpha", "Delta", false,
+                          change == "replace" ? FindParas::Replace : FindParas::ReplaceAll);
+        } else if (change.endsWith("file")) {
+            const QString file = m_dir.filePath("dropped.brw");
+            QVERIFY(writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"));
+            ScriptedFileDialogs dialogs;
+            dialogs.chooseNext(file);
+            if (change == "a dropped file")
+                Q_EMIT m_tree->dragDrop()->filesDropped({file}, gamma);
+            else
+                m_window->menuAppendFileGUI();
         } else {
-            m_tree->setCurrentItem(gamma);
             m_window->editor()->setPlainText("<!--1-->Made\nx");
             m_window->editor()->setEdited(true);
             m_window->menuGenerateTree();
@@ -146,7 +150,6 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         popup->field()->setText(typed);
         QTEST(rows(popup->list(), 2), "listed");
-        QTest::keyClick(popup->field(), Qt::Key_Escape);
     }
 
     void subsequenceSpan_data()
@@ -291,7 +294,7 @@ private Q_SLOTS:
                 QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
                 QTest::keyClick(panel->list(), Qt::Key_Escape);
             } else if (words[0] == "replaceall") {
-                replaceAll(words[1], words[2], true);
+                replaceIn(words[1], words[2], true);
             } else if (words[0] == "type") { // at the start of the theme's description
                 m_tree->setCurrentItem(themeNamed(*m_tree, words[1]));
                 m_window->editor()->moveCursor(QTextCursor::Start);
