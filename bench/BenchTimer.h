@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 
-#include <QByteArray>
-
 #include <algorithm>
 #include <ctime>
 #include <limits>
