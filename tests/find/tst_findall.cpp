@@ -8,6 +8,7 @@
 #include "find/TreeFilter.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeDragDrop.h"
@@ -252,8 +253,7 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QString, search);
         ScriptedMessages boxes;
-        loadTreeBytes(*m_tree, file.replace(QLatin1Char(0x7c), QLatin1Char(0x0a)).toLatin1(), {},
-                      {}, 0, nullptr);
+        loadTreeBytes(*m_tree, outlineFileBytes(file), {}, {}, 0, nullptr);
         const QStringList what = search.split(" / ");
         const QString flags = what[0].section(' ', 0, 0);
         const QString start = what[0].section(' ', 1);
