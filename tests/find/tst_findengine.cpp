@@ -233,54 +233,6 @@ private Q_SLOTS:
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
     }
 
-    // Replace all, from any start either way, takes each original match once and none that
-    // runs into a replacement; the wrap-around stops short of the first replacement.
-    void replaceAllTakesEachOriginalMatchOnce_data() { JSON_ROWS("text", "find", "replace"); }
-    void replaceAllTakesEachOriginalMatchOnce()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, find);
-        QFETCH(QString, replace);
-        const int length = int(find.size());
-        const auto expected = [&](int start, bool backwards) {
-            QList<int> taken;
-            const auto at = [&](int from) {
-                return FindText::occurrence(text, find, from, backwards, false);
-            };
-            if (!backwards) {
-                for (int p = at(start); p >= 0; p = at(p + length))
-                    taken << p;
-                const int end = taken.isEmpty() ? start : qMin(start, taken.first() - length + 1);
-                for (int p = at(0); p >= 0 && p < end; p = at(p + length))
-                    taken << p;
-            } else {
-                for (int p = at(start); p >= 0; p = at(p - length))
-                    taken << p;
-                const int bound = taken.isEmpty() ? start : qMax(start, taken.first() + length - 1);
-                for (int p = at(int(text.size())); p > bound; p = at(p - length))
-                    taken << p;
-            }
-            std::sort(taken.begin(), taken.end(), std::greater<int>());
-            QString result = text;
-            for (const int p : std::as_const(taken))
-                result.replace(p, length, replace);
-            return result;
-        };
-        ScriptedMessages boxes;
-        for (const bool backwards : {false, true}) {
-            for (int start = 0; start <= text.size(); ++start) {
-                load("A[" + text + "]");
-                startAt("A", 0, start, false);
-                m_window->findReplace(
-                        paras(backwards ? "db1" : "d1", find, replace, FindParas::ReplaceAll));
-                QCOMPARE(outcome(boxes, find), QString("R"));
-                const QString from = QString("from %1, backwards %2: ").arg(start).arg(backwards);
-                QVERIFY2(outlineOf(*m_tree, true) == "A[" + expected(start, backwards) + ']',
-                         qPrintable(from + outlineOf(*m_tree, true)));
-            }
-        }
-    }
-
     // Replace all runs as the engine does it, on a plain string and on the searched text.
     void replaceAllMatchesPlainStrings()
     {
