@@ -390,14 +390,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // The list of recent documents goes to a configuration folder of the test's own.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    BRWApplication application(argc, argv);
-    TestOutsideChanges test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRW_APPLICATION_TEST_MAIN(TestOutsideChanges)
 #include "tst_outsidechanges.moc"

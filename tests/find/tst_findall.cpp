@@ -16,7 +16,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <QTreeWidgetItemIterator>
 
@@ -24,7 +23,6 @@
 class TestFindAll : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
     LinkListView *m_tree = nullptr;
 
@@ -62,7 +60,6 @@ class TestFindAll : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir::setCurrent(m_dir.path());
         m_window = new Brambleweb(QString(), nullptr, "Main");
         m_window->show();
         QApplication::setActiveWindow(m_window);
@@ -130,7 +127,7 @@ private Q_SLOTS:
         if (change == "replace all") {
             replaceAll("Alpha", "Delta", false);
         } else if (change == "a dropped file") {
-            QFile file(m_dir.filePath("dropped.brw"));
+            QFile file("dropped.brw");
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("\xEF\xBB\xBF\n<!--1-->Inside\nx\n");
             file.close();

@@ -14,13 +14,11 @@
 
 #include <QApplication>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 class TestFindEngine : public QObject
 {
     Q_OBJECT
     const QString backAtStart = "Return to start point\nДостигнута начальная точка поиска";
-    QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
     LinkListView *m_tree = nullptr;
     CorrectedTextEdit *m_editor = nullptr;
@@ -84,7 +82,6 @@ class TestFindEngine : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir::setCurrent(m_dir.path());
         Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
         m_window = new Brambleweb(QString(), nullptr, "Main");
         m_window->show();
