@@ -177,7 +177,9 @@ void DocumentSession::autosave(const Writer &write)
         temporary.remove();
     } else if (!SafeFile::replaceFile(QFileInfo(temporary).absoluteFilePath(), autosaveName)) {
         // The rename replaces the previous copy in one step, so a crash in between never
-        // leaves the autosave name without a complete copy.
+        // leaves the autosave name without a complete copy. A copy that cannot take the name
+        // is dropped, or every pass would leave one more.
+        temporary.remove();
         tell(Tone::Warning, failed + QStringLiteral("\n") + m_autosaveFile.fileName());
     } else {
         SafeFile::syncDirectoryOf(autosaveName);

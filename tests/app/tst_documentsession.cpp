@@ -172,14 +172,17 @@ private Q_SLOTS:
     }
 
     // The 121st unsaved second autosaves; a save or a second with nothing unsaved restarts the
-    // count. An autosave is no save. A writer that fails leaves the last complete copy.
+    // count. An autosave is no save. A writer that fails leaves the last complete copy; a copy
+    // that cannot take the autosave name (a folder in its place) is told with that name.
     void autosave_data()
     {
+        const QString failed =
+                "W:Error saving in temporary file\nОшибка при сохранении во временный файл";
         addTextRows({"result", "told"},
                     {{"complete", "1", ""},
-                     {"stopped", "0",
-                      "W:Error saving in temporary file\nОшибка при сохранении во временный файл"},
-                     {"damaged", "-1", "W:Tree data invalid\nДанные в дереве испорчены"}});
+                     {"stopped", "0", failed},
+                     {"damaged", "-1", "W:Tree data invalid\nДанные в дереве испорчены"},
+                     {"not renamed", "folder", failed + "\n" + m_dir.filePath("autosave.1")}});
     }
     void autosave()
     {
@@ -196,9 +199,15 @@ private Q_SLOTS:
                          DocumentSession::Tick::Counted, DocumentSession::Tick::Counted,
                          DocumentSession::Tick::Autosave}));
         session.autosave(writing("a longer first copy\r\n"));
-        session.autosave(writing("second\r\n", result.toInt()));
-        QCOMPARE(fileBytes(session.autosaveFile().fileName()),
-                 QByteArray(result == "1" ? "second\r\n" : "a longer first copy\r\n"));
+        const QString copy = session.autosaveFile().fileName();
+        if (result == "folder")
+            QVERIFY(QFile::remove(copy) && QDir().mkdir(copy));
+        session.autosave(writing("second\r\n", result == "folder" ? 1 : result.toInt()));
+        if (result == "folder")
+            QVERIFY(QDir().rmdir(copy)); // still the folder
+        else
+            QCOMPARE(fileBytes(copy),
+                     QByteArray(result == "1" ? "second\r\n" : "a longer first copy\r\n"));
         QCOMPARE(m_told, QStringList{told}.mid(told.isEmpty()));
         QCOMPARE(QDir().entryList({"*.txt"}), QStringList());
         QVERIFY(session.isModified());

@@ -4,6 +4,7 @@
 #include "app/RecentDocuments.h"
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -145,13 +146,7 @@ private Q_SLOTS:
 
     // Another program writes the file while the window reads it: the change shows, and Ctrl+S
     // asks before it writes over the other file.
-    void outsideWriteDuringTheWindowsOwn_data()
-    {
-        addTextRows({"during", "change"}, {{"start-up, appended", "start-up", "append"},
-                                           {"start-up, replaced", "start-up", "replace"},
-                                           {"reopen, appended", "reopen", "append"},
-                                           {"reopen, replaced", "reopen", "replace"}});
-    }
+    void outsideWriteDuringTheWindowsOwn_data() { JSON_ROWS("during", "change"); }
     void outsideWriteDuringTheWindowsOwn()
     {
         QFETCH(QString, during);
@@ -267,15 +262,7 @@ private Q_SLOTS:
     // Programs open (a+) and close (a-) one document in turn; after each step the lock names the
     // programs listed, and an opener is warned of the one after "/". a, b, c: live programs here,
     // d: one that ended, x: one of another machine.
-    void lockNamesEveryHolder_data()
-    {
-        addTextRows({"found", "steps"},
-                    {{"the last to close removes it", "", "a+=a b+=ab/a a-=b b-="},
-                     {"a third is warned after the first left", "", "a+=a b+=ab/a a-=b c+=bc/b"},
-                     {"the first to open is the last to close", "", "a+=a b+=ab/a b-=a a-="},
-                     {"a program that ended is dropped", "d", "a+=a b+=ab/a"},
-                     {"another machine's program stays", "x", "a+=xa/x a-=x"}});
-    }
+    void lockNamesEveryHolder_data() { JSON_ROWS("found", "steps"); }
     void lockNamesEveryHolder()
     {
         QFETCH(QString, found);
@@ -390,14 +377,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // The list of recent documents goes to a configuration folder of the test's own.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    BRWApplication application(argc, argv);
-    TestOutsideChanges test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRW_APPLICATION_TEST_MAIN(TestOutsideChanges)
 #include "tst_outsidechanges.moc"

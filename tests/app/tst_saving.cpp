@@ -10,6 +10,7 @@
 #include "storage/FileOperations.h"
 #include "storage/SaveUnderWay.h"
 #include "storage/TreeFile.h"
+#include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
@@ -140,14 +141,7 @@ private Q_SLOTS:
     // it (made by hand here): the next window on it names that copy, and no other file.
     void interruptedSaveNamesOnlyItsOwnCopy_data()
     {
-        addTextRows({"note", "copy", "cut", "opened", "named"},
-                    {{"this document's save cut short", "own", "whole", "cut", "doc.brw", "named"},
-                     {"the same, opened by its other name", "own", "whole", "cut", "doc-link.brw",
-                      "named"},
-                     {"a save that ended after all", "own", "whole", "", "doc.brw", ""},
-                     {"another document's save cut short", "other", "whole", "cut", "doc.brw", ""},
-                     {"another program's file at autosave.1", "", "foreign", "", "doc.brw", ""},
-                     {"a document cut by another hand", "", "whole", "cut", "doc.brw", ""}});
+        JSON_ROWS("note", "copy", "cut", "opened", "named");
     }
     void interruptedSaveNamesOnlyItsOwnCopy()
     {

@@ -10,6 +10,7 @@
 #include "support/JsonRows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeDragDrop.h"
@@ -17,7 +18,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <QTreeWidgetItemIterator>
 
@@ -25,7 +25,6 @@
 class TestFindAll : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
     LinkListView *m_tree = nullptr;
 
@@ -62,7 +61,6 @@ class TestFindAll : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir::setCurrent(m_dir.path());
         m_window = new Brambleweb(QString(), nullptr, "Main");
         m_window->show();
         QApplication::setActiveWindow(m_window);
@@ -132,7 +130,7 @@ private Q_SLOTS:
                 replaceIn("Alpha", "Delta", false,
                           change == "replace" ? FindParas::Replace : FindParas::ReplaceAll);
         } else if (change.endsWith("file")) {
-            const QString file = m_dir.filePath("dropped.brw");
+            const QString file = QDir::current().absoluteFilePath("dropped.brw");
             QVERIFY(writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"));
             ScriptedFileDialogs dialogs;
             dialogs.chooseNext(file);
@@ -255,8 +253,7 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QString, search);
         ScriptedMessages boxes;
-        loadTreeBytes(*m_tree, file.replace(QLatin1Char(0x7c), QLatin1Char(0x0a)).toLatin1(), {},
-                      {}, 0, nullptr);
+        loadTreeBytes(*m_tree, outlineFileBytes(file), {}, {}, 0, nullptr);
         const QStringList what = search.split(" / ");
         const QString flags = what[0].section(' ', 0, 0);
         const QString start = what[0].section(' ', 1);

@@ -6,6 +6,7 @@
 #include "find/TextPattern.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
@@ -13,21 +14,19 @@
 
 #include <QApplication>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 class TestFindEngine : public QObject
 {
     Q_OBJECT
     const QString backAtStart = "Return to start point\nДостигнута начальная точка поиска";
-    QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
     LinkListView *m_tree = nullptr;
     CorrectedTextEdit *m_editor = nullptr;
 
-    void load(const QString &file)
+    // The tree of the outline, as read from its file.
+    void load(const QString &outline)
     {
-        loadTreeBytes(*m_tree, "\xEF\xBB\xBF" + QString(file).replace('|', '\n').toUtf8(), {}, {},
-                      0, nullptr);
+        loadTreeBytes(*m_tree, outlineFileBytes(outline), {}, {}, 0, nullptr);
     }
 
     void startAt(const QString &theme, int line, int column, bool treeFocus)
@@ -66,20 +65,6 @@ class TestFindEngine : public QObject
         return selected.compare(find, Qt::CaseInsensitive) == 0 ? where : where + " " + selected;
     }
 
-    QString treeText()
-    {
-        QStringList parts;
-        std::function<void(QTreeWidgetItem *)> walk = [&](QTreeWidgetItem *item) {
-            auto *theme = ColorListViewItem::themeOf(item);
-            if (!theme->isNullItem())
-                parts << theme->name() + "=" + theme->description();
-            for (int i = 0; i < item->childCount(); ++i)
-                walk(item->child(i));
-        };
-        walk(m_tree->rootTheme());
-        return parts.join(';');
-    }
-
     static FindParas paras(const QString &flags, const QString &find, const QString &replace,
                            int action = FindParas::NoAction)
     {
@@ -100,7 +85,6 @@ class TestFindEngine : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir::setCurrent(m_dir.path());
         Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(9, 5)));
         m_window = new Brambleweb(QString(), nullptr, "Main");
         m_window->show();
@@ -126,7 +110,7 @@ private Q_SLOTS:
         QFETCH(QString, actions);
         ScriptedMessages boxes;
         load(tree);
-        const QString read = treeText();
+        const QString read = outlineOf(*m_tree, true);
         const QStringList at = start.split(' ');
         startAt(at[0], at[1].toInt(), at[2].toInt(), at.size() > 3);
         QStringList seen;
@@ -158,23 +142,23 @@ private Q_SLOTS:
         QFETCH(QString, result);
         if (result.isEmpty())
             return;
-        QCOMPARE(treeText(), result);
+        QCOMPARE(outlineOf(*m_tree, true), result);
         // Undone, every replace (a replace-all as one step) gives back the tree as read.
         m_tree->setFocus();
         const int replaces = actions.count('3') > 1 ? 1 : 0;
         QCOMPARE(m_tree->undoHistory().count(), replaces + int(actions.count('4')));
         while (m_tree->undoHistory().canUndo())
             m_tree->menuUndo();
-        QCOMPARE(treeText(), read);
+        QCOMPARE(outlineOf(*m_tree, true), read);
         while (m_tree->undoHistory().canRedo())
             m_tree->menuRedo();
-        QCOMPARE(treeText(), result);
+        QCOMPARE(outlineOf(*m_tree, true), result);
     }
 
     // A name match found while another window was active takes the keys once its window is up.
     void nameMatchTakesTheKeysLate()
     {
-        load("|<!--1-->Abc|x");
+        load("Abc[x]");
         startAt("Abc", 0, 0, true);
         QWidget other;
         other.show();
@@ -211,7 +195,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, command);
         ScriptedMessages shown;
-        load("|<!--1-->A|abc|<!--1-->B|abc");
+        load("A[abc],B[abc]");
         startAt("A", 0, 0, false);
         FindParas p = paras("nd3", "zzz", "", FindParas::ReplaceAll);
         bool fired = false;
@@ -222,7 +206,7 @@ private Q_SLOTS:
             else if (command == "insert")
                 m_tree->menuTreeInsert_Into();
             else if (command == "load")
-                load("|<!--1-->C|abc");
+                load("C[abc]");
             else
                 m_window->close();
         });
@@ -231,14 +215,14 @@ private Q_SLOTS:
         m_window->findReplace(p);
         QVERIFY(fired);
         QTEST(shown.texts().join('|'), "boxes");
-        QTEST(treeText(), "result");
+        QTEST(outlineOf(*m_tree, true), "result");
 
         // The next search starts afresh; a name match whose theme went away opens nothing.
         m_window->show();
-        load("|<!--1-->A|abc");
+        load("A[abc]");
         startAt("A", 0, 0, true);
         m_window->findReplace(paras("nd3", "a", "", FindParas::FindNext));
-        load("|<!--1-->A|abc");
+        load("A[abc]");
         QCoreApplication::processEvents();
         QVERIFY(!m_tree->isRenaming());
     }
@@ -252,54 +236,6 @@ private Q_SLOTS:
                         FindText::positionAt(text, index).column),
                      index);
         QCOMPARE(FindText::positionAt(text, 2), (ColumnLine{2, 0}));
-    }
-
-    // Replace all, from any start either way, takes each original match once and none that
-    // runs into a replacement; the wrap-around stops short of the first replacement.
-    void replaceAllTakesEachOriginalMatchOnce_data() { JSON_ROWS("text", "find", "replace"); }
-    void replaceAllTakesEachOriginalMatchOnce()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, find);
-        QFETCH(QString, replace);
-        const int length = int(find.size());
-        const auto expected = [&](int start, bool backwards) {
-            QList<int> taken;
-            const auto at = [&](int from) {
-                return FindText::occurrence(text, find, from, backwards, false);
-            };
-            if (!backwards) {
-                for (int p = at(start); p >= 0; p = at(p + length))
-                    taken << p;
-                const int end = taken.isEmpty() ? start : qMin(start, taken.first() - length + 1);
-                for (int p = at(0); p >= 0 && p < end; p = at(p + length))
-                    taken << p;
-            } else {
-                for (int p = at(start); p >= 0; p = at(p - length))
-                    taken << p;
-                const int bound = taken.isEmpty() ? start : qMax(start, taken.first() + length - 1);
-                for (int p = at(int(text.size())); p > bound; p = at(p - length))
-                    taken << p;
-            }
-            std::sort(taken.begin(), taken.end(), std::greater<int>());
-            QString result = text;
-            for (const int p : std::as_const(taken))
-                result.replace(p, length, replace);
-            return result;
-        };
-        ScriptedMessages boxes;
-        for (const bool backwards : {false, true}) {
-            for (int start = 0; start <= text.size(); ++start) {
-                load("|<!--1-->A|" + text);
-                startAt("A", 0, start, false);
-                m_window->findReplace(
-                        paras(backwards ? "db1" : "d1", find, replace, FindParas::ReplaceAll));
-                QCOMPARE(outcome(boxes, find), QString("R"));
-                const QString from = QString("from %1, backwards %2: ").arg(start).arg(backwards);
-                QVERIFY2(treeText() == "/=;A=" + expected(start, backwards),
-                         qPrintable(from + treeText()));
-            }
-        }
     }
 
     // Replace all runs as the engine does it, on a plain string and on the searched text.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/TreeFile.h"
+#include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
 #include <QFile>
@@ -30,4 +31,13 @@ inline bool loadBytes(LinkListView &view, const QByteArray &bytes, int flags = 0
         return false;
     file.close();
     return loadTree(view, file.fileName(), flags, nullptr);
+}
+
+// A Unicode tree file of the outline (TreeOutline.h), as the writer makes it.
+inline QByteArray outlineFileBytes(const QString &outline)
+{
+    LinkListView built;
+    built.setTextEncoding(TextEncoding::Utf8);
+    buildOutline(built, outline);
+    return saveToBytes(built, 0);
 }

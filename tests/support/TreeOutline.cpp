@@ -13,32 +13,38 @@ void buildOutline(LinkListView &view, const QString &outline)
     ColorListViewItem *last = nullptr;
     QList<ColorListViewItem *> members; // marks first, then links, each in outline order
     QList<ColorListViewItem *> holders;
-    static const QRegularExpression token(QStringLiteral("\\s*([^,()+\\-\\s]*)([+-]\\d+)?\\s*"
-                                                         "([,()]|$)"));
+    static const QRegularExpression token(
+            QStringLiteral("\\s*([^,()\\[\\]+\\-]*?)\\s*([+-]\\d+)?\\s*"
+                           "(?:\\[([^\\]]*)\\])?\\s*([,()]|$)"));
     for (qsizetype at = 0; at < outline.size();) {
-        const QRegularExpressionMatch match = token.match(outline, at);
+        const QRegularExpressionMatch match =
+                token.match(outline, at, QRegularExpression::NormalMatch,
+                            QRegularExpression::AnchorAtOffsetMatchOption);
         if (!match.hasMatch() || match.capturedLength() == 0)
             break;
         at = match.capturedEnd();
         const QString name = match.captured(1);
         const int id = match.captured(2).toInt();
-        if (name == QLatin1String("_")) // a link showing its null item holds nothing
+        const bool described = match.capturedStart(3) >= 0;
+        if (name == QLatin1String("_")) { // a link showing its null item holds nothing
             holders.removeOne(parents.last());
-        else if (!name.isEmpty()) {
+        } else if (name.isEmpty() && described) {
+            view.rootTheme()->setDescription(match.captured(3));
+        } else if (!name.isEmpty()) {
             last = view.appendChild(parents.last(), name);
             if (id >= 0)
-                last->setDescription(name + "-text");
+                last->setDescription(described ? match.captured(3) : name + "-text");
             last->setColumnValue(ColorListViewItem::LinkIdSlot, id); // until the groups form
             if (id > 0)
                 members.prepend(last);
             else if (id < 0)
                 members.append(last);
         }
-        if (match.captured(3) == QLatin1String("(")) {
+        if (match.captured(4) == QLatin1String("(")) {
             parents.append(last);
             if (id < 0)
                 holders.append(last);
-        } else if (match.captured(3) == QLatin1String(")")) {
+        } else if (match.captured(4) == QLatin1String(")")) {
             parents.removeLast();
         }
     }
@@ -55,7 +61,7 @@ void buildOutline(LinkListView &view, const QString &outline)
         view.makeHolder(holder);
 }
 
-static void appendOutline(QString &text, const QTreeWidgetItem *item)
+static void appendOutline(QString &text, const QTreeWidgetItem *item, bool descriptions)
 {
     for (int i = 0; i < item->childCount(); ++i) {
         const auto *theme = ColorListViewItem::themeOf(item->child(i));
@@ -68,18 +74,21 @@ static void appendOutline(QString &text, const QTreeWidgetItem *item)
         text += theme->name();
         if (theme->linkId() != 0)
             text += QString::asprintf("%+d", theme->linkId());
+        if (descriptions && theme->linkId() >= 0)
+            text += '[' + theme->description() + ']';
         if (theme->childCount() > 0) {
             text += '(';
-            appendOutline(text, theme);
+            appendOutline(text, theme, descriptions);
             text += ')';
         }
     }
 }
 
-QString outlineOf(LinkListView &view)
+QString outlineOf(LinkListView &view, bool descriptions)
 {
-    QString text;
-    appendOutline(text, view.rootTheme());
+    const QString root = view.rootTheme()->description();
+    QString text = descriptions && !root.isEmpty() ? '[' + root + "]," : QString();
+    appendOutline(text, view.rootTheme(), descriptions);
     return text;
 }
 
