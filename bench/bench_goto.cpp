@@ -2,6 +2,7 @@
 // each key typed into it, then the match list's first rows and its end for a frequent word, with
 // the longest time the event loop went without a turn while the list filled.
 // Usage: bench_goto [themes] [seed]
+#include "BenchTimer.h"
 #include "BenchTree.h"
 
 #include "editor/CorrectedTextEdit.h"
@@ -22,7 +23,6 @@
 #include <QTreeView>
 
 #include <cstdio>
-#include <ctime>
 #include <tuple>
 
 namespace {
@@ -46,12 +46,7 @@ public:
     double cpu() const { return cpuNow() - m_cpu; }
 
 private:
-    static double cpuNow()
-    {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-    }
+    static double cpuNow() { return threadCpuMilliseconds(); }
     QElapsedTimer m_wall;
     double m_cpu = 0;
 };
