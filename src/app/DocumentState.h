@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <optional>
+#include <vector>
 
 // Where the user left a document: which themes were open, which one was current, and where the
 // description and the tree were scrolled. Themes are named by their place only (the sibling
@@ -41,6 +42,36 @@ Node find(Node root, const DocumentState::Chain &chain, Count count, Child child
         node = child(node, index);
     }
     return node;
+}
+
+// find() for each chain in turn, null where the tree has no such place. Each chain goes on from
+// the longest start it shares with the chain before, so the open themes of a whole tree, listed
+// parents before children, cost a step each rather than their depth.
+template<typename Node, typename Count, typename Child>
+std::vector<Node> findAll(Node root, const QList<DocumentState::Chain> &chains, Count count,
+                          Child child)
+{
+    std::vector<Node> found;
+    found.reserve(size_t(chains.size()));
+    DocumentState::Chain walked; // the steps taken: path[i] is the node after i of them
+    std::vector<Node> path{root};
+    for (const DocumentState::Chain &chain : chains) {
+        qsizetype same = 0;
+        while (same < walked.size() && same < chain.size() && walked[same] == chain[same])
+            ++same;
+        walked.resize(same);
+        path.resize(size_t(same) + 1);
+        for (qsizetype step = same; step < chain.size(); ++step) {
+            const Node node = path.back();
+            const int index = chain[step];
+            if (!node || index < 0 || index >= count(node))
+                break;
+            walked.append(index);
+            path.push_back(child(node, index));
+        }
+        found.push_back(walked.size() == chain.size() ? path.back() : Node());
+    }
+    return found;
 }
 
 // The deepest node the chain still reaches: a current theme that went leaves its parent current.

@@ -42,14 +42,13 @@ ColorListViewItem *apply(LinkListView &tree, const DocumentState &state)
     ColorListViewItem *root = tree.rootTheme();
     if (!root)
         return nullptr;
-    std::vector<ColorListViewItem *> open;
-    open.reserve(size_t(state.openThemes.size()));
-    for (const DocumentState::Chain &chain : state.openThemes)
-        if (ColorListViewItem *theme = DocumentChains::find(root, chain, countOf, themeAt);
-            theme && !showsNullItem(theme))
+    std::vector<ColorListViewItem *> open{root};
+    open.reserve(size_t(state.openThemes.size()) + 1);
+    for (ColorListViewItem *theme :
+         DocumentChains::findAll(root, state.openThemes, countOf, themeAt))
+        if (theme && !showsNullItem(theme))
             open.push_back(theme);
     tree.openThemes(open);
-    root->setExpanded(true);
     ColorListViewItem *current = DocumentChains::find(root, state.current, countOf, themeAt);
     if (!current) {
         tree.setCurrentItem(DocumentChains::findNearest(root, state.current, countOf, themeAt));
@@ -58,9 +57,8 @@ ColorListViewItem *apply(LinkListView &tree, const DocumentState &state)
     // Read back when the theme's description is loaded into the editor.
     tree.setSavedCursor(current, state.cursorLine, state.cursorColumn);
     tree.setCurrentItem(current);
-    // The scroll range follows the rows only once they are laid out; the scroll that follows an
-    // opened theme comes first, so that the remembered one wins.
-    tree.doItemsLayout();
+    // The rows are laid out (the scroll range follows them); the scroll that follows an opened
+    // link theme comes first, so that the remembered one wins.
     QCoreApplication::sendPostedEvents(&tree, LinkListView::DeferredScrollEvent);
     tree.verticalScrollBar()->setValue(state.treeScroll);
     return current;

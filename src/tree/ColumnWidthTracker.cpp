@@ -223,18 +223,34 @@ void ColumnWidthTracker::measureAgainLater()
     if (m_measurePending)
         return;
     m_measurePending = true;
-    QMetaObject::invokeMethod(this, &ColumnWidthTracker::measureAgain, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_measurePending)
+                    measureNow();
+            },
+            Qt::QueuedConnection);
 }
 
-void ColumnWidthTracker::measureAgain()
+void ColumnWidthTracker::measureNow()
 {
     m_measurePending = false;
+    m_lastOpened = QModelIndex();
     m_widest = 0;
     m_widestRows = 0;
-    const int top = m_view->model()->rowCount();
-    if (top > 0)
-        forShownRows(QModelIndex(), 0, top - 1, 0,
-                     [this](const QModelIndex &index, int depth) { add(rowWidth(index, depth)); });
+    // The view's laid-out rows, top to bottom: stepping to the next one is cheap, where asking
+    // whether each row is open is not. The rows above a row's parent are its ancestors.
+    std::vector<QModelIndex> ancestors;
+    QModelIndex first = m_view->model()->index(0, 0);
+    while (first.isValid() && m_view->isRowHidden(first.row(), QModelIndex()))
+        first = first.siblingAtRow(first.row() + 1);
+    for (QModelIndex row = first; row.isValid(); row = m_view->indexBelow(row)) {
+        const QModelIndex parent = row.parent();
+        while (!ancestors.empty() && ancestors.back() != parent)
+            ancestors.pop_back();
+        add(rowWidth(row, int(ancestors.size())));
+        ancestors.push_back(row);
+    }
     apply();
 }
 

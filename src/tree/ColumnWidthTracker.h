@@ -23,6 +23,9 @@ public:
 
     // Before the row at index gets the name and the icon (or none) given.
     void rowChanging(const QModelIndex &index, const QString &newName, const QIcon &newIcon);
+    // Measures the shown rows now, after changes the tracker was not told of (themes opened and
+    // closed with the view's signals held back).
+    void measureNow();
     // The width column 0 needs, as last tracked.
     int widest() const { return m_widest; }
     // Pixels of a name in the view's font: sums of cached character advances where the
@@ -50,7 +53,6 @@ private:
     void add(int width);
     void remove(int width);
     void measureAgainLater();
-    void measureAgain();
     void apply();
     int delegateExtra(const QIcon &icon) const;
 

@@ -2,6 +2,7 @@
 // holder.
 #include "tree/LinkListView.h"
 
+#include "tree/ColumnWidthTracker.h"
 #include "tree/TreeWalk.h"
 
 #include <QCoreApplication>
@@ -54,29 +55,35 @@ void LinkListView::_expanded(QTreeWidgetItem *item)
 
 void LinkListView::openThemes(const std::vector<ColorListViewItem *> &themes)
 {
-    // Under a closed root the toolkit only records an opened theme; opening the root lays them
-    // all out and the column tracker measures the shown rows once. The expansion signal is held
-    // back meanwhile: its handlers would climb to the root and post a scroll for each theme.
-    const bool rootOpen = m_rootTheme->isExpanded();
-    m_rootTheme->setExpanded(false);
     std::vector<ColorListViewItem *> links;
-    {
-        const QSignalBlocker quiet(this);
+    changeOpenThemes([this, &themes, &links] {
         for (ColorListViewItem *theme : themes) {
-            if (theme == m_rootTheme)
-                continue;
-            theme->setExpanded(true);
+            expand(indexFromItem(theme));
             if (theme->linkId() != 0)
                 links.push_back(theme);
         }
-    }
+    });
     // A link theme whose group lives in another member takes the group over, as on a click.
     ColorListViewItem *const pending = m_pendingExpansion;
     for (ColorListViewItem *theme : links)
         if (theme->isExpanded() && holderOrSelf(theme) != theme)
             _expanded(theme);
     m_pendingExpansion = pending;
-    m_rootTheme->setExpanded(rootOpen);
+}
+
+void LinkListView::changeOpenThemes(const std::function<void()> &change)
+{
+    // With a layout pending the view only records an opened or closed theme; laid out, it
+    // would search its rows for the theme and lay out the branch each time. The expansion
+    // signals are held back: their handlers would post a scroll for each theme and the column
+    // tracker would measure each branch, where one measure after the last change does.
+    scheduleDelayedItemsLayout();
+    {
+        const QSignalBlocker quiet(this);
+        change();
+    }
+    executeDelayedItemsLayout();
+    m_columnWidths->measureNow();
 }
 
 void LinkListView::customEvent(QEvent *event)

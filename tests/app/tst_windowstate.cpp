@@ -112,6 +112,17 @@ private Q_SLOTS:
         QTEST(DocumentChains::findNearest(&sample, indexes, countOf, childOf)->name, "nearest");
     }
 
+    // Chains that share starts, a missing place and a shorter chain after a longer one.
+    void findAllFollowsEachChain()
+    {
+        const QList<Chain> chains{{1, 0, 0}, {1, 0},  {1, 1}, {0, 2}, {0, 2, 0}, {0, 1, 0},
+                                  {0, 1, 0}, {1, -1}, {1},    {},     {3},       {2}};
+        std::vector<const Node *> each;
+        for (const Chain &chain : chains)
+            each.push_back(DocumentChains::find(&sample, chain, countOf, childOf));
+        QCOMPARE(DocumentChains::findAll(&sample, chains, countOf, childOf), each);
+    }
+
     void openChains()
     {
         // Preorder; "h" is open without subthemes, "c" is open inside a closed theme.

@@ -313,6 +313,11 @@ private Q_SLOTS:
         if (change == "open deep") {
             for (QTreeWidgetItem *item = first; item; item = item->child(0))
                 item->setExpanded(true);
+        } else if (change == "open deep at once") {
+            std::vector<ColorListViewItem *> chain;
+            for (QTreeWidgetItem *item = first; item; item = item->child(0))
+                chain.push_back(ColorListViewItem::themeOf(item));
+            view.openThemes(chain);
         } else if (change == "close widest") {
             wide->setExpanded(false);
             view.appendChild(wide, "a child name much wider than any other theme name");
