@@ -87,26 +87,41 @@ Node findNearest(Node root, const DocumentState::Chain &chain, Count count, Chil
     return node;
 }
 
+// How deep an open theme may lie to be remembered: each chain holds its whole path, so a chain
+// of open themes thousands of levels deep would cost memory growing with the square of its depth.
+constexpr int deepestRememberedOpenTheme = 1000;
+
 // The chains of the open themes in preorder, looking only inside open themes (what a closed
-// theme holds is not on the screen). The root counts as open and is not listed.
+// theme holds is not on the screen) and no deeper than deepestRememberedOpenTheme. The root
+// counts as open and is not listed. A walk with its own stack: an open chain may be deeper than
+// the call stack.
 template<typename Node, typename Count, typename Child, typename IsOpen>
 QList<DocumentState::Chain> openChains(Node root, Count count, Child child, IsOpen isOpen)
 {
     QList<DocumentState::Chain> chains;
     DocumentState::Chain chain;
-    const auto walk = [&](const auto &self, Node node) -> void {
-        const int children = count(node);
-        for (int i = 0; i < children; ++i) {
-            Node next = child(node, i);
-            if (!isOpen(next) || count(next) == 0)
-                continue;
-            chain.append(i);
-            chains.append(chain);
-            self(self, next);
-            chain.removeLast();
+    std::vector<Node> parents{root};
+    int next = 0; // the index in parents.back() to look at next
+    while (!parents.empty()) {
+        const Node node = parents.back();
+        if (next >= count(node)) {
+            parents.pop_back();
+            if (!chain.isEmpty()) {
+                next = chain.last() + 1;
+                chain.removeLast();
+            }
+            continue;
         }
-    };
-    walk(walk, root);
+        const Node below = child(node, next);
+        if (!isOpen(below) || count(below) == 0 || chain.size() >= deepestRememberedOpenTheme) {
+            ++next;
+            continue;
+        }
+        chain.append(next);
+        chains.append(chain);
+        parents.push_back(below);
+        next = 0;
+    }
     return chains;
 }
 

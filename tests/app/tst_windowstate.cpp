@@ -133,6 +133,14 @@ private Q_SLOTS:
         closed.children[0].open = false;
         QCOMPARE(DocumentChains::openChains<const Node *>(&closed, countOf, childOf, open),
                  QList<Chain>({{1}, {1, 0}}));
+        // A chain of open themes, each the only child of the one above, deeper than is
+        // remembered: only its first levels are listed.
+        const int depth = 5000;
+        const QList<Chain> deep = DocumentChains::openChains(
+                0, [&](int level) { return level < depth ? 1 : 0; },
+                [](int level, int) { return level + 1; }, [](int) { return true; });
+        QCOMPARE(deep.size(), DocumentChains::deepestRememberedOpenTheme);
+        QCOMPARE(deep.last(), Chain(DocumentChains::deepestRememberedOpenTheme, 0));
     }
 
     void savedForms()
