@@ -6,23 +6,17 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 namespace {
 
 int autosaveSeconds = 121;
 
-// Eight-digit numbers for temporary names, from one process-wide generator seeded with the time
-// of day in milliseconds.
+// Eight-digit numbers for temporary names, from the system's random source: two windows, or two
+// programs started in the same millisecond, do not try the same names one after the other.
 QString nextTemporaryName()
 {
-    static bool seeded = false;
-    static quint32 state = 0;
-    if (!seeded) {
-        state = quint32(QTime::currentTime().msecsSinceStartOfDay());
-        seeded = true;
-    }
-    state = state * 1103515245u + 12345u;
-    return QString::asprintf("%8.8i.txt", int(state % 100000000u));
+    return QString::asprintf("%8.8u.txt", QRandomGenerator::system()->bounded(100000000u));
 }
 
 // Sets the flag for as long as it lives.
@@ -198,8 +192,13 @@ SafeFile::Result DocumentSession::writeOwn(const QString &path, const Writer &wr
         // change (the file is followed again once written).
         const Raised own(m_ownWrite);
         result = SafeFile::save(path, writeWhole, report, safeCopy, m_fileName, &written);
+        // The second write replaces only the file the first one wrote: another program may have
+        // written it while the question was open.
         if (result == SafeFile::Result::Saved && writeAgain && writeAgain())
-            result = SafeFile::save(path, writeWhole, report, safeCopy, m_fileName, &written);
+            result = FileStamp::ofPath(SafeFile::saveTargetOf(path)) == written
+                             ? SafeFile::save(path, writeWhole, report, safeCopy, m_fileName,
+                                              &written)
+                             : SafeFile::Result::ChangedOutside;
     }
     // Another program wrote the file while this one wrote its own copy: that file stays, and
     // when it is the document, that is an outside change of it.

@@ -66,10 +66,9 @@ QByteArray formatRecord(const EventRecord &record, TextCodec &codec)
 EventReader::EventReader(QIODevice *file)
     : m_file(file)
 {
-    if (m_file->peek(utf8Mark.size()) == utf8Mark) {
-        m_file->skip(utf8Mark.size());
-        m_codec = TextCodec(TextEncoding::Utf8);
-    }
+    const TextEncoding form = textFormOf(m_file->peek(utf8Mark.size()));
+    m_file->skip(formMarkSize(form));
+    m_codec = TextCodec(form);
 }
 
 bool EventReader::readLine(QByteArray &line)

@@ -85,7 +85,7 @@ int Play_RecordEvents::startRecord()
     const bool unicode =
             fresh ? m_newFileEncoding == TextEncoding::Utf8
                   : ::pread(descriptor, start.data(), size_t(start.size()), 0) == start.size() &&
-                            start == utf8Mark;
+                            textFormOf(start) == TextEncoding::Utf8;
     if (fresh && unicode &&
         m_recordFile.write(utf8Mark.data(), utf8Mark.size()) != utf8Mark.size()) {
         m_recordFile.close();

@@ -23,9 +23,9 @@ void Preview::previewUrl(const QUrl &url)
     QByteArray head;
     for (int line = 0; line < 10 && !file.atEnd(); ++line)
         head += file.readLine(251);
-    const bool unicode = head.startsWith(utf8Mark);
-    TextCodec codec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
-    QString text = codec.decode(QByteArrayView(head).sliced(unicode ? utf8Mark.size() : 0));
+    const TextEncoding form = textFormOf(head);
+    TextCodec codec(form);
+    QString text = codec.decode(QByteArrayView(head).sliced(formMarkSize(form)));
     if (!file.atEnd())
         text += QStringLiteral(". . .");
     setPlainText(text);

@@ -88,6 +88,11 @@ const uchar *decodeWellFormed(const uchar *at, const uchar *end, char16_t *&to)
 
 } // namespace
 
+TextEncoding textFormOf(QByteArrayView bytes)
+{
+    return bytes.startsWith(utf8Mark) ? TextEncoding::Utf8 : TextEncoding::Cp1251;
+}
+
 QLatin1String charsetName(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf8 ? QLatin1String("utf-8") : QLatin1String("windows-1251");

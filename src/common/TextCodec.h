@@ -12,6 +12,15 @@ enum class TextEncoding { Cp1251, Utf8 };
 // The first bytes of a Unicode tree file.
 inline constexpr QByteArrayView utf8Mark("\xEF\xBB\xBF");
 
+// The form of a text that starts with these bytes: Unicode when they start with the UTF-8 mark,
+// CP1251 otherwise. The one place that decides it.
+TextEncoding textFormOf(QByteArrayView bytes);
+// The bytes at the start of a text in that form that are its mark, not its text.
+inline qsizetype formMarkSize(TextEncoding form)
+{
+    return form == TextEncoding::Utf8 ? utf8Mark.size() : 0;
+}
+
 // The name an HTML page or a MIME part declares: "windows-1251" or "utf-8".
 QLatin1String charsetName(TextEncoding encoding);
 

@@ -4,11 +4,6 @@
 
 #include <cstdlib>
 
-TextEncoding textFormOf(QByteArrayView bytes)
-{
-    return bytes.startsWith(utf8Mark) ? TextEncoding::Utf8 : TextEncoding::Cp1251;
-}
-
 ThemeDocument::ThemeDocument()
     : m_root(appendChild(nullptr))
 {

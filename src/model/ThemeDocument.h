@@ -10,10 +10,6 @@
 #include <memory>
 #include <vector>
 
-// The form a tree file's bytes are in: Unicode when they start with the UTF-8 mark, CP1251
-// otherwise. The one place that decides it.
-TextEncoding textFormOf(QByteArrayView bytes);
-
 // One link group: its mark theme, its links in the order they joined, and the member whose
 // subthemes stand for the group's (0: the mark theme, k >= 1: the k-th link).
 struct LinkGroup

@@ -55,11 +55,11 @@ OutlineNode read(const QByteArray &bytes)
     OutlineNode root;
     root.date = Clock::today();
     const QByteArrayView text(bytes);
-    const bool unicode = bytes.startsWith(utf8Mark);
-    TextCodec codec(unicode ? TextEncoding::Utf8 : TextEncoding::Cp1251);
+    const TextEncoding form = textFormOf(bytes);
+    TextCodec codec(form);
     std::vector<OutlineNode *> parents{&root}; // parents[d]: the latest node at depth d
     OutlineNode *current = &root;
-    qsizetype lineStart = unicode ? utf8Mark.size() : 0;
+    qsizetype lineStart = formMarkSize(form);
     qsizetype descriptionStart = lineStart;
     const auto finishDescription = [&](qsizetype end) {
         current->description =
