@@ -433,9 +433,7 @@ private Q_SLOTS:
     void detachedSaveInALinkGroup_data() { JSON_ROWS("detached", "current", "expected"); }
     void detachedSaveInALinkGroup()
     {
-        QFETCH(QString, detached);
-        QFETCH(QString, current);
-        QFETCH(QString, expected);
+        FETCH_TEXTS(detached, current, expected);
         Brambleweb *main = outlineWindow("M+1,L-1(_),Z", detached);
         LinkListView &tree = *main->tree();
         main->menuRemoval();

@@ -50,9 +50,7 @@ private Q_SLOTS:
 
     void check()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, more);
-        QFETCH(QString, log);
+        FETCH_TEXTS(text, more, log);
         if (!log.isEmpty())
             log += '\n';
         const QString path = document(text.split('\n'), more.split('\n', Qt::SkipEmptyParts));

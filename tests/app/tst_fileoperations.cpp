@@ -50,12 +50,7 @@ private Q_SLOTS:
     }
     void operations()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, current);
-        QFETCH(QString, choices);
-        QFETCH(QString, answers);
-        QFETCH(QString, files);
-        QFETCH(QString, boxes);
+        FETCH_TEXTS(command, current, choices, answers, files, boxes);
         const bool standard = command.startsWith("std ");
         const int operation = QStringList{"",     "insert", "save-as", "branch",         "reopen",
                                           "open", "",       "table",   "stripped-branch"}
@@ -77,9 +72,7 @@ private Q_SLOTS:
             dialogs.chooseNext(QDir(dir.path()).filePath(choice.section('|', 0, 0)),
                                choice.section('|', 1).toInt());
         for (const QString &answer : items(answers))
-            shown.answerNext(answer == "Yes"  ? Answer::Yes
-                             : answer == "No" ? Answer::No
-                                              : Answer::Cancel);
+            shown.answerNext(ScriptedMessages::answerNamed(answer));
 
         HangGuard guard; // a FIFO among the targets
         if (standard) {

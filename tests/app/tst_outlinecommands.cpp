@@ -41,10 +41,7 @@ private Q_SLOTS:
     void exportOfTheBranch_data() { JSON_ROWS("chosen", "type", "written", "starts"); }
     void exportOfTheBranch()
     {
-        QFETCH(QString, chosen);
-        QFETCH(QString, type);
-        QFETCH(QString, written);
-        QFETCH(QString, starts);
+        FETCH_TEXTS(chosen, type, written, starts);
         tree().setCurrentItem(themeNamed(tree(), "Branch"));
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;

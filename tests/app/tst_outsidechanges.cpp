@@ -6,7 +6,6 @@
 #include "storage/FileOperations.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -25,28 +24,6 @@
 #include <unistd.h>
 
 using Answer = Messages::Answer;
-
-// WriteWhileTyping: the window is active and keys go on arriving after the change.
-enum Outside { Write, WriteWhileTyping, Delete };
-struct OutsideRow
-{
-    const char *name;
-    Outside outside;
-    Answer reload;     // to the question when the window is activated; Closed: none asked
-    Answer save;       // to the question before Ctrl+S writes; Closed: none asked
-    const char *after; // the document: the window's tree, the outside text, gone
-};
-Q_DECLARE_METATYPE(OutsideRow)
-
-struct OwnWriteRow
-{
-    const char *name;
-    int operation;
-    int type; // in the file dialog's list
-    const char *current;
-    const char *target; // doc.brw, second.brw (a hard link to it) or other.brw
-};
-Q_DECLARE_METATYPE(OwnWriteRow)
 
 static const QString outsideText = "The file was changed outside BRW (Файл изменён вне BRW)";
 static const QByteArray outsideBytes = "<!--1[01.01.2020]-->written outside\r\n";
@@ -78,31 +55,24 @@ class TestOutsideChanges : public QObject
 private Q_SLOTS:
     void initTestCase() { QDir::setCurrent(m_dir.path()); }
 
-    void outsideChange_data()
-    {
-        // clang-format off
-        addRows<OutsideRow>({
-            {"outside write, reload", Write, Answer::Yes, Answer::Closed, "outside"},
-            {"outside write while typing, reload", WriteWhileTyping, Answer::Yes, Answer::Closed, "outside"},
-            {"outside write, save as", Write, Answer::No, Answer::No, "outside"},
-            {"deletion: nothing to reload", Delete, Answer::Closed, Answer::Cancel, "gone"},
-        });
-        // clang-format on
-    }
+    // outside: write, write while typing (the window is active and keys go on arriving after the
+    // change), delete; reload: the answer to the question when the window is activated, save:
+    // to the question before Ctrl+S writes (empty: none asked); after: outside or gone.
+    void outsideChange_data() { JSON_ROWS("outside", "reload", "save", "after"); }
     void outsideChange()
     {
-        QFETCH(OutsideRow, row);
+        FETCH_TEXTS(outside, after, reload, save);
         const QString path = document(), other = m_dir.filePath("other.brw");
         QFile::remove(other);
         ScriptedMessages boxes;
         ScriptedFileDialogs dialogs;
         Brambleweb *window = openWindow(path);
         // The reload question waits for the next activation, also while keys go to the window.
-        const bool typing = row.outside == WriteWhileTyping;
+        const bool typing = outside == "write while typing";
         QApplication::setActiveWindow(typing ? window : nullptr);
         typeInto(window, "mine ");
         const QString errorSave = window->errorSaveFile().fileName();
-        if (row.outside == Delete)
+        if (outside == "delete")
             QVERIFY(QFile::remove(path));
         else
             QVERIFY(writeBytes(path, outsideBytes));
@@ -112,34 +82,31 @@ private Q_SLOTS:
         QTest::qWait(100); // late reports of the watcher
         QCOMPARE(status(window) + QString::number(boxes.count()), outsideText + "0");
 
-        if (row.reload != Answer::Closed)
-            boxes.answerNext(row.reload);
+        if (!reload.isEmpty())
+            boxes.answerNext(ScriptedMessages::answerNamed(reload));
         if (typing) // the user goes to another window and comes back
             QApplication::setActiveWindow(nullptr);
         QApplication::setActiveWindow(window);
         QTest::qWait(50);
-        QCOMPARE(boxes.texts(),
-                 QStringList{reloadQuestion(path, errorSave)}.mid(row.reload == Answer::Closed));
+        QCOMPARE(boxes.texts(), QStringList{reloadQuestion(path, errorSave)}.mid(reload.isEmpty()));
         // Kept beside the document, out of the way of the window's next error-save file.
-        QCOMPARE(fileBytes(errorSave).contains("mine "), row.reload == Answer::Yes);
+        QCOMPARE(fileBytes(errorSave).contains("mine "), reload == "Yes");
 
         boxes.clear();
-        if (row.save != Answer::Closed)
-            boxes.answerNext(row.save);
+        if (!save.isEmpty())
+            boxes.answerNext(ScriptedMessages::answerNamed(save));
         dialogs.chooseNext(other);
         window->menuSaveFile();
-        QCOMPARE(boxes.texts(),
-                 QStringList{overwriteQuestion(path)}.mid(row.save == Answer::Closed));
+        QCOMPARE(boxes.texts(), QStringList{overwriteQuestion(path)}.mid(save.isEmpty()));
         const QByteArray saved = fileBytes(path);
-        QCOMPARE((QList<bool>{saved.contains("written outside"), fileBytes(other).contains("mine "),
-                              window->isModified()}),
-                 (QList<bool>{row.after == QString("outside"), row.save == Answer::No,
-                              row.save == Answer::Cancel}));
+        QCOMPARE(saved.contains("written outside"), after == "outside");
+        QCOMPARE(fileBytes(other).contains("mine "), save == "No");
+        QCOMPARE(window->isModified(), save == "Cancel");
         // Once written, the file is the window's own again.
         boxes.clear();
         typeInto(window, "again ");
         window->menuSaveFile();
-        QCOMPARE(boxes.count(), int(row.save == Answer::Cancel));
+        QCOMPARE(boxes.count(), int(save == "Cancel"));
         closeUnsaved(window);
         QFile::remove(errorSave);
     }
@@ -149,8 +116,7 @@ private Q_SLOTS:
     void outsideWriteDuringTheWindowsOwn_data() { JSON_ROWS("during", "change"); }
     void outsideWriteDuringTheWindowsOwn()
     {
-        QFETCH(QString, during);
-        QFETCH(QString, change);
+        FETCH_TEXTS(during, change);
         const QString path = document();
         ScriptedMessages boxes;
         ScriptedFileDialogs dialogs;
@@ -218,23 +184,13 @@ private Q_SLOTS:
 
     // The window's own write under any command is no outside change, also where it replaces
     // the document's file; a file that then no longer holds the tree leaves it unsaved.
-    void ownWriteUnderAnyCommand_data()
-    {
-        // clang-format off
-        addRows<OwnWriteRow>({
-            {"branch of the root onto the document", FileOperations::SaveBranch, 0, "/", "doc.brw"},
-            {"branch of a theme onto the document", FileOperations::SaveBranch, 0, "Renaming", "doc.brw"},
-            {"branch onto a second name of the document", FileOperations::SaveBranch, 0, "Renaming", "second.brw"},
-            {"table onto the document", FileOperations::SaveTable, 1, "/", "doc.brw"},
-            {"structure onto the document", FileOperations::SaveAs, 1, "/", "doc.brw"},
-            {"branch onto another file", FileOperations::SaveBranch, 0, "Renaming", "other.brw"},
-        });
-        // clang-format on
-    }
+    // type: in the file dialog's list; target: doc.brw, second.brw (a hard link to it), other.brw
+    void ownWriteUnderAnyCommand_data() { JSON_ROWS("operation", "type", "current", "target"); }
     void ownWriteUnderAnyCommand()
     {
-        QFETCH(OwnWriteRow, row);
-        const QString path = document(), target = m_dir.filePath(row.target);
+        FETCH_TEXTS(operation, type, current, target);
+        const QString path = document();
+        target = m_dir.filePath(target);
         for (const char *name : {"second.brw", "other.brw"})
             QFile::remove(m_dir.filePath(name));
         QVERIFY(::link(QFile::encodeName(path).constData(),
@@ -244,11 +200,11 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         Brambleweb *window = openWindow(path);
         QApplication::setActiveWindow(nullptr);
-        window->tree()->setCurrentItem(themeNamed(*window->tree(), row.current));
-        dialogs.chooseNext(target, row.type);
-        window->menuFileOperation(row.operation);
+        window->tree()->setCurrentItem(themeNamed(*window->tree(), current));
+        dialogs.chooseNext(target, type.toInt());
+        window->menuFileOperation(operationNamed(operation));
         QTest::qWait(100); // late reports of the watcher
-        const bool own = row.target != QString("other.brw");
+        const bool own = !target.endsWith("other.brw");
         QCOMPARE(fileBytes(path) == whole, !own);
         QCOMPARE(status(window) + QString::number(window->isModified()), QString::number(own));
         QApplication::setActiveWindow(window);
@@ -265,8 +221,7 @@ private Q_SLOTS:
     void lockNamesEveryHolder_data() { JSON_ROWS("found", "steps"); }
     void lockNamesEveryHolder()
     {
-        QFETCH(QString, found);
-        QFETCH(QString, steps);
+        FETCH_TEXTS(found, steps);
         QTemporaryDir dir;
         const QString path = copySample(dir.filePath("doc.brw"));
         const QString lock = DocumentLock::lockPathOf(path);
@@ -316,16 +271,7 @@ private Q_SLOTS:
 
     // A path wider than the menu's room loses the middle of its folders; the file name stays
     // whole unless it alone is too wide. Seen: name whole, within the width, shortened, head.
-    void recentPathsShortenInTheMiddle_data()
-    {
-        addTextRows(
-                {"path", "seen"},
-                {{"fits", "/home/user/notes.brw", "1 1 0 /home"},
-                 {"deep folders", "/home/" + QString("folder/").repeated(40) + "notes.brw",
-                  "1 1 1 /home"},
-                 {"one character too wide", "", "1 1 1 /home"},
-                 {"a long name", "/home/" + QString("n").repeated(300) + ".brw", "0 1 1 /home"}});
-    }
+    void recentPathsShortenInTheMiddle_data() { JSON_ROWS("path", "seen"); }
     void recentPathsShortenInTheMiddle()
     {
         QFETCH(QString, path);

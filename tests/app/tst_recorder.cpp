@@ -100,51 +100,26 @@ private Q_SLOTS:
 
     // A user's key goes through only as the record expected next, which then counts as played. A
     // bad file stops at its first bad record (line 9, after the good "x"), which a box names.
+    // The first letter's records, the damage, the other letters' records; "none": the records
+    // name no widget and go to the widget with the keyboard focus. A double quote between quotes
+    // is the quote.
     void playback_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("userKey");
-        QTest::addColumn<QString>("atOnce");
-        QTest::addColumn<QString>("played");
-        // clang-format off
-        for (const auto &[name, letters, key, atOnce] : {
-                 std::tuple{"user: the next record", "xy", int(Qt::Key_X), "x"},
-                 {"user: another key", "xy", int(Qt::Key_Z), ""},
-                 {"user: the record after it", "xy", int(Qt::Key_Y), ""},
-                 {"a double quote", "x\"y", 0, ""}}) // the text between quotes is a quote
-            QTest::newRow(name) << keysAt(letters, "10 0 0 0") << key << QString(atOnce)
-                                << QString(letters);
-        // clang-format on
-        // Records without a widget number go to the widget with the keyboard focus.
-        const QByteArray id = ' ' + QByteArray::number(m_recorder->registry().id(m_editor)) + ' ';
-        QTest::newRow("no widget: the focus")
-                << keysAt("xy", "10 0 0 0").replace("6" + id, "6 0 ").replace("7" + id, "7 0 ") << 0
-                << QString() << QString("xy");
-        const QList<std::pair<const char *, QByteArray>> damaged = {
-                {"truncated", "6 1 65 97 0 \n\"a\"\n"},
-                {"no such widget", "6 99999 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n"},
-                {"bad time", "6 1 65 97 0 \n\"a\"\n0 1\n25 0 0 0\n"},
-                {"words for time", "6 1 65 97 0 \n\"a\"\n0 1\nten\n"},
-                {"no quote", "6 1 65 97 0 \na\n0 1\n1 2 3 4\n"},
-                {"open quote", "6 1 65 97 0 \n\"a\n0 1\n1 2 3 4\n"},
-                {"mouse event", "2 1 65 97 0 \n\"a\"\n0 1\n1 2 3 4\n"},
-                {"binary", QByteArray("\x00\xff\x7f\"\n\x01", 6)},
-                {"long line", QByteArray(1000001, '7')},
-        };
-        for (const auto &[name, bad] : damaged)
-            QTest::newRow(name) << keysAt("x", "10 0 0 0") + bad + keysAt("y", "10 0 0 0") << 0
-                                << QString() << QString("x");
+        JSON_ROWS("letters", "damage", "widget", "userKey", "atOnce", "played");
     }
 
     void playback()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, userKey);
-        QFETCH(QString, played);
+        FETCH_TEXTS(letters, damage, widget, userKey, played);
+        QByteArray bytes = keysAt(letters.left(1), "10 0 0 0") + damage.toLatin1() +
+                           keysAt(letters.mid(1), "10 0 0 0");
+        const QByteArray id = ' ' + QByteArray::number(m_recorder->registry().id(m_editor)) + ' ';
+        if (widget == "none")
+            bytes.replace("6" + id, "6 0 ").replace("7" + id, "7 0 ");
         ScriptedMessages boxes;
         startPlaying(bytes);
-        if (userKey)
-            QTest::keyClick(m_editor, Qt::Key(userKey));
+        if (!userKey.isEmpty())
+            QTest::keyClick(m_editor, QKeySequence(userKey)[0].key());
         QTEST(m_editor->text(), "atOnce");
 
         playToTheEnd();

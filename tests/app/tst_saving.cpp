@@ -12,7 +12,6 @@
 #include "storage/TreeFile.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
-#include "support/Rows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
@@ -29,22 +28,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// What a row makes from the document: a file command of the window (its number), or another file.
-enum Made { ErrorSave = -1, Autosave = -2, Events = -3, Unnamed = -4, Lock = -5 };
-struct ModeRow
-{
-    const char *name;
-    int made;
-    int type;      // the file dialog's type, for a file command
-    bool existing; // the command's target exists already, with mode 0644
-    // The mode made under umask 022 and 077 from a 0600 document, then from a 0640 one.
-    std::array<int, 4> modes;
-    // A symbolic link at the first numbered name, to a file or (under umask 077) to nothing:
-    // it is skipped and never written through.
-    const char *link;
-};
-Q_DECLARE_METATYPE(ModeRow)
-
 class TestSaving : public QObject
 {
     Q_OBJECT
@@ -60,35 +43,25 @@ class TestSaving : public QObject
 private Q_SLOTS:
     void initTestCase() { QDir::setCurrent(m_dir.path()); }
 
+    // what: the row makes from the document, a file command of the window (SaveAs, ...) or
+    // another file; type: the file dialog's type, for a file command; existing: the command's
+    // target exists already, with mode 0644; modes: the mode made under umask 022 and 077 from a
+    // 0600 document, then from a 0640 one; link: a symbolic link at the first numbered name, to a
+    // file or (under umask 077) to nothing: it is skipped and never written through.
     void copiesAreNoMoreOpenThanTheDocument_data()
     {
-        const std::array<int, 4> document{0600, 0600, 0640, 0600}, own{0600, 0600, 0600, 0600};
-        // clang-format off
-        addRows<ModeRow>({
-            {"error-save file", ErrorSave, 0, false, document, "private.brw1"},
-            {"error-save file of an unnamed window", Unnamed, 0, false, own, "errorsave.!!!1"},
-            {"autosave copy", Autosave, 0, false, document, "autosave.1"},
-            {"events file", Events, 0, false, own, ""},
-            {"lock file", Lock, 0, false, document, ""},
-            {"save as", FileOperations::SaveAs, 0, false, document, ""},
-            {"structure", FileOperations::SaveAs, 1, false, document, ""},
-            {"HTML export", FileOperations::SaveAs, 2, false, document, ""},
-            {"branch", FileOperations::SaveBranch, 0, false, document, ""},
-            {"table", FileOperations::SaveTable, 0, false, document, ""},
-            {"save as over a file keeps its mode", FileOperations::SaveAs, 0, true, {0644, 0644, 0644, 0644}, ""},
-        });
-        // clang-format on
+        JSON_ROWS("what", "type", "existing", "modes", "link");
     }
     void copiesAreNoMoreOpenThanTheDocument()
     {
-        QFETCH(ModeRow, row);
+        FETCH_TEXTS(what, type, existing, modes, link);
         const QDir dir(m_dir.path());
         for (int i = 0; i < 4; ++i) {
             const QString path = copyOfSample("private.brw");
             ::chmod(QFile::encodeName(path).constData(), i < 2 ? 0600 : 0640);
             for (const QString &name : dir.entryList({"made*"}))
                 QFile::remove(name);
-            if (row.existing) {
+            if (!existing.isEmpty()) {
                 QVERIFY(writeBytes("made.brw", {}));
                 QCOMPARE(::chmod("made.brw", 0644), 0);
             }
@@ -96,22 +69,22 @@ private Q_SLOTS:
             QFile::remove("pointed");
             if (i % 2 == 0)
                 QFile("pointed").open(QIODevice::WriteOnly);
-            QFile::link("pointed", row.link);
+            QFile::link("pointed", link);
             ScriptedMessages boxes;
             ScriptedFileDialogs dialogs;
-            dialogs.chooseNext(dir.filePath("made"), row.type); // the type adds its extension
+            dialogs.chooseNext(dir.filePath("made"), type.toInt()); // the type adds its extension
             const mode_t umask = ::umask(i % 2 ? 077 : 022);
-            Brambleweb *window = openWindow(row.made == Unnamed ? QString() : path);
+            Brambleweb *window = openWindow(what == "unnamed" ? QString() : path);
             typeInto(window, "private words ");
             QString made;
-            if (row.made == ErrorSave || row.made == Unnamed) {
+            if (what == "error-save" || what == "unnamed") {
                 made = window->errorSaveFile().fileName();
-            } else if (row.made == Autosave) {
+            } else if (what == "autosave") {
                 window->autosave();
                 made = window->autosaveFile().fileName();
-            } else if (row.made == Lock) {
+            } else if (what == "lock") {
                 made = DocumentLock::lockPathOf(path);
-            } else if (row.made == Events) {
+            } else if (what == "events") {
                 Play_RecordEvents recorder(qApp);
                 recorder.setRecordFileName(made = m_dir.filePath("keys.events"));
                 QFile::remove(made);
@@ -119,7 +92,7 @@ private Q_SLOTS:
                 QCOMPARE(recorder.stopRecord(), 0);
             } else {
                 boxes.answerNext(Messages::Answer::Ok); // replace the existing file
-                window->menuFileOperation(row.made);
+                window->menuFileOperation(operationNamed(what));
                 made = dir.entryList({"made*"}).join('|'); // one file
                 QVERIFY2(!made.contains('|'), qPrintable(made));
                 QVERIFY(fileBytes(made).size() > 100);
@@ -127,13 +100,13 @@ private Q_SLOTS:
             ::umask(umask);
             struct stat status = {};
             ::stat(QFile::encodeName(made).constData(), &status);
-            QCOMPARE(int(status.st_mode & 0777), row.modes[size_t(i)]);
-            QVERIFY(row.made != Autosave || fileBytes(made).contains("private words "));
+            QCOMPARE(int(status.st_mode & 0777), modes.split(' ')[i].toInt(nullptr, 8));
+            QVERIFY(what != "autosave" || fileBytes(made).contains("private words "));
             QCOMPARE(fileBytes("pointed"), QByteArray(i % 2 ? "<missing>" : ""));
-            QVERIFY(QFileInfo(made).fileName() != row.link);
+            QVERIFY(QFileInfo(made).fileName() != link);
 
             closeUnsaved(window);
-            QFile::remove(row.link);
+            QFile::remove(link);
         }
     }
 
@@ -145,9 +118,7 @@ private Q_SLOTS:
     }
     void interruptedSaveNamesOnlyItsOwnCopy()
     {
-        QFETCH(QString, note);
-        QFETCH(QString, copy);
-        QFETCH(QString, opened);
+        FETCH_TEXTS(note, copy, cut, opened, named);
         QTemporaryDir dir;
         const QString path = copySample(dir.filePath("doc.brw"));
         const QString other = copySample(dir.filePath("other.brw"));
@@ -156,7 +127,6 @@ private Q_SLOTS:
         const QString autosave = dir.filePath("autosave.1");
         QVERIFY(writeBytes(autosave, copy == "whole" ? fileBytes(path) : "some other file\r\n"));
         QVERIFY(note.isEmpty() || SaveUnderWay::begin(autosave, note == "own" ? path : other));
-        QFETCH(QString, cut);
         QVERIFY(cut.isEmpty() || QFile::resize(path, QFileInfo(path).size() / 2));
         ScriptedMessages boxes;
         openWindow(dir.filePath(opened))->close();
@@ -164,7 +134,6 @@ private Q_SLOTS:
                                "is in\nПоследнее сохранение этого файла могло не завершиться; "
                                "полный текст находится в файле\n" +
                                autosave;
-        QFETCH(QString, named);
         QCOMPARE(boxes.texts(), named.isEmpty() ? QStringList() : QStringList{notice});
     }
 
@@ -261,7 +230,8 @@ private Q_SLOTS:
         Emergency::begin();
         BRWApplication::instance()->saveQuietly();
         QVERIFY(fileBytes(errorSave).contains("]-->typed\r\n"));
-        QVERIFY(!QFile::exists(copies[0]) && fileBytes(copies[1]).contains("autosaved "));
+        QVERIFY(!QFile::exists(copies[0]));
+        QVERIFY(fileBytes(copies[1]).contains("autosaved "));
     }
 };
 

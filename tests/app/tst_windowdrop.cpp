@@ -34,10 +34,7 @@ private Q_SLOTS:
     }
     void files()
     {
-        QFETCH(QString, files);
-        QFETCH(QString, onto);
-        QFETCH(QString, answer);
-        QFETCH(QString, result);
+        FETCH_TEXTS(files, onto, answer, result);
         fixClock(QDate(2005, 3, 7));
         Brambleweb *window = openWindow(QString());
         LinkListView *tree = window->tree();

@@ -267,9 +267,7 @@ private Q_SLOTS:
 
     void documentComesBack()
     {
-        QFETCH(QString, current);
-        QFETCH(QString, outside);
-        QFETCH(QString, cursor);
+        FETCH_TEXTS(current, outside, cursor);
         const QString path = document("doc.brw");
         const QStringList place = cursor.split(' ');
         leave(openWindow(path), current, place[0].toInt(), place[1].toInt());

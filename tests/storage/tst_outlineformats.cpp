@@ -183,8 +183,7 @@ private Q_SLOTS:
     void opmlFixtures_data() { addJsonRows(QFINDTESTDATA("data/opml.jsonl"), {"file", "outline"}); }
     void opmlFixtures()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, outline);
+        FETCH_TEXTS(file, outline);
         QFile input(sourceDir + "/opml/" + file);
         QVERIFY(file.startsWith('<') || input.open(QIODevice::ReadOnly));
         OutlineNode root;
@@ -309,8 +308,7 @@ private Q_SLOTS:
     void headerLinesInDescriptions_data() { JSON_ROWS("description", "read"); }
     void headerLinesInDescriptions()
     {
-        QFETCH(QString, description);
-        QFETCH(QString, read);
+        FETCH_TEXTS(description, read);
         OutlineNode root;
         root.description = description;
         root.children.push_back({"t", description, {}, 0, {}});

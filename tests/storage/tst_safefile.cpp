@@ -2,6 +2,7 @@
 #include "storage/SafeFile.h"
 #include "support/FileBytes.h"
 #include "support/HangGuard.h"
+#include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>
@@ -39,23 +40,11 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { (void)!::seteuid(m_user); }
 
-    void savesWithoutLosingAVersion_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("fails"); // nothing, the writer, the file size limit
-        for (const char *kind : {"plain", "new", "link", "owner", "directory"})
-            QTest::newRow(kind) << kind << "";
-        // clang-format off
-        QTest::newRow("link, writer fails") << "link" << "writer";
-        QTest::newRow("directory, writer fails") << "directory" << "writer";
-        QTest::newRow("plain, past the size limit") << "plain" << "size limit";
-        QTest::newRow("link, past the size limit") << "link" << "size limit";
-        // clang-format on
-    }
+    // fails: nothing, the writer, the file size limit
+    void savesWithoutLosingAVersion_data() { JSON_ROWS("kind", "fails"); }
     void savesWithoutLosingAVersion()
     {
-        QFETCH(QString, kind);
-        QFETCH(QString, fails);
+        FETCH_TEXTS(kind, fails);
         const bool failing = !fails.isEmpty();
         ScriptedMessages boxes;
         QTemporaryDir dir(m_dir.filePath("XXXXXX"));
@@ -109,21 +98,15 @@ private Q_SLOTS:
 
     // Another program writes the file while the save writes its own content: before the target
     // is replaced, that file is left as it is; after, it is no file the save stamped.
-    void anotherProgramWritesMeanwhile_data()
-    {
-        QTest::addColumn<bool>("inPlace");
-        QTest::addColumn<int>("step"); // when the other program renames its file over the name
-        for (const bool inPlace : {false, true}) {
-            const QString route = inPlace ? "in place, " : "replaced, ";
-            QTest::newRow(qPrintable(route + "nobody")) << inPlace << -1;
-            QTest::newRow(qPrintable(route + "before")) << inPlace << int(SafeFile::Step::Written);
-            QTest::newRow(qPrintable(route + "after")) << inPlace << int(SafeFile::Step::Replaced);
-        }
-    }
+    // when: the step at which the other program renames its file over the name
+    void anotherProgramWritesMeanwhile_data() { JSON_ROWS("route", "when"); }
     void anotherProgramWritesMeanwhile()
     {
-        QFETCH(bool, inPlace);
-        QFETCH(int, step);
+        FETCH_TEXTS(route, when);
+        const bool inPlace = route == "in place";
+        const int step = when == "before"  ? int(SafeFile::Step::Written)
+                         : when == "after" ? int(SafeFile::Step::Replaced)
+                                           : -1;
         ScriptedMessages boxes;
         QTemporaryDir dir(m_dir.filePath("XXXXXX"));
         const QString path = dir.filePath("doc.brw");
@@ -154,12 +137,7 @@ private Q_SLOTS:
 
     // A FIFO blocks the open for writing until a reader comes, a device never keeps the text:
     // refused before any copy is made, in the data folder or beside the target.
-    void refusesWhatIsNoFile_data()
-    {
-        QTest::addColumn<QString>("kind");
-        for (const char *kind : {"FIFO", "link to a FIFO", "device", "link to a device"})
-            QTest::newRow(kind) << kind;
-    }
+    void refusesWhatIsNoFile_data() { JSON_ROWS("kind"); }
     void refusesWhatIsNoFile()
     {
         QFETCH(QString, kind);
@@ -175,7 +153,8 @@ private Q_SLOTS:
         const SafeFile::Result result = SafeFile::save(
                 target, [&](QFileDevice &file) { return written = file.write("new\n") == 4; },
                 dir.filePath("autosave.1"));
-        QVERIFY(result == SafeFile::Result::CannotOpen && !written);
+        QCOMPARE(result, SafeFile::Result::CannotOpen);
+        QVERIFY(!written);
         const QDir data(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
         QCOMPARE(data.entryList(QDir::Files | QDir::Hidden), {});
         QCOMPARE(QDir(dir.path()).entryList(QDir::System | QDir::Files | QDir::Hidden),

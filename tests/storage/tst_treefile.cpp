@@ -82,9 +82,7 @@ private Q_SLOTS:
     }
     void insert()
     {
-        QFETCH(QString, base);
-        QFETCH(QString, target);
-        QFETCH(QString, inserted);
+        FETCH_TEXTS(base, target, inserted);
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadTree(view, sourceDir + "/input/" + base, 0, nullptr));
@@ -120,15 +118,13 @@ private Q_SLOTS:
     }
     void branchesAndLinks()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, current);
+        FETCH_TEXTS(file, current, flags);
         ScriptedMessages shown;
         LinkListView view;
         QVERIFY(loadBytes(view, file.toLatin1()));
         ColorListViewItem *theme = themeNamed(view, current);
         theme->setExpanded(true); // a link then holds its group's children
         view.setCurrentItem(theme);
-        QFETCH(QString, flags);
         int result = 0;
         QTEST(QString::fromLatin1(saveToBytes(view, saveFlagsOf(flags), nullptr, &result)),
               "expected");
@@ -140,8 +136,7 @@ private Q_SLOTS:
     void unreadableFiles_data() { JSON_ROWS("file", "box"); }
     void unreadableFiles()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, box);
+        FETCH_TEXTS(file, box);
         QTemporaryDir dir;
         QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600) == 0);
         QFile huge(dir.filePath("huge.brw")); // sparse: no disk space needed
@@ -169,8 +164,7 @@ private Q_SLOTS:
     void changedWhileRead_data() { JSON_ROWS("change", "outline"); }
     void changedWhileRead()
     {
-        QFETCH(QString, change);
-        QFETCH(QString, outline);
+        FETCH_TEXTS(change, outline);
         QTemporaryDir dir;
         const QString path = dir.filePath("doc.brw");
         auto content = [](const QByteArray &name) {

@@ -18,10 +18,7 @@ private Q_SLOTS:
     }
     void readsHeaders()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, lineStart);
-        QFETCH(QString, depth);
-        QFETCH(QString, date);
+        FETCH_TEXTS(text, lineStart, depth, date);
         text.replace("{a million dots}", QString(1000000, '.'));
         const std::optional<ThemeHeader> header = readThemeHeader(text.toUtf8(), lineStart.toInt());
         QCOMPARE(header.has_value(), !depth.isEmpty());

@@ -4,13 +4,27 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
 
 // The one reader of the tables in data files beside the tests. Each line is a JSON array: the
 // row's name, then one value per column (missing ones empty); a value that is an array of texts
 // stands for its lines, joined by line feeds, an object for its own compact text. "#" lines are
-// comments. A file may hold the tables
+// comments. "{N*text}" stands for text N times over. A file may hold the tables
 // of several test functions, each after a line "== function"; a test then reads only its own.
+inline QString repeatsExpanded(QString text)
+{
+    static const QRegularExpression repeat(R"(\{(\d+)\*([^{}]*)\})");
+    for (auto match = repeat.match(text); match.hasMatch(); match = repeat.match(text))
+        text.replace(match.capturedStart(), match.capturedLength(),
+                     match.captured(2).repeated(match.captured(1).toInt()));
+    return text;
+}
+
 inline void addJsonRows(const QString &path, std::initializer_list<const char *> columns)
 {
     for (const char *column : columns)
@@ -36,7 +50,7 @@ inline void addJsonRows(const QString &path, std::initializer_list<const char *>
             if (row.at(i).isObject())
                 lines = QStringList(QString::fromUtf8(
                         QJsonDocument(row.at(i).toObject()).toJson(QJsonDocument::Compact)));
-            data << lines.join('\n');
+            data << repeatsExpanded(lines.join('\n'));
         }
         ++rows;
     }
@@ -48,3 +62,21 @@ inline void addJsonRows(const QString &path, std::initializer_list<const char *>
 #define JSON_ROWS(...)                                                                             \
     addJsonRows(QFINDTESTDATA("data/" + QCoreApplication::applicationName().mid(4) + ".jsonl"),    \
                 {__VA_ARGS__})
+
+// The text cells of the running row by column name: FETCH_TEXTS(kind, age) declares kind and age,
+// as a QFETCH(QString, ...) for each would.
+template<size_t N>
+std::array<QString, N> fetchTexts(const char *names)
+{
+    const QStringList columns = QString::fromLatin1(names).split(',');
+    std::array<QString, N> texts;
+    for (size_t i = 0; i < N; ++i)
+        texts[i] = *static_cast<QString *>(QTest::qElementData(
+                qPrintable(columns[qsizetype(i)].trimmed()), qMetaTypeId<QString>()));
+    return texts;
+}
+constexpr size_t namesIn(std::string_view names)
+{
+    return size_t(std::count(names.begin(), names.end(), ',')) + 1;
+}
+#define FETCH_TEXTS(...) auto [__VA_ARGS__] = fetchTexts<namesIn(#__VA_ARGS__)>(#__VA_ARGS__)

@@ -3,10 +3,12 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
+#include "storage/FileOperations.h"
 #include "support/FileBytes.h"
 #include "support/ScriptedMessages.h"
 
 #include <QFile>
+#include <QMap>
 #include <QTest>
 
 // A shown main window on the document at path (none for an empty one).
@@ -15,6 +17,15 @@ inline Brambleweb *openWindow(const QString &path)
     Brambleweb *window = BRWApplication::instance()->createMainWindow(path, "Main");
     window->show();
     return window;
+}
+
+// The file command a table names: SaveAs, SaveBranch or SaveTable; 0 for any other name.
+inline int operationNamed(const QString &name)
+{
+    static const QMap<QString, int> operations{{"SaveAs", FileOperations::SaveAs},
+                                               {"SaveBranch", FileOperations::SaveBranch},
+                                               {"SaveTable", FileOperations::SaveTable}};
+    return operations.value(name);
 }
 
 // Keys typed into the window's description, as the user does.

@@ -1,5 +1,7 @@
 #include "ScriptedMessages.h"
 
+#include <QMap>
+
 ScriptedMessages::ScriptedMessages()
 {
     Messages::setResponder([this](const Messages::Box &box) {
@@ -37,4 +39,14 @@ bool ScriptedMessages::wasShown(const QString &caption, const QString &text) con
         if (box.caption == caption && box.text == text)
             return true;
     return false;
+}
+
+Messages::Answer ScriptedMessages::answerNamed(const QString &name)
+{
+    using Answer = Messages::Answer;
+    static const QMap<QString, Answer> answers{{"Ok", Answer::Ok},
+                                               {"Cancel", Answer::Cancel},
+                                               {"Yes", Answer::Yes},
+                                               {"No", Answer::No}};
+    return answers.value(name, Answer::Closed);
 }

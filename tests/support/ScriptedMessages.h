@@ -15,6 +15,8 @@ public:
     ScriptedMessages &operator=(const ScriptedMessages &) = delete;
 
     void answerNext(Messages::Answer answer) { m_script.append(answer); }
+    // The answer a table names: Ok, Cancel, Yes, No; anything else, as an empty cell, is Closed.
+    static Messages::Answer answerNamed(const QString &name);
 
     const QList<Messages::Box> &shown() const { return m_shown; }
     int count() const { return int(m_shown.size()); }

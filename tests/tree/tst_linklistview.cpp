@@ -1,6 +1,5 @@
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
 #include "tree/ColumnWidthTracker.h"
@@ -389,8 +388,7 @@ private Q_SLOTS:
     void dateIsDaysBeforeStart_data() { JSON_ROWS("start", "date", "stored"); }
     void dateIsDaysBeforeStart()
     {
-        QFETCH(QString, start);
-        QFETCH(QString, date);
+        FETCH_TEXTS(start, date);
         Clock::setStartDate(QDate::fromString(start, Qt::ISODate));
         ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
         QCOMPARE(item.date(), Clock::startDate()); // never stamped: the start date
@@ -414,16 +412,7 @@ private Q_SLOTS:
 
     // Rows and the status bar show 1000 characters of a name at most, never half a pair; the
     // name itself stays whole. Seen: length shown, last character shown.
-    void longNamesShowCutShort_data()
-    {
-        const QString pair = QStringLiteral("\U0001F600");
-        addTextRows({"name", "seen"},
-                    {{"1000", QString(1000, 'n'), "1000 n"},
-                     {"1001", QString(1001, 'n'), "1001 \u2026"},
-                     {"a pair across the cut", QString(999, 'n') + pair + "n", "1000 \u2026"},
-                     {"a pair before the cut", QString(998, 'n') + pair + "nn", "1001 \u2026"},
-                     {"megabytes", QString(1 << 21, 'n'), "1001 \u2026"}});
-    }
+    void longNamesShowCutShort_data() { JSON_ROWS("name", "seen"); }
     void longNamesShowCutShort()
     {
         QFETCH(QString, name);

@@ -80,8 +80,7 @@ private Q_SLOTS:
     void allocation_data() { JSON_ROWS("setup", "allocated"); }
     void allocation()
     {
-        QFETCH(QString, setup);
-        QFETCH(QString, allocated);
+        FETCH_TEXTS(setup, allocated);
         Fixture f;
         f.fill(f.storage, setup);
         QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated.toInt());
@@ -158,10 +157,7 @@ private Q_SLOTS:
     void removeSignalOrder_data() { JSON_ROWS("setup", "holder", "removed", "log", "state"); }
     void removeSignalOrder()
     {
-        QFETCH(QString, setup);
-        QFETCH(QString, holder);
-        QFETCH(QString, removed);
-        QFETCH(QString, state);
+        FETCH_TEXTS(setup, holder, removed, state);
         Fixture f;
         f.fill(f.storage, setup);
         if (!holder.isEmpty())
@@ -209,10 +205,7 @@ private Q_SLOTS:
     void validateReports_data() { JSON_ROWS("setup", "report", "state", "groups"); }
     void validateReports()
     {
-        QFETCH(QString, setup);
-        QFETCH(QString, report);
-        QFETCH(QString, state);
-        QFETCH(QString, groups);
+        FETCH_TEXTS(setup, report, state, groups);
         Fixture f;
         f.fill(f.storage, setup);
         f.storage.validate();

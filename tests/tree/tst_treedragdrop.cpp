@@ -39,12 +39,7 @@ private Q_SLOTS:
     void drops_data() { JSON_ROWS("tree", "dragged", "target", "place", "keys", "result"); }
     void drops()
     {
-        QFETCH(QString, tree);
-        QFETCH(QString, dragged);
-        QFETCH(QString, target);
-        QFETCH(QString, place);
-        QFETCH(QString, keys);
-        QFETCH(QString, result);
+        FETCH_TEXTS(tree, dragged, target, place, keys, result);
         LinkListView view;
         show(view, tree);
         // "P+": the target is open too.

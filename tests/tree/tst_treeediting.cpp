@@ -29,8 +29,7 @@ private Q_SLOTS:
     void commands_data() { JSON_ROWS("tree", "script", "result", "status", "log"); }
     void commands()
     {
-        QFETCH(QString, tree);
-        QFETCH(QString, script);
+        FETCH_TEXTS(tree, script);
         QString log;
         bool recording = false;
         Messages::setResponder([&](const Messages::Box &box) {
@@ -113,9 +112,7 @@ private Q_SLOTS:
     void undoKeepsOpenThemes_data() { JSON_ROWS("tree", "open", "script", "seen"); }
     void undoKeepsOpenThemes()
     {
-        QFETCH(QString, tree);
-        QFETCH(QString, open);
-        QFETCH(QString, script);
+        FETCH_TEXTS(tree, open, script);
         LinkListView view;
         view.resize(300, 300);
         view.show();
