@@ -82,7 +82,8 @@ TextPattern::TextPattern(const FindParas &paras)
     }
     QString pattern = paras.findText;
     if (m_wholeWords)
-        pattern = QStringLiteral("(?<![\\w])(?:") + pattern + QStringLiteral(")(?![\\w])");
+        pattern = QStringLiteral("(?<![\\w\\p{Mn}])(?:") + pattern +
+                  QStringLiteral(")(?![\\w\\p{Mn}])");
     m_expression.setPattern(QStringLiteral("(*LIMIT_MATCH=%1)").arg(matchStepLimit) + pattern);
 }
 

@@ -5,49 +5,12 @@
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
 
-#include <QPointer>
-#include <QSignalBlocker>
-
 #include <algorithm>
 
 namespace {
 
 // A slice of searching between two looks at the user's input.
 constexpr int sliceMilliseconds = 8;
-
-// Opens, closes, hides and shows many themes at once. Quiet: under a closed root and with the
-// view's signals held back, so that neither the column width nor the scroll follows each change;
-// the view measures the rows it shows when the root closes and again when it opens. That costs
-// two walks over the shown rows, worth it only where the changes are many against the rows.
-// Either way a layout is pending, so that the view only records each change.
-class TreeBatch
-{
-public:
-    TreeBatch(LinkListView &tree, bool quiet, bool rootOpenAfter)
-        : m_tree(tree)
-        , m_rootOpenAfter(rootOpenAfter)
-    {
-        m_tree.setRowHidden(0, {}, false); // asks for the layout
-        if (quiet) {
-            m_tree.rootTheme()->setExpanded(false);
-            m_blocker = QSignalBlocker(m_tree);
-        }
-    }
-    ~TreeBatch()
-    {
-        m_blocker.unblock();
-        m_tree.rootTheme()->setExpanded(m_rootOpenAfter);
-    }
-    TreeBatch(const TreeBatch &) = delete;
-    TreeBatch &operator=(const TreeBatch &) = delete;
-
-    static bool quiet(size_t changes, size_t shownRows) { return changes * 10 > shownRows; }
-
-private:
-    LinkListView &m_tree;
-    bool m_rootOpenAfter;
-    QSignalBlocker m_blocker{nullptr};
-};
 
 } // namespace
 
@@ -113,9 +76,6 @@ void TreeFilter::narrow()
     std::vector<FilterRows::Row> rows;
     std::vector<ColorListViewItem *> themes;
     std::vector<signed char> open; // -1: no subthemes, left as it is
-    // Whether the row at each depth of the way down is shown and open, for the rows shown now.
-    std::vector<char> openPath;
-    size_t shownRows = 0;
     rows.reserve(themeCount);
     themes.reserve(themeCount);
     open.reserve(themeCount);
@@ -129,10 +89,6 @@ void TreeFilter::narrow()
             open.back() = theme->isExpanded() ? 1 : 0;
             m_wasOpen.emplace_back(theme, open.back() == 1);
         }
-        const bool shown = depth == 0 || openPath[size_t(depth) - 1];
-        shownRows += shown;
-        openPath.resize(size_t(depth) + 1);
-        openPath.back() = shown && open.back() == 1;
     };
     ColorListViewItem *root = m_tree->rootTheme();
     visit(root, 0);
@@ -150,8 +106,7 @@ void TreeFilter::narrow()
     using enum FilterRows::Place;
     std::vector<ColorListViewItem *> hidden;
     std::vector<std::pair<ColorListViewItem *, bool>> changes;
-    m_rowsInSight = 0;
-    for (size_t i = 1; i < themes.size(); ++i) {
+    for (size_t i = 0; i < themes.size(); ++i) {
         if (places[i] == Hidden)
             hidden.push_back(themes[i]);
         if (places[i] == Hidden || places[i] == Inside) {
@@ -160,28 +115,22 @@ void TreeFilter::narrow()
         } else if (open[i] >= 0 && (open[i] == 1) != (places[i] == Open)) {
             changes.emplace_back(themes[i], places[i] == Open);
         }
-        m_rowsInSight += places[i] != Inside;
     }
-    {
-        TreeBatch batch(*m_tree, TreeBatch::quiet(changes.size(), shownRows), places[0] == Open);
-        for (ColorListViewItem *theme : hidden) {
-            theme->setHidden(true);
-            m_hiddenRows.emplace_back(m_tree->rowIndex(theme));
-        }
+    m_hiddenRows.reserve(hidden.size());
+    m_tree->changeOpenThemes([&] {
+        for (ColorListViewItem *theme : hidden)
+            hideRow(m_tree->rowIndex(theme));
         for (const auto &[theme, opened] : changes)
-            theme->setExpanded(opened);
+            m_tree->setExpanded(m_tree->rowIndex(theme), opened);
         QFont font = m_tree->font();
         font.setBold(true);
         const QVariant bold(font);
         for (const QTreeWidgetItem *theme : m_marked)
             const_cast<QTreeWidgetItem *>(theme)->setData(0, Qt::FontRole, bold);
-    }
-    std::sort(m_outOfSight.begin(), m_outOfSight.end());
-    // After the scroll the opening of the root posted.
-    QTimer::singleShot(0, this, [this] {
-        if (ColorListViewItem *theme = m_tree->currentTheme(); theme && m_state == State::Narrowed)
-            m_tree->scrollToItem(theme);
     });
+    std::sort(m_outOfSight.begin(), m_outOfSight.end());
+    if (ColorListViewItem *theme = m_tree->currentTheme())
+        m_tree->scrollToItem(theme);
 }
 
 void TreeFilter::widen()
@@ -189,41 +138,32 @@ void TreeFilter::widen()
     // Every row shown again, and every theme open or closed as it was. A link theme that opens
     // may take its group's subthemes over from another member: it opens after the others, as on
     // a click.
-    ColorListViewItem *root = m_tree->rootTheme();
     std::vector<ColorListViewItem *> links;
     std::vector<std::pair<ColorListViewItem *, bool>> changes;
     for (const auto &[theme, was] : m_wasOpen) {
-        if (theme == root || m_removed.contains(theme) || was == theme->isExpanded())
+        if (m_removed.contains(theme) || was == theme->isExpanded())
             continue;
         if (was && theme->linkId() != 0 && m_tree->holderOrSelf(theme) != theme)
             links.push_back(theme);
         else
             changes.emplace_back(theme, was);
     }
-    {
-        TreeBatch batch(*m_tree, TreeBatch::quiet(changes.size(), m_rowsInSight),
-                        m_wasOpen.empty() || m_wasOpen.front().first != root ||
-                                m_wasOpen.front().second);
+    m_tree->changeOpenThemes([&] {
         for (const QPersistentModelIndex &row : m_hiddenRows)
             if (row.isValid())
                 m_tree->setRowHidden(row.row(), row.parent(), false);
         for (const auto &[theme, was] : changes)
-            theme->setExpanded(was);
+            m_tree->setExpanded(m_tree->rowIndex(theme), was);
         for (const QTreeWidgetItem *theme : m_marked)
             if (!m_removed.contains(theme))
                 const_cast<QTreeWidgetItem *>(theme)->setData(0, Qt::FontRole, QVariant());
-    }
+    });
     forget();
-    for (ColorListViewItem *theme : links)
-        theme->setExpanded(true);
-    // Opens the themes above the current one; again after the scroll the opening of the root
-    // posted.
-    const auto showCurrent = [tree = QPointer<LinkListView>(m_tree)] {
-        if (ColorListViewItem *theme = tree ? tree->currentTheme() : nullptr)
-            tree->scrollToItem(theme);
-    };
-    showCurrent();
-    QTimer::singleShot(0, this, showCurrent);
+    if (!links.empty())
+        m_tree->openThemes(links);
+    // Opens the themes above the current one.
+    if (ColorListViewItem *theme = m_tree->currentTheme())
+        m_tree->scrollToItem(theme);
 }
 
 void TreeFilter::forget()

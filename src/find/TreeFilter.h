@@ -67,7 +67,6 @@ private:
     std::vector<const QTreeWidgetItem *> m_outOfSight;
     std::vector<QPersistentModelIndex> m_hiddenRows;
     std::vector<std::pair<ColorListViewItem *, bool>> m_wasOpen;
-    size_t m_rowsInSight = 0; // of the narrowed tree, the hidden tops of branches counted
     // Themes out of sight that were shown since (above the current theme), and themes removed
     // while narrowed: neither is hidden again, and a removed one is left as it is.
     std::unordered_set<const QTreeWidgetItem *> m_shownSince;

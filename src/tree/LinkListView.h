@@ -68,8 +68,8 @@ public:
     // Opens many themes at once (a document coming back as it was left), without scrolling to
     // them: the rows are laid out and measured once, not once per theme.
     void openThemes(const std::vector<ColorListViewItem *> &themes);
-    // Runs `change`, which opens and closes themes (never adds or removes one), then lays the
-    // rows out and measures column 0 once. No expansion signal is sent for these themes.
+    // Runs `change`, which opens, closes, hides and shows themes (never adds or removes one),
+    // then lays the rows out and measures column 0 once. The view sends no signal meanwhile.
     void changeOpenThemes(const std::function<void()> &change);
     MLStorage &storage() { return m_storage; }
     ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
