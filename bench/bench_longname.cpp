@@ -1,8 +1,8 @@
 // Long texts without a blank: a theme whose name is megabytes long, in the tree view (adding it,
 // making it current and painting the tree, each up to the next painted frame), and descriptions
-// of one line of 0.5, 1 and 2 MB in the description editor (shown up to the first painted frame,
-// then one character typed in the middle of the line and painted).
-// Usage: bench_longname [name megabytes]
+// of one line of 0.5, 1, 2 and 20 MB in the description editor (shown up to the first painted
+// frame, then one character typed in the middle of the line and painted). Usage: bench_longname
+// [name megabytes]
 #include "BenchTimer.h"
 
 #include "editor/CorrectedTextEdit.h"
@@ -69,7 +69,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    for (const int kilobytes : {512, 1024, 2048})
+    for (const int kilobytes : {512, 1024, 2048, 20480})
         longLine(kilobytes);
     longName(argc > 1 ? std::atoi(argv[1]) : 20);
     return 0;
