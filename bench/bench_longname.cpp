@@ -1,5 +1,6 @@
 // Long texts without a blank: a theme whose name is megabytes long, in the tree view (adding it,
-// making it current and painting the tree, each up to the next painted frame), and descriptions
+// making it current, painting the tree, opening and closing its name editor, each up to the next
+// painted frame), and descriptions
 // of one line of 0.5, 1, 2 and 20 MB in the description editor (shown up to the first painted
 // frame, then one character typed in the middle of the line and painted). Usage: bench_longname
 // [name megabytes]
@@ -37,6 +38,10 @@ void longName(int megabytes)
     step("made current");
     view.update();
     step("painted again");
+    view.startRenaming(theme);
+    step("name editor opened");
+    view.closeItemNameEditBox();
+    step("name editor closed");
 }
 
 void longLine(int kilobytes)
