@@ -1,9 +1,8 @@
 // Long texts without a blank: a theme whose name is megabytes long, in the tree view (adding it,
 // making it current, painting the tree, opening and closing its name editor, each up to the next
-// painted frame), and descriptions
-// of one line of 0.5, 1, 2 and 20 MB in the description editor (shown up to the first painted
-// frame, then one character typed in the middle of the line and painted). Usage: bench_longname
-// [name megabytes]
+// painted frame), and descriptions of one line of 0.5, 1, 2 and 20 MB in the description editor
+// (shown up to the first painted frame, then one character typed in the middle of the line and
+// painted). Usage: bench_longname [name megabytes]
 #include "BenchTimer.h"
 
 #include "editor/CorrectedTextEdit.h"
