@@ -13,29 +13,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace {
-
-// The toolkit wraps at word boundaries and, in a line without any, measures the rest of the line
-// again for every row it makes: laying out such a line takes minutes. Texts with a run this long
-// without a blank wrap anywhere instead.
-constexpr int longestWrappedRun = 2000;
-
-bool hasUnbrokenRun(const QString &text)
-{
-    int run = 0;
-    for (QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > longestWrappedRun)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 CorrectedTextEdit::CorrectedTextEdit(QWidget *parent, const QString &name)
     : QPlainTextEdit(parent)
-    , m_wordWrap(wordWrapMode())
 {
     setObjectName(name);
     CONNECT_ASSERT(
@@ -104,9 +83,7 @@ void CorrectedTextEdit::setText(const QString &text)
 {
     m_settingText = true;
     m_standIns.chooseFor(text);
-    // Before the text goes in: the wrap mode lays out whatever the editor holds again.
     setPlainText(QString());
-    setWordWrapMode(hasUnbrokenRun(text) ? QTextOption::WrapAnywhere : m_wordWrap);
     LineCuts::load(document(), m_standIns.toEditor(text));
     moveCursor(QTextCursor::Start);
     // The base editor may signal a change any number of times while loading, or not at all.

@@ -78,5 +78,4 @@ private:
 
     bool m_settingText = false;
     SeparatorStandIns m_standIns;
-    QTextOption::WrapMode m_wordWrap; // for texts with blanks enough
 };

@@ -182,32 +182,6 @@ private Q_SLOTS:
         QCOMPARE(editor.text(), 'x' + text + 'x' + text);
     }
 
-    // A run of 2000 characters without a blank wraps at word boundaries; a longer one anywhere
-    // (the toolkit takes minutes to lay out a long line it cannot break); the text is the same.
-    void longRunsWithoutBlanksWrapAnywhere_data()
-    {
-        const QString run(2000, 'x');
-        addTextRows({"text", "anywhere"},
-                    {{"2000 at the start", run + " y", "0"},
-                     {"2001 at the start", run + "x y", "1"},
-                     {"2001 in the middle", "a\n" + run + "x\nb", "1"},
-                     {"2001 at the end", "a " + run + "x", "1"},
-                     {"2000 beside a tab and a line end", "x\t" + run + "\n" + run, "0"}});
-    }
-    void longRunsWithoutBlanksWrapAnywhere()
-    {
-        QFETCH(QString, text);
-        CorrectedTextEdit editor;
-        const QTextOption::WrapMode wordWrap = editor.wordWrapMode();
-        for (const QString &shown : {text, QString("short")}) {
-            editor.setText(shown);
-            QCOMPARE(editor.text(), shown);
-        }
-        QCOMPARE(editor.wordWrapMode(), wordWrap);
-        editor.setText(text);
-        QTEST(QString::number(int(editor.wordWrapMode() == QTextOption::WrapAnywhere)), "anywhere");
-    }
-
     void setSelectionLeavesCursorAtStart()
     {
         CorrectedTextEdit editor;
