@@ -98,16 +98,20 @@ void measure(const char *title, const QString &text, int keys)
     const double read = bestMilliseconds(runs, [&] { back = editor.text(); });
     std::printf("  text()                         %9.2f ms\n", read);
 
-    const int total = editor.lineColToIndex(editor.document()->blockCount() - 1, 0);
+    // The cursor's line and column read and set near the end: a walk over the blocks of a text
+    // holding cut lines.
+    editor.moveCursor(QTextCursor::End);
     volatile int sink = 0;
-    constexpr int conversions = 10000;
+    constexpr int conversions = 1000;
     const double convert = bestMilliseconds(runs, [&] {
         for (int i = 0; i < conversions; ++i) {
-            const ColumnLine at = editor.indexToLineCol(total - i);
-            sink = sink + editor.lineColToIndex(at.line, at.column);
+            ColumnLine at = editor.cursorLineCol();
+            at.column = qMax(0, at.column - 1);
+            editor.setCursorLineCol(at);
+            sink = sink + at.column;
         }
     });
-    std::printf("  indexToLineCol + lineColToIndex %8.2f us per pair near the end\n",
+    std::printf("  cursorLineCol + setCursorLineCol %7.2f us per pair near the end\n",
                 convert * 1000 / conversions);
 
     editor.selectAll();

@@ -1,8 +1,8 @@
 // Long texts without a blank: a theme whose name is megabytes long, in the tree view (adding it,
-// making it current and painting the tree, each up to the next painted frame), and descriptions
-// of one line of 0.5, 1 and 2 MB in the description editor (shown up to the first painted frame,
-// then one character typed in the middle of the line and painted).
-// Usage: bench_longname [name megabytes]
+// making it current, painting the tree, opening and closing its name editor, each up to the next
+// painted frame), and descriptions of one line of 0.5, 1, 2 and 20 MB in the description editor
+// (shown up to the first painted frame, then one character typed in the middle of the line and
+// painted). Usage: bench_longname [name megabytes]
 #include "BenchTimer.h"
 
 #include "editor/CorrectedTextEdit.h"
@@ -37,6 +37,10 @@ void longName(int megabytes)
     step("made current");
     view.update();
     step("painted again");
+    view.startRenaming(theme);
+    step("name editor opened");
+    view.closeItemNameEditBox();
+    step("name editor closed");
 }
 
 void longLine(int kilobytes)
@@ -69,7 +73,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    for (const int kilobytes : {512, 1024, 2048})
+    for (const int kilobytes : {512, 1024, 2048, 20480})
         longLine(kilobytes);
     longName(argc > 1 ? std::atoi(argv[1]) : 20);
     return 0;

@@ -21,7 +21,6 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextBlock>
 
 Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *name)
     : QMainWindow(parent, Qt::Window)
@@ -176,8 +175,8 @@ void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
 {
     if (!theme)
         return;
-    const QTextCursor cursor = m_mainEditBox->textCursor();
-    m_mainTree->setSavedCursor(theme, cursor.blockNumber(), cursor.positionInBlock());
+    const ColumnLine cursor = m_mainEditBox->cursorLineCol();
+    m_mainTree->setSavedCursor(theme, cursor.line, cursor.column);
     if (!m_mainEditBox->isEdited())
         return;
     storeThemeText(theme, m_mainEditBox->text());
@@ -201,12 +200,7 @@ void Brambleweb::loadDescription(ColorListViewItem *theme)
     }
     m_mainEditBox->setText(m_mainTree->description(theme, false));
     const QPair<int, int> saved = m_mainTree->savedCursor(theme);
-    const QTextBlock block = m_mainEditBox->document()->findBlockByNumber(saved.first);
-    if (block.isValid()) {
-        QTextCursor cursor(block);
-        cursor.setPosition(block.position() + qBound(0, saved.second, block.length() - 1));
-        m_mainEditBox->setTextCursor(cursor);
-    }
+    m_mainEditBox->setCursorLineCol({saved.second, saved.first});
     updateStatus();
 }
 

@@ -63,9 +63,9 @@ void Brambleweb::rememberDocumentState()
         m_treeFilter->end();
     DocumentState state;
     TreeState::capture(*m_mainTree, state);
-    const QTextCursor cursor = m_mainEditBox->textCursor();
-    state.cursorLine = cursor.blockNumber();
-    state.cursorColumn = cursor.positionInBlock();
+    const ColumnLine cursor = m_mainEditBox->cursorLineCol();
+    state.cursorLine = cursor.line;
+    state.cursorColumn = cursor.column;
     state.descriptionScroll = m_mainEditBox->verticalScrollBar()->value();
     StateFile::setDocument(fileName(), state);
 }

@@ -13,29 +13,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace {
-
-// The toolkit wraps at word boundaries and, in a line without any, measures the rest of the line
-// again for every row it makes: laying out such a line takes minutes. Texts with a run this long
-// without a blank wrap anywhere instead.
-constexpr int longestWrappedRun = 2000;
-
-bool hasUnbrokenRun(const QString &text)
-{
-    int run = 0;
-    for (QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > longestWrappedRun)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 CorrectedTextEdit::CorrectedTextEdit(QWidget *parent, const QString &name)
     : QPlainTextEdit(parent)
-    , m_wordWrap(wordWrapMode())
 {
     setObjectName(name);
     CONNECT_ASSERT(
@@ -57,7 +36,7 @@ void CorrectedTextEdit::insertFromMimeData(const QMimeData *source)
     }
     // Inserted as typed: the base editor's paste turns no-break spaces into spaces.
     QTextCursor cursor = textCursor();
-    cursor.insertText(m_standIns.toEditor(source->text()));
+    LineCuts::insertText(cursor, m_standIns.toEditor(source->text()));
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -66,7 +45,7 @@ QMimeData *CorrectedTextEdit::createMimeDataFromSelection() const
 {
     // Plain text as the editor holds it: the base editor's copy turns no-break spaces into spaces.
     auto *copied = new QMimeData;
-    copied->setText(m_standIns.fromEditor(withLineFeeds(textCursor().selectedText())));
+    copied->setText(selectedText());
     return copied;
 }
 
@@ -79,7 +58,15 @@ QString CorrectedTextEdit::withLineFeeds(QString text)
 
 QString CorrectedTextEdit::text() const
 {
-    return m_standIns.fromEditor(withLineFeeds(document()->toRawText()));
+    return m_standIns.fromEditor(
+            withLineFeeds(LineCuts::textBetween(document(), 0, document()->characterCount() - 1)));
+}
+
+QString CorrectedTextEdit::selectedText() const
+{
+    const QTextCursor cursor = textCursor();
+    return m_standIns.fromEditor(withLineFeeds(
+            LineCuts::textBetween(document(), cursor.selectionStart(), cursor.selectionEnd())));
 }
 
 bool CorrectedTextEdit::isEdited() const
@@ -96,10 +83,9 @@ void CorrectedTextEdit::setText(const QString &text)
 {
     m_settingText = true;
     m_standIns.chooseFor(text);
-    // Before the text goes in: the wrap mode lays out whatever the editor holds again.
     setPlainText(QString());
-    setWordWrapMode(hasUnbrokenRun(text) ? QTextOption::WrapAnywhere : m_wordWrap);
-    setPlainText(m_standIns.toEditor(text));
+    LineCuts::load(document(), m_standIns.toEditor(text));
+    moveCursor(QTextCursor::Start);
     // The base editor may signal a change any number of times while loading, or not at all.
     m_settingText = false;
     setEdited(false);
@@ -114,53 +100,20 @@ void CorrectedTextEdit::textChangedSlot()
 
 void CorrectedTextEdit::setSelection(int line, int col, int line2, int col2)
 {
-    const auto position = [this](int l, int c) {
-        const QTextDocument *doc = document();
-        const QTextBlock block = doc->findBlockByNumber(qBound(0, l, doc->blockCount() - 1));
-        return block.position() + qBound(0, c, block.length() - 1);
-    };
     QTextCursor cursor = textCursor();
-    cursor.setPosition(position(line2, col2));
-    cursor.setPosition(position(line, col), QTextCursor::KeepAnchor);
+    cursor.setPosition(LineCuts::positionAt(document(), {col2, line2}));
+    cursor.setPosition(LineCuts::positionAt(document(), {col, line}), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 
-int CorrectedTextEdit::lengthBefore(int line) const
+ColumnLine CorrectedTextEdit::cursorLineCol() const
 {
-    const QTextDocument *doc = document();
-    if (line < doc->blockCount())
-        return doc->findBlockByNumber(line).position() - line;
-    // Every line but the last ends in one line break, and the document adds one more.
-    return doc->characterCount() - doc->blockCount();
+    return LineCuts::lineColumnAt(document(), textCursor().position());
 }
 
-int CorrectedTextEdit::lineColToIndex(int line, int col) const
+void CorrectedTextEdit::setCursorLineCol(ColumnLine place)
 {
-    if (line < 0 || col < 0)
-        return -1;
-    return lengthBefore(line) + col;
-}
-
-ColumnLine CorrectedTextEdit::indexToLineCol(int index) const
-{
-    if (index <= 0)
-        return {0, 0};
-    // The first line whose end lies past the index; the ends grow with the line number.
-    const int lines = document()->blockCount();
-    int low = 0;
-    int high = lines;
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (lengthBefore(middle + 1) > index)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    if (low == lines) {
-        const int last = lines - 1;
-        return {lengthBefore(lines) - lengthBefore(last), last};
-    }
-    return {index - lengthBefore(low), low};
+    setSelection(place.line, place.column, place.line, place.column);
 }
 
 void CorrectedTextEdit::reflowParagraphs()
@@ -184,15 +137,14 @@ void CorrectedTextEdit::replaceSelection(QString (*reformat)(const QString &))
     // A read-only text (key help, symbol table) must not change under a key binding.
     if (!cursor.hasSelection() || isReadOnly())
         return;
-    const int start = cursor.selectionStart();
-    const int column = start - document()->findBlock(start).position();
+    const int column = LineCuts::lineColumnAt(document(), cursor.selectionStart()).column;
     // The reformatting ends lines at the line and paragraph separators too.
-    const QString taken = withLineFeeds(m_standIns.fromEditor(cursor.selectedText()));
+    const QString taken = withLineFeeds(selectedText());
     const QString replacement = m_standIns.toEditor(Reformat::placedAt(reformat(taken), column));
     // One edit block: one undo step and one change signal.
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    cursor.insertText(replacement);
+    LineCuts::insertText(cursor, replacement);
     cursor.endEditBlock();
     setTextCursor(cursor);
 }
@@ -202,6 +154,8 @@ bool CorrectedTextEdit::event(QEvent *e)
     // Event filters have already run; only key events carry bindings of ours.
     if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
         if (const std::optional<bool> handled = handleKey(static_cast<QKeyEvent *>(e)))
+            return *handled;
+        if (const std::optional<bool> handled = keyAtCut(static_cast<QKeyEvent *>(e)))
             return *handled;
     }
     return QPlainTextEdit::event(e);
@@ -245,8 +199,11 @@ const KeyBinding editorKeys[] = {
         {ShiftModifier | AltModifier, Qt::Key_Insert, 0, TabsToLines,
          "Paste table cells one a line (Вставить ячейки таблицы по строкам)"},
         // A line break is a new line, as Return makes, not the toolkit's line separator.
+        // Either way the new line continues no cut line (the toolkit would copy the mark).
         {ShiftModifier, Qt::Key_Return, 0, LineBreak, nullptr},
         {ShiftModifier, Qt::Key_Enter, 0, LineBreak, nullptr},
+        {Qt::NoModifier, Qt::Key_Return, 0, LineBreak, nullptr},
+        {Qt::NoModifier, Qt::Key_Enter, 0, LineBreak, nullptr},
 };
 
 } // namespace
@@ -299,14 +256,45 @@ std::optional<bool> CorrectedTextEdit::handleKey(QKeyEvent *e)
             clipboard->setText(text.replace(u'\t', u'\n'));
         return std::nullopt;
     }
-    case LineBreak:
+    case LineBreak: {
         if (isReadOnly())
             return std::nullopt;
-        textCursor().insertBlock();
+        QTextCursor cursor = textCursor();
+        LineCuts::insertLineBreak(cursor);
+        setTextCursor(cursor);
         ensureCursorVisible();
         return true;
     }
+    }
     return std::nullopt;
+}
+
+std::optional<bool> CorrectedTextEdit::keyAtCut(QKeyEvent *e)
+{
+    if (e->type() != QEvent::KeyPress)
+        return std::nullopt;
+    QTextCursor cursor = textCursor();
+    const bool forward = e->key() == Qt::Key_Delete;
+    if (forward || e->key() == Qt::Key_Backspace) {
+        // Joining first makes the key delete what it deletes inside a line, in one undo step.
+        if (isReadOnly() || cursor.hasSelection() ||
+            !LineCuts::cutBeside(document(), cursor.position(), forward))
+            return std::nullopt;
+        cursor.beginEditBlock();
+        LineCuts::joinCut(cursor, forward);
+        const bool handled = QPlainTextEdit::event(e);
+        cursor.endEditBlock();
+        return handled;
+    }
+    if (e->key() != Qt::Key_Left && e->key() != Qt::Key_Right)
+        return std::nullopt;
+    // A step across a cut alone stays at the same place of the text: one more step leaves it.
+    const int before = cursor.position();
+    const bool handled = QPlainTextEdit::event(e);
+    const int after = textCursor().position();
+    if (qAbs(after - before) == 1 && LineCuts::cutBeside(document(), qMin(before, after), true))
+        QPlainTextEdit::event(e);
+    return handled;
 }
 
 void CorrectedTextEdit::sendCtrlKey(const QKeyEvent *incoming, int key,

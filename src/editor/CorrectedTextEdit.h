@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/LineCuts.h"
 #include "editor/SeparatorStandIns.h"
 
 #include <QPlainTextEdit>
@@ -10,14 +11,6 @@
 struct KeyBinding;
 
 class QKeyEvent;
-
-// A (line, column) position; a line is a text block, so word wrapping never makes lines.
-struct ColumnLine
-{
-    int column = 0;
-    int line = 0;
-    bool operator==(const ColumnLine &) const = default;
-};
 
 // The multi-line plain-text editor used for every text of the program: descriptions, detached
 // windows, the find dialog's fields. It adds key bindings that also work on the Russian layout,
@@ -32,6 +25,8 @@ public:
     // base editor's toPlainText() turns them into spaces), and U+2028, U+2029, U+FDD0 and
     // U+FDD1 as they were loaded, pasted or typed.
     QString text() const;
+    // The selected part of text().
+    QString selectedText() const;
     static QString withLineFeeds(QString text);
 
     // The editor's own keys, for the key list.
@@ -41,16 +36,12 @@ public:
     bool isEdited() const;
     void setEdited(bool edited);
 
+    // Positions are lines and columns of text(), whatever blocks the editor holds them in.
     // Selects from (line, col) to (line2, col2) and leaves the cursor at the start position.
     void setSelection(int line, int col, int line2, int col2);
-
-    // Characters in front of (line, col) with the lines put end to end without line breaks;
-    // -1 for a negative argument. The line and column are not checked against the text.
-    int lineColToIndex(int line, int col) const;
-    // The inverse of lineColToIndex. An index at the end of a line that has a successor maps to
-    // column 0 of the successor (empty lines in between are passed over); an index past the
-    // text maps to the end of the last line.
-    ColumnLine indexToLineCol(int index) const;
+    ColumnLine cursorLineCol() const;
+    // Without a selection; a place beyond the text is clamped to it.
+    void setCursorLineCol(ColumnLine place);
 
     // The reformatting commands on the selection; nothing happens without one.
     void reflowParagraphs();
@@ -82,10 +73,9 @@ private:
     // Delivers the Ctrl shortcut's press and release to this editor before returning.
     void sendCtrlKey(const QKeyEvent *incoming, int key, Qt::KeyboardModifiers modifiers);
     void replaceSelection(QString (*reformat)(const QString &));
-    // Sum of the lengths (without line breaks) of the lines in front of the given one.
-    int lengthBefore(int line) const;
+    // A key that deletes across a cut of a long line or steps across one; nothing for others.
+    std::optional<bool> keyAtCut(QKeyEvent *e);
 
     bool m_settingText = false;
     SeparatorStandIns m_standIns;
-    QTextOption::WrapMode m_wordWrap; // for texts with blanks enough
 };

@@ -116,9 +116,9 @@ void FindEngine::findReplace(const FindParas &paras)
 void FindEngine::prepare(const FindParas &paras, Step &step, bool edited)
 {
     ColorListViewItem *current = m_tree->currentTheme();
-    const QTextCursor cursor = m_editor->textCursor();
-    const int line = cursor.blockNumber();
-    const int column = cursor.positionInBlock();
+    const ColumnLine cursor = m_editor->cursorLineCol();
+    const int line = cursor.line;
+    const int column = cursor.column;
     if (!paras.sameSearch(m_last)) {
         m_last = paras;
         m_scopeRoot = paras.scope == FindParas::AllThemes ? m_tree->rootTheme() : current;

@@ -121,6 +121,14 @@ private Q_SLOTS:
         QVERIFY(!window->editor()->isEdited());
         QCOMPARE(m_boxes->texts(), QStringList());
         QCOMPARE(qMakePair(back.blockNumber(), back.positionInBlock()), qMakePair(1, 3));
+        // Past the cut of a long line the place kept is the line's column.
+        tree->setDescription(ideas, "x\n" + QString(5000, 'y'), false);
+        tree->setCurrentItem(ideas);
+        window->editor()->setCursorLineCol({4500, 1});
+        tree->setCurrentItem(renaming);
+        QCOMPARE(tree->savedCursor(ideas), qMakePair(1, 4500));
+        tree->setCurrentItem(ideas);
+        QCOMPARE(window->editor()->cursorLineCol(), (ColumnLine{4500, 1}));
         tree->setCurrentItem(themeNamed(*tree, "Планы"));
         window->updateStatus();
         QCOMPARE(QStringList({window->statusTextLabel()->text(), window->levelLabel()->text(),
