@@ -107,7 +107,9 @@ void GoToNames::update()
                 kept[i] = -1;
     }
     m_renamed.clear();
-    ThemeMatcher::FoldedNames names;
+    // Into the room of the names before the last: no fresh pages for each update.
+    ThemeMatcher::FoldedNames names = std::move(m_spareNames);
+    names.clear();
     names.reserve(int(m_themes.size()), int(m_names.text().size()) + int(m_themes.size()));
     for (size_t i = 0; i < m_themes.size();) {
         if (kept[i] < 0) {
@@ -122,6 +124,7 @@ void GoToNames::update()
         names.appendNames(m_names, kept[i], int(run));
         i += run;
     }
+    m_spareNames = std::move(m_names);
     m_names = std::move(names);
 }
 

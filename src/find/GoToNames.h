@@ -46,6 +46,7 @@ private:
     std::vector<ColorListViewItem *> m_themes;
     std::vector<int> m_depths; // each theme's depth below the root
     ThemeMatcher::FoldedNames m_names;
+    ThemeMatcher::FoldedNames m_spareNames;
     std::vector<QTreeWidgetItem *> m_changedLists;
     QSet<ColorListViewItem *> m_renamed;
 };
