@@ -38,13 +38,19 @@ GoToNames::GoToNames(LinkListView *tree, QObject *parent)
     CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToNames::changed));
 }
 
-void GoToNames::note(QTreeWidgetItem *changedList)
+void GoToNames::note(QTreeWidgetItem *changedList, ColorListViewItem *placed)
 {
-    if (m_gathered && m_changedLists.size() >= mostChangedLists)
+    if (m_changedLists.size() >= mostChangedLists) {
         forget();
-    else if (m_gathered && std::find(m_changedLists.begin(), m_changedLists.end(), changedList) ==
-                                   m_changedLists.end())
-        m_changedLists.push_back(changedList);
+        return;
+    }
+    if (m_gathered) {
+        if (std::find(m_changedLists.begin(), m_changedLists.end(), changedList) ==
+            m_changedLists.end())
+            m_changedLists.push_back(changedList);
+        if (placed)
+            m_placed.insert(placed);
+    }
     Q_EMIT changed();
 }
 
@@ -53,6 +59,7 @@ void GoToNames::forget()
     m_gathered = false;
     m_changedLists.clear();
     m_renamed.clear();
+    m_placed.clear();
     Q_EMIT changed();
 }
 
@@ -60,6 +67,7 @@ void GoToNames::gatherAll()
 {
     m_changedLists.clear();
     m_renamed.clear();
+    m_placed.clear();
     ThemeMatcher::gatherReachable(*m_tree, m_themes, &m_depths);
     m_names.clear();
     m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
@@ -107,6 +115,7 @@ void GoToNames::update()
                 kept[i] = -1;
     }
     m_renamed.clear();
+    m_placed.clear();
     // Into the room of the names before the last: no fresh pages for each update.
     ThemeMatcher::FoldedNames names = std::move(m_spareNames);
     names.clear();
@@ -156,7 +165,8 @@ void GoToNames::listAgain(ColorListViewItem *owner, size_t first, int depth, std
         ColorListViewItem *child = owner->childTheme(c);
         if (!child)
             continue;
-        if (const auto old = branches.constFind(child); old != branches.cend()) {
+        if (const auto old = branches.constFind(child);
+            old != branches.cend() && !m_placed.contains(child)) {
             const auto [from, to] = *old;
             themes.insert(themes.end(), m_themes.begin() + qsizetype(from),
                           m_themes.begin() + qsizetype(to));

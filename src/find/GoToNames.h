@@ -33,7 +33,7 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void note(QTreeWidgetItem *changedList);
+    void note(QTreeWidgetItem *changedList, ColorListViewItem *placed);
     void forget();
     void gatherAll();
     // Lists again the subthemes of `owner`, kept from `first` on at depth below `depth`: the
@@ -49,4 +49,6 @@ private:
     ThemeMatcher::FoldedNames m_spareNames;
     std::vector<QTreeWidgetItem *> m_changedLists;
     QSet<ColorListViewItem *> m_renamed;
+    // Themes placed or taken out since: a branch that left may have changed while out of the tree.
+    QSet<ColorListViewItem *> m_placed;
 };

@@ -271,9 +271,10 @@ Q_SIGNALS:
     void aboutToChangeTree();
     // The shape and the names of the tree as each change is made or taken back, for whoever keeps
     // a list of its themes: a theme in the tree renamed; a list of subthemes in the tree
-    // changing (a theme placed there or taken out); link groups or the whole tree changed.
+    // changing (the theme placed there or taken out, or null when all move between lists); link
+    // groups or the whole tree changed.
     void themeRenamed(ColorListViewItem *theme);
-    void subthemesChanging(QTreeWidgetItem *list);
+    void subthemesChanging(QTreeWidgetItem *list, ColorListViewItem *placed);
     void linksChanged();
 
 protected:

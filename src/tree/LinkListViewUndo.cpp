@@ -175,12 +175,12 @@ void LinkListView::reportChange(const Undo::Entry &entry)
                        },
                        [&](const Undo::Placement &placement) {
                            if (inTree(placement.parent))
-                               Q_EMIT subthemesChanging(placement.parent);
+                               Q_EMIT subthemesChanging(placement.parent, placement.theme);
                        },
                        [&](const Undo::ChildrenMove &move) {
                            for (QTreeWidgetItem *list : {move.from, move.list})
                                if (inTree(list))
-                                   Q_EMIT subthemesChanging(list);
+                                   Q_EMIT subthemesChanging(list, nullptr);
                        },
                        [&](const Undo::Exchange &) { Q_EMIT linksChanged(); },
                },
