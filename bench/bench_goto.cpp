@@ -23,6 +23,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -139,18 +140,33 @@ int main(int argc, char **argv)
     popup.warmUp(); // as a window does after a load
     openAfterRest("first after the load");
     popup.hide();
-    Q_EMIT tree->dataChanged(); // what follows opens cold
-    for (int run = 0; run < 3; ++run) {
+    // Opened at once after an edit: the kept names take in the change. A theme in the middle of
+    // the tree is renamed, gets a new subtheme, and loses it again.
+    ColorListViewItem *middle =
+            ThemeMatcher::reachableThemes(*tree)[size_t(tree->themeCount() / 2)];
+    ColorListViewItem *added = nullptr;
+    const std::vector<std::pair<const char *, std::function<void()>>> edits{
+            {"right after a rename", [&] { tree->renameTheme(middle, "книга renamed"); }},
+            {"right after an insert", [&] { added = tree->appendChild(middle, "added"); }},
+            {"right after a delete", [&] { tree->deleteBranch(added); }},
+            {"gathering all (links)", [&] { Q_EMIT tree->linksChanged(); }},
+            {"themes kept", [] {}}};
+    for (const auto &[label, edit] : edits) {
+        {
+            LinkListView::UndoStep step(tree, "Edit");
+            edit();
+        }
         Stopwatch timer;
         popup.open();
         QCoreApplication::processEvents();
-        std::printf("popup open, %-24s %s\n", run == 0 ? "gathering the themes" : "themes kept",
-                    timer.text().data());
-        if (run < 2)
-            popup.hide();
+        std::printf("popup open, %-24s %s\n", label, timer.text().data());
+        popup.hide();
     }
-    // After a change of the tree the names are gathered again once it has rested a second.
-    Q_EMIT tree->dataChanged();
+    // After a change of the tree the kept names are brought up to date once it has rested.
+    {
+        LinkListView::UndoStep step(tree, "Rename");
+        tree->renameTheme(middle, "книга again");
+    }
     openAfterRest("tree changed and rested");
     double worst = 0;
     for (const QString &typed : {QStringLiteral("книга"), QStringLiteral("zzq")}) {

@@ -1,6 +1,7 @@
 #include "find/GoToThemePopup.h"
 
 #include "common/Assertions.h"
+#include "find/GoToNames.h"
 #include "find/ThemeMatcher.h"
 #include "tree/LinkListView.h"
 
@@ -75,6 +76,7 @@ GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
     , m_field(new QLineEdit(this))
     , m_list(new QTreeView(this))
     , m_model(new ThemeListModel(this))
+    , m_kept(new GoToNames(tree, this))
 {
     setObjectName(QStringLiteral("goToTheme"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -94,11 +96,7 @@ GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
     m_field->installEventFilter(this);
     CONNECT_ASSERT(connect(m_field, &QLineEdit::textChanged, this, &GoToThemePopup::queryChanged));
     CONNECT_ASSERT(connect(m_list, &QTreeView::activated, this, &GoToThemePopup::choose));
-    // The names are gathered once and kept until the tree changes; a theme that leaves the tree
-    // takes the popup's list with it at once. Every change is heard: a command that renames or
-    // inserts themes says so through the tree's change signal.
-    CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &GoToThemePopup::forget));
-    CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToThemePopup::forget));
+    CONNECT_ASSERT(connect(m_kept, &GoToNames::changed, this, &GoToThemePopup::treeChanged));
     m_warmUp.setSingleShot(true);
     m_warmUp.setInterval(restMilliseconds);
     CONNECT_ASSERT(connect(&m_warmUp, &QTimer::timeout, this, &GoToThemePopup::gather));
@@ -123,21 +121,18 @@ void GoToThemePopup::open()
 void GoToThemePopup::gather()
 {
     m_warmUp.stop();
-    if (!m_tree->isStable())
+    if (m_tree->isStable()) {
+        m_kept->update();
+        m_keeping = true;
+    } else
         m_warmUp.start();
-    if (!m_themes.empty() || !m_tree->isStable())
-        return;
-    ThemeMatcher::gatherReachable(*m_tree, m_themes);
-    m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
-    for (const ColorListViewItem *theme : m_themes)
-        m_names.append(theme->name());
 }
 
 std::vector<ColorListViewItem *> GoToThemePopup::listedThemes() const
 {
     std::vector<ColorListViewItem *> listed;
     for (const int index : m_model->rows())
-        listed.push_back(m_themes[size_t(index)]);
+        listed.push_back(m_kept->themes()[size_t(index)]);
     return listed;
 }
 
@@ -146,8 +141,12 @@ void GoToThemePopup::queryChanged(const QString &text)
     // Typing on only narrows: the matches of the longer text are among those of the shorter.
     const bool narrows = !m_query.isEmpty() && text.startsWith(m_query);
     m_query = text;
-    m_model->show(&m_themes, ThemeMatcher::rank(m_names, ThemeMatcher::folded(text),
-                                                narrows ? &m_model->rows() : nullptr));
+    // A tree still changing lists nothing: the kept themes may not all be in it.
+    m_model->show(&m_kept->themes(),
+                  m_kept->isCurrent()
+                          ? ThemeMatcher::rank(m_kept->names(), ThemeMatcher::folded(text),
+                                               narrows ? &m_model->rows() : nullptr)
+                          : std::vector<int>{});
     m_list->setCurrentIndex(m_model->index(0, 0));
 }
 
@@ -178,20 +177,16 @@ void GoToThemePopup::dismiss()
     hide();
 }
 
-void GoToThemePopup::forget()
+void GoToThemePopup::treeChanged()
 {
-    if (m_themes.empty() && isHidden()) {
-        if (m_warmUp.isActive())
-            m_warmUp.start(); // the tree has not come to rest yet
-        return;
-    }
-    dismiss();
-    m_model->show(&m_themes, {});
-    m_themes.clear();
-    m_names.clear();
-    // The names are gathered again as soon as the tree rests, so that Ctrl+G never waits for
-    // them; a run of changes (a replace all, say) gathers once, after the last.
-    m_warmUp.start();
+    if (isVisible())
+        dismiss();
+    if (!m_model->rows().empty())
+        m_model->show(&m_kept->themes(), {});
+    // The kept names are brought up to date as soon as the tree rests, so that Ctrl+G never
+    // waits for them; a run of changes (a replace all, say) is taken in once, after the last.
+    if (m_keeping || m_warmUp.isActive())
+        m_warmUp.start();
 }
 
 bool GoToThemePopup::eventFilter(QObject *watched, QEvent *event)

@@ -1,21 +1,21 @@
 #pragma once
 
-#include "find/ThemeMatcher.h"
-
 #include <QFrame>
 #include <QTimer>
 
 #include <vector>
 
 class ColorListViewItem;
+class GoToNames;
 class LinkListView;
 class QLineEdit;
 class QTreeView;
 class ThemeListModel;
 
 // The small window over the tree in which the user types part of a theme's name and picks the
-// theme from the list of matches. The themes are gathered when it first opens and kept until the
-// tree changes; each key only ranks their names again, and typing on ranks only the last matches.
+// theme from the list of matches. The themes are gathered when it first opens and kept up to date
+// as the tree changes; each key only ranks their names again, and typing on ranks only the last
+// matches.
 class GoToThemePopup : public QFrame
 {
     Q_OBJECT
@@ -31,7 +31,7 @@ public:
     std::vector<ColorListViewItem *> listedThemes() const;
     // Gathers the names once the tree has rested, so that even the first open is quick.
     void warmUp() { m_warmUp.start(); }
-    // How long the tree rests before the names are gathered again.
+    // How long the tree rests before the kept names are brought up to date.
     static constexpr int restMilliseconds = 200;
 
 Q_SIGNALS:
@@ -48,15 +48,15 @@ private:
     void choose();
     // Hides the popup, the keyboard focus back in the tree.
     void dismiss();
-    // Hides it and lets the gathered themes go: the tree changed.
-    void forget();
+    // Hides it, whose rows may be out of date: the tree changed.
+    void treeChanged();
 
     LinkListView *m_tree;
     QLineEdit *m_field;
     QTreeView *m_list;
     ThemeListModel *m_model;
-    std::vector<ColorListViewItem *> m_themes;
-    ThemeMatcher::FoldedNames m_names;
-    QString m_query; // the text the list was last ranked for
+    GoToNames *m_kept;
+    bool m_keeping = false; // the names were gathered once: keep them up to date from then on
+    QString m_query;        // the text the list was last ranked for
     QTimer m_warmUp;
 };

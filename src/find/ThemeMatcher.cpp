@@ -15,13 +15,21 @@ std::vector<ColorListViewItem *> reachableThemes(LinkListView &view)
     return themes;
 }
 
-void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes)
+void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes,
+                     std::vector<int> *depths)
 {
     themes.clear();
     themes.reserve(size_t(view.themeCount()));
-    walkHeldBranch(view, view.rootTheme(), [&](ColorListViewItem *theme, int, int) {
-        if (!theme->isNullItem())
-            themes.push_back(theme);
+    if (depths) {
+        depths->clear();
+        depths->reserve(size_t(view.themeCount()));
+    }
+    walkHeldBranch(view, view.rootTheme(), [&](ColorListViewItem *theme, int depth, int) {
+        if (theme->isNullItem())
+            return;
+        themes.push_back(theme);
+        if (depths)
+            depths->push_back(depth);
     });
 }
 
@@ -119,6 +127,16 @@ void FoldedNames::append(QStringView name)
     *end = QChar(0);
     m_text.truncate(start + (end - begin) + 1);
     m_starts.push_back(int(m_text.size()));
+}
+
+void FoldedNames::appendNames(const FoldedNames &from, int first, int count)
+{
+    const int begin = from.m_starts[size_t(first)];
+    const int shift = int(m_text.size()) - begin;
+    m_text.append(
+            QStringView(from.m_text).mid(begin, from.m_starts[size_t(first + count)] - begin));
+    for (int i = first + 1; i <= first + count; ++i)
+        m_starts.push_back(from.m_starts[size_t(i)] + shift);
 }
 
 int FoldedNames::nameAt(int position) const

@@ -14,8 +14,10 @@ namespace ThemeMatcher {
 // Every theme below the root in preorder, each once: no null items, and the children a link
 // group shares only under the theme that holds them.
 std::vector<ColorListViewItem *> reachableThemes(LinkListView &view);
-// The same into a list whose room is kept from an earlier gathering.
-void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes);
+// The same into a list whose room is kept from an earlier gathering, with each theme's depth
+// below the root when asked.
+void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes,
+                     std::vector<int> *depths = nullptr);
 
 // The names from the top down to the theme, each after a "/": "/projects/home/roof".
 QString pathOf(const ColorListViewItem *theme);
@@ -28,6 +30,8 @@ public:
     void clear();
     void reserve(int count, int characters);
     void append(QStringView name);
+    // Names `first` to `first + count - 1` of another list, folded already.
+    void appendNames(const FoldedNames &from, int first, int count);
     int count() const { return int(m_starts.size()) - 1; }
     QStringView name(int index) const
     {

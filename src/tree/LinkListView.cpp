@@ -124,6 +124,7 @@ void LinkListView::resetTree()
         return;
     m_currentTheme = m_rootTheme;
     m_rootTheme->setExpanded(true);
+    Q_EMIT linksChanged(); // a new root: nothing kept of the old tree holds
     // A fresh tree starts with an empty history.
     m_navigating = true;
     setCurrentItem(m_rootTheme);

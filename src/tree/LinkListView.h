@@ -269,6 +269,13 @@ Q_SIGNALS:
     // Before a step of the undo history is made, undone or redone: the description being edited
     // goes into the tree first, so that the step neither records nor takes it back.
     void aboutToChangeTree();
+    // The shape and the names of the tree as each change is made or taken back, for whoever keeps
+    // a list of its themes: a theme in the tree renamed; a list of subthemes in the tree
+    // changing (the theme placed there or taken out, or null when all move between lists); link
+    // groups or the whole tree changed.
+    void themeRenamed(ColorListViewItem *theme);
+    void subthemesChanging(QTreeWidgetItem *list, ColorListViewItem *placed);
+    void linksChanged();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -284,6 +291,8 @@ private:
     Undo::ViewState undoState() const;
     void replayStep(Undo::Step &step, bool forward, bool restoreView = true);
     void restoreViewState(const Undo::ViewState &state);
+    // Tells the change to those who keep a list of the tree's themes.
+    void reportChange(const Undo::Entry &entry);
     // Themes a replay took out of their lists, whose branches may now be out of the tree.
     void forgetRemovedBranches(const std::vector<ColorListViewItem *> &taken);
     void resetTree();

@@ -126,13 +126,18 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
             },
     };
     if (forward) {
-        for (const Undo::Entry &entry : step.entries)
+        for (const Undo::Entry &entry : step.entries) {
+            reportChange(entry);
             std::visit(apply, entry);
+        }
     } else {
-        for (auto it = step.entries.rbegin(); it != step.entries.rend(); ++it)
+        for (auto it = step.entries.rbegin(); it != step.entries.rend(); ++it) {
+            reportChange(*it);
             std::visit(apply, *it);
+        }
     }
     if (const Undo::StorageChanges *changes = step.storage.get()) {
+        Q_EMIT linksChanged();
         if (forward && changes->wholeAfter) {
             m_storage.restoreState(*changes->wholeAfter);
         } else {
@@ -151,6 +156,35 @@ void LinkListView::replayStep(Undo::Step &step, bool forward, bool restoreView)
         Q_EMIT stateChanged();
         Q_EMIT dataChanged();
     }
+}
+
+void LinkListView::reportChange(const Undo::Entry &entry)
+{
+    // Changes outside the tree (a file read into a branch of its own) join it in one placement.
+    auto inTree = [this](const QTreeWidgetItem *item) { return item->treeWidget() == this; };
+    std::visit(Overloaded{
+                       [&](const Undo::TextChange &change) {
+                           if (change.name && inTree(change.theme))
+                               Q_EMIT themeRenamed(change.theme);
+                       },
+                       [&](const Undo::SlotChange &change) {
+                           if ((change.slot == ColorListViewItem::LinkIdSlot ||
+                                change.slot == ColorListViewItem::NullItemSlot) &&
+                               inTree(change.theme))
+                               Q_EMIT linksChanged();
+                       },
+                       [&](const Undo::Placement &placement) {
+                           if (inTree(placement.parent))
+                               Q_EMIT subthemesChanging(placement.parent, placement.theme);
+                       },
+                       [&](const Undo::ChildrenMove &move) {
+                           for (QTreeWidgetItem *list : {move.from, move.list})
+                               if (inTree(list))
+                                   Q_EMIT subthemesChanging(list, nullptr);
+                       },
+                       [&](const Undo::Exchange &) { Q_EMIT linksChanged(); },
+               },
+               entry);
 }
 
 void LinkListView::forgetRemovedBranches(const std::vector<ColorListViewItem *> &taken)

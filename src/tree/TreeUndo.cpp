@@ -164,6 +164,8 @@ void TreeUndo::themeCreated(ColorListViewItem *theme)
 void TreeUndo::textChanging(ColorListViewItem *theme, bool name, const QString &before,
                             const QString &after)
 {
+    if (name)
+        m_view->reportChange(Undo::TextChange{theme, name, {}, {}});
     // A description stored outside a step is the editor's: no step takes it back.
     if (!m_open || m_paused || m_created.contains(theme) || before == after)
         return;
@@ -172,6 +174,8 @@ void TreeUndo::textChanging(ColorListViewItem *theme, bool name, const QString &
 
 void TreeUndo::slotChanged(ColorListViewItem *theme, int slot, int before, int after)
 {
+    if (before != after)
+        m_view->reportChange(Undo::SlotChange{theme, slot, before, after});
     if (before == after || m_paused || m_created.contains(theme) ||
         (!m_open && slot != ColorListViewItem::LinkIdSlot))
         return;
@@ -180,6 +184,7 @@ void TreeUndo::slotChanged(ColorListViewItem *theme, int slot, int before, int a
 
 void TreeUndo::placing(ColorListViewItem *theme, QTreeWidgetItem *parent, int index, bool inserted)
 {
+    m_view->reportChange(Undo::Placement{theme, parent, index, inserted});
     // A new theme built outside the tree joins it with its branch: one entry for all of it.
     if (m_paused || (m_created.contains(theme) && parent->treeWidget() != m_view))
         return;
@@ -188,12 +193,14 @@ void TreeUndo::placing(ColorListViewItem *theme, QTreeWidgetItem *parent, int in
 
 void TreeUndo::childrenMoving(QTreeWidgetItem *from, QTreeWidgetItem *list, int index, int count)
 {
+    m_view->reportChange(Undo::ChildrenMove{from, list, index, count});
     if (!m_paused)
         target()->entries.emplace_back(Undo::ChildrenMove{from, list, index, count});
 }
 
 void TreeUndo::exchanging(ColorListViewItem *first, ColorListViewItem *second)
 {
+    m_view->reportChange(Undo::Exchange{first, second});
     // A new theme taking its children from a list built outside the tree (a file read into a
     // temporary holder) leaves the tree with them: the holder is not needed, nor kept alive.
     auto fresh = [this](ColorListViewItem *theme, ColorListViewItem *other) {

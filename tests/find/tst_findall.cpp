@@ -145,6 +145,7 @@ private Q_SLOTS:
         }
         m_tree->setFocus();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(popup->listedThemes() == ThemeMatcher::reachableThemes(*m_tree));
         QFETCH(QString, typed);
         popup->field()->setText(typed);
         QTEST(rows(popup->list(), 2), "listed");

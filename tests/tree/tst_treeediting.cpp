@@ -1,4 +1,5 @@
 #include "common/Messages.h"
+#include "find/GoToNames.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/TreeBytes.h"
@@ -43,6 +44,8 @@ private Q_SLOTS:
         view.show();
         buildOutline(view, tree);
         QCOMPARE(outlineOf(view), tree);
+        GoToNames kept(&view, nullptr);
+        kept.update();
 
         auto record = [&](char letter) {
             if (recording)
@@ -81,6 +84,7 @@ private Q_SLOTS:
         QTEST(outlineOf(view), "result");
         QTEST(view.statusText(), "status");
         QTEST(log, "log");
+        QVERIFY(keptAsGathered(kept, view));
         // The theme count, icons as the ids say, and a tree that saves and reads back, without
         // a box, to the same bytes.
         QVERIFY(view.isStable());
@@ -96,11 +100,13 @@ private Q_SLOTS:
         for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
             view.menuUndo();
             QCOMPARE(snapshot(), it->first);
+            QVERIFY(keptAsGathered(kept, view));
         }
         QVERIFY(!view.undoHistory().canUndo());
         for (const auto &step : std::as_const(steps)) {
             view.menuRedo();
             QCOMPARE(snapshot(), step.second);
+            QVERIFY(keptAsGathered(kept, view));
         }
         QVERIFY(view.isStable());
         Messages::setResponder({});
@@ -153,6 +159,7 @@ private Q_SLOTS:
         QList<QByteArray> history{saveToBytes(view, 0)};
         qsizetype dropped = 0;
         TreeUndo &undo = view.undoHistory();
+        GoToNames kept(&view, nullptr);
         for (int round = 0; round < 3000; ++round) {
             if (round == 1500)
                 undo.setByteLimit(20000);
@@ -183,6 +190,8 @@ private Q_SLOTS:
                      qPrintable(QString("round %1: %2").arg(round).arg(commands.value(choice))));
             if (round % 100 == 0)
                 QCOMPARE(view.themeCount(), view.isStable() ? countThemes(view) : -1);
+            QVERIFY2(!view.isStable() || keptAsGathered(kept, view),
+                     qPrintable(QString::number(round)));
         }
         QVERIFY(dropped > 0);
         QVERIFY(undo.heldBytes() <= 20000 || undo.count() == 1);
@@ -190,6 +199,15 @@ private Q_SLOTS:
     }
 
 private:
+    // Go to's names, kept through the changes, are those a fresh gathering finds, in its order.
+    static bool keptAsGathered(GoToNames &kept, LinkListView &view)
+    {
+        GoToNames fresh(&view, nullptr);
+        kept.update();
+        fresh.update();
+        return kept.themes() == fresh.themes() && kept.names().text() == fresh.names().text();
+    }
+
     // The themes of the tree, the root included; each shows the icon its link id asks for.
     static int countThemes(LinkListView &view)
     {
