@@ -7,6 +7,7 @@
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/TreeOutline.h"
+#include "support/WindowSteps.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeUndo.h"
 
@@ -149,47 +150,21 @@ private Q_SLOTS:
         // Ctrl+Z in the tree takes back its last change, and not the description typed before
         // it; in the description it is the editor's own.
         ColorListViewItem *renamed = themeNamed(*tree, "Renaming");
-        tree->setCurrentItem(renamed);
-        typeInto(window, "typed ");
-        tree->setFocus();
-        QTRY_VERIFY(action("undo")->text() == "&Undo"); // the tree has the focus again
-        QTest::keyClick(tree, Qt::Key_Delete);
-        QVERIFY(!themeNamed(*tree, "Renaming"));
-        QCOMPARE(action("undo")->text(), QString("&Undo Delete"));
-        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        WALK_STEPS(window, "undo");
         QVERIFY(tree->currentTheme() == renamed);
-        QVERIFY(window->editor()->text().startsWith("typed "));
-        QVERIFY(!action("undo")->isEnabled());
-        QCOMPARE(action("redo")->text(), QString("&Redo Delete"));
         const QString text = window->editor()->text();
-        typeInto(window, "x");
-        QTRY_VERIFY(!action("redo")->isEnabled());
-        QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier);
+        WALK_STEPS(window, "editor undo");
         QCOMPARE(window->editor()->text(), text);
         QVERIFY(themeNamed(*tree, "Renaming") == renamed);
-        tree->setFocus();
-        QTRY_VERIFY(action("redo")->isEnabled());
-
-        tree->setCurrentItem(themeNamed(*tree, "Renaming"));
-        QTest::keyClick(tree, Qt::Key_Return);
-        QTRY_VERIFY(window->editor()->hasFocus());
+        WALK_STEPS(window, "return");
         QVERIFY(!(window->actionState() & Brambleweb::TreeHasFocus));
         for (QAction *action : window->treeActions())
             QVERIFY(!action->isEnabled());
         // The tree's keys are the description's now.
         const QString outline = outlineOf(*tree);
-        for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Delete})
-            QTest::keyClick(window->editor(), Qt::Key(key), Qt::ControlModifier);
-        QTest::keyClick(window->editor(), Qt::Key_Delete);
+        WALK_STEPS(window, "tree keys");
         QCOMPARE(outlineOf(*tree), outline);
-        QTest::keyClick(window->editor(), Qt::Key_Return, Qt::ControlModifier);
-        QTRY_VERIFY(tree->hasFocus());
-        window->menuMainWidgetsTab();
-        QTRY_VERIFY(window->editor()->hasFocus());
-        window->menuMainWidgetsTab();
-        QTRY_VERIFY(tree->hasFocus());
-
-        // Renaming in place disables the tree actions until the editor closes.
+        WALK_STEPS(window, "tab");
         tree->setCurrentItem(themeNamed(*tree, "Saving"));
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(tree->isRenaming());
@@ -280,23 +255,9 @@ private Q_SLOTS:
     void nullItemsAreNeverCurrent()
     {
         Brambleweb *window = outlineWindow("T,M+1(x),L-1(_)", "T");
-        LinkListView *tree = window->tree();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(tree, k, modifiers);
-            return tree->currentTheme()->name() + (tree->currentTheme()->isExpanded() ? "+" : "");
-        };
-        QStringList seen{key(Qt::Key_Down, Qt::ControlModifier)};
-        tree->setCurrentItem(themeNamed(*tree, "L"));
-        seen << key(Qt::Key_Right) << key(Qt::Key_Z, Qt::ControlModifier);
-        tree->setCurrentItem(themeNamed(*tree, "L"));
-        seen << key(Qt::Key_Down) << key(Qt::Key_Left) << key(Qt::Key_Left);
-        seen << key(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier)
-             << key(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier)
-             << key(Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(seen.join(' ') + " | " + outlineOf(*tree),
-                 QString("T L+ T L /+ / L T L | T,M+1(x),L-1(_)"));
+        WALK_STEPS(window);
         closeUnsaved(window);
     }
 
