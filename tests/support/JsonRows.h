@@ -28,6 +28,25 @@ inline QString repeatsExpanded(QString text)
     return text;
 }
 
+// The numbered lines of a data file that belong to one test (section), all of a file without
+// sections, leaving out blank and "#" lines.
+inline QList<std::pair<int, QString>> sectionLines(const QString &path, const QString &section)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    bool mine = !lines.value(0).startsWith("== ") && !lines.join('\n').contains("\n== ");
+    QList<std::pair<int, QString>> own;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].startsWith("== "))
+            mine = lines[i].trimmed() == "== " + section;
+        else if (mine && !lines[i].trimmed().isEmpty() && !lines[i].startsWith('#'))
+            own.append({i + 1, lines[i]});
+    }
+    return own;
+}
+
 inline void addJsonRows(const QString &path, std::initializer_list<const char *> columns)
 {
     static std::set<QByteArray> optionalNames; // the table keeps a column's name by pointer
@@ -43,22 +62,15 @@ inline void addJsonRows(const QString &path, std::initializer_list<const char *>
     }
     // The find and editor tables still leave values off the end of their rows.
     const bool lenient = path.contains("/find/data/") || path.contains("/editor/data/");
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
-    const QByteArray bytes = file.readAll();
-    const QByteArray own = QByteArray("== ") + QTest::currentTestFunction();
-    bool mine = !bytes.startsWith("== ") && !bytes.contains("\n== ");
     int rows = 0;
-    for (const QByteArray &line : bytes.split('\n')) {
-        if (line.startsWith("== "))
-            mine = line.trimmed() == own;
-        if (!mine || line.startsWith("== ") || line.trimmed().isEmpty() || line.startsWith('#'))
-            continue;
+    for (const auto &[number, text] : sectionLines(path, QTest::currentTestFunction())) {
+        const QByteArray line = text.toUtf8();
         const QJsonArray row = QJsonDocument::fromJson(line).array();
         QVERIFY2(!row.isEmpty() && row.size() <= qsizetype(columns.size()) + 1, line.constData());
         QVERIFY2(row.size() > required || lenient,
-                 qPrintable(QString("row \"%1\" of %2 has %3 of %4 values")
+                 qPrintable(QString("row \"%1\" at %2:%3 has %4 of %5 values")
                                     .arg(row[0].toString(), path)
+                                    .arg(number)
                                     .arg(row.size() - 1)
                                     .arg(required)));
         QTestData &data = QTest::newRow(row[0].toString().toUtf8().constData());
@@ -73,7 +85,7 @@ inline void addJsonRows(const QString &path, std::initializer_list<const char *>
         }
         ++rows;
     }
-    QVERIFY2(rows > 0, qPrintable(path + ": no rows " + own));
+    QVERIFY2(rows > 0, qPrintable(path + ": no rows of " + QTest::currentTestFunction()));
 }
 
 // The rows of the running test function from the data file of its test, data/NAME.jsonl beside

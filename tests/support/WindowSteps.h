@@ -2,6 +2,7 @@
 
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
+#include "support/JsonRows.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 
@@ -70,18 +71,11 @@ inline void walkSteps(Brambleweb *window, const QString &part = QString())
 {
     const QString path =
             QFINDTESTDATA("data/" + QCoreApplication::applicationName().mid(4) + ".steps");
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
-    const QString own = QString("== ") + QTest::currentTestFunction() +
-                        (part.isEmpty() ? QString() : ' ' + part);
-    bool mine = false;
-    int number = 0;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split('\n')) {
-        ++number;
-        if (line.startsWith("== "))
-            mine = line.trimmed() == own;
-        if (!mine || line.startsWith("== ") || line.trimmed().isEmpty() || line.startsWith('#'))
-            continue;
+    const QString section =
+            QTest::currentTestFunction() + (part.isEmpty() ? QString() : ' ' + part);
+    const QList<std::pair<int, QString>> steps = sectionLines(path, section);
+    QVERIFY2(!steps.isEmpty(), qPrintable(path + ": no steps of " + section));
+    for (const auto &[number, line] : steps) {
         const bool waits = line.startsWith('~');
         const QString verb = line.section(' ', 0, 0).mid(waits ? 1 : 0);
         const QString argument = line.section(' ', 1);
