@@ -217,21 +217,13 @@ private Q_SLOTS:
             QTRY_COMPARE(QApplication::activeWindow(), active);
         }
         LinkListView *tree = window->tree();
-        tree->setCurrentItem(themeNamed(*tree, "Renaming"));
-        tree->setCurrentItem(themeNamed(*tree, "Links"));
-        QStringList visited;
-        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right}) {
-            QTest::keyClick(tree, key, Qt::ControlModifier | Qt::AltModifier);
-            visited << tree->currentTheme()->name();
-        }
-        QCOMPARE(visited, QStringList({"Renaming", "Links"}));
-
+        WALK_STEPS(window, "history");
         QTest::keyClick(tree, Qt::Key_K, Qt::ControlModifier);
         QTest::keyClick(tree, Qt::Key_Control, Qt::ControlModifier); // modifiers alone wait
         QVERIFY(window->isCtrlKPending());
         QTest::keyClick(tree, Qt::Key_X);
         QVERIFY(!window->isCtrlKPending());
-        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
+        WALK_STEPS(window, "after Ctrl+K");
 
         // Ctrl+K then 6 asks first; No changes nothing.
         m_boxes->answerNext(Messages::Answer::No);
