@@ -7,6 +7,7 @@
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/TreeOutline.h"
+#include "support/WindowSteps.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeUndo.h"
 
@@ -157,47 +158,21 @@ private Q_SLOTS:
         // Ctrl+Z in the tree takes back its last change, and not the description typed before
         // it; in the description it is the editor's own.
         ColorListViewItem *renamed = themeNamed(*tree, "Renaming");
-        tree->setCurrentItem(renamed);
-        typeInto(window, "typed ");
-        tree->setFocus();
-        QTRY_VERIFY(action("undo")->text() == "&Undo"); // the tree has the focus again
-        QTest::keyClick(tree, Qt::Key_Delete);
-        QVERIFY(!themeNamed(*tree, "Renaming"));
-        QCOMPARE(action("undo")->text(), QString("&Undo Delete"));
-        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        WALK_STEPS(window, "undo");
         QVERIFY(tree->currentTheme() == renamed);
-        QVERIFY(window->editor()->text().startsWith("typed "));
-        QVERIFY(!action("undo")->isEnabled());
-        QCOMPARE(action("redo")->text(), QString("&Redo Delete"));
         const QString text = window->editor()->text();
-        typeInto(window, "x");
-        QTRY_VERIFY(!action("redo")->isEnabled());
-        QTest::keyClick(window->editor(), Qt::Key_Z, Qt::ControlModifier);
+        WALK_STEPS(window, "editor undo");
         QCOMPARE(window->editor()->text(), text);
         QVERIFY(themeNamed(*tree, "Renaming") == renamed);
-        tree->setFocus();
-        QTRY_VERIFY(action("redo")->isEnabled());
-
-        tree->setCurrentItem(themeNamed(*tree, "Renaming"));
-        QTest::keyClick(tree, Qt::Key_Return);
-        QTRY_VERIFY(window->editor()->hasFocus());
+        WALK_STEPS(window, "return");
         QVERIFY(!(window->actionState() & Brambleweb::TreeHasFocus));
         for (QAction *action : window->treeActions())
             QVERIFY(!action->isEnabled());
         // The tree's keys are the description's now.
         const QString outline = outlineOf(*tree);
-        for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Delete})
-            QTest::keyClick(window->editor(), Qt::Key(key), Qt::ControlModifier);
-        QTest::keyClick(window->editor(), Qt::Key_Delete);
+        WALK_STEPS(window, "tree keys");
         QCOMPARE(outlineOf(*tree), outline);
-        QTest::keyClick(window->editor(), Qt::Key_Return, Qt::ControlModifier);
-        QTRY_VERIFY(tree->hasFocus());
-        window->menuMainWidgetsTab();
-        QTRY_VERIFY(window->editor()->hasFocus());
-        window->menuMainWidgetsTab();
-        QTRY_VERIFY(tree->hasFocus());
-
-        // Renaming in place disables the tree actions until the editor closes.
+        WALK_STEPS(window, "tab");
         tree->setCurrentItem(themeNamed(*tree, "Saving"));
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(tree->isRenaming());
@@ -250,21 +225,13 @@ private Q_SLOTS:
             QTRY_COMPARE(QApplication::activeWindow(), active);
         }
         LinkListView *tree = window->tree();
-        tree->setCurrentItem(themeNamed(*tree, "Renaming"));
-        tree->setCurrentItem(themeNamed(*tree, "Links"));
-        QStringList visited;
-        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right}) {
-            QTest::keyClick(tree, key, Qt::ControlModifier | Qt::AltModifier);
-            visited << tree->currentTheme()->name();
-        }
-        QCOMPARE(visited, QStringList({"Renaming", "Links"}));
-
+        WALK_STEPS(window, "history");
         QTest::keyClick(tree, Qt::Key_K, Qt::ControlModifier);
         QTest::keyClick(tree, Qt::Key_Control, Qt::ControlModifier); // modifiers alone wait
         QVERIFY(window->isCtrlKPending());
         QTest::keyClick(tree, Qt::Key_X);
         QVERIFY(!window->isCtrlKPending());
-        QCOMPARE(tree->currentTheme()->name(), QString("Links"));
+        WALK_STEPS(window, "after Ctrl+K");
 
         // Ctrl+K then 6 asks first; No changes nothing.
         m_boxes->answerNext(Messages::Answer::No);
@@ -288,23 +255,9 @@ private Q_SLOTS:
     void nullItemsAreNeverCurrent()
     {
         Brambleweb *window = outlineWindow("T,M+1(x),L-1(_)", "T");
-        LinkListView *tree = window->tree();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(tree, k, modifiers);
-            return tree->currentTheme()->name() + (tree->currentTheme()->isExpanded() ? "+" : "");
-        };
-        QStringList seen{key(Qt::Key_Down, Qt::ControlModifier)};
-        tree->setCurrentItem(themeNamed(*tree, "L"));
-        seen << key(Qt::Key_Right) << key(Qt::Key_Z, Qt::ControlModifier);
-        tree->setCurrentItem(themeNamed(*tree, "L"));
-        seen << key(Qt::Key_Down) << key(Qt::Key_Left) << key(Qt::Key_Left);
-        seen << key(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier)
-             << key(Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier)
-             << key(Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(seen.join(' ') + " | " + outlineOf(*tree),
-                 QString("T L+ T L /+ / L T L | T,M+1(x),L-1(_)"));
+        WALK_STEPS(window);
         closeUnsaved(window);
     }
 
