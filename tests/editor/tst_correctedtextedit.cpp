@@ -4,7 +4,6 @@
 #include "storage/HiddenParts.h"
 #include "storage/HtmlText.h"
 #include "support/JsonRows.h"
-#include "support/Rows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -199,26 +198,10 @@ private Q_SLOTS:
 
     // A line of 4096 "a" and 904 "b" is held as two blocks; keys at the cut (at the end of the
     // first block or the start of the second) act as inside a line; undo and redo step over them.
-    void keysAtACut_data()
-    {
-        addTextRows({"at", "press", "from", "removed", "inserted", "cursor"},
-                    {{"backspace", "4097", "Backspace", "4095", "1", "", "0 4095"},
-                     {"backspace before", "4096", "Backspace", "4095", "1", "", "0 4095"},
-                     {"delete", "4096", "Delete", "4096", "1", "", "0 4096"},
-                     {"ctrl+backspace", "4097", "Ctrl+Backspace", "0", "4096", "", "0 0"},
-                     {"return", "4097", "Return", "4096", "0", "\n", "1 0"},
-                     {"return before", "4096", "Return", "4096", "0", "\n", "1 0"},
-                     {"typed", "4097", "c", "4096", "0", "c", "0 4097"},
-                     {"right", "4096", "Right", "0", "0", "", "0 4097"},
-                     {"left", "4097", "Left", "0", "0", "", "0 4095"}});
-    }
+    void keysAtACut_data() { JSON_ROWS("at", "press", "from", "removed", "inserted", "cursor"); }
     void keysAtACut()
     {
-        QFETCH(QString, at);
-        QFETCH(QString, press);
-        QFETCH(QString, from);
-        QFETCH(QString, removed);
-        QFETCH(QString, inserted);
+        FETCH_TEXTS(at, press, from, removed, inserted);
         CorrectedTextEdit editor;
         const QString line = QString(4096, 'a') + QString(904, 'b');
         editor.setText(line);
