@@ -77,49 +77,6 @@ class TestMLStorage : public QObject
 private Q_SLOTS:
     void init() { m_boxes.clear(); }
 
-    void allocation_data() { JSON_ROWS("setup", "allocated"); }
-    void allocation()
-    {
-        FETCH_TEXTS(setup, allocated);
-        Fixture f;
-        f.fill(f.storage, setup);
-        QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated.toInt());
-        QCOMPARE(f.storage.markThemeOf(allocated.toInt()), f["N"]);
-        QVERIFY(m_boxes.shown().isEmpty());
-    }
-
-    void removeSignalOrder_data() { JSON_ROWS("setup", "holder", "removed", "log", "state"); }
-    void removeSignalOrder()
-    {
-        FETCH_TEXTS(setup, holder, removed, state);
-        Fixture f;
-        f.fill(f.storage, setup);
-        if (!holder.isEmpty())
-            f.storage.makeHolder(1, f[holder]);
-        f.log.clear();
-        f.storage.remove(f[removed]->linkId(), f[removed]);
-        QTEST(f.log.join("; "), "log");
-        QCOMPARE(f.state(), state);
-        if (state.startsWith("M+1"))
-            QCOMPARE(f.storage.holderOf(1), f["M"]);
-        else
-            QVERIFY(f.storage.ids().isEmpty()); // records above the array part go
-        QVERIFY(m_boxes.shown().isEmpty());
-    }
-
-    void validateReports_data() { JSON_ROWS("setup", "report", "state", "groups"); }
-    void validateReports()
-    {
-        FETCH_TEXTS(setup, report, state, groups);
-        Fixture f;
-        f.fill(f.storage, setup);
-        f.storage.validate();
-        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
-                 (report.isEmpty() ? QStringList() : QStringList{"error", report}));
-        QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(f.storage.count()),
-                 QString("%1 %2 %2").arg(state, groups));
-    }
-
     // A script on the storage and a second one ("o." steps); each step's answer joins the seen
     // text. "fill A+1,a-1" joins themes as Fixture::fill does, "join C" joins one and gives its
     // id, "holder 1 K" makes K the holder and gives the holder, "move M L" makes M L's last child,
@@ -143,7 +100,7 @@ private Q_SLOTS:
             const int id = w.value(1).toInt();
             QStringList names;
             if (op == "fill")
-                f.fill(s, w[1]);
+                f.fill(s, w.value(1));
             else if (op == "validate")
                 s.validate();
             else if (op == "remove")
