@@ -1,7 +1,6 @@
 #include "storage/OutlineAdapter.h"
 #include "storage/OutlineFiles.h"
 #include "storage/OutlineFormats.h"
-#include "storage/OutlinePrint.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
@@ -11,10 +10,7 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -283,27 +279,6 @@ private Q_SLOTS:
         QCOMPARE(compact(IndentedText::read("\xC6\n\t\xE6")), "(Ж(ж))");
     }
 
-    // An import writes CP1251 while every character has a byte there, else Unicode.
-    void treeFileForm_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("cp1251") << "Ёлка"
-                                << QByteArray("\r\n<!--1[07.12.2026]-->\xA8\xEB\xEA\xE0\r\n\r\n");
-        QTest::newRow("unicode") << "厨房"
-                                 << QByteArray("\xEF\xBB\xBF\r\n<!--1[07.12.2026]-->"
-                                               "\xE5\x8E\xA8\xE6\x88\xBF\r\n\r\n");
-    }
-    void treeFileForm()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        OutlineNode root;
-        root.children.push_back({name, {}, {}, 0, {}});
-        QCOMPARE(OutlineTreeFile::write(root), bytes);
-        QCOMPARE(OutlineTreeFile::read(bytes).children.front().name, name);
-    }
-
     // A description line that begins with a theme header is moved right by a space, no other.
     void headerLinesInDescriptions_data() { JSON_ROWS("description", "read"); }
     void headerLinesInDescriptions()
@@ -342,47 +317,6 @@ private Q_SLOTS:
         const std::optional<OutlineNode> branch = OutlineAdapter::branchOf(view, "doc");
         QVERIFY(branch);
         QCOMPARE(compact(*branch, false), "P{P-text}(A{A-text},L)");
-    }
-
-    void pdfHoldsEveryName()
-    {
-        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
-        if (pdftotext.isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
-        OutlineNode root;
-        root.name = "Title";
-        for (int i = 0; i < 40; ++i) {
-            const QString n = QString::number(i);
-            // CJK needs the font the setup installs. The emoji is drawn, but the toolkit's text
-            // layer does not map characters beyond the first plane, so it is not looked for.
-            root.children.push_back(
-                    {"Theme " + n + " Тема 厨房 🍅", "line one\nline two", {}, 0, {}});
-            root.children.back().children.push_back({"Sub " + n, {}, {}, 0, {}});
-        }
-        QTemporaryDir dir;
-        QFile file(dir.filePath("out.pdf"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(OutlinePrint::writePdf(root, file));
-        file.close();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.read(5) == "%PDF-");
-        QProcess process;
-        process.start(pdftotext, {file.fileName(), "-"});
-        QVERIFY(process.waitForFinished(30000));
-        const QString text = QString::fromUtf8(process.readAllStandardOutput());
-        qsizetype at = text.indexOf("Title");
-        QVERIFY(at >= 0);
-        for (int i = 0; i < 40; ++i) {
-            for (const QString &name :
-                 {QString::number(i + 1) + ". Theme " + QString::number(i) + " Тема 厨房",
-                  QString::number(i + 1) + ".1. Sub " + QString::number(i)}) {
-                const qsizetype next = text.indexOf(name, at);
-                // The whole number: a line or a page begins with it.
-                QVERIFY2(next > at && text[next - 1].isSpace(),
-                         qPrintable(name + " not in: " + text.mid(at, 80)));
-                at = next;
-            }
-        }
     }
 };
 

@@ -77,195 +77,73 @@ class TestMLStorage : public QObject
 private Q_SLOTS:
     void init() { m_boxes.clear(); }
 
-    void allocation_data() { JSON_ROWS("setup", "allocated"); }
-    void allocation()
+    // A script on the storage and a second one ("o." steps); each step's answer joins the seen
+    // text. "fill A+1,a-1" joins themes as Fixture::fill does, "join C" joins one and gives its
+    // id, "holder 1 K" makes K the holder and gives the holder, "move M L" makes M L's last child,
+    // "return" gives back children to their marks, "reset" empties, "o.destroy" ends the second
+    // one, "log" the signals since the last "log", "boxes" the boxes shown; the rest ask the
+    // storage.
+    void scripts_data() { JSON_ROWS("outline", "script", "seen"); }
+    void scripts()
     {
-        FETCH_TEXTS(setup, allocated);
-        Fixture f;
-        f.fill(f.storage, setup);
-        QCOMPARE(f.join(f.storage, f.theme("N"), 0), allocated.toInt());
-        QCOMPARE(f.storage.markThemeOf(allocated.toInt()), f["N"]);
-        QVERIFY(m_boxes.shown().isEmpty());
-    }
-
-    void arrayRecordsStayForReuse()
-    {
-        Fixture f;
-        f.fill(f.storage, "A,B,a-1,b-2"); // A and B are given 1 and 2
-        f.storage.validate();
-        QCOMPARE(f.storage.arrayCount(), 2);
-        f.log.clear();
-        f.storage.remove(1, f["A"]);
-        QCOMPARE(f.log, (QStringList{"id a 0", "id A 0"}));
-        QCOMPARE(f.storage.ids(), (QList<int>{1, 2}));
-        const int before = f.storage.count();
-        QCOMPARE((QList<int>{before, f.join(f.storage, f.theme("C"), 0), f.storage.count()}),
-                 (QList<int>{1, 1, 2}));
-
-        // The mark theme without links leaves an empty array record: dropped without a report.
-        f.storage.remove(1, f["C"]);
-        f.log.clear();
-        f.storage.validate();
-        QVERIFY(m_boxes.shown().isEmpty());
-        QCOMPARE(f.log, (QStringList{"id B 1", "id b -1"}));
-        QCOMPARE((QList<int>{f.storage.ids() << f.storage.arrayCount()}), (QList<int>{1, 1}));
-        QCOMPARE(f.storage.markThemeOf(1), f["B"]);
-    }
-
-    void refusedInsertsAndMissingRecords()
-    {
-        Fixture f;
-        f.fill(f.storage, "A+1,a-1");
-        ColorListViewItem *other = f.theme("X");
-        QCOMPARE(f.join(f.storage, other, 1), 0);
-        QCOMPARE(f.storage.markThemeOf(1), f["A"]);
-        QCOMPARE(f.storage.insert(nullptr, 0), 0);
-        QCOMPARE(f.storage.ids(), QList<int>{1});
-        QVERIFY(!f.storage.find(0));
-        QVERIFY(!f.storage.holderOf(4));
-        QCOMPARE(f.storage.find(-1)->links, QList<ColorListViewItem *>{f["a"]});
-        QCOMPARE(m_boxes.captions(), (QStringList{"MY_ASSERT", "error 2002"}));
-        QCOMPARE(m_boxes.texts(), (QStringList{"MY_ASSERT in MLS001", "pointer is NULL"}));
-        f.storage.remove(-4, other); // unknown id: nothing, not even a report
-        QCOMPARE(m_boxes.count(), 2);
-        QVERIFY(f.log.isEmpty());
-    }
-
-    void makeHolder()
-    {
-        Fixture f("M(I)");
-        ColorListViewItem *m = f["M"], *inside = f["I"];
-        f.join(f.storage, m, 1);
-        f.fill(f.storage, "K-1");
-        f.join(f.storage, inside, -1);
-        ColorListViewItem *k = f["K"];
-
-        QCOMPARE((QList<ColorListViewItem *>{f.storage.makeHolder(1, k), f.storage.makeHolder(1, k),
-                                             f.storage.holderOf(1), f.storage.makeHolder(1, m)}),
-                 (QList<ColorListViewItem *>{k, k, k, m}));
-        QCOMPARE(f.log, (QStringList{"link I", "owner M->K", "owner K->M"}));
-        // The mark theme holds the children and is I's ancestor: they cannot move into I.
-        ColorListViewItem *outsider = f.theme("O");
-        QCOMPARE((QList<ColorListViewItem *>{f.storage.makeHolder(1, inside), f.storage.holderOf(1),
-                                             f.storage.makeHolder(0, inside),
-                                             f.storage.makeHolder(1, outsider)}),
-                 (QList<ColorListViewItem *>{m, m, inside, outsider}));
-        QCOMPARE(f.log.size(), 3);
-        QCOMPARE(m_boxes.captions(), QStringList{"error 1011"});
-    }
-
-    void removeSignalOrder_data() { JSON_ROWS("setup", "holder", "removed", "log", "state"); }
-    void removeSignalOrder()
-    {
-        FETCH_TEXTS(setup, holder, removed, state);
-        Fixture f;
-        f.fill(f.storage, setup);
-        if (!holder.isEmpty())
-            f.storage.makeHolder(1, f[holder]);
-        f.log.clear();
-        f.storage.remove(f[removed]->linkId(), f[removed]);
-        QTEST(f.log.join("; "), "log");
-        QCOMPARE(f.state(), state);
-        if (state.startsWith("M+1"))
-            QCOMPARE(f.storage.holderOf(1), f["M"]);
-        else
-            QVERIFY(f.storage.ids().isEmpty()); // records above the array part go
-        QVERIFY(m_boxes.shown().isEmpty());
-    }
-
-    void holderThatCannotGiveBack()
-    {
-        Fixture f;
-        f.fill(f.storage, "M+1,L-1,K-1,P+2,q-2");
-        ColorListViewItem *l = f["L"], *m = f["M"];
-        f.storage.makeHolder(2, f["q"]);
-        f.storage.makeHolder(1, l);
-        l->addChild(f.view.rootTheme()->takeChild(f.view.rootTheme()->indexOfChild(m)));
-        f.log.clear();
-        // L holds the children and contains the mark theme: they cannot come back to it.
-        QVERIFY(!f.storage.returnChildrenToMarks());
-        QCOMPARE(f.log, QStringList{"owner q->P"});
-
-        f.log.clear();
-        f.storage.remove(-1, l);
-        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
-                 (QStringList{"error", "cannot change contents before delete"}));
-        QCOMPARE(f.log, QStringList{"id L 0"});
-        QCOMPARE(f.storage.linksOf(1), QList<ColorListViewItem *>{f["K"]});
-        QCOMPARE(f.storage.holderOf(1), f["M"]); // never a link that left the group
-
-        // Nor can a holder be made inside its own children: the group keeps its holder.
-        Fixture g("L(M)");
-        g.fill(g.storage, "M+1,L-1");
-        QCOMPARE(g.storage.makeHolder(1, g["L"]), g["M"]);
-        QCOMPARE(g.log, QStringList{"owner M->L"});
-        QCOMPARE(g.storage.holderOf(1), g["M"]);
-    }
-
-    void validateReports_data() { JSON_ROWS("setup", "report", "state", "groups"); }
-    void validateReports()
-    {
-        FETCH_TEXTS(setup, report, state, groups);
-        Fixture f;
-        f.fill(f.storage, setup);
-        f.storage.validate();
-        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
-                 (report.isEmpty() ? QStringList() : QStringList{"error", report}));
-        QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(f.storage.count()),
-                 QString("%1 %2 %2").arg(state, groups));
-    }
-
-    void merge()
-    {
-        Fixture f;
-        f.fill(f.storage, "A+1,a-1,B+2,b-2,C+3,c-3");
-        f.storage.validate();
-        MLStorage other;
+        FETCH_TEXTS(outline, script);
+        Fixture f(outline);
+        std::optional<MLStorage> kept(std::in_place);
+        MLStorage &other = *kept;
         f.watch(other);
-        f.fill(other, "E+2,e-2,D+1,d-1,d2-1");
-        other.makeHolder(1, f["d2"]);
-        f.storage.merge(other);
-        QCOMPARE(f.state() + QString(" %1 %2").arg(f.storage.arrayCount()).arg(other.count()),
-                 "A+1,a-1,B+2,b-2,C+3,c-3,E+5,e-5,D+4,d-4,d2-4 5 0");
-        QCOMPARE(f.storage.holderOf(4), f["d2"]);
-        QCOMPARE(other.ids(), QList<int>());
-
-        // A storage with an array part is refused; an empty one changes nothing.
-        f.fill(other, "X+1,x-1");
-        other.validate();
-        f.log.clear();
-        f.storage.merge(other);
-        QCOMPARE(m_boxes.captions() + m_boxes.texts(),
-                 (QStringList{"error", " when insert Storage Of Marks"}));
-        MLStorage empty;
-        f.storage.merge(empty);
-        QVERIFY(f.log.isEmpty());
-        QCOMPARE(other.ids() + f.storage.ids(), (QList<int>{1, 1, 2, 3, 4, 5}));
-    }
-
-    void transferResetAndDestroy()
-    {
-        Fixture f;
-        f.fill(f.storage, "A+1,a-1,B+2,b-2");
-        f.storage.validate();
-        {
-            MLStorage target;
-            f.watch(target);
-            f.fill(target, "X+1,x-1,Y+3,y-3");
-            f.storage.transfer(target);
-            QCOMPARE(target.ids() << target.arrayCount() << f.storage.arrayCount(),
-                     (QList<int>{1, 2, 2, 0}));
-            QCOMPARE(target.markThemeOf(2), f["B"]);
-            QCOMPARE(f.storage.ids(), QList<int>());
-            QCOMPARE(f.join(f.storage, f.theme("N"), 0), 1);
-            target.reset();
-            QCOMPARE((QList<int>{target.count(), f.join(target, f.theme("P"), 0)}),
-                     (QList<int>{0, 1}));
-            QVERIFY(f.log.isEmpty()); // neither transfer nor reset told any theme
-            f.fill(target, "p-1");
+        auto name = [](const ColorListViewItem *t) { return t ? t->name() : QString("-"); };
+        QStringList seen;
+        for (const QString &step : script.split("; ")) {
+            const QStringList w = step.split(' ');
+            MLStorage &s = w[0].startsWith("o.") ? other : f.storage;
+            const QString op = w[0].section('.', -1);
+            const int id = w.value(1).toInt();
+            QStringList names;
+            if (op == "fill")
+                f.fill(s, w.value(1));
+            else if (op == "validate")
+                s.validate();
+            else if (op == "remove")
+                s.remove(id, f.theme(w[2]));
+            else if (op == "join")
+                seen << QString::number(f.join(s, f.theme(w[1]), w.value(2).toInt()));
+            else if (op == "holder")
+                seen << name(s.makeHolder(id, f.theme(w[2])));
+            else if (op == "holderOf" || op == "mark")
+                seen << name(op == "mark" ? s.markThemeOf(id) : s.holderOf(id));
+            else if (op == "insertNull")
+                seen << QString::number(s.insert(nullptr, 0));
+            else if (op == "find" && !s.find(id))
+                seen << "-";
+            else if (op == "links" || op == "find")
+                for (const ColorListViewItem *t : op == "find" ? s.find(id)->links : s.linksOf(id))
+                    names << t->name();
+            else if (op == "ids")
+                for (int each : s.ids())
+                    names << QString::number(each);
+            else if (op == "arrays" || op == "count")
+                seen << QString::number(op == "arrays" ? s.arrayCount() : s.count());
+            else if (op == "move")
+                f[w[2]]->addChild(
+                        f[w[1]]->parent()->takeChild(f[w[1]]->parent()->indexOfChild(f[w[1]])));
+            else if (op == "return")
+                seen << QString::number(f.storage.returnChildrenToMarks());
+            else if (op == "merge" || op == "transfer")
+                op == "merge" ? f.storage.merge(other) : f.storage.transfer(other);
+            else if (op == "reset" || op == "destroy")
+                op == "reset" ? s.reset() : kept.reset();
+            else if (op == "state")
+                seen << f.state();
+            else if (op == "log")
+                seen << "[" + std::exchange(f.log, {}).join(", ") + "]";
+            else if (op == "boxes")
+                seen << "{" + (m_boxes.captions() + m_boxes.texts()).join(", ") + "}";
+            else
+                QFAIL(qPrintable("unknown step " + step));
+            if (op == "ids" || op == "links" || (op == "find" && s.find(id)))
+                seen << "(" + names.join(',') + ")";
         }
-        QVERIFY(f.log.isEmpty()); // nor did the destruction
-        QVERIFY(m_boxes.shown().isEmpty());
+        QTEST(seen.join(' '), "seen");
     }
 };
 

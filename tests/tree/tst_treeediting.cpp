@@ -216,7 +216,10 @@ private:
                 view.rootTheme(), [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; },
                 [&](ColorListViewItem *t, int, int) {
                     ++items;
-                    if (t->icon(0).isNull() != (t->linkId() == 0))
+                    const QIcon kind = t->linkId() > 0   ? ColorListViewItem::markIcon()
+                                       : t->linkId() < 0 ? ColorListViewItem::linkIcon()
+                                                         : QIcon();
+                    if (t->icon(0).cacheKey() != kind.cacheKey())
                         items = -1000000;
                 });
         return items;
