@@ -53,8 +53,7 @@ private Q_SLOTS:
 
     void dataFileLookup()
     {
-        QFETCH(QString, copies);
-        QFETCH(QString, expected);
+        FETCH_TEXTS(copies, expected);
         QTemporaryDir work;
         const QString oldDir = QDir::currentPath();
         QVERIFY(QDir::setCurrent(work.path()));
@@ -105,35 +104,25 @@ private Q_SLOTS:
     void cp1251WritesOneSubstituteForEachMissingCharacter_data() { JSON_ROWS("text", "written"); }
     void cp1251WritesOneSubstituteForEachMissingCharacter()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, written);
+        FETCH_TEXTS(text, written);
         const QByteArray bytes = written.toLatin1();
         Cp1251Codec codec;
         QCOMPARE(codec.encode(text), bytes);
         QCOMPARE(codec.replaced(), bytes.count('\x1a'));
     }
 
-    void previewShowsTheFirstTenLines_data()
-    {
-        QTest::addColumn<QByteArray>("bytes"); // none: no file; the preview before stays
-        QTest::addColumn<QString>("shown");
-        const QByteArray ten = QByteArray("\xc5\xe6\r\n").repeated(10);
-        QTest::newRow("12 lines") << ten + "11\n12\n" << QString("Еж\n").repeated(10) + ". . .";
-        QTest::newRow("10 lines") << ten << QString("Еж\n").repeated(10);
-        QTest::newRow("a long line") << QByteArray(2600, 'a') << QString(2500, 'a') + ". . .";
-        QTest::newRow("no file") << QByteArray() << "old";
-        QTest::newRow("a FIFO, never opened") << QByteArray("fifo") << "old";
-        QTest::newRow("Unicode") << QByteArray("\xEF\xBB\xBF\xE6\xBC\xA2\n") << "漢\n";
-    }
+    // The file's bytes as Latin-1 characters ("": no file, "fifo": a FIFO); the preview shown.
+    void previewShowsTheFirstTenLines_data() { JSON_ROWS("bytes", "shown"); }
     void previewShowsTheFirstTenLines()
     {
-        QFETCH(QByteArray, bytes);
+        QFETCH(QString, bytes);
+        const QByteArray content = bytes.toLatin1();
         QTemporaryDir dir;
         QFile file(dir.filePath("f.brw"));
-        if (bytes == "fifo")
+        if (content == "fifo")
             QCOMPARE(mkfifo(qPrintable(file.fileName()), 0600), 0);
         else
-            QVERIFY(bytes.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(bytes)));
+            QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content)));
         file.close();
         Preview preview;
         preview.setPlainText("old");

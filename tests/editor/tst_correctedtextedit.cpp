@@ -83,11 +83,7 @@ private Q_SLOTS:
 
     void keyBindings()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, selection);
-        QFETCH(QString, press);
-        QFETCH(QString, clipboard);
-        QFETCH(QString, flags);
+        FETCH_TEXTS(text, selection, press, clipboard, flags);
         CorrectedTextEdit editor(nullptr, "editBox");
         editor.setReadOnly(flags.contains('r'));
         editor.setText(text);
@@ -232,9 +228,7 @@ private Q_SLOTS:
 
     void effectiveKeyCode()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, text);
-        QFETCH(QString, code);
+        FETCH_TEXTS(key, text, code);
         const QKeyEvent event(QEvent::KeyPress, key.toInt(nullptr, 16), Qt::ControlModifier, text);
         QCOMPARE(KeyboardLayout::effectiveKeyCode(&event), code.toInt(nullptr, 16));
         if (key == "0" && !text.isEmpty())
@@ -243,8 +237,7 @@ private Q_SLOTS:
     void rules_data() { JSON_ROWS("rule", "text", "expected"); }
     void rules()
     {
-        QFETCH(QString, rule);
-        QFETCH(QString, text);
+        FETCH_TEXTS(rule, text);
         QTEST(apply(rule, text), "expected");
     }
 };

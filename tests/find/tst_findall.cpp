@@ -76,8 +76,7 @@ private Q_SLOTS:
 
     void goToTheme()
     {
-        QFETCH(QString, outline);
-        QFETCH(QString, typed);
+        FETCH_TEXTS(outline, typed);
         ScriptedMessages boxes;
         m_tree->clear();
         buildOutline(*m_tree, outline);
@@ -158,8 +157,7 @@ private Q_SLOTS:
 
     void subsequenceSpan()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, query);
+        FETCH_TEXTS(name, query);
         QTEST(QString::number(ThemeMatcher::subsequenceSpan(name, query)), "span");
     }
 
@@ -199,8 +197,7 @@ private Q_SLOTS:
     }
     void filterTree()
     {
-        QFETCH(QString, outline);
-        QFETCH(QString, shown);
+        FETCH_TEXTS(outline, shown);
         ScriptedMessages boxes;
         m_tree->clear();
         buildOutline(*m_tree, outline);
@@ -251,8 +248,7 @@ private Q_SLOTS:
 
     void findAll()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, search);
+        FETCH_TEXTS(file, search);
         ScriptedMessages boxes;
         loadTreeBytes(*m_tree, outlineFileBytes(file), {}, {}, 0, nullptr);
         const QStringList what = search.split(" / ");

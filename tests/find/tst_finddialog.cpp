@@ -28,8 +28,7 @@ private Q_SLOTS:
 
     void keysAndValidation()
     {
-        QFETCH(QString, setup);
-        QFETCH(QString, expected);
+        FETCH_TEXTS(setup, expected);
         ScriptedMessages boxes;
         FindDialog dialog(setup.contains('r'));
         dialog.show();

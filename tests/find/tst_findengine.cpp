@@ -105,12 +105,7 @@ private Q_SLOTS:
 
     void steps()
     {
-        QFETCH(QString, tree);
-        QFETCH(QString, start);
-        QFETCH(QString, flags);
-        QFETCH(QString, find);
-        QFETCH(QString, replace);
-        QFETCH(QString, actions);
+        FETCH_TEXTS(tree, start, flags, find, replace, actions);
         ScriptedMessages boxes;
         // "{5000y}" stands for 5000 "y".
         for (QRegularExpressionMatch run;

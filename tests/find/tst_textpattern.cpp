@@ -24,10 +24,7 @@ private Q_SLOTS:
     void matches_data() { JSON_ROWS("text", "find", "flags", "from", "found"); }
     void matches()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, find);
-        QFETCH(QString, flags);
-        QFETCH(QString, from);
+        FETCH_TEXTS(text, find, flags, from);
         TextPattern pattern(paras(flags, find));
         if (flags.contains('l')) {
             text += QString(flags.contains('e') ? 100'000 : 4096, '-');
@@ -56,10 +53,7 @@ private Q_SLOTS:
     void replacementReferences_data() { JSON_ROWS("flags", "text", "find", "replace", "result"); }
     void replacementReferences()
     {
-        QFETCH(QString, flags);
-        QFETCH(QString, text);
-        QFETCH(QString, find);
-        QFETCH(QString, replace);
+        FETCH_TEXTS(flags, text, find, replace);
         const TextPattern pattern(paras(flags, find));
         const TextPattern::Match match = pattern.find(text, 0, false);
         QVERIFY(match.position >= 0);

@@ -54,8 +54,7 @@ private Q_SLOTS:
     void referenceFiles()
     {
         const QString name = QTest::currentDataTag();
-        QFETCH(QString, flags);
-        QFETCH(QString, boxes);
+        FETCH_TEXTS(flags, boxes);
         const int saveFlags = flags.contains("structure") ? SAVE_STRUCTURE : 0;
         ScriptedMessages shown;
         ThemeDocument document;

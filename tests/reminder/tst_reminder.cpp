@@ -75,8 +75,7 @@ private Q_SLOTS:
 
     void rings()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, span);
+        FETCH_TEXTS(text, span);
         const auto moment = [&](int part) {
             const QString at = span.split(" to ").at(part);
             return QDateTime::fromString(at, at.size() > 16 ? "dd.MM.yyyy HH:mm:ss"
@@ -155,9 +154,7 @@ private:
 
     void parse()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, log);
-        QFETCH(QString, tasks);
+        FETCH_TEXTS(text, log, tasks);
         if (!log.isEmpty())
             log += '\n';
         ReminderParser parser;
