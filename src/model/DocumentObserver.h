@@ -5,7 +5,8 @@ class Theme;
 // What a view or a cache of a document hears of its changes. Only changes to the document's own
 // tree are told (a branch built apart is heard of once, when it is inserted); the link groups
 // are told of whatever the themes concerned. Rows are indexes in the parent's list of children.
-// Every call comes synchronously from the primitive that makes the change.
+// Every call comes synchronously from the primitive that makes the change; an observer neither
+// changes the document nor comes or goes while it is told.
 class DocumentObserver
 {
 public:

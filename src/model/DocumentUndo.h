@@ -19,6 +19,8 @@
 // pending, without names, descriptions and dates (the editor's, no step takes them back): the
 // next step starts with them, and undo or redo first takes them back, so that every step
 // replays on the tree exactly as it left it.
+//
+// One history per document, made after it and gone before it: going, it frees what it kept.
 class DocumentUndo
 {
 public:
