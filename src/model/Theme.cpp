@@ -1,9 +1,29 @@
 #include "model/Theme.h"
 
+#include <algorithm>
+
 bool isAncestorOrSelf(const Theme *ancestor, const Theme *theme)
 {
     for (; theme; theme = theme->parent())
         if (theme == ancestor)
             return true;
     return false;
+}
+
+int Theme::row() const
+{
+    if (!m_parent)
+        return -1;
+    const std::vector<Theme *> &list = m_parent->m_children;
+    const int size = int(list.size());
+    const int hint = std::clamp(m_row, 0, size - 1);
+    for (int distance = 0; hint - distance >= 0 || hint + distance < size; ++distance) {
+        for (const int at : {hint - distance, hint + distance}) {
+            if (at >= 0 && at < size && list[size_t(at)] == this) {
+                m_row = at;
+                return at;
+            }
+        }
+    }
+    return -1;
 }

@@ -11,6 +11,7 @@ class ThemeDocument;
 // below 0 makes the theme a link of the group abs(id), above 0 the group's mark theme. Texts are
 // implicitly shared, so a copy of a theme's data costs no characters. The document owns every
 // theme, so that no theme frees a branch (a file can nest themes millions of levels deep).
+// The setters build themes nobody watches yet; a live document changes through its primitives.
 class Theme
 {
 public:
@@ -30,6 +31,10 @@ public:
     Theme *parent() const { return m_parent; }
     int childCount() const { return int(m_children.size()); }
     Theme *child(int index) const { return m_children[size_t(index)]; }
+    // The theme's index in its parent's list (-1 without a parent). Each theme remembers where
+    // it was last placed or found, and the search starts there, so that a change near it in a
+    // long list costs what the change moved it, not the length of the list.
+    int row() const;
 
 private:
     friend class ThemeDocument;
@@ -38,6 +43,7 @@ private:
     QString m_description;
     QDate m_date;
     int m_linkId = 0;
+    mutable int m_row = 0;
     Theme *m_parent = nullptr;
     std::vector<Theme *> m_children;
 };

@@ -18,8 +18,10 @@ Theme *ThemeDocument::appendChild(Theme *parent)
     }
     Theme *theme = &m_blocks.back()[m_usedInBlock++];
     theme->m_parent = parent;
-    if (parent)
+    if (parent) {
+        theme->m_row = int(parent->m_children.size());
         parent->m_children.push_back(theme);
+    }
     return theme;
 }
 
@@ -33,20 +35,6 @@ Theme *ThemeDocument::reminderTheme() const
                     found = t;
             });
     return found;
-}
-
-int ThemeDocument::joinGroup(Theme *theme, int id)
-{
-    LinkGroup &group = m_groups[std::abs(id)];
-    if (id < 0) {
-        group.links.push_back(theme);
-    } else if (!group.mark) {
-        group.mark = theme;
-    } else {
-        id = 0;
-    }
-    theme->setLinkId(id);
-    return id;
 }
 
 void ThemeDocument::setHolder(int id, int holder)
