@@ -9,6 +9,7 @@
 #include "find/TreeFilter.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QDateTime>
 #include <QTreeWidgetItemIterator>

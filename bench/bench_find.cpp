@@ -9,6 +9,7 @@
 #include "find/FindEngine.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QDateTime>

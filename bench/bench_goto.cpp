@@ -12,6 +12,7 @@
 #include "find/ThemeMatcher.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QDateTime>

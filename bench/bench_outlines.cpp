@@ -14,6 +14,7 @@
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>

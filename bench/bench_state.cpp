@@ -9,6 +9,7 @@
 #include "app/TreeState.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QDateTime>
 

@@ -8,6 +8,7 @@
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
+#include "tree/ViewDocument.h"
 
 #include <QElapsedTimer>
 #include <QFile>

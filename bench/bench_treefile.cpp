@@ -15,6 +15,7 @@
 #include "storage/HtmlTable.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

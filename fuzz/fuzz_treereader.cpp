@@ -11,6 +11,7 @@
 #include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeWalk.h"
+#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QSet>

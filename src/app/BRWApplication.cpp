@@ -6,6 +6,7 @@
 #include "app/StateFile.h"
 #include "common/Emergency.h"
 #include "common/Messages.h"
+#include "common/ToolkitSeams.h"
 #include "storage/DocumentLock.h"
 
 #include <QFileInfo>
@@ -20,6 +21,7 @@ BRWApplication::BRWApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     theApplication = this;
+    ToolkitSeams::install();
 }
 
 BRWApplication::~BRWApplication()

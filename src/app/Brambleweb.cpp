@@ -11,10 +11,12 @@
 #include "find/FindDialog.h"
 #include "find/GoToThemePopup.h"
 #include "reminder/Reminder.h"
-#include "storage/BranchGeneration.h"
 #include "storage/TreeFile.h"
+#include "tree/BranchGeneration.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
+#include "tree/ReminderDialog.h"
+#include "tree/ViewDocument.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -83,7 +85,9 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                            &Brambleweb::outsideChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
-    m_mainTree->reminder()->installEventFilters(this);
+    m_mainTree->reminder()->installEventFilter(this);
+    m_mainTree->reminderWindow()->installEventFilter(this);
+    m_mainTree->reminderWindow()->textBox()->installEventFilter(this);
 
     m_secondTimer.start(1000);
     resize(480, 300);

@@ -8,6 +8,7 @@
 #include "storage/FileOperations.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeWalk.h"
+#include "tree/ViewDocument.h"
 
 #include <QBuffer>
 #include <QDropEvent>

@@ -7,10 +7,10 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
-#include "reminder/ReminderDialog.h"
 #include "storage/FileOperations.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
+#include "tree/ReminderDialog.h"
 
 #include <QAction>
 #include <QApplication>

@@ -17,6 +17,7 @@
 #include "storage/SafeFile.h"
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
+#include "tree/ViewDocument.h"
 
 #include <QFileInfo>
 #include <QProgressBar>

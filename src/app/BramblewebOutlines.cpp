@@ -4,6 +4,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
+#include "app/OutlinePrint.h"
 #include "app/Printing.h"
 #include "common/FileDialogs.h"
 #include "common/Messages.h"
@@ -13,6 +14,7 @@
 #include "storage/OutlineFiles.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QFileInfo>
 
@@ -66,7 +68,7 @@ void Brambleweb::exportOutline(const QStringList &types)
         const std::optional<OutlineNode> root = currentBranchOutline();
         if (!root)
             return;
-        switch (OutlineFiles::write(*format, *root, name, fileName())) {
+        switch (OutlineFiles::write(*format, *root, name, fileName(), OutlinePrint::writePdf)) {
         case SafeFile::Result::Saved:
             return;
         case SafeFile::Result::CannotOpen:

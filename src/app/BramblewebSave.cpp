@@ -7,6 +7,7 @@
 #include "storage/FileOperations.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 void Brambleweb::nextSecund()
 {

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/OutlinePrint.h"
 #include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/Messages.h"
@@ -257,8 +258,8 @@ int runExport(int &argc, char **argv, const CommandLine &command)
     if (outline) {
         const OutlineNode root =
                 OutlineAdapter::wholeOf(document, QFileInfo(command.input).completeBaseName());
-        const SafeFile::Result result =
-                OutlineFiles::write(*outline, root, command.output, command.input);
+        const SafeFile::Result result = OutlineFiles::write(*outline, root, command.output,
+                                                            command.input, OutlinePrint::writePdf);
         if (result != SafeFile::Result::Saved)
             return outputFailed(result, command.output);
         return reported == 0 ? 0 : 1;

@@ -1,6 +1,6 @@
 #include "app/Printing.h"
 
-#include "storage/OutlinePrint.h"
+#include "app/OutlinePrint.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

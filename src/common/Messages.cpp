@@ -1,7 +1,8 @@
 #include "common/Messages.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
+
+#include <cstdio>
 
 namespace Messages {
 namespace {
@@ -18,61 +19,26 @@ Responder &unansweredResponder()
     return responder;
 }
 
-QMessageBox::StandardButtons standardButtons(Buttons buttons)
+Responder &realBoxes()
 {
-    switch (buttons) {
-    case Buttons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
-    case Buttons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
-    case Buttons::YesNoCancel:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case Buttons::Ok:
-        break;
-    }
-    return QMessageBox::Ok;
+    static Responder shower;
+    return shower;
 }
 
-QMessageBox::Icon standardIcon(Icon icon)
+// Without a toolkit to show it, a box reads as a line of the log on standard error.
+Answer writtenToStandardError(const Box &box)
 {
-    switch (icon) {
-    case Icon::Critical:
-        return QMessageBox::Critical;
-    case Icon::Information:
-        return QMessageBox::Information;
-    case Icon::Warning:
-        break;
-    }
-    return QMessageBox::Warning;
-}
-
-Answer runRealBox(const Box &box)
-{
-    QMessageBox dialog(standardIcon(box.icon), box.caption, box.text, standardButtons(box.buttons),
-                       box.parent);
-    const bool ok = box.buttons == Buttons::Ok || box.buttons == Buttons::OkCancel;
-    dialog.setDefaultButton(ok ? QMessageBox::Ok : QMessageBox::Yes);
-    if (box.buttons == Buttons::YesNoCancel || box.buttons == Buttons::OkCancel)
-        dialog.setEscapeButton(QMessageBox::Cancel);
-    switch (dialog.exec()) {
-    case QMessageBox::Ok:
-        return Answer::Ok;
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    case QMessageBox::Cancel:
-        return Answer::Cancel;
-    default:
-        return Answer::Closed;
-    }
+    std::fputs(logForm(box.caption, box.text).toLocal8Bit().constData(), stderr);
+    return defaultAnswer(box.buttons);
 }
 
 Answer unanswered(const Box &box)
 {
     if (const Responder &responder = unansweredResponder())
         return responder(box);
-    return runRealBox(box);
+    if (const Responder &shower = realBoxes())
+        return shower(box);
+    return writtenToStandardError(box);
 }
 
 } // namespace
@@ -123,6 +89,11 @@ void setResponder(Responder responder)
 void setUnansweredResponder(Responder responder)
 {
     unansweredResponder() = std::move(responder);
+}
+
+void setRealBoxes(Responder shower)
+{
+    realBoxes() = std::move(shower);
 }
 
 bool hasResponder()

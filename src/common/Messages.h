@@ -9,6 +9,9 @@ class QWidget;
 
 // The one road to a message box. Widgets never call QMessageBox themselves: tests and the
 // command-line mode install a responder that records what would be shown and answers for the user.
+// This part needs Qt Core alone; the real box is the widget library's (common/ToolkitSeams.h),
+// which the application installs. Until then a box is written to standard error in its log form and
+// takes its default answer.
 namespace Messages {
 
 enum class Answer { Ok, Cancel, Yes, No, Closed };
@@ -39,6 +42,8 @@ void setResponder(Responder responder);
 // nobody would ever answer. Both kinds count for hasResponder().
 void setUnansweredResponder(Responder responder);
 bool hasResponder();
+// What shows a box when no responder answers it: the toolkit's message box, once installed.
+void setRealBoxes(Responder shower);
 
 // Runs `work` with its OK boxes held back and returns them, to be shown later in their order.
 std::vector<Box> holdBoxes(const std::function<void()> &work);

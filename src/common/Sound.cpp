@@ -1,13 +1,5 @@
 #include "common/Sound.h"
 
-#include "common/DataFiles.h"
-
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
-
 namespace Sound {
 namespace {
 
@@ -17,20 +9,10 @@ Player &installedPlayer()
     return player;
 }
 
-void playThroughToolkit(const QString &file)
+Player &devicePlayer()
 {
-    const QFileInfo info(DataFiles::locate(file));
-    if (!info.isFile() || !QCoreApplication::instance())
-        return;
-    // One effect for the whole program, owned by the application; the file is decoded in the
-    // background and played as soon as it is ready.
-    static QPointer<QSoundEffect> effect;
-    if (!effect)
-        effect = new QSoundEffect(QCoreApplication::instance());
-    const QUrl source = QUrl::fromLocalFile(info.absoluteFilePath());
-    if (effect->source() != source)
-        effect->setSource(source);
-    effect->play();
+    static Player player;
+    return player;
 }
 
 } // namespace
@@ -39,13 +21,18 @@ void play(const QString &file)
 {
     if (installedPlayer())
         installedPlayer()(file);
-    else
-        playThroughToolkit(file);
+    else if (devicePlayer())
+        devicePlayer()(file);
 }
 
 void setPlayer(Player player)
 {
     installedPlayer() = std::move(player);
+}
+
+void setDevicePlayer(Player player)
+{
+    devicePlayer() = std::move(player);
 }
 
 } // namespace Sound

@@ -16,5 +16,8 @@ void play(const QString &file);
 
 // Installs a player in place of the real one; an empty one restores the real one.
 void setPlayer(Player player);
+// The real player: the toolkit's sound effect (common/ToolkitSeams.h), once installed. Without
+// one, nothing is played.
+void setDevicePlayer(Player player);
 
 } // namespace Sound

@@ -5,7 +5,6 @@
 #include "reminder/ReminderParser.h"
 #include "reminder/ReminderSchedule.h"
 
-#include <QPlainTextEdit>
 #include <QStringList>
 
 #include <algorithm>
@@ -99,7 +98,7 @@ void Reminder::todayTasks()
 {
     Operation operation(this);
     duePass(m_today, QTime(23, 59, 59), false);
-    m_window.showText(tr("--------------Today tasks--Задания на сегодня----------\n"));
+    Q_EMIT message(tr("--------------Today tasks--Задания на сегодня----------\n"), false);
 }
 
 // Lists every task due by the moment, latest first. Only the first of them may sound. With
@@ -135,10 +134,8 @@ void Reminder::duePass(const QDate &date, const QTime &time, bool reschedule)
     std::reverse(lines.begin(), lines.end());
     m_messageText = lines.join(u'\n') + u'\n';
     Q_EMIT ring();
-    m_window.showText(m_messageText);
     // popup=0: the line joins the window's text without bringing the window up.
-    if (popup)
-        m_window.showWithoutFocus();
+    Q_EMIT message(m_messageText, popup);
 }
 
 void Reminder::clear()
@@ -157,11 +154,4 @@ std::vector<const ReminderNode *> Reminder::tasks() const
     for (const auto &entry : m_tasks)
         result.push_back(&entry.second);
     return result;
-}
-
-void Reminder::installEventFilters(QObject *filter)
-{
-    installEventFilter(filter);
-    m_window.installEventFilter(filter);
-    m_window.textBox()->installEventFilter(filter);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "reminder/ReminderDialog.h"
 #include "reminder/ReminderNode.h"
 
 #include <QDate>
@@ -14,7 +13,8 @@
 
 // Keeps the tasks of the reminder theme in due order and rings them: once a second the head of
 // the list is compared with the clock, and the tasks that have come due are listed in the
-// message window, with a sound, then moved on to their next due moment or dropped.
+// message window (which follows message()), with a sound, then moved on to their next due
+// moment or dropped.
 class Reminder : public QObject
 {
     Q_OBJECT
@@ -38,17 +38,16 @@ public:
     const QString &text() const { return m_text; }
     // The lines of the last due pass, latest first.
     const QString &messageText() const { return m_messageText; }
-    ReminderDialog *window() { return &m_window; }
     // The tasks, first due first.
     std::vector<const ReminderNode *> tasks() const;
-    // Installs the filter on the reminder, its window and the window's text box.
-    void installEventFilters(QObject *filter);
 
 public Q_SLOTS:
     void iterate();
 
 Q_SIGNALS:
     void ring();
+    // Lines for the top of the message window; with popup the window comes up as well.
+    void message(const QString &text, bool popup);
 
 private:
     using TaskList = std::multimap<qint64, ReminderNode>;
@@ -57,7 +56,6 @@ private:
     void duePass(const QDate &date, const QTime &time, bool reschedule);
     void schedule(ReminderNode &&task);
 
-    ReminderDialog m_window;
     TaskList m_tasks;
     QHash<QString, ReminderNode *> m_bySource;
     QString m_soundFile;

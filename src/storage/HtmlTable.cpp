@@ -5,8 +5,6 @@
 #include "model/ThemeDocument.h"
 #include "storage/HtmlText.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
 
 #include <QCoreApplication>
 #include <QIODevice>
@@ -21,7 +19,6 @@ namespace {
 // Beyond this the text would not fit in memory; a group shown under every member of another
 // group can multiply a small tree.
 constexpr qint64 maxCells = 50'000'000;
-constexpr size_t maxThemes = 5'000'000;
 
 } // namespace
 
@@ -63,26 +60,6 @@ QString layout(const std::vector<Entry> &preorder, TextEncoding encoding)
         }
     }
     return text + QLatin1String("</TABLE></body></html>");
-}
-
-std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root)
-{
-    std::vector<Entry> preorder;
-    bool tooMany = false;
-    auto heldHere = [&](ColorListViewItem *theme) -> QTreeWidgetItem * {
-        if (tooMany || theme->isNullItem())
-            return nullptr;
-        return view.makeHolder(theme) == theme ? theme : nullptr;
-    };
-    walkBranch(root, heldHere, [&](ColorListViewItem *theme, int depth, int) {
-        if (tooMany || theme->isNullItem())
-            return;
-        preorder.push_back({depth, theme->name()});
-        tooMany = preorder.size() > maxThemes;
-    });
-    if (tooMany)
-        preorder.clear();
-    return preorder;
 }
 
 std::vector<Entry> branchOf(const ThemeDocument &document, Theme *root, QWidget *parent)
@@ -149,10 +126,8 @@ std::vector<Entry> branchOf(const ThemeDocument &document, Theme *root, QWidget 
     return preorder;
 }
 
-namespace {
-
-int writeEntries(const std::vector<Entry> &entries, TextEncoding encoding, QIODevice *file,
-                 QWidget *parent, SaveReport *report)
+int write(const std::vector<Entry> &entries, TextEncoding encoding, QIODevice *file,
+          QWidget *parent, SaveReport *report)
 {
     const QString text = layout(entries, encoding);
     if (text.isEmpty()) {
@@ -173,20 +148,10 @@ int writeEntries(const std::vector<Entry> &entries, TextEncoding encoding, QIODe
     return file->write(bytes) == bytes.size() ? 1 : 0;
 }
 
-} // namespace
-
-int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
-          SaveReport *report)
-{
-    return writeEntries(root ? branchOf(view, root) : std::vector<Entry>(), view.textEncoding(),
-                        file, parent, report);
-}
-
 int write(const ThemeDocument &document, Theme *root, QIODevice *file, QWidget *parent,
           SaveReport *report)
 {
-    return writeEntries(branchOf(document, root, parent), document.textEncoding(), file, parent,
-                        report);
+    return write(branchOf(document, root, parent), document.textEncoding(), file, parent, report);
 }
 
 } // namespace HtmlTable

@@ -3,7 +3,6 @@
 #include "common/Messages.h"
 #include "storage/FileReading.h"
 #include "storage/OutlineFormats.h"
-#include "storage/OutlinePrint.h"
 #include "storage/TreeFile.h"
 
 #include <QCoreApplication>
@@ -114,12 +113,12 @@ QString withExtension(const QString &name, Format format)
 }
 
 SafeFile::Result write(Format format, const OutlineNode &root, const QString &path,
-                       const QString &document)
+                       const QString &document, const Writer &pdf)
 {
     const auto writer = [&](QFileDevice &file) {
         switch (format) {
         case Format::Pdf:
-            return OutlinePrint::writePdf(root, file);
+            return pdf && pdf(root, file);
         case Format::Opml:
             return Opml::write(root, file);
         case Format::Markdown: {

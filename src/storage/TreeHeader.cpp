@@ -1,9 +1,17 @@
 #include "storage/TreeHeader.h"
 
-#include "tree/ColorListViewItem.h"
-#include "tree/LinkTokens.h"
+#include "common/Clock.h"
+#include "storage/LinkTokens.h"
 
 #include <limits>
+
+bool isStorableThemeDate(const QDate &date)
+{
+    if (!date.isValid())
+        return false;
+    const qint64 days = date.daysTo(Clock::startDate());
+    return days >= std::numeric_limits<int>::min() && days <= std::numeric_limits<int>::max();
+}
 
 namespace {
 

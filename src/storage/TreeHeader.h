@@ -25,6 +25,10 @@ struct ThemeHeader
     qsizetype end = 0;
 };
 
+// Day counts from the program's start outside the range of an int do not fit a theme's slot;
+// such dates are treated as impossible.
+bool isStorableThemeDate(const QDate &date);
+
 // Reads a theme header that starts exactly at lineStart of the raw file bytes. Returns nothing
 // when the text there is not a complete header. Never allocates, so it can run on every line.
 std::optional<ThemeHeader> readThemeHeader(QByteArrayView text, qsizetype lineStart);

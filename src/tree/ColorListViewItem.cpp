@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/Messages.h"
+#include "storage/TreeHeader.h"
 #include "tree/LinkListView.h"
 
 #include <QIcon>
@@ -180,14 +181,6 @@ void ColorListViewItem::releaseSharedIcons()
 void ColorListViewItem::resetNonEmptyDeleteWarning()
 {
     nonEmptyDeleteWarned() = false;
-}
-
-bool isStorableThemeDate(const QDate &date)
-{
-    if (!date.isValid())
-        return false;
-    const qint64 days = date.daysTo(Clock::startDate());
-    return days >= std::numeric_limits<int>::min() && days <= std::numeric_limits<int>::max();
 }
 
 QString plainDateText(const QDate &date)

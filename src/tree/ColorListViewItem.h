@@ -84,8 +84,6 @@ private:
 // a name of megabytes takes the window minutes, and no screen shows more of it.
 QString shownName(const QString &name);
 
-// Day counts outside this range do not fit a slot; such dates are treated as impossible.
-bool isStorableThemeDate(const QDate &date);
 // "[" + "%2.2i.%2.2i.%i" (day, month, year) + "]".
 QString themeDateText(const QDate &date);
 // "%2.2i.%2.2i.%i" without the brackets.

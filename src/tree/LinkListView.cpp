@@ -5,6 +5,7 @@
 #include "reminder/Reminder.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
+#include "tree/ReminderDialog.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"

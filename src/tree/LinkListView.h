@@ -23,6 +23,7 @@ class TreeUndo;
 struct KeyBinding;
 class QMenu;
 class Reminder;
+class ReminderDialog;
 
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
 // rest of the program reads and writes themes through its accessors, which resolve a link theme
@@ -75,6 +76,7 @@ public:
     ColorListViewItem *reminderTheme() const { return m_reminderTheme; }
     static QString reminderThemeName() { return QStringLiteral("__reminder"); }
     Reminder *reminder() const { return m_reminder.get(); }
+    ReminderDialog *reminderWindow() const { return m_reminderWindow.get(); }
     // True for the reminder theme and the themes below it.
     bool inReminderBranch(ColorListViewItem *theme) const;
     // After a file is read: the reminder text as of the file's last change; today's tasks.
@@ -340,6 +342,7 @@ private:
     QString m_editedDescription;
     ColorListViewItem *m_reminderTheme = nullptr;
     std::unique_ptr<Reminder> m_reminder;
+    std::unique_ptr<ReminderDialog> m_reminderWindow;
     bool m_reminderRinging = true;
     bool m_clickToRenameArmed = false;
     NameEditor *m_nameEditor = nullptr;

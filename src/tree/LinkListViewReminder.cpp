@@ -2,16 +2,21 @@
 // theme ("__reminder" and its subthemes), relays the menu commands and drives its clock.
 #include "tree/LinkListView.h"
 
+#include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
+#include "tree/ReminderDialog.h"
 #include "tree/TreeWalk.h"
 
 void LinkListView::createReminder()
 {
     m_reminder = std::make_unique<Reminder>();
     m_reminder->setSoundFile(QStringLiteral("reminder.wav"));
+    m_reminderWindow = std::make_unique<ReminderDialog>();
+    CONNECT_ASSERT(connect(m_reminder.get(), &Reminder::message, m_reminderWindow.get(),
+                           &ReminderDialog::showMessage));
 }
 
 void LinkListView::dropReminderTheme()

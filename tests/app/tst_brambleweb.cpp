@@ -9,7 +9,9 @@
 #include "support/TreeOutline.h"
 #include "support/WindowSteps.h"
 #include "tree/LinkListView.h"
+#include "tree/ReminderDialog.h"
 #include "tree/TreeUndo.h"
+#include "tree/ViewDocument.h"
 
 #include <QAction>
 #include <QDir>
@@ -486,7 +488,7 @@ private Q_SLOTS:
         Clock::setNow(morning.addSecs(1805));
         tree->timer1000();
         QCOMPARE(m_sounds, QStringList());
-        QVERIFY(tree->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
+        QVERIFY(tree->reminderWindow()->textBox()->toPlainText().endsWith("tea\n"));
 
         tree->renameTheme(theme, "plain");
         QVERIFY(!tree->reminderTheme());
@@ -509,7 +511,7 @@ private Q_SLOTS:
         LinkListView tree;
         QVERIFY(loadTree(tree, file.fileName(), 0, nullptr));
         const QString line = " 3.04.2005     9:30    missed\n";
-        QPlainTextEdit *text = tree.reminder()->window()->textBox();
+        QPlainTextEdit *text = tree.reminderWindow()->textBox();
         QCOMPARE(text->toPlainText(),
                  "--------------Today tasks--Задания на сегодня----------\n" + line);
         tree.timer1000();

@@ -6,6 +6,7 @@
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -14,6 +14,7 @@
 #include "support/TreeOutline.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeDragDrop.h"
+#include "tree/ViewDocument.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -11,6 +11,7 @@
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeUndo.h"
+#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QRandomGenerator>

@@ -3,6 +3,7 @@
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
 #include "support/JsonRows.h"
+#include "tree/ReminderDialog.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -119,7 +120,8 @@ private Q_SLOTS:
         reminder.update("11:00 \"a\"\n11:00 sound=0 \"b\"\n12:00 sound=0 \"c\"\n12:00 \"d\"\n"
                         "13:00 popup=0 \"e\"\n14:00 \"f\"",
                         sunday.date(), sunday.time());
-        ReminderDialog *window = reminder.window();
+        ReminderDialog window;
+        connect(&reminder, &Reminder::message, &window, &ReminderDialog::showMessage);
         Clock::setNow(sunday.addSecs(1800));
         reminder.iterate(); // nothing due
         // After each hour's ring: is the window up (Escape closes it each time), sounds so far.
@@ -127,25 +129,25 @@ private Q_SLOTS:
         for (int hour = 1; hour <= 4; ++hour) {
             reminder.setSoundOff(hour == 4);
             runUntil(reminder, sunday.addSecs(hour * 3600));
-            seen.append(QString::number(window->isVisible()) + QString::number(m_sounds.size()));
-            QTest::keyClick(window, Qt::Key_Escape);
+            seen.append(QString::number(window.isVisible()) + QString::number(m_sounds.size()));
+            QTest::keyClick(&window, Qt::Key_Escape);
         }
         QCOMPARE(seen, QStringList({"11", "11", "02", "12"}));
         QCOMPARE(rings.count(), 4);
         QCOMPARE(m_sounds.first(), QString("reminder.wav"));
-        QCOMPARE(window->textBox()->toPlainText(),
+        QCOMPARE(window.textBox()->toPlainText(),
                  QString("10.04.2005    14:00    f\n10.04.2005    13:00    e\n"
                          "10.04.2005    12:00    d\n10.04.2005    12:00    c\n"
                          "10.04.2005    11:00    b\n10.04.2005    11:00    a\n"));
-        QCOMPARE(window->textBox()->textCursor().position(), 0);
+        QCOMPARE(window.textBox()->textCursor().position(), 0);
         QCOMPARE(QApplication::focusWidget(), &typing);
-        QTest::mouseClick(window->clearButton(), Qt::LeftButton);
-        QVERIFY(window->textBox()->toPlainText().isEmpty());
-        window->show();
-        window->resize(300, 200);
-        QCOMPARE(window->textBox()->geometry(), QRect(3, 3, 295, 167));
-        QCOMPARE(window->clearButton()->geometry(), QRect(218, 173, 80, 26));
-        QCOMPARE(window->windowTitle(), QString("Reminder messages"));
+        QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+        QVERIFY(window.textBox()->toPlainText().isEmpty());
+        window.show();
+        window.resize(300, 200);
+        QCOMPARE(window.textBox()->geometry(), QRect(3, 3, 295, 167));
+        QCOMPARE(window.clearButton()->geometry(), QRect(218, 173, 80, 26));
+        QCOMPARE(window.windowTitle(), QString("Reminder messages"));
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
+#include "tree/ViewDocument.h"
 
 #include <QBuffer>
 #include <QTest>

@@ -7,6 +7,7 @@
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -164,5 +164,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSafeFile)
+QTEST_GUILESS_MAIN(TestSafeFile)
 #include "tst_safefile.moc"

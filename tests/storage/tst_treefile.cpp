@@ -9,6 +9,7 @@
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
 #include "tree/TreeUndo.h"
+#include "tree/ViewDocument.h"
 
 #include <QDir>
 #include <QFile>

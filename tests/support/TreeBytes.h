@@ -3,6 +3,7 @@
 #include "storage/TreeFile.h"
 #include "support/TreeOutline.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "storage/OutlinePrint.h"
+#include "app/OutlinePrint.h"
 
 #include <QFileDevice>
 #include <QPdfWriter>

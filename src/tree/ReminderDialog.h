@@ -22,6 +22,8 @@ public:
     void showWithoutFocus();
 
 public Q_SLOTS:
+    // The reminder's lines: above the text, and with popup the window comes up.
+    void showMessage(const QString &text, bool popup);
     void clearText();
 
 protected:

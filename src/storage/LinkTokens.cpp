@@ -1,4 +1,4 @@
-#include "tree/LinkTokens.h"
+#include "storage/LinkTokens.h"
 
 #include <limits>
 

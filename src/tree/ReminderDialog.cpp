@@ -1,4 +1,4 @@
-#include "reminder/ReminderDialog.h"
+#include "tree/ReminderDialog.h"
 
 #include "common/Assertions.h"
 
@@ -58,6 +58,13 @@ void ReminderDialog::showWithoutFocus()
         focus->activateWindow();
         focus->setFocus();
     }
+}
+
+void ReminderDialog::showMessage(const QString &text, bool popup)
+{
+    showText(text);
+    if (popup)
+        showWithoutFocus();
 }
 
 void ReminderDialog::clearText()

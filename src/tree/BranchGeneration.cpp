@@ -1,10 +1,11 @@
-#include "storage/BranchGeneration.h"
+#include "tree/BranchGeneration.h"
 
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "storage/FileOperations.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ViewDocument.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

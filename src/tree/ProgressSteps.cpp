@@ -1,4 +1,4 @@
-#include "storage/ProgressSteps.h"
+#include "tree/ProgressSteps.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>

@@ -1,15 +1,17 @@
-#include "storage/ViewDocument.h"
+#include "tree/ViewDocument.h"
 
+#include "common/Clock.h"
 #include "common/Emergency.h"
 #include "common/Messages.h"
 #include "model/ThemeDocument.h"
 #include "storage/FileReading.h"
-#include "storage/ProgressSteps.h"
 #include "storage/TreeFile.h"
 #include "tree/LinkListView.h"
+#include "tree/ProgressSteps.h"
 #include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -254,3 +256,64 @@ int saveBranchInUtf8(LinkListView &view, QIODevice *file)
     view.setTextEncoding(form);
     return result;
 }
+
+namespace HtmlTable {
+
+std::vector<Entry> branchOf(LinkListView &view, ColorListViewItem *root)
+{
+    std::vector<Entry> preorder;
+    bool tooMany = false;
+    auto heldHere = [&](ColorListViewItem *theme) -> QTreeWidgetItem * {
+        if (tooMany || theme->isNullItem())
+            return nullptr;
+        return view.makeHolder(theme) == theme ? theme : nullptr;
+    };
+    walkBranch(root, heldHere, [&](ColorListViewItem *theme, int depth, int) {
+        if (tooMany || theme->isNullItem())
+            return;
+        preorder.push_back({depth, theme->name()});
+        tooMany = preorder.size() > HtmlTable::maxThemes;
+    });
+    if (tooMany)
+        preorder.clear();
+    return preorder;
+}
+
+int write(LinkListView &view, ColorListViewItem *root, QIODevice *file, QWidget *parent,
+          SaveReport *report)
+{
+    return write(root ? branchOf(view, root) : std::vector<Entry>(), view.textEncoding(), file,
+                 parent, report);
+}
+
+} // namespace HtmlTable
+
+namespace OutlineAdapter {
+
+std::optional<OutlineNode> branchOf(LinkListView &view, const QString &documentName)
+{
+    ColorListViewItem *current = view.currentTheme();
+    const bool whole = !current || current == view.rootTheme();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const TextEncoding form = view.textEncoding();
+    view.setTextEncoding(TextEncoding::Utf8);
+    const int result = saveTree(view, &buffer, whole ? 0 : SAVE_BRANCH, nullptr, nullptr);
+    view.setTextEncoding(form);
+    if (result <= 0)
+        return std::nullopt;
+    OutlineNode root = OutlineTreeFile::read(buffer.data());
+    root.name = whole ? documentName : current->name();
+    root.date = whole ? view.rootTheme()->date() : current->date();
+    return root;
+}
+
+void load(LinkListView &view, const OutlineNode &root, const QString &name, int flags,
+          QProgressBar *progress)
+{
+    const QDate date = root.date.isValid() ? root.date : Clock::today();
+    loadTreeBytes(view, OutlineTreeFile::write(root), name, QDateTime(date, QTime(0, 0)), flags,
+                  progress);
+}
+
+} // namespace OutlineAdapter
