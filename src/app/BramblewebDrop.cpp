@@ -57,10 +57,8 @@ void copyForeignTheme(LinkListView &view, LinkListView &source, ColorListViewIte
 {
     if (!dragged || !view.canDropTheme(dragged, target, place, LinkListView::DropKind::Copy))
         return;
-    if (source.currentTheme() != dragged) // the branch writer writes the current theme's
-        source.setCurrentItem(dragged);
     QBuffer branch;
-    if (!branch.open(QIODevice::WriteOnly) || saveBranchInUtf8(source, &branch) <= 0)
+    if (!branch.open(QIODevice::WriteOnly) || saveBranchInUtf8(source, dragged, &branch) <= 0)
         return;
     LinkListView::UndoStep step(&view, QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"));
     view.setCurrentItem(view.holderOrSelf(view.dropParent(target, place)));

@@ -217,8 +217,11 @@ bool loadTree(LinkListView &view, const QString &fileName, int flags, QProgressB
     return true;
 }
 
-int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
-             SaveReport *report)
+namespace {
+
+// Writes the branch of `theme` (the whole tree without SAVE_BRANCH), as saveTree does.
+int saveBranchOf(LinkListView &view, ColorListViewItem *theme, QIODevice *file, int flags,
+                 QProgressBar *progress, QString *log, SaveReport *report)
 {
     // After a fatal signal there is no waiting: a tree caught in the middle of a change is
     // written as it stands, and the result says it may be inconsistent.
@@ -226,9 +229,8 @@ int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progr
     const bool inconsistent = emergency && !view.isStable();
     if (!emergency && !waitForStableTree(view, log))
         return 0;
-    ColorListViewItem *const current = view.currentTheme();
     ColorListViewItem *top = !(flags & SAVE_BRANCH) ? view.rootTheme()
-                             : current              ? view.makeHolder(current)
+                             : theme                ? view.makeHolder(theme)
                                                     : nullptr;
     if (!top)
         return 1;
@@ -248,11 +250,19 @@ int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progr
     return result;
 }
 
-int saveBranchInUtf8(LinkListView &view, QIODevice *file)
+} // namespace
+
+int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
+             SaveReport *report)
+{
+    return saveBranchOf(view, view.currentTheme(), file, flags, progress, log, report);
+}
+
+int saveBranchInUtf8(LinkListView &view, ColorListViewItem *theme, QIODevice *file)
 {
     const TextEncoding form = view.textEncoding();
     view.setTextEncoding(TextEncoding::Utf8);
-    const int result = saveTree(view, file, SAVE_BRANCH, nullptr, nullptr);
+    const int result = saveBranchOf(view, theme, file, SAVE_BRANCH, nullptr, nullptr, nullptr);
     view.setTextEncoding(form);
     return result;
 }

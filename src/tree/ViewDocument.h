@@ -38,10 +38,11 @@ void buildRows(LinkListView &view, const Theme *source, ColorListViewItem *targe
 int saveTree(LinkListView &view, QIODevice *file, int flags, QProgressBar *progress, QString *log,
              SaveReport *report = nullptr);
 
-// The current branch written for a copy that passes through memory (a generated tree, a theme
-// dragged into another window): in UTF-8 whatever the document's form, so that every character
-// passes (the reader takes the form from the mark). Returns what saveTree returns.
-int saveBranchInUtf8(LinkListView &view, QIODevice *file);
+// The branch of `theme` written for a copy that passes through memory (a generated tree, a
+// theme dragged into another window): in UTF-8 whatever the document's form, so that every
+// character passes (the reader takes the form from the mark). The current theme stays as it is.
+// Returns what saveTree returns.
+int saveBranchInUtf8(LinkListView &view, ColorListViewItem *theme, QIODevice *file);
 
 // Reads a tree file into the view, in place of the tree or (LOAD_INSERT) under the current
 // theme. False, with a box and nothing changed, when the file cannot be read whole (not a

@@ -67,6 +67,7 @@ private Q_SLOTS:
     {
         Brambleweb *from = openWindow(QString());
         buildOutline(*from->tree(), "P(M+1(x),L-1(_)),S");
+        from->tree()->setCurrentItem(themeNamed(*from->tree(), "S")); // the drag leaves it so
         Brambleweb *to = openWindow(QString());
         LinkListView *tree = to->tree();
         buildOutline(*tree, "K+1(_),J-1(y)");
@@ -84,6 +85,7 @@ private Q_SLOTS:
         QCOMPARE(themeNamed(*tree, "x")->description(), unicode);
         QVERIFY(from->tree()->textEncoding() == TextEncoding::Cp1251);
         QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
+        QCOMPARE(from->tree()->currentTheme()->name(), "S");
         QVERIFY(to->isModified());
         QVERIFY(!from->isModified());
         QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");
