@@ -268,9 +268,10 @@ private Q_SLOTS:
         QVERIFY(!session.errorSaveFile().isOpen());
         session.keepErrorSaveFile(); // it stays beside the document; a new one comes
         QCOMPARE(session.errorSaveFile().fileName(), path + "2");
+        QVERIFY(writeBytes(path + "99", "x")); // the last number there is
         const QString notice =
                 "W:ErrorSaveDataFile is newer than this file and may hold the last changes\n" +
-                errorSave;
+                errorSave + '\n' + path + "99";
         QFile saved(path); // older than the error-save file, whatever the clock's grain
         QVERIFY(saved.open(QIODevice::Append) &&
                 saved.setFileTime(QDateTime::currentDateTime().addSecs(-5),
