@@ -329,7 +329,8 @@ private Q_SLOTS:
     void outsideChange()
     {
         FETCH_TEXTS(change, answer, saved);
-        const QString path = document();
+        const QString target = document(), path = change == "linked" ? target + ".lnk" : target;
+        QVERIFY(path == target || QFile::link(target, path));
         DocumentSession &session = open(path);
         QSignalSpy told(&session, &DocumentSession::changedOutside);
         const QMap<QString, Answer> answers{
@@ -342,7 +343,7 @@ private Q_SLOTS:
         });
         if (change == "written") {
             QVERIFY(writeBytes(path, outsideBytes));
-        } else if (change == "shorter") {
+        } else if (change == "shorter" || change == "linked") {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite) && file.write(outsideBytes) > 0 &&
                     file.resize(outsideBytes.size()));
