@@ -16,8 +16,8 @@ std::vector<Place> places(std::span<const Row> rows)
         if (!rows[i].matches && rows[i].depth > 0)
             continue;
         // The row and its ancestors stay; the climb ends at one already kept, so each row is
-        // climbed over once.
-        result[i] = result[i] == Place::Open ? Place::Open : Place::Shown;
+        // climbed over once. In preorder none of the row's own subthemes has opened it yet.
+        result[i] = Place::Shown;
         for (int parent = parents[i]; parent >= 0; parent = parents[size_t(parent)]) {
             const bool kept = result[size_t(parent)] != Place::Inside;
             result[size_t(parent)] = Place::Open;
