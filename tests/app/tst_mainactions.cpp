@@ -239,6 +239,18 @@ private Q_SLOTS:
                  "./events.txt " + m_dir.path() + " 3");
     }
 
+    // Insert file and Reopen start where the last of them ended.
+    void openDialogsShareAFolder()
+    {
+        ScriptedFileDialogs dialogs;
+        ScriptedMessages boxes;
+        QVERIFY(QDir(m_dir.path()).mkpath("in"));
+        dialogs.chooseNext(m_dir.filePath("in/gone.brw"));
+        m_main->menuReopenFile();
+        m_main->menuAppendFile();
+        QCOMPARE(dialogs.requests().last().directory, m_dir.filePath("in"));
+    }
+
     // Alt+O, which the "T&ools" title's mnemonic claims as well, runs Open and opens no menu.
     void altOOpensAFile()
     {
