@@ -1,3 +1,4 @@
+#include "model/ThemeDocument.h"
 #include "storage/HtmlTable.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
@@ -83,6 +84,14 @@ private Q_SLOTS:
         QCOMPARE(table("C"), QString("0"));
         QVERIFY(shown.wasShown("Error (Ошибка)",
                                "Unexpected error\nНеожиданная ошибка. Обратитесь к разработчику"));
+        // A link's own subthemes (a hand-made file can put them there) join the group's.
+        ThemeDocument document;
+        readTree(document, document.root(),
+                 wholeBytes("<!--1mark1-->M\n<!--2-->C\n<!--1link1-->L\n<!--2-->o\n"), {}, false);
+        std::vector<std::pair<int, QString>> rows;
+        for (const HtmlTable::Entry &entry : HtmlTable::branchOf(document, document.root(), &view))
+            rows.emplace_back(entry.depth, entry.name);
+        QCOMPARE(rows, (decltype(rows){{1, "M"}, {2, "C"}, {1, "L"}, {2, "C"}, {2, "o"}}));
     }
 
     void pageAndMimeText_data()
