@@ -244,11 +244,11 @@ private Q_SLOTS:
     {
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
-        QVERIFY(QDir(m_dir.path()).mkpath("in"));
-        dialogs.chooseNext(m_dir.filePath("in/gone.brw"));
-        m_main->menuReopenFile();
-        m_main->menuAppendFile();
-        QCOMPARE(dialogs.requests().last().directory, m_dir.filePath("in"));
+        Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
+        dialogs.chooseNext(QFINDTESTDATA("data") + "/gone.brw");
+        main->menuReopenFile();
+        main->menuAppendFile();
+        QCOMPARE(dialogs.requests().last().directory, QFINDTESTDATA("data"));
     }
 
     // Alt+O, which the "T&ools" title's mnemonic claims as well, runs Open and opens no menu.
