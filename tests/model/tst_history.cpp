@@ -1,6 +1,8 @@
 #include "model/DocumentUndo.h"
 #include "support/JsonRows.h"
+#include "tree/ThemeTreeModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -236,7 +238,8 @@ class TestHistory : public QObject
     Q_OBJECT
 private Q_SLOTS:
     // After every step, undo and redo give the tree and groups as they were; an observer that
-    // only hears the notifications ends with the same tree.
+    // only hears the notifications ends with the same tree; the rows of an item view stay where
+    // their themes are, and pass the toolkit's own checks.
     void randomHistory_data() { JSON_ROWS("seed", "byteLimit"); }
     void randomHistory()
     {
@@ -250,9 +253,15 @@ private Q_SLOTS:
         Shadow shadow(document.root());
         document.addObserver(&shadow);
         QStringList outlines{outlineOf(document, true)}; // by the history's index
+        ThemeTreeModel rows(document);                   // the checks fetch rows: pending changes
+        QAbstractItemModelTester tester(&rows);
         std::deque<QByteArray> names;
         QSet<Theme *> made(built.begin(), built.end()); // every theme but the root
         for (int round = 0; round < 3000; ++round) {
+            std::vector<std::pair<Theme *, QPersistentModelIndex>> kept;
+            walkThemes(
+                    document.root(), [](Theme *theme) { return theme; },
+                    [&](Theme *theme, int, int) { kept.emplace_back(theme, rows.indexOf(theme)); });
             const int choice = random.bounded(10);
             if (choice == 0 && undo.canUndo()) {
                 for (int n = random.bounded(qMin(undo.index(), 6)) + 1; n > 0; --n) {
@@ -262,7 +271,11 @@ private Q_SLOTS:
                 for (int n = random.bounded(3); n > 0 && undo.redo(); --n)
                     QCOMPARE(outlineOf(document, true), outlines[undo.index()]);
             } else if (choice == 1) { // outside every step: pending until the next one
-                document.makeHolder(randomMember(document, random));
+                Theme *member = randomMember(document, random);
+                if (random.bounded(2))
+                    document.makeHolder(member);
+                else
+                    rows.fetchMore(rows.indexOf(member));
             } else {
                 names.push_back("step " + QByteArray::number(round));
                 const int index = undo.index();
@@ -283,6 +296,12 @@ private Q_SLOTS:
             }
             QCOMPARE(shadow.outline(), outlineOf(*copyOf(document.root()), true));
             QCOMPARE(shadow.faults, 0);
+            for (const auto &[theme, row] : kept) {
+                // A theme taken out and put back is a fresh row; one left out has none.
+                QCOMPARE(ThemeTreeModel::themeAt(row),
+                         row.isValid() && document.contains(theme) ? theme : nullptr);
+                QCOMPARE(row.row(), row.isValid() ? theme->row() : -1);
+            }
         }
         QCOMPARE_GT(undo.count(), byteLimit.size() < 5 ? 2 : 1000);
         QCOMPARE_LT(undo.count(), byteLimit.size() < 5 ? 100 : 3000);
@@ -305,6 +324,7 @@ private Q_SLOTS:
         const QHash<QString, Theme *> named = build(document, start);
         const QString before = outlineOf(document);
         DocumentUndo undo(document);
+        ThemeTreeModel rows(document);
         QStringList results;
         {
             DocumentUndo::Step step(undo, "Link");
@@ -320,9 +340,10 @@ private Q_SLOTS:
                                        (leave.childrenStayed ? " stayed" : "");
                 } else if (words[0] == "join") {
                     results << QString::number(document.joinGroup(theme, words[2].toInt()));
-                } else if (words[0] == "holder") {
+                } else if (words[0] == "holder") { // "+": a view could fetch the children
+                    const QString fetch = rows.canFetchMore(rows.indexOf(theme)) ? "+" : "";
                     const auto change = document.makeHolder(theme);
-                    results << QStringList{"Made", "Kept", "Refused"}[int(change)];
+                    results << fetch + QStringList{"Made", "Kept", "Refused"}[int(change)];
                 } else {
                     Theme *list = named[words[2]];
                     QVERIFY(document.moveTheme(theme, list, list->childCount()));
