@@ -1,0 +1,116 @@
+// The document shown by an item view over ThemeTreeModel, without the widget rows: the bench tree
+// read into a document and shown, against reading it alone, and the memory it holds; then Move Up
+// and Move Down of one theme among 100,000 open siblings and their undo and redo, each with the
+// view's own work on the change (the deferred layout included).
+// Usage: bench_themeview [siblings [bench tree themes]]
+#include "BenchTimer.h"
+#include "BenchTree.h"
+
+#include "model/DocumentUndo.h"
+#include "storage/TreeFile.h"
+#include "tree/ThemeTreeModel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTreeView>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int runs = 5;
+
+long residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+void show(QTreeView &view, ThemeTreeModel &model)
+{
+    view.setUniformRowHeights(true);
+    view.setModel(&model);
+    view.resize(400, 600);
+    view.show();
+    view.expand(model.index(0, 0));
+    QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int siblings = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const int benchThemes = argc > 2 ? std::atoi(argv[2]) : 100000;
+    bool sound = true;
+
+    const QByteArray bytes = generateBenchTree(benchThemes);
+    const long before = residentKilobytes();
+    auto document = std::make_unique<ThemeDocument>();
+    std::unique_ptr<ThemeTreeModel> model;
+    QTreeView view;
+    QElapsedTimer open;
+    open.start();
+    readTree(*document, document->root(), wholeBytes(bytes), {}, false);
+    const double firstReadMs = double(open.nsecsElapsed()) / 1e6;
+    model = std::make_unique<ThemeTreeModel>(*document);
+    show(view, *model);
+    const double openMs = double(open.nsecsElapsed()) / 1e6;
+    const long held = residentKilobytes() - before;
+    const double readMs = bestMilliseconds(runs, [&] {
+        ThemeDocument document;
+        readTree(document, document.root(), wholeBytes(bytes), {}, false);
+        sound = sound && document.root()->childCount() > 0;
+    });
+    std::printf("bench tree of %d themes, %.1f MB: read %8.1f ms, read first %8.1f ms, "
+                "and shown %8.1f ms, "
+                "%.1f MB held\n",
+                benchThemes, double(bytes.size()) / 1e6, readMs, firstReadMs, openMs,
+                double(held) / 1e3);
+    view.setModel(nullptr);
+    {
+        ThemeDocument document;
+        for (int i = 0; i < siblings; ++i)
+            document.appendChild(document.root())->setName(QStringLiteral("sibling %1").arg(i));
+        DocumentUndo undo(document);
+        ThemeTreeModel model(document);
+        QTreeView view;
+        show(view, model);
+        Theme *moved = document.root()->child(siblings / 2);
+        view.setCurrentIndex(model.indexOf(moved));
+        auto move = [&](int by, const char *name) {
+            DocumentUndo::Step step(undo, name);
+            document.moveTheme(moved, document.root(), moved->row() + by);
+            view.scrollTo(model.indexOf(moved));
+            QApplication::processEvents();
+        };
+        const double upMs = bestMilliseconds(runs, [&] { move(-1, "Move Up"); });
+        const double downMs = bestMilliseconds(runs, [&] { move(1, "Move Down"); });
+        auto replay = [&](bool forward) {
+            forward ? undo.redo() : undo.undo();
+            QApplication::processEvents();
+        };
+        const double undoMs = bestMilliseconds(runs, [&] { replay(false); });
+        const double redoMs = bestMilliseconds(runs, [&] { replay(true); });
+        sound = sound && moved->row() == siblings / 2 &&
+                view.currentIndex() == model.indexOf(moved);
+        std::printf("%d open siblings in an item view over the document\n", siblings);
+        std::printf("Move Up %8.3f ms, Move Down %8.3f ms, undo %8.3f ms, redo %8.3f ms\n", upMs,
+                    downMs, undoMs, redoMs);
+        // What the view does on any change of rows under an open theme.
+        const double layoutMs = bestMilliseconds(runs, [&] { view.doItemsLayout(); });
+        std::printf("the view's layout of the open rows, alone %8.3f ms\n", layoutMs);
+    }
+
+    if (!sound)
+        std::fprintf(stderr, "MISMATCH: a change did not do what it should\n");
+    return sound ? 0 : 1;
+}
