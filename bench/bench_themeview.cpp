@@ -9,7 +9,7 @@
 
 #include "model/DocumentUndo.h"
 #include "storage/TreeFile.h"
-#include "tree/ThemeTreeModel.h"
+#include "model/ThemeTreeModel.h"
 
 #include <QApplication>
 #include <QFile>

@@ -48,6 +48,8 @@ bool DocumentUndo::undo()
     revertPending();
     replay(*m_steps[m_index - 1], false);
     --m_index;
+    if (m_putState && m_steps[m_index]->before.has_value())
+        m_putState(m_steps[m_index]->before);
     return true;
 }
 
@@ -57,6 +59,8 @@ bool DocumentUndo::redo()
         return false;
     revertPending();
     replay(*m_steps[m_index], true);
+    if (m_putState && m_steps[m_index]->after.has_value())
+        m_putState(m_steps[m_index]->after);
     ++m_index;
     return true;
 }
@@ -88,7 +92,15 @@ void DocumentUndo::begin(const char *text)
         return;
     m_open = m_pending ? std::move(m_pending) : std::make_unique<StepRecord>();
     m_open->text = text;
+    m_open->before = m_takeState ? m_takeState() : std::any();
     m_entryMark = m_open->entries.size();
+}
+
+void DocumentUndo::setSideState(std::function<std::any()> take,
+                                std::function<void(const std::any &)> put)
+{
+    m_takeState = std::move(take);
+    m_putState = std::move(put);
 }
 
 void DocumentUndo::end()
@@ -103,18 +115,33 @@ void DocumentUndo::end()
         return;
     }
     std::unordered_set<Theme *> kept;
+    step->kept.clear(); // a reopened step counts its branches again
     for (const Entry &entry : step->entries) {
         const auto *placement = std::get_if<Placement>(&entry);
         if (placement && !placement->inserted && !placement->theme->parent() &&
             kept.insert(placement->theme).second)
             step->kept.push_back(placement->theme);
     }
+    step->after = m_takeState ? m_takeState() : std::any();
     step->bytes = estimate(*step);
     m_bytes += step->bytes;
     m_steps.push_back(std::move(step));
     m_index = m_steps.size();
     while (m_bytes > m_byteLimit && m_steps.size() > 1)
         dropOldest();
+}
+
+bool DocumentUndo::reopenLast()
+{
+    if (m_depth > 0 || m_pending || m_steps.empty() || m_index != m_steps.size())
+        return false;
+    m_open = std::move(m_steps.back());
+    m_steps.pop_back();
+    m_bytes -= m_open->bytes;
+    m_index = m_steps.size();
+    m_entryMark = 0; // the step's own changes are there already
+    m_depth = 1;
+    return true;
 }
 
 bool DocumentUndo::recordingChange()

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <any>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <variant>
@@ -47,6 +49,12 @@ public:
     // StepRecord nest: the outermost one is the step, named by its command's text.
     void begin(const char *text);
     void end();
+    // The state kept beside the document (the commands' sources of a paste), as each step found
+    // and left it: `take` gives it, and undo and redo give `put` the one to return to.
+    void setSideState(std::function<std::any()> take, std::function<void(const std::any &)> put);
+    // Opens the last step done again, so that what follows belongs to it (the name given to the
+    // theme it opened for naming); false when another change or an undo came after it.
+    bool reopenLast();
     bool isOpen() const { return m_depth > 0; }
     class Step
     {
@@ -129,6 +137,7 @@ private:
         std::vector<Entry> entries;
         std::vector<Theme *> kept; // branches the step left out of the tree
         qint64 bytes = 0;
+        std::any before, after; // the side state
     };
 
     // Whether the change about to be made is recorded (the undone steps go if it is a step's).
@@ -153,4 +162,6 @@ private:
     int m_paused = 0;
     qint64 m_bytes = 0;
     qint64 m_byteLimit = qint64(256) << 20;
+    std::function<std::any()> m_takeState;
+    std::function<void(const std::any &)> m_putState;
 };

@@ -1,11 +1,11 @@
 #include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
 #include "support/JsonRows.h"
-#include "tree/ThemeTreeModel.h"
+#include "support/TreeOutline.h"
 
 #include <QAbstractItemModelTester>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -52,7 +52,7 @@ static QString outlineOf(const Node &node, bool full)
 }
 
 // The tree, then each group as "id:mark>links@holder".
-static QString outlineOf(const ThemeDocument &document, bool full = false)
+static QString stateOf(const ThemeDocument &document, bool full = false)
 {
     QString text = outlineOf(*copyOf(document.root()), full);
     for (const int id : document.groupIds()) {
@@ -66,27 +66,6 @@ static QString outlineOf(const ThemeDocument &document, bool full = false)
                         .arg(group.holder);
     }
     return text;
-}
-
-// Builds the outline's tree as a file would, each id joined as written; gives the themes by name.
-static QHash<QString, Theme *> build(ThemeDocument &document, const QString &outline)
-{
-    static const QRegularExpression token("([^,()+-]*)([+-]\\d+)?([,()]|$)");
-    QHash<QString, Theme *> named;
-    std::vector<Theme *> parents{document.root()};
-    for (const QRegularExpressionMatch &match : token.globalMatch(outline)) {
-        if (const QString name = match.captured(1).trimmed(); !name.isEmpty()) {
-            named[name] = document.appendChild(parents.back());
-            named[name]->setName(name);
-            if (const int id = match.captured(2).toInt())
-                document.joinGroup(named[name], id);
-            if (match.captured(3) == "(")
-                parents.push_back(named[name]);
-        }
-        if (match.captured(3) == ")")
-            parents.pop_back();
-    }
-    return named;
 }
 
 // Replays every notification on a copy of its own, checking that the rows named are the
@@ -246,17 +225,17 @@ private Q_SLOTS:
         FETCH_TEXTS(seed, byteLimit);
         QRandomGenerator random(seed.toUInt());
         ThemeDocument document;
-        const QList<Theme *> built =
-                build(document, "a+1(b,c),d-1,e(f,g-1,h),i+2(j),k-2,l").values();
+        const QHash<QString, Theme *> built =
+                buildOutline(document, "a+1(b,c),d-1,e(f,g-1,h),i+2(j),k-2,l");
         DocumentUndo undo(document);
         undo.setByteLimit(byteLimit.toLongLong());
         Shadow shadow(document.root());
         document.addObserver(&shadow);
-        QStringList outlines{outlineOf(document, true)}; // by the history's index
-        ThemeTreeModel rows(document);                   // the checks fetch rows: pending changes
+        QStringList outlines{stateOf(document, true)}; // by the history's index
+        ThemeTreeModel rows(document);                 // the checks fetch rows: pending changes
         QAbstractItemModelTester tester(&rows);
         std::deque<QByteArray> names;
-        QSet<Theme *> made(built.begin(), built.end()); // every theme but the root
+        QSet<Theme *> made(built.begin(), built.end()); // every theme (the root too)
         for (int round = 0; round < 3000; ++round) {
             std::vector<std::pair<Theme *, QPersistentModelIndex>> kept;
             walkThemes(
@@ -266,10 +245,10 @@ private Q_SLOTS:
             if (choice == 0 && undo.canUndo()) {
                 for (int n = random.bounded(qMin(undo.index(), 6)) + 1; n > 0; --n) {
                     QVERIFY(undo.undo());
-                    QCOMPARE(outlineOf(document, true), outlines[undo.index()]);
+                    QCOMPARE(stateOf(document, true), outlines[undo.index()]);
                 }
                 for (int n = random.bounded(3); n > 0 && undo.redo(); --n)
-                    QCOMPARE(outlineOf(document, true), outlines[undo.index()]);
+                    QCOMPARE(stateOf(document, true), outlines[undo.index()]);
             } else if (choice == 1) { // outside every step: pending until the next one
                 Theme *member = randomMember(document, random);
                 if (random.bounded(2))
@@ -286,12 +265,12 @@ private Q_SLOTS:
                 }
                 if (undo.undoText() == QString::fromLatin1(names.back())) {
                     outlines.erase(outlines.begin() + index + 1, outlines.end());
-                    outlines << outlineOf(document, true);
+                    outlines << stateOf(document, true);
                     outlines.erase(outlines.begin(), outlines.end() - undo.count() - 1);
                     QVERIFY(undo.undo());
-                    QCOMPARE(outlineOf(document, true), outlines[undo.index()]);
+                    QCOMPARE(stateOf(document, true), outlines[undo.index()]);
                     QVERIFY(undo.redo());
-                    QCOMPARE(outlineOf(document, true), outlines.last());
+                    QCOMPARE(stateOf(document, true), outlines.last());
                 }
             }
             QCOMPARE(shadow.outline(), outlineOf(*copyOf(document.root()), true));
@@ -306,9 +285,9 @@ private Q_SLOTS:
         QCOMPARE_GT(undo.count(), byteLimit.size() < 5 ? 2 : 1000);
         QCOMPARE_LT(undo.count(), byteLimit.size() < 5 ? 100 : 3000);
         while (undo.undo())
-            QCOMPARE(outlineOf(document, true), outlines[undo.index()]);
+            QCOMPARE(stateOf(document, true), outlines[undo.index()]);
         while (undo.redo())
-            QCOMPARE(outlineOf(document, true), outlines[undo.index()]);
+            QCOMPARE(stateOf(document, true), outlines[undo.index()]);
         QCOMPARE(shadow.outline(), outlineOf(*copyOf(document.root()), true));
         // Branches that only the history kept serve new themes once it lets them go.
         undo.clear();
@@ -321,8 +300,8 @@ private Q_SLOTS:
     {
         FETCH_TEXTS(start, script, expected);
         ThemeDocument document;
-        const QHash<QString, Theme *> named = build(document, start);
-        const QString before = outlineOf(document);
+        const QHash<QString, Theme *> named = buildOutline(document, start);
+        const QString before = stateOf(document);
         DocumentUndo undo(document);
         ThemeTreeModel rows(document);
         QStringList results;
@@ -350,16 +329,16 @@ private Q_SLOTS:
                 }
             }
         }
-        QCOMPARE(outlineOf(document) + " = " + results.join(' '), expected);
+        QCOMPARE(stateOf(document) + " = " + results.join(' '), expected);
         // A script that changed nothing made no step.
-        QCOMPARE(undo.canUndo(), outlineOf(document) != before);
+        QCOMPARE(undo.canUndo(), stateOf(document) != before);
         if (!undo.canUndo())
             return;
         QCOMPARE(undo.undoText(), "Link");
         QVERIFY(undo.undo());
-        QCOMPARE(outlineOf(document), before);
+        QCOMPARE(stateOf(document), before);
         QVERIFY(undo.redo());
-        QCOMPARE(outlineOf(document) + " = " + results.join(' '), expected);
+        QCOMPARE(stateOf(document) + " = " + results.join(' '), expected);
     }
 };
 

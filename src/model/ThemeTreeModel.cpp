@@ -1,4 +1,4 @@
-#include "tree/ThemeTreeModel.h"
+#include "model/ThemeTreeModel.h"
 
 #include "model/ThemeDocument.h"
 

@@ -1,0 +1,70 @@
+// The outline's grammar, and its form on a document: the helpers the model's tests share with
+// the view's, without a widget.
+#include "TreeOutline.h"
+
+#include "model/ThemeDocument.h"
+
+#include <QRegularExpression>
+
+QList<OutlineEntry> outlineEntries(const QString &outline)
+{
+    static const QRegularExpression token(
+            QStringLiteral("\\s*([^,()\\[\\]+\\-]*?)\\s*([+-]\\d+)?\\s*"
+                           "(?:\\[([^\\]]*)\\])?\\s*([,()]|$)"));
+    QList<OutlineEntry> entries;
+    for (qsizetype at = 0; at < outline.size();) {
+        const QRegularExpressionMatch match =
+                token.match(outline, at, QRegularExpression::NormalMatch,
+                            QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!match.hasMatch() || match.capturedLength() == 0)
+            break;
+        at = match.capturedEnd();
+        OutlineEntry entry{match.captured(1), match.captured(2).toInt(), match.captured(3),
+                           match.captured(4).isEmpty() ? QChar() : match.captured(4).at(0)};
+        // A theme written without a description carries name + "-text", a link none.
+        if (!entry.name.isEmpty())
+            entry.description = entry.id < 0                  ? QString()
+                                : match.capturedStart(3) >= 0 ? entry.description
+                                                              : entry.name + "-text";
+        entries.append(entry);
+    }
+    return entries;
+}
+
+QHash<QString, Theme *> buildOutline(ThemeDocument &document, const QString &outline)
+{
+    QHash<QString, Theme *> named{{"/", document.root()}};
+    const auto [members, holders] =
+            readOutline(outline, document.root(), [&](Theme *parent, const OutlineEntry &entry) {
+                Theme *theme = parent ? document.appendChild(parent) : document.root();
+                theme->setName(parent ? entry.name : theme->name());
+                theme->setDescription(entry.description);
+                theme->setLinkId(entry.id);
+                return named.contains(entry.name) ? theme : named[entry.name] = theme;
+            });
+    for (Theme *member : members) {
+        document.joinGroup(member, member->linkId());
+        if (holders.contains(member)) // the links join in order: it is the last so far
+            document.setHolder(member->linkId(), int(document.linksOf(member->linkId()).size()));
+    }
+    return named;
+}
+
+// A member that does not hold its group's children shows the view's null item.
+static QString listOutline(const ThemeDocument &document, Theme *theme)
+{
+    QStringList items;
+    if (theme->linkId() != 0 && document.holderOrSelf(theme) != theme)
+        items << QStringLiteral("_");
+    for (int i = 0; i < theme->childCount(); ++i) {
+        const QString list = listOutline(document, theme->child(i));
+        items << theme->child(i)->name() + outlineId(theme->child(i)->linkId()) +
+                         (list.isEmpty() ? QString() : '(' + list + ')');
+    }
+    return items.join(',');
+}
+
+QString outlineOf(const ThemeDocument &document)
+{
+    return listOutline(document, document.root());
+}
