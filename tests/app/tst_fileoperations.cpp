@@ -116,10 +116,11 @@ private Q_SLOTS:
             QVERIFY(!unexpected.removeOne(name) || file.readAll() == bytes);
         }
         QCOMPARE(unexpected, QStringList());
-        if (operation == 3 || operation == 7 || operation == 8)
-            QCOMPARE(dialogs.requests().first().startName, standard         ? dir.filePath(current)
-                                                           : current == "/" ? "doc.brw"
-                                                                            : current);
+        const FileDialogs::Request asked = dialogs.requests().value(0);
+        if (operation == 3 || operation == 7 || operation == 8) // the caption names the theme
+            QCOMPARE(asked.startName + asked.caption.section('\n', 1).section(" in", 0, 0),
+                     (standard ? dir.filePath(current) : QString(current).replace("/", "doc.brw")) +
+                             view->currentTheme()->name());
         window->setVisible(false);
     }
 
