@@ -147,6 +147,7 @@ private Q_SLOTS:
         if (result.isEmpty())
             return;
         QCOMPARE(outlineOf(*m_tree, true), result);
+        QCOMPARE(m_editor->toPlainText(), m_tree->currentTheme()->description()); // shown as is
         // Undone, every replace (a replace-all as one step) gives back the tree as read.
         m_tree->setFocus();
         const int replaces = actions.count('3') > 1 ? 1 : 0;
