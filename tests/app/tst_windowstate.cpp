@@ -217,6 +217,9 @@ private Q_SLOTS:
         QVERIFY(StateFile::session().isEmpty());
         StateFile::setDocument(path, someState(4)); // starts afresh
         QCOMPARE(StateFile::document(path), someState(4));
+        const QByteArray largest = fileBytes(StateFile::path()).leftJustified(4 << 20, ' ');
+        QVERIFY(writeBytes(StateFile::path(), largest)); // the largest file still read
+        QCOMPARE(StateFile::document(path), someState(4));
     }
 
     void windowComesBack()
