@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <optional>
 
@@ -162,6 +163,10 @@ private Q_SLOTS:
         ColorListViewItem *renamed = themeNamed(*tree, "Renaming");
         WALK_STEPS(window, "undo");
         QVERIFY(tree->currentTheme() == renamed);
+        for (const QString name : {"undo", "redo"}) // the tool buttons follow the history
+            QCOMPARE(window->findChild<QToolButton *>(name)->isEnabled(),
+                     name == "undo" ? tree->undoHistory().canUndo()
+                                    : tree->undoHistory().canRedo());
         const QString text = window->editor()->text();
         WALK_STEPS(window, "editor undo");
         QCOMPARE(window->editor()->text(), text);
