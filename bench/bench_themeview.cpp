@@ -8,8 +8,8 @@
 #include "BenchTree.h"
 
 #include "model/DocumentUndo.h"
-#include "storage/TreeFile.h"
 #include "model/ThemeTreeModel.h"
+#include "storage/TreeFile.h"
 
 #include <QApplication>
 #include <QFile>
