@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <array>
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -46,9 +47,15 @@ Tables buildTables()
     return tables;
 }
 
+std::atomic_bool tablesReady = false;
+
 const Tables &tables()
 {
-    static const Tables built = buildTables();
+    static const Tables built = [] {
+        Tables tables = buildTables();
+        tablesReady = true;
+        return tables;
+    }();
     return built;
 }
 
@@ -60,6 +67,11 @@ Cp1251Codec::Cp1251Codec()
 {
     // The start-up check builds the tables, long before an emergency save could need them.
     tables();
+}
+
+bool Cp1251Codec::tablesBuilt()
+{
+    return tablesReady;
 }
 
 bool Cp1251Codec::isValid() const

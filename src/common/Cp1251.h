@@ -18,6 +18,9 @@ public:
     QByteArray encode(QStringView text);
     // How many characters encode() has replaced so far.
     qint64 replaced() const { return m_replaced; }
+    // Whether the code page's tables exist: the first codec builds them, so that an emergency
+    // save in a signal handler never has to.
+    static bool tablesBuilt();
 
 private:
     QStringDecoder m_decoder;

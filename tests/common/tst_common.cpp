@@ -1,14 +1,17 @@
 #include "common/Assertions.h"
-#include "common/Clock.h"
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
 #include "common/Preview.h"
+#include "common/ToolkitSeams.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QObject>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -17,6 +20,21 @@ class TestCommon : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void cp1251RoundTripsEveryByte()
+    {
+        // The first conversion of the run: the codec has built the tables before it.
+        QVERIFY(!Cp1251Codec::tablesBuilt());
+        Cp1251Codec codec;
+        QVERIFY(Cp1251Codec::tablesBuilt());
+        QVERIFY(codec.isValid());
+        QByteArray all;
+        for (int i = 0; i < 256; ++i)
+            all.append(char(i));
+        QCOMPARE(codec.encode(codec.decode(all)), all);
+        QCOMPARE(codec.decode("\xcf\xf0\xe8\xe2\xe5\xf2"), QString("Привет"));
+        QVERIFY(!codec.decode(QByteArray()).isNull());
+    }
+
     void assertionsReportAndReturn()
     {
         ScriptedMessages boxes;
@@ -77,29 +95,6 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(folders.last() + "/app/brw.svg"));
     }
 
-    void clockCanBeFixed()
-    {
-        const QDateTime moment(QDate(2005, 3, 7), QTime(13, 45, 10));
-        Clock::setNow(moment);
-        Clock::setStartDate(QDate(2004, 1, 1));
-        QCOMPARE((QVariantList{Clock::today(), Clock::time(), Clock::startDate()}),
-                 (QVariantList{QDate(2005, 3, 7), QTime(13, 45, 10), QDate(2004, 1, 1)}));
-        Clock::setNow({});
-        QVERIFY(qAbs(Clock::now().secsTo(QDateTime::currentDateTime())) < 5);
-    }
-
-    void cp1251RoundTripsEveryByte()
-    {
-        Cp1251Codec codec;
-        QVERIFY(codec.isValid());
-        QByteArray all;
-        for (int i = 0; i < 256; ++i)
-            all.append(char(i));
-        QCOMPARE(codec.encode(codec.decode(all)), all);
-        QCOMPARE(codec.decode("\xcf\xf0\xe8\xe2\xe5\xf2"), QString("Привет"));
-        QVERIFY(!codec.decode(QByteArray()).isNull());
-    }
-
     // The bytes written as Latin-1 characters.
     void cp1251WritesOneSubstituteForEachMissingCharacter_data() { JSON_ROWS("text", "written"); }
     void cp1251WritesOneSubstituteForEachMissingCharacter()
@@ -130,6 +125,41 @@ private Q_SLOTS:
         preview.previewUrl(QUrl::fromLocalFile(dir.path())); // a folder is no file to show
         QTEST(preview.toPlainText(), "shown");
         QCOMPARE(preview.isReadOnly(), preview.toPlainText() != "old");
+    }
+
+    // The real box, last because from here on no box fails the test: its icon, and what Enter
+    // and Escape answer (Escape must cancel where a box offers it, never answer "No").
+    void realBoxes_data() { JSON_ROWS("buttons", "icon", "enter", "escape"); }
+    void realBoxes()
+    {
+        FETCH_TEXTS(buttons, icon, enter, escape);
+        using namespace Messages;
+        const std::map<QString, Buttons> buttonsNamed{{"Ok", Buttons::Ok},
+                                                      {"OkCancel", Buttons::OkCancel},
+                                                      {"YesNo", Buttons::YesNo},
+                                                      {"YesNoCancel", Buttons::YesNoCancel}};
+        const std::map<QString, Icon> iconsNamed{{"Warning", Icon::Warning},
+                                                 {"Critical", Icon::Critical},
+                                                 {"Information", Icon::Information}};
+        const std::map<Answer, QString> answerNames{{Answer::Ok, "Ok"},
+                                                    {Answer::Cancel, "Cancel"},
+                                                    {Answer::Yes, "Yes"},
+                                                    {Answer::No, "No"},
+                                                    {Answer::Closed, "Closed"}};
+        ToolkitSeams::install();
+        setUnansweredResponder({});
+        const Box box{nullptr, "caption", "text", buttonsNamed.at(buttons), iconsNamed.at(icon)};
+        for (const auto &[key, expected] :
+             {std::pair{Qt::Key_Return, enter}, {Qt::Key_Escape, escape}}) {
+            QString shown;
+            QTimer::singleShot(0, [&shown, key] {
+                auto *dialog = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                shown = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(dialog->icon());
+                QTest::keyClick(dialog, key);
+            });
+            QCOMPARE(answerNames.at(show(box)), expected);
+            QCOMPARE(shown, icon);
+        }
     }
 };
 

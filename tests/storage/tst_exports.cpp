@@ -84,14 +84,20 @@ private Q_SLOTS:
         QCOMPARE(table("C"), QString("0"));
         QVERIFY(shown.wasShown("Error (Ошибка)",
                                "Unexpected error\nНеожиданная ошибка. Обратитесь к разработчику"));
-        // A link's own subthemes (a hand-made file can put them there) join the group's.
-        ThemeDocument document;
-        readTree(document, document.root(),
-                 wholeBytes("<!--1mark1-->M\n<!--2-->C\n<!--1link1-->L\n<!--2-->o\n"), {}, false);
-        std::vector<std::pair<int, QString>> rows;
-        for (const HtmlTable::Entry &entry : HtmlTable::branchOf(document, document.root(), &view))
-            rows.emplace_back(entry.depth, entry.name);
-        QCOMPARE(rows, (decltype(rows){{1, "M"}, {2, "C"}, {1, "L"}, {2, "C"}, {2, "o"}}));
+        // A link's own subthemes (from a hand-made file) join the group's.
+        const auto branch = [&view](const QByteArray &bytes) {
+            ThemeDocument document;
+            readTree(document, document.root(), wholeBytes(bytes), {}, false);
+            QString rows;
+            for (const auto &entry : HtmlTable::branchOf(document, document.root(), &view))
+                rows += QString::number(entry.depth) + entry.name + ",";
+            return rows;
+        };
+        QCOMPARE(branch("<!--1mark1-->M\n<!--2-->C\n<!--1link1-->L\n<!--2-->o\n"),
+                 "1M,2C,1L,2C,2o,");
+        // A member of the group among them lies inside the holder and shows nothing.
+        QCOMPARE(branch("<!--1mark1-->M\n<!--2-->C\n<!--1link1-->L\n<!--2link1-->K\n"),
+                 "1M,2C,1L,2C,2K,");
     }
 
     void pageAndMimeText_data()

@@ -81,7 +81,9 @@ static OutlineNode randomOutline(quint32 seed)
         path.resize(size_t(depth));
         OutlineNode &node = path.back()->children.emplace_back();
         node.name = trickyText(random, false);
-        node.date = QDate(2000, 1, 1).addDays(random.bounded(9000));
+        // Now and then the first or the last day a tree file holds.
+        node.date = random.bounded(8) ? QDate(2000, 1, 1).addDays(random.bounded(9000))
+                                      : QDate(1, 1, 1).addYears(9998 * random.bounded(2));
         if (random.bounded(10) == 0)
             node.linkId = nextMark++;
         else if (nextMark > 1 && random.bounded(10) == 0)
