@@ -1,7 +1,7 @@
 // The document shown by an item view over ThemeTreeModel, without the widget rows: the bench tree
 // read into a document and shown, against reading it alone, the memory it holds, and all its
-// parents opened at once (a document coming back as it was left); then Move Up
-// and Move Down of one theme among 100,000 open siblings and their undo and redo, each with the
+// parents opened at once (a document coming back as it was left); then Move Up and Move Down of
+// one theme among 100,000 open siblings by the view's keys, and their undo and redo, each with the
 // view's own work on the change (the deferred layout included).
 // Usage: bench_themeview [siblings [bench tree themes]]
 #include "BenchTimer.h"
@@ -10,9 +10,11 @@
 #include "model/DocumentUndo.h"
 #include "model/ThemeTreeModel.h"
 #include "storage/TreeFile.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTreeView>
 
 #include <cstdio>
@@ -49,7 +51,8 @@ public:
 void show(QTreeView &view, ThemeTreeModel &model)
 {
     view.setUniformRowHeights(true);
-    view.setModel(&model);
+    if (view.model() != &model)
+        view.setModel(&model);
     view.resize(400, 600);
     view.show();
     view.expand(model.index(0, 0));
@@ -105,19 +108,19 @@ int main(int argc, char **argv)
         for (int i = 0; i < siblings; ++i)
             document.appendChild(document.root())->setName(QStringLiteral("sibling %1").arg(i));
         DocumentUndo undo(document);
-        ThemeTreeModel model(document);
-        QTreeView view;
+        ThemeView view(document, undo);
+        ThemeTreeModel &model = view.rows();
         show(view, model);
         Theme *moved = document.root()->child(siblings / 2);
-        view.setCurrentIndex(model.indexOf(moved));
-        auto move = [&](int by, const char *name) {
-            DocumentUndo::Step step(undo, name);
-            document.moveTheme(moved, document.root(), moved->row() + by);
-            view.scrollTo(model.indexOf(moved));
+        view.setCurrentTheme(moved);
+        // The keys themselves, through the view's commands.
+        auto move = [&](Qt::Key key) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+            QApplication::sendEvent(&view, &press);
             QApplication::processEvents();
         };
-        const double upMs = bestMilliseconds(runs, [&] { move(-1, "Move Up"); });
-        const double downMs = bestMilliseconds(runs, [&] { move(1, "Move Down"); });
+        const double upMs = bestMilliseconds(runs, [&] { move(Qt::Key_Up); });
+        const double downMs = bestMilliseconds(runs, [&] { move(Qt::Key_Down); });
         auto replay = [&](bool forward) {
             forward ? undo.redo() : undo.undo();
             QApplication::processEvents();
@@ -126,7 +129,7 @@ int main(int argc, char **argv)
         const double redoMs = bestMilliseconds(runs, [&] { replay(true); });
         sound = sound && moved->row() == siblings / 2 &&
                 view.currentIndex() == model.indexOf(moved);
-        std::printf("%d open siblings in an item view over the document\n", siblings);
+        std::printf("%d open siblings in the view over the document, by its keys\n", siblings);
         std::printf("Move Up %8.3f ms, Move Down %8.3f ms, undo %8.3f ms, redo %8.3f ms\n", upMs,
                     downMs, undoMs, redoMs);
         // What the view does on any change of rows under an open theme.

@@ -105,7 +105,9 @@ QVariant ThemeTreeModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags ThemeTreeModel::flags(const QModelIndex &index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    // A view edits a name through the document's commands, never through setData.
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                           : Qt::NoItemFlags;
 }
 
 void ThemeTreeModel::aboutToInsert(Theme *parent, int first, int last)

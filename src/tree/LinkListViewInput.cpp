@@ -3,8 +3,8 @@
 
 #include "editor/KeyTable.h"
 #include "tree/NameEditor.h"
-#include "tree/ScrollMath.h"
 #include "tree/TreeUndo.h"
+#include "tree/ViewKeys.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,32 +14,11 @@
 
 namespace {
 
-enum ViewCommand {
-    Rename,
-    Delete,
-    Paste,
-    Cut,
-    InsertUp,
-    InsertInto,
-    InsertDown,
-    Copy,
-    MoveLeft,
-    MoveUp,
-    MoveRight,
-    MoveDown,
-    ScrollLeft,
-    ScrollUp,
-    ScrollRight,
-    ScrollDown,
-    Redo,
-    OpenTheme,  // the toolkit's own Right when the theme is open already
-    NotHandled, // left to the window's commands, not to the toolkit's cursor movement
-};
+using namespace ViewKeys;
+using Slot = void (LinkListView::*)();
 
-using Command = void (LinkListView::*)();
-
-// The slot of each command up to OpenTheme, in the order of ViewCommand.
-const Command commandSlots[] = {
+// The slot of each command up to OpenTheme, in the order of ViewKeys::Command.
+const Slot commandSlots[] = {
         &LinkListView::menuEditThemeName, &LinkListView::menuDelete,
         &LinkListView::menuPaste,         &LinkListView::menuCut,
         &LinkListView::menuTreeInsert_Up, &LinkListView::menuTreeInsert_Into,
@@ -52,48 +31,16 @@ const Command commandSlots[] = {
 };
 static_assert(std::size(commandSlots) == OpenTheme);
 
-using Qt::AltModifier;
-using Qt::ControlModifier;
-using Qt::NoModifier;
-using Qt::ShiftModifier;
-
-// The view's own keys (the keypad flag does not count). The editing commands' keys are the
-// window's menu shortcuts as well, and are listed there.
-const KeyBinding viewKeys[] = {
-        {ControlModifier, Qt::Key_Space, 0, NotHandled},
-        {NoModifier, Qt::Key_Space, 0, Rename, "Rename the theme (Переименовать тему)",
-         KeyBinding::AnyModifiers},
-        {NoModifier, Qt::Key_Right, 0, OpenTheme, "Open a closed theme (Открыть тему)"},
-        {NoModifier, Qt::Key_Delete, 0, Delete},
-        {ShiftModifier, Qt::Key_Insert, 0, Paste},
-        {ShiftModifier, Qt::Key_Delete, 0, Cut},
-        {ShiftModifier, Qt::Key_Up, 0, InsertUp},
-        {ShiftModifier, Qt::Key_Right, 0, InsertInto},
-        {ShiftModifier, Qt::Key_Down, 0, InsertDown},
-        {ControlModifier, Qt::Key_Insert, 0, Copy},
-        {ControlModifier, Qt::Key_Left, 0, MoveLeft},
-        {ControlModifier, Qt::Key_Up, 0, MoveUp},
-        {ControlModifier, Qt::Key_Right, 0, MoveRight},
-        {ControlModifier, Qt::Key_Down, 0, MoveDown},
-        {AltModifier, Qt::Key_Left, 0, ScrollLeft},
-        {AltModifier, Qt::Key_Up, 0, ScrollUp},
-        {AltModifier, Qt::Key_Right, 0, ScrollRight},
-        {AltModifier, Qt::Key_Down, 0, ScrollDown},
-        // Besides Ctrl+Shift+Z of the window's menu.
-        {ControlModifier, Qt::Key_Y, 0, Redo, "Redo (Повторить изменение дерева)"},
-        {ControlModifier, 0, 0, NotHandled},
-};
-
 } // namespace
 
 std::span<const KeyBinding> LinkListView::keyBindings()
 {
-    return viewKeys;
+    return ViewKeys::table();
 }
 
 void LinkListView::keyPressEvent(QKeyEvent *event)
 {
-    const KeyBinding *binding = KeyTable::find(viewKeys, event);
+    const KeyBinding *binding = KeyTable::find(ViewKeys::table(), event);
     if (!binding) {
         QTreeWidget::keyPressEvent(event);
         return;
@@ -172,28 +119,22 @@ void LinkListView::_doubleClicked(QTreeWidgetItem *item)
 
 void LinkListView::menuScroll_Left()
 {
-    QScrollBar *bar = horizontalScrollBar();
-    bar->setValue(ScrollMath::left(bar->value(), viewport()->width()));
+    scrollHalfPage(this, ScrollLeft);
 }
 
 void LinkListView::menuScroll_Right()
 {
-    QScrollBar *bar = horizontalScrollBar();
-    const int width = viewport()->width();
-    bar->setValue(ScrollMath::right(bar->value(), width, bar->maximum() + width));
+    scrollHalfPage(this, ScrollRight);
 }
 
 void LinkListView::menuScroll_Up()
 {
-    QScrollBar *bar = verticalScrollBar();
-    bar->setValue(ScrollMath::up(bar->value(), viewport()->height()));
+    scrollHalfPage(this, ScrollUp);
 }
 
 void LinkListView::menuScroll_Down()
 {
-    QScrollBar *bar = verticalScrollBar();
-    const int height = viewport()->height();
-    bar->setValue(ScrollMath::down(bar->value(), height, bar->maximum() + height));
+    scrollHalfPage(this, ScrollDown);
 }
 
 void LinkListView::scrollThemeIntoView(ColorListViewItem *theme)

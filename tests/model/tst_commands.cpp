@@ -12,13 +12,6 @@ class TestCommands : public QObject
     Q_OBJECT
     using C = EditingCommands;
 
-    // The outline and the source of a paste.
-    static QString state(const ThemeDocument &document, const C &commands)
-    {
-        Theme *source = commands.cutSource() ? commands.cutSource() : commands.copySource();
-        const QString kind = commands.cutSource() ? "cut" : "copy";
-        return outlineOf(document) + (source ? "[for " + kind + " - " + source->name() + ']' : "");
-    }
     // The undo history gives back, step by step, the state before each step and after it.
     static void undoRedo(const ThemeDocument &document, const C &commands, DocumentUndo &undo,
                          const QList<QStringList> &steps)
@@ -26,11 +19,11 @@ class TestCommands : public QObject
         QCOMPARE(undo.index(), steps.size());
         for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
             QVERIFY(undo.undo());
-            QCOMPARE(state(document, commands), it->at(0));
+            QCOMPARE(outlineAndSource(document, commands), it->at(0));
         }
         for (const QStringList &step : steps) {
             QVERIFY(undo.redo());
-            QCOMPARE(state(document, commands), step.at(1));
+            QCOMPARE(outlineAndSource(document, commands), step.at(1));
         }
     }
 
@@ -74,7 +67,7 @@ private Q_SLOTS:
                 current = named[step.section('@', 1)];
             const int done = undo.index();
             if (!naming)
-                before = state(document, commands);
+                before = outlineAndSource(document, commands);
             C::Outcome outcome;
             if (command.startsWith('=')) {
                 command == "=" ? commands.closeNaming()
@@ -98,11 +91,11 @@ private Q_SLOTS:
             if (undo.index() != done || (!naming && opened)) {
                 opened = naming;
                 if (!opened)
-                    steps.append({before, state(document, commands)});
+                    steps.append({before, outlineAndSource(document, commands)});
             }
         }
         QCOMPARE(outlineOf(document), result);
-        QCOMPARE(current->name() + state(document, commands).mid(result.size()), status);
+        QCOMPARE(current->name() + outlineAndSource(document, commands).mid(result.size()), status);
         QCOMPARE(boxes, QString(log).remove(QRegularExpression("[^!m]"))); // refused, kind asked
         undoRedo(document, commands, undo, steps);
     }
@@ -123,18 +116,19 @@ private Q_SLOTS:
         const QHash<QString, Theme *> named = buildOutline(document, tree);
         DocumentUndo undo(document);
         EditingCommands commands(document, undo);
-        const QString before = state(document, commands);
+        const QString before = outlineAndSource(document, commands);
         // Places in the order "bia", kinds by the keys' length.
         const C::Outcome outcome = commands.drop(named[dragged], named[target],
                                                  C::DropPlace(QString("bia").indexOf(place)),
                                                  C::DropKind(keys.size() / 4));
         // No source of a paste afterwards: the drop leaves the keys' as they were.
-        QCOMPARE(state(document, commands), result.isEmpty() ? tree : result);
+        QCOMPARE(outlineAndSource(document, commands), result.isEmpty() ? tree : result);
         QCOMPARE(outcome.current ? outcome.current->name() : "", result.isEmpty() ? "" : dragged);
         QCOMPARE(undo.undoText(), result.isEmpty() ? "" : "Drag and Drop");
         undoRedo(document, commands, undo,
-                 result.isEmpty() ? QList<QStringList>()
-                                  : QList<QStringList>{{before, state(document, commands)}});
+                 result.isEmpty()
+                         ? QList<QStringList>()
+                         : QList<QStringList>{{before, outlineAndSource(document, commands)}});
     }
 };
 

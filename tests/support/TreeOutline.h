@@ -5,6 +5,7 @@
 #include <QHash>
 
 class ColorListViewItem;
+class EditingCommands;
 class LinkListView;
 class Theme;
 class ThemeDocument;
@@ -67,3 +68,5 @@ std::pair<QList<Node *>, QList<Node *>> readOutline(const QString &outline, Node
 // hold its group's children (the others are its own); gives the first theme of each name.
 QHash<QString, Theme *> buildOutline(ThemeDocument &document, const QString &outline);
 QString outlineOf(const ThemeDocument &document);
+// The document's outline and what a paste would bring: "P(A,B)[for cut - A]".
+QString outlineAndSource(const ThemeDocument &document, const EditingCommands &commands);

@@ -2,7 +2,7 @@
 // the view's, without a widget.
 #include "TreeOutline.h"
 
-#include "model/ThemeDocument.h"
+#include "model/EditingCommands.h"
 
 #include <QRegularExpression>
 
@@ -67,4 +67,11 @@ static QString listOutline(const ThemeDocument &document, Theme *theme)
 QString outlineOf(const ThemeDocument &document)
 {
     return listOutline(document, document.root());
+}
+
+QString outlineAndSource(const ThemeDocument &document, const EditingCommands &commands)
+{
+    Theme *source = commands.cutSource() ? commands.cutSource() : commands.copySource();
+    const QString kind = commands.cutSource() ? "cut" : "copy";
+    return outlineOf(document) + (source ? "[for " + kind + " - " + source->name() + ']' : "");
 }

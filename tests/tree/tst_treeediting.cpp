@@ -1,25 +1,54 @@
 #include "common/Messages.h"
 #include "find/GoToNames.h"
+#include "model/ThemeTreeModel.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
+#include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
 #include "tree/NameEditor.h"
+#include "tree/ThemeView.h"
 #include "tree/TreeUndo.h"
 #include "tree/TreeWalk.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTreeWidgetItemIterator>
 
-// Every editing command on trees with link groups, through the view's keys where it has one; the
-// rows are in data/commands.jsonl. A row's script is a list of steps: a key ("Ctrl+Up") or a slot
-// without a key, optionally "@theme" to make that theme current first; "=name" types a name into
-// the open name editor and accepts it, "=" escapes; "." lets pending events run.
-// The log has a letter per signal while the steps run: t themeChanged, s stateChanged,
-// d dataChanged, x itemWillRemoved, e name editor opened or closed, m paste kind menu shown, and
-// ! for the refusal box, c for "Cannot exchange contents".
+// Runs a step of a script (below) on the view over the document.
+static void runOnView(ThemeView &view, const QHash<QString, Theme *> &named, const QString &step)
+{
+    const QString command = step.section('@', 0, 0);
+    if (step.contains('@'))
+        view.setCurrentTheme(named[step.section('@', 1)]);
+    if (command.startsWith('=')) {
+        auto *editor = qobject_cast<QLineEdit *>(view.indexWidget(view.currentIndex()));
+        QVERIFY2(editor, "no name editor open");
+        editor->setText(editor->text() + command.mid(1));
+        QTest::keyClick(editor, command == "=" ? Qt::Key_Escape : Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits a moment later
+    } else if (command == "menuAllChildOut") {
+        view.run(&EditingCommands::allChildrenOut);
+    } else if (command.startsWith("pmTreeInsert")) {
+        view.pasteKindMenu()->close();
+        command.endsWith("Link") ? view.pasteAsLink() : view.pasteAsCopy();
+    } else {
+        const QKeyCombination key =
+                QKeySequence(command == "menuEditThemeName" ? "Space" : command)[0];
+        QVERIFY2(key.key() != Qt::Key_unknown, qPrintable(command));
+        QTest::keyClick(&view, key.key(), key.keyboardModifiers());
+    }
+}
+
+// Every editing command on trees with link groups, through the view's keys where it has one, in
+// the widget and in the view over the document; the rows are in data/commands.jsonl. A row's script
+// is a list of steps: a key ("Ctrl+Up") or a slot without a key, optionally "@theme" to make that
+// theme current first; "=name" types a name into the open name editor and accepts it, "=" escapes;
+// "." lets pending events run. The log has a letter per signal while the steps run: t themeChanged,
+// s stateChanged, d dataChanged, x itemWillRemoved, e name editor opened or closed, m paste kind
+// menu shown, and ! for the refusal box, c for "Cannot exchange contents".
 class TestTreeEditing : public QObject
 {
     Q_OBJECT
@@ -110,11 +139,12 @@ private Q_SLOTS:
         }
         QVERIFY(view.isStable());
         Messages::setResponder({});
+        viewOverTheDocument();
     }
 
     // The open themes after the script, after undoing all of it and after redoing it: a move
     // carries its branch's open themes both ways, and a link whose opening is taken back closes
-    // over its null item.
+    // over its null item. The same in the view over the document.
     void undoKeepsOpenThemes_data() { JSON_ROWS("tree", "open", "script", "seen"); }
     void undoKeepsOpenThemes()
     {
@@ -138,8 +168,10 @@ private Q_SLOTS:
             view.menuRedo();
         seen << openThemes(view);
         QTEST(seen.join(" | "), "seen");
+        viewOverTheDocumentKeepsOpenThemes();
     }
 
+    // The same rows through the keys of the view over the document.
     // Random commands on random themes with undo and redo between them: after each, the tree
     // saves to the bytes it had at that point of its history, also once a small memory cap has
     // dropped the oldest steps.
@@ -223,6 +255,66 @@ private:
                         items = -1000000;
                 });
         return items;
+    }
+
+    // The row of commands() through the keys of the view over the document, which has no
+    // placeholder rows to move across or make current.
+    static void viewOverTheDocument()
+    {
+        FETCH_TEXTS(tree, script, result, status, log);
+        if (script.contains(QRegularExpression("(^| )(Up|Down|\\.)( |$)|@_")) || log.contains('c'))
+            return;
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, tree);
+        DocumentUndo undo(document);
+        ThemeView view(document, undo);
+        view.show();
+        ScriptedMessages shown;
+        QString boxes;
+        for (const QString &step : script.split(' ')) {
+            const int before = shown.count();
+            runOnView(view, named, step);
+            const bool asked = step.startsWith("Shift+Ins") && view.pasteKindMenu()->isVisible();
+            boxes += QString(shown.count() > before ? "!" : "") + (asked ? "m" : "");
+            QVERIFY2(view.visualRect(view.currentIndex()).isValid(), "the current row is hidden");
+        }
+        QCOMPARE(outlineOf(document), result);
+        QCOMPARE(view.currentTheme()->name() +
+                         outlineAndSource(document, view.commands()).mid(result.size()),
+                 status);
+        QCOMPARE(boxes, QString(log).remove(QRegularExpression("[^!m]")));
+    }
+
+    // The row of undoKeepsOpenThemes() on the view over the document.
+    static void viewOverTheDocumentKeepsOpenThemes()
+    {
+        FETCH_TEXTS(tree, open, script);
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, tree);
+        DocumentUndo undo(document);
+        ThemeView view(document, undo);
+        view.show();
+        for (const QString &name : open.split(' ', Qt::SkipEmptyParts))
+            view.expand(view.rows().indexOf(named[name]));
+        for (const QString &step : script.split(' '))
+            runOnView(view, named, step);
+        const auto openThemes = [&] {
+            QStringList names;
+            walkThemes(
+                    document.root(), [](Theme *theme) { return theme; },
+                    [&](Theme *theme, int, int) {
+                        if (view.isOpen(theme))
+                            names << theme->name();
+                    });
+            return names.join(' ');
+        };
+        QStringList seen{openThemes()};
+        for (bool (DocumentUndo::*move)() : {&DocumentUndo::undo, &DocumentUndo::redo}) {
+            while ((undo.*move)()) {
+            }
+            seen << openThemes();
+        }
+        QTEST(seen.join(" | "), "seen");
     }
 
     // The names of the open themes below the root, in the tree's order.

@@ -1,0 +1,211 @@
+#include "tree/ThemeView.h"
+
+#include "common/Messages.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ColorListViewItem.h"
+#include "tree/ViewKeys.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyledItemDelegate>
+
+// Paints the icon of a mark theme and of a link, and gives the name typed to the view.
+class ThemeDelegate : public QStyledItemDelegate
+{
+public:
+    explicit ThemeDelegate(ThemeView *view)
+        : QStyledItemDelegate(view)
+        , m_view(view)
+    {}
+
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const int id = index.data(ThemeTreeModel::LinkIdRole).toInt();
+        if (id == 0)
+            return;
+        option->icon = id > 0 ? ColorListViewItem::markIcon() : ColorListViewItem::linkIcon();
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->decorationSize = option->icon.availableSizes().value(0);
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *,
+                      const QModelIndex &index) const override
+    {
+        m_view->nameGiven(ThemeTreeModel::themeAt(index), static_cast<QLineEdit *>(editor)->text());
+    }
+
+private:
+    ThemeView *m_view;
+};
+
+ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *parent)
+    : QTreeView(parent)
+    , m_document(document)
+    , m_undo(undo)
+    , m_commands(document, undo)
+    , m_model(std::make_unique<ThemeTreeModel>(document))
+{
+    setModel(m_model.get());
+    setItemDelegate(new ThemeDelegate(this));
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setEditTriggers(NoEditTriggers);
+    setCurrentTheme(document.root());
+    // A member whose group's subthemes went to another member shows them no more: it closes.
+    const auto closeIfGivenAway = [this](const QModelIndex &parent) {
+        const Theme *theme = ThemeTreeModel::themeAt(parent);
+        if (theme && theme->linkId() != 0 && theme->childCount() == 0)
+            collapse(parent);
+    };
+    connect(m_model.get(), &QAbstractItemModel::rowsRemoved, this, closeIfGivenAway);
+    connect(m_model.get(), &QAbstractItemModel::rowsMoved, this, closeIfGivenAway);
+    m_pasteKindMenu = new QMenu(this);
+    m_pasteKindMenu->addAction(tr("Ordinar (Обычная)"), this, &ThemeView::pasteAsCopy);
+    m_pasteKindMenu->addAction(tr("Link (Ссылка)"), this, &ThemeView::pasteAsLink);
+}
+
+ThemeView::~ThemeView()
+{
+    // The view lets go of its rows before they go.
+    setModel(nullptr);
+}
+
+Theme *ThemeView::currentTheme() const
+{
+    return ThemeTreeModel::themeAt(currentIndex());
+}
+
+void ThemeView::setCurrentTheme(Theme *theme)
+{
+    const QModelIndex row = m_model->indexOf(theme);
+    setCurrentIndex(row);
+    scrollTo(row); // opens the themes above it
+}
+
+bool ThemeView::isOpen(const Theme *theme) const
+{
+    return isExpanded(m_model->indexOf(theme));
+}
+
+void ThemeView::startRenaming(Theme *theme)
+{
+    if (!theme || theme == m_document.root())
+        return;
+    setCurrentTheme(theme);
+    edit(m_model->indexOf(theme));
+}
+
+void ThemeView::pasteAsCopy()
+{
+    run(&EditingCommands::pasteCopy);
+}
+
+void ThemeView::pasteAsLink()
+{
+    run(&EditingCommands::pasteLink);
+}
+
+void ThemeView::keyPressEvent(QKeyEvent *event)
+{
+    using namespace ViewKeys;
+    using C = EditingCommands;
+    static C::Outcome (C::*const commandOf[])(Theme *) = {
+            nullptr,         nullptr,  nullptr,      &C::cut,    &C::insertAbove, &C::insertInto,
+            &C::insertBelow, &C::copy, &C::moveLeft, &C::moveUp, &C::moveRight,   &C::moveDown};
+    static_assert(std::size(commandOf) == ScrollLeft);
+    const KeyBinding *binding = KeyTable::find(ViewKeys::table(), event);
+    if (!binding) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    const auto command = Command(binding->command);
+    switch (command) {
+    case NotHandled:
+        event->ignore();
+        break;
+    case OpenTheme:
+        openCurrent(event);
+        break;
+    case Rename:
+        startRenaming(currentTheme());
+        break;
+    case Delete:
+        showOutcome(m_commands.remove(currentTheme(), [this](Theme *theme) {
+            const QModelIndex row = m_model->indexOf(theme);
+            return !isRowHidden(row.row(), row.parent());
+        }));
+        break;
+    case Paste: {
+        // A cut theme lands at the top of the target, which opens to show it.
+        const EditingCommands::Outcome outcome = m_commands.paste(currentTheme());
+        showOutcome(outcome);
+        if (outcome.current)
+            expand(m_model->indexOf(outcome.current));
+        break;
+    }
+    case Redo:
+        m_undo.redo();
+        break;
+    case ScrollLeft:
+    case ScrollUp:
+    case ScrollRight:
+    case ScrollDown:
+        scrollHalfPage(this, command);
+        break;
+    default:
+        run(commandOf[command]);
+        break;
+    }
+}
+
+void ThemeView::openCurrent(QKeyEvent *event)
+{
+    Theme *theme = currentTheme();
+    const QModelIndex row = m_model->indexOf(theme);
+    if (!theme || (isExpanded(row) && !m_model->canFetchMore(row))) {
+        QTreeView::keyPressEvent(event); // to the first subtheme
+        return;
+    }
+    Theme *shown = m_commands.open(theme);
+    setCurrentTheme(shown);
+    expand(m_model->indexOf(shown));
+}
+
+void ThemeView::run(EditingCommands::Outcome (EditingCommands::*command)(Theme *))
+{
+    showOutcome((m_commands.*command)(currentTheme()));
+}
+
+void ThemeView::showOutcome(const EditingCommands::Outcome &outcome)
+{
+    if (outcome.refused)
+        Messages::warning(this, Messages::messageCaption(),
+                          tr("Cannot do it\nНе могу выполнить операцию"));
+    if (outcome.kindAsked)
+        m_pasteKindMenu->popup(viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft()));
+    if (outcome.current)
+        setCurrentTheme(outcome.current);
+    if (outcome.opened) {
+        if (outcome.opened->childCount() > 0) // a new parent, made by a move right
+            expand(m_model->indexOf(outcome.opened));
+        m_namingOpened = true;
+        startRenaming(outcome.opened);
+    }
+}
+
+void ThemeView::nameGiven(Theme *theme, const QString &name)
+{
+    if (std::exchange(m_namingOpened, false))
+        m_commands.nameOpened(name);
+    else
+        m_commands.rename(theme, name);
+}
+
+void ThemeView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (hint == QAbstractItemDelegate::RevertModelCache && std::exchange(m_namingOpened, false))
+        m_commands.closeNaming();
+    QTreeView::closeEditor(editor, hint);
+}

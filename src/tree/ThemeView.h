@@ -1,0 +1,54 @@
+#pragma once
+
+#include "model/EditingCommands.h"
+
+#include <QTreeView>
+
+#include <memory>
+
+class QMenu;
+class ThemeTreeModel;
+
+// The document's tree on screen. Its rows are the document's themes (ThemeTreeModel); the tree
+// view's keys run the document's editing commands, each one step of the document's history, and
+// a refused one shows the "cannot do it" box. Whatever changes the document, a command, undo, a
+// replace or a drop from another window, reaches the rows through the model alone, and every row
+// is a theme: nothing can be made current that is not one.
+class ThemeView : public QTreeView
+{
+    Q_OBJECT
+public:
+    ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *parent = nullptr);
+    ~ThemeView() override;
+
+    EditingCommands &commands() { return m_commands; }
+    ThemeTreeModel &rows() const { return *m_model; }
+    Theme *currentTheme() const;
+    // Makes the theme current and shows it, opening the themes above it.
+    void setCurrentTheme(Theme *theme);
+    bool isOpen(const Theme *theme) const;
+    // The name editor of the theme, unless it is the root.
+    void startRenaming(Theme *theme);
+    // Runs a command on the current theme, as its key does.
+    void run(EditingCommands::Outcome (EditingCommands::*command)(Theme *));
+    QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
+    void pasteAsCopy();
+    void pasteAsLink();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    friend class ThemeDelegate;
+    void showOutcome(const EditingCommands::Outcome &outcome);
+    void openCurrent(QKeyEvent *event);
+    void nameGiven(Theme *theme, const QString &name);
+
+    ThemeDocument &m_document;
+    DocumentUndo &m_undo;
+    EditingCommands m_commands;
+    std::unique_ptr<ThemeTreeModel> m_model;
+    QMenu *m_pasteKindMenu = nullptr;
+    bool m_namingOpened = false; // the editor a command opened, rather than a rename
+};
