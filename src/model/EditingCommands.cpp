@@ -25,10 +25,12 @@ EditingCommands::EditingCommands(ThemeDocument &document, DocumentUndo &undo)
 {
     m_undo.setSideState(
             [this] {
-                return std::any(SideState{m_cutSource, m_copySource, m_moveLeftPlacement});
+                return std::any(
+                        SideState{m_cutSource, m_copySource, m_moveLeftPlacement, m_current});
             },
             [this](const std::any &state) {
                 const auto &kept = std::any_cast<const SideState &>(state);
+                m_replayedCurrent = kept.current;
                 m_cutSource = kept.cutSource;
                 m_copySource = kept.copySource;
                 m_moveLeftPlacement = kept.moveLeftPlacement;
@@ -49,16 +51,20 @@ Theme *EditingCommands::open(Theme *member)
 
 // One step of the history for the command's work; a refused command records nothing.
 template<typename Work>
-EditingCommands::Outcome EditingCommands::step(const char *text, Work work)
+EditingCommands::Outcome EditingCommands::step(const char *text, Theme *current, Work work)
 {
     // A source that undo took out of the tree may come back as a new theme.
     m_cutSource = cutSource();
     m_copySource = copySource();
     Outcome outcome;
+    m_current = current; // as the step finds it
     {
         DocumentUndo::Step step(m_undo, text);
         outcome = work();
+        if (outcome.current)
+            m_current = outcome.current; // as the step leaves it
     }
+    m_current = nullptr;
     m_cutSource = cutSource();
     m_copySource = copySource();
     m_opened = outcome.opened;
@@ -117,7 +123,7 @@ EditingCommands::Outcome EditingCommands::opened(Theme *created)
 
 EditingCommands::Outcome EditingCommands::insertAbove(Theme *current)
 {
-    return step(QT_TR_NOOP("Insert Up"), [&] {
+    return step(QT_TR_NOOP("Insert Up"), current, [&] {
         if (!editable(current, true))
             return refusal();
         return opened(insertNew(current->parent(), current->row()));
@@ -126,7 +132,7 @@ EditingCommands::Outcome EditingCommands::insertAbove(Theme *current)
 
 EditingCommands::Outcome EditingCommands::insertBelow(Theme *current)
 {
-    return step(QT_TR_NOOP("Insert Down"), [&] {
+    return step(QT_TR_NOOP("Insert Down"), current, [&] {
         if (!editable(current, true))
             return refusal();
         return opened(insertNew(current->parent(), current->row() + 1));
@@ -135,7 +141,7 @@ EditingCommands::Outcome EditingCommands::insertBelow(Theme *current)
 
 EditingCommands::Outcome EditingCommands::insertInto(Theme *current)
 {
-    return step(QT_TR_NOOP("Insert Into"), [&] {
+    return step(QT_TR_NOOP("Insert Into"), current, [&] {
         if (!editable(current, false))
             return refusal();
         // A member first takes its group's children; where it cannot, the new theme goes to
@@ -146,7 +152,7 @@ EditingCommands::Outcome EditingCommands::insertInto(Theme *current)
 
 EditingCommands::Outcome EditingCommands::moveLeft(Theme *current)
 {
-    return step(QT_TR_NOOP("Move Left"), [&] {
+    return step(QT_TR_NOOP("Move Left"), current, [&] {
         Theme *parent = editable(current, true) ? current->parent() : nullptr;
         Theme *grandparent = parent ? parent->parent() : nullptr;
         // A link's children are its group's, which belong under the group and nowhere else.
@@ -176,7 +182,7 @@ EditingCommands::Outcome EditingCommands::moveLeft(Theme *current)
 
 EditingCommands::Outcome EditingCommands::moveRight(Theme *current)
 {
-    return step(QT_TR_NOOP("Move Right"), [&] {
+    return step(QT_TR_NOOP("Move Right"), current, [&] {
         if (!editable(current, true))
             return refusal();
         Theme *created = insertNew(current->parent(), current->row());
@@ -187,7 +193,7 @@ EditingCommands::Outcome EditingCommands::moveRight(Theme *current)
 
 EditingCommands::Outcome EditingCommands::moveUp(Theme *current)
 {
-    return step(QT_TR_NOOP("Move Up"), [&] {
+    return step(QT_TR_NOOP("Move Up"), current, [&] {
         if (!editable(current, true))
             return refusal();
         if (const int row = current->row(); row > 0)
@@ -198,7 +204,7 @@ EditingCommands::Outcome EditingCommands::moveUp(Theme *current)
 
 EditingCommands::Outcome EditingCommands::moveDown(Theme *current)
 {
-    return step(QT_TR_NOOP("Move Down"), [&] {
+    return step(QT_TR_NOOP("Move Down"), current, [&] {
         if (!editable(current, true))
             return refusal();
         if (const int row = current->row(); row + 1 < current->parent()->childCount())
@@ -209,7 +215,7 @@ EditingCommands::Outcome EditingCommands::moveDown(Theme *current)
 
 EditingCommands::Outcome EditingCommands::allChildrenOut(Theme *current)
 {
-    return step(QT_TR_NOOP("All Children Out"), [&] {
+    return step(QT_TR_NOOP("All Children Out"), current, [&] {
         // A mark theme first takes its group's children back; held by a theme above it, they
         // stay there.
         if (!editable(current, true) || current->linkId() < 0 || holder(current) != current)
@@ -240,7 +246,7 @@ EditingCommands::Outcome EditingCommands::copy(Theme *current)
 
 EditingCommands::Outcome EditingCommands::paste(Theme *current)
 {
-    return step(QT_TR_NOOP("Paste"), [&] {
+    return step(QT_TR_NOOP("Paste"), current, [&] {
         Theme *moved = cutSource();
         if (!editable(current, false) || (!moved && !copySource()))
             return refusal();
@@ -264,7 +270,7 @@ Theme *EditingCommands::pasteMoved(Theme *moved, Theme *target)
 
 EditingCommands::Outcome EditingCommands::pasteCopy(Theme *current)
 {
-    return step(QT_TR_NOOP("Paste Copy"), [&] {
+    return step(QT_TR_NOOP("Paste Copy"), current, [&] {
         if (!editable(current, false) || !copySource())
             return refusal();
         pasteCopyOf(copySource(), current);
@@ -320,7 +326,7 @@ Theme *EditingCommands::copyOf(Theme *source, QDate today)
 
 EditingCommands::Outcome EditingCommands::pasteLink(Theme *current)
 {
-    return step(QT_TR_NOOP("Paste Link"), [&] {
+    return step(QT_TR_NOOP("Paste Link"), current, [&] {
         if (!editable(current, false) || !copySource())
             return refusal();
         pasteLinkOf(copySource(), current);
@@ -344,7 +350,7 @@ Theme *EditingCommands::pasteLinkOf(Theme *source, Theme *target)
 EditingCommands::Outcome EditingCommands::remove(Theme *current,
                                                  const std::function<bool(Theme *)> &inSight)
 {
-    return step(QT_TR_NOOP("Delete"), [&] {
+    return step(QT_TR_NOOP("Delete"), current, [&] {
         if (!editable(current, true))
             return refusal();
         Theme *parent = current->parent();
@@ -375,11 +381,13 @@ void EditingCommands::nameOpened(const QString &name)
     Theme *theme = inTree(std::exchange(m_opened, nullptr));
     if (!theme)
         return;
+    m_current = theme;
     if (m_undo.index() != m_openedAt || !m_undo.reopenLast())
         m_undo.begin(QT_TR_NOOP("Rename"));
     m_document.renameTheme(theme, name);
     m_document.setThemeDate(theme, Clock::today());
     m_undo.end();
+    m_current = nullptr;
 }
 
 void EditingCommands::rename(Theme *theme, const QString &name)
@@ -416,7 +424,7 @@ EditingCommands::Outcome EditingCommands::drop(Theme *dragged, Theme *target, Dr
 {
     if (!canDrop(dragged, target, place, kind))
         return refusal();
-    return step(QT_TR_NOOP("Drag and Drop"), [&] {
+    return step(QT_TR_NOOP("Drag and Drop"), nullptr, [&] {
         Theme *parent = dropParent(target, place);
         Theme *pasted = kind == DropKind::Link   ? pasteLinkOf(dragged, parent)
                         : kind == DropKind::Copy ? pasteCopyOf(dragged, parent)

@@ -62,10 +62,13 @@ public:
     // While they stand in the tree.
     Theme *cutSource() const { return inTree(m_cutSource); }
     Theme *copySource() const { return inTree(m_copySource); }
+    // The theme current when the step last undone was begun, or when the step last redone was
+    // done; null for a step made by no command.
+    Theme *replayedCurrent() const { return inTree(m_replayedCurrent); }
 
 private:
     template<typename Work>
-    Outcome step(const char *text, Work work);
+    Outcome step(const char *text, Theme *current, Work work);
     bool editable(const Theme *theme, bool belowRoot) const;
     Theme *inTree(Theme *theme) const;
     Theme *holder(Theme *member);
@@ -84,6 +87,7 @@ private:
         Theme *cutSource;
         Theme *copySource;
         bool moveLeftPlacement;
+        Theme *current;
     };
 
     ThemeDocument &m_document;
@@ -92,6 +96,8 @@ private:
     Theme *m_copySource = nullptr;
     // Moving left, the last child follows the direction the ones before it took.
     bool m_moveLeftPlacement = false;
+    Theme *m_current = nullptr; // the current theme as the open step finds and leaves it
+    Theme *m_replayedCurrent = nullptr;
     Theme *m_opened = nullptr;
     int m_openedAt = -1; // the history's index after the step that opened it
 };

@@ -146,7 +146,7 @@ void ThemeView::keyPressEvent(QKeyEvent *event)
         break;
     }
     case Redo:
-        m_undo.redo();
+        redo();
         break;
     case ScrollLeft:
     case ScrollUp:
@@ -158,6 +158,22 @@ void ThemeView::keyPressEvent(QKeyEvent *event)
         run(commandOf[command]);
         break;
     }
+}
+
+void ThemeView::undo()
+{
+    followReplay(m_undo.undo());
+}
+
+void ThemeView::redo()
+{
+    followReplay(m_undo.redo());
+}
+
+void ThemeView::followReplay(bool replayed)
+{
+    if (Theme *theme = m_commands.replayedCurrent(); replayed && theme)
+        setCurrentTheme(theme);
 }
 
 void ThemeView::openCurrent(QKeyEvent *event)

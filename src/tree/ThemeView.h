@@ -29,8 +29,13 @@ public:
     bool isOpen(const Theme *theme) const;
     // The name editor of the theme, unless it is the root.
     void startRenaming(Theme *theme);
+    bool isRenaming() const { return state() == EditingState; }
     // Runs a command on the current theme, as its key does.
     void run(EditingCommands::Outcome (EditingCommands::*command)(Theme *));
+    // Undo and redo of the document's history; the theme a command's step found current comes
+    // back with its undo, the one it left current with its redo.
+    void undo();
+    void redo();
     QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
     void pasteAsCopy();
     void pasteAsLink();
@@ -43,6 +48,7 @@ private:
     friend class ThemeDelegate;
     void showOutcome(const EditingCommands::Outcome &outcome);
     void openCurrent(QKeyEvent *event);
+    void followReplay(bool replayed);
     void nameGiven(Theme *theme, const QString &name);
 
     ThemeDocument &m_document;
