@@ -181,10 +181,13 @@ private Q_SLOTS:
         FindDialog *dialog = m_window->findDialog();
         QVERIFY(dialog);
         QVERIFY(dialog->isShown());
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(dialog));
         QVERIFY(!dialog->replaceField()->isEnabled());
         m_window->menuReplaceAll(); // the dialog gathered nothing yet
         QCOMPARE(boxes.texts(), QStringList{"Не задана строка поиска (Nothing to find)"});
+        QApplication::setActiveWindow(m_window); // the open dialog comes forward again
         m_window->menuReplace();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(dialog));
         QVERIFY(dialog->replaceField()->isEnabled());
         m_editor->setPlainText("text");
         m_editor->selectAll();

@@ -315,15 +315,12 @@ private:
             view.expand(view.rows().indexOf(named[name]));
         for (const QString &step : script.split(' '))
             runOnView(view, named, step);
-        const auto openThemes = [&] {
+        const auto openThemes = [&] { // names without spaces
             QStringList names;
             walkThemes(
-                    document.root(), [](Theme *theme) { return theme; },
-                    [&](Theme *theme, int, int) {
-                        if (view.isOpen(theme))
-                            names << theme->name();
-                    });
-            return names.join(' ');
+                    document.root(), [](Theme *t) { return t; },
+                    [&](Theme *t, int, int) { names << (view.isOpen(t) ? t->name() : QString()); });
+            return names.join(' ').simplified();
         };
         QStringList seen{openThemes()};
         for (bool (DocumentUndo::*move)() : {&DocumentUndo::undo, &DocumentUndo::redo}) {
