@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include <QDate>
+#include <QFile>
 #include <QList>
 #include <QString>
 
@@ -365,4 +366,16 @@ BenchStart::BenchStart(int &argc, char **argv)
     , arguments(benchArguments(argc, argv))
 {
     answerBoxesOnStandardError(boxes);
+}
+
+long statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    return 0;
 }

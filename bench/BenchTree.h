@@ -45,3 +45,7 @@ struct BenchStart
     BenchArguments arguments;
     int boxes = 0;
 };
+
+// A field of this process's /proc status in kB: "VmRSS" resident now, "VmHWM" its peak; 0 when
+// it cannot be read.
+long statusKilobytes(const char *field);

@@ -13,7 +13,6 @@
 #include "tree/ThemeView.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QTreeView>
 
@@ -23,17 +22,6 @@
 namespace {
 
 constexpr int runs = 5;
-
-long residentKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
 
 // Opens many rows with one layout: a row opened while a layout is pending is only noted.
 class TreeView : public QTreeView
@@ -70,7 +58,7 @@ int main(int argc, char **argv)
     bool sound = true;
 
     const QByteArray bytes = generateBenchTree(benchThemes);
-    const long before = residentKilobytes();
+    const long before = statusKilobytes("VmRSS");
     auto document = std::make_unique<ThemeDocument>();
     std::unique_ptr<ThemeTreeModel> model;
     TreeView view;
@@ -81,7 +69,7 @@ int main(int argc, char **argv)
     model = std::make_unique<ThemeTreeModel>(*document);
     show(view, *model);
     const double openMs = double(open.nsecsElapsed()) / 1e6;
-    const long held = residentKilobytes() - before;
+    const long held = statusKilobytes("VmRSS") - before;
     const double readMs = bestMilliseconds(runs, [&] {
         ThemeDocument document;
         readTree(document, document.root(), wholeBytes(bytes), {}, false);

@@ -38,18 +38,6 @@ constexpr double frameMs = 16.0;
 constexpr double saveTargetMs = 500.0;
 constexpr int wideChildren = 10000;
 
-// Peak resident memory of this process in kB.
-long peakKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
 // CPU time of this process: the other work on a busy machine hardly changes it.
 double cpuMs()
 {
@@ -250,7 +238,7 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double openMs = double(sinceStart.nsecsElapsed()) / 1e6;
     std::printf("opened %.1f %.1f\n", openMs, cpuMs());
-    std::printf("peak %ld\n", peakKilobytes());
+    std::printf("peak %ld\n", statusKilobytes("VmHWM"));
     std::printf("while loading: %d values and %d repaints of the progress bar, %d repaints of "
                 "the tree\n",
                 barValues, barPainted.paints, loadPaints);
@@ -261,7 +249,7 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
         measureKeys(window, tree);
     else if (mode == QLatin1String("--deep-chain"))
         measureDeepChain(tree);
-    std::printf("peak %ld\n", peakKilobytes());
+    std::printf("peak %ld\n", statusKilobytes("VmHWM"));
     std::fflush(stdout);
     std::_Exit(0); // taking the tree apart is bench_tree's subject
 }
