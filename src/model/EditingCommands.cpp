@@ -95,6 +95,17 @@ bool EditingCommands::pasteRefused(Theme *moved, Theme *target) const
            m_document.resolvedClimbMeets(m_document.resolve(target), moved);
 }
 
+QString EditingCommands::freeName(const Theme *theme, const QString &name) const
+{
+    // The reminder reads the first theme of its name in the file: the one it reads now keeps
+    // the name, and a theme copied, linked or renamed beside it is marked off. Only that name
+    // costs the walk.
+    if (name != ThemeDocument::reminderThemeName())
+        return name;
+    const Theme *reminder = m_document.reminderTheme();
+    return reminder && reminder != theme ? QLatin1Char('~') + name : name;
+}
+
 Theme *EditingCommands::insertNew(Theme *parent, int row, const QString &name)
 {
     Theme *created = m_document.createTheme();
@@ -283,7 +294,7 @@ Theme *EditingCommands::pasteCopyOf(Theme *source, Theme *target)
     Theme *original = m_document.resolve(source);
     m_document.makeHolder(original);
     Theme *copy = copyOf(original, Clock::today()); // asked once: the clock is slow to ask
-    copy->setName(source->name());
+    copy->setName(freeName(copy, source->name()));
     m_document.insertTheme(m_document.holderOrSelf(target), 0, copy);
     return copy;
 }
@@ -301,7 +312,7 @@ Theme *EditingCommands::copyOf(Theme *source, QDate today)
     };
     std::vector<Level> levels;
     auto begin = [&](Theme *from, Theme *to) {
-        to->setName(from->name());
+        to->setName(freeName(to, from->name()));
         to->setDate(today);
         if (from->linkId() < 0) {
             m_document.joinGroup(to, from->linkId());
@@ -342,7 +353,7 @@ Theme *EditingCommands::pasteLinkOf(Theme *source, Theme *target)
         return nullptr;
     // The new link goes last where the group's children are: a link's own are not saved.
     Theme *into = holder(target);
-    Theme *created = insertNew(into, into->childCount(), source->name());
+    Theme *created = insertNew(into, into->childCount(), freeName(nullptr, source->name()));
     m_document.joinGroup(created, -mark);
     return created;
 }
@@ -384,7 +395,7 @@ void EditingCommands::nameOpened(const QString &name)
     m_current = theme;
     if (m_undo.index() != m_openedAt || !m_undo.reopenLast())
         m_undo.begin(QT_TR_NOOP("Rename"));
-    m_document.renameTheme(theme, name);
+    m_document.renameTheme(theme, freeName(theme, name));
     m_document.setThemeDate(theme, Clock::today());
     m_undo.end();
     m_current = nullptr;

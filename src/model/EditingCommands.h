@@ -73,6 +73,7 @@ private:
     Theme *inTree(Theme *theme) const;
     Theme *holder(Theme *member);
     bool pasteRefused(Theme *moved, Theme *target) const;
+    QString freeName(const Theme *theme, const QString &name) const;
     Theme *insertNew(Theme *parent, int row, const QString &name = QString());
     void moveAfter(Theme *theme, Theme *anchor, Theme *parent = nullptr);
     Outcome opened(Theme *created);

@@ -11,7 +11,8 @@ void buildOutline(LinkListView &view, const QString &outline)
             outline, view.rootTheme(), [&](ColorListViewItem *parent, const OutlineEntry &entry) {
                 if (!parent)
                     return view.rootTheme()->setDescription(entry.description), view.rootTheme();
-                ColorListViewItem *theme = view.appendChild(parent, entry.name);
+                ColorListViewItem *theme = view.appendChild(parent, QString());
+                view.renameTheme(theme, entry.name); // as the reader names them
                 theme->setDescription(entry.description);
                 theme->setColumnValue(ColorListViewItem::LinkIdSlot, entry.id); // until joined
                 return theme;

@@ -120,6 +120,7 @@ private Q_SLOTS:
         QCOMPARE(view.themeCount(), countThemes(view));
         const QByteArray bytes = saveToBytes(view, 0);
         LinkListView again;
+        again.setReminderRinging(false);
         QVERIFY(loadBytes(again, bytes));
         QVERIFY2(!log.contains('?'), qPrintable(log));
         QCOMPARE(saveToBytes(again, 0), bytes);
@@ -262,7 +263,8 @@ private:
     static void viewOverTheDocument()
     {
         FETCH_TEXTS(tree, script, result, status, log);
-        if (script.contains(QRegularExpression("(^| )(Up|Down|\\.)( |$)|@_")) || log.contains('c'))
+        if (script.contains(QRegularExpression("(^| )(Up|Down|\\.|\\S*@_)( |$)")) ||
+            log.contains('c'))
             return;
         ThemeDocument document;
         const QHash<QString, Theme *> named = buildOutline(document, tree);
