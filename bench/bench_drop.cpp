@@ -22,7 +22,7 @@ constexpr int moves = 1000;
 // The pointer's moves up and down over the rows shown, as a drag of the theme sends them.
 double dragMoves(LinkListView &view, ColorListViewItem *dragged)
 {
-    ThemeMimeData data(&view, dragged);
+    ThemeMimeData data(&view, view.rowIndex(dragged));
     const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction | Qt::LinkAction;
     QDragEnterEvent enter(QPoint(40, 40), actions, &data, Qt::LeftButton, {});
     QCoreApplication::sendEvent(view.viewport(), &enter);

@@ -6,6 +6,7 @@
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
+#include "tree/LinkListView.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeWalk.h"
 #include "tree/ViewDocument.h"
@@ -87,12 +88,16 @@ void Brambleweb::watchDrops()
     installEventFilter(filter);
     m_mainEditBox->viewport()->installEventFilter(filter);
     TreeDragDrop *drops = m_mainTree->dragDrop();
-    CONNECT_ASSERT(connect(drops, &TreeDragDrop::filesDropped, this, &Brambleweb::dropFiles));
+    CONNECT_ASSERT(connect(drops, &TreeDragDrop::filesDropped, this,
+                           [this](const QStringList &files, const QModelIndex &theme) {
+                               dropFiles(files, m_mainTree->themeAt(theme));
+                           }));
     CONNECT_ASSERT(connect(drops, &TreeDragDrop::foreignThemeDropped, this,
-                           [this](LinkListView *source, ColorListViewItem *dragged,
-                                  ColorListViewItem *target, LinkListView::DropPlace place) {
-                               if (source)
-                                   copyForeignTheme(*m_mainTree, *source, dragged, target, place);
+                           [this](QTreeView *from, const QModelIndex &dragged,
+                                  const QModelIndex &target, DropSite::DropPlace place) {
+                               if (auto *source = qobject_cast<LinkListView *>(from))
+                                   copyForeignTheme(*m_mainTree, *source, source->themeAt(dragged),
+                                                    m_mainTree->themeAt(target), place);
                            }));
 }
 

@@ -56,6 +56,8 @@ public:
     enum class DropPlace { Before, Into, After };
     enum class DropKind { Move, Copy, Link };
     bool canDrop(Theme *dragged, Theme *target, DropPlace place, DropKind kind) const;
+    // The theme a drop at that place pastes into; null where nothing may be dropped.
+    Theme *dropParent(Theme *target, DropPlace place) const;
     // One step "Drag and Drop"; what the keys cut or copied stays as it was.
     Outcome drop(Theme *dragged, Theme *target, DropPlace place, DropKind kind);
 
@@ -82,7 +84,6 @@ private:
     Theme *pasteLinkOf(Theme *source, Theme *target);
     Theme *copyOf(Theme *source, QDate today);
     void deleteBranch(Theme *top);
-    Theme *dropParent(Theme *target, DropPlace place) const;
     struct SideState
     {
         Theme *cutSource;

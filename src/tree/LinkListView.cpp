@@ -52,7 +52,7 @@ LinkListView::LinkListView(QWidget *parent, const char *name)
     // Measuring every row on each layout would make a large tree crawl.
     m_columnWidths = new ColumnWidthTracker(this);
     m_undo = new TreeUndo(this);
-    m_dragDrop = new TreeDragDrop(this);
+    m_dragDrop = new TreeDragDrop(this, *this);
 
     m_nameEditor = new NameEditor(QString(), viewport(), "nameEditor");
     CONNECT_ASSERT(

@@ -4,6 +4,7 @@
 #include "tree/ColorListViewItem.h"
 #include "tree/MLStorage.h"
 #include "tree/ThemeHistory.h"
+#include "tree/TreeDragDrop.h"
 #include "tree/UndoStep.h"
 
 #include <QEvent>
@@ -28,7 +29,7 @@ class ReminderDialog;
 // The widget that shows and owns one tree of themes, its link groups and its name editor. The
 // rest of the program reads and writes themes through its accessors, which resolve a link theme
 // to its mark theme. A multi-step change raises the busy depth; the tree is stable at 0.
-class LinkListView : public QTreeWidget
+class LinkListView : public QTreeWidget, public DropSite
 {
     Q_OBJECT
 public:
@@ -189,9 +190,12 @@ public:
     // Drops of a dragged theme (LinkListViewDrop.cpp): each is one of the paste commands, with
     // its checks, and one step of the history. Before and After paste into the target's parent
     // and then place the pasted theme beside the target.
-    enum class DropPlace { Before, Into, After };
-    enum class DropKind { Move, Copy, Link };
     TreeDragDrop *dragDrop() const { return m_dragDrop; }
+    bool canDrop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+                 DropKind kind) override;
+    bool takesFiles(const QModelIndex &target) override;
+    void drop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+              DropKind kind) override;
     // The theme a drop at that place pastes into; null where nothing may be dropped.
     ColorListViewItem *dropParent(ColorListViewItem *target, DropPlace place);
     bool canDropTheme(ColorListViewItem *dragged, ColorListViewItem *target, DropPlace place,

@@ -16,6 +16,24 @@ ColorListViewItem *LinkListView::dropParent(ColorListViewItem *target, DropPlace
     return holderOrSelf(parent) == parent ? parent : nullptr;
 }
 
+bool LinkListView::canDrop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+                           DropKind kind)
+{
+    // A row of another tree's model names its item just as well.
+    return canDropTheme(themeAt(dragged), themeAt(target), place, kind);
+}
+
+bool LinkListView::takesFiles(const QModelIndex &target)
+{
+    return dropParent(themeAt(target), DropPlace::Into);
+}
+
+void LinkListView::drop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+                        DropKind kind)
+{
+    dropTheme(themeAt(dragged), themeAt(target), place, kind);
+}
+
 bool LinkListView::canDropTheme(ColorListViewItem *dragged, ColorListViewItem *target,
                                 DropPlace place, DropKind kind)
 {

@@ -64,6 +64,7 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     m_pasteKindMenu = new QMenu(this);
     m_pasteKindMenu->addAction(tr("Ordinar (Обычная)"), this, &ThemeView::pasteAsCopy);
     m_pasteKindMenu->addAction(tr("Link (Ссылка)"), this, &ThemeView::pasteAsLink);
+    m_dragDrop = new TreeDragDrop(this, *this);
 }
 
 ThemeView::~ThemeView()
@@ -105,6 +106,28 @@ void ThemeView::pasteAsCopy()
 void ThemeView::pasteAsLink()
 {
     run(&EditingCommands::pasteLink);
+}
+
+bool ThemeView::canDrop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+                        DropKind kind)
+{
+    // A theme of another document comes as a copy the window makes; here it only has to fit.
+    Theme *into = ThemeTreeModel::themeAt(target);
+    if (dragged.model() != model())
+        return m_commands.dropParent(into, place) != nullptr;
+    return m_commands.canDrop(ThemeTreeModel::themeAt(dragged), into, place, kind);
+}
+
+bool ThemeView::takesFiles(const QModelIndex &target)
+{
+    return m_commands.dropParent(ThemeTreeModel::themeAt(target), DropPlace::Into);
+}
+
+void ThemeView::drop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+                     DropKind kind)
+{
+    showOutcome(m_commands.drop(ThemeTreeModel::themeAt(dragged), ThemeTreeModel::themeAt(target),
+                                place, kind));
 }
 
 void ThemeView::keyPressEvent(QKeyEvent *event)

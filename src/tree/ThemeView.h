@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/EditingCommands.h"
+#include "tree/TreeDragDrop.h"
 
 #include <QTreeView>
 
@@ -14,7 +15,7 @@ class ThemeTreeModel;
 // a refused one shows the "cannot do it" box. Whatever changes the document, a command, undo, a
 // replace or a drop from another window, reaches the rows through the model alone, and every row
 // is a theme: nothing can be made current that is not one.
-class ThemeView : public QTreeView
+class ThemeView : public QTreeView, public DropSite
 {
     Q_OBJECT
 public:
@@ -39,6 +40,13 @@ public:
     QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
     void pasteAsCopy();
     void pasteAsLink();
+    // Themes dragged with the mouse: each drop is the document's command, one step of its history.
+    bool canDrop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+                 DropKind kind) override;
+    bool takesFiles(const QModelIndex &target) override;
+    void drop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
+              DropKind kind) override;
+    TreeDragDrop *dragDrop() const { return m_dragDrop; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -56,5 +64,6 @@ private:
     EditingCommands m_commands;
     std::unique_ptr<ThemeTreeModel> m_model;
     QMenu *m_pasteKindMenu = nullptr;
+    TreeDragDrop *m_dragDrop = nullptr;
     bool m_namingOpened = false; // the editor a command opened, rather than a rename
 };

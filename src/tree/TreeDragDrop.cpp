@@ -9,21 +9,17 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
-ThemeMimeData::ThemeMimeData(LinkListView *view, ColorListViewItem *theme)
+ThemeMimeData::ThemeMimeData(QTreeView *view, const QModelIndex &theme)
     : m_view(view)
     , m_theme(theme)
 {
     setData(QStringLiteral("application/x-brw-theme"), QByteArray());
-    CONNECT_ASSERT(
-            connect(view, &LinkListView::itemWillRemoved, this, [this](ColorListViewItem *removed) {
-                if (removed == m_theme)
-                    m_theme = nullptr;
-            }));
 }
 
-TreeDragDrop::TreeDragDrop(LinkListView *view)
+TreeDragDrop::TreeDragDrop(QTreeView *view, DropSite &site)
     : QObject(view)
     , m_view(view)
+    , m_site(site)
     , m_indicator(new QFrame(view->viewport()))
 {
     m_indicator->setObjectName(QStringLiteral("dropIndicator"));
@@ -38,15 +34,6 @@ TreeDragDrop::TreeDragDrop(LinkListView *view)
     m_openTimer.setInterval(openDelay);
     CONNECT_ASSERT(connect(&m_scrollTimer, &QTimer::timeout, this, &TreeDragDrop::scrollStep));
     CONNECT_ASSERT(connect(&m_openTimer, &QTimer::timeout, this, &TreeDragDrop::openHovered));
-    CONNECT_ASSERT(
-            connect(view, &LinkListView::itemWillRemoved, this, [this](ColorListViewItem *removed) {
-                if (removed == m_pressed)
-                    m_pressed = nullptr;
-                if (removed == m_hovered)
-                    endHover();
-                if (removed == m_filesTarget)
-                    m_pendingFiles.clear();
-            }));
 }
 
 QStringList TreeDragDrop::treeFiles(const QMimeData *data)
@@ -59,22 +46,21 @@ QStringList TreeDragDrop::treeFiles(const QMimeData *data)
     return files;
 }
 
-LinkListView::DropPlace TreeDragDrop::placeAt(const QRect &row, int y)
+TreeDragDrop::DropPlace TreeDragDrop::placeAt(const QRect &row, int y)
 {
     const int edge = qMax(2, row.height() / 4);
     if (y < row.top() + edge)
-        return LinkListView::DropPlace::Before;
+        return DropPlace::Before;
     if (y > row.bottom() - edge)
-        return LinkListView::DropPlace::After;
-    return LinkListView::DropPlace::Into;
+        return DropPlace::After;
+    return DropPlace::Into;
 }
 
-LinkListView::DropKind TreeDragDrop::kindOf(Qt::KeyboardModifiers modifiers)
+TreeDragDrop::DropKind TreeDragDrop::kindOf(Qt::KeyboardModifiers modifiers)
 {
     if (!(modifiers & Qt::ControlModifier))
-        return LinkListView::DropKind::Move;
-    return modifiers & Qt::ShiftModifier ? LinkListView::DropKind::Link
-                                         : LinkListView::DropKind::Copy;
+        return DropKind::Move;
+    return modifiers & Qt::ShiftModifier ? DropKind::Link : DropKind::Copy;
 }
 
 bool TreeDragDrop::eventFilter(QObject *, QEvent *event)
@@ -84,25 +70,23 @@ bool TreeDragDrop::eventFilter(QObject *, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         m_dragged = false;
         m_pressPosition = mouse->position().toPoint();
-        ColorListViewItem *theme = ColorListViewItem::themeOf(m_view->itemAt(m_pressPosition));
-        // A null item is never dragged, and may go without notice.
-        const bool onRow = theme && !theme->isNullItem() &&
-                           m_view->visualItemRect(theme).contains(m_pressPosition);
-        m_pressed = mouse->button() == Qt::LeftButton && onRow ? theme : nullptr;
+        const QModelIndex theme = m_view->indexAt(m_pressPosition);
+        const bool onRow = theme.isValid() && m_view->visualRect(theme).contains(m_pressPosition);
+        m_pressed = mouse->button() == Qt::LeftButton && onRow ? theme : QModelIndex();
         return false;
     }
     case QEvent::MouseMove: {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!m_pressed || !(mouse->buttons() & Qt::LeftButton))
+        if (!m_pressed.isValid() || !(mouse->buttons() & Qt::LeftButton))
             return false;
         // Below the drag distance the pointer only shakes: the current theme stays.
         if ((mouse->position().toPoint() - m_pressPosition).manhattanLength() >=
             QApplication::startDragDistance())
-            startDrag(std::exchange(m_pressed, nullptr));
+            startDrag(std::exchange(m_pressed, QModelIndex()));
         return true;
     }
     case QEvent::MouseButtonRelease:
-        m_pressed = nullptr;
+        m_pressed = QModelIndex();
         // The release that ended a drag is not a click on a theme.
         return std::exchange(m_dragged, false);
     case QEvent::DragEnter: {
@@ -130,11 +114,10 @@ bool TreeDragDrop::eventFilter(QObject *, QEvent *event)
     }
 }
 
-void TreeDragDrop::startDrag(ColorListViewItem *theme)
+void TreeDragDrop::startDrag(const QModelIndex &theme)
 {
-    // Cut and copy refuse the root and null items: they do not leave their places.
-    if (!m_view->canDropTheme(theme, theme, LinkListView::DropPlace::Into,
-                              LinkListView::DropKind::Copy))
+    // What cut and copy refuse does not leave its place: the root, a placeholder row.
+    if (!theme.isValid() || !m_site.canDrop(theme, theme, DropPlace::Into, DropKind::Copy))
         return;
     m_dragged = true;
     auto *drag = new QDrag(m_view);
@@ -147,37 +130,37 @@ TreeDragDrop::Aim TreeDragDrop::aimAt(const QDropEvent *event)
 {
     Aim aim;
     const QPoint position = event->position().toPoint();
-    ColorListViewItem *theme = ColorListViewItem::themeOf(m_view->itemAt(position));
-    const QRect row = theme ? m_view->visualItemRect(theme) : QRect();
+    const QModelIndex theme = m_view->indexAt(position);
+    const QRect row = m_view->visualRect(theme);
     const QMimeData *data = event->mimeData();
     aim.hovered = theme;
     if (const auto *dragged = qobject_cast<const ThemeMimeData *>(data)) {
-        if (!theme || !dragged->theme())
+        if (!theme.isValid() || !dragged->theme().isValid())
             return aim;
         aim.target = theme;
         aim.place = placeAt(row, position.y());
-        if (aim.place == LinkListView::DropPlace::After && theme->isExpanded() &&
-            theme->childCount() > 0) {
+        if (aim.place == DropPlace::After && m_view->isExpanded(theme) &&
+            m_view->model()->rowCount(theme) > 0) {
             // The lower edge of an open theme is the line above its first subtheme.
-            aim.target = theme->childTheme(0);
-            aim.place = LinkListView::DropPlace::Before;
+            aim.target = m_view->model()->index(0, 0, theme);
+            aim.place = DropPlace::Before;
         }
-        LinkListView::DropKind kind = kindOf(event->modifiers());
+        DropKind kind = kindOf(event->modifiers());
         // Into another document only a copy can go.
         if (dragged->view() != m_view)
-            kind = LinkListView::DropKind::Copy;
-        if (!m_view->canDropTheme(dragged->theme(), aim.target, aim.place, kind))
+            kind = DropKind::Copy;
+        if (!m_site.canDrop(dragged->theme(), aim.target, aim.place, kind))
             return aim;
-        aim.action = kind == LinkListView::DropKind::Move   ? Qt::MoveAction
-                     : kind == LinkListView::DropKind::Copy ? Qt::CopyAction
-                                                            : Qt::LinkAction;
+        aim.action = kind == DropKind::Move   ? Qt::MoveAction
+                     : kind == DropKind::Copy ? Qt::CopyAction
+                                              : Qt::LinkAction;
         return aim;
     }
     if (treeFiles(data).isEmpty())
         return aim;
     // Files go into a theme they are dropped on; below the rows they open in new windows.
     aim.target = theme;
-    if (theme && !m_view->dropParent(theme, LinkListView::DropPlace::Into))
+    if (theme.isValid() && !m_site.takesFiles(theme))
         return aim;
     aim.action = Qt::CopyAction;
     return aim;
@@ -198,7 +181,8 @@ void TreeDragDrop::dragOver(QDropEvent *event)
     if (aim.hovered != m_hovered) {
         m_hovered = aim.hovered;
         m_openTimer.stop();
-        if (m_hovered && !m_hovered->isExpanded() && m_hovered->childCount() > 0)
+        if (m_hovered.isValid() && !m_view->isExpanded(m_hovered) &&
+            m_view->model()->hasChildren(m_hovered))
             m_openTimer.start();
     }
     if (aim.action == Qt::IgnoreAction) {
@@ -206,15 +190,13 @@ void TreeDragDrop::dragOver(QDropEvent *event)
         event->ignore();
         return;
     }
-    if (aim.target) {
-        const QRect row = m_view->visualItemRect(aim.target);
-        if (aim.place == LinkListView::DropPlace::Into ||
-            !qobject_cast<const ThemeMimeData *>(event->mimeData()))
+    if (aim.target.isValid()) {
+        const QRect row = m_view->visualRect(aim.target);
+        if (aim.place == DropPlace::Into || !qobject_cast<const ThemeMimeData *>(event->mimeData()))
             m_indicator->setGeometry(row);
         else
             m_indicator->setGeometry(row.left(),
-                                     aim.place == LinkListView::DropPlace::Before ? row.top() - 1
-                                                                                  : row.bottom(),
+                                     aim.place == DropPlace::Before ? row.top() - 1 : row.bottom(),
                                      row.width(), 2);
         m_indicator->show();
         m_indicator->raise();
@@ -237,18 +219,20 @@ void TreeDragDrop::drop(QDropEvent *event)
     event->accept();
     if (const auto *dragged = qobject_cast<const ThemeMimeData *>(event->mimeData())) {
         if (dragged->view() == m_view)
-            m_view->dropTheme(dragged->theme(), aim.target, aim.place, kindOf(event->modifiers()));
+            m_site.drop(dragged->theme(), aim.target, aim.place, kindOf(event->modifiers()));
         else
             Q_EMIT foreignThemeDropped(dragged->view(), dragged->theme(), aim.target, aim.place);
         return;
     }
     m_pendingFiles = treeFiles(event->mimeData());
     m_filesTarget = aim.target;
+    m_filesIntoTheme = aim.target.isValid();
     QMetaObject::invokeMethod(
             this,
             [this] {
+                // Files meant for a theme that left meanwhile go nowhere.
                 const QStringList files = std::exchange(m_pendingFiles, {});
-                if (!files.isEmpty())
+                if (!files.isEmpty() && m_filesTarget.isValid() == m_filesIntoTheme)
                     Q_EMIT filesDropped(files, m_filesTarget);
             },
             Qt::QueuedConnection);
@@ -259,18 +243,18 @@ void TreeDragDrop::endHover()
     m_indicator->hide();
     m_scrollTimer.stop();
     m_openTimer.stop();
-    m_hovered = nullptr;
+    m_hovered = QModelIndex();
 }
 
 void TreeDragDrop::scrollStep()
 {
     QScrollBar *bar = m_view->verticalScrollBar();
-    const int step = qMax(1, m_view->visualItemRect(m_view->rootTheme()).height());
+    const int step = qMax(1, m_view->visualRect(m_view->model()->index(0, 0)).height());
     bar->setValue(bar->value() + m_scrollDirection * step);
 }
 
 void TreeDragDrop::openHovered()
 {
-    if (m_hovered && !m_hovered->isExpanded())
-        m_hovered->setExpanded(true);
+    if (m_hovered.isValid())
+        m_view->expand(m_hovered);
 }

@@ -3,6 +3,7 @@
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
 
@@ -75,7 +76,7 @@ private Q_SLOTS:
         const QString unicode = QStringLiteral("x-text \u2713 \u65e5\u672c \U0001F600");
         themeNamed(*from->tree(), "x")->setDescription(unicode);
         tree->setTextEncoding(TextEncoding::Utf8);
-        ThemeMimeData data(from->tree(), themeNamed(*from->tree(), "P"));
+        ThemeMimeData data(from->tree(), from->tree()->rowIndex(themeNamed(*from->tree(), "P")));
         const QRect row = tree->visualItemRect(themeNamed(*tree, "J"));
         QVERIFY(dragTo(tree->viewport(), QPoint(row.center().x(), row.bottom() - 1), &data,
                        Qt::ControlModifier | Qt::ShiftModifier));

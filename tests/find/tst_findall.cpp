@@ -135,7 +135,7 @@ private Q_SLOTS:
             ScriptedFileDialogs dialogs;
             dialogs.chooseNext(file);
             if (change == "a dropped file")
-                Q_EMIT m_tree->dragDrop()->filesDropped({file}, gamma);
+                Q_EMIT m_tree->dragDrop()->filesDropped({file}, m_tree->rowIndex(gamma));
             else
                 m_window->menuAppendFileGUI();
         } else {

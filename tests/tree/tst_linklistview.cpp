@@ -187,25 +187,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.count(), 0);
     }
 
-    void renamingRuleKeepsOneReminder()
-    {
-        LinkListView view;
-        buildOutline(view, "a,b");
-        ColorListViewItem *a = themeNamed(view, "a"), *b = themeNamed(view, "b");
-        QStringList seen; // after each rename: both names, and the reminder's
-        using Rename = std::pair<ColorListViewItem *, const char *>;
-        for (auto [theme, name] : {Rename{a, "__reminder"}, Rename{b, "__reminder"},
-                                   Rename{a, "plain"}, Rename{b, "__reminder"}}) {
-            view.renameTheme(theme, name);
-            const ColorListViewItem *reminder = view.reminderTheme();
-            seen << a->name() + "," + b->name() + ":" + (reminder ? reminder->name() : "-");
-        }
-        QCOMPARE(seen, (QStringList{"__reminder,b:__reminder", "__reminder,~__reminder:__reminder",
-                                    "plain,~__reminder:-", "plain,__reminder:__reminder"}));
-        view.deleteBranch(b);
-        QVERIFY(view.reminderTheme() == nullptr);
-    }
-
     // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000, keys to the name editor
     // while open. "'x" types x, "+x" inserts x and accepts, "click"/"arrow" click a/its arrow,
     // "root" clicks and double-clicks the root. Seen after each step: the current theme, "+" when

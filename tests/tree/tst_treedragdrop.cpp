@@ -1,8 +1,13 @@
 #include "common/Messages.h"
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
 #include "support/Drops.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
+#include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
+#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/TreeUndo.h"
 
@@ -15,15 +20,20 @@ class TestTreeDragDrop : public QObject
 {
     Q_OBJECT
     // The place on the target's row: 'b'efore (upper edge), 'a'fter (lower edge), else into.
-    static bool dragOnto(LinkListView &view, ColorListViewItem *dragged, ColorListViewItem *target,
+    static bool dragOnto(QTreeView &view, const QModelIndex &dragged, const QModelIndex &target,
                          char place, Qt::KeyboardModifiers keys = {}, bool drop = true)
     {
-        const QRect row = view.visualItemRect(target);
+        const QRect row = view.visualRect(target);
         const int y = place == 'b'   ? row.top() + 1
                       : place == 'a' ? row.bottom() - 1
                                      : row.center().y();
         ThemeMimeData data(&view, dragged);
         return dragTo(view.viewport(), QPoint(row.center().x(), y), &data, keys, drop);
+    }
+    static bool dragOnto(LinkListView &view, ColorListViewItem *dragged, ColorListViewItem *target,
+                         char place, Qt::KeyboardModifiers keys = {}, bool drop = true)
+    {
+        return dragOnto(view, view.rowIndex(dragged), view.rowIndex(target), place, keys, drop);
     }
     static void show(LinkListView &view, const QString &outline, int height = 400)
     {
@@ -40,6 +50,7 @@ private Q_SLOTS:
     void drops()
     {
         FETCH_TEXTS(tree, dragged, target, place, keys, result);
+        ScriptedMessages boxes; // opening a link above its mark refuses, with a box
         LinkListView view;
         show(view, tree);
         // "P+": the target is open too.
@@ -49,9 +60,7 @@ private Q_SLOTS:
              above = above->parent())
             above->setExpanded(true);
         themeNamed(view, target)->setExpanded(openTarget);
-        int boxes = 0;
-        Messages::setResponder(
-                [&](const Messages::Box &) { return ++boxes, Messages::Answer::Ok; });
+        boxes.clear();
         QSignalSpy changed(&view, qOverload<>(&LinkListView::dataChanged));
         const Qt::KeyboardModifiers modifiers =
                 keys.isEmpty() ? Qt::NoModifier : QKeySequence(keys + "+A")[0].keyboardModifiers();
@@ -60,7 +69,7 @@ private Q_SLOTS:
                  !result.isEmpty());
         QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
         // No box, no line left, the document changed, what the keys cut or copied stays.
-        QCOMPARE(boxes, 0);
+        QCOMPARE(boxes.count(), 0);
         QVERIFY(!view.dragDrop()->indicator()->isVisible());
         QCOMPARE(changed.isEmpty(), result.isEmpty());
         QVERIFY2(!view.statusText().contains('['), qPrintable(view.statusText()));
@@ -71,6 +80,28 @@ private Q_SLOTS:
         QCOMPARE(outlineOf(view), tree);
         view.menuRedo();
         QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
+        viewOverTheDocument(modifiers);
+    }
+    // The row of drops() on the view over the document, which has no placeholder rows.
+    static void viewOverTheDocument(Qt::KeyboardModifiers modifiers)
+    {
+        FETCH_TEXTS(tree, dragged, target, place, keys, result);
+        if (dragged == "_" || target == "_")
+            return;
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, tree);
+        DocumentUndo undo(document);
+        ThemeView view(document, undo);
+        const QModelIndex row = view.rows().indexOf(named[QString(target).remove('+')]);
+        view.show();
+        view.scrollTo(row); // opens the themes above it
+        view.setExpanded(row, target.endsWith('+'));
+        QCOMPARE(dragOnto(view, view.rows().indexOf(named[dragged]), row, place[0].toLatin1(),
+                          modifiers),
+                 !result.isEmpty());
+        QCOMPARE(outlineOf(document), result.isEmpty() ? tree : result);
+        QCOMPARE(view.currentTheme()->name(), result.isEmpty() ? "/" : dragged);
+        QCOMPARE(undo.undoText(), result.isEmpty() ? "" : "Drag and Drop");
     }
 
     // A quarter of the row at each edge, at least 2 pixels, places beside it; the rest into it.
@@ -117,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(dragOnto(view, dragged, closed, 'i', {}, false));
         QCOMPARE(indicator->geometry(), row);
         QTRY_VERIFY(closed->isExpanded());
-        ThemeMimeData data(&view, dragged);
+        ThemeMimeData data(&view, view.rowIndex(dragged));
         dragTo(view.viewport(), QPoint(20, view.viewport()->height() - 3), &data, {}, false);
         QScrollBar *bar = view.verticalScrollBar();
         QTRY_VERIFY(bar->value() > 0);
