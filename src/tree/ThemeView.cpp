@@ -3,10 +3,10 @@
 #include "common/Messages.h"
 #include "model/ThemeTreeModel.h"
 #include "tree/ColorListViewItem.h"
+#include "tree/NameEditor.h"
 #include "tree/ViewKeys.h"
 
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QStyledItemDelegate>
 
@@ -30,11 +30,24 @@ public:
         option->decorationSize = option->icon.availableSizes().value(0);
     }
 
-    void setModelData(QWidget *editor, QAbstractItemModel *,
-                      const QModelIndex &index) const override
+    // The tree's own name editor, which decides itself when a name is given: a name only when
+    // the user changed it, without line breaks.
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &index) const override
     {
-        m_view->nameGiven(ThemeTreeModel::themeAt(index), static_cast<QLineEdit *>(editor)->text());
+        auto *editor = new NameEditor(index.data().toString(), parent, "nameEditor");
+        Theme *theme = ThemeTreeModel::themeAt(index);
+        connect(editor, &NameEditor::accept, this, [this, editor, theme](const QString &name) {
+            m_view->nameGiven(theme, name);
+            Q_EMIT const_cast<ThemeDelegate *>(this)->closeEditor(editor);
+        });
+        connect(editor, &NameEditor::reject, this, [this, editor] {
+            Q_EMIT const_cast<ThemeDelegate *>(this)->closeEditor(editor, RevertModelCache);
+        });
+        return editor;
     }
+    void setEditorData(QWidget *, const QModelIndex &) const override {}
+    bool eventFilter(QObject *, QEvent *) override { return false; }
 
 private:
     ThemeView *m_view;
@@ -52,6 +65,11 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     setHeaderHidden(true);
     setUniformRowHeights(true);
     setEditTriggers(NoEditTriggers);
+    setMouseTracking(true);
+    // The pointer entering the selected theme arms a click to rename it; any other disarms it.
+    connect(this, &QAbstractItemView::entered, this, [this](const QModelIndex &row) {
+        m_clickToRename = selectionModel()->isSelected(row);
+    });
     setCurrentTheme(document.root());
     // A member whose group's subthemes went to another member shows them no more: it closes.
     const auto closeIfGivenAway = [this](const QModelIndex &parent) {
@@ -95,7 +113,10 @@ void ThemeView::startRenaming(Theme *theme)
     if (!theme || theme == m_document.root())
         return;
     setCurrentTheme(theme);
-    edit(m_model->indexOf(theme));
+    const QModelIndex row = m_model->indexOf(theme);
+    edit(row);
+    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(row)))
+        editor->end(false); // the name is edited from its end, not replaced
 }
 
 void ThemeView::pasteAsCopy()
@@ -240,6 +261,26 @@ void ThemeView::nameGiven(Theme *theme, const QString &name)
         m_commands.nameOpened(name);
     else
         m_commands.rename(theme, name);
+}
+
+void ThemeView::focusInEvent(QFocusEvent *event)
+{
+    m_clickToRename = false;
+    QTreeView::focusInEvent(event);
+}
+
+void ThemeView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    const QModelIndex row = indexAt(at);
+    // The arrow left of a theme is not the theme: a click there does not rename it.
+    const bool onTheme = row.isValid() && visualRect(row).contains(at);
+    QTreeView::mouseReleaseEvent(event);
+    if (!onTheme)
+        return;
+    if (m_clickToRename && event->button() == Qt::LeftButton)
+        startRenaming(ThemeTreeModel::themeAt(row));
+    m_clickToRename = true;
 }
 
 void ThemeView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)

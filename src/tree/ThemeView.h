@@ -50,6 +50,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
@@ -65,5 +67,6 @@ private:
     std::unique_ptr<ThemeTreeModel> m_model;
     QMenu *m_pasteKindMenu = nullptr;
     TreeDragDrop *m_dragDrop = nullptr;
+    bool m_clickToRename = false;
     bool m_namingOpened = false; // the editor a command opened, rather than a rename
 };

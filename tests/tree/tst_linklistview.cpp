@@ -1,3 +1,5 @@
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
@@ -6,6 +8,7 @@
 #include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
 #include "tree/ScrollMath.h"
+#include "tree/ThemeView.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -195,6 +198,7 @@ private Q_SLOTS:
     void keysAndMouse()
     {
         QFETCH(QString, steps);
+        QFETCH(QString, seen);
         LinkListView view;
         view.resize(300, 200);
         view.show();
@@ -204,11 +208,37 @@ private Q_SLOTS:
         view.setCurrentItem(a);
         QSignalSpy editState(&view, &LinkListView::changeThemeNameEditState);
         QSignalSpy changed(&view, &LinkListView::dataChanged);
-        const QRect rect = view.visualItemRect(a);
-        const QPoint root = view.visualItemRect(view.rootTheme()).center();
+        QString shown = walk(view, steps, view.rowIndex(a),
+                             [&] { return view.isRenaming() ? view.nameEditor() : nullptr; });
+        shown += "| " + QString::number(changed.count()) + ' ';
+        for (const QList<QVariant> &told : std::as_const(editState))
+            shown += told.at(0).toBool() ? '1' : '0';
+        QCOMPARE(shown + ' ' + a->date().toString(Qt::ISODate), seen);
+
+        // The same steps on the view over the document.
+        ThemeDocument document;
+        Theme *theme = buildOutline(document, "a(b)")["a"];
+        theme->setDate(QDate(2000, 1, 1));
+        DocumentUndo undo(document);
+        ThemeView themes(document, undo);
+        themes.show();
+        themes.setCurrentTheme(theme);
+        shown = walk(themes, steps, themes.rows().indexOf(theme), [&] {
+            return qobject_cast<QLineEdit *>(themes.indexWidget(themes.currentIndex()));
+        });
+        QCOMPARE(shown + theme->date().toString(Qt::ISODate),
+                 seen.section('|', 0, 0) + seen.section(' ', -1));
+    }
+    // The steps of keysAndMouse() on a tree showing a; seen after each: the current theme, "+"
+    // when open, "*" and the editor's text while renaming.
+    static QString walk(QTreeView &view, const QString &steps, const QModelIndex &a,
+                        const std::function<QLineEdit *()> &editor)
+    {
+        const QRect rect = view.visualRect(a);
+        const QPoint root = view.visualRect(view.model()->index(0, 0)).center();
         QString seen;
         for (const QString &step : steps.split(' ')) {
-            QWidget *focus = view.isRenaming() ? static_cast<QWidget *>(view.nameEditor()) : &view;
+            QWidget *focus = editor() ? static_cast<QWidget *>(editor()) : &view;
             const QKeyCombination key = QKeySequence(step)[0];
             if (step == "click" || step == "arrow") {
                 QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
@@ -221,20 +251,16 @@ private Q_SLOTS:
             } else if (step.startsWith('\'')) {
                 QTest::keyClicks(focus, step.mid(1));
             } else if (step.startsWith('+')) {
-                view.nameEditor()->insert(step.mid(1));
-                QTest::keyClick(view.nameEditor(), Qt::Key_Return);
+                editor()->insert(step.mid(1));
+                QTest::keyClick(editor(), Qt::Key_Return);
             } else {
                 QTest::keyClick(focus, key.key(), key.keyboardModifiers());
             }
-            const ColorListViewItem *t = view.currentTheme();
-            const bool renaming = view.isRenaming() && view.nameEditor()->isVisible();
-            seen += t->name() + (t->isExpanded() ? "+" : "") +
-                    (renaming ? '*' + view.nameEditor()->text() : "") + ' ';
+            const QModelIndex current = view.currentIndex();
+            seen += current.data().toString() + (view.isExpanded(current) ? "+" : "") +
+                    (editor() ? '*' + editor()->text() : "") + ' ';
         }
-        seen += "| " + QString::number(changed.count()) + ' ';
-        for (const QList<QVariant> &told : std::as_const(editState))
-            seen += told.at(0).toBool() ? '1' : '0';
-        QTEST(seen + ' ' + a->date().toString(Qt::ISODate), "seen");
+        return seen;
     }
 
     void scrollTargets()

@@ -105,15 +105,12 @@ private Q_SLOTS:
     }
 
     // A quarter of the row at each edge, at least 2 pixels, places beside it; the rest into it.
+    void placeOnTheRow_data() { JSON_ROWS("top", "height", "y", "place"); }
     void placeOnTheRow()
     {
-        using P = LinkListView::DropPlace;
-        const std::tuple<QRect, int, P> places[] = {
-                {{0, 100, 50, 20}, 104, P::Before}, {{0, 100, 50, 20}, 105, P::Into},
-                {{0, 100, 50, 20}, 114, P::Into},   {{0, 100, 50, 20}, 115, P::After},
-                {{0, 0, 50, 6}, 1, P::Before},      {{0, 0, 50, 6}, 4, P::After}};
-        for (const auto &[row, y, place] : places)
-            QCOMPARE(int(TreeDragDrop::placeAt(row, y)), int(place));
+        FETCH_TEXTS(top, height, y, place);
+        const QRect row(0, top.toInt(), 50, height.toInt());
+        QCOMPARE(int(TreeDragDrop::placeAt(row, y.toInt())), QString("bia").indexOf(place));
     }
 
     // The moved branch keeps its open themes.
