@@ -293,15 +293,18 @@ private Q_SLOTS:
         ::close(pipe[1]);
     }
 
-    // Another live program named in the lock is named to each session that opens the document
-    // (a second session of this program adds no line); a FIFO there is refused, never opened.
+    // Another live program named in the lock (beside the file a link points to) is named to each
+    // session that opens the document, a second session of this program adding no line; a FIFO
+    // there is refused, never opened.
     void lock_data() { JSON_ROWS("found"); }
     void lock()
     {
         QFETCH(QString, found);
         QTemporaryDir dir;
-        const QString path = copySample(dir.filePath("doc.brw"));
-        const QString lock = DocumentLock::lockPathOf(path);
+        const QString document = copySample(dir.filePath("doc.brw"));
+        const QString path = found == "link" ? dir.filePath("link.brw") : document;
+        QVERIFY(QFile::link(document, dir.filePath("link.brw")));
+        const QString lock = dir.filePath(".doc.brw.lock");
         const QByteArray other = QByteArray::number(::getppid()) + " elsewhere\n";
         QVERIFY(found == "fifo" ? ::mkfifo(QFile::encodeName(lock), 0600) == 0
                                 : writeBytes(lock, other));

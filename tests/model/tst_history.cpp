@@ -244,6 +244,8 @@ private Q_SLOTS:
                     [&](Theme *theme, int, int) { kept.emplace_back(theme, rows.indexOf(theme)); });
             const int choice = random.bounded(10);
             if (choice == 0 && undo.canUndo()) {
+                for (int n = random.bounded(3); n > 0 && undo.redo(); --n) // over pending changes
+                    QCOMPARE(stateOf(document, true), outlines[undo.index()]);
                 for (int n = random.bounded(qMin(undo.index(), 6)) + 1; n > 0; --n) {
                     QVERIFY(undo.undo());
                     QCOMPARE(stateOf(document, true), outlines[undo.index()]);

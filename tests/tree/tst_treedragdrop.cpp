@@ -113,19 +113,6 @@ private Q_SLOTS:
         QCOMPARE(int(TreeDragDrop::placeAt(row, y.toInt())), QString("bia").indexOf(place));
     }
 
-    // The moved branch keeps its open themes.
-    void openStateKept()
-    {
-        LinkListView view;
-        show(view, "A(x(y)),B");
-        for (const char *open : {"A", "x"})
-            themeNamed(view, open)->setExpanded(true);
-        QVERIFY(dragOnto(view, themeNamed(view, "A"), themeNamed(view, "B"), 'a'));
-        QCOMPARE(outlineOf(view), "B,A(x(y))");
-        QVERIFY(themeNamed(view, "A")->isExpanded());
-        QVERIFY(themeNamed(view, "x")->isExpanded());
-    }
-
     // While the pointer moves: a line beside a row, a frame on it, a closed theme held there
     // opens, the tree scrolls near its edge and stops when the drag leaves.
     void whileDragging()
