@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,13 +47,13 @@ bool showJournalInFreshProcess(const QString &journal)
         return false;
     const bool written = write(descriptor, text.constData(), size_t(text.size())) == text.size();
     close(descriptor);
-    pid_t child = written ? fork() : -1;
-    if (child == 0) {
-        char option[] = "--show-journal";
-        char *arguments[] = {programPath, option, path, nullptr};
-        execv(programPath, arguments);
-        _exit(127);
-    }
+    // Spawned, not forked: a fork first takes every allocator lock, and the crash may have left
+    // one of them held.
+    char option[] = "--show-journal";
+    char *arguments[] = {programPath, option, path, nullptr};
+    pid_t child = -1;
+    if (written && posix_spawn(&child, programPath, nullptr, nullptr, arguments, environ) != 0)
+        child = -1;
     int status = 0;
     bool shown = false;
     if (child > 0) {

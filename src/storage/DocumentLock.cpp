@@ -273,9 +273,10 @@ void DocumentLock::release()
 
 void DocumentLock::releaseAll()
 {
+    // The table itself stays: the process ends next, and freeing it after a crash could wait for
+    // ever on an allocator lock the crash left held.
     for (const Held &held : std::as_const(heldLocks())) {
         const Holder self = held.self;
         change(held.path, [&self](Holders &holders) { dropSelfAndStale(holders, self); });
     }
-    heldLocks().clear();
 }
