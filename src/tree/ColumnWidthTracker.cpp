@@ -29,9 +29,10 @@ bool isCached(char16_t c)
 
 } // namespace
 
-ColumnWidthTracker::ColumnWidthTracker(QTreeView *view)
+ColumnWidthTracker::ColumnWidthTracker(QTreeView *view, Renames renames, IconOf iconOf)
     : QObject(view)
     , m_view(view)
+    , m_iconOf(std::move(iconOf))
 {
     QAbstractItemModel *model = view->model();
     CONNECT_ASSERT(connect(model, &QAbstractItemModel::rowsInserted, this,
@@ -42,6 +43,12 @@ ColumnWidthTracker::ColumnWidthTracker(QTreeView *view)
                            &ColumnWidthTracker::measureAgainLater));
     CONNECT_ASSERT(connect(model, &QAbstractItemModel::layoutChanged, this,
                            &ColumnWidthTracker::measureAgainLater));
+    // A row moved may now lie deeper, shallower or out of sight.
+    CONNECT_ASSERT(connect(model, &QAbstractItemModel::rowsMoved, this,
+                           &ColumnWidthTracker::measureAgainLater));
+    if (renames == Renames::Heard)
+        CONNECT_ASSERT(connect(model, &QAbstractItemModel::dataChanged, this,
+                               &ColumnWidthTracker::rowsChanged));
     CONNECT_ASSERT(connect(view, &QTreeView::expanded, this, &ColumnWidthTracker::expanded));
     CONNECT_ASSERT(connect(view, &QTreeView::collapsed, this, &ColumnWidthTracker::collapsed));
     view->header()->setSectionResizeMode(0, QHeaderView::Interactive);
@@ -102,7 +109,9 @@ int ColumnWidthTracker::delegateExtra(const QIcon &icon) const
 
 int ColumnWidthTracker::rowWidth(const QModelIndex &index, int depth)
 {
-    return rowWidth(index.data().toString(), index.data(Qt::DecorationRole).value<QIcon>(), depth);
+    return rowWidth(index.data().toString(),
+                    m_iconOf ? m_iconOf(index) : index.data(Qt::DecorationRole).value<QIcon>(),
+                    depth);
 }
 
 int ColumnWidthTracker::rowWidth(const QString &name, const QIcon &icon, int depth)
@@ -215,6 +224,24 @@ void ColumnWidthTracker::rowChanging(const QModelIndex &index, const QString &ne
     add(after);
     remove(before);
     apply();
+}
+
+void ColumnWidthTracker::rowsChanged(const QModelIndex &first, const QModelIndex &last)
+{
+    // The old width is gone: a row grown wider is the widest, any other may have been it.
+    for (QModelIndex row = first; row.isValid() && row.row() <= last.row();
+         row = row.siblingAtRow(row.row() + 1)) {
+        int depth = 0;
+        if (!isShown(row, &depth))
+            continue;
+        const int width = rowWidth(row, depth);
+        if (width > m_widest) {
+            add(width);
+            apply();
+        } else {
+            measureAgainLater();
+        }
+    }
 }
 
 void ColumnWidthTracker::measureAgainLater()

@@ -4,6 +4,7 @@
 #include <QModelIndex>
 #include <QObject>
 
+#include <functional>
 #include <vector>
 
 class QTreeView;
@@ -12,14 +13,20 @@ class QTreeView;
 // without measuring every row on each layout as the header's contents mode does: a row is
 // measured when it is shown (inserted under an open theme, or its parent opened) and when its
 // name changes. The view's own signals report all of that except the old name and icon of a changed
-// row, which the view passes through rowChanging(). Only the number of shown rows as wide as the
-// widest is counted; when the last of them goes, the width is measured again over the shown rows,
-// once, after the current event.
+// row: a view that knows them passes them through rowChanging(), one that only hears of the change
+// afterwards gets the row measured when it grew wider and the column measured again otherwise. Only
+// the number of shown rows as wide as the widest is counted; when the last of them goes, the width
+// is measured again over the shown rows, once, after the current event.
 class ColumnWidthTracker : public QObject
 {
     Q_OBJECT
 public:
-    explicit ColumnWidthTracker(QTreeView *view);
+    // How a renamed row reaches the tracker: told before the change, or heard of from the model.
+    enum class Renames { Told, Heard };
+    // The icon a row shows; by default the model's decoration.
+    using IconOf = std::function<QIcon(const QModelIndex &)>;
+    explicit ColumnWidthTracker(QTreeView *view, Renames renames = Renames::Told,
+                                IconOf iconOf = {});
 
     // Before the row at index gets the name and the icon (or none) given.
     void rowChanging(const QModelIndex &index, const QString &newName, const QIcon &newIcon);
@@ -40,6 +47,7 @@ private:
     void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
     void expanded(const QModelIndex &index);
     void collapsed(const QModelIndex &index);
+    void rowsChanged(const QModelIndex &first, const QModelIndex &last);
 
     // Whether the row is shown (every ancestor open), and its depth below the top level.
     bool isShown(const QModelIndex &index, int *depth) const;
@@ -57,6 +65,7 @@ private:
     int delegateExtra(const QIcon &icon) const;
 
     QTreeView *m_view;
+    IconOf m_iconOf;
     int m_widest = 0;
     int m_widestRows = 0; // shown rows of width m_widest
     bool m_measurePending = false;

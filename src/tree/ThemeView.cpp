@@ -3,12 +3,26 @@
 #include "common/Messages.h"
 #include "model/ThemeTreeModel.h"
 #include "tree/ColorListViewItem.h"
+#include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
 #include "tree/ViewKeys.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStyledItemDelegate>
+
+namespace {
+
+QIcon iconOf(const QModelIndex &row)
+{
+    const int id = row.data(ThemeTreeModel::LinkIdRole).toInt();
+    return id == 0  ? QIcon()
+           : id > 0 ? ColorListViewItem::markIcon()
+                    : ColorListViewItem::linkIcon();
+}
+
+} // namespace
 
 // Paints the icon of a mark theme and of a link, and gives the name typed to the view.
 class ThemeDelegate : public QStyledItemDelegate
@@ -22,10 +36,9 @@ public:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        const int id = index.data(ThemeTreeModel::LinkIdRole).toInt();
-        if (id == 0)
+        option->icon = iconOf(index);
+        if (option->icon.isNull())
             return;
-        option->icon = id > 0 ? ColorListViewItem::markIcon() : ColorListViewItem::linkIcon();
         option->features |= QStyleOptionViewItem::HasDecoration;
         option->decorationSize = option->icon.availableSizes().value(0);
     }
@@ -62,8 +75,13 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
 {
     setModel(m_model.get());
     setItemDelegate(new ThemeDelegate(this));
-    setHeaderHidden(true);
+    setIndentation(10);
     setUniformRowHeights(true);
+    setVerticalScrollMode(ScrollPerPixel);
+    setHorizontalScrollMode(ScrollPerPixel);
+    header()->setStretchLastSection(false);
+    // Measuring every row on each layout would make a large tree crawl.
+    new ColumnWidthTracker(this, ColumnWidthTracker::Renames::Heard, iconOf);
     setEditTriggers(NoEditTriggers);
     setMouseTracking(true);
     // The pointer entering the selected theme arms a click to rename it; any other disarms it.
@@ -71,6 +89,7 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
         m_clickToRename = selectionModel()->isSelected(row);
     });
     setCurrentTheme(document.root());
+    expand(currentIndex()); // the top themes are in sight
     // A member whose group's subthemes went to another member shows them no more: it closes.
     const auto closeIfGivenAway = [this](const QModelIndex &parent) {
         const Theme *theme = ThemeTreeModel::themeAt(parent);

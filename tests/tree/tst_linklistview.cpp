@@ -9,6 +9,7 @@
 #include "tree/NameEditor.h"
 #include "tree/ScrollMath.h"
 #include "tree/ThemeView.h"
+#include "tree/ViewKeys.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -299,69 +300,123 @@ private Q_SLOTS:
     }
     // Column 0 follows the widest shown row as themes are shown, hidden, renamed and given icons,
     // and is exactly what measuring every shown row gives (the tracker may round up by a pixel or
-    // two), so no name is cut and no stale width stays behind.
+    // two), so no name is cut and no stale width stays behind. The same on both trees.
     void followsTheWidestShownRow_data() { JSON_ROWS("change"); }
     void followsTheWidestShownRow()
     {
         QFETCH(QString, change);
         ScriptedMessages boxes;
-        LinkListView view;
-        view.resize(220, 160);
-        view.show();
         QString chain = "level29";
         for (int depth = 28; depth >= 0; --depth)
             chain = QString("level%1(%2)").arg(depth).arg(chain);
-        buildOutline(view, "first(" + chain + "),aratherwidernameofatheme,last");
-        ColorListViewItem *first = themeNamed(view, "first");
-        ColorListViewItem *wide = themeNamed(view, "aratherwidernameofatheme");
-        first->setExpanded(true);
+        const char *wide = "aratherwidernameofathemethanthetitle";
+        const QString outline = QString("first(%1),%2,last").arg(chain, wide);
+        const QString wider = "a child name much wider than any other theme name";
+        const QString renamed = change == "rename longer" ? QString(60, QChar(0x0416)) + "W" : "w";
+        const char *renamedTheme = change == "rename longer" ? "first" : wide;
+        LinkListView view;
+        buildOutline(view, outline);
+        checkWidest(view, change, renamed, view.rowIndex(themeNamed(view, renamedTheme)), [&] {
+            std::vector<ColorListViewItem *> chain{themeNamed(view, "first")};
+            while (chain.back()->childCount() > 0)
+                chain.push_back(chain.back()->childTheme(0));
+            if (change == "open deep at once")
+                view.openThemes(chain);
+            else if (change == "close widest")
+                view.appendChild(themeNamed(view, wide), wider);
+            else if (change == "delete widest")
+                view.deleteBranch(themeNamed(view, wide));
+            else if (change == "move widest out of sight")
+                view.moveAfter(themeNamed(view, wide), nullptr, themeNamed(view, "last"));
+            else if (change == "icon on widest")
+                view.setLinkId(themeNamed(view, wide), 1);
+            else if (change == "insert into open")
+                view.createChild(themeNamed(view, "level27"), QString(80, 'm'), {}, {});
+            else if (change == "delete chain")
+                view.deleteBranch(chain[0]);
+            else if (change == "clear")
+                view.clear();
+            return change.startsWith("rename") ? view.nameEditor() : nullptr;
+        });
 
-        if (change == "open deep") {
-            for (QTreeWidgetItem *item = first; item; item = item->child(0))
-                item->setExpanded(true);
-        } else if (change == "open deep at once") {
-            std::vector<ColorListViewItem *> chain;
-            for (QTreeWidgetItem *item = first; item; item = item->child(0))
-                chain.push_back(ColorListViewItem::themeOf(item));
-            view.openThemes(chain);
-        } else if (change == "close widest") {
-            wide->setExpanded(false);
-            view.appendChild(wide, "a child name much wider than any other theme name");
-            wide->setExpanded(true);
-            wide->setExpanded(false);
-        } else if (change == "delete widest") {
-            view.deleteBranch(wide);
-        } else if (change == "rename longer" || change == "rename shorter") {
-            view.setCurrentItem(change == "rename longer" ? first : wide);
-            QTest::keyClick(&view, Qt::Key_Space);
-            view.nameEditor()->selectAll();
-            view.nameEditor()->insert(change == "rename longer" ? QString(60, QChar(0x0416)) + "W"
-                                                                : "w");
-            QTest::keyClick(view.nameEditor(), Qt::Key_Return);
-        } else if (change == "icon on widest") {
-            view.setLinkId(wide, 1);
-        } else if (change == "insert into open") {
-            view.createChild(themeNamed(view, "level27"), QString(80, 'm'), {}, {});
-            view.rootTheme()->setExpanded(true);
-        } else if (change == "delete chain") {
-            for (QTreeWidgetItem *item = first; item; item = item->child(0))
-                item->setExpanded(true);
-            view.deleteBranch(first);
-        } else {
-            view.clear();
+        ThemeDocument document;
+        QHash<QString, Theme *> named = buildOutline(document, outline);
+        DocumentUndo undo(document);
+        ThemeView themes(document, undo);
+        const auto insert = [&](const char *parent, const QString &name) {
+            Theme *child = document.createTheme();
+            document.renameTheme(child, name);
+            document.insertTheme(named[parent], 0, child);
+        };
+        checkWidest(themes, change, renamed, themes.rows().indexOf(named[renamedTheme]), [&] {
+            if (change == "close widest")
+                insert(wide, wider);
+            else if (change == "move widest out of sight")
+                document.moveTheme(named[wide], named["last"], 0);
+            else if (change == "icon on widest")
+                document.joinGroup(named[wide], 1);
+            else if (change == "insert into open")
+                insert("level27", QString(80, 'm'));
+            if (change == "delete widest" || change == "clear")
+                document.takeTheme(named[wide]);
+            if (change == "delete chain" || change == "clear")
+                document.takeTheme(named["first"]);
+            if (change == "clear")
+                document.takeTheme(named["last"]);
+            for (Theme *theme = named["first"]; change == "open deep at once" && theme;
+                 theme = theme->childCount() > 0 ? theme->child(0) : nullptr)
+                themes.expand(themes.rows().indexOf(theme));
+            return qobject_cast<QLineEdit *>(themes.indexWidget(themes.currentIndex()));
+        });
+    }
+    // The view's part of followsTheWidestShownRow(): the tree's own change (which gives the name
+    // editor when a rename is on), what the view opens and closes, and the check.
+    static void checkWidest(QTreeView &view, const QString &change, const QString &renamed,
+                            const QModelIndex &renamedRow,
+                            const std::function<QLineEdit *()> &changeTree)
+    {
+        view.resize(220, 160);
+        view.show();
+        QCoreApplication::processEvents();
+        QVERIFY(view.isExpanded(view.model()->index(0, 0))); // the top themes are in sight
+        const QModelIndex first = view.model()->index(0, 0, view.model()->index(0, 0));
+        const QModelIndex wide = first.siblingAtRow(1);
+        view.expand(first);
+        if (change == "open deep" || change == "delete chain") {
+            for (QModelIndex row = first; row.isValid(); row = view.model()->index(0, 0, row))
+                view.expand(row);
         }
-        QCoreApplication::processEvents(); // a shrinking column is measured after the event
+        if (change.startsWith("rename")) {
+            view.setCurrentIndex(renamedRow);
+            QTest::keyClick(&view, Qt::Key_Space);
+            QLineEdit *editor = changeTree();
+            editor->selectAll();
+            editor->insert(renamed);
+            QTest::keyClick(editor, Qt::Key_Return);
+        } else {
+            changeTree();
+        }
+        if (change == "close widest") {
+            view.expand(wide);
+            view.collapse(wide);
+        } else if (change == "insert into open") {
+            view.expand(view.model()->index(0, 0));
+        }
+        // A shrinking column is measured after the event, and the scroll bar follows after that.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
 
         // What the header measured when it sized column 0 by its contents.
         const int measured = qMax(static_cast<QAbstractItemView &>(view).sizeHintForColumn(0),
                                   view.header()->sectionSizeHint(0));
+
         QCOMPARE(qBound(measured, view.columnWidth(0), measured + 2), view.columnWidth(0));
 
         // Scrolling right reaches the end of the widest name and stops there.
         QScrollBar *bar = view.horizontalScrollBar();
         for (int previous = -1; bar->value() != previous;) {
             previous = bar->value();
-            view.menuScroll_Right();
+            ViewKeys::scrollHalfPage(&view, ViewKeys::ScrollRight);
         }
         QVERIFY(view.columnWidth(0) <= view.viewport()->width() ||
                 view.columnWidth(0) - bar->value() <= view.viewport()->width() + 1);
