@@ -1,9 +1,9 @@
 #pragma once
 
 #include "common/TextCodec.h"
+#include "model/ThemeHistory.h"
 #include "tree/ColorListViewItem.h"
 #include "tree/MLStorage.h"
-#include "tree/ThemeHistory.h"
 #include "tree/TreeDragDrop.h"
 #include "tree/UndoStep.h"
 
@@ -88,7 +88,7 @@ public:
     NameEditor *nameEditor() const { return m_nameEditor; }
     ColorListViewItem *cutSource() const { return m_cutSource; }
     ColorListViewItem *copySource() const { return m_copySource; }
-    const ThemeHistory &history() const { return m_history; }
+    const ThemeHistory<ColorListViewItem> &history() const { return m_history; }
 
     // A row's place in the view's model, and back: a walk over the model's indexes hides and
     // opens rows without looking each one up among its siblings.
@@ -332,7 +332,7 @@ private:
     void deferredScroll();
 
     MLStorage m_storage;
-    ThemeHistory m_history;
+    ThemeHistory<ColorListViewItem> m_history;
     bool m_navigating = false;
     ColorListViewItem *m_currentTheme = nullptr;
     ColorListViewItem *m_previousTheme = nullptr;

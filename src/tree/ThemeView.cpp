@@ -88,7 +88,10 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     connect(this, &QAbstractItemView::entered, this, [this](const QModelIndex &row) {
         m_clickToRename = selectionModel()->isSelected(row);
     });
-    setCurrentTheme(document.root());
+    setCurrentTheme(document.root()); // where the user starts, not a theme visited
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ThemeView::currentRowChanged);
+    connect(m_model.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this, &ThemeView::forgetRows);
     expand(currentIndex()); // the top themes are in sight
     // A member whose group's subthemes went to another member shows them no more: it closes.
     const auto closeIfGivenAway = [this](const QModelIndex &parent) {
@@ -125,6 +128,56 @@ void ThemeView::setCurrentTheme(Theme *theme)
 bool ThemeView::isOpen(const Theme *theme) const
 {
     return isExpanded(m_model->indexOf(theme));
+}
+
+void ThemeView::currentRowChanged(const QModelIndex &row)
+{
+    Theme *theme = ThemeTreeModel::themeAt(row);
+    if (!theme)
+        return;
+    m_previousTheme = std::exchange(m_currentTheme, theme);
+    if (!m_navigating)
+        m_history.record(theme);
+}
+
+void ThemeView::navigateTo(Theme *theme)
+{
+    if (!theme)
+        return;
+    m_navigating = true;
+    setCurrentTheme(theme);
+    m_navigating = false;
+}
+
+void ThemeView::backInTime()
+{
+    navigateTo(m_history.back());
+}
+
+void ThemeView::forwardInTime()
+{
+    navigateTo(m_history.forward());
+}
+
+void ThemeView::goToMark()
+{
+    setCurrentTheme(m_document.resolve(currentTheme()));
+}
+
+void ThemeView::forgetRows(const QModelIndex &parent, int first, int last)
+{
+    if (m_history.isEmpty()) // the previous theme is in it too
+        return;
+    QSet<Theme *> leaving;
+    const auto self = [](Theme *theme) { return theme; };
+    for (int row = first; row <= last; ++row) {
+        Theme *top = ThemeTreeModel::themeAt(m_model->index(row, 0, parent));
+        leaving.insert(top);
+        walkPreorder(top, self, self, [&](Theme *theme, int, int) { leaving.insert(theme); });
+    }
+    m_history.removeAll(leaving);
+    if (leaving.contains(m_previousTheme))
+        m_previousTheme = nullptr;
 }
 
 void ThemeView::startRenaming(Theme *theme)

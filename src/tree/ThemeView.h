@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/EditingCommands.h"
+#include "model/ThemeHistory.h"
 #include "tree/TreeDragDrop.h"
 
 #include <QTreeView>
@@ -28,6 +29,13 @@ public:
     // Makes the theme current and shows it, opening the themes above it.
     void setCurrentTheme(Theme *theme);
     bool isOpen(const Theme *theme) const;
+    // The theme current before the current one.
+    Theme *previousTheme() const { return m_previousTheme; }
+    // Back and forth among the themes made current, without recording the way.
+    void backInTime();
+    void forwardInTime();
+    // From a link to its mark theme; any other theme stays current.
+    void goToMark();
     // The name editor of the theme, unless it is the root.
     void startRenaming(Theme *theme);
     bool isRenaming() const { return state() == EditingState; }
@@ -60,6 +68,10 @@ private:
     void openCurrent(QKeyEvent *event);
     void followReplay(bool replayed);
     void nameGiven(Theme *theme, const QString &name);
+    void currentRowChanged(const QModelIndex &row);
+    void navigateTo(Theme *theme);
+    // Themes leaving the tree leave the history too.
+    void forgetRows(const QModelIndex &parent, int first, int last);
 
     ThemeDocument &m_document;
     DocumentUndo &m_undo;
@@ -69,4 +81,8 @@ private:
     TreeDragDrop *m_dragDrop = nullptr;
     bool m_clickToRename = false;
     bool m_namingOpened = false; // the editor a command opened, rather than a rename
+    ThemeHistory<Theme> m_history;
+    Theme *m_currentTheme = nullptr;
+    Theme *m_previousTheme = nullptr;
+    bool m_navigating = false;
 };

@@ -82,27 +82,44 @@ private Q_SLOTS:
         QCOMPARE(outlineOf(view), QString("e,m+1(_),l(x)"));
     }
 
-    // A name makes that theme current, "<" goes back in time, ">" forward, "-a" deletes a; the
-    // current theme after each step.
+    // A name makes that theme current, "<" goes back in time, ">" forward, "-a" deletes a, "^"
+    // goes to the mark; the current theme after each step, for "@" the previous one. Both trees.
     void historyWalks_data() { JSON_ROWS("steps", "seen"); }
     void historyWalks()
     {
         QFETCH(QString, steps);
+        const QString outline = "a(e),b,c,d,m+1,l-1(_)";
         LinkListView view;
-        buildOutline(view, "a,b,c,d");
-        QString seen;
+        buildOutline(view, outline);
+        ThemeDocument document;
+        QHash<QString, Theme *> named = buildOutline(document, outline);
+        DocumentUndo undo(document);
+        ThemeView themes(document, undo);
+        QString seen[2];
         for (const QString &step : steps.split(' ')) {
-            if (step == "<")
+            if (step == "<") {
                 view.prevThemeInTime();
-            else if (step == ">")
+                themes.backInTime();
+            } else if (step == ">") {
                 view.nextThemeInTime();
-            else if (step.startsWith('-'))
+                themes.forwardInTime();
+            } else if (step == "^") {
+                view.gotoMark();
+                themes.goToMark();
+            } else if (step.startsWith('-')) {
                 view.deleteBranch(themeNamed(view, step.mid(1)));
-            else
+                document.takeTheme(named[step.mid(1)]);
+            } else if (step != "@") {
                 view.setCurrentItem(themeNamed(view, step));
-            seen += view.currentTheme()->name();
+                themes.setCurrentTheme(named[step]);
+            }
+            const bool previous = step == "@";
+            const auto name = [](auto *theme) { return theme ? theme->name() : "0"; };
+            seen[0] += name(previous ? view.previousTheme() : view.currentTheme());
+            seen[1] += name(previous ? themes.previousTheme() : themes.currentTheme());
         }
-        QTEST(seen, "seen");
+        QTEST(seen[0], "seen");
+        QTEST(seen[1], "seen");
     }
 
     void pathsDepthStatusAndNewest()
