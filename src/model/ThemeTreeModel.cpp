@@ -89,7 +89,7 @@ QVariant ThemeTreeModel::data(const QModelIndex &index, int role) const
     const Theme *theme = themeAt(index);
     if (!theme)
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
+    if (role == Qt::DisplayRole)
         return theme->name();
     if (role == LinkIdRole)
         return theme->linkId();

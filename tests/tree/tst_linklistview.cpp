@@ -258,7 +258,9 @@ private Q_SLOTS:
         for (const QString &step : steps.split(' ')) {
             QWidget *focus = editor() ? static_cast<QWidget *>(editor()) : &view;
             const QKeyCombination key = QKeySequence(step)[0];
-            if (step == "click" || step == "arrow") {
+            if (step == "rclick") {
+                QTest::mouseClick(view.viewport(), Qt::RightButton, {}, rect.center());
+            } else if (step == "click" || step == "arrow") {
                 QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                                   step == "click" ? rect.center()
                                                   : QPoint(rect.left() - 5, rect.center().y()));
@@ -345,8 +347,10 @@ private Q_SLOTS:
                 view.deleteBranch(themeNamed(view, wide));
             else if (change == "move widest out of sight")
                 view.moveAfter(themeNamed(view, wide), nullptr, themeNamed(view, "last"));
-            else if (change == "icon on widest")
+            else if (change.startsWith("icon o"))
                 view.setLinkId(themeNamed(view, wide), 1);
+            if (change == "icon off widest")
+                view.setLinkId(themeNamed(view, wide), 0);
             else if (change == "insert into open")
                 view.createChild(themeNamed(view, "level27"), QString(80, 'm'), {}, {});
             else if (change == "delete chain")
@@ -370,8 +374,10 @@ private Q_SLOTS:
                 insert(wide, wider);
             else if (change == "move widest out of sight")
                 document.moveTheme(named[wide], named["last"], 0);
-            else if (change == "icon on widest")
+            else if (change.startsWith("icon o"))
                 document.joinGroup(named[wide], 1);
+            if (change == "icon off widest")
+                document.leaveGroup(named[wide]);
             else if (change == "insert into open")
                 insert("level27", QString(80, 'm'));
             if (change == "delete widest" || change == "clear")
