@@ -156,6 +156,7 @@ static void randomChange(ThemeDocument &document, QRandomGenerator &random, QSet
             (*made.insert(document.appendChild(fresh)))->setName(QString("n%1").arg(made.size()));
         Theme *parent = anyList();
         QVERIFY(random.bounded(4) || !parent->parent() || document.exchangeChildren(fresh, parent));
+        QVERIFY(!document.insertTheme(parent, parent->childCount() + 1, fresh)); // one past the end
         QVERIFY(document.insertTheme(parent, random.bounded(parent->childCount() + 1), fresh));
         break;
     }
@@ -173,6 +174,7 @@ static void randomChange(ThemeDocument &document, QRandomGenerator &random, QSet
         Theme *parent = anyList();
         parent = isAncestorOrSelf(theme, parent) ? document.root() : parent;
         const int rows = parent->childCount() - (parent == theme->parent() ? 1 : 0);
+        QVERIFY(!document.moveTheme(theme, parent, rows + 1));
         QVERIFY(document.moveTheme(theme, parent, random.bounded(rows + 1)));
         break;
     }
