@@ -57,6 +57,10 @@ private Q_SLOTS:
         const QHash<QString, Theme *> named = buildOutline(document, tree);
         DocumentUndo undo(document);
         EditingCommands commands(document, undo);
+        const auto self = [](Theme *theme) { return theme; };
+        walkThemes(document.root(), self, [](Theme *theme, int, int) {
+            theme->setDate({2000, 1, 1});
+        });
         Theme *current = document.root();
         Theme *renamed = nullptr; // in the name editor opened without a command, on its name
         QString boxes, before;
@@ -96,6 +100,11 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(outlineOf(document), result);
+        // What a command made, copied or named is dated today; the rest keeps its date.
+        walkThemes(document.root(), self, [](Theme *theme, int, int) {
+            QVERIFY2(theme->date() == QDate(2000, 1, 1) || theme->date() == Clock::today(),
+                     qPrintable(theme->name()));
+        });
         QCOMPARE(current->name() + outlineAndSource(document, commands).mid(result.size()), status);
         QCOMPARE(boxes, QString(log).remove(QRegularExpression("[^!m]"))); // refused, kind asked
         undoRedo(document, commands, undo, steps);
