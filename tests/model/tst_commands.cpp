@@ -140,6 +140,24 @@ private Q_SLOTS:
                          ? QList<QStringList>()
                          : QList<QStringList>{{before, outlineAndSource(document, commands)}});
     }
+
+    // A name typed after a change outside every step (a link opened meanwhile) is a step of its
+    // own, which takes that change with it.
+    void nameAfterALinkOpened()
+    {
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, "A,M+1(x),L-1(_)");
+        DocumentUndo undo(document);
+        EditingCommands commands(document, undo);
+        commands.insertBelow(named["A"]);
+        commands.open(named["L"]);
+        commands.nameOpened("N");
+        QStringList seen{undo.undoText() + ": " + outlineOf(document)};
+        while (undo.undo())
+            seen << undo.redoText() + ": " + outlineOf(document);
+        QCOMPARE(seen, (QStringList{"Rename: A,N,M+1(_),L-1(x)", "Rename: A,,M+1(x),L-1(_)",
+                                    "Insert Down: A,M+1(x),L-1(_)"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommands)
