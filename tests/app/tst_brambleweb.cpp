@@ -151,9 +151,6 @@ private Q_SLOTS:
         LinkListView *tree = window->tree();
         tree->setFocus();
         QTRY_VERIFY(window->actionState() & Brambleweb::TreeHasFocus);
-        const auto action = [window](const char *name) {
-            return window->findChild<QAction *>(name);
-        };
         // Undo and redo only when there is a step to take back or make again.
         for (QAction *action : window->treeActions())
             QCOMPARE(action->isEnabled(), !action->objectName().endsWith("do"));
@@ -184,7 +181,7 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(tree->isRenaming());
         QVERIFY(window->actionState() & Brambleweb::RenamingTheme);
-        QVERIFY(!action("delete")->isEnabled());
+        QVERIFY(!window->findChild<QAction *>("delete")->isEnabled());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!(window->actionState() & Brambleweb::RenamingTheme));
 
@@ -206,7 +203,7 @@ private Q_SLOTS:
 
         QTest::keyClick(tree, Qt::Key_Escape);
         QVERIFY(!window->isLocationMode());
-        QVERIFY(action("delete")->isEnabled());
+        QVERIFY(window->findChild<QAction *>("delete")->isEnabled());
 
         // A mouse press anywhere ends the mode: tree, description, tool bar, menu bar's empty end.
         for (QWidget *widget : {tree->viewport(), window->editor()->viewport(),

@@ -145,10 +145,6 @@ private Q_SLOTS:
 
     void savedForms()
     {
-        const DocumentState state = someState(7);
-        QCOMPARE(DocumentState::fromJson(
-                         QJsonDocument::fromJson(QJsonDocument(state.toJson()).toJson()).object()),
-                 state);
         const WindowState window{QByteArray("\x01\x00\xff", 3), "bars", "", 120};
         QCOMPARE(WindowState::fromJson(window.toJson()), window);
         QJsonObject damaged = window.toJson();

@@ -15,15 +15,18 @@ check() { # description, then the command; the command's status decides
     shift
     if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
-# Rows on standard input: the exit status, a pattern standard error must hold (or nothing), the
-# arguments ({data}: the test data, {work}: a scratch folder).
+# The rows of data/FILE.jsonl beside this script: the name, the exit status, a pattern standard
+# error must hold (or nothing), the arguments ({data}: the test data, {work}: a scratch folder).
 check_rows() {
-    while IFS='|' read -r want pattern args; do
+    while IFS='|' read -r what want pattern args; do
         args=$(printf '%b' "${args//\{data\}/$data}") && args=${args//\{work\}/$work}
         timeout 60 "$brw" $args 2>"$work/err"
-        check "status $want: $args" test $? -eq "$want"
-        [ -z "$pattern" ] || check "says '$pattern': $args" grep -q -- "$pattern" "$work/err"
-    done
+        check "$what: status $want: $args" test $? -eq "$want"
+        [ -z "$pattern" ] || check "$what: says '$pattern': $args" grep -q -- "$pattern" "$work/err"
+    done < <(python3 -c 'import json, sys
+for line in open(sys.argv[1], encoding="utf-8"):
+    if line.strip() and line[0] != "#": print("|".join(json.loads(line)))
+' "$(dirname "$0")/data/$1.jsonl")
 }
 # export ARG...: the program's export; its standard error goes to $work/err, its status to $status
 export() { "$brw" --export "$@" 2>"$work/err"; status=$?; }
@@ -46,19 +49,7 @@ check "structure export has only header lines" \
     bash -c "! grep -av '^<!--' '$work/structure.brw' | grep -q ."
 
 # Reported problems and refused command lines, one a row.
-check_rows <<'ROWS'
-1|^!!!error!!!$|--export brw {data}/input/broken_links.brw {work}/broken.brw
-1|It rename some REMINDER|--export brw {data}/input/two_reminders.brw {work}/renamed.brw
-1|Cannot open file|--export brw {work}/missing.brw {work}/out.brw
-2||--export brw {data}/reference/basic.brw {work}/out\xe9.brw
-1||--export brw {data}/reference/basic.brw {work}/no/such/dir/out.brw
-1|cannot open for writing|--export brw {data}/reference/basic.brw {work}/pipe.fifo
-1|cannot open for writing|--export html {data}/reference/basic.brw /dev/full
-1|Cannot open file|--export brw {work}/pipe.fifo {work}/out.brw
-2||--export brw in out --encoding latin1
-2||--export docx in out
-2||--bogus
-ROWS
+check_rows reported
 check "a reported problem still writes the output" test -s "$work/broken.brw"
 # Standard error goes through a pipe: the limit would stop a file there too.
 (ulimit -f 0 && exec "$brw" --export brw "$data/reference/basic.brw" "$work/limit.brw" 2>&1) |
@@ -162,15 +153,7 @@ printf '# A\n\ntext\n\n- deep\n' >"$work/in.md"
 "$brw" --import markdown "$work/in.md" "$work/md.brw"
 check "a markdown import reads headings, lists and text" bash -c "tr -d '\r' <'$work/md.brw' |
     sed 's/\[[0-9.]*\]//' | tr '\n' '|' | grep -qx '|<!--1-->A|text|<!--2-->deep||'"
-check_rows <<'ROWS'
-1|Cannot open file|--import opml {data}/opml/unclosed.opml {work}/refused.brw
-1|^line 5: |--import opml {data}/opml/bad_entity.opml {work}/refused.brw
-1|Cannot open file|--import markdown {work}/missing.md {work}/refused.brw
-1|Cannot open file|--import text /dev/stdin {work}/refused.brw
-2|unknown import format: pdf|--import pdf {work}/in.md {work}/refused.brw
-2|unknown export format: docx|--export docx {data}/reference/basic.brw {work}/refused.docx
-2|needs FORMAT INPUT OUTPUT|--import opml {work}/in.md
-ROWS
+check_rows refused_imports
 check "a refused import writes nothing" test ! -e "$work/refused.brw"
 (umask 022 && "$brw" --export opml "$work/private.brw" "$work/private.opml" 2>/dev/null)
 check "an opml export of a private document is private" test "$(stat -c %a "$work/private.opml")" = 600

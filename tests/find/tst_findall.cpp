@@ -69,11 +69,7 @@ private Q_SLOTS:
         m_tree = m_window->tree();
     }
 
-    void goToTheme_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/gototheme.jsonl"),
-                    {"outline", "typed", "listed", "keys", "reached"});
-    }
+    void goToTheme_data() { JSON_ROWS("outline", "typed", "listed", "keys", "reached"); }
 
     void goToTheme()
     {
@@ -109,10 +105,7 @@ private Q_SLOTS:
     }
 
     // A change that renames or inserts themes reaches the names of the next Ctrl+G.
-    void goToFollowsEveryChange_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"typed", "listed"});
-    }
+    void goToFollowsEveryChange_data() { JSON_ROWS("typed", "listed"); }
     void goToFollowsEveryChange()
     {
         const QString change = QTest::currentDataTag();
@@ -151,10 +144,7 @@ private Q_SLOTS:
         QTEST(rows(popup->list(), 2), "listed");
     }
 
-    void subsequenceSpan_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"name", "query", "span"});
-    }
+    void subsequenceSpan_data() { JSON_ROWS("name", "query", "span"); }
 
     void subsequenceSpan()
     {
@@ -163,7 +153,7 @@ private Q_SLOTS:
     }
 
     // Names and queries fold alike, a character outside the basic plane as a whole.
-    void folding_data() { addJsonRows(QFINDTESTDATA("data/names.jsonl"), {"text", "folded"}); }
+    void folding_data() { JSON_ROWS("text", "folded"); }
     void folding()
     {
         QFETCH(QString, text);
@@ -174,10 +164,7 @@ private Q_SLOTS:
         QTEST(names.name(1).toString(), "folded");
     }
 
-    void filterPlaces_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/filterplaces.jsonl"), {"rows", "places"});
-    }
+    void filterPlaces_data() { JSON_ROWS("rows", "places"); }
     void filterPlaces()
     {
         QFETCH(QString, rows);
@@ -191,11 +178,7 @@ private Q_SLOTS:
     }
 
     // The tree narrowed by F8 to the themes that match the dialog's text, and shown whole again.
-    void filterTree_data()
-    {
-        addJsonRows(QFINDTESTDATA("data/filter.jsonl"),
-                    {"outline", "find", "steps", "shown", "end", "after"});
-    }
+    void filterTree_data() { JSON_ROWS("outline", "find", "steps", "shown", "end", "after"); }
     void filterTree()
     {
         FETCH_TEXTS(outline, shown);

@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 class TestFindEngine : public QObject
 {
@@ -100,19 +99,13 @@ private Q_SLOTS:
 
     void steps_data()
     {
-        addJsonRows(QFINDTESTDATA("data/steps.jsonl"),
-                    {"tree", "start", "flags", "find", "replace", "actions", "outcomes", "result"});
+        JSON_ROWS("tree", "start", "flags", "find", "replace", "actions", "outcomes", "result");
     }
 
     void steps()
     {
         FETCH_TEXTS(tree, start, flags, find, replace, actions);
         ScriptedMessages boxes;
-        // "{5000y}" stands for 5000 "y".
-        for (QRegularExpressionMatch run;
-             (run = QRegularExpression("\\{(\\d+)(.)\\}").match(tree)).hasMatch();)
-            tree.replace(run.capturedStart(), run.capturedLength(),
-                         QString(run.captured(1).toInt(), run.captured(2)[0]));
         load(tree);
         const QString read = outlineOf(*m_tree, true);
         const QStringList at = start.split(' ');
