@@ -142,7 +142,7 @@ private Q_SLOTS:
     }
 
     // A name typed after a change outside every step (a link opened meanwhile) is a step of its
-    // own, which takes that change with it.
+    // own, which takes that change with it; what the editor stores stays.
     void nameAfterALinkOpened()
     {
         ThemeDocument document;
@@ -152,9 +152,14 @@ private Q_SLOTS:
         commands.insertBelow(named["A"]);
         commands.open(named["L"]);
         commands.nameOpened("N");
+        // The editor's text and date stamp, outside every step: no undo takes them back.
+        document.setThemeDescription(named["A"], "typed");
+        document.setThemeDate(named["A"], {2001, 2, 3});
         QStringList seen{undo.undoText() + ": " + outlineOf(document)};
         while (undo.undo())
             seen << undo.redoText() + ": " + outlineOf(document);
+        QCOMPARE(named["A"]->description() + named["A"]->date().toString(Qt::ISODate),
+                 "typed2001-02-03");
         QCOMPARE(seen, (QStringList{"Rename: A,N,M+1(_),L-1(x)", "Rename: A,,M+1(x),L-1(_)",
                                     "Insert Down: A,M+1(x),L-1(_)"}));
     }

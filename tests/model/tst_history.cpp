@@ -294,6 +294,13 @@ private Q_SLOTS:
         while (undo.redo())
             QCOMPARE(stateOf(document, true), outlines[undo.index()]);
         QCOMPARE(shadow.outline(), outlineOf(*copyOf(document.root()), true));
+        // Under the smallest limit only the newest step stays.
+        undo.setByteLimit(1);
+        {
+            DocumentUndo::Step step(undo, "newest");
+            document.renameTheme(document.root(), "newest");
+        }
+        QCOMPARE(undo.count(), 1);
         // Branches that only the history kept serve new themes once it lets them go.
         undo.clear();
         QVERIFY(made.contains(document.createTheme()));
