@@ -24,6 +24,7 @@ DocumentUndo::DocumentUndo(ThemeDocument &document)
 
 DocumentUndo::~DocumentUndo()
 {
+    m_changed = nullptr; // whoever listens may be going too
     clear();
     m_document.m_undo = nullptr;
 }
@@ -45,11 +46,13 @@ bool DocumentUndo::undo()
 {
     if (!canUndo())
         return false;
+    tellAboutToChange();
     revertPending();
     replay(*m_steps[m_index - 1], false);
     --m_index;
     if (m_putState && m_steps[m_index]->before.has_value())
         m_putState(m_steps[m_index]->before);
+    tellChanged();
     return true;
 }
 
@@ -57,11 +60,13 @@ bool DocumentUndo::redo()
 {
     if (!canRedo())
         return false;
+    tellAboutToChange();
     revertPending();
     replay(*m_steps[m_index], true);
     if (m_putState && m_steps[m_index]->after.has_value())
         m_putState(m_steps[m_index]->after);
     ++m_index;
+    tellChanged();
     return true;
 }
 
@@ -84,10 +89,13 @@ void DocumentUndo::clear()
         m_open->text = text;
         m_entryMark = 0;
     }
+    tellChanged();
 }
 
 void DocumentUndo::begin(const char *text)
 {
+    if (m_depth == 0)
+        tellAboutToChange();
     if (m_depth++ > 0)
         return;
     m_open = m_pending ? std::move(m_pending) : std::make_unique<StepRecord>();
@@ -129,6 +137,25 @@ void DocumentUndo::end()
     m_index = m_steps.size();
     while (m_bytes > m_byteLimit && m_steps.size() > 1)
         dropOldest();
+    tellChanged();
+}
+
+void DocumentUndo::setListeners(std::function<void()> aboutToChange, std::function<void()> changed)
+{
+    m_aboutToChange = std::move(aboutToChange);
+    m_changed = std::move(changed);
+}
+
+void DocumentUndo::tellAboutToChange()
+{
+    if (m_aboutToChange)
+        m_aboutToChange();
+}
+
+void DocumentUndo::tellChanged()
+{
+    if (m_changed)
+        m_changed();
 }
 
 bool DocumentUndo::reopenLast()

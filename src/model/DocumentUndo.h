@@ -56,6 +56,10 @@ public:
     // theme it opened for naming); false when another change or an undo came after it.
     bool reopenLast();
     bool isOpen() const { return m_depth > 0; }
+    // `aboutToChange` hears before a step begins and before an undo or a redo, while nothing is
+    // recorded: the text being typed goes into the document first and stays the editor's.
+    // `changed` hears once the history changed: a step made, undone, redone or cleared away.
+    void setListeners(std::function<void()> aboutToChange, std::function<void()> changed);
     class Step
     {
     public:
@@ -147,6 +151,8 @@ private:
     void revertPending();
     void discardRedo();
     void dropOldest();
+    void tellAboutToChange();
+    void tellChanged();
     // Frees the detached branches that the steps' entries name (with keptOnly, only those the
     // steps left out themselves).
     void releaseOutside(const std::vector<const StepRecord *> &steps, bool keptOnly);
@@ -164,4 +170,6 @@ private:
     qint64 m_byteLimit = qint64(256) << 20;
     std::function<std::any()> m_takeState;
     std::function<void(const std::any &)> m_putState;
+    std::function<void()> m_aboutToChange;
+    std::function<void()> m_changed;
 };

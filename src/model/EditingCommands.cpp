@@ -452,3 +452,12 @@ EditingCommands::Outcome EditingCommands::drop(Theme *dragged, Theme *target, Dr
         return makeCurrent(pasted);
     });
 }
+
+QString EditingCommands::sourceText() const
+{
+    if (const Theme *cut = cutSource())
+        return QStringLiteral("[for cut - ") + shownName(cut->name()) + QLatin1Char(']');
+    if (const Theme *copied = copySource())
+        return QStringLiteral("[for copy - ") + shownName(copied->name()) + QLatin1Char(']');
+    return QString();
+}

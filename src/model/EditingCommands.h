@@ -64,6 +64,8 @@ public:
     // While they stand in the tree.
     Theme *cutSource() const { return inTree(m_cutSource); }
     Theme *copySource() const { return inTree(m_copySource); }
+    // The theme a paste would bring, as the status shows it: "[for cut - a]", "[for copy - a]".
+    QString sourceText() const;
     // The theme current when the step last undone was begun, or when the step last redone was
     // done; null for a step made by no command.
     Theme *replayedCurrent() const { return inTree(m_replayedCurrent); }

@@ -27,3 +27,13 @@ int Theme::row() const
     }
     return -1;
 }
+
+QString shownName(const QString &name)
+{
+    constexpr qsizetype longest = 1000;
+    if (name.size() <= longest)
+        return name;
+    // Never half a surrogate pair.
+    const qsizetype cut = name.at(longest - 1).isHighSurrogate() ? longest - 1 : longest;
+    return name.left(cut) + QChar(0x2026);
+}

@@ -50,3 +50,7 @@ private:
 
 // True when `ancestor` is the theme itself or lies on its path to the root.
 bool isAncestorOrSelf(const Theme *ancestor, const Theme *theme);
+
+// A name as rows and the status bar show it: at most 1000 characters and an ellipsis. Laying out
+// a name of megabytes takes the window minutes, and no screen shows more of it.
+QString shownName(const QString &name);

@@ -192,13 +192,3 @@ QString themeDateText(const QDate &date)
 {
     return QLatin1Char('[') + plainDateText(date) + QLatin1Char(']');
 }
-
-QString shownName(const QString &name)
-{
-    constexpr qsizetype longest = 1000;
-    if (name.size() <= longest)
-        return name;
-    // Never half a surrogate pair.
-    const qsizetype cut = name.at(longest - 1).isHighSurrogate() ? longest - 1 : longest;
-    return name.left(cut) + QChar(0x2026);
-}

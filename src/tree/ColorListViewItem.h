@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTreeWidgetItem>
 
+#include "model/Theme.h"
+
 #include <array>
 
 // One theme: a node of the theme tree. Column 0 (the name) is the only text the view shows; the
@@ -79,10 +81,6 @@ private:
     QString m_nullText;
     std::array<int, SlotCount> m_slots{};
 };
-
-// A name as rows and the status bar show it: at most 1000 characters and an ellipsis. Laying out
-// a name of megabytes takes the window minutes, and no screen shows more of it.
-QString shownName(const QString &name);
 
 // "[" + "%2.2i.%2.2i.%i" (day, month, year) + "]".
 QString themeDateText(const QDate &date);

@@ -7,6 +7,7 @@
 #include "tree/NameEditor.h"
 #include "tree/ViewKeys.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -36,6 +37,7 @@ public:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
+        option->text = shownName(option->text);
         option->icon = iconOf(index);
         if (option->icon.isNull())
             return;
@@ -101,6 +103,12 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     };
     connect(m_model.get(), &QAbstractItemModel::rowsRemoved, this, closeIfGivenAway);
     connect(m_model.get(), &QAbstractItemModel::rowsMoved, this, closeIfGivenAway);
+    m_contextMenu = new QMenu(this);
+    QMenu *newMenu = m_contextMenu->addMenu(tr("New(Новая)"));
+    newMenu->setTearOffEnabled(true);
+    newMenu->addAction(tr("Up (Выше)"), this, [this] { run(&EditingCommands::insertAbove); });
+    newMenu->addAction(tr("Into (Внутрь)"), this, [this] { run(&EditingCommands::insertInto); });
+    newMenu->addAction(tr("Down (Ниже)"), this, [this] { run(&EditingCommands::insertBelow); });
     m_pasteKindMenu = new QMenu(this);
     m_pasteKindMenu->addAction(tr("Ordinar (Обычная)"), this, &ThemeView::pasteAsCopy);
     m_pasteKindMenu->addAction(tr("Link (Ссылка)"), this, &ThemeView::pasteAsLink);
@@ -109,6 +117,9 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
 
 ThemeView::~ThemeView()
 {
+    // An open name editor goes with the widget, after the members it would tell of it.
+    if (m_nameEditor)
+        disconnect(m_nameEditor, nullptr, this, nullptr);
     // The view lets go of its rows before they go.
     setModel(nullptr);
 }
@@ -138,6 +149,7 @@ void ThemeView::currentRowChanged(const QModelIndex &row)
     m_previousTheme = std::exchange(m_currentTheme, theme);
     if (!m_navigating)
         m_history.record(theme);
+    Q_EMIT currentThemeChanged(theme);
 }
 
 void ThemeView::navigateTo(Theme *theme)
@@ -180,15 +192,53 @@ void ThemeView::forgetRows(const QModelIndex &parent, int first, int last)
         m_previousTheme = nullptr;
 }
 
-void ThemeView::startRenaming(Theme *theme)
+void ThemeView::startRenaming(Theme *theme, int cursorPosition, int selectionLength)
 {
     if (!theme || theme == m_document.root())
         return;
     setCurrentTheme(theme);
     const QModelIndex row = m_model->indexOf(theme);
     edit(row);
-    if (auto *editor = qobject_cast<QLineEdit *>(indexWidget(row)))
+    auto *editor = qobject_cast<NameEditor *>(indexWidget(row));
+    if (!editor)
+        return;
+    if (cursorPosition < 0)
         editor->end(false); // the name is edited from its end, not replaced
+    else
+        editor->setSelection(cursorPosition, qMax(selectionLength, 0));
+    if (m_nameEditor)
+        return;
+    m_nameEditor = editor;
+    m_renamingTold = true;
+    Q_EMIT renamingChanged(true);
+    // A theme taken out of the tree takes its editor along, without closing it.
+    connect(editor, &QObject::destroyed, this, &ThemeView::renamingEnded);
+}
+
+void ThemeView::renamingEnded()
+{
+    if (!m_renamingTold)
+        return;
+    m_renamingTold = false;
+    m_nameEditor = nullptr;
+    Q_EMIT renamingChanged(false);
+}
+
+QLineEdit *ThemeView::nameEditor() const
+{
+    return m_nameEditor;
+}
+
+void ThemeView::closeNameEditor()
+{
+    if (m_nameEditor)
+        m_nameEditor->finishEditing(true);
+}
+
+QString ThemeView::statusText() const
+{
+    const Theme *theme = currentTheme();
+    return (theme ? shownName(theme->name()) : QString()) + m_commands.sourceText();
 }
 
 void ThemeView::pasteAsCopy()
@@ -325,6 +375,7 @@ void ThemeView::showOutcome(const EditingCommands::Outcome &outcome)
         m_namingOpened = true;
         startRenaming(outcome.opened);
     }
+    Q_EMIT stateChanged();
 }
 
 void ThemeView::nameGiven(Theme *theme, const QString &name)
@@ -348,11 +399,18 @@ void ThemeView::mouseReleaseEvent(QMouseEvent *event)
     // The arrow left of a theme is not the theme: a click there does not rename it.
     const bool onTheme = row.isValid() && visualRect(row).contains(at);
     QTreeView::mouseReleaseEvent(event);
-    if (!onTheme)
-        return;
-    if (m_clickToRename && event->button() == Qt::LeftButton)
-        startRenaming(ThemeTreeModel::themeAt(row));
-    m_clickToRename = true;
+    if (onTheme) {
+        if (m_clickToRename && event->button() == Qt::LeftButton)
+            startRenaming(ThemeTreeModel::themeAt(row));
+        m_clickToRename = true;
+    }
+    Q_EMIT stateChanged();
+}
+
+void ThemeView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (indexAt(event->pos()).isValid())
+        m_contextMenu->popup(event->globalPos());
 }
 
 void ThemeView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
@@ -360,4 +418,6 @@ void ThemeView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint 
     if (hint == QAbstractItemDelegate::RevertModelCache && std::exchange(m_namingOpened, false))
         m_commands.closeNaming();
     QTreeView::closeEditor(editor, hint);
+    if (editor == m_nameEditor)
+        renamingEnded();
 }

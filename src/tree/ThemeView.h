@@ -4,10 +4,13 @@
 #include "model/ThemeHistory.h"
 #include "tree/TreeDragDrop.h"
 
+#include <QPointer>
 #include <QTreeView>
 
 #include <memory>
 
+class NameEditor;
+class QLineEdit;
 class QMenu;
 class ThemeTreeModel;
 
@@ -36,9 +39,15 @@ public:
     void forwardInTime();
     // From a link to its mark theme; any other theme stays current.
     void goToMark();
-    // The name editor of the theme, unless it is the root.
-    void startRenaming(Theme *theme);
-    bool isRenaming() const { return state() == EditingState; }
+    // The name editor of the theme, unless it is the root; the cursor at its end, or at
+    // cursorPosition with selectionLength characters selected (a name match of a search).
+    void startRenaming(Theme *theme, int cursorPosition = -1, int selectionLength = -1);
+    bool isRenaming() const { return m_renamingTold; }
+    QLineEdit *nameEditor() const;
+    // Gives the name typed so far, as leaving the editor does.
+    void closeNameEditor();
+    // The current theme's name, and the theme a paste would bring: "b[for cut - a]".
+    QString statusText() const;
     // Runs a command on the current theme, as its key does.
     void run(EditingCommands::Outcome (EditingCommands::*command)(Theme *));
     // Undo and redo of the document's history; the theme a command's step found current comes
@@ -56,11 +65,18 @@ public:
               DropKind kind) override;
     TreeDragDrop *dragDrop() const { return m_dragDrop; }
 
+Q_SIGNALS:
+    void currentThemeChanged(Theme *theme);
+    void renamingChanged(bool renaming);
+    // A command ran or the user clicked: what the status shows may have changed.
+    void stateChanged();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     friend class ThemeDelegate;
@@ -68,6 +84,7 @@ private:
     void openCurrent(QKeyEvent *event);
     void followReplay(bool replayed);
     void nameGiven(Theme *theme, const QString &name);
+    void renamingEnded();
     void currentRowChanged(const QModelIndex &row);
     void navigateTo(Theme *theme);
     // Themes leaving the tree leave the history too.
@@ -78,6 +95,9 @@ private:
     EditingCommands m_commands;
     std::unique_ptr<ThemeTreeModel> m_model;
     QMenu *m_pasteKindMenu = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    QPointer<NameEditor> m_nameEditor;
+    bool m_renamingTold = false;
     TreeDragDrop *m_dragDrop = nullptr;
     bool m_clickToRename = false;
     bool m_namingOpened = false; // the editor a command opened, rather than a rename

@@ -142,24 +142,33 @@ private Q_SLOTS:
     }
 
     // A name typed after a change outside every step (a link opened meanwhile) is a step of its
-    // own, which takes that change with it; what the editor stores stays.
+    // own, which takes that change with it; what the editor stores before each step, undo and
+    // redo stays.
     void nameAfterALinkOpened()
     {
         ThemeDocument document;
         const QHash<QString, Theme *> named = buildOutline(document, "A,M+1(x),L-1(_)");
         DocumentUndo undo(document);
         EditingCommands commands(document, undo);
+        // The editor stores its text before each change of the history, outside every step.
+        QString heard;
+        undo.setListeners(
+                [&] {
+                    heard += 'a';
+                    document.setThemeDescription(named["A"], "typed" + heard);
+                },
+                [&] { heard += 'c'; });
         commands.insertBelow(named["A"]);
         commands.open(named["L"]);
         commands.nameOpened("N");
-        // The editor's text and date stamp, outside every step: no undo takes them back.
-        document.setThemeDescription(named["A"], "typed");
+        // The editor's date stamp, outside every step too: no undo takes either back.
         document.setThemeDate(named["A"], {2001, 2, 3});
         QStringList seen{undo.undoText() + ": " + outlineOf(document)};
         while (undo.undo())
             seen << undo.redoText() + ": " + outlineOf(document);
+        QCOMPARE(heard, "acacacac");
         QCOMPARE(named["A"]->description() + named["A"]->date().toString(Qt::ISODate),
-                 "typed2001-02-03");
+                 "typedacacaca2001-02-03");
         QCOMPARE(seen, (QStringList{"Rename: A,N,M+1(_),L-1(x)", "Rename: A,,M+1(x),L-1(_)",
                                     "Insert Down: A,M+1(x),L-1(_)"}));
     }

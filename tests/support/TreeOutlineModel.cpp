@@ -71,7 +71,5 @@ QString outlineOf(const ThemeDocument &document)
 
 QString outlineAndSource(const ThemeDocument &document, const EditingCommands &commands)
 {
-    Theme *source = commands.cutSource() ? commands.cutSource() : commands.copySource();
-    const QString kind = commands.cutSource() ? "cut" : "copy";
-    return outlineOf(document) + (source ? "[for " + kind + " - " + source->name() + ']' : "");
+    return outlineOf(document) + commands.sourceText();
 }

@@ -11,7 +11,9 @@
 #include "tree/ThemeView.h"
 #include "tree/ViewKeys.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <climits>
@@ -210,8 +212,9 @@ private Q_SLOTS:
 
     // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000, keys to the name editor
     // while open. "'x" types x, "+x" inserts x and accepts, "click"/"arrow" click a/its arrow,
-    // "root" clicks and double-clicks the root. Seen after each step: the current theme, "+" when
-    // open, "*" and the editor's text while renaming; then changes, rename states told, a's date.
+    // "rclick" right-clicks a, "root" clicks and double-clicks the root. Seen after each step: the
+    // current theme, "+" when open, "*" and the editor's text while renaming; then changes, rename
+    // states told, a's date.
     void keysAndMouse_data() { JSON_ROWS("steps", "seen"); }
     void keysAndMouse()
     {
@@ -241,14 +244,17 @@ private Q_SLOTS:
         ThemeView themes(document, undo);
         themes.show();
         themes.setCurrentTheme(theme);
-        shown = walk(themes, steps, themes.rows().indexOf(theme), [&] {
-            return qobject_cast<QLineEdit *>(themes.indexWidget(themes.currentIndex()));
-        });
-        QCOMPARE(shown + theme->date().toString(Qt::ISODate),
-                 seen.section('|', 0, 0) + seen.section(' ', -1));
+        QSignalSpy renaming(&themes, &ThemeView::renamingChanged);
+        shown = walk(themes, steps, themes.rows().indexOf(theme),
+                     [&] { return themes.isRenaming() ? themes.nameEditor() : nullptr; });
+        shown += "| ";
+        for (const QList<QVariant> &told : std::as_const(renaming))
+            shown += told.at(0).toBool() ? '1' : '0';
+        QCOMPARE(shown + ' ' + theme->date().toString(Qt::ISODate),
+                 seen.section('|', 0, 0) + "| " + seen.section(' ', -2));
     }
     // The steps of keysAndMouse() on a tree showing a; seen after each: the current theme, "+"
-    // when open, "*" and the editor's text while renaming.
+    // when open, "*" and the editor's text while renaming, a menu's first entry in brackets.
     static QString walk(QTreeView &view, const QString &steps, const QModelIndex &a,
                         const std::function<QLineEdit *()> &editor)
     {
@@ -258,8 +264,19 @@ private Q_SLOTS:
         for (const QString &step : steps.split(' ')) {
             QWidget *focus = editor() ? static_cast<QWidget *>(editor()) : &view;
             const QKeyCombination key = QKeySequence(step)[0];
-            if (step == "rclick") {
+            if (step.startsWith("rclick")) {
                 QTest::mouseClick(view.viewport(), Qt::RightButton, {}, rect.center());
+                QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, rect.center(),
+                                            view.viewport()->mapToGlobal(rect.center()));
+                QApplication::sendEvent(view.viewport(), &menuEvent);
+                // "rclick:Into" chooses that entry of the menu's new themes.
+                QWidget *menu = QApplication::activePopupWidget();
+                if (menu && step.contains(':')) {
+                    menu->close();
+                    for (QAction *entry : menu->actions().value(0)->menu()->actions())
+                        if (entry->text().startsWith(step.section(':', 1)))
+                            entry->trigger();
+                }
             } else if (step == "click" || step == "arrow") {
                 QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                                   step == "click" ? rect.center()
@@ -277,8 +294,12 @@ private Q_SLOTS:
                 QTest::keyClick(focus, key.key(), key.keyboardModifiers());
             }
             const QModelIndex current = view.currentIndex();
+            QWidget *menu = QApplication::activePopupWidget();
             seen += current.data().toString() + (view.isExpanded(current) ? "+" : "") +
-                    (editor() ? '*' + editor()->text() : "") + ' ';
+                    (editor() ? '*' + editor()->text() : "") +
+                    (menu ? '[' + menu->actions().value(0)->text() + ']' : "") + ' ';
+            if (menu)
+                menu->close();
         }
         return seen;
     }
@@ -487,13 +508,19 @@ private Q_SLOTS:
     void longNamesShowCutShort()
     {
         QFETCH(QString, name);
-        QTreeWidget view;
-        auto *theme = new ColorListViewItem(&view, name, QString(), QString());
-        const QString shown = shownName(theme->name());
-        QCOMPARE(theme->name(), name);
+        const QString shown = shownName(name);
         QVERIFY(!shown.back().isHighSurrogate());
         QCOMPARE(shown.chopped(1), name.left(shown.size() - 1));
         QTEST(QString::number(shown.size()) + ' ' + shown.back(), "seen");
+        // The view over the document lays the row out as shown.
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, "a,b");
+        named["a"]->setName(name);
+        named["b"]->setName(shown);
+        DocumentUndo undo(document);
+        ThemeView themes(document, undo);
+        QCOMPARE(themes.sizeHintForIndex(themes.rows().indexOf(named["a"])),
+                 themes.sizeHintForIndex(themes.rows().indexOf(named["b"])));
     }
 
     void nonEmptyBranchWarningOnce()
