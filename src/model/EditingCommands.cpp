@@ -132,6 +132,17 @@ EditingCommands::Outcome EditingCommands::opened(Theme *created)
     return {false, false, created, created};
 }
 
+EditingCommands::Outcome EditingCommands::goToReminder(Theme *current, const QString &exampleText)
+{
+    if (Theme *reminder = m_document.reminderTheme())
+        return {false, false, reminder, nullptr};
+    return step(QT_TR_NOOP("Create Reminder"), current, [&] {
+        Theme *created = insertNew(m_document.root(), 0, ThemeDocument::reminderThemeName());
+        m_document.setThemeDescription(created, exampleText);
+        return Outcome{false, false, created, nullptr};
+    });
+}
+
 EditingCommands::Outcome EditingCommands::insertAbove(Theme *current)
 {
     return step(QT_TR_NOOP("Insert Up"), current, [&] {

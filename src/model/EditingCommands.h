@@ -44,6 +44,9 @@ public:
     Outcome pasteLink(Theme *current);
     // The theme that stays current is the next sibling in sight, else the one before.
     Outcome remove(Theme *current, const std::function<bool(Theme *)> &inSight);
+    // The reminder's theme; the document without one gets it first below the root, with the
+    // example task lines (one step "Create Reminder").
+    Outcome goToReminder(Theme *current, const QString &exampleText);
     // Opening a group's member makes it the holder; gives the theme that then shows the
     // group's children, unless they lie in the member's own branch.
     Theme *open(Theme *member);

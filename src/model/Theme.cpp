@@ -1,5 +1,7 @@
 #include "model/Theme.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 bool isAncestorOrSelf(const Theme *ancestor, const Theme *theme)
@@ -36,4 +38,23 @@ QString shownName(const QString &name)
     // Never half a surrogate pair.
     const qsizetype cut = name.at(longest - 1).isHighSurrogate() ? longest - 1 : longest;
     return name.left(cut) + QChar(0x2026);
+}
+
+QString themePath(const Theme *theme, bool forward)
+{
+    QStringList names;
+    for (const Theme *step = theme; step && step->parent(); step = step->parent())
+        names.append(step->name());
+    if (!forward)
+        return names.join(QLatin1Char('/')) + (names.isEmpty() ? "-|" : "/-|");
+    std::reverse(names.begin(), names.end());
+    return QStringLiteral("|-") + (names.isEmpty() ? QString() : '/' + names.join('/'));
+}
+
+int themeDepth(const Theme *theme)
+{
+    int depth = 0;
+    for (const Theme *step = theme; step && step->parent(); step = step->parent())
+        ++depth;
+    return depth;
 }

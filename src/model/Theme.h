@@ -48,6 +48,11 @@ private:
     std::vector<Theme *> m_children;
 };
 
+// The names from the theme up to the root, the root's left out: forward "|-/a/b", else "b/a/-|".
+QString themePath(const Theme *theme, bool forward);
+// The themes between the root and the theme, the theme counted: 0 for the root.
+int themeDepth(const Theme *theme);
+
 // True when `ancestor` is the theme itself or lies on its path to the root.
 bool isAncestorOrSelf(const Theme *ancestor, const Theme *theme);
 

@@ -140,3 +140,25 @@ QString ThemeDocument::subtreeText(Theme *theme, bool ownLines) const
     });
     return text;
 }
+
+Theme *ThemeDocument::newestTheme(Theme *theme) const
+{
+    if (!theme || theme->linkId() < 0)
+        return theme;
+    Theme *newest = theme;
+    walkHeldBranch(*this, holderOrSelf(theme), [&](Theme *t, int, int) {
+        if (t->date() >= newest->date())
+            newest = t;
+    });
+    return newest;
+}
+
+qint64 ThemeDocument::characterCount(Theme *top) const
+{
+    qint64 characters = top->description().size();
+    const auto self = [](Theme *theme) { return theme; };
+    walkThemes(top, self, [&](Theme *t, int, int) {
+        characters += t->description().size() + t->name().size();
+    });
+    return characters;
+}

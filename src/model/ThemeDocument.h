@@ -136,6 +136,11 @@ public:
     // The descriptions of the theme's branch as a file holds it, joined; with ownLines each
     // text starts a line. Empty for a link.
     QString subtreeText(Theme *theme, bool ownLines) const;
+    // The theme of the branch as a file holds it with the latest date, the last in preorder among
+    // equals; a link is its own newest.
+    Theme *newestTheme(Theme *theme) const;
+    // The characters of the branch's descriptions and names, the top's name left out.
+    qint64 characterCount(Theme *top) const;
 
 private:
     friend class DocumentUndo;

@@ -151,10 +151,8 @@ public:
     int themeDepth(const ColorListViewItem *theme) const;
     ColorListViewItem *newestTheme(ColorListViewItem *theme);
     QString statusText() const;
-    void numberThemes();
     QPair<int, int> themeStatistics(QPair<int, int> *output = nullptr,
                                     ColorListViewItem *top = nullptr);
-    QPair<int, int> lastStatistics() const { return m_lastStatistics; }
     // The descriptions of the theme's branch joined; with ownLines each text starts a line.
     QString subtreeText(ColorListViewItem *theme, bool ownLines = false);
     void startRenaming(ColorListViewItem *theme, int cursorPosition = -1, int selectionLength = -1);
@@ -356,7 +354,6 @@ private:
     bool m_moveLeftPlacement = false;
     bool m_renaming = false;
     int m_themeCount = 0;
-    QPair<int, int> m_lastStatistics{0, 0};
     int m_busyDepth = 0;
     TextEncoding m_textEncoding = TextEncoding::Cp1251;
     TreeUndo *m_undo = nullptr;

@@ -1,4 +1,4 @@
-// Read-only questions about the tree: paths, depth, statistics, numbering and texts.
+// Read-only questions about the tree: paths, depth, statistics and texts.
 #include "tree/LinkListView.h"
 
 #include "tree/TreeWalk.h"
@@ -60,30 +60,6 @@ ColorListViewItem *LinkListView::newestTheme(ColorListViewItem *theme)
     return newest;
 }
 
-void LinkListView::numberThemes()
-{
-    if (!m_rootTheme)
-        return;
-    int ordinal = 1;
-    int lastDepth = 0;
-    std::vector<int> siblingCounters;
-    walkHeldBranch(*this, m_rootTheme, [&](ColorListViewItem *t, int depth, int) {
-        if (t->isNullItem())
-            return;
-        const bool link = t->linkId() < 0;
-        if (siblingCounters.size() < size_t(depth))
-            siblingCounters.resize(depth);
-        if (depth > lastDepth) // the walk entered a new list
-            siblingCounters[depth - 1] = 0;
-        lastDepth = depth;
-        setSlotValue(t, ColorListViewItem::OutlineOrdinalSlot, link ? 0 : ordinal);
-        setSlotValue(t, ColorListViewItem::SiblingOrdinalSlot,
-                     link ? 0 : ++siblingCounters[depth - 1]);
-        if (!link)
-            ++ordinal;
-    });
-}
-
 QPair<int, int> LinkListView::themeStatistics(QPair<int, int> *output, ColorListViewItem *top)
 {
     if (!top)
@@ -102,8 +78,6 @@ QPair<int, int> LinkListView::themeStatistics(QPair<int, int> *output, ColorList
     }
     if (output)
         *output = result;
-    else
-        m_lastStatistics = result;
     return result;
 }
 

@@ -10,6 +10,8 @@
 #include "tree/ReminderDialog.h"
 #include "tree/TreeWalk.h"
 
+#include <optional>
+
 void LinkListView::createReminder()
 {
     m_reminder = std::make_unique<Reminder>();
@@ -57,8 +59,10 @@ ColorListViewItem *LinkListView::menuUpdateReminder()
 
 void LinkListView::menuGoToReminder()
 {
+    // Redo of the step, like its undo, comes back to the theme current as it was left.
+    std::optional<UndoStep> step;
     if (!m_reminderTheme) {
-        UndoStep step(this, QT_TR_NOOP("Create Reminder"));
+        step.emplace(this, QT_TR_NOOP("Create Reminder"));
         Busy busy(this);
         ColorListViewItem *theme = createChild(m_rootTheme, QString(), QString(), QString());
         renameTheme(theme, reminderThemeName());

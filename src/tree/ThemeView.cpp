@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "model/ThemeTreeModel.h"
+#include "reminder/ReminderParser.h"
 #include "tree/ColorListViewItem.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
@@ -239,6 +240,11 @@ QString ThemeView::statusText() const
 {
     const Theme *theme = currentTheme();
     return (theme ? shownName(theme->name()) : QString()) + m_commands.sourceText();
+}
+
+void ThemeView::goToReminder()
+{
+    showOutcome(m_commands.goToReminder(currentTheme(), ReminderParser::exampleText()));
 }
 
 void ThemeView::pasteAsCopy()

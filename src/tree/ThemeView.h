@@ -54,6 +54,8 @@ public:
     // back with its undo, the one it left current with its redo.
     void undo();
     void redo();
+    // Makes the reminder's theme current, creating it when there is none.
+    void goToReminder();
     QMenu *pasteKindMenu() const { return m_pasteKindMenu; }
     void pasteAsCopy();
     void pasteAsLink();

@@ -81,6 +81,10 @@ private Q_SLOTS:
                 renamed = nullptr;
             } else if (command == "menuEditThemeName") {
                 renamed = current;
+            } else if (command == "menuGoToReminder") {
+                outcome = commands.goToReminder(current, "tasks");
+                // A new reminder's theme holds the example task lines.
+                QVERIFY(undo.index() == done || outcome.current->description() == "tasks");
             } else if (command == "Right") {
                 current = commands.open(current);
             } else if (command == "Del") {

@@ -30,6 +30,8 @@ static void runOnView(ThemeView &view, const QHash<QString, Theme *> &named, con
         QTest::keyClick(editor, command == "=" ? Qt::Key_Escape : Qt::Key_Return);
     } else if (command == "menuAllChildOut") {
         view.run(&EditingCommands::allChildrenOut);
+    } else if (command == "menuGoToReminder") {
+        view.goToReminder();
     } else if (command.startsWith("pmTreeInsert")) {
         view.pasteKindMenu()->close();
         command.endsWith("Link") ? view.pasteAsLink() : view.pasteAsCopy();
