@@ -106,12 +106,11 @@ void LinkListView::deferredScroll()
     const QRect themeRect = visualItemRect(theme);
     const QRect lastRect = visualItemRect(theme->child(theme->childCount() - 1));
     const int visibleHeight = viewport()->height();
-    if (lastRect.isEmpty() || lastRect.bottom() <= visibleHeight)
+    // The last subtheme whole: its bottom line is the row above the viewport's height.
+    if (lastRect.isEmpty() || lastRect.bottom() < visibleHeight)
         return;
     QScrollBar *bar = verticalScrollBar();
-    const int top = bar->value() + themeRect.top();
-    const int lastBottom = bar->value() + lastRect.bottom();
-    bar->setValue(qMin(top, lastBottom - visibleHeight));
+    bar->setValue(bar->value() + qMin(themeRect.top(), lastRect.bottom() + 1 - visibleHeight));
 }
 
 void LinkListView::gotoMark(int id)

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -95,6 +96,11 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ThemeView::currentRowChanged);
     connect(m_model.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this, &ThemeView::forgetRows);
+    // After the rows below it are laid out.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &row) {
+        m_opened = row;
+        QMetaObject::invokeMethod(this, &ThemeView::showOpened, Qt::QueuedConnection);
+    });
     expand(currentIndex()); // the top themes are in sight
     // A member whose group's subthemes went to another member shows them no more: it closes.
     const auto closeIfGivenAway = [this](const QModelIndex &parent) {
@@ -191,6 +197,22 @@ void ThemeView::forgetRows(const QModelIndex &parent, int first, int last)
     m_history.removeAll(leaving);
     if (leaving.contains(m_previousTheme))
         m_previousTheme = nullptr;
+}
+
+void ThemeView::showOpened()
+{
+    const QModelIndex row = std::exchange(m_opened, {});
+    const int count = m_model->rowCount(row);
+    // Scrolling would close a name editor opened since (inserting into a closed theme).
+    if (!row.isValid() || !isExpanded(row) || count == 0 || isRenaming())
+        return;
+    const QRect themeRect = visualRect(row);
+    const QRect lastRect = visualRect(m_model->index(count - 1, 0, row));
+    const int height = viewport()->height();
+    if (lastRect.isEmpty() || lastRect.bottom() < height)
+        return;
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(bar->value() + qMin(themeRect.top(), lastRect.bottom() + 1 - height));
 }
 
 void ThemeView::startRenaming(Theme *theme, int cursorPosition, int selectionLength)

@@ -91,6 +91,8 @@ private:
     void navigateTo(Theme *theme);
     // Themes leaving the tree leave the history too.
     void forgetRows(const QModelIndex &parent, int first, int last);
+    // Once a theme opened, scrolls its subthemes into sight as far as the theme stays in sight.
+    void showOpened();
 
     ThemeDocument &m_document;
     DocumentUndo &m_undo;
@@ -107,4 +109,5 @@ private:
     Theme *m_currentTheme = nullptr;
     Theme *m_previousTheme = nullptr;
     bool m_navigating = false;
+    QPersistentModelIndex m_opened; // the theme whose subthemes come into sight
 };

@@ -319,6 +319,43 @@ private Q_SLOTS:
         return seen;
     }
 
+    // Opening a theme scrolls its subthemes into sight, as many as fit below it. Seen after
+    // Right on a, the last of ten themes at the foot of the view: "top" when a is at the top
+    // of the view, each of a and its last subtheme "in" or "out" of sight.
+    void openingShowsTheSubthemes_data() { JSON_ROWS("seen"); }
+    void openingShowsTheSubthemes()
+    {
+        const int children = QString(QTest::currentDataTag()).section(' ', 0, 0).toInt();
+        QStringList names;
+        for (int i = 0; i < 10; ++i)
+            names << QString("x%1").arg(i);
+        QStringList subthemes;
+        for (int i = 0; i < children; ++i)
+            subthemes << QString("b%1").arg(i);
+        const QString outline = names.join(',') + ",a(" + subthemes.join(',') + ')';
+        LinkListView view;
+        buildOutline(view, outline);
+        view.setCurrentItem(themeNamed(view, "a"));
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, outline);
+        DocumentUndo undo(document);
+        ThemeView themes(document, undo);
+        themes.setCurrentTheme(named["a"]);
+        for (QTreeView *tree : std::initializer_list<QTreeView *>{&view, &themes}) {
+            tree->resize(300, 200);
+            tree->show();
+            tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtBottom);
+            QTest::keyClick(tree, Qt::Key_Right);
+            QCoreApplication::processEvents();
+            const QModelIndex a = tree->currentIndex();
+            const QModelIndex last = a.model()->index(children - 1, 0, a);
+            QString seen = tree->visualRect(a).top() == 0 ? "top" : "";
+            for (const QModelIndex &row : {a, last})
+                seen += tree->viewport()->rect().contains(tree->visualRect(row)) ? " in" : " out";
+            QTEST(seen, "seen");
+        }
+    }
+
     void scrollTargets()
     {
         using namespace ScrollMath;
