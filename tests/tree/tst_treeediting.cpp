@@ -314,8 +314,12 @@ private:
         DocumentUndo undo(document);
         ThemeView view(document, undo);
         view.show();
-        for (const QString &name : open.split(' ', Qt::SkipEmptyParts))
-            view.expand(view.rows().indexOf(named[name]));
+        for (const QString &name : open.split(' ', Qt::SkipEmptyParts)) {
+            // By the arrow left of the theme: a link shows one for subthemes held elsewhere.
+            const QRect row = view.visualRect(view.rows().indexOf(named[name]));
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                              QPoint(row.left() - 5, row.center().y()));
+        }
         for (const QString &step : script.split(' '))
             runOnView(view, named, step);
         const auto openThemes = [&] { // names without spaces
