@@ -57,8 +57,7 @@ int saveTo(LinkListView &view, const QString &path, QProgressBar *progress, QStr
 // Themes below the root, null items left out.
 int themesIn(LinkListView &view)
 {
-    QPair<int, int> statistics;
-    return view.themeStatistics(&statistics).second;
+    return view.themeStatistics().second;
 }
 
 double milliseconds(const timeval &time)

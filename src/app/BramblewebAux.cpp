@@ -39,8 +39,7 @@ void Brambleweb::menuReadme_en()
 
 void Brambleweb::menuAbout()
 {
-    QPair<int, int> statistics;
-    m_mainTree->themeStatistics(&statistics);
+    const QPair<int, int> statistics = m_mainTree->themeStatistics();
     const QString count = QString::asprintf("%i", statistics.first);
     AboutDialog dialog(count, count, this);
     dialog.exec();

@@ -178,11 +178,6 @@ void ColorListViewItem::releaseSharedIcons()
     sharedIcons().reset();
 }
 
-void ColorListViewItem::resetNonEmptyDeleteWarning()
-{
-    nonEmptyDeleteWarned() = false;
-}
-
 QString plainDateText(const QDate &date)
 {
     return QString::asprintf("%2.2i.%2.2i.%i", date.day(), date.month(), date.year());

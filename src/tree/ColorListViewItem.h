@@ -71,8 +71,6 @@ public:
     static QIcon markIcon();
     static QIcon linkIcon();
     static void releaseSharedIcons();
-    // Allows the one-time "Will be deleted not empty branch(s)" warning again (tests).
-    static void resetNonEmptyDeleteWarning();
 
 private:
     void initialise();

@@ -151,8 +151,8 @@ public:
     int themeDepth(const ColorListViewItem *theme) const;
     ColorListViewItem *newestTheme(ColorListViewItem *theme);
     QString statusText() const;
-    QPair<int, int> themeStatistics(QPair<int, int> *output = nullptr,
-                                    ColorListViewItem *top = nullptr);
+    // The characters of the names and descriptions below the root, and its themes.
+    QPair<int, int> themeStatistics();
     // The descriptions of the theme's branch joined; with ownLines each text starts a line.
     QString subtreeText(ColorListViewItem *theme, bool ownLines = false);
     void startRenaming(ColorListViewItem *theme, int cursorPosition = -1, int selectionLength = -1);

@@ -60,25 +60,17 @@ ColorListViewItem *LinkListView::newestTheme(ColorListViewItem *theme)
     return newest;
 }
 
-QPair<int, int> LinkListView::themeStatistics(QPair<int, int> *output, ColorListViewItem *top)
+QPair<int, int> LinkListView::themeStatistics()
 {
-    if (!top)
-        top = m_rootTheme;
-    QPair<int, int> result{0, 0};
-    if (top) {
-        qint64 characters = plainDescription(top, true).size();
-        int themes = 0;
-        auto asTheyStand = [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; };
-        walkBranch(top, asTheyStand, [&](ColorListViewItem *t, int, int) {
-            characters += plainDescription(t, true).size() + t->name().size();
-            if (!t->isNullItem())
-                ++themes;
-        });
-        result = {int(qMin<qint64>(characters, std::numeric_limits<int>::max())), themes};
-    }
-    if (output)
-        *output = result;
-    return result;
+    qint64 characters = plainDescription(m_rootTheme, true).size();
+    int themes = 0;
+    auto asTheyStand = [](ColorListViewItem *t) -> QTreeWidgetItem * { return t; };
+    walkBranch(m_rootTheme, asTheyStand, [&](ColorListViewItem *t, int, int) {
+        characters += plainDescription(t, true).size() + t->name().size();
+        if (!t->isNullItem())
+            ++themes;
+    });
+    return {int(qMin<qint64>(characters, std::numeric_limits<int>::max())), themes};
 }
 
 QString LinkListView::subtreeText(ColorListViewItem *theme, bool ownLines)

@@ -300,8 +300,7 @@ private Q_SLOTS:
             QCOMPARE(stateOf(document, true), outlines[undo.index()]);
         QCOMPARE(shadow.outline(), outlineOf(*copyOf(document.root()), true));
         // Under the smallest limit only the newest step stays, and only its bytes are held.
-        undo.undo(); // the pending changes go first
-        undo.redo();
+        QVERIFY(undo.undo() && undo.redo()); // the pending changes go first
         undo.setByteLimit(1);
         ThemeDocument fresh;
         DocumentUndo freshUndo(fresh);

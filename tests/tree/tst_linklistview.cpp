@@ -1,5 +1,6 @@
 #include "model/DocumentUndo.h"
 #include "model/ThemeTreeModel.h"
+#include "support/DocumentView.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
@@ -16,7 +17,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <climits>
 
 class TestLinkListView : public QObject
 {
@@ -93,10 +93,8 @@ private Q_SLOTS:
         const QString outline = "a(e),b,c,d,m+1,l-1(_)";
         LinkListView view;
         buildOutline(view, outline);
-        ThemeDocument document;
-        QHash<QString, Theme *> named = buildOutline(document, outline);
-        DocumentUndo undo(document);
-        ThemeView themes(document, undo);
+        DocumentView built(outline);
+        auto &[document, named, undo, themes] = built;
         QString seen[2];
         for (const QString &step : steps.split(' ')) {
             if (step == "<") {
@@ -124,46 +122,44 @@ private Q_SLOTS:
         QTEST(seen[1], "seen");
     }
 
+    // Paths and depths of b and the root, the status, and the newest themes of a, c, m and l: the
+    // latest date, the last in preorder among equals, a mark's through its holder, a link itself.
     void pathsDepthStatusAndNewest()
     {
+        const QString outline = "a(b(c),d),m+1(_),l-1(n)";
+        const QStringList dates =
+                QString("a 2005-01-01 b 2005-02-01 c 2004-02-01 d 2005-02-01").split(' ');
         LinkListView view;
-        buildOutline(view, "a(b(c),d)");
-        ColorListViewItem *b = themeNamed(view, "b");
-        view.setCurrentItem(b);
-        const QVariantList seen{"|-/a/b", "b/a/-|", "|-", "-|", 2, 0, "b"};
-        QCOMPARE((QVariantList{view.themePath(b, true), view.themePath(b, false),
-                               view.themePath(view.rootTheme(), true),
-                               view.themePath(view.rootTheme(), false), view.themeDepth(b),
-                               view.themeDepth(view.rootTheme()), view.statusText()}),
-                 seen);
-        // The newest theme: the latest date, the last in preorder among equals.
-        themeNamed(view, "a")->setDate(QDate(2005, 1, 1));
-        b->setDate(QDate(2005, 2, 1));
-        themeNamed(view, "c")->setDate(QDate(2004, 2, 1));
-        themeNamed(view, "d")->setDate(QDate(2005, 2, 1));
-        QCOMPARE(view.newestTheme(themeNamed(view, "a"))->name() +
-                         view.newestTheme(themeNamed(view, "c"))->name(),
-                 QString("dc"));
-
-        // The same on the document, through a link holding its group's subthemes.
+        buildOutline(view, outline);
         ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, "a(b(c),d),m+1(_),l-1(n)");
-        Theme *root = document.root();
-        QCOMPARE((QVariantList{themePath(named["b"], true), themePath(named["b"], false),
-                               themePath(root, true), themePath(root, false),
-                               themeDepth(named["b"]), themeDepth(root), named["b"]->name()}),
-                 seen);
-        for (const char *name : {"a", "b", "c", "d", "m", "n"})
-            named[name]->setDate(QDate(2005, 1, 1));
-        named["b"]->setDate(QDate(2005, 2, 1));
-        named["c"]->setDate(QDate(2004, 2, 1));
-        named["d"]->setDate(QDate(2005, 2, 1));
-        named["l"]->setDate(QDate(2009, 1, 1));
-        QCOMPARE(document.newestTheme(named["a"])->name() +
-                         document.newestTheme(named["c"])->name() +
-                         document.newestTheme(named["m"])->name() +
-                         document.newestTheme(named["l"])->name(),
-                 QString("dcnl"));
+        const QHash<QString, Theme *> named = buildOutline(document, outline);
+        for (qsizetype i = 0; i < dates.size(); i += 2) {
+            const QDate date = QDate::fromString(dates[i + 1], Qt::ISODate);
+            themeNamed(view, dates[i])->setDate(date);
+            named[dates[i]]->setDate(date);
+        }
+        ColorListViewItem *b = themeNamed(view, "b"), *root = view.rootTheme();
+        view.setCurrentItem(b);
+        QVariantList shown{view.themePath(b, true),    view.themePath(b, false),
+                           view.themePath(root, true), view.themePath(root, false),
+                           view.themeDepth(b),         view.themeDepth(root),
+                           view.statusText(),          ""};
+        QVariantList model{themePath(named["b"], true),
+                           themePath(named["b"], false),
+                           themePath(document.root(), true),
+                           themePath(document.root(), false),
+                           themeDepth(named["b"]),
+                           themeDepth(document.root()),
+                           "b",
+                           ""};
+        for (const char *name : {"a", "c", "m", "l"}) {
+            shown.last() =
+                    shown.last().toString() + view.newestTheme(themeNamed(view, name))->name();
+            model.last() = model.last().toString() + document.newestTheme(named[name])->name();
+        }
+        const QVariantList seen{"|-/a/b", "b/a/-|", "|-", "-|", 2, 0, "b", "dcnl"};
+        QCOMPARE(shown, seen);
+        QCOMPARE(model, seen);
     }
 
     void descriptionsResolveAndAskTheEditor()
@@ -209,14 +205,11 @@ private Q_SLOTS:
 
         // root(4) + names and texts of m,x,z,y,p,q (7 each) + the name of l; null item 0.
         QCOMPARE(view.themeStatistics(), qMakePair(4 + 6 * 7 + 1, 7));
-        QPair<int, int> branch;
-        view.themeStatistics(&branch, themeNamed(view, "p"));
-        QCOMPARE(branch, qMakePair(6 + 3 * 7 + 1, 4)); // p's text; x, z, y; l's name
         ThemeDocument document;
         const QHash<QString, Theme *> named = buildOutline(document, "m+1(_),p(l-1(x(z),y)),q");
         document.root()->setDescription("root");
         QCOMPARE(document.characterCount(document.root()), 4 + 6 * 7 + 1);
-        QCOMPARE(document.characterCount(named["p"]), 6 + 3 * 7 + 1);
+        QCOMPARE(document.characterCount(named["p"]), 6 + 3 * 7 + 1); // p's text; x, z, y; l
 
         // The mark's own text is not part of it while a link holds the children.
         QCOMPARE((QStringList{view.subtreeText(m), view.subtreeText(l),
@@ -252,16 +245,14 @@ private Q_SLOTS:
         QCOMPARE(shown + ' ' + a->date().toString(Qt::ISODate), seen);
 
         // The same steps on the view over the document.
-        ThemeDocument document;
-        Theme *theme = buildOutline(document, "a(b)")["a"];
+        DocumentView built("a(b)");
+        Theme *theme = built.named["a"];
         theme->setDate(QDate(2000, 1, 1));
-        DocumentUndo undo(document);
-        ThemeView themes(document, undo);
-        themes.show();
-        themes.setCurrentTheme(theme);
-        QSignalSpy renaming(&themes, &ThemeView::renamingChanged);
-        shown = walk(themes, steps, themes.rows().indexOf(theme),
-                     [&] { return themes.isRenaming() ? themes.nameEditor() : nullptr; });
+        built.view.show();
+        built.view.setCurrentTheme(theme);
+        QSignalSpy renaming(&built.view, &ThemeView::renamingChanged);
+        shown = walk(built.view, steps, built.view.rows().indexOf(theme),
+                     [&] { return built.view.isRenaming() ? built.view.nameEditor() : nullptr; });
         shown += "| ";
         for (const QList<QVariant> &told : std::as_const(renaming))
             shown += told.at(0).toBool() ? '1' : '0';
@@ -326,29 +317,20 @@ private Q_SLOTS:
     void openingShowsTheSubthemes()
     {
         const int children = QString(QTest::currentDataTag()).section(' ', 0, 0).toInt();
-        QStringList names;
-        for (int i = 0; i < 10; ++i)
-            names << QString("x%1").arg(i);
-        QStringList subthemes;
-        for (int i = 0; i < children; ++i)
-            subthemes << QString("b%1").arg(i);
-        const QString outline = names.join(',') + ",a(" + subthemes.join(',') + ')';
+        const QString outline =
+                QString("x,").repeated(10) + "a(" + QStringList(children, "b").join(',') + ')';
         LinkListView view;
         buildOutline(view, outline);
         view.setCurrentItem(themeNamed(view, "a"));
-        ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, outline);
-        DocumentUndo undo(document);
-        ThemeView themes(document, undo);
-        themes.setCurrentTheme(named["a"]);
-        for (QTreeView *tree : std::initializer_list<QTreeView *>{&view, &themes}) {
+        DocumentView built(outline);
+        built.view.setCurrentTheme(built.named["a"]);
+        for (QTreeView *tree : std::initializer_list<QTreeView *>{&view, &built.view}) {
             tree->resize(300, 200);
             tree->show();
             tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtBottom);
             QTest::keyClick(tree, Qt::Key_Right);
             QCoreApplication::processEvents();
-            const QModelIndex a = tree->currentIndex();
-            const QModelIndex last = a.model()->index(children - 1, 0, a);
+            const QModelIndex a = tree->currentIndex(), last = a.model()->index(children - 1, 0, a);
             QString seen = tree->visualRect(a).top() == 0 ? "top" : "";
             for (const QModelIndex &row : {a, last})
                 seen += tree->viewport()->rect().contains(tree->visualRect(row)) ? " in" : " out";
@@ -433,10 +415,8 @@ private Q_SLOTS:
             return change.startsWith("rename") ? view.nameEditor() : nullptr;
         });
 
-        ThemeDocument document;
-        QHash<QString, Theme *> named = buildOutline(document, outline);
-        DocumentUndo undo(document);
-        ThemeView themes(document, undo);
+        DocumentView built(outline);
+        auto &[document, named, undo, themes] = built;
         const auto insert = [&](const char *parent, const QString &name) {
             Theme *child = document.createTheme();
             document.renameTheme(child, name);
@@ -519,25 +499,6 @@ private Q_SLOTS:
         QCOMPARE(view.columnWidth(0) > view.viewport()->width(), bar->value() > 0);
     }
 
-    void slotIndexRules()
-    {
-        ScriptedMessages boxes;
-        ColorListViewItem item(static_cast<QTreeWidget *>(nullptr));
-        item.setColumnValue(-2, 5);
-        item.setColumnValue(9, 7);
-        QCOMPARE(boxes.count(), 0);
-        for (int bad : {10, -10, INT_MIN}) // no overflow when the index is negated
-            item.setColumnValue(bad, 3);
-        QList<int> values;
-        for (int i : {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, INT_MIN})
-            values << item.columnValue(i);
-        QCOMPARE(values, (QList<int>{5, 0, 0, 5, 0, 0, 0, 0, 0, 0, 7, 0, 0}));
-        QCOMPARE(boxes.texts(), (QStringList{"too big colomn number", "too big colomn number",
-                                             "too big colomn number", " too big colomn number",
-                                             " too big colomn number"}));
-        QCOMPARE(boxes.captions(), (QStringList(5, "error")));
-    }
-
     // A date is stored as days before the start date; one that cannot be stored ("day N": the
     // Julian day N) leaves the date as it was. Seen: the slot, the date as shown.
     void dateIsDaysBeforeStart_data() { JSON_ROWS("start", "date", "seen"); }
@@ -561,29 +522,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         const QString shown = shownName(name);
-        QVERIFY(!shown.back().isHighSurrogate());
         QCOMPARE(shown.chopped(1), name.left(shown.size() - 1));
         QTEST(QString::number(shown.size()) + ' ' + shown.back(), "seen");
         // The view over the document lays the row out as shown.
-        ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, "a,b");
-        named["a"]->setName(name);
-        named["b"]->setName(shown);
-        DocumentUndo undo(document);
-        ThemeView themes(document, undo);
-        QCOMPARE(themes.sizeHintForIndex(themes.rows().indexOf(named["a"])),
-                 themes.sizeHintForIndex(themes.rows().indexOf(named["b"])));
-    }
-
-    void nonEmptyBranchWarningOnce()
-    {
-        ScriptedMessages boxes;
-        ColorListViewItem::resetNonEmptyDeleteWarning();
-        LinkListView view;
-        buildOutline(view, "p(c),q(d)");
-        for (int i = 0; i < 2; ++i)
-            delete view.rootTheme()->takeChild(0);
-        QCOMPARE(boxes.texts(), QStringList{"Will be deleted not empty branch(s)"});
+        DocumentView built("a,b");
+        built.named["a"]->setName(name);
+        built.named["b"]->setName(shown);
+        QCOMPARE(built.view.sizeHintForIndex(built.view.rows().indexOf(built.named["a"])),
+                 built.view.sizeHintForIndex(built.view.rows().indexOf(built.named["b"])));
     }
 };
 

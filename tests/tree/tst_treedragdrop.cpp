@@ -1,6 +1,7 @@
 #include "common/Messages.h"
 #include "model/DocumentUndo.h"
 #include "model/ThemeTreeModel.h"
+#include "support/DocumentView.h"
 #include "support/Drops.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
@@ -88,10 +89,8 @@ private Q_SLOTS:
         FETCH_TEXTS(tree, dragged, target, place, keys, result);
         if (dragged == "_" || target == "_")
             return;
-        ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, tree);
-        DocumentUndo undo(document);
-        ThemeView view(document, undo);
+        DocumentView built(tree);
+        auto &[document, named, undo, view] = built;
         const QModelIndex row = view.rows().indexOf(named[QString(target).remove('+')]);
         view.show();
         view.scrollTo(row); // opens the themes above it

@@ -1,6 +1,7 @@
 #include "common/Messages.h"
 #include "find/GoToNames.h"
 #include "model/ThemeTreeModel.h"
+#include "support/DocumentView.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
@@ -267,10 +268,8 @@ private:
         if (script.contains(QRegularExpression("(^| )(Up|Down|\\.|\\S*@_)( |$)")) ||
             log.contains('c'))
             return;
-        ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, tree);
-        DocumentUndo undo(document);
-        ThemeView view(document, undo);
+        DocumentView built(tree);
+        auto &[document, named, undo, view] = built;
         view.show();
         ScriptedMessages shown;
         QString boxes, before;
@@ -309,10 +308,8 @@ private:
     static void viewOverTheDocumentKeepsOpenThemes()
     {
         FETCH_TEXTS(tree, open, script);
-        ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, tree);
-        DocumentUndo undo(document);
-        ThemeView view(document, undo);
+        DocumentView built(tree);
+        auto &[document, named, undo, view] = built;
         view.show();
         for (const QString &name : open.split(' ', Qt::SkipEmptyParts)) {
             // By the arrow left of the theme: a link shows one for subthemes held elsewhere.
