@@ -140,22 +140,15 @@ void LinkListView::menuScroll_Down()
 void LinkListView::scrollThemeIntoView(ColorListViewItem *theme)
 {
     scrollToItem(theme);
-    const int depth = themeDepth(theme);
-    const int step = indentation();
-    const int indent = depth * step;
-    const QRect rect = visualItemRect(theme);
-    const int edge = rect.left() - indent + (step - 1) * depth;
+    constexpr int room = 1 + 30; // the editor's margin, and room to type in
     QScrollBar *bar = horizontalScrollBar();
-    if (edge < 0) {
-        bar->setValue(bar->value() + edge);
-        return;
-    }
-    const int margin = 1;
-    if (columnWidth(0) - indent + margin < 30)
-        setColumnWidth(0, indent - margin + 30);
-    const int room = viewport()->width() + bar->value() - indent - margin;
-    if (room < 30)
-        bar->setValue(bar->value() - room + 30);
+    const int left = visualItemRect(theme).left();
+    // The column reaches that far, so that the scroll bar can bring it into sight.
+    if (columnWidth(0) < left + bar->value() + room)
+        setColumnWidth(0, left + bar->value() + room);
+    const int beyond = left + room - viewport()->width();
+    if (left < 0 || beyond > 0)
+        bar->setValue(bar->value() + (left < 0 ? left : qMin(beyond, left)));
 }
 
 void LinkListView::startRenaming(ColorListViewItem *theme, int cursorPosition, int selectionLength)
@@ -180,7 +173,7 @@ void LinkListView::startRenaming(ColorListViewItem *theme, int cursorPosition, i
     }
     const int margin = 1;
     int left = rect.left() + margin;
-    if (left < 0 || rect.right() - left < 30) {
+    if (left < 0 || rect.right() - left < 30 || left + 30 > viewport()->width()) {
         scrollThemeIntoView(theme);
         rect = visualItemRect(theme);
         left = rect.left() + margin;

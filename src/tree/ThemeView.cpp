@@ -221,6 +221,7 @@ void ThemeView::startRenaming(Theme *theme, int cursorPosition, int selectionLen
         return;
     setCurrentTheme(theme);
     const QModelIndex row = m_model->indexOf(theme);
+    giveNameRoom(row);
     edit(row);
     auto *editor = qobject_cast<NameEditor *>(indexWidget(row));
     if (!editor)
@@ -245,6 +246,17 @@ void ThemeView::renamingEnded()
     m_renamingTold = false;
     m_nameEditor = nullptr;
     Q_EMIT renamingChanged(false);
+}
+
+void ThemeView::giveNameRoom(const QModelIndex &row)
+{
+    // A deep theme's name lies far right of where its column begins.
+    constexpr int room = 30;
+    const int left = visualRect(row).left();
+    const int beyond = left + room - viewport()->width();
+    QScrollBar *bar = horizontalScrollBar();
+    if (left < 0 || beyond > 0)
+        bar->setValue(bar->value() + (left < 0 ? left : qMin(beyond, left)));
 }
 
 QLineEdit *ThemeView::nameEditor() const

@@ -87,6 +87,8 @@ private:
     void followReplay(bool replayed);
     void nameGiven(Theme *theme, const QString &name);
     void renamingEnded();
+    // Scrolls sideways until the row's name shows with room to type.
+    void giveNameRoom(const QModelIndex &row);
     void currentRowChanged(const QModelIndex &row);
     void navigateTo(Theme *theme);
     // Themes leaving the tree leave the history too.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "model/DocumentUndo.h"
 #include "support/TreeOutline.h"
 #include "tree/ThemeView.h"
 

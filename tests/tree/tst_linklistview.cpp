@@ -387,7 +387,9 @@ private Q_SLOTS:
         const QString outline = QString("first(%1),%2,last").arg(chain, wide);
         const QString wider = "a child name much wider than any other theme name";
         const QString renamed = change == "rename longer" ? QString(60, QChar(0x0416)) + "W" : "w";
-        const char *renamedTheme = change == "rename longer" ? "first" : wide;
+        const char *renamedTheme = QHash<QString, const char *>{
+                {"rename longer", "first"},
+                {"rename deep", "level29"}}.value(change, wide);
         LinkListView view;
         buildOutline(view, outline);
         checkWidest(view, change, renamed, view.rowIndex(themeNamed(view, renamedTheme)), [&] {
@@ -458,7 +460,7 @@ private Q_SLOTS:
         const QModelIndex first = view.model()->index(0, 0, view.model()->index(0, 0));
         const QModelIndex wide = first.siblingAtRow(1);
         view.expand(first);
-        if (change == "open deep" || change == "delete chain") {
+        if (change == "open deep" || change == "delete chain" || change == "rename deep") {
             for (QModelIndex row = first; row.isValid(); row = view.model()->index(0, 0, row))
                 view.expand(row);
         }
@@ -466,6 +468,7 @@ private Q_SLOTS:
             view.setCurrentIndex(renamedRow);
             QTest::keyClick(&view, Qt::Key_Space);
             QLineEdit *editor = changeTree();
+            QVERIFY(editor->x() >= 0 && editor->x() + 30 <= view.viewport()->width());
             editor->selectAll();
             editor->insert(renamed);
             QTest::keyClick(editor, Qt::Key_Return);
