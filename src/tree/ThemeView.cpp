@@ -244,6 +244,9 @@ void ThemeView::renamingEnded()
     if (!m_renamingTold)
         return;
     m_renamingTold = false;
+    // A closed editor is deleted later, perhaps with the view: it has nothing more to tell.
+    if (m_nameEditor)
+        disconnect(m_nameEditor, &QObject::destroyed, this, &ThemeView::renamingEnded);
     m_nameEditor = nullptr;
     Q_EMIT renamingChanged(false);
 }
