@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -156,27 +158,36 @@ TextPattern::Match TextPattern::findOnWorker(const QString &text, int from, bool
     // (forwards the expression cannot be stopped halfway), unseen.
     struct Job
     {
-        QRegularExpression expression;
+        std::shared_ptr<const QRegularExpression> expression;
         QString text;
         Match result;
         bool stopped = false;
         std::atomic<bool> abort{false};
         std::atomic<bool> done{false};
+        std::mutex mutex;
+        std::condition_variable finished;
     };
     auto job = std::make_shared<Job>();
-    // An expression of its own: nothing of it is shared between the threads.
-    job->expression = QRegularExpression(m_expression.pattern(), m_expression.patternOptions());
+    // An expression of the workers' own, which no other thread uses meanwhile: compiled once,
+    // and again only while a worker the user gave up on still holds it.
+    if (!m_workerExpression || m_workerExpression.use_count() > 1)
+        m_workerExpression = std::make_shared<const QRegularExpression>(
+                m_expression.pattern(), m_expression.patternOptions());
+    job->expression = m_workerExpression;
     job->text = text;
     std::thread([job, from, backwards, options] {
-        job->result = searchRegex(job->expression, job->text, from, backwards, options,
+        job->result = searchRegex(*job->expression, job->text, from, backwards, options,
                                   job->stopped, &job->abort);
+        const std::lock_guard lock(job->mutex);
         job->done.store(true, std::memory_order_release);
+        job->finished.notify_one();
     }).detach();
     const auto isDone = [&job] { return job->done.load(std::memory_order_acquire); };
-    // Most matches end at once: then no event runs.
-    for (auto waited = std::chrono::milliseconds(0); waited < quietWait && !isDone();
-         waited += std::chrono::milliseconds(1))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Most matches end at once: then no event runs, and the asker goes on the moment it ends.
+    {
+        std::unique_lock lock(job->mutex);
+        job->finished.wait_for(lock, quietWait, isDone);
+    }
     if (!isDone() && !m_wait(isDone)) {
         job->abort = true;
         m_interrupted = true;

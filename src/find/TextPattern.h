@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // What a search looks for in one string: the find text as it stands, as whole words only, or
@@ -71,6 +72,7 @@ private:
     mutable bool m_stopped = false;
     mutable bool m_interrupted = false;
     Wait m_wait;
+    mutable std::shared_ptr<const QRegularExpression> m_workerExpression;
     mutable QString m_checkedText;
     mutable bool m_checkedValid = false;
 };
