@@ -2,6 +2,7 @@
 
 #include "common/Cp1251.h"
 #include "common/Messages.h"
+#include "model/ThemeDocument.h"
 #include "storage/TreeHeader.h"
 
 #include <cstdio>
@@ -378,4 +379,38 @@ long statusKilobytes(const char *field)
         if (line.startsWith(key))
             return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
     return 0;
+}
+
+// The document's themes: the generator above has a Theme of its own.
+::Theme *addBenchBranch(ThemeDocument &document, int size)
+{
+    ::Theme *root = document.root();
+    const int outsideId = document.joinGroup(document.appendChild(root), 0);
+    ::Theme *top = document.appendChild(root);
+    top->setName(QStringLiteral("branch"));
+    int made = 0;
+    auto add = [&](::Theme *parent) {
+        ::Theme *theme = document.appendChild(parent);
+        theme->setName(QStringLiteral("theme %1").arg(made));
+        theme->setDescription(QStringLiteral("a description of a few words, %1").arg(made));
+        if (++made % 100 == 0)
+            document.joinGroup(theme, -outsideId);
+        else if (made % 500 == 1)
+            document.joinGroup(document.appendChild(root), -document.joinGroup(theme, 0));
+        return theme;
+    };
+    for (int i = 0; i < 100; ++i) {
+        ::Theme *child = add(top);
+        for (int j = 1; j < size / 100; ++j)
+            add(child);
+    }
+    return top;
+}
+
+int countBelow(::Theme *top)
+{
+    int count = 0;
+    walkThemes(
+            top, [](::Theme *theme) { return theme; }, [&](::Theme *, int, int) { ++count; });
+    return count;
 }

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QByteArray>
 
+class Theme;
+class ThemeDocument;
+
 struct BenchTreeStats
 {
     int themes = 0;
@@ -49,3 +52,10 @@ struct BenchStart
 // A field of this process's /proc status in kB: "VmRSS" resident now, "VmHWM" its peak; 0 when
 // it cannot be read.
 long statusKilobytes(const char *field);
+
+// A branch of about `size` themes under the root of a document being built (as a file is read):
+// 100 themes of (size / 100 - 1) children each. Every 100th theme is a link to a mark theme
+// outside, and every 500th a mark theme with a link outside.
+Theme *addBenchBranch(ThemeDocument &document, int size);
+// The themes below `top`, held or not.
+int countBelow(Theme *top);

@@ -4,9 +4,9 @@
 // Usage: bench_drop [siblings [depth]]
 #include "BenchTimer.h"
 
-#include "tree/LinkListView.h"
-#include "tree/TreeDragDrop.h"
-#include "tree/TreeUndo.h"
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -20,9 +20,9 @@ constexpr int runs = 5;
 constexpr int moves = 1000;
 
 // The pointer's moves up and down over the rows shown, as a drag of the theme sends them.
-double dragMoves(LinkListView &view, ColorListViewItem *dragged)
+double dragMoves(ThemeView &view, Theme *dragged)
 {
-    ThemeMimeData data(&view, view.rowIndex(dragged));
+    ThemeMimeData data(&view, view.rows().indexOf(dragged));
     const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction | Qt::LinkAction;
     QDragEnterEvent enter(QPoint(40, 40), actions, &data, Qt::LeftButton, {});
     QCoreApplication::sendEvent(view.viewport(), &enter);
@@ -52,37 +52,52 @@ int main(int argc, char **argv)
     const int siblings = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int depth = argc > 2 ? std::atoi(argv[2]) : 10000;
 
-    LinkListView view;
+    ThemeDocument document;
+    for (int i = 0; i < siblings; ++i)
+        document.appendChild(document.root())->setName(QStringLiteral("sibling %1").arg(i));
+    DocumentUndo undo(document);
+    ThemeView view(document, undo);
     view.resize(400, 600);
     view.show();
-    ColorListViewItem *holder = view.createDetachedTheme();
-    for (int i = 0; i < siblings; ++i)
-        view.appendChild(holder, QStringLiteral("sibling %1").arg(i));
-    view.rootTheme()->addChildren(holder->takeChildren());
-    view.destroyBranch(holder);
     QApplication::processEvents();
-    ColorListViewItem *root = view.rootTheme();
-    ColorListViewItem *middle = root->childTheme(siblings / 2);
-    std::printf("%d siblings: a drag move %8.3f ms\n", siblings, dragMoves(view, middle));
+    Theme *root = document.root();
+    Theme *middle = root->child(siblings / 2);
+    const QModelIndex last = view.rows().indexOf(root->child(siblings - 1));
+    std::printf("%d siblings: a drag move %8.4f ms\n", siblings, dragMoves(view, middle));
     const double dropMs = bestMilliseconds(
-            runs, [&] { view.menuUndo(); },
+            runs, [&] { view.undo(); },
             [&] {
-                view.dropTheme(middle, root->childTheme(siblings - 1),
-                               LinkListView::DropPlace::Before, LinkListView::DropKind::Move);
+                view.drop(view.rows().indexOf(middle), last, ThemeView::DropPlace::Before,
+                          ThemeView::DropKind::Move);
+                QApplication::processEvents();
             });
-    const bool placed = root->childTheme(siblings - 2) == middle;
+    const bool placed = root->child(siblings - 2) == middle;
     const double undoMs = bestMilliseconds(
-            runs, [&] { view.menuRedo(); }, [&] { view.menuUndo(); });
+            runs,
+            [&] {
+                view.redo();
+                QApplication::processEvents();
+            },
+            [&] {
+                view.undo();
+                QApplication::processEvents();
+            });
     std::printf("the drop before the last %8.3f ms, its undo %8.3f ms\n", dropMs, undoMs);
 
-    view.clear();
-    ColorListViewItem *deepest = view.rootTheme();
-    for (int i = 0; i < depth; ++i)
-        deepest = view.appendChild(deepest, QStringLiteral("level %1").arg(i));
-    view.scrollToItem(deepest);
+    ThemeDocument chain;
+    Theme *deepest = chain.root();
+    for (int i = 0; i < depth; ++i) {
+        deepest = chain.appendChild(deepest);
+        deepest->setName(QStringLiteral("level %1").arg(i));
+    }
+    DocumentUndo chainUndo(chain);
+    ThemeView deep(chain, chainUndo);
+    deep.resize(400, 600);
+    deep.show();
+    deep.setCurrentTheme(deepest);
     QApplication::processEvents();
-    std::printf("a chain %d deep, dragging its top theme: a drag move %8.3f ms\n", depth,
-                dragMoves(view, view.rootTheme()->childTheme(0)));
+    std::printf("a chain %d deep, dragging its top theme: a drag move %8.4f ms\n", depth,
+                dragMoves(deep, chain.root()->child(0)));
     if (!placed) {
         std::fprintf(stderr, "MISMATCH: the dropped theme is not before the last one\n");
         return 1;

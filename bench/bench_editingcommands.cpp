@@ -3,6 +3,7 @@
 // with the undo and redo of that paste. The view's own figures are bench_treeediting's.
 // Usage: bench_editingcommands [siblings [branch size]]
 #include "BenchTimer.h"
+#include "BenchTree.h"
 
 #include "model/EditingCommands.h"
 
@@ -14,42 +15,6 @@
 namespace {
 
 constexpr int runs = 5;
-
-// A branch of about `size` themes under the root: 100 themes of (size / 100 - 1) children each.
-// Every 100th theme is a link to a mark theme outside, and every 500th a mark theme with a link
-// outside.
-Theme *addBranch(ThemeDocument &document, int size)
-{
-    Theme *root = document.root();
-    const int outsideId = document.joinGroup(document.appendChild(root), 0);
-    Theme *top = document.appendChild(root);
-    top->setName(QStringLiteral("branch"));
-    int made = 0;
-    auto add = [&](Theme *parent) {
-        Theme *theme = document.appendChild(parent);
-        theme->setName(QStringLiteral("theme %1").arg(made));
-        theme->setDescription(QStringLiteral("a description of a few words, %1").arg(made));
-        if (++made % 100 == 0)
-            document.joinGroup(theme, -outsideId);
-        else if (made % 500 == 1)
-            document.joinGroup(document.appendChild(root), -document.joinGroup(theme, 0));
-        return theme;
-    };
-    for (int i = 0; i < 100; ++i) {
-        Theme *child = add(top);
-        for (int j = 1; j < size / 100; ++j)
-            add(child);
-    }
-    return top;
-}
-
-int countBelow(Theme *top)
-{
-    int count = 0;
-    walkThemes(
-            top, [](Theme *theme) { return theme; }, [&](Theme *, int, int) { ++count; });
-    return count;
-}
 
 } // namespace
 
@@ -76,7 +41,7 @@ int main(int argc, char **argv)
                     downMs, undoMs, redoMs);
     }
     ThemeDocument document;
-    Theme *top = addBranch(document, size);
+    Theme *top = addBenchBranch(document, size);
     DocumentUndo undo(document);
     EditingCommands commands(document, undo);
     const int below = countBelow(document.root());

@@ -7,12 +7,10 @@
 #include "BenchTree.h"
 
 #include "find/TreeFilter.h"
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
-
-#include <QDateTime>
-#include <QTreeWidgetItemIterator>
+#include "tree/ThemeView.h"
 
 #include <cstdio>
 
@@ -28,10 +26,27 @@ FindParas everywhere(const char *word)
 }
 
 // Lets the view lay itself out and paint.
-void settle(LinkListView &tree)
+void settle(ThemeView &tree)
 {
     QCoreApplication::processEvents();
     tree.viewport()->repaint();
+}
+
+// Opens every theme that holds subthemes with one layout: below the closed root an opened row
+// is only noted, and opening the root lays them all out.
+void openEveryTheme(ThemeView &tree)
+{
+    ThemeTreeModel &rows = tree.rows();
+    Theme *root = rows.document().root();
+    tree.collapse(rows.indexOf(root));
+    walkThemes(
+            root, [](Theme *theme) { return theme; },
+            [&](Theme *theme, int, int) {
+                const QModelIndex row = rows.indexOf(theme);
+                if (theme->childCount() > 0 && !rows.canFetchMore(row))
+                    tree.expand(row);
+            });
+    tree.expand(rows.indexOf(root));
 }
 
 } // namespace
@@ -39,25 +54,26 @@ void settle(LinkListView &tree)
 int main(int argc, char **argv)
 {
     BenchStart start(argc, argv);
-    LinkListView tree;
-    const QByteArray bytes = generateBenchTree(start.arguments.themes, start.arguments.seed);
-    loadTreeBytes(tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
+    ThemeDocument document;
+    readTree(document, document.root(),
+             wholeBytes(generateBenchTree(start.arguments.themes, start.arguments.seed)), {},
+             false);
+    document.settleGroups();
+    const int themeCount = countBelow(document.root());
+    DocumentUndo undo(document);
+    ThemeView tree(document, undo);
     tree.resize(600, 800);
     tree.show();
     settle(tree);
     TreeFilter filter(&tree);
     for (const bool allOpen : {false, true}) {
         if (allOpen) {
-            std::vector<ColorListViewItem *> themes;
-            for (QTreeWidgetItemIterator it(&tree); *it; ++it)
-                if ((*it)->childCount() > 0)
-                    themes.push_back(static_cast<ColorListViewItem *>(*it));
-            tree.openThemes(themes);
+            openEveryTheme(tree);
             settle(tree);
         }
         for (const char *word : {"garden", "the", "qqqzzzxx"}) {
             Stopwatch timer;
-            filter.run(tree.rootTheme(), everywhere(word));
+            filter.run(document.root(), everywhere(word));
             while (filter.state() != TreeFilter::State::Narrowed)
                 QCoreApplication::processEvents();
             const QByteArray found = timer.text();
@@ -69,9 +85,8 @@ int main(int argc, char **argv)
             settle(tree);
             std::printf("%s, \"%s\": %zu of %d themes match\n  narrowed %s\n  shown    %s\n"
                         "  whole again %s\n",
-                        allOpen ? "every theme open" : "as loaded", word, matched,
-                        tree.themeCount(), found.constData(), shown.constData(),
-                        timer.text().constData());
+                        allOpen ? "every theme open" : "as loaded", word, matched, themeCount,
+                        found.constData(), shown.constData(), timer.text().constData());
         }
     }
     return 0;

@@ -7,29 +7,47 @@
 
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindEngine.h"
+#include "model/DocumentUndo.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
 
+// A tree file's bytes below the root, the groups settled as a window settles them.
+bool load(ThemeDocument &document, const QByteArray &bytes)
+{
+    if (!bytes.isEmpty()) {
+        readTree(document, document.root(), wholeBytes(bytes), {}, false);
+        document.settleGroups();
+    }
+    return true;
+}
+
+// The tree read from the bytes, with the parts of a main window that a search step uses.
 struct Window
 {
-    LinkListView tree;
+    explicit Window(const QByteArray &bytes = {})
+        : loaded(load(document, bytes))
+    {}
+    Theme *root() const { return document.root(); }
+
+    ThemeDocument document;
+    bool loaded; // before the view: its rows are the document's as read
+    DocumentUndo undo{document};
+    ThemeView tree{document, undo};
     CorrectedTextEdit editor;
-    FindEngine engine{&tree, &editor, host(), nullptr};
+    FindEngine engine{&tree, undo, &editor, host(), nullptr};
 
     FindEngine::Host host()
     {
         FindEngine::Host h;
-        h.storeDescription = [](ColorListViewItem *) {};
-        h.loadDescription = [](ColorListViewItem *) {};
+        h.storeDescription = [](Theme *) {};
+        h.loadDescription = [](Theme *) {};
         h.postNameSelection = [] {};
         return h;
     }
@@ -81,16 +99,15 @@ int main(int argc, char **argv)
     answerBoxesOnStandardError(boxes);
 
     {
-        Window window;
         BenchTreeStats stats;
         const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed, &stats);
-        loadTreeBytes(window.tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
+        Window window(bytes);
         std::printf("%d themes, %.1f MB\n", stats.themes, bytes.size() / 1e6);
         const QString nothing = QStringLiteral("qqqzzzxx");
-        window.tree.setCurrentItem(window.tree.rootTheme());
+        window.tree.setCurrentTheme(window.root());
         timeStep(window, "nothing found, ignoring case", parameters(nothing, {}, 1, false), boxes);
         timeStep(window, "nothing found, case-sensitive", parameters(nothing, {}, 1, true), boxes);
-        window.tree.setCurrentItem(window.tree.rootTheme()->child(0));
+        window.tree.setCurrentTheme(window.root()->child(0));
         timeStep(
                 window, "nothing found, backwards from the first theme",
                 [&] {
@@ -101,10 +118,9 @@ int main(int argc, char **argv)
                 boxes);
     }
     for (int themes : {arguments.themes / 4, arguments.themes / 2, arguments.themes}) {
-        Window window;
         const QByteArray bytes = generateBenchTree(themes, arguments.seed);
-        loadTreeBytes(window.tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
-        window.tree.setCurrentItem(window.tree.rootTheme());
+        Window window(bytes);
+        window.tree.setCurrentTheme(window.root());
         const QByteArray label = QByteArray::number(themes) +
                                  " themes: " + QByteArray::number(bytes.count("the")) +
                                  " x the -> these";
@@ -112,7 +128,7 @@ int main(int argc, char **argv)
         if (themes != arguments.themes)
             continue;
         // The same replacements through a regular expression and a group reference.
-        window.tree.setCurrentItem(window.tree.rootTheme());
+        window.tree.setCurrentTheme(window.root());
         FindParas regex = parameters("th(e)se", "th\\1", 4, true);
         regex.regularExpression = true;
         timeStep(window, "the same back, as a regular expression", regex, boxes);
@@ -120,8 +136,8 @@ int main(int argc, char **argv)
     // Replacements inside one description move its tail each time.
     for (int words : {25000, 50000, 100000}) {
         Window window;
-        window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words), false);
-        window.tree.setCurrentItem(window.tree.rootTheme());
+        window.document.setThemeDescription(window.root(), QString("the ").repeated(words));
+        window.tree.setCurrentTheme(window.root());
         for (bool backwards : {false, true}) {
             const QByteArray label = "one text of " + QByteArray::number(words) +
                                      (backwards ? " x \"the \", backwards" : " x \"the \"");
@@ -130,11 +146,10 @@ int main(int argc, char **argv)
                         parameters(regex ? "t(he)" : "the", regex ? "t\\1se" : "these", 4, true);
                 p.backwards = backwards;
                 p.regularExpression = regex;
-                window.editor.setText(window.tree.rootTheme()->description());
+                window.editor.setText(window.root()->description());
                 window.editor.moveCursor(backwards ? QTextCursor::End : QTextCursor::Start);
                 timeStep(window, (label + (regex ? ", regex" : "")).constData(), p, boxes);
-                window.tree.setDescription(window.tree.rootTheme(), QString("the ").repeated(words),
-                                           false);
+                window.document.setThemeDescription(window.root(), QString("the ").repeated(words));
             }
         }
     }

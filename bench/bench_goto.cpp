@@ -10,12 +10,11 @@
 #include "find/FindAllSearch.h"
 #include "find/GoToThemePopup.h"
 #include "find/ThemeMatcher.h"
+#include "model/DocumentUndo.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -39,33 +38,33 @@ FindParas everywhere(const QString &find)
 }
 
 // Every match of the search in the whole tree, found without the panel.
-std::vector<FoundMatch> allMatches(LinkListView &tree, const FindParas &paras)
+std::vector<FoundMatch> allMatches(const ThemeDocument &document, const FindParas &paras)
 {
     FindAllSearch search;
-    search.start(tree.rootTheme(), paras);
+    search.start(document.root(), paras);
     std::vector<FoundMatch> found;
     while (!search.run(found, 1000)) {
     }
     return found;
 }
 
-size_t matchCount(LinkListView &tree, const QString &word)
+size_t matchCount(const ThemeDocument &document, const QString &word)
 {
-    return allMatches(tree, everywhere(word)).size();
+    return allMatches(document, everywhere(word)).size();
 }
 
 // A rare word found as plain text, as a whole word and as a regular expression.
-void comparePatterns(LinkListView &tree)
+void comparePatterns(const ThemeDocument &document, int themeCount)
 {
     // The word whose themes come nearest 5% of all.
     QString word;
     double nearest = 1;
     for (const QString candidate : {"garden", "invoice", "kernel", "экзамен", "лекция", "travel"}) {
-        std::vector<FoundMatch> found = allMatches(tree, everywhere(candidate));
-        QSet<const ColorListViewItem *> themes;
+        std::vector<FoundMatch> found = allMatches(document, everywhere(candidate));
+        QSet<const Theme *> themes;
         for (const FoundMatch &match : found)
             themes.insert(match.theme);
-        const double share = double(themes.size()) / tree.themeCount();
+        const double share = double(themes.size()) / themeCount;
         if (qAbs(share - 0.05) < nearest)
             nearest = qAbs(share - 0.05), word = candidate;
     }
@@ -78,7 +77,7 @@ void comparePatterns(LinkListView &tree)
         paras.regularExpression = regex;
         paras.wholeWords = whole;
         Stopwatch timer;
-        const size_t count = allMatches(tree, paras).size();
+        const size_t count = allMatches(document, paras).size();
         std::printf("find all \"%s\", %-24s %s, %zu matches\n", qPrintable(word), label,
                     timer.text().data(), count);
     }
@@ -93,30 +92,34 @@ int main(int argc, char **argv)
     int boxes = 0;
     answerBoxesOnStandardError(boxes);
 
+    ThemeDocument document;
+    const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed);
+    readTree(document, document.root(), wholeBytes(bytes), {}, false);
+    document.settleGroups();
+    DocumentUndo undo(document);
     QWidget window;
     window.resize(900, 700);
-    auto *tree = new LinkListView(&window);
+    auto *tree = new ThemeView(document, undo, &window);
     tree->setGeometry(0, 0, 400, 500);
-    const QByteArray bytes = generateBenchTree(arguments.themes, arguments.seed);
-    loadTreeBytes(*tree, bytes, {}, QDateTime::currentDateTime(), 0, nullptr);
     window.show();
     QCoreApplication::processEvents();
-    std::printf("%d themes\n", tree->themeCount());
+    const int themeCount = countBelow(document.root());
+    std::printf("%d themes\n", themeCount);
 
     {
         // The parts of the work apart from the list view.
         Stopwatch timer;
-        const std::vector<ColorListViewItem *> themes = ThemeMatcher::reachableThemes(*tree);
+        const std::vector<Theme *> themes = ThemeMatcher::reachableThemes(document);
         std::printf("gathering %zu themes                %s\n", themes.size(), timer.text().data());
         timer.start();
         qsizetype total = 0;
-        for (const ColorListViewItem *theme : themes)
+        for (const Theme *theme : themes)
             total += theme->name().size();
         std::printf("reading their names                  %s\n", timer.text().data());
         timer.start();
         ThemeMatcher::FoldedNames names;
         names.reserve(int(themes.size()), int(total));
-        for (const ColorListViewItem *theme : themes)
+        for (const Theme *theme : themes)
             names.append(theme->name());
         std::printf("folding their names                  %s\n", timer.text().data());
         for (const QString query : {"к", "кн", "книга", "zzq"}) {
@@ -142,19 +145,32 @@ int main(int argc, char **argv)
     openAfterRest("first after the load");
     popup.hide();
     // Opened at once after an edit: the kept names take in the change. A theme in the middle of
-    // the tree is renamed, gets a new subtheme, and loses it again.
-    ColorListViewItem *middle =
-            ThemeMatcher::reachableThemes(*tree)[size_t(tree->themeCount() / 2)];
-    ColorListViewItem *added = nullptr;
+    // the tree is renamed, gets a new subtheme, and loses it again; then a link of a group takes
+    // over the group's subthemes.
+    const std::vector<Theme *> reachable = ThemeMatcher::reachableThemes(document);
+    Theme *middle = reachable[reachable.size() / 2];
+    Theme *added = nullptr;
+    const std::vector<int> groups = document.groupIds();
+    Theme *link = groups.empty() ? nullptr : document.linksOf(groups.front()).front();
     const std::vector<std::pair<const char *, std::function<void()>>> edits{
-            {"right after a rename", [&] { tree->renameTheme(middle, "книга renamed"); }},
-            {"right after an insert", [&] { added = tree->appendChild(middle, "added"); }},
-            {"right after a delete", [&] { tree->deleteBranch(added); }},
-            {"gathering all (links)", [&] { Q_EMIT tree->linksChanged(); }},
+            {"right after a rename",
+             [&] { document.renameTheme(middle, QStringLiteral("книга renamed")); }},
+            {"right after an insert",
+             [&] {
+                 added = document.createTheme();
+                 added->setName(QStringLiteral("added"));
+                 document.insertTheme(middle, middle->childCount(), added);
+             }},
+            {"right after a delete", [&] { document.takeTheme(added); }},
+            {"gathering all (links)",
+             [&] {
+                 if (link)
+                     document.makeHolder(link);
+             }},
             {"themes kept", [] {}}};
     for (const auto &[label, edit] : edits) {
         {
-            LinkListView::UndoStep step(tree, "Edit");
+            DocumentUndo::Step step(undo, "Edit");
             edit();
         }
         Stopwatch timer;
@@ -165,8 +181,8 @@ int main(int argc, char **argv)
     }
     // After a change of the tree the kept names are brought up to date once it has rested.
     {
-        LinkListView::UndoStep step(tree, "Rename");
-        tree->renameTheme(middle, "книга again");
+        DocumentUndo::Step step(undo, "Rename");
+        document.renameTheme(middle, QStringLiteral("книга again"));
     }
     openAfterRest("tree changed and rested");
     double worst = 0;
@@ -191,12 +207,12 @@ int main(int argc, char **argv)
     QString word;
     size_t count = 0;
     for (const QString candidate : {"e", "a", "о", "the", "и", "er", "на"}) {
-        const size_t n = matchCount(*tree, candidate);
+        const size_t n = matchCount(document, candidate);
         std::printf("\"%s\": %zu matches\n", qPrintable(candidate), n);
         if (word.isEmpty() || qAbs(qint64(n) - 450000) < qAbs(qint64(count) - 450000))
             word = candidate, count = n;
     }
-    comparePatterns(*tree);
+    comparePatterns(document, themeCount);
     CorrectedTextEdit editor(&window);
     editor.hide();
     FindAllPanel panel(tree, &editor, &window);
@@ -211,7 +227,7 @@ int main(int argc, char **argv)
     Stopwatch timer;
     ticker.start();
     sinceTurn.start();
-    panel.run(tree->rootTheme(), everywhere(word));
+    panel.run(document.root(), everywhere(word));
     QByteArray first;
     while (!panel.isComplete()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

@@ -6,7 +6,8 @@
 #include "BenchTimer.h"
 
 #include "editor/CorrectedTextEdit.h"
-#include "tree/LinkListView.h"
+#include "model/DocumentUndo.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,7 +19,9 @@ namespace {
 
 void longName(int megabytes)
 {
-    LinkListView view;
+    ThemeDocument document;
+    DocumentUndo undo(document);
+    ThemeView view(document, undo);
     view.resize(480, 300);
     view.show();
     QCoreApplication::processEvents();
@@ -31,15 +34,17 @@ void longName(int megabytes)
         timer.start();
     };
     std::printf("a name of %d MB\n", megabytes);
-    ColorListViewItem *theme = view.appendChild(view.rootTheme(), name);
+    Theme *theme = document.createTheme();
+    document.renameTheme(theme, name);
+    document.insertTheme(document.root(), 0, theme);
     step("added");
-    view.setCurrentItem(theme);
+    view.setCurrentTheme(theme);
     step("made current");
     view.update();
     step("painted again");
     view.startRenaming(theme);
     step("name editor opened");
-    view.closeItemNameEditBox();
+    view.closeNameEditor();
     step("name editor closed");
 }
 

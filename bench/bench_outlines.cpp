@@ -1,20 +1,20 @@
 // OPML export and import of a large tree against our own export of it (what brw --export brw
-// does: read the tree file into the view, write it again), best of 3. The OPML export reads the
+// does: read the tree file into a document, write it again), best of 3. The OPML export reads the
 // same tree file and writes OPML; the import reads that OPML and writes a tree file (brw
-// --import), and, for the window's import, reads it into a view. The outline that comes back
+// --import), and, for the window's import, reads it into a shown view. The outline that comes back
 // must hold as many themes. Each step is timed by the clock and by the processor time of this
 // thread: on a machine shared with other work the clock says little, and the ratio is judged
 // on both. Usage: bench_outlines [themes] [seed]
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
+#include "model/DocumentUndo.h"
 #include "storage/Outline.h"
 #include "storage/OutlineAdapter.h"
 #include "storage/OutlineFiles.h"
 #include "storage/SafeFile.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -37,12 +37,11 @@ int themesIn(const OutlineNode &root)
     return count;
 }
 
-std::unique_ptr<LinkListView> loadedView(const QString &path)
+std::unique_ptr<ThemeDocument> loaded(const QString &path)
 {
-    auto view = std::make_unique<LinkListView>();
-    view->setReminderRinging(false);
-    loadTree(*view, path, 0, nullptr);
-    return view;
+    auto document = std::make_unique<ThemeDocument>();
+    readTreeFile(path, *document, nullptr);
+    return document;
 }
 
 double threadMilliseconds()
@@ -105,18 +104,18 @@ int main(int argc, char **argv)
                 double(tree.size()) / 1e6, stats.marks, stats.links);
 
     const Timing brw = bestOf([&] {
-        const std::unique_ptr<LinkListView> view = loadedView(input);
-        (void)SafeFile::save(saved, [&view](QFileDevice &file) {
-            return saveTree(*view, &file, 0, nullptr, nullptr) > 0;
+        const std::unique_ptr<ThemeDocument> document = loaded(input);
+        (void)SafeFile::save(saved, [&document](QFileDevice &file) {
+            return writeTree(*document, document->root(), &file, 0, {}, nullptr, nullptr, nullptr) >
+                   0;
         });
     });
     std::printf("%-34s %8.1f ms           processor %7.1f ms\n", "--export brw (load + save)",
                 brw.wall, brw.processor);
 
     const Timing exported = bestOf([&] {
-        const std::unique_ptr<LinkListView> view = loadedView(input);
-        const std::optional<OutlineNode> root = OutlineAdapter::branchOf(*view, "bench");
-        (void)OutlineFiles::write(OutlineFiles::Format::Opml, *root, opml, QString());
+        const OutlineNode root = OutlineAdapter::wholeOf(*loaded(input), "bench");
+        (void)OutlineFiles::write(OutlineFiles::Format::Opml, root, opml, QString());
     });
     printRatio("--export opml (load + write)", exported, brw);
 
@@ -133,13 +132,19 @@ int main(int argc, char **argv)
     const Timing window = bestOf([&] {
         const std::optional<OutlineNode> root =
                 OutlineFiles::read(OutlineFiles::Format::Opml, opml, nullptr);
-        LinkListView view;
-        view.setReminderRinging(false);
-        OutlineAdapter::load(view, *root, QString(), 0, nullptr);
+        // As the window opens an outline: through the tree file form, into a shown view.
+        const QByteArray bytes = OutlineTreeFile::write(*root);
+        ThemeDocument document;
+        readTree(document, document.root(), wholeBytes(bytes), {}, false);
+        document.settleGroups();
+        DocumentUndo undo(document);
+        ThemeView view(document, undo);
+        view.show();
+        QCoreApplication::processEvents();
     });
     printRatio("import into a view", window, brw);
 
-    const int original = themesIn(*OutlineAdapter::branchOf(*loadedView(input), "bench"));
+    const int original = themesIn(OutlineAdapter::wholeOf(*loaded(input), "bench"));
     std::printf("themes: %d written, %d read back%s; %d boxes\n", original, themesIn(*back),
                 original == themesIn(*back) ? "" : " (DIFFERENT)", boxes);
     return original == themesIn(*back) && boxes == 0 ? 0 : 1;

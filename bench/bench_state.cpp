@@ -7,11 +7,10 @@
 #include "BenchTree.h"
 
 #include "app/TreeState.h"
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
-
-#include <QDateTime>
+#include "tree/ThemeView.h"
 
 #include <cstdio>
 
@@ -19,18 +18,18 @@ namespace {
 
 constexpr int runs = 3;
 
-// Every theme with subthemes of its own in preorder, as chains; the deepest theme's chain.
-void chains(ColorListViewItem *theme, DocumentState::Chain &chain,
-            QList<DocumentState::Chain> &parents, DocumentState::Chain &deepest)
+// Every theme with subthemes of its own in preorder, as chains; the deepest theme's chain. A
+// link's subthemes are held by one member of its group: the others have none to open.
+void chains(Theme *theme, DocumentState::Chain &chain, QList<DocumentState::Chain> &parents,
+            DocumentState::Chain &deepest)
 {
     if (chain.size() > deepest.size())
         deepest = chain;
-    // A link theme showing its group's null item is never opened again.
-    if (theme->childCount() > 0 && !theme->childTheme(0)->isNullItem() && !chain.isEmpty())
+    if (theme->childCount() > 0 && !chain.isEmpty())
         parents.append(chain);
     for (int i = 0; i < theme->childCount(); ++i) {
         chain.append(i);
-        chains(theme->childTheme(i), chain, parents, deepest);
+        chains(theme->child(i), chain, parents, deepest);
         chain.removeLast();
     }
 }
@@ -43,16 +42,19 @@ int main(int argc, char **argv)
     const auto [themes, seed] = start.arguments;
     const int &boxes = start.boxes;
 
-    LinkListView view;
-    view.setReminderRinging(false);
+    ThemeDocument document;
+    readTree(document, document.root(), wholeBytes(generateBenchTree(themes, seed)), {}, false);
+    document.settleGroups();
+    DocumentUndo undo(document);
+    ThemeView view(document, undo);
     view.resize(300, 700);
     view.show();
-    loadTreeBytes(view, generateBenchTree(themes, seed), QStringLiteral("bench.brw"),
-                  QDateTime::currentDateTime(), 0, nullptr);
+    Theme *root = document.root();
+    const QModelIndex rootRow = view.rows().indexOf(root);
     QList<DocumentState::Chain> parents;
     DocumentState::Chain chain;
     DocumentState::Chain deepest;
-    chains(view.rootTheme(), chain, parents, deepest);
+    chains(root, chain, parents, deepest);
 
     DocumentState path;
     for (int depth = 1; depth < deepest.size(); ++depth)
@@ -66,7 +68,7 @@ int main(int argc, char **argv)
     DocumentState all = path;
     all.openThemes = parents;
 
-    std::printf("%d themes, %lld with subthemes, deepest at depth %lld\n", view.themeCount(),
+    std::printf("%d themes, %lld with subthemes, deepest at depth %lld\n", countBelow(root),
                 qlonglong(parents.size()), qlonglong(deepest.size()));
     const struct
     {
@@ -76,17 +78,18 @@ int main(int argc, char **argv)
                  {"first 100 parents open", first100},
                  {"first 1000 parents open", first1000},
                  {"every parent open", all}};
+    QHash<const Theme *, QPair<int, int>> cursors;
     for (const auto &entry : cases) {
-        const auto reset = [&view, &start] {
+        const auto reset = [&] {
             view.collapseAll();
-            view.rootTheme()->setExpanded(true);
-            view.setCurrentItem(view.rootTheme());
+            view.expand(rootRow);
+            view.setCurrentTheme(root);
             start.app.processEvents();
         };
         // With the events it leaves behind (a deferred layout or measure, the paint): the user
         // waits for those too.
         const BenchTimes apply = bestTimes(runs, reset, [&] {
-            if (!TreeState::apply(view, entry.state))
+            if (!TreeState::apply(view, entry.state, cursors))
                 std::fprintf(stderr, "the current theme was not found\n");
             start.app.processEvents();
         });
@@ -99,7 +102,7 @@ int main(int argc, char **argv)
     }
     // The toolkit's floor: the view laying out the rows of the whole tree open, as every apply
     // of that state must once.
-    TreeState::apply(view, all);
+    TreeState::apply(view, all, cursors);
     const BenchTimes layout = bestTimes(
             runs, [] {}, [&view] { view.doItemsLayout(); });
     std::printf("%-26s       %7.2f ms (cpu %7.2f)\n", "the view's layout, all open", layout.wall,

@@ -1,44 +1,43 @@
-// Taking a large tree apart: clear() of a loaded tree, deleteBranch of its biggest top-level
-// theme and destroying the view, best of 3 with a fresh load before each run.
+// Taking a large tree apart in a shown view: replacing a loaded document with an empty one, the
+// Delete of its biggest top-level theme, and destroying the view with its document, best of 3
+// with a fresh load before each run.
 // Usage: bench_tree [themes] [seed]
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
-#include "common/Messages.h"
+#include "model/DocumentUndo.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstdlib>
-#include <limits>
 #include <memory>
 
 namespace {
 
 constexpr int runs = 3;
 
-// The top-level theme with the most themes below it, and that number (itself included).
-QPair<ColorListViewItem *, int> biggestTopLevelTheme(LinkListView &view)
+// The themes of a branch as a file holds it, its top included.
+int branchSize(const ThemeDocument &document, Theme *top)
 {
-    QPair<ColorListViewItem *, int> biggest{nullptr, 0};
-    ColorListViewItem *root = view.rootTheme();
-    for (int i = 0; i < root->childCount(); ++i) {
-        ColorListViewItem *top = root->childTheme(i);
-        int size = 1;
-        walkBranch(
-                top, [](ColorListViewItem *theme) -> QTreeWidgetItem * { return theme; },
-                [&size](ColorListViewItem *, int, int) { ++size; });
-        if (size > biggest.second)
-            biggest = {top, size};
-    }
-    return biggest;
+    int size = 1;
+    walkHeldBranch(document, top, [&size](Theme *, int, int) { ++size; });
+    return size;
 }
+
+// A document read from a file, its history and its view, shown.
+struct Shown
+{
+    explicit Shown(const QString &path)
+        : read(readTreeFile(path, document, nullptr))
+    {}
+    ThemeDocument document;
+    bool read; // before the view: the rows are the document's as read
+    DocumentUndo undo{document};
+    ThemeView view{document, undo};
+};
 
 } // namespace
 
@@ -58,36 +57,51 @@ int main(int argc, char **argv)
     }
     file.close();
 
-    std::unique_ptr<LinkListView> view;
+    std::unique_ptr<Shown> shown;
     int loadedCount = 0;
     auto reload = [&] {
-        view = std::make_unique<LinkListView>();
-        loadTree(*view, path, 0, nullptr);
-        loadedCount = view->themeCount();
+        shown = std::make_unique<Shown>(path);
+        shown->view.resize(400, 600);
+        shown->view.show();
+        QCoreApplication::processEvents();
+        loadedCount = branchSize(shown->document, shown->document.root());
     };
     bool sound = true;
 
-    const double clearMs = bestMilliseconds(runs, reload, [&] { view->clear(); });
-    sound = sound && view->themeCount() == 1 && view->rootTheme();
-    std::printf("tree: %d themes (%d in the view with the root and null items), %.1f MB\n", themes,
-                loadedCount, double(tree.size()) / 1e6);
-    std::printf("clear()                        %8.1f ms\n", clearMs);
+    const double clearMs = bestMilliseconds(runs, reload, [&] {
+        ThemeDocument empty;
+        shown->document.replaceContents(empty);
+        QCoreApplication::processEvents();
+    });
+    sound = sound && shown->document.root()->childCount() == 0;
+    std::printf("tree: %d themes (%d with the root), %.1f MB\n", themes, loadedCount,
+                double(tree.size()) / 1e6);
+    std::printf("replaced by an empty document  %8.1f ms\n", clearMs);
 
-    QPair<ColorListViewItem *, int> branch;
+    Theme *biggest = nullptr;
+    int biggestSize = 0;
     const double deleteMs = bestMilliseconds(
             runs,
             [&] {
                 reload();
-                branch = biggestTopLevelTheme(*view);
+                Theme *root = shown->document.root();
+                biggestSize = 0;
+                for (int i = 0; i < root->childCount(); ++i)
+                    if (const int size = branchSize(shown->document, root->child(i));
+                        size > biggestSize)
+                        biggest = root->child(i), biggestSize = size;
+                shown->view.setCurrentTheme(biggest);
             },
-            [&] { view->deleteBranch(branch.first); });
-    const int branchSize = branch.second;
-    // Null items of links outside the branch go with the groups the branch dissolves.
-    sound = sound && view->themeCount() <= loadedCount - branchSize && view->isStable();
-    std::printf("deleteBranch (biggest top)     %8.1f ms  %d themes in the branch, %d left\n",
-                deleteMs, branchSize, view->themeCount());
+            [&] {
+                shown->view.runCommand(ViewKeys::Delete);
+                QCoreApplication::processEvents();
+            });
+    const int left = branchSize(shown->document, shown->document.root());
+    sound = sound && left <= loadedCount - biggestSize;
+    std::printf("Delete (biggest top)           %8.1f ms  %d themes in the branch, %d left\n",
+                deleteMs, biggestSize, left);
 
-    const double destroyMs = bestMilliseconds(runs, reload, [&] { view.reset(); });
+    const double destroyMs = bestMilliseconds(runs, reload, [&] { shown.reset(); });
     std::printf("destroying the view            %8.1f ms\n", destroyMs);
 
     if (boxes)

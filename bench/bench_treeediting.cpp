@@ -7,8 +7,8 @@
 #include "BenchTimer.h"
 #include "BenchTree.h"
 
-#include "tree/LinkListView.h"
-#include "tree/TreeUndo.h"
+#include "model/DocumentUndo.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
 
@@ -19,53 +19,28 @@ namespace {
 
 constexpr int runs = 5;
 
-std::unique_ptr<LinkListView> shownView()
+// A document built by `build` as a file is read, its history and its view, shown.
+struct Shown
 {
-    auto view = std::make_unique<LinkListView>();
-    view->resize(400, 600);
-    view->show();
-    QApplication::processEvents();
-    return view;
-}
-
-// Appends `count` themes under the parent in one step of the toolkit's model.
-void addSiblings(LinkListView &view, ColorListViewItem *parent, int count)
-{
-    ColorListViewItem *holder = view.createDetachedTheme();
-    for (int i = 0; i < count; ++i)
-        view.appendChild(holder, QStringLiteral("sibling %1").arg(i));
-    parent->addChildren(holder->takeChildren());
-    view.destroyBranch(holder);
-}
-
-// A branch of about `size` themes under the root: 100 themes of (size / 100 - 1) children each.
-// Every 100th theme is a link to a mark theme outside, and every 500th a mark theme with a link
-// outside.
-ColorListViewItem *addBranch(LinkListView &view, int size)
-{
-    ColorListViewItem *root = view.rootTheme();
-    ColorListViewItem *outsideMark = view.createChild(root, QStringLiteral("outside mark"), {}, {});
-    const int outsideId = view.joinGroup(outsideMark, 0);
-    ColorListViewItem *top = view.createChild(root, QStringLiteral("branch"), {}, {});
-    int made = 0;
-    auto add = [&](ColorListViewItem *parent) {
-        ColorListViewItem *theme = view.appendChild(parent, QStringLiteral("theme %1").arg(made));
-        theme->setDescription(QStringLiteral("a description of a few words, %1").arg(made));
-        if (++made % 100 == 0) {
-            view.joinGroup(theme, -outsideId);
-        } else if (made % 500 == 1) {
-            const int id = view.joinGroup(theme, 0);
-            view.joinGroup(view.createChild(root, QStringLiteral("outside link"), {}, {}), -id);
-        }
-        return theme;
-    };
-    for (int i = 0; i < 100; ++i) {
-        ColorListViewItem *child = add(top);
-        for (int j = 1; j < size / 100; ++j)
-            add(child);
+    template<typename Build>
+    explicit Shown(Build build)
+        : built((build(document), true))
+    {
+        view.resize(400, 600);
+        view.show();
+        QApplication::processEvents();
     }
-    return top;
-}
+    ThemeDocument document;
+    bool built; // before the view: the rows are the document's as built
+    DocumentUndo undo{document};
+    ThemeView view{document, undo};
+    // A command as its menu entry runs it, with the view's deferred work on the change.
+    void run(void (ThemeView::*command)())
+    {
+        (view.*command)();
+        QApplication::processEvents();
+    }
+};
 
 } // namespace
 
@@ -78,37 +53,39 @@ int main(int argc, char **argv)
     answerBoxesOnStandardError(boxes);
     bool sound = true;
 
-    std::unique_ptr<LinkListView> view = shownView();
-    addSiblings(*view, view->rootTheme(), siblings);
-    TreeUndo &history = view->undoHistory();
-    history.clear(); // as a tree read from a file
-    ColorListViewItem *root = view->rootTheme();
-    ColorListViewItem *moved = root->childTheme(siblings / 2);
-    view->setCurrentItem(moved);
+    auto shown = std::make_unique<Shown>([siblings](ThemeDocument &document) {
+        for (int i = 0; i < siblings; ++i)
+            document.appendChild(document.root())->setName(QStringLiteral("sibling %1").arg(i));
+    });
+    Theme *root = shown->document.root();
+    ThemeView &view = shown->view;
+    DocumentUndo &history = shown->undo;
+    Theme *moved = root->child(siblings / 2);
+    view.setCurrentTheme(moved);
     QApplication::processEvents();
-    const double upMs = bestMilliseconds(runs, [&] { view->menuMove_Up(); });
-    const double downMs = bestMilliseconds(runs, [&] { view->menuMove_Down(); });
-    sound = sound && root->indexOfChild(moved) == siblings / 2 && view->currentTheme() == moved;
+    const double upMs = bestMilliseconds(runs, [&] { shown->run(&ThemeView::menuMove_Up); });
+    const double downMs = bestMilliseconds(runs, [&] { shown->run(&ThemeView::menuMove_Down); });
+    sound = sound && moved->row() == siblings / 2 && view.currentTheme() == moved;
     // Any change of rows under an open theme makes the toolkit lay out every shown row again.
-    const double layoutMs = bestMilliseconds(runs, [&] { view->doItemsLayout(); });
+    const double layoutMs = bestMilliseconds(runs, [&] { view.doItemsLayout(); });
     std::printf("%d siblings, the moved one in the middle\n", siblings);
     std::printf("the toolkit's layout of the shown rows, alone %8.3f ms\n", layoutMs);
     std::printf("Move Up                     %8.3f ms\n", upMs);
     std::printf("Move Down                   %8.3f ms\n", downMs);
     const qint64 moveBytes = history.heldBytes() / history.count();
-    const double undoMoveMs = bestMilliseconds(runs, [&] { view->menuUndo(); });
-    const double redoMoveMs = bestMilliseconds(runs, [&] { view->menuRedo(); });
-    sound = sound && root->indexOfChild(moved) == siblings / 2 && history.index() == 2 * runs;
+    const double undoMoveMs = bestMilliseconds(runs, [&] { shown->run(&ThemeView::menuUndo); });
+    const double redoMoveMs = bestMilliseconds(runs, [&] { shown->run(&ThemeView::menuRedo); });
+    sound = sound && moved->row() == siblings / 2 && history.index() == 2 * runs;
     std::printf("Undo of a move %8.3f ms, redo %8.3f ms, %lld bytes held per step\n", undoMoveMs,
                 redoMoveMs, static_cast<long long>(moveBytes));
 
     int pasted = 0;
     const double cutPasteMs = bestMilliseconds(
-            runs, [&] { view->setCurrentItem(root->childTheme(siblings / 2 + 1)); },
+            runs, [&] { view.setCurrentTheme(root->child(siblings / 2 + 1)); },
             [&] {
-                view->menuCut();
-                view->setCurrentItem(root->childTheme(siblings / 4));
-                view->menuPaste();
+                shown->run(&ThemeView::menuCut);
+                view.setCurrentTheme(root->child(siblings / 4));
+                shown->run(&ThemeView::menuPaste);
                 ++pasted;
             });
     sound = sound && root->childCount() == siblings - pasted;
@@ -121,38 +98,40 @@ int main(int argc, char **argv)
     for (int i = 2; i < argc; ++i)
         sizes.append(std::atoi(argv[i]));
     for (int size : sizes) {
-        std::unique_ptr<LinkListView> branchView;
+        std::unique_ptr<Shown> branch;
         int before = 0;
         auto branchCurrent = [&] {
-            branchView = shownView();
-            ColorListViewItem *top = addBranch(*branchView, size);
-            branchView->undoHistory().clear();
-            before = branchView->themeCount();
-            branchView->setCurrentItem(top);
+            branch.reset(); // one view at a time
+            Theme *top = nullptr;
+            branch = std::make_unique<Shown>(
+                    [&](ThemeDocument &document) { top = addBenchBranch(document, size); });
+            before = countBelow(branch->document.root());
+            branch->view.setCurrentTheme(top);
         };
         const double deleteMs =
-                bestMilliseconds(runs, branchCurrent, [&] { branchView->menuDelete(); });
-        sound = sound && branchView->themeCount() < before - size + 100;
+                bestMilliseconds(runs, branchCurrent, [&] { branch->run(&ThemeView::menuDelete); });
+        sound = sound && countBelow(branch->document.root()) < before - size + 100;
         const double undoDeleteMs = bestMilliseconds(
                 runs,
                 [&] {
-                    if (!branchView->undoHistory().canUndo())
-                        branchView->menuDelete();
+                    if (!branch->undo.canUndo())
+                        branch->run(&ThemeView::menuDelete);
                 },
-                [&] { branchView->menuUndo(); });
-        const qint64 deleteBytes = branchView->undoHistory().heldBytes();
-        sound = sound && branchView->themeCount() == before;
+                [&] { branch->run(&ThemeView::menuUndo); });
+        const qint64 deleteBytes = branch->undo.heldBytes();
+        sound = sound && countBelow(branch->document.root()) == before;
         const double redoDeleteMs = bestMilliseconds(
-                runs, [&] { branchView->menuUndo(); }, [&] { branchView->menuRedo(); });
+                runs, [&] { branch->run(&ThemeView::menuUndo); },
+                [&] { branch->run(&ThemeView::menuRedo); });
         const double copyMs = bestMilliseconds(
                 runs,
                 [&] {
                     branchCurrent();
-                    branchView->menuCopy();
-                    branchView->setCurrentItem(branchView->rootTheme());
+                    branch->run(&ThemeView::menuCopy);
+                    branch->view.setCurrentTheme(branch->document.root());
                 },
-                [&] { branchView->pmTreeInsert_Ordinar(); });
-        sound = sound && branchView->themeCount() > before + size - 100 && branchView->isStable();
+                [&] { branch->run(&ThemeView::pasteAsCopy); });
+        sound = sound && countBelow(branch->document.root()) > before + size - 100;
         std::printf("branch of %5d themes: Delete %8.1f ms, paste as a copy %8.1f ms\n", size,
                     deleteMs, copyMs);
         std::printf("                       undo of Delete %8.1f ms, redo %8.1f ms, %lld KB held\n",

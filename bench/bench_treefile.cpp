@@ -1,6 +1,6 @@
 // Reading and writing a large tree file against the floor of reading and decoding its bytes:
-// loadTree into the view, saveTree with flags 0 and the exports, best of 3. Checks that what was
-// saved reads back into as many themes and writes the same bytes again. The same tree as a
+// readTreeFile into a document, writeTree with flags 0 and the exports, best of 3. Checks that what
+// was saved reads back into as many themes and writes the same bytes again. The same tree as a
 // Unicode document (UTF-8) is loaded and saved in the same run against the CP1251 form. Last,
 // `brw --export brw` of the file against the plainest program that converts it through the
 // document (another program can be named in BRW_BENCH_BINARY). Usage:
@@ -14,8 +14,7 @@
 #include "model/ThemeDocument.h"
 #include "storage/HtmlTable.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ProgressSteps.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,20 +43,48 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Saves into a fresh file at path; returns saveTree's result.
-int saveTo(LinkListView &view, const QString &path, QProgressBar *progress, QString *log,
+// The progress a window shows on its bar, or none.
+struct Progress
+{
+    explicit Progress(QProgressBar *bar)
+        : steps(bar, ProgressSteps::Repaint::No)
+    {}
+    ProgressSteps steps;
+    TreeProgress fed{[this](qint64 total) { steps.start(total); },
+                     [this](qint64 value) { steps.setValue(value); }};
+};
+
+// Reads the file into a fresh document, as a window opens it.
+std::unique_ptr<ThemeDocument> loadFrom(const QString &path, QProgressBar *bar = nullptr)
+{
+    auto document = std::make_unique<ThemeDocument>();
+    if (!bar) {
+        readTreeFile(path, *document, nullptr);
+        return document;
+    }
+    Progress progress(bar);
+    readTree(*document, document->root(), *readTreeFileChunks(path, nullptr), progress.fed, false);
+    document->settleGroups();
+    return document;
+}
+
+// Saves into a fresh file at path; returns writeTree's result.
+int saveTo(const ThemeDocument &document, const QString &path, QProgressBar *bar, QString *log,
            int flags = 0)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return -1;
-    return saveTree(view, &file, flags, progress, log);
+    Progress progress(bar);
+    return writeTree(document, document.root(), &file, flags, progress.fed, log, nullptr, nullptr);
 }
 
-// Themes below the root, null items left out.
-int themesIn(LinkListView &view)
+// Themes below the root as a file holds them.
+int themesIn(const ThemeDocument &document)
 {
-    return view.themeStatistics().second;
+    int count = 0;
+    walkHeldBranch(document, document.root(), [&count](Theme *, int, int) { ++count; });
+    return count;
 }
 
 double milliseconds(const timeval &time)
@@ -136,24 +163,27 @@ int main(int argc, char **argv)
     std::printf("%-28s %8.1f ms  %lld characters\n", "reference (read + decode)", referenceMs,
                 qlonglong(decoded));
 
-    // A fresh view per run: the time to clear the former tree is bench_tree's subject.
-    std::unique_ptr<LinkListView> view;
+    // A fresh document per run: the time to take the former tree apart is bench_tree's subject.
+    std::unique_ptr<ThemeDocument> document;
     bool loaded = true;
     const double loadMs = bestMilliseconds(
-            runs, [&] { view = std::make_unique<LinkListView>(); },
-            [&] { loaded = loadTree(*view, input, 0, nullptr) && loaded; });
-    const int loadedThemes = themesIn(*view);
+            runs, [&] { document.reset(); },
+            [&] {
+                document = loadFrom(input);
+                loaded = document->root()->childCount() > 0 && loaded;
+            });
+    const int loadedThemes = themesIn(*document);
 
     QString log;
     int saved = 1;
     auto saveOnce = [&] {
-        const int result = saveTo(*view, output, nullptr, &log);
+        const int result = saveTo(*document, output, nullptr, &log);
         saved = result != 1 ? result : saved;
     };
     const double saveMs = bestMilliseconds(
             runs, [] {}, saveOnce);
-    printRatio("loadTree", loadMs, referenceMs, loadTarget);
-    printRatio("saveTree (flags 0)", saveMs, referenceMs, saveTarget);
+    printRatio("readTreeFile", loadMs, referenceMs, loadTarget);
+    printRatio("writeTree (flags 0)", saveMs, referenceMs, saveTarget);
 
     // The same text in UTF-8 after the mark: load plus save against the CP1251 form.
     const QString unicodeInput = dir.filePath(QStringLiteral("unicode.brw"));
@@ -166,17 +196,17 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    std::unique_ptr<LinkListView> unicodeView;
+    std::unique_ptr<ThemeDocument> unicodeDocument;
     const double unicodeLoadMs = bestMilliseconds(
-            runs, [&] { unicodeView = std::make_unique<LinkListView>(); },
+            runs, [&] { unicodeDocument.reset(); },
             [&] {
-                loaded = loadTree(*unicodeView, unicodeInput, 0, nullptr) &&
-                         unicodeView->textEncoding() == TextEncoding::Utf8 && loaded;
+                unicodeDocument = loadFrom(unicodeInput);
+                loaded = unicodeDocument->textEncoding() == TextEncoding::Utf8 && loaded;
             });
     const double unicodeSaveMs = bestMilliseconds(
             runs, [] {},
             [&] {
-                const int result = saveTo(*unicodeView, unicodeOutput, nullptr, &log);
+                const int result = saveTo(*unicodeDocument, unicodeOutput, nullptr, &log);
                 saved = result != 1 ? result : saved;
             });
     const double unicodeRatio = (unicodeLoadMs + unicodeSaveMs) / (loadMs + saveMs);
@@ -191,21 +221,20 @@ int main(int argc, char **argv)
     // The application passes a progress bar; it is advanced per line and per record.
     QProgressBar bar;
     const double loadBarMs = bestMilliseconds(
-            runs, [&] { view = std::make_unique<LinkListView>(); },
-            [&] { loadTree(*view, input, 0, &bar); });
+            runs, [&] { document.reset(); }, [&] { document = loadFrom(input, &bar); });
     const double saveBarMs = bestMilliseconds(
-            runs, [] {}, [&] { saveTo(*view, output, &bar, &log); });
-    std::printf("%-28s %8.1f ms  %5.1f x reference\n", "loadTree with progress bar", loadBarMs,
+            runs, [] {}, [&] { saveTo(*document, output, &bar, &log); });
+    std::printf("%-28s %8.1f ms  %5.1f x reference\n", "read with progress bar", loadBarMs,
                 loadBarMs / referenceMs);
-    std::printf("%-28s %8.1f ms  %5.1f x reference\n", "saveTree with progress bar", saveBarMs,
+    std::printf("%-28s %8.1f ms  %5.1f x reference\n", "write with progress bar", saveBarMs,
                 saveBarMs / referenceMs);
 
     // The exports walk the same tree; the page adds link lists, escaping and reformatting.
-    for (const auto &[flags, what] : {std::pair{int(SAVE_HTML), "saveTree HTML page"},
-                                      std::pair{int(SAVE_PALM), "saveTree MIME text"}}) {
+    for (const auto &[flags, what] : {std::pair{int(SAVE_HTML), "writeTree HTML page"},
+                                      std::pair{int(SAVE_PALM), "writeTree MIME text"}}) {
         const double ms = bestMilliseconds(
                 runs, [] {},
-                [&] { saved = std::min(saved, saveTo(*view, again, nullptr, &log, flags)); });
+                [&] { saved = std::min(saved, saveTo(*document, again, nullptr, &log, flags)); });
         std::printf("%-28s %8.1f ms  %5.1f x reference\n", what, ms, ms / referenceMs);
     }
     const double tableMs = bestMilliseconds(
@@ -213,15 +242,15 @@ int main(int argc, char **argv)
             [&] {
                 QFile file(again);
                 if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                    HtmlTable::write(*view, view->rootTheme(), &file, nullptr) != 1)
+                    HtmlTable::write(*document, document->root(), &file, nullptr) != 1)
                     saved = -1;
             });
     std::printf("%-28s %8.1f ms  %5.1f x reference, %.1f MB\n", "HTML table of the tree", tableMs,
                 tableMs / referenceMs, double(QFileInfo(again).size()) / 1e6);
 
     const QByteArray written = readAll(output);
-    LinkListView reread;
-    const bool rereadOk = loadTree(reread, output, 0, nullptr);
+    ThemeDocument reread;
+    const bool rereadOk = readTreeFile(output, reread, nullptr);
     const int rereadThemes = themesIn(reread);
     const int againResult = saveTo(reread, again, nullptr, &log);
     const bool same = readAll(again) == written;

@@ -10,13 +10,14 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "common/Clock.h"
-#include "tree/LinkListView.h"
-#include "tree/NameEditor.h"
+#include "model/DocumentUndo.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -75,9 +76,9 @@ protected:
     }
 };
 
-void startAt(LinkListView *tree, QTreeWidgetItem *item)
+void startAt(ThemeView *tree, Theme *theme)
 {
-    tree->setCurrentItem(item);
+    tree->setCurrentTheme(theme);
     settle();
 }
 
@@ -117,7 +118,7 @@ void measureKey(QWidget *tree, const char *what, Qt::Key key, int times,
 }
 
 // An insert key opens the name editor on the new theme; Escape leaves it with an empty name.
-void measureInsert(LinkListView *tree, const char *what, Qt::Key key)
+void measureInsert(ThemeView *tree, const char *what, Qt::Key key)
 {
     std::vector<KeyTime> ms;
     for (int i = 0; i < 5; ++i) {
@@ -129,14 +130,31 @@ void measureInsert(LinkListView *tree, const char *what, Qt::Key key)
     printKey(what, ms);
 }
 
-void measureKeys(Brambleweb *window, LinkListView *tree)
+// A theme dated today, out of the tree.
+Theme *newTheme(ThemeDocument &document, const QString &name)
+{
+    Theme *theme = document.createTheme();
+    theme->setName(name);
+    theme->setDate(Clock::today());
+    return theme;
+}
+
+void measureKeys(Brambleweb *window, ThemeView *tree)
 {
     // A theme with many closed subthemes, first under the root.
-    ColorListViewItem *wide =
-            tree->createChild(tree->rootTheme(), QStringLiteral("wide"), QString(), QString());
-    for (int i = 0; i < wideChildren; ++i)
-        tree->appendChild(wide, QStringLiteral("subtheme number %1 of the wide theme").arg(i));
-    startAt(tree, tree->rootTheme());
+    ThemeDocument &document = window->document();
+    Theme *root = document.root();
+    Theme *wide = newTheme(document, QStringLiteral("wide"));
+    {
+        DocumentUndo::Step step(window->undoHistory(), "Insert");
+        for (int i = 0; i < wideChildren; ++i)
+            document.insertTheme(
+                    wide, i,
+                    newTheme(document,
+                             QStringLiteral("subtheme number %1 of the wide theme").arg(i)));
+        document.insertTheme(root, 0, wide);
+    }
+    startAt(tree, root);
 
     measureKey(tree, "Down", Qt::Key_Down, 20);
     measureKey(tree, "Up", Qt::Key_Up, 20);
@@ -144,7 +162,7 @@ void measureKeys(Brambleweb *window, LinkListView *tree)
     measureKey(tree, "Page Up", Qt::Key_PageUp, 10);
     measureKey(tree, "End", Qt::Key_End, 3);
     measureKey(tree, "Home", Qt::Key_Home, 3);
-    startAt(tree, tree->rootTheme()->child(tree->rootTheme()->childCount() / 2));
+    startAt(tree, root->child(root->childCount() / 2));
     measureInsert(tree, "Shift+Down (insert below)", Qt::Key_Down);
     measureInsert(tree, "Shift+Up (insert above)", Qt::Key_Up);
     measureInsert(tree, "Shift+Right (insert into)", Qt::Key_Right);
@@ -176,29 +194,34 @@ void measureKeys(Brambleweb *window, LinkListView *tree)
                 window->isModified() ? "  NOT SAVED" : "");
 }
 
-void measureDeepChain(LinkListView *tree)
+void measureDeepChain(Brambleweb *window, ThemeView *tree)
 {
+    ThemeDocument &document = window->document();
+    Theme *root = document.root();
     auto ms = [](auto work) {
         const double cpu = cpuMs();
         work();
         return cpuMs() - cpu;
     };
-    ColorListViewItem *top = tree->rootTheme()->childTheme(0);
+    Theme *top = root->child(0);
     // The toolkit's "*" opens the current theme's whole branch.
     startAt(tree, top);
     measureKey(tree, "* (opens the whole chain)", Qt::Key_Asterisk, 1);
-    startAt(tree, tree->rootTheme());
+    startAt(tree, root);
     measureKey(tree, "End (deepest theme)", Qt::Key_End, 1);
     measureKey(tree, "Up", Qt::Key_Up, 10);
     measureKey(tree, "Home", Qt::Key_Home, 1);
     measureKey(tree, "Down", Qt::Key_Down, 10);
-    tree->setCurrentItem(tree->rootTheme());
+    tree->setCurrentTheme(root);
     const double deleteMs = ms([&] {
-        tree->deleteBranch(top);
+        {
+            DocumentUndo::Step step(window->undoHistory(), "Delete");
+            document.takeTheme(top);
+        }
         settle();
     });
     std::printf("%-38s %9.1f ms CPU  (%d themes left)\n", "deleting the expanded chain", deleteMs,
-                tree->themeCount());
+                countBelow(root));
 }
 
 // The child process: opens the file (or nothing) in a main window and reports on stdout.
@@ -213,7 +236,7 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
     BRWApplication application(argc, argv);
     Clock::startDate();
     Brambleweb *window = application.createMainWindow(file, "Main");
-    LinkListView *tree = window->tree();
+    ThemeView *tree = window->tree();
     PaintCounter painted;
     tree->viewport()->installEventFilter(&painted);
     // While the file loads: the bar's values and its repaints, and the repaints of the tree.
@@ -232,7 +255,12 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
     painted.paints = 0;
     const QString caption = QFileInfo(file).fileName();
-    while (tree->currentTheme() == tree->rootTheme() && tree->rootTheme()->childCount() > 0)
+    // The document's root changes when the file read replaces the empty tree.
+    const auto onRoot = [window, tree] {
+        Theme *root = window->document().root();
+        return tree->currentTheme() == root && root->childCount() > 0;
+    };
+    while (onRoot())
         QCoreApplication::processEvents();
     while (painted.paints == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -248,7 +276,7 @@ int runWindow(int argc, char **argv, const QString &mode, const QString &file)
     if (mode == QLatin1String("--keys"))
         measureKeys(window, tree);
     else if (mode == QLatin1String("--deep-chain"))
-        measureDeepChain(tree);
+        measureDeepChain(window, tree);
     std::printf("peak %ld\n", statusKilobytes("VmHWM"));
     std::fflush(stdout);
     std::_Exit(0); // taking the tree apart is bench_tree's subject

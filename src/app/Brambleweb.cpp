@@ -7,19 +7,22 @@
 #include "app/Play_RecordEvents.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
+#include "common/Emergency.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "find/FindEngine.h"
 #include "find/GoToThemePopup.h"
+#include "find/TreeFilter.h"
 #include "reminder/Reminder.h"
 #include "storage/TreeFile.h"
-#include "tree/BranchGeneration.h"
-#include "tree/LinkListView.h"
-#include "tree/NameEditor.h"
+#include "tree/ProgressSteps.h"
 #include "tree/ReminderDialog.h"
-#include "tree/ViewDocument.h"
+#include "tree/ReminderHost.h"
+#include "tree/ThemeView.h"
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -36,13 +39,16 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     setCentralWidget(m_splitter);
-    m_mainTree = new LinkListView(m_splitter, "mainTree");
+    m_document.root()->setDate(Clock::startDate());
+    m_view = new ThemeView(m_document, m_undo, m_splitter);
+    m_view->setObjectName(QStringLiteral("mainTree"));
     m_mainEditBox = new CorrectedTextEdit(m_splitter, QStringLiteral("mainEditBox"));
     m_mainEditBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_splitter->setStretchFactor(1, 1);
     watchInput(m_mainEditBox);
-    watchInput(m_mainTree);
-    m_mainTree->nameEditor()->installEventFilter(this);
+    watchInput(m_view);
+    m_document.addObserver(this);
+    m_reminder = new ReminderHost(m_document, this);
 
     buildActions();
     watchUndoHistory();
@@ -50,20 +56,18 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     watchForUnencodableInput();
     watchDrops();
 
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::needEditedDescription, this,
-                           &Brambleweb::returnDescriptionToTree));
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::themeChanged, this,
+    CONNECT_ASSERT(connect(m_view, &ThemeView::currentThemeChanged, this,
                            &Brambleweb::changeMainEditBoxText));
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::itemWillRemoved, this,
-                           &Brambleweb::beforeDeletingTheme));
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::changeThemeNameEditState, this,
+    CONNECT_ASSERT(connect(m_view, &ThemeView::renamingChanged, this,
                            &Brambleweb::themeNameEditStateChanged));
+    // The window's own keys work in the name editor too.
+    CONNECT_ASSERT(connect(m_view, &ThemeView::renamingChanged, this, [this](bool renaming) {
+        if (renaming && m_view->nameEditor())
+            m_view->nameEditor()->installEventFilter(this);
+    }));
     CONNECT_ASSERT(connect(m_mainEditBox, &CorrectedTextEdit::textChangedTRUE, this,
                            &Brambleweb::mainEditBoxDataChanged));
-    CONNECT_ASSERT(
-            connect(m_mainTree, &LinkListView::dataChanged, this, &Brambleweb::treeDataChanged));
-    CONNECT_ASSERT(
-            connect(m_mainTree, &LinkListView::stateChanged, this, &Brambleweb::treeStateChanged));
+    CONNECT_ASSERT(connect(m_view, &ThemeView::stateChanged, this, &Brambleweb::treeStateChanged));
     if (Play_RecordEvents *recorder = Play_RecordEvents::instance()) {
         CONNECT_ASSERT(connect(recorder, &Play_RecordEvents::changeState, this,
                                &Brambleweb::recorderStateChanged));
@@ -84,15 +88,15 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     CONNECT_ASSERT(connect(m_session, &DocumentSession::changedOutside, this,
                            &Brambleweb::outsideChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
-    CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_mainTree, &LinkListView::timer1000));
-    m_mainTree->reminder()->installEventFilter(this);
-    m_mainTree->reminderWindow()->installEventFilter(this);
-    m_mainTree->reminderWindow()->textBox()->installEventFilter(this);
+    CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_reminder, &ReminderHost::tick));
+    m_reminder->reminder()->installEventFilter(this);
+    m_reminder->window()->installEventFilter(this);
+    m_reminder->window()->textBox()->installEventFilter(this);
 
     m_secondTimer.start(1000);
     resize(480, 300);
     restoreWindowState();
-    m_mainTree->setFocus();
+    m_view->setFocus();
     m_focusInTree = true;
     m_statusRefresh = true;
 }
@@ -100,15 +104,23 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 Brambleweb::~Brambleweb()
 {
     m_secondTimer.stop();
+    m_document.removeObserver(this);
     delete m_findDialog;
     for (const RemovalWindow &node : m_removalWindows)
         delete node.window;
+    // Whatever shows or watches the document goes before it: the window's own members go
+    // before the widgets it holds.
+    delete m_findEngine;
+    delete m_goToPopup;
+    delete m_treeFilter;
+    delete m_reminder;
+    delete m_splitter;
 }
 
 void Brambleweb::buildActions()
 {
     Q_INIT_RESOURCE(icons);
-    m_treeActions = buildMainActions(this, m_mainTree);
+    m_treeActions = buildMainActions(this, m_view);
     m_mnemonicClashes = mnemonicClashes(this);
     addRecentDocumentsMenu();
 }
@@ -156,7 +168,7 @@ void Brambleweb::loadPendingFile()
         m_session->setFileName(QString());
         m_progressFrame->setFixedWidth(m_progressBar->width());
         m_inputBlocked = true;
-        if (loadTree(*m_mainTree, m_pendingFile, 0, m_progressBar, &read)) {
+        if (loadTree(m_pendingFile, 0, &read)) {
             const QDir directory = QFileInfo(m_pendingFile).absoluteDir();
             m_openDir = directory;
             m_saveDir = directory;
@@ -175,12 +187,12 @@ void Brambleweb::loadPendingFile()
     updateStatus();
 }
 
-void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
+void Brambleweb::storeDescription(Theme *theme, bool clearEdited)
 {
     if (!theme)
         return;
     const ColumnLine cursor = m_mainEditBox->cursorLineCol();
-    m_mainTree->setSavedCursor(theme, cursor.line, cursor.column);
+    m_cursors.insert(m_document.resolve(theme), {cursor.line, cursor.column});
     if (!m_mainEditBox->isEdited())
         return;
     storeThemeText(theme, m_mainEditBox->text());
@@ -188,22 +200,25 @@ void Brambleweb::storeDescription(ColorListViewItem *theme, bool clearEdited)
         m_mainEditBox->setEdited(false);
 }
 
-void Brambleweb::storeThemeText(ColorListViewItem *theme, const QString &text)
+void Brambleweb::storeThemeText(Theme *theme, const QString &text)
 {
     setModified(true);
-    m_mainTree->setDescription(theme, text, true);
+    Theme *target = m_document.resolve(theme);
+    m_document.setThemeDescription(target, text);
+    m_document.setThemeDate(target, Clock::today());
 }
 
-void Brambleweb::loadDescription(ColorListViewItem *theme)
+void Brambleweb::loadDescription(Theme *theme)
 {
     if (!theme)
         return;
-    if (theme != m_mainTree->currentTheme()) {
-        m_mainTree->setCurrentItem(theme);
+    if (theme != m_view->currentTheme()) {
+        m_view->setCurrentTheme(theme);
         return;
     }
-    m_mainEditBox->setText(m_mainTree->description(theme, false));
-    const QPair<int, int> saved = m_mainTree->savedCursor(theme);
+    Theme *target = m_document.resolve(theme);
+    m_mainEditBox->setText(target->description());
+    const QPair<int, int> saved = m_cursors.value(target);
     m_mainEditBox->setCursorLineCol({saved.second, saved.first});
     updateStatus();
 }
@@ -220,13 +235,13 @@ void Brambleweb::updateCaption(bool starred)
 
 void Brambleweb::updateStatus()
 {
-    m_statusTextLabel->setText(m_mainTree->statusText());
-    m_encodingLabel->setVisible(m_mainTree->textEncoding() == TextEncoding::Utf8);
+    m_statusTextLabel->setText(m_view->statusText());
+    m_encodingLabel->setVisible(m_document.textEncoding() == TextEncoding::Utf8);
     const QTime now = Clock::time();
     m_clockLabel->setText(QString::asprintf(" %2.2i:%2.2i", now.hour(), now.minute()));
-    if (ColorListViewItem *theme = m_mainTree->currentTheme()) {
+    if (Theme *theme = m_view->currentTheme()) {
         m_dateLabel->setText(QLatin1Char(' ') + plainDateText(theme->date()));
-        m_levelLabel->setText(QString::asprintf(" %2.2i", m_mainTree->themeDepth(theme)));
+        m_levelLabel->setText(QString::asprintf(" %2.2i", themeDepth(theme)));
     }
 }
 
@@ -234,8 +249,38 @@ int Brambleweb::writeTree(QFileDevice *file, int flags)
 {
     m_progressFrame->setFixedWidth(m_progressBar->width());
     m_saveReport = SaveReport();
-    const int result = saveTree(*m_mainTree, file, flags, m_progressBar, nullptr, &m_saveReport);
+    const int result = writeDocument(file, flags, nullptr);
     m_progressFrame->setFixedWidth(0);
+    return result;
+}
+
+int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf8)
+{
+    Theme *top = m_document.root();
+    if (flags & SAVE_BRANCH) {
+        top = m_view->currentTheme();
+        if (!top)
+            return 1;
+        m_document.makeHolder(top); // its group's subthemes are its own in the branch
+    }
+    // After a fatal signal the tree is written as it stands, perhaps in the middle of a change.
+    const bool inconsistent = Emergency::inProgress() && (m_undo.isOpen() || m_inputBlocked);
+    ProgressSteps steps(utf8 || Emergency::inProgress() ? nullptr : m_progressBar,
+                        ProgressSteps::Repaint::No);
+    const TreeProgress fed{[&steps](qint64 total) {
+                               steps.start(total);
+                               if (!Emergency::inProgress())
+                                   QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
+                           },
+                           [&steps](qint64 value) { steps.setValue(value); }};
+    const TextEncoding form = m_document.textEncoding();
+    if (utf8)
+        m_document.setTextEncoding(TextEncoding::Utf8);
+    const int result = ::writeTree(m_document, top, file, flags, fed, log, this,
+                                   utf8 ? nullptr : &m_saveReport, inconsistent);
+    m_document.setTextEncoding(form);
+    if (result > -1000) // nothing failed to be written
+        steps.finish();
     return result;
 }
 
@@ -247,28 +292,27 @@ void Brambleweb::menuNewFile()
 
 void Brambleweb::menuGoToMark()
 {
-    m_mainTree->gotoMark();
+    m_view->goToMark();
 }
 
 void Brambleweb::menuNewest()
 {
-    if (ColorListViewItem *newest = m_mainTree->newestTheme(m_mainTree->currentTheme()))
-        m_mainTree->setCurrentItem(newest);
+    if (Theme *newest = m_document.newestTheme(m_view->currentTheme()))
+        m_view->setCurrentTheme(newest);
 }
 
 void Brambleweb::menuGenerateTree()
 {
-    ColorListViewItem *theme = m_mainTree->currentTheme();
+    Theme *theme = m_view->currentTheme();
     if (!theme)
         return;
     storeDescription(theme, true);
     // The writer and the reader let the window repaint: no key may delete the theme meanwhile.
     m_inputBlocked = true;
-    BranchGenerator(*m_mainTree).generateBranch(theme);
+    generateBranch(theme);
     m_inputBlocked = false;
     loadDescription(theme);
     updateStatus();
-    Q_EMIT m_mainTree->dataChanged();
 }
 
 void Brambleweb::menuMainWidgetsTab()
@@ -277,28 +321,22 @@ void Brambleweb::menuMainWidgetsTab()
         m_mainEditBox->setFocus();
         m_focusInTree = false;
     } else {
-        m_mainTree->setFocus();
+        m_view->setFocus();
         m_focusInTree = true;
     }
 }
 
-void Brambleweb::changeMainEditBoxText(ColorListViewItem *theme)
+void Brambleweb::changeMainEditBoxText(Theme *theme)
 {
-    storeDescription(m_mainTree->previousTheme(), true);
+    storeDescription(m_view->previousTheme(), true);
     loadDescription(theme);
-    m_mainTree->scrollToItem(theme);
     updateStatus();
 }
 
 void Brambleweb::mainEditBoxDataChanged()
 {
     if (m_mainEditBox->isEdited())
-        treeDataChanged();
-}
-
-void Brambleweb::treeDataChanged()
-{
-    setModified(true);
+        setModified(true);
 }
 
 void Brambleweb::treeStateChanged()
@@ -309,11 +347,6 @@ void Brambleweb::treeStateChanged()
 void Brambleweb::themeNameEditStateChanged(bool editing)
 {
     setActionState(editing ? (m_actionState | RenamingTheme) : (m_actionState & ~RenamingTheme));
-}
-
-void Brambleweb::returnDescriptionToTree()
-{
-    m_mainTree->putEditedDescription(m_mainEditBox->isEdited() ? m_mainEditBox->text() : QString());
 }
 
 void Brambleweb::setActionState(int state)

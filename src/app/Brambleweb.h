@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
@@ -9,6 +10,7 @@
 #include "app/DocumentSession.h"
 #include "common/Messages.h"
 #include "common/TextCodec.h"
+#include "model/EditingCommands.h"
 #include "storage/Outline.h"
 #include "storage/TreeFile.h"
 
@@ -18,7 +20,6 @@
 #include <optional>
 #include <vector>
 
-class ColorListViewItem;
 class CorrectedTextEdit;
 class FindAllPanel;
 class TreeFilter;
@@ -26,7 +27,6 @@ class FindDialog;
 class FindEngine;
 class GoToThemePopup;
 struct FoundMatch;
-class LinkListView;
 class OutsideThemeDialog;
 class QAbstractScrollArea;
 class QAction;
@@ -35,12 +35,15 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QSplitter;
+class ReminderHost;
+class Theme;
+class ThemeView;
 
 // The main window: one per open document, with the theme tree on the left and the current
 // theme's description on the right. It moves descriptions between the two, shows the modified
 // state in the caption, switches focus, and asks its document session to keep the document on
 // disk.
-class Brambleweb : public QMainWindow
+class Brambleweb : public QMainWindow, private DocumentObserver
 {
     Q_OBJECT
 public:
@@ -52,7 +55,10 @@ public:
 
     void setVisible(bool visible) override;
 
-    LinkListView *tree() const { return m_mainTree; }
+    ThemeView *tree() const { return m_view; }
+    ThemeDocument &document() { return m_document; }
+    DocumentUndo &undoHistory() { return m_undo; }
+    ReminderHost *reminder() const { return m_reminder; }
     CorrectedTextEdit *editor() const { return m_mainEditBox; }
     const QString &fileName() const { return m_session->fileName(); }
     bool isModified() const { return m_session->isModified(); }
@@ -78,8 +84,13 @@ public:
     // The detached description windows, in opening order.
     QList<OutsideThemeDialog *> removalWindows() const;
 
-    void storeDescription(ColorListViewItem *theme, bool clearEdited);
-    void loadDescription(ColorListViewItem *theme);
+    void storeDescription(Theme *theme, bool clearEdited);
+    // Where the description's cursor stood when the theme was last left: (line, column).
+    QPair<int, int> savedCursor(Theme *theme) const
+    {
+        return m_cursors.value(m_document.resolve(theme));
+    }
+    void loadDescription(Theme *theme);
     void updateCaption(bool starred);
     void updateStatus();
     // Writes the tree with the status bar's progress bar; the writer's result.
@@ -132,18 +143,16 @@ public Q_SLOTS:
     void saveRemovalDialogData(OutsideThemeDialog *window, const QString &text);
     void closeRemovalDialog(OutsideThemeDialog *window);
     void removalDialogFindSourceTheme(OutsideThemeDialog *window);
-    void beforeDeletingTheme(ColorListViewItem *theme);
     void menuLocation();
     void menuMainWidgetsTab();
     void menuGoToReminder();
     void menuUpdateReminder();
+    void menuReminderSoundOperation(bool off);
     void menuApply();
-    void changeMainEditBoxText(ColorListViewItem *theme);
+    void changeMainEditBoxText(Theme *theme);
     void mainEditBoxDataChanged();
-    void treeDataChanged();
     void treeStateChanged();
     void themeNameEditStateChanged(bool editing);
-    void returnDescriptionToTree();
     void nextSecund();
     void autosave();
     // Find and replace (BramblewebFind.cpp).
@@ -181,6 +190,7 @@ protected:
     void customEvent(QEvent *event) override;
 
 private:
+    void buildTree();
     void buildActions();
     // The undo and redo entries follow the tree's undo history (BramblewebUndo.cpp).
     void watchUndoHistory();
@@ -197,7 +207,7 @@ private:
     bool runClashingShortcut(QObject *watched, QEvent *event);
     void crashTest();
     // Stores the text as the theme's description, dated today, and marks the document changed.
-    void storeThemeText(ColorListViewItem *theme, const QString &text);
+    void storeThemeText(Theme *theme, const QString &text);
     // Closes the detached windows from the first; false when one of them refuses.
     bool closeRemovalWindows();
     // Activates the detached window at that place of the list (from 1), if there is one.
@@ -215,6 +225,17 @@ private:
     FindEngine *findEngine();
     void runFindAll(const FindParas &paras);
     void goToMatch(const FoundMatch &match);
+    // Reads a tree file in place of the document or (LOAD_INSERT) as a new theme under the
+    // current one, in one step. False, after a box and with nothing changed, when the file cannot
+    // be read whole; an empty name does nothing and gives true.
+    bool loadTree(const QString &name, int flags, FileStamp *stamp = nullptr);
+    void loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
+                        const QDateTime &modified, int flags);
+    // A branch made of the theme's description, under the theme, which has no subthemes.
+    void generateBranch(Theme *theme);
+    // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
+    // In UTF-8 whatever the document's form when asked (a copy that passes through memory).
+    int writeDocument(QIODevice *file, int flags, QString *log, bool utf8 = false);
     // Parts of the file commands (BramblewebFiles.cpp).
     Messages::Answer askSaveChanges();
     bool askBeforeFileOperation(int operation);
@@ -233,11 +254,16 @@ private:
     void blockInputWhile(const std::function<void()> &work);
     std::optional<OutlineNode> currentBranchOutline();
     void exportOutline(const QStringList &types);
+    // The outline in place of the document or (LOAD_INSERT) as a new theme named `name`, dated
+    // with the outline's date, in one step, as a file is inserted.
+    void loadOutline(const OutlineNode &root, const QString &name, int flags);
     std::optional<OutlineNode> chooseOutline(const QString &caption, QString &file);
     // Drops on the window (BramblewebDrop.cpp): files onto a theme are inserted there with the
     // question, elsewhere (null) they open in new windows; themes of other windows are copied in.
     void watchDrops();
-    void dropFiles(const QStringList &files, ColorListViewItem *theme);
+    void dropFiles(const QStringList &files, Theme *theme);
+    void copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
+                          EditingCommands::DropPlace place);
     void showTextWindow(const QString &text, const QString &caption);
     void runRecorder(int wanted);
     // The document on disk (BramblewebOutside.cpp): the session follows the file anew.
@@ -258,9 +284,19 @@ private:
     // The document was read or saved: it is in the session, and its state is kept.
     void rememberDocument();
     void rememberOnClose();
+    // A closed window lets go of its document's memory.
+    void releaseClosedDocument();
+    // Detached windows lose their theme when it leaves the tree.
+    void aboutToRemove(Theme *parent, int first, int last) override;
+    void aboutToReplace() override;
 
     QSplitter *m_splitter = nullptr;
-    LinkListView *m_mainTree = nullptr;
+    ThemeDocument m_document;
+    DocumentUndo m_undo{m_document};
+    ThemeView *m_view = nullptr;
+    ReminderHost *m_reminder = nullptr;
+    // Where the cursor stood in each description shown: it comes back with the theme.
+    QHash<const Theme *, QPair<int, int>> m_cursors;
     CorrectedTextEdit *m_mainEditBox = nullptr;
     QLabel *m_statusTextLabel = nullptr;
     QFrame *m_progressFrame = nullptr;
@@ -300,7 +336,7 @@ private:
     struct RemovalWindow
     {
         QPointer<OutsideThemeDialog> window;
-        ColorListViewItem *theme;
+        Theme *theme;
     };
     std::vector<RemovalWindow> m_removalWindows;
     QString m_sessionKey;    // the document this window holds in the session

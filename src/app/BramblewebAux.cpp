@@ -7,7 +7,6 @@
 #include "app/Play_RecordEvents.h"
 #include "app/SymbolsDialog.h"
 #include "common/FileDialogs.h"
-#include "tree/LinkListView.h"
 
 #include <QFileInfo>
 #include <QToolButton>
@@ -39,8 +38,7 @@ void Brambleweb::menuReadme_en()
 
 void Brambleweb::menuAbout()
 {
-    const QPair<int, int> statistics = m_mainTree->themeStatistics();
-    const QString count = QString::asprintf("%i", statistics.first);
+    const QString count = QString::number(m_document.characterCount(m_document.root()));
     AboutDialog dialog(count, count, this);
     dialog.exec();
 }
@@ -81,7 +79,7 @@ void Brambleweb::runRecorder(int wanted)
         return;
     record ? recorder->setRecordFileName(choice.file) : recorder->setPlayFileName(choice.file);
     // Keys typed into a Unicode document may bring characters CP1251 lacks.
-    recorder->setNewFileEncoding(m_mainTree->textEncoding());
+    recorder->setNewFileEncoding(m_document.textEncoding());
     if ((record ? recorder->startRecord() : recorder->startPlay()) == -2)
         Messages::warning(this, Messages::errorCaption(),
                           tr("Cannot open file\nНевозможно открыть файл\n") + choice.file);

@@ -8,7 +8,7 @@
 #include "common/TextCodec.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/TreeHeader.h"
-#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 
 #include <QTimer>
 
@@ -24,14 +24,14 @@ QList<OutsideThemeDialog *> Brambleweb::removalWindows() const
 
 void Brambleweb::menuRemoval()
 {
-    ColorListViewItem *theme = m_mainTree->currentTheme();
+    Theme *theme = m_view->currentTheme();
     if (!theme)
         return;
     // The editor's text as it stands, unsaved edits included.
     const int position = int(m_removalWindows.size()) + 1;
     OutsideThemeDialog::Opening opening;
     opening.number = position <= 9 ? position : 0;
-    opening.themePath = m_mainTree->themePath(theme, false);
+    opening.themePath = themePath(theme, false);
     opening.text = m_mainEditBox->text();
     opening.size = m_mainEditBox->size();
     auto *window = new OutsideThemeDialog(opening);
@@ -54,7 +54,7 @@ void Brambleweb::saveRemovalDialogData(OutsideThemeDialog *window, const QString
                                    [window](const RemovalWindow &n) { return n.window == window; });
     if (node == m_removalWindows.end())
         return;
-    ColorListViewItem *theme = node->theme;
+    Theme *theme = node->theme;
     if (!theme) {
         // The theme left the tree while the window stayed open: the text stays in the window.
         window->refuseSave();
@@ -63,9 +63,9 @@ void Brambleweb::saveRemovalDialogData(OutsideThemeDialog *window, const QString
         return;
     }
     storeThemeText(theme, text);
-    ColorListViewItem *current = m_mainTree->currentTheme();
+    Theme *current = m_view->currentTheme();
     // A link and its mark theme share one description: either shows the saved text.
-    if (current && m_mainTree->resolve(current) == m_mainTree->resolve(theme))
+    if (current && m_document.resolve(current) == m_document.resolve(theme))
         loadDescription(current);
 }
 
@@ -81,23 +81,33 @@ void Brambleweb::removalDialogFindSourceTheme(OutsideThemeDialog *window)
 {
     for (const RemovalWindow &node : m_removalWindows) {
         if (node.window == window && node.theme) {
-            m_mainTree->setCurrentItem(node.theme);
+            m_view->setCurrentTheme(node.theme);
             activateWindowOf(this);
         }
     }
 }
 
-void Brambleweb::beforeDeletingTheme(ColorListViewItem *theme)
+void Brambleweb::aboutToRemove(Theme *parent, int first, int last)
 {
-    // Every window of the theme closes (a moved theme never comes here). The theme is forgotten
-    // at once, so that a window that stays open (its question answered Cancel) can never write
-    // into it; the windows close once the tree's change is over, so that their questions never
-    // wait in the middle of it.
+    // Every window of a theme that leaves the tree closes (a moved theme stays). The theme is
+    // forgotten at once, so that a window that stays open (its question answered Cancel) can
+    // never write into it; the windows close once the change is over, so that their questions
+    // never wait in the middle of it.
     for (RemovalWindow &node : m_removalWindows) {
-        if (node.theme == theme) {
-            node.theme = nullptr;
-            QTimer::singleShot(0, node.window, &QWidget::close);
+        for (int row = first; node.theme && row <= last; ++row) {
+            if (isAncestorOrSelf(parent->child(row), node.theme)) {
+                node.theme = nullptr;
+                QTimer::singleShot(0, node.window, &QWidget::close);
+            }
         }
+    }
+}
+
+void Brambleweb::aboutToReplace()
+{
+    for (RemovalWindow &node : m_removalWindows) {
+        if (std::exchange(node.theme, nullptr))
+            QTimer::singleShot(0, node.window, &QWidget::close);
     }
 }
 
@@ -121,7 +131,7 @@ void Brambleweb::activateRemovalWindow(int position)
 int Brambleweb::writeRemovalRecords(QFileDevice &file, QString &log)
 {
     // The records follow the tree in the same file, so in the same form.
-    TextCodec codec(m_mainTree->textEncoding());
+    TextCodec codec(m_document.textEncoding());
     for (const RemovalWindow &node : m_removalWindows) {
         if (!node.window)
             continue;

@@ -5,11 +5,10 @@
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
+#include "model/ThemeTreeModel.h"
 #include "storage/FileOperations.h"
-#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 #include "tree/TreeDragDrop.h"
-#include "tree/TreeWalk.h"
-#include "tree/ViewDocument.h"
 
 #include <QBuffer>
 #include <QDropEvent>
@@ -50,32 +49,18 @@ private:
     std::function<void(const QStringList &)> m_open;
 };
 
-// A theme of another window comes in where a paste as copy would put it: its branch is written
-// as a saved branch and read back as an inserted file, so that its links get this document's
-// ids; every theme of the copy is dated today.
-void copyForeignTheme(LinkListView &view, LinkListView &source, ColorListViewItem *dragged,
-                      ColorListViewItem *target, LinkListView::DropPlace place)
+// The branch of a theme of another document, as a file written in UTF-8 holds it.
+QByteArray branchOf(ThemeDocument &document, Theme *top)
 {
-    if (!dragged || !view.canDropTheme(dragged, target, place, LinkListView::DropKind::Copy))
-        return;
+    document.makeHolder(top); // its group's subthemes are its own in the branch
+    const TextEncoding form = document.textEncoding();
+    document.setTextEncoding(TextEncoding::Utf8);
     QBuffer branch;
-    if (!branch.open(QIODevice::WriteOnly) || saveBranchInUtf8(source, dragged, &branch) <= 0)
-        return;
-    LinkListView::UndoStep step(&view, QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"));
-    view.setCurrentItem(view.holderOrSelf(view.dropParent(target, place)));
-    loadTreeBytes(view, branch.data(), dragged->name(), Clock::now(), LOAD_INSERT, nullptr);
-    // The reader put the branch, with the dragged theme's description, under a new theme of
-    // that name: the copy.
-    ColorListViewItem *copy = view.currentTheme();
-    view.placeDropped(copy, target, place);
-    const QDate today = Clock::today();
-    view.setThemeDate(copy, today);
-    walkHeldBranch(view, copy,
-                   [&](ColorListViewItem *theme, int, int) { view.setThemeDate(theme, today); });
-    view.setCurrentItem(copy);
-    view.scrollToItem(copy);
-    Q_EMIT view.stateChanged();
-    Q_EMIT view.dataChanged();
+    branch.open(QIODevice::WriteOnly);
+    const int written =
+            writeTree(document, top, &branch, SAVE_BRANCH, {}, nullptr, nullptr, nullptr);
+    document.setTextEncoding(form);
+    return written > 0 ? branch.data() : QByteArray();
 }
 
 } // namespace
@@ -87,21 +72,22 @@ void Brambleweb::watchDrops()
             this, [this](const QStringList &files) { dropFiles(files, nullptr); });
     installEventFilter(filter);
     m_mainEditBox->viewport()->installEventFilter(filter);
-    TreeDragDrop *drops = m_mainTree->dragDrop();
+    TreeDragDrop *drops = m_view->dragDrop();
     CONNECT_ASSERT(connect(drops, &TreeDragDrop::filesDropped, this,
                            [this](const QStringList &files, const QModelIndex &theme) {
-                               dropFiles(files, m_mainTree->themeAt(theme));
+                               dropFiles(files, ThemeTreeModel::themeAt(theme));
                            }));
     CONNECT_ASSERT(connect(drops, &TreeDragDrop::foreignThemeDropped, this,
                            [this](QTreeView *from, const QModelIndex &dragged,
                                   const QModelIndex &target, DropSite::DropPlace place) {
-                               if (auto *source = qobject_cast<LinkListView *>(from))
-                                   copyForeignTheme(*m_mainTree, *source, source->themeAt(dragged),
-                                                    m_mainTree->themeAt(target), place);
+                               if (auto *source = qobject_cast<ThemeView *>(from))
+                                   copyForeignTheme(source->rows().document(),
+                                                    ThemeTreeModel::themeAt(dragged),
+                                                    ThemeTreeModel::themeAt(target), place);
                            }));
 }
 
-void Brambleweb::dropFiles(const QStringList &files, ColorListViewItem *theme)
+void Brambleweb::dropFiles(const QStringList &files, Theme *theme)
 {
     for (const QString &file : files) {
         if (!FileOperations::isReadableFile(file)) {
@@ -113,9 +99,39 @@ void Brambleweb::dropFiles(const QStringList &files, ColorListViewItem *theme)
             BRWApplication::instance()->createMainWindow(file, "Main")->show();
             continue;
         }
-        m_mainTree->setCurrentItem(theme);
+        m_view->setCurrentTheme(theme);
         if (askBeforeFileOperation(FileOperations::AppendFile))
             loadChosenFile(FileOperations::AppendFile, file);
     }
     updateStatus();
+}
+
+// A theme of another window comes in where a paste as copy would put it: its branch is written
+// as a saved branch and read back as an inserted file, so that its links get this document's
+// ids; every theme of the copy is dated today. Nothing changes in the other window.
+void Brambleweb::copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
+                                  DropSite::DropPlace place)
+{
+    EditingCommands &commands = m_view->commands();
+    Theme *parent = dragged && target ? commands.dropParent(target, place) : nullptr;
+    if (!parent)
+        return;
+    const QByteArray branch = branchOf(source, dragged);
+    if (branch.isEmpty())
+        return;
+    ThemeDocument read;
+    readTree(read, read.root(), wholeBytes(branch), {}, m_document.reminderTheme() != nullptr);
+    read.settleGroups();
+    const QDate today = Clock::today();
+    walkThemes(
+            read.root(), [](Theme *theme) { return theme; },
+            [today](Theme *theme, int, int) { theme->setDate(today); });
+    const DocumentUndo::Step step(m_undo, QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"));
+    Theme *copy = commands.insertDocument(parent, read, dragged->name(), today,
+                                          QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"))
+                          .current;
+    if (place != DropSite::DropPlace::Into)
+        m_document.moveTheme(copy, target->parent(),
+                             target->row() - 1 + (place == DropSite::DropPlace::After ? 1 : 0));
+    m_view->setCurrentTheme(copy);
 }

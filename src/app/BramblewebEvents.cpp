@@ -7,16 +7,18 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
+#include "find/FindEngine.h"
 #include "storage/FileOperations.h"
-#include "tree/LinkListView.h"
-#include "tree/NameEditor.h"
 #include "tree/ReminderDialog.h"
+#include "tree/ReminderHost.h"
+#include "tree/ThemeView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 
 #include <algorithm>
@@ -81,8 +83,8 @@ bool Brambleweb::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {
         // A name editor opened while another window was active still waits for the keys.
-        if (m_mainTree->isRenaming())
-            m_mainTree->nameEditor()->setFocus();
+        if (m_view->isRenaming())
+            m_view->nameEditor()->setFocus();
         else if (m_lastFocus)
             m_lastFocus->setFocus();
         if (lastActivated && lastActivated != this)
@@ -140,14 +142,14 @@ bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
         return true;
 
     if (type == QEvent::FocusIn) {
-        if (watched == m_mainTree) {
+        if (watched == m_view) {
             setActionState(m_actionState | TreeHasFocus);
             m_focusInTree = true;
         } else if (watched == m_mainEditBox) {
             setActionState(m_actionState & ~TreeHasFocus);
             m_focusInTree = false;
         }
-        if (watched == m_mainTree || watched == m_mainEditBox)
+        if (watched == m_view || watched == m_mainEditBox)
             m_lastFocus = static_cast<QWidget *>(watched);
     }
 
@@ -163,7 +165,7 @@ bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
     if (runClashingShortcut(watched, event))
         return true;
     if (type == QEvent::KeyPress) {
-        const bool document = watched == m_mainTree || watched == m_mainEditBox || watched == this;
+        const bool document = watched == m_view || watched == m_mainEditBox || watched == this;
         if (handleKey(watched, static_cast<QKeyEvent *>(event), document))
             return true;
     }
@@ -204,7 +206,7 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         return true;
     }
     const KeyBinding *treeKey =
-            watched == m_mainTree ? KeyTable::find(WindowKeys::tree(), key) : nullptr;
+            watched == m_view ? KeyTable::find(WindowKeys::tree(), key) : nullptr;
     if (treeKey && treeKey->command == EndFilter)
         return endTreeFilter();
     if (treeKey) {
@@ -213,7 +215,7 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         return true;
     }
     if (watched == m_mainEditBox && KeyTable::find(WindowKeys::editor(), key)) {
-        m_mainTree->setFocus();
+        m_view->setFocus();
         m_focusInTree = true;
         updateStatus();
         return true;
@@ -302,12 +304,12 @@ void Brambleweb::closeEvent(QCloseEvent *event)
 {
     // A loading tree lets the window repaint: a close then would pull the tree away under the
     // reader.
-    if (!m_mainTree->isStable() || !m_session->beginClose()) {
+    if (m_inputBlocked || !m_session->beginClose()) {
         event->ignore();
         return;
     }
-    m_mainTree->closeItemNameEditBox();
-    storeDescription(m_mainTree->currentTheme(), true);
+    m_view->closeNameEditor();
+    storeDescription(m_view->currentTheme(), true);
     bool refused = !closeRemovalWindows();
     if (!refused && isModified()) {
         const Messages::Answer answer = askSaveChanges();
@@ -321,8 +323,23 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     m_secondTimer.stop();
     rememberOnClose();
     m_session->close();
-    m_mainTree->release();
+    m_reminder->setRinging(false);
+    m_reminder->window()->close();
+    if (m_findEngine)
+        m_findEngine->stop();
+    releaseClosedDocument();
     if (m_findDialog)
         m_findDialog->hide();
     event->accept();
+}
+
+void Brambleweb::releaseClosedDocument()
+{
+    // Not under a step that is still running (a search closed in the middle): after it.
+    if (m_undo.isOpen() || (m_findEngine && m_findEngine->isRunning())) {
+        QTimer::singleShot(0, this, &Brambleweb::releaseClosedDocument);
+        return;
+    }
+    ThemeDocument empty;
+    m_document.replaceContents(empty);
 }

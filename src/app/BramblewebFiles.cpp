@@ -15,11 +15,10 @@
 #include "storage/FileStamp.h"
 #include "storage/HtmlTable.h"
 #include "storage/SafeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/NameEditor.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTextCursor>
 
@@ -119,7 +118,7 @@ Messages::Answer Brambleweb::askSaveChanges()
 
 QString Brambleweb::currentThemeName() const
 {
-    ColorListViewItem *current = m_mainTree->currentTheme();
+    Theme *current = m_view->currentTheme();
     return current ? current->name() : QString();
 }
 
@@ -153,17 +152,14 @@ bool Brambleweb::openKeyHelp(const QString &path)
 void Brambleweb::loadChosenFile(int operation, const QString &name)
 {
     if (operation == AppendFile) {
-        if (!withInputBlocked(
-                    [&] { return loadTree(*m_mainTree, name, LOAD_INSERT, m_progressBar); }))
-            return;
-        Q_EMIT m_mainTree->dataChanged();
+        withInputBlocked([&] { return loadTree(name, LOAD_INSERT); });
         return;
     }
     // A file that cannot be read leaves the window's document as it was: taking the new name
     // would let the next save write the old tree over that file.
     FileStamp read;
     rememberDocumentState();
-    if (!withInputBlocked([&] { return loadTree(*m_mainTree, name, 0, m_progressBar, &read); }))
+    if (!withInputBlocked([&] { return loadTree(name, 0, &read); }))
         return;
     m_session->setFileName(name);
     restoreDocumentState();
@@ -174,7 +170,7 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
 int Brambleweb::writeTable(QIODevice *file)
 {
     m_saveReport = SaveReport();
-    return HtmlTable::write(*m_mainTree, m_mainTree->currentTheme(), file, this, &m_saveReport);
+    return HtmlTable::write(m_document, m_view->currentTheme(), file, this, &m_saveReport);
 }
 
 // Writes a save-type target as safely as the document itself. False when the name must be asked
@@ -191,8 +187,8 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         Messages::warning(this, Messages::warningCaption(), replaceQuestion(name),
                           Messages::Buttons::OkCancel) != Messages::Answer::Ok)
         return false;
-    TextEncoding documentForm = m_mainTree->textEncoding();
-    m_mainTree->setTextEncoding(encoding);
+    TextEncoding documentForm = m_document.textEncoding();
+    m_document.setTextEncoding(encoding);
     int result = 0;
     FileStamp written;
     const SafeFile::Result saved = m_session->writeFile(
@@ -243,7 +239,7 @@ bool Brambleweb::saveChosenFile(int operation, const QString &name, int flags, b
         m_session->follow(written);
         setModified(true);
     }
-    m_mainTree->setTextEncoding(documentForm);
+    m_document.setTextEncoding(documentForm);
     return true;
 }
 
@@ -255,7 +251,7 @@ void Brambleweb::menuFileOperation(int operation)
     if (operation == KeyHelp && openKeyHelp(DataFiles::locate(keyHelpPath())))
         return;
     const bool saveType = isSaveType(operation);
-    ColorListViewItem *current = m_mainTree->currentTheme();
+    Theme *current = m_view->currentTheme();
     if (operation == SaveAs || operation == SaveBranch || operation == SaveBranchStripped)
         storeDescription(current, true);
     if (!askBeforeFileOperation(operation))
@@ -271,7 +267,7 @@ void Brambleweb::menuFileOperation(int operation)
                                                : m_openDir.absolutePath();
     const bool branch =
             operation == SaveBranch || operation == SaveTable || operation == SaveBranchStripped;
-    if (branch && current && current != m_mainTree->rootTheme())
+    if (branch && current && current != m_document.root())
         request.startName = current->name();
     else
         request.startName = operation == KeyHelp ? keyHelpName() : QFileInfo(fileName()).fileName();
@@ -302,7 +298,7 @@ void Brambleweb::menuFileOperation(int operation)
         }
         const TextEncoding encoding = operation == SaveAs && isUnicodeType(choice.type)
                                               ? TextEncoding::Utf8
-                                              : m_mainTree->textEncoding();
+                                              : m_document.textEncoding();
         if (saveChosenFile(operation, withExtension(choice.file, choice.type),
                            writerFlags(operation, choice.type), false, encoding))
             break;
@@ -322,7 +318,7 @@ void Brambleweb::menuFileOperationGUI(int operation)
     } else if (operation == SaveBranch || operation == SaveTable) {
         start = m_saveDir.filePath(currentThemeName());
     } else if (operation == Reopen) {
-        storeDescription(m_mainTree->currentTheme(), true);
+        storeDescription(m_view->currentTheme(), true);
         if (!askBeforeFileOperation(operation))
             return;
     }
@@ -343,9 +339,9 @@ void Brambleweb::menuFileOperationGUI(int operation)
             loadChosenFile(operation, name);
             break;
         }
-        storeDescription(m_mainTree->currentTheme(), true);
+        storeDescription(m_view->currentTheme(), true);
         if (saveChosenFile(operation, name, operation == SaveBranch ? SAVE_BRANCH : 0, true,
-                           m_mainTree->textEncoding())) {
+                           m_document.textEncoding())) {
             m_saveDir = QFileInfo(name).absoluteDir();
             break;
         }
@@ -359,7 +355,7 @@ void Brambleweb::menuFileOperationGUI(int operation)
 bool Brambleweb::warnAboutReplacedCharacters()
 {
     if (m_saveReport.replaced == 0 || m_replacedWarned ||
-        m_mainTree->textEncoding() == TextEncoding::Utf8)
+        m_document.textEncoding() == TextEncoding::Utf8)
         return false;
     m_replacedWarned = true;
     if (Messages::warning(
@@ -368,7 +364,7 @@ bool Brambleweb::warnAboutReplacedCharacters()
                         keepInUnicodeQuestion(),
                 Messages::Buttons::YesNo) != Messages::Answer::Yes)
         return false;
-    m_mainTree->setTextEncoding(TextEncoding::Utf8);
+    m_document.setTextEncoding(TextEncoding::Utf8);
     updateStatus();
     return true;
 }
@@ -396,9 +392,12 @@ void Brambleweb::watchForUnencodableInput()
             m_replacedWarned = false;
         m_unencodableTyped = false;
     }));
-    CONNECT_ASSERT(connect(m_mainTree->nameEditor(), &QLineEdit::textEdited, this,
-                           [this](const QString &text) {
-                               if (!cp1251CanEncode(text))
-                                   m_replacedWarned = false;
-                           }));
+    CONNECT_ASSERT(connect(m_view, &ThemeView::renamingChanged, this, [this](bool renaming) {
+        if (!renaming || !m_view->nameEditor())
+            return;
+        connect(m_view->nameEditor(), &QLineEdit::textEdited, this, [this](const QString &text) {
+            if (!cp1251CanEncode(text))
+                m_replacedWarned = false;
+        });
+    }));
 }

@@ -8,7 +8,7 @@
 #include "find/FindDialog.h"
 #include "find/FindEngine.h"
 #include "find/TreeFilter.h"
-#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 
 #include <QCoreApplication>
 
@@ -23,12 +23,12 @@ FindEngine *Brambleweb::findEngine()
 {
     if (!m_findEngine) {
         FindEngine::Host host;
-        host.storeDescription = [this](ColorListViewItem *theme) { storeDescription(theme, true); };
-        host.loadDescription = [this](ColorListViewItem *theme) { loadDescription(theme); };
+        host.storeDescription = [this](Theme *theme) { storeDescription(theme, true); };
+        host.loadDescription = [this](Theme *theme) { loadDescription(theme); };
         host.postNameSelection = [this] {
             QCoreApplication::postEvent(this, new QEvent(nameSelectionEvent));
         };
-        m_findEngine = new FindEngine(m_mainTree, m_mainEditBox, std::move(host), this);
+        m_findEngine = new FindEngine(m_view, m_undo, m_mainEditBox, std::move(host), this);
     }
     return m_findEngine;
 }
@@ -121,22 +121,21 @@ void Brambleweb::menuFilterTree()
 
 void Brambleweb::filterTree(const FindParas &paras)
 {
-    ColorListViewItem *current = m_mainTree->currentTheme();
-    if (!current || !m_mainTree->isStable())
+    Theme *current = m_view->currentTheme();
+    if (!current || m_inputBlocked)
         return;
     if (!m_treeFilter) {
-        m_treeFilter = new TreeFilter(m_mainTree, this);
+        m_treeFilter = new TreeFilter(m_view, this);
         CONNECT_ASSERT(connect(m_treeFilter, &TreeFilter::narrowed, this, [this](bool gaveUp) {
             if (gaveUp)
                 Messages::warning(this, tr("Search (Поиск)"), TextPattern::stoppedText());
         }));
     }
     storeDescription(current, true);
-    m_treeFilter->run(paras.scope == FindParas::AllThemes ? m_mainTree->rootTheme() : current,
-                      paras);
+    m_treeFilter->run(paras.scope == FindParas::AllThemes ? m_document.root() : current, paras);
     // Escape in the tree ends the search, and later the narrowed view.
     activateWindowOf(this);
-    m_mainTree->setFocus();
+    m_view->setFocus();
 }
 
 bool Brambleweb::endTreeFilter()

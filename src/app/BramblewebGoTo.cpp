@@ -7,7 +7,7 @@
 #include "find/FindDialog.h"
 #include "find/FindText.h"
 #include "find/GoToThemePopup.h"
-#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 
 #include <QSplitter>
 #include <QTreeView>
@@ -16,21 +16,20 @@ GoToThemePopup *Brambleweb::createdGoToPopup()
 {
     if (!m_goToPopup) {
         // A child of the window, not of the splitter, which would make it one of its panes.
-        m_goToPopup = new GoToThemePopup(m_mainTree, this);
+        m_goToPopup = new GoToThemePopup(m_view, this);
         // Going there is a visit like any other: the history records it.
-        CONNECT_ASSERT(connect(m_goToPopup, &GoToThemePopup::chosen, this,
-                               [this](ColorListViewItem *theme) {
-                                   m_mainTree->setCurrentItem(theme);
-                                   m_mainTree->setFocus();
-                               }));
+        CONNECT_ASSERT(connect(m_goToPopup, &GoToThemePopup::chosen, this, [this](Theme *theme) {
+            m_view->setCurrentTheme(theme);
+            m_view->setFocus();
+        }));
     }
     return m_goToPopup;
 }
 
 void Brambleweb::menuGoToTheme()
 {
-    if (m_mainTree->isRenaming())
-        m_mainTree->closeItemNameEditBox();
+    if (m_view->isRenaming())
+        m_view->closeNameEditor();
     createdGoToPopup()->open();
 }
 
@@ -46,19 +45,16 @@ void Brambleweb::findAllAction()
 
 void Brambleweb::runFindAll(const FindParas &paras)
 {
-    ColorListViewItem *current = m_mainTree->currentTheme();
-    // A null item may go away without notice: its theme stands for it.
-    if (current && current->isNullItem())
-        current = current->parentTheme();
-    if (!current || !m_mainTree->isStable())
+    Theme *current = m_view->currentTheme();
+    if (!current || m_inputBlocked)
         return;
     if (!m_findAllPanel) {
         // The panel sits under the tree, in the splitter's place of the tree.
         auto *column = new QSplitter(Qt::Vertical);
-        const int height = m_mainTree->height();
-        m_splitter->replaceWidget(m_splitter->indexOf(m_mainTree), column);
-        column->addWidget(m_mainTree);
-        m_findAllPanel = new FindAllPanel(m_mainTree, m_mainEditBox, column);
+        const int height = m_view->height();
+        m_splitter->replaceWidget(m_splitter->indexOf(m_view), column);
+        column->addWidget(m_view);
+        m_findAllPanel = new FindAllPanel(m_view, m_mainEditBox, column);
         column->addWidget(m_findAllPanel);
         column->setStretchFactor(0, 2);
         column->setStretchFactor(1, 1);
@@ -70,8 +66,7 @@ void Brambleweb::runFindAll(const FindParas &paras)
         CONNECT_ASSERT(connect(m_findAllPanel, &FindAllPanel::goTo, this, &Brambleweb::goToMatch));
     }
     storeDescription(current, true);
-    m_findAllPanel->run(paras.scope == FindParas::AllThemes ? m_mainTree->rootTheme() : current,
-                        paras);
+    m_findAllPanel->run(paras.scope == FindParas::AllThemes ? m_document.root() : current, paras);
     m_findAllPanel->show();
     activateWindowOf(this);
     m_findAllPanel->list()->setFocus();
@@ -79,19 +74,19 @@ void Brambleweb::runFindAll(const FindParas &paras)
 
 void Brambleweb::goToMatch(const FoundMatch &match)
 {
-    if (!m_mainTree->isStable())
+    if (m_inputBlocked)
         return;
-    if (m_mainTree->isRenaming())
-        m_mainTree->closeItemNameEditBox();
-    if (m_mainTree->currentTheme() != match.theme)
-        m_mainTree->setCurrentItem(match.theme);
+    if (m_view->isRenaming())
+        m_view->closeNameEditor();
+    if (m_view->currentTheme() != match.theme)
+        m_view->setCurrentTheme(match.theme);
     if (match.line < 0) {
         // As a name match of a search step: the name editor opens with the match selected.
         QTextCursor cursor = m_mainEditBox->textCursor();
         cursor.setPosition(0);
         m_mainEditBox->setTextCursor(cursor);
-        m_mainTree->setFocus();
-        m_mainTree->startRenaming(match.theme, match.position, match.length);
+        m_view->setFocus();
+        m_view->startRenaming(match.theme, match.position, match.length);
         return;
     }
     const QString text = m_mainEditBox->text();

@@ -6,6 +6,7 @@
 #include "app/BRWApplication.h"
 #include "app/OutlinePrint.h"
 #include "app/Printing.h"
+#include "common/Clock.h"
 #include "common/FileDialogs.h"
 #include "common/Messages.h"
 #include "storage/FileOperations.h"
@@ -13,15 +14,16 @@
 #include "storage/OutlineAdapter.h"
 #include "storage/OutlineFiles.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
 #include <QFileInfo>
 
 std::optional<OutlineNode> Brambleweb::currentBranchOutline()
 {
-    storeDescription(m_mainTree->currentTheme(), true);
-    return OutlineAdapter::branchOf(*m_mainTree, QFileInfo(fileName()).completeBaseName());
+    storeDescription(m_view->currentTheme(), true);
+    Theme *current = m_view->currentTheme();
+    return OutlineAdapter::branchOf(m_document, current ? current : m_document.root(),
+                                    QFileInfo(fileName()).completeBaseName());
 }
 
 void Brambleweb::menuExportOutline()
@@ -43,8 +45,8 @@ void Brambleweb::exportOutline(const QStringList &types)
     request.caption = FileOperations::ownCaption(FileOperations::SaveBranch, currentThemeName());
     request.types = types;
     request.directory = m_saveDir.absolutePath();
-    ColorListViewItem *current = m_mainTree->currentTheme();
-    request.startName = current && current != m_mainTree->rootTheme()
+    Theme *current = m_view->currentTheme();
+    request.startName = current && current != m_document.root()
                                 ? current->name()
                                 : QFileInfo(fileName()).completeBaseName();
     FileDialogs::OwnDialog dialog(request);
@@ -119,9 +121,7 @@ void Brambleweb::menuImportOutline()
         return;
     Brambleweb *window = application->createMainWindow(QString(), "Main");
     window->show();
-    window->blockInputWhile([&] {
-        OutlineAdapter::load(*window->m_mainTree, *root, QString(), 0, window->m_progressBar);
-    });
+    window->blockInputWhile([&] { window->loadOutline(*root, QString(), 0); });
     window->setModified(true);
     window->updateStatus();
 }
@@ -137,8 +137,14 @@ void Brambleweb::menuImportOutlineInto()
         return;
     // The new theme is named after the outline's title, or after the file as an inserted file is.
     const QString name = root->name.isEmpty() ? QFileInfo(file).fileName() : root->name;
-    blockInputWhile(
-            [&] { OutlineAdapter::load(*m_mainTree, *root, name, LOAD_INSERT, m_progressBar); });
+    blockInputWhile([&] { loadOutline(*root, name, LOAD_INSERT); });
     setModified(true);
     updateStatus();
+}
+
+void Brambleweb::loadOutline(const OutlineNode &root, const QString &name, int flags)
+{
+    const QDate date = root.date.isValid() ? root.date : Clock::today();
+    const QByteArray bytes = OutlineTreeFile::write(root);
+    loadTreeChunks(wholeBytes(bytes), bytes.size(), name, QDateTime(date, QTime(0, 0)), flags);
 }

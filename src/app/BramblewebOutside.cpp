@@ -8,7 +8,7 @@
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
-#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -38,13 +38,13 @@ void Brambleweb::askReload()
 {
     // Never in the middle of a load, a save, a close or another question: the window asks when
     // it is next activated.
-    if (!m_session->reloadPending() || m_inputBlocked || m_session->isClosing() ||
-        !m_mainTree->isStable() || QApplication::activeModalWidget() || !isVisible())
+    if (!m_session->reloadPending() || m_inputBlocked || m_session->isClosing() || m_inputBlocked ||
+        QApplication::activeModalWidget() || !isVisible())
         return;
     m_session->reloadAsked();
     if (!QFileInfo(fileName()).isFile())
         return; // nothing to reload: the next save asks before it writes the file again
-    storeDescription(m_mainTree->currentTheme(), false);
+    storeDescription(m_view->currentTheme(), false);
     // Text typed in a detached window is unsaved too; the error-save file keeps it as well.
     const bool detachedUnsaved = std::any_of(
             m_removalWindows.begin(), m_removalWindows.end(),

@@ -6,12 +6,11 @@
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
 #include "storage/TreeFile.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ThemeView.h"
 
 void Brambleweb::nextSecund()
 {
-    if (m_statusRefresh && m_mainTree->isStable())
+    if (m_statusRefresh && !m_inputBlocked)
         updateStatus();
     switch (m_session->tick(m_mainEditBox->isEdited())) {
     case DocumentSession::Tick::Autosave:
@@ -28,14 +27,14 @@ void Brambleweb::nextSecund()
 void Brambleweb::autosave()
 {
     m_session->autosave([this](QFileDevice &file) {
-        storeDescription(m_mainTree->currentTheme(), false);
+        storeDescription(m_view->currentTheme(), false);
         return writeTree(&file, 0);
     });
 }
 
 void Brambleweb::menuSaveFile()
 {
-    storeDescription(m_mainTree->currentTheme(), true);
+    storeDescription(m_view->currentTheme(), true);
     if (fileName().isEmpty()) {
         menuFileOperation(FileOperations::SaveAs);
         return;
@@ -43,7 +42,7 @@ void Brambleweb::menuSaveFile()
     // Keeping the document in Unicode rewrites it at once: that save keeps every character.
     const DocumentSession::Saved saved = m_session->save(
             [this](QFileDevice &file) {
-                storeDescription(m_mainTree->currentTheme(), true);
+                storeDescription(m_view->currentTheme(), true);
                 return writeTree(&file, 0);
             },
             [this] { return warnAboutReplacedCharacters(); });
@@ -72,10 +71,10 @@ bool Brambleweb::emergencySave(QString &log)
                                 "исключение. Данные будут сохранены в файле\n") +
                                      errorSaveFile().fileName());
     // The name being typed is kept as the description being typed is.
-    m_mainTree->closeItemNameEditBox();
-    storeDescription(m_mainTree->currentTheme(), true);
+    m_view->closeNameEditor();
+    storeDescription(m_view->currentTheme(), true);
     const int result = m_session->writeErrorSave([this, &log](QFileDevice &file) {
-        const int written = saveTree(*m_mainTree, &file, 0, nullptr, &log);
+        const int written = writeDocument(&file, 0, &log);
         return written - writeRemovalRecords(file, log);
     });
     const QString text = result > 0 ? tr("Correct saving\nДанные сохранены успешно")

@@ -8,7 +8,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
 #include "find/TreeFilter.h"
-#include "tree/LinkListView.h"
+#include "tree/ThemeView.h"
 
 #include <QScrollBar>
 #include <QSplitter>
@@ -44,8 +44,8 @@ void Brambleweb::restoreDocumentState()
             keepsState() ? StateFile::document(fileName()) : std::nullopt;
     if (!state)
         return;
-    ColorListViewItem *before = m_mainTree->currentTheme();
-    ColorListViewItem *current = TreeState::apply(*m_mainTree, *state);
+    Theme *before = m_view->currentTheme();
+    Theme *current = TreeState::apply(*m_view, *state, m_cursors);
     // The description's cursor and scroll belong to the theme that was current, not its parent.
     if (!current)
         return;
@@ -62,7 +62,7 @@ void Brambleweb::rememberDocumentState()
     if (m_treeFilter)
         m_treeFilter->end();
     DocumentState state;
-    TreeState::capture(*m_mainTree, state);
+    TreeState::capture(*m_view, state);
     const ColumnLine cursor = m_mainEditBox->cursorLineCol();
     state.cursorLine = cursor.line;
     state.cursorColumn = cursor.column;

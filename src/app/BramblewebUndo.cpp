@@ -1,10 +1,9 @@
-// The window's side of the tree's undo history: its entries and buttons, and the description
+// The window's side of the document's undo history: its entries and buttons, and the description
 // being edited, which goes into the tree before every step.
 #include "app/Brambleweb.h"
 
 #include "common/Assertions.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeUndo.h"
+#include "tree/ThemeView.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -17,10 +16,14 @@ const char *const undoNames[] = {"undo", "redo"};
 
 void Brambleweb::watchUndoHistory()
 {
-    CONNECT_ASSERT(connect(&m_mainTree->undoHistory(), &TreeUndo::changed, this,
-                           &Brambleweb::updateUndoActions));
-    CONNECT_ASSERT(connect(m_mainTree, &LinkListView::aboutToChangeTree, this,
-                           [this] { storeDescription(m_mainTree->currentTheme(), true); }));
+    // The text being typed goes into the document before every step, undo and redo; a history
+    // cleared by a file read anew is no change of the document.
+    m_undo.setListeners([this] { storeDescription(m_view->currentTheme(), true); },
+                        [this] {
+                            if (m_undo.count() > 0)
+                                setModified(true);
+                            updateUndoActions();
+                        });
     for (QAction *action : std::as_const(m_treeActions)) {
         for (const char *name : undoNames) {
             if (action->objectName() != QLatin1String(name))
@@ -34,7 +37,7 @@ void Brambleweb::watchUndoHistory()
 
 void Brambleweb::updateUndoActions()
 {
-    const TreeUndo &history = m_mainTree->undoHistory();
+    const DocumentUndo &history = m_undo;
     const bool treeEditing =
             (m_actionState & TreeHasFocus) && !(m_actionState & (RenamingTheme | LocationMode));
     for (const char *name : undoNames) {

@@ -4,8 +4,8 @@
 #include "app/OutsideThemeDialog.h"
 #include "app/WindowKeys.h"
 #include "editor/CorrectedTextEdit.h"
-#include "tree/LinkListView.h"
 #include "tree/NameEditor.h"
+#include "tree/ViewKeys.h"
 
 #include <QKeySequence>
 
@@ -37,7 +37,7 @@ QList<KeyListEntry> keyList()
     }
     addBindings(list, QStringLiteral("In every window"), WindowKeys::everywhere());
     addBindings(list, QStringLiteral("In the tree"), WindowKeys::tree());
-    addBindings(list, QStringLiteral("In the tree"), LinkListView::keyBindings());
+    addBindings(list, QStringLiteral("In the tree"), ViewKeys::table());
     addBindings(list, QStringLiteral("While renaming a theme"), NameEditor::keyBindings());
     addBindings(list, QStringLiteral("In the description"), WindowKeys::editor());
     addBindings(list, QStringLiteral("In the description"), CorrectedTextEdit::keyBindings());

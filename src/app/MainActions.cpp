@@ -95,7 +95,7 @@ const Action actionTable[] = {
 
     {"T&ools/&Reminder", "&Show", "Перейти к заданиям напоминателя", CTRL | ALT | Qt::Key_R, "show", Window, "menuGoToReminder()", 0},
     {"T&ools/&Reminder", "&Update", "Обновить задания", NoKey, "update", Window, "menuUpdateReminder()", 0},
-    {"T&ools/&Reminder", "&Sound Off", "Отключить звук", NoKey, "SoundOff", Tree, "menuReminderSoundOperation(bool)", Toggle},
+    {"T&ools/&Reminder", "&Sound Off", "Отключить звук", NoKey, "SoundOff", Window, "menuReminderSoundOperation(bool)", Toggle},
     {"T&ools", "&Apply", "Применить описание", ALT | Qt::Key_Enter, "apply", Window, "menuApply()", 0},
     separator("T&ools"),
     {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Window, "startRecordEvents()", 0},
@@ -135,8 +135,8 @@ const ToolButton toolButtonTable[] = {
     {"Edit", "undo", "Undo", "Отменить изменение дерева", CTRL | Qt::Key_Z, ":/icons/undo.png", Tree, "menuUndo()"},
     {"Edit", "redo", "Redo", "Повторить изменение дерева", CTRL | SHIFT | Qt::Key_Z, ":/icons/redo.png", Tree, "menuRedo()"},
     {"Edit", "symbols", "Symbols", "Таблица символов", NoKey, ":/icons/symbols.png", Window, "menuSymbols()"},
-    {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Tree, "menuGoToReminder()"},
-    {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Tree, "menuUpdateReminder()"},
+    {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Window, "menuGoToReminder()"},
+    {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Window, "menuUpdateReminder()"},
     // Their icons change while the recorder runs (Brambleweb::recorderStateChanged).
     {"Recorder", "recordkeys", "Record keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), ":/icons/recordkeys.png", Window, "startRecordEvents()"},
     {"Recorder", "playkeys", "Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), ":/icons/playkeys.png", Window, "startPlayEvents()"},

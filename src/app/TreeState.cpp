@@ -1,6 +1,8 @@
 #include "app/TreeState.h"
 
-#include "tree/LinkListView.h"
+#include "model/ThemeDocument.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ThemeView.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
@@ -9,70 +11,63 @@ namespace TreeState {
 
 namespace {
 
-int countOf(ColorListViewItem *theme)
+int countOf(Theme *theme)
 {
     return theme->childCount();
 }
 
-ColorListViewItem *themeAt(ColorListViewItem *theme, int index)
+Theme *themeAt(Theme *theme, int index)
 {
-    return theme->childTheme(index);
+    return theme->child(index);
 }
 
-// A link theme whose group's subthemes live in another member shows a null item; opening it
-// would move them here, a change of the tree that coming back must not make.
-bool showsNullItem(ColorListViewItem *theme)
-{
-    return theme->childCount() == 1 && theme->childTheme(0)->isNullItem();
-}
-
-DocumentState::Chain chainOf(ColorListViewItem *theme, ColorListViewItem *root)
+DocumentState::Chain chainOf(const Theme *theme)
 {
     DocumentState::Chain chain;
-    for (; theme && theme != root; theme = theme->parentTheme())
-        if (ColorListViewItem *parent = theme->parentTheme())
-            chain.prepend(parent->indexOfChild(theme));
+    for (; theme && theme->parent(); theme = theme->parent())
+        chain.prepend(theme->row());
     return chain;
 }
 
 } // namespace
 
-ColorListViewItem *apply(LinkListView &tree, const DocumentState &state)
+Theme *apply(ThemeView &view, const DocumentState &state,
+             QHash<const Theme *, QPair<int, int>> &cursors)
 {
-    ColorListViewItem *root = tree.rootTheme();
-    if (!root)
-        return nullptr;
-    std::vector<ColorListViewItem *> open{root};
-    open.reserve(size_t(state.openThemes.size()) + 1);
-    for (ColorListViewItem *theme :
-         DocumentChains::findAll(root, state.openThemes, countOf, themeAt))
-        if (theme && !showsNullItem(theme))
+    ThemeTreeModel &rows = view.rows();
+    Theme *root = rows.document().root();
+    std::vector<Theme *> open{root};
+    for (Theme *theme : DocumentChains::findAll(root, state.openThemes, countOf, themeAt)) {
+        // A member whose group's subthemes another member holds would take them on opening, a
+        // change of the tree that coming back must not make.
+        const QModelIndex row = theme ? rows.indexOf(theme) : QModelIndex();
+        if (row.isValid() && !rows.canFetchMore(row))
             open.push_back(theme);
-    tree.openThemes(open);
-    ColorListViewItem *current = DocumentChains::find(root, state.current, countOf, themeAt);
+    }
+    view.openThemes(open);
+    Theme *current = DocumentChains::find(root, state.current, countOf, themeAt);
     if (!current) {
-        tree.setCurrentItem(DocumentChains::findNearest(root, state.current, countOf, themeAt));
+        view.setCurrentTheme(DocumentChains::findNearest(root, state.current, countOf, themeAt));
         return nullptr;
     }
     // Read back when the theme's description is loaded into the editor.
-    tree.setSavedCursor(current, state.cursorLine, state.cursorColumn);
-    tree.setCurrentItem(current);
-    // The rows are laid out (the scroll range follows them); the scroll that follows an opened
-    // link theme comes first, so that the remembered one wins.
-    QCoreApplication::sendPostedEvents(&tree, LinkListView::DeferredScrollEvent);
-    tree.verticalScrollBar()->setValue(state.treeScroll);
+    cursors.insert(rows.document().resolve(current), {state.cursorLine, state.cursorColumn});
+    view.setCurrentTheme(current);
+    // The scroll that follows an opened theme comes first, so that the remembered one wins.
+    QCoreApplication::sendPostedEvents(&view, QEvent::MetaCall);
+    view.verticalScrollBar()->setValue(state.treeScroll);
     return current;
 }
 
-void capture(LinkListView &tree, DocumentState &state)
+void capture(ThemeView &view, DocumentState &state)
 {
-    ColorListViewItem *root = tree.rootTheme();
-    if (!root)
-        return;
-    state.openThemes = DocumentChains::openChains(
-            root, countOf, themeAt, [](ColorListViewItem *theme) { return theme->isExpanded(); });
-    state.current = chainOf(tree.currentTheme(), root);
-    state.treeScroll = tree.verticalScrollBar()->value();
+    ThemeTreeModel &rows = view.rows();
+    Theme *root = rows.document().root();
+    state.openThemes = DocumentChains::openChains(root, countOf, themeAt, [&](Theme *theme) {
+        return view.isExpanded(rows.indexOf(theme));
+    });
+    state.current = chainOf(view.currentTheme());
+    state.treeScroll = view.verticalScrollBar()->value();
 }
 
 } // namespace TreeState

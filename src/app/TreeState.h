@@ -2,17 +2,21 @@
 
 #include "app/DocumentState.h"
 
-class ColorListViewItem;
-class LinkListView;
+#include <QHash>
+#include <QPair>
 
-// A document state against the tree widget: the window's part without the description.
+class Theme;
+class ThemeView;
+
+// A document state against the window's tree: the window's part without the description.
 namespace TreeState {
 
 // Opens the themes that still exist, makes the current theme current (its nearest ancestor when
-// it is gone, without its cursor) and scrolls the tree. Returns the current theme when it was
-// found itself, else null.
-ColorListViewItem *apply(LinkListView &tree, const DocumentState &state);
+// it is gone, without its cursor, which otherwise goes into `cursors` first) and scrolls the
+// tree. Returns the current theme when it was found itself, else null.
+Theme *apply(ThemeView &view, const DocumentState &state,
+             QHash<const Theme *, QPair<int, int>> &cursors);
 // The open themes, the current theme and the tree's scroll into `state`.
-void capture(LinkListView &tree, DocumentState &state);
+void capture(ThemeView &view, DocumentState &state);
 
 } // namespace TreeState

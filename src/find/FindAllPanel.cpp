@@ -3,7 +3,8 @@
 #include "common/Assertions.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/ThemeMatcher.h"
-#include "tree/LinkListView.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ThemeView.h"
 
 #include <QAbstractTableModel>
 #include <QCoreApplication>
@@ -161,9 +162,10 @@ private:
     }
 };
 
-FindAllPanel::FindAllPanel(LinkListView *tree, CorrectedTextEdit *editor, QWidget *parent)
+FindAllPanel::FindAllPanel(ThemeView *view, CorrectedTextEdit *editor, QWidget *parent)
     : QWidget(parent)
-    , m_tree(tree)
+    , DocumentWatch(view->rows().document())
+    , m_view(view)
     , m_editor(editor)
     , m_count(new QLabel(this))
     , m_list(new QTreeView(this))
@@ -190,9 +192,6 @@ FindAllPanel::FindAllPanel(LinkListView *tree, CorrectedTextEdit *editor, QWidge
     CONNECT_ASSERT(connect(&m_slices, &QTimer::timeout, this, &FindAllPanel::slice));
     CONNECT_ASSERT(connect(&m_refresh, &QTimer::timeout, this, &FindAllPanel::again));
     CONNECT_ASSERT(connect(m_list, &QTreeView::activated, this, &FindAllPanel::activated));
-    CONNECT_ASSERT(
-            connect(tree, &LinkListView::itemWillRemoved, this, &FindAllPanel::themeRemoved));
-    CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &FindAllPanel::treeChanged));
     CONNECT_ASSERT(connect(editor, &CorrectedTextEdit::textChangedTRUE, this, [this] {
         // Typing runs the search again once the keys pause.
         if (m_top && m_editor->isEdited() && !m_refresh.isActive())
@@ -200,7 +199,7 @@ FindAllPanel::FindAllPanel(LinkListView *tree, CorrectedTextEdit *editor, QWidge
     }));
 }
 
-void FindAllPanel::run(ColorListViewItem *top, const FindParas &paras)
+void FindAllPanel::run(Theme *top, const FindParas &paras)
 {
     m_top = top;
     m_paras = paras;
@@ -231,9 +230,9 @@ void FindAllPanel::again()
     if (row >= 0 && row < int(m_model->rows.size()))
         m_chosen = m_model->rows[size_t(row)];
     m_model->clear();
-    ColorListViewItem *current = m_tree->currentTheme();
-    if (m_editor->isEdited() && current && !current->isNullItem())
-        m_search.standIn(m_tree->resolve(current), m_editor->text());
+    Theme *current = m_view->currentTheme();
+    if (m_editor->isEdited() && current)
+        m_search.standIn(document().resolve(current), m_editor->text());
     else
         m_search.standIn(nullptr, QString());
     m_search.start(m_top, m_paras);
@@ -243,9 +242,6 @@ void FindAllPanel::again()
 
 void FindAllPanel::slice()
 {
-    // A command that changes the tree step by step lets the toolkit run: wait until it is done.
-    if (!m_tree->isStable())
-        return;
     std::vector<FoundMatch> found;
     if (m_search.run(found, sliceMilliseconds))
         m_slices.stop();
@@ -263,11 +259,23 @@ void FindAllPanel::slice()
     }
 }
 
-void FindAllPanel::themeRemoved(ColorListViewItem *theme)
+void FindAllPanel::aboutToReplace()
 {
-    if (theme == m_top)
+    // No row may outlive its theme, and no change runs the search again.
+    m_top = nullptr;
+    m_chosen = {};
+    m_search.stop();
+    m_slices.stop();
+    m_refresh.stop();
+    m_model->clear();
+    m_count->setText(countText());
+}
+
+void FindAllPanel::aboutToRemove(Theme *parent, int first, int last)
+{
+    if (inRows(m_top, parent, first, last))
         m_top = nullptr;
-    if (theme == m_chosen.theme)
+    if (inRows(m_chosen.theme, parent, first, last))
         m_chosen = {};
     if (m_model->rows.empty() && m_search.isDone())
         return;
@@ -310,7 +318,7 @@ bool FindAllPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         hide();
-        m_tree->setFocus();
+        m_view->setFocus();
         return true;
     }
     return QWidget::eventFilter(watched, event);

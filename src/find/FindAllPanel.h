@@ -1,5 +1,6 @@
 #pragma once
 
+#include "find/DocumentWatch.h"
 #include "find/FindAllSearch.h"
 
 #include <QTimer>
@@ -7,26 +8,26 @@
 
 class CorrectedTextEdit;
 class FoundListModel;
-class LinkListView;
 class QLabel;
 class QTreeView;
+class ThemeView;
 
 // The panel under the tree that lists every match of a search over its whole scope: the
 // theme's path, where the match is (its name or "line N") and the line with the match marked.
-// The list is filled a slice at a time, and it follows the tree: a change to the tree runs the
-// search again, and so does typing in the description, and a theme leaving the tree empties the
+// The list is filled a slice at a time, and it follows the document: a change to it runs the
+// search again, and so does typing in the description, and a branch leaving the tree empties the
 // list at once, so that no row ever points at a theme that is gone. Escape ends a search that
 // is still running (the list then stays as far as it got, and no change runs it again), and
 // hides a complete list.
-class FindAllPanel : public QWidget
+class FindAllPanel : public QWidget, private DocumentWatch
 {
     Q_OBJECT
 public:
     // The editor's text, while edited, is what the list shows of its theme.
-    FindAllPanel(LinkListView *tree, CorrectedTextEdit *editor, QWidget *parent);
+    FindAllPanel(ThemeView *view, CorrectedTextEdit *editor, QWidget *parent);
 
     // Lists the matches below `top` (scope 1: in the theme alone).
-    void run(ColorListViewItem *top, const FindParas &paras);
+    void run(Theme *top, const FindParas &paras);
     const std::vector<FoundMatch> &matches() const;
     bool isComplete() const { return m_search.isDone() && !m_refresh.isActive(); }
     QString countText() const;
@@ -41,18 +42,25 @@ protected:
 
 private:
     void slice();
-    void themeRemoved(ColorListViewItem *theme);
+    // The document's changes: a leaving branch empties the list, any change runs it again.
+    void aboutToRemove(Theme *parent, int first, int last) override;
+    void aboutToReplace() override;
+    void inserted(Theme *, int, int) override { treeChanged(); }
+    void removed(Theme *, int, int) override { treeChanged(); }
+    void moved(Theme *, int, int, Theme *, int) override { treeChanged(); }
+    void changed(Theme *, Field) override { treeChanged(); }
+    void groupChanged(int) override { treeChanged(); }
     void treeChanged();
     void again();
     void activated();
 
-    LinkListView *m_tree;
+    ThemeView *m_view;
     CorrectedTextEdit *m_editor;
     QLabel *m_count;
     QTreeView *m_list;
     FindAllSearch m_search; // before the model, which reads through it
     FoundListModel *m_model;
-    ColorListViewItem *m_top = nullptr; // null once the search was stopped
+    Theme *m_top = nullptr; // null once the search was stopped
     FindParas m_paras;
     // The row the user stood on, chosen again when the search meets it anew.
     FoundMatch m_chosen;

@@ -1,8 +1,8 @@
 #include "find/FindAllSearch.h"
 
-#include "tree/ColorListViewItem.h"
+#include "model/Theme.h"
 
-void FindAllSearch::start(ColorListViewItem *top, const FindParas &paras, bool firstOnly)
+void FindAllSearch::start(Theme *top, const FindParas &paras, bool firstOnly)
 {
     m_paras = paras;
     m_firstOnly = firstOnly;
@@ -25,16 +25,14 @@ bool FindAllSearch::run(std::vector<FoundMatch> &found, int milliseconds)
         if (++themes % themesPerLook == 0 && clock.elapsed() >= milliseconds)
             return false;
         Level &level = m_levels.back();
-        ColorListViewItem *theme = nullptr;
+        Theme *theme = nullptr;
         if (!level.owner) {
             theme = m_pendingTop;
             level.owner = theme;
             if (m_paras.scope == FindParas::ThemeOnly)
                 level.next = theme->childCount();
         } else if (level.next < level.owner->childCount()) {
-            theme = ColorListViewItem::themeOf(level.owner->child(level.next++));
-            if (!theme || theme->isNullItem())
-                continue;
+            theme = level.owner->child(level.next++);
             if (theme->childCount() > 0)
                 m_levels.push_back({theme, 0});
         } else {
@@ -46,7 +44,7 @@ bool FindAllSearch::run(std::vector<FoundMatch> &found, int milliseconds)
     return true;
 }
 
-void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &found) const
+void FindAllSearch::search(Theme *theme, std::vector<FoundMatch> &found) const
 {
     // Plain text is found at every place, overlaps too; a regular expression's matches follow
     // one another, an empty one a character on.
@@ -80,7 +78,7 @@ void FindAllSearch::search(ColorListViewItem *theme, std::vector<FoundMatch> &fo
         all(descriptionOf(theme), false);
 }
 
-QString FindAllSearch::descriptionOf(const ColorListViewItem *theme) const
+QString FindAllSearch::descriptionOf(const Theme *theme) const
 {
     return theme == m_standInTheme ? m_standInText : theme->description();
 }

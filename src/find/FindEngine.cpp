@@ -1,13 +1,15 @@
 #include "find/FindEngine.h"
 
-#include "common/Assertions.h"
+#include "common/Clock.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/EscapeWait.h"
 #include "find/FindText.h"
 #include "find/SearchedText.h"
 #include "find/TextPattern.h"
-#include "tree/LinkListView.h"
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ThemeView.h"
 
 #include <QCoreApplication>
 #include <QScopeGuard>
@@ -20,23 +22,18 @@ namespace {
 // How long a step searches before it lets the toolkit paint and run its timers.
 constexpr int eventInterval = 16;
 
-bool isLinkTheme(const ColorListViewItem *theme)
+// The moves a step makes before the themes are counted: most steps end long before.
+constexpr qint64 movesBeforeCount = qint64(1) << 16;
+
+bool isLinkTheme(const Theme *theme)
 {
-    return LinkListView::themeKind(theme) == 2;
+    return theme->linkId() < 0;
 }
 
 // A link theme's description belongs to its mark theme and is searched there.
-QString searchedDescription(const ColorListViewItem *theme)
+QString searchedDescription(const Theme *theme)
 {
     return isLinkTheme(theme) ? QString() : theme->description();
-}
-
-bool strictlyBelow(const QTreeWidgetItem *theme, const QTreeWidgetItem *top)
-{
-    for (const QTreeWidgetItem *item = theme->parent(); item; item = item->parent())
-        if (item == top)
-            return true;
-    return false;
 }
 
 } // namespace
@@ -49,7 +46,7 @@ struct FindEngine::Step
     bool continuing = false;
     bool skip = false;
     SearchedText text;
-    ColorListViewItem *loadedTheme = nullptr;
+    Theme *loadedTheme = nullptr;
     bool loadedName = false;
     bool loaded = false;
     TextPattern pattern{FindParas()};
@@ -57,38 +54,39 @@ struct FindEngine::Step
     // The match this step found last, with its groups, until it is replaced.
     std::optional<TextPattern::Match> found;
     qint64 moves = 0;
-    qint64 moveLimit = 0;
+    qint64 moveLimit = movesBeforeCount;
+    bool counted = false;
 
     bool backwards() const { return paras.backwards; }
     int action() const { return paras.action; }
 };
 
-FindEngine::FindEngine(LinkListView *tree, CorrectedTextEdit *editor, Host host, QObject *parent)
+FindEngine::FindEngine(ThemeView *view, DocumentUndo &undo, CorrectedTextEdit *editor, Host host,
+                       QObject *parent)
     : QObject(parent)
-    , m_tree(tree)
+    , DocumentWatch(view->rows().document())
+    , m_view(view)
+    , m_undo(undo)
     , m_editor(editor)
     , m_host(std::move(host))
-{
-    CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &FindEngine::themeRemoved));
-}
+{}
 
 void FindEngine::findReplace(const FindParas &paras)
 {
     TextPattern pattern(paras);
-    if (m_running || paras.validate() != 0 || !pattern.isValid() || !m_tree->isStable() ||
-        !m_tree->currentTheme())
+    if (m_running || paras.validate() != 0 || !pattern.isValid() || !m_view->currentTheme())
         return;
     m_running = true;
     m_aborted = false;
     const auto done = qScopeGuard([this] { m_running = false; });
     // Opening the undo step stores the editor's text and clears its edited flag: read it first.
     const bool edited = m_editor->isEdited();
-    // A replace, a whole replace-all included, is one step of the tree's undo history.
-    std::optional<LinkListView::UndoStep> undoStep;
+    // A replace, a whole replace-all included, is one step of the document's history.
+    std::optional<DocumentUndo::Step> undoStep;
     if (paras.action == FindParas::ReplaceAll)
-        undoStep.emplace(m_tree, QT_TRANSLATE_NOOP("LinkListView", "Replace All"));
+        undoStep.emplace(m_undo, QT_TRANSLATE_NOOP("LinkListView", "Replace All"));
     else if (paras.action == FindParas::Replace)
-        undoStep.emplace(m_tree, QT_TRANSLATE_NOOP("LinkListView", "Replace"));
+        undoStep.emplace(m_undo, QT_TRANSLATE_NOOP("LinkListView", "Replace"));
     m_nameMatch = {};
 
     Step step;
@@ -97,41 +95,40 @@ void FindEngine::findReplace(const FindParas &paras)
     // A long match keeps the window painting, and Escape ends it.
     step.pattern.setLongWait(&EscapeWait::until);
     step.cs = paras.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    // Two rounds through every theme and null item are the most a sound walk needs.
-    step.moveLimit = 4 * (qint64(m_tree->themeCount()) + 2);
     prepare(paras, step, edited);
     m_sinceEvents.invalidate();
     while (!m_aborted && runPass(step)) {
     }
     if (step.pattern.stopped())
-        Messages::warning(m_tree->window(), tr("Search (Поиск)"),
+        Messages::warning(m_view->window(), tr("Search (Поиск)"),
                           step.pattern.interrupted() ? TextPattern::interruptedText()
                                                      : TextPattern::stoppedText());
     // The editor shows what a replace-all that ended halfway wrote.
     if ((m_aborted || step.pattern.stopped()) && paras.action == FindParas::ReplaceAll &&
-        m_tree->currentTheme())
-        m_host.loadDescription(m_tree->currentTheme());
+        m_view->currentTheme())
+        m_host.loadDescription(m_view->currentTheme());
 }
 
 void FindEngine::prepare(const FindParas &paras, Step &step, bool edited)
 {
-    ColorListViewItem *current = m_tree->currentTheme();
+    Theme *current = m_view->currentTheme();
     const ColumnLine cursor = m_editor->cursorLineCol();
     const int line = cursor.line;
     const int column = cursor.column;
     if (!paras.sameSearch(m_last)) {
         m_last = paras;
-        m_scopeRoot = paras.scope == FindParas::AllThemes ? m_tree->rootTheme() : current;
+        m_scopeRoot = paras.scope == FindParas::AllThemes ? document().root() : current;
     } else if (line == m_curLine && column == m_curCol && current == m_currentTheme && !edited) {
         // Typing in the editor makes the remembered match stale: that starts a new search.
         step.continuing = true;
         if (paras.action >= FindParas::Replace)
             m_matchPending = true;
-        m_walk.standOn(m_tree, m_currentTheme);
+        m_walk.standOn(m_currentTheme);
         return;
     } else if (current != m_currentTheme) {
         if (paras.scope == FindParas::ThemeOnly ||
-            (paras.scope == FindParas::ThemeWithSubthemes && !strictlyBelow(current, m_scopeRoot)))
+            (paras.scope == FindParas::ThemeWithSubthemes &&
+             (current == m_scopeRoot || !isAncestorOrSelf(m_scopeRoot, current))))
             m_scopeRoot = current;
     }
     m_startLine = m_curLine = line;
@@ -142,14 +139,14 @@ void FindEngine::prepare(const FindParas &paras, Step &step, bool edited)
     m_wrapped = false;
     m_currentTheme = m_startTheme = current;
     m_host.storeDescription(current);
-    m_startedInName = m_inNamePart = paras.inName && (m_tree->hasFocus() || !paras.inDescription);
-    m_walk.standOn(m_tree, current);
+    m_startedInName = m_inNamePart = paras.inName && (m_view->hasFocus() || !paras.inDescription);
+    m_walk.standOn(current);
 }
 
 bool FindEngine::runPass(Step &step)
 {
-    if (m_tree->isRenaming())
-        m_tree->closeItemNameEditBox();
+    if (m_view->isRenaming())
+        m_view->closeNameEditor();
     if (!step.loaded || step.loadedTheme != m_currentTheme || step.loadedName != m_inNamePart)
         load(step);
     if (step.continuing && m_matchPending)
@@ -171,8 +168,7 @@ void FindEngine::load(Step &step)
     step.loadedTheme = m_currentTheme;
     step.loadedName = m_inNamePart;
     step.loaded = true;
-    step.text.reset(m_inNamePart ? m_tree->themeName(m_currentTheme)
-                                 : searchedDescription(m_currentTheme),
+    step.text.reset(m_inNamePart ? m_currentTheme->name() : searchedDescription(m_currentTheme),
                     step.backwards());
 }
 
@@ -238,16 +234,21 @@ void FindEngine::flush(Step &step)
     applyText(step.loadedTheme, step.loadedName, step.text.text());
 }
 
-// Every change the engine makes to the tree passes here, so that a whole replace-all can be
-// recorded as one change.
-void FindEngine::applyText(ColorListViewItem *theme, bool name, const QString &text)
+// Every change the engine makes to the document passes here, inside the step of the replace;
+// whoever keeps something of the document hears of it from the document.
+void FindEngine::applyText(Theme *theme, bool name, const QString &text)
 {
-    if (name)
-        m_tree->renameTheme(theme, text);
-    else
-        m_tree->setDescription(theme, text, true);
-    // Whoever keeps something of the tree (the window, go to, find all) hears of the change.
-    Q_EMIT m_tree->dataChanged();
+    ThemeDocument &changed = document();
+    if (name) {
+        // The reminder reads the first theme of its name: another one given it is marked off.
+        const Theme *reminder =
+                text == ThemeDocument::reminderThemeName() ? changed.reminderTheme() : nullptr;
+        changed.renameTheme(theme, reminder && reminder != theme ? QLatin1Char('~') + text : text);
+        return;
+    }
+    Theme *target = changed.resolve(theme);
+    changed.setThemeDescription(target, text);
+    changed.setThemeDate(target, Clock::today());
 }
 
 bool FindEngine::search(Step &step, int from)
@@ -295,7 +296,18 @@ bool FindEngine::moveOn(Step &step)
     flush(step);
     // Back on the start theme after a wrap with nothing left to search in it (a link theme's
     // name, say): the walk is over rather than going round again.
-    if ((m_wrapped && m_currentTheme == m_startTheme) || ++step.moves > step.moveLimit ||
+    // Two rounds through every theme are the most a sound walk needs; one that goes on (the
+    // tree changed under it while the toolkit ran) ends. The themes are counted only once a
+    // step has gone far.
+    if (++step.moves > step.moveLimit && !step.counted) {
+        step.counted = true;
+        qint64 themes = 0;
+        walkThemes(
+                document().root(), [](Theme *theme) { return theme; },
+                [&](Theme *, int, int) { ++themes; });
+        step.moveLimit = 4 * (themes + 2);
+    }
+    if ((m_wrapped && m_currentTheme == m_startTheme) || step.moves > step.moveLimit ||
         !m_walk.advance(m_scopeRoot, step.paras.scope, step.backwards(), m_wrapped) ||
         !m_walk.theme()) {
         returnToStartPoint(step.action());
@@ -304,9 +316,7 @@ bool FindEngine::moveOn(Step &step)
     step.skip = false;
     m_currentTheme = m_walk.theme();
     m_inNamePart = step.paras.inName;
-    // A null item may go away without notice: the toolkit runs only on real themes.
-    if (!m_currentTheme->isNullItem())
-        letToolkitRun();
+    letToolkitRun();
     return !m_aborted;
 }
 
@@ -318,7 +328,7 @@ void FindEngine::letToolkitRun()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 1);
     m_sinceEvents.start();
     if (!m_aborted)
-        m_walk.standOn(m_tree, m_currentTheme);
+        m_walk.standOn(m_currentTheme);
 }
 
 TextPattern::Match FindEngine::find(Step &step, int from)
@@ -340,15 +350,15 @@ bool FindEngine::showMatch(Step &step, TextPattern::Match match)
         step.continuing = true;
         return true;
     }
-    if (m_tree->currentTheme() != m_currentTheme)
-        m_tree->setCurrentItem(m_currentTheme);
-    QWidget *window = m_tree->window();
+    if (m_view->currentTheme() != m_currentTheme)
+        m_view->setCurrentTheme(m_currentTheme);
+    QWidget *window = m_view->window();
     if (window->isMinimized())
         window->showNormal();
     window->raise();
     window->activateWindow();
     if (m_inNamePart) {
-        m_tree->setFocus();
+        m_view->setFocus();
         QTextCursor cursor = m_editor->textCursor();
         cursor.setPosition(0);
         m_editor->setTextCursor(cursor);
@@ -373,9 +383,9 @@ void FindEngine::returnToStartPoint(int action)
     m_curCol = m_startCol;
     m_wrapped = false;
     m_currentTheme = m_startTheme;
-    if (m_startTheme && m_tree->currentTheme() != m_startTheme)
-        m_tree->setCurrentItem(m_startTheme);
-    Messages::warning(m_tree->window(), tr("Search (Поиск)"),
+    if (m_startTheme && m_view->currentTheme() != m_startTheme)
+        m_view->setCurrentTheme(m_startTheme);
+    Messages::warning(m_view->window(), tr("Search (Поиск)"),
                       tr("Return to start point\nДостигнута начальная точка поиска"));
     m_last.scope = 0;
     if (action == FindParas::ReplaceAll && m_startTheme)
@@ -390,17 +400,18 @@ bool FindEngine::selectNameMatch()
         --m_nameMatch.retries;
         return true;
     }
-    ColorListViewItem *theme = std::exchange(m_nameMatch.theme, nullptr);
-    if (theme == m_tree->currentTheme())
-        m_tree->startRenaming(theme, m_nameMatch.position, m_nameMatch.length);
+    Theme *theme = std::exchange(m_nameMatch.theme, nullptr);
+    if (theme == m_view->currentTheme())
+        m_view->startRenaming(theme, m_nameMatch.position, m_nameMatch.length);
     return false;
 }
 
-void FindEngine::themeRemoved(ColorListViewItem *theme)
+void FindEngine::aboutToRemove(Theme *parent, int first, int last)
 {
-    if (theme == m_nameMatch.theme)
+    const auto leaves = [&](const Theme *theme) { return inRows(theme, parent, first, last); };
+    if (leaves(m_nameMatch.theme))
         m_nameMatch = {};
-    if (theme == m_currentTheme || theme == m_startTheme || theme == m_scopeRoot)
+    if (leaves(m_currentTheme) || leaves(m_startTheme) || leaves(m_scopeRoot))
         forgetSearch();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "find/DocumentWatch.h"
 #include "find/FindParas.h"
 #include "find/FindWalk.h"
 #include "find/TextPattern.h"
@@ -9,9 +10,9 @@
 
 #include <functional>
 
-class ColorListViewItem;
 class CorrectedTextEdit;
-class LinkListView;
+class DocumentUndo;
+class ThemeView;
 
 // The search and replace engine of a main window: one step finds the next (or previous)
 // occurrence of the find text in theme names and descriptions, shows it, and for the replace
@@ -20,7 +21,7 @@ class LinkListView;
 //
 // Between themes a step lets the toolkit paint, but keeps the user's input queued until it ends;
 // a step never runs inside another, and one that loses a theme it stands on ends at once.
-class FindEngine : public QObject
+class FindEngine : public QObject, private DocumentWatch
 {
     Q_OBJECT
 public:
@@ -28,25 +29,29 @@ public:
     struct Host
     {
         // Stores the editor's text into the theme when it was edited.
-        std::function<void(ColorListViewItem *)> storeDescription;
+        std::function<void(Theme *)> storeDescription;
         // Shows the theme's description in the editor (making it current if it is not).
-        std::function<void(ColorListViewItem *)> loadDescription;
+        std::function<void(Theme *)> loadDescription;
         // Posts the deferred event that opens the name editor on the name match.
         std::function<void()> postNameSelection;
     };
 
-    FindEngine(LinkListView *tree, CorrectedTextEdit *editor, Host host, QObject *parent);
+    // A replace is one step of the document's history `undo`.
+    FindEngine(ThemeView *view, DocumentUndo &undo, CorrectedTextEdit *editor, Host host,
+               QObject *parent);
 
     // One search step with these parameters.
     void findReplace(const FindParas &paras);
     bool isRunning() const { return m_running; }
+    // Ends a running step at its next look at the input; the next step is a new search.
+    void stop() { forgetSearch(); }
 
     // The deferred name selection: opens the name editor on the name match with the found
     // characters selected. True when the event has to be posted once more.
     bool selectNameMatch();
 
     const FindParas &lastParas() const { return m_last; }
-    ColorListViewItem *currentTheme() const { return m_currentTheme; }
+    Theme *currentTheme() const { return m_currentTheme; }
 
 private:
     struct Step;
@@ -59,26 +64,32 @@ private:
     void moveStartIndex(const Step &step, int position, int length, int replaced);
     TextPattern::Match find(Step &step, int from);
     void flush(Step &step);
-    void applyText(ColorListViewItem *theme, bool name, const QString &text);
+    void applyText(Theme *theme, bool name, const QString &text);
     bool showMatch(Step &step, TextPattern::Match match);
     void returnToStartPoint(int action);
     void letToolkitRun();
-    void themeRemoved(ColorListViewItem *theme);
+    void aboutToRemove(Theme *parent, int first, int last) override;
+    void aboutToReplace() override
+    {
+        forgetSearch();
+        m_walk.clear();
+    }
     void forgetSearch();
 
-    LinkListView *m_tree;
+    ThemeView *m_view;
+    DocumentUndo &m_undo;
     CorrectedTextEdit *m_editor;
     Host m_host;
 
     FindParas m_last;
-    ColorListViewItem *m_startTheme = nullptr;
+    Theme *m_startTheme = nullptr;
     int m_startLine = 0;
     int m_startCol = 0;
     int m_startIndex = 0;
     // Forwards, where the first replacement after the start begins in the start theme's
     // description (-1: none yet): a match after the wrap must end before it.
     int m_insertStart = -1;
-    ColorListViewItem *m_currentTheme = nullptr;
+    Theme *m_currentTheme = nullptr;
     int m_curLine = 0;
     int m_curCol = 0;
     int m_position = 0;
@@ -87,10 +98,10 @@ private:
     bool m_startedInName = false;
     bool m_wrapped = false;
     bool m_matchPending = false;
-    ColorListViewItem *m_scopeRoot = nullptr;
+    Theme *m_scopeRoot = nullptr;
     struct NameMatch
     {
-        ColorListViewItem *theme = nullptr;
+        Theme *theme = nullptr;
         int position = 0;
         int length = 0;
         int retries = 0;

@@ -1,53 +1,47 @@
 #include "find/FindWalk.h"
 
-#include "tree/ColorListViewItem.h"
-
-#include <QTreeWidget>
+#include "model/Theme.h"
 
 #include <algorithm>
 
-bool FindWalk::holdsWay(QTreeWidget *tree, const QTreeWidgetItem *theme) const
+bool FindWalk::holdsWay(const Theme *theme) const
 {
-    // From the top down, so that an item is looked at only once its parent is known to hold it.
-    if (m_way.empty() || tree->topLevelItem(m_way.front().index) != m_way.front().item)
+    // From the top down, so that a theme is looked at only once its parent is known to hold it.
+    if (m_way.empty() || m_way.front().theme->parent())
         return false;
-    for (size_t k = 1; k < m_way.size(); ++k)
-        if (m_way[k - 1].item->child(m_way[k].index) != m_way[k].item)
+    for (size_t k = 1; k < m_way.size(); ++k) {
+        const Theme *parent = m_way[k - 1].theme;
+        if (m_way[k].index >= parent->childCount() ||
+            parent->child(m_way[k].index) != m_way[k].theme)
             return false;
-    return m_way.back().item == theme;
+    }
+    return m_way.back().theme == theme;
 }
 
-void FindWalk::standOn(QTreeWidget *tree, ColorListViewItem *theme)
+void FindWalk::standOn(Theme *theme)
 {
-    if (holdsWay(tree, theme))
+    if (holdsWay(theme))
         return;
     m_way.clear();
-    QTreeWidgetItem *item = theme;
-    for (QTreeWidgetItem *parent = item->parent(); parent; item = parent, parent = item->parent())
-        m_way.push_back({item, parent->indexOfChild(item)});
-    m_way.push_back({item, tree->indexOfTopLevelItem(item)});
+    for (; theme->parent(); theme = theme->parent())
+        m_way.push_back({theme, theme->row()});
+    m_way.push_back({theme, 0});
     std::reverse(m_way.begin(), m_way.end());
-}
-
-ColorListViewItem *FindWalk::theme() const
-{
-    return m_way.empty() ? nullptr : ColorListViewItem::themeOf(m_way.back().item);
 }
 
 void FindWalk::descendToLast()
 {
-    for (QTreeWidgetItem *item = m_way.back().item; item->childCount() > 0;
-         item = m_way.back().item)
-        m_way.push_back({item->child(item->childCount() - 1), item->childCount() - 1});
+    for (Theme *theme = m_way.back().theme; theme->childCount() > 0; theme = m_way.back().theme)
+        m_way.push_back({theme->child(theme->childCount() - 1), theme->childCount() - 1});
 }
 
-bool FindWalk::advance(const ColorListViewItem *scopeRoot, int scope, bool backwards, bool &wrapped)
+bool FindWalk::advance(const Theme *scopeRoot, int scope, bool backwards, bool &wrapped)
 {
     if (scope == 1) {
         wrapped = true;
         return true;
     }
-    QTreeWidgetItem *current = m_way.back().item;
+    Theme *current = m_way.back().theme;
     const bool atRoot = current == scopeRoot;
     if (atRoot)
         wrapped = true;
@@ -59,13 +53,13 @@ bool FindWalk::advance(const ColorListViewItem *scopeRoot, int scope, bool backw
             return true;
         }
         Level &level = m_way.back();
-        QTreeWidgetItem *parent = current->parent();
+        Theme *parent = current->parent();
         if (!parent)
             return false;
         if (level.index == 0) {
             m_way.pop_back();
         } else {
-            level.item = parent->child(--level.index);
+            level.theme = parent->child(--level.index);
             descendToLast();
         }
         return true;
@@ -79,15 +73,15 @@ bool FindWalk::advance(const ColorListViewItem *scopeRoot, int scope, bool backw
         return true;
     for (;;) {
         Level &level = m_way.back();
-        QTreeWidgetItem *parent = level.item->parent();
+        Theme *parent = level.theme->parent();
         if (!parent)
             return true; // a theme outside every parent follows itself
         if (level.index + 1 < parent->childCount()) {
-            level.item = parent->child(++level.index);
+            level.theme = parent->child(++level.index);
             return true;
         }
         m_way.pop_back();
-        if (m_way.back().item == scopeRoot) {
+        if (m_way.back().theme == scopeRoot) {
             // Climbing up to the root of all themes: the last theme of the tree is behind.
             if (scope == 3)
                 wrapped = true;

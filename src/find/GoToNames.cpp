@@ -1,9 +1,5 @@
 #include "find/GoToNames.h"
 
-#include "common/Assertions.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
-
 #include <QHash>
 
 #include <algorithm>
@@ -16,29 +12,50 @@ constexpr size_t mostChangedLists = 64;
 
 } // namespace
 
-GoToNames::GoToNames(LinkListView *tree, QObject *parent)
+GoToNames::GoToNames(ThemeDocument &document, QObject *parent)
     : QObject(parent)
-    , m_tree(tree)
+    , m_document(document)
+    , m_watch(document, *this)
+{}
+
+void GoToNames::Watch::aboutToRemove(Theme *parent, int first, int last)
 {
-    CONNECT_ASSERT(connect(tree, &LinkListView::themeRenamed, this, [this](ColorListViewItem *t) {
-        if (m_gathered)
-            m_renamed.insert(t);
-        Q_EMIT changed();
-    }));
-    CONNECT_ASSERT(connect(tree, &LinkListView::subthemesChanging, this, &GoToNames::note));
-    CONNECT_ASSERT(connect(tree, &LinkListView::linksChanged, this, &GoToNames::forget));
-    CONNECT_ASSERT(
-            connect(tree, &LinkListView::itemWillRemoved, this, [this](ColorListViewItem *t) {
-                // Its place in the list goes with the list it left, noted as that list changed.
-                m_renamed.remove(t);
-                std::erase(m_changedLists, t);
-                Q_EMIT changed();
-            }));
-    // Descriptions and dates: nothing listed changes, but a list shown may go.
-    CONNECT_ASSERT(connect(tree, &LinkListView::dataChanged, this, &GoToNames::changed));
+    // What was noted inside the leaving branch goes with the list it left, noted as that list
+    // changed.
+    const auto leaves = [&](const Theme *theme) { return inRows(theme, parent, first, last); };
+    names.m_renamed.removeIf([&](Theme *theme) { return leaves(theme); });
+    std::erase_if(names.m_changedLists, leaves);
+    for (int row = first; row <= last; ++row)
+        names.note(parent, parent->child(row));
 }
 
-void GoToNames::note(QTreeWidgetItem *changedList, ColorListViewItem *placed)
+void GoToNames::Watch::inserted(Theme *parent, int first, int last)
+{
+    for (int row = first; row <= last; ++row)
+        names.note(parent, parent->child(row));
+}
+
+void GoToNames::Watch::moved(Theme *from, int, int, Theme *to, int)
+{
+    // The branches moved are as they were: a list they stay in takes them over.
+    names.note(from, nullptr);
+    if (to != from)
+        names.note(to, nullptr);
+}
+
+void GoToNames::Watch::changed(Theme *theme, Field field)
+{
+    if (field == Field::LinkId) {
+        names.forget();
+        return;
+    }
+    if (field == Field::Name && names.m_gathered)
+        names.m_renamed.insert(theme);
+    // Descriptions and dates: nothing listed changes, but a list shown may go.
+    Q_EMIT names.changed();
+}
+
+void GoToNames::note(Theme *changedList, Theme *placed)
 {
     if (m_changedLists.size() >= mostChangedLists) {
         forget();
@@ -68,10 +85,10 @@ void GoToNames::gatherAll()
     m_changedLists.clear();
     m_renamed.clear();
     m_placed.clear();
-    ThemeMatcher::gatherReachable(*m_tree, m_themes, &m_depths);
+    ThemeMatcher::gatherReachable(m_document, m_themes, &m_depths);
     m_names.clear();
     m_names.reserve(int(m_themes.size()), 32 * int(m_themes.size()));
-    for (const ColorListViewItem *theme : m_themes)
+    for (const Theme *theme : m_themes)
         m_names.append(theme->name());
     m_gathered = true;
 }
@@ -86,14 +103,13 @@ void GoToNames::update()
         return;
     std::vector<int> kept(m_themes.size());
     std::iota(kept.begin(), kept.end(), 0);
-    for (QTreeWidgetItem *list : std::exchange(m_changedLists, {})) {
-        ColorListViewItem *owner = ColorListViewItem::themeOf(list);
+    for (Theme *owner : std::exchange(m_changedLists, {})) {
         // A link group's subthemes show under its mark, wherever they are held.
-        if (!owner || owner->linkId() != 0) {
+        if (owner->linkId() != 0) {
             gatherAll();
             return;
         }
-        if (owner == m_tree->rootTheme()) {
+        if (owner == m_document.root()) {
             listAgain(owner, 0, 0, kept);
             continue;
         }
@@ -105,7 +121,7 @@ void GoToNames::update()
     }
     // A few renamed themes are looked for; many are looked up as the list is passed.
     if (m_renamed.size() <= 8) {
-        for (ColorListViewItem *theme : std::as_const(m_renamed))
+        for (Theme *theme : std::as_const(m_renamed))
             if (const auto at = std::find(m_themes.begin(), m_themes.end(), theme);
                 at != m_themes.end())
                 kept[size_t(at - m_themes.begin())] = -1;
@@ -137,13 +153,13 @@ void GoToNames::update()
     m_names = std::move(names);
 }
 
-void GoToNames::listAgain(ColorListViewItem *owner, size_t first, int depth, std::vector<int> &kept)
+void GoToNames::listAgain(Theme *owner, size_t first, int depth, std::vector<int> &kept)
 {
     size_t end = first;
     while (end < m_themes.size() && m_depths[end] > depth)
         ++end;
     // Each subtheme listed before, with where its branch begins and ends.
-    QHash<ColorListViewItem *, std::pair<size_t, size_t>> branches;
+    QHash<Theme *, std::pair<size_t, size_t>> branches;
     for (size_t i = first; i < end;) {
         size_t next = i + 1;
         while (next < end && m_depths[next] > depth + 1)
@@ -151,20 +167,16 @@ void GoToNames::listAgain(ColorListViewItem *owner, size_t first, int depth, std
         branches.insert(m_themes[i], {i, next});
         i = next;
     }
-    std::vector<ColorListViewItem *> themes;
+    std::vector<Theme *> themes;
     std::vector<int> depths;
     std::vector<int> keptNow;
-    auto add = [&](ColorListViewItem *theme, int at) {
-        if (theme->isNullItem())
-            return;
+    auto add = [&](Theme *theme, int at) {
         themes.push_back(theme);
         depths.push_back(at);
         keptNow.push_back(-1);
     };
     for (int c = 0; c < owner->childCount(); ++c) {
-        ColorListViewItem *child = owner->childTheme(c);
-        if (!child)
-            continue;
+        Theme *child = owner->child(c);
         if (const auto old = branches.constFind(child);
             old != branches.cend() && !m_placed.contains(child)) {
             const auto [from, to] = *old;
@@ -177,9 +189,9 @@ void GoToNames::listAgain(ColorListViewItem *owner, size_t first, int depth, std
             continue;
         }
         add(child, depth + 1);
-        walkBranch(
-                child, [this](ColorListViewItem *theme) { return heldChildren(*m_tree, theme); },
-                [&](ColorListViewItem *theme, int below, int) { add(theme, depth + 1 + below); });
+        walkThemes(
+                child, [this](Theme *theme) { return m_document.heldChildren(theme); },
+                [&](Theme *theme, int below, int) { add(theme, depth + 1 + below); });
     }
     auto splice = [first, end](auto &into, auto &from) {
         into.erase(into.begin() + qsizetype(first), into.begin() + qsizetype(end));

@@ -3,7 +3,8 @@
 #include "common/Assertions.h"
 #include "find/GoToNames.h"
 #include "find/ThemeMatcher.h"
-#include "tree/LinkListView.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ThemeView.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -21,7 +22,7 @@ public:
     // The view asks for more rows as it scrolls down: a long list costs only what is seen.
     static constexpr int batch = 256;
 
-    void show(const std::vector<ColorListViewItem *> *themes, std::vector<int> rows)
+    void show(const std::vector<Theme *> *themes, std::vector<int> rows)
     {
         beginResetModel();
         m_themes = themes;
@@ -30,7 +31,7 @@ public:
         endResetModel();
     }
     const std::vector<int> &rows() const { return m_rows; }
-    ColorListViewItem *theme(int row) const
+    Theme *theme(int row) const
     {
         return row >= 0 && row < int(m_rows.size()) ? (*m_themes)[size_t(m_rows[size_t(row)])]
                                                     : nullptr;
@@ -55,7 +56,7 @@ public:
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        const ColorListViewItem *listed = theme(index.row());
+        const Theme *listed = theme(index.row());
         if (!listed || role != Qt::DisplayRole)
             return {};
         // A theme without a name is known by its path.
@@ -65,18 +66,18 @@ public:
     }
 
 private:
-    const std::vector<ColorListViewItem *> *m_themes = nullptr;
+    const std::vector<Theme *> *m_themes = nullptr;
     std::vector<int> m_rows;
     int m_shown = 0;
 };
 
-GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
+GoToThemePopup::GoToThemePopup(ThemeView *view, QWidget *parent)
     : QFrame(parent)
-    , m_tree(tree)
+    , m_view(view)
     , m_field(new QLineEdit(this))
     , m_list(new QTreeView(this))
     , m_model(new ThemeListModel(this))
-    , m_kept(new GoToNames(tree, this))
+    , m_kept(new GoToNames(view->rows().document(), this))
 {
     setObjectName(QStringLiteral("goToTheme"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -106,7 +107,7 @@ GoToThemePopup::GoToThemePopup(LinkListView *tree, QWidget *parent)
 void GoToThemePopup::open()
 {
     gather();
-    const QRect over(m_tree->mapTo(parentWidget(), QPoint(0, 0)), m_tree->size());
+    const QRect over(m_view->mapTo(parentWidget(), QPoint(0, 0)), m_view->size());
     setGeometry(over.x() + 8, over.y() + 8, qMax(over.width() - 16, 240),
                 qMax(over.height() - 16, 160));
     m_list->setColumnWidth(0, width() / 3);
@@ -121,16 +122,13 @@ void GoToThemePopup::open()
 void GoToThemePopup::gather()
 {
     m_warmUp.stop();
-    if (m_tree->isStable()) {
-        m_kept->update();
-        m_keeping = true;
-    } else
-        m_warmUp.start();
+    m_kept->update();
+    m_keeping = true;
 }
 
-std::vector<ColorListViewItem *> GoToThemePopup::listedThemes() const
+std::vector<Theme *> GoToThemePopup::listedThemes() const
 {
-    std::vector<ColorListViewItem *> listed;
+    std::vector<Theme *> listed;
     for (const int index : m_model->rows())
         listed.push_back(m_kept->themes()[size_t(index)]);
     return listed;
@@ -164,7 +162,7 @@ void GoToThemePopup::moveChoice(int rows)
 
 void GoToThemePopup::choose()
 {
-    ColorListViewItem *theme = m_model->theme(m_list->currentIndex().row());
+    Theme *theme = m_model->theme(m_list->currentIndex().row());
     dismiss();
     if (theme)
         Q_EMIT chosen(theme);
@@ -173,7 +171,7 @@ void GoToThemePopup::choose()
 void GoToThemePopup::dismiss()
 {
     if (m_field->hasFocus())
-        m_tree->setFocus();
+        m_view->setFocus();
     hide();
 }
 

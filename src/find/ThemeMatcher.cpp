@@ -1,44 +1,38 @@
 #include "find/ThemeMatcher.h"
 
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
+#include "model/ThemeDocument.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace ThemeMatcher {
 
-std::vector<ColorListViewItem *> reachableThemes(LinkListView &view)
+std::vector<Theme *> reachableThemes(const ThemeDocument &document)
 {
-    std::vector<ColorListViewItem *> themes;
-    gatherReachable(view, themes);
+    std::vector<Theme *> themes;
+    gatherReachable(document, themes);
     return themes;
 }
 
-void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes,
+void gatherReachable(const ThemeDocument &document, std::vector<Theme *> &themes,
                      std::vector<int> *depths)
 {
+    // Cleared, the lists keep their room for the gathering.
     themes.clear();
-    themes.reserve(size_t(view.themeCount()));
-    if (depths) {
+    if (depths)
         depths->clear();
-        depths->reserve(size_t(view.themeCount()));
-    }
-    walkHeldBranch(view, view.rootTheme(), [&](ColorListViewItem *theme, int depth, int) {
-        if (theme->isNullItem())
-            return;
+    walkHeldBranch(document, document.root(), [&](Theme *theme, int depth, int) {
         themes.push_back(theme);
         if (depths)
             depths->push_back(depth);
     });
 }
 
-QString pathOf(const ColorListViewItem *theme)
+QString pathOf(const Theme *theme)
 {
-    QStringList names;
-    for (const QTreeWidgetItem *step = theme; step && step->parent(); step = step->parent())
-        names.prepend(step->text(0));
-    return QLatin1Char('/') + names.join(QLatin1Char('/'));
+    // The model's forward path without its root mark; the root itself is "/".
+    const QString path = themePath(theme, true).mid(2);
+    return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
 int subsequenceSpan(QStringView name, QStringView query)

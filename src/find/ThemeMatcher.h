@@ -4,23 +4,23 @@
 
 #include <vector>
 
-class ColorListViewItem;
-class LinkListView;
+class Theme;
+class ThemeDocument;
 
 // Finding a theme by a few typed letters: the themes a user can go to, their paths, and the
 // order in which the names that match a query are offered.
 namespace ThemeMatcher {
 
-// Every theme below the root in preorder, each once: no null items, and the children a link
-// group shares only under the theme that holds them.
-std::vector<ColorListViewItem *> reachableThemes(LinkListView &view);
+// Every theme below the root in preorder, each once: the children a link group shares under
+// its mark theme, wherever they are held.
+std::vector<Theme *> reachableThemes(const ThemeDocument &document);
 // The same into a list whose room is kept from an earlier gathering, with each theme's depth
 // below the root when asked.
-void gatherReachable(LinkListView &view, std::vector<ColorListViewItem *> &themes,
+void gatherReachable(const ThemeDocument &document, std::vector<Theme *> &themes,
                      std::vector<int> *depths = nullptr);
 
 // The names from the top down to the theme, each after a "/": "/projects/home/roof".
-QString pathOf(const ColorListViewItem *theme);
+QString pathOf(const Theme *theme);
 
 // The names as the matcher compares them: case folded in every script and kept end to end in
 // one string, so that gathering them costs one allocation and a search runs over all at once.

@@ -2,8 +2,11 @@
 
 #include "common/Assertions.h"
 #include "find/FilterRows.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
+#include "model/ThemeTreeModel.h"
+#include "tree/ColumnWidthTracker.h"
+#include "tree/ThemeView.h"
+
+#include <QAbstractItemDelegate>
 
 #include <algorithm>
 
@@ -12,27 +15,131 @@ namespace {
 // A slice of searching between two looks at the user's input.
 constexpr int sliceMilliseconds = 8;
 
+// Walks the rows below `top` in preorder, each with its theme, index and depth below top;
+// `visit` returns whether to go below the row.
+template<typename Visit>
+void walkRows(const QAbstractItemModel &rows, const QModelIndex &top, Visit visit)
+{
+    std::vector<QModelIndex> way{top};
+    const Theme *skipped = nullptr;
+    walkThemes(
+            ThemeTreeModel::themeAt(top),
+            [&](Theme *theme) { return theme == skipped ? nullptr : theme; },
+            [&](Theme *theme, int depth, int row) {
+                way.resize(size_t(depth) + 1);
+                way[size_t(depth)] = rows.index(row, 0, way[size_t(depth) - 1]);
+                if (!visit(theme, way[size_t(depth)], depth))
+                    skipped = theme;
+            });
+}
+
 } // namespace
 
-TreeFilter::TreeFilter(LinkListView *tree, QObject *parent)
-    : QObject(parent)
-    , m_tree(tree)
+// Paints the matches in bold over the view's own delegate, which does all the rest (the name
+// editor included) and keeps its signals to the view.
+class BoldMatches : public QAbstractItemDelegate
 {
+public:
+    BoldMatches(const TreeFilter &filter, QAbstractItemDelegate *rows)
+        : QAbstractItemDelegate(const_cast<TreeFilter *>(&filter))
+        , m_filter(filter)
+        , m_rows(rows)
+    {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        m_rows->paint(painter, styled(option, index), index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return m_rows->sizeHint(styled(option, index), index);
+    }
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        return m_rows->createEditor(parent, option, index);
+    }
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override
+    {
+        m_rows->destroyEditor(editor, index);
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        m_rows->setEditorData(editor, index);
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        m_rows->setModelData(editor, model, index);
+    }
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override
+    {
+        m_rows->updateEditorGeometry(editor, option, index);
+    }
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override
+    {
+        return m_rows->editorEvent(event, model, option, index);
+    }
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        return m_rows->helpEvent(event, view, option, index);
+    }
+
+private:
+    QStyleOptionViewItem styled(const QStyleOptionViewItem &option, const QModelIndex &index) const
+    {
+        QStyleOptionViewItem bold = option;
+        if (m_filter.isMarked(ThemeTreeModel::themeAt(index))) {
+            bold.font.setBold(true);
+            bold.fontMetrics = QFontMetrics(bold.font);
+        }
+        return bold;
+    }
+
+    const TreeFilter &m_filter;
+    QAbstractItemDelegate *m_rows;
+};
+
+TreeFilter::TreeFilter(ThemeView *view, QObject *parent)
+    : QObject(parent)
+    , DocumentWatch(view->rows().document())
+    , m_view(view)
+    , m_bold(new BoldMatches(*this, view->itemDelegate()))
+{
+    view->setItemDelegateForColumn(0, m_bold);
     m_slices.setInterval(0);
     CONNECT_ASSERT(connect(&m_slices, &QTimer::timeout, this, &TreeFilter::slice));
-    CONNECT_ASSERT(connect(tree, &LinkListView::itemWillRemoved, this, &TreeFilter::themeRemoved));
-    CONNECT_ASSERT(connect(tree->model(), &QAbstractItemModel::rowsInserted, this,
-                           &TreeFilter::rowsInserted));
-    CONNECT_ASSERT(connect(tree, &QTreeWidget::currentItemChanged, this, [this] {
+    const QAbstractItemModel *rows = &view->rows();
+    CONNECT_ASSERT(connect(rows, &QAbstractItemModel::rowsInserted, this, &TreeFilter::rowsCame));
+    CONNECT_ASSERT(connect(
+            rows, &QAbstractItemModel::rowsMoved, this,
+            [this](const QModelIndex &from, int first, int last, const QModelIndex &to, int row) {
+                // Where the rows stand now: a move down a list names the row
+                // below them as it stood before.
+                const int count = last - first + 1;
+                const int at = from == to && row > last ? row - count : row;
+                rowsCame(to, at, at + count - 1);
+            }));
+    CONNECT_ASSERT(connect(view, &ThemeView::currentThemeChanged, this, [this] {
         if (m_state == State::Narrowed)
             revealCurrent();
     }));
 }
 
-void TreeFilter::run(ColorListViewItem *top, const FindParas &paras)
+TreeFilter::~TreeFilter()
+{
+    if (m_view && m_view->itemDelegateForColumn(0) == m_bold)
+        m_view->setItemDelegateForColumn(0, nullptr);
+}
+
+void TreeFilter::run(Theme *top, const FindParas &paras)
 {
     end();
-    m_top = top ? top : m_tree->rootTheme();
+    m_top = top ? top : document().root();
     m_paras = paras;
     m_found.clear();
     m_search.start(m_top, m_paras, true);
@@ -51,16 +158,31 @@ bool TreeFilter::end()
     return was != State::Off;
 }
 
+bool TreeFilter::isMarked(const Theme *theme) const
+{
+    return std::binary_search(m_marked.begin(), m_marked.end(), theme) &&
+           !m_removed.contains(theme);
+}
+
 void TreeFilter::slice()
 {
-    // A command that changes the tree step by step lets the toolkit run: wait until it is done.
-    if (!m_tree->isStable())
-        return;
     if (!m_search.run(m_found, sliceMilliseconds))
         return;
     m_slices.stop();
     narrow();
     Q_EMIT narrowed(m_search.gaveUp());
+}
+
+void TreeFilter::changeRows(const std::function<void()> &change)
+{
+    {
+        const QSignalBlocker quiet(m_view.data());
+        change();
+    }
+    if (auto *widths =
+                m_view->findChild<ColumnWidthTracker *>(QString(), Qt::FindDirectChildrenOnly))
+        widths->measureNow();
+    m_view->viewport()->update();
 }
 
 void TreeFilter::narrow()
@@ -71,66 +193,49 @@ void TreeFilter::narrow()
         m_marked.push_back(match.theme);
     std::sort(m_marked.begin(), m_marked.end());
     m_marked.erase(std::unique(m_marked.begin(), m_marked.end()), m_marked.end());
-    const ColorListViewItem *current = m_tree->currentTheme();
-    const auto themeCount = size_t(m_tree->themeCount()) + 1;
+    const Theme *current = m_view->currentTheme();
     std::vector<FilterRows::Row> rows;
-    std::vector<ColorListViewItem *> themes;
+    std::vector<QModelIndex> indexes;
     std::vector<signed char> open; // -1: no subthemes, left as it is
-    rows.reserve(themeCount);
-    themes.reserve(themeCount);
-    open.reserve(themeCount);
-    const auto visit = [&](ColorListViewItem *theme, int depth) {
+    const auto visit = [&](Theme *theme, const QModelIndex &index, int depth) {
         const bool matches =
                 theme == current || std::binary_search(m_marked.begin(), m_marked.end(), theme);
         rows.push_back({depth, matches});
-        themes.push_back(theme);
+        indexes.push_back(index);
         open.push_back(-1);
-        if (!theme->isNullItem() && theme->childCount() > 0) {
-            open.back() = theme->isExpanded() ? 1 : 0;
+        if (theme->childCount() > 0) {
+            open.back() = m_view->isExpanded(index) ? 1 : 0;
             m_wasOpen.emplace_back(theme, open.back() == 1);
         }
+        return true;
     };
-    ColorListViewItem *root = m_tree->rootTheme();
-    visit(root, 0);
-    walkBranch(
-            root,
-            [this](ColorListViewItem *theme) -> QTreeWidgetItem * {
-                // A theme whose group's subthemes another member holds would take them over
-                // when opened: its own row (a placeholder) is not entered.
-                const bool entered = !theme->isNullItem() &&
-                                     (theme->linkId() == 0 || m_tree->holderOrSelf(theme) == theme);
-                return entered ? theme : nullptr;
-            },
-            [&](ColorListViewItem *theme, int depth, int) { visit(theme, depth); });
+    const QAbstractItemModel &model = m_view->rows();
+    const QModelIndex root = model.index(0, 0);
+    visit(document().root(), root, 0);
+    walkRows(model, root, visit);
     const std::vector<FilterRows::Place> places = FilterRows::places(rows);
     using enum FilterRows::Place;
-    std::vector<ColorListViewItem *> hidden;
-    std::vector<std::pair<ColorListViewItem *, bool>> changes;
-    for (size_t i = 0; i < themes.size(); ++i) {
+    std::vector<QModelIndex> hidden;
+    std::vector<std::pair<QModelIndex, bool>> changes;
+    for (size_t i = 0; i < indexes.size(); ++i) {
         if (places[i] == Hidden)
-            hidden.push_back(themes[i]);
-        if (places[i] == Hidden || places[i] == Inside) {
-            if (!themes[i]->isNullItem())
-                m_outOfSight.push_back(themes[i]);
-        } else if (open[i] >= 0 && (open[i] == 1) != (places[i] == Open)) {
-            changes.emplace_back(themes[i], places[i] == Open);
-        }
+            hidden.push_back(indexes[i]);
+        if (places[i] == Hidden || places[i] == Inside)
+            m_outOfSight.push_back(ThemeTreeModel::themeAt(indexes[i]));
+        else if (open[i] >= 0 && (open[i] == 1) != (places[i] == Open))
+            changes.emplace_back(indexes[i], places[i] == Open);
     }
     m_hiddenRows.reserve(hidden.size());
-    m_tree->changeOpenThemes([&] {
-        for (ColorListViewItem *theme : hidden)
-            hideRow(m_tree->rowIndex(theme));
-        for (const auto &[theme, opened] : changes)
-            m_tree->setExpanded(m_tree->rowIndex(theme), opened);
-        QFont font = m_tree->font();
-        font.setBold(true);
-        const QVariant bold(font);
-        for (const QTreeWidgetItem *theme : m_marked)
-            const_cast<QTreeWidgetItem *>(theme)->setData(0, Qt::FontRole, bold);
+    changeRows([&] {
+        for (const QModelIndex &row : hidden)
+            hideRow(row);
+        for (const auto &[row, opened] : changes)
+            m_view->setExpanded(row, opened);
     });
     std::sort(m_outOfSight.begin(), m_outOfSight.end());
-    if (ColorListViewItem *theme = m_tree->currentTheme())
-        m_tree->scrollToItem(theme);
+    std::sort(m_wasOpen.begin(), m_wasOpen.end());
+    if (current)
+        m_view->scrollTo(m_view->currentIndex());
 }
 
 void TreeFilter::widen()
@@ -138,32 +243,39 @@ void TreeFilter::widen()
     // Every row shown again, and every theme open or closed as it was. A link theme that opens
     // may take its group's subthemes over from another member: it opens after the others, as on
     // a click.
-    std::vector<ColorListViewItem *> links;
-    std::vector<std::pair<ColorListViewItem *, bool>> changes;
-    for (const auto &[theme, was] : m_wasOpen) {
-        if (m_removed.contains(theme) || was == theme->isExpanded())
-            continue;
-        if (was && theme->linkId() != 0 && m_tree->holderOrSelf(theme) != theme)
+    std::vector<Theme *> links;
+    std::vector<std::pair<QModelIndex, bool>> changes;
+    const auto visit = [&](Theme *theme, const QModelIndex &index, int) {
+        const auto at = std::lower_bound(m_wasOpen.begin(), m_wasOpen.end(),
+                                         std::pair<const Theme *, bool>(theme, false));
+        if (at == m_wasOpen.end() || at->first != theme || m_removed.contains(theme))
+            return true;
+        const bool was = at->second;
+        if (was == m_view->isExpanded(index))
+            return true;
+        if (was && theme->linkId() != 0 && document().holderOrSelf(theme) != theme)
             links.push_back(theme);
         else
-            changes.emplace_back(theme, was);
-    }
-    m_tree->changeOpenThemes([&] {
+            changes.emplace_back(index, was);
+        return true;
+    };
+    const QAbstractItemModel &model = m_view->rows();
+    const QModelIndex root = model.index(0, 0);
+    visit(document().root(), root, 0);
+    walkRows(model, root, visit);
+    changeRows([&] {
         for (const QPersistentModelIndex &row : m_hiddenRows)
             if (row.isValid())
-                m_tree->setRowHidden(row.row(), row.parent(), false);
-        for (const auto &[theme, was] : changes)
-            m_tree->setExpanded(m_tree->rowIndex(theme), was);
-        for (const QTreeWidgetItem *theme : m_marked)
-            if (!m_removed.contains(theme))
-                const_cast<QTreeWidgetItem *>(theme)->setData(0, Qt::FontRole, QVariant());
+                m_view->setRowHidden(row.row(), row.parent(), false);
+        for (const auto &[row, was] : changes)
+            m_view->setExpanded(row, was);
     });
     forget();
-    if (!links.empty())
-        m_tree->openThemes(links);
+    for (Theme *link : links)
+        m_view->setExpanded(m_view->rows().indexOf(link), true);
     // Opens the themes above the current one.
-    if (ColorListViewItem *theme = m_tree->currentTheme())
-        m_tree->scrollToItem(theme);
+    if (m_view->currentTheme())
+        m_view->scrollTo(m_view->currentIndex());
 }
 
 void TreeFilter::forget()
@@ -176,95 +288,105 @@ void TreeFilter::forget()
     m_removed.clear();
 }
 
-void TreeFilter::rowsInserted(const QModelIndex &parent, int first, int last)
+void TreeFilter::rowsCame(const QModelIndex &parent, int first, int last)
 {
     if (m_state != State::Narrowed)
         return;
-    // Rows that come in (a move, an undo) lose the hidden mark they had.
-    walkModelRows(*m_tree->model(), parent, first, last,
-                  [this](const QModelIndex &index, const QModelIndex &, int) {
-                      const ColorListViewItem *theme = m_tree->themeAt(index);
-                      if (!theme || !staysHidden(theme))
-                          return true;
-                      hideRow(index);
-                      return false;
-                  });
+    const QAbstractItemModel &model = m_view->rows();
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex top = model.index(row, 0, parent);
+        if (staysHidden(ThemeTreeModel::themeAt(top))) {
+            hideRow(top);
+            continue;
+        }
+        walkRows(model, top, [this](const Theme *theme, const QModelIndex &index, int) {
+            if (!staysHidden(theme))
+                return true;
+            hideRow(index);
+            return false;
+        });
+    }
     revealCurrent();
 }
 
 void TreeFilter::hideRow(const QModelIndex &index)
 {
-    m_tree->setRowHidden(index.row(), index.parent(), true);
+    m_view->setRowHidden(index.row(), index.parent(), true);
     m_hiddenRows.emplace_back(index);
 }
 
 void TreeFilter::revealCurrent()
 {
-    ColorListViewItem *current = m_tree->currentTheme();
-    // The view passes a placeholder on at once: the theme it lands on counts.
-    if (!current || current->isNullItem())
+    Theme *current = m_view->currentTheme();
+    if (!current)
         return;
-    std::vector<ColorListViewItem *> above;
-    for (ColorListViewItem *theme = current; theme; theme = theme->parentTheme())
+    std::vector<Theme *> above;
+    for (Theme *theme = current; theme; theme = theme->parent())
         above.push_back(theme);
+    const QAbstractItemModel &model = m_view->rows();
+    QModelIndex index;
     bool revealed = false;
     // From the top down, so that each theme shown hides those of its children that stay hidden.
     for (auto it = above.rbegin(); it != above.rend(); ++it) {
-        ColorListViewItem *theme = *it;
+        Theme *theme = *it;
+        index = model.index(theme->parent() ? theme->row() : 0, 0, index);
         const bool wasHidden = staysHidden(theme);
         if (wasHidden)
             m_shownSince.insert(theme);
-        if (theme->isHidden())
-            theme->setHidden(false);
+        if (m_view->isRowHidden(index.row(), index.parent()))
+            m_view->setRowHidden(index.row(), index.parent(), false);
         else if (!wasHidden)
             continue;
         revealed = true;
-        hideHiddenChildren(m_tree->rowIndex(theme));
+        hideHiddenChildren(index);
     }
     if (revealed)
-        m_tree->scrollToItem(current);
+        m_view->scrollTo(index);
 }
 
 void TreeFilter::hideHiddenChildren(const QModelIndex &index)
 {
-    const QAbstractItemModel &model = *m_tree->model();
+    const QAbstractItemModel &model = m_view->rows();
     for (int row = 0, rows = model.rowCount(index); row < rows; ++row)
-        if (const ColorListViewItem *child = m_tree->themeAt(model.index(row, 0, index));
-            child && staysHidden(child))
-            hideRow(model.index(row, 0, index));
+        if (const QModelIndex child = model.index(row, 0, index);
+            staysHidden(ThemeTreeModel::themeAt(child)))
+            hideRow(child);
 }
 
-bool TreeFilter::staysHidden(const ColorListViewItem *theme) const
+bool TreeFilter::staysHidden(const Theme *theme) const
 {
-    return theme->isNullItem() ||
-           (std::binary_search(m_outOfSight.begin(), m_outOfSight.end(), theme) &&
-            !m_shownSince.contains(theme) && !m_removed.contains(theme));
+    return std::binary_search(m_outOfSight.begin(), m_outOfSight.end(), theme) &&
+           !m_shownSince.contains(theme) && !m_removed.contains(theme);
 }
 
-void TreeFilter::themeRemoved(ColorListViewItem *theme)
+void TreeFilter::aboutToReplace()
 {
-    if (m_state == State::Off)
-        return;
-    // The view lets go of its root before it tells of it.
-    if (!m_tree->rootTheme() || theme == m_tree->rootTheme()) {
-        // The whole tree goes (a new document): nothing is left to show again.
-        m_slices.stop();
-        m_search.stop();
-        m_state = State::Off;
-        m_found.clear();
-        forget();
-        return;
-    }
+    m_search.stop();
+    m_slices.stop();
+    m_state = State::Off;
+    m_top = nullptr;
+    m_found.clear();
+    forget();
+}
+
+void TreeFilter::aboutToRemove(Theme *parent, int first, int last)
+{
     if (m_state == State::Searching) {
-        // The search may stand on the theme: it starts over.
-        if (theme == m_top)
-            m_top = m_tree->rootTheme();
+        // The search may stand in the leaving branch: it starts over.
+        if (inRows(m_top, parent, first, last))
+            m_top = document().root();
         m_found.clear();
         m_search.start(m_top, m_paras, true);
         return;
     }
+    if (m_state == State::Off)
+        return;
     // A theme that comes back (undo) comes back plain, and shows.
-    if (m_removed.insert(theme).second &&
-        std::binary_search(m_marked.begin(), m_marked.end(), theme))
-        theme->setData(0, Qt::FontRole, QVariant());
+    for (int row = first; row <= last; ++row) {
+        Theme *top = parent->child(row);
+        m_removed.insert(top);
+        walkThemes(
+                top, [](Theme *theme) { return theme; },
+                [this](Theme *theme, int, int) { m_removed.insert(theme); });
+    }
 }

@@ -9,3 +9,5 @@ void DocumentObserver::aboutToMove(Theme *, int, int, Theme *, int) {}
 void DocumentObserver::moved(Theme *, int, int, Theme *, int) {}
 void DocumentObserver::changed(Theme *, Field) {}
 void DocumentObserver::groupChanged(int) {}
+void DocumentObserver::aboutToReplace() {}
+void DocumentObserver::replaced() {}

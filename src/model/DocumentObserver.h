@@ -27,4 +27,8 @@ public:
     virtual void changed(Theme *theme, Field field);
     // The group's mark theme, links or holder changed; its members' ids come as changed().
     virtual void groupChanged(int id);
+    // The whole tree is about to be / has been replaced by another (a file read anew): every
+    // theme an observer knows is gone.
+    virtual void aboutToReplace();
+    virtual void replaced();
 };

@@ -310,6 +310,50 @@ Theme *EditingCommands::pasteCopyOf(Theme *source, Theme *target)
     return copy;
 }
 
+EditingCommands::Outcome EditingCommands::insertDocument(Theme *parent, const ThemeDocument &source,
+                                                         const QString &name, QDate date,
+                                                         const char *text)
+{
+    return step(text, parent, [&] {
+        const std::vector<int> ids = m_document.groupIds();
+        const int firstFree = ids.empty() ? 1 : ids.back() + 1;
+        std::map<int, int> newIds; // the source's group ids, in their order, after ours
+        for (int id : source.groupIds())
+            newIds.emplace(id, firstFree + int(newIds.size()));
+        Theme *top = m_document.createTheme();
+        top->setName(name);
+        top->setDate(date);
+        top->setDescription(source.root()->description());
+        // Built apart from the tree, without recursion: a file can nest very deep.
+        std::vector<std::pair<const Theme *, Theme *>> levels{{source.root(), top}};
+        std::vector<int> next{0};
+        while (!levels.empty()) {
+            const auto [from, to] = levels.back();
+            if (next.back() >= from->childCount()) {
+                levels.pop_back();
+                next.pop_back();
+                continue;
+            }
+            const Theme *child = from->child(next.back()++);
+            Theme *copy = m_document.appendChild(to);
+            copy->setName(child->name());
+            copy->setDescription(child->description());
+            copy->setDate(child->date());
+            if (const int id = child->linkId(); id != 0)
+                m_document.joinGroup(copy, id > 0 ? newIds[id] : -newIds[-id]);
+            levels.emplace_back(child, copy);
+            next.push_back(0);
+        }
+        m_document.insertTheme(holder(parent), 0, top);
+        return Outcome{.current = top};
+    });
+}
+
+void EditingCommands::forgetThemes()
+{
+    m_cutSource = m_copySource = m_current = m_replayedCurrent = m_opened = nullptr;
+}
+
 Theme *EditingCommands::copyOf(Theme *source, QDate today)
 {
     // Built apart from the tree, without recursion (a branch can be very deep). A link is

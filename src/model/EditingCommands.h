@@ -47,6 +47,13 @@ public:
     // The reminder's theme; the document without one gets it first below the root, with the
     // example task lines (one step "Create Reminder").
     Outcome goToReminder(Theme *current, const QString &exampleText);
+    // A document read apart (a file, an outline, a generated branch) joins as a new first
+    // subtheme of `parent`, named and dated as given, with the read root's description; its link
+    // groups take ids after the document's own. One step named `text`; the new theme is current.
+    Outcome insertDocument(Theme *parent, const ThemeDocument &source, const QString &name,
+                           QDate date, const char *text);
+    // The document's tree was replaced: every theme the commands kept is gone.
+    void forgetThemes();
     // Opening a group's member makes it the holder; gives the theme that then shows the
     // group's children, unless they lie in the member's own branch.
     Theme *open(Theme *member);

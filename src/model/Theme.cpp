@@ -58,3 +58,8 @@ int themeDepth(const Theme *theme)
         ++depth;
     return depth;
 }
+
+QString plainDateText(QDate date)
+{
+    return QString::asprintf("%2.2i.%2.2i.%i", date.day(), date.month(), date.year());
+}

@@ -56,6 +56,8 @@ int themeDepth(const Theme *theme);
 // True when `ancestor` is the theme itself or lies on its path to the root.
 bool isAncestorOrSelf(const Theme *ancestor, const Theme *theme);
 
+// A date as the status bar shows it: "%2.2i.%2.2i.%i" (day, month, year).
+QString plainDateText(QDate date);
 // A name as rows and the status bar show it: at most 1000 characters and an ellipsis. Laying out
 // a name of megabytes takes the window minutes, and no screen shows more of it.
 QString shownName(const QString &name);

@@ -1,8 +1,24 @@
 #include "model/ThemeDocument.h"
 
+#include "model/DocumentUndo.h"
+
 #include <QCoreApplication>
 
 #include <cstdlib>
+
+void ThemeDocument::replaceContents(ThemeDocument &source)
+{
+    if (m_undo)
+        m_undo->clear();
+    notify([](DocumentObserver &observer) { observer.aboutToReplace(); });
+    std::swap(m_blocks, source.m_blocks);
+    std::swap(m_usedInBlock, source.m_usedInBlock);
+    std::swap(m_root, source.m_root);
+    std::swap(m_textEncoding, source.m_textEncoding);
+    std::swap(m_groups, source.m_groups);
+    std::swap(m_free, source.m_free);
+    notify([](DocumentObserver &observer) { observer.replaced(); });
+}
 
 ThemeDocument::ThemeDocument()
     : m_root(appendChild(nullptr))

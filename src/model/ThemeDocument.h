@@ -43,6 +43,10 @@ public:
     // True when the theme is the root or below it (false for a branch out of the tree).
     bool contains(const Theme *theme) const;
 
+    // Takes over the tree, groups and form of `source`, which gets this document's: a file read
+    // into a document of its own replaces the one a window shows. The history starts afresh.
+    void replaceContents(ThemeDocument &source);
+
     void addObserver(DocumentObserver *observer);
     void removeObserver(DocumentObserver *observer);
 

@@ -57,6 +57,8 @@ private:
     void moved(Theme *from, int first, int last, Theme *to, int destination) override;
     void changed(Theme *theme, Field field) override;
     void groupChanged(int id) override;
+    void aboutToReplace() override { beginResetModel(); }
+    void replaced() override { endResetModel(); }
 
     ThemeDocument &m_document;
     // Above 0 while the document tells a change: whoever hears it then must not fetch rows, which

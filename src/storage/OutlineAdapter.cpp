@@ -10,16 +10,24 @@ namespace OutlineAdapter {
 
 OutlineNode wholeOf(ThemeDocument &document, const QString &documentName)
 {
+    return branchOf(document, document.root(), documentName);
+}
+
+OutlineNode branchOf(ThemeDocument &document, Theme *top, const QString &documentName)
+{
+    const bool whole = top == document.root();
+    if (!whole)
+        document.makeHolder(top); // its group's subthemes are its own in the branch
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     // In Unicode, whatever the document's form: an export keeps every character.
     const TextEncoding form = document.textEncoding();
     document.setTextEncoding(TextEncoding::Utf8);
-    writeTree(document, document.root(), &buffer, 0, {}, nullptr, nullptr, nullptr);
+    writeTree(document, top, &buffer, whole ? 0 : SAVE_BRANCH, {}, nullptr, nullptr, nullptr);
     document.setTextEncoding(form);
     OutlineNode root = OutlineTreeFile::read(buffer.data());
-    root.name = documentName;
-    root.date = document.root()->date();
+    root.name = whole ? documentName : top->name();
+    root.date = top->date();
     return root;
 }
 

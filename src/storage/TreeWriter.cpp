@@ -215,8 +215,9 @@ int TreeWriter::run()
     QString pending;
     if (!html && (m_flags & SAVE_PALM))
         pending = ExportParts::mimeHeader() + ExportParts::mimePartHeader(encoding);
+    // A link's branch opens with the text it shares with its mark theme.
     if (!structureOnly)
-        pending += descriptionOf(top) + QLatin1Char('\n');
+        pending += descriptionOf(m_document.resolve(top)) + QLatin1Char('\n');
     if (html)
         pending = ExportParts::htmlPageStart(encoding) +
                   reformatHtml(pending + ExportParts::htmlLinkList(m_document, m_numbering, top,

@@ -1,8 +1,8 @@
 #include "tree/ColumnWidthTracker.h"
 
 #include "common/Assertions.h"
-#include "tree/ColorListViewItem.h"
-#include "tree/TreeWalk.h"
+#include "model/Theme.h"
+#include "tree/ModelRows.h"
 
 #include <QApplication>
 #include <QEvent>

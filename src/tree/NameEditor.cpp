@@ -13,10 +13,19 @@ NameEditor::NameEditor(const QString &text, QWidget *parent, const char *name)
     setObjectName(QString::fromLatin1(name));
 }
 
+void NameEditor::restart(const QString &text)
+{
+    setText(text);
+    setModified(false);
+    m_contextMenuPending = false;
+    m_endedWithFocus = false;
+}
+
 void NameEditor::finishEditing(bool accepted)
 {
     if (isHidden())
         return;
+    m_endedWithFocus = hasFocus();
     if (!accepted || !isModified()) {
         hide();
         Q_EMIT reject();

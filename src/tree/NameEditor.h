@@ -18,6 +18,11 @@ public:
     // Hides the editor; emits accept() with the text stripped of line breaks, or reject().
     void finishEditing(bool accept);
     void setContextMenuPending(bool pending) { m_contextMenuPending = pending; }
+    // Ready for another rename, with the theme's name.
+    void restart(const QString &text);
+    // Whether the keys were typed here when editing ended (Return, Escape), rather than the
+    // focus having gone elsewhere: the tree then takes the focus back.
+    bool endedWithFocus() const { return m_endedWithFocus; }
 
     // The editor's own keys, for the key list.
     static std::span<const KeyBinding> keyBindings();
@@ -34,4 +39,5 @@ private:
     void sendKeyToSelf(int key, Qt::KeyboardModifiers modifiers);
 
     bool m_contextMenuPending = false;
+    bool m_endedWithFocus = false;
 };

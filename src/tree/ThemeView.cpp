@@ -3,9 +3,9 @@
 #include "common/Messages.h"
 #include "model/ThemeTreeModel.h"
 #include "reminder/ReminderParser.h"
-#include "tree/ColorListViewItem.h"
 #include "tree/ColumnWidthTracker.h"
 #include "tree/NameEditor.h"
+#include "tree/ThemeIcons.h"
 #include "tree/ViewKeys.h"
 
 #include <QContextMenuEvent>
@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -20,9 +21,7 @@ namespace {
 QIcon iconOf(const QModelIndex &row)
 {
     const int id = row.data(ThemeTreeModel::LinkIdRole).toInt();
-    return id == 0  ? QIcon()
-           : id > 0 ? ColorListViewItem::markIcon()
-                    : ColorListViewItem::linkIcon();
+    return id == 0 ? QIcon() : id > 0 ? ThemeIcons::mark() : ThemeIcons::link();
 }
 
 } // namespace
@@ -48,11 +47,14 @@ public:
     }
 
     // The tree's own name editor, which decides itself when a name is given: a name only when
-    // the user changed it, without line breaks.
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+    // the user changed it, without line breaks. There is one, made with the view and shown for
+    // each rename: a key recorder finds it by the same id in every run of the program.
+    QWidget *createEditor(QWidget *, const QStyleOptionViewItem &,
                           const QModelIndex &index) const override
     {
-        auto *editor = new NameEditor(index.data().toString(), parent, "nameEditor");
+        NameEditor *editor = m_view->m_editor;
+        disconnect(editor, nullptr, this, nullptr);
+        editor->restart(index.data().toString());
         Theme *theme = ThemeTreeModel::themeAt(index);
         connect(editor, &NameEditor::accept, this, [this, editor, theme](const QString &name) {
             m_view->nameGiven(theme, name);
@@ -64,6 +66,12 @@ public:
         return editor;
     }
     void setEditorData(QWidget *, const QModelIndex &) const override {}
+    // Closed, or its theme left the tree (taking the editor along without a name): kept.
+    void destroyEditor(QWidget *editor, const QModelIndex &) const override
+    {
+        editor->hide();
+        m_view->renamingEnded();
+    }
     bool eventFilter(QObject *, QEvent *) override { return false; }
 
 private:
@@ -77,8 +85,21 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     , m_commands(document, undo)
     , m_model(std::make_unique<ThemeTreeModel>(document))
 {
+    // Before the selection's own handler, which would make a row beside the leaving ones
+    // current, in sight or not: their parent is current first, and the command then chooses.
+    connect(m_model.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                const Theme *current = m_currentTheme;
+                const Theme *list = ThemeTreeModel::themeAt(parent);
+                for (; current && current->parent() != list; current = current->parent()) {
+                }
+                if (current && current->row() >= first && current->row() <= last)
+                    setCurrentIndex(parent);
+            });
     setModel(m_model.get());
     setItemDelegate(new ThemeDelegate(this));
+    m_editor = new NameEditor(QString(), viewport(), "nameEditor");
+    m_editor->hide();
     setIndentation(10);
     setUniformRowHeights(true);
     setVerticalScrollMode(ScrollPerPixel);
@@ -96,8 +117,24 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ThemeView::currentRowChanged);
     connect(m_model.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this, &ThemeView::forgetRows);
+    // A file read anew: nothing of the old tree stays, and its root is where the user starts.
+    connect(m_model.get(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_history.clear();
+        m_currentTheme = m_previousTheme = nullptr;
+        m_commands.forgetThemes();
+    });
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, [this] {
+        setCurrentTheme(m_document.root());
+        expand(currentIndex());
+    });
     // After the rows below it are laid out.
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex &row) {
+        // A member whose group's subthemes lie in its own branch cannot take them.
+        Theme *theme = ThemeTreeModel::themeAt(row);
+        Theme *holder = m_document.holderOrSelf(theme);
+        if (holder != theme && holder->childCount() > 0 && isAncestorOrSelf(theme, holder))
+            Messages::warning(this, QStringLiteral("error"),
+                              QStringLiteral("Cannot exchange contents"));
         m_opened = row;
         QMetaObject::invokeMethod(this, &ThemeView::showOpened, Qt::QueuedConnection);
     });
@@ -141,6 +178,20 @@ void ThemeView::setCurrentTheme(Theme *theme)
     const QModelIndex row = m_model->indexOf(theme);
     setCurrentIndex(row);
     scrollTo(row); // opens the themes above it
+}
+
+void ThemeView::openThemes(const std::vector<Theme *> &themes)
+{
+    {
+        const QSignalBlocker quiet(this);
+        // With a layout pending the view only notes each open theme.
+        scheduleDelayedItemsLayout();
+        for (Theme *theme : themes)
+            expand(m_model->indexOf(theme));
+        executeDelayedItemsLayout();
+    }
+    if (auto *widths = findChild<ColumnWidthTracker *>(QString(), Qt::FindDirectChildrenOnly))
+        widths->measureNow();
 }
 
 bool ThemeView::isOpen(const Theme *theme) const
@@ -235,8 +286,6 @@ void ThemeView::startRenaming(Theme *theme, int cursorPosition, int selectionLen
     m_nameEditor = editor;
     m_renamingTold = true;
     Q_EMIT renamingChanged(true);
-    // A theme taken out of the tree takes its editor along, without closing it.
-    connect(editor, &QObject::destroyed, this, &ThemeView::renamingEnded);
 }
 
 void ThemeView::renamingEnded()
@@ -244,9 +293,6 @@ void ThemeView::renamingEnded()
     if (!m_renamingTold)
         return;
     m_renamingTold = false;
-    // A closed editor is deleted later, perhaps with the view: it has nothing more to tell.
-    if (m_nameEditor)
-        disconnect(m_nameEditor, &QObject::destroyed, this, &ThemeView::renamingEnded);
     m_nameEditor = nullptr;
     Q_EMIT renamingChanged(false);
 }
@@ -319,24 +365,30 @@ void ThemeView::drop(const QModelIndex &dragged, const QModelIndex &target, Drop
 void ThemeView::keyPressEvent(QKeyEvent *event)
 {
     using namespace ViewKeys;
-    using C = EditingCommands;
-    static C::Outcome (C::*const commandOf[])(Theme *) = {
-            nullptr,         nullptr,  nullptr,      &C::cut,    &C::insertAbove, &C::insertInto,
-            &C::insertBelow, &C::copy, &C::moveLeft, &C::moveUp, &C::moveRight,   &C::moveDown};
-    static_assert(std::size(commandOf) == ScrollLeft);
     const KeyBinding *binding = KeyTable::find(ViewKeys::table(), event);
     if (!binding) {
         QTreeView::keyPressEvent(event);
         return;
     }
     const auto command = Command(binding->command);
-    switch (command) {
-    case NotHandled:
+    if (command == NotHandled)
         event->ignore();
-        break;
-    case OpenTheme:
+    else if (command == OpenTheme)
         openCurrent(event);
-        break;
+    else
+        runCommand(command);
+}
+
+void ThemeView::runCommand(int key)
+{
+    using namespace ViewKeys;
+    using C = EditingCommands;
+    static C::Outcome (C::*const commandOf[])(Theme *) = {
+            nullptr,         nullptr,  nullptr,      &C::cut,    &C::insertAbove, &C::insertInto,
+            &C::insertBelow, &C::copy, &C::moveLeft, &C::moveUp, &C::moveRight,   &C::moveDown};
+    static_assert(std::size(commandOf) == ScrollLeft);
+    const auto command = Command(key);
+    switch (command) {
     case Rename:
         startRenaming(currentTheme());
         break;
@@ -362,6 +414,9 @@ void ThemeView::keyPressEvent(QKeyEvent *event)
     case ScrollRight:
     case ScrollDown:
         scrollHalfPage(this, command);
+        break;
+    case NotHandled:
+    case OpenTheme:
         break;
     default:
         run(commandOf[command]);
@@ -460,7 +515,10 @@ void ThemeView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint 
 {
     if (hint == QAbstractItemDelegate::RevertModelCache && std::exchange(m_namingOpened, false))
         m_commands.closeNaming();
+    const bool focusBack = editor == m_nameEditor && m_nameEditor->endedWithFocus();
     QTreeView::closeEditor(editor, hint);
+    if (focusBack)
+        setFocus();
     if (editor == m_nameEditor)
         renamingEnded();
 }

@@ -3,6 +3,7 @@
 #include "model/EditingCommands.h"
 #include "model/ThemeHistory.h"
 #include "tree/TreeDragDrop.h"
+#include "tree/ViewKeys.h"
 
 #include <QPointer>
 #include <QTreeView>
@@ -32,6 +33,10 @@ public:
     // Makes the theme current and shows it, opening the themes above it.
     void setCurrentTheme(Theme *theme);
     bool isOpen(const Theme *theme) const;
+    // Opens many themes at once (a document coming back as it was left), without scrolling to
+    // them: the rows are laid out and measured once, not once per theme.
+    void openThemes(const std::vector<Theme *> &themes);
+    const ThemeHistory<Theme> &history() const { return m_history; }
     // The theme current before the current one.
     Theme *previousTheme() const { return m_previousTheme; }
     // Back and forth among the themes made current, without recording the way.
@@ -66,6 +71,32 @@ public:
     void drop(const QModelIndex &dragged, const QModelIndex &target, DropPlace place,
               DropKind kind) override;
     TreeDragDrop *dragDrop() const { return m_dragDrop; }
+    // A command of the view's key table (ViewKeys::Command) as its key runs it.
+    void runCommand(int command);
+
+public Q_SLOTS:
+    // The window's menu entries and buttons for the view's commands.
+    void nextThemeInTime() { forwardInTime(); }
+    void prevThemeInTime() { backInTime(); }
+    void menuUndo() { undo(); }
+    void menuRedo() { redo(); }
+    void menuDelete() { runCommand(ViewKeys::Delete); }
+    void menuEditThemeName() { runCommand(ViewKeys::Rename); }
+    void menuAllChildOut() { run(&EditingCommands::allChildrenOut); }
+    void menuCut() { runCommand(ViewKeys::Cut); }
+    void menuCopy() { runCommand(ViewKeys::Copy); }
+    void menuPaste() { runCommand(ViewKeys::Paste); }
+    void menuMove_Left() { runCommand(ViewKeys::MoveLeft); }
+    void menuMove_Right() { runCommand(ViewKeys::MoveRight); }
+    void menuMove_Up() { runCommand(ViewKeys::MoveUp); }
+    void menuMove_Down() { runCommand(ViewKeys::MoveDown); }
+    void menuScroll_Left() { runCommand(ViewKeys::ScrollLeft); }
+    void menuScroll_Right() { runCommand(ViewKeys::ScrollRight); }
+    void menuScroll_Up() { runCommand(ViewKeys::ScrollUp); }
+    void menuScroll_Down() { runCommand(ViewKeys::ScrollDown); }
+    void menuTreeInsert_Into() { runCommand(ViewKeys::InsertInto); }
+    void menuTreeInsert_Up() { runCommand(ViewKeys::InsertUp); }
+    void menuTreeInsert_Dn() { runCommand(ViewKeys::InsertDown); }
 
 Q_SIGNALS:
     void currentThemeChanged(Theme *theme);
@@ -102,7 +133,8 @@ private:
     std::unique_ptr<ThemeTreeModel> m_model;
     QMenu *m_pasteKindMenu = nullptr;
     QMenu *m_contextMenu = nullptr;
-    QPointer<NameEditor> m_nameEditor;
+    NameEditor *m_editor = nullptr;    // the one name editor, shown while renaming
+    QPointer<NameEditor> m_nameEditor; // it, while a rename goes on
     bool m_renamingTold = false;
     TreeDragDrop *m_dragDrop = nullptr;
     bool m_clickToRename = false;

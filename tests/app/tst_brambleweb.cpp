@@ -8,10 +8,9 @@
 #include "support/MainWindows.h"
 #include "support/TreeOutline.h"
 #include "support/WindowSteps.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 #include "tree/ReminderDialog.h"
-#include "tree/TreeUndo.h"
-#include "tree/ViewDocument.h"
+#include "tree/ReminderHost.h"
 
 #include <QAction>
 #include <QDir>
@@ -45,7 +44,7 @@ class TestBrambleweb : public QObject
     {
         Brambleweb *window = openWindow(QString());
         buildOutline(*window->tree(), outline);
-        window->tree()->setCurrentItem(themeNamed(*window->tree(), current));
+        window->tree()->setCurrentTheme(themeNamed(*window->tree(), current));
         Clock::setNow(Clock::now().addDays(1));
         return window;
     }
@@ -99,26 +98,26 @@ private Q_SLOTS:
     void descriptionsTravelBetweenEditorAndTree()
     {
         Brambleweb *window = openSample();
-        LinkListView *tree = window->tree();
+        ThemeView *tree = window->tree();
         QVERIFY(window->editor()->text().startsWith("Welcome to BRW"));
 
-        ColorListViewItem *renaming = themeNamed(*tree, "Renaming");
-        ColorListViewItem *ideas = themeNamed(*tree, "Ideas");
+        Theme *renaming = themeNamed(*tree, "Renaming");
+        Theme *ideas = themeNamed(*tree, "Ideas");
         const QDate renamingDate = renaming->date();
-        tree->setCurrentItem(renaming);
+        tree->setCurrentTheme(renaming);
         QCOMPARE(window->editor()->text(), renaming->description());
         // Moving the cursor alone stores the cursor, not the text or a date.
         QTextCursor cursor = window->editor()->textCursor();
         cursor.setPosition(window->editor()->document()->findBlockByNumber(1).position() + 3);
         window->editor()->setTextCursor(cursor);
-        tree->setCurrentItem(ideas);
+        tree->setCurrentTheme(ideas);
         QCOMPARE(renaming->date(), renamingDate);
         QVERIFY(!window->isModified());
-        QCOMPARE(tree->savedCursor(renaming), qMakePair(1, 3));
+        QCOMPARE(window->savedCursor(renaming), qMakePair(1, 3));
 
         typeInto(window, "typed ");
         QCOMPARE(window->windowTitle(), QString("BRW - * sample.brw"));
-        tree->setCurrentItem(renaming);
+        tree->setCurrentTheme(renaming);
         const QTextCursor back = window->editor()->textCursor();
         QVERIFY(ideas->description().contains("typed "));
         QCOMPARE(ideas->date(), QDate(2026, 12, 6));
@@ -126,14 +125,14 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->texts(), QStringList());
         QCOMPARE(qMakePair(back.blockNumber(), back.positionInBlock()), qMakePair(1, 3));
         // Past the cut of a long line the place kept is the line's column.
-        tree->setDescription(ideas, "x\n" + QString(5000, 'y'), false);
-        tree->setCurrentItem(ideas);
+        window->document().setThemeDescription(ideas, "x\n" + QString(5000, 'y'));
+        tree->setCurrentTheme(ideas);
         window->editor()->setCursorLineCol({4500, 1});
-        tree->setCurrentItem(renaming);
-        QCOMPARE(tree->savedCursor(ideas), qMakePair(1, 4500));
-        tree->setCurrentItem(ideas);
+        tree->setCurrentTheme(renaming);
+        QCOMPARE(window->savedCursor(ideas), qMakePair(1, 4500));
+        tree->setCurrentTheme(ideas);
         QCOMPARE(window->editor()->cursorLineCol(), (ColumnLine{4500, 1}));
-        tree->setCurrentItem(themeNamed(*tree, "Планы"));
+        tree->setCurrentTheme(themeNamed(*tree, "Планы"));
         window->updateStatus();
         QCOMPARE(QStringList({window->statusTextLabel()->text(), window->levelLabel()->text(),
                               window->dateLabel()->text(), window->clockLabel()->text()}),
@@ -148,7 +147,7 @@ private Q_SLOTS:
         Brambleweb *window = openSample();
         QApplication::setActiveWindow(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
-        LinkListView *tree = window->tree();
+        ThemeView *tree = window->tree();
         tree->setFocus();
         QTRY_VERIFY(window->actionState() & Brambleweb::TreeHasFocus);
         // Undo and redo only when there is a step to take back or make again.
@@ -157,13 +156,13 @@ private Q_SLOTS:
 
         // Ctrl+Z in the tree takes back its last change, and not the description typed before
         // it; in the description it is the editor's own.
-        ColorListViewItem *renamed = themeNamed(*tree, "Renaming");
+        Theme *renamed = themeNamed(*tree, "Renaming");
         WALK_STEPS(window, "undo");
         QVERIFY(tree->currentTheme() == renamed);
         for (const QString name : {"undo", "redo"}) // the tool buttons follow the history
             QCOMPARE(window->findChild<QToolButton *>(name)->isEnabled(),
-                     name == "undo" ? tree->undoHistory().canUndo()
-                                    : tree->undoHistory().canRedo());
+                     name == "undo" ? window->undoHistory().canUndo()
+                                    : window->undoHistory().canRedo());
         const QString text = window->editor()->text();
         WALK_STEPS(window, "editor undo");
         QCOMPARE(window->editor()->text(), text);
@@ -177,7 +176,7 @@ private Q_SLOTS:
         WALK_STEPS(window, "tree keys");
         QCOMPARE(outlineOf(*tree), outline);
         WALK_STEPS(window, "tab");
-        tree->setCurrentItem(themeNamed(*tree, "Saving"));
+        tree->setCurrentTheme(themeNamed(*tree, "Saving"));
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(tree->isRenaming());
         QVERIFY(window->actionState() & Brambleweb::RenamingTheme);
@@ -228,7 +227,7 @@ private Q_SLOTS:
             QApplication::setActiveWindow(active);
             QTRY_COMPARE(QApplication::activeWindow(), active);
         }
-        LinkListView *tree = window->tree();
+        ThemeView *tree = window->tree();
         WALK_STEPS(window, "history");
         QTest::keyClick(tree, Qt::Key_K, Qt::ControlModifier);
         QTest::keyClick(tree, Qt::Key_Control, Qt::ControlModifier); // modifiers alone wait
@@ -291,7 +290,6 @@ private Q_SLOTS:
         QVERIFY(fileBytes(m_sample).contains("changed "));
         QVERIFY(!QFile::exists(errorSave));
         QVERIFY(!QFile::exists(autosave));
-        QCOMPARE(window->tree()->themeCount(), 1);
     }
 
     void generation_data() { JSON_ROWS("description", "outline", "generatedText"); }
@@ -303,16 +301,16 @@ private Q_SLOTS:
         QFETCH(QString, description);
         QVERIFY(writeBytes("autogenerated", "mine"));
         Brambleweb *main = outlineWindow("A,T,Z", "T");
-        LinkListView &tree = *main->tree();
+        ThemeView &tree = *main->tree();
         const QStringList files = QDir().entryList(QDir::Files);
         main->editor()->setText(description);
         main->editor()->setEdited(true);
         main->menuGenerateTree();
         main->menuGenerateTree();
         QTEST(outlineOf(tree), "outline");
-        ColorListViewItem *generated = themeNamed(tree, "autogenerated");
+        Theme *generated = themeNamed(tree, "autogenerated");
         QTEST(generated->description(), "generatedText");
-        QCOMPARE(tree.textEncoding(), TextEncoding::Cp1251);
+        QCOMPARE(main->document().textEncoding(), TextEncoding::Cp1251);
         QCOMPARE(generated->date(), Clock::today());
         QVERIFY(tree.currentTheme() == themeNamed(tree, "T"));
         QCOMPARE(main->editor()->text(), description); // as the theme keeps it
@@ -320,7 +318,7 @@ private Q_SLOTS:
                  "Error (Ошибка)Cannot do it - Не могу выполнить операцию\nTheme has subthemes - "
                  "У темы есть подтемыBRW - * ");
         // One step of the undo history takes the generated branch back; redo makes it again.
-        QCOMPARE(tree.undoHistory().undoText(), QString("Generate Branch"));
+        QCOMPARE(main->undoHistory().undoText(), QString("Generate Branch"));
         tree.menuUndo();
         QCOMPARE(outlineOf(tree), QString("A,T,Z"));
         tree.menuRedo();
@@ -335,10 +333,10 @@ private Q_SLOTS:
     void detachedWindows()
     {
         Brambleweb *main = outlineWindow("A(B),C", "B");
-        LinkListView &tree = *main->tree();
+        ThemeView &tree = *main->tree();
         QTest::keyClicks(main->editor(), "unsaved "); // a window opens with the text as it stands
         main->menuRemoval();
-        tree.setCurrentItem(themeNamed(tree, "C"));
+        tree.setCurrentTheme(themeNamed(tree, "C"));
         for (int i = 0; i < 9; ++i)
             main->menuRemoval();
         const QList<OutsideThemeDialog *> windows = main->removalWindows();
@@ -400,33 +398,33 @@ private Q_SLOTS:
     {
         FETCH_TEXTS(detached, current, expected);
         Brambleweb *main = outlineWindow("M+1,L-1(_),Z", detached);
-        LinkListView &tree = *main->tree();
+        ThemeView &tree = *main->tree();
         main->menuRemoval();
-        tree.setCurrentItem(themeNamed(tree, current));
+        tree.setCurrentTheme(themeNamed(tree, current));
         QTest::keyClicks(main->editor(), "main ");
         QTest::keyClicks(main->removalWindows().last()->editor(), "new ");
         saveWith(main->removalWindows().last(), Answer::Yes);
         QCOMPARE(main->editor()->text(), expected);
-        tree.setCurrentItem(themeNamed(tree, "Z"));
+        tree.setCurrentTheme(themeNamed(tree, "Z"));
         QCOMPARE(themeNamed(tree, "M")->description(), expected);
     }
 
     void windowsOfRemovedThemesClose()
     {
         Brambleweb *main = outlineWindow("A,B(x),C", "B");
-        LinkListView &tree = *main->tree();
+        ThemeView &tree = *main->tree();
         for (const char *theme : {"B", "B", "x", "C"}) {
-            tree.setCurrentItem(themeNamed(tree, theme));
+            tree.setCurrentTheme(themeNamed(tree, theme));
             main->menuRemoval();
         }
         const QList<OutsideThemeDialog *> opened = main->removalWindows();
         QList<QPointer<OutsideThemeDialog>> windows(opened.begin(), opened.end());
         QTest::keyClicks(windows[1]->editor(), "kept ");
-        tree.setCurrentItem(themeNamed(tree, "C")); // a moved theme keeps its window
+        tree.setCurrentTheme(themeNamed(tree, "C")); // a moved theme keeps its window
         tree.menuCut();
-        tree.setCurrentItem(themeNamed(tree, "A"));
+        tree.setCurrentTheme(themeNamed(tree, "A"));
         tree.menuPaste();
-        tree.setCurrentItem(themeNamed(tree, "B"));
+        tree.setCurrentTheme(themeNamed(tree, "B"));
         m_boxes->answerNext(Answer::Cancel);
         tree.menuDelete();
         QTRY_COMPARE(main->removalWindows(), (QList<OutsideThemeDialog *>{windows[1], windows[3]}));
@@ -440,7 +438,8 @@ private Q_SLOTS:
         saveWith(windows[3], Answer::Yes);
         QCOMPARE(outlineOf(tree) + themeNamed(tree, "C")->description(), "A(C)moved C-text");
 
-        tree.clear(); // as a reopen does: every theme's window closes
+        ThemeDocument reread; // as a reopen does: every theme's window closes
+        main->document().replaceContents(reread);
         QTRY_COMPARE(main->removalWindows(), QList<OutsideThemeDialog *>{windows[1]});
         for (Answer answer : {Answer::No, Answer::No})
             m_boxes->answerNext(answer);
@@ -453,48 +452,55 @@ private Q_SLOTS:
         const QDateTime morning(QDate(2005, 4, 10), QTime(10, 0));
         Clock::setNow(morning);
         Brambleweb *main = openWindow(QString());
-        LinkListView *tree = main->tree();
+        ThemeView *tree = main->tree();
         main->menuApply();
         QCOMPARE(m_boxes->texts(), QStringList("Nothing to do\nНечего делать"));
 
-        QSignalSpy changed(tree, &LinkListView::dataChanged);
+        ThemeDocument &document = main->document();
+        Reminder *reminder = main->reminder()->reminder();
         main->menuGoToReminder();
         main->menuGoToReminder();
-        ColorListViewItem *theme = tree->reminderTheme();
-        QCOMPARE(outlineOf(*tree) + QString::number(changed.count()), "__reminder1");
+        Theme *theme = document.reminderTheme();
+        QCOMPARE(outlineOf(*tree) + QString::number(main->undoHistory().count()), "__reminder1");
         QVERIFY(tree->currentTheme() == theme);
         QCOMPARE(main->editor()->toPlainText(), ReminderParser::exampleText());
 
         // Alt+Return in the editor applies the text being typed; a subtheme's text starts a line.
-        tree->setDescription(tree->createChild(theme, "sub", QString(), QString()), "x", false);
+        {
+            const DocumentUndo::Step step(main->undoHistory(), "Insert");
+            Theme *sub = document.createTheme();
+            sub->setName("sub");
+            sub->setDescription("x");
+            document.insertTheme(theme, 0, sub);
+        }
         main->editor()->setFocus();
         QTest::keyClicks(main->editor(), "10:30 \"tea\"");
         QTest::keyClick(main->editor(), Qt::Key_Return);
         QTest::keyClick(main->editor(), Qt::Key_Return, Qt::AltModifier);
         QCOMPARE(m_boxes->captions().last() + '|' + m_boxes->texts().last(),
                  "Reminder errors|Unknown task[10, 0]\n"); // its own line
-        QCOMPARE(tree->reminder()->tasks().size(), size_t(1));
+        QCOMPARE(reminder->tasks().size(), size_t(1));
 
         // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.
-        tree->setCurrentItem(theme);
-        for (const auto step : {&LinkListView::menuDelete, &LinkListView::menuUndo,
-                                &LinkListView::menuRedo, &LinkListView::menuUndo}) {
+        tree->setCurrentTheme(theme);
+        for (const auto step : {&ThemeView::menuDelete, &ThemeView::menuUndo, &ThemeView::menuRedo,
+                                &ThemeView::menuUndo}) {
             (tree->*step)();
-            const bool back = step == &LinkListView::menuUndo;
-            QCOMPARE(tree->reminderTheme(), back ? theme : nullptr);
-            QCOMPARE(tree->reminder()->tasks().size(), size_t(back));
+            const bool back = step == &ThemeView::menuUndo;
+            QCOMPARE(document.reminderTheme(), back ? theme : nullptr);
+            QTRY_COMPARE(reminder->tasks().size(), size_t(back));
         }
 
         main->findChild<QAction *>("SoundOff")->trigger();
-        QVERIFY(tree->reminder()->isSoundOff());
+        QVERIFY(reminder->isSoundOff());
         Clock::setNow(morning.addSecs(1805));
-        tree->timer1000();
+        main->reminder()->tick();
         QCOMPARE(m_sounds, QStringList());
-        QVERIFY(tree->reminderWindow()->textBox()->toPlainText().endsWith("tea\n"));
+        QVERIFY(main->reminder()->window()->textBox()->toPlainText().endsWith("tea\n"));
 
-        tree->renameTheme(theme, "plain");
-        QVERIFY(!tree->reminderTheme());
-        QCOMPARE(tree->reminder()->tasks().size(), size_t(0));
+        document.renameTheme(theme, "plain");
+        QVERIFY(!document.reminderTheme());
+        QCOMPARE(reminder->tasks().size(), size_t(0));
 
         closeUnsaved(main);
     }
@@ -510,18 +516,17 @@ private Q_SLOTS:
                            "<!--1-->__reminder\r\n9:30 \"missed\"\r\n8:30 \"early\"\r\n") &&
                 file.open(QIODevice::Append) &&
                 file.setFileTime(morning.addSecs(-3600), QFileDevice::FileModificationTime));
-        LinkListView tree;
-        QVERIFY(loadTree(tree, file.fileName(), 0, nullptr));
+        ReminderHost *host = openWindow(file.fileName())->reminder();
         const QString line = " 3.04.2005     9:30    missed\n";
-        QPlainTextEdit *text = tree.reminderWindow()->textBox();
+        QPlainTextEdit *text = host->window()->textBox();
         QCOMPARE(text->toPlainText(),
                  "--------------Today tasks--Задания на сегодня----------\n" + line);
-        tree.timer1000();
+        host->tick();
         QCOMPARE(text->toPlainText().count(line), 2);
         QCOMPARE(m_sounds, QStringList({"reminder.wav", "reminder.wav"}));
-        QCOMPARE(tree.reminder()->tasks().size(), size_t(2));
+        QCOMPARE(host->reminder()->tasks().size(), size_t(2));
         QCOMPARE(m_boxes->texts(), QStringList());
-        const ReminderNode *next = tree.reminder()->tasks().front();
+        const ReminderNode *next = host->reminder()->tasks().front();
         QCOMPARE(QDateTime(next->date, next->time), morning.addSecs(86400 - 5400));
     }
 };

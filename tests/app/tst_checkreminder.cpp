@@ -2,11 +2,13 @@
 // same reading of the document.
 #include "app/CheckReminder.h"
 #include "common/Sound.h"
+#include "model/ThemeDocument.h"
 #include "storage/TreeFile.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
+#include "tree/ReminderHost.h"
+
+#include <QFileInfo>
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -62,8 +64,9 @@ private Q_SLOTS:
         QCOMPARE(boxes.count(), 0);
 
         // The window's reading shows the same text in its box.
-        LinkListView view;
-        QVERIFY(loadTree(view, path, 0, nullptr));
+        ThemeDocument document;
+        QVERIFY(readTreeFile(path, document, nullptr));
+        ReminderHost(document, nullptr).handOver(QFileInfo(path).lastModified());
         const QString caption = "Reminder errors";
         QCOMPARE(boxes.captions().contains(caption), !log.isEmpty());
         if (!log.isEmpty())

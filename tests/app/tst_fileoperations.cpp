@@ -6,7 +6,7 @@
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 
 #include <QLabel>
 #include <QRegularExpression>
@@ -60,11 +60,11 @@ private Q_SLOTS:
         ScriptedMessages shown;
         ScriptedFileDialogs dialogs;
         Brambleweb *window = openWindow("doc.brw");
-        LinkListView *view = window->tree();
-        view->setCurrentItem(themeNamed(*view, current.mid(current[0] == '*')));
+        ThemeView *view = window->tree();
+        view->setCurrentTheme(themeNamed(*view, current.mid(current[0] == '*')));
         if (current.startsWith('*')) {
-            view->setDescription(view->rootTheme(), "changed", false);
-            window->treeDataChanged();
+            const DocumentUndo::Step edit(window->undoHistory(), "Edit");
+            window->document().setThemeDescription(window->document().root(), "changed");
         }
         const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
         const size_t windowCount = windows.size();
@@ -165,17 +165,17 @@ private Q_SLOTS:
         ScriptedMessages shown;
         Brambleweb *window = openWindow("doc.brw");
         // A table holds the names: one with such a character is reported by it too.
-        ColorListViewItem *leaf = themeNamed(*window->tree(), "Leaf");
-        window->tree()->renameTheme(leaf, "Leaf中");
+        Theme *leaf = themeNamed(*window->tree(), "Leaf");
+        window->document().renameTheme(leaf, "Leaf中");
         ScriptedFileDialogs dialogs;
         dialogs.chooseNext(dir.filePath("table.html"));
         shown.answerNext(Answer::No);
         window->menuSaveTable();
         QCOMPARE(shown.count(), 1);
         QVERIFY(shown.texts().first().contains("theme\nLeaf中\n"));
-        window->tree()->renameTheme(leaf, "Leaf");
+        window->document().renameTheme(leaf, "Leaf");
         shown.clear();
-        window->tree()->setCurrentItem(leaf);
+        window->tree()->setCurrentTheme(leaf);
         auto typeAndSave = [&](const QString &text) {
             window->editor()->insertPlainText(text); // as pasted
             window->menuSaveFile();

@@ -11,7 +11,7 @@
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 
 #include <QAction>
 #include <QLabel>
@@ -45,7 +45,7 @@ QString targetOf(QObject *object, const char *signal)
         else if (inSignal && line.startsWith("--> ") && !line.startsWith("--> Q"))
             receivers.append(line.mid(4)
                                      .replace("Brambleweb::Main ", "window ")
-                                     .replace("LinkListView::mainTree ", "tree "));
+                                     .replace("ThemeView::mainTree ", "tree "));
     }
     return receivers.join(',');
 }
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(byMenu(bars, 3), byMenu(listedBars, 3));
         // A tool button as the user meets it: its bar's title, its tip with the key.
         QVERIFY(bars.contains(
-                "Reminder|gotoReminder|tree menuGoToReminder()|Reminder "
+                "Reminder|gotoReminder|window menuGoToReminder()|Reminder "
                 "(Напоминатель)|Go to shedule (Перейти к тексту заданий) - Ctrl+Alt+R"));
 
         QHash<QKeySequence, QString> seen;
@@ -185,7 +185,6 @@ private Q_SLOTS:
     void aboutBox()
     {
         for (const auto &[outline, count] : {std::pair{"", "0"}, {"A,Bc(d)", "23"}}) {
-            m_main->tree()->clear();
             buildOutline(*m_main->tree(), outline);
             QStringList shown;
             QTimer::singleShot(0, this, [&] {

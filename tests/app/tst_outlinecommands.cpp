@@ -4,7 +4,7 @@
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 
 #include <QPrinter>
 #include <QProcess>
@@ -26,7 +26,7 @@ private:
     QTemporaryDir m_dir;
     Brambleweb *m_window = nullptr;
 
-    LinkListView &tree() { return *m_window->tree(); }
+    ThemeView &tree() { return *m_window->tree(); }
 
 private Q_SLOTS:
     void init()
@@ -43,7 +43,7 @@ private Q_SLOTS:
     void exportOfTheBranch()
     {
         FETCH_TEXTS(chosen, type, written, starts, typed);
-        tree().setCurrentItem(themeNamed(tree(), "Branch"));
+        tree().setCurrentTheme(themeNamed(tree(), "Branch"));
         m_window->editor()->insertPlainText(typed); // in the editor only, not yet in the tree
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
@@ -81,7 +81,7 @@ private Q_SLOTS:
     {
         QVERIFY(writeBytes("in.opml", "<opml><head><title>Imported</title></head><body>"
                                       "<outline text=\"x\" _note=\"about x\"/></body></opml>"));
-        tree().setCurrentItem(themeNamed(tree(), "Leaf"));
+        tree().setCurrentTheme(themeNamed(tree(), "Leaf"));
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
         boxes.answerNext(Answer::Cancel);
@@ -144,7 +144,7 @@ private Q_SLOTS:
             printer.setOutputFileName(pdf);
             return true;
         });
-        tree().setCurrentItem(tree().rootTheme());
+        tree().setCurrentTheme(m_window->document().root());
         m_window->menuPrint();
         Printing::setResponder({});
         QProcess process;

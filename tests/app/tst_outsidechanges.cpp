@@ -10,7 +10,7 @@
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -128,8 +128,8 @@ private Q_SLOTS:
                                          : replaceFrom(path, outsideBytes);
         };
         // The reader's last word: the tree is built, the window has not looked at the file yet.
-        connect(window->tree(), &LinkListView::stateChanged, window, [&] {
-            if (!changed && window->tree()->themeCount() > 2)
+        connect(window->tree(), &ThemeView::stateChanged, window, [&] {
+            if (!changed && window->document().root()->childCount() > 0)
                 writeOutside();
         });
         window->show();
@@ -155,7 +155,7 @@ private Q_SLOTS:
         const QString path = document();
         ScriptedMessages boxes;
         Brambleweb *window = openWindow(path);
-        window->tree()->setCurrentItem(themeNamed(*window->tree(), "Renaming"));
+        window->tree()->setCurrentTheme(themeNamed(*window->tree(), "Renaming"));
         window->menuRemoval();
         OutsideThemeDialog *detached = window->removalWindows().value(0);
         QVERIFY(detached);
@@ -197,7 +197,7 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         Brambleweb *window = openWindow(path);
         QApplication::setActiveWindow(nullptr);
-        window->tree()->setCurrentItem(themeNamed(*window->tree(), current));
+        window->tree()->setCurrentTheme(themeNamed(*window->tree(), current));
         dialogs.chooseNext(target, type.toInt());
         window->menuFileOperation(operationNamed(operation));
         QTest::qWait(100); // late reports of the watcher

@@ -15,7 +15,7 @@
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 #include "tree/NameEditor.h"
 
 #include <QDir>
@@ -197,7 +197,7 @@ private Q_SLOTS:
         QVERIFY(!window->errorSaveFile().isOpen());
         QVERIFY(saved.contains("unsaved <hidden>kept</hidden> "));
 
-        QCOMPARE(saved, saveToBytes(*window->tree(), 0) +
+        QCOMPARE(saved, saveToBytes(window->document(), window->document().root(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
 
         // The file is closed now: a second emergency save can only say so.
@@ -213,8 +213,8 @@ private Q_SLOTS:
     void quietSaveKeepsTheNameBeingTyped()
     {
         Brambleweb *window = openWindow(copyOfSample("term.brw"));
-        LinkListView *tree = window->tree();
-        tree->setCurrentItem(tree->rootTheme()->child(0));
+        ThemeView *tree = window->tree();
+        tree->setCurrentTheme(window->document().root()->child(0));
         tree->menuTreeInsert_Dn();
         QTest::keyClicks(tree->nameEditor(), "typed");
         const QString errorSave = window->errorSaveFile().fileName();

@@ -3,9 +3,8 @@
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 #include "tree/TreeDragDrop.h"
-#include "tree/TreeUndo.h"
 
 #include <QTemporaryDir>
 
@@ -38,7 +37,7 @@ private Q_SLOTS:
         FETCH_TEXTS(files, onto, answer, result);
         fixClock(QDate(2005, 3, 7));
         Brambleweb *window = openWindow(QString());
-        LinkListView *tree = window->tree();
+        ThemeView *tree = window->tree();
         buildOutline(*tree, "A,B");
         ScriptedMessages shown;
         shown.answerNext(answer.isEmpty() ? Messages::Answer::Cancel : Messages::Answer::Ok);
@@ -49,9 +48,10 @@ private Q_SLOTS:
         data.setUrls(urls);
         const size_t before = BRWApplication::instance()->windows().size();
         QWidget *widget = onto == "editor" ? window->editor()->viewport() : tree->viewport();
-        const QPoint at = onto.isEmpty() || onto == "editor"
-                                  ? QPoint(5, widget->height() - 5)
-                                  : tree->visualItemRect(themeNamed(*tree, onto)).center();
+        const QPoint at =
+                onto.isEmpty() || onto == "editor"
+                        ? QPoint(5, widget->height() - 5)
+                        : tree->visualRect(tree->rows().indexOf(themeNamed(*tree, onto))).center();
         QCOMPARE(dragTo(widget, at, &data), !files.endsWith(".txt"));
         QCOMPARE(outlineOf(*tree), result);
         QTEST(QString::number(BRWApplication::instance()->windows().size() - before), "windows");
@@ -68,28 +68,29 @@ private Q_SLOTS:
     {
         Brambleweb *from = openWindow(QString());
         buildOutline(*from->tree(), "P(M+1(x),L-1(_)),S");
-        from->tree()->setCurrentItem(themeNamed(*from->tree(), "S")); // the drag leaves it so
+        from->tree()->setCurrentTheme(themeNamed(*from->tree(), "S")); // the drag leaves it so
         Brambleweb *to = openWindow(QString());
-        LinkListView *tree = to->tree();
+        ThemeView *tree = to->tree();
         buildOutline(*tree, "K+1(_),J-1(y)");
         // From a CP1251 document into a Unicode one every character passes.
         const QString unicode = QStringLiteral("x-text \u2713 \u65e5\u672c \U0001F600");
         themeNamed(*from->tree(), "x")->setDescription(unicode);
-        tree->setTextEncoding(TextEncoding::Utf8);
-        ThemeMimeData data(from->tree(), from->tree()->rowIndex(themeNamed(*from->tree(), "P")));
-        const QRect row = tree->visualItemRect(themeNamed(*tree, "J"));
+        to->document().setTextEncoding(TextEncoding::Utf8);
+        ThemeMimeData data(from->tree(),
+                           from->tree()->rows().indexOf(themeNamed(*from->tree(), "P")));
+        const QRect row = tree->visualRect(tree->rows().indexOf(themeNamed(*tree, "J")));
         QVERIFY(dragTo(tree->viewport(), QPoint(row.center().x(), row.bottom() - 1), &data,
                        Qt::ControlModifier | Qt::ShiftModifier));
         const QString copied = "K+1(_),J-1(y),P(M+2(x),L-2(_))";
         QCOMPARE(outlineOf(*tree), copied);
         QCOMPARE(tree->currentTheme()->name(), "P");
         QCOMPARE(themeNamed(*tree, "x")->description(), unicode);
-        QVERIFY(from->tree()->textEncoding() == TextEncoding::Cp1251);
+        QVERIFY(from->document().textEncoding() == TextEncoding::Cp1251);
         QCOMPARE(outlineOf(*from->tree()), "P(M+1(x),L-1(_)),S");
         QCOMPARE(from->tree()->currentTheme()->name(), "S");
         QVERIFY(to->isModified());
         QVERIFY(!from->isModified());
-        QCOMPARE(tree->undoHistory().undoText(), "Drag and Drop");
+        QCOMPARE(to->undoHistory().undoText(), "Drag and Drop");
         tree->menuUndo();
         QCOMPARE(outlineOf(*tree), "K+1(_),J-1(y)");
         tree->menuRedo();

@@ -7,10 +7,11 @@
 #include "find/FindAllPanel.h"
 #include "find/FindDialog.h"
 #include "find/TreeFilter.h"
+#include "support/DocumentView.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -69,8 +70,8 @@ class TestWindowState : public QObject
     {
         QStringList names;
         for (const char *name : {"A", "A2", "B", "C"})
-            if (ColorListViewItem *theme = themeNamed(*window->tree(), name);
-                theme && theme->isExpanded())
+            if (Theme *theme = themeNamed(*window->tree(), name);
+                theme && window->tree()->isOpen(theme))
                 names << name;
         return names.join(' ');
     }
@@ -84,8 +85,9 @@ class TestWindowState : public QObject
     static void leave(Brambleweb *window, const QString &current, int line, int column)
     {
         for (const char *name : {"A", "A2", "B"})
-            themeNamed(*window->tree(), name)->setExpanded(true);
-        window->tree()->setCurrentItem(themeNamed(*window->tree(), current));
+            window->tree()->expand(
+                    window->tree()->rows().indexOf(themeNamed(*window->tree(), name)));
+        window->tree()->setCurrentTheme(themeNamed(*window->tree(), current));
         QTextCursor cursor(window->editor()->document()->findBlockByNumber(line));
         cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
         window->editor()->setTextCursor(cursor);
@@ -264,7 +266,8 @@ private Q_SLOTS:
         const auto closeAtEnd = qScopeGuard([window] { closeUnsaved(window); });
         QTEST(openThemes(window), "open");
         const auto *tree = window->tree();
-        QTEST(tree->currentTheme() == tree->rootTheme() ? "root" : tree->currentTheme()->name(),
+        QTEST(tree->currentTheme() == window->document().root() ? "root"
+                                                                : tree->currentTheme()->name(),
               "nowCurrent");
         QCOMPARE(QString("%1 %2").arg(cursorOf(window).first).arg(cursorOf(window).second), cursor);
     }
@@ -289,17 +292,18 @@ private Q_SLOTS:
 
     void comingBackChangesNoLinkGroup()
     {
-        LinkListView view;
-        buildOutline(view, "P(M+1(x),L-1(_))");
+        DocumentView shown("P(M+1(x),L-1(_))");
+        ThemeView &view = shown.view;
         const QString before = outlineOf(view);
         DocumentState state;
         state.openThemes = {{0}, {0, 0}, {0, 1}};
         state.current = {0, 1};
-        QCOMPARE(TreeState::apply(view, state), themeNamed(view, "L"));
+        QHash<const Theme *, QPair<int, int>> cursors;
+        QCOMPARE(TreeState::apply(view, state, cursors), themeNamed(view, "L"));
         // Opening the link would have moved the group's subthemes from M to L.
         QCOMPARE(outlineOf(view), before);
-        QVERIFY(themeNamed(view, "M")->isExpanded());
-        QVERIFY(!themeNamed(view, "L")->isExpanded());
+        QVERIFY(view.isOpen(themeNamed(view, "M")));
+        QVERIFY(!view.isOpen(themeNamed(view, "L")));
         QCOMPARE(view.currentTheme(), themeNamed(view, "L"));
     }
 
@@ -309,7 +313,7 @@ private Q_SLOTS:
                                  "<!--1-->long\r\n" + QByteArray("line\r\n").repeated(300);
         const QString path = document("long.brw", bytes);
         Brambleweb *window = openWindow(path);
-        window->tree()->setCurrentItem(themeNamed(*window->tree(), "long"));
+        window->tree()->setCurrentTheme(themeNamed(*window->tree(), "long"));
         window->tree()->verticalScrollBar()->setValue(123);
         window->editor()->verticalScrollBar()->setValue(77);
         closeUnsaved(window);

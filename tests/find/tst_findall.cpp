@@ -7,27 +7,27 @@
 #include "find/ThemeMatcher.h"
 #include "find/TreeFilter.h"
 #include "support/FileBytes.h"
+#include "support/FindFlags.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
+#include "support/WindowTree.h"
 #include "tree/NameEditor.h"
 #include "tree/TreeDragDrop.h"
-#include "tree/ViewDocument.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPushButton>
 #include <QTreeView>
-#include <QTreeWidgetItemIterator>
 
 // Going to a theme by name and the list of every match, through a real main window.
 class TestFindAll : public QObject
 {
     Q_OBJECT
     Brambleweb *m_window = nullptr;
-    LinkListView *m_tree = nullptr;
+    ThemeView *m_tree = nullptr;
 
     // The rows of a list view: its columns joined by " ", the match of a marked cell in [].
     static QString rows(QTreeView *list, int columns)
@@ -48,17 +48,6 @@ class TestFindAll : public QObject
         return shown.join("; ");
     }
 
-    void replaceIn(const QString &find, const QString &replace, bool inDescription,
-                   int action = FindParas::ReplaceAll)
-    {
-        m_window->findReplace({.inName = true,
-                               .inDescription = inDescription,
-                               .scope = FindParas::AllThemes,
-                               .action = action,
-                               .findText = find,
-                               .replaceText = replace});
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -75,11 +64,10 @@ private Q_SLOTS:
     {
         FETCH_TEXTS(outline, typed);
         ScriptedMessages boxes;
-        m_tree->clear();
         buildOutline(*m_tree, outline);
-        if (ColorListViewItem *empty = themeNamed(*m_tree, "EMPTY"))
+        if (Theme *empty = themeNamed(*m_tree, "EMPTY"))
             empty->setName(QString());
-        m_tree->setCurrentItem(m_tree->rootTheme());
+        m_tree->setCurrentTheme(m_window->document().root());
         const int visits = m_tree->history().size();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
         GoToThemePopup *popup = m_window->goToPopup();
@@ -101,7 +89,8 @@ private Q_SLOTS:
         QCOMPARE(m_tree->currentTheme()->name(), reached);
         QCOMPARE(m_tree->history().size(), visits + (reached == "/" ? 0 : 1));
         QVERIFY(reached == "/" || m_tree->history().atCursor() == m_tree->currentTheme());
-        QVERIFY(!m_tree->currentItem()->parent() || m_tree->currentItem()->parent()->isExpanded());
+        Theme *parent = m_tree->currentTheme()->parent();
+        QVERIFY(!parent || m_tree->isOpen(parent));
     }
 
     // A change that renames or inserts themes reaches the names of the next Ctrl+G.
@@ -110,25 +99,25 @@ private Q_SLOTS:
     {
         const QString change = QTest::currentDataTag();
         ScriptedMessages boxes;
-        m_tree->clear();
         buildOutline(*m_tree, "Alpha(beta),Gamma");
-        m_tree->setCurrentItem(m_tree->rootTheme());
+        m_tree->setCurrentTheme(m_window->document().root());
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
         GoToThemePopup *popup = m_window->goToPopup();
         QTest::keyClick(popup->field(), Qt::Key_Return); // the names stay gathered
-        ColorListViewItem *gamma = themeNamed(*m_tree, "Gamma");
-        m_tree->setCurrentItem(gamma);
+        Theme *gamma = themeNamed(*m_tree, "Gamma");
+        m_tree->setCurrentTheme(gamma);
         if (change.startsWith("replace")) { // a single Replace finds first, then replaces
             for (int step = 0; step < 2; ++step)
-                replaceIn("Alpha", "Delta", false,
-                          change == "replace" ? FindParas::Replace : FindParas::ReplaceAll);
+                m_window->findReplace(findParas("n3", "Alpha", "Delta",
+                                                change == "replace" ? FindParas::Replace
+                                                                    : FindParas::ReplaceAll));
         } else if (change.endsWith("file")) {
             const QString file = QDir::current().absoluteFilePath("dropped.brw");
             QVERIFY(writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"));
             ScriptedFileDialogs dialogs;
             dialogs.chooseNext(file);
             if (change == "a dropped file")
-                Q_EMIT m_tree->dragDrop()->filesDropped({file}, m_tree->rowIndex(gamma));
+                Q_EMIT m_tree->dragDrop()->filesDropped({file}, m_tree->rows().indexOf(gamma));
             else
                 m_window->menuAppendFileGUI();
         } else {
@@ -138,7 +127,7 @@ private Q_SLOTS:
         }
         m_tree->setFocus();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
-        QVERIFY(popup->listedThemes() == ThemeMatcher::reachableThemes(*m_tree));
+        QVERIFY(popup->listedThemes() == ThemeMatcher::reachableThemes(m_window->document()));
         QFETCH(QString, typed);
         popup->field()->setText(typed);
         QTEST(rows(popup->list(), 2), "listed");
@@ -183,19 +172,20 @@ private Q_SLOTS:
     {
         FETCH_TEXTS(outline, shown);
         ScriptedMessages boxes;
-        m_tree->clear();
         buildOutline(*m_tree, outline);
         m_tree->collapseAll();
         for (const char *open : {"/", "Epsilon"})
-            if (QTreeWidgetItem *theme = themeNamed(*m_tree, open))
-                theme->setExpanded(true);
-        m_tree->setCurrentItem(m_tree->rootTheme());
-        const auto inSight = [this] { // the rows the view shows: "*" bold, "_" a placeholder
+            if (Theme *theme = themeNamed(*m_tree, open))
+                m_tree->expand(m_tree->rows().indexOf(theme));
+        m_tree->setCurrentTheme(m_window->document().root());
+        const auto inSight = [this] { // the rows the view shows: "*" bold
             QStringList rows;
-            for (QTreeWidgetItem *row = m_tree->topLevelItem(0); row; row = m_tree->itemBelow(row))
-                rows << (static_cast<ColorListViewItem *>(row)->isNullItem()
-                                 ? "_"
-                                 : (row->font(0).bold() ? "*" : "") + row->text(0));
+            const TreeFilter *filter = m_window->treeFilter();
+            for (QModelIndex row = m_tree->rows().index(0, 0); row.isValid();
+                 row = m_tree->indexBelow(row)) {
+                const bool bold = filter && filter->isMarked(ThemeTreeModel::themeAt(row));
+                rows << (bold ? "*" : "") + row.data().toString();
+            }
             return rows.join(' ');
         };
         m_window->menuFind();
@@ -208,13 +198,13 @@ private Q_SLOTS:
             QTRY_COMPARE(m_window->treeFilter()->state(), TreeFilter::State::Narrowed);
             for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
                 if (step.startsWith('@'))
-                    m_tree->setCurrentItem(themeNamed(*m_tree, step.mid(1)));
+                    m_tree->setCurrentTheme(themeNamed(*m_tree, step.mid(1)));
                 else if (step == "rename")
-                    m_tree->renameTheme(m_tree->currentTheme(), "New");
+                    m_window->document().renameTheme(m_tree->currentTheme(), "New");
                 else
                     QTest::keySequence(m_tree, QKeySequence(step));
-                QVERIFY(!m_tree->currentTheme()->isNullItem() &&
-                        !m_tree->currentItem()->isHidden());
+                const QModelIndex current = m_tree->currentIndex();
+                QVERIFY(!m_tree->isRowHidden(current.row(), current.parent()));
             }
             QTEST(inSight(), "shown");
         }
@@ -234,11 +224,12 @@ private Q_SLOTS:
     {
         FETCH_TEXTS(file, search);
         ScriptedMessages boxes;
-        loadTreeBytes(*m_tree, outlineFileBytes(file), {}, {}, 0, nullptr);
+        loadOutlineFile(*m_tree, file);
         const QStringList what = search.split(" / ");
         const QString flags = what[0].section(' ', 0, 0);
         const QString start = what[0].section(' ', 1);
-        m_tree->setCurrentItem(start.isEmpty() ? m_tree->rootTheme() : themeNamed(*m_tree, start));
+        m_tree->setCurrentTheme(start.isEmpty() ? m_window->document().root()
+                                                : themeNamed(*m_tree, start));
         m_window->menuFindAll(); // opens the dialog
         FindDialog *dialog = m_window->findDialog();
         dialog->findField()->setText(what[1]);
@@ -260,10 +251,10 @@ private Q_SLOTS:
         for (const QString &step : change.split(", ", Qt::SkipEmptyParts)) {
             const QStringList words = step.split(' ');
             if (words[0] == "delete") {
-                m_tree->setCurrentItem(themeNamed(*m_tree, words.mid(1).join(' ')));
+                m_tree->setCurrentTheme(themeNamed(*m_tree, words.mid(1).join(' ')));
                 m_tree->menuDelete();
             } else if (words[0] == "rename") {
-                m_tree->setCurrentItem(themeNamed(*m_tree, words[1]));
+                m_tree->setCurrentTheme(themeNamed(*m_tree, words[1]));
                 m_tree->menuEditThemeName();
                 m_tree->nameEditor()->selectAll();
                 m_tree->nameEditor()->insert(words[2]);
@@ -272,20 +263,17 @@ private Q_SLOTS:
                 QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
                 QTest::keyClick(panel->list(), Qt::Key_Escape);
             } else if (words[0] == "replaceall") {
-                replaceIn(words[1], words[2], true);
+                m_window->findReplace(findParas("nd3", words[1], words[2], FindParas::ReplaceAll));
             } else if (words[0] == "type") { // at the start of the theme's description
-                m_tree->setCurrentItem(themeNamed(*m_tree, words[1]));
+                m_tree->setCurrentTheme(themeNamed(*m_tree, words[1]));
                 m_window->editor()->moveCursor(QTextCursor::Start);
                 QTest::keyClicks(m_window->editor(), words[2]);
             } else {
                 words[0] == "undo" ? m_tree->menuUndo() : m_tree->menuRedo();
             }
             // No row ever stands on a theme that is gone, not even before the list is renewed.
-            QSet<QTreeWidgetItem *> live;
-            for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-                live.insert(*it);
             for (const FoundMatch &match : panel->matches())
-                QVERIFY(live.contains(match.theme));
+                QVERIFY(m_window->document().contains(match.theme));
             QTRY_VERIFY(panel->isComplete());
             seen << listed();
         }
@@ -302,7 +290,7 @@ private Q_SLOTS:
                                ? " n" + m_tree->nameEditor()->selectedText()
                                : " d" + m_window->editor()->textCursor().selectedText()),
               "stands");
-        m_tree->closeItemNameEditBox();
+        m_tree->closeNameEditor();
     }
 };
 

@@ -4,14 +4,13 @@
 #include "find/FindText.h"
 #include "find/SearchedText.h"
 #include "find/TextPattern.h"
+#include "support/FindFlags.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 #include "tree/NameEditor.h"
-#include "tree/TreeUndo.h"
-#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -21,18 +20,15 @@ class TestFindEngine : public QObject
     Q_OBJECT
     const QString backAtStart = "Return to start point\nДостигнута начальная точка поиска";
     Brambleweb *m_window = nullptr;
-    LinkListView *m_tree = nullptr;
+    ThemeView *m_tree = nullptr;
     CorrectedTextEdit *m_editor = nullptr;
 
     // The tree of the outline, as read from its file.
-    void load(const QString &outline)
-    {
-        loadTreeBytes(*m_tree, outlineFileBytes(outline), {}, {}, 0, nullptr);
-    }
+    void load(const QString &outline) { loadOutlineFile(*m_tree, outline); }
 
     void startAt(const QString &theme, int line, int column, bool treeFocus)
     {
-        m_tree->setCurrentItem(themeNamed(*m_tree, theme));
+        m_tree->setCurrentTheme(themeNamed(*m_tree, theme));
         m_editor->setSelection(line, column, line, column);
         (treeFocus ? static_cast<QWidget *>(m_tree) : m_editor)->setFocus();
     }
@@ -56,7 +52,7 @@ class TestFindEngine : public QObject
         QString selected;
         QString where = m_tree->currentTheme()->name() + ":";
         if (m_tree->isRenaming()) {
-            NameEditor *names = m_tree->nameEditor();
+            QLineEdit *names = m_tree->nameEditor();
             selected = names->selectedText();
             where += "n" + QString::number(names->selectionStart());
             if (m_editor->textCursor().position() != 0 || m_editor->textCursor().hasSelection())
@@ -66,23 +62,6 @@ class TestFindEngine : public QObject
             where += "d" + index;
         }
         return selected.compare(find, Qt::CaseInsensitive) == 0 ? where : where + " " + selected;
-    }
-
-    static FindParas paras(const QString &flags, const QString &find, const QString &replace,
-                           int action = FindParas::NoAction)
-    {
-        FindParas p;
-        p.action = action;
-        p.inName = flags.contains('n');
-        p.inDescription = flags.contains('d');
-        p.caseSensitive = flags.contains('c');
-        p.backwards = flags.contains('b');
-        p.regularExpression = flags.contains('r');
-        p.wholeWords = flags.contains('w');
-        p.scope = flags.back().digitValue();
-        p.findText = QString(find).replace('|', '\n');
-        p.replaceText = QString(replace).replace('|', '\n');
-        return p;
     }
 
 private Q_SLOTS:
@@ -129,7 +108,7 @@ private Q_SLOTS:
                                            lc[1].toInt());
                     break;
                 }
-                FindParas p = paras(flags, find, replace);
+                FindParas p = findParas(flags, find, replace);
                 p.action = action[i].digitValue();
                 m_window->findReplace(p);
                 seen << outcome(boxes, p.findText);
@@ -144,11 +123,11 @@ private Q_SLOTS:
         // Undone, every replace (a replace-all as one step) gives back the tree as read.
         m_tree->setFocus();
         const int replaces = actions.count('3') > 1 ? 1 : 0;
-        QCOMPARE(m_tree->undoHistory().count(), replaces + int(actions.count('4')));
-        while (m_tree->undoHistory().canUndo())
+        QCOMPARE(m_window->undoHistory().count(), replaces + int(actions.count('4')));
+        while (m_window->undoHistory().canUndo())
             m_tree->menuUndo();
         QCOMPARE(outlineOf(*m_tree, true), read);
-        while (m_tree->undoHistory().canRedo())
+        while (m_window->undoHistory().canRedo())
             m_tree->menuRedo();
         QCOMPARE(outlineOf(*m_tree, true), result);
     }
@@ -161,8 +140,8 @@ private Q_SLOTS:
         QWidget other;
         other.show();
         QApplication::setActiveWindow(&other);
-        m_window->findReplace(paras("n1", "b", "", FindParas::FindNext));
-        QTRY_COMPARE(QApplication::focusWidget(), m_tree->nameEditor());
+        m_window->findReplace(findParas("n1", "b", "", FindParas::FindNext));
+        QTRY_VERIFY(m_tree->nameEditor() && QApplication::focusWidget() == m_tree->nameEditor());
         QCOMPARE(m_tree->nameEditor()->selectedText(), QString("b"));
         QTest::keyClick(m_tree->nameEditor(), Qt::Key_Escape);
     }
@@ -198,7 +177,7 @@ private Q_SLOTS:
         ScriptedMessages shown;
         load("A[abc],B[abc]");
         startAt("A", 0, 0, false);
-        FindParas p = paras("nd3", "zzz", "", FindParas::ReplaceAll);
+        FindParas p = findParas("nd3", "zzz", "", FindParas::ReplaceAll);
         bool fired = false;
         QTimer::singleShot(0, this, [&] {
             fired = true;
@@ -211,18 +190,23 @@ private Q_SLOTS:
             else
                 m_window->close();
         });
-        m_window->treeDataChanged();
+        {
+            const DocumentUndo::Step edit(m_window->undoHistory(), "Edit");
+            Theme *root = m_window->document().root();
+            m_window->document().setThemeDate(root, root->date().addDays(1));
+        }
         shown.answerNext(Messages::Answer::No);
         m_window->findReplace(p);
         QVERIFY(fired);
         QTEST(shown.texts().join('|'), "boxes");
+        QCoreApplication::processEvents(); // a closed window lets go of its document after the step
         QTEST(outlineOf(*m_tree, true), "result");
 
         // The next search starts afresh; a name match whose theme went away opens nothing.
         m_window->show();
         load("A[abc]");
         startAt("A", 0, 0, true);
-        m_window->findReplace(paras("nd3", "a", "", FindParas::FindNext));
+        m_window->findReplace(findParas("nd3", "a", "", FindParas::FindNext));
         load("A[abc]");
         QCoreApplication::processEvents();
         QVERIFY(!m_tree->isRenaming());

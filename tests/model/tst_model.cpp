@@ -3,8 +3,8 @@
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
+#include "support/TreeBytes.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,25 +12,9 @@
 // The tree file read into a document and written from it, with no window at all.
 static const QString sourceDir = QStringLiteral(BRW_TEST_SOURCE_DIR);
 
-static QByteArray written(ThemeDocument &document, int flags, QString *log = nullptr,
-                          int *result = nullptr, SaveReport *report = nullptr)
+// Read as the command line reads a file, piece by piece.
+static bool readThroughFile(ThemeDocument &document, const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const int r = writeTree(document, document.root(), &buffer, flags, {}, log, nullptr, report);
-    if (result)
-        *result = r;
-    return buffer.data();
-}
-
-// Read as the command line reads a file: whole or (through a file) piece by piece.
-static bool readBytes(ThemeDocument &document, const QByteArray &bytes, bool pieces = false)
-{
-    if (!pieces) {
-        readTree(document, document.root(), wholeBytes(bytes), {}, false);
-        document.settleGroups();
-        return true;
-    }
     QTemporaryDir dir;
     QFile file(dir.filePath("in.brw"));
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
@@ -43,32 +27,6 @@ class TestModel : public QObject
 private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 15)); }
     void cleanup() { resetClock(); }
-
-    // Every reference file as the command line writes it: byte for byte, with the window's
-    // boxes but the reminder's (nothing reads the reminder's tasks without a window).
-    void referenceFiles_data()
-    {
-        addJsonRows(QFINDTESTDATA("../storage/data/references.jsonl"),
-                    {"flags", "outline", "boxes"});
-    }
-    void referenceFiles()
-    {
-        const QString name = QTest::currentDataTag();
-        FETCH_TEXTS(flags, boxes);
-        const int saveFlags = flags.contains("structure") ? SAVE_STRUCTURE : 0;
-        ScriptedMessages shown;
-        ThemeDocument document;
-        QVERIFY(readTreeFile(sourceDir + "/input/" + name, document, nullptr));
-        QStringList windowBoxes = boxes.split(" + ", Qt::SkipEmptyParts);
-        windowBoxes.removeIf([](const QString &box) { return box.startsWith("Unknown task"); });
-        QCOMPARE(shown.texts(), windowBoxes);
-        int result = 0;
-        const QByteArray bytes = written(document, saveFlags, nullptr, &result);
-        QCOMPARE(result, 1);
-        QFile reference(sourceDir + "/reference/" + name);
-        QVERIFY(reference.open(QIODevice::ReadOnly));
-        QCOMPARE(bytes, reference.readAll()); // read back in tst_treefile
-    }
 
     // The file's bytes as Latin-1 characters.
     void hostileBytesReadSafely_data()
@@ -85,14 +43,14 @@ private Q_SLOTS:
         const QByteArray bytes = latin1.toLatin1();
         ScriptedMessages shown;
         ThemeDocument document;
-        QVERIFY(readBytes(document, bytes));
-        const QByteArray bytesWritten = written(document, 0);
+        loadBytes(document, bytes);
+        const QByteArray bytesWritten = saveToBytes(document, document.root(), 0);
         ThemeDocument fromFile;
-        QVERIFY(readBytes(fromFile, bytes, true));
-        QCOMPARE(written(fromFile, 0), bytesWritten);
+        QVERIFY(readThroughFile(fromFile, bytes));
+        QCOMPARE(saveToBytes(fromFile, fromFile.root(), 0), bytesWritten);
         ThemeDocument again;
-        QVERIFY(readBytes(again, bytesWritten));
-        QCOMPARE(written(again, 0), bytesWritten);
+        loadBytes(again, bytesWritten);
+        QCOMPARE(saveToBytes(again, again.root(), 0), bytesWritten);
     }
 
     // What CP1251 lacks is written as 0x1A and counted.
@@ -112,11 +70,11 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, expected);
         ThemeDocument document;
-        QVERIFY(readBytes(document, file));
+        loadBytes(document, file);
         QCOMPARE(document.textEncoding(), textFormOf(file));
         document.setTextEncoding(textFormOf(expected));
         SaveReport report;
-        QCOMPARE(written(document, 0, nullptr, nullptr, &report), expected);
+        QCOMPARE(saveToBytes(document, document.root(), 0, nullptr, nullptr, &report), expected);
         QCOMPARE(report.replaced, expected.count('\x1A'));
     }
 

@@ -6,8 +6,6 @@
 #include "support/ScriptedMessages.h"
 #include "support/TreeBytes.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
-#include "tree/ViewDocument.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -116,23 +114,22 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         ScriptedMessages boxes;
-        LinkListView view;
-        view.setReminderRinging(false);
-        QVERIFY(loadTree(view, file, 0, nullptr));
-        const std::optional<OutlineNode> original = OutlineAdapter::branchOf(view, "doc");
-        QVERIFY(original);
+        ThemeDocument document;
+        QVERIFY(readTreeFile(file, document, nullptr));
+        const OutlineNode original = OutlineAdapter::wholeOf(document, "doc");
 
         OutlineNode fromOpml;
         QString error;
-        QVERIFY2(Opml::read(Opml::write(*original), fromOpml, error), qPrintable(error));
-        LinkListView reloaded;
-        reloaded.setReminderRinging(false);
-        OutlineAdapter::load(reloaded, fromOpml, QString(), 0, nullptr);
-        QCOMPARE(saveToBytes(reloaded, 0), saveToBytes(view, 0));
+        QVERIFY2(Opml::read(Opml::write(original), fromOpml, error), qPrintable(error));
+        ThemeDocument reloaded;
+        loadBytes(reloaded, OutlineTreeFile::write(fromOpml));
+        reloaded.setTextEncoding(document.textEncoding());
+        QCOMPARE(saveToBytes(reloaded, reloaded.root(), 0),
+                 saveToBytes(document, document.root(), 0));
 
-        const OutlineNode fromMarkdown = Markdown::read(Markdown::write(*original));
+        const OutlineNode fromMarkdown = Markdown::read(Markdown::write(original));
         QCOMPARE(compact(fromMarkdown, false),
-                 compact(withoutLinks(*original), false).mid(original->name.size()));
+                 compact(withoutLinks(original), false).mid(original.name.size()));
     }
 
     void randomRoundTrips_data()
@@ -294,32 +291,13 @@ private Q_SLOTS:
         QCOMPARE(compact(back, false), "{" + read + "}(t{" + read + "})");
     }
 
-    // An import under the current theme is one undo step, named after the outline's title.
-    void insertIsOneUndoStep()
-    {
-        LinkListView view;
-        buildOutline(view, "A,B");
-        view.setCurrentItem(themeNamed(view, "B"));
-        OutlineNode root;
-        QString error;
-        QVERIFY(Opml::read("<opml><head><title>T</title></head><body><outline text=\"x\">"
-                           "<outline text=\"y\"/></outline></body></opml>",
-                           root, error));
-        OutlineAdapter::load(view, root, root.name, LOAD_INSERT, nullptr);
-        QCOMPARE(outlineOf(view), "A,B(T(x(y)))");
-        view.menuUndo();
-        QCOMPARE(outlineOf(view), "A,B");
-    }
-
     // A branch export starts at the current theme; a link marked outside it is ordinary there.
     void branchExport()
     {
-        LinkListView view;
-        buildOutline(view, "P(A,L-1(_)),M+1(x)");
-        view.setCurrentItem(themeNamed(view, "P"));
-        const std::optional<OutlineNode> branch = OutlineAdapter::branchOf(view, "doc");
-        QVERIFY(branch);
-        QCOMPARE(compact(*branch, false), "P{P-text}(A{A-text},L)");
+        ThemeDocument document;
+        Theme *p = buildOutline(document, "P(A,L-1(_)),M+1(x)")["P"];
+        QCOMPARE(compact(OutlineAdapter::branchOf(document, p, "doc"), false),
+                 "P{P-text}(A{A-text},L)");
     }
 };
 

@@ -4,24 +4,15 @@
 
 #include <QHash>
 
-class ColorListViewItem;
 class EditingCommands;
-class LinkListView;
 class Theme;
 class ThemeDocument;
 
 // Trees in a compact outline: "P(A,M+1(x),L-1(_))" is P with children A, M and L; M is the mark
-// theme of group 1 with child x, L a link of group 1 showing its null item "_". A link written
-// with children holds its group's children, and its mark theme then shows the null item, unless
-// the children begin with "_": they are then the link's own. A description follows the name in
-// brackets, "A[two\nlines]", and one without a name, "[text],A", is the root's; a theme written
-// without one carries name + "-text" (links none).
-void buildOutline(LinkListView &view, const QString &outline);
-// The tree below the root as it stands, in the same form; with descriptions, every theme's but a
-// link's in brackets, and the root's in front when it has one.
-QString outlineOf(LinkListView &view, bool descriptions = false);
-// The first theme of that name; "_" finds the first null item, "/" the root.
-ColorListViewItem *themeNamed(LinkListView &view, const QString &name);
+// theme of group 1 with child x, L a link of group 1 showing the null item "_" (it does not hold
+// the group's children). A description follows the name in brackets, "A[two\nlines]", and one
+// without a name, "[text],A", is the root's; a theme written without one carries name + "-text"
+// (links none).
 
 // One theme as an outline writes it (a nameless one gives the root's description), and what
 // follows: '(' its children, ')' the end of its parent's list, ',' or nothing at the end.
@@ -64,9 +55,11 @@ std::pair<QList<Node *>, QList<Node *>> readOutline(const QString &outline, Node
     return {members, holders};
 }
 
-// The same outlines on a document, where a member written with "(_)" or "(_,...)" just does not
-// hold its group's children (the others are its own); gives the first theme of each name.
+// Builds the outline on a document, where a member written with "(_)" or "(_,...)" does not hold
+// its group's children (the others are its own); gives the first theme of each name.
 QHash<QString, Theme *> buildOutline(ThemeDocument &document, const QString &outline);
-QString outlineOf(const ThemeDocument &document);
+// The document below the root as it stands, in the same form; with descriptions, every theme's
+// but a link's in brackets, and the root's in front when it has one.
+QString outlineOf(const ThemeDocument &document, bool descriptions = false);
 // The document's outline and what a paste would bring: "P(A,B)[for cut - A]".
 QString outlineAndSource(const ThemeDocument &document, const EditingCommands &commands);

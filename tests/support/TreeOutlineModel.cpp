@@ -51,22 +51,27 @@ QHash<QString, Theme *> buildOutline(ThemeDocument &document, const QString &out
 }
 
 // A member that does not hold its group's children shows the view's null item.
-static QString listOutline(const ThemeDocument &document, Theme *theme)
+static QString listOutline(const ThemeDocument &document, Theme *theme, bool descriptions)
 {
     QStringList items;
     if (theme->linkId() != 0 && document.holderOrSelf(theme) != theme)
         items << QStringLiteral("_");
     for (int i = 0; i < theme->childCount(); ++i) {
-        const QString list = listOutline(document, theme->child(i));
-        items << theme->child(i)->name() + outlineId(theme->child(i)->linkId()) +
+        const Theme *child = theme->child(i);
+        const QString list = listOutline(document, theme->child(i), descriptions);
+        items << child->name() + outlineId(child->linkId()) +
+                         (descriptions && child->linkId() >= 0 ? '[' + child->description() + ']'
+                                                               : QString()) +
                          (list.isEmpty() ? QString() : '(' + list + ')');
     }
     return items.join(',');
 }
 
-QString outlineOf(const ThemeDocument &document)
+QString outlineOf(const ThemeDocument &document, bool descriptions)
 {
-    return listOutline(document, document.root());
+    const QString root = document.root()->description();
+    return (descriptions && !root.isEmpty() ? '[' + root + "]," : QString()) +
+           listOutline(document, document.root(), descriptions);
 }
 
 QString outlineAndSource(const ThemeDocument &document, const EditingCommands &commands)

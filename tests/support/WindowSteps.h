@@ -3,8 +3,7 @@
 #include "app/Brambleweb.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/JsonRows.h"
-#include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
+#include "support/WindowTree.h"
 
 #include <QAction>
 #include <QFile>
@@ -30,7 +29,7 @@
 // A check that fails names its line.
 inline QString stepDone(Brambleweb *window, const QString &verb, const QString &argument)
 {
-    LinkListView *tree = window->tree();
+    ThemeView *tree = window->tree();
     QWidget *widget = argument.startsWith("tree") ? static_cast<QWidget *>(tree) : window->editor();
     const QString name = argument.section(' ', 0, 0), value = argument.section(' ', 1);
     QAction *action = window->findChild<QAction *>(name);
@@ -42,13 +41,13 @@ inline QString stepDone(Brambleweb *window, const QString &verb, const QString &
         window->editor()->setFocus();
         QTest::keyClicks(window->editor(), argument);
     } else if (verb == "go") {
-        tree->setCurrentItem(themeNamed(*tree, argument));
+        tree->setCurrentTheme(themeNamed(*tree, argument));
     } else if (verb == "focus") {
         widget->setFocus();
     } else if (verb == "menu" && argument == "tab") {
         window->menuMainWidgetsTab();
     } else if (verb == "current") {
-        return tree->currentTheme()->name() + (tree->currentTheme()->isExpanded() ? "+" : "");
+        return tree->currentTheme()->name() + (tree->isOpen(tree->currentTheme()) ? "+" : "");
     } else if (verb == "outline") {
         return outlineOf(*tree);
     } else if (verb == "description") {

@@ -1,4 +1,3 @@
-#include "common/Messages.h"
 #include "model/DocumentUndo.h"
 #include "model/ThemeTreeModel.h"
 #include "support/DocumentView.h"
@@ -7,14 +6,11 @@
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
-#include "tree/LinkListView.h"
 #include "tree/ThemeView.h"
 #include "tree/TreeDragDrop.h"
-#include "tree/TreeUndo.h"
 
 #include <QFrame>
 #include <QScrollBar>
-#include <QSignalSpy>
 
 // Themes dragged inside one tree, through the drag events its viewport gets.
 class TestTreeDragDrop : public QObject
@@ -31,17 +27,6 @@ class TestTreeDragDrop : public QObject
         ThemeMimeData data(&view, dragged);
         return dragTo(view.viewport(), QPoint(row.center().x(), y), &data, keys, drop);
     }
-    static bool dragOnto(LinkListView &view, ColorListViewItem *dragged, ColorListViewItem *target,
-                         char place, Qt::KeyboardModifiers keys = {}, bool drop = true)
-    {
-        return dragOnto(view, view.rowIndex(dragged), view.rowIndex(target), place, keys, drop);
-    }
-    static void show(LinkListView &view, const QString &outline, int height = 400)
-    {
-        view.resize(300, height);
-        view.show();
-        buildOutline(view, outline);
-    }
 
 private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 7)); }
@@ -51,56 +36,32 @@ private Q_SLOTS:
     void drops()
     {
         FETCH_TEXTS(tree, dragged, target, place, keys, result);
-        ScriptedMessages boxes; // opening a link above its mark refuses, with a box
-        LinkListView view;
-        show(view, tree);
-        // "P+": the target is open too.
-        const bool openTarget = target.endsWith('+');
-        target.remove('+');
-        for (QTreeWidgetItem *above = themeNamed(view, target)->parent(); above;
-             above = above->parent())
-            above->setExpanded(true);
-        themeNamed(view, target)->setExpanded(openTarget);
-        boxes.clear();
-        QSignalSpy changed(&view, qOverload<>(&LinkListView::dataChanged));
-        const Qt::KeyboardModifiers modifiers =
-                keys.isEmpty() ? Qt::NoModifier : QKeySequence(keys + "+A")[0].keyboardModifiers();
-        QCOMPARE(dragOnto(view, themeNamed(view, dragged), themeNamed(view, target),
-                          place[0].toLatin1(), modifiers),
-                 !result.isEmpty());
-        QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
-        // No box, no line left, the document changed, what the keys cut or copied stays.
-        QCOMPARE(boxes.count(), 0);
-        QVERIFY(!view.dragDrop()->indicator()->isVisible());
-        QCOMPARE(changed.isEmpty(), result.isEmpty());
-        QVERIFY2(!view.statusText().contains('['), qPrintable(view.statusText()));
-        // The dropped theme is current; one step undoes the drop, and redoes it.
-        QCOMPARE(view.currentTheme()->name(), result.isEmpty() ? "/" : dragged);
-        QCOMPARE(view.undoHistory().undoText(), result.isEmpty() ? "" : "Drag and Drop");
-        view.menuUndo();
-        QCOMPARE(outlineOf(view), tree);
-        view.menuRedo();
-        QCOMPARE(outlineOf(view), result.isEmpty() ? tree : result);
-        viewOverTheDocument(modifiers);
-    }
-    // The row of drops() on the view over the document, which has no placeholder rows.
-    static void viewOverTheDocument(Qt::KeyboardModifiers modifiers)
-    {
-        FETCH_TEXTS(tree, dragged, target, place, keys, result);
-        if (dragged == "_" || target == "_")
-            return;
+        ScriptedMessages boxes;
         DocumentView built(tree);
         auto &[document, named, undo, view] = built;
         const QModelIndex row = view.rows().indexOf(named[QString(target).remove('+')]);
+        view.resize(300, 400);
         view.show();
         view.scrollTo(row); // opens the themes above it
+        // "P+": the target is open too.
         view.setExpanded(row, target.endsWith('+'));
+        const Qt::KeyboardModifiers modifiers =
+                keys.isEmpty() ? Qt::NoModifier : QKeySequence(keys + "+A")[0].keyboardModifiers();
         QCOMPARE(dragOnto(view, view.rows().indexOf(named[dragged]), row, place[0].toLatin1(),
                           modifiers),
                  !result.isEmpty());
         QCOMPARE(outlineOf(document), result.isEmpty() ? tree : result);
+        // No box, no line left, what the keys cut or copied stays.
+        QCOMPARE(boxes.count(), 0);
+        QVERIFY(!view.dragDrop()->indicator()->isVisible());
+        QVERIFY2(!view.statusText().contains('['), qPrintable(view.statusText()));
+        // The dropped theme is current; one step undoes the drop, and redoes it.
         QCOMPARE(view.currentTheme()->name(), result.isEmpty() ? "/" : dragged);
         QCOMPARE(undo.undoText(), result.isEmpty() ? "" : "Drag and Drop");
+        view.undo();
+        QCOMPARE(outlineOf(document), tree);
+        view.redo();
+        QCOMPARE(outlineOf(document), result.isEmpty() ? tree : result);
     }
 
     // A quarter of the row at each edge, at least 2 pixels, places beside it; the rest into it.
@@ -119,26 +80,28 @@ private Q_SLOTS:
         QString tree = "C(x)";
         for (int i = 0; i < 60; ++i)
             tree += ",t" + QString::number(i);
-        LinkListView view;
-        show(view, tree, 200);
-        ColorListViewItem *closed = themeNamed(view, "C");
-        closed->setExpanded(false);
-        ColorListViewItem *dragged = themeNamed(view, "t5");
+        DocumentView built(tree);
+        ThemeView &view = built.view;
+        view.resize(300, 200);
+        view.show();
+        const QModelIndex closed = view.rows().indexOf(built.named["C"]);
+        const QModelIndex dragged = view.rows().indexOf(built.named["t5"]);
+        view.collapse(closed);
         QFrame *indicator = view.dragDrop()->indicator();
         QVERIFY(dragOnto(view, dragged, closed, 'a', {}, false));
-        const QRect row = view.visualItemRect(closed);
+        const QRect row = view.visualRect(closed);
         QCOMPARE(indicator->geometry(), QRect(row.left(), row.bottom(), row.width(), 2));
         QVERIFY(dragOnto(view, dragged, closed, 'i', {}, false));
         QCOMPARE(indicator->geometry(), row);
-        QTRY_VERIFY(closed->isExpanded());
-        ThemeMimeData data(&view, view.rowIndex(dragged));
+        QTRY_VERIFY(view.isExpanded(closed));
+        ThemeMimeData data(&view, dragged);
         dragTo(view.viewport(), QPoint(20, view.viewport()->height() - 3), &data, {}, false);
         QScrollBar *bar = view.verticalScrollBar();
         QTRY_VERIFY(bar->value() > 0);
         QDragLeaveEvent leave;
         QCoreApplication::sendEvent(view.viewport(), &leave);
         QVERIFY(!indicator->isVisible());
-        QCOMPARE(outlineOf(view), tree);
+        QCOMPARE(outlineOf(built.document), tree);
     }
 };
 

@@ -1,0 +1,160 @@
+#include "editor/CorrectedTextEdit.h"
+#include "find/FindAllPanel.h"
+#include "find/FindEngine.h"
+#include "find/GoToNames.h"
+#include "find/TreeFilter.h"
+#include "model/ThemeTreeModel.h"
+#include "support/DocumentView.h"
+#include "support/FindFlags.h"
+#include "support/FixedClock.h"
+#include "support/JsonRows.h"
+#include "support/ScriptedMessages.h"
+#include "support/ViewSteps.h"
+
+#include <QSignalSpy>
+
+// The rows in sight below parent: name, "*" in bold, the rows of an open theme in brackets.
+static QString shownRows(const ThemeView &view, const TreeFilter &filter, const QModelIndex &above)
+{
+    QStringList rows;
+    for (int row = 0; row < view.model()->rowCount(above); ++row) {
+        const QModelIndex index = view.model()->index(row, 0, above);
+        const Theme *theme = ThemeTreeModel::themeAt(index);
+        const QString below = view.isExpanded(index) ? shownRows(view, filter, index) : "";
+        if (!view.isRowHidden(row, above))
+            rows << theme->name() + (filter.isMarked(theme) ? "*" : "") +
+                            (below.isEmpty() ? "" : '(' + below + ')');
+    }
+    return rows.join(',');
+}
+
+static QString listed(const std::vector<FoundMatch> &matches)
+{
+    QStringList found;
+    for (const FoundMatch &match : matches)
+        found << QString("%1:%2:%3").arg(match.theme->name()).arg(match.line).arg(match.position);
+    return found.join(' ');
+}
+
+// Find, go to, find all and the tree filter over a document and its view.
+class TestFindTree : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // The themes a search walks through, forwards and backwards from the root, and every match
+    // found at once: a link group's subthemes once, under their holder.
+    void walks_data() { JSON_ROWS("tree", "find", "forwards", "backwards", "found"); }
+    void walks()
+    {
+        FETCH_TEXTS(tree, find);
+        DocumentView on(tree);
+        Theme *root = on.document.root();
+        for (const bool backwards : {false, true}) {
+            FindWalk walk;
+            walk.standOn(root);
+            QStringList met;
+            bool wrapped = false;
+            do {
+                QVERIFY(walk.advance(root, FindParas::AllThemes, backwards, wrapped));
+                met << walk.theme()->name();
+            } while (walk.theme() != root && met.size() < 50);
+            QTEST(met.join(' '), backwards ? "backwards" : "forwards");
+        }
+        FindAllSearch search;
+        search.start(root, findParas("nd3", find));
+        std::vector<FoundMatch> found;
+        QVERIFY(search.run(found, 10000));
+        QTEST(listed(found), "found");
+    }
+
+    // Go to's names after each step are those a fresh gathering finds, told at once; the last
+    // list in order.
+    void goToNames_data() { JSON_ROWS("tree", "script", "names"); }
+    void goToNames()
+    {
+        FETCH_TEXTS(tree, script);
+        DocumentView on(tree);
+        on.view.show();
+        GoToNames kept(on.document, nullptr);
+        QSignalSpy told(&kept, &GoToNames::changed);
+        for (const QString &step : script.split(' ')) {
+            kept.update();
+            const auto before = std::pair(kept.themes(), kept.names().text());
+            told.clear();
+            runOnView(on.view, on.named, step);
+            GoToNames fresh(on.document, nullptr);
+            fresh.update();
+            kept.update();
+            const auto now = std::pair(fresh.themes(), fresh.names().text());
+            QVERIFY2(now == before || !told.isEmpty(), qPrintable(step));
+            QVERIFY2(std::pair(kept.themes(), kept.names().text()) == now, qPrintable(step));
+        }
+        QStringList names;
+        for (const Theme *theme : kept.themes())
+            names << theme->name();
+        QTEST(names.join(' '), "names");
+    }
+
+    // The tree narrowed to the matches, through a script of changes, then widened; the find-all
+    // list of the same search at once after the script (a leaving branch empties it) and once it
+    // ran again.
+    void followsChanges_data()
+    {
+        JSON_ROWS("tree", "open", "find", "script", "narrowed", "listed", "widened");
+    }
+    void followsChanges()
+    {
+        FETCH_TEXTS(tree, open, find, script);
+        DocumentView on(tree);
+        on.view.show();
+        for (const QString &name : open.split(' ', Qt::SkipEmptyParts))
+            on.view.expand(on.view.rows().indexOf(on.named.value(name)));
+        TreeFilter filter(&on.view);
+        CorrectedTextEdit editor;
+        FindAllPanel panel(&on.view, &editor, nullptr);
+        filter.run(on.document.root(), findParas("nd3", find));
+        panel.run(on.document.root(), findParas("nd3", find));
+        QTRY_VERIFY(filter.state() == TreeFilter::State::Narrowed && panel.isComplete());
+        QStringList narrowed{shownRows(on.view, filter, {})}, found;
+        for (const QString &step : script.split(' ', Qt::SkipEmptyParts))
+            runOnView(on.view, on.named, step);
+        narrowed << shownRows(on.view, filter, {});
+        found << listed(panel.matches());
+        QTRY_VERIFY(panel.isComplete());
+        QTEST(narrowed.join(" | "), "narrowed");
+        QTEST((found << listed(panel.matches())).join(" | "), "listed");
+        QVERIFY(filter.end());
+        QTEST(shownRows(on.view, filter, {}), "widened");
+    }
+
+    // Replace all: one step of the history, the descriptions it changed dated today ("!").
+    void replaceAll_data() { JSON_ROWS("tree", "find", "replace", "result"); }
+    void replaceAll()
+    {
+        FETCH_TEXTS(tree, find, replace);
+        fixClock(QDate(2024, 5, 6));
+        ScriptedMessages boxes;
+        DocumentView on(tree);
+        CorrectedTextEdit editor;
+        FindEngine engine(&on.view, on.undo, &editor, {[](Theme *) {}, [](Theme *) {}, [] {}},
+                          nullptr);
+        const auto texts = [&] {
+            QStringList themes;
+            walkThemes(
+                    on.document.root(), [](Theme *theme) { return theme; },
+                    [&](Theme *theme, int, int) {
+                        themes << theme->name() + (theme->date() == Clock::today() ? "!" : "") +
+                                          '[' + theme->description() + ']';
+                    });
+            return themes.join(',');
+        };
+        engine.findReplace(findParas("nd3", find, replace, FindParas::ReplaceAll));
+        QTEST(texts(), "result");
+        QCOMPARE(on.undo.undoText() + QString::number(on.undo.count()), "Replace All1");
+        QCOMPARE(boxes.texts(), {"Return to start point\nДостигнута начальная точка поиска"});
+        resetClock();
+    }
+};
+
+QTEST_MAIN(TestFindTree)
+#include "tst_findtree.moc"

@@ -1,0 +1,319 @@
+#include "model/DocumentUndo.h"
+#include "model/ThemeTreeModel.h"
+#include "support/DocumentView.h"
+#include "support/FixedClock.h"
+#include "support/JsonRows.h"
+#include "support/ScriptedMessages.h"
+#include "support/TreeOutline.h"
+#include "tree/NameEditor.h"
+#include "tree/ScrollMath.h"
+#include "tree/ThemeView.h"
+#include "tree/ViewKeys.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+class TestThemeView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { fixClock(QDate(2005, 3, 7)); }
+    void cleanup() { resetClock(); }
+
+    // A name makes that theme current, "<" goes back in time, ">" forward, "-a" deletes a, "^"
+    // goes to the mark; the current theme after each step, for "@" the previous one.
+    void historyWalks_data() { JSON_ROWS("steps", "seen"); }
+    void historyWalks()
+    {
+        QFETCH(QString, steps);
+        DocumentView built("a(e),b,c,d,m+1,l-1(_)");
+        auto &[document, named, undo, view] = built;
+        QString seen;
+        for (const QString &step : steps.split(' ')) {
+            if (step == "<")
+                view.backInTime();
+            else if (step == ">")
+                view.forwardInTime();
+            else if (step == "^")
+                view.goToMark();
+            else if (step.startsWith('-'))
+                document.takeTheme(named[step.mid(1)]);
+            else if (step != "@")
+                view.setCurrentTheme(named[step]);
+            Theme *theme = step == "@" ? view.previousTheme() : view.currentTheme();
+            seen += theme ? theme->name() : "0";
+        }
+        QTEST(seen, "seen");
+    }
+
+    // Paths and depths of b and the root, the status, and the newest themes of a, c, m and l: the
+    // latest date, the last in preorder among equals, a mark's through its holder, a link itself.
+    void pathsDepthStatusAndNewest()
+    {
+        DocumentView built("a(b(c),d),m+1(_),l-1(n)");
+        auto &[document, named, undo, view] = built;
+        const QStringList dates =
+                QString("a 2005-01-01 b 2005-02-01 c 2004-02-01 d 2005-02-01").split(' ');
+        for (qsizetype i = 0; i < dates.size(); i += 2)
+            named[dates[i]]->setDate(QDate::fromString(dates[i + 1], Qt::ISODate));
+        view.setCurrentTheme(named["b"]);
+        QVariantList seen{themePath(named["b"], true),
+                          themePath(named["b"], false),
+                          themePath(document.root(), true),
+                          themePath(document.root(), false),
+                          themeDepth(named["b"]),
+                          themeDepth(document.root()),
+                          view.statusText(),
+                          ""};
+        for (const char *name : {"a", "c", "m", "l"})
+            seen.last() = seen.last().toString() + document.newestTheme(named[name])->name();
+        QCOMPARE(seen, (QVariantList{"|-/a/b", "b/a/-|", "|-", "-|", 2, 0, "b", "dcnl"}));
+    }
+
+    void statisticsAndSubtreeTextThroughAHolder()
+    {
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, "m+1(_),p(l-1(x(z),y)),q");
+        document.root()->setDescription("root");
+        // root(4) + names and texts of m,x,z,y,p,q (7 each) + the name of l.
+        QCOMPARE(document.characterCount(document.root()), 4 + 6 * 7 + 1);
+        QCOMPARE(document.characterCount(named["p"]), 6 + 3 * 7 + 1); // p's text; x, z, y; l
+        // The mark's own text is not part of it while a link holds the children.
+        QCOMPARE((QStringList{document.subtreeText(named["m"], false),
+                              document.subtreeText(named["l"], false),
+                              document.subtreeText(named["p"], false)}),
+                 (QStringList{"x-textz-texty-text", "", "p-text"}));
+    }
+
+    // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000, keys to the name editor
+    // while open. "'x" types x, "+x" inserts x and accepts, "click"/"arrow" click a/its arrow,
+    // "rclick" right-clicks a, "root" clicks and double-clicks the root. Seen after each step: the
+    // current theme, "+" when open, "*" and the editor's text while renaming, a menu's first entry
+    // in brackets; then the rename states told, a's date.
+    void keysAndMouse_data() { JSON_ROWS("steps", "seen"); }
+    void keysAndMouse()
+    {
+        QFETCH(QString, steps);
+        DocumentView built("a(b)");
+        ThemeView &view = built.view;
+        Theme *theme = built.named["a"];
+        theme->setDate(QDate(2000, 1, 1));
+        view.show();
+        view.setCurrentTheme(theme);
+        QSignalSpy renaming(&view, &ThemeView::renamingChanged);
+        const auto editor = [&] { return view.isRenaming() ? view.nameEditor() : nullptr; };
+        const QRect rect = view.visualRect(view.rows().indexOf(theme));
+        const QPoint root = view.visualRect(view.model()->index(0, 0)).center();
+        QString seen;
+        for (const QString &step : steps.split(' ')) {
+            QWidget *focus = editor() ? static_cast<QWidget *>(editor()) : &view;
+            const QKeyCombination key = QKeySequence(step)[0];
+            if (step.startsWith("rclick")) {
+                QTest::mouseClick(view.viewport(), Qt::RightButton, {}, rect.center());
+                QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, rect.center(),
+                                            view.viewport()->mapToGlobal(rect.center()));
+                QApplication::sendEvent(view.viewport(), &menuEvent);
+                // "rclick:Into" chooses that entry of the menu's new themes.
+                QWidget *menu = QApplication::activePopupWidget();
+                if (menu && step.contains(':')) {
+                    menu->close();
+                    for (QAction *entry : menu->actions().value(0)->menu()->actions())
+                        if (entry->text().startsWith(step.section(':', 1)))
+                            entry->trigger();
+                }
+            } else if (step == "click" || step == "arrow") {
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                                  step == "click" ? rect.center()
+                                                  : QPoint(rect.left() - 5, rect.center().y()));
+            } else if (step == "root") {
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, root);
+                QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, root);
+                QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, root);
+            } else if (step.startsWith('\'')) {
+                QTest::keyClicks(focus, step.mid(1));
+            } else if (step.startsWith('+')) {
+                editor()->insert(step.mid(1));
+                QTest::keyClick(editor(), Qt::Key_Return);
+            } else {
+                QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+            }
+            const QModelIndex current = view.currentIndex();
+            QWidget *menu = QApplication::activePopupWidget();
+            seen += current.data().toString() + (view.isExpanded(current) ? "+" : "") +
+                    (editor() ? '*' + editor()->text() : "") +
+                    (menu ? '[' + menu->actions().value(0)->text() + ']' : "") + ' ';
+            if (menu)
+                menu->close();
+        }
+        seen += "| ";
+        for (const QList<QVariant> &told : std::as_const(renaming))
+            seen += told.at(0).toBool() ? '1' : '0';
+        QTEST(seen + ' ' + theme->date().toString(Qt::ISODate), "seen");
+    }
+
+    // Opening a theme scrolls its subthemes into sight, as many as fit below it. Seen after
+    // Right on a, the last of ten themes at the foot of the view: "top" when a is at the top
+    // of the view, each of a and its last subtheme "in" or "out" of sight.
+    void openingShowsTheSubthemes_data() { JSON_ROWS("seen"); }
+    void openingShowsTheSubthemes()
+    {
+        const int children = QString(QTest::currentDataTag()).section(' ', 0, 0).toInt();
+        DocumentView built(QString("x,").repeated(10) + "a(" +
+                           QStringList(children, "b").join(',') + ')');
+        ThemeView &tree = built.view;
+        tree.setCurrentTheme(built.named["a"]);
+        tree.resize(300, 200);
+        tree.show();
+        tree.scrollTo(tree.currentIndex(), QAbstractItemView::PositionAtBottom);
+        QTest::keyClick(&tree, Qt::Key_Right);
+        QCoreApplication::processEvents();
+        const QModelIndex a = tree.currentIndex(), last = a.model()->index(children - 1, 0, a);
+        QString seen = tree.visualRect(a).top() == 0 ? "top" : "";
+        for (const QModelIndex &row : {a, last})
+            seen += tree.viewport()->rect().contains(tree.visualRect(row)) ? " in" : " out";
+        QTEST(seen, "seen");
+    }
+
+    void scrollTargets()
+    {
+        using namespace ScrollMath;
+        QCOMPARE((QList<int>{left(10, 100), left(200, 101), up(10, 100), up(300, 100),
+                             right(0, 100, 1000), right(890, 100, 1000), down(0, 100, 120)}),
+                 (QList<int>{1, 150, 0, 250, 50, 901, 21}));
+    }
+
+    // l's children count as m's; a mark theme below its own link ends the climb. Going to the mark:
+    // from a link to its mark theme, from any other theme nowhere.
+    void resolvedAncestryClimbsThroughMarks()
+    {
+        DocumentView built("m+1(x),p(l-1(_,y)),q(k-2(_,n+2))");
+        auto &[document, named, undo, view] = built;
+        QCOMPARE((QList<bool>{document.resolvedClimbMeets(named["x"], named["m"]),
+                              document.resolvedClimbMeets(named["x"], named["p"]),
+                              document.resolvedClimbMeets(named["y"], named["m"]),
+                              document.resolvedClimbMeets(named["n"], named["q"]),
+                              document.resolvedClimbMeets(named["n"], named["x"])}),
+                 (QList<bool>{true, false, true, true, false}));
+        view.setCurrentTheme(named["p"]);
+        view.goToMark();
+        QCOMPARE(view.currentTheme(), named["p"]);
+        view.setCurrentTheme(named["l"]);
+        view.goToMark();
+        QCOMPARE(view.currentTheme(), named["m"]);
+    }
+
+    // Column 0 follows the widest shown row as themes are shown, hidden, renamed and given icons,
+    // and is exactly what measuring every shown row gives (the tracker may round up by a pixel or
+    // two), so no name is cut and no stale width stays behind.
+    void followsTheWidestShownRow_data() { JSON_ROWS("change"); }
+    void followsTheWidestShownRow()
+    {
+        QFETCH(QString, change);
+        ScriptedMessages boxes;
+        QString chain = "level29";
+        for (int depth = 28; depth >= 0; --depth)
+            chain = QString("level%1(%2)").arg(depth).arg(chain);
+        const char *wide = "aratherwidernameofathemethanthetitle";
+        const QString outline = QString("first(%1),%2,last").arg(chain, wide);
+        const QString wider = "a child name much wider than any other theme name";
+        const QString renamed = change == "rename longer" ? QString(60, QChar(0x0416)) + "W" : "w";
+        const char *renamedTheme = QHash<QString, const char *>{
+                {"rename longer", "first"},
+                {"rename deep", "level29"}}.value(change, wide);
+        DocumentView built(outline);
+        auto &[document, named, undo, view] = built;
+        const auto insert = [&](const char *parent, const QString &name) {
+            Theme *child = document.createTheme();
+            document.renameTheme(child, name);
+            document.insertTheme(named[parent], 0, child);
+        };
+        view.resize(220, 160);
+        view.show();
+        QCoreApplication::processEvents();
+        QVERIFY(view.isExpanded(view.model()->index(0, 0))); // the top themes are in sight
+        const QModelIndex first = view.model()->index(0, 0, view.model()->index(0, 0));
+        const QModelIndex wideRow = first.siblingAtRow(1);
+        view.expand(first);
+        if (change == "open deep" || change == "delete chain" || change == "rename deep") {
+            for (QModelIndex row = first; row.isValid(); row = view.model()->index(0, 0, row))
+                view.expand(row);
+        }
+        if (change.startsWith("rename")) {
+            view.setCurrentIndex(view.rows().indexOf(named[renamedTheme]));
+            QTest::keyClick(&view, Qt::Key_Space);
+            auto *editor = qobject_cast<QLineEdit *>(view.indexWidget(view.currentIndex()));
+            QVERIFY(editor->x() >= 0 && editor->x() + 30 <= view.viewport()->width());
+            editor->selectAll();
+            editor->insert(renamed);
+            QTest::keyClick(editor, Qt::Key_Return);
+        } else {
+            if (change == "close widest")
+                insert(wide, wider);
+            else if (change == "move widest out of sight")
+                document.moveTheme(named[wide], named["last"], 0);
+            else if (change.startsWith("icon o"))
+                document.joinGroup(named[wide], 1);
+            if (change == "icon off widest")
+                document.leaveGroup(named[wide]);
+            else if (change == "insert into open")
+                insert("level27", QString(80, 'm'));
+            if (change == "delete widest" || change == "clear")
+                document.takeTheme(named[wide]);
+            if (change == "delete chain" || change == "clear")
+                document.takeTheme(named["first"]);
+            if (change == "clear")
+                document.takeTheme(named["last"]);
+            for (Theme *theme = named["first"]; change == "open deep at once" && theme;
+                 theme = theme->childCount() > 0 ? theme->child(0) : nullptr)
+                view.expand(view.rows().indexOf(theme));
+        }
+        if (change == "close widest") {
+            view.expand(wideRow);
+            view.collapse(wideRow);
+        } else if (change == "insert into open") {
+            view.expand(view.model()->index(0, 0));
+        }
+        // A shrinking column is measured after the event, and the scroll bar follows after that.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+
+        // What the header measured when it sized column 0 by its contents.
+        const int measured = qMax(static_cast<QAbstractItemView &>(view).sizeHintForColumn(0),
+                                  view.header()->sectionSizeHint(0));
+
+        QCOMPARE(qBound(measured, view.columnWidth(0), measured + 2), view.columnWidth(0));
+
+        // Scrolling right reaches the end of the widest name and stops there.
+        QScrollBar *bar = view.horizontalScrollBar();
+        for (int previous = -1; bar->value() != previous;) {
+            previous = bar->value();
+            ViewKeys::scrollHalfPage(&view, ViewKeys::ScrollRight);
+        }
+        QVERIFY(view.columnWidth(0) <= view.viewport()->width() ||
+                view.columnWidth(0) - bar->value() <= view.viewport()->width() + 1);
+        QCOMPARE(view.columnWidth(0) > view.viewport()->width(), bar->value() > 0);
+    }
+
+    // Rows and the status bar show 1000 characters of a name at most, never half a pair; the
+    // name itself stays whole. Seen: length shown, last character shown.
+    void longNamesShowCutShort_data() { JSON_ROWS("name", "seen"); }
+    void longNamesShowCutShort()
+    {
+        QFETCH(QString, name);
+        const QString shown = shownName(name);
+        QCOMPARE(shown.chopped(1), name.left(shown.size() - 1));
+        QTEST(QString::number(shown.size()) + ' ' + shown.back(), "seen");
+        // The view over the document lays the row out as shown.
+        DocumentView built("a,b");
+        built.named["a"]->setName(name);
+        built.named["b"]->setName(shown);
+        QCOMPARE(built.view.sizeHintForIndex(built.view.rows().indexOf(built.named["a"])),
+                 built.view.sizeHintForIndex(built.view.rows().indexOf(built.named["b"])));
+    }
+};
+
+QTEST_MAIN(TestThemeView)
+#include "tst_themeview.moc"
