@@ -1,17 +1,17 @@
 // Feeds arbitrary bytes to the tree file reader and writes the tree again. The first byte picks
 // the reader's flags (bit 7: LOAD_INSERT, under a theme of a small tree loaded first) and the
 // flags of one more save (bits 0 to 2: branch, structure, hidden parts stripped); the whole input
-// is the file. Besides the sanitizers, the checks are: every save returns 1, the view is stable
-// after each load, no assertion point fires, the character count warning appears exactly when
-// themes the writer cannot reach carry text, a cleared view holds only its root, and the writer's
-// output reads back into a tree that writes the same bytes.
+// is the file. Besides the sanitizers, the checks are: every save returns 1, an insert is one
+// closed step, no assertion point fires, the character count warning appears exactly when themes
+// the writer cannot reach carry text, and the writer's output reads back into a tree that writes
+// the same bytes.
 #include "common/Clock.h"
 #include "common/Messages.h"
+#include "model/DocumentUndo.h"
+#include "model/EditingCommands.h"
+#include "model/ThemeDocument.h"
 #include "storage/TreeFile.h"
 #include "storage/TreeHeader.h"
-#include "tree/LinkListView.h"
-#include "tree/TreeWalk.h"
-#include "tree/ViewDocument.h"
 
 #include <QApplication>
 #include <QSet>
@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -63,15 +64,16 @@ struct Dropped
     bool text = false;        // characters that the writer's count check misses
 };
 
-Dropped droppedByWriter(LinkListView &view)
+const auto asTheyStand = [](Theme *theme) { return theme; };
+
+Dropped droppedByWriter(const ThemeDocument &document)
 {
-    QSet<const ColorListViewItem *> written;
-    walkHeldBranch(view, view.rootTheme(),
-                   [&](ColorListViewItem *theme, int, int) { written.insert(theme); });
+    QSet<const Theme *> written;
+    walkHeldBranch(document, document.root(),
+                   [&](Theme *theme, int, int) { written.insert(theme); });
     Dropped dropped;
-    auto asTheyStand = [](ColorListViewItem *theme) -> QTreeWidgetItem * { return theme; };
-    walkBranch(view.rootTheme(), asTheyStand, [&](ColorListViewItem *theme, int, int) {
-        if (theme->isNullItem() || written.contains(theme))
+    walkThemes(document.root(), asTheyStand, [&](Theme *theme, int, int) {
+        if (written.contains(theme))
             return;
         dropped.groupMember = dropped.groupMember || theme->linkId() != 0;
         dropped.text = dropped.text || !theme->name().isEmpty() || !theme->description().isEmpty();
@@ -99,12 +101,10 @@ bool carriageReturnMakesHeader(const QByteArray &bytes)
     return false;
 }
 
-ColorListViewItem *themeAt(LinkListView &view, qsizetype position)
+Theme *themeAt(const ThemeDocument &document, qsizetype position)
 {
-    QList<ColorListViewItem *> all{view.rootTheme()};
-    auto asTheyStand = [](ColorListViewItem *theme) -> QTreeWidgetItem * { return theme; };
-    walkBranch(view.rootTheme(), asTheyStand,
-               [&](ColorListViewItem *theme, int, int) { all.append(theme); });
+    QList<Theme *> all{document.root()};
+    walkThemes(document.root(), asTheyStand, [&](Theme *theme, int, int) { all.append(theme); });
     return all.at(position % all.size());
 }
 
@@ -130,30 +130,54 @@ public:
     void run(const QByteArray &bytes);
 
 private:
-    void load(LinkListView &view, const QByteArray &bytes, int flags);
-    QByteArray save(LinkListView &view, int flags, bool dropsText = false);
+    // A document read from the bytes as a window reads a file: in a document of its own, its
+    // groups settled; with LOAD_INSERT as a new theme under a theme of a small tree.
+    std::unique_ptr<ThemeDocument> load(const QByteArray &bytes, int flags);
+    QByteArray save(ThemeDocument &document, Theme *top, int flags, bool dropsText = false);
 
     QApplication m_app;
-    LinkListView m_first;
-    LinkListView m_second;
     QTemporaryFile m_sink;
 };
 
-void Harness::load(LinkListView &view, const QByteArray &bytes, int flags)
+std::unique_ptr<ThemeDocument> readApart(const QByteArray &bytes, bool reminderTaken)
 {
-    loadTreeBytes(view, bytes, QStringLiteral("fuzz"), QDateTime(QDate(2005, 3, 14), QTime(9, 0)),
-                  flags, nullptr);
-    if (!view.isStable())
-        fail("the view is busy after loading");
+    auto document = std::make_unique<ThemeDocument>();
+    document->root()->setDate(Clock::startDate());
+    readTree(*document, document->root(), wholeBytes(bytes), {}, reminderTaken);
+    document->settleGroups();
+    return document;
 }
 
-QByteArray Harness::save(LinkListView &view, int flags, bool dropsText)
+std::unique_ptr<ThemeDocument> Harness::load(const QByteArray &bytes, int flags)
+{
+    if (!(flags & LOAD_INSERT))
+        return readApart(bytes, false);
+    std::unique_ptr<ThemeDocument> document = readApart(insertBase, false);
+    const std::unique_ptr<ThemeDocument> read =
+            readApart(bytes, document->reminderTheme() != nullptr);
+    {
+        DocumentUndo undo(*document);
+        EditingCommands commands(*document, undo);
+        const EditingCommands::Outcome outcome =
+                commands.insertDocument(document->root()->child(0), *read, QStringLiteral("fuzz"),
+                                        QDate(2005, 3, 14), "Insert File");
+        if (!outcome.current || !document->contains(outcome.current))
+            fail("the inserted file is not in the tree");
+        if (undo.isOpen())
+            fail("the insert left its step open");
+    }
+    return document;
+}
+
+QByteArray Harness::save(ThemeDocument &document, Theme *top, int flags, bool dropsText)
 {
     if (!m_sink.resize(0) || !m_sink.seek(0))
         fail("cannot empty the temporary file");
+    if (flags & SAVE_BRANCH)
+        document.makeHolder(top); // as the window writes a branch
     QString log;
-    if (saveTree(view, &m_sink, flags, nullptr, &log) != 1)
-        fail("saveTree did not return 1");
+    if (writeTree(document, top, &m_sink, flags, {}, &log, nullptr, nullptr) != 1)
+        fail("writeTree did not return 1");
     // Only the character count check can report here, and only when text was left out.
     if (log.isEmpty() == (flags == 0 && dropsText))
         fail(qPrintable(QStringLiteral("unexpected save log: ") + log));
@@ -170,29 +194,21 @@ void Harness::run(const QByteArray &bytes)
                            ((control & 2) ? SAVE_STRUCTURE : 0) |
                            ((control & 4) ? SAVE_STRIP_HIDDEN : 0);
 
-    if (loadFlags & LOAD_INSERT) {
-        load(m_first, insertBase, 0);
-        m_first.setCurrentItem(m_first.rootTheme()->childTheme(0));
-    }
-    load(m_first, bytes, loadFlags);
-    Dropped dropped = droppedByWriter(m_first);
-    QByteArray written = save(m_first, 0, dropped.text);
+    std::unique_ptr<ThemeDocument> document = load(bytes, loadFlags);
+    Dropped dropped = droppedByWriter(*document);
+    QByteArray written = save(*document, document->root(), 0, dropped.text);
     // A line that becomes a header and a group that loses members change the tree once more
     // when read back; after that the tree has neither, and the bytes must repeat.
     bool fixedPointDue = !carriageReturnMakesHeader(bytes) && !dropped.groupMember;
+    if (extraFlags)
+        save(*document,
+             (extraFlags & SAVE_BRANCH) ? themeAt(*document, bytes.size()) : document->root(),
+             extraFlags);
 
-    if (extraFlags) {
-        if (extraFlags & SAVE_BRANCH)
-            m_first.setCurrentItem(themeAt(m_first, bytes.size()));
-        save(m_first, extraFlags);
-    }
-
-    LinkListView *views[2] = {&m_second, &m_first};
     for (int round = 0;; ++round) {
-        LinkListView &view = *views[round % 2];
-        load(view, written, 0);
-        dropped = droppedByWriter(view);
-        const QByteArray again = save(view, 0, dropped.text);
+        document = load(written, 0);
+        dropped = droppedByWriter(*document);
+        const QByteArray again = save(*document, document->root(), 0, dropped.text);
         if (fixedPointDue) {
             if (again != written)
                 failDiffering("writing what was read back gives other bytes", written, again);
@@ -203,10 +219,6 @@ void Harness::run(const QByteArray &bytes)
         fixedPointDue = !dropped.groupMember;
         written = again;
     }
-    m_first.clear();
-    m_second.clear();
-    if (m_first.themeCount() != 1 || m_second.themeCount() != 1)
-        fail("a cleared view holds more than its root");
 }
 
 Harness *harness = nullptr;
