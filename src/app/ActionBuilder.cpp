@@ -40,7 +40,7 @@ QString toolTip(const ToolButton &button)
     return tip;
 }
 
-void buildToolBars(QMainWindow *window, QObject *tree)
+void buildToolBars(QMainWindow *window, const ActionReceivers &receivers)
 {
     for (const ToolBar &bar : toolBars()) {
         QToolBar *toolBar = nullptr;
@@ -59,7 +59,7 @@ void buildToolBars(QMainWindow *window, QObject *tree)
             button->setToolTip(button->text());
             toolBar->addWidget(button);
             connectToSlot(button, QMetaMethod::fromSignal(&QToolButton::clicked),
-                          row.target == Target::Tree ? tree : window, row.slot);
+                          receivers(row.target), row.slot);
         }
     }
 }
@@ -81,9 +81,9 @@ QMenu *menuOf(QMainWindow *window, QHash<QString, QMenu *> &menus, const QString
 
 } // namespace
 
-QList<QAction *> buildMainActions(QMainWindow *window, QObject *tree)
+QList<QAction *> buildMainActions(QMainWindow *window, const ActionReceivers &receivers)
 {
-    buildToolBars(window, tree);
+    buildToolBars(window, receivers);
     QList<QAction *> treeActions;
     QHash<QString, QMenu *> menus;
     for (const Action &row : actions()) {
@@ -98,7 +98,7 @@ QList<QAction *> buildMainActions(QMainWindow *window, QObject *tree)
         action->setStatusTip(action->toolTip());
         action->setShortcut(QKeySequence(row.shortcut));
         menu->addAction(action);
-        QObject *receiver = row.target == Target::Tree ? tree : window;
+        QObject *receiver = receivers(row.target);
         if (row.flags & Toggle) {
             action->setCheckable(true);
             connectToSlot(action, QMetaMethod::fromSignal(&QAction::toggled), receiver, row.slot);

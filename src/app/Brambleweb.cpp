@@ -120,7 +120,9 @@ Brambleweb::~Brambleweb()
 void Brambleweb::buildActions()
 {
     Q_INIT_RESOURCE(icons);
-    m_treeActions = buildMainActions(this, m_view);
+    m_treeActions = buildMainActions(this, [this](MainActions::Target target) -> QObject * {
+        return target == MainActions::Target::Tree ? static_cast<QObject *>(m_view) : this;
+    });
     m_mnemonicClashes = mnemonicClashes(this);
     addRecentDocumentsMenu();
 }

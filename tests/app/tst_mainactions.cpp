@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -45,7 +46,8 @@ QString targetOf(QObject *object, const char *signal)
         else if (inSignal && line.startsWith("--> ") && !line.startsWith("--> Q"))
             receivers.append(line.mid(4)
                                      .replace("Brambleweb::Main ", "window ")
-                                     .replace("ThemeView::mainTree ", "tree "));
+                                     .replace("ThemeView::mainTree ", "tree ")
+                                     .replace(QRegularExpression("^\\w+::(\\w+) "), "\\1 "));
     }
     return receivers.join(',');
 }
@@ -101,7 +103,10 @@ private Q_SLOTS:
         Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
         QCOMPARE(boxes.texts(), QStringList()); // every slot of the tables exists
         const auto target = [](Target to, const char *slot) {
-            return QString(to == Target::Window ? "window " : "tree ") + slot;
+            // The window's parts answer to their object names.
+            static const QHash<Target, QString> names{{Target::Window, "window"},
+                                                      {Target::Tree, "tree"}};
+            return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;
         for (const Action &row : actions()) {
