@@ -256,7 +256,7 @@ int Brambleweb::writeTree(QFileDevice *file, int flags)
     return result;
 }
 
-int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf8)
+int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log)
 {
     Theme *top = m_document.root();
     if (flags & SAVE_BRANCH) {
@@ -267,7 +267,7 @@ int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf
     }
     // After a fatal signal the tree is written as it stands, perhaps in the middle of a change.
     const bool inconsistent = Emergency::inProgress() && (m_undo.isOpen() || m_inputBlocked);
-    ProgressSteps steps(utf8 || Emergency::inProgress() ? nullptr : m_progressBar,
+    ProgressSteps steps(Emergency::inProgress() ? nullptr : m_progressBar,
                         ProgressSteps::Repaint::No);
     const TreeProgress fed{[&steps](qint64 total) {
                                steps.start(total);
@@ -275,12 +275,8 @@ int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf
                                    QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
                            },
                            [&steps](qint64 value) { steps.setValue(value); }};
-    const TextEncoding form = m_document.textEncoding();
-    if (utf8)
-        m_document.setTextEncoding(TextEncoding::Utf8);
-    const int result = ::writeTree(m_document, top, file, flags, fed, log, this,
-                                   utf8 ? nullptr : &m_saveReport, inconsistent);
-    m_document.setTextEncoding(form);
+    const int result =
+            ::writeTree(m_document, top, file, flags, fed, log, this, &m_saveReport, inconsistent);
     if (result > -1000) // nothing failed to be written
         steps.finish();
     return result;

@@ -234,8 +234,7 @@ private:
     // A branch made of the theme's description, under the theme, which has no subthemes.
     void generateBranch(Theme *theme);
     // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
-    // In UTF-8 whatever the document's form when asked (a copy that passes through memory).
-    int writeDocument(QIODevice *file, int flags, QString *log, bool utf8 = false);
+    int writeDocument(QIODevice *file, int flags, QString *log);
     // Parts of the file commands (BramblewebFiles.cpp).
     Messages::Answer askSaveChanges();
     bool askBeforeFileOperation(int operation);

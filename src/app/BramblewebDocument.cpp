@@ -11,7 +11,6 @@
 #include "tree/ReminderHost.h"
 #include "tree/ThemeView.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -83,10 +82,8 @@ void Brambleweb::generateBranch(Theme *theme)
         return;
     }
     m_view->setCurrentTheme(theme);
-    QByteArray branch;
-    QBuffer file(&branch);
-    file.open(QIODevice::WriteOnly);
-    const int result = writeDocument(&file, SAVE_BRANCH, nullptr, true);
+    int result = 0;
+    const QByteArray branch = utf8Tree(m_document, theme, SAVE_BRANCH, this, &result);
     if (result < 0)
         Messages::warning(this, Messages::warningCaption(),
                           viewText("(File save with error.\nФайл сохранен с ошибками."));

@@ -10,7 +10,6 @@
 #include "tree/ThemeView.h"
 #include "tree/TreeDragDrop.h"
 
-#include <QBuffer>
 #include <QDropEvent>
 #include <functional>
 
@@ -48,20 +47,6 @@ protected:
 private:
     std::function<void(const QStringList &)> m_open;
 };
-
-// The branch of a theme of another document, as a file written in UTF-8 holds it.
-QByteArray branchOf(ThemeDocument &document, Theme *top)
-{
-    document.makeHolder(top); // its group's subthemes are its own in the branch
-    const TextEncoding form = document.textEncoding();
-    document.setTextEncoding(TextEncoding::Utf8);
-    QBuffer branch;
-    branch.open(QIODevice::WriteOnly);
-    const int written =
-            writeTree(document, top, &branch, SAVE_BRANCH, {}, nullptr, nullptr, nullptr);
-    document.setTextEncoding(form);
-    return written > 0 ? branch.data() : QByteArray();
-}
 
 } // namespace
 
@@ -116,8 +101,9 @@ void Brambleweb::copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *
     Theme *parent = dragged && target ? commands.dropParent(target, place) : nullptr;
     if (!parent)
         return;
-    const QByteArray branch = branchOf(source, dragged);
-    if (branch.isEmpty())
+    int written = 0;
+    const QByteArray branch = utf8Tree(source, dragged, SAVE_BRANCH, nullptr, &written);
+    if (written <= 0)
         return;
     ThemeDocument read;
     readTree(read, read.root(), wholeBytes(branch), {}, m_document.reminderTheme() != nullptr);

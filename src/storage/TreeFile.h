@@ -76,5 +76,11 @@ int writeTree(const ThemeDocument &document, Theme *top, QIODevice *file, int fl
               const TreeProgress &progress, QString *log, QWidget *parent, SaveReport *report,
               bool inconsistent = false);
 
+// What writeTree writes, as a file written in UTF-8 holds it whatever the document's form: a copy
+// that passes through memory keeps every character. A branch (SAVE_BRANCH) writes its group's
+// subthemes as its own. `result` gets the writer's result.
+QByteArray utf8Tree(ThemeDocument &document, Theme *top, int flags, QWidget *parent,
+                    int *result = nullptr);
+
 // Files above this size are refused rather than read into memory.
 constexpr qint64 maxTreeFileSize = qint64(1) << 30;

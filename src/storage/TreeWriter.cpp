@@ -8,6 +8,7 @@
 #include "storage/HtmlText.h"
 #include "storage/TreeHeader.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileDevice>
 
@@ -289,4 +290,19 @@ int writeTree(const ThemeDocument &document, Theme *top, QIODevice *file, int fl
     writer.run();
     const int errors = writer.errors() + (inconsistent ? 1 : 0);
     return errors ? -errors : 1;
+}
+
+QByteArray utf8Tree(ThemeDocument &document, Theme *top, int flags, QWidget *parent, int *result)
+{
+    if (flags & SAVE_BRANCH)
+        document.makeHolder(top);
+    const TextEncoding form = document.textEncoding();
+    document.setTextEncoding(TextEncoding::Utf8);
+    QBuffer branch;
+    branch.open(QIODevice::WriteOnly);
+    const int written = writeTree(document, top, &branch, flags, {}, nullptr, parent, nullptr);
+    document.setTextEncoding(form);
+    if (result)
+        *result = written;
+    return branch.data();
 }
