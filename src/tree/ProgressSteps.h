@@ -4,9 +4,9 @@
 
 class QProgressBar;
 
-// A progress bar fed once per theme or line of a large tree: the bar is only set when it would
-// show a change (every value costs the bar a style measurement), and, when asked, the windows
-// are let to repaint about 25 times a second. User input and timers wait meanwhile, as they would
+// A progress bar fed once per theme or line of a large tree: the bar is set about 25 times a
+// second at most (every value it shows a change for costs it a repaint), and then, when asked,
+// the windows are let to repaint. User input and timers wait meanwhile, as they would
 // in a program that does not process events.
 class ProgressSteps
 {
@@ -32,5 +32,5 @@ private:
     qint64 m_step = 1;
     qint64 m_next = 0;
     qint64 m_shown = -1;
-    QElapsedTimer m_sinceEvents;
+    QElapsedTimer m_sinceShown;
 };
