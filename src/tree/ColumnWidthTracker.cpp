@@ -43,9 +43,11 @@ ColumnWidthTracker::ColumnWidthTracker(QTreeView *view, Renames renames, IconOf 
                            &ColumnWidthTracker::measureAgainLater));
     CONNECT_ASSERT(connect(model, &QAbstractItemModel::layoutChanged, this,
                            &ColumnWidthTracker::measureAgainLater));
-    // A row moved may now lie deeper, shallower or out of sight.
-    CONNECT_ASSERT(connect(model, &QAbstractItemModel::rowsMoved, this,
-                           &ColumnWidthTracker::measureAgainLater));
+    // A row moved may now lie deeper, shallower or out of sight: it leaves and comes back.
+    CONNECT_ASSERT(connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this,
+                           &ColumnWidthTracker::rowsAboutToBeMoved));
+    CONNECT_ASSERT(
+            connect(model, &QAbstractItemModel::rowsMoved, this, &ColumnWidthTracker::rowsMoved));
     if (renames == Renames::Heard)
         CONNECT_ASSERT(connect(model, &QAbstractItemModel::dataChanged, this,
                                &ColumnWidthTracker::rowsChanged));
@@ -164,7 +166,8 @@ void ColumnWidthTracker::add(int width)
 
 void ColumnWidthTracker::remove(int width)
 {
-    if (width == m_widest && --m_widestRows == 0)
+    // A moved row that was the widest may come back as wide: the move decides when it is over.
+    if (width == m_widest && --m_widestRows == 0 && !m_moving)
         measureAgainLater();
 }
 
@@ -193,6 +196,24 @@ void ColumnWidthTracker::rowsInserted(const QModelIndex &parent, int first, int 
 void ColumnWidthTracker::rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)
 {
     count(parent, first, last, false, true);
+}
+
+void ColumnWidthTracker::rowsAboutToBeMoved(const QModelIndex &parent, int first, int last)
+{
+    m_moving = true;
+    count(parent, first, last, false, true);
+}
+
+void ColumnWidthTracker::rowsMoved(const QModelIndex &parent, int first, int last,
+                                   const QModelIndex &destination, int row)
+{
+    const int moved = last - first + 1;
+    // Moved down among their siblings, the rows end above the row they were put before.
+    const int at = destination == parent && row > last ? row - moved : row;
+    count(destination, at, at + moved - 1, true, true);
+    m_moving = false;
+    if (m_widestRows == 0)
+        measureAgainLater();
 }
 
 void ColumnWidthTracker::expanded(const QModelIndex &index)

@@ -45,6 +45,9 @@ protected:
 private:
     void rowsInserted(const QModelIndex &parent, int first, int last);
     void rowsAboutToBeRemoved(const QModelIndex &parent, int first, int last);
+    void rowsAboutToBeMoved(const QModelIndex &parent, int first, int last);
+    void rowsMoved(const QModelIndex &parent, int first, int last, const QModelIndex &destination,
+                   int row);
     void expanded(const QModelIndex &index);
     void collapsed(const QModelIndex &index);
     void rowsChanged(const QModelIndex &first, const QModelIndex &last);
@@ -69,6 +72,7 @@ private:
     int m_widest = 0;
     int m_widestRows = 0; // shown rows of width m_widest
     bool m_measurePending = false;
+    bool m_moving = false; // between the two signals of a move
     int m_applied = -1;
     // The theme opened last while it was shown, as long as nothing else changed.
     QModelIndex m_lastOpened;

@@ -237,7 +237,8 @@ private Q_SLOTS:
         const QModelIndex first = view.model()->index(0, 0, view.model()->index(0, 0));
         const QModelIndex wideRow = first.siblingAtRow(1);
         view.expand(first);
-        if (change == "open deep" || change == "delete chain" || change == "rename deep") {
+        if (change == "open deep" || change == "delete chain" || change == "rename deep" ||
+            change.startsWith("move deepest") || change == "move widest into the open chain") {
             for (QModelIndex row = first; row.isValid(); row = view.model()->index(0, 0, row))
                 view.expand(row);
         }
@@ -254,6 +255,14 @@ private Q_SLOTS:
                 insert(wide, wider);
             else if (change == "move widest out of sight")
                 document.moveTheme(named[wide], named["last"], 0);
+            else if (change == "move widest up")
+                document.moveTheme(named[wide], named[wide]->parent(), 0);
+            else if (change == "move widest into the open chain")
+                document.moveTheme(named[wide], named["level29"], 0);
+            else if (change == "move deepest to the top")
+                document.moveTheme(named["level29"], named["last"]->parent(), 1);
+            else if (change == "move deepest up its chain")
+                document.moveTheme(named["level29"], named["level27"], 0);
             else if (change.startsWith("icon o"))
                 document.joinGroup(named[wide], 1);
             if (change == "icon off widest")
