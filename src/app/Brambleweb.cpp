@@ -6,6 +6,7 @@
 #include "app/InterruptedSave.h"
 #include "app/LocationMode.h"
 #include "app/OutsideThemeDialog.h"
+#include "app/UndoEntries.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Emergency.h"
@@ -57,7 +58,15 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     }));
 
     buildActions();
-    watchUndoHistory();
+    m_undoEntries = std::make_unique<UndoEntries>(m_undo, *this, m_treeActions);
+    // The text being typed goes into the document before every step, undo and redo; a history
+    // cleared by a file read anew is no change of the document.
+    m_undo.setListeners([this] { storeDescription(m_view->currentTheme(), true); },
+                        [this] {
+                            if (m_undo.count() > 0)
+                                setModified(true);
+                            m_undoEntries->update();
+                        });
     buildStatusBar();
     watchForUnencodableInput();
     watchDrops();
@@ -371,5 +380,5 @@ void Brambleweb::setActionState(int state)
     const bool enabled = (state & TreeHasFocus) && !(state & (RenamingTheme | LocationMode));
     for (QAction *action : std::as_const(m_treeActions))
         action->setEnabled(enabled);
-    updateUndoActions();
+    m_undoEntries->setTreeEditing(enabled);
 }

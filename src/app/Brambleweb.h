@@ -17,6 +17,7 @@
 #include "find/FindParas.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,7 @@ class QSplitter;
 class ReminderHost;
 class Theme;
 class ThemeView;
+class UndoEntries;
 
 // The main window: one per open document, with the theme tree on the left and the current
 // theme's description on the right. It moves descriptions between the two, shows the modified
@@ -186,9 +188,6 @@ protected:
 private:
     void buildTree();
     void buildActions();
-    // The undo and redo entries follow the tree's undo history (BramblewebUndo.cpp).
-    void watchUndoHistory();
-    void updateUndoActions();
     void buildStatusBar();
     void loadPendingFile();
     void setActionState(int state);
@@ -298,6 +297,7 @@ private:
     QLabel *m_encodingLabel = nullptr;
     QList<QAction *> m_treeActions;
     QList<QAction *> m_mnemonicClashes;
+    std::unique_ptr<UndoEntries> m_undoEntries;
 
     QTimer m_secondTimer;
     DocumentSession *m_session = nullptr;
