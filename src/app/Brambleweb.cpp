@@ -1,10 +1,12 @@
 #include "app/Brambleweb.h"
 
 #include "app/ActionBuilder.h"
+#include "app/AuxiliaryCommands.h"
 #include "app/BRWApplication.h"
 #include "app/InterruptedSave.h"
+#include "app/LocationMode.h"
 #include "app/OutsideThemeDialog.h"
-#include "app/Play_RecordEvents.h"
+#include "app/UndoEntries.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Emergency.h"
@@ -49,9 +51,22 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     watchInput(m_view);
     m_document.addObserver(this);
     m_reminder = new ReminderHost(m_document, this);
+    m_aux = new AuxiliaryCommands(*this);
+    m_location = new ::LocationMode(*this);
+    CONNECT_ASSERT(connect(m_location, &::LocationMode::switched, this, [this](bool on) {
+        setActionState(on ? (m_actionState | LocationMode) : (m_actionState & ~LocationMode));
+    }));
 
     buildActions();
-    watchUndoHistory();
+    m_undoEntries = std::make_unique<UndoEntries>(m_undo, *this, m_treeActions);
+    // The text being typed goes into the document before every step, undo and redo; a history
+    // cleared by a file read anew is no change of the document.
+    m_undo.setListeners([this] { storeDescription(m_view->currentTheme(), true); },
+                        [this] {
+                            if (m_undo.count() > 0)
+                                setModified(true);
+                            m_undoEntries->update();
+                        });
     buildStatusBar();
     watchForUnencodableInput();
     watchDrops();
@@ -68,11 +83,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     CONNECT_ASSERT(connect(m_mainEditBox, &CorrectedTextEdit::textChangedTRUE, this,
                            &Brambleweb::mainEditBoxDataChanged));
     CONNECT_ASSERT(connect(m_view, &ThemeView::stateChanged, this, &Brambleweb::treeStateChanged));
-    if (Play_RecordEvents *recorder = Play_RecordEvents::instance()) {
-        CONNECT_ASSERT(connect(recorder, &Play_RecordEvents::changeState, this,
-                               &Brambleweb::recorderStateChanged));
-        recorderStateChanged(recorder->state());
-    }
+    m_aux->followRecorder();
     // The key help is the program's own text: it is neither locked nor listed, and gets no save
     // files beside it (often in a folder the user cannot write).
     const auto tell = [this](DocumentSession::Tone tone, const QString &text,
@@ -121,7 +132,17 @@ void Brambleweb::buildActions()
 {
     Q_INIT_RESOURCE(icons);
     m_treeActions = buildMainActions(this, [this](MainActions::Target target) -> QObject * {
-        return target == MainActions::Target::Tree ? static_cast<QObject *>(m_view) : this;
+        switch (target) {
+        case MainActions::Target::Tree:
+            return m_view;
+        case MainActions::Target::Aux:
+            return m_aux;
+        case MainActions::Target::Location:
+            return m_location;
+        case MainActions::Target::Window:
+            break;
+        }
+        return this;
     });
     m_mnemonicClashes = mnemonicClashes(this);
     addRecentDocumentsMenu();
@@ -355,5 +376,5 @@ void Brambleweb::setActionState(int state)
     const bool enabled = (state & TreeHasFocus) && !(state & (RenamingTheme | LocationMode));
     for (QAction *action : std::as_const(m_treeActions))
         action->setEnabled(enabled);
-    updateUndoActions();
+    m_undoEntries->setTreeEditing(enabled);
 }

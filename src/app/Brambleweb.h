@@ -17,15 +17,18 @@
 #include "find/FindParas.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
+class AuxiliaryCommands;
 class CorrectedTextEdit;
 class FindAllPanel;
 class TreeFilter;
 class FindDialog;
 class FindEngine;
 class GoToThemePopup;
+class LocationMode;
 struct FoundMatch;
 class OutsideThemeDialog;
 class QAbstractScrollArea;
@@ -38,6 +41,7 @@ class QSplitter;
 class ReminderHost;
 class Theme;
 class ThemeView;
+class UndoEntries;
 
 // The main window: one per open document, with the theme tree on the left and the current
 // theme's description on the right. It moves descriptions between the two, shows the modified
@@ -63,7 +67,8 @@ public:
     const QString &fileName() const { return m_session->fileName(); }
     bool isModified() const { return m_session->isModified(); }
     int actionState() const { return m_actionState; }
-    bool isLocationMode() const { return m_locationMode; }
+    AuxiliaryCommands *aux() const { return m_aux; }
+    ::LocationMode *location() const { return m_location; }
     bool isCtrlKPending() const { return m_ctrlKPending; }
     Brambleweb *previousWindow() const { return m_previousWindow; }
     QList<QAction *> treeActions() const { return m_treeActions; }
@@ -143,7 +148,6 @@ public Q_SLOTS:
     void saveRemovalDialogData(OutsideThemeDialog *window, const QString &text);
     void closeRemovalDialog(OutsideThemeDialog *window);
     void removalDialogFindSourceTheme(OutsideThemeDialog *window);
-    void menuLocation();
     void menuMainWidgetsTab();
     void menuGoToReminder();
     void menuUpdateReminder();
@@ -172,14 +176,6 @@ public Q_SLOTS:
     void findAllAction();
     // Narrows the tree to the themes that match the find dialog's search, or shows it whole.
     void menuFilterTree();
-    // Auxiliary windows and the key recorder (BramblewebAux.cpp).
-    void menuSymbols();
-    void menuReadme_ru();
-    void menuReadme_en();
-    void menuAbout();
-    void startPlayEvents();
-    void startRecordEvents();
-    void recorderStateChanged(int state);
     // Opens the documents that were open when the program last ended (BramblewebState.cpp).
     void menuReopenSession();
 
@@ -192,9 +188,6 @@ protected:
 private:
     void buildTree();
     void buildActions();
-    // The undo and redo entries follow the tree's undo history (BramblewebUndo.cpp).
-    void watchUndoHistory();
-    void updateUndoActions();
     void buildStatusBar();
     void loadPendingFile();
     void setActionState(int state);
@@ -202,7 +195,6 @@ private:
     void watchInput(QAbstractScrollArea *widget);
     // The keys of the window's own tables; true when the key was handled and is swallowed.
     bool handleKey(QObject *watched, QKeyEvent *key, bool document);
-    void handleLocationKey(QKeyEvent *key);
     // Runs an action whose key a menu title's mnemonic claims too; true when the key was its.
     bool runClashingShortcut(QObject *watched, QEvent *event);
     void crashTest();
@@ -263,8 +255,6 @@ private:
     void dropFiles(const QStringList &files, Theme *theme);
     void copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
                           EditingCommands::DropPlace place);
-    void showTextWindow(const QString &text, const QString &caption);
-    void runRecorder(int wanted);
     // The document on disk (BramblewebOutside.cpp): the session follows the file anew.
     void followingDocument();
     void outsideChanged();
@@ -306,6 +296,7 @@ private:
     QLabel *m_encodingLabel = nullptr;
     QList<QAction *> m_treeActions;
     QList<QAction *> m_mnemonicClashes;
+    std::unique_ptr<UndoEntries> m_undoEntries;
 
     QTimer m_secondTimer;
     DocumentSession *m_session = nullptr;
@@ -322,9 +313,8 @@ private:
     QPointer<QWidget> m_lastFocus;
     bool m_focusInTree = true;
     QPointer<Brambleweb> m_previousWindow;
-    bool m_locationMode = false;
-    QPointer<QWidget> m_locationTarget;
-    QObject *m_pressWatcher = nullptr; // ends the location mode at a mouse press
+    AuxiliaryCommands *m_aux = nullptr;
+    ::LocationMode *m_location = nullptr;
     bool m_ctrlKPending = false;
     FindDialog *m_findDialog = nullptr;
     FindEngine *m_findEngine = nullptr;

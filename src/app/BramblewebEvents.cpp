@@ -1,8 +1,9 @@
-// The main window's event filter: focus switching, window switching, location mode, the Ctrl+K
-// prefix, and the close question.
+// The main window's event filter: focus switching, window switching, the Ctrl+K prefix, and the
+// close question.
 #include "app/Brambleweb.h"
 
 #include "app/FatalSignals.h"
+#include "app/LocationMode.h"
 #include "app/WindowKeys.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
@@ -14,14 +15,10 @@
 #include "tree/ThemeView.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
-
-#include <algorithm>
 
 namespace {
 
@@ -48,34 +45,11 @@ bool isInputEvent(QEvent::Type type)
     }
 }
 
-bool isMouseClick(QEvent::Type type)
-{
-    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-           type == QEvent::MouseButtonDblClick;
-}
-
 bool isModifierKey(int key)
 {
     return key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt ||
            key == Qt::Key_Meta || key == Qt::Key_AltGr;
 }
-
-// Ends the window's location mode at a mouse press anywhere in the program (a header, a tool
-// bar, the menu bar, another window).
-class PressWatcher : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        auto *window = static_cast<Brambleweb *>(parent());
-        if (event->type() == QEvent::MouseButtonPress && window->isLocationMode())
-            window->menuLocation();
-        return false;
-    }
-};
 
 } // namespace
 
@@ -153,15 +127,8 @@ bool Brambleweb::eventFilter(QObject *watched, QEvent *event)
             m_lastFocus = static_cast<QWidget *>(watched);
     }
 
-    if (m_locationMode) {
-        if (isMouseClick(type)) {
-            menuLocation();
-        } else if (type == QEvent::KeyPress) {
-            handleLocationKey(static_cast<QKeyEvent *>(event));
-            return true;
-        }
-    }
-
+    if (m_location->filter(event))
+        return true;
     if (runClashingShortcut(watched, event))
         return true;
     if (type == QEvent::KeyPress) {
@@ -231,73 +198,6 @@ void Brambleweb::crashTest()
             Messages::Buttons::YesNo);
     if (answer == Messages::Answer::Yes)
         crashThroughFatalSignal();
-}
-
-void Brambleweb::menuLocation()
-{
-    if (m_locationMode) {
-        m_locationMode = false;
-        m_locationTarget = nullptr;
-        qApp->removeEventFilter(m_pressWatcher);
-        setActionState(m_actionState & ~LocationMode);
-        return;
-    }
-    QWidget *active = QApplication::activeWindow();
-    if (!active || !(qobject_cast<Brambleweb *>(active) || qobject_cast<QDialog *>(active) ||
-                     qobject_cast<ReminderDialog *>(active)))
-        return;
-    m_locationTarget = active;
-    m_locationMode = true;
-    if (!m_pressWatcher)
-        m_pressWatcher = new PressWatcher(this);
-    qApp->installEventFilter(m_pressWatcher);
-    setActionState(m_actionState | LocationMode);
-}
-
-void Brambleweb::handleLocationKey(QKeyEvent *key)
-{
-    using namespace WindowKeys;
-    const KeyBinding *binding = KeyTable::find(location(), key);
-    int command = binding ? binding->command : LocationIgnored;
-    if (command == LocationEnd) {
-        menuLocation();
-        return;
-    }
-    QWidget *target = m_locationTarget;
-    if (!target)
-        return;
-    if (command == LocationDisabled) {
-        if (QApplication::activeWindow() == this) {
-            Messages::warning(this, Messages::warningCaption(),
-                              tr("This function is disabled\nФункция отключена"));
-            return;
-        }
-        command = key->key() == Qt::Key_Left ? LocationLeft : LocationRight;
-    }
-    // What each key does to the window's size and place.
-    struct Step
-    {
-        int command;
-        QSize size;
-        QPoint move;
-    };
-    static constexpr Step steps[] = {
-            {LocationGrow, {16, 12}, {}},     {LocationShrink, {-16, -12}, {}},
-            {LocationNarrower, {-16, 0}, {}}, {LocationWider, {16, 0}, {}},
-            {LocationShorter, {0, -12}, {}},  {LocationTaller, {0, 12}, {}},
-            {LocationLeft, {}, {-16, 0}},     {LocationRight, {}, {16, 0}},
-            {LocationUp, {}, {0, -12}},       {LocationDown, {}, {0, 12}},
-    };
-    const auto step = std::find_if(std::begin(steps), std::end(steps),
-                                   [command](const Step &s) { return s.command == command; });
-    if (step == std::end(steps))
-        return;
-    const QSize size = target->size() + step->size;
-    const QPoint position = target->pos() + step->move;
-    if (size != target->size())
-        target->resize(size);
-    if (position != target->pos())
-        target->move(position);
 }
 
 void Brambleweb::closeEvent(QCloseEvent *event)

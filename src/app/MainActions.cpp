@@ -51,7 +51,7 @@ const Action actionTable[] = {
     separator("&File"),
     {"&File", "&Exit", "Выход", ALT | Qt::Key_F4, "exit", Window, "close()", 0},
 
-    {"&View", "&Location", "Изменение положения окон", QKeyCombination(Qt::Key_F5), "location", Window, "menuLocation()", 0},
+    {"&View", "&Location", "Изменение положения окон", QKeyCombination(Qt::Key_F5), "location", Location, "menuLocation()", 0},
     {"&View", "&Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, "next", Tree, "nextThemeInTime()", 0},
     {"&View", "&Prev", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, "prev", Tree, "prevThemeInTime()", 0},
 
@@ -98,18 +98,18 @@ const Action actionTable[] = {
     {"T&ools/&Reminder", "&Sound Off", "Отключить звук", NoKey, "SoundOff", Window, "menuReminderSoundOperation(bool)", Toggle},
     {"T&ools", "&Apply", "Применить описание", ALT | Qt::Key_Enter, "apply", Window, "menuApply()", 0},
     separator("T&ools"),
-    {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Window, "startRecordEvents()", 0},
-    {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Window, "startPlayEvents()", 0},
+    {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Aux, "startRecordEvents()", 0},
+    {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Aux, "startPlayEvents()", 0},
 
     {"&Windows", "&Removal", "Выноска", QKeyCombination(Qt::Key_F9), "removal", Window, "menuRemoval()", 0},
-    {"&Windows", "&Symbols", "Таблица символов", NoKey, "symbols", Window, "menuSymbols()", 0},
+    {"&Windows", "&Symbols", "Таблица символов", NoKey, "symbols", Aux, "menuSymbols()", 0},
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},
 
-    {"&Help", "Readme.&ru", "Прочти меня", NoKey, "Readme_ru", Window, "menuReadme_ru()", 0},
-    {"&Help", "Readme.&en", "Readme", NoKey, "Readme_en", Window, "menuReadme_en()", 0},
+    {"&Help", "Readme.&ru", "Прочти меня", NoKey, "Readme_ru", Aux, "menuReadme_ru()", 0},
+    {"&Help", "Readme.&en", "Readme", NoKey, "Readme_en", Aux, "menuReadme_en()", 0},
     {"&Help", "&Keys", "Помощь по клавишам", QKeyCombination(Qt::Key_F1), "keys", Window, "menuKeyHelp()", 0},
-    {"&Help", "&About", "О программе", NoKey, "about", Window, "menuAbout()", 0},
+    {"&Help", "&About", "О программе", NoKey, "about", Aux, "menuAbout()", 0},
         // clang-format on
 };
 
@@ -134,12 +134,12 @@ const ToolButton toolButtonTable[] = {
     {"Edit", "replace", "Replace", "Заменить", CTRL | Qt::Key_H, ":/icons/replace.png", Window, "menuReplace()"},
     {"Edit", "undo", "Undo", "Отменить изменение дерева", CTRL | Qt::Key_Z, ":/icons/undo.png", Tree, "menuUndo()"},
     {"Edit", "redo", "Redo", "Повторить изменение дерева", CTRL | SHIFT | Qt::Key_Z, ":/icons/redo.png", Tree, "menuRedo()"},
-    {"Edit", "symbols", "Symbols", "Таблица символов", NoKey, ":/icons/symbols.png", Window, "menuSymbols()"},
+    {"Edit", "symbols", "Symbols", "Таблица символов", NoKey, ":/icons/symbols.png", Aux, "menuSymbols()"},
     {"Reminder", "gotoReminder", "Go to shedule", "Перейти к тексту заданий", CTRL | ALT | Qt::Key_R, ":/icons/gotoReminder.png", Window, "menuGoToReminder()"},
     {"Reminder", "refreshReminder", "Refresh shedule", "Обновить задания", NoKey, ":/icons/refreshReminder.png", Window, "menuUpdateReminder()"},
-    // Their icons change while the recorder runs (Brambleweb::recorderStateChanged).
-    {"Recorder", "recordkeys", "Record keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), ":/icons/recordkeys.png", Window, "startRecordEvents()"},
-    {"Recorder", "playkeys", "Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), ":/icons/playkeys.png", Window, "startPlayEvents()"},
+    // Their icons change while the recorder runs (AuxiliaryCommands::recorderStateChanged).
+    {"Recorder", "recordkeys", "Record keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), ":/icons/recordkeys.png", Aux, "startRecordEvents()"},
+    {"Recorder", "playkeys", "Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), ":/icons/playkeys.png", Aux, "startPlayEvents()"},
         // clang-format on
 };
 

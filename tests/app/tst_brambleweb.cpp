@@ -1,3 +1,4 @@
+#include "app/LocationMode.h"
 #include "app/OutsideThemeDialog.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
@@ -185,8 +186,8 @@ private Q_SLOTS:
         QVERIFY(!(window->actionState() & Brambleweb::RenamingTheme));
 
         // Location mode: the arrows move the window, Escape ends the mode.
-        window->menuLocation();
-        QVERIFY(window->isLocationMode());
+        window->location()->menuLocation();
+        QVERIFY(window->location()->isOn());
         for (QAction *action : window->treeActions()) // redo, which has a step to make, too
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
         const QSize size = window->size();
@@ -201,19 +202,19 @@ private Q_SLOTS:
         QCOMPARE(window->pos(), position + QPoint(16, 12));
 
         QTest::keyClick(tree, Qt::Key_Escape);
-        QVERIFY(!window->isLocationMode());
+        QVERIFY(!window->location()->isOn());
         QVERIFY(window->findChild<QAction *>("delete")->isEnabled());
 
         // A mouse press anywhere ends the mode: tree, description, tool bar, menu bar's empty end.
         for (QWidget *widget : {tree->viewport(), window->editor()->viewport(),
                                 static_cast<QWidget *>(window->findChild<QToolBar *>()),
                                 static_cast<QWidget *>(window->menuBar())}) {
-            window->menuLocation();
-            QVERIFY(window->isLocationMode());
+            window->location()->menuLocation();
+            QVERIFY(window->location()->isOn());
             // A tool bar is pressed on its handle, where no button is.
             const QPoint at(qobject_cast<QToolBar *>(widget) ? 3 : widget->width() - 3, 3);
             QTest::mousePress(widget, Qt::LeftButton, {}, at);
-            QVERIFY2(!window->isLocationMode(), widget->metaObject()->className());
+            QVERIFY2(!window->location()->isOn(), widget->metaObject()->className());
             QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
         }
         window->close();

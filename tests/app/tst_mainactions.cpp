@@ -1,5 +1,6 @@
 // The main window's commands, the windows of the Windows and Help menus, the key recorder's
 // commands, and the README's key list.
+#include "app/AuxiliaryCommands.h"
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
 #include "app/KeyList.h"
@@ -105,7 +106,9 @@ private Q_SLOTS:
         const auto target = [](Target to, const char *slot) {
             // The window's parts answer to their object names.
             static const QHash<Target, QString> names{{Target::Window, "window"},
-                                                      {Target::Tree, "tree"}};
+                                                      {Target::Tree, "tree"},
+                                                      {Target::Aux, "aux"},
+                                                      {Target::Location, "locationMode"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;
@@ -167,7 +170,7 @@ private Q_SLOTS:
                  {"menuReadme_en", "Readme.en", "!!!!Computer translation from Russian!!!!\n\t"}}) {
             // clang-format on
             for (int open = 1; open <= 2; ++open) {
-                QVERIFY(QMetaObject::invokeMethod(m_main, command));
+                QVERIFY(QMetaObject::invokeMethod(m_main->aux(), command));
                 QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
             }
             QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
@@ -198,7 +201,7 @@ private Q_SLOTS:
                 shown << box->windowTitle() << symbols->text() << symbols->toolTip();
                 box->close();
             });
-            m_main->menuAbout();
+            m_main->aux()->menuAbout();
             QCOMPARE(shown, (QStringList{"About ", QString("User symbols: ") + count,
                                          QString("Пользовательских символов: ") + count}));
         }
@@ -219,9 +222,10 @@ private Q_SLOTS:
             return QString();
         };
         const QString keys = m_dir.filePath("keys.txt"), none = m_dir.filePath("none.txt");
-        const auto record = &Brambleweb::startRecordEvents, play = &Brambleweb::startPlayEvents;
+        const auto record = &AuxiliaryCommands::startRecordEvents,
+                   play = &AuxiliaryCommands::startPlayEvents;
         // the command, the file chosen in its dialog, then the state and the two buttons
-        const std::tuple<void (Brambleweb::*)(), QString, QString> steps[] = {
+        const std::tuple<void (AuxiliaryCommands::*)(), QString, QString> steps[] = {
                 {record, keys, "1 recording playkeys"}, {play, "", "1 recording playkeys"},
                 {record, "", "0 recordkeys playkeys"},  {play, none, "0 recordkeys playkeys"},
                 {play, keys, "2 recordkeys playing"},   {record, "", "2 recordkeys playing"},
@@ -229,7 +233,7 @@ private Q_SLOTS:
         for (const auto &[command, file, after] : steps) {
             if (!file.isEmpty())
                 dialogs.chooseNext(file);
-            (m_main->*command)();
+            (m_main->aux()->*command)();
             const int state = Play_RecordEvents::instance()->state();
             if (state == Play_RecordEvents::Recording)
                 QTest::keyClick(m_main->editor(), Qt::Key_Q);

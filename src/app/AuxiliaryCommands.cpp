@@ -1,61 +1,81 @@
 // The main window's auxiliary windows (symbol table, readme texts, about box) and its commands
 // of the key recorder.
-#include "app/Brambleweb.h"
+#include "app/AuxiliaryCommands.h"
 
 #include "app/AboutDialog.h"
 #include "app/AuxTexts.h"
+#include "app/Brambleweb.h"
 #include "app/Play_RecordEvents.h"
 #include "app/SymbolsDialog.h"
+#include "common/Assertions.h"
 #include "common/FileDialogs.h"
+#include "common/Messages.h"
 
 #include <QFileInfo>
 #include <QToolButton>
 
-void Brambleweb::showTextWindow(const QString &text, const QString &caption)
+AuxiliaryCommands::AuxiliaryCommands(Brambleweb &window)
+    : QObject(&window)
+    , m_window(window)
+{
+    setObjectName(QStringLiteral("aux"));
+}
+
+void AuxiliaryCommands::followRecorder()
+{
+    if (Play_RecordEvents *recorder = Play_RecordEvents::instance()) {
+        CONNECT_ASSERT(connect(recorder, &Play_RecordEvents::changeState, this,
+                               &AuxiliaryCommands::recorderStateChanged));
+        recorderStateChanged(recorder->state());
+    }
+}
+
+void AuxiliaryCommands::showTextWindow(const QString &text, const QString &caption)
 {
     // A new window on every call, deleted when it is closed.
-    auto *window = new SymbolsDialog(text, this, nullptr, Qt::Window);
+    auto *window = new SymbolsDialog(text, &m_window, nullptr, Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(caption);
     window->show();
-    window->installEventFilter(this);
+    window->installEventFilter(&m_window);
 }
 
-void Brambleweb::menuSymbols()
+void AuxiliaryCommands::menuSymbols()
 {
     showTextWindow(AuxTexts::symbolTable(), tr("Symbols"));
 }
 
-void Brambleweb::menuReadme_ru()
+void AuxiliaryCommands::menuReadme_ru()
 {
     showTextWindow(AuxTexts::readmeRu(), tr("Readme.ru"));
 }
 
-void Brambleweb::menuReadme_en()
+void AuxiliaryCommands::menuReadme_en()
 {
     showTextWindow(AuxTexts::readmeEn(), tr("Readme.en"));
 }
 
-void Brambleweb::menuAbout()
+void AuxiliaryCommands::menuAbout()
 {
-    const QString count = QString::number(m_document.characterCount(m_document.root()));
-    AboutDialog dialog(count, count, this);
+    ThemeDocument &document = m_window.document();
+    const QString count = QString::number(document.characterCount(document.root()));
+    AboutDialog dialog(count, count, &m_window);
     dialog.exec();
 }
 
-void Brambleweb::startRecordEvents()
+void AuxiliaryCommands::startRecordEvents()
 {
     runRecorder(Play_RecordEvents::Recording);
 }
 
-void Brambleweb::startPlayEvents()
+void AuxiliaryCommands::startPlayEvents()
 {
     runRecorder(Play_RecordEvents::Playing);
 }
 
 // Idle: asks for the events file and starts; running this way: stops; running the other way:
 // nothing.
-void Brambleweb::runRecorder(int wanted)
+void AuxiliaryCommands::runRecorder(int wanted)
 {
     Play_RecordEvents *recorder = Play_RecordEvents::instance();
     if (!recorder)
@@ -69,7 +89,7 @@ void Brambleweb::runRecorder(int wanted)
         return;
     const QString current = record ? recorder->recordFileName() : recorder->playFileName();
     FileDialogs::Request request;
-    request.parent = this;
+    request.parent = &m_window;
     request.caption = tr("Open file(english names) - Открыть файл(ЛАТИНСКИЕ имена)");
     request.directory = QFileInfo(current).absolutePath();
     request.types = QStringList{tr("Ordinar format - Обычный формат (*.brw)")};
@@ -79,19 +99,19 @@ void Brambleweb::runRecorder(int wanted)
         return;
     record ? recorder->setRecordFileName(choice.file) : recorder->setPlayFileName(choice.file);
     // Keys typed into a Unicode document may bring characters CP1251 lacks.
-    recorder->setNewFileEncoding(m_document.textEncoding());
+    recorder->setNewFileEncoding(m_window.document().textEncoding());
     if ((record ? recorder->startRecord() : recorder->startPlay()) == -2)
-        Messages::warning(this, Messages::errorCaption(),
+        Messages::warning(&m_window, Messages::errorCaption(),
                           tr("Cannot open file\nНевозможно открыть файл\n") + choice.file);
 }
 
-void Brambleweb::recorderStateChanged(int state)
+void AuxiliaryCommands::recorderStateChanged(int state)
 {
-    if (auto *button = findChild<QToolButton *>(QStringLiteral("recordkeys")))
+    if (auto *button = m_window.findChild<QToolButton *>(QStringLiteral("recordkeys")))
         button->setIcon(QIcon(state == Play_RecordEvents::Recording
                                       ? QStringLiteral(":/icons/recording.png")
                                       : QStringLiteral(":/icons/recordkeys.png")));
-    if (auto *button = findChild<QToolButton *>(QStringLiteral("playkeys")))
+    if (auto *button = m_window.findChild<QToolButton *>(QStringLiteral("playkeys")))
         button->setIcon(QIcon(state == Play_RecordEvents::Playing
                                       ? QStringLiteral(":/icons/playing.png")
                                       : QStringLiteral(":/icons/playkeys.png")));
