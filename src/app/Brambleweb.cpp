@@ -1,7 +1,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/ActionBuilder.h"
-#include "app/BRWApplication.h"
+#include "app/FileCommands.h"
 #include "app/InterruptedSave.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
@@ -20,6 +20,7 @@
 #include "tree/ReminderHost.h"
 #include "tree/ThemeView.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,9 +31,6 @@
 Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *name)
     : QMainWindow(parent, Qt::Window)
     , m_pendingFile(fileName)
-    , m_openDir(QDir::current())
-    , m_saveDir(QDir::current())
-    , m_keyHelpUrl(QStringLiteral("keyhelp.txt"))
 {
     setObjectName(QString::fromLatin1(name));
     setWindowIcon(QIcon(QStringLiteral(":/icons/brw.png")));
@@ -49,11 +47,11 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     watchInput(m_view);
     m_document.addObserver(this);
     m_reminder = new ReminderHost(m_document, this);
+    m_files = new FileCommands(*this);
 
     buildActions();
     watchUndoHistory();
     buildStatusBar();
-    watchForUnencodableInput();
     watchDrops();
 
     CONNECT_ASSERT(connect(m_view, &ThemeView::currentThemeChanged, this,
@@ -83,10 +81,10 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                                  text, buttons);
     };
     m_session = new DocumentSession(tell, objectName() != QLatin1String("KeyHelp"), this);
-    CONNECT_ASSERT(
-            connect(m_session, &DocumentSession::following, this, &Brambleweb::followingDocument));
-    CONNECT_ASSERT(connect(m_session, &DocumentSession::changedOutside, this,
-                           &Brambleweb::outsideChanged));
+    CONNECT_ASSERT(connect(m_session, &DocumentSession::following, m_files,
+                           &FileCommands::followingDocument));
+    CONNECT_ASSERT(connect(m_session, &DocumentSession::changedOutside, m_files,
+                           &FileCommands::outsideChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_reminder, &ReminderHost::tick));
     m_reminder->reminder()->installEventFilter(this);
@@ -121,10 +119,18 @@ void Brambleweb::buildActions()
 {
     Q_INIT_RESOURCE(icons);
     m_treeActions = buildMainActions(this, [this](MainActions::Target target) -> QObject * {
-        return target == MainActions::Target::Tree ? static_cast<QObject *>(m_view) : this;
+        switch (target) {
+        case MainActions::Target::Tree:
+            return m_view;
+        case MainActions::Target::Files:
+            return m_files;
+        case MainActions::Target::Window:
+            break;
+        }
+        return this;
     });
     m_mnemonicClashes = mnemonicClashes(this);
-    addRecentDocumentsMenu();
+    m_files->addRecentDocumentsMenu();
 }
 
 void Brambleweb::buildStatusBar()
@@ -172,8 +178,8 @@ void Brambleweb::loadPendingFile()
         m_inputBlocked = true;
         if (loadTree(m_pendingFile, 0, &read)) {
             const QDir directory = QFileInfo(m_pendingFile).absoluteDir();
-            m_openDir = directory;
-            m_saveDir = directory;
+            m_files->setOpenDir(directory);
+            m_files->setSaveDir(directory);
             m_session->setFileName(m_pendingFile);
             restoreDocumentState();
         }
@@ -247,16 +253,22 @@ void Brambleweb::updateStatus()
     }
 }
 
-int Brambleweb::writeTree(QFileDevice *file, int flags)
+void Brambleweb::showProgress(bool shown)
 {
-    m_progressFrame->setFixedWidth(m_progressBar->width());
-    m_saveReport = SaveReport();
-    const int result = writeDocument(file, flags, nullptr);
-    m_progressFrame->setFixedWidth(0);
-    return result;
+    m_progressFrame->setFixedWidth(shown ? m_progressBar->width() : 0);
 }
 
-int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf8)
+void Brambleweb::blockInputWhile(const std::function<void()> &work)
+{
+    showProgress(true);
+    m_inputBlocked = true;
+    work();
+    showProgress(false);
+    m_inputBlocked = false;
+}
+
+int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf8,
+                              SaveReport *report)
 {
     Theme *top = m_document.root();
     if (flags & SAVE_BRANCH) {
@@ -278,18 +290,12 @@ int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, bool utf
     const TextEncoding form = m_document.textEncoding();
     if (utf8)
         m_document.setTextEncoding(TextEncoding::Utf8);
-    const int result = ::writeTree(m_document, top, file, flags, fed, log, this,
-                                   utf8 ? nullptr : &m_saveReport, inconsistent);
+    const int result =
+            ::writeTree(m_document, top, file, flags, fed, log, this, report, inconsistent);
     m_document.setTextEncoding(form);
     if (result > -1000) // nothing failed to be written
         steps.finish();
     return result;
-}
-
-void Brambleweb::menuNewFile()
-{
-    if (BRWApplication *application = BRWApplication::instance())
-        application->createMainWindow(QString(), "Main")->show();
 }
 
 void Brambleweb::menuGoToMark()
@@ -333,6 +339,25 @@ void Brambleweb::changeMainEditBoxText(Theme *theme)
     storeDescription(m_view->previousTheme(), true);
     loadDescription(theme);
     updateStatus();
+}
+
+void Brambleweb::nextSecund()
+{
+    if (m_statusRefresh && !m_inputBlocked)
+        updateStatus();
+    m_files->countSecond();
+}
+
+QString Brambleweb::currentThemeName() const
+{
+    Theme *current = m_view->currentTheme();
+    return current ? current->name() : QString();
+}
+
+void Brambleweb::setModified(bool modified)
+{
+    m_session->setModified(modified);
+    updateCaption(modified);
 }
 
 void Brambleweb::mainEditBoxDataChanged()

@@ -2,6 +2,7 @@
 // commands, and the README's key list.
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/FileCommands.h"
 #include "app/KeyList.h"
 #include "app/MainActions.h"
 #include "app/Play_RecordEvents.h"
@@ -104,8 +105,8 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList()); // every slot of the tables exists
         const auto target = [](Target to, const char *slot) {
             // The window's parts answer to their object names.
-            static const QHash<Target, QString> names{{Target::Window, "window"},
-                                                      {Target::Tree, "tree"}};
+            static const QHash<Target, QString> names{
+                    {Target::Window, "window"}, {Target::Tree, "tree"}, {Target::Files, "files"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;
@@ -250,8 +251,8 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
         dialogs.chooseNext(QFINDTESTDATA("data") + "/gone.brw");
-        main->menuReopenFile();
-        main->menuAppendFile();
+        main->files()->menuReopenFile();
+        main->files()->menuAppendFile();
         QCOMPARE(dialogs.requests().last().directory, QFINDTESTDATA("data"));
     }
 
