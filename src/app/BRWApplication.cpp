@@ -2,6 +2,7 @@
 
 #include "app/Brambleweb.h"
 #include "app/FatalSignals.h"
+#include "app/FileCommands.h"
 #include "app/JournalDisplay.h"
 #include "app/StateFile.h"
 #include "common/Emergency.h"
@@ -91,7 +92,7 @@ QString BRWApplication::saveAllWindows(bool showJournal)
     QString journal;
     for (Brambleweb *window : m_windows) {
         journal += window->windowTitle() + QStringLiteral("\n-------------\n");
-        window->emergencySave(journal);
+        window->files()->emergencySave(journal);
         if (!showJournal)
             window->dropEmptyAutosaveCopy();
         journal += QLatin1Char('\n');

@@ -3,6 +3,7 @@
 #include "app/ActionBuilder.h"
 #include "app/AuxiliaryCommands.h"
 #include "app/BRWApplication.h"
+#include "app/FileCommands.h"
 #include "app/InterruptedSave.h"
 #include "app/LocationMode.h"
 #include "app/OutsideThemeDialog.h"
@@ -22,6 +23,7 @@
 #include "tree/ReminderHost.h"
 #include "tree/ThemeView.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,9 +34,6 @@
 Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *name)
     : QMainWindow(parent, Qt::Window)
     , m_pendingFile(fileName)
-    , m_openDir(QDir::current())
-    , m_saveDir(QDir::current())
-    , m_keyHelpUrl(QStringLiteral("keyhelp.txt"))
 {
     setObjectName(QString::fromLatin1(name));
     setWindowIcon(QIcon(QStringLiteral(":/icons/brw.png")));
@@ -56,6 +55,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     CONNECT_ASSERT(connect(m_location, &::LocationMode::switched, this, [this](bool on) {
         setActionState(on ? (m_actionState | LocationMode) : (m_actionState & ~LocationMode));
     }));
+    m_files = new FileCommands(*this);
 
     buildActions();
     m_undoEntries = std::make_unique<UndoEntries>(m_undo, *this, m_treeActions);
@@ -68,7 +68,6 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                             m_undoEntries->update();
                         });
     buildStatusBar();
-    watchForUnencodableInput();
     watchDrops();
 
     CONNECT_ASSERT(connect(m_view, &ThemeView::currentThemeChanged, this,
@@ -94,10 +93,10 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                                  text, buttons);
     };
     m_session = new DocumentSession(tell, objectName() != QLatin1String("KeyHelp"), this);
-    CONNECT_ASSERT(
-            connect(m_session, &DocumentSession::following, this, &Brambleweb::followingDocument));
-    CONNECT_ASSERT(connect(m_session, &DocumentSession::changedOutside, this,
-                           &Brambleweb::outsideChanged));
+    CONNECT_ASSERT(connect(m_session, &DocumentSession::following, m_files,
+                           &FileCommands::followingDocument));
+    CONNECT_ASSERT(connect(m_session, &DocumentSession::changedOutside, m_files,
+                           &FileCommands::outsideChanged));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, this, &Brambleweb::nextSecund));
     CONNECT_ASSERT(connect(&m_secondTimer, &QTimer::timeout, m_reminder, &ReminderHost::tick));
     m_reminder->reminder()->installEventFilter(this);
@@ -139,13 +138,15 @@ void Brambleweb::buildActions()
             return m_aux;
         case MainActions::Target::Location:
             return m_location;
+        case MainActions::Target::Files:
+            return m_files;
         case MainActions::Target::Window:
             break;
         }
         return this;
     });
     m_mnemonicClashes = mnemonicClashes(this);
-    addRecentDocumentsMenu();
+    m_files->addRecentDocumentsMenu();
 }
 
 void Brambleweb::buildStatusBar()
@@ -193,8 +194,8 @@ void Brambleweb::loadPendingFile()
         m_inputBlocked = true;
         if (loadTree(m_pendingFile, 0, &read)) {
             const QDir directory = QFileInfo(m_pendingFile).absoluteDir();
-            m_openDir = directory;
-            m_saveDir = directory;
+            m_files->setOpenDir(directory);
+            m_files->setSaveDir(directory);
             m_session->setFileName(m_pendingFile);
             restoreDocumentState();
         }
@@ -268,16 +269,21 @@ void Brambleweb::updateStatus()
     }
 }
 
-int Brambleweb::writeTree(QFileDevice *file, int flags)
+void Brambleweb::showProgress(bool shown)
 {
-    m_progressFrame->setFixedWidth(m_progressBar->width());
-    m_saveReport = SaveReport();
-    const int result = writeDocument(file, flags, nullptr);
-    m_progressFrame->setFixedWidth(0);
-    return result;
+    m_progressFrame->setFixedWidth(shown ? m_progressBar->width() : 0);
 }
 
-int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log)
+void Brambleweb::blockInputWhile(const std::function<void()> &work)
+{
+    showProgress(true);
+    m_inputBlocked = true;
+    work();
+    showProgress(false);
+    m_inputBlocked = false;
+}
+
+int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log, SaveReport *report)
 {
     Theme *top = m_document.root();
     if (flags & SAVE_BRANCH) {
@@ -297,16 +303,10 @@ int Brambleweb::writeDocument(QIODevice *file, int flags, QString *log)
                            },
                            [&steps](qint64 value) { steps.setValue(value); }};
     const int result =
-            ::writeTree(m_document, top, file, flags, fed, log, this, &m_saveReport, inconsistent);
+            ::writeTree(m_document, top, file, flags, fed, log, this, report, inconsistent);
     if (result > -1000) // nothing failed to be written
         steps.finish();
     return result;
-}
-
-void Brambleweb::menuNewFile()
-{
-    if (BRWApplication *application = BRWApplication::instance())
-        application->createMainWindow(QString(), "Main")->show();
 }
 
 void Brambleweb::menuGoToMark()
@@ -350,6 +350,25 @@ void Brambleweb::changeMainEditBoxText(Theme *theme)
     storeDescription(m_view->previousTheme(), true);
     loadDescription(theme);
     updateStatus();
+}
+
+void Brambleweb::nextSecund()
+{
+    if (m_statusRefresh && !m_inputBlocked)
+        updateStatus();
+    m_files->countSecond();
+}
+
+QString Brambleweb::currentThemeName() const
+{
+    Theme *current = m_view->currentTheme();
+    return current ? current->name() : QString();
+}
+
+void Brambleweb::setModified(bool modified)
+{
+    m_session->setModified(modified);
+    updateCaption(modified);
 }
 
 void Brambleweb::mainEditBoxDataChanged()

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QDir>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
-#include <QUrl>
 
 #include "app/DocumentSession.h"
 #include "common/Messages.h"
@@ -23,6 +21,7 @@
 
 class AuxiliaryCommands;
 class CorrectedTextEdit;
+class FileCommands;
 class FindAllPanel;
 class TreeFilter;
 class FindDialog;
@@ -63,6 +62,8 @@ public:
     ThemeDocument &document() { return m_document; }
     DocumentUndo &undoHistory() { return m_undo; }
     ReminderHost *reminder() const { return m_reminder; }
+    FileCommands *files() const { return m_files; }
+    DocumentSession *session() const { return m_session; }
     CorrectedTextEdit *editor() const { return m_mainEditBox; }
     const QString &fileName() const { return m_session->fileName(); }
     bool isModified() const { return m_session->isModified(); }
@@ -98,42 +99,31 @@ public:
     void loadDescription(Theme *theme);
     void updateCaption(bool starred);
     void updateStatus();
-    // Writes the tree with the status bar's progress bar; the writer's result.
-    int writeTree(QFileDevice *file, int flags);
-    // Writes the HTML table of the current theme's branch; 1 when complete, else 0.
-    int writeTable(QIODevice *file);
-    const QDir &openDir() const { return m_openDir; }
-    const QDir &saveDir() const { return m_saveDir; }
-    const QUrl &keyHelpUrl() const { return m_keyHelpUrl; }
-
-    // Writes the tree into the error-save file after a fatal signal and reports into the log;
-    // false when the file does not hold the whole tree.
-    bool emergencySave(QString &log);
+    // Shows the modified state in the caption.
+    void setModified(bool modified);
+    QString currentThemeName() const;
+    // A load or a long write lets the window repaint: no key or click may change the tree then.
+    bool isInputBlocked() const { return m_inputBlocked; }
+    void blockInputWhile(const std::function<void()> &work);
+    // The status bar's progress bar, while a file is read or written.
+    void showProgress(bool shown);
+    // Reads a tree file in place of the document or (LOAD_INSERT) as a new theme under the
+    // current one, in one step. False, after a box and with nothing changed, when the file cannot
+    // be read whole; an empty name does nothing and gives true.
+    bool loadTree(const QString &name, int flags, FileStamp *stamp = nullptr);
+    // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
+    int writeDocument(QIODevice *file, int flags, QString *log, SaveReport *report = nullptr);
+    // Writes every detached window's text into the error-save file after the tree; the penalty.
+    int writeRemovalRecords(QFileDevice &file, QString &log);
+    // The document was read or saved: it is in the session, and its state is kept.
+    void rememberDocument();
+    void restoreDocumentState();
+    void rememberDocumentState();
     // Removes the autosave copy when it is still empty, as a close does: the quiet save of a
     // session's end leaves nothing empty behind.
     void dropEmptyAutosaveCopy() { m_session->dropEmptyAutosaveCopy(); }
-    // Asks, once, whether to reload a document changed outside; called on activation.
-    void askReload();
 
 public Q_SLOTS:
-    void menuNewFile();
-    void menuSaveFile();
-    // The file commands (BramblewebFiles.cpp); the codes are FileOperations::Operation.
-    void menuFileOperation(int operation);
-    void menuFileOperationGUI(int operation);
-    void menuAppendFile();
-    void menuSaveAsFile();
-    void menuSaveBranch();
-    void menuReopenFile();
-    void menuOpenFile();
-    void menuKeyHelp();
-    void menuSaveTable();
-    void menuAppendFileGUI();
-    void menuSaveAsFileGUI();
-    void menuSaveBranchGUI();
-    void menuReopenFileGUI();
-    void menuOpenFileGUI();
-    void menuSaveTableGUI();
     // Outlines of other programs (BramblewebOutlines.cpp).
     void menuExportOutline();
     void menuExportPdf();
@@ -158,7 +148,6 @@ public Q_SLOTS:
     void treeStateChanged();
     void themeNameEditStateChanged(bool editing);
     void nextSecund();
-    void autosave();
     // Find and replace (BramblewebFind.cpp).
     void menuFind();
     void menuReplace();
@@ -204,8 +193,6 @@ private:
     bool closeRemovalWindows();
     // Activates the detached window at that place of the list (from 1), if there is one.
     void activateRemovalWindow(int position);
-    // Writes every detached window's text into the error-save file after the tree; the penalty.
-    int writeRemovalRecords(QFileDevice &file, QString &log);
     void showFindDialog(bool replaceMode);
     // Runs `run` (by default: find all without an action, else a search step) with the find
     // dialog's search, once the dialog is open and its search valid.
@@ -217,32 +204,10 @@ private:
     FindEngine *findEngine();
     void runFindAll(const FindParas &paras);
     void goToMatch(const FoundMatch &match);
-    // Reads a tree file in place of the document or (LOAD_INSERT) as a new theme under the
-    // current one, in one step. False, after a box and with nothing changed, when the file cannot
-    // be read whole; an empty name does nothing and gives true.
-    bool loadTree(const QString &name, int flags, FileStamp *stamp = nullptr);
     void loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
                         const QDateTime &modified, int flags);
     // A branch made of the theme's description, under the theme, which has no subthemes.
     void generateBranch(Theme *theme);
-    // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
-    int writeDocument(QIODevice *file, int flags, QString *log);
-    // Parts of the file commands (BramblewebFiles.cpp).
-    Messages::Answer askSaveChanges();
-    bool askBeforeFileOperation(int operation);
-    QString currentThemeName() const;
-    QString keyHelpPath() const;
-    void watchForUnencodableInput();
-    bool openKeyHelp(const QString &path);
-    void loadChosenFile(int operation, const QString &name);
-    // Writes in `encoding`, which stays the document's form when the file becomes the document.
-    bool saveChosenFile(int operation, const QString &name, int flags, bool standardDialog,
-                        TextEncoding encoding);
-    // True when the user chose to keep the document in Unicode from now on.
-    bool warnAboutReplacedCharacters();
-    template<typename Work>
-    auto withInputBlocked(Work work);
-    void blockInputWhile(const std::function<void()> &work);
     std::optional<OutlineNode> currentBranchOutline();
     void exportOutline(const QStringList &types);
     // The outline in place of the document or (LOAD_INSERT) as a new theme named `name`, dated
@@ -255,23 +220,11 @@ private:
     void dropFiles(const QStringList &files, Theme *theme);
     void copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
                           EditingCommands::DropPlace place);
-    // The document on disk (BramblewebOutside.cpp): the session follows the file anew.
-    void followingDocument();
-    void outsideChanged();
-    // Shows the modified state in the caption.
-    void setModified(bool modified);
-    // Writes the unsaved tree into the error-save file, which then stays beside the document.
-    bool keepUnsavedChanges();
-    void addRecentDocumentsMenu();
     GoToThemePopup *createdGoToPopup();
     // Where the user left off (BramblewebState.cpp); only document windows keep a state.
     bool keepsState() const;
     void restoreWindowState();
     void rememberWindowState();
-    void restoreDocumentState();
-    void rememberDocumentState();
-    // The document was read or saved: it is in the session, and its state is kept.
-    void rememberDocument();
     void rememberOnClose();
     // A closed window lets go of its document's memory.
     void releaseClosedDocument();
@@ -300,15 +253,10 @@ private:
 
     QTimer m_secondTimer;
     DocumentSession *m_session = nullptr;
+    FileCommands *m_files = nullptr;
     QString m_pendingFile;
     bool m_inputBlocked = false;
     bool m_statusRefresh = false;
-    QDir m_openDir;
-    QDir m_saveDir;
-    QUrl m_keyHelpUrl;
-    SaveReport m_saveReport;         // of the last writeTree
-    bool m_replacedWarned = false;   // the user was told of characters written as 0x1A
-    bool m_unencodableTyped = false; // the last change of the editor brought such a character
     int m_actionState = 0;
     QPointer<QWidget> m_lastFocus;
     bool m_focusInTree = true;

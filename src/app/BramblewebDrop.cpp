@@ -2,6 +2,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
+#include "app/FileCommands.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "editor/CorrectedTextEdit.h"
@@ -85,8 +86,8 @@ void Brambleweb::dropFiles(const QStringList &files, Theme *theme)
             continue;
         }
         m_view->setCurrentTheme(theme);
-        if (askBeforeFileOperation(FileOperations::AppendFile))
-            loadChosenFile(FileOperations::AppendFile, file);
+        if (m_files->askBeforeFileOperation(FileOperations::AppendFile))
+            m_files->loadChosenFile(FileOperations::AppendFile, file);
     }
     updateStatus();
 }

@@ -3,6 +3,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/FatalSignals.h"
+#include "app/FileCommands.h"
 #include "app/LocationMode.h"
 #include "app/WindowKeys.h"
 #include "common/Messages.h"
@@ -65,7 +66,7 @@ bool Brambleweb::event(QEvent *event)
             m_previousWindow = lastActivated;
         lastActivated = this;
         if (m_session->reloadPending())
-            QTimer::singleShot(0, this, &Brambleweb::askReload);
+            QTimer::singleShot(0, m_files, &FileCommands::askReload);
     }
     if (runClashingShortcut(this, event))
         return true;
@@ -161,7 +162,7 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
             if (binding->command == CrashTest)
                 crashTest();
             else if (binding->command == SaveBranchWithoutHidden)
-                menuFileOperation(FileOperations::SaveBranchStripped);
+                m_files->menuFileOperation(FileOperations::SaveBranchStripped);
         }
         return true;
     }
@@ -212,7 +213,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     storeDescription(m_view->currentTheme(), true);
     bool refused = !closeRemovalWindows();
     if (!refused && isModified()) {
-        const Messages::Answer answer = askSaveChanges();
+        const Messages::Answer answer = m_files->askSaveChanges();
         refused = answer == Messages::Answer::Yes ? isModified() : answer != Messages::Answer::No;
     }
     if (refused) {

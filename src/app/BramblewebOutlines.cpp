@@ -4,6 +4,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
+#include "app/FileCommands.h"
 #include "app/OutlinePrint.h"
 #include "app/Printing.h"
 #include "common/Clock.h"
@@ -44,7 +45,7 @@ void Brambleweb::exportOutline(const QStringList &types)
     request.parent = this;
     request.caption = FileOperations::ownCaption(FileOperations::SaveBranch, currentThemeName());
     request.types = types;
-    request.directory = m_saveDir.absolutePath();
+    request.directory = m_files->saveDir().absolutePath();
     Theme *current = m_view->currentTheme();
     request.startName = current && current != m_document.root()
                                 ? current->name()
@@ -55,8 +56,8 @@ void Brambleweb::exportOutline(const QStringList &types)
         const std::optional<OutlineFiles::Format> format = OutlineFiles::formatOfType(choice.type);
         if (choice.file.isEmpty() || !format)
             return;
-        m_saveDir = QDir(choice.directory.isEmpty() ? QFileInfo(choice.file).absolutePath()
-                                                    : choice.directory);
+        m_files->setSaveDir(QDir(choice.directory.isEmpty() ? QFileInfo(choice.file).absolutePath()
+                                                            : choice.directory));
         const QString name = OutlineFiles::withExtension(choice.file, *format);
         if (!FileReading::faithfulName(name)) {
             Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
@@ -100,13 +101,13 @@ std::optional<OutlineNode> Brambleweb::chooseOutline(const QString &caption, QSt
     request.parent = this;
     request.caption = caption;
     request.types = OutlineFiles::importTypes();
-    request.directory = m_openDir.absolutePath();
+    request.directory = m_files->openDir().absolutePath();
     request.existingFile = true;
     const FileDialogs::Choice choice = FileDialogs::OwnDialog(request).run();
     const std::optional<OutlineFiles::Format> format = OutlineFiles::formatOfType(choice.type);
     if (choice.file.isEmpty() || !format)
         return std::nullopt;
-    m_openDir = QFileInfo(choice.file).absoluteDir();
+    m_files->setOpenDir(QFileInfo(choice.file).absoluteDir());
     file = choice.file;
     return OutlineFiles::read(*format, choice.file, this);
 }
@@ -128,7 +129,7 @@ void Brambleweb::menuImportOutline()
 
 void Brambleweb::menuImportOutlineInto()
 {
-    if (!askBeforeFileOperation(FileOperations::AppendFile))
+    if (!m_files->askBeforeFileOperation(FileOperations::AppendFile))
         return;
     QString file;
     const std::optional<OutlineNode> root =

@@ -25,23 +25,23 @@ constexpr Action separator(const char *menu)
 
 const Action actionTable[] = {
         // clang-format off
-    {"&File/&File(OS API)", "&Open...", "Открыть ...", ALT | Qt::Key_O, "open", Window, "menuOpenFileGUI()", 0},
-    {"&File/&File(OS API)", "&Reopen...", "Открыть в текущем окне...", ALT | Qt::Key_R, "reopen", Window, "menuReopenFileGUI()", 0},
-    {"&File/&File(OS API)", "&Insert In...", "Вставить файл внутрь текущей темы...", ALT | Qt::Key_I, "insertin", Window, "menuAppendFileGUI()", 0},
+    {"&File/&File(OS API)", "&Open...", "Открыть ...", ALT | Qt::Key_O, "open", Files, "menuOpenFileGUI()", 0},
+    {"&File/&File(OS API)", "&Reopen...", "Открыть в текущем окне...", ALT | Qt::Key_R, "reopen", Files, "menuReopenFileGUI()", 0},
+    {"&File/&File(OS API)", "&Insert In...", "Вставить файл внутрь текущей темы...", ALT | Qt::Key_I, "insertin", Files, "menuAppendFileGUI()", 0},
     separator("&File/&File(OS API)"),
-    {"&File/&File(OS API)", "S&ave as...", "Сохранить как...", ALT | Qt::Key_S, "saveas", Window, "menuSaveAsFileGUI()", 0},
-    {"&File/&File(OS API)", "Save &branch...", "Сохранить ветвь...", ALT | Qt::Key_B, "savebrunch", Window, "menuSaveBranchGUI()", 0},
-    {"&File/&File(OS API)", "Save &table...", "Сохранить ветвь как таблицу...", NoKey, "savetable", Window, "menuSaveTableGUI()", 0},
-    {"&File", "&New", "Новый файл", CTRL | Qt::Key_N, "new", Window, "menuNewFile()", 0},
-    {"&File", "&Open...", "Открыть ...", CTRL | Qt::Key_O, "open", Window, "menuOpenFile()", 0},
-    {"&File", "&Reopen", "Открыть в текущем окне...", CTRL | Qt::Key_R, "reopen", Window, "menuReopenFile()", 0},
-    {"&File", "&Insert In", "Вставить файл внутрь текущей темы...", CTRL | Qt::Key_I, "insertin", Window, "menuAppendFile()", 0},
+    {"&File/&File(OS API)", "S&ave as...", "Сохранить как...", ALT | Qt::Key_S, "saveas", Files, "menuSaveAsFileGUI()", 0},
+    {"&File/&File(OS API)", "Save &branch...", "Сохранить ветвь...", ALT | Qt::Key_B, "savebrunch", Files, "menuSaveBranchGUI()", 0},
+    {"&File/&File(OS API)", "Save &table...", "Сохранить ветвь как таблицу...", NoKey, "savetable", Files, "menuSaveTableGUI()", 0},
+    {"&File", "&New", "Новый файл", CTRL | Qt::Key_N, "new", Files, "menuNewFile()", 0},
+    {"&File", "&Open...", "Открыть ...", CTRL | Qt::Key_O, "open", Files, "menuOpenFile()", 0},
+    {"&File", "&Reopen", "Открыть в текущем окне...", CTRL | Qt::Key_R, "reopen", Files, "menuReopenFile()", 0},
+    {"&File", "&Insert In", "Вставить файл внутрь текущей темы...", CTRL | Qt::Key_I, "insertin", Files, "menuAppendFile()", 0},
     {"&File", "Reopen &last session", "Открыть документы, открытые при последнем выходе", CTRL | SHIFT | Qt::Key_R, "reopensession", Window, "menuReopenSession()", 0},
     separator("&File"),
-    {"&File", "&Save", "Сохранить", CTRL | Qt::Key_S, "save", Window, "menuSaveFile()", 0},
-    {"&File", "S&ave as", "Сохранить как...", CTRL | ALT | Qt::Key_S, "saveas", Window, "menuSaveAsFile()", 0},
-    {"&File", "Save &branch", "Сохранить ветвь...", CTRL | Qt::Key_B, "savebrunch", Window, "menuSaveBranch()", 0},
-    {"&File", "Save &table", "Сохранить ветвь как таблицу...", CTRL | ALT | Qt::Key_T, "savetable", Window, "menuSaveTable()", 0},
+    {"&File", "&Save", "Сохранить", CTRL | Qt::Key_S, "save", Files, "menuSaveFile()", 0},
+    {"&File", "S&ave as", "Сохранить как...", CTRL | ALT | Qt::Key_S, "saveas", Files, "menuSaveAsFile()", 0},
+    {"&File", "Save &branch", "Сохранить ветвь...", CTRL | Qt::Key_B, "savebrunch", Files, "menuSaveBranch()", 0},
+    {"&File", "Save &table", "Сохранить ветвь как таблицу...", CTRL | ALT | Qt::Key_T, "savetable", Files, "menuSaveTable()", 0},
     separator("&File"),
     {"&File", "E&xport...", "Экспорт ветви для других программ (OPML, Markdown, текст)...", NoKey, "exportoutline", Window, "menuExportOutline()", 0},
     {"&File", "Export to PD&F...", "Экспорт ветви в PDF...", NoKey, "exportpdf", Window, "menuExportPdf()", 0},
@@ -108,7 +108,7 @@ const Action actionTable[] = {
 
     {"&Help", "Readme.&ru", "Прочти меня", NoKey, "Readme_ru", Aux, "menuReadme_ru()", 0},
     {"&Help", "Readme.&en", "Readme", NoKey, "Readme_en", Aux, "menuReadme_en()", 0},
-    {"&Help", "&Keys", "Помощь по клавишам", QKeyCombination(Qt::Key_F1), "keys", Window, "menuKeyHelp()", 0},
+    {"&Help", "&Keys", "Помощь по клавишам", QKeyCombination(Qt::Key_F1), "keys", Files, "menuKeyHelp()", 0},
     {"&Help", "&About", "О программе", NoKey, "about", Aux, "menuAbout()", 0},
         // clang-format on
 };
@@ -123,11 +123,11 @@ const ToolBar toolBarTable[] = {
 
 const ToolButton toolButtonTable[] = {
         // clang-format off
-    {"File", "new", "New", "Новый файл", CTRL | Qt::Key_N, ":/icons/new.png", Window, "menuNewFile()"},
-    {"File", "open", "Open", "Открыть ...", CTRL | Qt::Key_O, ":/icons/open.png", Window, "menuOpenFile()"},
-    {"File", "reopen", "Reopen", "Открыть в текущем окне...", CTRL | Qt::Key_R, ":/icons/reopen.png", Window, "menuReopenFile()"},
-    {"File", "save", "Save", "Сохранить", CTRL | Qt::Key_S, ":/icons/save.png", Window, "menuSaveFile()"},
-    {"File", "saveas", "Save as", "Сохранить как...", CTRL | ALT | Qt::Key_S, ":/icons/saveas.png", Window, "menuSaveAsFile()"},
+    {"File", "new", "New", "Новый файл", CTRL | Qt::Key_N, ":/icons/new.png", Files, "menuNewFile()"},
+    {"File", "open", "Open", "Открыть ...", CTRL | Qt::Key_O, ":/icons/open.png", Files, "menuOpenFile()"},
+    {"File", "reopen", "Reopen", "Открыть в текущем окне...", CTRL | Qt::Key_R, ":/icons/reopen.png", Files, "menuReopenFile()"},
+    {"File", "save", "Save", "Сохранить", CTRL | Qt::Key_S, ":/icons/save.png", Files, "menuSaveFile()"},
+    {"File", "saveas", "Save as", "Сохранить как...", CTRL | ALT | Qt::Key_S, ":/icons/saveas.png", Files, "menuSaveAsFile()"},
     {"View", "prev", "Previous", "Предыдущая тема", CTRL | ALT | Qt::Key_Left, ":/icons/prev.png", Tree, "prevThemeInTime()"},
     {"View", "next", "Next", "Следующая тема", CTRL | ALT | Qt::Key_Right, ":/icons/next.png", Tree, "nextThemeInTime()"},
     {"Edit", "find", "Find", "Найти", CTRL | Qt::Key_F, ":/icons/find.png", Window, "menuFind()"},

@@ -1,3 +1,4 @@
+#include "app/FileCommands.h"
 #include "app/KeyHelp.h"
 #include "app/KeyList.h"
 #include "common/Clock.h"
@@ -76,12 +77,12 @@ private Q_SLOTS:
 
         HangGuard guard; // a FIFO among the targets
         if (standard) {
-            window->menuFileOperationGUI(operation);
+            window->files()->menuFileOperationGUI(operation);
         } else if (operation == 8) { // the hidden command Ctrl+K, H
             QTest::keyClick(view, Qt::Key_K, Qt::ControlModifier);
             QTest::keyClick(view, Qt::Key_H);
         } else {
-            window->menuFileOperation(operation);
+            window->files()->menuFileOperation(operation);
         }
 
         QStringList seen;
@@ -141,7 +142,7 @@ private Q_SLOTS:
         QVERIFY2(shipped.readAll() == keyHelpFile(),
                  "resources/keyhelp.txt lags behind the key tables: run this test once with "
                  "BRW_REGENERATE=1");
-        window->menuKeyHelp();
+        window->files()->menuKeyHelp();
         QCOMPARE(windows.back()->objectName(), QString("KeyHelp"));
         QVERIFY(windows.back()->fileName().endsWith("/keyhelp.txt"));
         QStringList groups;
@@ -150,7 +151,7 @@ private Q_SLOTS:
                 groups.append(entry.group);
         QCOMPARE(outlineOf(*windows.back()->tree()), groups.join(','));
         QVERIFY(writeBytes("keyhelp.txt", "\r\n<!--1-->Local\r\n\r\n"));
-        window->menuKeyHelp();
+        window->files()->menuKeyHelp();
         QCOMPARE(windows.back()->fileName(), QString("keyhelp.txt"));
         QCOMPARE(outlineOf(*windows.back()->tree()), QString("Local"));
         QCOMPARE(dialogs.requests().size(), 0);
@@ -170,7 +171,7 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         dialogs.chooseNext(dir.filePath("table.html"));
         shown.answerNext(Answer::No);
-        window->menuSaveTable();
+        window->files()->menuSaveTable();
         QCOMPARE(shown.count(), 1);
         QVERIFY(shown.texts().first().contains("theme\nLeaf中\n"));
         window->document().renameTheme(leaf, "Leaf");
@@ -178,7 +179,7 @@ private Q_SLOTS:
         window->tree()->setCurrentTheme(leaf);
         auto typeAndSave = [&](const QString &text) {
             window->editor()->insertPlainText(text); // as pasted
-            window->menuSaveFile();
+            window->files()->menuSaveFile();
         };
         const QString once = "1 character(s) cannot be written in the code page CP1251";
         shown.answerNext(Answer::No);
@@ -187,7 +188,7 @@ private Q_SLOTS:
         QVERIFY(shown.texts().first().startsWith(once));
         QVERIFY(shown.texts().first().contains("theme\nLeaf\n"));
         typeAndSave("€ x"); // characters of the code page say nothing more
-        window->autosave();
+        window->files()->autosave();
         QCOMPARE(shown.count(), 1);
         QVERIFY(fileBytes("doc.brw").contains("Leaf\r\n\x1A\x88 xleaf"));
         QVERIFY(window->encodingLabel()->isHidden());

@@ -3,6 +3,7 @@
 #include "app/AuxiliaryCommands.h"
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/FileCommands.h"
 #include "app/KeyList.h"
 #include "app/MainActions.h"
 #include "app/Play_RecordEvents.h"
@@ -108,7 +109,8 @@ private Q_SLOTS:
             static const QHash<Target, QString> names{{Target::Window, "window"},
                                                       {Target::Tree, "tree"},
                                                       {Target::Aux, "aux"},
-                                                      {Target::Location, "locationMode"}};
+                                                      {Target::Location, "locationMode"},
+                                                      {Target::Files, "files"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;
@@ -254,8 +256,8 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         Brambleweb *main = BRWApplication::instance()->createMainWindow(QString(), "Main");
         dialogs.chooseNext(QFINDTESTDATA("data") + "/gone.brw");
-        main->menuReopenFile();
-        main->menuAppendFile();
+        main->files()->menuReopenFile();
+        main->files()->menuAppendFile();
         QCOMPARE(dialogs.requests().last().directory, QFINDTESTDATA("data"));
     }
 

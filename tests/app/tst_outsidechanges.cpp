@@ -1,5 +1,6 @@
 // A document changed on disk by another hand, the same document open in two programs, and the
 // list of recent documents.
+#include "app/FileCommands.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/RecentDocuments.h"
 #include "storage/DocumentLock.h"
@@ -93,7 +94,7 @@ private Q_SLOTS:
         if (!save.isEmpty())
             boxes.answerNext(ScriptedMessages::answerNamed(save));
         dialogs.chooseNext(other);
-        window->menuSaveFile();
+        window->files()->menuSaveFile();
         QCOMPARE(englishLines(boxes.texts()),
                  QStringList{overwriteQuestion(path)}.mid(save.isEmpty()));
         const QByteArray saved = fileBytes(path);
@@ -103,7 +104,7 @@ private Q_SLOTS:
         // Once written, the file is the window's own again.
         boxes.clear();
         typeInto(window, "again ");
-        window->menuSaveFile();
+        window->files()->menuSaveFile();
         QCOMPARE(boxes.count(), int(save == "Cancel"));
         closeUnsaved(window);
         QFile::remove(errorSave);
@@ -136,13 +137,13 @@ private Q_SLOTS:
         QApplication::setActiveWindow(nullptr);
         dialogs.chooseNext(path);
         if (during == "reopen")
-            window->menuFileOperation(FileOperations::Reopen);
+            window->files()->menuFileOperation(FileOperations::Reopen);
         QVERIFY(changed);
         QTRY_COMPARE(status(window), outsideText);
         QCOMPARE(boxes.count() + window->isModified(), 0);
 
         boxes.answerNext(Answer::Cancel);
-        window->menuSaveFile();
+        window->files()->menuSaveFile();
         QCOMPARE(englishLines(boxes.texts()), QStringList{overwriteQuestion(path)});
         QVERIFY(fileBytes(path).endsWith(outsideBytes));
         closeUnsaved(window);
@@ -199,14 +200,14 @@ private Q_SLOTS:
         QApplication::setActiveWindow(nullptr);
         window->tree()->setCurrentTheme(themeNamed(*window->tree(), current));
         dialogs.chooseNext(target, type.toInt());
-        window->menuFileOperation(operationNamed(operation));
+        window->files()->menuFileOperation(operationNamed(operation));
         QTest::qWait(100); // late reports of the watcher
         const bool own = !target.endsWith("other.brw");
         QCOMPARE(fileBytes(path) == whole, !own);
         QCOMPARE(status(window) + QString::number(window->isModified()), QString::number(own));
         QApplication::setActiveWindow(window);
         QTest::qWait(50);
-        window->menuSaveFile();
+        window->files()->menuSaveFile();
         QCOMPARE(boxes.texts(), QStringList{FileOperations::replaceQuestion(target)}.mid(!own));
         QCOMPARE(fileBytes(path), whole);
         closeUnsaved(window);

@@ -1,5 +1,6 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/FileCommands.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
 #include "common/Clock.h"
@@ -77,7 +78,7 @@ private Q_SLOTS:
             if (what == "error-save" || what == "unnamed") {
                 made = window->errorSaveFile().fileName();
             } else if (what == "autosave") {
-                window->autosave();
+                window->files()->autosave();
                 made = window->autosaveFile().fileName();
             } else if (what == "lock") {
                 made = DocumentLock::lockPathOf(path);
@@ -89,7 +90,7 @@ private Q_SLOTS:
                 QCOMPARE(recorder.stopRecord(), 0);
             } else {
                 boxes.answerNext(Messages::Answer::Ok); // replace the existing file
-                window->menuFileOperation(operationNamed(what));
+                window->files()->menuFileOperation(operationNamed(what));
                 made = dir.entryList({"made*"}).join('|'); // one file
                 QVERIFY2(!made.contains('|'), qPrintable(made));
                 QVERIFY(fileBytes(made).size() > 100);
@@ -151,7 +152,7 @@ private Q_SLOTS:
 
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
-        window->menuSaveFile();
+        window->files()->menuSaveFile();
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previousHandler);
         QCOMPARE(boxes.texts().first(), "Error writing file\nОшибка записи в файл\n" + path);
@@ -202,7 +203,7 @@ private Q_SLOTS:
 
         // The file is closed now: a second emergency save can only say so.
         QString again;
-        window->emergencySave(again);
+        window->files()->emergencySave(again);
         QCOMPARE(again, cannotSave);
         QCOMPARE(fileBytes(errorSave), saved);
         closeUnsaved(window);
@@ -221,7 +222,7 @@ private Q_SLOTS:
         // The quiet save removes an autosave copy that is still empty, as a close does.
         Brambleweb *autosaved = openWindow(copyOfSample("autosaved.brw"));
         typeInto(autosaved, "autosaved ");
-        autosaved->autosave();
+        autosaved->files()->autosave();
         const QString copies[] = {window->autosaveFile().fileName(),
                                   autosaved->autosaveFile().fileName()};
         Emergency::begin();

@@ -1,4 +1,5 @@
 #include "app/Brambleweb.h"
+#include "app/FileCommands.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FilterRows.h"
 #include "find/FindAllPanel.h"
@@ -119,7 +120,7 @@ private Q_SLOTS:
             if (change == "a dropped file")
                 Q_EMIT m_tree->dragDrop()->filesDropped({file}, m_tree->rows().indexOf(gamma));
             else
-                m_window->menuAppendFileGUI();
+                m_window->files()->menuAppendFileGUI();
         } else {
             m_window->editor()->setPlainText("<!--1-->Made\nx");
             m_window->editor()->setEdited(true);
