@@ -2,9 +2,10 @@
 
 #include "app/ActionBuilder.h"
 #include "app/BRWApplication.h"
+#include "app/DetachedWindows.h"
 #include "app/InterruptedSave.h"
-#include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
+#include "app/WindowMemory.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Emergency.h"
@@ -47,7 +48,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     m_splitter->setStretchFactor(1, 1);
     watchInput(m_mainEditBox);
     watchInput(m_view);
-    m_document.addObserver(this);
+    m_detached = new DetachedWindows(*this);
+    m_memory = new WindowMemory(*this);
     m_reminder = new ReminderHost(m_document, this);
 
     buildActions();
@@ -95,7 +97,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 
     m_secondTimer.start(1000);
     resize(480, 300);
-    restoreWindowState();
+    m_memory->restoreWindowState();
     m_view->setFocus();
     m_focusInTree = true;
     m_statusRefresh = true;
@@ -104,10 +106,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 Brambleweb::~Brambleweb()
 {
     m_secondTimer.stop();
-    m_document.removeObserver(this);
     delete m_findDialog;
-    for (const RemovalWindow &node : m_removalWindows)
-        delete node.window;
+    delete m_detached;
     // Whatever shows or watches the document goes before it: the window's own members go
     // before the widgets it holds.
     delete m_findEngine;
@@ -121,7 +121,17 @@ void Brambleweb::buildActions()
 {
     Q_INIT_RESOURCE(icons);
     m_treeActions = buildMainActions(this, [this](MainActions::Target target) -> QObject * {
-        return target == MainActions::Target::Tree ? static_cast<QObject *>(m_view) : this;
+        switch (target) {
+        case MainActions::Target::Tree:
+            return m_view;
+        case MainActions::Target::Detached:
+            return m_detached;
+        case MainActions::Target::Memory:
+            return m_memory;
+        case MainActions::Target::Window:
+            break;
+        }
+        return this;
     });
     m_mnemonicClashes = mnemonicClashes(this);
     addRecentDocumentsMenu();
@@ -175,7 +185,7 @@ void Brambleweb::loadPendingFile()
             m_openDir = directory;
             m_saveDir = directory;
             m_session->setFileName(m_pendingFile);
-            restoreDocumentState();
+            m_memory->restoreDocumentState();
         }
         m_progressFrame->setFixedWidth(0);
         m_inputBlocked = false;

@@ -2,8 +2,10 @@
 // prefix, and the close question.
 #include "app/Brambleweb.h"
 
+#include "app/DetachedWindows.h"
 #include "app/FatalSignals.h"
 #include "app/WindowKeys.h"
+#include "app/WindowMemory.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
@@ -181,7 +183,7 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         else if (binding->command == PreviousWindow)
             activateWindowOf(m_previousWindow);
         else if (binding->command == DetachedWindow)
-            activateRemovalWindow(key->key() - Qt::Key_0);
+            m_detached->activateRemovalWindow(key->key() - Qt::Key_0);
         return true;
     }
     if (!document)
@@ -310,7 +312,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     }
     m_view->closeNameEditor();
     storeDescription(m_view->currentTheme(), true);
-    bool refused = !closeRemovalWindows();
+    bool refused = !m_detached->closeRemovalWindows();
     if (!refused && isModified()) {
         const Messages::Answer answer = askSaveChanges();
         refused = answer == Messages::Answer::Yes ? isModified() : answer != Messages::Answer::No;
@@ -321,7 +323,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
         return;
     }
     m_secondTimer.stop();
-    rememberOnClose();
+    m_memory->rememberOnClose();
     m_session->close();
     m_reminder->setRinging(false);
     m_reminder->window()->close();

@@ -4,6 +4,7 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
+#include "app/WindowMemory.h"
 #include "common/Assertions.h"
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
@@ -158,11 +159,11 @@ void Brambleweb::loadChosenFile(int operation, const QString &name)
     // A file that cannot be read leaves the window's document as it was: taking the new name
     // would let the next save write the old tree over that file.
     FileStamp read;
-    rememberDocumentState();
+    m_memory->rememberDocumentState();
     if (!withInputBlocked([&] { return loadTree(name, 0, &read); }))
         return;
     m_session->setFileName(name);
-    restoreDocumentState();
+    m_memory->restoreDocumentState();
     m_session->open(read);
     updateCaption(false);
 }

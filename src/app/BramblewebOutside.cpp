@@ -3,8 +3,9 @@
 #include "app/Brambleweb.h"
 
 #include "app/BRWApplication.h"
-#include "app/OutsideThemeDialog.h"
+#include "app/DetachedWindows.h"
 #include "app/RecentDocuments.h"
+#include "app/WindowMemory.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
@@ -16,15 +17,13 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include <algorithm>
-
 void Brambleweb::followingDocument()
 {
     statusBar()->clearMessage();
     if (fileName().isEmpty())
         return;
     RecentDocuments::add(fileName());
-    rememberDocument();
+    m_memory->rememberDocument();
 }
 
 void Brambleweb::outsideChanged()
@@ -46,9 +45,7 @@ void Brambleweb::askReload()
         return; // nothing to reload: the next save asks before it writes the file again
     storeDescription(m_view->currentTheme(), false);
     // Text typed in a detached window is unsaved too; the error-save file keeps it as well.
-    const bool detachedUnsaved = std::any_of(
-            m_removalWindows.begin(), m_removalWindows.end(),
-            [](const RemovalWindow &node) { return node.window && node.window->isModified(); });
+    const bool detachedUnsaved = m_detached->hasUnsavedText();
     const bool unsaved = isModified() || m_mainEditBox->isEdited() || detachedUnsaved;
     QString text = tr("The file was changed outside BRW. Reload it?\nФайл изменён вне BRW. "
                       "Загрузить его заново?\n") +

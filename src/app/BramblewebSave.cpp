@@ -2,6 +2,7 @@
 // window's side; the files themselves are the document session's.
 #include "app/Brambleweb.h"
 
+#include "app/DetachedWindows.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "storage/FileOperations.h"
@@ -75,7 +76,7 @@ bool Brambleweb::emergencySave(QString &log)
     storeDescription(m_view->currentTheme(), true);
     const int result = m_session->writeErrorSave([this, &log](QFileDevice &file) {
         const int written = writeDocument(&file, 0, &log);
-        return written - writeRemovalRecords(file, log);
+        return written - m_detached->writeRemovalRecords(file, log);
     });
     const QString text = result > 0 ? tr("Correct saving\nДанные сохранены успешно")
                                     : tr("It save data with errors\nДанные сохранены с "

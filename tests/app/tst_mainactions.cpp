@@ -105,7 +105,9 @@ private Q_SLOTS:
         const auto target = [](Target to, const char *slot) {
             // The window's parts answer to their object names.
             static const QHash<Target, QString> names{{Target::Window, "window"},
-                                                      {Target::Tree, "tree"}};
+                                                      {Target::Tree, "tree"},
+                                                      {Target::Detached, "detached"},
+                                                      {Target::Memory, "memory"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;
