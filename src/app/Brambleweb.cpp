@@ -3,11 +3,12 @@
 #include "app/ActionBuilder.h"
 #include "app/AuxiliaryCommands.h"
 #include "app/BRWApplication.h"
+#include "app/DetachedWindows.h"
 #include "app/FileCommands.h"
 #include "app/InterruptedSave.h"
 #include "app/LocationMode.h"
-#include "app/OutsideThemeDialog.h"
 #include "app/UndoEntries.h"
+#include "app/WindowMemory.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Emergency.h"
@@ -48,7 +49,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     m_splitter->setStretchFactor(1, 1);
     watchInput(m_mainEditBox);
     watchInput(m_view);
-    m_document.addObserver(this);
+    m_detached = new DetachedWindows(*this);
+    m_memory = new WindowMemory(*this);
     m_reminder = new ReminderHost(m_document, this);
     m_aux = new AuxiliaryCommands(*this);
     m_location = new ::LocationMode(*this);
@@ -105,7 +107,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 
     m_secondTimer.start(1000);
     resize(480, 300);
-    restoreWindowState();
+    m_memory->restoreWindowState();
     m_view->setFocus();
     m_focusInTree = true;
     m_statusRefresh = true;
@@ -114,10 +116,8 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 Brambleweb::~Brambleweb()
 {
     m_secondTimer.stop();
-    m_document.removeObserver(this);
     delete m_findDialog;
-    for (const RemovalWindow &node : m_removalWindows)
-        delete node.window;
+    delete m_detached;
     // Whatever shows or watches the document goes before it: the window's own members go
     // before the widgets it holds.
     delete m_findEngine;
@@ -140,6 +140,10 @@ void Brambleweb::buildActions()
             return m_location;
         case MainActions::Target::Files:
             return m_files;
+        case MainActions::Target::Detached:
+            return m_detached;
+        case MainActions::Target::Memory:
+            return m_memory;
         case MainActions::Target::Window:
             break;
         }
@@ -197,7 +201,7 @@ void Brambleweb::loadPendingFile()
             m_files->setOpenDir(directory);
             m_files->setSaveDir(directory);
             m_session->setFileName(m_pendingFile);
-            restoreDocumentState();
+            m_memory->restoreDocumentState();
         }
         m_progressFrame->setFixedWidth(0);
         m_inputBlocked = false;

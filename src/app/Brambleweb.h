@@ -17,11 +17,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class AuxiliaryCommands;
 class CorrectedTextEdit;
 class FileCommands;
+class DetachedWindows;
 class FindAllPanel;
 class TreeFilter;
 class FindDialog;
@@ -29,7 +29,6 @@ class FindEngine;
 class GoToThemePopup;
 class LocationMode;
 struct FoundMatch;
-class OutsideThemeDialog;
 class QAbstractScrollArea;
 class QAction;
 class QFileDevice;
@@ -41,12 +40,13 @@ class ReminderHost;
 class Theme;
 class ThemeView;
 class UndoEntries;
+class WindowMemory;
 
 // The main window: one per open document, with the theme tree on the left and the current
 // theme's description on the right. It moves descriptions between the two, shows the modified
 // state in the caption, switches focus, and asks its document session to keep the document on
 // disk.
-class Brambleweb : public QMainWindow, private DocumentObserver
+class Brambleweb : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -87,15 +87,19 @@ public:
     GoToThemePopup *goToPopup() const { return m_goToPopup; }
     FindAllPanel *findAllPanel() const { return m_findAllPanel; }
     TreeFilter *treeFilter() const { return m_treeFilter; }
-    // The detached description windows, in opening order.
-    QList<OutsideThemeDialog *> removalWindows() const;
+    DetachedWindows *detached() const { return m_detached; }
+    WindowMemory *memory() const { return m_memory; }
 
     void storeDescription(Theme *theme, bool clearEdited);
+    // Stores the text as the theme's description, dated today, and marks the document changed.
+    void storeThemeText(Theme *theme, const QString &text);
     // Where the description's cursor stood when the theme was last left: (line, column).
     QPair<int, int> savedCursor(Theme *theme) const
     {
         return m_cursors.value(m_document.resolve(theme));
     }
+    // Where the cursor stood in each description shown; a document's state fills it in.
+    QHash<const Theme *, QPair<int, int>> &savedCursors() { return m_cursors; }
     void loadDescription(Theme *theme);
     void updateCaption(bool starred);
     void updateStatus();
@@ -122,6 +126,14 @@ public:
     // Removes the autosave copy when it is still empty, as a close does: the quiet save of a
     // session's end leaves nothing empty behind.
     void dropEmptyAutosaveCopy() { m_session->dropEmptyAutosaveCopy(); }
+    // The window's own keys and the location mode reach the widget's input.
+    void watchInput(QAbstractScrollArea *widget);
+    void activateWindowOf(QWidget *window);
+    // The splitter between the tree and the description, and the find-all panel's height to
+    // come back with: a window state keeps both.
+    QSplitter *splitter() const { return m_splitter; }
+    int findAllHeight() const { return m_findAllHeight; }
+    void setFindAllHeight(int height) { m_findAllHeight = height; }
 
 public Q_SLOTS:
     // Outlines of other programs (BramblewebOutlines.cpp).
@@ -133,11 +145,6 @@ public Q_SLOTS:
     void menuGoToMark();
     void menuNewest();
     void menuGenerateTree();
-    // Detached description windows (BramblewebDetached.cpp).
-    void menuRemoval();
-    void saveRemovalDialogData(OutsideThemeDialog *window, const QString &text);
-    void closeRemovalDialog(OutsideThemeDialog *window);
-    void removalDialogFindSourceTheme(OutsideThemeDialog *window);
     void menuMainWidgetsTab();
     void menuGoToReminder();
     void menuUpdateReminder();
@@ -165,8 +172,6 @@ public Q_SLOTS:
     void findAllAction();
     // Narrows the tree to the themes that match the find dialog's search, or shows it whole.
     void menuFilterTree();
-    // Opens the documents that were open when the program last ended (BramblewebState.cpp).
-    void menuReopenSession();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -180,19 +185,11 @@ private:
     void buildStatusBar();
     void loadPendingFile();
     void setActionState(int state);
-    void activateWindowOf(QWidget *window);
-    void watchInput(QAbstractScrollArea *widget);
     // The keys of the window's own tables; true when the key was handled and is swallowed.
     bool handleKey(QObject *watched, QKeyEvent *key, bool document);
     // Runs an action whose key a menu title's mnemonic claims too; true when the key was its.
     bool runClashingShortcut(QObject *watched, QEvent *event);
     void crashTest();
-    // Stores the text as the theme's description, dated today, and marks the document changed.
-    void storeThemeText(Theme *theme, const QString &text);
-    // Closes the detached windows from the first; false when one of them refuses.
-    bool closeRemovalWindows();
-    // Activates the detached window at that place of the list (from 1), if there is one.
-    void activateRemovalWindow(int position);
     void showFindDialog(bool replaceMode);
     // Runs `run` (by default: find all without an action, else a search step) with the find
     // dialog's search, once the dialog is open and its search valid.
@@ -221,16 +218,8 @@ private:
     void copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
                           EditingCommands::DropPlace place);
     GoToThemePopup *createdGoToPopup();
-    // Where the user left off (BramblewebState.cpp); only document windows keep a state.
-    bool keepsState() const;
-    void restoreWindowState();
-    void rememberWindowState();
-    void rememberOnClose();
     // A closed window lets go of its document's memory.
     void releaseClosedDocument();
-    // Detached windows lose their theme when it leaves the tree.
-    void aboutToRemove(Theme *parent, int first, int last) override;
-    void aboutToReplace() override;
 
     QSplitter *m_splitter = nullptr;
     ThemeDocument m_document;
@@ -269,13 +258,7 @@ private:
     GoToThemePopup *m_goToPopup = nullptr;
     FindAllPanel *m_findAllPanel = nullptr;
     TreeFilter *m_treeFilter = nullptr;
-    // A detached window and the theme it was opened for; null once that theme left the tree.
-    struct RemovalWindow
-    {
-        QPointer<OutsideThemeDialog> window;
-        Theme *theme;
-    };
-    std::vector<RemovalWindow> m_removalWindows;
-    QString m_sessionKey;    // the document this window holds in the session
+    DetachedWindows *m_detached = nullptr;
+    WindowMemory *m_memory = nullptr;
     int m_findAllHeight = 0; // the find-all panel's height to come back with
 };

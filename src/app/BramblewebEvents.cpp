@@ -2,10 +2,12 @@
 // close question.
 #include "app/Brambleweb.h"
 
+#include "app/DetachedWindows.h"
 #include "app/FatalSignals.h"
 #include "app/FileCommands.h"
 #include "app/LocationMode.h"
 #include "app/WindowKeys.h"
+#include "app/WindowMemory.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindDialog.h"
@@ -149,7 +151,7 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
         else if (binding->command == PreviousWindow)
             activateWindowOf(m_previousWindow);
         else if (binding->command == DetachedWindow)
-            activateRemovalWindow(key->key() - Qt::Key_0);
+            m_detached->activateRemovalWindow(key->key() - Qt::Key_0);
         return true;
     }
     if (!document)
@@ -211,7 +213,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     }
     m_view->closeNameEditor();
     storeDescription(m_view->currentTheme(), true);
-    bool refused = !closeRemovalWindows();
+    bool refused = !m_detached->closeRemovalWindows();
     if (!refused && isModified()) {
         const Messages::Answer answer = m_files->askSaveChanges();
         refused = answer == Messages::Answer::Yes ? isModified() : answer != Messages::Answer::No;
@@ -222,7 +224,7 @@ void Brambleweb::closeEvent(QCloseEvent *event)
         return;
     }
     m_secondTimer.stop();
-    rememberOnClose();
+    m_memory->rememberOnClose();
     m_session->close();
     m_reminder->setRinging(false);
     m_reminder->window()->close();

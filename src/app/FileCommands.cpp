@@ -8,8 +8,9 @@
 
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
-#include "app/OutsideThemeDialog.h"
+#include "app/DetachedWindows.h"
 #include "app/RecentDocuments.h"
+#include "app/WindowMemory.h"
 #include "common/Assertions.h"
 #include "common/Cp1251.h"
 #include "common/DataFiles.h"
@@ -173,13 +174,13 @@ void FileCommands::loadChosenFile(int operation, const QString &name)
     // A file that cannot be read leaves the window's document as it was: taking the new name
     // would let the next save write the old tree over that file.
     FileStamp read;
-    m_window.rememberDocumentState();
+    m_window.memory()->rememberDocumentState();
     bool loaded = false;
     m_window.blockInputWhile([&] { loaded = m_window.loadTree(name, 0, &read); });
     if (!loaded)
         return;
     m_window.session()->setFileName(name);
-    m_window.restoreDocumentState();
+    m_window.memory()->restoreDocumentState();
     m_window.session()->open(read);
     m_window.updateCaption(false);
 }
@@ -484,7 +485,7 @@ bool FileCommands::emergencySave(QString &log)
     m_window.storeDescription(m_window.tree()->currentTheme(), true);
     const int result = m_window.session()->writeErrorSave([this, &log](QFileDevice &file) {
         const int written = m_window.writeDocument(&file, 0, &log, &m_saveReport);
-        return written - m_window.writeRemovalRecords(file, log);
+        return written - m_window.detached()->writeRemovalRecords(file, log);
     });
     const QString text = result > 0 ? tr("Correct saving\nДанные сохранены успешно")
                                     : tr("It save data with errors\nДанные сохранены с "
@@ -500,7 +501,7 @@ void FileCommands::followingDocument()
     if (m_window.fileName().isEmpty())
         return;
     RecentDocuments::add(m_window.fileName());
-    m_window.rememberDocument();
+    m_window.memory()->rememberDocument();
 }
 
 void FileCommands::outsideChanged()
@@ -524,10 +525,7 @@ void FileCommands::askReload()
         return; // nothing to reload: the next save asks before it writes the file again
     m_window.storeDescription(m_window.tree()->currentTheme(), false);
     // Text typed in a detached window is unsaved too; the error-save file keeps it as well.
-    const QList<OutsideThemeDialog *> detached = m_window.removalWindows();
-    const bool detachedUnsaved =
-            std::any_of(detached.begin(), detached.end(),
-                        [](OutsideThemeDialog *window) { return window && window->isModified(); });
+    const bool detachedUnsaved = m_window.detached()->hasUnsavedText();
     const bool unsaved = m_window.isModified() || m_window.editor()->isEdited() || detachedUnsaved;
     QString text = tr("The file was changed outside BRW. Reload it?\nФайл изменён вне BRW. "
                       "Загрузить его заново?\n") +

@@ -36,7 +36,7 @@ const Action actionTable[] = {
     {"&File", "&Open...", "Открыть ...", CTRL | Qt::Key_O, "open", Files, "menuOpenFile()", 0},
     {"&File", "&Reopen", "Открыть в текущем окне...", CTRL | Qt::Key_R, "reopen", Files, "menuReopenFile()", 0},
     {"&File", "&Insert In", "Вставить файл внутрь текущей темы...", CTRL | Qt::Key_I, "insertin", Files, "menuAppendFile()", 0},
-    {"&File", "Reopen &last session", "Открыть документы, открытые при последнем выходе", CTRL | SHIFT | Qt::Key_R, "reopensession", Window, "menuReopenSession()", 0},
+    {"&File", "Reopen &last session", "Открыть документы, открытые при последнем выходе", CTRL | SHIFT | Qt::Key_R, "reopensession", Memory, "menuReopenSession()", 0},
     separator("&File"),
     {"&File", "&Save", "Сохранить", CTRL | Qt::Key_S, "save", Files, "menuSaveFile()", 0},
     {"&File", "S&ave as", "Сохранить как...", CTRL | ALT | Qt::Key_S, "saveas", Files, "menuSaveAsFile()", 0},
@@ -101,7 +101,7 @@ const Action actionTable[] = {
     {"T&ools", "Record &keys", "Записать нажатия клавиш", QKeyCombination(Qt::Key_F6), "recordkeys", Aux, "startRecordEvents()", 0},
     {"T&ools", "&Play keys", "Воспроизвести нажатия клавиш", QKeyCombination(Qt::Key_F7), "playkeys", Aux, "startPlayEvents()", 0},
 
-    {"&Windows", "&Removal", "Выноска", QKeyCombination(Qt::Key_F9), "removal", Window, "menuRemoval()", 0},
+    {"&Windows", "&Removal", "Выноска", QKeyCombination(Qt::Key_F9), "removal", Detached, "menuRemoval()", 0},
     {"&Windows", "&Symbols", "Таблица символов", NoKey, "symbols", Aux, "menuSymbols()", 0},
     separator("&Windows"),
     {"&Windows/&Main Widgets", "&Tab", "Переключение между деревом и описанием", CTRL | Qt::Key_Enter, "tab", Window, "menuMainWidgetsTab()", 0},

@@ -1,3 +1,4 @@
+#include "app/DetachedWindows.h"
 #include "app/LocationMode.h"
 #include "app/OutsideThemeDialog.h"
 #include "common/Clock.h"
@@ -336,11 +337,11 @@ private Q_SLOTS:
         Brambleweb *main = outlineWindow("A(B),C", "B");
         ThemeView &tree = *main->tree();
         QTest::keyClicks(main->editor(), "unsaved "); // a window opens with the text as it stands
-        main->menuRemoval();
+        main->detached()->menuRemoval();
         tree.setCurrentTheme(themeNamed(tree, "C"));
         for (int i = 0; i < 9; ++i)
-            main->menuRemoval();
-        const QList<OutsideThemeDialog *> windows = main->removalWindows();
+            main->detached()->menuRemoval();
+        const QList<OutsideThemeDialog *> windows = main->detached()->removalWindows();
         OutsideThemeDialog *first = windows[0], *second = windows[1];
         QString captions;
         for (OutsideThemeDialog *window : windows)
@@ -387,9 +388,9 @@ private Q_SLOTS:
         for (Answer answer : {Answer::Cancel, Answer::No, Answer::No})
             m_boxes->answerNext(answer);
         QVERIFY(!main->close());
-        QCOMPARE(main->removalWindows(), windows.mid(5));
+        QCOMPARE(main->detached()->removalWindows(), windows.mid(5));
         QVERIFY(main->close());
-        QCOMPARE(main->removalWindows().size() + m_boxes->count(), 3);
+        QCOMPARE(main->detached()->removalWindows().size() + m_boxes->count(), 3);
     }
 
     // A link and its mark share one text: saved from the window of one while the other is current
@@ -400,11 +401,11 @@ private Q_SLOTS:
         FETCH_TEXTS(detached, current, expected);
         Brambleweb *main = outlineWindow("M+1,L-1(_),Z", detached);
         ThemeView &tree = *main->tree();
-        main->menuRemoval();
+        main->detached()->menuRemoval();
         tree.setCurrentTheme(themeNamed(tree, current));
         QTest::keyClicks(main->editor(), "main ");
-        QTest::keyClicks(main->removalWindows().last()->editor(), "new ");
-        saveWith(main->removalWindows().last(), Answer::Yes);
+        QTest::keyClicks(main->detached()->removalWindows().last()->editor(), "new ");
+        saveWith(main->detached()->removalWindows().last(), Answer::Yes);
         QCOMPARE(main->editor()->text(), expected);
         tree.setCurrentTheme(themeNamed(tree, "Z"));
         QCOMPARE(themeNamed(tree, "M")->description(), expected);
@@ -416,9 +417,9 @@ private Q_SLOTS:
         ThemeView &tree = *main->tree();
         for (const char *theme : {"B", "B", "x", "C"}) {
             tree.setCurrentTheme(themeNamed(tree, theme));
-            main->menuRemoval();
+            main->detached()->menuRemoval();
         }
-        const QList<OutsideThemeDialog *> opened = main->removalWindows();
+        const QList<OutsideThemeDialog *> opened = main->detached()->removalWindows();
         QList<QPointer<OutsideThemeDialog>> windows(opened.begin(), opened.end());
         QTest::keyClicks(windows[1]->editor(), "kept ");
         tree.setCurrentTheme(themeNamed(tree, "C")); // a moved theme keeps its window
@@ -428,7 +429,8 @@ private Q_SLOTS:
         tree.setCurrentTheme(themeNamed(tree, "B"));
         m_boxes->answerNext(Answer::Cancel);
         tree.menuDelete();
-        QTRY_COMPARE(main->removalWindows(), (QList<OutsideThemeDialog *>{windows[1], windows[3]}));
+        QTRY_COMPARE(main->detached()->removalWindows(),
+                     (QList<OutsideThemeDialog *>{windows[1], windows[3]}));
         QVERIFY(!windows[0]);
         QVERIFY(!windows[2]);
         // The window kept open cannot write into the theme that is gone.
@@ -441,7 +443,7 @@ private Q_SLOTS:
 
         ThemeDocument reread; // as a reopen does: every theme's window closes
         main->document().replaceContents(reread);
-        QTRY_COMPARE(main->removalWindows(), QList<OutsideThemeDialog *>{windows[1]});
+        QTRY_COMPARE(main->detached()->removalWindows(), QList<OutsideThemeDialog *>{windows[1]});
         for (Answer answer : {Answer::No, Answer::No})
             m_boxes->answerNext(answer);
         QVERIFY(main->close());

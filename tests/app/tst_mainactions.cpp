@@ -106,11 +106,11 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList()); // every slot of the tables exists
         const auto target = [](Target to, const char *slot) {
             // The window's parts answer to their object names.
-            static const QHash<Target, QString> names{{Target::Window, "window"},
-                                                      {Target::Tree, "tree"},
-                                                      {Target::Aux, "aux"},
-                                                      {Target::Location, "locationMode"},
-                                                      {Target::Files, "files"}};
+            static const QHash<Target, QString> names{
+                    {Target::Window, "window"}, {Target::Tree, "tree"},
+                    {Target::Aux, "aux"},       {Target::Location, "locationMode"},
+                    {Target::Files, "files"},   {Target::Detached, "detached"},
+                    {Target::Memory, "memory"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;

@@ -1,5 +1,6 @@
 // A document changed on disk by another hand, the same document open in two programs, and the
 // list of recent documents.
+#include "app/DetachedWindows.h"
 #include "app/FileCommands.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/RecentDocuments.h"
@@ -157,8 +158,8 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         Brambleweb *window = openWindow(path);
         window->tree()->setCurrentTheme(themeNamed(*window->tree(), "Renaming"));
-        window->menuRemoval();
-        OutsideThemeDialog *detached = window->removalWindows().value(0);
+        window->detached()->menuRemoval();
+        OutsideThemeDialog *detached = window->detached()->removalWindows().value(0);
         QVERIFY(detached);
         QTest::keyClicks(detached->editor(), "detached words");
         QApplication::setActiveWindow(nullptr);
@@ -169,7 +170,7 @@ private Q_SLOTS:
         boxes.answerNext(Answer::Yes);
         boxes.answerNext(Answer::No); // the detached window's question when its theme goes
         QApplication::setActiveWindow(window);
-        QTRY_VERIFY(window->removalWindows().isEmpty());
+        QTRY_VERIFY(window->detached()->removalWindows().isEmpty());
         QCOMPARE(englishLines(boxes.texts()),
                  (QStringList{reloadQuestion(path, errorSave) +
                                       "\nThe texts of the detached windows go there too",

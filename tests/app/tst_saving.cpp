@@ -1,5 +1,6 @@
 #include "app/BRWApplication.h"
 #include "app/Brambleweb.h"
+#include "app/DetachedWindows.h"
 #include "app/FileCommands.h"
 #include "app/OutsideThemeDialog.h"
 #include "app/Play_RecordEvents.h"
@@ -171,10 +172,11 @@ private Q_SLOTS:
         Brambleweb *window = openWindow(path);
         openWindow(QString())->close();
         typeInto(window, "unsaved <hidden>kept</hidden> ");
-        window->menuRemoval(); // its text as it stands follows the tree
-        QTest::keyClicks(window->removalWindows().first()->editor(), "detached ");
+        window->detached()->menuRemoval(); // its text as it stands follows the tree
+        QTest::keyClicks(window->detached()->removalWindows().first()->editor(), "detached ");
         const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
-                                window->removalWindows().first()->editor()->text() + '\n';
+                                window->detached()->removalWindows().first()->editor()->text() +
+                                '\n';
         const QString errorSave = window->errorSaveFile().fileName();
 
         BRWApplication *application = BRWApplication::instance();

@@ -1,7 +1,8 @@
 // The main window's detached description windows: opening, saving back, switching, closing, and
 // their records in the error-save file.
-#include "app/Brambleweb.h"
+#include "app/DetachedWindows.h"
 
+#include "app/Brambleweb.h"
 #include "app/OutsideThemeDialog.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
@@ -14,7 +15,22 @@
 
 #include <algorithm>
 
-QList<OutsideThemeDialog *> Brambleweb::removalWindows() const
+DetachedWindows::DetachedWindows(Brambleweb &window)
+    : QObject(&window)
+    , m_window(window)
+{
+    setObjectName(QStringLiteral("detached"));
+    m_window.document().addObserver(this);
+}
+
+DetachedWindows::~DetachedWindows()
+{
+    m_window.document().removeObserver(this);
+    for (const RemovalWindow &node : m_removalWindows)
+        delete node.window;
+}
+
+QList<OutsideThemeDialog *> DetachedWindows::removalWindows() const
 {
     QList<OutsideThemeDialog *> windows;
     for (const RemovalWindow &node : m_removalWindows)
@@ -22,9 +38,9 @@ QList<OutsideThemeDialog *> Brambleweb::removalWindows() const
     return windows;
 }
 
-void Brambleweb::menuRemoval()
+void DetachedWindows::menuRemoval()
 {
-    Theme *theme = m_view->currentTheme();
+    Theme *theme = m_window.tree()->currentTheme();
     if (!theme)
         return;
     // The editor's text as it stands, unsaved edits included.
@@ -32,23 +48,23 @@ void Brambleweb::menuRemoval()
     OutsideThemeDialog::Opening opening;
     opening.number = position <= 9 ? position : 0;
     opening.themePath = themePath(theme, false);
-    opening.text = m_mainEditBox->text();
-    opening.size = m_mainEditBox->size();
+    opening.text = m_window.editor()->text();
+    opening.size = m_window.editor()->size();
     auto *window = new OutsideThemeDialog(opening);
     m_removalWindows.push_back({window, theme});
     CONNECT_ASSERT(connect(window, &OutsideThemeDialog::needSaveData, this,
-                           &Brambleweb::saveRemovalDialogData));
-    CONNECT_ASSERT(
-            connect(window, &OutsideThemeDialog::closed, this, &Brambleweb::closeRemovalDialog));
+                           &DetachedWindows::saveRemovalDialogData));
+    CONNECT_ASSERT(connect(window, &OutsideThemeDialog::closed, this,
+                           &DetachedWindows::closeRemovalDialog));
     CONNECT_ASSERT(connect(window, &OutsideThemeDialog::goHome, this,
-                           &Brambleweb::removalDialogFindSourceTheme));
+                           &DetachedWindows::removalDialogFindSourceTheme));
     // Alt+digits, Ctrl+Tab and the location mode work there too.
-    window->installEventFilter(this);
-    watchInput(window->editor());
+    window->installEventFilter(&m_window);
+    m_window.watchInput(window->editor());
     window->show();
 }
 
-void Brambleweb::saveRemovalDialogData(OutsideThemeDialog *window, const QString &text)
+void DetachedWindows::saveRemovalDialogData(OutsideThemeDialog *window, const QString &text)
 {
     const auto node = std::find_if(m_removalWindows.begin(), m_removalWindows.end(),
                                    [window](const RemovalWindow &n) { return n.window == window; });
@@ -62,32 +78,33 @@ void Brambleweb::saveRemovalDialogData(OutsideThemeDialog *window, const QString
                           tr("Cannot do it\nНе могу выполнить операцию"));
         return;
     }
-    storeThemeText(theme, text);
-    Theme *current = m_view->currentTheme();
+    m_window.storeThemeText(theme, text);
+    Theme *current = m_window.tree()->currentTheme();
     // A link and its mark theme share one description: either shows the saved text.
-    if (current && m_document.resolve(current) == m_document.resolve(theme))
-        loadDescription(current);
+    ThemeDocument &document = m_window.document();
+    if (current && document.resolve(current) == document.resolve(theme))
+        m_window.loadDescription(current);
 }
 
-void Brambleweb::closeRemovalDialog(OutsideThemeDialog *window)
+void DetachedWindows::closeRemovalDialog(OutsideThemeDialog *window)
 {
     std::erase_if(m_removalWindows,
                   [window](const RemovalWindow &n) { return n.window == window; });
 }
 
-// Ctrl+Alt+Home in a detached window: its theme becomes the current theme of this window, which
+// Ctrl+Alt+Home in a detached window: its theme becomes the current theme of the main window, which
 // comes to the front.
-void Brambleweb::removalDialogFindSourceTheme(OutsideThemeDialog *window)
+void DetachedWindows::removalDialogFindSourceTheme(OutsideThemeDialog *window)
 {
     for (const RemovalWindow &node : m_removalWindows) {
         if (node.window == window && node.theme) {
-            m_view->setCurrentTheme(node.theme);
-            activateWindowOf(this);
+            m_window.tree()->setCurrentTheme(node.theme);
+            m_window.activateWindowOf(&m_window);
         }
     }
 }
 
-void Brambleweb::aboutToRemove(Theme *parent, int first, int last)
+void DetachedWindows::aboutToRemove(Theme *parent, int first, int last)
 {
     // Every window of a theme that leaves the tree closes (a moved theme stays). The theme is
     // forgotten at once, so that a window that stays open (its question answered Cancel) can
@@ -103,7 +120,7 @@ void Brambleweb::aboutToRemove(Theme *parent, int first, int last)
     }
 }
 
-void Brambleweb::aboutToReplace()
+void DetachedWindows::aboutToReplace()
 {
     for (RemovalWindow &node : m_removalWindows) {
         if (std::exchange(node.theme, nullptr))
@@ -111,7 +128,7 @@ void Brambleweb::aboutToReplace()
     }
 }
 
-bool Brambleweb::closeRemovalWindows()
+bool DetachedWindows::closeRemovalWindows()
 {
     while (!m_removalWindows.empty()) {
         OutsideThemeDialog *first = m_removalWindows.front().window;
@@ -122,16 +139,16 @@ bool Brambleweb::closeRemovalWindows()
     return true;
 }
 
-void Brambleweb::activateRemovalWindow(int position)
+void DetachedWindows::activateRemovalWindow(int position)
 {
     if (position >= 1 && position <= int(m_removalWindows.size()))
-        activateWindowOf(m_removalWindows[size_t(position - 1)].window);
+        m_window.activateWindowOf(m_removalWindows[size_t(position - 1)].window);
 }
 
-int Brambleweb::writeRemovalRecords(QFileDevice &file, QString &log)
+int DetachedWindows::writeRemovalRecords(QFileDevice &file, QString &log)
 {
     // The records follow the tree in the same file, so in the same form.
-    TextCodec codec(m_document.textEncoding());
+    TextCodec codec(m_window.document().textEncoding());
     for (const RemovalWindow &node : m_removalWindows) {
         if (!node.window)
             continue;
@@ -148,4 +165,11 @@ int Brambleweb::writeRemovalRecords(QFileDevice &file, QString &log)
         }
     }
     return 0;
+}
+
+bool DetachedWindows::hasUnsavedText() const
+{
+    return std::any_of(
+            m_removalWindows.begin(), m_removalWindows.end(),
+            [](const RemovalWindow &node) { return node.window && node.window->isModified(); });
 }
