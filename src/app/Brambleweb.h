@@ -117,12 +117,6 @@ public:
     bool loadTree(const QString &name, int flags, FileStamp *stamp = nullptr);
     // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
     int writeDocument(QIODevice *file, int flags, QString *log, SaveReport *report = nullptr);
-    // Writes every detached window's text into the error-save file after the tree; the penalty.
-    int writeRemovalRecords(QFileDevice &file, QString &log);
-    // The document was read or saved: it is in the session, and its state is kept.
-    void rememberDocument();
-    void restoreDocumentState();
-    void rememberDocumentState();
     // Removes the autosave copy when it is still empty, as a close does: the quiet save of a
     // session's end leaves nothing empty behind.
     void dropEmptyAutosaveCopy() { m_session->dropEmptyAutosaveCopy(); }
@@ -180,7 +174,6 @@ protected:
     void customEvent(QEvent *event) override;
 
 private:
-    void buildTree();
     void buildActions();
     void buildStatusBar();
     void loadPendingFile();
