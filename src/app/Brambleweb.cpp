@@ -9,14 +9,11 @@
 #include "app/LocationMode.h"
 #include "app/UndoEntries.h"
 #include "app/WindowMemory.h"
+#include "app/WindowSearch.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
 #include "common/Emergency.h"
 #include "editor/CorrectedTextEdit.h"
-#include "find/FindDialog.h"
-#include "find/FindEngine.h"
-#include "find/GoToThemePopup.h"
-#include "find/TreeFilter.h"
 #include "reminder/Reminder.h"
 #include "storage/TreeFile.h"
 #include "tree/ProgressSteps.h"
@@ -51,6 +48,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     watchInput(m_view);
     m_detached = new DetachedWindows(*this);
     m_memory = new WindowMemory(*this);
+    m_search = new WindowSearch(*this);
     m_reminder = new ReminderHost(m_document, this);
     m_aux = new AuxiliaryCommands(*this);
     m_location = new ::LocationMode(*this);
@@ -116,13 +114,10 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
 Brambleweb::~Brambleweb()
 {
     m_secondTimer.stop();
-    delete m_findDialog;
-    delete m_detached;
     // Whatever shows or watches the document goes before it: the window's own members go
     // before the widgets it holds.
-    delete m_findEngine;
-    delete m_goToPopup;
-    delete m_treeFilter;
+    delete m_search;
+    delete m_detached;
     delete m_reminder;
     delete m_splitter;
 }
@@ -140,6 +135,8 @@ void Brambleweb::buildActions()
             return m_location;
         case MainActions::Target::Files:
             return m_files;
+        case MainActions::Target::Search:
+            return m_search;
         case MainActions::Target::Detached:
             return m_detached;
         case MainActions::Target::Memory:
@@ -208,7 +205,7 @@ void Brambleweb::loadPendingFile()
         m_pendingFile.clear();
         m_session->noticeErrorSaveFiles();
         noticeInterruptedSave(this, fileName());
-        createdGoToPopup()->warmUp();
+        m_search->warmUpGoTo();
     }
     m_session->open(read);
     updateCaption(false);

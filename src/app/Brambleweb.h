@@ -12,8 +12,6 @@
 #include "storage/Outline.h"
 #include "storage/TreeFile.h"
 
-#include "find/FindParas.h"
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,13 +20,7 @@ class AuxiliaryCommands;
 class CorrectedTextEdit;
 class FileCommands;
 class DetachedWindows;
-class FindAllPanel;
-class TreeFilter;
-class FindDialog;
-class FindEngine;
-class GoToThemePopup;
 class LocationMode;
-struct FoundMatch;
 class QAbstractScrollArea;
 class QAction;
 class QFileDevice;
@@ -39,6 +31,7 @@ class QSplitter;
 class ReminderHost;
 class Theme;
 class ThemeView;
+class WindowSearch;
 class UndoEntries;
 class WindowMemory;
 
@@ -83,10 +76,7 @@ public:
     int autosaveTicks() const { return m_session->autosaveTicks(); }
     // Seconds from an unsaved change to its autosave (121); only the end-to-end build shortens it.
     static void setAutosaveSeconds(int seconds) { DocumentSession::setAutosaveSeconds(seconds); }
-    FindDialog *findDialog() const { return m_findDialog; }
-    GoToThemePopup *goToPopup() const { return m_goToPopup; }
-    FindAllPanel *findAllPanel() const { return m_findAllPanel; }
-    TreeFilter *treeFilter() const { return m_treeFilter; }
+    WindowSearch *search() const { return m_search; }
     DetachedWindows *detached() const { return m_detached; }
     WindowMemory *memory() const { return m_memory; }
 
@@ -123,11 +113,7 @@ public:
     // The window's own keys and the location mode reach the widget's input.
     void watchInput(QAbstractScrollArea *widget);
     void activateWindowOf(QWidget *window);
-    // The splitter between the tree and the description, and the find-all panel's height to
-    // come back with: a window state keeps both.
     QSplitter *splitter() const { return m_splitter; }
-    int findAllHeight() const { return m_findAllHeight; }
-    void setFindAllHeight(int height) { m_findAllHeight = height; }
 
 public Q_SLOTS:
     // Outlines of other programs (BramblewebOutlines.cpp).
@@ -149,29 +135,11 @@ public Q_SLOTS:
     void treeStateChanged();
     void themeNameEditStateChanged(bool editing);
     void nextSecund();
-    // Find and replace (BramblewebFind.cpp).
-    void menuFind();
-    void menuReplace();
-    void menuFindNext();
-    void menuNextTheme();
-    void menuReplaceNext();
-    void menuReplaceAll();
-    void findAction();
-    void replaceAction();
-    void findReplace(const FindParas &paras);
-    void hideFindDialog();
-    // Going to a theme by name and listing every match (BramblewebGoTo.cpp).
-    void menuGoToTheme();
-    void menuFindAll();
-    void findAllAction();
-    // Narrows the tree to the themes that match the find dialog's search, or shows it whole.
-    void menuFilterTree();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void customEvent(QEvent *event) override;
 
 private:
     void buildActions();
@@ -183,17 +151,6 @@ private:
     // Runs an action whose key a menu title's mnemonic claims too; true when the key was its.
     bool runClashingShortcut(QObject *watched, QEvent *event);
     void crashTest();
-    void showFindDialog(bool replaceMode);
-    // Runs `run` (by default: find all without an action, else a search step) with the find
-    // dialog's search, once the dialog is open and its search valid.
-    void runFindCommand(bool replaceMode, int action,
-                        void (Brambleweb::*run)(const FindParas &) = nullptr);
-    void filterTree(const FindParas &paras);
-    // Stops the filter's search or shows the whole tree again; false when it was neither.
-    bool endTreeFilter();
-    FindEngine *findEngine();
-    void runFindAll(const FindParas &paras);
-    void goToMatch(const FoundMatch &match);
     void loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
                         const QDateTime &modified, int flags);
     // A branch made of the theme's description, under the theme, which has no subthemes.
@@ -210,7 +167,6 @@ private:
     void dropFiles(const QStringList &files, Theme *theme);
     void copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
                           EditingCommands::DropPlace place);
-    GoToThemePopup *createdGoToPopup();
     // A closed window lets go of its document's memory.
     void releaseClosedDocument();
 
@@ -246,12 +202,7 @@ private:
     AuxiliaryCommands *m_aux = nullptr;
     ::LocationMode *m_location = nullptr;
     bool m_ctrlKPending = false;
-    FindDialog *m_findDialog = nullptr;
-    FindEngine *m_findEngine = nullptr;
-    GoToThemePopup *m_goToPopup = nullptr;
-    FindAllPanel *m_findAllPanel = nullptr;
-    TreeFilter *m_treeFilter = nullptr;
+    WindowSearch *m_search = nullptr;
     DetachedWindows *m_detached = nullptr;
     WindowMemory *m_memory = nullptr;
-    int m_findAllHeight = 0; // the find-all panel's height to come back with
 };

@@ -8,10 +8,9 @@
 #include "app/LocationMode.h"
 #include "app/WindowKeys.h"
 #include "app/WindowMemory.h"
+#include "app/WindowSearch.h"
 #include "common/Messages.h"
 #include "editor/CorrectedTextEdit.h"
-#include "find/FindDialog.h"
-#include "find/FindEngine.h"
 #include "storage/FileOperations.h"
 #include "tree/ReminderDialog.h"
 #include "tree/ReminderHost.h"
@@ -178,7 +177,7 @@ bool Brambleweb::handleKey(QObject *watched, QKeyEvent *key, bool document)
     const KeyBinding *treeKey =
             watched == m_view ? KeyTable::find(WindowKeys::tree(), key) : nullptr;
     if (treeKey && treeKey->command == EndFilter)
-        return endTreeFilter();
+        return m_search->endTreeFilter();
     if (treeKey) {
         m_mainEditBox->setFocus();
         m_focusInTree = false;
@@ -228,18 +227,16 @@ void Brambleweb::closeEvent(QCloseEvent *event)
     m_session->close();
     m_reminder->setRinging(false);
     m_reminder->window()->close();
-    if (m_findEngine)
-        m_findEngine->stop();
+    m_search->stop();
     releaseClosedDocument();
-    if (m_findDialog)
-        m_findDialog->hide();
+    m_search->hideDialog();
     event->accept();
 }
 
 void Brambleweb::releaseClosedDocument()
 {
     // Not under a step that is still running (a search closed in the middle): after it.
-    if (m_undo.isOpen() || (m_findEngine && m_findEngine->isRunning())) {
+    if (m_undo.isOpen() || m_search->isRunning()) {
         QTimer::singleShot(0, this, &Brambleweb::releaseClosedDocument);
         return;
     }

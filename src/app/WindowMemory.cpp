@@ -6,9 +6,8 @@
 #include "app/Brambleweb.h"
 #include "app/StateFile.h"
 #include "app/TreeState.h"
+#include "app/WindowSearch.h"
 #include "editor/CorrectedTextEdit.h"
-#include "find/FindAllPanel.h"
-#include "find/TreeFilter.h"
 #include "tree/ThemeView.h"
 
 #include <QScrollBar>
@@ -34,18 +33,15 @@ void WindowMemory::restoreWindowState()
     m_window.restoreGeometry(state->geometry);
     m_window.restoreState(state->bars);
     m_window.splitter()->restoreState(state->splitter);
-    m_window.setFindAllHeight(state->findAllHeight);
+    m_window.search()->setFindAllHeight(state->findAllHeight);
 }
 
 void WindowMemory::rememberWindowState()
 {
     if (!keepsState())
         return;
-    FindAllPanel *panel = m_window.findAllPanel();
-    if (panel && panel->isVisible())
-        m_window.setFindAllHeight(panel->height());
     StateFile::setWindow({m_window.saveGeometry(), m_window.saveState(),
-                          m_window.splitter()->saveState(), m_window.findAllHeight()});
+                          m_window.splitter()->saveState(), m_window.search()->findAllHeight()});
 }
 
 void WindowMemory::restoreDocumentState()
@@ -70,8 +66,7 @@ void WindowMemory::rememberDocumentState()
     if (!keepsState() || m_window.fileName().isEmpty())
         return;
     // A narrowed tree would be remembered with the filter's open state, not the user's.
-    if (TreeFilter *filter = m_window.treeFilter())
-        filter->end();
+    m_window.search()->endTreeFilter();
     DocumentState state;
     TreeState::capture(*m_window.tree(), state);
     CorrectedTextEdit *editor = m_window.editor();

@@ -110,7 +110,7 @@ private Q_SLOTS:
                     {Target::Window, "window"}, {Target::Tree, "tree"},
                     {Target::Aux, "aux"},       {Target::Location, "locationMode"},
                     {Target::Files, "files"},   {Target::Detached, "detached"},
-                    {Target::Memory, "memory"}};
+                    {Target::Memory, "memory"}, {Target::Search, "search"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;

@@ -3,6 +3,7 @@
 // scroll positions, size and split, and the last session's documents.
 #include "app/StateFile.h"
 #include "app/TreeState.h"
+#include "app/WindowSearch.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FindAllPanel.h"
 #include "find/FindDialog.h"
@@ -228,21 +229,21 @@ private Q_SLOTS:
         auto *splitter = qobject_cast<QSplitter *>(window->centralWidget());
         splitter->setSizes({150, 550});
         const QList<int> sizes = splitter->sizes();
-        window->menuFindAll(); // the dialog, whose list button runs:
-        window->findAllAction();
-        auto *column = qobject_cast<QSplitter *>(window->findAllPanel()->parentWidget());
+        window->search()->menuFindAll(); // the dialog, whose list button runs:
+        window->search()->findAllAction();
+        auto *column = qobject_cast<QSplitter *>(window->search()->findAllPanel()->parentWidget());
         QTRY_VERIFY(column->height() > 0);             // laid out
         column->setSizes({column->height() - 90, 90}); // the panel takes a third at first
-        const int panelHeight = window->findAllPanel()->height();
+        const int panelHeight = window->search()->findAllPanel()->height();
         closeUnsaved(window);
 
         Brambleweb *again = openWindow(QString());
         QCOMPARE(again->size(), QSize(700, 420));
         QCOMPARE(qobject_cast<QSplitter *>(again->centralWidget())->sizes(), sizes);
         QCoreApplication::processEvents(); // the tree takes its height
-        again->menuFindAll();
-        again->findAllAction();
-        QTRY_COMPARE(again->findAllPanel()->height(), panelHeight);
+        again->search()->menuFindAll();
+        again->search()->findAllAction();
+        QTRY_COMPARE(again->search()->findAllPanel()->height(), panelHeight);
         closeUnsaved(again);
         // The key help keeps no state and takes none.
         Brambleweb *help = BRWApplication::instance()->createMainWindow(QString(), "KeyHelp");
@@ -278,11 +279,11 @@ private Q_SLOTS:
         const QString path = document("doc.brw");
         Brambleweb *window = openWindow(path);
         window->tree()->collapseAll();
-        window->menuFind();
-        window->findDialog()->findField()->setText("A2x");
-        window->findDialog()->close();
+        window->search()->menuFind();
+        window->search()->findDialog()->findField()->setText("A2x");
+        window->search()->findDialog()->close();
         QTest::keyClick(window->tree(), Qt::Key_F8);
-        QTRY_COMPARE(window->treeFilter()->state(), TreeFilter::State::Narrowed);
+        QTRY_COMPARE(window->search()->treeFilter()->state(), TreeFilter::State::Narrowed);
         QCOMPARE(openThemes(window), QString("A A2"));
         closeUnsaved(window);
         window = openWindow(path);

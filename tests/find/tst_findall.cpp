@@ -1,5 +1,6 @@
 #include "app/Brambleweb.h"
 #include "app/FileCommands.h"
+#include "app/WindowSearch.h"
 #include "editor/CorrectedTextEdit.h"
 #include "find/FilterRows.h"
 #include "find/FindAllPanel.h"
@@ -71,7 +72,7 @@ private Q_SLOTS:
         m_tree->setCurrentTheme(m_window->document().root());
         const int visits = m_tree->history().size();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
-        GoToThemePopup *popup = m_window->goToPopup();
+        GoToThemePopup *popup = m_window->search()->goToPopup();
         QVERIFY(popup && popup->isVisible());
         QVERIFY(QRect(m_tree->mapToGlobal(QPoint()), m_tree->size())
                         .contains(popup->mapToGlobal(QPoint())));
@@ -103,15 +104,15 @@ private Q_SLOTS:
         buildOutline(*m_tree, "Alpha(beta),Gamma");
         m_tree->setCurrentTheme(m_window->document().root());
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
-        GoToThemePopup *popup = m_window->goToPopup();
+        GoToThemePopup *popup = m_window->search()->goToPopup();
         QTest::keyClick(popup->field(), Qt::Key_Return); // the names stay gathered
         Theme *gamma = themeNamed(*m_tree, "Gamma");
         m_tree->setCurrentTheme(gamma);
         if (change.startsWith("replace")) { // a single Replace finds first, then replaces
             for (int step = 0; step < 2; ++step)
-                m_window->findReplace(findParas("n3", "Alpha", "Delta",
-                                                change == "replace" ? FindParas::Replace
-                                                                    : FindParas::ReplaceAll));
+                m_window->search()->findReplace(findParas(
+                        "n3", "Alpha", "Delta",
+                        change == "replace" ? FindParas::Replace : FindParas::ReplaceAll));
         } else if (change.endsWith("file")) {
             const QString file = QDir::current().absoluteFilePath("dropped.brw");
             QVERIFY(writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"));
@@ -181,7 +182,7 @@ private Q_SLOTS:
         m_tree->setCurrentTheme(m_window->document().root());
         const auto inSight = [this] { // the rows the view shows: "*" bold
             QStringList rows;
-            const TreeFilter *filter = m_window->treeFilter();
+            const TreeFilter *filter = m_window->search()->treeFilter();
             for (QModelIndex row = m_tree->rows().index(0, 0); row.isValid();
                  row = m_tree->indexBelow(row)) {
                 const bool bold = filter && filter->isMarked(ThemeTreeModel::themeAt(row));
@@ -189,14 +190,14 @@ private Q_SLOTS:
             }
             return rows.join(' ');
         };
-        m_window->menuFind();
+        m_window->search()->menuFind();
         QFETCH(QString, find);
-        m_window->findDialog()->findField()->setText(find);
-        m_window->findDialog()->close();
+        m_window->search()->findDialog()->findField()->setText(find);
+        m_window->search()->findDialog()->close();
         QTest::keyClick(m_tree, Qt::Key_F8);
         QFETCH(QString, steps);
         if (!shown.isEmpty()) {
-            QTRY_COMPARE(m_window->treeFilter()->state(), TreeFilter::State::Narrowed);
+            QTRY_COMPARE(m_window->search()->treeFilter()->state(), TreeFilter::State::Narrowed);
             for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
                 if (step.startsWith('@'))
                     m_tree->setCurrentTheme(themeNamed(*m_tree, step.mid(1)));
@@ -212,7 +213,7 @@ private Q_SLOTS:
         QFETCH(QString, end);
         QTest::keySequence(m_tree, QKeySequence(end));
         QTest::qWait(10);
-        QCOMPARE(m_window->treeFilter()->state(), TreeFilter::State::Off);
+        QCOMPARE(m_window->search()->treeFilter()->state(), TreeFilter::State::Off);
         QTEST(inSight(), "after");
     }
 
@@ -231,8 +232,8 @@ private Q_SLOTS:
         const QString start = what[0].section(' ', 1);
         m_tree->setCurrentTheme(start.isEmpty() ? m_window->document().root()
                                                 : themeNamed(*m_tree, start));
-        m_window->menuFindAll(); // opens the dialog
-        FindDialog *dialog = m_window->findDialog();
+        m_window->search()->menuFindAll(); // opens the dialog
+        FindDialog *dialog = m_window->search()->findDialog();
         dialog->findField()->setText(what[1]);
         for (auto [box, flag] : {std::pair{"inName", 'n'},
                                  {"inDescription", 'd'},
@@ -243,7 +244,7 @@ private Q_SLOTS:
         const char *scopes[] = {"", "ofTheme", "ofThemeWithSubthemes", "ofAllThemes"};
         dialog->findChild<QAbstractButton *>(scopes[flags.back().digitValue()])->setChecked(true);
         QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
-        FindAllPanel *panel = m_window->findAllPanel();
+        FindAllPanel *panel = m_window->search()->findAllPanel();
         const auto listed = [&] { return rows(panel->list(), 3) + " | " + panel->countText(); };
         QTRY_VERIFY(panel->isComplete());
         QTEST(listed(), "listed");
@@ -264,7 +265,8 @@ private Q_SLOTS:
                 QTest::mouseClick(dialog->findChild<QPushButton *>("listButton"), Qt::LeftButton);
                 QTest::keyClick(panel->list(), Qt::Key_Escape);
             } else if (words[0] == "replaceall") {
-                m_window->findReplace(findParas("nd3", words[1], words[2], FindParas::ReplaceAll));
+                m_window->search()->findReplace(
+                        findParas("nd3", words[1], words[2], FindParas::ReplaceAll));
             } else if (words[0] == "type") { // at the start of the theme's description
                 m_tree->setCurrentTheme(themeNamed(*m_tree, words[1]));
                 m_window->editor()->moveCursor(QTextCursor::Start);

@@ -1,4 +1,5 @@
 #include "app/Brambleweb.h"
+#include "app/WindowSearch.h"
 #include "common/Clock.h"
 #include "find/FindDialog.h"
 #include "find/FindText.h"
@@ -110,7 +111,7 @@ private Q_SLOTS:
                 }
                 FindParas p = findParas(flags, find, replace);
                 p.action = action[i].digitValue();
-                m_window->findReplace(p);
+                m_window->search()->findReplace(p);
                 seen << outcome(boxes, p.findText);
             }
         }
@@ -140,7 +141,7 @@ private Q_SLOTS:
         QWidget other;
         other.show();
         QApplication::setActiveWindow(&other);
-        m_window->findReplace(findParas("n1", "b", "", FindParas::FindNext));
+        m_window->search()->findReplace(findParas("n1", "b", "", FindParas::FindNext));
         QTRY_VERIFY(m_tree->nameEditor() && QApplication::focusWidget() == m_tree->nameEditor());
         QCOMPARE(m_tree->nameEditor()->selectedText(), QString("b"));
         QTest::keyClick(m_tree->nameEditor(), Qt::Key_Escape);
@@ -149,16 +150,16 @@ private Q_SLOTS:
     void windowCommands()
     {
         ScriptedMessages boxes;
-        m_window->menuFindNext(); // without a dialog: opens it in find mode, runs nothing
-        FindDialog *dialog = m_window->findDialog();
+        m_window->search()->menuFindNext(); // without a dialog: opens it in find mode, runs nothing
+        FindDialog *dialog = m_window->search()->findDialog();
         QVERIFY(dialog);
         QVERIFY(dialog->isShown());
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(dialog));
         QVERIFY(!dialog->replaceField()->isEnabled());
-        m_window->menuReplaceAll(); // the dialog gathered nothing yet
+        m_window->search()->menuReplaceAll(); // the dialog gathered nothing yet
         QCOMPARE(boxes.texts(), QStringList{"Не задана строка поиска (Nothing to find)"});
         QApplication::setActiveWindow(m_window); // the open dialog comes forward again
-        m_window->menuReplace();
+        m_window->search()->menuReplace();
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(dialog));
         QVERIFY(dialog->replaceField()->isEnabled());
         m_editor->setPlainText("text");
@@ -182,7 +183,7 @@ private Q_SLOTS:
         QTimer::singleShot(0, this, [&] {
             fired = true;
             if (command == "step")
-                m_window->findReplace(p);
+                m_window->search()->findReplace(p);
             else if (command == "insert")
                 m_tree->menuTreeInsert_Into();
             else if (command == "load")
@@ -196,7 +197,7 @@ private Q_SLOTS:
             m_window->document().setThemeDate(root, root->date().addDays(1));
         }
         shown.answerNext(Messages::Answer::No);
-        m_window->findReplace(p);
+        m_window->search()->findReplace(p);
         QVERIFY(fired);
         QTEST(shown.texts().join('|'), "boxes");
         QCoreApplication::processEvents(); // a closed window lets go of its document after the step
@@ -206,7 +207,7 @@ private Q_SLOTS:
         m_window->show();
         load("A[abc]");
         startAt("A", 0, 0, true);
-        m_window->findReplace(findParas("nd3", "a", "", FindParas::FindNext));
+        m_window->search()->findReplace(findParas("nd3", "a", "", FindParas::FindNext));
         load("A[abc]");
         QCoreApplication::processEvents();
         QVERIFY(!m_tree->isRenaming());
