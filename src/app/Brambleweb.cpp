@@ -7,7 +7,9 @@
 #include "app/FileCommands.h"
 #include "app/InterruptedSave.h"
 #include "app/LocationMode.h"
+#include "app/OutlineCommands.h"
 #include "app/UndoEntries.h"
+#include "app/WindowDrops.h"
 #include "app/WindowMemory.h"
 #include "app/WindowSearch.h"
 #include "common/Assertions.h"
@@ -49,6 +51,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
     m_detached = new DetachedWindows(*this);
     m_memory = new WindowMemory(*this);
     m_search = new WindowSearch(*this);
+    m_outlines = new OutlineCommands(*this);
     m_reminder = new ReminderHost(m_document, this);
     m_aux = new AuxiliaryCommands(*this);
     m_location = new ::LocationMode(*this);
@@ -68,7 +71,7 @@ Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *nam
                             m_undoEntries->update();
                         });
     buildStatusBar();
-    watchDrops();
+    new WindowDrops(*this);
 
     CONNECT_ASSERT(connect(m_view, &ThemeView::currentThemeChanged, this,
                            &Brambleweb::changeMainEditBoxText));
@@ -135,6 +138,8 @@ void Brambleweb::buildActions()
             return m_location;
         case MainActions::Target::Files:
             return m_files;
+        case MainActions::Target::Outlines:
+            return m_outlines;
         case MainActions::Target::Search:
             return m_search;
         case MainActions::Target::Detached:

@@ -9,7 +9,6 @@
 #include "common/Messages.h"
 #include "common/TextCodec.h"
 #include "model/EditingCommands.h"
-#include "storage/Outline.h"
 #include "storage/TreeFile.h"
 
 #include <functional>
@@ -31,6 +30,7 @@ class QSplitter;
 class ReminderHost;
 class Theme;
 class ThemeView;
+class OutlineCommands;
 class WindowSearch;
 class UndoEntries;
 class WindowMemory;
@@ -77,6 +77,7 @@ public:
     // Seconds from an unsaved change to its autosave (121); only the end-to-end build shortens it.
     static void setAutosaveSeconds(int seconds) { DocumentSession::setAutosaveSeconds(seconds); }
     WindowSearch *search() const { return m_search; }
+    OutlineCommands *outlines() const { return m_outlines; }
     DetachedWindows *detached() const { return m_detached; }
     WindowMemory *memory() const { return m_memory; }
 
@@ -105,6 +106,9 @@ public:
     // current one, in one step. False, after a box and with nothing changed, when the file cannot
     // be read whole; an empty name does nothing and gives true.
     bool loadTree(const QString &name, int flags, FileStamp *stamp = nullptr);
+    // The tree in the chunks in place of the document or (LOAD_INSERT) under the current theme.
+    void loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
+                        const QDateTime &modified, int flags);
     // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
     int writeDocument(QIODevice *file, int flags, QString *log, SaveReport *report = nullptr);
     // Removes the autosave copy when it is still empty, as a close does: the quiet save of a
@@ -116,12 +120,6 @@ public:
     QSplitter *splitter() const { return m_splitter; }
 
 public Q_SLOTS:
-    // Outlines of other programs (BramblewebOutlines.cpp).
-    void menuExportOutline();
-    void menuExportPdf();
-    void menuPrint();
-    void menuImportOutline();
-    void menuImportOutlineInto();
     void menuGoToMark();
     void menuNewest();
     void menuGenerateTree();
@@ -151,22 +149,8 @@ private:
     // Runs an action whose key a menu title's mnemonic claims too; true when the key was its.
     bool runClashingShortcut(QObject *watched, QEvent *event);
     void crashTest();
-    void loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
-                        const QDateTime &modified, int flags);
     // A branch made of the theme's description, under the theme, which has no subthemes.
     void generateBranch(Theme *theme);
-    std::optional<OutlineNode> currentBranchOutline();
-    void exportOutline(const QStringList &types);
-    // The outline in place of the document or (LOAD_INSERT) as a new theme named `name`, dated
-    // with the outline's date, in one step, as a file is inserted.
-    void loadOutline(const OutlineNode &root, const QString &name, int flags);
-    std::optional<OutlineNode> chooseOutline(const QString &caption, QString &file);
-    // Drops on the window (BramblewebDrop.cpp): files onto a theme are inserted there with the
-    // question, elsewhere (null) they open in new windows; themes of other windows are copied in.
-    void watchDrops();
-    void dropFiles(const QStringList &files, Theme *theme);
-    void copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
-                          EditingCommands::DropPlace place);
     // A closed window lets go of its document's memory.
     void releaseClosedDocument();
 
@@ -203,6 +187,7 @@ private:
     ::LocationMode *m_location = nullptr;
     bool m_ctrlKPending = false;
     WindowSearch *m_search = nullptr;
+    OutlineCommands *m_outlines = nullptr;
     DetachedWindows *m_detached = nullptr;
     WindowMemory *m_memory = nullptr;
 };

@@ -10,7 +10,7 @@
 // actions from these tables, and the key list is read back from them.
 namespace MainActions {
 
-enum class Target { Window, Tree, Aux, Location, Files, Detached, Memory, Search };
+enum class Target { Window, Tree, Aux, Location, Files, Detached, Memory, Search, Outlines };
 
 enum Flag {
     TreeEditing = 1, // enabled only while the tree has the focus (and no name is being edited)

@@ -107,10 +107,11 @@ private Q_SLOTS:
         const auto target = [](Target to, const char *slot) {
             // The window's parts answer to their object names.
             static const QHash<Target, QString> names{
-                    {Target::Window, "window"}, {Target::Tree, "tree"},
-                    {Target::Aux, "aux"},       {Target::Location, "locationMode"},
-                    {Target::Files, "files"},   {Target::Detached, "detached"},
-                    {Target::Memory, "memory"}, {Target::Search, "search"}};
+                    {Target::Window, "window"},    {Target::Tree, "tree"},
+                    {Target::Aux, "aux"},          {Target::Location, "locationMode"},
+                    {Target::Files, "files"},      {Target::Detached, "detached"},
+                    {Target::Memory, "memory"},    {Target::Search, "search"},
+                    {Target::Outlines, "outlines"}};
             return names.value(to) + ' ' + slot;
         };
         QStringList listed, treeEditing, bars, listedBars;

@@ -1,3 +1,4 @@
+#include "app/OutlineCommands.h"
 #include "app/Printing.h"
 #include "storage/OutlineFiles.h"
 #include "support/JsonRows.h"
@@ -48,7 +49,7 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
         dialogs.chooseNext(m_dir.filePath(chosen), type.toInt());
-        m_window->menuExportOutline();
+        m_window->outlines()->menuExportOutline();
         QCOMPARE(dialogs.requests().size(), 1);
         QCOMPARE(dialogs.requests().front().types, OutlineFiles::exportTypes());
         QCOMPARE(dialogs.requests().front().startName, "Branch");
@@ -69,7 +70,7 @@ private Q_SLOTS:
         boxes.answerNext(Answer::Cancel);
         dialogs.chooseNext(m_dir.filePath("old.md"), 1);
         dialogs.chooseNext(m_dir.filePath("new.md"), 1);
-        m_window->menuExportOutline();
+        m_window->outlines()->menuExportOutline();
         QCOMPARE(fileBytes("old.md"), QByteArray("keep"));
         QCOMPARE(boxes.texts(), QStringList{"Replase existing file?\nЗаменить имеющийся файл?\n" +
                                             m_dir.filePath("old.md")});
@@ -85,13 +86,13 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
         boxes.answerNext(Answer::Cancel);
-        m_window->menuImportOutlineInto();
+        m_window->outlines()->menuImportOutlineInto();
         QCOMPARE(dialogs.requests().size(), 0);
         QCOMPARE(boxes.texts().value(0),
                  "It insert new file in theme\nНовый файл будет вставлен в тему\nLeaf");
 
         dialogs.chooseNext(m_dir.filePath("in.opml"), 0);
-        m_window->menuImportOutlineInto();
+        m_window->outlines()->menuImportOutlineInto();
         QCOMPARE(outlineOf(tree()), "Branch(Leaf(Imported(x))),Other");
         QCOMPARE(themeNamed(tree(), "x")->description(), "about x");
         QVERIFY(m_window->isModified());
@@ -106,7 +107,7 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         ScriptedMessages boxes;
         dialogs.chooseNext(m_dir.filePath("bad.opml"), 0);
-        m_window->menuImportOutlineInto();
+        m_window->outlines()->menuImportOutlineInto();
         QCOMPARE(outlineOf(tree()), "Branch(Leaf),Other");
         QVERIFY(!m_window->isModified());
         QCOMPARE(boxes.count(), 2);
@@ -123,7 +124,7 @@ private Q_SLOTS:
         ScriptedFileDialogs dialogs;
         dialogs.chooseNext(m_dir.filePath("in.md"), 1);
         const size_t before = BRWApplication::instance()->windows().size();
-        m_window->menuImportOutline();
+        m_window->outlines()->menuImportOutline();
         QCOMPARE(BRWApplication::instance()->windows().size(), before + 1);
         Brambleweb *imported = BRWApplication::instance()->windows().back();
         QCOMPARE(outlineOf(*imported->tree()), "A(b)");
@@ -145,7 +146,7 @@ private Q_SLOTS:
             return true;
         });
         tree().setCurrentTheme(m_window->document().root());
-        m_window->menuPrint();
+        m_window->outlines()->menuPrint();
         Printing::setResponder({});
         QProcess process;
         process.start(pdftotext, {pdf, "-"});

@@ -1,9 +1,10 @@
 // Outlines of other programs in and out of the main window: export of the current branch as
 // OPML, Markdown, indented text or PDF, printing it, and import as a new document or under the
 // current theme.
-#include "app/Brambleweb.h"
+#include "app/OutlineCommands.h"
 
 #include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
 #include "app/FileCommands.h"
 #include "app/OutlinePrint.h"
 #include "app/Printing.h"
@@ -19,100 +20,112 @@
 
 #include <QFileInfo>
 
-std::optional<OutlineNode> Brambleweb::currentBranchOutline()
+OutlineCommands::OutlineCommands(Brambleweb &window)
+    : QObject(&window)
+    , m_window(window)
 {
-    storeDescription(m_view->currentTheme(), true);
-    Theme *current = m_view->currentTheme();
-    return OutlineAdapter::branchOf(m_document, current ? current : m_document.root(),
-                                    QFileInfo(fileName()).completeBaseName());
+    setObjectName(QStringLiteral("outlines"));
 }
 
-void Brambleweb::menuExportOutline()
+std::optional<OutlineNode> OutlineCommands::currentBranchOutline()
+{
+    m_window.storeDescription(m_window.tree()->currentTheme(), true);
+    Theme *current = m_window.tree()->currentTheme();
+    return OutlineAdapter::branchOf(m_window.document(),
+                                    current ? current : m_window.document().root(),
+                                    QFileInfo(m_window.fileName()).completeBaseName());
+}
+
+void OutlineCommands::menuExportOutline()
 {
     exportOutline(OutlineFiles::exportTypes());
 }
 
-void Brambleweb::menuExportPdf()
+void OutlineCommands::menuExportPdf()
 {
     exportOutline({OutlineFiles::pdfType()});
 }
 
 // Asks for a file of one of the types and writes the current branch into it, as a branch is
 // saved: the replace question, and the name asked for again when it cannot be written.
-void Brambleweb::exportOutline(const QStringList &types)
+void OutlineCommands::exportOutline(const QStringList &types)
 {
     FileDialogs::Request request;
-    request.parent = this;
-    request.caption = FileOperations::ownCaption(FileOperations::SaveBranch, currentThemeName());
+    request.parent = &m_window;
+    request.caption =
+            FileOperations::ownCaption(FileOperations::SaveBranch, m_window.currentThemeName());
     request.types = types;
-    request.directory = m_files->saveDir().absolutePath();
-    Theme *current = m_view->currentTheme();
-    request.startName = current && current != m_document.root()
+    request.directory = m_window.files()->saveDir().absolutePath();
+    Theme *current = m_window.tree()->currentTheme();
+    request.startName = current && current != m_window.document().root()
                                 ? current->name()
-                                : QFileInfo(fileName()).completeBaseName();
+                                : QFileInfo(m_window.fileName()).completeBaseName();
     FileDialogs::OwnDialog dialog(request);
     for (;;) {
         const FileDialogs::Choice choice = dialog.run();
         const std::optional<OutlineFiles::Format> format = OutlineFiles::formatOfType(choice.type);
         if (choice.file.isEmpty() || !format)
             return;
-        m_files->setSaveDir(QDir(choice.directory.isEmpty() ? QFileInfo(choice.file).absolutePath()
-                                                            : choice.directory));
+        m_window.files()->setSaveDir(QDir(choice.directory.isEmpty()
+                                                  ? QFileInfo(choice.file).absolutePath()
+                                                  : choice.directory));
         const QString name = OutlineFiles::withExtension(choice.file, *format);
         if (!FileReading::faithfulName(name)) {
-            Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
+            Messages::warning(&m_window, Messages::errorCaption(), SafeFile::cannotOpenText(name));
             continue;
         }
         if (FileOperations::isReadableFile(name) &&
-            Messages::warning(this, Messages::warningCaption(),
+            Messages::warning(&m_window, Messages::warningCaption(),
                               FileOperations::replaceQuestion(name),
                               Messages::Buttons::OkCancel) != Messages::Answer::Ok)
             continue;
         const std::optional<OutlineNode> root = currentBranchOutline();
         if (!root)
             return;
-        switch (OutlineFiles::write(*format, *root, name, fileName(), OutlinePrint::writePdf)) {
+        switch (OutlineFiles::write(*format, *root, name, m_window.fileName(),
+                                    OutlinePrint::writePdf)) {
         case SafeFile::Result::Saved:
             return;
         case SafeFile::Result::CannotOpen:
-            Messages::warning(this, Messages::errorCaption(), SafeFile::cannotOpenText(name));
+            Messages::warning(&m_window, Messages::errorCaption(), SafeFile::cannotOpenText(name));
             continue;
         case SafeFile::Result::ChangedOutside:
-            Messages::warning(this, Messages::warningCaption(),
+            Messages::warning(&m_window, Messages::warningCaption(),
                               FileOperations::changedWhileSavedText(name));
             continue;
         case SafeFile::Result::Failed:
-            Messages::warning(this, Messages::errorCaption(), FileOperations::errorSavingText());
+            Messages::warning(&m_window, Messages::errorCaption(),
+                              FileOperations::errorSavingText());
             return;
         }
     }
 }
 
-void Brambleweb::menuPrint()
+void OutlineCommands::menuPrint()
 {
     if (const std::optional<OutlineNode> root = currentBranchOutline())
-        Printing::print(this, *root);
+        Printing::print(&m_window, *root);
 }
 
 // The chosen outline file, read; nothing when cancelled or refused (a box has said why).
-std::optional<OutlineNode> Brambleweb::chooseOutline(const QString &caption, QString &file)
+std::optional<OutlineNode> OutlineCommands::chooseOutline(const QString &caption, QString &file)
 {
     FileDialogs::Request request;
-    request.parent = this;
+    request.parent = &m_window;
     request.caption = caption;
     request.types = OutlineFiles::importTypes();
-    request.directory = m_files->openDir().absolutePath();
+    request.directory = m_window.files()->openDir().absolutePath();
     request.existingFile = true;
     const FileDialogs::Choice choice = FileDialogs::OwnDialog(request).run();
     const std::optional<OutlineFiles::Format> format = OutlineFiles::formatOfType(choice.type);
     if (choice.file.isEmpty() || !format)
         return std::nullopt;
-    m_files->setOpenDir(QFileInfo(choice.file).absoluteDir());
+    m_window.files()->setOpenDir(QFileInfo(choice.file).absoluteDir());
     file = choice.file;
-    return OutlineFiles::read(*format, choice.file, this);
+    return OutlineFiles::read(*format, choice.file, &m_window);
 }
 
-void Brambleweb::menuImportOutline()
+void OutlineCommands::menuImportOutline()
 {
     QString file;
     const std::optional<OutlineNode> root =
@@ -122,14 +135,14 @@ void Brambleweb::menuImportOutline()
         return;
     Brambleweb *window = application->createMainWindow(QString(), "Main");
     window->show();
-    window->blockInputWhile([&] { window->loadOutline(*root, QString(), 0); });
+    window->blockInputWhile([&] { window->outlines()->loadOutline(*root, QString(), 0); });
     window->setModified(true);
     window->updateStatus();
 }
 
-void Brambleweb::menuImportOutlineInto()
+void OutlineCommands::menuImportOutlineInto()
 {
-    if (!m_files->askBeforeFileOperation(FileOperations::AppendFile))
+    if (!m_window.files()->askBeforeFileOperation(FileOperations::AppendFile))
         return;
     QString file;
     const std::optional<OutlineNode> root =
@@ -138,14 +151,15 @@ void Brambleweb::menuImportOutlineInto()
         return;
     // The new theme is named after the outline's title, or after the file as an inserted file is.
     const QString name = root->name.isEmpty() ? QFileInfo(file).fileName() : root->name;
-    blockInputWhile([&] { loadOutline(*root, name, LOAD_INSERT); });
-    setModified(true);
-    updateStatus();
+    m_window.blockInputWhile([&] { loadOutline(*root, name, LOAD_INSERT); });
+    m_window.setModified(true);
+    m_window.updateStatus();
 }
 
-void Brambleweb::loadOutline(const OutlineNode &root, const QString &name, int flags)
+void OutlineCommands::loadOutline(const OutlineNode &root, const QString &name, int flags)
 {
     const QDate date = root.date.isValid() ? root.date : Clock::today();
     const QByteArray bytes = OutlineTreeFile::write(root);
-    loadTreeChunks(wholeBytes(bytes), bytes.size(), name, QDateTime(date, QTime(0, 0)), flags);
+    m_window.loadTreeChunks(wholeBytes(bytes), bytes.size(), name, QDateTime(date, QTime(0, 0)),
+                            flags);
 }

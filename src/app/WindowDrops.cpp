@@ -1,7 +1,8 @@
 // What is dropped on a main window: ".brw" files and themes dragged from another main window.
-#include "app/Brambleweb.h"
+#include "app/WindowDrops.h"
 
 #include "app/BRWApplication.h"
+#include "app/Brambleweb.h"
 #include "app/FileCommands.h"
 #include "common/Assertions.h"
 #include "common/Clock.h"
@@ -51,14 +52,17 @@ private:
 
 } // namespace
 
-void Brambleweb::watchDrops()
+WindowDrops::WindowDrops(Brambleweb &window)
+    : QObject(&window)
+    , m_window(window)
 {
-    setAcceptDrops(true);
+    setObjectName(QStringLiteral("drops"));
+    m_window.setAcceptDrops(true);
     auto *filter = new FileDropFilter(
             this, [this](const QStringList &files) { dropFiles(files, nullptr); });
-    installEventFilter(filter);
-    m_mainEditBox->viewport()->installEventFilter(filter);
-    TreeDragDrop *drops = m_view->dragDrop();
+    m_window.installEventFilter(filter);
+    m_window.editor()->viewport()->installEventFilter(filter);
+    TreeDragDrop *drops = m_window.tree()->dragDrop();
     CONNECT_ASSERT(connect(drops, &TreeDragDrop::filesDropped, this,
                            [this](const QStringList &files, const QModelIndex &theme) {
                                dropFiles(files, ThemeTreeModel::themeAt(theme));
@@ -73,11 +77,11 @@ void Brambleweb::watchDrops()
                            }));
 }
 
-void Brambleweb::dropFiles(const QStringList &files, Theme *theme)
+void WindowDrops::dropFiles(const QStringList &files, Theme *theme)
 {
     for (const QString &file : files) {
         if (!FileOperations::isReadableFile(file)) {
-            Messages::warning(this, Messages::errorCaption(),
+            Messages::warning(&m_window, Messages::errorCaption(),
                               tr("Cannot open file\nНевозможно открыть файл\n") + file);
             continue;
         }
@@ -85,20 +89,22 @@ void Brambleweb::dropFiles(const QStringList &files, Theme *theme)
             BRWApplication::instance()->createMainWindow(file, "Main")->show();
             continue;
         }
-        m_view->setCurrentTheme(theme);
-        if (m_files->askBeforeFileOperation(FileOperations::AppendFile))
-            m_files->loadChosenFile(FileOperations::AppendFile, file);
+        m_window.tree()->setCurrentTheme(theme);
+        FileCommands *commands = m_window.files();
+        if (commands->askBeforeFileOperation(FileOperations::AppendFile))
+            commands->loadChosenFile(FileOperations::AppendFile, file);
     }
-    updateStatus();
+    m_window.updateStatus();
 }
 
 // A theme of another window comes in where a paste as copy would put it: its branch is written
 // as a saved branch and read back as an inserted file, so that its links get this document's
 // ids; every theme of the copy is dated today. Nothing changes in the other window.
-void Brambleweb::copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
-                                  DropSite::DropPlace place)
+void WindowDrops::copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *target,
+                                   EditingCommands::DropPlace place)
 {
-    EditingCommands &commands = m_view->commands();
+    ThemeView *view = m_window.tree();
+    EditingCommands &commands = view->commands();
     Theme *parent = dragged && target ? commands.dropParent(target, place) : nullptr;
     if (!parent)
         return;
@@ -107,18 +113,21 @@ void Brambleweb::copyForeignTheme(ThemeDocument &source, Theme *dragged, Theme *
     if (written <= 0)
         return;
     ThemeDocument read;
-    readTree(read, read.root(), wholeBytes(branch), {}, m_document.reminderTheme() != nullptr);
+    readTree(read, read.root(), wholeBytes(branch), {},
+             m_window.document().reminderTheme() != nullptr);
     read.settleGroups();
     const QDate today = Clock::today();
     walkThemes(
             read.root(), [](Theme *theme) { return theme; },
             [today](Theme *theme, int, int) { theme->setDate(today); });
-    const DocumentUndo::Step step(m_undo, QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"));
+    const DocumentUndo::Step step(m_window.undoHistory(),
+                                  QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"));
     Theme *copy = commands.insertDocument(parent, read, dragged->name(), today,
                                           QT_TRANSLATE_NOOP("LinkListView", "Drag and Drop"))
                           .current;
     if (place != DropSite::DropPlace::Into)
-        m_document.moveTheme(copy, target->parent(),
-                             target->row() - 1 + (place == DropSite::DropPlace::After ? 1 : 0));
-    m_view->setCurrentTheme(copy);
+        m_window.document().moveTheme(copy, target->parent(),
+                                      target->row() - 1 +
+                                              (place == DropSite::DropPlace::After ? 1 : 0));
+    view->setCurrentTheme(copy);
 }
