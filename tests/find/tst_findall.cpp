@@ -96,6 +96,41 @@ private Q_SLOTS:
     }
 
     // A change that renames or inserts themes reaches the names of the next Ctrl+G.
+    // A branch comes under `theme` by one of the ways that add themes without typing: "insert"
+    // (a file), "dropfile", "generate" (from the theme's description) or "dropforeign" (a theme
+    // of another window).
+    bool bringInBranch(const QString &how, Theme *theme)
+    {
+        m_tree->setCurrentTheme(theme);
+        if (how == "generate") {
+            m_window->editor()->setPlainText("<!--1-->Made\nx");
+            m_window->editor()->setEdited(true);
+            m_window->menuGenerateTree();
+            return true;
+        }
+        if (how == "dropforeign") {
+            Brambleweb other(QString(), nullptr, "Main");
+            buildOutline(*other.tree(), "Far[far x]");
+            ThemeView *far = other.tree();
+            Q_EMIT m_tree->dragDrop()->foreignThemeDropped(
+                    far, far->rows().indexOf(themeNamed(*far, "Far")),
+                    m_tree->rows().indexOf(theme), DropSite::DropPlace::Into);
+            return true;
+        }
+        const QString file = QDir::current().absoluteFilePath("dropped.brw");
+        if (!writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"))
+            return false;
+        ScriptedFileDialogs dialogs;
+        dialogs.chooseNext(file);
+        if (how == "dropfile")
+            Q_EMIT m_tree->dragDrop()->filesDropped({file}, m_tree->rows().indexOf(theme));
+        else if (how == "insert")
+            m_window->files()->menuAppendFileGUI();
+        else
+            return false;
+        return true;
+    }
+
     void goToFollowsEveryChange_data() { JSON_ROWS("typed", "listed"); }
     void goToFollowsEveryChange()
     {
@@ -113,19 +148,8 @@ private Q_SLOTS:
                 m_window->search()->findReplace(findParas(
                         "n3", "Alpha", "Delta",
                         change == "replace" ? FindParas::Replace : FindParas::ReplaceAll));
-        } else if (change.endsWith("file")) {
-            const QString file = QDir::current().absoluteFilePath("dropped.brw");
-            QVERIFY(writeBytes(file, "\xEF\xBB\xBF\n<!--1-->Inside\nx\n"));
-            ScriptedFileDialogs dialogs;
-            dialogs.chooseNext(file);
-            if (change == "a dropped file")
-                Q_EMIT m_tree->dragDrop()->filesDropped({file}, m_tree->rows().indexOf(gamma));
-            else
-                m_window->files()->menuAppendFileGUI();
         } else {
-            m_window->editor()->setPlainText("<!--1-->Made\nx");
-            m_window->editor()->setEdited(true);
-            m_window->menuGenerateTree();
+            QVERIFY(bringInBranch(change, gamma));
         }
         m_tree->setFocus();
         QTest::keyClick(m_tree, Qt::Key_G, Qt::ControlModifier);
@@ -271,8 +295,10 @@ private Q_SLOTS:
                 m_tree->setCurrentTheme(themeNamed(*m_tree, words[1]));
                 m_window->editor()->moveCursor(QTextCursor::Start);
                 QTest::keyClicks(m_window->editor(), words[2]);
-            } else {
+            } else if (words[0] == "undo" || words[0] == "redo") {
                 words[0] == "undo" ? m_tree->menuUndo() : m_tree->menuRedo();
+            } else {
+                QVERIFY(bringInBranch(words[0], themeNamed(*m_tree, words.mid(1).join(' '))));
             }
             // No row ever stands on a theme that is gone, not even before the list is renewed.
             for (const FoundMatch &match : panel->matches())
