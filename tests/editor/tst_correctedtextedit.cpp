@@ -83,7 +83,7 @@ private Q_SLOTS:
 
     void keyBindings()
     {
-        FETCH_TEXTS(text, selection, press, clipboard, flags);
+        FETCH_TEXTS(text, selection, press, keyText, clipboard, flags);
         CorrectedTextEdit editor(nullptr, "editBox");
         editor.setReadOnly(flags.contains('r'));
         editor.setText(text);
@@ -97,7 +97,6 @@ private Q_SLOTS:
         int key = keyPart.toInt(&number, 0);
         if (!number)
             key = QKeySequence::fromString(keyPart)[0].key();
-        QFETCH(QString, keyText);
         QCOMPARE(sendKey(&editor, key, keys.keyboardModifiers(), keyText), !flags.contains('s'));
         QTEST(editor.text(), "expectedText");
         QTEST(selectedText(editor), "expectedSelection");

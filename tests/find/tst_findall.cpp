@@ -64,7 +64,7 @@ private Q_SLOTS:
 
     void goToTheme()
     {
-        FETCH_TEXTS(outline, typed);
+        FETCH_TEXTS(outline, typed, keys, reached);
         ScriptedMessages boxes;
         buildOutline(*m_tree, outline);
         if (Theme *empty = themeNamed(*m_tree, "EMPTY"))
@@ -83,11 +83,9 @@ private Q_SLOTS:
             QApplication::sendEvent(popup->field(), &press);
         }
         QTEST(rows(popup->list(), 2), "listed");
-        QFETCH(QString, keys);
         for (const QString &key : keys.split(' ', Qt::SkipEmptyParts))
             QTest::keySequence(popup->field(), QKeySequence(key));
         QVERIFY(!popup->isVisible());
-        QFETCH(QString, reached);
         QCOMPARE(m_tree->currentTheme()->name(), reached);
         QCOMPARE(m_tree->history().size(), visits + (reached == "/" ? 0 : 1));
         QVERIFY(reached == "/" || m_tree->history().atCursor() == m_tree->currentTheme());
@@ -196,7 +194,7 @@ private Q_SLOTS:
     void filterTree_data() { JSON_ROWS("outline", "find", "steps", "shown", "end", "after"); }
     void filterTree()
     {
-        FETCH_TEXTS(outline, shown);
+        FETCH_TEXTS(outline, find, steps, shown, end);
         ScriptedMessages boxes;
         buildOutline(*m_tree, outline);
         m_tree->collapseAll();
@@ -215,11 +213,9 @@ private Q_SLOTS:
             return rows.join(' ');
         };
         m_window->search()->menuFind();
-        QFETCH(QString, find);
         m_window->search()->findDialog()->findField()->setText(find);
         m_window->search()->findDialog()->close();
         QTest::keyClick(m_tree, Qt::Key_F8);
-        QFETCH(QString, steps);
         if (!shown.isEmpty()) {
             QTRY_COMPARE(m_window->search()->treeFilter()->state(), TreeFilter::State::Narrowed);
             for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
@@ -234,7 +230,6 @@ private Q_SLOTS:
             }
             QTEST(inSight(), "shown");
         }
-        QFETCH(QString, end);
         QTest::keySequence(m_tree, QKeySequence(end));
         QTest::qWait(10);
         QCOMPARE(m_window->search()->treeFilter()->state(), TreeFilter::State::Off);
@@ -248,7 +243,7 @@ private Q_SLOTS:
 
     void findAll()
     {
-        FETCH_TEXTS(file, search);
+        FETCH_TEXTS(file, search, change, go);
         ScriptedMessages boxes;
         loadOutlineFile(*m_tree, file);
         const QStringList what = search.split(" / ");
@@ -272,7 +267,6 @@ private Q_SLOTS:
         const auto listed = [&] { return rows(panel->list(), 3) + " | " + panel->countText(); };
         QTRY_VERIFY(panel->isComplete());
         QTEST(listed(), "listed");
-        QFETCH(QString, change);
         QStringList seen;
         for (const QString &step : change.split(", ", Qt::SkipEmptyParts)) {
             const QStringList words = step.split(' ');
@@ -307,7 +301,6 @@ private Q_SLOTS:
             seen << listed();
         }
         QTEST(seen.join('|'), "after");
-        QFETCH(QString, go);
         if (go.isEmpty())
             return;
         panel->list()->setCurrentIndex(panel->list()->model()->index(go.toInt(), 0));

@@ -28,7 +28,7 @@ private Q_SLOTS:
 
     void keysAndValidation()
     {
-        FETCH_TEXTS(setup, expected);
+        FETCH_TEXTS(setup, find, key, expected);
         ScriptedMessages boxes;
         FindDialog dialog(setup.contains('r'));
         dialog.show();
@@ -36,11 +36,9 @@ private Q_SLOTS:
         QSignalSpy replaces(&dialog, &FindDialog::replaceAction);
         QSignalSpy hided(&dialog, &FindDialog::hided);
         QSignalSpy lists(&dialog, &FindDialog::listAction);
-        QFETCH(QString, find);
         dialog.findField()->setText(find);
         child<QCheckBox>(dialog, "inName")->setChecked(setup.contains('n'));
         child<QCheckBox>(dialog, "inDescription")->setChecked(false);
-        QFETCH(QString, key);
         const QKeyCombination combination = QKeySequence::fromString(key)[0];
         QTest::keyClick(dialog.findField(), combination.key(), combination.keyboardModifiers());
 
@@ -104,7 +102,7 @@ private Q_SLOTS:
     void invalidPatternDisablesTheSearch_data() { JSON_ROWS("options", "status", "enabled"); }
     void invalidPatternDisablesTheSearch()
     {
-        QFETCH(QString, options);
+        FETCH_TEXTS(options, enabled);
         ScriptedMessages boxes;
         FindDialog dialog(true);
         dialog.show();
@@ -115,7 +113,6 @@ private Q_SLOTS:
         dialog.findField()->setText(QTest::currentDataTag() == QByteArray("mended") ? "a(b)"
                                                                                     : "a(b");
         QTEST(child<QLabel>(dialog, "status")->text(), "status");
-        QFETCH(QString, enabled);
         for (const char *button : {"findNextButton", "nextThemeButton", "replaceButton",
                                    "replaceAllButton", "listButton"})
             QCOMPARE(child<QPushButton>(dialog, button)->isEnabled(), enabled == "yes");

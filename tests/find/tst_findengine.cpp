@@ -84,7 +84,7 @@ private Q_SLOTS:
 
     void steps()
     {
-        FETCH_TEXTS(tree, start, flags, find, replace, actions);
+        FETCH_TEXTS(tree, start, flags, find, replace, actions, result);
         ScriptedMessages boxes;
         load(tree);
         const QString read = outlineOf(*m_tree, true);
@@ -116,7 +116,6 @@ private Q_SLOTS:
             }
         }
         QTEST(seen.join(' '), "outcomes");
-        QFETCH(QString, result);
         if (result.isEmpty())
             return;
         QCOMPARE(outlineOf(*m_tree, true), result);

@@ -18,7 +18,7 @@ private Q_SLOTS:
     }
     void readsHeaders()
     {
-        FETCH_TEXTS(text, lineStart, depth, date);
+        FETCH_TEXTS(text, lineStart, depth, date, writer);
         text.replace("{a million dots}", QString(1000000, '.'));
         const std::optional<ThemeHeader> header = readThemeHeader(text.toUtf8(), lineStart.toInt());
         QCOMPARE(header.has_value(), !depth.isEmpty());
@@ -34,7 +34,6 @@ private Q_SLOTS:
         QCOMPARE(header->date, given);
         QTEST(QString::number(header->end), "end");
         // The writer gives the same header for these values, also after text.
-        QFETCH(QString, writer);
         if (writer.isEmpty())
             return;
         const int depthValue = int(header->depth), start = lineStart.toInt();

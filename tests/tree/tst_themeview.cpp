@@ -207,83 +207,62 @@ private Q_SLOTS:
 
     // Column 0 follows the widest shown row as themes are shown, hidden, renamed and given icons,
     // and is exactly what measuring every shown row gives (the tracker may round up by a pixel or
-    // two), so no name is cut and no stale width stays behind.
-    void followsTheWidestShownRow_data() { JSON_ROWS("change"); }
+    // two), so no name is cut and no stale width stays behind. A row's steps: "open chain" opens
+    // the deep chain below "first" row by row, "open themes" theme by theme; "open T", "close T",
+    // "insert P NAME", "move T P ROW", "join T" (an icon), "leave T", "delete T", "rename T NAME"
+    // (in the name editor); "widest" is the widest name.
+    void followsTheWidestShownRow_data() { JSON_ROWS("steps"); }
     void followsTheWidestShownRow()
     {
-        QFETCH(QString, change);
+        QFETCH(QString, steps);
         ScriptedMessages boxes;
         QString chain = "level29";
         for (int depth = 28; depth >= 0; --depth)
             chain = QString("level%1(%2)").arg(depth).arg(chain);
         const char *wide = "aratherwidernameofathemethanthetitle";
-        const QString outline = QString("first(%1),%2,last").arg(chain, wide);
-        const QString wider = "a child name much wider than any other theme name";
-        const QString renamed = change == "rename longer" ? QString(60, QChar(0x0416)) + "W" : "w";
-        const char *renamedTheme = QHash<QString, const char *>{
-                {"rename longer", "first"},
-                {"rename deep", "level29"}}.value(change, wide);
-        DocumentView built(outline);
+        DocumentView built(QString("first(%1),%2,last").arg(chain, wide));
         auto &[document, named, undo, view] = built;
-        const auto insert = [&](const char *parent, const QString &name) {
-            Theme *child = document.createTheme();
-            document.renameTheme(child, name);
-            document.insertTheme(named[parent], 0, child);
-        };
+        named["widest"] = named[wide];
         view.resize(220, 160);
         view.show();
         QCoreApplication::processEvents();
         QVERIFY(view.isExpanded(view.model()->index(0, 0))); // the top themes are in sight
-        const QModelIndex first = view.model()->index(0, 0, view.model()->index(0, 0));
-        const QModelIndex wideRow = first.siblingAtRow(1);
-        view.expand(first);
-        if (change == "open deep" || change == "delete chain" || change == "rename deep" ||
-            change.startsWith("move deepest") || change == "move widest into the open chain") {
-            for (QModelIndex row = first; row.isValid(); row = view.model()->index(0, 0, row))
-                view.expand(row);
-        }
-        if (change.startsWith("rename")) {
-            view.setCurrentIndex(view.rows().indexOf(named[renamedTheme]));
-            QTest::keyClick(&view, Qt::Key_Space);
-            auto *editor = qobject_cast<QLineEdit *>(view.indexWidget(view.currentIndex()));
-            QVERIFY(editor->x() >= 0 && editor->x() + 30 <= view.viewport()->width());
-            editor->selectAll();
-            editor->insert(renamed);
-            QTest::keyClick(editor, Qt::Key_Return);
-        } else {
-            if (change == "close widest")
-                insert(wide, wider);
-            else if (change == "move widest out of sight")
-                document.moveTheme(named[wide], named["last"], 0);
-            else if (change == "move widest up")
-                document.moveTheme(named[wide], named[wide]->parent(), 0);
-            else if (change == "move widest into the open chain")
-                document.moveTheme(named[wide], named["level29"], 0);
-            else if (change == "move deepest to the top")
-                document.moveTheme(named["level29"], named["last"]->parent(), 1);
-            else if (change == "move deepest up its chain")
-                document.moveTheme(named["level29"], named["level27"], 0);
-            else if (change.startsWith("icon o"))
-                document.joinGroup(named[wide], 1);
-            if (change == "icon off widest")
-                document.leaveGroup(named[wide]);
-            else if (change == "insert into open")
-                insert("level27", QString(80, 'm'));
-            if (change == "delete widest" || change == "clear")
-                document.takeTheme(named[wide]);
-            if (change == "delete chain" || change == "clear")
-                document.takeTheme(named["first"]);
-            if (change == "clear")
-                document.takeTheme(named["last"]);
-            for (Theme *theme = named["first"]; change == "open deep at once" && theme;
-                 theme = theme->childCount() > 0 ? theme->child(0) : nullptr)
-                view.expand(view.rows().indexOf(theme));
-        }
-        if (change == "close widest") {
-            view.expand(wideRow);
-            view.collapse(wideRow);
-        } else if (change == "insert into open") {
-            view.expand(view.model()->index(0, 0));
+        view.expand(view.rows().indexOf(named["first"]));
+        for (const QString &step : steps.split("; ")) {
+            const QStringList words = step.split(' ');
+            Theme *theme = named.value(words.value(1));
+            if (step == "open chain") {
+                for (QModelIndex row = view.rows().indexOf(named["first"]); row.isValid();
+                     row = view.model()->index(0, 0, row))
+                    view.expand(row);
+            } else if (step == "open themes") {
+                for (theme = named["first"]; theme;
+                     theme = theme->childCount() > 0 ? theme->child(0) : nullptr)
+                    view.expand(view.rows().indexOf(theme));
+            } else if (words[0] == "open" || words[0] == "close") {
+                view.setExpanded(view.rows().indexOf(theme), words[0] == "open");
+            } else if (words[0] == "insert") {
+                Theme *child = document.createTheme();
+                document.renameTheme(child, words[2]);
+                document.insertTheme(theme, 0, child);
+            } else if (words[0] == "move") {
+                document.moveTheme(theme, named[words[2]], words[3].toInt());
+            } else if (words[0] == "join") {
+                document.joinGroup(theme, 1);
+            } else if (words[0] == "leave") {
+                document.leaveGroup(theme);
+            } else if (words[0] == "delete") {
+                document.takeTheme(theme);
+            } else {
+                QCOMPARE(words[0], "rename");
+                view.setCurrentIndex(view.rows().indexOf(theme));
+                QTest::keyClick(&view, Qt::Key_Space);
+                auto *editor = qobject_cast<QLineEdit *>(view.indexWidget(view.currentIndex()));
+                QVERIFY(editor->x() >= 0 && editor->x() + 30 <= view.viewport()->width());
+                editor->selectAll();
+                editor->insert(words[2]);
+                QTest::keyClick(editor, Qt::Key_Return);
+            }
         }
         // A shrinking column is measured after the event, and the scroll bar follows after that.
         QCoreApplication::processEvents();
