@@ -10,6 +10,7 @@
 #include "app/SymbolsDialog.h"
 #include "editor/CorrectedTextEdit.h"
 #include "support/EnglishLines.h"
+#include "support/JsonRows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TreeOutline.h"
@@ -163,32 +164,26 @@ private Q_SLOTS:
     }
 
     // Each command opens one more read-only window, which closing deletes.
+    void textWindows_data() { JSON_ROWS("command", "caption", "part"); }
     void textWindows()
     {
-        // clang-format off
-        for (const auto &[command, caption, part] : {
-                 std::tuple{"menuSymbols", "Symbols", // 0x70 to 0xA3, 0x90 as always
-                            "\npqrstuvwxyz{|}~\x7f\nЂЃ‚ѓ„…†‡€‰Љ‹ЊЌЋЏ\nђ‘’“”•–™IIљ›њќћџ\n\u00a0ЎўЈ"},
-                 {"menuReadme_ru", "Readme.ru", "\tЭто первая бета-версия"},
-                 {"menuReadme_en", "Readme.en", "!!!!Computer translation from Russian!!!!\n\t"}}) {
-            // clang-format on
-            for (int open = 1; open <= 2; ++open) {
-                QVERIFY(QMetaObject::invokeMethod(m_main->aux(), command));
-                QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
-            }
-            QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
-            QCOMPARE((QList<bool>{first->isWindow(), first->isVisible(),
-                                  first->editor()->isReadOnly()}),
-                     (QList<bool>{true, true, true}));
-            QCOMPARE(first->windowTitle(), QString(caption));
-            const QString text = first->editor()->text();
-            QVERIFY(text.contains(part));
-            QCOMPARE(text.count('\n'), caption == QString("Symbols") ? 14 : text.count('\n'));
-            first->close();
-            QTRY_VERIFY(first.isNull());
-            QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
-            delete m_main->findChild<SymbolsDialog *>();
+        FETCH_TEXTS(command, caption, part);
+        for (int open = 1; open <= 2; ++open) {
+            QVERIFY(QMetaObject::invokeMethod(m_main->aux(), qPrintable(command)));
+            QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), open);
         }
+        QPointer<SymbolsDialog> first = m_main->findChildren<SymbolsDialog *>().first();
+        QCOMPARE(
+                (QList<bool>{first->isWindow(), first->isVisible(), first->editor()->isReadOnly()}),
+                (QList<bool>{true, true, true}));
+        QCOMPARE(first->windowTitle(), caption);
+        const QString text = first->editor()->text();
+        QVERIFY(text.contains(part));
+        QCOMPARE(text.count('\n'), caption == "Symbols" ? 14 : text.count('\n'));
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QCOMPARE(m_main->findChildren<SymbolsDialog *>().size(), 1);
+        delete m_main->findChild<SymbolsDialog *>();
     }
 
     // The count is every character of the names and descriptions: none in an empty document;

@@ -1,6 +1,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "editor/KeyboardLayout.h"
 #include "editor/Reformat.h"
+#include "storage/ExportParts.h"
 #include "storage/HiddenParts.h"
 #include "storage/HtmlText.h"
 #include "support/JsonRows.h"
@@ -53,7 +54,8 @@ char *toString(const ColumnLine &position)
 }
 
 // The pure rules that rewrite a description: the editor's reformatting commands, hidden parts
-// stripped from exports, and the HTML page's escaping and line markup.
+// stripped from exports, the HTML page's escaping and line markup, and the MIME text's lines that
+// read as its boundary.
 static QString apply(const QString &rule, const QString &text)
 {
     if (rule == "reflow")
@@ -68,6 +70,8 @@ static QString apply(const QString &rule, const QString &text)
         return escapeHtml(text);
     if (rule == "html")
         return reformatHtml(text);
+    if (rule == "mime")
+        return ExportParts::mimeSafeText(text);
     return Reformat::placedAt(text, QString(rule).remove("column").toInt());
 }
 

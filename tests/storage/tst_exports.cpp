@@ -1,5 +1,4 @@
 #include "model/ThemeDocument.h"
-#include "storage/ExportParts.h"
 #include "storage/HtmlTable.h"
 #include "support/JsonRows.h"
 #include "support/ScriptedMessages.h"
@@ -135,15 +134,6 @@ private Q_SLOTS:
         QVERIFY(sink.written > 10'000'000);
         QVERIFY2(sink.peak - before < sink.written / 20,
                  qPrintable(QString::number(sink.peak - before)));
-    }
-
-    // A line of a text that reads as the MIME boundary is moved off the line's start, also on the
-    // text's first line; the same words within a line stay as they are.
-    void mimeTextMovesBoundaryLinesAside()
-    {
-        QCOMPARE(ExportParts::mimeSafeText(
-                         "--simple boundary\nx\n--simple boundary--simple boundary"),
-                 QString(" --simple boundary\nx\n --simple boundary--simple boundary"));
     }
 
     void charactersOutsideTheCodePageAreCounted()
