@@ -21,16 +21,13 @@ class TestCheckReminder : public QObject
     QTemporaryDir m_dir;
 
     // A document whose reminder theme holds `text` and, when given, a subtheme holding `more`.
-    QString document(const QStringList &text, const QStringList &more)
+    QString document(const QString &text, const QString &more)
     {
-        QByteArray bytes = "root\r\n<!--1-->first\r\n<!--1-->__reminder\r\n";
-        for (const QString &line : text)
-            bytes += line.toLatin1() + "\r\n";
-        if (!more.isEmpty())
-            bytes += "<!--2-->more\r\n";
-        for (const QString &line : more)
-            bytes += line.toLatin1() + "\r\n";
-        bytes += "<!--1-->last\r\n";
+        const QString subtheme = more.isEmpty() ? QString() : "<!--2-->more\n" + more + '\n';
+        const QByteArray bytes = QString("root\n<!--1-->first\n<!--1-->__reminder\n" + text + '\n' +
+                                         subtheme + "<!--1-->last\n")
+                                         .replace('\n', "\r\n")
+                                         .toLatin1();
         QFile file(m_dir.filePath("tasks.brw"));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
             qFatal("cannot write the document");
@@ -56,7 +53,7 @@ private Q_SLOTS:
         FETCH_TEXTS(text, more, log);
         if (!log.isEmpty())
             log += '\n';
-        const QString path = document(text.split('\n'), more.split('\n', Qt::SkipEmptyParts));
+        const QString path = document(text, more);
         ScriptedMessages boxes;
         const CheckReminder::Result result = CheckReminder::check(path);
         QCOMPARE(result.log, log);

@@ -272,16 +272,14 @@ private Q_SLOTS:
         const QString notice =
                 "W:ErrorSaveDataFile is newer than this file and may hold the last changes\n" +
                 errorSave + '\n' + path + "99";
-        QFile saved(path); // older than the error-save file, whatever the clock's grain
-        QVERIFY(saved.open(QIODevice::Append) &&
-                saved.setFileTime(QDateTime::currentDateTime().addSecs(-5),
-                                  QFileDevice::FileModificationTime));
-        saved.close();
-        open(path).noticeErrorSaveFiles();
-        QVERIFY(saved.open(QIODevice::Append) &&
-                saved.setFileTime(QDateTime::currentDateTime().addSecs(5),
-                                  QFileDevice::FileModificationTime));
-        open(path).noticeErrorSaveFiles();
+        QFile saved(path); // older than the error-save file, then newer, whatever the clock's grain
+        for (const int seconds : {-5, 5}) {
+            QVERIFY(saved.open(QIODevice::Append) &&
+                    saved.setFileTime(QDateTime::currentDateTime().addSecs(seconds),
+                                      QFileDevice::FileModificationTime));
+            saved.close();
+            open(path).noticeErrorSaveFiles();
+        }
         QCOMPARE(englishLines(m_told), QStringList{notice});
         QCOMPARE(fileBytes(errorSave), QByteArray("unsaved\r\n"));
 

@@ -209,9 +209,14 @@ private Q_SLOTS:
         QCOMPARE(StateFile::document(path), someState(4));
     }
 
+    // The window's size and splits come back, and the document's tree and description where
+    // they were scrolled to.
     void windowComesBack()
     {
-        Brambleweb *window = openWindow(QString());
+        const QByteArray bytes = "root\r\n" + QByteArray("<!--1-->theme\r\n").repeated(300) +
+                                 "<!--1-->long\r\n" + QByteArray("line\r\n").repeated(300);
+        const QString path = document("long.brw", bytes);
+        Brambleweb *window = openWindow(path);
         QCOMPARE(window->size(), QSize(480, 300)); // the first start
         window->resize(700, 420);
         auto *splitter = qobject_cast<QSplitter *>(window->centralWidget());
@@ -223,11 +228,16 @@ private Q_SLOTS:
         QTRY_VERIFY(column->height() > 0);             // laid out
         column->setSizes({column->height() - 90, 90}); // the panel takes a third at first
         const int panelHeight = window->search()->findAllPanel()->height();
+        window->tree()->setCurrentTheme(themeNamed(*window->tree(), "long"));
+        window->tree()->verticalScrollBar()->setValue(123);
+        window->editor()->verticalScrollBar()->setValue(77);
         closeUnsaved(window);
 
-        Brambleweb *again = openWindow(QString());
+        Brambleweb *again = openWindow(path);
         QCOMPARE(again->size(), QSize(700, 420));
         QCOMPARE(qobject_cast<QSplitter *>(again->centralWidget())->sizes(), sizes);
+        QCOMPARE(again->tree()->verticalScrollBar()->value(), 123);
+        QCOMPARE(again->editor()->verticalScrollBar()->value(), 77);
         QCoreApplication::processEvents(); // the tree takes its height
         again->search()->menuFindAll();
         again->search()->findAllAction();
@@ -295,23 +305,6 @@ private Q_SLOTS:
         QVERIFY(view.isOpen(themeNamed(view, "M")));
         QVERIFY(!view.isOpen(themeNamed(view, "L")));
         QCOMPARE(view.currentTheme(), themeNamed(view, "L"));
-    }
-
-    void scrollComesBack()
-    {
-        const QByteArray bytes = "root\r\n" + QByteArray("<!--1-->theme\r\n").repeated(300) +
-                                 "<!--1-->long\r\n" + QByteArray("line\r\n").repeated(300);
-        const QString path = document("long.brw", bytes);
-        Brambleweb *window = openWindow(path);
-        window->tree()->setCurrentTheme(themeNamed(*window->tree(), "long"));
-        window->tree()->verticalScrollBar()->setValue(123);
-        window->editor()->verticalScrollBar()->setValue(77);
-        closeUnsaved(window);
-
-        window = openWindow(path);
-        QCOMPARE(window->tree()->verticalScrollBar()->value(), 123);
-        QCOMPARE(window->editor()->verticalScrollBar()->value(), 77);
-        closeUnsaved(window);
     }
 
     void lastSessionReopens()
