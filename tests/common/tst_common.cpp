@@ -53,18 +53,6 @@ private Q_SLOTS:
                  (QStringList{"MY_ASSERT in 1003", "pointer is NULL", "Connect failed!"}));
     }
 
-    void logFormAndReport()
-    {
-        QCOMPARE(Messages::logForm("Warning (Предупреждение)", "a\nb"),
-                 QString("!!!Warning (Предупреждение)!!!\na\nb\n"));
-        ScriptedMessages boxes;
-        QString log;
-        Messages::report(&log, nullptr, "C", "T");
-        QCOMPARE(log + QString::number(boxes.count()), QString("!!!C!!!\nT\n0"));
-        Messages::report(nullptr, nullptr, "C", "T");
-        QVERIFY(boxes.wasShown("C", "T"));
-    }
-
     // Where a copy of a data file lies: "." the working directory, "a" and "b" the data folders
     // in order; a "/" marks a folder of that name instead of a file.
     void dataFileLookup_data() { JSON_ROWS("copies", "expected"); }
@@ -86,13 +74,6 @@ private Q_SLOTS:
                 DataFiles::locate("keyhelp.txt", {work.filePath("a"), work.filePath("b")});
         QDir::setCurrent(oldDir);
         QCOMPARE(found, expected == "keyhelp.txt" ? expected : work.filePath(expected));
-    }
-
-    void builtProgramFallsBackToSourceData()
-    {
-        const QStringList folders = DataFiles::folders();
-        QCOMPARE(folders.size(), 2);
-        QVERIFY(QFileInfo::exists(folders.last() + "/app/brw.svg"));
     }
 
     // The bytes written as Latin-1 characters.

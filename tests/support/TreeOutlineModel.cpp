@@ -6,6 +6,18 @@
 
 #include <QRegularExpression>
 
+namespace {
+
+// One theme as an outline writes it (a nameless one gives the root's description), and what
+// follows: '(' its children, ')' the end of its parent's list, ',' or nothing at the end.
+struct OutlineEntry
+{
+    QString name;
+    int id = 0;
+    QString description;
+    QChar next;
+};
+
 QList<OutlineEntry> outlineEntries(const QString &outline)
 {
     static const QRegularExpression token(
@@ -31,17 +43,39 @@ QList<OutlineEntry> outlineEntries(const QString &outline)
     return entries;
 }
 
+// A link id as written after the name.
+QString outlineId(int id)
+{
+    return id != 0 ? QString::asprintf("%+d", id) : QString();
+}
+
+} // namespace
+
 QHash<QString, Theme *> buildOutline(ThemeDocument &document, const QString &outline)
 {
     QHash<QString, Theme *> named{{"/", document.root()}};
-    const auto [members, holders] =
-            readOutline(outline, document.root(), [&](Theme *parent, const OutlineEntry &entry) {
-                Theme *theme = parent ? document.appendChild(parent) : document.root();
-                theme->setName(parent ? entry.name : theme->name());
-                theme->setDescription(entry.description);
-                theme->setLinkId(entry.id);
-                return named.contains(entry.name) ? theme : named[entry.name] = theme;
-            });
+    QList<Theme *> parents{document.root()}, members, holders;
+    Theme *last = nullptr;
+    for (const OutlineEntry &entry : outlineEntries(outline)) {
+        if (entry.name == QLatin1String("_")) { // a link showing its null item holds nothing
+            holders.removeOne(parents.last());
+        } else if (!entry.name.isEmpty() || !entry.description.isNull()) {
+            last = entry.name.isEmpty() ? document.root() : document.appendChild(parents.last());
+            last->setName(entry.name.isEmpty() ? last->name() : entry.name);
+            last->setDescription(entry.description);
+            last->setLinkId(entry.id);
+            if (!named.contains(entry.name))
+                named[entry.name] = last;
+        }
+        if (entry.id != 0)
+            entry.id > 0 ? members.prepend(last) : members.append(last);
+        if (entry.next == u'(' && entry.id < 0)
+            holders.append(last);
+        if (entry.next == u'(')
+            parents.append(last);
+        else if (entry.next == u')')
+            parents.removeLast();
+    }
     for (Theme *member : members) {
         document.joinGroup(member, member->linkId());
         if (holders.contains(member)) // the links join in order: it is the last so far
