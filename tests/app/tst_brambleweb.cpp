@@ -20,7 +20,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QToolBar>

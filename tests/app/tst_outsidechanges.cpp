@@ -11,7 +11,6 @@
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedMessages.h"
-#include "support/TreeOutline.h"
 #include "support/WindowTree.h"
 
 #include <QApplication>

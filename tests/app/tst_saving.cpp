@@ -11,7 +11,6 @@
 #include "storage/DocumentLock.h"
 #include "storage/FileOperations.h"
 #include "storage/SaveUnderWay.h"
-#include "storage/TreeFile.h"
 #include "support/JsonRows.h"
 #include "support/MainWindows.h"
 #include "support/ScriptedFileDialogs.h"

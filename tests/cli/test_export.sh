@@ -34,8 +34,8 @@ for line in open(sys.argv[1], encoding="utf-8"):
 # export ARG...: the program's export; its standard error goes to $work/err, its status to $status
 export() { "$brw" --export "$@" 2>"$work/err"; status=$?; }
 
-# Every document exported byte for byte, and to OPML and back byte for byte.
-for reference in "$data"/reference/*.brw; do
+# Every document and the sample exported byte for byte, and to OPML and back byte for byte.
+for reference in "$data"/reference/*.brw "$data/../../examples/sample.brw"; do
     name=$(basename "$reference" .brw)
     [ "$name" = structure ] && continue
     export brw "$reference" "$work/$name.brw"

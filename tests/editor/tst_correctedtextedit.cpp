@@ -10,7 +10,6 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QSignalSpy>
-#include <QTextBlock>
 
 namespace {
 
