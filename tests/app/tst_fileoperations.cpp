@@ -105,17 +105,12 @@ private Q_SLOTS:
         });
         for (const QString &expected : items(files)) {
             const QString name = expected.section(':', 0, 0);
-            QFile file(name);
-            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
-            QVERIFY2(file.readAll().startsWith(expected.section(':', 1).toUtf8()),
+            QVERIFY2(fileBytes(name).startsWith(expected.section(':', 1).toUtf8()),
                      qPrintable(name));
             unexpected.removeOne(name);
         }
-        for (const auto &[name, bytes] : fixture) {
-            QFile file(name);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QVERIFY(!unexpected.removeOne(name) || file.readAll() == bytes);
-        }
+        for (const auto &[name, bytes] : fixture)
+            QVERIFY(!unexpected.removeOne(name) || fileBytes(name) == bytes);
         QCOMPARE(unexpected, QStringList());
         const FileDialogs::Request asked = dialogs.requests().value(0);
         if (operation == 3 || operation == 7 || operation == 8) // the caption names the theme
@@ -134,12 +129,9 @@ private Q_SLOTS:
         Brambleweb *window = BRWApplication::instance()->createMainWindow("", "Main");
         const std::vector<Brambleweb *> &windows = BRWApplication::instance()->windows();
         // The key help in resources/ is made from the key tables; BRW_REGENERATE=1 remakes it.
-        QFile shipped(BRW_SOURCE_DIR "/resources/keyhelp.txt");
-        if (qEnvironmentVariableIsSet("BRW_REGENERATE"))
-            QVERIFY(shipped.open(QIODevice::WriteOnly) && shipped.write(keyHelpFile()));
-        shipped.close();
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        QVERIFY2(shipped.readAll() == keyHelpFile(),
+        const QString shipped = BRW_SOURCE_DIR "/resources/keyhelp.txt";
+        QVERIFY(!qEnvironmentVariableIsSet("BRW_REGENERATE") || writeBytes(shipped, keyHelpFile()));
+        QVERIFY2(fileBytes(shipped) == keyHelpFile(),
                  "resources/keyhelp.txt lags behind the key tables: run this test once with "
                  "BRW_REGENERATE=1");
         window->files()->menuKeyHelp();

@@ -53,9 +53,7 @@ private Q_SLOTS:
         // copy goes to the data folder and is removed again.
         const QString safeCopy = dir.filePath("autosave.1");
         const bool inPlace = kind == "link" || kind == "owner" || kind == "directory";
-        QFile file(path);
-        QVERIFY(kind == "new" || (file.open(QIODevice::WriteOnly) && file.write("old\n") == 4));
-        file.close();
+        QVERIFY(kind == "new" || writeBytes(path, "old\n"));
         QVERIFY(kind != "link" || ::link(QFile::encodeName(path), QFile::encodeName(link)) == 0);
         if (kind == "owner" && m_user != 0)
             QSKIP("only root can give a file to another user");

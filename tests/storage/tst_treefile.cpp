@@ -1,6 +1,7 @@
 #include "model/EditingCommands.h"
 #include "storage/FileReading.h"
 #include "storage/TreeFile.h"
+#include "support/FileBytes.h"
 #include "support/FileChanges.h"
 #include "support/FixedClock.h"
 #include "support/JsonRows.h"
@@ -57,15 +58,10 @@ private Q_SLOTS:
                 saveToBytes(document, document.root(), saveFlags, nullptr, &result);
         QCOMPARE(result, 1);
 
-        QFile reference(sourceDir + "/reference/" + name);
-        if (qEnvironmentVariableIsSet("BRW_REGENERATE")) {
-            QVERIFY(reference.open(QIODevice::WriteOnly));
-            reference.write(written);
-            return;
-        }
-        QVERIFY2(reference.open(QIODevice::ReadOnly), qPrintable(reference.fileName()));
+        const QString reference = sourceDir + "/reference/" + name;
+        QVERIFY(!qEnvironmentVariableIsSet("BRW_REGENERATE") || writeBytes(reference, written));
         // That the written tree reads back to the same bytes, the command line test shows.
-        QCOMPARE(written, reference.readAll());
+        QCOMPARE(written, fileBytes(reference));
     }
 
     // A file inserted below a theme: the tree afterwards, the new theme.
@@ -164,18 +160,14 @@ private Q_SLOTS:
             return "<!--1-->" + name + "\r\n" + QByteArray(1 << 20, 'd') + "\r\n<!--1-->" + name +
                    " end\r\n";
         };
-        auto write = [&path](const QByteArray &bytes) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        };
         ScriptedMessages shown;
-        write(content("aaa"));
+        QVERIFY(writeBytes(path, content("aaa")));
         int pieces = 0;
         FileReading::setPieceObserver([&] {
             if (change == "every") {
-                write(content("aaa") + QByteArray::number(pieces));
+                QVERIFY(writeBytes(path, content("aaa") + QByteArray::number(pieces)));
             } else if (pieces == 0 && change == "cut") {
-                write("<!--1-->short\r\n");
+                QVERIFY(writeBytes(path, "<!--1-->short\r\n"));
             } else if (pieces == 0) {
                 QVERIFY(rewriteKeepingTime(path, content("bbb")));
             }
