@@ -14,9 +14,8 @@
 
 using Answer = Messages::Answer;
 
-static const QByteArray document = "root text\r\n<!--1[01.01.2001]-->Branch\r\nbranch text\r\n"
-                                   "<!--2[01.01.2001]-->Leaf\r\nleaf\r\n"
-                                   "<!--1[01.01.2001]-->Other\r\n\r\n";
+static const QByteArray document =
+        outlineFileBytes("[root text],Branch[branch text](Leaf[leaf]),Other[]");
 
 // The File menu's commands for other programs' outlines, driven through the dialogs' and boxes'
 // seams.

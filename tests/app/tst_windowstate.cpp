@@ -41,16 +41,9 @@ static const Node sample{"r",
 
 using Chain = DocumentState::Chain;
 
-// Root, then A (A1, A2 (A2x)), B (B1), C; A2's description has three lines.
-static const QByteArray documentBytes = "root\r\n"
-                                        "<!--1-->A\r\n"
-                                        "<!--2-->A1\r\n"
-                                        "<!--2-->A2\r\n"
-                                        "first\r\nsecond line\r\nthird\r\n"
-                                        "<!--3-->A2x\r\n"
-                                        "<!--1-->B\r\n"
-                                        "<!--2-->B1\r\n"
-                                        "<!--1-->C\r\n";
+// The root's text, then A (A1, A2 (A2x)), B (B1), C; A2's description has three lines.
+static const QByteArray documentBytes =
+        outlineFileBytes("[root],A[](A1[],A2[first\nsecond line\nthird](A2x[])),B[](B1[]),C[]");
 
 class TestWindowState : public QObject
 {
