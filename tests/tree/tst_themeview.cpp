@@ -49,43 +49,51 @@ private Q_SLOTS:
         QTEST(seen, "seen");
     }
 
-    // Paths and depths of b and the root, the status, and the newest themes of a, c, m and l: the
-    // latest date, the last in preorder among equals, a mark's through its holder, a link itself.
-    void pathsDepthStatusAndNewest()
+    // Questions to the document and its view about the row's tree, with themes dated as the row
+    // says ("name yyyy-MM-dd ..."): "path T" and "shortPath T" (the status bar's form), "depth T",
+    // "status T" (T current), "newest T", "characters T", "subtree T" (the text below T),
+    // "climb T A" (whether T's climb through the marks meets A), "mark T" (where going to the mark
+    // from T leads); the half-page scroll targets "left X WIDTH", "up Y HEIGHT", "right X WIDTH
+    // CONTENTS", "down Y HEIGHT CONTENTS".
+    void questions_data() { JSON_ROWS("tree", "question", "answer", "dates?"); }
+    void questions()
     {
-        DocumentView built("a(b(c),d),m+1(_),l-1(n)");
+        FETCH_TEXTS(tree, question, dates);
+        DocumentView built(tree);
         auto &[document, named, undo, view] = built;
-        const QStringList dates =
-                QString("a 2005-01-01 b 2005-02-01 c 2004-02-01 d 2005-02-01").split(' ');
-        for (qsizetype i = 0; i < dates.size(); i += 2)
-            named[dates[i]]->setDate(QDate::fromString(dates[i + 1], Qt::ISODate));
-        view.setCurrentTheme(named["b"]);
-        QVariantList seen{themePath(named["b"], true),
-                          themePath(named["b"], false),
-                          themePath(document.root(), true),
-                          themePath(document.root(), false),
-                          themeDepth(named["b"]),
-                          themeDepth(document.root()),
-                          view.statusText(),
-                          ""};
-        for (const char *name : {"a", "c", "m", "l"})
-            seen.last() = seen.last().toString() + document.newestTheme(named[name])->name();
-        QCOMPARE(seen, (QVariantList{"|-/a/b", "b/a/-|", "|-", "-|", 2, 0, "b", "dcnl"}));
-    }
-
-    void statisticsAndSubtreeTextThroughAHolder()
-    {
-        ThemeDocument document;
-        const QHash<QString, Theme *> named = buildOutline(document, "m+1(_),p(l-1(x(z),y)),q");
-        document.root()->setDescription("root");
-        // root(4) + names and texts of m,x,z,y,p,q (7 each) + the name of l.
-        QCOMPARE(document.characterCount(document.root()), 4 + 6 * 7 + 1);
-        QCOMPARE(document.characterCount(named["p"]), 6 + 3 * 7 + 1); // p's text; x, z, y; l
-        // The mark's own text is not part of it while a link holds the children.
-        QCOMPARE((QStringList{document.subtreeText(named["m"], false),
-                              document.subtreeText(named["l"], false),
-                              document.subtreeText(named["p"], false)}),
-                 (QStringList{"x-textz-texty-text", "", "p-text"}));
+        const QStringList dated = dates.split(' ', Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i + 1 < dated.size(); i += 2)
+            named[dated[i]]->setDate(QDate::fromString(dated[i + 1], Qt::ISODate));
+        const QStringList words = question.split(' ');
+        const QString &asked = words[0];
+        Theme *theme = named.value(words.value(1));
+        const auto number = [&](int i) { return words.value(i).toInt(); };
+        QString answer;
+        if (asked == "path" || asked == "shortPath") {
+            answer = themePath(theme, asked == "path");
+        } else if (asked == "depth") {
+            answer = QString::number(themeDepth(theme));
+        } else if (asked == "status" || asked == "mark") {
+            view.setCurrentTheme(theme);
+            if (asked == "mark")
+                view.goToMark();
+            answer = asked == "mark" ? view.currentTheme()->name() : view.statusText();
+        } else if (asked == "newest") {
+            answer = document.newestTheme(theme)->name();
+        } else if (asked == "characters") {
+            answer = QString::number(document.characterCount(theme));
+        } else if (asked == "subtree") {
+            answer = document.subtreeText(theme, false);
+        } else if (asked == "climb") {
+            answer = QString::number(document.resolvedClimbMeets(theme, named[words[2]]));
+        } else {
+            using namespace ScrollMath;
+            answer = QString::number(asked == "left"    ? left(number(1), number(2))
+                                     : asked == "up"    ? up(number(1), number(2))
+                                     : asked == "right" ? right(number(1), number(2), number(3))
+                                                        : down(number(1), number(2), number(3)));
+        }
+        QTEST(answer, "answer");
     }
 
     // Keys and clicks on a shown "a(b)", a current and dated 1 Jan 2000, keys to the name editor
@@ -175,34 +183,6 @@ private Q_SLOTS:
         for (const QModelIndex &row : {a, last})
             seen += tree.viewport()->rect().contains(tree.visualRect(row)) ? " in" : " out";
         QTEST(seen, "seen");
-    }
-
-    void scrollTargets()
-    {
-        using namespace ScrollMath;
-        QCOMPARE((QList<int>{left(10, 100), left(200, 101), up(10, 100), up(300, 100),
-                             right(0, 100, 1000), right(890, 100, 1000), down(0, 100, 120)}),
-                 (QList<int>{1, 150, 0, 250, 50, 901, 21}));
-    }
-
-    // l's children count as m's; a mark theme below its own link ends the climb. Going to the mark:
-    // from a link to its mark theme, from any other theme nowhere.
-    void resolvedAncestryClimbsThroughMarks()
-    {
-        DocumentView built("m+1(x),p(l-1(_,y)),q(k-2(_,n+2))");
-        auto &[document, named, undo, view] = built;
-        QCOMPARE((QList<bool>{document.resolvedClimbMeets(named["x"], named["m"]),
-                              document.resolvedClimbMeets(named["x"], named["p"]),
-                              document.resolvedClimbMeets(named["y"], named["m"]),
-                              document.resolvedClimbMeets(named["n"], named["q"]),
-                              document.resolvedClimbMeets(named["n"], named["x"])}),
-                 (QList<bool>{true, false, true, true, false}));
-        view.setCurrentTheme(named["p"]);
-        view.goToMark();
-        QCOMPARE(view.currentTheme(), named["p"]);
-        view.setCurrentTheme(named["l"]);
-        view.goToMark();
-        QCOMPARE(view.currentTheme(), named["m"]);
     }
 
     // Column 0 follows the widest shown row as themes are shown, hidden, renamed and given icons,
