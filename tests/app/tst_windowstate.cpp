@@ -59,16 +59,6 @@ class TestWindowState : public QObject
 
     static DocumentState someState(int line) { return {{{0}, {0, 2}}, {0, 2, 1}, line, 4, 30, 12}; }
 
-    static QString openThemes(Brambleweb *window)
-    {
-        QStringList names;
-        for (const char *name : {"A", "A2", "B", "C"})
-            if (Theme *theme = themeNamed(*window->tree(), name);
-                theme && window->tree()->isOpen(theme))
-                names << name;
-        return names.join(' ');
-    }
-
     static void leave(Brambleweb *window, const QString &current, int line, int column)
     {
         for (const char *name : {"A", "A2", "B"})
@@ -256,7 +246,7 @@ private Q_SLOTS:
             writeBytes(path, outside.toUtf8());
         Brambleweb *window = openWindow(path);
         const auto closeAtEnd = qScopeGuard([window] { closeUnsaved(window); });
-        QTEST(openThemes(window), "open");
+        QTEST(openThemes(*window->tree()), "open");
         const auto *tree = window->tree();
         QTEST(tree->currentTheme() == window->document().root() ? "root"
                                                                 : tree->currentTheme()->name(),
@@ -276,10 +266,10 @@ private Q_SLOTS:
         window->search()->findDialog()->close();
         QTest::keyClick(window->tree(), Qt::Key_F8);
         QTRY_COMPARE(window->search()->treeFilter()->state(), TreeFilter::State::Narrowed);
-        QCOMPARE(openThemes(window), QString("A A2"));
+        QCOMPARE(openThemes(*window->tree()), QString("A A2"));
         closeUnsaved(window);
         window = openWindow(path);
-        QCOMPARE(openThemes(window), QString());
+        QCOMPARE(openThemes(*window->tree()), QString());
         closeUnsaved(window);
     }
 

@@ -1,4 +1,5 @@
 #include "find/TextPattern.h"
+#include "support/FindFlags.h"
 #include "support/JsonRows.h"
 
 // What one search finds in one string, with the regular expression and whole-word options.
@@ -6,26 +7,16 @@ class TestTextPattern : public QObject
 {
     Q_OBJECT
 
-    // flags: r regular expression, w whole words, c case, b backwards; l: the text goes on with
-    // dashes long enough for a worker thread (e: so long that the wait is ended, as by Escape)
-    static FindParas paras(const QString &flags, const QString &find)
-    {
-        FindParas p;
-        p.regularExpression = flags.contains('r');
-        p.wholeWords = flags.contains('w');
-        p.caseSensitive = flags.contains('c');
-        p.findText = find;
-        return p;
-    }
-
 private Q_SLOTS:
+    // flags: r regular expression, w whole words, c case, b backwards; l: the text goes on with
+    // dashes long enough for a worker thread (e: so long that the wait is ended, as by Escape).
     // Every match from `from` on (backwards: from `from` back), as the engine steps: past a
     // match, and one character on after an empty one; "position+length", or the error.
     void matches_data() { JSON_ROWS("text", "find", "flags", "from", "found"); }
     void matches()
     {
         FETCH_TEXTS(text, find, flags, from);
-        TextPattern pattern(paras(flags, find));
+        TextPattern pattern(findParas(flags + '0', find));
         if (flags.contains('l')) {
             text += QString(flags.contains('e') ? 100'000 : 4096, '-');
             pattern.setLongWait([&flags](const std::function<bool()> &done) {
@@ -54,7 +45,7 @@ private Q_SLOTS:
     void replacementReferences()
     {
         FETCH_TEXTS(flags, text, find, replace);
-        const TextPattern pattern(paras(flags, find));
+        const TextPattern pattern(findParas(flags + '0', find));
         const TextPattern::Match match = pattern.find(text, 0, false);
         QVERIFY(match.position >= 0);
         QTEST(QString(text).replace(match.position, match.length,

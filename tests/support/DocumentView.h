@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ThemeTreeModel.h"
 #include "support/TreeOutline.h"
 #include "tree/ThemeView.h"
 
@@ -14,3 +15,13 @@ struct DocumentView
     DocumentUndo undo{document};
     ThemeView view{document, undo};
 };
+
+// The names of the view's open themes in preorder, joined by spaces (names without spaces).
+inline QString openThemes(const ThemeView &view)
+{
+    QStringList names;
+    walkThemes(
+            view.rows().document().root(), [](Theme *theme) { return theme; },
+            [&](Theme *theme, int, int) { names << (view.isOpen(theme) ? theme->name() : ""); });
+    return names.join(' ').simplified();
+}

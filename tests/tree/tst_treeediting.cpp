@@ -101,18 +101,11 @@ private Q_SLOTS:
         }
         for (const QString &step : script.split(' '))
             runOnView(view, named, step);
-        const auto openThemes = [&] { // names without spaces
-            QStringList names;
-            walkThemes(
-                    document.root(), [](Theme *t) { return t; },
-                    [&](Theme *t, int, int) { names << (view.isOpen(t) ? t->name() : QString()); });
-            return names.join(' ').simplified();
-        };
-        QStringList seen{openThemes()};
+        QStringList seen{openThemes(view)};
         for (bool (DocumentUndo::*move)() : {&DocumentUndo::undo, &DocumentUndo::redo}) {
             while ((undo.*move)()) {
             }
-            seen << openThemes();
+            seen << openThemes(view);
         }
         QTEST(seen.join(" | "), "seen");
     }
