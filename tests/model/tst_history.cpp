@@ -1,4 +1,5 @@
 #include "model/DocumentUndo.h"
+#include "model/EditingCommands.h"
 #include "model/ThemeTreeModel.h"
 #include "support/JsonRows.h"
 #include "support/TreeOutline.h"
@@ -11,7 +12,8 @@
 
 #include <deque>
 
-// The document's primitives, their notifications and their undo history, with no window.
+// The document's primitives, their notifications and their undo history, with no window; the
+// editing commands' steps around changes made outside every step.
 
 // A copy of a tree: what an observer of the document knows of it. With an index, every node
 // copied is found by its theme.
@@ -366,6 +368,36 @@ private Q_SLOTS:
         QCOMPARE(stateOf(document), before);
         QVERIFY(undo.redo());
         QCOMPARE(stateOf(document) + " = " + results.join(' '), expected);
+    }
+
+    // A name typed after a change outside every step (a link opened meanwhile) is a step of its
+    // own, which takes that change with it; what the editor stores before each step, undo and
+    // redo stays.
+    void nameAfterALinkOpened()
+    {
+        ThemeDocument document;
+        const QHash<QString, Theme *> named = buildOutline(document, "A,M+1(x),L-1(_)");
+        DocumentUndo undo(document);
+        EditingCommands commands(document, undo);
+        // The editor stores its text before each change of the history, outside every step.
+        QString heard;
+        const auto store = [&] {
+            document.setThemeDescription(named["A"], "typed" + (heard += 'a'));
+        };
+        undo.setListeners(store, [&] { heard += 'c'; });
+        commands.insertBelow(named["A"]);
+        commands.open(named["L"]);
+        commands.nameOpened("N");
+        // The editor's date stamp, outside every step too: no undo takes either back.
+        document.setThemeDate(named["A"], {2001, 2, 3});
+        QStringList seen{undo.undoText() + ": " + outlineOf(document)};
+        while (undo.undo())
+            seen << undo.redoText() + ": " + outlineOf(document);
+        QCOMPARE(heard, "acacacac");
+        QCOMPARE(named["A"]->description() + named["A"]->date().toString(Qt::ISODate),
+                 "typedacacaca2001-02-03");
+        QCOMPARE(seen, (QStringList{"Rename: A,N,M+1(_),L-1(x)", "Rename: A,,M+1(x),L-1(_)",
+                                    "Insert Down: A,M+1(x),L-1(_)"}));
     }
 };
 
