@@ -1,6 +1,7 @@
 #include "model/EditingCommands.h"
 #include "storage/FileReading.h"
 #include "storage/TreeFile.h"
+#include "storage/TreeHeader.h"
 #include "support/FileBytes.h"
 #include "support/FileChanges.h"
 #include "support/FixedClock.h"
@@ -185,6 +186,42 @@ private Q_SLOTS:
         QCOMPARE(shown.texts(), chunks ? QStringList() : QStringList{box + path});
         // The stamp is that of the state read.
         QCOMPARE(chunks && stamp == FileStamp::ofPath(path), bool(chunks));
+    }
+
+    // One theme header a row, read from a line start: its depth, link id, date and end; written
+    // again from those values it is the same text.
+    void readsHeaders_data()
+    {
+        addJsonRows(QFINDTESTDATA("data/headers.jsonl"),
+                    {"text", "lineStart", "depth", "linkId", "date", "end", "writer"});
+    }
+    void readsHeaders()
+    {
+        FETCH_TEXTS(text, lineStart, depth, date, writer);
+        fixClock(QDate(2024, 6, 1)); // the header dates of the rows are told from this start
+        const std::optional<ThemeHeader> header = readThemeHeader(text.toUtf8(), lineStart.toInt());
+        QCOMPARE(header.has_value(), !depth.isEmpty());
+        if (!header)
+            return;
+        QCOMPARE(header->depth, depth.toLongLong());
+        QTEST(QString::number(header->linkId), "linkId");
+        const QStringList dmy = date.split('.');
+        const QDate given =
+                dmy.size() == 3 ? QDate(dmy[2].toInt(), dmy[1].toInt(), dmy[0].toInt()) : QDate();
+        const QStringList kinds{"none", "parent", "date", "impossible"};
+        QCOMPARE(kinds.value(int(header->dateKind)), given.isValid() ? "date" : date);
+        QCOMPARE(header->date, given);
+        QTEST(QString::number(header->end), "end");
+        // The writer gives the same header for these values, also after text.
+        if (writer.isEmpty())
+            return;
+        const int depthValue = int(header->depth), start = lineStart.toInt();
+        const std::optional<QDate> written = given.isValid() ? std::optional(given) : std::nullopt;
+        const QString expected = text.sliced(start, header->end - start);
+        QString line = "x";
+        appendThemeHeader(line, depthValue, header->linkId, written);
+        QCOMPARE(line, "x" + expected);
+        QCOMPARE(themeHeader(depthValue, header->linkId, written), expected);
     }
 };
 
