@@ -1,3 +1,5 @@
+// The tree file read into a document and written from it, with no window: the reference files,
+// inserted files, branches, hostile and unreadable files, code pages and theme headers.
 #include "model/EditingCommands.h"
 #include "storage/FileReading.h"
 #include "storage/TreeFile.h"
@@ -28,6 +30,14 @@ static int saveFlagsOf(const QString &words)
     return (words.contains("branch") ? SAVE_BRANCH : 0) |
            (words.contains("strip") ? SAVE_STRIP_HIDDEN : 0) |
            (words.contains("structure") ? SAVE_STRUCTURE : 0);
+}
+
+// Read as the command line reads a file, piece by piece.
+static bool readThroughFile(ThemeDocument &document, const QByteArray &bytes)
+{
+    QTemporaryDir dir;
+    return writeBytes(dir.filePath("in.brw"), bytes) &&
+           readTreeFile(dir.filePath("in.brw"), document, nullptr);
 }
 
 class TestTreeFile : public QObject
@@ -222,6 +232,70 @@ private Q_SLOTS:
         appendThemeHeader(line, depthValue, header->linkId, written);
         QCOMPARE(line, "x" + expected);
         QCOMPARE(themeHeader(depthValue, header->linkId, written), expected);
+    }
+
+    // The file's bytes as Latin-1 characters.
+    void hostileBytesReadSafely_data()
+    {
+        JSON_ROWS("latin1");
+        QString chain;
+        for (int i = 1; i <= 200000; ++i)
+            chain += QString("<!--%1-->n\n").arg(i);
+        QTest::newRow("200000 levels deep") << chain;
+    }
+    void hostileBytesReadSafely()
+    {
+        QFETCH(QString, latin1);
+        const QByteArray bytes = latin1.toLatin1();
+        ScriptedMessages shown;
+        ThemeDocument document;
+        loadBytes(document, bytes);
+        const QByteArray bytesWritten = saveToBytes(document, document.root(), 0);
+        ThemeDocument fromFile;
+        QVERIFY(readThroughFile(fromFile, bytes));
+        QCOMPARE(saveToBytes(fromFile, fromFile.root(), 0), bytesWritten);
+        ThemeDocument again;
+        loadBytes(again, bytesWritten);
+        QCOMPARE(saveToBytes(again, again.root(), 0), bytesWritten);
+    }
+
+    // What CP1251 lacks is written as 0x1A and counted.
+    void conversion_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray cp1251 = "\xCF\xF0\xE8 \x88\r\n<!--1[01.01.2001]-->\xE0\r\n\r\n";
+        const QByteArray unicode = "\xEF\xBB\xBFПри €\r\n<!--1[01.01.2001]-->а\r\n\r\n";
+        QTest::newRow("to Unicode") << cp1251 << unicode;
+        QTest::newRow("to CP1251") << unicode << cp1251;
+        QTest::newRow("to CP1251, replaced") << QByteArray("\xEF\xBB\xBF漢 \U0001F600 e\u0301\r\n")
+                                             << QByteArray("\x1A \x1A e\x1A\r\n");
+    }
+    void conversion()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, expected);
+        ThemeDocument document;
+        loadBytes(document, file);
+        QCOMPARE(document.textEncoding(), textFormOf(file));
+        document.setTextEncoding(textFormOf(expected));
+        SaveReport report;
+        QCOMPARE(saveToBytes(document, document.root(), 0, nullptr, nullptr, &report), expected);
+        QCOMPARE(report.replaced, expected.count('\x1A'));
+    }
+
+    void failedWriteIsReported()
+    {
+        ScriptedMessages shown;
+        ThemeDocument document;
+        QVERIFY(readTreeFile(sourceDir + "/input/basic.brw", document, nullptr));
+        QFile full("/dev/full");
+        if (!full.open(QIODevice::WriteOnly))
+            QSKIP("no /dev/full here");
+        QString log;
+        QCOMPARE(writeTree(document, document.root(), &full, 0, {}, &log, nullptr, nullptr), -1000);
+        QCOMPARE(log + shown.texts().join(""), QString("!!!Error (Ошибка)!!!\nError writing "
+                                                       "file\nОшибка записи в файл\n/dev/full\n"));
     }
 };
 
