@@ -1,19 +1,27 @@
+#include "app/CheckReminder.h"
 #include "common/Clock.h"
 #include "common/Sound.h"
+#include "model/ThemeDocument.h"
 #include "reminder/Reminder.h"
 #include "reminder/ReminderParser.h"
+#include "storage/TreeFile.h"
 #include "support/JsonRows.h"
+#include "support/ScriptedMessages.h"
 #include "tree/ReminderDialog.h"
+#include "tree/ReminderHost.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 namespace {
 
 const QDateTime sunday(QDate(2005, 4, 10), QTime(10, 0));
+const QDateTime lastChange(QDate(2005, 4, 10), QTime(10, 20, 30));
 
 // Ticks at every due moment (10 s into its minute) up to `until`; one entry per ring:
 // "dd.MM.yy HH:mm " + the messages of the pass, latest first.
@@ -60,6 +68,23 @@ QString describe(const std::vector<ReminderNode> &tasks)
 class TestReminder : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // A document whose reminder theme holds `text` and, when given, a subtheme holding `more`.
+    QString document(const QString &text, const QString &more)
+    {
+        const QString subtheme = more.isEmpty() ? QString() : "<!--2-->more\n" + more + '\n';
+        const QByteArray bytes = QString("root\n<!--1-->first\n<!--1-->__reminder\n" + text + '\n' +
+                                         subtheme + "<!--1-->last\n")
+                                         .replace('\n', "\r\n")
+                                         .toLatin1();
+        QFile file(m_dir.filePath("tasks.brw"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
+            qFatal("cannot write the document");
+        file.setFileTime(lastChange, QFileDevice::FileModificationTime);
+        return file.fileName();
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -159,6 +184,43 @@ private Q_SLOTS:
         QCOMPARE(parser.errorLog(), log);
         QCOMPARE(result < 0, !log.isEmpty());
         QCOMPARE(describe(parser.tasks()), tasks);
+    }
+
+    // The task text checked without a window (brw --check-reminder) gives the same log as the
+    // window's box, from the same reading of the document.
+    void check_data() { addJsonRows(QFINDTESTDATA("data/errors.jsonl"), {"text", "more", "log"}); }
+
+    void check()
+    {
+        FETCH_TEXTS(text, more, log);
+        if (!log.isEmpty())
+            log += '\n';
+        const QString path = document(text, more);
+        ScriptedMessages boxes;
+        const CheckReminder::Result result = CheckReminder::check(path);
+        QCOMPARE(result.log, log);
+        QCOMPARE(result.status, log.isEmpty() ? CheckReminder::Clean : CheckReminder::Errors);
+        QCOMPARE(boxes.count(), 0);
+
+        // The window's reading shows the same text in its box.
+        ThemeDocument document;
+        QVERIFY(readTreeFile(path, document, nullptr));
+        ReminderHost(document, nullptr).handOver(QFileInfo(path).lastModified());
+        const QString caption = "Reminder errors";
+        QCOMPARE(boxes.captions().contains(caption), !log.isEmpty());
+        if (!log.isEmpty())
+            QCOMPARE(boxes.texts().at(boxes.captions().indexOf(caption)), log);
+    }
+
+    void unreadable_data() { JSON_ROWS("name"); }
+
+    void unreadable()
+    {
+        QFETCH(QString, name);
+        ScriptedMessages boxes;
+        const CheckReminder::Result result = CheckReminder::check(m_dir.filePath(name));
+        QCOMPARE(result.status, CheckReminder::Unreadable);
+        QCOMPARE(result.log, QString());
     }
 
 private:
