@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command line: export reproduces ordinary files byte for byte, reports what would be boxes on
-# standard error, and answers with the documented exit statuses.
+# standard error, and answers with the documented exit statuses; --check-reminder prints the
+# reminder's errors, one a line.
 set -u
 brw=$1
 data=$2
@@ -19,13 +20,16 @@ check() { # description, then the command; the command's status decides
     if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
 # The rows of data/FILE.jsonl beside this script: the name, the exit status, a pattern standard
-# error must hold (or nothing), the arguments ({data}: the test data, {work}: a scratch folder).
+# error must hold (or nothing), the arguments ({data}: the test data, {work}: a scratch folder),
+# what standard output holds ("\n" between lines; nothing when left out).
 check_rows() {
-    while IFS='|' read -r what want pattern args; do
+    while IFS='|' read -r what want pattern args output; do
         args=$(printf '%b' "${args//\{data\}/$data}") && args=${args//\{work\}/$work}
-        timeout 60 "$brw" $args 2>"$work/err"
+        timeout 60 "$brw" $args >"$work/stdout" 2>"$work/err"
         check "$what: status $want: $args" test $? -eq "$want"
         [ -z "$pattern" ] || check "$what: says '$pattern': $args" grep -q -- "$pattern" "$work/err"
+        check "$what: prints '${output:-nothing}'" \
+            test "$(cat "$work/stdout")" = "$(printf '%b' "$output")"
     done < <(python3 -c 'import json, sys
 for line in open(sys.argv[1], encoding="utf-8"):
     if line.strip() and line[0] != "#": print("|".join(json.loads(line)))
@@ -157,7 +161,12 @@ check "a refused import writes nothing" test ! -e "$work/refused.brw"
 (umask 022 && "$brw" --export opml "$work/private.brw" "$work/private.opml" 2>/dev/null)
 check "an opml export of a private document is private" test "$(stat -c %a "$work/private.opml")" = 600
 
-check "--help exits 0" "$brw" --help
+printf 'root\r\n<!--1-->__reminder\r\n8:00 "tea"\r\n-1:00 x\r\n<!--2-->more\r\n9:00 x\r\n' >"$work/errors.brw"
+printf 'root\r\n<!--1-->__reminder\r\n8:00 "tea"\r\n' >"$work/clean.brw"
+printf 'root\r\n<!--1-->other\r\n8:0\r\n' >"$work/none.brw"
+check_rows check_reminder
+check "--help exits 0 and lists --check-reminder" \
+    bash -c "set -o pipefail; '$brw' --help | grep -q -- '--check-reminder FILE'"
 check "--version names the program" bash -c "'$brw' --version | grep -q '^brw '"
 
 [ "$failures" -eq 0 ] && echo "cli: all checks passed" || echo "cli: $failures checks failed"
