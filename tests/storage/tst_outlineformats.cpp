@@ -251,18 +251,6 @@ private Q_SLOTS:
             QCOMPARE(indented ? IndentedText::write(read) : Markdown::write(read), bytes);
     }
 
-    void indentedTextWrite()
-    {
-        OutlineNode root;
-        root.description = "left out";
-        root.children.push_back(
-                {"a", "left out", {}, 0, {{"b", "", {}, 0, {{"c", "", {}, 0, {}}}}}});
-        root.children.push_back({"Ж", "", {}, 0, {}});
-        QCOMPARE(IndentedText::write(root), QByteArray("a\n\tb\n\t\tc\nЖ\n"));
-        // Text from older programs in CP1251 reads as such.
-        QCOMPARE(compact(IndentedText::read("\xC6\n\t\xE6")), "(Ж(ж))");
-    }
-
     // A description line that begins with a theme header is moved right by a space, no other.
     void headerLinesInDescriptions_data() { JSON_ROWS("description", "read"); }
     void headerLinesInDescriptions()
@@ -276,12 +264,15 @@ private Q_SLOTS:
     }
 
     // A branch export starts at the current theme; a link marked outside it is ordinary there.
+    // Indented text holds the names alone; text from older programs in CP1251 reads as such.
     void branchExport()
     {
         ThemeDocument document;
-        Theme *p = buildOutline(document, "P(A,L-1(_)),M+1(x)")["P"];
-        QCOMPARE(compact(OutlineAdapter::branchOf(document, p, "doc"), false),
-                 "P{P-text}(A{A-text},L)");
+        Theme *p = buildOutline(document, "P(A(B(C)),L-1(_),Ж),M+1(x)")["P"];
+        const OutlineNode branch = OutlineAdapter::branchOf(document, p, "doc");
+        QCOMPARE(compact(branch, false), "P{P-text}(A{A-text}(B{B-text}(C{C-text})),L,Ж{Ж-text})");
+        QCOMPARE(IndentedText::write(branch), QByteArray("A\n\tB\n\t\tC\nL\nЖ\n"));
+        QCOMPARE(compact(IndentedText::read("\xC6\n\t\xE6")), "(Ж(ж))");
     }
 };
 
