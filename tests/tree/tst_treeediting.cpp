@@ -18,7 +18,7 @@ private Q_SLOTS:
     void init() { fixClock(QDate(2005, 3, 7)); }
     void cleanup() { resetClock(); }
 
-    void commands_data() { JSON_ROWS("tree", "script", "result", "status", "log"); }
+    void commands_data() { JSON_ROWS("tree", "script", "result", "status", "log", "texts?"); }
     void commands()
     {
         FETCH_TEXTS(tree, script, result, status);
@@ -64,6 +64,9 @@ private Q_SLOTS:
         const qsizetype source = status.contains('[') ? status.indexOf('[') : status.size();
         QCOMPARE(snapshot(), QString(status).insert(source, ':' + result));
         QTEST(log, "log");
+        FETCH_TEXTS(texts);
+        if (!texts.isEmpty()) // the tree with every description, where the row gives it
+            QCOMPARE(outlineOf(document, true), texts);
         // What a command made, copied or named is dated today; the rest keeps its date.
         walkThemes(document.root(), self, [](Theme *theme, int, int) {
             QVERIFY2(theme->date() == QDate(2000, 1, 1) || theme->date() == Clock::today(),
