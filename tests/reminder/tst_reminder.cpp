@@ -23,16 +23,16 @@ namespace {
 const QDateTime sunday(QDate(2005, 4, 10), QTime(10, 0));
 const QDateTime lastChange(QDate(2005, 4, 10), QTime(10, 20, 30));
 
-// Ticks at every due moment (10 s into its minute) up to `until`; one entry per ring:
+// Ticks at every due moment up to `until`, `late` seconds after it; one entry per ring:
 // "dd.MM.yy HH:mm " + the messages of the pass, latest first.
-QStringList runUntil(Reminder &reminder, const QDateTime &until)
+QStringList runUntil(Reminder &reminder, const QDateTime &until, int late = 10)
 {
     QStringList rings;
     for (auto tasks = reminder.tasks(); !tasks.empty(); tasks = reminder.tasks()) {
         const QDateTime due(tasks.front()->date, tasks.front()->time);
         if (due > until)
             break;
-        Clock::setNow(due.addSecs(10));
+        Clock::setNow(due.addSecs(late));
         reminder.iterate();
         QStringList messages;
         for (const QString &line : reminder.messageText().split('\n', Qt::SkipEmptyParts))
@@ -97,7 +97,7 @@ private Q_SLOTS:
         m_sounds.clear();
     }
 
-    void rings_data() { JSON_ROWS("text", "span", "rings"); }
+    void rings_data() { JSON_ROWS("text", "span", "rings", "late?"); }
 
     void rings()
     {
@@ -110,7 +110,9 @@ private Q_SLOTS:
         Clock::setNow(moment(0));
         Reminder reminder;
         QCOMPARE(reminder.update(text, moment(0).date(), moment(0).time()), 0);
-        QTEST(runUntil(reminder, moment(1)).join('\n'), "rings");
+        FETCH_TEXTS(late);
+        QTEST(runUntil(reminder, moment(1), late.isEmpty() ? 10 : late.toInt()).join('\n'),
+              "rings");
     }
 
     void reparseKeepsUnchangedLines()
