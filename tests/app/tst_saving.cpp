@@ -454,6 +454,11 @@ private Q_SLOTS:
         typeInto(window, "unsaved <hidden>kept</hidden> ");
         window->detached()->menuRemoval(); // its text as it stands follows the tree
         QTest::keyClicks(window->detached()->removalWindows().first()->editor(), "detached ");
+        // And a name being typed, which no focus change left over from the windows before ends.
+        QCoreApplication::processEvents();
+        window->tree()->setCurrentTheme(window->document().root()->child(0));
+        window->tree()->menuTreeInsert_Dn();
+        QTest::keyClicks(window->tree()->nameEditor(), "typed");
         const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
                                 window->detached()->removalWindows().first()->editor()->text() +
                                 '\n';
@@ -479,6 +484,7 @@ private Q_SLOTS:
         const QByteArray saved = fileBytes(errorSave);
         QVERIFY(!window->errorSaveFile().isOpen());
         QVERIFY(saved.contains("unsaved <hidden>kept</hidden> "));
+        QVERIFY(saved.contains("]-->typed\r\n"));
 
         QCOMPARE(saved, saveToBytes(window->document(), window->document().root(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
