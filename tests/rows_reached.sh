@@ -5,6 +5,10 @@
 set -euo pipefail
 declare -A functions
 all=""
+# "-functions" exits before a test's folders are removed: they go into one removed here.
+TMPDIR=$(mktemp -d)
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 while IFS= read -r binary; do
     list=$(QT_QPA_PLATFORM=offscreen "$binary" -functions 2>/dev/null | sed 's/()$//')
     functions[$(basename "$binary")]=$list
