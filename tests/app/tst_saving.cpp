@@ -453,14 +453,17 @@ private Q_SLOTS:
         const QString path = document("crash.brw");
         Brambleweb *window = openWindow(path);
         openWindow(QString())->close();
-        typeInto(window, "unsaved <hidden>kept</hidden> ");
         window->detached()->menuRemoval(); // its text as it stands follows the tree
         QTest::keyClicks(window->detached()->removalWindows().first()->editor(), "detached ");
-        // And a name being typed, which no focus change left over from the windows before ends.
+        typeInto(window, "unsaved <hidden>kept</hidden> "); // stored by nothing else
+        // And in another window a name being typed, which no focus change left over from the
+        // windows before ends.
         QCoreApplication::processEvents();
-        window->tree()->setCurrentTheme(window->document().root()->child(0));
-        window->tree()->menuTreeInsert_Dn();
-        QTest::keyClicks(window->tree()->nameEditor(), "typed");
+        Brambleweb *naming = openWindow(document("naming.brw"));
+        naming->tree()->setCurrentTheme(naming->document().root()->child(0));
+        naming->tree()->menuEditThemeName();
+        QTest::keyClicks(naming->tree()->nameEditor(), "typed");
+        const QString namingSave = naming->errorSaveFile().fileName();
         const QString removal = "<!--1[" + Clock::today().toString("dd.MM.yyyy") + "]-->Removal\n" +
                                 window->detached()->removalWindows().first()->editor()->text() +
                                 '\n';
@@ -486,7 +489,6 @@ private Q_SLOTS:
         const QByteArray saved = fileBytes(errorSave);
         QVERIFY(!window->errorSaveFile().isOpen());
         QVERIFY(saved.contains("unsaved <hidden>kept</hidden> "));
-        QVERIFY(saved.contains("]-->typed\r\n"));
 
         QCOMPARE(saved, saveToBytes(window->document(), window->document().root(), 0) +
                                 Cp1251Codec().encode(removal).replace("\n", "\r\n"));
@@ -496,7 +498,9 @@ private Q_SLOTS:
         window->files()->emergencySave(again);
         QCOMPARE(again, cannotSave);
         QCOMPARE(fileBytes(errorSave), saved);
+        QVERIFY(fileBytes(namingSave).contains("]-->Getting aroundtyped\r\n"));
         closeUnsaved(window);
+        closeUnsaved(naming);
     }
 
     // Last, as the state stays: the save of SIGTERM runs where no event may close the name
