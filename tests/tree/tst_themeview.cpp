@@ -190,7 +190,7 @@ private Q_SLOTS:
     // two), so no name is cut and no stale width stays behind. A row's steps: "open chain" opens
     // the deep chain below "first" row by row, "open themes" theme by theme; "open T", "close T",
     // "insert P NAME", "move T P ROW", "join T" (an icon), "leave T", "delete T", "rename T NAME"
-    // (in the name editor); "widest" is the widest name.
+    // (in the name editor), "font SIZE" (the tree's, in points); "widest" is the widest name.
     void followsTheWidestShownRow_data() { JSON_ROWS("steps"); }
     void followsTheWidestShownRow()
     {
@@ -233,6 +233,10 @@ private Q_SLOTS:
                 document.leaveGroup(theme);
             } else if (words[0] == "delete") {
                 document.takeTheme(theme);
+            } else if (words[0] == "font") {
+                QFont font = view.font();
+                font.setPointSize(words[1].toInt());
+                view.setFont(font);
             } else {
                 QCOMPARE(words[0], "rename");
                 view.setCurrentIndex(view.rows().indexOf(theme));
