@@ -482,6 +482,14 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->captions().last() + '|' + m_boxes->texts().last(),
                  "Reminder errors|Unknown task[10, 0]\n"); // its own line
         QCOMPARE(reminder->tasks().size(), size_t(1));
+        // Apply reads the tasks again from within the reminder's theme only.
+        tree->setCurrentTheme(theme->child(0));
+        const int boxes = m_boxes->count();
+        main->menuApply();
+        tree->setCurrentTheme(document.root());
+        main->menuApply();
+        QCOMPARE(m_boxes->texts().mid(boxes),
+                 QStringList({"Unknown task[10, 0]\n", "Nothing to do\nНечего делать"}));
 
         // Deleting the theme drops its tasks; undo brings them back with it, redo drops them again.
         tree->setCurrentTheme(theme);
