@@ -76,6 +76,10 @@ const uchar *decodeWellFormed(const uchar *at, const uchar *end, char16_t *&to)
         } else if (length == 4) {
             const char32_t code = (char32_t(lead & 0x07) << 18) | ((at[1] & 0x3F) << 12) |
                                   ((at[2] & 0x3F) << 6) | (at[3] & 0x3F);
+            // One of the characters that stand for damaged bytes, written whole in the file:
+            // its bytes are kept one by one, so that it is written back as it was read.
+            if (code >= 0x10FE80 && code <= 0x10FEFF)
+                return at;
             *to++ = QChar::highSurrogate(code);
             *to++ = QChar::lowSurrogate(code);
         } else {
