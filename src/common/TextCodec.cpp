@@ -78,10 +78,11 @@ const uchar *decodeWellFormed(const uchar *at, const uchar *end, char16_t *&to)
                                   ((at[2] & 0x3F) << 6) | (at[3] & 0x3F);
             // One of the characters that stand for damaged bytes, written whole in the file:
             // its bytes are kept one by one, so that it is written back as it was read.
-            if (code >= 0x10FE80 && code <= 0x10FEFF)
+            const char16_t high = QChar::highSurrogate(code), low = QChar::lowSurrogate(code);
+            if (isRawByte(high, low))
                 return at;
-            *to++ = QChar::highSurrogate(code);
-            *to++ = QChar::lowSurrogate(code);
+            *to++ = high;
+            *to++ = low;
         } else {
             return at;
         }
