@@ -83,15 +83,9 @@ QString Cp1251Codec::decode(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return QString(QLatin1String(""));
-    const Tables &table = tables();
-    if (!table.complete)
+    if (!tables().complete)
         return m_decoder.decode(bytes);
-    QString text(bytes.size(), Qt::Uninitialized);
-    const char16_t *const toUnicode = table.toUnicode.data();
-    char16_t *to = reinterpret_cast<char16_t *>(text.data());
-    for (const char byte : bytes)
-        *to++ = toUnicode[uchar(byte)];
-    return text;
+    return cp1251Characters(bytes);
 }
 
 QByteArray Cp1251Codec::encode(QStringView text)
@@ -136,6 +130,40 @@ bool cp1251CanEncode(QStringView text)
         if (table.fromUnicode[c.unicode()] < 0)
             return false;
     return true;
+}
+
+bool cp1251HasTables()
+{
+    return tables().complete;
+}
+
+std::optional<QByteArray> cp1251ExactBytes(QStringView text)
+{
+    const Tables &table = tables();
+    if (!table.complete)
+        return std::nullopt;
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    const qint16 *const fromUnicode = table.fromUnicode.data();
+    char *to = bytes.data();
+    for (const QChar c : text) {
+        const qint16 byte = fromUnicode[c.unicode()];
+        if (byte < 0)
+            return std::nullopt;
+        *to++ = char(byte);
+    }
+    return bytes;
+}
+
+QString cp1251Characters(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return QString(QLatin1String(""));
+    QString text(bytes.size(), Qt::Uninitialized);
+    const char16_t *const toUnicode = tables().toUnicode.data();
+    char16_t *to = reinterpret_cast<char16_t *>(text.data());
+    for (const char byte : bytes)
+        *to++ = toUnicode[uchar(byte)];
+    return text;
 }
 
 bool cp1251Available()

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <optional>
+
 // Every file the program reads or writes is CP1251. One converter pair serves a whole load or
 // save; creating converters per string would dominate the cost of a large tree.
 class Cp1251Codec
@@ -30,6 +32,14 @@ private:
 
 // True when every character of the text has a CP1251 byte.
 bool cp1251CanEncode(QStringView text);
+
+// The text one byte per character, when every character has a CP1251 byte and the code page is
+// held as tables; nothing otherwise. cp1251Characters() gives the text back exactly.
+std::optional<QByteArray> cp1251ExactBytes(QStringView text);
+// The characters of bytes that cp1251ExactBytes() gave, or of any bytes while
+// cp1251HasTables(): every byte is then a character of its own.
+QString cp1251Characters(QByteArrayView bytes);
+bool cp1251HasTables();
 
 // False when this Qt build cannot convert CP1251; the program then refuses to start.
 bool cp1251Available();

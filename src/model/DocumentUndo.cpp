@@ -318,7 +318,7 @@ qint64 DocumentUndo::estimate(const StepRecord &step) const
                     bytes += qint64((*state)->links.size() * sizeof(void *));
     }
     auto cost = [&bytes](const Theme *theme) {
-        bytes += 320 + 2 * (theme->name().size() + theme->description().size());
+        bytes += 320 + 2 * (theme->name().size() + theme->descriptionSize());
     };
     for (Theme *top : step.kept) {
         cost(top);

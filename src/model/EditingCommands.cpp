@@ -323,7 +323,7 @@ EditingCommands::Outcome EditingCommands::insertDocument(Theme *parent, const Th
         Theme *top = m_document.createTheme();
         top->setName(name);
         top->setDate(date);
-        top->setDescription(source.root()->description());
+        top->setDescription(source.root()->heldDescription());
         // Built apart from the tree, without recursion: a file can nest very deep.
         std::vector<std::pair<const Theme *, Theme *>> levels{{source.root(), top}};
         std::vector<int> next{0};
@@ -337,7 +337,7 @@ EditingCommands::Outcome EditingCommands::insertDocument(Theme *parent, const Th
             const Theme *child = from->child(next.back()++);
             Theme *copy = m_document.appendChild(to);
             copy->setName(child->name());
-            copy->setDescription(child->description());
+            copy->setDescription(child->heldDescription());
             copy->setDate(child->date());
             if (const int id = child->linkId(); id != 0)
                 m_document.joinGroup(copy, id > 0 ? newIds[id] : -newIds[-id]);
@@ -373,7 +373,7 @@ Theme *EditingCommands::copyOf(Theme *source, QDate today)
             m_document.joinGroup(to, from->linkId());
             return;
         }
-        to->setDescription(from->description());
+        to->setDescription(from->heldDescription());
         if (from->linkId() > 0)
             m_document.makeHolder(from);
         levels.push_back({from, to, 0});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/CompactText.h"
+
 #include <QDate>
 #include <QString>
 
@@ -21,8 +23,11 @@ public:
 
     const QString &name() const { return m_name; }
     void setName(const QString &name) { m_name = name; }
-    const QString &description() const { return m_description; }
-    void setDescription(const QString &description) { m_description = description; }
+    QString description() const { return m_description.toString(); }
+    qsizetype descriptionSize() const { return m_description.size(); }
+    const CompactText &heldDescription() const { return m_description; }
+    void setDescription(const QString &description) { m_description = CompactText(description); }
+    void setDescription(CompactText description) { m_description = std::move(description); }
     QDate date() const { return m_date; }
     void setDate(QDate date) { m_date = date; }
     int linkId() const { return m_linkId; }
@@ -40,7 +45,7 @@ private:
     friend class ThemeDocument;
 
     QString m_name;
-    QString m_description;
+    CompactText m_description;
     QDate m_date;
     int m_linkId = 0;
     mutable int m_row = 0;

@@ -171,10 +171,9 @@ Theme *ThemeDocument::newestTheme(Theme *theme) const
 
 qint64 ThemeDocument::characterCount(Theme *top) const
 {
-    qint64 characters = top->description().size();
+    qint64 characters = top->descriptionSize();
     const auto self = [](Theme *theme) { return theme; };
-    walkThemes(top, self, [&](Theme *t, int, int) {
-        characters += t->description().size() + t->name().size();
-    });
+    walkThemes(top, self,
+               [&](Theme *t, int, int) { characters += t->descriptionSize() + t->name().size(); });
     return characters;
 }

@@ -58,7 +58,7 @@ void ThemeDocument::releaseBranch(Theme *top)
 void ThemeDocument::recycle(Theme *theme)
 {
     theme->m_name = QString();
-    theme->m_description = QString();
+    theme->m_description = CompactText();
     theme->m_date = QDate();
     theme->m_row = 0;
     theme->m_parent = nullptr;
@@ -209,9 +209,10 @@ void ThemeDocument::renameTheme(Theme *theme, const QString &name)
 
 void ThemeDocument::setThemeDescription(Theme *theme, const QString &text)
 {
-    setDatum(theme, &Theme::m_description, text, Field::Description, [&](const QString &before) {
-        return DocumentUndo::TextChange{theme, false, before, text};
-    });
+    setDatum(theme, &Theme::m_description, CompactText(text), Field::Description,
+             [&](const CompactText &before) {
+                 return DocumentUndo::TextChange{theme, false, before.toString(), text};
+             });
 }
 
 void ThemeDocument::setThemeDate(Theme *theme, QDate date)

@@ -21,34 +21,32 @@ QString tr(const char *text)
     return QCoreApplication::translate("LinkListView", text);
 }
 
-// Decodes a piece of the file with every CR removed (and, for descriptions, one final LF
-// dropped), copying only when there is a CR to remove.
-QString decodePiece(TextCodec &codec, QByteArrayView piece, bool dropFinalLineFeed)
+// A piece of the file with every CR removed (and, for descriptions, one final LF dropped): the
+// piece itself, or `copy` when there is a CR to remove.
+QByteArrayView withoutCarriageReturns(QByteArrayView piece, QByteArray &copy,
+                                      bool dropFinalLineFeed)
 {
-    if (!piece.contains('\r')) {
-        if (dropFinalLineFeed && piece.endsWith('\n'))
-            piece.chop(1);
-        return codec.decode(piece);
+    if (piece.contains('\r')) {
+        // Copied run by run between the CRs: replace() searches with a general matcher and cost
+        // a third of a whole load.
+        copy.resize(piece.size());
+        char *to = copy.data();
+        const char *from = piece.data();
+        const char *const end = from + piece.size();
+        while (from < end) {
+            const auto *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
+            const char *const stop = cr ? cr : end;
+            std::memcpy(to, from, size_t(stop - from));
+            to += stop - from;
+            if (!cr)
+                break;
+            from = cr + 1;
+        }
+        piece = QByteArrayView(copy.constData(), to - copy.constData());
     }
-    // Copied run by run between the CRs: replace() searches with a general matcher and cost a
-    // third of a whole load.
-    QByteArray copy(piece.size(), Qt::Uninitialized);
-    char *to = copy.data();
-    const char *from = piece.data();
-    const char *const end = from + piece.size();
-    while (from < end) {
-        const auto *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
-        const char *const stop = cr ? cr : end;
-        std::memcpy(to, from, size_t(stop - from));
-        to += stop - from;
-        if (!cr)
-            break;
-        from = cr + 1;
-    }
-    copy.truncate(to - copy.constData());
-    if (dropFinalLineFeed && copy.endsWith('\n'))
-        copy.chop(1);
-    return codec.decode(copy);
+    if (dropFinalLineFeed && piece.endsWith('\n'))
+        piece.chop(1);
+    return piece;
 }
 
 // Reads the file piece by piece, keeping only the pending description and the current line:
@@ -95,7 +93,14 @@ void TreeReader::finishDescription(qsizetype end)
     if (m_current->linkId() < 0)
         return;
     const QByteArrayView piece = m_text.sliced(m_descriptionStart, end - m_descriptionStart);
-    m_current->setDescription(decodePiece(m_codec, piece, true));
+    QByteArray copy;
+    const QByteArrayView text = withoutCarriageReturns(piece, copy, true);
+    // CP1251 bytes are held as they are: a description is read back only when it is shown,
+    // searched or written.
+    if (m_codec.encoding() == TextEncoding::Cp1251)
+        m_current->setDescription(CompactText::fromCp1251(text.toByteArray()));
+    else
+        m_current->setDescription(m_codec.decode(text));
 }
 
 void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
@@ -126,7 +131,9 @@ void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
     if (header.linkId != 0)
         m_document.joinGroup(theme, header.linkId);
 
-    QString name = decodePiece(m_codec, m_text.sliced(header.end, lineEnd - header.end), true);
+    QByteArray copy;
+    QString name = m_codec.decode(
+            withoutCarriageReturns(m_text.sliced(header.end, lineEnd - header.end), copy, true));
     // One theme holds the reminder's text: the first of that name, unless the document has one.
     if (name == ThemeDocument::reminderThemeName()) {
         if (m_reminderTaken) {

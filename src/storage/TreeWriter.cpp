@@ -194,12 +194,12 @@ void TreeWriter::appendRecord(QString &record, Theme *theme, int depth, int link
 
 std::pair<qint64, int> TreeWriter::statistics() const
 {
-    qint64 characters = m_top->description().size();
+    qint64 characters = m_top->descriptionSize();
     int themes = 0;
     walkThemes(
             m_top, [](Theme *t) { return t; },
             [&](Theme *t, int, int) {
-                characters += t->description().size() + t->name().size();
+                characters += t->descriptionSize() + t->name().size();
                 ++themes;
             });
     return {qMin<qint64>(characters, std::numeric_limits<int>::max()), themes};

@@ -346,6 +346,9 @@ private Q_SLOTS:
                                                 ? QString(" %1").arg(leave.refusedExchanges)
                                                 : "") +
                                        (leave.childrenStayed ? " stayed" : "");
+                } else if (words[0] == "describe") {
+                    document.setThemeDescription(theme, words.mid(2).join(' '));
+                    results << "-";
                 } else if (words[0] == "join") {
                     results << QString::number(document.joinGroup(theme, words[2].toInt()));
                 } else if (words[0] == "holder") { // "+": a view could fetch the children

@@ -1,0 +1,28 @@
+#include "model/CompactText.h"
+
+#include "common/Cp1251.h"
+
+CompactText::CompactText(const QString &text)
+{
+    if (std::optional<QByteArray> bytes = cp1251ExactBytes(text))
+        m_bytes = std::move(*bytes);
+    else
+        m_text = text;
+}
+
+CompactText CompactText::fromCp1251(const QByteArray &bytes)
+{
+    CompactText compact;
+    if (cp1251HasTables())
+        compact.m_bytes = bytes;
+    else
+        compact.m_text = Cp1251Codec().decode(bytes);
+    return compact;
+}
+
+QString CompactText::toString() const
+{
+    if (!m_text.isNull())
+        return m_text;
+    return m_bytes.isEmpty() ? QString() : cp1251Characters(m_bytes);
+}
