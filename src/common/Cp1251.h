@@ -40,6 +40,9 @@ std::optional<QByteArray> cp1251ExactBytes(QStringView text);
 // cp1251HasTables(): every byte is then a character of its own.
 QString cp1251Characters(QByteArrayView bytes);
 bool cp1251HasTables();
+// The CP1251 bytes of UTF-8 that is well formed and holds only characters CP1251 has; nothing
+// otherwise, or without the tables.
+std::optional<QByteArray> cp1251FromUtf8(QByteArrayView utf8);
 
 // False when this Qt build cannot convert CP1251; the program then refuses to start.
 bool cp1251Available();

@@ -1,6 +1,6 @@
 #include "model/CompactText.h"
 
-#include "common/Cp1251.h"
+#include "common/TextCodec.h"
 
 CompactText::CompactText(const QString &text)
 {
@@ -18,6 +18,17 @@ CompactText CompactText::fromCp1251(const QByteArray &bytes)
     else
         compact.m_text = Cp1251Codec().decode(bytes);
     return compact;
+}
+
+CompactText CompactText::fromFile(QByteArrayView bytes, TextCodec &codec)
+{
+    if (codec.encoding() == TextEncoding::Cp1251)
+        return fromCp1251(bytes.toByteArray());
+    if (std::optional<QByteArray> compact = cp1251FromUtf8(bytes))
+        return fromCp1251(*compact);
+    CompactText text;
+    text.m_text = codec.decode(bytes);
+    return text;
 }
 
 QString CompactText::toString() const

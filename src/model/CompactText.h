@@ -7,6 +7,8 @@
 // CP1251's (the code page of the files, and Latin and Cyrillic text in any file), else as the
 // characters themselves. A large document's descriptions take half the memory; reading one back
 // costs a pass over its bytes. Each text has one form only, so equal texts hold equal data.
+class TextCodec;
+
 class CompactText
 {
 public:
@@ -14,6 +16,8 @@ public:
     explicit CompactText(const QString &text);
     // Bytes as read from a CP1251 file: held as they are while the code page is held as tables.
     static CompactText fromCp1251(const QByteArray &bytes);
+    // Bytes as read from a file in the codec's form, without a decoded copy where they allow.
+    static CompactText fromFile(QByteArrayView bytes, TextCodec &codec);
 
     QString toString() const;
     qsizetype size() const { return m_text.isNull() ? m_bytes.size() : m_text.size(); }

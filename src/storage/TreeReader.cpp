@@ -95,12 +95,7 @@ void TreeReader::finishDescription(qsizetype end)
     const QByteArrayView piece = m_text.sliced(m_descriptionStart, end - m_descriptionStart);
     QByteArray copy;
     const QByteArrayView text = withoutCarriageReturns(piece, copy, true);
-    // CP1251 bytes are held as they are: a description is read back only when it is shown,
-    // searched or written.
-    if (m_codec.encoding() == TextEncoding::Cp1251)
-        m_current->setDescription(CompactText::fromCp1251(text.toByteArray()));
-    else
-        m_current->setDescription(m_codec.decode(text));
+    m_current->setDescription(CompactText::fromFile(text, m_codec));
 }
 
 void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
