@@ -20,10 +20,10 @@ CompactText CompactText::fromCp1251(const QByteArray &bytes)
     return compact;
 }
 
-CompactText CompactText::fromFile(QByteArrayView bytes, TextCodec &codec)
+CompactText CompactText::fromFile(QByteArray bytes, TextCodec &codec)
 {
     if (codec.encoding() == TextEncoding::Cp1251)
-        return fromCp1251(bytes.toByteArray());
+        return fromCp1251(bytes);
     if (std::optional<QByteArray> compact = cp1251FromUtf8(bytes))
         return fromCp1251(*compact);
     CompactText text;

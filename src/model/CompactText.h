@@ -17,7 +17,7 @@ public:
     // Bytes as read from a CP1251 file: held as they are while the code page is held as tables.
     static CompactText fromCp1251(const QByteArray &bytes);
     // Bytes as read from a file in the codec's form, without a decoded copy where they allow.
-    static CompactText fromFile(QByteArrayView bytes, TextCodec &codec);
+    static CompactText fromFile(QByteArray bytes, TextCodec &codec);
 
     QString toString() const;
     qsizetype size() const { return m_text.isNull() ? m_bytes.size() : m_text.size(); }

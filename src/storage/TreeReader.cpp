@@ -29,7 +29,7 @@ QByteArrayView withoutCarriageReturns(QByteArrayView piece, QByteArray &copy,
     if (piece.contains('\r')) {
         // Copied run by run between the CRs: replace() searches with a general matcher and cost
         // a third of a whole load.
-        copy.resize(piece.size());
+        copy = QByteArray(piece.size(), Qt::Uninitialized);
         char *to = copy.data();
         const char *from = piece.data();
         const char *const end = from + piece.size();
@@ -95,7 +95,12 @@ void TreeReader::finishDescription(qsizetype end)
     const QByteArrayView piece = m_text.sliced(m_descriptionStart, end - m_descriptionStart);
     QByteArray copy;
     const QByteArrayView text = withoutCarriageReturns(piece, copy, true);
-    m_current->setDescription(CompactText::fromFile(text, m_codec));
+    // The bytes are copied once: into the copy without CRs, or here.
+    if (copy.isEmpty())
+        copy = text.toByteArray();
+    else
+        copy.truncate(text.size());
+    m_current->setDescription(CompactText::fromFile(std::move(copy), m_codec));
 }
 
 void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
