@@ -24,6 +24,12 @@ constexpr qsizetype longText = 4096;
 // How long the asker waits for the worker before the window's events run.
 constexpr auto quietWait = std::chrono::milliseconds(20);
 
+// How long and how far a worker goes on past the match asked for, stepping as a caller does:
+// starting a thread costs more than a short match, and replacing every match of a long text
+// asks for one after another.
+constexpr auto aheadTime = std::chrono::milliseconds(2);
+constexpr size_t aheadCount = 4096;
+
 // Forwards the first match from `from` on; backwards the last one starting at `from` or before,
 // tried at each place going back until `abort` is set. `stopped` tells of a match that gave up
 // at its step limit.
@@ -143,8 +149,13 @@ TextPattern::Match TextPattern::findRegex(const QString &text, int from, bool ba
     if (from < 0 || from > text.size())
         return {};
     const QRegularExpression::MatchOptions options = checked(text);
-    if (m_wait && text.size() >= longText)
+    if (m_wait && text.size() >= longText) {
+        if (const AheadMatch *ahead = takeAhead(text, from, backwards)) {
+            m_stopped = m_stopped || ahead->stopped;
+            return ahead->match;
+        }
         return findOnWorker(text, from, backwards, options);
+    }
     bool stopped = false;
     Match match = searchRegex(m_expression, text, from, backwards, options, stopped, nullptr);
     m_stopped = m_stopped || stopped;
@@ -162,6 +173,7 @@ TextPattern::Match TextPattern::findOnWorker(const QString &text, int from, bool
         QString text;
         Match result;
         bool stopped = false;
+        std::vector<AheadMatch> ahead;
         std::atomic<bool> abort{false};
         std::atomic<bool> done{false};
         std::mutex mutex;
@@ -178,6 +190,25 @@ TextPattern::Match TextPattern::findOnWorker(const QString &text, int from, bool
     std::thread([job, from, backwards, options] {
         job->result = searchRegex(*job->expression, job->text, from, backwards, options,
                                   job->stopped, &job->abort);
+        const auto until = std::chrono::steady_clock::now() + aheadTime;
+        for (const Match *last = &job->result; last->position >= 0 && !job->stopped;) {
+            const int next = last->position + (backwards ? -1 : 1) * qMax(1, last->length);
+            if (next < 0 || next > job->text.size() || job->ahead.size() == aheadCount ||
+                std::chrono::steady_clock::now() > until)
+                break;
+            AheadMatch found{next, {}, false};
+            found.match = searchRegex(*job->expression, job->text, next, backwards, options,
+                                      found.stopped, &job->abort);
+            // An ended search going back found nothing only because it ended.
+            if (job->abort.load(std::memory_order_relaxed))
+                break;
+            job->ahead.push_back(std::move(found));
+            if (job->ahead.back().stopped)
+                break;
+            last = &job->ahead.back().match;
+        }
+        // The expression is free for the next worker the moment this one is done.
+        job->expression.reset();
         const std::lock_guard lock(job->mutex);
         job->done.store(true, std::memory_order_release);
         job->finished.notify_one();
@@ -194,7 +225,23 @@ TextPattern::Match TextPattern::findOnWorker(const QString &text, int from, bool
         return {};
     }
     m_stopped = m_stopped || job->stopped;
+    m_ahead = std::move(job->ahead);
+    m_aheadNext = 0;
+    m_aheadText = text;
+    m_aheadBackwards = backwards;
     return std::move(job->result);
+}
+
+const TextPattern::AheadMatch *TextPattern::takeAhead(const QString &text, int from,
+                                                      bool backwards) const
+{
+    if (m_aheadNext < m_ahead.size() && m_ahead[m_aheadNext].from == from &&
+        backwards == m_aheadBackwards && text.constData() == m_aheadText.constData() &&
+        text.size() == m_aheadText.size())
+        return &m_ahead[m_aheadNext++];
+    m_ahead.clear();
+    m_aheadNext = 0;
+    return nullptr;
 }
 
 QRegularExpression::MatchOptions TextPattern::checked(const QString &text) const

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // What a search looks for in one string: the find text as it stands, as whole words only, or
 // as a regular expression, with the case option applied. A regular expression's match never
@@ -62,6 +63,14 @@ private:
     // the text at every match, once the text has been checked: a second look at the same text
     // costs nothing. The copy kept makes a change to the text a new string.
     QRegularExpression::MatchOptions checked(const QString &text) const;
+    // A match the worker found ahead, for the search that starts at `from`.
+    struct AheadMatch
+    {
+        int from;
+        Match match;
+        bool stopped;
+    };
+    const AheadMatch *takeAhead(const QString &text, int from, bool backwards) const;
 
     QString m_what;
     Qt::CaseSensitivity m_cs;
@@ -75,4 +84,10 @@ private:
     mutable std::shared_ptr<const QRegularExpression> m_workerExpression;
     mutable QString m_checkedText;
     mutable bool m_checkedValid = false;
+    // What the last worker found beyond the match asked for, in the order a caller stepping
+    // from match to match asks for it: one thread for thousands of matches instead of one each.
+    mutable std::vector<AheadMatch> m_ahead;
+    mutable size_t m_aheadNext = 0;
+    mutable QString m_aheadText;
+    mutable bool m_aheadBackwards = false;
 };

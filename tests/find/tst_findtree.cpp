@@ -88,6 +88,41 @@ private Q_SLOTS:
         QTEST(found.join(' '), "found");
     }
 
+    // On a worker the matches found ahead are the ones the thread asked would find: stepping as
+    // the engine does, stepping one place at a time (which leaves the steps the worker took),
+    // and going back to the start.
+    void workerMatchesAhead()
+    {
+        QString text;
+        for (int i = 0; i < 3000; ++i)
+            text += QString("a%1 b\n").arg(i % 7);
+        for (const char *find : {"a(\\d)", "(?<=a)\\d*", "^|b", "\\b"}) {
+            for (const bool backwards : {false, true}) {
+                const FindParas paras = findParas("r0", QString::fromLatin1(find));
+                const TextPattern here(paras);
+                TextPattern worker(paras);
+                worker.setLongWait([](const std::function<bool()> &done) {
+                    while (!done()) {
+                    }
+                    return true;
+                });
+                const int start = backwards ? int(text.size()) : 0;
+                int from = start;
+                for (int step = 0; step < 600 && from >= 0 && from <= text.size(); ++step) {
+                    const TextPattern::Match expected = here.find(text, from, backwards);
+                    const TextPattern::Match got = worker.find(text, from, backwards);
+                    QCOMPARE(got.position, expected.position);
+                    QCOMPARE(got.length, expected.length);
+                    if (expected.position < 0)
+                        break;
+                    const int stride = step % 50 == 49 ? 1 : qMax(1, expected.length);
+                    from = step % 200 == 199 ? start
+                                             : expected.position + (backwards ? -stride : stride);
+                }
+            }
+        }
+    }
+
     void replacementReferences_data() { JSON_ROWS("flags", "text", "find", "replace", "result"); }
     void replacementReferences()
     {
