@@ -23,6 +23,8 @@ public:
     qsizetype size() const { return m_text.isNull() ? m_bytes.size() : m_text.size(); }
     bool isEmpty() const { return size() == 0; }
     bool isCompact() const { return m_text.isNull(); }
+    // The CP1251 bytes of a compact text, as a CP1251 file holds them.
+    const QByteArray &cp1251Bytes() const { return m_bytes; }
     bool operator==(const CompactText &other) const = default;
 
 private:

@@ -73,10 +73,14 @@ public:
 
 private:
     QString descriptionOf(const Theme *theme);
+    // The description as the file's bytes where the theme holds them so: a CP1251 tree file
+    // writes them as they are, without decoding them and encoding them back.
+    std::optional<QByteArray> heldBytes(const Theme *theme) const;
     int linkIdWritten(Theme *theme);
     void appendRecord(QString &record, Theme *theme, int depth, int linkId,
-                      std::optional<QDate> date, const QString &outline);
-    bool write(const QString &text, const Theme *theme);
+                      std::optional<QDate> date, const QString &outline, bool descriptionHeld);
+    // Writes the text and after it, when given, a held description and its line end.
+    bool write(const QString &text, const Theme *theme, const QByteArray *description = nullptr);
     void reportWriteError();
     // Themes and characters of the branch as its themes hold them, for the progress and the
     // check of what was written.
@@ -116,6 +120,16 @@ QString TreeWriter::descriptionOf(const Theme *theme)
     return (m_flags & SAVE_PALM) ? ExportParts::mimeSafeText(text) : text;
 }
 
+std::optional<QByteArray> TreeWriter::heldBytes(const Theme *theme) const
+{
+    const CompactText &held = theme->heldDescription();
+    // UTF-8 goes through the characters: a conversion of its own here saves nothing.
+    if ((m_flags & ~SAVE_BRANCH) != 0 || m_codec.encoding() != TextEncoding::Cp1251 ||
+        !held.isCompact() || theme->linkId() < 0)
+        return std::nullopt;
+    return held.cp1251Bytes();
+}
+
 int TreeWriter::linkIdWritten(Theme *theme)
 {
     const int id = theme->linkId();
@@ -142,10 +156,15 @@ void TreeWriter::reportWriteError()
     m_errors += 1000;
 }
 
-bool TreeWriter::write(const QString &text, const Theme *theme)
+bool TreeWriter::write(const QString &text, const Theme *theme, const QByteArray *description)
 {
     const qint64 replacedBefore = m_codec.replaced();
-    const QByteArray bytes = withCrLf(m_codec.encode(text));
+    QByteArray encoded = m_codec.encode(text);
+    if (description) {
+        encoded += *description;
+        encoded += '\n';
+    }
+    const QByteArray bytes = withCrLf(encoded);
     if (m_report && m_codec.replaced() != replacedBefore) {
         if (m_report->replaced == 0)
             m_report->firstThemeReplaced = theme->name();
@@ -164,7 +183,8 @@ bool TreeWriter::write(const QString &text, const Theme *theme)
 // adds the anchor and the link list and escapes and reformats the whole; the MIME text makes it
 // a part of its own, the name first.
 void TreeWriter::appendRecord(QString &record, Theme *theme, int depth, int linkId,
-                              std::optional<QDate> date, const QString &outline)
+                              std::optional<QDate> date, const QString &outline,
+                              bool descriptionHeld)
 {
     const bool html = m_flags & SAVE_HTML;
     const bool palm = !html && (m_flags & SAVE_PALM);
@@ -183,7 +203,7 @@ void TreeWriter::appendRecord(QString &record, Theme *theme, int depth, int link
     }
     if (html)
         record += ExportParts::htmlLinkList(m_document, m_numbering, theme, outline, m_top);
-    if (!(m_flags & SAVE_STRUCTURE)) {
+    if (!(m_flags & SAVE_STRUCTURE) && !descriptionHeld) {
         if (theme->linkId() >= 0)
             record += descriptionOf(theme);
         record += QLatin1Char('\n');
@@ -263,9 +283,12 @@ int TreeWriter::run()
         if ((m_flags & SAVE_BRANCH) && depth > 1 && parent->date() == *date)
             date.reset();
         record.truncate(0);
+        const std::optional<QByteArray> held = heldBytes(theme);
+        if (held && m_flags == 0)
+            m_written += theme->descriptionSize();
         appendRecord(record, theme, depth, linkIdWritten(theme), date,
-                     numbered ? outline : QString());
-        failed = !write(record, theme);
+                     numbered ? outline : QString(), held.has_value());
+        failed = !write(record, theme, held ? &*held : nullptr);
     });
     if (!failed && fileDevice() && !fileDevice()->flush()) {
         reportWriteError();
