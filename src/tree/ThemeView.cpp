@@ -194,6 +194,22 @@ void ThemeView::openThemes(const std::vector<Theme *> &themes)
         widths->measureNow();
 }
 
+void ThemeView::openBranch(Theme *theme)
+{
+    if (!theme)
+        return;
+    Theme *shown = m_commands.open(theme);
+    std::vector<Theme *> open{shown};
+    walkThemes(
+            shown, [](Theme *child) { return child; },
+            [&open](Theme *below, int, int) {
+                if (below->childCount() > 0)
+                    open.push_back(below);
+            });
+    openThemes(open);
+    setCurrentTheme(shown);
+}
+
 bool ThemeView::isOpen(const Theme *theme) const
 {
     return isExpanded(m_model->indexOf(theme));
@@ -414,6 +430,9 @@ void ThemeView::runCommand(int key)
     case ScrollRight:
     case ScrollDown:
         scrollHalfPage(this, command);
+        break;
+    case OpenBranch:
+        openBranch(currentTheme());
         break;
     case NotHandled:
     case OpenTheme:

@@ -36,6 +36,9 @@ public:
     // Opens many themes at once (a document coming back as it was left), without scrolling to
     // them: the rows are laid out and measured once, not once per theme.
     void openThemes(const std::vector<Theme *> &themes);
+    // Opens the theme as Right does, and below it every theme that has subthemes of its own: a
+    // link whose group's subthemes another member holds stays as it is.
+    void openBranch(Theme *theme);
     const ThemeHistory<Theme> &history() const { return m_history; }
     // The theme current before the current one.
     Theme *previousTheme() const { return m_previousTheme; }

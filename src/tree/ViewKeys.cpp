@@ -37,6 +37,11 @@ const KeyBinding viewKeys[] = {
         // Besides Ctrl+Shift+Z of the window's menu.
         {ControlModifier, Qt::Key_Y, 0, Redo, "Redo (Повторить изменение дерева)"},
         {ControlModifier, 0, 0, NotHandled},
+        // Where the toolkit's own * opened theme by theme, and each link on the way took its
+        // group's subthemes from the member before it.
+        {NoModifier, Qt::Key_Asterisk, 0, OpenBranch,
+         "Open the theme and every theme below it (Открыть тему и все темы под ней)",
+         KeyBinding::AnyModifiers},
 };
 
 } // namespace

@@ -28,7 +28,8 @@ enum Command {
     ScrollRight,
     ScrollDown,
     Redo,
-    OpenTheme,  // the toolkit's own Right when the theme is open already
+    OpenTheme, // the toolkit's own Right when the theme is open already
+    OpenBranch,
     NotHandled, // left to the window's commands, not to the toolkit's cursor movement
 };
 

@@ -162,6 +162,28 @@ private Q_SLOTS:
         QTEST(seen + ' ' + theme->date().toString(Qt::ISODate), "seen");
     }
 
+    // * opens the current theme and every theme below it that has subthemes of its own, at
+    // once: a link whose group's subthemes the mark holds leaves them there, and Ctrl+* is not
+    // the view's. On a link, * opens it as Right does, and its branch.
+    void asteriskOpensTheBranch()
+    {
+        DocumentView built("P(A(B(C)),M+1(x(y)),L-1(_)),Q(D)");
+        ThemeView &view = built.view;
+        view.show();
+        view.setCurrentTheme(built.named["P"]);
+        view.collapseAll();
+        QTest::keyClick(&view, Qt::Key_Asterisk, Qt::ControlModifier);
+        QCOMPARE(openThemes(view), QString());
+        QTest::keyClick(&view, Qt::Key_Asterisk, Qt::ShiftModifier);
+        QCOMPARE(openThemes(view), QString("P A B M x"));
+        QCOMPARE(outlineOf(built.document), QString("P(A(B(C)),M+1(x(y)),L-1(_)),Q(D)"));
+        QCOMPARE(view.currentTheme(), built.named["P"]);
+        view.setCurrentTheme(built.named["L"]);
+        QTest::keyClick(&view, Qt::Key_Asterisk);
+        QCOMPARE(outlineOf(built.document), QString("P(A(B(C)),M+1(_),L-1(x(y))),Q(D)"));
+        QCOMPARE(openThemes(view), QString("P A B L x"));
+    }
+
     // Opening a theme scrolls its subthemes into sight, as many as fit below it. Seen after
     // Right on a, the last of ten themes at the foot of the view: "top" when a is at the top
     // of the view, each of a and its last subtheme "in" or "out" of sight.
