@@ -14,13 +14,16 @@
 #include <QTreeView>
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
 // Characters measured one by one: Latin, Greek and Cyrillic without the combining marks; any
 // other character sends the whole name to the full text layout.
 constexpr char16_t cachedCharacters = 0x0500;
+
+// Marks in the table of advances.
+constexpr qint32 unmeasured = -1;
+constexpr qint32 uncached = -2;
 
 bool isCached(char16_t c)
 {
@@ -71,20 +74,26 @@ bool ColumnWidthTracker::eventFilter(QObject *watched, QEvent *event)
 
 int ColumnWidthTracker::nameWidth(const QString &name)
 {
-    const QFontMetricsF metrics(m_view->font());
-    if (m_advances.empty())
-        m_advances.assign(cachedCharacters, std::numeric_limits<float>::quiet_NaN());
-    double sum = 0;
+    if (m_advances.empty()) {
+        m_advances.assign(cachedCharacters, unmeasured);
+        for (char16_t code = 0; code < cachedCharacters; ++code)
+            if (!isCached(code))
+                m_advances[code] = uncached;
+    }
+    // In 64ths of a pixel, as the font gives them: whole numbers add up exactly and at once.
+    qint64 sum = 0;
     for (const QChar c : name) {
         const char16_t code = c.unicode();
-        if (!isCached(code))
-            return QFontMetrics(m_view->font()).horizontalAdvance(name) + 1;
-        float &advance = m_advances[code];
-        if (std::isnan(advance))
-            advance = float(metrics.horizontalAdvance(c));
+        qint32 advance = code < cachedCharacters ? m_advances[code] : uncached;
+        if (advance < 0) {
+            if (advance == uncached)
+                return QFontMetrics(m_view->font()).horizontalAdvance(name) + 1;
+            advance = qint32(std::ceil(QFontMetricsF(m_view->font()).horizontalAdvance(c) * 64));
+            m_advances[code] = advance;
+        }
         sum += advance;
     }
-    return int(std::ceil(sum)) + 1;
+    return int((sum + 63) / 64) + 1;
 }
 
 int ColumnWidthTracker::delegateExtra(const QIcon &icon) const

@@ -80,5 +80,5 @@ private:
     // Pixels a row takes beside its indentation and name, without and with an icon; -1 unknown.
     int m_plainExtra = -1;
     int m_iconExtra = -1;
-    std::vector<float> m_advances; // by character code, NaN until measured
+    std::vector<qint32> m_advances; // by character code, in 64ths of a pixel
 };
