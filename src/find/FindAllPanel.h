@@ -49,7 +49,7 @@ private:
     void removed(Theme *, int, int) override { treeChanged(); }
     void moved(Theme *, int, int, Theme *, int) override { treeChanged(); }
     void changed(Theme *, Field) override { treeChanged(); }
-    void groupChanged(int) override { treeChanged(); }
+    void groupChanged(int, bool) override { treeChanged(); }
     void treeChanged();
     void again();
     void activated();

@@ -41,7 +41,7 @@ private:
         void inserted(Theme *parent, int first, int last) override;
         void moved(Theme *from, int first, int last, Theme *to, int destination) override;
         void changed(Theme *theme, Field field) override;
-        void groupChanged(int) override { names.forget(); }
+        void groupChanged(int, bool) override { names.forget(); }
         void aboutToReplace() override { names.forget(); }
 
         GoToNames &names;

@@ -8,6 +8,6 @@ void DocumentObserver::removed(Theme *, int, int) {}
 void DocumentObserver::aboutToMove(Theme *, int, int, Theme *, int) {}
 void DocumentObserver::moved(Theme *, int, int, Theme *, int) {}
 void DocumentObserver::changed(Theme *, Field) {}
-void DocumentObserver::groupChanged(int) {}
+void DocumentObserver::groupChanged(int, bool) {}
 void DocumentObserver::aboutToReplace() {}
 void DocumentObserver::replaced() {}

@@ -26,7 +26,8 @@ public:
     virtual void moved(Theme *from, int first, int last, Theme *to, int destination);
     virtual void changed(Theme *theme, Field field);
     // The group's mark theme, links or holder changed; its members' ids come as changed().
-    virtual void groupChanged(int id);
+    // `holderChanged`: another member, or none, holds the group's children now.
+    virtual void groupChanged(int id, bool holderChanged);
     // The whole tree is about to be / has been replaced by another (a file read anew): every
     // theme an observer knows is gone.
     virtual void aboutToReplace();

@@ -6,6 +6,18 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace {
+
+// The member that holds a group's children: null without a group or without a mark theme.
+const Theme *holderIn(const LinkGroup *group)
+{
+    if (!group || !group->mark)
+        return nullptr;
+    return group->holder == 0 ? group->mark : group->links[size_t(group->holder - 1)];
+}
+
+} // namespace
+
 using Field = DocumentObserver::Field;
 
 bool ThemeDocument::contains(const Theme *theme) const
@@ -237,22 +249,31 @@ std::optional<LinkGroup> ThemeDocument::groupBefore(int id)
 
 void ThemeDocument::groupDone(int id, std::optional<LinkGroup> before)
 {
-    if (recording()) {
-        const auto it = m_groups.find(id);
+    const auto it = m_groups.find(id);
+    const LinkGroup *after = it == m_groups.end() ? nullptr : &it->second;
+    // Unrecorded, the group as it was is not known.
+    const bool holderChanged =
+            !recording() || holderIn(before ? &*before : nullptr) != holderIn(after);
+    if (recording())
         m_undo->record(DocumentUndo::GroupChange{
-                id, std::move(before),
-                it == m_groups.end() ? std::nullopt : std::optional<LinkGroup>(it->second)});
-    }
-    notify([id](DocumentObserver &observer) { observer.groupChanged(id); });
+                id, std::move(before), after ? std::optional<LinkGroup>(*after) : std::nullopt});
+    notify([id, holderChanged](DocumentObserver &observer) {
+        observer.groupChanged(id, holderChanged);
+    });
 }
 
 void ThemeDocument::restoreGroup(int id, const std::optional<LinkGroup> &state)
 {
+    const auto it = m_groups.find(id);
+    const bool holderChanged = holderIn(it == m_groups.end() ? nullptr : &it->second) !=
+                               holderIn(state ? &*state : nullptr);
     if (state)
         m_groups[id] = *state;
     else
         m_groups.erase(id);
-    notify([id](DocumentObserver &observer) { observer.groupChanged(id); });
+    notify([id, holderChanged](DocumentObserver &observer) {
+        observer.groupChanged(id, holderChanged);
+    });
 }
 
 // The lowest id whose group has no mark theme (or that no group has).

@@ -159,11 +159,13 @@ void ThemeTreeModel::changed(Theme *theme, Field field)
     }
 }
 
-void ThemeTreeModel::groupChanged(int id)
+void ThemeTreeModel::groupChanged(int id, bool holderChanged)
 {
-    // Whether a member has subthemes to fetch changes with the group's holder.
+    // Whether a member has subthemes to fetch changes with the group's holder, and only with
+    // it: a member that joins or leaves is told of as its id changes. Telling every member at
+    // each join would make copying a branch full of one group's links take quadratic time.
     const LinkGroup *group = m_document.group(id);
-    if (!group)
+    if (!group || !holderChanged)
         return;
     auto tell = [this](const Theme *member) {
         const QModelIndex row = indexOf(member);

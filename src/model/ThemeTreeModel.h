@@ -56,7 +56,7 @@ private:
     void aboutToMove(Theme *from, int first, int last, Theme *to, int destination) override;
     void moved(Theme *from, int first, int last, Theme *to, int destination) override;
     void changed(Theme *theme, Field field) override;
-    void groupChanged(int id) override;
+    void groupChanged(int id, bool holderChanged) override;
     void aboutToReplace() override { beginResetModel(); }
     void replaced() override { endResetModel(); }
 

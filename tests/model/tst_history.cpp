@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <deque>
@@ -401,6 +402,27 @@ private Q_SLOTS:
                  "typedacacaca2001-02-03");
         QCOMPARE(seen, (QStringList{"Rename: A,N,M+1(_),L-1(x)", "Rename: A,,M+1(x),L-1(_)",
                                     "Insert Down: A,M+1(x),L-1(_)"}));
+    }
+
+    // A copy of a branch full of one group's links tells the rows what changes: a link that
+    // joins and leaves the group's holder where it was tells no other member of the group.
+    void copiedLinksTellOnlyTheirRows()
+    {
+        ThemeDocument document;
+        const QHash<QString, Theme *> named =
+                buildOutline(document, "M+1(x),B(" + QStringList(50, "l-1").join(',') + ")");
+        DocumentUndo undo(document);
+        EditingCommands commands(document, undo);
+        ThemeTreeModel rows(document);
+        QSignalSpy told(&rows, &QAbstractItemModel::dataChanged);
+        commands.copy(named["B"]);
+        commands.pasteCopy(document.root());
+        QCOMPARE(document.group(1)->links.size(), size_t(100));
+        QCOMPARE_LT(told.count(), 10);
+        // Another member taking the group's children tells them all.
+        told.clear();
+        commands.open(document.group(1)->links.back());
+        QCOMPARE_GE(told.count(), 101);
     }
 };
 
