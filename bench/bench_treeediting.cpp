@@ -2,7 +2,8 @@
 // 100,000 siblings, cut and paste of one of them into another, and Delete and paste as an ordinary
 // copy of branches of 10,000, 20,000 and 40,000 themes with links and marks (so that the growth
 // shows), beside the toolkit's own layout of the shown rows, which every change of rows under
-// an open theme costs; and the undo and redo of those, with the memory a step holds.
+// an open theme costs; and the undo and redo of those, with the memory a step holds. Also the
+// renaming of every theme of a closed branch beside as many shown ones, as a Replace all does.
 // Usage: bench_treeediting [siblings [branch sizes...]]
 #include "BenchTimer.h"
 #include "BenchTree.h"
@@ -91,6 +92,34 @@ int main(int argc, char **argv)
     sound = sound && root->childCount() == siblings - pasted;
     std::printf("Cut and paste into a sibling %7.3f ms (selecting the target included)\n",
                 cutPasteMs);
+
+    // A Replace all that renames every theme of a closed branch beside the open siblings: the
+    // toolkit looks for each changed row among the shown ones unless the view knows it is not.
+    {
+        shown.reset();
+        Theme *closed = nullptr;
+        Shown hidden([&](ThemeDocument &document) {
+            for (int i = 0; i < siblings; ++i)
+                document.appendChild(document.root())->setName(QStringLiteral("shown %1").arg(i));
+            closed = document.appendChild(document.root());
+            for (int i = 0; i < siblings; ++i)
+                document.appendChild(closed)->setName(QStringLiteral("hidden %1").arg(i));
+        });
+        int round = 0;
+        const double renameMs = bestMilliseconds(runs, [&] {
+            {
+                DocumentUndo::Step step(hidden.undo, "Replace");
+                const QString suffix = QStringLiteral(" %1").arg(++round);
+                for (int i = 0; i < closed->childCount(); ++i)
+                    hidden.document.renameTheme(closed->child(i),
+                                                QStringLiteral("renamed") + suffix);
+            }
+            QApplication::processEvents();
+        });
+        sound = sound && closed->child(0)->name() == QStringLiteral("renamed %1").arg(round);
+        std::printf("renaming the %d themes of a closed branch beside them %8.1f ms\n", siblings,
+                    renameMs);
+    }
 
     QList<int> sizes{10000, 20000, 40000};
     if (argc > 2)

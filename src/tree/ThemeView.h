@@ -113,8 +113,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
 
 private:
+    // Whether the row is one of the view's shown rows: every theme above it open, none hidden.
+    bool isLaidOut(const QModelIndex &row) const;
     friend class ThemeDelegate;
     void showOutcome(const EditingCommands::Outcome &outcome);
     void openCurrent(QKeyEvent *event);

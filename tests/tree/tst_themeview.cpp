@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 
@@ -182,6 +183,35 @@ private Q_SLOTS:
         QTest::keyClick(&view, Qt::Key_Asterisk);
         QCOMPARE(outlineOf(built.document), QString("P(A(B(C)),M+1(_),L-1(x(y))),Q(D)"));
         QCOMPARE(openThemes(view), QString("P A B L x"));
+    }
+
+    // A shown theme renamed from outside the view (a Replace all) is painted again at once.
+    void renamedRowsArePaintedAgain()
+    {
+        DocumentView built("A,B(C)");
+        ThemeView &view = built.view;
+        view.show();
+        view.expand(view.rows().indexOf(built.named["B"]));
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCoreApplication::processEvents();
+        struct Painted : QObject
+        {
+            QRegion region;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } painted;
+        view.viewport()->installEventFilter(&painted);
+        for (const char *name : {"A", "C"}) {
+            painted.region = QRegion();
+            built.document.renameTheme(built.named[name], QString(name) + " renamed");
+            QCoreApplication::processEvents();
+            QVERIFY(painted.region.contains(
+                    view.visualRect(view.rows().indexOf(built.named[name]))));
+        }
     }
 
     // Opening a theme scrolls its subthemes into sight, as many as fit below it. Seen after
