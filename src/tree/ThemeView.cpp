@@ -222,10 +222,11 @@ void ThemeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &botto
 
 bool ThemeView::isLaidOut(const QModelIndex &row) const
 {
-    for (QModelIndex at = row; at.isValid(); at = at.parent()) {
+    for (QModelIndex at = row; at.isValid();) {
         const QModelIndex parent = at.parent();
         if (isRowHidden(at.row(), parent) || (parent.isValid() && !isExpanded(parent)))
             return false;
+        at = parent;
     }
     return row.isValid();
 }
