@@ -23,22 +23,23 @@ QString tr(const char *text)
     return QCoreApplication::translate("LinkListView", text);
 }
 
-// Every line feed becomes CR LF. Copied line by line into an output of the final size:
-// replace() searches with a general matcher and cost a quarter of a whole save.
-QByteArray withCrLf(const QByteArray &bytes)
+// Appends the bytes with every line feed as CR LF, line by line into room made once: replace()
+// searches with a general matcher and cost a quarter of a whole save.
+void appendWithCrLf(QByteArray &out, QByteArrayView bytes)
 {
     if (bytes.isEmpty())
-        return bytes;
-    const char *const end = bytes.constData() + bytes.size();
+        return;
+    const char *const end = bytes.data() + bytes.size();
     auto nextFeed = [end](const char *from) {
         return static_cast<const char *>(std::memchr(from, '\n', size_t(end - from)));
     };
     qsizetype feeds = 0;
-    for (const char *feed = nextFeed(bytes.constData()); feed; feed = nextFeed(feed + 1))
+    for (const char *feed = nextFeed(bytes.data()); feed; feed = nextFeed(feed + 1))
         ++feeds;
-    QByteArray out(bytes.size() + feeds, Qt::Uninitialized);
-    char *to = out.data();
-    for (const char *from = bytes.constData();;) {
+    const qsizetype before = out.size();
+    out.resize(before + bytes.size() + feeds);
+    char *to = out.data() + before;
+    for (const char *from = bytes.data();;) {
         const char *const feed = nextFeed(from);
         const char *const stop = feed ? feed : end;
         std::memcpy(to, from, size_t(stop - from));
@@ -49,7 +50,6 @@ QByteArray withCrLf(const QByteArray &bytes)
         *to++ = '\n';
         from = feed + 1;
     }
-    return out;
 }
 
 class TreeWriter
@@ -106,6 +106,7 @@ private:
     int m_errors = 0;
     qint64 m_written = 0;
     int m_progressValue = 0;
+    QByteArray m_bytes; // the record being written
 };
 
 QString TreeWriter::descriptionOf(const Theme *theme)
@@ -159,12 +160,13 @@ void TreeWriter::reportWriteError()
 bool TreeWriter::write(const QString &text, const Theme *theme, const QByteArray *description)
 {
     const qint64 replacedBefore = m_codec.replaced();
-    QByteArray encoded = m_codec.encode(text);
+    QByteArray &bytes = m_bytes;
+    bytes.truncate(0); // keeps its room for the next record
+    appendWithCrLf(bytes, m_codec.encode(text));
     if (description) {
-        encoded += *description;
-        encoded += '\n';
+        appendWithCrLf(bytes, *description);
+        bytes += "\r\n";
     }
-    const QByteArray bytes = withCrLf(encoded);
     if (m_report && m_codec.replaced() != replacedBefore) {
         if (m_report->replaced == 0)
             m_report->firstThemeReplaced = theme->name();
