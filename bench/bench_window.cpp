@@ -393,11 +393,14 @@ int main(int argc, char **argv)
         const KeyTime once = runChild({QStringLiteral("--open"), input}, &peak, false);
         open = {std::min(open.cpu, once.cpu), std::min(open.wall, once.wall)};
     }
+    // Both read a large file with two threads: the wall time is what a user waits, the CPU
+    // time what a busy machine hardly changes.
+    auto verdict = [](double ratio) { return ratio <= openTarget ? "met" : "MISSED"; };
     std::printf("%-38s %9.1f ms CPU %9.1f ms wall  %5.2f x reference (CPU), %5.2f x (wall)  "
-                "(target <= %.1f x: %s)\n",
+                "(target <= %.1f x: CPU %s, wall %s)\n",
                 "opening in the window", open.cpu, open.wall, open.cpu / reference.cpu,
-                open.wall / reference.wall, openTarget,
-                open.cpu / reference.cpu <= openTarget ? "met" : "MISSED");
+                open.wall / reference.wall, openTarget, verdict(open.cpu / reference.cpu),
+                verdict(open.wall / reference.wall));
     const double fileMb = double(tree.size()) / 1e6;
     const double aboveMb = double(peak - emptyPeak) / 1e3;
     std::printf("%-38s %9.1f MB  (empty program %.1f MB) %.2f x file size  (target <= %.0f x: "

@@ -2,9 +2,9 @@
 // the reader's flags (bit 7: LOAD_INSERT, under a theme of a small tree loaded first) and the
 // flags of one more save (bits 0 to 2: branch, structure, hidden parts stripped); the whole input
 // is the file. Besides the sanitizers, the checks are: every save returns 1, an insert is one
-// closed step, no assertion point fires, the character count warning appears exactly when themes
-// the writer cannot reach carry text, and the writer's output reads back into a tree that writes
-// the same bytes.
+// closed step, the bytes read in pieces give the same tree, no assertion point fires, the
+// character count warning appears exactly when themes the writer cannot reach carry text, and the
+// writer's output reads back into a tree that writes the same bytes.
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "model/DocumentUndo.h"
@@ -139,11 +139,18 @@ private:
     QTemporaryFile m_sink;
 };
 
-std::unique_ptr<ThemeDocument> readApart(const QByteArray &bytes, bool reminderTaken)
+std::unique_ptr<ThemeDocument> readApart(const QByteArray &bytes, bool reminderTaken,
+                                         qsizetype pieceSize = 0)
 {
     auto document = std::make_unique<ThemeDocument>();
     document->root()->setDate(Clock::startDate());
-    readTree(*document, document->root(), wholeBytes(bytes), {}, reminderTaken);
+    TreeChunks pieces = wholeBytes(bytes);
+    if (pieceSize > 0) {
+        pieces.clear();
+        for (qsizetype at = 0; at < bytes.size(); at += pieceSize)
+            pieces.push_back(bytes.mid(at, pieceSize));
+    }
+    readTree(*document, document->root(), std::move(pieces), {}, reminderTaken);
     document->settleGroups();
     return document;
 }
@@ -197,6 +204,14 @@ void Harness::run(const QByteArray &bytes)
     std::unique_ptr<ThemeDocument> document = load(bytes, loadFlags);
     Dropped dropped = droppedByWriter(*document);
     QByteArray written = save(*document, document->root(), 0, dropped.text);
+    if (!loadFlags) {
+        // In pieces (the first one holding a whole mark), the second part read by a thread of
+        // its own, the bytes make the same tree.
+        const std::unique_ptr<ThemeDocument> pieced =
+                readApart(bytes, false, 3 + bytes.size() % 61);
+        if (save(*pieced, pieced->root(), 0, droppedByWriter(*pieced).text) != written)
+            fail("a read in pieces gives another tree");
+    }
     // A line that becomes a header and a group that loses members change the tree once more
     // when read back; after that the tree has neither, and the bytes must repeat.
     bool fixedPointDue = !carriageReturnMakesHeader(bytes) && !dropped.groupMember;

@@ -107,7 +107,7 @@ public:
     // be read whole; an empty name does nothing and gives true.
     bool loadTree(const QString &name, int flags, FileStamp *stamp = nullptr);
     // The tree in the chunks in place of the document or (LOAD_INSERT) under the current theme.
-    void loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
+    void loadTreeChunks(TreeChunks chunks, qint64 size, const QString &name,
                         const QDateTime &modified, int flags);
     // Writes the document, or with SAVE_BRANCH the current theme's branch; the writer's result.
     int writeDocument(QIODevice *file, int flags, QString *log, SaveReport *report = nullptr);

@@ -28,15 +28,15 @@ bool Brambleweb::loadTree(const QString &name, int flags, FileStamp *stamp)
     if (name.isEmpty())
         return true;
     qint64 size = 0;
-    const std::optional<TreeChunks> chunks = readTreeFileChunks(name, this, &size, stamp);
+    std::optional<TreeChunks> chunks = readTreeFileChunks(name, this, &size, stamp);
     if (!chunks)
         return false;
     const QFileInfo info(name);
-    loadTreeChunks(*chunks, size, info.fileName(), info.lastModified(), flags);
+    loadTreeChunks(std::move(*chunks), size, info.fileName(), info.lastModified(), flags);
     return true;
 }
 
-void Brambleweb::loadTreeChunks(const TreeChunks &chunks, qint64 size, const QString &name,
+void Brambleweb::loadTreeChunks(TreeChunks chunks, qint64 size, const QString &name,
                                 const QDateTime &modified, int flags)
 {
     const bool insert = flags & LOAD_INSERT;
@@ -48,7 +48,7 @@ void Brambleweb::loadTreeChunks(const TreeChunks &chunks, qint64 size, const QSt
     ThemeDocument read;
     read.root()->setDate(m_document.root()->date());
     const TreeProgress fed{{}, [&steps](qint64 value) { steps.setValue(value); }};
-    const bool renamedReminder = readTree(read, read.root(), chunks, fed, hadReminder);
+    const bool renamedReminder = readTree(read, read.root(), std::move(chunks), fed, hadReminder);
     const ThemeDocument::BrokenGroups broken = read.settleGroups();
     if (insert) {
         Theme *parent = m_view->currentTheme() ? m_view->currentTheme() : m_document.root();

@@ -23,6 +23,7 @@ public:
 
     const QString &name() const { return m_name; }
     void setName(const QString &name) { m_name = name; }
+    void setName(QString &&name) { m_name = std::move(name); }
     QString description() const { return m_description.toString(); }
     qsizetype descriptionSize() const { return m_description.size(); }
     const CompactText &heldDescription() const { return m_description; }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -41,17 +42,18 @@ struct TreeProgress
     std::function<void(qint64 value)> advance;
 };
 
-// Appends the next piece of a file to the buffer; false once nothing is left after it.
-using TreeChunks = std::function<bool(QByteArray &buffer)>;
-// The pieces of bytes already in memory.
+// The bytes of a file in pieces, in order; the reader lets each piece go once it has read it.
+using TreeChunks = std::deque<QByteArray>;
+// Bytes already in memory as one piece.
 TreeChunks wholeBytes(const QByteArray &bytes);
 
 // Reads a tree file below `target`, a theme of the document with no subthemes yet: the text
 // before the first header becomes its description and "[|]" at depth 1 its date. The document
 // takes the file's form and the link ids as the file gives them (settleGroups() numbers them).
 // A second theme named "__reminder" (any when `reminderTaken`) gets a "~" in front of its name;
-// the result says whether one did.
-bool readTree(ThemeDocument &document, Theme *target, const TreeChunks &chunks,
+// the result says whether one did. A file of more than one piece is read by two threads, the
+// second from a header line in the middle piece on.
+bool readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
               const TreeProgress &progress, bool reminderTaken);
 
 // The warning after a read that renamed a theme "__reminder".

@@ -10,8 +10,8 @@
 #include <QCoreApplication>
 
 #include <cstring>
-#include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -49,62 +49,46 @@ QByteArrayView withoutCarriageReturns(QByteArrayView piece, QByteArray &copy,
     return piece;
 }
 
-// Reads the file piece by piece, keeping only the pending description and the current line:
-// the whole file beside the tree built from it would double the memory a load needs.
-class TreeReader
+// One header line of the file and the description after it, read but not yet placed.
+struct ScannedTheme
+{
+    ThemeHeader header;
+    QString name;
+    CompactText description; // empty for a link theme: its group's mark holds the text
+};
+
+// Places what a scanner finds into the document, theme after theme in file order.
+class TreeBuilder
 {
 public:
-    TreeReader(ThemeDocument &document, const TreeChunks &chunks, const TreeProgress &progress,
-               bool reminderTaken)
+    TreeBuilder(ThemeDocument &document, Theme *target, bool reminderTaken)
         : m_document(document)
-        , m_chunks(chunks)
-        , m_progress(progress)
+        , m_target(target)
+        , m_parents{target}
         , m_reminderTaken(reminderTaken)
     {}
 
-    void read(Theme *target);
+    // The text before the first header line: the target's description.
+    void preamble(CompactText text)
+    {
+        if (m_target->linkId() >= 0)
+            m_target->setDescription(std::move(text));
+    }
+    void add(ScannedTheme &&scanned);
     bool renamedReminder() const { return m_renamedReminder; }
 
 private:
-    void finishDescription(qsizetype end);
-    void addTheme(const ThemeHeader &header, qsizetype lineEnd);
-    // Drops what lies before the pending description and appends the next piece; the
-    // positions given move with the bytes.
-    bool readMore(qsizetype &lineStart, qsizetype &searched);
-
     ThemeDocument &m_document;
-    const TreeChunks &m_chunks;
-    QByteArray m_buffer;
-    qint64 m_dropped = 0;  // bytes of the file before the buffer
-    QByteArrayView m_text; // the buffer
-    const TreeProgress &m_progress;
-    TextCodec m_codec{TextEncoding::Cp1251};
-    Theme *m_target = nullptr;
-    Theme *m_current = nullptr;
+    Theme *m_target;
     std::vector<Theme *> m_parents; // m_parents[d]: the latest theme at depth d
     qint64 m_depth = 0;
-    qsizetype m_descriptionStart = 0;
     bool m_reminderTaken;
     bool m_renamedReminder = false;
 };
 
-void TreeReader::finishDescription(qsizetype end)
+void TreeBuilder::add(ScannedTheme &&scanned)
 {
-    if (m_current->linkId() < 0)
-        return;
-    const QByteArrayView piece = m_text.sliced(m_descriptionStart, end - m_descriptionStart);
-    QByteArray copy;
-    const QByteArrayView text = withoutCarriageReturns(piece, copy, true);
-    // The bytes are copied once: into the copy without CRs, or here.
-    if (copy.isEmpty())
-        copy = text.toByteArray();
-    else
-        copy.truncate(text.size());
-    m_current->setDescription(CompactText::fromFile(std::move(copy), m_codec));
-}
-
-void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
-{
+    const ThemeHeader &header = scanned.header;
     const qint64 depth = qMax<qint64>(header.depth, 1);
     // Every new theme is the last one of its list, so placing it means choosing its parent.
     if (depth > m_depth)
@@ -130,79 +114,202 @@ void TreeReader::addTheme(const ThemeHeader &header, qsizetype lineEnd)
     }
     if (header.linkId != 0)
         m_document.joinGroup(theme, header.linkId);
-
-    QByteArray copy;
-    QString name = m_codec.decode(
-            withoutCarriageReturns(m_text.sliced(header.end, lineEnd - header.end), copy, true));
     // One theme holds the reminder's text: the first of that name, unless the document has one.
-    if (name == ThemeDocument::reminderThemeName()) {
+    if (scanned.name == ThemeDocument::reminderThemeName()) {
         if (m_reminderTaken) {
-            name.prepend(QLatin1Char('~'));
+            scanned.name.prepend(QLatin1Char('~'));
             m_renamedReminder = true;
         }
         m_reminderTaken = true;
     }
-    theme->setName(name);
-    m_current = theme;
+    theme->setName(std::move(scanned.name));
+    if (theme->linkId() >= 0)
+        theme->setDescription(std::move(scanned.description));
 }
 
-bool TreeReader::readMore(qsizetype &lineStart, qsizetype &searched)
+// Finds the header lines and the descriptions in pieces of a file, handing each theme on once
+// the next header line (or the end) closes its description. Only the pending description and
+// the current line are kept: the whole file beside the tree built from it would double the
+// memory a load needs.
+class TreeScanner
+{
+public:
+    // `skip`: the bytes of the form's mark at the start of the first piece. `advance`, when
+    // given and not empty, gets the bytes read so far times `scale`.
+    TreeScanner(TreeChunks pieces, TextEncoding form, qsizetype skip,
+                const std::function<void(qint64)> *advance = nullptr, double scale = 1)
+        : m_pieces(std::move(pieces))
+        , m_codec(form)
+        , m_advance(advance && *advance ? advance : nullptr)
+        , m_scale(scale)
+        , m_skip(skip)
+    {}
+
+    // Sink: preamble(CompactText), then add(ScannedTheme &&) for every theme in order.
+    template<typename Sink>
+    void scan(Sink &sink);
+
+private:
+    CompactText description(qsizetype end);
+    // Drops what lies before the pending description and appends the next piece; the
+    // positions given move with the bytes.
+    bool readMore(qsizetype &lineStart, qsizetype &searched);
+
+    TreeChunks m_pieces;
+    TextCodec m_codec;
+    const std::function<void(qint64)> *m_advance;
+    double m_scale;
+    QByteArray m_buffer;
+    qint64 m_dropped = 0;  // bytes of the pieces before the buffer
+    QByteArrayView m_text; // the buffer
+    qsizetype m_skip;
+    qsizetype m_descriptionStart = 0;
+};
+
+CompactText TreeScanner::description(qsizetype end)
+{
+    const QByteArrayView piece = m_text.sliced(m_descriptionStart, end - m_descriptionStart);
+    QByteArray copy;
+    const QByteArrayView text = withoutCarriageReturns(piece, copy, true);
+    // The bytes are copied once: into the copy without CRs, or here.
+    if (copy.isEmpty())
+        copy = text.toByteArray();
+    else
+        copy.truncate(text.size());
+    return CompactText::fromFile(std::move(copy), m_codec);
+}
+
+bool TreeScanner::readMore(qsizetype &lineStart, qsizetype &searched)
 {
     m_buffer.remove(0, m_descriptionStart);
     m_dropped += m_descriptionStart;
     lineStart -= m_descriptionStart;
     searched -= m_descriptionStart;
     m_descriptionStart = 0;
-    const bool more = m_chunks(m_buffer);
+    if (!m_pieces.empty()) {
+        m_buffer += m_pieces.front();
+        m_pieces.pop_front();
+    }
     m_text = m_buffer;
-    return more;
+    return !m_pieces.empty();
 }
 
-void TreeReader::read(Theme *target)
+template<typename Sink>
+void TreeScanner::scan(Sink &sink)
 {
-    m_target = target;
-    m_current = target;
-    m_parents = {target};
     qsizetype lineStart = 0;
     qsizetype searched = 0; // a long line is searched for its end only once
     bool more = readMore(lineStart, searched);
-    const TextEncoding form = textFormOf(m_text);
-    m_document.setTextEncoding(form);
-    if (form == TextEncoding::Utf8) {
-        m_codec = TextCodec(TextEncoding::Utf8);
-        lineStart = searched = m_descriptionStart = utf8Mark.size();
-    }
+    lineStart = searched = m_descriptionStart = m_skip;
+    std::optional<ScannedTheme> pending; // the theme whose description is being read
+    auto finish = [&](qsizetype end) {
+        if (!pending) {
+            sink.preamble(description(end));
+            return;
+        }
+        if (pending->header.linkId >= 0)
+            pending->description = description(end);
+        sink.add(std::move(*pending));
+    };
     while (lineStart < m_text.size() || more) {
-        if (m_progress.advance)
-            m_progress.advance(m_dropped + m_descriptionStart);
+        if (m_advance)
+            (*m_advance)(qint64(double(m_dropped + m_descriptionStart) * m_scale));
         qsizetype lineEnd = m_text.indexOf('\n', qMax(lineStart, searched));
         if (lineEnd < 0 && more) {
             searched = m_text.size();
             more = readMore(lineStart, searched);
             continue;
         }
-        const qsizetype size = m_text.size();
-        lineEnd = lineEnd < 0 ? size : lineEnd + 1;
+        lineEnd = lineEnd < 0 ? m_text.size() : lineEnd + 1;
         if (m_text[lineStart] == '<') {
             if (const std::optional<ThemeHeader> header = readThemeHeader(m_text, lineStart)) {
-                finishDescription(lineStart);
-                addTheme(*header, lineEnd);
+                finish(lineStart);
+                QByteArray copy;
+                pending = ScannedTheme{
+                        *header,
+                        m_codec.decode(withoutCarriageReturns(
+                                m_text.sliced(header->end, lineEnd - header->end), copy, true)),
+                        {}};
                 m_descriptionStart = lineEnd;
             }
         }
         lineStart = lineEnd;
     }
-    finishDescription(m_text.size());
+    finish(m_text.size());
+}
+
+// What a second thread scans: themes kept in file order until the first part is placed.
+struct ScannedThemes
+{
+    void preamble(CompactText) {} // the part starts with a header line
+    void add(ScannedTheme &&scanned) { themes.push_back(std::move(scanned)); }
+    std::deque<ScannedTheme> themes;
+};
+
+// Large files are read by two threads: the pieces from the first header line that starts in the
+// middle piece on are taken off for the second. Nothing is taken off a file of one piece or one
+// with no header line starting there.
+TreeChunks takeSecondPart(TreeChunks &pieces)
+{
+    if (pieces.size() < 2)
+        return {};
+    const size_t middle = pieces.size() / 2;
+    QByteArray &piece = pieces[middle];
+    bool atLineStart = pieces[middle - 1].endsWith('\n');
+    for (qsizetype at = 0; at < piece.size();) {
+        if (atLineStart && piece[at] == '<' && readThemeHeader(piece, at)) {
+            TreeChunks second(std::make_move_iterator(pieces.begin() + qsizetype(middle) + 1),
+                              std::make_move_iterator(pieces.end()));
+            second.push_front(piece.sliced(at));
+            pieces.resize(middle + 1);
+            piece.truncate(at);
+            return second;
+        }
+        const qsizetype lineEnd = piece.indexOf('\n', at);
+        if (lineEnd < 0)
+            break;
+        at = lineEnd + 1;
+        atLineStart = true;
+    }
+    return {};
+}
+
+qint64 sizeOf(const TreeChunks &pieces)
+{
+    qint64 size = 0;
+    for (const QByteArray &piece : pieces)
+        size += piece.size();
+    return size;
 }
 
 } // namespace
 
-bool readTree(ThemeDocument &document, Theme *target, const TreeChunks &chunks,
+bool readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
               const TreeProgress &progress, bool reminderTaken)
 {
-    TreeReader reader(document, chunks, progress, reminderTaken);
-    reader.read(target);
-    return reader.renamedReminder();
+    const TextEncoding form =
+            textFormOf(chunks.empty() ? QByteArrayView() : QByteArrayView(chunks.front()));
+    document.setTextEncoding(form);
+    TreeBuilder builder(document, target, reminderTaken);
+    TreeChunks second = takeSecondPart(chunks);
+    const qint64 firstSize = sizeOf(chunks);
+    // The first part's progress stands for the whole.
+    const double scale = firstSize > 0 ? double(firstSize + sizeOf(second)) / double(firstSize) : 1;
+    ScannedThemes later;
+    {
+        // Dates are checked against the program's start: it is fixed before both threads ask.
+        Clock::startDate();
+        std::jthread secondThread;
+        if (!second.empty())
+            secondThread = std::jthread([&later, &second, form] {
+                TreeScanner(std::move(second), form, 0).scan(later);
+            });
+        TreeScanner(std::move(chunks), form, formMarkSize(form), &progress.advance, scale)
+                .scan(builder);
+    }
+    for (; !later.themes.empty(); later.themes.pop_front())
+        builder.add(std::move(later.themes.front()));
+    return builder.renamedReminder();
 }
 
 QString renamedReminderReport()
@@ -212,21 +319,16 @@ QString renamedReminderReport()
 
 TreeChunks wholeBytes(const QByteArray &bytes)
 {
-    return [bytes, given = false](QByteArray &buffer) mutable {
-        if (!given)
-            buffer += bytes;
-        given = true;
-        return false;
-    };
+    return {bytes};
 }
 
 std::optional<TreeChunks> readTreeFileChunks(const QString &fileName, QWidget *parent, qint64 *size,
                                              FileStamp *stamp)
 {
     // The whole file is read before the tree changes: a read that fails leaves the document
-    // as it was. The pieces go as the themes are built, so the memory stays that of the tree.
-    auto contents = std::make_shared<FileReading::Contents>();
-    switch (FileReading::readWhole(fileName, maxTreeFileSize, *contents)) {
+    // as it was.
+    FileReading::Contents contents;
+    switch (FileReading::readWhole(fileName, maxTreeFileSize, contents)) {
     case FileReading::Outcome::Read:
         break;
     case FileReading::Outcome::TooLarge:
@@ -246,25 +348,19 @@ std::optional<TreeChunks> readTreeFileChunks(const QString &fileName, QWidget *p
         return std::nullopt;
     }
     if (size)
-        *size = contents->size;
+        *size = contents.size;
     if (stamp)
-        *stamp = contents->stamp;
-    return [contents](QByteArray &buffer) {
-        if (contents->pieces.empty())
-            return false;
-        buffer += contents->pieces.front();
-        contents->pieces.pop_front();
-        return !contents->pieces.empty();
-    };
+        *stamp = contents.stamp;
+    return std::move(contents.pieces);
 }
 
 bool readTreeFile(const QString &fileName, ThemeDocument &document, QWidget *parent)
 {
-    const std::optional<TreeChunks> chunks = readTreeFileChunks(fileName, parent);
+    std::optional<TreeChunks> chunks = readTreeFileChunks(fileName, parent);
     if (!chunks)
         return false;
     document.root()->setDate(Clock::startDate());
-    if (readTree(document, document.root(), *chunks, {}, false))
+    if (readTree(document, document.root(), std::move(*chunks), {}, false))
         Messages::warning(parent, Messages::warningCaption(), renamedReminderReport());
     if (const ThemeDocument::BrokenGroups broken = document.settleGroups(); broken.any())
         Messages::warning(parent, QCoreApplication::translate("MLStorage", "error"),

@@ -73,6 +73,20 @@ private Q_SLOTS:
         QVERIFY(!qEnvironmentVariableIsSet("BRW_REGENERATE") || writeBytes(reference, written));
         // That the written tree reads back to the same bytes, the command line test shows.
         QCOMPARE(written, fileBytes(reference));
+
+        // In pieces, a large file's second part read by a thread of its own, the tree is the same.
+        const QByteArray bytes = fileBytes(sourceDir + "/input/" + name);
+        for (const qsizetype size : {5, 23, 64, 150}) {
+            TreeChunks pieces;
+            for (qsizetype at = 0; at < bytes.size(); at += size)
+                pieces.push_back(bytes.mid(at, size));
+            ThemeDocument pieced;
+            pieced.root()->setDate(Clock::startDate());
+            QCOMPARE(readTree(pieced, pieced.root(), pieces, {}, false),
+                     boxes.contains("REMINDER"));
+            pieced.settleGroups();
+            QCOMPARE(saveToBytes(pieced, pieced.root(), saveFlags), written);
+        }
     }
 
     // A file inserted below a theme: the tree afterwards, the new theme.
@@ -185,7 +199,7 @@ private Q_SLOTS:
             ++pieces;
         });
         FileStamp stamp;
-        const std::optional<TreeChunks> chunks = readTreeFileChunks(path, nullptr, nullptr, &stamp);
+        std::optional<TreeChunks> chunks = readTreeFileChunks(path, nullptr, nullptr, &stamp);
         ThemeDocument document;
         if (chunks)
             readTree(document, document.root(), *chunks, {}, false);
@@ -282,6 +296,16 @@ private Q_SLOTS:
         SaveReport report;
         QCOMPARE(saveToBytes(document, document.root(), 0, nullptr, nullptr, &report), expected);
         QCOMPARE(report.replaced, expected.count('\x1A'));
+    }
+
+    // A piece that starts inside a line is no place for the second part to start, even where
+    // the line goes on like a header.
+    void piecesSplitAtHeaderLinesOnly()
+    {
+        ThemeDocument document;
+        readTree(document, document.root(),
+                 {"<!--1-->a\r\nxx", "<!--1-->b\r\nx", "<!--1-->c\r\n<!--2-->d\r\n"}, {}, false);
+        QCOMPARE(outlineOf(document, true), "a[xx<!--1-->b\nx<!--1-->c](d[])");
     }
 
     void failedWriteIsReported()
