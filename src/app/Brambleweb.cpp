@@ -17,7 +17,7 @@
 #include "common/Emergency.h"
 #include "editor/CorrectedTextEdit.h"
 #include "reminder/Reminder.h"
-#include "storage/TreeFile.h"
+#include "storage/TreeFileRead.h"
 #include "tree/ProgressSteps.h"
 #include "tree/ReminderDialog.h"
 #include "tree/ReminderHost.h"
@@ -34,6 +34,7 @@
 Brambleweb::Brambleweb(const QString &fileName, QWidget *parent, const char *name)
     : QMainWindow(parent, Qt::Window)
     , m_pendingFile(fileName)
+    , m_pendingRead(fileName.isEmpty() ? nullptr : std::make_unique<TreeFileRead>(fileName))
 {
     setObjectName(QString::fromLatin1(name));
     setWindowIcon(QIcon(QStringLiteral(":/icons/brw.png")));

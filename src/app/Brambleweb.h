@@ -30,6 +30,7 @@ class QSplitter;
 class ReminderHost;
 class Theme;
 class ThemeView;
+class TreeFileRead;
 class OutlineCommands;
 class WindowSearch;
 class UndoEntries;
@@ -177,6 +178,7 @@ private:
     DocumentSession *m_session = nullptr;
     FileCommands *m_files = nullptr;
     QString m_pendingFile;
+    std::unique_ptr<TreeFileRead> m_pendingRead; // the pending file, read while the window is built
     bool m_inputBlocked = false;
     bool m_statusRefresh = false;
     int m_actionState = 0;

@@ -7,6 +7,7 @@
 #include "editor/CorrectedTextEdit.h"
 #include "model/ThemeTreeModel.h"
 #include "storage/FileOperations.h"
+#include "storage/TreeFileRead.h"
 #include "tree/ProgressSteps.h"
 #include "tree/ReminderHost.h"
 #include "tree/ThemeView.h"
@@ -28,7 +29,10 @@ bool Brambleweb::loadTree(const QString &name, int flags, FileStamp *stamp)
     if (name.isEmpty())
         return true;
     qint64 size = 0;
-    std::optional<TreeChunks> chunks = readTreeFileChunks(name, this, &size, stamp);
+    const std::unique_ptr<TreeFileRead> early = std::move(m_pendingRead);
+    std::optional<TreeChunks> chunks = early && early->fileName() == name
+                                               ? early->take(this, &size, stamp)
+                                               : readTreeFileChunks(name, this, &size, stamp);
     if (!chunks)
         return false;
     const QFileInfo info(name);

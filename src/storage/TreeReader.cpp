@@ -4,7 +4,6 @@
 #include "common/Messages.h"
 #include "common/TextCodec.h"
 #include "model/ThemeDocument.h"
-#include "storage/FileReading.h"
 #include "storage/TreeHeader.h"
 
 #include <QCoreApplication>
@@ -320,38 +319,6 @@ QString renamedReminderReport()
 TreeChunks wholeBytes(const QByteArray &bytes)
 {
     return {bytes};
-}
-
-std::optional<TreeChunks> readTreeFileChunks(const QString &fileName, QWidget *parent, qint64 *size,
-                                             FileStamp *stamp)
-{
-    // The whole file is read before the tree changes: a read that fails leaves the document
-    // as it was.
-    FileReading::Contents contents;
-    switch (FileReading::readWhole(fileName, maxTreeFileSize, contents)) {
-    case FileReading::Outcome::Read:
-        break;
-    case FileReading::Outcome::TooLarge:
-        Messages::warning(parent, Messages::errorCaption(),
-                          tr("File is too large to open (more than 1 GB)\nФайл слишком велик "
-                             "(больше 1 ГБ)\n") +
-                                  fileName);
-        return std::nullopt;
-    case FileReading::Outcome::Changing:
-        Messages::warning(parent, Messages::errorCaption(),
-                          tr("File changed while it was read\nФайл изменился во время чтения\n") +
-                                  fileName);
-        return std::nullopt;
-    case FileReading::Outcome::CannotOpen:
-        Messages::warning(parent, Messages::errorCaption(),
-                          tr("Cannot open file\nНевозможно открыть файл\n") + fileName);
-        return std::nullopt;
-    }
-    if (size)
-        *size = contents.size;
-    if (stamp)
-        *stamp = contents.stamp;
-    return std::move(contents.pieces);
 }
 
 bool readTreeFile(const QString &fileName, ThemeDocument &document, QWidget *parent)

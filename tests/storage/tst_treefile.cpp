@@ -3,6 +3,7 @@
 #include "model/EditingCommands.h"
 #include "storage/FileReading.h"
 #include "storage/TreeFile.h"
+#include "storage/TreeFileRead.h"
 #include "storage/TreeHeader.h"
 #include "support/FileBytes.h"
 #include "support/FileChanges.h"
@@ -17,6 +18,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
 
 #include <sys/stat.h>
 
@@ -210,6 +213,38 @@ private Q_SLOTS:
         QCOMPARE(shown.texts(), chunks ? QStringList() : QStringList{box + path});
         // The stamp is that of the state read.
         QCOMPARE(chunks && stamp == FileStamp::ofPath(path), bool(chunks));
+    }
+
+    // A window reads its file while it is built and takes the bytes as the file is then:
+    // rewritten after the read (size and time kept), it is read again; gone, the box says so.
+    void earlyReadTakesTheFileAsItIsThen()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("early.brw");
+        QVERIFY(writeBytes(path, "<!--1-->aaa\r\n"));
+        std::atomic<bool> read = false;
+        FileReading::setPieceObserver([&read] { read = true; });
+        ScriptedMessages shown;
+        {
+            TreeFileRead early(path);
+            QTRY_VERIFY(read);
+            QVERIFY(rewriteKeepingTime(path, "<!--1-->bbb\r\n"));
+            FileStamp stamp;
+            std::optional<TreeChunks> chunks = early.take(nullptr, nullptr, &stamp);
+            QVERIFY(chunks && stamp == FileStamp::ofPath(path));
+            ThemeDocument document;
+            readTree(document, document.root(), std::move(*chunks), {}, false);
+            QCOMPARE(outlineOf(document), "bbb");
+        }
+        {
+            read = false;
+            TreeFileRead early(path);
+            QTRY_VERIFY(read);
+            QVERIFY(QFile::remove(path));
+            QVERIFY(!early.take(nullptr, nullptr, nullptr));
+        }
+        FileReading::setPieceObserver({});
+        QCOMPARE(shown.texts(), QStringList{"Cannot open file\nНевозможно открыть файл\n" + path});
     }
 
     // One theme header a row, read from a line start: its depth, link id, date and end; written
