@@ -52,7 +52,7 @@ void Brambleweb::loadTreeChunks(TreeChunks chunks, qint64 size, const QString &n
     ThemeDocument read;
     read.root()->setDate(m_document.root()->date());
     const TreeProgress fed{{}, [&steps](qint64 value) { steps.setValue(value); }};
-    const bool renamedReminder = readTree(read, read.root(), std::move(chunks), fed, hadReminder);
+    const TreeRead found = readTree(read, read.root(), std::move(chunks), fed, hadReminder);
     const ThemeDocument::BrokenGroups broken = read.settleGroups();
     if (insert) {
         Theme *parent = m_view->currentTheme() ? m_view->currentTheme() : m_document.root();
@@ -65,10 +65,11 @@ void Brambleweb::loadTreeChunks(TreeChunks chunks, qint64 size, const QString &n
         m_document.replaceContents(read);
         m_view->expand(m_view->rows().indexOf(m_document.root()));
     }
-    // The reminder reads its text once the whole file is in the tree and its links resolve.
-    if (!hadReminder && m_document.reminderTheme())
+    // The reminder reads its text once the whole file is in the tree and its links resolve. A
+    // whole file read has brought one when the read kept a theme of its name.
+    if (insert ? !hadReminder && m_document.reminderTheme() : found.reminderRead)
         m_reminder->handOver(modified);
-    if (renamedReminder)
+    if (found.reminderRenamed)
         Messages::warning(this, Messages::warningCaption(), renamedReminderReport());
     if (broken.any())
         Messages::warning(this, QCoreApplication::translate("MLStorage", "error"),

@@ -50,11 +50,16 @@ TreeChunks wholeBytes(const QByteArray &bytes);
 // Reads a tree file below `target`, a theme of the document with no subthemes yet: the text
 // before the first header becomes its description and "[|]" at depth 1 its date. The document
 // takes the file's form and the link ids as the file gives them (settleGroups() numbers them).
-// A second theme named "__reminder" (any when `reminderTaken`) gets a "~" in front of its name;
-// the result says whether one did. A file of more than one piece is read by two threads, the
-// second from a header line in the middle piece on.
-bool readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
-              const TreeProgress &progress, bool reminderTaken);
+// A second theme named "__reminder" (any when `reminderTaken`) gets a "~" in front of its name.
+// A file of more than one piece is read by two threads, the second from a header line in the
+// middle piece on.
+struct TreeRead
+{
+    bool reminderRenamed = false; // a theme got a "~" in front of "__reminder"
+    bool reminderRead = false;    // a theme named "__reminder" was read and kept its name
+};
+TreeRead readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
+                  const TreeProgress &progress, bool reminderTaken);
 
 // The warning after a read that renamed a theme "__reminder".
 QString renamedReminderReport();

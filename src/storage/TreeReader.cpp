@@ -74,7 +74,7 @@ public:
             m_target->setDescription(std::move(text));
     }
     void add(ScannedTheme &&scanned);
-    bool renamedReminder() const { return m_renamedReminder; }
+    const TreeRead &outcome() const { return m_outcome; }
 
 private:
     ThemeDocument &m_document;
@@ -82,7 +82,7 @@ private:
     std::vector<Theme *> m_parents; // m_parents[d]: the latest theme at depth d
     qint64 m_depth = 0;
     bool m_reminderTaken;
-    bool m_renamedReminder = false;
+    TreeRead m_outcome;
 };
 
 void TreeBuilder::add(ScannedTheme &&scanned)
@@ -117,7 +117,9 @@ void TreeBuilder::add(ScannedTheme &&scanned)
     if (scanned.name == ThemeDocument::reminderThemeName()) {
         if (m_reminderTaken) {
             scanned.name.prepend(QLatin1Char('~'));
-            m_renamedReminder = true;
+            m_outcome.reminderRenamed = true;
+        } else {
+            m_outcome.reminderRead = true;
         }
         m_reminderTaken = true;
     }
@@ -283,8 +285,8 @@ qint64 sizeOf(const TreeChunks &pieces)
 
 } // namespace
 
-bool readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
-              const TreeProgress &progress, bool reminderTaken)
+TreeRead readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
+                  const TreeProgress &progress, bool reminderTaken)
 {
     const TextEncoding form =
             textFormOf(chunks.empty() ? QByteArrayView() : QByteArrayView(chunks.front()));
@@ -308,7 +310,7 @@ bool readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
     }
     for (; !later.themes.empty(); later.themes.pop_front())
         builder.add(std::move(later.themes.front()));
-    return builder.renamedReminder();
+    return builder.outcome();
 }
 
 QString renamedReminderReport()
@@ -327,7 +329,7 @@ bool readTreeFile(const QString &fileName, ThemeDocument &document, QWidget *par
     if (!chunks)
         return false;
     document.root()->setDate(Clock::startDate());
-    if (readTree(document, document.root(), std::move(*chunks), {}, false))
+    if (readTree(document, document.root(), std::move(*chunks), {}, false).reminderRenamed)
         Messages::warning(parent, Messages::warningCaption(), renamedReminderReport());
     if (const ThemeDocument::BrokenGroups broken = document.settleGroups(); broken.any())
         Messages::warning(parent, QCoreApplication::translate("MLStorage", "error"),

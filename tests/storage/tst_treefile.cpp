@@ -85,7 +85,7 @@ private Q_SLOTS:
                 pieces.push_back(bytes.mid(at, size));
             ThemeDocument pieced;
             pieced.root()->setDate(Clock::startDate());
-            QCOMPARE(readTree(pieced, pieced.root(), pieces, {}, false),
+            QCOMPARE(readTree(pieced, pieced.root(), pieces, {}, false).reminderRenamed,
                      boxes.contains("REMINDER"));
             pieced.settleGroups();
             QCOMPARE(saveToBytes(pieced, pieced.root(), saveFlags), written);
