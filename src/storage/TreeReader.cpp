@@ -8,7 +8,10 @@
 
 #include <QCoreApplication>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -135,14 +138,13 @@ void TreeBuilder::add(ScannedTheme &&scanned)
 class TreeScanner
 {
 public:
-    // `skip`: the bytes of the form's mark at the start of the first piece. `advance`, when
-    // given and not empty, gets the bytes read so far times `scale`.
+    // `skip`: the bytes of the form's mark at the start of the first piece. `advance`, unless
+    // empty, gets the bytes read so far.
     TreeScanner(TreeChunks pieces, TextEncoding form, qsizetype skip,
-                const std::function<void(qint64)> *advance = nullptr, double scale = 1)
+                std::function<void(qint64)> advance)
         : m_pieces(std::move(pieces))
         , m_codec(form)
-        , m_advance(advance && *advance ? advance : nullptr)
-        , m_scale(scale)
+        , m_advance(std::move(advance))
         , m_skip(skip)
     {}
 
@@ -158,8 +160,7 @@ private:
 
     TreeChunks m_pieces;
     TextCodec m_codec;
-    const std::function<void(qint64)> *m_advance;
-    double m_scale;
+    std::function<void(qint64)> m_advance;
     QByteArray m_buffer;
     qint64 m_dropped = 0;  // bytes of the pieces before the buffer
     QByteArrayView m_text; // the buffer
@@ -214,7 +215,7 @@ void TreeScanner::scan(Sink &sink)
     };
     while (lineStart < m_text.size() || more) {
         if (m_advance)
-            (*m_advance)(qint64(double(m_dropped + m_descriptionStart) * m_scale));
+            m_advance(m_dropped + m_descriptionStart);
         qsizetype lineEnd = m_text.indexOf('\n', qMax(lineStart, searched));
         if (lineEnd < 0 && more) {
             searched = m_text.size();
@@ -239,22 +240,62 @@ void TreeScanner::scan(Sink &sink)
     finish(m_text.size());
 }
 
-// What a second thread scans: themes kept in file order until the first part is placed.
-struct ScannedThemes
+// What a second thread scans, handed over in batches as it goes: the first thread places them
+// once its own part is placed.
+class ScannedThemes
 {
+public:
     void preamble(CompactText) {} // the part starts with a header line
-    void add(ScannedTheme &&scanned) { themes.push_back(std::move(scanned)); }
-    std::deque<ScannedTheme> themes;
+    void add(ScannedTheme &&scanned)
+    {
+        m_batch.push_back(std::move(scanned));
+        if (m_batch.size() == batchSize)
+            handOver(false);
+    }
+    void finish() { handOver(true); }
+    // The next batch, waiting for it; empty once all are taken.
+    std::vector<ScannedTheme> take()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+        if (m_ready.empty())
+            return {};
+        std::vector<ScannedTheme> batch = std::move(m_ready.front());
+        m_ready.pop_front();
+        return batch;
+    }
+
+private:
+    static constexpr size_t batchSize = 1024;
+
+    void handOver(bool done)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!m_batch.empty())
+                m_ready.push_back(std::move(m_batch));
+            m_done = done;
+        }
+        m_batch = {};
+        m_changed.notify_one();
+    }
+
+    std::vector<ScannedTheme> m_batch; // the second thread's own
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<ScannedTheme>> m_ready;
+    bool m_done = false;
 };
 
 // Large files are read by two threads: the pieces from the first header line that starts in the
-// middle piece on are taken off for the second. Nothing is taken off a file of one piece or one
-// with no header line starting there.
+// piece two fifths of the way in are taken off for the second. The first thread also places
+// every theme, the second's as they come once its own are placed, so it takes the smaller part.
+// Nothing is taken off a file of one piece or one with no header line starting there.
 TreeChunks takeSecondPart(TreeChunks &pieces)
 {
     if (pieces.size() < 2)
         return {};
-    const size_t middle = pieces.size() / 2;
+    const size_t middle = qMax<size_t>(1, pieces.size() * 2 / 5);
     QByteArray &piece = pieces[middle];
     bool atLineStart = pieces[middle - 1].endsWith('\n');
     for (qsizetype at = 0; at < piece.size();) {
@@ -294,22 +335,27 @@ TreeRead readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
     TreeBuilder builder(document, target, reminderTaken);
     TreeChunks second = takeSecondPart(chunks);
     const qint64 firstSize = sizeOf(chunks);
-    // The first part's progress stands for the whole.
-    const double scale = firstSize > 0 ? double(firstSize + sizeOf(second)) / double(firstSize) : 1;
     ScannedThemes later;
-    {
-        // Dates are checked against the program's start: it is fixed before both threads ask.
-        Clock::startDate();
-        std::jthread secondThread;
-        if (!second.empty())
-            secondThread = std::jthread([&later, &second, form] {
-                TreeScanner(std::move(second), form, 0).scan(later);
-            });
-        TreeScanner(std::move(chunks), form, formMarkSize(form), &progress.advance, scale)
-                .scan(builder);
+    std::atomic<qint64> secondScanned = 0;
+    // Dates are checked against the program's start: it is fixed before both threads ask.
+    Clock::startDate();
+    std::jthread secondThread;
+    if (!second.empty())
+        secondThread = std::jthread([&later, &second, &secondScanned, form] {
+            TreeScanner(std::move(second), form, 0, [&secondScanned](qint64 value) {
+                secondScanned.store(value, std::memory_order_relaxed);
+            }).scan(later);
+            later.finish();
+        });
+    TreeScanner(std::move(chunks), form, formMarkSize(form), progress.advance).scan(builder);
+    if (secondThread.joinable()) {
+        for (std::vector<ScannedTheme> batch = later.take(); !batch.empty(); batch = later.take()) {
+            for (ScannedTheme &scanned : batch)
+                builder.add(std::move(scanned));
+            if (progress.advance)
+                progress.advance(firstSize + secondScanned.load(std::memory_order_relaxed));
+        }
     }
-    for (; !later.themes.empty(); later.themes.pop_front())
-        builder.add(std::move(later.themes.front()));
     return builder.outcome();
 }
 

@@ -341,6 +341,19 @@ private Q_SLOTS:
         readTree(document, document.root(),
                  {"<!--1-->a\r\nxx", "<!--1-->b\r\nx", "<!--1-->c\r\n<!--2-->d\r\n"}, {}, false);
         QCOMPARE(outlineOf(document, true), "a[xx<!--1-->b\nx<!--1-->c](d[])");
+
+        // The second thread hands its themes over in batches.
+        QByteArray many;
+        for (int i = 0; i < 5000; ++i)
+            many += "<!--" + QByteArray::number(1 + i % 3) + "-->" + QByteArray::number(i) +
+                    "\r\n.\r\n";
+        TreeChunks pieces;
+        for (qsizetype at = 0; at < many.size(); at += 1000)
+            pieces.push_back(many.mid(at, 1000));
+        ThemeDocument whole, pieced;
+        loadBytes(whole, many);
+        readTree(pieced, pieced.root(), pieces, {}, false);
+        QCOMPARE(outlineOf(pieced, true), outlineOf(whole, true));
     }
 
     void failedWriteIsReported()
