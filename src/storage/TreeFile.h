@@ -51,8 +51,8 @@ TreeChunks wholeBytes(const QByteArray &bytes);
 // before the first header becomes its description and "[|]" at depth 1 its date. The document
 // takes the file's form and the link ids as the file gives them (settleGroups() numbers them).
 // A second theme named "__reminder" (any when `reminderTaken`) gets a "~" in front of its name.
-// A file of more than one piece is read by two threads, the second from a header line in the
-// middle piece on.
+// A file of more than one piece is read by two threads, the second from a header line two
+// fifths of the way in on.
 struct TreeRead
 {
     bool reminderRenamed = false; // a theme got a "~" in front of "__reminder"
