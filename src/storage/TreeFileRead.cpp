@@ -60,7 +60,7 @@ struct TreeFileRead::Reading
 {
     FileReading::Outcome outcome = FileReading::Outcome::CannotOpen;
     FileReading::Contents contents;
-    std::thread reader;
+    std::jthread reader; // last, so that it ends before what it fills goes
 };
 
 TreeFileRead::TreeFileRead(const QString &fileName)
@@ -68,16 +68,12 @@ TreeFileRead::TreeFileRead(const QString &fileName)
     , m_reading(std::make_unique<Reading>())
 {
     Reading *reading = m_reading.get();
-    reading->reader = std::thread([reading, fileName] {
+    reading->reader = std::jthread([reading, fileName] {
         reading->outcome = FileReading::readWhole(fileName, maxTreeFileSize, reading->contents);
     });
 }
 
-TreeFileRead::~TreeFileRead()
-{
-    if (m_reading->reader.joinable())
-        m_reading->reader.join();
-}
+TreeFileRead::~TreeFileRead() = default;
 
 std::optional<TreeChunks> TreeFileRead::take(QWidget *parent, qint64 *size, FileStamp *stamp)
 {
