@@ -127,8 +127,7 @@ void TreeBuilder::add(ScannedTheme &&scanned)
         m_reminderTaken = true;
     }
     theme->setName(std::move(scanned.name));
-    if (theme->linkId() >= 0)
-        theme->setDescription(std::move(scanned.description));
+    theme->setDescription(std::move(scanned.description));
 }
 
 // Finds the header lines and the descriptions in pieces of a file, handing each theme on once
