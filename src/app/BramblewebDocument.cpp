@@ -30,9 +30,12 @@ bool Brambleweb::loadTree(const QString &name, int flags, FileStamp *stamp)
         return true;
     qint64 size = 0;
     const std::unique_ptr<TreeFileRead> early = std::move(m_pendingRead);
-    std::optional<TreeChunks> chunks = early && early->fileName() == name
-                                               ? early->take(this, &size, stamp)
-                                               : readTreeFileChunks(name, this, &size, stamp);
+    const bool readEarly = early && early->fileName() == name;
+    // The window paints itself while the last of an early read comes in.
+    if (readEarly)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 500);
+    std::optional<TreeChunks> chunks = readEarly ? early->take(this, &size, stamp)
+                                                 : readTreeFileChunks(name, this, &size, stamp);
     if (!chunks)
         return false;
     const QFileInfo info(name);
