@@ -4,6 +4,18 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// A row's index holds the theme above it, so that an index names a place among siblings: two
+// siblings that trade places are two changed rows, not a move for which a view lays out every
+// open row again. The root, with no theme above it, holds itself, marked by the lowest bit.
+constexpr quintptr rootMark = 1;
+
+} // namespace
+
 ThemeTreeModel::ThemeTreeModel(ThemeDocument &document, QObject *parent)
     : QAbstractItemModel(parent)
     , m_document(document)
@@ -23,12 +35,20 @@ QModelIndex ThemeTreeModel::indexOf(const Theme *theme) const
 
 QModelIndex ThemeTreeModel::rowIndex(const Theme *theme) const
 {
-    return createIndex(theme == m_document.root() ? 0 : theme->row(), 0, theme);
+    if (theme == m_document.root())
+        return createIndex(0, 0, quintptr(theme) | rootMark);
+    return createIndex(theme->row(), 0, quintptr(theme->parent()));
 }
 
 Theme *ThemeTreeModel::themeAt(const QModelIndex &index)
 {
-    return static_cast<Theme *>(index.internalPointer());
+    if (!index.isValid())
+        return nullptr;
+    const quintptr held = index.internalId();
+    if (held & rootMark)
+        return reinterpret_cast<Theme *>(held & ~rootMark);
+    const Theme *parent = reinterpret_cast<const Theme *>(held);
+    return index.row() < parent->childCount() ? parent->child(index.row()) : nullptr;
 }
 
 QModelIndex ThemeTreeModel::index(int row, int column, const QModelIndex &parent) const
@@ -36,15 +56,17 @@ QModelIndex ThemeTreeModel::index(int row, int column, const QModelIndex &parent
     if (column != 0 || row < 0)
         return {};
     if (!parent.isValid())
-        return row == 0 ? createIndex(0, 0, m_document.root()) : QModelIndex();
+        return row == 0 ? rowIndex(m_document.root()) : QModelIndex();
     const Theme *theme = themeAt(parent);
-    return row < theme->childCount() ? createIndex(row, 0, theme->child(row)) : QModelIndex();
+    return theme && row < theme->childCount() ? createIndex(row, 0, quintptr(theme))
+                                              : QModelIndex();
 }
 
 QModelIndex ThemeTreeModel::parent(const QModelIndex &child) const
 {
-    const Theme *theme = themeAt(child);
-    return theme && theme->parent() ? rowIndex(theme->parent()) : QModelIndex();
+    if (!child.isValid() || (child.internalId() & rootMark))
+        return {};
+    return rowIndex(reinterpret_cast<const Theme *>(child.internalId()));
 }
 
 int ThemeTreeModel::rowCount(const QModelIndex &parent) const
@@ -137,15 +159,31 @@ void ThemeTreeModel::removed(Theme *, int, int)
 void ThemeTreeModel::aboutToMove(Theme *from, int first, int last, Theme *to, int destination)
 {
     ++m_telling;
+    // Two siblings that trade places are two changed rows: the rows below each are named by
+    // their parent, and go with it.
+    m_swapping =
+            from == to && first == last && (destination == first - 1 || destination == first + 2);
+    if (m_swapping)
+        return;
     // The document never moves a theme into its own branch nor onto its own place.
     const bool valid = beginMoveRows(rowIndex(from), first, last, rowIndex(to), destination);
     Q_ASSERT(valid);
     Q_UNUSED(valid);
 }
 
-void ThemeTreeModel::moved(Theme *, int, int, Theme *, int)
+void ThemeTreeModel::moved(Theme *from, int first, int, Theme *, int destination)
 {
-    endMoveRows();
+    if (std::exchange(m_swapping, false)) {
+        const int top = std::min(first, destination);
+        const QModelIndex upper = createIndex(top, 0, quintptr(from));
+        const QModelIndex lower = createIndex(top + 1, 0, quintptr(from));
+        // Whoever holds one of the two rows goes on holding its theme.
+        changePersistentIndexList({upper, lower}, {lower, upper});
+        Q_EMIT siblingsSwapped(upper);
+        Q_EMIT dataChanged(upper, lower);
+    } else {
+        endMoveRows();
+    }
     --m_telling;
 }
 

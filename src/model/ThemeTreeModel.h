@@ -27,7 +27,9 @@ public:
 
     ThemeDocument &document() const { return m_document; }
     QModelIndex indexOf(const Theme *theme) const;
-    // The theme of a row; null for the invalid index.
+    // The theme that stands at the row's place now; null for the invalid index and for a place
+    // that is gone. An index names a place among siblings: held across a change, it must be a
+    // persistent one.
     static Theme *themeAt(const QModelIndex &index);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
@@ -41,6 +43,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+Q_SIGNALS:
+    // Two siblings traded places, the upper of the two rows given: told in place of a move, just
+    // before the two rows' data change. Their subthemes go with them; a view that lays out the
+    // subthemes of either lays them out again.
+    void siblingsSwapped(const QModelIndex &upper);
 
 private:
     // The row of a theme known to be in the document's tree: the notifications only name those,
@@ -64,4 +72,5 @@ private:
     // Above 0 while the document tells a change: whoever hears it then must not fetch rows, which
     // would change the document in the middle of its change.
     int m_telling = 0;
+    bool m_swapping = false; // between the two notifications of a move told as a swap
 };

@@ -14,6 +14,7 @@
 #include <QTreeView>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -184,7 +185,7 @@ void ColumnWidthTracker::count(const QModelIndex &parent, int first, int last, b
                                bool parentMustBeOpen)
 {
     if (!shown) // closing or removing rows may hide the theme opened last
-        m_lastOpened = QModelIndex();
+        m_lastOpened = QPersistentModelIndex();
     int depth = -1; // of the parent; the top level is depth 0
     if (last < first || (parent.isValid() && !isShown(parent, &depth)) ||
         (parent.isValid() && parentMustBeOpen && !m_view->isExpanded(parent)))
@@ -258,6 +259,8 @@ void ColumnWidthTracker::rowChanging(const QModelIndex &index, const QString &ne
 
 void ColumnWidthTracker::rowsChanged(const QModelIndex &first, const QModelIndex &last)
 {
+    if (std::exchange(m_swapped, false))
+        return;
     // The old width is gone: a row grown wider is the widest, any other may have been it.
     for (QModelIndex row = first; row.isValid() && row.row() <= last.row();
          row = row.siblingAtRow(row.row() + 1)) {
@@ -276,7 +279,7 @@ void ColumnWidthTracker::rowsChanged(const QModelIndex &first, const QModelIndex
 
 void ColumnWidthTracker::measureAgainLater()
 {
-    m_lastOpened = QModelIndex();
+    m_lastOpened = QPersistentModelIndex();
     if (m_measurePending)
         return;
     m_measurePending = true;
@@ -292,7 +295,7 @@ void ColumnWidthTracker::measureAgainLater()
 void ColumnWidthTracker::measureNow()
 {
     m_measurePending = false;
-    m_lastOpened = QModelIndex();
+    m_lastOpened = QPersistentModelIndex();
     m_widest = 0;
     m_widestRows = 0;
     // The view's laid-out rows, top to bottom: stepping to the next one is cheap, where asking

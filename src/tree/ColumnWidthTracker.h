@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QIcon>
-#include <QModelIndex>
 #include <QObject>
+#include <QPersistentModelIndex>
 
 #include <functional>
 #include <vector>
@@ -30,6 +30,8 @@ public:
 
     // Before the row at index gets the name and the icon (or none) given.
     void rowChanging(const QModelIndex &index, const QString &newName, const QIcon &newIcon);
+    // Two sibling rows traded places; the change of their data that follows keeps every width.
+    void rowsSwapped() { m_swapped = true; }
     // Measures the shown rows now, after changes the tracker was not told of (themes opened and
     // closed with the view's signals held back).
     void measureNow();
@@ -72,10 +74,11 @@ private:
     int m_widest = 0;
     int m_widestRows = 0; // shown rows of width m_widest
     bool m_measurePending = false;
-    bool m_moving = false; // between the two signals of a move
+    bool m_moving = false;  // between the two signals of a move
+    bool m_swapped = false; // until the change of the two rows that traded places
     int m_applied = -1;
     // The theme opened last while it was shown, as long as nothing else changed.
-    QModelIndex m_lastOpened;
+    QPersistentModelIndex m_lastOpened;
     int m_lastOpenedDepth = 0;
     // Pixels a row takes beside its indentation and name, without and with an icon; -1 unknown.
     int m_plainExtra = -1;

@@ -106,7 +106,17 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     setHorizontalScrollMode(ScrollPerPixel);
     header()->setStretchLastSection(false);
     // Measuring every row on each layout would make a large tree crawl.
-    new ColumnWidthTracker(this, ColumnWidthTracker::Renames::Heard, iconOf);
+    auto *widths = new ColumnWidthTracker(this, ColumnWidthTracker::Renames::Heard, iconOf);
+    connect(m_model.get(), &ThemeTreeModel::siblingsSwapped, this,
+            [this, widths](const QModelIndex &upper) {
+                widths->rowsSwapped();
+                // The laid-out rows stand as they were unless one of the two is open or hidden.
+                const QModelIndex lower = upper.siblingAtRow(upper.row() + 1);
+                const QModelIndex parent = upper.parent();
+                if (isExpanded(upper) || isExpanded(lower) || isRowHidden(upper.row(), parent) ||
+                    isRowHidden(lower.row(), parent))
+                    scheduleDelayedItemsLayout();
+            });
     setEditTriggers(NoEditTriggers);
     setMouseTracking(true);
     // The pointer entering the selected theme arms a click to rename it; any other disarms it.
@@ -535,11 +545,12 @@ void ThemeView::mouseReleaseEvent(QMouseEvent *event)
     const QPoint at = event->position().toPoint();
     const QModelIndex row = indexAt(at);
     // The arrow left of a theme is not the theme: a click there does not rename it.
-    const bool onTheme = row.isValid() && visualRect(row).contains(at);
-    QTreeView::mouseReleaseEvent(event);
-    if (onTheme) {
+    Theme *theme =
+            row.isValid() && visualRect(row).contains(at) ? ThemeTreeModel::themeAt(row) : nullptr;
+    QTreeView::mouseReleaseEvent(event); // an index names a place, which the release may change
+    if (theme) {
         if (m_clickToRename && event->button() == Qt::LeftButton)
-            startRenaming(ThemeTreeModel::themeAt(row));
+            startRenaming(theme);
         m_clickToRename = true;
     }
     Q_EMIT stateChanged();

@@ -25,3 +25,19 @@ inline QString openThemes(const ThemeView &view)
             [&](Theme *theme, int, int) { names << (view.isOpen(theme) ? theme->name() : ""); });
     return names.join(' ').simplified();
 }
+
+// The view's laid-out rows top to bottom, and the rows its open themes call for: the same unless
+// the view missed a change.
+inline std::pair<QString, QString> laidOutRows(const ThemeView &view)
+{
+    QStringList laid, called;
+    for (QModelIndex row = view.model()->index(0, 0); row.isValid(); row = view.indexBelow(row))
+        laid << row.data().toString();
+    const std::function<void(const Theme *)> add = [&](const Theme *theme) {
+        called << theme->name();
+        for (int i = 0; view.isOpen(theme) && i < theme->childCount(); ++i)
+            add(theme->child(i));
+    };
+    add(view.rows().document().root());
+    return {laid.join(' '), called.join(' ')};
+}

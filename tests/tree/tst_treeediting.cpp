@@ -107,6 +107,8 @@ private Q_SLOTS:
         QStringList seen{openThemes(view)};
         for (bool (DocumentUndo::*move)() : {&DocumentUndo::undo, &DocumentUndo::redo}) {
             while ((undo.*move)()) {
+                const auto [laid, called] = laidOutRows(view);
+                QCOMPARE(laid, called);
             }
             seen << openThemes(view);
         }
