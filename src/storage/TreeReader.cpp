@@ -51,6 +51,22 @@ QByteArrayView withoutCarriageReturns(QByteArrayView piece, QByteArray &copy,
     return piece;
 }
 
+// The start of the next line at or after `from` that begins with '<', or -1: a description is
+// passed over without stopping at each of its lines. `from` is past the start of a line.
+qsizetype nextLineWithTag(QByteArrayView text, qsizetype from)
+{
+    const char *const begin = text.data();
+    const char *const end = begin + text.size();
+    for (const char *at = begin + from; at < end; ++at) {
+        at = static_cast<const char *>(std::memchr(at, '<', size_t(end - at)));
+        if (!at)
+            break;
+        if (at[-1] == '\n')
+            return at - begin;
+    }
+    return -1;
+}
+
 // One header line of the file and the description after it, read but not yet placed.
 struct ScannedTheme
 {
@@ -215,6 +231,17 @@ void TreeScanner::scan(Sink &sink)
     while (lineStart < m_text.size() || more) {
         if (m_advance)
             m_advance(m_dropped + m_descriptionStart);
+        if (lineStart == m_text.size() || m_text[lineStart] != '<') {
+            // Only a line that starts with '<' may be a header line.
+            const qsizetype next = nextLineWithTag(m_text, qMax(lineStart + 1, searched));
+            if (next < 0 && more) {
+                searched = m_text.size();
+                more = readMore(lineStart, searched);
+                continue;
+            }
+            lineStart = next < 0 ? m_text.size() : next;
+            continue;
+        }
         qsizetype lineEnd = m_text.indexOf('\n', qMax(lineStart, searched));
         if (lineEnd < 0 && more) {
             searched = m_text.size();
@@ -222,17 +249,15 @@ void TreeScanner::scan(Sink &sink)
             continue;
         }
         lineEnd = lineEnd < 0 ? m_text.size() : lineEnd + 1;
-        if (m_text[lineStart] == '<') {
-            if (const std::optional<ThemeHeader> header = readThemeHeader(m_text, lineStart)) {
-                finish(lineStart);
-                QByteArray copy;
-                pending = ScannedTheme{
-                        *header,
-                        m_codec.decode(withoutCarriageReturns(
-                                m_text.sliced(header->end, lineEnd - header->end), copy, true)),
-                        {}};
-                m_descriptionStart = lineEnd;
-            }
+        if (const std::optional<ThemeHeader> header = readThemeHeader(m_text, lineStart)) {
+            finish(lineStart);
+            QByteArray copy;
+            pending = ScannedTheme{
+                    *header,
+                    m_codec.decode(withoutCarriageReturns(
+                            m_text.sliced(header->end, lineEnd - header->end), copy, true)),
+                    {}};
+            m_descriptionStart = lineEnd;
         }
         lineStart = lineEnd;
     }
