@@ -215,7 +215,7 @@ template<typename Sink>
 void TreeScanner::scan(Sink &sink)
 {
     qsizetype lineStart = 0;
-    qsizetype searched = 0; // a long line is searched for its end only once
+    qsizetype searched = 0; // bytes searched already, for a line's end or the next '<' line
     bool more = readMore(lineStart, searched);
     lineStart = searched = m_descriptionStart = m_skip;
     std::optional<ScannedTheme> pending; // the theme whose description is being read
