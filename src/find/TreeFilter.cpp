@@ -179,9 +179,7 @@ void TreeFilter::changeRows(const std::function<void()> &change)
         const QSignalBlocker quiet(m_view.data());
         change();
     }
-    if (auto *widths =
-                m_view->findChild<ColumnWidthTracker *>(QString(), Qt::FindDirectChildrenOnly))
-        widths->measureNow();
+    m_view->columnWidths().measureNow();
     m_view->viewport()->update();
 }
 

@@ -106,10 +106,10 @@ ThemeView::ThemeView(ThemeDocument &document, DocumentUndo &undo, QWidget *paren
     setHorizontalScrollMode(ScrollPerPixel);
     header()->setStretchLastSection(false);
     // Measuring every row on each layout would make a large tree crawl.
-    auto *widths = new ColumnWidthTracker(this, ColumnWidthTracker::Renames::Heard, iconOf);
+    m_widths = new ColumnWidthTracker(this, ColumnWidthTracker::Renames::Heard, iconOf);
     connect(m_model.get(), &ThemeTreeModel::siblingsSwapped, this,
-            [this, widths](const QModelIndex &upper) {
-                widths->rowsSwapped();
+            [this](const QModelIndex &upper) {
+                m_widths->rowsSwapped();
                 // The laid-out rows stand as they were unless one of the two is open or hidden.
                 const QModelIndex lower = upper.siblingAtRow(upper.row() + 1);
                 const QModelIndex parent = upper.parent();
@@ -200,8 +200,7 @@ void ThemeView::openThemes(const std::vector<Theme *> &themes)
             expand(m_model->indexOf(theme));
         executeDelayedItemsLayout();
     }
-    if (auto *widths = findChild<ColumnWidthTracker *>(QString(), Qt::FindDirectChildrenOnly))
-        widths->measureNow();
+    m_widths->measureNow();
 }
 
 void ThemeView::openBranch(Theme *theme)

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class ColumnWidthTracker;
 class NameEditor;
 class QLineEdit;
 class QMenu;
@@ -29,6 +30,8 @@ public:
 
     EditingCommands &commands() { return m_commands; }
     ThemeTreeModel &rows() const { return *m_model; }
+    // The width of the name column, following the shown rows.
+    ColumnWidthTracker &columnWidths() const { return *m_widths; }
     Theme *currentTheme() const;
     // Makes the theme current and shows it, opening the themes above it.
     void setCurrentTheme(Theme *theme);
@@ -138,6 +141,7 @@ private:
     DocumentUndo &m_undo;
     EditingCommands m_commands;
     std::unique_ptr<ThemeTreeModel> m_model;
+    ColumnWidthTracker *m_widths = nullptr;
     QMenu *m_pasteKindMenu = nullptr;
     QMenu *m_contextMenu = nullptr;
     NameEditor *m_editor = nullptr;    // the one name editor, shown while renaming
