@@ -2,30 +2,39 @@
 
 #include "common/TextCodec.h"
 
+#include <limits>
+
 CompactText::CompactText(const QString &text)
 {
-    if (std::optional<QByteArray> bytes = cp1251ExactBytes(text))
-        m_bytes = std::move(*bytes);
-    else
+    std::optional<QByteArray> bytes = cp1251ExactBytes(text);
+    if (bytes && bytes->size() <= std::numeric_limits<qint32>::max()) {
+        m_buffer = std::move(*bytes);
+        m_size = qint32(m_buffer.size());
+    } else {
         m_text = text;
+    }
 }
 
-CompactText CompactText::fromCp1251(const QByteArray &bytes)
+CompactText CompactText::fromCp1251(const QByteArray &buffer, QByteArrayView bytes)
 {
     CompactText compact;
-    if (cp1251HasTables())
-        compact.m_bytes = bytes;
-    else
+    const qsizetype from = bytes.data() - buffer.constData();
+    if (cp1251HasTables() && from + bytes.size() <= std::numeric_limits<qint32>::max()) {
+        compact.m_buffer = buffer;
+        compact.m_from = qint32(from);
+        compact.m_size = qint32(bytes.size());
+    } else {
         compact.m_text = Cp1251Codec().decode(bytes);
+    }
     return compact;
 }
 
-CompactText CompactText::fromFile(QByteArray bytes, TextCodec &codec)
+CompactText CompactText::fromFile(const QByteArray &buffer, QByteArrayView bytes, TextCodec &codec)
 {
     if (codec.encoding() == TextEncoding::Cp1251)
-        return fromCp1251(bytes);
+        return fromCp1251(buffer, bytes);
     if (std::optional<QByteArray> compact = cp1251FromUtf8(bytes))
-        return fromCp1251(*compact);
+        return fromCp1251(*compact, *compact);
     CompactText text;
     text.m_text = codec.decode(bytes);
     return text;
@@ -35,5 +44,5 @@ QString CompactText::toString() const
 {
     if (!m_text.isNull())
         return m_text;
-    return m_bytes.isEmpty() ? QString() : cp1251Characters(m_bytes);
+    return m_size == 0 ? QString() : cp1251Characters(cp1251Bytes());
 }

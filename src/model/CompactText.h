@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
+
 // A theme's description as it is held: one byte per character when every character is one of
 // CP1251's (the code page of the files, and Latin and Cyrillic text in any file), else as the
 // characters themselves. A large document's descriptions take half the memory; reading one back
@@ -14,20 +16,43 @@ class CompactText
 public:
     CompactText() = default;
     explicit CompactText(const QString &text);
-    // Bytes as read from a CP1251 file: held as they are while the code page is held as tables.
-    static CompactText fromCp1251(const QByteArray &bytes);
-    // Bytes as read from a file in the codec's form, without a decoded copy where they allow.
-    static CompactText fromFile(QByteArray bytes, TextCodec &codec);
+    CompactText(const CompactText &) = default;
+    CompactText &operator=(const CompactText &) = default;
+    // A text moved from is empty: its bytes go with its buffer.
+    CompactText(CompactText &&other) noexcept { *this = std::move(other); }
+    CompactText &operator=(CompactText &&other) noexcept
+    {
+        m_buffer = std::move(other.m_buffer);
+        m_from = std::exchange(other.m_from, 0);
+        m_size = std::exchange(other.m_size, 0);
+        m_text = std::move(other.m_text);
+        return *this;
+    }
+    // Bytes of a file in the codec's form, a part of `buffer`: a CP1251 text keeps the buffer
+    // and is held where it lies, without a copy; any other is converted.
+    static CompactText fromFile(const QByteArray &buffer, QByteArrayView bytes, TextCodec &codec);
 
     QString toString() const;
-    qsizetype size() const { return m_text.isNull() ? m_bytes.size() : m_text.size(); }
+    qsizetype size() const { return m_text.isNull() ? m_size : m_text.size(); }
     bool isEmpty() const { return size() == 0; }
     bool isCompact() const { return m_text.isNull(); }
     // The CP1251 bytes of a compact text, as a CP1251 file holds them.
-    const QByteArray &cp1251Bytes() const { return m_bytes; }
-    bool operator==(const CompactText &other) const = default;
+    QByteArrayView cp1251Bytes() const { return QByteArrayView(m_buffer).sliced(m_from, m_size); }
+    bool operator==(const CompactText &other) const
+    {
+        if (isCompact() != other.isCompact())
+            return toString() == other.toString();
+        return cp1251Bytes() == other.cp1251Bytes() && m_text == other.m_text;
+    }
 
 private:
-    QByteArray m_bytes; // CP1251, while m_text is null
+    static CompactText fromCp1251(const QByteArray &buffer, QByteArrayView bytes);
+
+    // The CP1251 bytes, while m_text is null: `m_size` of them from `m_from` in `m_buffer`,
+    // which is shared and may hold more (a file's descriptions share the pieces it was read
+    // in). The two fit in the room of one pointer: a file is far smaller than 2 GB.
+    QByteArray m_buffer;
+    qint32 m_from = 0;
+    qint32 m_size = 0;
     QString m_text;
 };

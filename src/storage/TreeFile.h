@@ -42,7 +42,8 @@ struct TreeProgress
     std::function<void(qint64 value)> advance;
 };
 
-// The bytes of a file in pieces, in order; the reader lets each piece go once it has read it.
+// The bytes of a file in pieces, in order. The reader keeps the descriptions in them and lets
+// the rest of each piece go.
 using TreeChunks = std::deque<QByteArray>;
 // Bytes already in memory as one piece.
 TreeChunks wholeBytes(const QByteArray &bytes);

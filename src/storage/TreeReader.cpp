@@ -5,8 +5,14 @@
 #include "common/TextCodec.h"
 #include "model/ThemeDocument.h"
 #include "storage/TreeHeader.h"
+#include "storage/TreeStretches.h"
 
 #include <QCoreApplication>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include <atomic>
 #include <condition_variable>
@@ -23,48 +29,37 @@ QString tr(const char *text)
     return QCoreApplication::translate("LinkListView", text);
 }
 
-// A piece of the file with every CR removed (and, for descriptions, one final LF dropped): the
-// piece itself, or `copy` when there is a CR to remove.
-QByteArrayView withoutCarriageReturns(QByteArrayView piece, QByteArray &copy,
-                                      bool dropFinalLineFeed)
+// Moves a text to `to`, at its place or before it, without its CRs and then one final LF;
+// gives its new size. Copied run by run between the CRs: a general search and replace cost a
+// third of a whole load.
+qsizetype moveWithoutLineEnds(char *to, const char *from, qsizetype size)
 {
-    if (piece.contains('\r')) {
-        // Copied run by run between the CRs: replace() searches with a general matcher and cost
-        // a third of a whole load.
-        copy = QByteArray(piece.size(), Qt::Uninitialized);
-        char *to = copy.data();
-        const char *from = piece.data();
-        const char *const end = from + piece.size();
-        while (from < end) {
-            const auto *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
-            const char *const stop = cr ? cr : end;
-            std::memcpy(to, from, size_t(stop - from));
-            to += stop - from;
-            if (!cr)
-                break;
-            from = cr + 1;
-        }
-        piece = QByteArrayView(copy.constData(), to - copy.constData());
+    char *const start = to;
+    const char *const end = from + size;
+    while (from < end) {
+        const auto *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
+        const char *const stop = cr ? cr : end;
+        std::memmove(to, from, size_t(stop - from));
+        to += stop - from;
+        from = cr ? cr + 1 : end;
     }
-    if (dropFinalLineFeed && piece.endsWith('\n'))
-        piece.chop(1);
-    return piece;
+    return to > start && to[-1] == '\n' ? to - start - 1 : to - start;
 }
 
-// The start of the next line at or after `from` that begins with '<', or -1: a description is
-// passed over without stopping at each of its lines. `from` is past the start of a line.
-qsizetype nextLineWithTag(QByteArrayView text, qsizetype from)
+// Gives the memory of the whole pages between two places of a buffer back to the system; the
+// bytes there are not read again. (Elsewhere the buffer keeps them.)
+void releasePages(char *from, char *to)
 {
-    const char *const begin = text.data();
-    const char *const end = begin + text.size();
-    for (const char *at = begin + from; at < end; ++at) {
-        at = static_cast<const char *>(std::memchr(at, '<', size_t(end - at)));
-        if (!at)
-            break;
-        if (at[-1] == '\n')
-            return at - begin;
-    }
-    return -1;
+#ifdef Q_OS_LINUX
+    static const auto page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t first = (uintptr_t(from) + page - 1) & ~(page - 1);
+    const uintptr_t last = uintptr_t(to) & ~(page - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_DONTNEED);
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+#endif
 }
 
 // One header line of the file and the description after it, read but not yet placed.
@@ -147,9 +142,9 @@ void TreeBuilder::add(ScannedTheme &&scanned)
 }
 
 // Finds the header lines and the descriptions in pieces of a file, handing each theme on once
-// the next header line (or the end) closes its description. Only the pending description and
-// the current line are kept: the whole file beside the tree built from it would double the
-// memory a load needs.
+// the next header line (or the end) closes its description. The descriptions keep the pieces
+// the file was read in: each is moved to the front of its piece, past the header lines and the
+// CRs, and the rest of the piece is given back, so the tree's text is no copy beside the file.
 class TreeScanner
 {
 public:
@@ -157,10 +152,9 @@ public:
     // empty, gets the bytes read so far.
     TreeScanner(TreeChunks pieces, TextEncoding form, qsizetype skip,
                 std::function<void(qint64)> advance)
-        : m_pieces(std::move(pieces))
+        : m_stretches(std::move(pieces), skip)
         , m_codec(form)
         , m_advance(std::move(advance))
-        , m_skip(skip)
     {}
 
     // Sink: preamble(CompactText), then add(ScannedTheme &&) for every theme in order.
@@ -168,100 +162,75 @@ public:
     void scan(Sink &sink);
 
 private:
-    CompactText description(qsizetype end);
-    // Drops what lies before the pending description and appends the next piece; the
-    // positions given move with the bytes.
-    bool readMore(qsizetype &lineStart, qsizetype &searched);
+    template<typename Sink>
+    void scan(TreeStretch &stretch, bool atFileStart, Sink &sink);
 
-    TreeChunks m_pieces;
+    TreeStretches m_stretches;
     TextCodec m_codec;
     std::function<void(qint64)> m_advance;
-    QByteArray m_buffer;
-    qint64 m_dropped = 0;  // bytes of the pieces before the buffer
-    QByteArrayView m_text; // the buffer
-    qsizetype m_skip;
-    qsizetype m_descriptionStart = 0;
 };
-
-CompactText TreeScanner::description(qsizetype end)
-{
-    const QByteArrayView piece = m_text.sliced(m_descriptionStart, end - m_descriptionStart);
-    QByteArray copy;
-    const QByteArrayView text = withoutCarriageReturns(piece, copy, true);
-    // The bytes are copied once: into the copy without CRs, or here.
-    if (copy.isEmpty())
-        copy = text.toByteArray();
-    else
-        copy.truncate(text.size());
-    return CompactText::fromFile(std::move(copy), m_codec);
-}
-
-bool TreeScanner::readMore(qsizetype &lineStart, qsizetype &searched)
-{
-    m_buffer.remove(0, m_descriptionStart);
-    m_dropped += m_descriptionStart;
-    lineStart -= m_descriptionStart;
-    searched -= m_descriptionStart;
-    m_descriptionStart = 0;
-    if (!m_pieces.empty()) {
-        m_buffer += m_pieces.front();
-        m_pieces.pop_front();
-    }
-    m_text = m_buffer;
-    return !m_pieces.empty();
-}
 
 template<typename Sink>
 void TreeScanner::scan(Sink &sink)
 {
-    qsizetype lineStart = 0;
-    qsizetype searched = 0; // bytes searched already, for a line's end or the next '<' line
-    bool more = readMore(lineStart, searched);
-    lineStart = searched = m_descriptionStart = m_skip;
+    bool atFileStart = true;
+    while (std::optional<TreeStretch> stretch = m_stretches.next()) {
+        scan(*stretch, atFileStart, sink);
+        atFileStart = false;
+        if (m_advance)
+            m_advance(stretch->end);
+    }
+}
+
+template<typename Sink>
+void TreeScanner::scan(TreeStretch &stretch, bool atFileStart, Sink &sink)
+{
+    // Taken while the stretch alone holds its bytes, so that they are not copied.
+    char *const bytes = stretch.bytes.data();
+    const QByteArrayView text(bytes, stretch.to);
+    // The descriptions read so far lie before `packed`: the bytes from there on are the scan's.
+    char *packed = bytes + stretch.from;
     std::optional<ScannedTheme> pending; // the theme whose description is being read
+    qsizetype descriptionStart = stretch.from;
     auto finish = [&](qsizetype end) {
-        if (!pending) {
-            sink.preamble(description(end));
+        if (!pending && !atFileStart)
+            return;
+        if (pending && pending->header.linkId < 0) {
+            sink.add(std::move(*pending));
             return;
         }
-        if (pending->header.linkId >= 0)
-            pending->description = description(end);
+        const qsizetype size =
+                moveWithoutLineEnds(packed, bytes + descriptionStart, end - descriptionStart);
+        CompactText description =
+                CompactText::fromFile(stretch.bytes, QByteArrayView(packed, size), m_codec);
+        packed += size;
+        if (!pending) {
+            sink.preamble(std::move(description));
+            return;
+        }
+        pending->description = std::move(description);
         sink.add(std::move(*pending));
     };
-    while (lineStart < m_text.size() || more) {
-        if (m_advance)
-            m_advance(m_dropped + m_descriptionStart);
-        if (lineStart == m_text.size() || m_text[lineStart] != '<') {
+    for (qsizetype lineStart = stretch.from; lineStart < text.size();) {
+        if (text[lineStart] != '<') {
             // Only a line that starts with '<' may be a header line.
-            const qsizetype next = nextLineWithTag(m_text, qMax(lineStart + 1, searched));
-            if (next < 0 && more) {
-                searched = m_text.size();
-                more = readMore(lineStart, searched);
-                continue;
-            }
-            lineStart = next < 0 ? m_text.size() : next;
+            const qsizetype next = nextLineWithTag(text, lineStart + 1);
+            lineStart = next < 0 ? text.size() : next;
             continue;
         }
-        qsizetype lineEnd = m_text.indexOf('\n', qMax(lineStart, searched));
-        if (lineEnd < 0 && more) {
-            searched = m_text.size();
-            more = readMore(lineStart, searched);
-            continue;
-        }
-        lineEnd = lineEnd < 0 ? m_text.size() : lineEnd + 1;
-        if (const std::optional<ThemeHeader> header = readThemeHeader(m_text, lineStart)) {
+        const qsizetype newline = text.indexOf('\n', lineStart);
+        const qsizetype lineEnd = newline < 0 ? text.size() : newline + 1;
+        if (const std::optional<ThemeHeader> header = readThemeHeader(text, lineStart)) {
             finish(lineStart);
-            QByteArray copy;
-            pending = ScannedTheme{
-                    *header,
-                    m_codec.decode(withoutCarriageReturns(
-                            m_text.sliced(header->end, lineEnd - header->end), copy, true)),
-                    {}};
-            m_descriptionStart = lineEnd;
+            char *const name = bytes + header->end;
+            const qsizetype nameSize = moveWithoutLineEnds(name, name, lineEnd - header->end);
+            pending = ScannedTheme{*header, m_codec.decode(QByteArrayView(name, nameSize)), {}};
+            descriptionStart = lineEnd;
         }
         lineStart = lineEnd;
     }
-    finish(m_text.size());
+    finish(text.size());
+    releasePages(packed, bytes + stretch.bytes.size());
 }
 
 // What a second thread scans, handed over in batches as it goes: the first thread places them
@@ -321,23 +290,15 @@ TreeChunks takeSecondPart(TreeChunks &pieces)
         return {};
     const size_t middle = qMax<size_t>(1, pieces.size() * 2 / 5);
     QByteArray &piece = pieces[middle];
-    bool atLineStart = pieces[middle - 1].endsWith('\n');
-    for (qsizetype at = 0; at < piece.size();) {
-        if (atLineStart && piece[at] == '<' && readThemeHeader(piece, at)) {
-            TreeChunks second(std::make_move_iterator(pieces.begin() + qsizetype(middle) + 1),
-                              std::make_move_iterator(pieces.end()));
-            second.push_front(piece.sliced(at));
-            pieces.resize(middle + 1);
-            piece.truncate(at);
-            return second;
-        }
-        const qsizetype lineEnd = piece.indexOf('\n', at);
-        if (lineEnd < 0)
-            break;
-        at = lineEnd + 1;
-        atLineStart = true;
-    }
-    return {};
+    const qsizetype at = firstHeaderLine(piece, pieces[middle - 1].endsWith('\n'));
+    if (at < 0)
+        return {};
+    TreeChunks second(std::make_move_iterator(pieces.begin() + qsizetype(middle) + 1),
+                      std::make_move_iterator(pieces.end()));
+    second.push_front(piece.sliced(at));
+    pieces.resize(middle + 1);
+    piece.truncate(at);
+    return second;
 }
 
 qint64 sizeOf(const TreeChunks &pieces)
@@ -353,8 +314,11 @@ qint64 sizeOf(const TreeChunks &pieces)
 TreeRead readTree(ThemeDocument &document, Theme *target, TreeChunks chunks,
                   const TreeProgress &progress, bool reminderTaken)
 {
-    const TextEncoding form =
-            textFormOf(chunks.empty() ? QByteArrayView() : QByteArrayView(chunks.front()));
+    // The form's mark may lie across the first pieces.
+    QByteArray start;
+    for (auto piece = chunks.begin(); piece != chunks.end() && start.size() < 3; ++piece)
+        start += piece->first(qMin<qsizetype>(piece->size(), 3 - start.size()));
+    const TextEncoding form = textFormOf(start);
     document.setTextEncoding(form);
     TreeBuilder builder(document, target, reminderTaken);
     TreeChunks second = takeSecondPart(chunks);

@@ -75,12 +75,13 @@ private:
     QString descriptionOf(const Theme *theme);
     // The description as the file's bytes where the theme holds them so: a CP1251 tree file
     // writes them as they are, without decoding them and encoding them back.
-    std::optional<QByteArray> heldBytes(const Theme *theme) const;
+    std::optional<QByteArrayView> heldBytes(const Theme *theme) const;
     int linkIdWritten(Theme *theme);
     void appendRecord(QString &record, Theme *theme, int depth, int linkId,
                       std::optional<QDate> date, const QString &outline, bool descriptionHeld);
     // Writes the text and after it, when given, a held description and its line end.
-    bool write(const QString &text, const Theme *theme, const QByteArray *description = nullptr);
+    bool write(const QString &text, const Theme *theme,
+               std::optional<QByteArrayView> description = std::nullopt);
     void reportWriteError();
     // Themes and characters of the branch as its themes hold them, for the progress and the
     // check of what was written.
@@ -121,7 +122,7 @@ QString TreeWriter::descriptionOf(const Theme *theme)
     return (m_flags & SAVE_PALM) ? ExportParts::mimeSafeText(text) : text;
 }
 
-std::optional<QByteArray> TreeWriter::heldBytes(const Theme *theme) const
+std::optional<QByteArrayView> TreeWriter::heldBytes(const Theme *theme) const
 {
     const CompactText &held = theme->heldDescription();
     // UTF-8 goes through the characters: a conversion of its own here saves nothing.
@@ -157,7 +158,8 @@ void TreeWriter::reportWriteError()
     m_errors += 1000;
 }
 
-bool TreeWriter::write(const QString &text, const Theme *theme, const QByteArray *description)
+bool TreeWriter::write(const QString &text, const Theme *theme,
+                       std::optional<QByteArrayView> description)
 {
     const qint64 replacedBefore = m_codec.replaced();
     QByteArray &bytes = m_bytes;
@@ -285,12 +287,12 @@ int TreeWriter::run()
         if ((m_flags & SAVE_BRANCH) && depth > 1 && parent->date() == *date)
             date.reset();
         record.truncate(0);
-        const std::optional<QByteArray> held = heldBytes(theme);
+        const std::optional<QByteArrayView> held = heldBytes(theme);
         if (held && m_flags == 0)
             m_written += theme->descriptionSize();
         appendRecord(record, theme, depth, linkIdWritten(theme), date,
                      numbered ? outline : QString(), held.has_value());
-        failed = !write(record, theme, held ? &*held : nullptr);
+        failed = !write(record, theme, held);
     });
     if (!failed && fileDevice() && !fileDevice()->flush()) {
         reportWriteError();

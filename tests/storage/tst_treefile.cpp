@@ -333,14 +333,36 @@ private Q_SLOTS:
         QCOMPARE(report.replaced, expected.count('\x1A'));
     }
 
-    // A piece that starts inside a line is no place for the second part to start, even where
-    // the line goes on like a header.
-    void piecesSplitAtHeaderLinesOnly()
+    // However the file is cut into pieces, and wherever the second thread starts, the tree is
+    // the one read whole: lines that start with '<' but are no header, a header cut anywhere,
+    // CRs, the form's mark, a link, an empty description, no final line end.
+    void piecesCutAnywhere_data()
     {
-        ThemeDocument document;
-        readTree(document, document.root(),
-                 {"<!--1-->a\r\nxx", "<!--1-->b\r\nx", "<!--1-->c\r\n<!--2-->d\r\n"}, {}, false);
-        QCOMPARE(outlineOf(document, true), "a[xx<!--1-->b\nx<!--1-->c](d[])");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray tree = "pre\r\n<p>amble\r\n<!--1[12.03.2005]-->a\r\nxx<!--1-->y\r\n<b>\r\n"
+                                "<!--1mark1-->b\r\nline\n<!--x-->\r\n\r\n<!--2-->c\r\n"
+                                "<!--2link1-->d\r\n<!--1-->e\r\n<!--3-->f\n<!--1-->g\r\nlast";
+        QTest::newRow("CP1251") << tree;
+        QTest::newRow("UTF-8") << "\xEF\xBB\xBF" + tree;
+        QTest::newRow("a header first") << tree.mid(tree.indexOf("<!--1["));
+    }
+    void piecesCutAnywhere()
+    {
+        QFETCH(QByteArray, bytes);
+        ThemeDocument whole;
+        loadBytes(whole, bytes);
+        QVERIFY(outlineOf(whole, true)
+                        .endsWith("a[xx<!--1-->y\n<b>],b+1[line\n<!--x-->\n](c[],d-1(_)),e[](f[]),"
+                                  "g[last]"));
+        for (qsizetype size = 1; size < bytes.size(); ++size) {
+            TreeChunks pieces;
+            for (qsizetype at = 0; at < bytes.size(); at += size)
+                pieces.push_back(bytes.mid(at, size));
+            ThemeDocument pieced;
+            readTree(pieced, pieced.root(), pieces, {}, false);
+            pieced.settleGroups();
+            QCOMPARE(outlineOf(pieced, true), outlineOf(whole, true));
+        }
 
         // The second thread hands its themes over in batches.
         QByteArray many;
@@ -350,10 +372,40 @@ private Q_SLOTS:
         TreeChunks pieces;
         for (qsizetype at = 0; at < many.size(); at += 1000)
             pieces.push_back(many.mid(at, 1000));
-        ThemeDocument whole, pieced;
-        loadBytes(whole, many);
-        readTree(pieced, pieced.root(), pieces, {}, false);
-        QCOMPARE(outlineOf(pieced, true), outlineOf(whole, true));
+        ThemeDocument manyWhole, manyPieced;
+        loadBytes(manyWhole, many);
+        readTree(manyPieced, manyPieced.root(), pieces, {}, false);
+        QCOMPARE(outlineOf(manyPieced, true), outlineOf(manyWhole, true));
+    }
+
+    // A file of many pieces keeps every description: each is moved within its piece, and the
+    // rest of the piece goes back to the system. With CRs and without, the texts are the ones
+    // written.
+    void largeFileKeepsEveryDescription()
+    {
+        ThemeDocument built;
+        QStringList texts;
+        for (int i = 0; i < 4000; ++i) {
+            QString text =
+                    QString(i * 37 % 1500, QChar(u'a' + i % 26)) + "\n<" + QString::number(i);
+            if (i % 7 == 0)
+                text = i % 2 ? QString() : QStringLiteral("\n\n");
+            Theme *theme =
+                    built.appendChild(i % 5 && i > 0 ? built.root()->child(i / 5) : built.root());
+            theme->setName("t" + QString::number(i));
+            theme->setDescription(text);
+            texts << text;
+        }
+        const QByteArray written = saveToBytes(built, built.root(), 0);
+        QVERIFY(written.size() > 2'500'000); // three pieces at least
+        QByteArray withoutCrs = written;
+        withoutCrs.replace("\r\n", "\n");
+        for (const QByteArray &bytes : {written, withoutCrs}) {
+            ThemeDocument read;
+            QVERIFY(readThroughFile(read, bytes));
+            for (int i = 0; i < texts.size(); ++i)
+                QCOMPARE(themeNamed(read, "t" + QString::number(i))->description(), texts[i]);
+        }
     }
 
     void failedWriteIsReported()
