@@ -40,8 +40,6 @@ public:
     QByteArrayView cp1251Bytes() const { return QByteArrayView(m_buffer).sliced(m_from, m_size); }
     bool operator==(const CompactText &other) const
     {
-        if (isCompact() != other.isCompact())
-            return toString() == other.toString();
         return cp1251Bytes() == other.cp1251Bytes() && m_text == other.m_text;
     }
 
