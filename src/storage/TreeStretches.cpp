@@ -20,6 +20,8 @@ qsizetype nextLineWithTag(QByteArrayView text, qsizetype from)
 
 qsizetype firstHeaderLine(QByteArrayView piece, bool atLineStart)
 {
+    if (piece.isEmpty())
+        return -1;
     if (atLineStart && piece.startsWith('<') && readThemeHeader(piece, 0))
         return 0;
     for (qsizetype at = nextLineWithTag(piece, 1); at >= 0; at = nextLineWithTag(piece, at + 1)) {
