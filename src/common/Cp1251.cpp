@@ -155,22 +155,23 @@ std::optional<QByteArray> cp1251ExactBytes(QStringView text)
     return bytes;
 }
 
-std::optional<QByteArray> cp1251FromUtf8(QByteArrayView utf8)
+Utf8Converted cp1251FromUtf8(QByteArrayView utf8, char *to)
 {
     const Tables &table = tables();
     if (!table.complete)
-        return std::nullopt;
-    QByteArray bytes(utf8.size(), Qt::Uninitialized);
+        return {};
     const qint16 *const fromUnicode = table.fromUnicode.data();
-    char *to = bytes.data();
-    const auto *at = reinterpret_cast<const uchar *>(utf8.data());
+    char *const start = to;
+    const auto *const begin = reinterpret_cast<const uchar *>(utf8.data());
+    const auto *at = begin;
     const uchar *const end = at + utf8.size();
+    auto stop = [&] { return Utf8Converted{at - begin, to - start}; };
     while (at < end) {
         if (end - at >= 8) { // ASCII is itself in both, eight bytes at a time
             quint64 eight;
             std::memcpy(&eight, at, 8);
             if ((eight & 0x8080808080808080ull) == 0) {
-                std::memcpy(to, at, 8);
+                std::memmove(to, at, 8);
                 to += 8;
                 at += 8;
                 continue;
@@ -179,27 +180,26 @@ std::optional<QByteArray> cp1251FromUtf8(QByteArrayView utf8)
         // Every character CP1251 has takes one to three bytes in UTF-8.
         const uchar lead = *at;
         char16_t unit = lead;
-        if (lead < 0x80) {
-            ++at;
-        } else if (lead >= 0xC2 && lead <= 0xDF && end - at >= 2 && (at[1] & 0xC0) == 0x80) {
+        qsizetype length = 1;
+        if (lead >= 0xC2 && lead <= 0xDF && end - at >= 2 && (at[1] & 0xC0) == 0x80) {
             unit = char16_t(((lead & 0x1F) << 6) | (at[1] & 0x3F));
-            at += 2;
+            length = 2;
         } else if (lead >= 0xE0 && lead <= 0xEF && end - at >= 3 && (at[1] & 0xC0) == 0x80 &&
                    (at[2] & 0xC0) == 0x80) {
             unit = char16_t(((lead & 0x0F) << 12) | ((at[1] & 0x3F) << 6) | (at[2] & 0x3F));
             if (unit < 0x800 || QChar::isSurrogate(unit)) // written longer than it is, or half
-                return std::nullopt;
-            at += 3;
-        } else {
-            return std::nullopt;
+                return stop();
+            length = 3;
+        } else if (lead >= 0x80) {
+            return stop();
         }
         const qint16 byte = fromUnicode[unit];
         if (byte < 0)
-            return std::nullopt;
+            return stop();
+        at += length;
         *to++ = char(byte);
     }
-    bytes.truncate(to - bytes.constData());
-    return bytes;
+    return stop();
 }
 
 QString cp1251Characters(QByteArrayView bytes)

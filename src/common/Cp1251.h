@@ -40,9 +40,15 @@ std::optional<QByteArray> cp1251ExactBytes(QStringView text);
 // cp1251HasTables(): every byte is then a character of its own.
 QString cp1251Characters(QByteArrayView bytes);
 bool cp1251HasTables();
-// The CP1251 bytes of UTF-8 that is well formed and holds only characters CP1251 has; nothing
-// otherwise, or without the tables.
-std::optional<QByteArray> cp1251FromUtf8(QByteArrayView utf8);
+// UTF-8 converted to CP1251 into `to`, which may be the UTF-8 itself (CP1251 never takes more
+// bytes), up to the first character that is malformed or that CP1251 lacks: the bytes read and
+// written. Nothing is converted without the tables.
+struct Utf8Converted
+{
+    qsizetype read = 0;
+    qsizetype written = 0;
+};
+Utf8Converted cp1251FromUtf8(QByteArrayView utf8, char *to);
 
 // False when this Qt build cannot convert CP1251; the program then refuses to start.
 bool cp1251Available();

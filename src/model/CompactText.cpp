@@ -29,15 +29,19 @@ CompactText CompactText::fromCp1251(const QByteArray &buffer, QByteArrayView byt
     return compact;
 }
 
-CompactText CompactText::fromFile(const QByteArray &buffer, QByteArrayView bytes, TextCodec &codec)
+CompactText CompactText::fromFile(const QByteArray &buffer, char *text, qsizetype size,
+                                  TextCodec &codec)
 {
     if (codec.encoding() == TextEncoding::Cp1251)
-        return fromCp1251(buffer, bytes);
-    if (std::optional<QByteArray> compact = cp1251FromUtf8(bytes))
-        return fromCp1251(*compact, *compact);
-    CompactText text;
-    text.m_text = codec.decode(bytes);
-    return text;
+        return fromCp1251(buffer, QByteArrayView(text, size));
+    const Utf8Converted converted = cp1251FromUtf8(QByteArrayView(text, size), text);
+    if (converted.read == size)
+        return fromCp1251(buffer, QByteArrayView(text, converted.written));
+    // What was converted, and the rest as it is.
+    CompactText characters;
+    characters.m_text = cp1251Characters(QByteArrayView(text, converted.written)) +
+                        codec.decode(QByteArrayView(text + converted.read, size - converted.read));
+    return characters;
 }
 
 QString CompactText::toString() const

@@ -28,9 +28,11 @@ public:
         m_text = std::move(other.m_text);
         return *this;
     }
-    // Bytes of a file in the codec's form, a part of `buffer`: a CP1251 text keeps the buffer
-    // and is held where it lies, without a copy; any other is converted.
-    static CompactText fromFile(const QByteArray &buffer, QByteArrayView bytes, TextCodec &codec);
+    // `size` bytes of a file in the codec's form at `text`, a part of `buffer`: a text that
+    // CP1251 holds keeps the buffer and is held where it lies, in its first size() bytes (UTF-8
+    // is converted in place); any other is read as characters.
+    static CompactText fromFile(const QByteArray &buffer, char *text, qsizetype size,
+                                TextCodec &codec);
 
     QString toString() const;
     qsizetype size() const { return m_text.isNull() ? m_size : m_text.size(); }

@@ -201,9 +201,9 @@ void TreeScanner::scan(TreeStretch &stretch, bool atFileStart, Sink &sink)
         }
         const qsizetype size =
                 moveWithoutLineEnds(packed, bytes + descriptionStart, end - descriptionStart);
-        CompactText description =
-                CompactText::fromFile(stretch.bytes, QByteArrayView(packed, size), m_codec);
-        packed += size;
+        CompactText description = CompactText::fromFile(stretch.bytes, packed, size, m_codec);
+        if (description.isCompact())
+            packed += description.size();
         if (!pending) {
             sink.preamble(std::move(description));
             return;
